@@ -1,0 +1,83 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "savefile/SegmentTable.h"
+
+namespace quelvane {
+
+// Everything the reader learns about one save file. Texts are 8-bit text in the PC code page,
+// converted from EBCDIC and trimmed; type codes are four upper-case hex digits in file order
+// (stored bytes 02 01 become "0201"), and consumers read them back with typeValue().
+
+struct STRUCT_fields {
+    std::string name;
+    std::string typeCode;
+    std::int32_t length = 0;
+    std::int32_t offset = 0;
+    std::int32_t digits = 0;
+    std::int32_t decimals = 0;
+};
+
+struct STRUCT_members {
+    std::string name;
+    std::string type;
+    std::string text;
+    std::int32_t recordCount = 0;
+};
+
+struct STRUCT_objs {
+    std::string name;
+    std::string typeCode;
+    std::string attribute;
+    std::string text;
+    std::int32_t memberAreaOffset = 0;
+    std::int32_t descriptionOffset = 0;
+    std::int32_t memberCount = 0;
+    std::int32_t fieldCount = 0;
+    std::int32_t recordLength = 0;
+    std::vector<STRUCT_members> members;
+    std::vector<STRUCT_fields> fields;
+};
+
+struct STRUCT_libs {
+    std::string name;
+    std::int32_t objectCount = 0;
+    std::vector<STRUCT_objs> objects;
+};
+
+struct STRUCT_descs {
+    std::string name;
+    std::int32_t descriptorOffset = 0;
+    std::int32_t libraryBlock = 0;
+    std::int32_t partCount = 0;
+    STRUCT_libs library;
+};
+
+struct SaveFileHeader {
+    std::int32_t blockCount = 0;
+    std::string systemText;
+    std::int32_t headerSize = 0;
+    std::uint8_t saveCommand = 0;
+    std::int32_t directoryStart = 0;
+};
+
+// The value a type-code text spells, or -1 for a text that is not four hex digits.
+int typeValue(const std::string& typeCode);
+
+// Four upper-case hex digits for two stored type bytes, first byte first.
+std::string typeCodeText(std::uint8_t high, std::uint8_t low);
+
+// One per program run: the part list is replaced by each accepted open, the header cleared by
+// each parse, the segment table refilled from slot 0 (later slots keep an earlier file's
+// entries, which lookups may still find).
+struct Catalog {
+    std::string path;
+    SaveFileHeader header;
+    SegmentTable segments;
+    std::vector<STRUCT_descs> parts;
+};
+
+}  // namespace quelvane

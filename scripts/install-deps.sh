@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# Installs the Debian 12 packages Quelvane needs to build, test and run. Safe to run again:
+# it only asks apt for what is missing.
+set -euo pipefail
+
+packages=(
+  cmake ninja-build g++ clang libclang-rt-14-dev pkg-config
+  libicu-dev libgtest-dev libgmock-dev libbenchmark-dev libgsf-1-dev
+  qt6-base-dev qt6-base-dev-tools libqt6svg6-dev
+  xvfb xauth python3 python3-xlrd
+)
+if [ "${QUELVANE_WITH_OFFICE:-0}" = 1 ]; then
+  packages+=(libreoffice-writer-nogui libreoffice-calc-nogui)
+fi
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  sudo_cmd=""
+  [ "$(id -u)" -eq 0 ] || sudo_cmd="sudo"
+  $sudo_cmd apt-get update
+  DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get install -y --no-install-recommends "${missing[@]}"
+fi

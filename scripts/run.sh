@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Installs what Quelvane needs, builds it and starts the viewer.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+bash scripts/install-deps.sh
+cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake --build build/release -j "$(nproc)"
+
+if [ -x build/release/bin/quelvane ]; then
+  if [ -z "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
+    echo "No display: starting under xvfb-run (nothing will be visible)." >&2
+    exec xvfb-run -a build/release/bin/quelvane "$@"
+  fi
+  exec build/release/bin/quelvane "$@"
+fi
+
+# Until the window exists, show what the reader makes of a real save file.
+sample="${1:-../shared/savf/VCF_VCFV1R0.SAVF}"
+exec build/release/bin/quelvane-cli tree "$sample"

@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Builds Quelvane twice and runs every test in both: a warnings-as-errors g++ build, and a clang
+# build under AddressSanitizer and UndefinedBehaviorSanitizer that also runs the fuzz target for
+# a bounded time.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+QUELVANE_WITH_OFFICE=1 bash scripts/install-deps.sh
+
+jobs=$(nproc)
+export QT_QPA_PLATFORM=offscreen
+
+echo "== g++ build, warnings as errors"
+cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUELVANE_WERROR=ON
+cmake --build build/release -j "$jobs"
+ctest --test-dir build/release --output-on-failure -j "$jobs"
+
+echo "== clang build, AddressSanitizer + UndefinedBehaviorSanitizer"
+cmake -S . -B build/sanitize -G Ninja -DCMAKE_BUILD_TYPE=Debug \
+  -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+  -DQUELVANE_SANITIZE=ON -DQUELVANE_FUZZ=ON -DQUELVANE_WERROR=ON -DQUELVANE_BUILD_BENCHMARKS=OFF
+cmake --build build/sanitize -j "$jobs"
+ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+  ctest --test-dir build/sanitize --output-on-failure -j "$jobs"
