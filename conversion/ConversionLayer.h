@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "conversion/EbcdicTextConverter.h"
@@ -13,8 +14,15 @@ namespace quelvane {
 // the current code-page pair. One instance serves the whole program run.
 class ConversionLayer final : public EbcdicTextConverter {
 public:
+    enum class ModuleSearch {
+        programDirectoryThenSystem,
+        // Only `moduleDirectory`: for callers that must not pick up modules installed elsewhere.
+        programDirectoryOnly,
+    };
+
     // `moduleDirectory` is searched first (the program's own folder), then the system path.
-    ConversionLayer(Notifier& notifier, std::string moduleDirectory);
+    ConversionLayer(Notifier& notifier, std::string moduleDirectory,
+                    ModuleSearch search = ModuleSearch::programDirectoryThenSystem);
     ~ConversionLayer() override;
 
     ConversionLayer(const ConversionLayer&) = delete;
@@ -23,6 +31,8 @@ public:
     bool BindNlsLibrary();
     void ReleaseNlsLibrary();
 
+    // `length` must fit in 16 bits. Unbound modules or a longer length give a nonzero status
+    // and leave the target untouched.
     std::uint32_t ConvertEbcdicText(const std::uint8_t* source, std::size_t length,
                                     std::uint8_t* target) override;
 
@@ -37,7 +47,8 @@ private:
     struct Binding;
     Notifier& notifier_;
     std::string moduleDirectory_;
-    Binding* binding_;
+    ModuleSearch search_;
+    std::unique_ptr<Binding> binding_;
 };
 
 }  // namespace quelvane

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <string>
+
+namespace quelvane {
+
+// One shared library loaded by file name; unloaded when released or destroyed.
+class ModuleLibrary {
+public:
+    ModuleLibrary() = default;
+    ~ModuleLibrary();
+    ModuleLibrary(const ModuleLibrary&) = delete;
+    ModuleLibrary& operator=(const ModuleLibrary&) = delete;
+
+    // Tries `directory`/`fileName` first, then (when `searchSystemPath`) the bare file name on
+    // the system's library search path. False when neither loads.
+    bool load(const std::string& directory, const std::string& fileName, bool searchSystemPath);
+    void release();
+    bool loaded() const { return handle_ != nullptr; }
+
+    // Null when the library is not loaded or lacks the entry point.
+    void* entryPoint(const char* name) const;
+
+private:
+    void* handle_ = nullptr;
+};
+
+}  // namespace quelvane

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include <unicode/ucnv.h>
+
+namespace quelvane::modules {
+
+// Maps host (EBCDIC) bytes to one PC code page through Unicode. Opened once per code-page pair
+// and reused; not safe for use by two threads at once.
+class CodePageMapper {
+public:
+    // Null when either page is unknown or its converter cannot be opened.
+    static std::unique_ptr<CodePageMapper> open(std::int32_t ebcdicCodePage, std::int32_t pcCodePage);
+
+    ~CodePageMapper();
+    CodePageMapper(const CodePageMapper&) = delete;
+    CodePageMapper& operator=(const CodePageMapper&) = delete;
+
+    // Writes exactly `targetLength` bytes: the converted text, then zeros. A text that does not
+    // fit is cut at a character boundary; when the source ends in 0x00 the target does too.
+    // Every source byte 0x00 yields 0x00 and ends any shift-out run. Returns the number of
+    // bytes of converted text.
+    std::size_t map(const std::uint8_t* source, std::size_t sourceLength, std::uint8_t* target,
+                    std::size_t targetLength);
+
+private:
+    CodePageMapper() = default;
+    void appendRun(const std::uint8_t* run, std::size_t length);
+    void decodeRun(const std::uint8_t* run, std::size_t length);
+
+    UConverter* host_ = nullptr;  // null when hostTable_ holds the host page
+    std::array<char16_t, 256> hostTable_{};
+    UConverter* pc_ = nullptr;
+
+    // Work buffers, kept between calls.
+    std::vector<UChar> unicode_;
+    std::vector<char> encoded_;
+    std::vector<std::int32_t> offsets_;
+    std::vector<std::uint8_t> result_;
+    std::vector<bool> characterStart_;
+};
+
+}  // namespace quelvane::modules
