@@ -1,0 +1,15 @@
+#include "views/ViewSession.h"
+
+#include "savefile/FileBlockSource.h"
+
+namespace quelvane {
+
+ViewSession::ViewSession(const Catalog& catalogIn, EbcdicTextConverter& converterIn, Notifier& notifierIn,
+                         ContentList& listIn)
+    : catalog(catalogIn),
+      converter(converterIn),
+      notifier(notifierIn),
+      list(listIn),
+      openSource([](const std::string& path) { return std::make_unique<FileBlockSource>(path); }) {}
+
+}  // namespace quelvane

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "conversion/EbcdicTextConverter.h"
+#include "conversion/Notifier.h"
+#include "savefile/BlockSource.h"
+#include "savefile/Catalog.h"
+#include "views/ContentList.h"
+#include "views/ShownMember.h"
+
+namespace quelvane {
+
+// What the content views share for the whole program run: the catalog of the open save file
+// (its path included), the one conversion call, the message boxes, the content list they fill
+// and the records view's memory of the member on display. Each display opens the save file anew
+// through `openSource` and drops it when done; it opens the file on disk unless replaced (tests
+// and the fuzz target read bytes held in memory).
+struct ViewSession {
+    using SourceOpener = std::function<std::unique_ptr<BlockSource>(const std::string& path)>;
+
+    ViewSession(const Catalog& catalogIn, EbcdicTextConverter& converterIn, Notifier& notifierIn,
+                ContentList& listIn);
+
+    std::unique_ptr<BlockSource> openSaveFile() const { return openSource(catalog.path); }
+
+    const Catalog& catalog;
+    EbcdicTextConverter& converter;
+    Notifier& notifier;
+    ContentList& list;
+    ShownMember shownMember;
+    SourceOpener openSource;
+};
+
+}  // namespace quelvane
