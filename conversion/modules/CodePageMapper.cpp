@@ -4,6 +4,7 @@
 #include <unicode/ucnv_cb.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 
 #include "conversion/modules/CodePageNames.h"
@@ -27,8 +28,21 @@ void substituteReplacement(const void*, UConverterToUnicodeArgs* args, const cha
     ucnv_cbToUWriteUChars(args, &replacement, 1, 0, error);
 }
 
+// A character the PC page lacks becomes the page's substitution character. ICU's default
+// would drop some (the zero-width ones) without a trace, losing a source byte unseen.
+void substituteAlways(const void*, UConverterFromUnicodeArgs* args, const UChar*, int32_t, UChar32,
+                      UConverterCallbackReason reason, UErrorCode* error) {
+    if (reason > UCNV_IRREGULAR) {
+        return;
+    }
+    *error = U_ZERO_ERROR;
+    ucnv_cbFromUWriteSub(args, 0, error);
+}
+
 // The iconv pages are all single-byte: one table of 256 code units serves every call.
 bool fillTableFromIconv(const char* name, std::array<char16_t, 256>& table) {
+    // Unmapped bytes set errno here; the caller's errno must only tell of its own call.
+    const int savedErrno = errno;
     iconv_t descriptor = iconv_open("UTF-16LE", name);
     if (descriptor == reinterpret_cast<iconv_t>(-1)) {
         return false;
@@ -50,6 +64,7 @@ bool fillTableFromIconv(const char* name, std::array<char16_t, 256>& table) {
         }
     }
     iconv_close(descriptor);
+    errno = savedErrno;
     return true;
 }
 
@@ -78,6 +93,7 @@ std::unique_ptr<CodePageMapper> CodePageMapper::open(std::int32_t ebcdicCodePage
         mapper->pc_ = nullptr;
         return nullptr;
     }
+    ucnv_setFromUCallBack(mapper->pc_, substituteAlways, nullptr, nullptr, nullptr, &error);
     return mapper;
 }
 

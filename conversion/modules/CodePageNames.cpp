@@ -16,7 +16,7 @@ constexpr auto iconv = HostPageSource::Library::iconv;
 
 // Windows numbers host pages either by the CCSID itself (37, 500, 875, 1026, 114x and the
 // mixed pages) or by 20000 plus the CCSID (20273 is IBM-273).
-constexpr std::array<HostPageEntry, 38> kHostPages{{
+constexpr std::array<HostPageEntry, 39> kHostPages{{
     {37, {icu, "ibm-37"}},
     {290, {icu, "ibm-290"}},
     {500, {icu, "ibm-500"}},
@@ -57,6 +57,7 @@ constexpr std::array<HostPageEntry, 38> kHostPages{{
     {20871, {icu, "ibm-871"}},
     {20880, {iconv, "IBM880"}},
     {20905, {iconv, "IBM905"}},
+    {21025, {icu, "ibm-1025"}},
 }};
 
 struct PcPageEntry {
