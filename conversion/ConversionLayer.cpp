@@ -138,16 +138,20 @@ std::uint32_t ConversionLayer::ConvertEbcdicText(const std::uint8_t* source, std
     std::int32_t state = kSnaNlsSubstituteUnmapped;
     const auto length32 = static_cast<std::int32_t>(length);
     errno = 0;
-    if (binding.snaNlsMapString(source, target, EbcdicCodePage, PcCodePage, length32, length32, kSnaNlsHostText,
-                                kSnaNlsPcText, &state) != 0) {
+    if (binding.snaNlsMapString(source, target, EbcdicCodePage, PcCodePage, length32, length32,
+                                kSnaNlsHostText, kSnaNlsPcText, &state) != 0) {
         return 0;
     }
     const int failure = errno;
     return failure != 0 ? static_cast<std::uint32_t>(failure) : kUnexplainedFailure;
 }
 
-bool ConversionLayer::nlsBound() const { return binding_->nls.loaded(); }
+bool ConversionLayer::nlsBound() const {
+    return binding_->nls.loaded();
+}
 
-bool ConversionLayer::trnsdtBound() const { return binding_->trnsdt.loaded(); }
+bool ConversionLayer::trnsdtBound() const {
+    return binding_->trnsdt.loaded();
+}
 
 }  // namespace quelvane

@@ -13,7 +13,7 @@ namespace quelvane {
 // data-translation module ("trnsdt.dll", here libtrnsdt.so) by file name, and converts under
 // the current code-page pair. One instance serves the whole program run.
 class ConversionLayer final : public EbcdicTextConverter {
-public:
+  public:
     enum class ModuleSearch {
         programDirectoryThenSystem,
         // Only `moduleDirectory`: for callers that must not pick up modules installed elsewhere.
@@ -43,7 +43,7 @@ public:
     bool nlsBound() const;
     bool trnsdtBound() const;
 
-private:
+  private:
     struct Binding;
     Notifier& notifier_;
     std::string moduleDirectory_;

@@ -13,11 +13,11 @@ namespace quelvane {
 // addresses are native pointers: a 32-bit field cannot carry a 64-bit address. On a 32-bit
 // build the layout is byte for byte the original one.
 struct TrnsDtRequest {
-    std::uint16_t requestCode;     // kTrnsDtRequestCode
-    std::uint16_t reserved1;       // 0
+    std::uint16_t requestCode;  // kTrnsDtRequestCode
+    std::uint16_t reserved1;    // 0
     std::uint16_t sourceLength;
     const std::uint8_t* source;
-    std::uint16_t targetLength;    // room in `target`; equal to the source length
+    std::uint16_t targetLength;  // room in `target`; equal to the source length
     std::uint8_t* target;
     std::uint16_t reserved2;       // 0
     std::uint16_t ebcdicCodePage;  // low 16 bits of the host code page

@@ -28,7 +28,9 @@ void closeLibrary(void* handle) {
 
 }  // namespace
 
-ModuleLibrary::~ModuleLibrary() { release(); }
+ModuleLibrary::~ModuleLibrary() {
+    release();
+}
 
 bool ModuleLibrary::load(const std::string& directory, const std::string& fileName, bool searchSystemPath) {
     release();

@@ -6,7 +6,7 @@ namespace quelvane {
 
 // One shared library loaded by file name; unloaded when released or destroyed.
 class ModuleLibrary {
-public:
+  public:
     ModuleLibrary() = default;
     ~ModuleLibrary();
     ModuleLibrary(const ModuleLibrary&) = delete;
@@ -21,7 +21,7 @@ public:
     // Null when the library is not loaded or lacks the entry point.
     void* entryPoint(const char* name) const;
 
-private:
+  private:
     void* handle_ = nullptr;
 };
 

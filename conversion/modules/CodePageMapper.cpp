@@ -118,10 +118,11 @@ std::size_t CodePageMapper::map(const std::uint8_t* source, std::size_t sourceLe
             ++position;
             continue;
         }
-        const auto* runEnd = static_cast<const std::uint8_t*>(
-            std::memchr(source + position, 0, sourceLength - position));
-        const std::size_t runLength =
-            runEnd == nullptr ? sourceLength - position : static_cast<std::size_t>(runEnd - (source + position));
+        const auto* runEnd =
+            static_cast<const std::uint8_t*>(std::memchr(source + position, 0, sourceLength - position));
+        const std::size_t runLength = runEnd == nullptr
+                                          ? sourceLength - position
+                                          : static_cast<std::size_t>(runEnd - (source + position));
         appendRun(source + position, runLength);
         position += runLength;
     }

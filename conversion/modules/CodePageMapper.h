@@ -13,7 +13,7 @@ namespace quelvane::modules {
 // Maps host (EBCDIC) bytes to one PC code page through Unicode. Opened once per code-page pair
 // and reused; not safe for use by two threads at once.
 class CodePageMapper {
-public:
+  public:
     // Null when either page is unknown or its converter cannot be opened.
     static std::unique_ptr<CodePageMapper> open(std::int32_t ebcdicCodePage, std::int32_t pcCodePage);
 
@@ -28,7 +28,7 @@ public:
     std::size_t map(const std::uint8_t* source, std::size_t sourceLength, std::uint8_t* target,
                     std::size_t targetLength);
 
-private:
+  private:
     CodePageMapper() = default;
     void appendRun(const std::uint8_t* run, std::size_t length);
     void decodeRun(const std::uint8_t* run, std::size_t length);

@@ -15,7 +15,7 @@ namespace quelvane::modules {
 // of the module. Pairs that cannot be opened are remembered too, so a refused pair costs one
 // look-up per call rather than a new attempt to open its converters.
 class MapperCache {
-public:
+  public:
     static MapperCache& instance();
 
     bool supports(std::int32_t ebcdicCodePage, std::int32_t pcCodePage);
@@ -24,7 +24,7 @@ public:
     bool map(std::int32_t ebcdicCodePage, std::int32_t pcCodePage, const std::uint8_t* source,
              std::size_t sourceLength, std::uint8_t* target, std::size_t targetLength, std::size_t& produced);
 
-private:
+  private:
     CodePageMapper* find(std::int32_t ebcdicCodePage, std::int32_t pcCodePage);
 
     std::mutex mutex_;

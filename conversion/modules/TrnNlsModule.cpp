@@ -32,8 +32,9 @@ QUELVANE_MODULE_EXPORT std::int32_t SnaNlsMapString(const std::uint8_t* source, 
         return 0;
     }
     std::size_t produced = 0;
-    if (!MapperCache::instance().map(ebcdicCodePage, pcCodePage, source, static_cast<std::size_t>(sourceLength),
-                                     target, static_cast<std::size_t>(targetLength), produced)) {
+    if (!MapperCache::instance().map(ebcdicCodePage, pcCodePage, source,
+                                     static_cast<std::size_t>(sourceLength), target,
+                                     static_cast<std::size_t>(targetLength), produced)) {
         errno = ENOTSUP;
         return 0;
     }

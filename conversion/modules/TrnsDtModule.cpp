@@ -12,8 +12,9 @@ using quelvane::modules::MapperCache;
 #define QUELVANE_MODULE_EXPORT extern "C" __attribute__((visibility("default")))
 
 QUELVANE_MODULE_EXPORT std::uint16_t TrnsDt(quelvane::TrnsDtRequest* request) {
-    if (request == nullptr || request->requestCode != quelvane::kTrnsDtRequestCode || request->reserved1 != 0 ||
-        request->reserved2 != 0 || request->direction != quelvane::kTrnsDtHostToPc ||
+    if (request == nullptr || request->requestCode != quelvane::kTrnsDtRequestCode ||
+        request->reserved1 != 0 || request->reserved2 != 0 ||
+        request->direction != quelvane::kTrnsDtHostToPc ||
         request->options != quelvane::kTrnsDtSubstituteUnmapped ||
         (request->sourceLength > 0 && request->source == nullptr) ||
         (request->targetLength > 0 && request->target == nullptr)) {
@@ -21,7 +22,8 @@ QUELVANE_MODULE_EXPORT std::uint16_t TrnsDt(quelvane::TrnsDtRequest* request) {
     }
     std::size_t produced = 0;
     if (!MapperCache::instance().map(request->ebcdicCodePage, request->pcCodePage, request->source,
-                                     request->sourceLength, request->target, request->targetLength, produced)) {
+                                     request->sourceLength, request->target, request->targetLength,
+                                     produced)) {
         return ENOTSUP;
     }
     return 0;

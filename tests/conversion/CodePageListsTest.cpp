@@ -10,12 +10,12 @@ namespace {
 
 TEST(CodePageLists, CcsidRowsGiveTheWindowsCodePageAndTheAutomaticPcRow) {
     const std::vector<std::int32_t> expectedPages{
-        20420, 20880, 21025, 1142, 20277, 1143, 20278, 1147, 20297, 1141, 20273, 875, 20423,
-        20424, 1149,  20871, 1148,  500,  1144, 20280, 939,  290,   930,  931,  933,   1145,
-        20284, 870,   935,   20838, 937,  20905, 1026, 1140, 37,    1146, 20285, 1129};
+        20420, 20880, 21025, 1142,  20277, 1143,  20278, 1147, 20297, 1141, 20273, 875, 20423,
+        20424, 1149,  20871, 1148,  500,   1144,  20280, 939,  290,   930,  931,   933, 1145,
+        20284, 870,   935,   20838, 937,   20905, 1026,  1140, 37,    1146, 20285, 1129};
     const std::vector<std::optional<int>> expectedPcRows{
-        0, 2, 2, 3, 3, 3, 3, 3, 3, 3, 3, 4, 4, 5, 3, 3, 3, 3, 3, 3,
-        8, 8, 8, 8, 9, 6, 6, std::nullopt, 10, 11, 12, 7, 7, 3, 3, 3, 3, 14};
+        0,  2,  2,  3, 3, 3, 3, 3, 3, 3, 3, 4, 4, 5, 3, 3, 3, 3, 3, 3, 8, 8, 8, 8, 9, 6, 6, std::nullopt,
+        10, 11, 12, 7, 7, 3, 3, 3, 3, 14};
     std::vector<std::int32_t> pages;
     std::vector<std::optional<int>> pcRows;
     for (const auto& row : kCcsidRows) {
@@ -29,10 +29,9 @@ TEST(CodePageLists, CcsidRowsGiveTheWindowsCodePageAndTheAutomaticPcRow) {
 }
 
 TEST(CodePageLists, PcRowsGiveTheirCodePageAndTheLastRowNone) {
-    const std::vector<std::int32_t> expectedPages{1256, 1257, 1251, 1250, 1253, 1255, 1252, 1254,
-                                                  932,  949,  936,  874,  950,  0,    1258, 864,
-                                                  775,  863,  855,  866,  737,  862,  861,  869,
-                                                  850,  852,  865,  860,  857,  437};
+    const std::vector<std::int32_t> expectedPages{1256, 1257, 1251, 1250, 1253, 1255, 1252, 1254, 932, 949,
+                                                  936,  874,  950,  0,    1258, 864,  775,  863,  855, 866,
+                                                  737,  862,  861,  869,  850,  852,  865,  860,  857, 437};
     std::vector<std::int32_t> pages;
     for (std::size_t row = 0; row + 1 < kPcCodePageRows.size(); ++row) {
         pages.push_back(pcCodePageOfRow(kPcCodePageRows[row]).value_or(-1));

@@ -16,14 +16,16 @@ using Search = ConversionLayer::ModuleSearch;
 
 // Each folder holds the stand-in modules for one binding case. Only that folder is searched,
 // so modules installed on the system path cannot mask a missing one.
-std::string moduleCase(const char* name) { return std::string(QUELVANE_MODULE_CASES_DIR) + "/" + name; }
+std::string moduleCase(const char* name) {
+    return std::string(QUELVANE_MODULE_CASES_DIR) + "/" + name;
+}
 
 const std::string kNlsFile = "libtrnnls.so";
 const std::string kTrnsDtFile = "libtrnsdt.so";
 
 // The calls a stand-in module recorded; the layer has it loaded, so this finds the same copy.
 class Recording {
-public:
+  public:
     explicit Recording(const std::string& path) : handle_(dlopen(path.c_str(), RTLD_NOW | RTLD_NOLOAD)) {}
     ~Recording() {
         if (handle_ != nullptr) {
@@ -37,7 +39,7 @@ public:
     }
     bool loaded() const { return handle_ != nullptr; }
 
-private:
+  private:
     void* handle_;
 };
 
@@ -88,14 +90,15 @@ TEST(ConversionLayerBinding, DoubleBytePcPagesGoToTheRequestBlockOthersToTheMapp
     Recording nls(moduleCase("recording") + "/" + kNlsFile);
     Recording trnsdt(moduleCase("recording") + "/" + kTrnsDtFile);
 
-    const std::array<std::uint8_t, 11> source{0xD8, 0xE2, 0xE8, 0xE2, 0x40, 0x40, 0x40, 0x40, 0x40, 0x40, 0x00};
+    const std::array<std::uint8_t, 11> source{0xD8, 0xE2, 0xE8, 0xE2, 0x40, 0x40,
+                                              0x40, 0x40, 0x40, 0x40, 0x00};
     struct Case {
         std::int32_t ebcdicCodePage;
         std::int32_t pcCodePage;
         char mark;
     };
-    const Case cases[] = {{935, 936, 'T'}, {930, 932, 'T'}, {933, 949, 'T'},  {20273, 950, 'T'},
-                          {37, 1252, 'N'}, {500, 850, 'N'}, {1140, 0, 'N'}, {935, 1258, 'N'}};
+    const Case cases[] = {{935, 936, 'T'}, {930, 932, 'T'}, {933, 949, 'T'}, {20273, 950, 'T'},
+                          {37, 1252, 'N'}, {500, 850, 'N'}, {1140, 0, 'N'},  {935, 1258, 'N'}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.pcCodePage);
         layer.EbcdicCodePage = c.ebcdicCodePage;
@@ -139,8 +142,11 @@ TEST(ConversionLayerBinding, WithoutItsModuleAConversionFailsAndLeavesTheTargetA
         bool converts;
     };
     const Case cases[] = {
-        {"none", 1252, false},    {"none", 936, false},   {"nls-only", 1252, true},
-        {"nls-only", 936, false}, {"trnsdt-without-entry", 850, false},
+        {"none", 1252, false},
+        {"none", 936, false},
+        {"nls-only", 1252, true},
+        {"nls-only", 936, false},
+        {"trnsdt-without-entry", 850, false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.folder) + " " + std::to_string(c.pcCodePage));

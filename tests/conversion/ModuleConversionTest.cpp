@@ -21,13 +21,16 @@ constexpr int kDefaultPcRow = 3;
 // The modules this build made, bound once for every test here.
 ConversionLayer& boundModules() {
     static test::RecordingNotifier notifier;
-    static ConversionLayer layer(notifier, QUELVANE_MODULE_DIR, ConversionLayer::ModuleSearch::programDirectoryOnly);
+    static ConversionLayer layer(notifier, QUELVANE_MODULE_DIR,
+                                 ConversionLayer::ModuleSearch::programDirectoryOnly);
     static const bool bound = layer.BindNlsLibrary();
     EXPECT_TRUE(bound);
     return layer;
 }
 
-std::int32_t hostPageOfRow(std::size_t row) { return ebcdicCodePageOfRow(kCcsidRows[row].text).value(); }
+std::int32_t hostPageOfRow(std::size_t row) {
+    return ebcdicCodePageOfRow(kCcsidRows[row].text).value();
+}
 
 std::int32_t automaticPcPageOfRow(std::size_t row) {
     return pcCodePageOfRow(kPcCodePageRows[kCcsidRows[row].pcRow.value_or(kDefaultPcRow)]).value();
@@ -37,7 +40,9 @@ bool isMixedHostPage(std::int32_t page) {
     return page == 930 || page == 931 || page == 933 || page == 935 || page == 937 || page == 939;
 }
 
-bool isDoubleBytePcPage(std::int32_t page) { return page == 932 || page == 936 || page == 949 || page == 950; }
+bool isDoubleBytePcPage(std::int32_t page) {
+    return page == 932 || page == 936 || page == 949 || page == 950;
+}
 
 bool isLeadByte(std::int32_t pcPage, std::uint8_t byte) {
     if (pcPage == 932) {
@@ -60,7 +65,9 @@ Converted convert(std::int32_t hostPage, std::int32_t pcPage, const Bytes& sourc
     return {status, target};
 }
 
-std::string asText(const Bytes& bytes) { return std::string(bytes.begin(), bytes.end()); }
+std::string asText(const Bytes& bytes) {
+    return std::string(bytes.begin(), bytes.end());
+}
 
 class EveryCcsidRow : public testing::TestWithParam<std::size_t> {};
 
@@ -77,8 +84,9 @@ TEST_P(EveryCcsidRow, ConvertsTheOptionsTestPatternWithItsAutomaticPcPage) {
     ASSERT_EQ(result.status, 0u);
     // The Japanese Katakana pages hold half-width Katakana where the others hold small letters.
     const bool katakana = hostPage == 290 || hostPage == 930;
-    const std::string expected = katakana ? std::string("0123456789 \xB1\xB2\xB3\xB4\xB5\xB6\xB7\xB8\xB9 "
-                                                        "\xC0\xC1\xC2\xC3\xC4\xC5\xC6\xC7\xC8")
+    const std::string expected = katakana ? std::string(
+                                                "0123456789 \xB1\xB2\xB3\xB4\xB5\xB6\xB7\xB8\xB9 "
+                                                "\xC0\xC1\xC2\xC3\xC4\xC5\xC6\xC7\xC8")
                                           : std::string("0123456789 abcdefghi jklmnopqr");
     EXPECT_EQ(asText(result.target), expected + '\0');
 }
@@ -134,7 +142,12 @@ TEST(ModuleConversion, ShiftedDoubleByteTextBecomesGbkAndShiftJis) {
     };
     const Case cases[] = {
         // "中文A": shift-out, two double-byte characters, shift-in, A.
-        {935, 936, {0x0E, 0x5B, 0xCF, 0x57, 0xC3, 0x0F, 0xC1, 0x00}, std::string("\xD6\xD0\xCE\xC4" "A", 5)},
+        {935,
+         936,
+         {0x0E, 0x5B, 0xCF, 0x57, 0xC3, 0x0F, 0xC1, 0x00},
+         std::string("\xD6\xD0\xCE\xC4"
+                     "A",
+                     5)},
         // "日本" and the half-width Katakana A.
         {930, 932, {0x0E, 0x45, 0x62, 0x45, 0x66, 0x0F, 0x81, 0x00}, std::string("\x93\xFA\x96\x7B\xB1", 5)},
         // A NUL ends the shifted run: the text after it starts single-byte again.
@@ -156,7 +169,8 @@ TEST(ModuleConversion, AnElevenByteNameReadsBackAsAtMostTenCharacters) {
     const Bytes cents{0x4A, 0x4A, 0x4A, 0x4A, 0x4A, 0x4A, 0x4A, 0x4A, 0x4A, 0x4A, 0x00};
     EXPECT_EQ(asText(convert(37, 1252, name, 11).target), std::string("QSYS      ") + '\0');
     EXPECT_EQ(asText(convert(935, 936, name, 11).target), std::string("QSYS      ") + '\0');
-    EXPECT_EQ(asText(convert(37, 932, cents, 11).target), std::string("\xFC\xFC\xFC\xFC\xFC\xFC\xFC\xFC\xFC\xFC\0", 11));
+    EXPECT_EQ(asText(convert(37, 932, cents, 11).target),
+              std::string("\xFC\xFC\xFC\xFC\xFC\xFC\xFC\xFC\xFC\xFC\0", 11));
 }
 
 TEST(ModuleConversion, AGrowingTextIsCutAtACharacterBoundaryAndZeroFilled) {
@@ -166,7 +180,10 @@ TEST(ModuleConversion, AGrowingTextIsCutAtACharacterBoundaryAndZeroFilled) {
     };
     const Case cases[] = {
         {{0x4A, 0x4A, 0x4A}, std::string("\xFC\xFC\0", 3)},
-        {{0x4A, 0xC1, 0x4A, 0x00}, std::string("\xFC\xFC" "A\0", 4)},
+        {{0x4A, 0xC1, 0x4A, 0x00},
+         std::string("\xFC\xFC"
+                     "A\0",
+                     4)},
         {{0xC1, 0x4A, 0x4A, 0x00}, std::string("A\xFC\xFC\0", 4)},
         {{0x4A, 0x4A, 0xC1, 0x00, 0x00}, std::string("\xFC\xFC\xFC\xFC\0", 5)},
     };

@@ -13,7 +13,8 @@ quelvane::test::RecordedModuleCalls recorded;
 
 }  // namespace
 
-extern "C" __attribute__((visibility("default"))) const quelvane::test::RecordedModuleCalls* RecordedModuleCalls() {
+extern "C" __attribute__((visibility("default"))) const quelvane::test::RecordedModuleCalls*
+RecordedModuleCalls() {
     return &recorded;
 }
 
@@ -28,7 +29,8 @@ extern "C" __attribute__((visibility("default"))) std::int32_t SnaNlsMapString(
     std::int32_t sourceLength, std::int32_t targetLength, std::int32_t sourceKind, std::int32_t targetKind,
     std::int32_t* state) {
     ++recorded.snaNlsMapStringCalls;
-    const std::int32_t arguments[6] = {ebcdicCodePage, pcCodePage, sourceLength, targetLength, sourceKind, targetKind};
+    const std::int32_t arguments[6] = {ebcdicCodePage, pcCodePage, sourceLength,
+                                       targetLength,   sourceKind, targetKind};
     std::memcpy(recorded.mapArguments, arguments, sizeof arguments);
     recorded.mapState = *state;
     std::memset(target, 'N', static_cast<std::size_t>(targetLength));
