@@ -1,0 +1,211 @@
+#include "export/ExcelServerSheet.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+
+#include "export/AutomationFailure.h"
+
+namespace quelvane {
+
+namespace {
+
+constexpr double kTwipsPerPoint = 20;
+// Excel's limits for a row height in points and a column width in characters.
+constexpr double kMaximumRowHeight = 409;
+constexpr double kMaximumColumnWidth = 255;
+constexpr double kColumnWidthUnit = 256;
+
+bool isDigit(char16_t c) {
+    return c >= u'0' && c <= u'9';
+}
+
+}  // namespace
+
+void ExcelServerSheet::requireOnSheet(std::uint32_t row, std::uint32_t column) {
+    if (row >= ExcelServerSheet::kRowCount) {
+        throw AutomationFailure("Row " + std::to_string(row + 1) + " is beyond the last row of the sheet (" +
+                                std::to_string(ExcelServerSheet::kRowCount) + ")");
+    }
+    if (column >= ExcelServerSheet::kColumnCount) {
+        throw AutomationFailure("Column " + std::to_string(column + 1) +
+                                " is beyond the last column of the sheet (" +
+                                std::to_string(ExcelServerSheet::kColumnCount) + ")");
+    }
+}
+
+ExcelServerSheet::ExcelServerSheet() : fills_{Fill{}} {}
+
+std::optional<double> ExcelServerSheet::readAsNumber(std::u16string_view text) {
+    const auto first = text.find_first_not_of(u' ');
+    if (first == std::u16string_view::npos) {
+        return std::nullopt;
+    }
+    text = text.substr(first, text.find_last_not_of(u' ') - first + 1);
+
+    std::string plain;
+    std::size_t i = 0;
+    if (text[i] == u'+' || text[i] == u'-') {
+        if (text[i] == u'-') {
+            plain += '-';
+        }
+        ++i;
+    }
+    // Integer part: a thousands separator must be followed by exactly three digits.
+    std::size_t digits = 0;
+    std::size_t groupLength = 0;
+    bool grouped = false;
+    for (; i < text.size() && (isDigit(text[i]) || text[i] == u','); ++i) {
+        if (text[i] == u',') {
+            if (groupLength == 0 || (grouped && groupLength != 3)) {
+                return std::nullopt;
+            }
+            grouped = true;
+            groupLength = 0;
+            continue;
+        }
+        plain += static_cast<char>(text[i]);
+        ++digits;
+        ++groupLength;
+    }
+    if (grouped && groupLength != 3) {
+        return std::nullopt;
+    }
+    if (i < text.size() && text[i] == u'.') {
+        plain += '.';
+        for (++i; i < text.size() && isDigit(text[i]); ++i) {
+            plain += static_cast<char>(text[i]);
+            ++digits;
+        }
+    }
+    if (digits == 0) {
+        return std::nullopt;
+    }
+    if (i < text.size() && (text[i] == u'E' || text[i] == u'e')) {
+        plain += 'e';
+        ++i;
+        if (i < text.size() && (text[i] == u'+' || text[i] == u'-')) {
+            plain += static_cast<char>(text[i++]);
+        }
+        if (i == text.size() || !isDigit(text[i])) {
+            return std::nullopt;
+        }
+        for (; i < text.size() && isDigit(text[i]); ++i) {
+            plain += static_cast<char>(text[i]);
+        }
+    }
+    if (i != text.size()) {
+        return std::nullopt;
+    }
+    double value = 0;
+    const auto [end, error] = std::from_chars(plain.data(), plain.data() + plain.size(), value);
+    if (error != std::errc() || end != plain.data() + plain.size() || !std::isfinite(value)) {
+        return std::nullopt;
+    }
+    return value == 0 ? 0.0 : value;
+}
+
+ExcelServerSheet::Cell& ExcelServerSheet::cellAt(std::uint32_t row, std::uint32_t column) {
+    requireOnSheet(row, column);
+    if (rows_.size() <= row) {
+        rows_.resize(row + 1);
+    }
+    std::vector<Cell>& cells = rows_[row].cells;
+    // Cells arrive in column order, so the usual place is the end.
+    auto place = cells.end();
+    if (!cells.empty() && cells.back().column >= column) {
+        place = std::ranges::lower_bound(cells, column, {}, &Cell::column);
+        if (place != cells.end() && place->column == column) {
+            return *place;
+        }
+    }
+    Cell fresh{};
+    fresh.column = static_cast<std::uint16_t>(column);
+    fresh.kind = Kind::Blank;
+    return *cells.insert(place, fresh);
+}
+
+const ExcelServerSheet::Cell* ExcelServerSheet::findCell(std::uint32_t row, std::uint32_t column) const {
+    requireOnSheet(row, column);
+    if (row >= rows_.size()) {
+        return nullptr;
+    }
+    const std::vector<Cell>& cells = rows_[row].cells;
+    const auto place = std::ranges::lower_bound(cells, column, {}, &Cell::column);
+    return place != cells.end() && place->column == column ? &*place : nullptr;
+}
+
+void ExcelServerSheet::dropIfEmpty(std::uint32_t row, std::uint32_t column) {
+    std::vector<Cell>& cells = rows_[row].cells;
+    const auto place = std::ranges::lower_bound(cells, column, {}, &Cell::column);
+    if (place != cells.end() && place->column == column && place->kind == Kind::Blank && place->fill == 0) {
+        cells.erase(place);
+    }
+}
+
+std::uint32_t ExcelServerSheet::intern(std::u16string_view text) {
+    if (const auto known = stringIndex_.find(text); known != stringIndex_.end()) {
+        return known->second;
+    }
+    const auto index = static_cast<std::uint32_t>(strings_.size());
+    // A deque never moves its elements, so the key can view the stored string.
+    const std::u16string& stored = strings_.emplace_back(text);
+    stringIndex_.emplace(stored, index);
+    return index;
+}
+
+void ExcelServerSheet::setValue(std::uint32_t row, std::uint32_t column, std::u16string_view text) {
+    if (text.size() > kMaximumTextLength) {
+        throw AutomationFailure("A cell holds at most " + std::to_string(kMaximumTextLength) + " characters");
+    }
+    Cell& cell = cellAt(row, column);
+    if (text.empty()) {
+        cell.kind = Kind::Blank;
+        dropIfEmpty(row, column);
+    } else if (const std::optional<double> number = readAsNumber(text)) {
+        cell.kind = Kind::Number;
+        cell.number = *number;
+    } else {
+        cell.kind = Kind::Text;
+        cell.string = intern(text);
+    }
+}
+
+void ExcelServerSheet::setFill(std::uint32_t row, std::uint32_t column, const Fill& fill) {
+    auto known = std::ranges::find(fills_, fill);
+    if (known == fills_.end()) {
+        fills_.push_back(fill);
+        known = fills_.end() - 1;
+    }
+    cellAt(row, column).fill = static_cast<std::uint16_t>(known - fills_.begin());
+    dropIfEmpty(row, column);
+}
+
+ExcelServerSheet::Fill ExcelServerSheet::fill(std::uint32_t row, std::uint32_t column) const {
+    const Cell* cell = findCell(row, column);
+    return cell != nullptr ? fills_[cell->fill] : Fill{};
+}
+
+void ExcelServerSheet::setRowHeight(std::uint32_t row, double points) {
+    requireOnSheet(row, 0);
+    if (!(points >= 0 && points <= kMaximumRowHeight)) {
+        throw AutomationFailure("Unable to set the RowHeight property of the Range class");
+    }
+    if (rows_.size() <= row) {
+        rows_.resize(row + 1);
+    }
+    rows_[row].heightTwips = static_cast<std::uint16_t>(std::lround(points * kTwipsPerPoint));
+}
+
+void ExcelServerSheet::setColumnWidth(std::uint32_t column, double characters) {
+    requireOnSheet(0, column);
+    if (!(characters >= 0 && characters <= kMaximumColumnWidth)) {
+        throw AutomationFailure("Unable to set the ColumnWidth property of the Range class");
+    }
+    if (columnWidths_.size() <= column) {
+        columnWidths_.resize(column + 1, -1);
+    }
+    columnWidths_[column] = static_cast<std::int32_t>(std::lround(characters * kColumnWidthUnit));
+}
+
+}  // namespace quelvane
