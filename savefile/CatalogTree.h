@@ -1,0 +1,35 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "savefile/Catalog.h"
+
+namespace quelvane {
+
+// One node of the navigation tree, as plain data the shell renders. Its position under its
+// parent is the index of its catalog record (part, object, member).
+struct CatalogTreeNode {
+    std::string caption;
+    int image = 0;
+    int selectedImage = 0;
+    std::vector<CatalogTreeNode> children;
+};
+
+struct CatalogTree {
+    // At most one root: "Library(name of part 0)".
+    std::vector<CatalogTreeNode> roots;
+    // False when building stopped early (no part, or a catalog index outside its array): the
+    // tree then holds what was built, and the save summary is not shown.
+    bool complete = false;
+};
+
+// The type text of an object: the known type codes, the attribute for files (0x1901), and a
+// single space for every other code.
+std::string objectTypeText(const STRUCT_objs& object);
+
+// Builds the tree from the catalog. An object with more than 1000 members gets its member count
+// set to 0 in the catalog and shows no members, here and in every view.
+CatalogTree buildCatalogTree(Catalog& catalog);
+
+}  // namespace quelvane

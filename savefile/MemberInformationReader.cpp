@@ -1,0 +1,173 @@
+#include "savefile/MemberInformationReader.h"
+
+#include <algorithm>
+#include <array>
+#include <vector>
+
+#include "savefile/BigEndianReader.h"
+#include "savefile/DecodingFailure.h"
+#include "savefile/EbcdicField.h"
+#include "savefile/LibraryOffsets.h"
+
+namespace quelvane {
+
+namespace {
+
+// Member area header, then the area data that all later offsets count from.
+constexpr std::int64_t kProvisionalMemberCount = 0;
+constexpr std::int64_t kAreaLength = 4;
+constexpr std::int64_t kAreaHeaderWidth = 16;
+constexpr std::int64_t kFormatOffset = 0;
+constexpr std::int64_t kMemberListOffset = 4;
+constexpr std::int64_t kMemberCount = 80;
+constexpr std::int64_t kFieldCount = 157;
+constexpr std::int64_t kFirstField = 159;
+
+// Field entry.
+constexpr std::int64_t kFieldEntryLength = 0;
+constexpr std::int64_t kFieldName = 2;
+constexpr std::int64_t kNameWidth = 10;
+constexpr std::int64_t kFieldType = 23;
+constexpr std::int64_t kFieldPosition = 27;
+constexpr std::int64_t kFieldLength = 29;
+constexpr std::int64_t kFieldDigits = 31;
+constexpr std::int64_t kFieldDecimals = 33;
+
+// Types whose length is fixed whatever the entry stores: date, time, timestamp.
+struct FixedLength {
+    int typeCode;
+    std::int32_t length;
+};
+constexpr std::array<FixedLength, 3> kFixedLengths = {{{0x0D03, 10}, {0x0B03, 4}, {0x0C03, 3}}};
+
+// Member entry: its first word, low four bits cleared, plus 32 is its length; entries of
+// exactly 672 bytes place the text and the record count differently.
+constexpr std::int64_t kEntryExtra = 32;
+constexpr std::int64_t kShortLayoutLength = 672;
+constexpr std::int64_t kMemberName = 4;
+constexpr std::int64_t kMemberType = 161;
+constexpr std::int64_t kTextWidth = 50;
+constexpr std::int64_t kShortLayoutText = 22;
+constexpr std::int64_t kLongLayoutText = 47;
+// The record count is a 21-byte number of which only the low four bytes are kept.
+constexpr std::int64_t kShortLayoutCount = 155;
+constexpr std::int64_t kLongLayoutCount = 128;
+constexpr std::int64_t kCountWidth = 21;
+constexpr std::int64_t kCountKept = 4;
+
+// Every member entry is at least this long, so a member list can never hold more entries than
+// the area has room for; a larger count fails before its entries are reached.
+constexpr std::int64_t kMaxDecodableMembers =
+    (MemberInformationReader::kAreaCapacity + BlockFile::kBodySize) / kEntryExtra + 1;
+
+}  // namespace
+
+void MemberInformationReader::readMemberInformation(std::size_t part, std::size_t object) {
+    STRUCT_descs& desc = catalog_.parts.at(part);
+    STRUCT_objs& obj = desc.library.objects.at(object);
+    if (obj.attribute != "PF") {
+        return;
+    }
+    try {
+        decodeMemberArea(desc, obj);
+    } catch (const DecodingFailure&) {
+        notifier_.message("Error:during get member information");
+        file_.close();
+    }
+}
+
+void MemberInformationReader::decodeMemberArea(STRUCT_descs& desc, STRUCT_objs& obj) {
+    std::int64_t offset = LibraryOffsets::bodyOffset(desc.descriptorOffset, obj.memberAreaOffset);
+    std::int64_t libraryBlock = LibraryOffsets::libraryBlockIndex(desc.libraryBlock);
+    // The 16-byte header is read with the area data from the joined bodies, so a header that
+    // straddles two blocks is read across them like every other structure.
+    std::vector<std::uint8_t> head = file_.collectBodies(libraryBlock, offset, kAreaHeaderWidth, true);
+    BigEndianReader header(head);
+    obj.memberCount = header.s32(kProvisionalMemberCount);
+    std::int64_t total = std::min<std::int64_t>(header.s32(kAreaLength), kAreaCapacity);
+
+    std::int64_t wanted = kAreaHeaderWidth + std::max<std::int64_t>(total, 0);
+    std::vector<std::uint8_t> area = static_cast<std::int64_t>(head.size()) >= wanted
+                                         ? std::move(head)
+                                         : file_.collectBodies(libraryBlock, offset, wanted, true);
+    BigEndianReader data(std::span<const std::uint8_t>(area).subspan(
+        std::min<std::size_t>(area.size(), static_cast<std::size_t>(kAreaHeaderWidth))));
+
+    std::int64_t members = data.u24(kMemberCount);
+    if (members == 0) {
+        members = obj.memberCount;
+    } else {
+        obj.memberCount = static_cast<std::int32_t>(members);
+    }
+    obj.members.clear();
+    if (members < 0) {
+        throw DecodingFailure("negative member count");
+    }
+    obj.members.resize(static_cast<std::size_t>(std::min(members, kMaxDecodableMembers)));
+
+    std::int64_t format = data.s32(kFormatOffset);
+    std::int64_t memberList = data.s32(kMemberListOffset);
+    std::int64_t fieldCount = data.u16(format + kFieldCount);
+    obj.fields.clear();
+    obj.fields.resize(static_cast<std::size_t>(fieldCount));
+    obj.fieldCount = static_cast<std::int32_t>(fieldCount);
+    obj.memberCount = static_cast<std::int32_t>(members);
+    obj.recordLength = 0;
+
+    std::int64_t position = format + kFirstField;
+    std::int64_t step = 0;
+    for (std::int64_t i = 0; i < fieldCount; ++i) {
+        position += step;
+        step = data.u16(position + kFieldEntryLength);
+        STRUCT_fields& field = obj.fields[static_cast<std::size_t>(i)];
+        field.name = convertField(converter_, data.at(position + kFieldName, kNameWidth), true);
+        field.typeCode = typeCodeText(data.u8(position + kFieldType), data.u8(position + kFieldType + 1));
+        field.offset = static_cast<std::int32_t>(data.u16(position + kFieldPosition));
+        field.length = static_cast<std::int32_t>(data.u16(position + kFieldLength));
+        field.digits = static_cast<std::int32_t>(data.u16(position + kFieldDigits));
+        field.decimals = static_cast<std::int32_t>(data.u16(position + kFieldDecimals));
+        int type = typeValue(field.typeCode);
+        for (const FixedLength& fixed : kFixedLengths) {
+            if (type == fixed.typeCode) {
+                field.length = fixed.length;
+            }
+        }
+        if (i > 0) {
+            const STRUCT_fields& previous = obj.fields[static_cast<std::size_t>(i - 1)];
+            field.offset = previous.offset + previous.length;
+        }
+        obj.recordLength += field.length;
+    }
+
+    position = memberList;
+    step = 0;
+    std::vector<std::uint8_t> entryBuffer(static_cast<std::size_t>(kMemberEntryCapacity));
+    for (std::int64_t k = 0; k < members; ++k) {
+        position += step;
+        step = static_cast<std::int64_t>(data.u32(position)) / 16 * 16 + kEntryExtra;
+        if (step > kMemberEntryCapacity) {
+            throw DecodingFailure("member entry longer than its buffer");
+        }
+        std::span<const std::uint8_t> stored = data.at(position, step);
+        std::fill(entryBuffer.begin(), entryBuffer.end(), 0);
+        std::copy(stored.begin(), stored.end(), entryBuffer.begin());
+        BigEndianReader entry(entryBuffer);
+
+        if (k >= static_cast<std::int64_t>(obj.members.size())) {
+            throw DecodingFailure("member index outside the member list");
+        }
+        STRUCT_members& member = obj.members[static_cast<std::size_t>(k)];
+        bool shortLayout = step == kShortLayoutLength;
+        member.name = convertField(converter_, entry.at(kMemberName, kNameWidth), true);
+        member.text = convertField(
+            converter_, entry.at(shortLayout ? kShortLayoutText : kLongLayoutText, kTextWidth), true);
+        member.type = convertField(converter_, entry.at(kMemberType, kNameWidth), true);
+        std::int64_t count = (shortLayout ? kShortLayoutCount : kLongLayoutCount) + kCountWidth - kCountKept;
+        member.recordCount = entry.s32(count);
+        if (step == kEntryExtra) {
+            member.recordCount = 0;
+        }
+    }
+}
+
+}  // namespace quelvane

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <cstdint>
+
+#include "conversion/EbcdicTextConverter.h"
+#include "conversion/Notifier.h"
+#include "savefile/BlockFile.h"
+#include "savefile/Catalog.h"
+
+namespace quelvane {
+
+// Reads the member area of a physical file: its record format (fields) and its member list.
+class MemberInformationReader {
+  public:
+    // The member area is collected into one buffer of this size at most.
+    static constexpr std::int64_t kAreaCapacity = 400096;
+    // A member entry is copied into a buffer of this size before it is decoded.
+    static constexpr std::int64_t kMemberEntryCapacity = 10024;
+
+    MemberInformationReader(Catalog& catalog, EbcdicTextConverter& converter, Notifier& notifier,
+                            BlockFile& file)
+        : catalog_(catalog), converter_(converter), notifier_(notifier), file_(file) {}
+
+    // Does nothing for an object whose attribute is not "PF". A member area that cannot be
+    // decoded is reported ("Error:during get member information") and ends all further reading
+    // from the file; what was read so far stays.
+    void readMemberInformation(std::size_t part, std::size_t object);
+
+  private:
+    void decodeMemberArea(STRUCT_descs& desc, STRUCT_objs& obj);
+
+    Catalog& catalog_;
+    EbcdicTextConverter& converter_;
+    Notifier& notifier_;
+    BlockFile& file_;
+};
+
+}  // namespace quelvane

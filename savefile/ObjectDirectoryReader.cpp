@@ -1,0 +1,107 @@
+#include "savefile/ObjectDirectoryReader.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "savefile/BigEndianReader.h"
+#include "savefile/DecodingFailure.h"
+#include "savefile/EbcdicField.h"
+#include "savefile/LibraryOffsets.h"
+#include "savefile/MemberInformationReader.h"
+
+namespace quelvane {
+
+namespace {
+
+// Directory entry.
+constexpr std::int64_t kObjectName = 0;
+constexpr std::int64_t kObjectNameWidth = 10;
+constexpr std::int64_t kObjectType = 30;
+constexpr std::int64_t kMemberAreaOffset = 71;
+constexpr std::int64_t kDescriptionOffset = 75;
+
+// Object description: length-prefixed items; the attribute follows the fifth length.
+constexpr std::int64_t kDescriptionBytes = 1024;
+constexpr std::int64_t kLengthWidth = 4;
+constexpr std::int64_t kTextCapacity = 50;
+constexpr std::int64_t kAttributeWidth = 10;
+
+}  // namespace
+
+void ObjectDirectoryReader::readObjectDirectory() {
+    try {
+        for (std::size_t i = 0; i < catalog_.parts.size(); ++i) {
+            readPartDirectory(i);
+        }
+    } catch (const DecodingFailure&) {
+        file_.close();
+    }
+}
+
+void ObjectDirectoryReader::readPartDirectory(std::size_t part) {
+    STRUCT_descs& desc = catalog_.parts.at(part);
+    STRUCT_libs& library = desc.library;
+    library.objects.clear();
+    if (library.objectCount < 0) {
+        throw DecodingFailure("negative object count");
+    }
+    // Entries past the limit are never read or shown, so they need no room either.
+    library.objectCount = std::min(library.objectCount, kMaxObjects);
+    library.objects.resize(static_cast<std::size_t>(library.objectCount));
+
+    std::int64_t start = desc.descriptorOffset % BlockFile::kBodySize + catalog_.header.directoryStart;
+    std::vector<std::uint8_t> directory =
+        file_.collectBodies(LibraryOffsets::libraryBlockIndex(desc.libraryBlock), start,
+                            library.objectCount * kEntryWidth, false);
+    // A file that ends inside the directory holds only its complete entries.
+    auto complete = static_cast<std::int32_t>(static_cast<std::int64_t>(directory.size()) / kEntryWidth);
+    library.objectCount = std::min(library.objectCount, complete);
+
+    BigEndianReader entries(directory);
+    for (std::int32_t j = 0; j < library.objectCount; ++j) {
+        BigEndianReader entry(entries.at(j * kEntryWidth, kEntryWidth));
+        STRUCT_objs& object = library.objects.at(static_cast<std::size_t>(j));
+        object.name = convertField(converter_, entry.at(kObjectName, kObjectNameWidth), true);
+        object.typeCode = typeCodeText(entry.u8(kObjectType), entry.u8(kObjectType + 1));
+        object.memberAreaOffset = entry.s32(kMemberAreaOffset);
+        object.descriptionOffset = entry.s32(kDescriptionOffset);
+        object.memberCount = 0;
+        object.fieldCount = 0;
+        if (!file_.isOpen()) {
+            continue;
+        }
+        try {
+            readObjectDescription(part, static_cast<std::size_t>(j));
+        } catch (const DecodingFailure&) {
+            file_.close();
+            continue;
+        }
+        MemberInformationReader(catalog_, converter_, notifier_, file_)
+            .readMemberInformation(part, static_cast<std::size_t>(j));
+    }
+}
+
+void ObjectDirectoryReader::readObjectDescription(std::size_t part, std::size_t object) {
+    STRUCT_descs& desc = catalog_.parts.at(part);
+    STRUCT_objs& obj = desc.library.objects.at(object);
+    std::int64_t offset = LibraryOffsets::bodyOffset(desc.descriptorOffset, obj.descriptionOffset);
+    std::vector<std::uint8_t> collected = file_.collectBodies(
+        LibraryOffsets::libraryBlockIndex(desc.libraryBlock), offset, kDescriptionBytes, true);
+    BigEndianReader description(collected);
+
+    std::int64_t textLength = description.s32(0);
+    obj.text.clear();
+    // The text field holds 50 characters; a longer text keeps its first 50.
+    std::span<const std::uint8_t> text = description.at(kLengthWidth, textLength);
+    obj.text = convertField(converter_,
+                            text.first(static_cast<std::size_t>(std::min(textLength, kTextCapacity))), true);
+
+    std::int64_t position = kLengthWidth + textLength;
+    for (int item = 0; item < 3; ++item) {
+        position += kLengthWidth + description.s32(position);
+    }
+    obj.attribute.clear();
+    obj.attribute = convertField(converter_, description.at(position + kLengthWidth, kAttributeWidth), true);
+}
+
+}  // namespace quelvane

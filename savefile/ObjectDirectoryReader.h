@@ -1,0 +1,40 @@
+#pragma once
+
+#include <cstdint>
+
+#include "conversion/EbcdicTextConverter.h"
+#include "conversion/Notifier.h"
+#include "savefile/BlockFile.h"
+#include "savefile/Catalog.h"
+
+namespace quelvane {
+
+// Reads every part's object directory (151-byte entries after the library descriptor) and each
+// object's description (text and attribute), and has the member area of each object read.
+class ObjectDirectoryReader {
+  public:
+    static constexpr std::int32_t kMaxObjects = 2000;
+    static constexpr std::int64_t kEntryWidth = 151;
+
+    ObjectDirectoryReader(Catalog& catalog, EbcdicTextConverter& converter, Notifier& notifier,
+                          BlockFile& file)
+        : catalog_(catalog), converter_(converter), notifier_(notifier), file_(file) {}
+
+    // A failure while reading a part's directory ends the reading of all directories; one while
+    // reading a description ends all further reading from the file. Neither is reported.
+    void readObjectDirectory();
+
+    // Fills `text` and `attribute`; raises DecodingFailure when a length leads outside the bytes
+    // collected for the description.
+    void readObjectDescription(std::size_t part, std::size_t object);
+
+  private:
+    void readPartDirectory(std::size_t part);
+
+    Catalog& catalog_;
+    EbcdicTextConverter& converter_;
+    Notifier& notifier_;
+    BlockFile& file_;
+};
+
+}  // namespace quelvane

@@ -1,0 +1,170 @@
+#include "savefile/SaveFileReader.h"
+
+#include <algorithm>
+#include <array>
+#include <vector>
+
+#include "savefile/BigEndianReader.h"
+#include "savefile/BlockFile.h"
+#include "savefile/DecodingFailure.h"
+#include "savefile/EbcdicField.h"
+#include "savefile/FileBlockSource.h"
+#include "savefile/LibraryOffsets.h"
+#include "savefile/ObjectDirectoryReader.h"
+
+namespace quelvane {
+
+namespace {
+
+// File header, block 0.
+constexpr std::int64_t kMinimumHeaderRead = 64;
+constexpr std::int64_t kBlockCount = 8;
+constexpr std::int64_t kSystemText = 16;
+constexpr std::int64_t kSystemTextWidth = 32;
+constexpr std::int64_t kHeaderSize = 52;
+constexpr std::int64_t kBlockCountCopy = 60;
+constexpr std::int32_t kHeaderUnit = 512;
+
+// Segment header block.
+constexpr std::array<std::uint8_t, 4> kSegmentMarker = {0xFF, 0xFF, 0xFF, 0xFF};
+constexpr std::int64_t kSegmentName = 4;
+constexpr std::int64_t kSegmentNameWidth = 30;
+constexpr std::int64_t kSegmentLength = 204;
+
+// Save/restore descriptor: the ninth block of a segment.
+constexpr std::int64_t kDescriptorDistance = 8;
+constexpr std::int64_t kDescriptorTag = 34;
+constexpr std::uint8_t kDescriptorTagFirst = 0x19;
+constexpr std::uint8_t kDescriptorTagSecond = 0xDB;
+constexpr std::int64_t kDescriptorName = 36;
+constexpr std::int64_t kDescriptorNameWidth = 10;
+constexpr char kDescriptorNameText[] = "QSRDSSPC.1";
+constexpr std::int64_t kLibraryDescriptorOffset = 29;
+
+// Library descriptor, relative to its base.
+constexpr std::int64_t kSaveCommand = 0;
+constexpr std::int64_t kLibraryName = 2;
+constexpr std::int64_t kLibraryNameWidth = 10;
+constexpr std::int64_t kObjectCount = 42;
+constexpr std::int64_t kAuxiliaryPool = 80;
+// "*SYSBAS" in EBCDIC: its presence moves the object directory 32 bytes further.
+constexpr std::array<std::uint8_t, 7> kSysbas = {0x5C, 0xE2, 0xE8, 0xE2, 0xC2, 0xC1, 0xE2};
+constexpr std::int32_t kDirectoryStartSysbas = 112;
+constexpr std::int32_t kDirectoryStartPlain = 80;
+
+bool startsWith(std::span<const std::uint8_t> bytes, std::span<const std::uint8_t> prefix) {
+    return std::equal(prefix.begin(), prefix.end(), bytes.begin());
+}
+
+}  // namespace
+
+int SaveFileReader::parseSaveFile(const std::string& path) {
+    FileBlockSource source(path);
+    return parseSaveFile(path, source);
+}
+
+int SaveFileReader::parseSaveFile(const std::string& path, BlockSource& source) {
+    SaveFileHeader& header = catalog_.header;
+    header.blockCount = 0;
+    header.systemText.clear();
+    header.headerSize = 0;
+
+    BlockFile file(source);
+    std::array<std::uint8_t, BlockFile::kBlockSize> first{};
+    std::int64_t got = source.isOpen() ? source.readAt(0, first.data(), BlockFile::kBlockSize) : 0;
+    bytesRead_ = static_cast<std::uint64_t>(got);
+    bool accepted = got >= kMinimumHeaderRead;
+    if (accepted) {
+        BigEndianReader block0(first);
+        header.systemText = convertField(converter_, block0.at(kSystemText, kSystemTextWidth), true);
+        header.blockCount = block0.s32(kBlockCount);
+        header.headerSize = block0.s32(kHeaderSize);
+        std::int32_t copy = block0.s32(kBlockCountCopy);
+        accepted = header.blockCount == copy && source.size() / BlockFile::kBlockSize == header.blockCount;
+    }
+    if (!accepted) {
+        // A rejected file leaves nothing of itself behind.
+        header.blockCount = 0;
+        header.systemText.clear();
+        header.headerSize = 0;
+        notifier_.message("File: " + path + "  is not save file format form AS/400");
+        return -1;
+    }
+
+    std::vector<FoundPart> found;
+    try {
+        file.seek(static_cast<std::int64_t>(header.headerSize / kHeaderUnit) * BlockFile::kBlockSize);
+        std::int64_t examined = header.headerSize / kHeaderUnit;
+        bool walking = file.readBlocks(1) == BlockFile::kBlockSize;
+        while (walking) {
+            BigEndianReader segment(file.block());
+            std::int32_t sequence = segment.s32(BlockFile::kSequenceOffset);
+            std::int32_t length = segment.s32(kSegmentLength);
+            if (startsWith(file.block(), kSegmentMarker)) {
+                catalog_.segments.append(
+                    {convertField(converter_, segment.at(kSegmentName, kSegmentNameWidth), true), length,
+                     sequence});
+            }
+
+            if (file.readBlocks(kDescriptorDistance) != BlockFile::kBlockSize) {
+                break;
+            }
+            BigEndianReader descriptor(file.block());
+            bool isDescriptor =
+                descriptor.u8(kDescriptorTag) == kDescriptorTagFirst &&
+                descriptor.u8(kDescriptorTag + 1) == kDescriptorTagSecond &&
+                convertField(converter_, descriptor.at(kDescriptorName, kDescriptorNameWidth), false)
+                    .starts_with(kDescriptorNameText);
+            if (isDescriptor && found.size() < static_cast<std::size_t>(kMaxParts)) {
+                auto offset = static_cast<std::int32_t>(descriptor.u24(kLibraryDescriptorOffset));
+                bool libraryHeld = true;
+                if (offset > LibraryOffsets::kInlineLimit) {
+                    libraryHeld = file.readBlocks(offset / BlockFile::kBodySize) == BlockFile::kBlockSize;
+                }
+                // A library descriptor past the end of the file names no library: the part is
+                // left out rather than taken from whatever the buffer held before.
+                if (libraryHeld) {
+                    BigEndianReader library(file.block());
+                    std::int64_t base = LibraryOffsets::base(offset);
+                    found.push_back(
+                        {convertField(converter_, library.at(base + kLibraryName, kLibraryNameWidth), true),
+                         offset, library.s32(BlockFile::kSequenceOffset), library.s32(base + kObjectCount)});
+                    header.saveCommand = library.u8(base + kSaveCommand);
+                    header.directoryStart =
+                        startsWith(library.at(base + kAuxiliaryPool, kSysbas.size()), kSysbas)
+                            ? kDirectoryStartSysbas
+                            : kDirectoryStartPlain;
+                }
+            }
+
+            // Sequence numbers that point back would walk in circles: the chain only goes forward.
+            std::int64_t next = static_cast<std::int64_t>(sequence) + length - 1;
+            if (length < 1 || next <= examined) {
+                break;
+            }
+            file.seekBlock(sequence);
+            walking = file.readBlocks(length) == BlockFile::kBlockSize;
+            examined = next;
+        }
+
+        catalog_.parts.clear();
+        catalog_.parts.resize(found.size());
+        for (std::size_t i = 0; i < found.size(); ++i) {
+            STRUCT_descs& part = catalog_.parts[i];
+            part.name = found[i].libraryName;
+            part.library.name = found[i].libraryName;
+            part.descriptorOffset = found[i].descriptorOffset;
+            part.libraryBlock = found[i].libraryBlock;
+            part.library.objectCount = found[i].objectCount;
+            part.partCount = static_cast<std::int32_t>(found.size());
+        }
+
+        ObjectDirectoryReader(catalog_, converter_, notifier_, file).readObjectDirectory();
+    } catch (const DecodingFailure&) {
+        // Ends the parse quietly with what was read, as any unexpected failure in the reader does.
+    }
+    bytesRead_ += file.bytesRead();
+    return 0;
+}
+
+}  // namespace quelvane

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "conversion/EbcdicTextConverter.h"
+#include "conversion/Notifier.h"
+#include "savefile/BlockSource.h"
+#include "savefile/Catalog.h"
+
+namespace quelvane {
+
+// Opens a save file, checks that it is one, walks its chain of segment headers into the segment
+// table, builds the part list from the save/restore descriptors met on the way, and has every
+// part's object directory, object descriptions and member areas read into the catalog.
+class SaveFileReader {
+  public:
+    static constexpr std::int32_t kMaxParts = 1000;
+
+    SaveFileReader(Catalog& catalog, EbcdicTextConverter& converter, Notifier& notifier)
+        : catalog_(catalog), converter_(converter), notifier_(notifier) {}
+
+    // Returns -1 when the file is rejected (after telling the user), 0 otherwise. The caller
+    // resets the segment table's fill count before, as the open command does.
+    int parseSaveFile(const std::string& path);
+
+    // The same over bytes from any source; `path` names the file in the rejection message.
+    int parseSaveFile(const std::string& path, BlockSource& source);
+
+    // Bytes taken from the file by the last parse.
+    std::uint64_t bytesRead() const { return bytesRead_; }
+
+  private:
+    struct FoundPart {
+        std::string libraryName;
+        std::int32_t descriptorOffset = 0;
+        std::int32_t libraryBlock = 0;
+        std::int32_t objectCount = 0;
+    };
+
+    Catalog& catalog_;
+    EbcdicTextConverter& converter_;
+    Notifier& notifier_;
+    std::uint64_t bytesRead_ = 0;
+};
+
+}  // namespace quelvane

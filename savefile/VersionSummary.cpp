@@ -1,0 +1,45 @@
+#include "savefile/VersionSummary.h"
+
+#include "savefile/VersionText.h"
+
+namespace quelvane {
+
+namespace {
+
+constexpr std::int32_t kRiscHeaderSize = 4096;
+constexpr std::uint8_t kSavobj = 1;
+constexpr char kRule[] = "---------------------------------------------------------------------";
+
+}  // namespace
+
+std::vector<std::string> ShowVersionLines(const SaveFileHeader& header) {
+    std::vector<std::string> lines;
+    if (!header.systemText.empty()) {
+        lines.push_back("This SAVF created on IBM AS/400 " + header.systemText +
+                        (header.headerSize == kRiscHeaderSize ? " RISC machine." : " CISC machine."));
+        lines.push_back(header.saveCommand == kSavobj ? "Using SAVOBJ Command!" : "Using SAVLIB Command!");
+        lines.push_back("-");
+    }
+    lines.insert(lines.end(),
+                 {
+                     kRule,
+                     VersionText(),
+                     " ",
+                     " ",
+                     "Quelvane Updates: ",
+                     " ",
+                     "V2.41 - List records number in Physical Files",
+                     "V2.40 - Compatible with Vista",
+                     "        Automatic set View Window in difference Language,and Fonts! ",
+                     "V2.30 - Add functions for RISC Machine:",
+                     "        Retrieve the values from Data Area.",
+                     "        Retrieve the source from the CLP program which compiled with RTVSRC allowed.",
+                     "V2.20 - add  nation Languages checking.",
+                     "V1.40 - Pick Out to txt doc xls files.",
+                     "v1.00 - Original",
+                     kRule,
+                 });
+    return lines;
+}
+
+}  // namespace quelvane

@@ -1,0 +1,14 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "savefile/Catalog.h"
+
+namespace quelvane {
+
+// The lines ShowVersion puts in the content list, in order: the machine and save-command lines
+// when the file header has a system text, then the version notes.
+std::vector<std::string> ShowVersionLines(const SaveFileHeader& header);
+
+}  // namespace quelvane

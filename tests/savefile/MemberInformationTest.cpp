@@ -1,0 +1,225 @@
+#include <gtest/gtest.h>
+
+#include "tests/savefile/ReaderFixture.h"
+
+namespace quelvane::test {
+namespace {
+
+const std::string kMemberError = "Error:during get member information";
+
+SaveFileBuilder library(std::vector<BuiltObject> objects, std::uint32_t v = 256) {
+    SaveFileBuilder builder;
+    BuiltPart part;
+    part.library = "LIB";
+    part.descriptorOffset = v;
+    part.objects = std::move(objects);
+    builder.add(part);
+    return builder;
+}
+
+std::string describe(const STRUCT_fields& f) {
+    return f.name + " " + f.typeCode + " off=" + std::to_string(f.offset) +
+           " len=" + std::to_string(f.length) + " " + std::to_string(f.digits) + "," +
+           std::to_string(f.decimals);
+}
+
+std::string describe(const STRUCT_members& m) {
+    return m.name + "|" + m.type + "|" + m.text + "|" + std::to_string(m.recordCount);
+}
+
+// Only field 0's stored position counts; every later offset follows from the lengths, and the
+// date, time and timestamp types have fixed lengths.
+TEST(RecordFormat, OffsetsFollowLengths) {
+    BuiltObject file = physicalFile("CUSTMAST",
+                                    {{"A", 0x0004, 1, 0, 0, 0},
+                                     {"B", 0x0003, 5, 9, 2, 77},
+                                     {"C", 0x0004, 3, 0, 0, 1},
+                                     {"WHEN", 0x0D03, 2, 0, 0, 500},
+                                     {"AT", 0x0B03, 8, 0, 0, 0, 60},
+                                     {"STAMP", 0x0C03, 26, 0, 0, 0, 36},
+                                     {"LAST", 0x0002, 4, 7, 0, 0}},
+                                    {});
+    for (std::uint32_t v : {256u, 1024u}) {
+        ReaderFixture fixture;
+        ASSERT_EQ(fixture.open(library({file}, v)), 0);
+        const STRUCT_objs& obj = fixture.object(0);
+        std::vector<std::string> fields;
+        for (const auto& f : obj.fields) {
+            fields.push_back(describe(f));
+        }
+        EXPECT_EQ(fields, (std::vector<std::string>{
+                              "A 0004 off=0 len=1 0,0",
+                              "B 0003 off=1 len=5 9,2",
+                              "C 0004 off=6 len=3 0,0",
+                              "WHEN 0D03 off=9 len=10 0,0",
+                              "AT 0B03 off=19 len=4 0,0",
+                              "STAMP 0C03 off=23 len=3 0,0",
+                              "LAST 0002 off=26 len=4 7,0",
+                          }));
+        EXPECT_EQ(obj.fieldCount, 7);
+        EXPECT_EQ(obj.recordLength, 30);
+    }
+
+    BuiltObject shifted =
+        physicalFile("SHIFTED", {{"A", 0x0004, 4, 0, 0, 12}, {"B", 0x0004, 2, 0, 0, 0}}, {});
+    ReaderFixture fixture;
+    ASSERT_EQ(fixture.open(library({shifted})), 0);
+    EXPECT_EQ(fixture.object(0).fields.at(1).offset, 16);
+}
+
+TEST(MemberList, EntryLayouts) {
+    BuiltMember m640{"SHORT", "CLP", "Short layout", 6, 640};
+    BuiltMember m655{"SHORT2", "TXT", "Still short", 7, 655};
+    BuiltMember m656{"LONG", "RPG", "Long layout", 8, 656};
+    BuiltMember m0{"TINY", "X", "gone", 99, 0};
+    BuiltMember m15{"TINY2", "X", "gone", 99, 15};
+    BuiltMember high{"HIGH", "C", "High bytes", 0x01000000, 640, 0xAB};
+    BuiltMember highLong{"HIGHL", "C", "", 5, 700, 0xFF};
+    ReaderFixture fixture;
+    ASSERT_EQ(fixture.open(library({physicalFile("QCLSRC", {{"SRCDTA", 0x0004, 80}},
+                                                 {m640, m655, m656, m0, m15, high, highLong})})),
+              0);
+    std::vector<std::string> members;
+    for (const auto& m : fixture.object(0).members) {
+        members.push_back(describe(m));
+    }
+    EXPECT_EQ(members, (std::vector<std::string>{
+                           "SHORT|CLP|Short layout|6",
+                           "SHORT2|TXT|Still short|7",
+                           "LONG|RPG|Long layout|8",
+                           "TINY|||0",
+                           "TINY2|||0",
+                           "HIGH|C|High bytes|16777216",
+                           "HIGHL|C||5",
+                       }));
+    EXPECT_TRUE(fixture.notifier.entries.empty());
+}
+
+TEST(MemberList, MemberCountSources) {
+    struct Case {
+        std::optional<std::uint32_t> provisional, area;
+        std::size_t built;
+        std::int32_t expected;
+    };
+    for (Case c : {Case{3, 0, 3, 3}, Case{3, 5, 5, 5}, Case{0, 0, 2, 0}, Case{9, 2, 4, 2}}) {
+        std::vector<BuiltMember> members;
+        for (std::size_t k = 0; k < c.built; ++k) {
+            members.push_back({"M" + std::to_string(k), "T", "", static_cast<std::uint32_t>(k)});
+        }
+        BuiltObject file = physicalFile("F", {{"X", 0x0004, 1}}, members);
+        file.provisionalMemberCount = c.provisional;
+        file.areaMemberCount = c.area;
+        ReaderFixture fixture;
+        ASSERT_EQ(fixture.open(library({file})), 0);
+        EXPECT_EQ(fixture.object(0).memberCount, c.expected);
+        ASSERT_GE(fixture.object(0).members.size(), static_cast<std::size_t>(c.expected));
+        if (c.expected > 0) {
+            EXPECT_EQ(fixture.object(0).members.back().name, "M" + std::to_string(c.expected - 1));
+        }
+    }
+}
+
+// An area that cannot be decoded is reported once; reading ends there, and later files keep
+// only their directory fields.
+TEST(MemberArea, DecodingFailures) {
+    struct Case {
+        const char* what;
+        std::function<void(BuiltObject&)> spoil;
+    };
+    const Case cases[] = {
+        {"member list past the area", [](BuiltObject& o) { o.areaMemberCount = 60; }},
+        {"negative provisional count",
+         [](BuiltObject& o) {
+             o.areaMemberCount = 0;
+             o.provisionalMemberCount = 0x80000001u;
+         }},
+        {"format offset past the area", [](BuiltObject& o) { o.formatOffset = 500000; }},
+        {"member count beyond any area", [](BuiltObject& o) { o.areaMemberCount = 0xFFFFFF; }},
+        {"member entry longer than its buffer", [](BuiltObject& o) { o.members[0].firstWord = 10000; }},
+        {"member entry of 4 GiB", [](BuiltObject& o) { o.members[0].firstWord = 0xFFFFFFF0u; }},
+        {"area offset past the file", [](BuiltObject& o) { o.memberAreaOffset = 0x7FFFFFF0u; }},
+        {"negative area offset", [](BuiltObject& o) { o.memberAreaOffset = 0xFFFFF000u; }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        BuiltObject first =
+            physicalFile("FIRST", {{"X", 0x0004, 4}}, {{"M1", "T", "", 1}, {"M2", "T", "", 2}});
+        BuiltObject bad = physicalFile("BAD", {{"Y", 0x0004, 2}}, {{"M1", "T", "", 1}});
+        c.spoil(bad);
+        BuiltObject later = physicalFile("LATER", {{"Z", 0x0004, 3}}, {{"M1", "T", "", 1}});
+        ReaderFixture fixture;
+        ASSERT_EQ(fixture.open(library({first, bad, later})), 0);
+        EXPECT_EQ(fixture.notifier.texts(), std::vector<std::string>{kMemberError});
+        EXPECT_EQ(fixture.object(0).memberCount, 2);
+        EXPECT_EQ(fixture.object(2).name, "LATER");
+        EXPECT_EQ(fixture.object(2).attribute, "");
+        EXPECT_EQ(fixture.object(2).memberCount, 0);
+        EXPECT_TRUE(fixture.object(2).fields.empty());
+    }
+}
+
+// The area is collected up to TOT bytes (at most 400096); a member list that lies beyond what was
+// collected cannot be decoded.
+TEST(MemberArea, CollectedLength) {
+    std::vector<BuiltMember> members;
+    for (int k = 0; k < 500; ++k) {
+        members.push_back({"M" + std::to_string(k), "T", "", static_cast<std::uint32_t>(k)});
+    }
+    BuiltObject big = physicalFile("BIG", {{"X", 0x0004, 1}}, members);
+    ReaderFixture whole;
+    ASSERT_EQ(whole.open(library({big})), 0);
+    EXPECT_TRUE(whole.notifier.entries.empty());
+    EXPECT_EQ(whole.object(0).members.at(499).recordCount, 499);
+    std::uint32_t dataLength = static_cast<std::uint32_t>(SaveFileBuilder::memberArea(big).size() - 16);
+
+    BuiltObject overstated = big;
+    overstated.areaTotal = 0x7FFFFFFF;
+    ReaderFixture large;
+    ASSERT_EQ(large.open(library({overstated})), 0);
+    EXPECT_TRUE(large.notifier.entries.empty());
+    EXPECT_EQ(large.object(0).memberCount, 500);
+
+    BuiltObject understated = big;
+    understated.areaTotal = dataLength - 4096;
+    ReaderFixture small;
+    ASSERT_EQ(small.open(library({understated})), 0);
+    EXPECT_EQ(small.notifier.texts(), std::vector<std::string>{kMemberError});
+    EXPECT_EQ(small.object(0).memberCount, 500);
+    EXPECT_EQ(small.object(0).members.at(0).name, "M0");
+}
+
+// A header near the end of a block body continues in the next body, like every other structure.
+TEST(MemberArea, HeaderAcrossBlocks) {
+    for (std::uint32_t shift = 480; shift < 512; shift += 4) {
+        SCOPED_TRACE(shift);
+        BuiltObject file = physicalFile("F", {{"X", 0x0004, 7}}, {{"M1", "T", "", 4}});
+        std::vector<std::uint8_t> area = SaveFileBuilder::memberArea(file);
+        BuiltObject placed = plainObject("G", 0x1901, "PF");
+        // The description is padded so the area that follows starts `shift` bytes into a body.
+        SaveFileBuilder builder = library({placed});
+        SaveFileImage image = builder.build();
+        std::int64_t areaBody = 512 * 3 + shift;
+        std::vector<std::uint8_t> bytes = image.bytes();
+        std::int64_t libraryBlock = image.layout.parts[0].libraryBlock;
+        for (std::size_t i = 0; i < area.size(); ++i) {
+            std::int64_t at = areaBody + static_cast<std::int64_t>(i);
+            bytes.at(static_cast<std::size_t>((libraryBlock + at / 512) * 528 + at % 512)) = area[i];
+        }
+        std::int64_t entry = image.layout.parts[0].directoryOffset;
+        std::int64_t field = entry + 71;
+        std::vector<std::uint8_t> stored(4);
+        SaveFileBuilder::putU32(stored, 0, static_cast<std::uint32_t>(areaBody - 256));
+        for (std::size_t i = 0; i < 4; ++i) {
+            std::int64_t at = field + static_cast<std::int64_t>(i);
+            bytes.at(static_cast<std::size_t>((libraryBlock + at / 512) * 528 + at % 512)) = stored[i];
+        }
+        ReaderFixture fixture;
+        ASSERT_EQ(fixture.open(bytes), 0);
+        EXPECT_TRUE(fixture.notifier.entries.empty());
+        EXPECT_EQ(fixture.object(0).recordLength, 7);
+        EXPECT_EQ(fixture.object(0).members.at(0).recordCount, 4);
+    }
+}
+
+}  // namespace
+}  // namespace quelvane::test
