@@ -148,16 +148,22 @@ void CodePageMapper::decodeRun(const std::uint8_t* run, std::size_t length) {
         }
         return;
     }
-    // One host byte yields at most one code unit, a double-byte character at most two.
+    // A host byte mostly yields one code unit and a double-byte character at most two; a
+    // table that maps one byte to a sequence makes ICU ask for more room.
     unicode_.resize(length + 1);
-    ucnv_resetToUnicode(host_);
-    UErrorCode error = U_ZERO_ERROR;
-    const int32_t produced =
-        ucnv_toUChars(host_, unicode_.data(), static_cast<int32_t>(unicode_.size()),
-                      reinterpret_cast<const char*>(run), static_cast<int32_t>(length), &error);
-    unicode_.resize(U_SUCCESS(error) || error == U_STRING_NOT_TERMINATED_WARNING
-                        ? static_cast<std::size_t>(produced)
-                        : 0);
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        UErrorCode error = U_ZERO_ERROR;
+        const int32_t produced =
+            ucnv_toUChars(host_, unicode_.data(), static_cast<int32_t>(unicode_.size()),
+                          reinterpret_cast<const char*>(run), static_cast<int32_t>(length), &error);
+        if (error == U_BUFFER_OVERFLOW_ERROR) {
+            unicode_.resize(static_cast<std::size_t>(produced) + 1);
+            continue;
+        }
+        unicode_.resize(U_SUCCESS(error) ? static_cast<std::size_t>(produced) : 0);
+        return;
+    }
+    unicode_.clear();
 }
 
 void CodePageMapper::appendRun(const std::uint8_t* run, std::size_t length) {
