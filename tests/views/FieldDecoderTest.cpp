@@ -1,0 +1,303 @@
+#include "views/FieldDecoder.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace quelvane {
+namespace {
+
+std::vector<std::uint8_t> hexBytes(const std::string& text) {
+    std::vector<std::uint8_t> bytes;
+    std::istringstream in(text);
+    std::string pair;
+    while (in >> pair) {
+        bytes.push_back(static_cast<std::uint8_t>(std::stoul(pair, nullptr, 16)));
+    }
+    return bytes;
+}
+
+// EBCDIC blank, A-I and 0-9 become their ASCII forms, every other byte passes unchanged; keeps
+// the length of each call and can be told to fail, leaving the target as it was.
+class FakeConverter final : public EbcdicTextConverter {
+public:
+    std::uint32_t ConvertEbcdicText(const std::uint8_t* source, std::size_t length,
+                                    std::uint8_t* target) override {
+        lengths.push_back(length);
+        if (fail) {
+            return 87;
+        }
+        for (std::size_t i = 0; i < length; ++i) {
+            const std::uint8_t b = source[i];
+            if (b == 0x40) {
+                target[i] = ' ';
+            } else if (b >= 0xC1 && b <= 0xC9) {
+                target[i] = static_cast<std::uint8_t>('A' + (b - 0xC1));
+            } else if (b >= 0xF0 && b <= 0xF9) {
+                target[i] = static_cast<std::uint8_t>('0' + (b - 0xF0));
+            } else {
+                target[i] = b;
+            }
+        }
+        return 0;
+    }
+
+    bool fail = false;
+    std::vector<std::size_t> lengths;
+};
+
+struct NumericCase {
+    std::string bytes;
+    int count;  // digits for packed and pointed zoned, length for zoned
+    int decimals;
+    std::string text;
+};
+
+void PrintTo(const NumericCase& c, std::ostream* os) { *os << c.bytes << " /" << c.count << "," << c.decimals; }
+
+class PackedTest : public testing::TestWithParam<NumericCase> {};
+
+TEST_P(PackedTest, GivesTheText) {
+    const NumericCase& c = GetParam();
+    std::string text = "stale";
+    decodePacked(hexBytes(c.bytes), c.count, c.decimals, kTextCapacity, text);
+    EXPECT_EQ(text, c.text);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Decoding, PackedTest,
+    testing::Values(NumericCase{"12 34 5F", 5, 2, "123.45"}, NumericCase{"12 34 5D", 5, 2, "-123.45"},
+                    NumericCase{"00 12 3F", 5, 2, "1.23"}, NumericCase{"00 00 5D", 5, 2, "-0.05"},
+                    NumericCase{"00 00 0F", 5, 2, "0.00"}, NumericCase{"00 00 0D", 5, 0, "-0"},
+                    NumericCase{"12 34 5C", 5, 0, "-12345"},  // only 0xF is positive
+                    NumericCase{"00 01 2F", 4, 4, ".0012"}, NumericCase{"12 34 5D", 5, 5, "-.12345"},
+                    // The pad nibble of an even digit count is not a digit.
+                    NumericCase{"91 23 4F", 4, 0, "1234"},
+                    // Damaged nibbles are shown, not rejected.
+                    NumericCase{"AB CF", 3, 0, ":;<"},
+                    // Digits beyond the stored bytes read as the value buffer's zeros.
+                    NumericCase{"12", 3, 0, "-120"},
+                    // More decimal positions than digits: zeros between point and digits.
+                    NumericCase{"12 3F", 3, 5, ".00123"},
+                    // No digits at all.
+                    NumericCase{"0F", 0, 0, "0"}, NumericCase{"0D", 0, 0, "-0"}));
+
+TEST(PackedLimits, CutsToCapacityCountingTheSign) {
+    std::string text;
+    decodePacked(hexBytes("12 34 5D"), 5, 2, 4, text);
+    EXPECT_EQ(text, "-123");
+    decodePacked(hexBytes("12 34 5D"), 5, 2, 0, text);
+    EXPECT_EQ(text, "");
+}
+
+TEST(PackedLimits, DecodesDigitCountsAboveTheOldWorkArea) {
+    // 301 digits: 150 bytes of zeros, then 7 and the sign in the last byte.
+    std::vector<std::uint8_t> bytes(151, 0x00);
+    bytes.back() = 0x7D;
+    std::string text;
+    decodePacked(bytes, 301, 0, kTextCapacity, text);
+    EXPECT_EQ(text, "-7");
+    bytes.assign(151, 0x11);
+    bytes.back() = 0x1F;
+    decodePacked(bytes, 301, 300, kTextCapacity, text);
+    EXPECT_EQ(text, "1." + std::string(300, '1'));
+}
+
+class ZonedTest : public testing::TestWithParam<NumericCase> {};
+
+TEST_P(ZonedTest, GivesTheText) {
+    const NumericCase& c = GetParam();
+    std::string text = "stale";
+    decodeZoned(hexBytes(c.bytes), c.count, c.decimals, text);
+    EXPECT_EQ(text, c.text);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Decoding, ZonedTest,
+    testing::Values(NumericCase{"F0 F0 F1 F2 F3", 5, 0, "00123"}, NumericCase{"F0 F0 F1 F2 D3", 5, 0, "0-123"},
+                    NumericCase{"F1 F2 F3 F4 D5", 5, 2, "-123.45"}, NumericCase{"F0 F0 F1 F2 D3", 5, 2, "0-1.23"},
+                    NumericCase{"F0 F0 F0 F0 D0", 5, 2, "000.00"},  // negative zero shows no sign
+                    NumericCase{"F1 F2 F3 F4 D5", 5, 5, "-.12345"}, NumericCase{"F0 F0 F1 F2 F3", 5, 2, "001.23"},
+                    NumericCase{"", 0, 2, ""},
+                    // Magnitude below 1: the sign stands before the last integer digit, or in front
+                    // when the integer part has no room for it.
+                    NumericCase{"F0 F0 F0 F0 D5", 5, 2, "0-0.05"}, NumericCase{"F0 F0 F0 F5 D0", 5, 2, "0-0.50"},
+                    NumericCase{"F0 F0 D5", 3, 2, "-0.05"}, NumericCase{"F0 D5", 2, 2, "-.05"},
+                    // Blanks stay; the sign replaces the character before the first digit.
+                    NumericCase{"40 40 F1 F2 D3", 5, 0, " -123"},
+                    // A zero-filled field translates to zero bytes and shows nothing.
+                    NumericCase{"00 00 00 00 00", 5, 2, ""},
+                    // Bytes beyond the stored ones are the value buffer's zeros: a zero zone
+                    // is negative and the zero bytes end the text.
+                    NumericCase{"F1 F2", 4, 0, "-12"}));
+
+class ZonedPointedTest : public testing::TestWithParam<NumericCase> {};
+
+TEST_P(ZonedPointedTest, GivesTheText) {
+    const NumericCase& c = GetParam();
+    std::string text = "stale";
+    decodeZonedPointed(hexBytes(c.bytes), c.count, c.decimals, text);
+    EXPECT_EQ(text, c.text);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Decoding, ZonedPointedTest,
+    testing::Values(NumericCase{"F0 F0 F1 F2 F3", 5, 0, "00123."}, NumericCase{"F0 F0 F1 F2 D3", 5, 0, "-123."},
+                    NumericCase{"F0 F0 F1 F2 D3", 5, 2, "-1.23"}, NumericCase{"F0 F0 F0 F0 D5", 5, 2, "-0.05"},
+                    NumericCase{"F1 F2 F3 F4 D5", 5, 5, "-0.12345"}, NumericCase{"F1 F2 F3 F4 F5", 5, 5, "0.12345"},
+                    NumericCase{"F0 F0 F0 F0 F0 F0 D0", 7, 2, "-0.00"}, NumericCase{"40 40 F1 F2 D3", 5, 0, "-123."},
+                    NumericCase{"F0 F0 F1 F2 F3", 5, 2, "001.23"}));
+
+TEST(ZonedAlteration, LeavesTheCallersBytesAlone) {
+    const std::vector<std::uint8_t> bytes = hexBytes("F1 F2 D3");
+    const std::vector<std::uint8_t> copy = bytes;
+    std::string text;
+    decodeZoned(bytes, 3, 0, text);
+    decodeZonedPointed(bytes, 3, 0, text);
+    EXPECT_EQ(bytes, copy);
+}
+
+TEST(Binary, IsABigEndianTwosComplementInteger) {
+    EXPECT_EQ(decodeBinary(hexBytes("00 05"), 2), 5);
+    EXPECT_EQ(decodeBinary(hexBytes("FF FE"), 2), -2);
+    EXPECT_EQ(decodeBinary(hexBytes("FF 00"), 2), -256);
+    EXPECT_EQ(decodeBinary(hexBytes("00 00 00 05"), 4), 5);
+    EXPECT_EQ(decodeBinary(hexBytes("FF FF FF FE"), 4), -2);
+    EXPECT_EQ(decodeBinary(hexBytes("7F FF FF FF"), 4), 2147483647);
+    EXPECT_EQ(decodeBinary(hexBytes("80 00 00 00"), 4), -2147483648LL);
+    EXPECT_EQ(decodeBinary(hexBytes("FF"), 1), -1);
+    EXPECT_EQ(decodeBinary(hexBytes("FF FF FF FF FF FF FF FE"), 8), -2);
+    EXPECT_EQ(decodeBinary(hexBytes("00 00 00 02 54 0B E4 00"), 8), 10000000000LL);
+}
+
+TEST(Binary, TextShowsLongFieldsInHex) {
+    std::string text;
+    decodeBinaryText(hexBytes("80 00 00 00 00 00 00 00"), 8, text);
+    EXPECT_EQ(text, "-9223372036854775808");
+    decodeBinaryText(hexBytes("01 02 03 04 05 06 07 08 09"), 9, text);
+    EXPECT_EQ(text, "0x010203040506070809");
+    decodeBinaryText({}, 0, text);
+    EXPECT_EQ(text, "0");
+}
+
+struct DateCase {
+    std::uint32_t dayNumber;
+    std::string text;
+};
+
+std::vector<std::uint8_t> bigEndian(std::uint32_t value) {
+    return {static_cast<std::uint8_t>(value >> 24), static_cast<std::uint8_t>(value >> 16),
+            static_cast<std::uint8_t>(value >> 8), static_cast<std::uint8_t>(value)};
+}
+
+TEST(Date, GivesTheCalendarDayOfTheJulianDayNumber) {
+    // Each day number its own date, also on either side of 1899-12-30.
+    const DateCase cases[] = {{2451545, "2000/01/01"}, {1721426, "0001/01/01"}, {5373484, "9999/12/31"},
+                              {2415019, "1899/12/30"}, {2415020, "1899/12/31"}, {2415018, "1899/12/29"},
+                              {2460000, "2023/02/24"}, {2299161, "1582/10/15"}};
+    for (const DateCase& c : cases) {
+        std::string text;
+        decodeDate(bigEndian(c.dayNumber), text);
+        EXPECT_EQ(text, c.text) << c.dayNumber;
+    }
+}
+
+TEST(Date, FailsOutsideItsRange) {
+    for (std::uint32_t dayNumber : {0u, 1721425u, 5373485u, 0x80000000u, 0xFFFFFFFFu}) {
+        std::string text;
+        EXPECT_THROW(decodeDate(bigEndian(dayNumber), text), FieldDecodingFailure) << dayNumber;
+    }
+}
+
+TEST(Character, IsTheConvertedFieldUpToItsFirstZero) {
+    FakeConverter converter;
+    std::string text;
+    decodeCharacter(hexBytes("C1 C2 40 40 40"), converter, text);
+    EXPECT_EQ(text, "AB   ");
+    decodeCharacter(hexBytes("C1 00 C2"), converter, text);
+    EXPECT_EQ(text, "A");
+    decodeCharacter(hexBytes("00 00 00"), converter, text);
+    EXPECT_EQ(text, " ");
+    converter.fail = true;
+    decodeCharacter(hexBytes("C1 C2"), converter, text);
+    EXPECT_EQ(text, " ");
+}
+
+TEST(Character, ConvertsOnlyWhatCanReachTheText) {
+    FakeConverter converter;
+    std::string text;
+    decodeCharacter(hexBytes("C1 C2 C3"), converter, text);
+    decodeCharacter(hexBytes("0E 41 41 0F C1"), converter, text);
+    // Ends inside a shift-out: the padding would be read as double-byte codes.
+    decodeCharacter(hexBytes("C1 0E 41 41"), converter, text);
+    // A shift-in in a code's second place.
+    decodeCharacter(hexBytes("0E 41 0F C1"), converter, text);
+    EXPECT_EQ(converter.lengths, (std::vector<std::size_t>{8, 12, 5000, 5000}));
+}
+
+TEST(Character, ConvertsFieldsLongerThanTheOldBufferWhole) {
+    FakeConverter converter;
+    std::vector<std::uint8_t> bytes(6000, 0xC1);
+    std::string text;
+    decodeCharacter(bytes, converter, text);
+    EXPECT_EQ(text, std::string(6000, 'A'));
+}
+
+TEST(Time, ShowsTheFirstThreeConvertedBytesInHex) {
+    FakeConverter converter;
+    std::string text;
+    decodeTime(hexBytes("12 3A 05"), converter, text);
+    EXPECT_EQ(text, "12:3A:05");
+    converter.fail = true;
+    decodeTime(hexBytes("12 3A 05"), converter, text);
+    EXPECT_EQ(text, "00:00:00");
+}
+
+STRUCT_fields field(const std::string& typeCode, int length, int digits = 0, int decimals = 0) {
+    STRUCT_fields f;
+    f.typeCode = typeCode;
+    f.length = length;
+    f.digits = digits;
+    f.decimals = decimals;
+    return f;
+}
+
+TEST(FieldValue, DispatchesByTypeCode) {
+    FakeConverter converter;
+    EXPECT_EQ(decodeFieldValue(hexBytes("FF FE"), field("0003", 2, 4, 2), converter), "-2");
+    EXPECT_EQ(decodeFieldValue(hexBytes("F1 F2 D3"), field("0103", 3, 3, 1), converter), "-12.3");
+    EXPECT_EQ(decodeFieldValue(hexBytes("F1 F2 D3"), field("0203", 3, 3, 1), converter), "-12.3");
+    EXPECT_EQ(decodeFieldValue(hexBytes("12 34 5F"), field("0303", 3, 5, 2), converter), "123.45");
+    EXPECT_EQ(decodeFieldValue(hexBytes("C1 C2"), field("0403", 2), converter), "AB");
+    EXPECT_EQ(decodeFieldValue(hexBytes("C1 C2"), field("0603", 2), converter), "AB");
+    EXPECT_EQ(decodeFieldValue(bigEndian(2451545), field("0B03", 4), converter), "2000/01/01");
+    EXPECT_EQ(decodeFieldValue(hexBytes("12 3A 05"), field("0C03", 3), converter), "12:3A:05");
+    EXPECT_EQ(decodeFieldValue(hexBytes("00 25 68 59 11 22 33 44 55 66"), field("0D03", 10), converter),
+              "2000/01/01");
+    EXPECT_EQ(decodeFieldValue(hexBytes("C1"), field("0A03", 1), converter), " ");
+    EXPECT_EQ(decodeFieldValue(hexBytes("C1"), field("", 1), converter), " ");
+    EXPECT_THROW(decodeFieldValue(hexBytes("00 00 00 00"), field("0B03", 4), converter), FieldDecodingFailure);
+}
+
+TEST(FieldValue, ReadsOnlyTheFieldsOwnBytes) {
+    FakeConverter converter;
+    // The span runs on into the next field; the field is two bytes long.
+    EXPECT_EQ(decodeFieldValue(hexBytes("C1 C2 C3 C4"), field("0403", 2), converter), "AB");
+    EXPECT_EQ(decodeFieldValue(hexBytes("00 05 00 07"), field("0003", 2), converter), "5");
+}
+
+TEST(FieldValue, MarksTheNumericColumns) {
+    for (int type : {kBinaryFieldType, kZonedFieldType, kPackedFieldType}) {
+        EXPECT_TRUE(isNumericFieldType(type)) << type;
+    }
+    for (int type : {kZonedPointedFieldType, kCharacterFieldType, kOpenCharacterFieldType, kDateFieldType,
+                     kTimeFieldType, kTimestampFieldType, 0x0A03}) {
+        EXPECT_FALSE(isNumericFieldType(type)) << type;
+    }
+}
+
+}  // namespace
+}  // namespace quelvane

@@ -1,0 +1,345 @@
+#include "views/FieldDecoder.h"
+
+#include <algorithm>
+#include <charconv>
+#include <chrono>
+#include <cstdio>
+#include <vector>
+
+#include "views/BuiltInHostTable.h"
+
+namespace quelvane {
+
+namespace {
+
+constexpr std::uint8_t kPositiveSign = 0x0F;
+constexpr std::uint8_t kPositiveZone = 0x0F;
+// A negative zone (0xD, or anything but 0xF) raised by this much reads as the digit itself.
+constexpr std::uint8_t kNegativeZoneLift = 0x20;
+
+constexpr std::uint8_t kShiftOut = 0x0E;
+constexpr std::uint8_t kShiftIn = 0x0F;
+
+// The conversion call carries its length in 16 bits.
+constexpr std::size_t kLongestConversion = 0xFFFF;
+
+constexpr std::size_t kLongestBinaryInteger = 8;
+constexpr std::size_t kDateWidth = 4;
+constexpr std::size_t kTimeWidth = 3;
+
+// A stored date is its Julian day number, the astronomical day count at noon: 1721426 is
+// 0001-01-01 and 5373484 is 9999-12-31, the first and last date the host accepts, and 2415019
+// is 1899-12-30.
+constexpr std::int32_t kFirstDayNumber = 1721426;
+constexpr std::int32_t kLastDayNumber = 5373484;
+constexpr std::int32_t kDayNumberOf18991230 = 2415019;
+
+// Work space for the zoned decoders, which translate a copy whose last byte may be altered, and
+// for the character conversion's zero-padded source. One listing thread reuses it throughout.
+thread_local std::vector<std::uint8_t> workBytes;
+
+std::uint8_t byteAt(std::span<const std::uint8_t> bytes, std::size_t index) {
+    return index < bytes.size() ? bytes[index] : 0;
+}
+
+// The first `count` bytes as the zero-filled value buffer holds them.
+std::span<const std::uint8_t> paddedBytes(std::span<const std::uint8_t> bytes, std::size_t count) {
+    if (bytes.size() >= count) {
+        return bytes.first(count);
+    }
+    workBytes.assign(bytes.begin(), bytes.end());
+    workBytes.resize(count, 0);
+    return workBytes;
+}
+
+void cutAtZero(std::string& text) {
+    const std::size_t zero = text.find('\0');
+    if (zero != std::string::npos) {
+        text.resize(zero);
+    }
+}
+
+bool isSignificantDigit(char c) { return c >= '1' && c <= '9'; }
+
+// The PC bytes of a value converted from a zero-padded buffer of max(5000, field length) bytes.
+// Only the field's bytes and enough padding to end the text are converted: a zero source byte in
+// single-byte state converts to a zero byte, so the text ends there whatever follows, and no
+// conversion gives more than two PC bytes for one host byte. Where a shift-out may still be in
+// force at the field's end, the padding would be read as double-byte codes, and the whole buffer
+// is converted as the format's readers did.
+void convertValue(std::span<const std::uint8_t> value, EbcdicTextConverter& converter, std::string& target) {
+    const std::size_t length = std::min(value.size(), kLongestConversion);
+    const std::size_t bufferLength = std::max(kValueBufferSize, length);
+
+    bool shifted = false;
+    bool undecided = false;
+    for (std::size_t i = 0; i < length && !undecided;) {
+        const std::uint8_t byte = value[i];
+        if (!shifted || byte == kShiftIn || byte == kShiftOut) {
+            shifted = shifted ? byte != kShiftIn : byte == kShiftOut;
+            ++i;
+            continue;
+        }
+        // A shift byte in a code's second place is read as a shift by some converters and as
+        // part of the code by others.
+        if (i + 1 < length && (value[i + 1] == kShiftIn || value[i + 1] == kShiftOut)) {
+            undecided = true;
+        }
+        i += 2;
+    }
+    const std::size_t convertLength = (shifted || undecided) ? bufferLength : std::min(bufferLength, 2 * length + 2);
+
+    const std::span<const std::uint8_t> source = paddedBytes(value.first(length), convertLength);
+    target.assign(convertLength, '\0');
+    converter.ConvertEbcdicText(source.data(), convertLength, reinterpret_cast<std::uint8_t*>(target.data()));
+}
+
+void appendHex(std::string& text, std::uint8_t byte) {
+    static constexpr char kDigits[] = "0123456789ABCDEF";
+    text.push_back(kDigits[byte >> 4]);
+    text.push_back(kDigits[byte & 0x0F]);
+}
+
+}  // namespace
+
+bool isNumericFieldType(int typeCode) {
+    return typeCode == kBinaryFieldType || typeCode == kZonedFieldType || typeCode == kPackedFieldType;
+}
+
+void decodeFieldValue(std::span<const std::uint8_t> value, const STRUCT_fields& field,
+                      EbcdicTextConverter& converter, std::string& text) {
+    const std::span<const std::uint8_t> bytes =
+        value.first(std::min(value.size(), static_cast<std::size_t>(std::max(field.length, 0))));
+    switch (typeValue(field.typeCode)) {
+        case kBinaryFieldType:
+            decodeBinaryText(bytes, field.length, text);
+            break;
+        case kZonedPointedFieldType:
+            decodeZonedPointed(bytes, field.digits, field.decimals, text);
+            break;
+        case kZonedFieldType:
+            decodeZoned(bytes, field.length, field.decimals, text);
+            break;
+        case kPackedFieldType:
+            decodePacked(bytes, field.digits, field.decimals, kTextCapacity, text);
+            break;
+        case kCharacterFieldType:
+        case kOpenCharacterFieldType:
+            decodeCharacter(bytes, converter, text);
+            break;
+        case kDateFieldType:
+        case kTimestampFieldType:
+            decodeDate(bytes, text);
+            break;
+        case kTimeFieldType:
+            decodeTime(bytes, converter, text);
+            break;
+        default:
+            text.assign(" ");
+            break;
+    }
+}
+
+std::string decodeFieldValue(std::span<const std::uint8_t> value, const STRUCT_fields& field,
+                             EbcdicTextConverter& converter) {
+    std::string text;
+    decodeFieldValue(value, field, converter, text);
+    return text;
+}
+
+void decodePacked(std::span<const std::uint8_t> bytes, int digits, int decimals, int capacity,
+                  std::string& text) {
+    const std::size_t digitCount = static_cast<std::size_t>(std::max(digits, 0));
+    const std::size_t decimalCount = static_cast<std::size_t>(std::max(decimals, 0));
+    // An even digit count leaves a pad nibble in front, so the sign always ends a byte.
+    const std::size_t padNibbles = digitCount % 2 == 0 ? 1 : 0;
+    const bool negative = (byteAt(bytes, digitCount / 2) & 0x0F) != kPositiveSign;
+
+    text.clear();
+    if (negative) {
+        text.push_back('-');
+    }
+    const std::size_t bodyStart = text.size();
+    // More decimal positions than digits put zeros between the point and the digits.
+    if (decimalCount > 0 && decimalCount >= digitCount) {
+        text.push_back('.');
+        text.append(decimalCount - digitCount, '0');
+    }
+    for (std::size_t k = 0; k < digitCount; ++k) {
+        if (decimalCount > 0 && decimalCount < digitCount && k == digitCount - decimalCount) {
+            text.push_back('.');
+        }
+        const std::size_t nibble = k + padNibbles;
+        const std::uint8_t byte = byteAt(bytes, nibble / 2);
+        text.push_back(static_cast<char>('0' + (nibble % 2 == 0 ? byte >> 4 : byte & 0x0F)));
+    }
+
+    if (text.size() == bodyStart || text[bodyStart] != '.') {
+        std::size_t zeros = 0;
+        while (bodyStart + zeros < text.size() && text[bodyStart + zeros] == '0') {
+            ++zeros;
+        }
+        const bool keepOne = bodyStart + zeros == text.size() || text[bodyStart + zeros] == '.';
+        if (keepOne && zeros == 0) {
+            text.push_back('0');
+        } else {
+            text.erase(bodyStart, keepOne ? zeros - 1 : zeros);
+        }
+    }
+    text.resize(std::min(text.size(), static_cast<std::size_t>(std::max(capacity, 0))));
+}
+
+void decodeZoned(std::span<const std::uint8_t> bytes, int length, int decimals, std::string& text) {
+    text.clear();
+    if (length <= 0) {
+        return;
+    }
+    const std::size_t count = static_cast<std::size_t>(length);
+    const std::ptrdiff_t decimalCount = std::max(decimals, 0);
+    const bool negative = (byteAt(bytes, count - 1) >> 4) != kPositiveZone;
+    std::span<const std::uint8_t> source = paddedBytes(bytes, count);
+    if (negative) {
+        if (source.data() != workBytes.data()) {
+            workBytes.assign(source.begin(), source.end());
+            source = workBytes;
+        }
+        workBytes[count - 1] = static_cast<std::uint8_t>(workBytes[count - 1] + kNegativeZoneLift);
+    }
+    convertBuiltInMixed(source, text);
+
+    // The width the point is placed in: the field's bytes, and the sign when it was put in front.
+    std::ptrdiff_t width = static_cast<std::ptrdiff_t>(count);
+    if (negative) {
+        const auto at = [&text](std::size_t i) { return i < text.size() ? text[i] : '\0'; };
+        std::size_t first = 0;
+        while (first <= count && !isSignificantDigit(at(first))) {
+            ++first;
+        }
+        const std::ptrdiff_t integerDigits = width - decimalCount;
+        if (first == 0) {
+            text.insert(text.begin(), '-');
+            ++width;
+        } else if (first <= count && static_cast<std::ptrdiff_t>(first) < integerDigits) {
+            text[first - 1] = '-';
+        } else if (first <= count && integerDigits >= 2) {
+            // All significant digits lie behind the point: the sign takes the place before the
+            // last integer digit, so 0000.05 shows as 00-0.05 and keeps its width.
+            text[static_cast<std::size_t>(integerDigits - 2)] = '-';
+        } else if (first <= count) {
+            text.insert(text.begin(), '-');
+            ++width;
+        }
+    }
+    if (decimalCount > 0) {
+        const std::ptrdiff_t signWidth = width > static_cast<std::ptrdiff_t>(count) ? 1 : 0;
+        const auto point = static_cast<std::size_t>(std::max(width - decimalCount, signWidth));
+        // A translation shorter than the field (shift codes dropped) leaves the point's place
+        // behind the text's end, where it would not be seen.
+        if (point <= text.size()) {
+            text.insert(point, 1, '.');
+        }
+    }
+    cutAtZero(text);
+}
+
+void decodeZonedPointed(std::span<const std::uint8_t> bytes, int digits, int decimals, std::string& text) {
+    const std::size_t count = static_cast<std::size_t>(std::max(digits, 0));
+    const std::size_t decimalCount = static_cast<std::size_t>(std::max(decimals, 0));
+    const std::uint8_t last = byteAt(bytes, count == 0 ? 0 : count - 1);
+    const bool negative = count > 0 && (last >> 4) != kPositiveZone;
+
+    convertBuiltInSingle(paddedBytes(bytes, count), text);
+    if (negative) {
+        text[count - 1] = static_cast<char>(BuiltInHostTable[static_cast<std::uint8_t>(last + kNegativeZoneLift)]);
+    }
+    const std::size_t point = decimalCount >= count ? 0 : count - decimalCount;
+    text.insert(point, 1, '.');
+    if (decimalCount >= count) {
+        text.insert(0, negative ? "-0" : "0");
+    } else if (negative) {
+        text.insert(text.begin(), '-');
+        // Leading zeros and blanks go, but never the last integer digit.
+        std::size_t removable = count - decimalCount - 1;
+        while (removable > 0 && (text[1] == '0' || text[1] == ' ') && text[2] != '.') {
+            text.erase(1, 1);
+            --removable;
+        }
+    }
+    cutAtZero(text);
+}
+
+std::int64_t decodeBinary(std::span<const std::uint8_t> bytes, int length) {
+    if (length <= 0) {
+        return 0;
+    }
+    const std::size_t count = static_cast<std::size_t>(length);
+    const std::size_t start = count > kLongestBinaryInteger ? count - kLongestBinaryInteger : 0;
+    // Start from all ones for a negative value, so the value is sign-extended to 64 bits.
+    std::uint64_t value = (byteAt(bytes, start) & 0x80) != 0 ? ~std::uint64_t{0} : 0;
+    for (std::size_t i = start; i < count; ++i) {
+        value = (value << 8) | byteAt(bytes, i);
+    }
+    return static_cast<std::int64_t>(value);
+}
+
+void decodeBinaryText(std::span<const std::uint8_t> bytes, int length, std::string& text) {
+    text.clear();
+    if (length > static_cast<int>(kLongestBinaryInteger)) {
+        text.assign("0x");
+        for (std::size_t i = 0; i < static_cast<std::size_t>(length); ++i) {
+            appendHex(text, byteAt(bytes, i));
+        }
+        return;
+    }
+    char digits[24];
+    const auto result = std::to_chars(digits, digits + sizeof digits, decodeBinary(bytes, length));
+    text.assign(digits, result.ptr);
+}
+
+void decodeDate(std::span<const std::uint8_t> bytes, std::string& text) {
+    std::uint32_t stored = 0;
+    for (std::size_t i = 0; i < kDateWidth; ++i) {
+        stored = (stored << 8) | byteAt(bytes, i);
+    }
+    // The format's readers held the number in a signed 32-bit integer: the top bit makes it
+    // negative and so out of range.
+    const auto dayNumber = static_cast<std::int32_t>(stored);
+    if (dayNumber < kFirstDayNumber || dayNumber > kLastDayNumber) {
+        throw FieldDecodingFailure("date out of range");
+    }
+    // Every day number is its own calendar day. Counting from 2415019.5 and dropping the fraction
+    // toward zero, as the format's readers did, showed each date from 1899-12-31 on one day early
+    // and both 2415019 and 2415020 as 1899-12-30.
+    using namespace std::chrono;
+    const year_month_day date{sys_days{year{1899} / December / 30} +
+                              std::chrono::days{dayNumber - kDayNumberOf18991230}};
+    char buffer[16];
+    const int written = std::snprintf(buffer, sizeof buffer, "%04d/%02u/%02u", static_cast<int>(date.year()),
+                                      static_cast<unsigned>(date.month()), static_cast<unsigned>(date.day()));
+    text.assign(buffer, static_cast<std::size_t>(written));
+}
+
+void decodeCharacter(std::span<const std::uint8_t> value, EbcdicTextConverter& converter, std::string& text) {
+    convertValue(value, converter, text);
+    cutAtZero(text);
+    if (text.empty()) {
+        text.assign(" ");
+    }
+}
+
+void decodeTime(std::span<const std::uint8_t> value, EbcdicTextConverter& converter, std::string& converted) {
+    convertValue(value, converter, converted);
+    std::uint8_t parts[kTimeWidth];
+    for (std::size_t i = 0; i < kTimeWidth; ++i) {
+        parts[i] = i < converted.size() ? static_cast<std::uint8_t>(converted[i]) : 0;
+    }
+    converted.clear();
+    for (std::size_t i = 0; i < kTimeWidth; ++i) {
+        if (i > 0) {
+            converted.push_back(':');
+        }
+        appendHex(converted, parts[i]);
+    }
+}
+
+}  // namespace quelvane

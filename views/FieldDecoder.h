@@ -1,0 +1,82 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+
+#include "conversion/EbcdicTextConverter.h"
+#include "savefile/Catalog.h"
+#include "views/FieldDecodingFailure.h"
+
+namespace quelvane {
+
+// Turns the stored bytes of one record field into the text the records view and the exports
+// show, chosen by the field's type code. Each decoder writes into a caller-owned string, so a
+// listing reuses one string's storage for every field of every record.
+//
+// A field's bytes come as a span. The format's readers copied a field into a zero-filled value
+// buffer of 5000 bytes and let the decoders read that, so a decoder that examines more bytes
+// than the span holds (a packed field whose digit count outruns its length) reads zeros there.
+// Fields longer than 5000 bytes are decoded whole, as if the buffer were as long as the field.
+
+// Field type codes: the value of the two type bytes, first byte high.
+inline constexpr int kBinaryFieldType = 0x0003;
+inline constexpr int kZonedPointedFieldType = 0x0103;
+inline constexpr int kZonedFieldType = 0x0203;
+inline constexpr int kPackedFieldType = 0x0303;
+inline constexpr int kCharacterFieldType = 0x0403;
+inline constexpr int kOpenCharacterFieldType = 0x0603;
+inline constexpr int kDateFieldType = 0x0B03;
+inline constexpr int kTimeFieldType = 0x0C03;
+inline constexpr int kTimestampFieldType = 0x0D03;
+
+// The size of the value buffer the character and time texts are converted from.
+inline constexpr std::size_t kValueBufferSize = 5000;
+
+// The capacity the records view and the exports give decodePacked.
+inline constexpr int kTextCapacity = 5000;
+
+// True for the binary, zoned and packed types, whose columns are right-aligned and widened.
+bool isNumericFieldType(int typeCode);
+
+// Decodes `value`, the field's stored bytes (bytes past `field.length` are ignored), by the
+// field's type code. Unknown type codes give a single blank. Raises FieldDecodingFailure only
+// for a date out of range.
+void decodeFieldValue(std::span<const std::uint8_t> value, const STRUCT_fields& field,
+                      EbcdicTextConverter& converter, std::string& text);
+std::string decodeFieldValue(std::span<const std::uint8_t> value, const STRUCT_fields& field,
+                             EbcdicTextConverter& converter);
+
+// Packed decimal over digits / 2 + 1 bytes: sign, digits, point, leading zeros removed, cut to
+// `capacity` characters. Only the sign nibble 0xF is positive.
+void decodePacked(std::span<const std::uint8_t> bytes, int digits, int decimals, int capacity,
+                  std::string& text);
+
+// Zoned decimal over `length` bytes, fixed width with leading zeros; a length of 0 gives an
+// empty text.
+void decodeZoned(std::span<const std::uint8_t> bytes, int length, int decimals, std::string& text);
+
+// Zoned decimal over `digits` bytes, always with a decimal point.
+void decodeZonedPointed(std::span<const std::uint8_t> bytes, int digits, int decimals, std::string& text);
+
+// The big-endian two's-complement integer in the first `length` bytes, for lengths 1 to 8 (the
+// host's binary fields are 2, 4 or 8 bytes). Longer fields give the value of their last eight.
+std::int64_t decodeBinary(std::span<const std::uint8_t> bytes, int length);
+
+// The binary field's text: the integer in decimal, without a decimal point whatever the
+// field's decimal positions. A field longer than eight bytes has no integer type to hold it and
+// shows its bytes as "0x" and upper-case hex digits.
+void decodeBinaryText(std::span<const std::uint8_t> bytes, int length, std::string& text);
+
+// "YYYY/MM/DD" for the day number in the first four bytes. Raises FieldDecodingFailure for a
+// day number outside 1721426 to 5373484.
+void decodeDate(std::span<const std::uint8_t> bytes, std::string& text);
+
+// The converted field up to its first zero byte; a single blank when that is empty.
+void decodeCharacter(std::span<const std::uint8_t> value, EbcdicTextConverter& converter, std::string& text);
+
+// The first three converted bytes as upper-case hex pairs joined by ":".
+void decodeTime(std::span<const std::uint8_t> value, EbcdicTextConverter& converter, std::string& text);
+
+}  // namespace quelvane
