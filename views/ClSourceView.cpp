@@ -75,7 +75,8 @@ void showClSource(ViewSession& session, const STRUCT_objs& object) {
     list.addColumn("", ContentList::kDefaultColumnWidth, ContentList::Alignment::Left,
                    ContentList::Sizing::Header);
 
-    std::optional<std::int32_t> entry = SegmentLookup::findObjectSegment(session.catalog.segments, object.name);
+    std::optional<std::int32_t> entry =
+        SegmentLookup::findObjectSegment(session.catalog.segments, object.name);
     if (!entry) {
         return;
     }

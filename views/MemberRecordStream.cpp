@@ -27,7 +27,9 @@ bool MemberRecordStream::open(std::unique_ptr<BlockSource> source, std::int32_t 
     skippedFirst_ = false;
     ended_ = firstBlock_ < 0;
     run_.assign(static_cast<std::size_t>(kRunBlocks * WholeBlocks::kBlockSize), 0);
-    area_.assign(static_cast<std::size_t>(slotSize_ + kRunBlocks * WholeBlocks::kBodySize), 0);
+    // The area grows to one slot and one run as the slots come; a record length stored in a
+    // damaged file never makes it larger than what the file can fill.
+    area_.clear();
     begin_ = 0;
     end_ = 0;
     return true;
@@ -69,6 +71,9 @@ bool MemberRecordStream::fill() {
         for (std::int64_t i = 0; i < read; ++i, ++nextStreamBlock_) {
             std::int64_t skip = isHeaderBlock(nextStreamBlock_) ? kStreamHeaderBytes : 0;
             auto length = static_cast<std::size_t>(WholeBlocks::kBodySize - skip);
+            if (area_.size() < end_ + length) {
+                area_.resize(end_ + length);
+            }
             std::memcpy(area_.data() + end_, run_.data() + i * WholeBlocks::kBlockSize + skip, length);
             end_ += length;
         }
@@ -80,11 +85,11 @@ bool MemberRecordStream::fill() {
 }
 
 void MemberRecordStream::compact() {
-    if (begin_ > 0) {
+    if (begin_ > 0 && end_ > begin_) {
         std::memmove(area_.data(), area_.data() + begin_, end_ - begin_);
-        end_ -= begin_;
-        begin_ = 0;
     }
+    end_ -= begin_;
+    begin_ = 0;
 }
 
 }  // namespace quelvane

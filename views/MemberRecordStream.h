@@ -24,7 +24,7 @@ namespace quelvane {
 // Blocks are read in runs, but at most one run and one slot are held at a time, so a member of
 // any size is read in constant memory.
 class MemberRecordStream {
-public:
+  public:
     static constexpr std::uint8_t kRecordStatus = 0x80;
     static constexpr std::int64_t kFirstDataBlockAfterSequence = 15;
     static constexpr std::int64_t kStreamHeaderBytes = 32;
@@ -40,13 +40,15 @@ public:
 
     // True when stream block `block` starts with a header.
     static bool isHeaderBlock(std::int64_t block) {
-        return block == 0 || (block >= kFirstRepeatedHeader && (block - kFirstRepeatedHeader) % kHeaderInterval == 0);
+        return block == 0 ||
+               (block >= kFirstRepeatedHeader && (block - kFirstRepeatedHeader) % kHeaderInterval == 0);
     }
 
     // Opens the save file at `path` for the member whose segment header has sequence number
     // `sequence`; at most `slotLimit` slots (the member's record count) follow the skipped one.
     // False when the file cannot be opened.
-    bool open(const std::string& path, std::int32_t sequence, std::int32_t recordLength, std::int64_t slotLimit);
+    bool open(const std::string& path, std::int32_t sequence, std::int32_t recordLength,
+              std::int64_t slotLimit);
     // The same over save-file bytes from any source.
     bool open(std::unique_ptr<BlockSource> source, std::int32_t sequence, std::int32_t recordLength,
               std::int64_t slotLimit);
@@ -57,7 +59,7 @@ public:
 
     std::int64_t slotsRead() const { return slotsRead_; }
 
-private:
+  private:
     // Reads runs of blocks until a whole slot is held or the stream has ended.
     bool fill();
     void compact();

@@ -89,7 +89,9 @@ std::string_view MemoryContentList::rowCaption(std::int64_t row) const {
     return {chunks_[r.chunk].bytes.get() + r.start, r.captionLength};
 }
 
-int MemoryContentList::rowImage(std::int64_t row) const { return rowAt(row).image; }
+int MemoryContentList::rowImage(std::int64_t row) const {
+    return rowAt(row).image;
+}
 
 int MemoryContentList::cellCount(std::int64_t row) const {
     const Row& r = rowAt(row);

@@ -17,7 +17,7 @@ namespace quelvane {
 // only the 4-byte end of its text relative to the row's start. Rows and cell ends live in deques,
 // which grow without the copying peaks of a doubling array.
 class MemoryContentList final : public ContentList {
-public:
+  public:
     struct Column {
         std::string caption;
         int width = 0;
@@ -52,7 +52,7 @@ public:
     // append.
     std::uint64_t resetGeneration() const { return resetGeneration_; }
 
-private:
+  private:
     struct Row {
         std::uint32_t chunk = 0;
         std::uint32_t start = 0;  // offset of the caption in the chunk

@@ -4,7 +4,9 @@ namespace quelvane {
 
 namespace {
 
-std::string_view untilZero(std::string_view text) { return text.substr(0, text.find('\0')); }
+std::string_view untilZero(std::string_view text) {
+    return text.substr(0, text.find('\0'));
+}
 
 }  // namespace
 

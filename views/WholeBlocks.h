@@ -12,7 +12,7 @@ namespace quelvane {
 // wholly in the file (past the end, or a trailing partial block) reads short, which ends
 // whatever step wanted it.
 class WholeBlocks {
-public:
+  public:
     static constexpr std::int64_t kBlockSize = 528;
     static constexpr std::int64_t kBodySize = 512;
 
@@ -30,7 +30,7 @@ public:
 
     bool read(std::int64_t block, std::span<std::uint8_t> out) { return readRun(block, 1, out) == 1; }
 
-private:
+  private:
     BlockSource& source_;
 };
 

@@ -1,0 +1,131 @@
+#include "views/DataAreaView.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "savefile/BigEndianReader.h"
+#include "views/FieldDecoder.h"
+#include "views/SegmentLookup.h"
+#include "views/WholeBlocks.h"
+
+namespace quelvane {
+
+namespace {
+
+// Segment header block: how many blocks after it the value block lies.
+constexpr std::int64_t kValueBlockOffsetAt = 212;
+// Value block: the kind byte, then a 2-byte length (character) or the decimal positions and the
+// digit count (decimal), then the value itself.
+constexpr std::int64_t kKindAt = 0;
+constexpr std::int64_t kCharacterLengthAt = 1;
+constexpr std::int64_t kDecimalPositionsAt = 1;
+constexpr std::int64_t kDecimalDigitsAt = 2;
+constexpr std::int64_t kValueAt = 3;
+constexpr std::uint8_t kCharacterKind = 4;
+constexpr std::uint8_t kCharacterKindAlternative = 0x84;
+constexpr std::uint8_t kDecimalKind = 3;
+
+// The value is handled in buffers of this size: a longer stored length is cut to it.
+constexpr std::int32_t kLongestValue = 5000;
+constexpr std::size_t kRowWidth = 100;
+constexpr int kColumnWidth = 1000;
+
+constexpr const char* kNoSpaceRow = "This Data Area has no space";
+constexpr const char* kBannerRule = "/*===============================================================*/";
+constexpr const char* kBannerText = "/*The data area values below are retrived by Orsell Tool Quelvane*/";
+constexpr const char* kRuler =
+    ".........---------1---------2---------3---------4---------5---------6---------7---------8---------9-----"
+    "---10*/";
+constexpr const char* kPositions =
+    "Position:"
+    "1234567890123456789012345678901234567890123456789012345678901234567890123456789012345678901234567890*/";
+constexpr const char* kFirstRowPrefix = "--Values:";
+constexpr const char* kRowPrefix = "         ";
+
+using Block = std::array<std::uint8_t, WholeBlocks::kBlockSize>;
+
+std::vector<std::uint8_t> gatherValue(WholeBlocks& blocks, std::int64_t valueBlock, const Block& first,
+                                      std::size_t length) {
+    std::vector<std::uint8_t> value(first.begin() + kValueAt, first.begin() + WholeBlocks::kBodySize);
+    Block buffer{};
+    std::int64_t block = valueBlock;
+    while (value.size() < length && blocks.read(++block, buffer)) {
+        value.insert(value.end(), buffer.begin(), buffer.begin() + WholeBlocks::kBodySize);
+    }
+    value.resize(length);
+    return value;
+}
+
+std::string characterText(ViewSession& session, const std::vector<std::uint8_t>& value) {
+    std::vector<std::uint8_t> text(value.size() + 1, 0);
+    session.converter.ConvertEbcdicText(value.data(), value.size(), text.data());
+    return std::string(text.begin(), std::find(text.begin(), text.end(), 0));
+}
+
+}  // namespace
+
+void showDataAreaValue(ViewSession& session, const STRUCT_objs& object) {
+    ContentList& list = session.list;
+    list.addColumn("", kColumnWidth, ContentList::Alignment::Left, ContentList::Sizing::Fixed);
+
+    std::optional<std::int32_t> entry =
+        SegmentLookup::findObjectSegment(session.catalog.segments, object.name);
+    if (!entry) {
+        return;
+    }
+    std::int64_t headerBlock = std::int64_t{session.catalog.segments.slot(*entry).sequence} - 1;
+    std::unique_ptr<BlockSource> saveFile = session.openSaveFile();
+    WholeBlocks blocks(*saveFile);
+    Block buffer{};
+    if (!blocks.read(headerBlock, buffer)) {
+        return;
+    }
+    std::int64_t valueBlock =
+        headerBlock + std::max<std::int32_t>(BigEndianReader(buffer).s32(kValueBlockOffsetAt), 0);
+    if (!blocks.read(valueBlock, buffer)) {
+        return;
+    }
+    BigEndianReader header(buffer);
+    std::uint8_t kind = header.u8(kKindAt);
+    bool character = kind == kCharacterKind || kind == kCharacterKindAlternative;
+    if (!character && kind != kDecimalKind) {
+        return;
+    }
+    std::int32_t length =
+        character ? static_cast<std::int32_t>(header.u16(kCharacterLengthAt)) : header.u8(kDecimalDigitsAt);
+    std::int32_t decimals = character ? 0 : header.u8(kDecimalPositionsAt);
+    if (length == 0) {
+        list.addRow(kNoSpaceRow);
+        return;
+    }
+    list.setColumnCaption(0, "This Data Area has " + std::to_string(length) + " length value space");
+
+    auto handled = static_cast<std::size_t>(std::min(length, kLongestValue));
+    std::vector<std::uint8_t> value = gatherValue(blocks, valueBlock, buffer, handled);
+
+    list.addRow(kBannerRule);
+    list.addRow(kBannerText);
+    list.addRow(kBannerRule);
+    list.addRow(kRuler);
+    list.addRow(kPositions);
+
+    std::string text;
+    if (character) {
+        text = characterText(session, value);
+    } else {
+        decodePacked(value, length, decimals, kLongestValue, text);
+    }
+    std::size_t rows = std::max<std::size_t>(1, (handled + kRowWidth - 1) / kRowWidth);
+    for (std::size_t row = 0; row < rows; ++row) {
+        std::string line = row == 0 ? kFirstRowPrefix : kRowPrefix;
+        if (row * kRowWidth < text.size()) {
+            line += text.substr(row * kRowWidth, kRowWidth);
+        }
+        list.addRow(line);
+    }
+}
+
+}  // namespace quelvane

@@ -1,0 +1,175 @@
+#include "views/NodeContentDisplay.h"
+
+#include <array>
+#include <string>
+
+#include "savefile/BigEndianReader.h"
+#include "views/ClSourceView.h"
+#include "views/DataAreaView.h"
+#include "views/MemberRecordsView.h"
+#include "views/SegmentLookup.h"
+#include "views/WholeBlocks.h"
+
+namespace quelvane {
+
+namespace {
+
+constexpr int kProgramType = 0x0201;
+constexpr int kFileType = 0x1901;
+constexpr int kDataAreaType = 0x190A;
+
+constexpr int kMemberColumnWidth = 120;
+constexpr int kMemberDescriptionWidth = 600;
+
+// Saved save file: with a header below 512 bytes the block examined lies v ÷ 512 blocks after
+// the block that follows the segment header, v being the 24-bit number at body byte 30 of the
+// header block. Otherwise the saved file's own first block lies 24 blocks after its segment
+// header block.
+constexpr std::int64_t kSkipCountAt = 30;
+constexpr std::int64_t kNestedFirstBlockAfterHeader = 24;
+constexpr std::int32_t kHeaderUnit = 512;
+
+std::string padded(const std::string& text, std::size_t width) {
+    std::string out = text;
+    if (out.size() < width) {
+        out.append(width - out.size(), ' ');
+    }
+    return out;
+}
+
+std::string nameLine(const char* title, const std::string& name, const std::string& kind) {
+    std::string line = std::string(title) + padded(name, 10);
+    if (!kind.empty()) {
+        line += "  It's " + kind + " type.";
+    }
+    return line;
+}
+
+std::string descriptionLine(const std::string& text) {
+    return "Description:  " + padded(text, 50) + " .";
+}
+
+void clearList(ViewSession& session) {
+    session.list.clearRows();
+    session.list.clearColumns();
+    session.shownMember.stale = true;
+}
+
+void showMemberList(ViewSession& session, const STRUCT_objs& file) {
+    clearList(session);
+    ContentList& list = session.list;
+    list.addColumn("Member Name", kMemberColumnWidth, ContentList::Alignment::Left,
+                   ContentList::Sizing::Fixed);
+    list.addColumn("Records Number", kMemberColumnWidth, ContentList::Alignment::Left,
+                   ContentList::Sizing::Fixed);
+    list.addColumn("Member Description", kMemberDescriptionWidth, ContentList::Alignment::Left,
+                   ContentList::Sizing::Fixed);
+    std::size_t count =
+        std::min<std::size_t>(static_cast<std::size_t>(std::max(file.memberCount, 0)), file.members.size());
+    for (std::size_t k = 0; k < count; ++k) {
+        const STRUCT_members& member = file.members[k];
+        list.addRow(member.name);
+        list.appendCell(std::to_string(member.recordCount));
+        list.appendCell(member.text);
+    }
+}
+
+void showSaveFileCheck(ViewSession& session, const STRUCT_objs& object) {
+    session.list.addColumn("", ContentList::kDefaultColumnWidth, ContentList::Alignment::Left,
+                           ContentList::Sizing::Header);
+    const SegmentTable& segments = session.catalog.segments;
+    std::optional<std::int32_t> entry = SegmentLookup::findPrefixSegment(segments, object.name);
+    std::int32_t headerUnits = session.catalog.header.headerSize / kHeaderUnit;
+    if (!entry || headerUnits < 0) {
+        return;
+    }
+    std::int64_t headerBlock = std::int64_t{segments.slot(*entry).sequence} - 1;
+    std::unique_ptr<BlockSource> saveFile = session.openSaveFile();
+    WholeBlocks blocks(*saveFile);
+    std::array<std::uint8_t, WholeBlocks::kBlockSize> buffer{};
+    std::int64_t examined = headerBlock + kNestedFirstBlockAfterHeader;
+    if (headerUnits == 0) {
+        if (!blocks.read(headerBlock, buffer)) {
+            return;
+        }
+        examined = headerBlock + 1 + (BigEndianReader(buffer).u24(kSkipCountAt) >> 9);
+    }
+    if (blocks.read(examined, buffer) && BigEndianReader(buffer).u32(0) == 0) {
+        session.list.addRow("This file is null");
+    }
+}
+
+const STRUCT_objs* objectAt(const Catalog& catalog, std::int32_t part, std::int32_t object) {
+    if (part < 0 || static_cast<std::size_t>(part) >= catalog.parts.size()) {
+        return nullptr;
+    }
+    const STRUCT_libs& library = catalog.parts[static_cast<std::size_t>(part)].library;
+    if (object < 0 || object >= library.objectCount ||
+        static_cast<std::size_t>(object) >= library.objects.size()) {
+        return nullptr;
+    }
+    return &library.objects[static_cast<std::size_t>(object)];
+}
+
+ViewOutcome showObject(ViewSession& session, NodeContentTarget& target, const STRUCT_objs& object) {
+    clearList(session);
+    target.setLabel1(nameLine("Object:  ", object.name, object.attribute));
+    target.enableBatch(object.attribute == "PF");
+    target.setLabel2(descriptionLine(object.text));
+    int type = typeValue(object.typeCode);
+    if (type == kProgramType && object.attribute == "CLP") {
+        showClSource(session, object);
+    } else if (type == kFileType && object.attribute == "PF") {
+        showMemberList(session, object);
+    } else if (type == kFileType && object.attribute == "SAVF") {
+        showSaveFileCheck(session, object);
+    } else if (type == kDataAreaType) {
+        showDataAreaValue(session, object);
+    }
+    return ViewOutcome::Shown;
+}
+
+}  // namespace
+
+ViewOutcome showNodeContent(ViewSession& session, NodeContentTarget& target,
+                            const std::optional<NodePosition>& node) {
+    target.RefreshTitle();
+    target.enableExport(false);
+    target.enableBatch(false);
+    if (!node) {
+        return ViewOutcome::Shown;
+    }
+    const Catalog& catalog = session.catalog;
+    switch (node->level) {
+        case 0:
+        case 1:
+            session.shownMember.stale = true;
+            target.ShowVersion();
+            return ViewOutcome::Shown;
+        case 2: {
+            const STRUCT_objs* object = objectAt(catalog, node->parentIndex, node->index);
+            return object == nullptr ? ViewOutcome::Shown : showObject(session, target, *object);
+        }
+        case 3: {
+            const STRUCT_objs* file = objectAt(catalog, node->grandparentIndex, node->parentIndex);
+            if (file == nullptr || node->index < 0 || node->index >= file->memberCount ||
+                static_cast<std::size_t>(node->index) >= file->members.size()) {
+                return ViewOutcome::Shown;
+            }
+            const STRUCT_members& member = file->members[static_cast<std::size_t>(node->index)];
+            target.setLabel1(nameLine("Member:  ", member.name, member.type));
+            target.setLabel2(descriptionLine(member.text));
+            if (file->attribute == "PF" && file->fieldCount != 0) {
+                return showMemberRecords(session, target, node->grandparentIndex, node->parentIndex,
+                                         node->index);
+            }
+            session.shownMember.recordLength = 0;
+            clearList(session);
+            return ViewOutcome::Shown;
+        }
+        default:
+            return ViewOutcome::Shown;
+    }
+}
+
+}  // namespace quelvane

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+
+#include "views/NodeContentTarget.h"
+#include "views/ViewOutcome.h"
+#include "views/ViewSession.h"
+
+namespace quelvane {
+
+// The selected tree node as the catalog is addressed: its level (0 library, 1 part, 2 object,
+// 3 member), its own position among its siblings and the positions of its parent and
+// grandparent (unused entries are ignored).
+struct NodePosition {
+    int level = 0;
+    std::int32_t index = 0;
+    std::int32_t parentIndex = 0;
+    std::int32_t grandparentIndex = 0;
+};
+
+// Shows the content of the selected node (none when nothing is selected): the summary labels,
+// the buttons and the content list, by the node's level and the object's type and attribute.
+ViewOutcome showNodeContent(ViewSession& session, NodeContentTarget& target,
+                            const std::optional<NodePosition>& node);
+
+}  // namespace quelvane

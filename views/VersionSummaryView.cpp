@@ -1,0 +1,17 @@
+#include "views/VersionSummaryView.h"
+
+#include "savefile/VersionSummary.h"
+
+namespace quelvane {
+
+void showVersionSummary(ContentList& list, const SaveFileHeader& header) {
+    list.clearColumns();
+    list.clearRows();
+    list.addColumn("", ContentList::kDefaultColumnWidth, ContentList::Alignment::Left,
+                   ContentList::Sizing::Header);
+    for (const std::string& line : ShowVersionLines(header)) {
+        list.addRow(line);
+    }
+}
+
+}  // namespace quelvane
