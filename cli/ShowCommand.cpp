@@ -1,0 +1,171 @@
+#include <cstdio>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "cli/CliCommand.h"
+#include "cli/CliSession.h"
+#include "savefile/CatalogTree.h"
+#include "views/MemoryContentList.h"
+#include "views/NodeContentDisplay.h"
+#include "views/VersionSummaryView.h"
+
+namespace quelvane::cli {
+
+namespace {
+
+constexpr int kExitViewFailed = 3;
+constexpr int kRecordlessImage = 1;
+
+// The labels the window would show; the caption and the status bar have no place here.
+class PrintedTarget final : public NodeContentTarget {
+  public:
+    PrintedTarget(ContentList& list, const Catalog& catalog) : list_(list), catalog_(catalog) {}
+
+    void RefreshTitle() override {}
+    void setLabel1(const std::string& text) override { label1 = text; }
+    void setLabel2(const std::string& text) override { label2 = text; }
+    void enableExport(bool) override {}
+    void enableBatch(bool) override {}
+    void ShowVersion() override { showVersionSummary(list_, catalog_.header); }
+
+    std::optional<std::string> label1;
+    std::optional<std::string> label2;
+
+  private:
+    ContentList& list_;
+    const Catalog& catalog_;
+};
+
+std::vector<std::string> splitPath(const std::string& path) {
+    std::vector<std::string> steps;
+    std::size_t start = 0;
+    while (start <= path.size()) {
+        std::size_t end = path.find('/', start);
+        if (end == std::string::npos) {
+            end = path.size();
+        }
+        if (end > start) {
+            steps.push_back(path.substr(start, end - start));
+        }
+        start = end + 1;
+    }
+    return steps;
+}
+
+bool isIndex(const std::string& step) {
+    return !step.empty() && step.size() <= 9 && step.find_first_not_of("0123456789") == std::string::npos;
+}
+
+// A child by its index, or by its caption (member captions end in a blank, which may be left
+// out).
+std::optional<std::int32_t> childIndex(const CatalogTreeNode& node, const std::string& step) {
+    if (isIndex(step)) {
+        std::size_t index = std::stoul(step);
+        if (index < node.children.size()) {
+            return static_cast<std::int32_t>(index);
+        }
+        return std::nullopt;
+    }
+    for (std::size_t i = 0; i < node.children.size(); ++i) {
+        std::string_view caption = node.children[i].caption;
+        if (caption == step || (caption.ends_with(' ') && caption.substr(0, caption.size() - 1) == step)) {
+            return static_cast<std::int32_t>(i);
+        }
+    }
+    return std::nullopt;
+}
+
+// The node under the library root that `path` names: the positions of each step.
+std::optional<NodePosition> resolveNode(const CatalogTree& tree, const std::string& path) {
+    if (tree.roots.empty()) {
+        return std::nullopt;
+    }
+    std::vector<std::string> steps = splitPath(path);
+    if (steps.size() > 3) {
+        return std::nullopt;
+    }
+    std::vector<std::int32_t> positions;
+    const CatalogTreeNode* node = &tree.roots.front();
+    for (const std::string& step : steps) {
+        std::optional<std::int32_t> index = childIndex(*node, step);
+        if (!index) {
+            return std::nullopt;
+        }
+        positions.push_back(*index);
+        node = &node->children[static_cast<std::size_t>(*index)];
+    }
+    NodePosition position;
+    position.level = static_cast<int>(positions.size());
+    auto at = [&](int level) { return level >= 1 ? positions[static_cast<std::size_t>(level - 1)] : 0; };
+    position.index = at(position.level);
+    position.parentIndex = at(position.level - 1);
+    position.grandparentIndex = at(position.level - 2);
+    return position;
+}
+
+void printList(CliSession& session, const MemoryContentList& list) {
+    if (list.columnCount() > 0) {
+        std::string captions;
+        for (int c = 0; c < list.columnCount(); ++c) {
+            captions += (c == 0 ? "" : "\t") + list.column(c).caption;
+        }
+        session.writeLine(captions);
+    }
+    std::string line;
+    for (std::int64_t r = 0; r < list.rowCount(); ++r) {
+        line.clear();
+        if (list.rowImage(r) == kRecordlessImage) {
+            line += "-\t";
+        }
+        line += list.rowCaption(r);
+        for (int c = 0; c < list.cellCount(r); ++c) {
+            line += '\t';
+            line += list.cellText(r, c);
+        }
+        session.writeLine(line);
+    }
+}
+
+}  // namespace
+
+// What the window shows for one node of the tree: the two labels, then the content list.
+int runShowCommand(const std::vector<std::string>& arguments) {
+    CliSession session;
+    std::vector<std::string> rest = arguments;
+    if (!session.takeOptions(rest)) {
+        return kExitUsage;
+    }
+    if (rest.empty() || rest.size() > 2) {
+        std::fprintf(stderr, "Usage: quelvane-cli show FILE NODE [--ebcdic CP] [--pc CP] [--raw]\n");
+        return kExitUsage;
+    }
+    if (!session.startConversion()) {
+        return kExitUsage;
+    }
+    int status = session.openSaveFile(rest.front());
+    if (status != kExitSuccess) {
+        return status;
+    }
+    CatalogTree tree = buildCatalogTree(session.catalog());
+    std::string path = rest.size() == 2 ? rest[1] : "";
+    std::optional<NodePosition> node = resolveNode(tree, path);
+    if (!node) {
+        std::fprintf(stderr, "quelvane-cli: no node \"%s\" in %s\n", path.c_str(), rest.front().c_str());
+        return kExitUsage;
+    }
+    MemoryContentList list;
+    ViewSession views(session.catalog(), session.conversion(), session.notifier(), list);
+    PrintedTarget target(list, session.catalog());
+    ViewOutcome outcome = showNodeContent(views, target, node);
+    for (const auto& label : {target.label1, target.label2}) {
+        if (label) {
+            session.writeLine(*label);
+        }
+    }
+    printList(session, list);
+    return outcome == ViewOutcome::Failed ? kExitViewFailed : kExitSuccess;
+}
+
+}  // namespace quelvane::cli
