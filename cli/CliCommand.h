@@ -1,0 +1,23 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace quelvane::cli {
+
+// Exit statuses of every command.
+constexpr int kExitSuccess = 0;
+constexpr int kExitUsage = 1;  // wrong usage, or a file that cannot be opened
+constexpr int kExitNotSaveFile = 2;
+
+// One subcommand: `run` gets the arguments after the command name.
+struct CliCommand {
+    const char* name;
+    const char* usage;
+    int (*run)(const std::vector<std::string>& arguments);
+};
+
+int runTreeCommand(const std::vector<std::string>& arguments);
+int runShowCommand(const std::vector<std::string>& arguments);
+
+}  // namespace quelvane::cli

@@ -1,0 +1,120 @@
+#include "cli/CliSession.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <system_error>
+
+#include "cli/CliCommand.h"
+#include "cli/StderrNotifier.h"
+#include "cli/Utf8Output.h"
+#include "conversion/SettingsFile.h"
+#include "savefile/FileBlockSource.h"
+#include "savefile/SaveFileReader.h"
+
+namespace quelvane::cli {
+
+namespace {
+
+constexpr char kSettingsSection[] = "EBCDIC To ASCII";
+constexpr std::int32_t kNotConfigured = 100000;
+constexpr std::int32_t kDefaultEbcdic = 37;
+constexpr std::int32_t kDefaultPc = 1252;
+
+std::filesystem::path programPath() {
+    std::error_code error;
+    std::filesystem::path path = std::filesystem::read_symlink("/proc/self/exe", error);
+    return error ? std::filesystem::path() : path;
+}
+
+std::optional<std::int32_t> codePage(const std::string& text) {
+    char* end = nullptr;
+    long value = std::strtol(text.c_str(), &end, 10);
+    if (text.empty() || *end != '\0' || value < 0 || value >= kNotConfigured) {
+        return std::nullopt;
+    }
+    return static_cast<std::int32_t>(value);
+}
+
+}  // namespace
+
+CliSession::CliSession() : notifier_(std::make_unique<StderrNotifier>()) {}
+
+CliSession::~CliSession() = default;
+
+bool CliSession::takeOptions(std::vector<std::string>& arguments) {
+    std::vector<std::string> rest;
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& argument = arguments[i];
+        if (argument == "--raw") {
+            raw_ = true;
+        } else if (argument == "--ebcdic" || argument == "--pc") {
+            std::optional<std::int32_t> page =
+                i + 1 < arguments.size() ? codePage(arguments[i + 1]) : std::nullopt;
+            if (!page) {
+                std::fprintf(stderr, "quelvane-cli: %s needs a code page number\n", argument.c_str());
+                return false;
+            }
+            (argument == "--ebcdic" ? ebcdicOption_ : pcOption_) = page;
+            ++i;
+        } else if (argument.size() > 1 && argument[0] == '-') {
+            std::fprintf(stderr, "quelvane-cli: unknown option %s\n", argument.c_str());
+            return false;
+        } else {
+            rest.push_back(argument);
+        }
+    }
+    arguments = std::move(rest);
+    return true;
+}
+
+bool CliSession::startConversion() {
+    std::filesystem::path program = programPath();
+    conversion_ = std::make_unique<ConversionLayer>(*notifier_, program.parent_path().string());
+    if (!conversion_->BindNlsLibrary()) {
+        std::fprintf(stderr, "quelvane-cli: the conversion modules could not be loaded\n");
+        return false;
+    }
+    std::int32_t ebcdic = kNotConfigured;
+    std::int32_t pc = kNotConfigured;
+    if (!program.empty()) {
+        SettingsFile settings(std::filesystem::path(program).replace_extension(".ini"));
+        ebcdic = settings.readInteger(kSettingsSection, "EBCDIC", kNotConfigured);
+        pc = settings.readInteger(kSettingsSection, "ASCII", kNotConfigured);
+    }
+    bool configured = ebcdic != kNotConfigured && pc != kNotConfigured;
+    conversion_->EbcdicCodePage = ebcdicOption_.value_or(configured ? ebcdic : kDefaultEbcdic);
+    conversion_->PcCodePage = pcOption_.value_or(configured ? pc : kDefaultPc);
+    return true;
+}
+
+int CliSession::openSaveFile(const std::string& path) {
+    std::error_code error;
+    FileBlockSource source(path);
+    if (!source.isOpen() || std::filesystem::is_directory(path, error)) {
+        std::fprintf(stderr, "quelvane-cli: cannot open %s: %s\n", path.c_str(),
+                     source.isOpen() ? std::strerror(EISDIR) : std::strerror(errno));
+        return kExitUsage;
+    }
+    catalog_.segments.reset();
+    catalog_.path = path;
+    SaveFileReader reader(catalog_, *conversion_, *notifier_);
+    return reader.parseSaveFile(path, source) < 0 ? kExitNotSaveFile : kExitSuccess;
+}
+
+void CliSession::writeLine(const std::string& text) {
+    if (raw_) {
+        std::fwrite(text.data(), 1, text.size(), stdout);
+    } else {
+        if (!utf8_) {
+            utf8_ = std::make_unique<Utf8Output>(conversion_ ? conversion_->PcCodePage : kDefaultPc);
+        }
+        std::string line = utf8_->toUtf8(text);
+        std::fwrite(line.data(), 1, line.size(), stdout);
+    }
+    std::fputc('\n', stdout);
+}
+
+}  // namespace quelvane::cli

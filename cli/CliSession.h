@@ -1,0 +1,54 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "conversion/ConversionLayer.h"
+#include "conversion/Notifier.h"
+#include "savefile/Catalog.h"
+
+namespace quelvane::cli {
+
+class Utf8Output;
+
+// What every command that reads a save file shares: the code-page options, the conversion layer
+// bound beside the program, the opened catalog and the text output.
+class CliSession {
+  public:
+    CliSession();
+    ~CliSession();
+
+    // Takes --ebcdic CP, --pc CP and --raw out of `arguments`, leaving the rest in order.
+    // Returns false (after saying why on stderr) for a malformed option.
+    bool takeOptions(std::vector<std::string>& arguments);
+
+    // Binds the conversion modules and sets the code-page pair: the options, else the settings
+    // file beside the program, else 37 and 1252. False (after a message) when binding fails.
+    bool startConversion();
+
+    // The open command's reading of a file: a new segment table fill, then the parse. Returns an
+    // exit status: success, kExitUsage when the file cannot be opened, kExitNotSaveFile when it
+    // is rejected (the reader's message is on stderr).
+    int openSaveFile(const std::string& path);
+
+    // Writes one line of PC-code-page text: as UTF-8, or unchanged with --raw.
+    void writeLine(const std::string& text);
+
+    Catalog& catalog() { return catalog_; }
+    Notifier& notifier() { return *notifier_; }
+    ConversionLayer& conversion() { return *conversion_; }
+
+  private:
+    std::optional<std::int32_t> ebcdicOption_;
+    std::optional<std::int32_t> pcOption_;
+    bool raw_ = false;
+    std::unique_ptr<Notifier> notifier_;
+    std::unique_ptr<ConversionLayer> conversion_;
+    std::unique_ptr<Utf8Output> utf8_;
+    Catalog catalog_;
+};
+
+}  // namespace quelvane::cli

@@ -1,0 +1,56 @@
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "cli/CliCommand.h"
+#include "savefile/VersionText.h"
+
+namespace {
+
+using quelvane::cli::CliCommand;
+
+// Every subcommand, each in its own source file.
+const CliCommand kCommands[] = {
+    {"tree", "tree FILE [--ebcdic CP] [--pc CP] [--raw]", quelvane::cli::runTreeCommand},
+    {"show", "show FILE NODE [--ebcdic CP] [--pc CP] [--raw]", quelvane::cli::runShowCommand},
+};
+
+void printHelp(std::FILE* out) {
+    std::fprintf(out, "Usage: quelvane-cli COMMAND [ARGUMENTS]\n       quelvane-cli --help | --version\n\n");
+    std::fprintf(out, "Commands:\n");
+    for (const CliCommand& command : kCommands) {
+        std::fprintf(out, "  quelvane-cli %s\n", command.usage);
+    }
+    std::fprintf(out,
+                 "\nCode pages: --ebcdic and --pc, else the settings file beside the program\n"
+                 "(section \"EBCDIC To ASCII\", keys EBCDIC and ASCII), else 37 and 1252.\n"
+                 "Text is written as UTF-8; --raw writes it in the PC code page unchanged.\n"
+                 "Exit status: 0 success, 1 wrong usage or unreadable file, 2 not a save file.\n");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::vector<std::string> arguments(argv + 1, argv + argc);
+    if (arguments.empty()) {
+        printHelp(stderr);
+        return quelvane::cli::kExitUsage;
+    }
+    const std::string& first = arguments.front();
+    if (first == "--help" || first == "-h") {
+        printHelp(stdout);
+        return quelvane::cli::kExitSuccess;
+    }
+    if (first == "--version") {
+        std::printf("%s\n", quelvane::VersionText().c_str());
+        return quelvane::cli::kExitSuccess;
+    }
+    for (const CliCommand& command : kCommands) {
+        if (first == command.name) {
+            return command.run(std::vector<std::string>(arguments.begin() + 1, arguments.end()));
+        }
+    }
+    std::fprintf(stderr, "quelvane-cli: unknown command \"%s\"\n", first.c_str());
+    printHelp(stderr);
+    return quelvane::cli::kExitUsage;
+}
