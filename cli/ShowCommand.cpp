@@ -59,7 +59,7 @@ bool isIndex(const std::string& step) {
 }
 
 // A child by its index, or by its caption (member captions end in a blank, which may be left
-// out).
+// out, and an object's type may be left out too).
 std::optional<std::int32_t> childIndex(const CatalogTreeNode& node, const std::string& step) {
     if (isIndex(step)) {
         std::size_t index = std::stoul(step);
@@ -71,6 +71,12 @@ std::optional<std::int32_t> childIndex(const CatalogTreeNode& node, const std::s
     for (std::size_t i = 0; i < node.children.size(); ++i) {
         std::string_view caption = node.children[i].caption;
         if (caption == step || (caption.ends_with(' ') && caption.substr(0, caption.size() - 1) == step)) {
+            return static_cast<std::int32_t>(i);
+        }
+    }
+    // An object may be named without its type: the first one of that name.
+    for (std::size_t i = 0; i < node.children.size(); ++i) {
+        if (node.children[i].caption.starts_with(step + "(")) {
             return static_cast<std::int32_t>(i);
         }
     }
