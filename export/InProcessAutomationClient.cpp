@@ -4,10 +4,12 @@
 
 #include "export/AutomationFailure.h"
 #include "export/ExcelServer.h"
+#include "export/WordServer.h"
 
 namespace quelvane {
 
 InProcessAutomationClient::InProcessAutomationClient(std::int32_t pcCodePage) : codec_(pcCodePage) {
+    registerServer("Word.Application", [] { return WordServer::createApplication(); });
     registerServer("Excel.Application", [] { return ExcelServer::createApplication(); });
 }
 

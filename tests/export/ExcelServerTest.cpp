@@ -139,6 +139,30 @@ TEST_F(ExcelWorkbookTest, WriterConversationReadsBackWithFontFillWidthsAndCellKi
               }));
 }
 
+TEST(ExcelWorkbook, LibreOfficeReadsTheWorkbook) {
+    if (!test::runCommand("command -v soffice")) {
+        GTEST_SKIP() << "LibreOffice is not installed";
+    }
+    ScratchDirectory scratch("quelvane-excel-lo");
+    ExcelSession excel;
+    excel.header(1, "NAME", 5.0);
+    excel.header(2, "AMOUNT", 5.0);
+    excel.cell(2u, 1, "M\xFCller");
+    excel.cell(2u, 2, "0123.50");
+    excel.cell(4u, 1, "a,b");
+    excel.cell(4u, 2, "-7");
+    excel.saveAs((scratch / "MEMBER.xls").string());
+    excel.quit();
+    // Comma-separated, quoted texts, UTF-8; numbers as LibreOffice shows them in General format.
+    ASSERT_TRUE(
+        test::runCommand("cd '" + scratch.path().string() + "' && soffice -env:UserInstallation=file://" +
+                         scratch.path().string() +
+                         "/profile --headless --convert-to 'csv:Text - txt - csv (StarCalc):44,34,76' "
+                         "MEMBER.xls"));
+    EXPECT_EQ(splitLines(test::readFile(scratch / "MEMBER.csv")),
+              (std::vector<std::string>{"NAME,AMOUNT", "M\xC3\xBCller,123.5", ",", "\"a,b\",-7"}));
+}
+
 TEST_F(ExcelWorkbookTest, DoubleByteCodePageAndLongStringTablesSurvive) {
     ExcelSession excel(932);
     // Enough distinct texts to carry the string table over several CONTINUE records, a wide one

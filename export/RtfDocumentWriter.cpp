@@ -1,0 +1,159 @@
+#include "export/RtfDocumentWriter.h"
+
+#include <cmath>
+#include <map>
+
+namespace quelvane {
+
+namespace {
+
+constexpr double kTwipsPerPoint = 20;
+constexpr double kHalfPointsPerPoint = 2;
+// RTF gives percentages in fiftieths of a percent.
+constexpr double kPercentUnits = 50;
+constexpr char kCellBorders[] =
+    "\\clbrdrt\\brdrs\\brdrw10\\clbrdrl\\brdrs\\brdrw10\\clbrdrb\\brdrs\\brdrw10\\clbrdrr\\brdrs\\brdrw10";
+
+using ColourTable = std::map<std::int32_t, int>;
+
+ColourTable collectColours(const std::vector<WordServerTable>& tables) {
+    ColourTable colours;
+    for (const WordServerTable& table : tables) {
+        for (const WordServerTable::Shading& shading : table.shadings()) {
+            if (shading.colour != WordServerTable::kAutomaticColour) {
+                colours.emplace(shading.colour, 0);
+            }
+        }
+    }
+    int index = 1;
+    for (auto& [colour, number] : colours) {
+        number = index++;
+    }
+    return colours;
+}
+
+// Right cell boundaries in twips: columns with a width in points keep it, percent columns take
+// their share of the text width, the others divide it evenly.
+std::vector<long> cellBoundaries(const WordServerTable& table) {
+    const auto& columns = table.columns();
+    const long evenShare = RtfDocumentWriter::kTextWidthTwips / static_cast<long>(columns.size());
+    std::vector<long> boundaries;
+    long right = 0;
+    for (const WordServerTable::Column& column : columns) {
+        long width = evenShare;
+        if (column.preferredWidthType == WordServerTable::kWidthPoints) {
+            width = std::lround(column.preferredWidth * kTwipsPerPoint);
+        } else if (column.preferredWidthType == WordServerTable::kWidthPercent) {
+            width = std::lround(RtfDocumentWriter::kTextWidthTwips * column.preferredWidth / 100);
+        }
+        right += std::max(width, 1L);
+        boundaries.push_back(right);
+    }
+    return boundaries;
+}
+
+std::string preferredWidth(const WordServerTable::Column& column, long boundaryWidth) {
+    switch (column.preferredWidthType) {
+        case WordServerTable::kWidthPoints:
+            return "\\clftsWidth3\\clwWidth" + std::to_string(boundaryWidth);
+        case WordServerTable::kWidthPercent:
+            return "\\clftsWidth2\\clwWidth" +
+                   std::to_string(std::lround(column.preferredWidth * kPercentUnits));
+        default:
+            return "\\clftsWidth1";
+    }
+}
+
+void writeTable(std::ostream& out, const WordServerTable& table, const ColourTable& colours,
+                const std::string& characterFormat) {
+    const std::vector<long> boundaries = cellBoundaries(table);
+    std::vector<std::string> cellDefinitions;
+    for (std::size_t c = 0; c < boundaries.size(); ++c) {
+        const long width = boundaries[c] - (c == 0 ? 0 : boundaries[c - 1]);
+        cellDefinitions.push_back(preferredWidth(table.columns()[c], width) + "\\cellx" +
+                                  std::to_string(boundaries[c]));
+    }
+    const std::string rowStart =
+        std::string("\\trowd\\trgaph108\\trleft-108") +
+        (table.autoFitBehavior() == WordServerTable::kAutoFitContent ? "\\trautofit1" : "");
+    auto text = table.texts().begin();
+    auto shading = table.shadings().begin();
+    std::string rtf;
+    for (std::uint32_t row = 0; row < table.rowCount(); ++row) {
+        rtf = rowStart;
+        for (std::uint32_t c = 0; c < boundaries.size(); ++c) {
+            rtf += kCellBorders;
+            if (shading != table.shadings().end() && shading->row == row && shading->column == c) {
+                if (const auto colour = colours.find(shading->colour); colour != colours.end()) {
+                    rtf += "\\clcbpat" + std::to_string(colour->second);
+                }
+                ++shading;
+            }
+            rtf += cellDefinitions[c];
+        }
+        rtf += "\n\\pard\\intbl" + characterFormat + " ";
+        for (std::uint32_t c = 0; c < boundaries.size(); ++c) {
+            if (text != table.texts().end() && text->row == row && text->column == c) {
+                RtfDocumentWriter::appendText(rtf, table.text(*text));
+                ++text;
+            }
+            rtf += "\\cell ";
+        }
+        rtf += "\\row\n";
+        out.write(rtf.data(), static_cast<std::streamsize>(rtf.size()));
+    }
+}
+
+}  // namespace
+
+void RtfDocumentWriter::appendText(std::string& rtf, std::u16string_view text) {
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i];
+        if (c == u'\\' || c == u'{' || c == u'}') {
+            rtf += '\\';
+            rtf += static_cast<char>(c);
+        } else if (c == u'\t') {
+            rtf += "\\tab ";
+        } else if (c == u'\r' || c == u'\n') {
+            // A CR LF pair is one line break.
+            if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') {
+                ++i;
+            }
+            rtf += "\\line ";
+        } else if (c < 0x20) {
+            continue;
+        } else if (c < 0x80) {
+            rtf += static_cast<char>(c);
+        } else {
+            // \uN takes a signed 16-bit number; the ? is the fallback for readers without Unicode.
+            rtf += "\\u" + std::to_string(static_cast<std::int16_t>(c)) + "?";
+        }
+    }
+}
+
+void RtfDocumentWriter::write(std::ostream& out, const Font& font,
+                              const std::vector<WordServerTable>& tables) {
+    const ColourTable colours = collectColours(tables);
+    std::string rtf = "{\\rtf1\\ansi\\ansicpg1252\\deff0\\uc1\n{\\fonttbl{\\f0\\fnil\\fcharset0 ";
+    appendText(rtf, font.name);
+    rtf += ";}}\n{\\colortbl;";
+    for (const auto& [colour, number] : colours) {
+        rtf += "\\red" + std::to_string(colour & 0xFF) + "\\green" + std::to_string((colour >> 8) & 0xFF) +
+               "\\blue" + std::to_string((colour >> 16) & 0xFF) + ";";
+    }
+    rtf += "}\n";
+    const std::string characterFormat =
+        "\\plain\\f0\\fs" + std::to_string(std::lround(font.size * kHalfPointsPerPoint));
+    out << rtf;
+    for (const WordServerTable& table : tables) {
+        writeTable(out, table, colours, characterFormat);
+        // A paragraph after each table keeps tables apart and ends the document, as in Word.
+        out << "\\pard" << characterFormat << "\\par\n";
+    }
+    if (tables.empty()) {
+        out << "\\pard" << characterFormat << "\\par\n";
+    }
+    out << "}\n";
+}
+
+}  // namespace quelvane

@@ -1,0 +1,85 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "export/AutomationFailure.h"
+#include "export/AutomationTextCodec.h"
+#include "export/InProcessAutomationClient.h"
+#include "tests/support/RecordingAutomationClient.h"
+
+namespace quelvane {
+namespace {
+
+TEST(AutomationTextCodec, DecodesWithThePcCodePageNotTheSystemOne) {
+    struct Case {
+        std::int32_t codePage;
+        std::string bytes;
+        std::u16string text;
+    };
+    const std::vector<Case> cases = {
+        {0, "\x80 caf\xE9", u"\u20ac caf\u00e9"},  // 0 is windows-1252
+        {1252, "\x80", u"\u20ac"},
+        {1250, "\x8A", u"\u0160"},
+        {437, "\x81\xE1", u"\u00fc\u00df"},
+        {932, "A\x82\xA0", u"A\u3042"},
+        {936, "\xC4\xE3", u"\u4f60"},
+        {949, "\xB0\xA1", u"\uac00"},
+        {950, "\xA4\x40", u"\u4e00"},
+        {1252, "", u""},
+    };
+    for (const Case& c : cases) {
+        AutomationTextCodec codec(c.codePage);
+        EXPECT_EQ(codec.decode(c.bytes), c.text) << c.codePage;
+        EXPECT_EQ(codec.encode(c.text), c.bytes) << c.codePage;
+    }
+    EXPECT_THROW(AutomationTextCodec(12345), AutomationFailure);
+}
+
+TEST(InProcessAutomationClient, ReferencesAreCountedAndCheckedPerHandle) {
+    InProcessAutomationClient carrier(0);
+    AutomationClient& client = carrier;
+    const AutomationObject app = client.create("Excel.Application");
+    const AutomationObject workbooks = objectOf(client.get(app, "Workbooks"), "Workbooks");
+    // run drops the result the caller does not keep.
+    client.run(workbooks, "Add", {std::int32_t{1}});
+    EXPECT_EQ(carrier.heldReferences(), 2u);
+    client.release(workbooks);
+    EXPECT_THROW(client.release(workbooks), AutomationFailure);
+    EXPECT_THROW(client.get(workbooks, "Add"), AutomationFailure);
+    EXPECT_THROW(client.call(app, "Selection", {workbooks}), AutomationFailure);
+    EXPECT_THROW(objectOf(client.get(app, "Visible"), "Visible"), AutomationFailure);
+    // Releasing the application does not make it quit; a second one is a separate server.
+    client.release(app);
+    EXPECT_EQ(carrier.heldReferences(), 0u);
+    EXPECT_THROW(client.create("Access.Application"), AutomationFailure);
+}
+
+TEST(RecordingAutomationClient, RecordsTheConversationAndFailsOnRequest) {
+    test::RecordingAutomationClient recorder;
+    AutomationClient& client = recorder;
+    recorder.failWhen("set #2.Value", "Write failed");
+    const AutomationObject app = client.create("Excel.Application");
+    client.set(app, "Visible", false);
+    const AutomationObject cell =
+        objectOf(client.get(app, "Cells", {std::uint32_t{2}, std::int32_t{1}}), "Cells");
+    EXPECT_THROW(client.set(cell, "Value", std::string("x")), AutomationFailure);
+    client.set(app, "ColumnWidth", 5.0);
+    client.run(app, "Quit");
+    client.release(cell);
+    client.release(app);
+    EXPECT_EQ(recorder.lines, (std::vector<std::string>{
+                                  "create Excel.Application -> #1",
+                                  "set #1.Visible = false",
+                                  "get #1.Cells(2u, 1) -> #2",
+                                  "set #2.Value = \"x\"",
+                                  "set #1.ColumnWidth = 5d",
+                                  "run #1.Quit()",
+                                  "release #2",
+                                  "release #1",
+                              }));
+    EXPECT_EQ(recorder.heldReferences(), 0u);
+}
+
+}  // namespace
+}  // namespace quelvane
