@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <charconv>
 #include <chrono>
-#include <cstdio>
 #include <vector>
 
 #include "views/BuiltInHostTable.h"
@@ -93,6 +92,10 @@ void convertValue(std::span<const std::uint8_t> value, EbcdicTextConverter& conv
     target.assign(convertLength, '\0');
     converter.ConvertEbcdicText(source.data(), convertLength, reinterpret_cast<std::uint8_t*>(target.data()));
 }
+
+// The last decimal digit of a number, as a character: "%04d/%02d/%02d" without a format parser
+// on a path taken for every date of every record listed.
+char digit(unsigned value) { return static_cast<char>('0' + value % 10); }
 
 void appendHex(std::string& text, std::uint8_t byte) {
     static constexpr char kDigits[] = "0123456789ABCDEF";
@@ -313,10 +316,12 @@ void decodeDate(std::span<const std::uint8_t> bytes, std::string& text) {
     using namespace std::chrono;
     const year_month_day date{sys_days{year{1899} / December / 30} +
                               std::chrono::days{dayNumber - kDayNumberOf18991230}};
-    char buffer[16];
-    const int written = std::snprintf(buffer, sizeof buffer, "%04d/%02u/%02u", static_cast<int>(date.year()),
-                                      static_cast<unsigned>(date.month()), static_cast<unsigned>(date.day()));
-    text.assign(buffer, static_cast<std::size_t>(written));
+    const auto year = static_cast<unsigned>(static_cast<int>(date.year()));
+    const auto month = static_cast<unsigned>(date.month());
+    const auto day = static_cast<unsigned>(date.day());
+    const char formatted[] = {digit(year / 1000), digit(year / 100), digit(year / 10), digit(year), '/',
+                              digit(month / 10),  digit(month),      '/',             digit(day / 10), digit(day)};
+    text.assign(formatted, sizeof formatted);
 }
 
 void decodeCharacter(std::span<const std::uint8_t> value, EbcdicTextConverter& converter, std::string& text) {
