@@ -44,8 +44,9 @@ std::uint16_t mapHanzi(std::uint8_t high, std::uint8_t low) {
 }
 
 std::uint16_t mapSymbol(std::uint16_t code) {
-    const auto pair = std::lower_bound(HostDbcsPairs.begin(), HostDbcsPairs.end(), code,
-                                       [](const HostDbcsPair& entry, std::uint16_t c) { return entry.host < c; });
+    const auto pair =
+        std::lower_bound(HostDbcsPairs.begin(), HostDbcsPairs.end(), code,
+                         [](const HostDbcsPair& entry, std::uint16_t c) { return entry.host < c; });
     if (pair != HostDbcsPairs.end() && pair->host == code) {
         return pair->gb;
     }

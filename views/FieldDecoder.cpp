@@ -58,7 +58,9 @@ void cutAtZero(std::string& text) {
     }
 }
 
-bool isSignificantDigit(char c) { return c >= '1' && c <= '9'; }
+bool isSignificantDigit(char c) {
+    return c >= '1' && c <= '9';
+}
 
 // The PC bytes of a value converted from a zero-padded buffer of max(5000, field length) bytes.
 // Only the field's bytes and enough padding to end the text are converted: a zero source byte in
@@ -86,16 +88,22 @@ void convertValue(std::span<const std::uint8_t> value, EbcdicTextConverter& conv
         }
         i += 2;
     }
-    const std::size_t convertLength = (shifted || undecided) ? bufferLength : std::min(bufferLength, 2 * length + 2);
+    const std::size_t convertLength =
+        (shifted || undecided) ? bufferLength : std::min(bufferLength, 2 * length + 2);
 
     const std::span<const std::uint8_t> source = paddedBytes(value.first(length), convertLength);
     target.assign(convertLength, '\0');
     converter.ConvertEbcdicText(source.data(), convertLength, reinterpret_cast<std::uint8_t*>(target.data()));
 }
 
-// The last decimal digit of a number, as a character: "%04d/%02d/%02d" without a format parser
-// on a path taken for every date of every record listed.
-char digit(unsigned value) { return static_cast<char>('0' + value % 10); }
+// Writes `value` as `width` decimal digits at `at`: "%04d/%02d/%02d" without a format parser on a
+// path taken for every date of every record listed.
+void putDigits(std::string& text, std::size_t at, std::size_t width, unsigned value) {
+    for (std::size_t i = width; i > 0; --i) {
+        text[at + i - 1] = static_cast<char>('0' + value % 10);
+        value /= 10;
+    }
+}
 
 void appendHex(std::string& text, std::uint8_t byte) {
     static constexpr char kDigits[] = "0123456789ABCDEF";
@@ -253,7 +261,8 @@ void decodeZonedPointed(std::span<const std::uint8_t> bytes, int digits, int dec
 
     convertBuiltInSingle(paddedBytes(bytes, count), text);
     if (negative) {
-        text[count - 1] = static_cast<char>(BuiltInHostTable[static_cast<std::uint8_t>(last + kNegativeZoneLift)]);
+        text[count - 1] =
+            static_cast<char>(BuiltInHostTable[static_cast<std::uint8_t>(last + kNegativeZoneLift)]);
     }
     const std::size_t point = decimalCount >= count ? 0 : count - decimalCount;
     text.insert(point, 1, '.');
@@ -316,12 +325,10 @@ void decodeDate(std::span<const std::uint8_t> bytes, std::string& text) {
     using namespace std::chrono;
     const year_month_day date{sys_days{year{1899} / December / 30} +
                               std::chrono::days{dayNumber - kDayNumberOf18991230}};
-    const auto year = static_cast<unsigned>(static_cast<int>(date.year()));
-    const auto month = static_cast<unsigned>(date.month());
-    const auto day = static_cast<unsigned>(date.day());
-    const char formatted[] = {digit(year / 1000), digit(year / 100), digit(year / 10), digit(year), '/',
-                              digit(month / 10),  digit(month),      '/',             digit(day / 10), digit(day)};
-    text.assign(formatted, sizeof formatted);
+    text.assign("0000/00/00");
+    putDigits(text, 0, 4, static_cast<unsigned>(static_cast<int>(date.year())));
+    putDigits(text, 5, 2, static_cast<unsigned>(date.month()));
+    putDigits(text, 8, 2, static_cast<unsigned>(date.day()));
 }
 
 void decodeCharacter(std::span<const std::uint8_t> value, EbcdicTextConverter& converter, std::string& text) {

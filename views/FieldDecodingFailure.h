@@ -10,7 +10,7 @@ namespace quelvane {
 // number lies outside 0001-01-01 to 9999-12-30. The records view ends its listing on it; the
 // exports handle it their own way.
 class FieldDecodingFailure : public DecodingFailure {
-public:
+  public:
     explicit FieldDecodingFailure(const std::string& what) : DecodingFailure(what) {}
 };
 

@@ -26,7 +26,7 @@ struct PagePair {
 };
 
 class CharacterConversionTest : public testing::TestWithParam<PagePair> {
-protected:
+  protected:
     void SetUp() override {
         if (!layer_.BindNlsLibrary()) {
             GTEST_SKIP() << "the conversion modules could not be bound";
@@ -77,7 +77,8 @@ protected:
     }
 
     test::RecordingNotifier notifier_;
-    ConversionLayer layer_{notifier_, QUELVANE_MODULE_DIR, ConversionLayer::ModuleSearch::programDirectoryOnly};
+    ConversionLayer layer_{notifier_, QUELVANE_MODULE_DIR,
+                           ConversionLayer::ModuleSearch::programDirectoryOnly};
 };
 
 TEST_P(CharacterConversionTest, ChosenFieldsMatchTheWholeBuffer) {
@@ -116,8 +117,9 @@ TEST_P(CharacterConversionTest, RandomFieldsMatchTheWholeBuffer) {
     std::uniform_int_distribution<int> dbcsByte(0x41, 0x6C);
     std::uniform_int_distribution<int> shortLength(0, 24);
     for (int round = 0; round < 300; ++round) {
-        const std::size_t length = round % 50 == 0 ? 2400 + static_cast<std::size_t>(shortLength(random)) * 100
-                                                    : static_cast<std::size_t>(shortLength(random));
+        const std::size_t length = round % 50 == 0
+                                       ? 2400 + static_cast<std::size_t>(shortLength(random)) * 100
+                                       : static_cast<std::size_t>(shortLength(random));
         Bytes field;
         for (std::size_t i = 0; i < length; ++i) {
             const int roll = percent(random);

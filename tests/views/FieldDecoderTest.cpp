@@ -23,7 +23,7 @@ std::vector<std::uint8_t> hexBytes(const std::string& text) {
 // EBCDIC blank, A-I and 0-9 become their ASCII forms, every other byte passes unchanged; keeps
 // the length of each call and can be told to fail, leaving the target as it was.
 class FakeConverter final : public EbcdicTextConverter {
-public:
+  public:
     std::uint32_t ConvertEbcdicText(const std::uint8_t* source, std::size_t length,
                                     std::uint8_t* target) override {
         lengths.push_back(length);
@@ -56,7 +56,9 @@ struct NumericCase {
     std::string text;
 };
 
-void PrintTo(const NumericCase& c, std::ostream* os) { *os << c.bytes << " /" << c.count << "," << c.decimals; }
+void PrintTo(const NumericCase& c, std::ostream* os) {
+    *os << c.bytes << " /" << c.count << "," << c.decimals;
+}
 
 class PackedTest : public testing::TestWithParam<NumericCase> {};
 
@@ -117,22 +119,23 @@ TEST_P(ZonedTest, GivesTheText) {
 
 INSTANTIATE_TEST_SUITE_P(
     Decoding, ZonedTest,
-    testing::Values(NumericCase{"F0 F0 F1 F2 F3", 5, 0, "00123"}, NumericCase{"F0 F0 F1 F2 D3", 5, 0, "0-123"},
-                    NumericCase{"F1 F2 F3 F4 D5", 5, 2, "-123.45"}, NumericCase{"F0 F0 F1 F2 D3", 5, 2, "0-1.23"},
-                    NumericCase{"F0 F0 F0 F0 D0", 5, 2, "000.00"},  // negative zero shows no sign
-                    NumericCase{"F1 F2 F3 F4 D5", 5, 5, "-.12345"}, NumericCase{"F0 F0 F1 F2 F3", 5, 2, "001.23"},
-                    NumericCase{"", 0, 2, ""},
-                    // Magnitude below 1: the sign stands before the last integer digit, or in front
-                    // when the integer part has no room for it.
-                    NumericCase{"F0 F0 F0 F0 D5", 5, 2, "0-0.05"}, NumericCase{"F0 F0 F0 F5 D0", 5, 2, "0-0.50"},
-                    NumericCase{"F0 F0 D5", 3, 2, "-0.05"}, NumericCase{"F0 D5", 2, 2, "-.05"},
-                    // Blanks stay; the sign replaces the character before the first digit.
-                    NumericCase{"40 40 F1 F2 D3", 5, 0, " -123"},
-                    // A zero-filled field translates to zero bytes and shows nothing.
-                    NumericCase{"00 00 00 00 00", 5, 2, ""},
-                    // Bytes beyond the stored ones are the value buffer's zeros: a zero zone
-                    // is negative and the zero bytes end the text.
-                    NumericCase{"F1 F2", 4, 0, "-12"}));
+    testing::Values(
+        NumericCase{"F0 F0 F1 F2 F3", 5, 0, "00123"}, NumericCase{"F0 F0 F1 F2 D3", 5, 0, "0-123"},
+        NumericCase{"F1 F2 F3 F4 D5", 5, 2, "-123.45"}, NumericCase{"F0 F0 F1 F2 D3", 5, 2, "0-1.23"},
+        NumericCase{"F0 F0 F0 F0 D0", 5, 2, "000.00"},  // negative zero shows no sign
+        NumericCase{"F1 F2 F3 F4 D5", 5, 5, "-.12345"}, NumericCase{"F0 F0 F1 F2 F3", 5, 2, "001.23"},
+        NumericCase{"", 0, 2, ""},
+        // Magnitude below 1: the sign stands before the last integer digit, or in front
+        // when the integer part has no room for it.
+        NumericCase{"F0 F0 F0 F0 D5", 5, 2, "0-0.05"}, NumericCase{"F0 F0 F0 F5 D0", 5, 2, "0-0.50"},
+        NumericCase{"F0 F0 D5", 3, 2, "-0.05"}, NumericCase{"F0 D5", 2, 2, "-.05"},
+        // Blanks stay; the sign replaces the character before the first digit.
+        NumericCase{"40 40 F1 F2 D3", 5, 0, " -123"},
+        // A zero-filled field translates to zero bytes and shows nothing.
+        NumericCase{"00 00 00 00 00", 5, 2, ""},
+        // Bytes beyond the stored ones are the value buffer's zeros: a zero zone
+        // is negative and the zero bytes end the text.
+        NumericCase{"F1 F2", 4, 0, "-12"}));
 
 class ZonedPointedTest : public testing::TestWithParam<NumericCase> {};
 
@@ -143,13 +146,16 @@ TEST_P(ZonedPointedTest, GivesTheText) {
     EXPECT_EQ(text, c.text);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Decoding, ZonedPointedTest,
-    testing::Values(NumericCase{"F0 F0 F1 F2 F3", 5, 0, "00123."}, NumericCase{"F0 F0 F1 F2 D3", 5, 0, "-123."},
-                    NumericCase{"F0 F0 F1 F2 D3", 5, 2, "-1.23"}, NumericCase{"F0 F0 F0 F0 D5", 5, 2, "-0.05"},
-                    NumericCase{"F1 F2 F3 F4 D5", 5, 5, "-0.12345"}, NumericCase{"F1 F2 F3 F4 F5", 5, 5, "0.12345"},
-                    NumericCase{"F0 F0 F0 F0 F0 F0 D0", 7, 2, "-0.00"}, NumericCase{"40 40 F1 F2 D3", 5, 0, "-123."},
-                    NumericCase{"F0 F0 F1 F2 F3", 5, 2, "001.23"}));
+INSTANTIATE_TEST_SUITE_P(Decoding, ZonedPointedTest,
+                         testing::Values(NumericCase{"F0 F0 F1 F2 F3", 5, 0, "00123."},
+                                         NumericCase{"F0 F0 F1 F2 D3", 5, 0, "-123."},
+                                         NumericCase{"F0 F0 F1 F2 D3", 5, 2, "-1.23"},
+                                         NumericCase{"F0 F0 F0 F0 D5", 5, 2, "-0.05"},
+                                         NumericCase{"F1 F2 F3 F4 D5", 5, 5, "-0.12345"},
+                                         NumericCase{"F1 F2 F3 F4 F5", 5, 5, "0.12345"},
+                                         NumericCase{"F0 F0 F0 F0 F0 F0 D0", 7, 2, "-0.00"},
+                                         NumericCase{"40 40 F1 F2 D3", 5, 0, "-123."},
+                                         NumericCase{"F0 F0 F1 F2 F3", 5, 2, "001.23"}));
 
 TEST(ZonedAlteration, LeavesTheCallersBytesAlone) {
     const std::vector<std::uint8_t> bytes = hexBytes("F1 F2 D3");
@@ -279,7 +285,8 @@ TEST(FieldValue, DispatchesByTypeCode) {
               "2000/01/01");
     EXPECT_EQ(decodeFieldValue(hexBytes("C1"), field("0A03", 1), converter), " ");
     EXPECT_EQ(decodeFieldValue(hexBytes("C1"), field("", 1), converter), " ");
-    EXPECT_THROW(decodeFieldValue(hexBytes("00 00 00 00"), field("0B03", 4), converter), FieldDecodingFailure);
+    EXPECT_THROW(decodeFieldValue(hexBytes("00 00 00 00"), field("0B03", 4), converter),
+                 FieldDecodingFailure);
 }
 
 TEST(FieldValue, ReadsOnlyTheFieldsOwnBytes) {
