@@ -1,0 +1,174 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "savefile/CatalogTree.h"
+#include "savefile/FileBlockSource.h"
+#include "tests/savefile/ReaderFixture.h"
+
+namespace quelvane::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+fs::path savfDirectory() {
+    return fs::path(QUELVANE_SAVF_DIR);
+}
+
+#define SKIP_WITHOUT_SAVF()                                            \
+    if (!fs::is_directory(savfDirectory())) {                          \
+        GTEST_SKIP() << "no real save files in " << QUELVANE_SAVF_DIR; \
+    }
+
+std::vector<std::uint8_t> readAll(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), {});
+}
+
+struct Opened {
+    ReaderFixture fixture;
+    int result = 0;
+};
+
+std::unique_ptr<Opened> openReal(const std::string& name) {
+    auto opened = std::make_unique<Opened>();
+    std::string path = (savfDirectory() / name).string();
+    opened->fixture.catalog.segments.reset();
+    SaveFileReader reader(opened->fixture.catalog, opened->fixture.converter, opened->fixture.notifier);
+    opened->result = reader.parseSaveFile(path);
+    return opened;
+}
+
+const STRUCT_objs* findObject(const Catalog& catalog, const std::string& name, const std::string& typeCode) {
+    for (const auto& part : catalog.parts) {
+        for (std::int32_t j = 0; j < part.library.objectCount; ++j) {
+            const STRUCT_objs& object = part.library.objects.at(static_cast<std::size_t>(j));
+            if (object.name == name && object.typeCode == typeCode) {
+                return &object;
+            }
+        }
+    }
+    return nullptr;
+}
+
+std::string members(const STRUCT_objs& object) {
+    std::string out;
+    for (std::int32_t k = 0; k < object.memberCount; ++k) {
+        const STRUCT_members& m = object.members.at(static_cast<std::size_t>(k));
+        out += m.name + "(" + m.type + "," + std::to_string(m.recordCount) + ") ";
+    }
+    return out;
+}
+
+// Every file in the folder opens and its tree is built, whatever the file holds.
+TEST(RealSaveFiles, EveryFileOpens) {
+    SKIP_WITHOUT_SAVF();
+    for (const auto& entry : fs::directory_iterator(savfDirectory())) {
+        SCOPED_TRACE(entry.path().filename().string());
+        auto opened = openReal(entry.path().filename().string());
+        if (opened->result == 0) {
+            buildCatalogTree(opened->fixture.catalog);
+        }
+    }
+}
+
+TEST(RealSaveFiles, VcfLibrary) {
+    SKIP_WITHOUT_SAVF();
+    auto opened = openReal("VCF_VCFV1R0.SAVF");
+    ASSERT_EQ(opened->result, 0);
+    const Catalog& catalog = opened->fixture.catalog;
+    EXPECT_TRUE(opened->fixture.notifier.entries.empty());
+    EXPECT_EQ(catalog.header.systemText, "150 9401");
+    EXPECT_EQ(catalog.header.headerSize, 512);
+    EXPECT_EQ(catalog.header.blockCount, 2449);
+    EXPECT_NE(catalog.header.saveCommand, 1);
+    ASSERT_EQ(catalog.parts.size(), 1u);
+    EXPECT_EQ(catalog.parts[0].name, "VCF");
+
+    const STRUCT_objs* clsrc = findObject(catalog, "QCLSRC", "1901");
+    ASSERT_NE(clsrc, nullptr);
+    EXPECT_EQ(clsrc->attribute, "PF");
+    EXPECT_EQ(members(*clsrc), "VCFSTUB(CLP,6) VOTESTUB(CLP,6) ADDGBSTUB(CLP,6) READGBSTUB(CLP,6) ");
+    EXPECT_EQ(clsrc->members.at(0).text, "Launcher stub for VCF Exhibitor Menu");
+    EXPECT_EQ(clsrc->recordLength, 92);
+
+    const STRUCT_objs* voting = findObject(catalog, "VOTINGDB", "1901");
+    ASSERT_NE(voting, nullptr);
+    EXPECT_EQ(voting->fieldCount, 3);
+    EXPECT_EQ(members(*voting), "VOTINGDB(,10) ");
+    EXPECT_EQ(voting->text, "Databse to hold voting records");
+
+    ASSERT_NE(findObject(catalog, "ADMMAIN", "0E03"), nullptr);
+    EXPECT_EQ(objectTypeText(*findObject(catalog, "ADMMAIN", "0E03")), "MSGF");
+}
+
+TEST(RealSaveFiles, LibrariesAndMembers) {
+    SKIP_WITHOUT_SAVF();
+    struct Case {
+        const char* file;
+        std::size_t parts;
+        const char* library;
+        std::int32_t headerSize;
+        const char* object;
+        const char* typeCode;
+        const char* members;
+    };
+    const Case cases[] = {
+        {"FLSEARCH.SAVF", 2, "FLSEARCH", 4096, "QSRC", "1901", "SUBFDSPD02(DSPF,54) SUBFDSPR02(C,269) "},
+        {"UZ_smtp136.savf", 2, "SMTP", 512, "QCMDSRC", "1901", "SNDM(CMD,72) SNDMHLP(PNLGRP,382) "},
+        {"UZ_zlib123.savf", 2, "ZLIB", 4096, "QCLSRC", "1901",
+         "UNZIPCLP(CLLE,94) ZIPCLP(CLLE,109) DSPZIPCLP(CLLE,71) "},
+        {"JTT_rmlib.savf", 2, "RMLIB", 4096, "TESTDQ", "0A01", ""},
+        {"JTT_ddmtestsav.savf", 2, "DDMTESTSAV", 4096, "FIELDS2", "1901", "FIELDS2(,24) "},
+        {"JTT_javaprime.savf", 1, "JAVAPRIME", 512, "SMPDBCSJAP", "1901", "SIMPLEDBCS(,0) "},
+        {"OSSX_hats.savf", 2, "HATS", 4096, "PRODUCTS", "1901", "PRODUCTS(,17) "},
+        {"JTT_w95lib.savf", 2, "W95LIB", 4096, "CLEANUP", "0201", ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        auto opened = openReal(c.file);
+        ASSERT_EQ(opened->result, 0);
+        const Catalog& catalog = opened->fixture.catalog;
+        EXPECT_TRUE(opened->fixture.notifier.entries.empty());
+        EXPECT_EQ(catalog.parts.size(), c.parts);
+        ASSERT_FALSE(catalog.parts.empty());
+        EXPECT_EQ(catalog.parts[0].name, c.library);
+        EXPECT_EQ(catalog.header.headerSize, c.headerSize);
+        const STRUCT_objs* object = findObject(catalog, c.object, c.typeCode);
+        ASSERT_NE(object, nullptr) << c.object;
+        EXPECT_EQ(members(*object), c.members);
+    }
+}
+
+TEST(RealSaveFiles, OldReleaseIsRejected) {
+    SKIP_WITHOUT_SAVF();
+    auto opened = openReal("JTT_joblogtest.savf");
+    EXPECT_EQ(opened->result, -1);
+    EXPECT_EQ(opened->fixture.notifier.texts(),
+              std::vector<std::string>{"File: " + (savfDirectory() / "JTT_joblogtest.savf").string() +
+                                       "  is not save file format form AS/400"});
+}
+
+// Every prefix of a real file, its block counts made to agree so the walk runs, opens without
+// harm. Big files are cut at a few hundred places.
+TEST(RealSaveFiles, TruncationSweep) {
+    SKIP_WITHOUT_SAVF();
+    for (const char* name : {"VCF_VCFV1R0.SAVF", "FLSEARCH.SAVF", "JTT_rmlib.savf", "P4_EKO.SAVF"}) {
+        SCOPED_TRACE(name);
+        std::vector<std::uint8_t> bytes = readAll(savfDirectory() / name);
+        ASSERT_FALSE(bytes.empty());
+        std::int64_t blocks = static_cast<std::int64_t>(bytes.size()) / 528;
+        std::int64_t step = std::max<std::int64_t>(1, blocks / 300);
+        for (std::int64_t keep = 1; keep <= blocks; keep += step) {
+            std::vector<std::uint8_t> cut = truncatedTo(bytes, keep);
+            ReaderFixture fixture;
+            ASSERT_EQ(fixture.open(cut), 0) << keep;
+            buildCatalogTree(fixture.catalog);
+        }
+    }
+}
+
+}  // namespace
+}  // namespace quelvane::test
