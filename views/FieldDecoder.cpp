@@ -63,35 +63,43 @@ bool isSignificantDigit(char c) {
 }
 
 // The PC bytes of a value converted from a zero-padded buffer of max(5000, field length) bytes.
+// True unless the bytes surely end in single-byte state. A shift byte or a zero byte where a
+// double-byte code would continue is read differently by different converters, so it counts as
+// possibly shifted.
+bool mayEndShifted(std::span<const std::uint8_t> bytes) {
+    bool shifted = false;
+    for (std::size_t i = 0; i < bytes.size();) {
+        const std::uint8_t byte = bytes[i];
+        if (!shifted || byte == kShiftIn || byte == kShiftOut) {
+            shifted = shifted ? byte != kShiftIn : byte == kShiftOut;
+            ++i;
+            continue;
+        }
+        if (byte == 0 || i + 1 == bytes.size()) {
+            return true;
+        }
+        const std::uint8_t second = bytes[i + 1];
+        if (second == kShiftIn || second == kShiftOut || second == 0) {
+            return true;
+        }
+        i += 2;
+    }
+    return shifted;
+}
+
+// The PC bytes of a value converted from a zero-padded buffer of max(5000, field length) bytes.
 // Only the field's bytes and enough padding to end the text are converted: a zero source byte in
 // single-byte state converts to a zero byte, so the text ends there whatever follows, and no
 // conversion gives more than two PC bytes for one host byte. Where a shift-out may still be in
 // force at the field's end, the padding would be read as double-byte codes, and the whole buffer
 // is converted as the format's readers did.
 void convertValue(std::span<const std::uint8_t> value, EbcdicTextConverter& converter, std::string& target) {
-    const std::size_t length = std::min(value.size(), kLongestConversion);
-    const std::size_t bufferLength = std::max(kValueBufferSize, length);
-
-    bool shifted = false;
-    bool undecided = false;
-    for (std::size_t i = 0; i < length && !undecided;) {
-        const std::uint8_t byte = value[i];
-        if (!shifted || byte == kShiftIn || byte == kShiftOut) {
-            shifted = shifted ? byte != kShiftIn : byte == kShiftOut;
-            ++i;
-            continue;
-        }
-        // A shift byte in a code's second place is read as a shift by some converters and as
-        // part of the code by others.
-        if (i + 1 < length && (value[i + 1] == kShiftIn || value[i + 1] == kShiftOut)) {
-            undecided = true;
-        }
-        i += 2;
-    }
+    const std::span<const std::uint8_t> field = value.first(std::min(value.size(), kLongestConversion));
+    const std::size_t bufferLength = std::max(kValueBufferSize, field.size());
     const std::size_t convertLength =
-        (shifted || undecided) ? bufferLength : std::min(bufferLength, 2 * length + 2);
+        mayEndShifted(field) ? bufferLength : std::min(bufferLength, 2 * field.size() + 2);
 
-    const std::span<const std::uint8_t> source = paddedBytes(value.first(length), convertLength);
+    const std::span<const std::uint8_t> source = paddedBytes(field, convertLength);
     target.assign(convertLength, '\0');
     converter.ConvertEbcdicText(source.data(), convertLength, reinterpret_cast<std::uint8_t*>(target.data()));
 }
