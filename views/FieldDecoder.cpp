@@ -235,16 +235,16 @@ void decodeZoned(std::span<const std::uint8_t> bytes, int length, int decimals, 
             ++first;
         }
         const std::ptrdiff_t integerDigits = width - decimalCount;
-        if (first == 0) {
-            text.insert(text.begin(), '-');
-            ++width;
-        } else if (first <= count && static_cast<std::ptrdiff_t>(first) < integerDigits) {
+        const auto firstDigit = static_cast<std::ptrdiff_t>(first);
+        if (first > count) {
+            // All zeros or blanks: a negative zero shows no sign.
+        } else if (first > 0 && firstDigit < integerDigits) {
             text[first - 1] = '-';
-        } else if (first <= count && integerDigits >= 2) {
+        } else if (first > 0 && integerDigits >= 2) {
             // All significant digits lie behind the point: the sign takes the place before the
-            // last integer digit, so 0000.05 shows as 00-0.05 and keeps its width.
+            // last integer digit, so 000.05 shows as 0-0.05 and keeps its width.
             text[static_cast<std::size_t>(integerDigits - 2)] = '-';
-        } else if (first <= count) {
+        } else {
             text.insert(text.begin(), '-');
             ++width;
         }

@@ -69,8 +69,8 @@ std::int64_t decodeBinary(std::span<const std::uint8_t> bytes, int length);
 // shows its bytes as "0x" and upper-case hex digits.
 void decodeBinaryText(std::span<const std::uint8_t> bytes, int length, std::string& text);
 
-// "YYYY/MM/DD" for the day number in the first four bytes. Raises FieldDecodingFailure for a
-// day number outside 1721426 to 5373484.
+// "YYYY/MM/DD": the calendar day of the Julian day number the first four bytes hold. Raises
+// FieldDecodingFailure for a day number outside 1721426 to 5373484 (0001-01-01 to 9999-12-31).
 void decodeDate(std::span<const std::uint8_t> bytes, std::string& text);
 
 // The converted field up to its first zero byte; a single blank when that is empty.
