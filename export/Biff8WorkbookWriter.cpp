@@ -60,13 +60,14 @@ constexpr std::uint16_t kNormalWeight = 400;
 constexpr std::uint16_t kBoldWeight = 700;
 constexpr std::uint16_t kItalic = 0x0002;
 
-// Cell formats: 15 style formats, the default cell format, then one per distinct fill.
+// Cell formats: 15 style formats, the default cell format, then one per distinct style.
 constexpr int kStyleXfs = 15;
 constexpr std::uint16_t kDefaultCellXf = 15;
 constexpr std::uint16_t kStyleXfFlags = 0xFFF5;  // locked, style, no parent
 constexpr std::uint16_t kCellXfFlags = 0x0001;   // locked, cell, parent style 0
 constexpr std::uint8_t kBottomAligned = 0x20;
 constexpr std::uint8_t kUnusedStyleAttributes = 0xF4;
+constexpr std::uint8_t kNumberFormatAttribute = 0x04;
 constexpr std::uint8_t kBackgroundAttribute = 0x40;
 constexpr std::uint8_t kColourAutomatic = 64;
 constexpr std::uint8_t kColourSystemBackground = 65;
@@ -193,11 +194,11 @@ void writeFonts(Stream& out, const ExcelServerSheet::Font& font) {
     }
 }
 
-void writeXf(Stream& out, std::uint16_t flags, std::uint8_t usedAttributes, std::uint32_t fillPattern,
-             std::uint8_t foreground, std::uint8_t background) {
+void writeXf(Stream& out, std::uint16_t flags, std::uint16_t numberFormat, std::uint8_t usedAttributes,
+             std::uint32_t fillPattern, std::uint8_t foreground, std::uint8_t background) {
     out.begin(kXf);
     out.put16(0);  // font
-    out.put16(0);  // number format General
+    out.put16(numberFormat);
     out.put16(flags);
     out.put8(kBottomAligned);
     out.put8(0);  // rotation
@@ -209,20 +210,22 @@ void writeXf(Stream& out, std::uint16_t flags, std::uint8_t usedAttributes, std:
     out.end();
 }
 
-void writeXfs(Stream& out, const std::vector<ExcelServerSheet::Fill>& fills) {
-    writeXf(out, kStyleXfFlags, 0, 0, kColourAutomatic, kColourSystemBackground);
+void writeXfs(Stream& out, const std::vector<ExcelServerSheet::Style>& styles) {
+    writeXf(out, kStyleXfFlags, 0, 0, 0, kColourAutomatic, kColourSystemBackground);
     for (int i = 1; i < kStyleXfs; ++i) {
-        writeXf(out, kStyleXfFlags, kUnusedStyleAttributes, 0, kColourAutomatic, kColourSystemBackground);
+        writeXf(out, kStyleXfFlags, 0, kUnusedStyleAttributes, 0, kColourAutomatic, kColourSystemBackground);
     }
-    writeXf(out, kCellXfFlags, 0, 0, kColourAutomatic, kColourSystemBackground);
-    for (std::size_t i = 1; i < fills.size(); ++i) {
-        const ExcelServerSheet::Fill& fill = fills[i];
-        if (fill.pattern == ExcelServerSheet::kNone) {
-            writeXf(out, kCellXfFlags, kBackgroundAttribute, 0, kColourAutomatic, kColourSystemBackground);
+    writeXf(out, kCellXfFlags, 0, 0, 0, kColourAutomatic, kColourSystemBackground);
+    for (std::size_t i = 1; i < styles.size(); ++i) {
+        const ExcelServerSheet::Style& style = styles[i];
+        const std::uint8_t numberAttribute = style.numberFormat != 0 ? kNumberFormatAttribute : 0;
+        if (style.fill.pattern == ExcelServerSheet::kNone) {
+            writeXf(out, kCellXfFlags, style.numberFormat, numberAttribute, 0, kColourAutomatic,
+                    kColourSystemBackground);
         } else {
             // A solid fill shows its foreground colour: the cell's ColorIndex.
-            writeXf(out, kCellXfFlags, kBackgroundAttribute, 1, paletteIndex(fill.colorIndex),
-                    paletteIndex(fill.patternColorIndex));
+            writeXf(out, kCellXfFlags, style.numberFormat, numberAttribute | kBackgroundAttribute, 1,
+                    paletteIndex(style.fill.colorIndex), paletteIndex(style.fill.patternColorIndex));
         }
     }
 }
@@ -373,7 +376,7 @@ void writeRow(Stream& out, std::uint32_t index, const ExcelServerSheet::Row& row
 
 void writeCells(Stream& out, std::uint32_t index, const ExcelServerSheet::Row& row) {
     for (const ExcelServerSheet::Cell& cell : row.cells) {
-        const auto xf = static_cast<std::uint16_t>(kDefaultCellXf + cell.fill);
+        const auto xf = static_cast<std::uint16_t>(kDefaultCellXf + cell.style);
         switch (cell.kind) {
             case ExcelServerSheet::Kind::Blank:
                 out.begin(kBlank);
@@ -457,7 +460,7 @@ std::vector<std::uint8_t> Biff8WorkbookWriter::write(const ExcelServerSheet& she
     out.record(kPrecision, {1});
     out.record(kBookBool, {0});
     writeFonts(out, sheet.font);
-    writeXfs(out, sheet.fills());
+    writeXfs(out, sheet.styles());
     out.record(kStyle, {0x8000, 0xFF00});  // built-in style Normal on style format 0
     out.begin(kBoundSheet);
     const std::size_t sheetOffsetAt = out.position();

@@ -1,10 +1,10 @@
 #include "export/ExcelServerSheet.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 
 #include "export/AutomationFailure.h"
+#include "export/ExcelServerValueReader.h"
 
 namespace quelvane {
 
@@ -15,10 +15,6 @@ constexpr double kTwipsPerPoint = 20;
 constexpr double kMaximumRowHeight = 409;
 constexpr double kMaximumColumnWidth = 255;
 constexpr double kColumnWidthUnit = 256;
-
-bool isDigit(char16_t c) {
-    return c >= u'0' && c <= u'9';
-}
 
 }  // namespace
 
@@ -34,76 +30,7 @@ void ExcelServerSheet::requireOnSheet(std::uint32_t row, std::uint32_t column) {
     }
 }
 
-ExcelServerSheet::ExcelServerSheet() : fills_{Fill{}} {}
-
-std::optional<double> ExcelServerSheet::readAsNumber(std::u16string_view text) {
-    const auto first = text.find_first_not_of(u' ');
-    if (first == std::u16string_view::npos) {
-        return std::nullopt;
-    }
-    text = text.substr(first, text.find_last_not_of(u' ') - first + 1);
-
-    std::string plain;
-    std::size_t i = 0;
-    if (text[i] == u'+' || text[i] == u'-') {
-        if (text[i] == u'-') {
-            plain += '-';
-        }
-        ++i;
-    }
-    // Integer part: a thousands separator must be followed by exactly three digits.
-    std::size_t digits = 0;
-    std::size_t groupLength = 0;
-    bool grouped = false;
-    for (; i < text.size() && (isDigit(text[i]) || text[i] == u','); ++i) {
-        if (text[i] == u',') {
-            if (groupLength == 0 || (grouped && groupLength != 3)) {
-                return std::nullopt;
-            }
-            grouped = true;
-            groupLength = 0;
-            continue;
-        }
-        plain += static_cast<char>(text[i]);
-        ++digits;
-        ++groupLength;
-    }
-    if (grouped && groupLength != 3) {
-        return std::nullopt;
-    }
-    if (i < text.size() && text[i] == u'.') {
-        plain += '.';
-        for (++i; i < text.size() && isDigit(text[i]); ++i) {
-            plain += static_cast<char>(text[i]);
-            ++digits;
-        }
-    }
-    if (digits == 0) {
-        return std::nullopt;
-    }
-    if (i < text.size() && (text[i] == u'E' || text[i] == u'e')) {
-        plain += 'e';
-        ++i;
-        if (i < text.size() && (text[i] == u'+' || text[i] == u'-')) {
-            plain += static_cast<char>(text[i++]);
-        }
-        if (i == text.size() || !isDigit(text[i])) {
-            return std::nullopt;
-        }
-        for (; i < text.size() && isDigit(text[i]); ++i) {
-            plain += static_cast<char>(text[i]);
-        }
-    }
-    if (i != text.size()) {
-        return std::nullopt;
-    }
-    double value = 0;
-    const auto [end, error] = std::from_chars(plain.data(), plain.data() + plain.size(), value);
-    if (error != std::errc() || end != plain.data() + plain.size() || !std::isfinite(value)) {
-        return std::nullopt;
-    }
-    return value == 0 ? 0.0 : value;
-}
+ExcelServerSheet::ExcelServerSheet() : styles_{Style{}} {}
 
 ExcelServerSheet::Cell& ExcelServerSheet::cellAt(std::uint32_t row, std::uint32_t column) {
     requireOnSheet(row, column);
@@ -138,7 +65,7 @@ const ExcelServerSheet::Cell* ExcelServerSheet::findCell(std::uint32_t row, std:
 void ExcelServerSheet::dropIfEmpty(std::uint32_t row, std::uint32_t column) {
     std::vector<Cell>& cells = rows_[row].cells;
     const auto place = std::ranges::lower_bound(cells, column, {}, &Cell::column);
-    if (place != cells.end() && place->column == column && place->kind == Kind::Blank && place->fill == 0) {
+    if (place != cells.end() && place->column == column && place->kind == Kind::Blank && place->style == 0) {
         cells.erase(place);
     }
 }
@@ -162,28 +89,40 @@ void ExcelServerSheet::setValue(std::uint32_t row, std::uint32_t column, std::u1
     if (text.empty()) {
         cell.kind = Kind::Blank;
         dropIfEmpty(row, column);
-    } else if (const std::optional<double> number = readAsNumber(text)) {
+    } else if (const auto reading = ExcelServerValueReader::read(text)) {
         cell.kind = Kind::Number;
-        cell.number = *number;
+        cell.number = reading->number;
+        if (reading->numberFormat != ExcelServerValueReader::kGeneral) {
+            Style style = styles_[cell.style];
+            style.numberFormat = reading->numberFormat;
+            cell.style = styleIndex(style);
+        }
     } else {
         cell.kind = Kind::Text;
         cell.string = intern(text);
     }
 }
 
-void ExcelServerSheet::setFill(std::uint32_t row, std::uint32_t column, const Fill& fill) {
-    auto known = std::ranges::find(fills_, fill);
-    if (known == fills_.end()) {
-        fills_.push_back(fill);
-        known = fills_.end() - 1;
+std::uint16_t ExcelServerSheet::styleIndex(const Style& style) {
+    auto known = std::ranges::find(styles_, style);
+    if (known == styles_.end()) {
+        styles_.push_back(style);
+        known = styles_.end() - 1;
     }
-    cellAt(row, column).fill = static_cast<std::uint16_t>(known - fills_.begin());
+    return static_cast<std::uint16_t>(known - styles_.begin());
+}
+
+void ExcelServerSheet::setFill(std::uint32_t row, std::uint32_t column, const Fill& fill) {
+    Cell& cell = cellAt(row, column);
+    Style style = styles_[cell.style];
+    style.fill = fill;
+    cell.style = styleIndex(style);
     dropIfEmpty(row, column);
 }
 
 ExcelServerSheet::Fill ExcelServerSheet::fill(std::uint32_t row, std::uint32_t column) const {
     const Cell* cell = findCell(row, column);
-    return cell != nullptr ? fills_[cell->fill] : Fill{};
+    return cell != nullptr ? styles_[cell->style].fill : Fill{};
 }
 
 void ExcelServerSheet::setRowHeight(std::uint32_t row, double points) {

@@ -2,7 +2,6 @@
 
 #include <cstdint>
 #include <deque>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -12,8 +11,8 @@ namespace quelvane {
 
 // The content of the one worksheet the Excel server keeps, held compactly for members of tens of
 // thousands of records: one small fixed record per cell inside its row, texts once each in a
-// shared string table, fills as indexes into a short table of distinct fills. Rows and columns
-// are 0-based here; the bounds are those of an Excel 97-2003 sheet.
+// shared string table, fills and number formats as indexes into a short table of distinct styles. Rows and
+// columns are 0-based here; the bounds are those of an Excel 97-2003 sheet.
 class ExcelServerSheet {
   public:
     static constexpr std::uint32_t kRowCount = 65536;
@@ -31,7 +30,7 @@ class ExcelServerSheet {
 
     struct Cell {
         std::uint16_t column;
-        std::uint16_t fill;  // index into fills(); 0 is no fill
+        std::uint16_t style;  // index into styles(); 0 is no fill and the General format
         Kind kind;
         union {
             double number;
@@ -52,6 +51,13 @@ class ExcelServerSheet {
         bool operator==(const Fill&) const = default;
     };
 
+    struct Style {
+        Fill fill;
+        std::uint16_t numberFormat = 0;  // a built-in number format of Excel
+
+        bool operator==(const Style&) const = default;
+    };
+
     struct Font {
         std::u16string name = u"Arial";
         double size = 10;
@@ -62,7 +68,8 @@ class ExcelServerSheet {
     ExcelServerSheet();
 
     // Stores a text the way Excel reads text typed into a cell: as a number when it reads as
-    // one, as a text otherwise; an empty text empties the cell.
+    // one (a date or time also sets the cell's number format), as a text otherwise; an empty
+    // text empties the cell.
     void setValue(std::uint32_t row, std::uint32_t column, std::u16string_view text);
     void setFill(std::uint32_t row, std::uint32_t column, const Fill& fill);
     Fill fill(std::uint32_t row, std::uint32_t column) const;
@@ -72,14 +79,10 @@ class ExcelServerSheet {
     // Raises AutomationFailure for a cell beyond the sheet's last row or column.
     static void requireOnSheet(std::uint32_t row, std::uint32_t column);
 
-    // A plain decimal number with optional sign, thousands separators in their places,
-    // fraction and exponent, blanks around it allowed.
-    static std::optional<double> readAsNumber(std::u16string_view text);
-
     const std::vector<Row>& rows() const { return rows_; }
     // Column widths in 1/256 of a character; no entry or a negative one: the default width.
     const std::vector<std::int32_t>& columnWidths() const { return columnWidths_; }
-    const std::vector<Fill>& fills() const { return fills_; }
+    const std::vector<Style>& styles() const { return styles_; }
     const std::deque<std::u16string>& strings() const { return strings_; }
 
     Font font;
@@ -89,10 +92,11 @@ class ExcelServerSheet {
     const Cell* findCell(std::uint32_t row, std::uint32_t column) const;
     void dropIfEmpty(std::uint32_t row, std::uint32_t column);
     std::uint32_t intern(std::u16string_view text);
+    std::uint16_t styleIndex(const Style& style);
 
     std::vector<Row> rows_;
     std::vector<std::int32_t> columnWidths_;
-    std::vector<Fill> fills_;
+    std::vector<Style> styles_;
     std::deque<std::u16string> strings_;
     std::unordered_map<std::u16string_view, std::uint32_t> stringIndex_;
 };

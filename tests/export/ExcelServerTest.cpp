@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "export/AutomationFailure.h"
 #include "export/ExcelServerSheet.h"
+#include "export/ExcelServerValueReader.h"
 #include "export/InProcessAutomationClient.h"
 #include "tests/export/ExportTestTools.h"
 
@@ -106,7 +108,7 @@ TEST_F(ExcelWorkbookTest, WriterConversationReadsBackWithFontFillWidthsAndCellKi
     excel.header(3, "ZIP", 5 / 2.6);
     // Slot 0 and slot 2 hold records; slot 1 was deleted and leaves row 3 untouched.
     for (const auto& [row, texts] : std::vector<std::pair<std::uint32_t, std::vector<std::string>>>{
-             {2u, {"M\xFCller", "123.45", "00042"}}, {4u, {"  ", "-7", "1,234.5 "}}}) {
+             {2u, {"M\xFCller", "123.45", "00042"}}, {4u, {"  ", "2000-01-01 12:00:00", "12:30:45"}}}) {
         excel.setOn(excel.app, "Rows", {row}, "RowHeight", std::int32_t{16});
         for (std::int32_t j = 0; j < 3; ++j) {
             excel.cell(row, j + 1, texts[j]);
@@ -134,8 +136,8 @@ TEST_F(ExcelWorkbookTest, WriterConversationReadsBackWithFontFillWidthsAndCellKi
                   "cell 1 1 number 123.45 | Arial 9",
                   "cell 1 2 number 42.0 | Arial 9",
                   "cell 3 0 text    | Arial 9",
-                  "cell 3 1 number -7.0 | Arial 9",
-                  "cell 3 2 number 1234.5 | Arial 9",
+                  "cell 3 1 date 36526.5 m/d/yy h:mm | Arial 9",
+                  "cell 3 2 date 0.5213541666666667 h:mm:ss | Arial 9",
               }));
 }
 
@@ -282,39 +284,67 @@ TEST(ExcelServerFailures, FailureCarriesTheRowOrColumnAtFault) {
     }
 }
 
-TEST(ExcelServerSheet, ReadsTextAsNumberTheWayExcelDoes) {
-    const std::vector<std::pair<std::u16string, std::optional<double>>> cases = {
-        {u"123", 123},
-        {u"  12  ", 12},
-        {u"-7", -7},
-        {u"+5", 5},
-        {u"00042", 42},
-        {u"-0", 0},
-        {u"123.45", 123.45},
-        {u".5", 0.5},
-        {u"5.", 5},
-        {u"1,234.5", 1234.5},
-        {u"12,345,678", 12345678},
-        {u"1.5E3", 1500},
-        {u"2e-2", 0.02},
-        {u"1,23", std::nullopt},
-        {u"12,3456", std::nullopt},
-        {u",123", std::nullopt},
-        {u"1e", std::nullopt},
-        {u".", std::nullopt},
-        {u"-", std::nullopt},
-        {u"0x10", std::nullopt},
-        {u"12a", std::nullopt},
-        {u"1 2", std::nullopt},
-        {u"", std::nullopt},
-        {u"   ", std::nullopt},
-        {u"1e999", std::nullopt},
-        {u"12-", std::nullopt},
-        {u"1.2.3", std::nullopt},
-        {u"ABC", std::nullopt},
+std::string describe(const std::optional<ExcelServerValueReader::Reading>& reading) {
+    if (!reading) {
+        return "text";
+    }
+    std::ostringstream out;
+    out.precision(12);
+    out << reading->number << " format " << reading->numberFormat;
+    return out.str();
+}
+
+TEST(ExcelServerValueReader, ReadsTextTheWayExcelReadsWhatIsTypedIntoACell) {
+    const std::vector<std::pair<std::u16string, std::string>> cases = {
+        {u"123", "123 format 0"},
+        {u"  12  ", "12 format 0"},
+        {u"-7", "-7 format 0"},
+        {u"+5", "5 format 0"},
+        {u"00042", "42 format 0"},
+        {u"-0", "0 format 0"},
+        {u"123.45", "123.45 format 0"},
+        {u".5", "0.5 format 0"},
+        {u"5.", "5 format 0"},
+        {u"1,234.5", "1234.5 format 0"},
+        {u"12,345,678", "12345678 format 0"},
+        {u"1.5E3", "1500 format 0"},
+        {u"2e-2", "0.02 format 0"},
+        {u"1,23", "text"},
+        {u"12,3456", "text"},
+        {u",123", "text"},
+        {u"1e", "text"},
+        {u".", "text"},
+        {u"-", "text"},
+        {u"0x10", "text"},
+        {u"12a", "text"},
+        {u"1 2", "text"},
+        {u"", "text"},
+        {u"   ", "text"},
+        {u"1e999", "text"},
+        {u"12-", "text"},
+        {u"1.2.3", "text"},
+        {u"ABC", "text"},
+        // Dates and times become day numbers of the 1900 date system with a date format.
+        {u"2000-01-01 12:00:00", "36526.5 format 22"},
+        {u"2000/01/01  12:00:00", "36526.5 format 22"},
+        {u"12/31/1999", "36525 format 14"},
+        {u"1900-01-01", "1 format 14"},
+        {u"1900-02-28", "59 format 14"},
+        {u"1900-03-01", "61 format 14"},
+        {u"9999-12-31", "2958465 format 14"},
+        {u"12:30:45", "0.521354166667 format 21"},
+        {u"07:05", "0.295138888889 format 20"},
+        {u"1899-12-30 12:00:00", "text"},
+        {u"2001-02-29", "text"},
+        {u"31/12/1999", "text"},
+        {u"24:00:00", "text"},
+        {u"0C:1E:2D", "text"},
+        {u"12:3", "text"},
+        {u"2000-01-01T12:00:00", "text"},
     };
     for (const auto& [text, expected] : cases) {
-        EXPECT_EQ(ExcelServerSheet::readAsNumber(text), expected) << std::string(text.begin(), text.end());
+        EXPECT_EQ(describe(ExcelServerValueReader::read(text)), expected)
+            << std::string(text.begin(), text.end());
     }
 }
 

@@ -35,8 +35,11 @@ for r in range(sheet.nrows):
             continue
         xf = book.xf_list[cell.xf_index]
         font = book.font_list[xf.font_index]
-        kind = {xlrd.XL_CELL_TEXT: "text", xlrd.XL_CELL_NUMBER: "number", xlrd.XL_CELL_BLANK: "blank"}[cell.ctype]
-        value = repr(cell.value) if cell.ctype == xlrd.XL_CELL_NUMBER else cell.value
+        kind = {xlrd.XL_CELL_TEXT: "text", xlrd.XL_CELL_NUMBER: "number", xlrd.XL_CELL_DATE: "date",
+                xlrd.XL_CELL_BLANK: "blank"}[cell.ctype]
+        value = cell.value if cell.ctype == xlrd.XL_CELL_TEXT else repr(cell.value)
+        if cell.ctype == xlrd.XL_CELL_DATE:
+            value += " " + book.format_map[xf.format_key].format_str
         line = "cell %d %d %s %s | %s %g%s%s" % (r, c, kind, value, font.name, font.height / 20,
                                                 " bold" if font.bold else "", " italic" if font.italic else "")
         fill = xf.background
