@@ -1,0 +1,125 @@
+#include "shell/CatalogTreeModel.h"
+
+#include "shell/DisplayCharset.h"
+
+namespace quelvane {
+
+namespace {
+
+constexpr int kDefaultCodePage = 1252;
+
+}  // namespace
+
+// An index's internal pointer is its parent node (null for a root), so a node needs no parent
+// link of its own.
+CatalogTreeModel::CatalogTreeModel(QList<QIcon> images, QObject* parent)
+    : QAbstractItemModel(parent), images_(std::move(images)), decoder_(DisplayCharset::decoderFor(kDefaultCodePage)) {}
+
+void CatalogTreeModel::setTree(CatalogTree tree) {
+    beginResetModel();
+    tree_ = std::move(tree);
+    places_.clear();
+    placeChildren(nullptr);
+    endResetModel();
+}
+
+void CatalogTreeModel::placeChildren(const CatalogTreeNode* node) {
+    const auto& children = childrenOf(node);
+    for (std::size_t i = 0; i < children.size(); ++i) {
+        const CatalogTreeNode* child = &children[i];
+        if (!child->children.empty()) {
+            places_.insert(child, Place{node, static_cast<int>(i)});
+            placeChildren(child);
+        }
+    }
+}
+
+void CatalogTreeModel::setCodePage(int codePage) {
+    decoder_ = DisplayCharset::decoderFor(codePage);
+    if (!tree_.roots.empty()) {
+        emit layoutAboutToBeChanged();
+        emit layoutChanged();
+    }
+}
+
+const std::vector<CatalogTreeNode>& CatalogTreeModel::childrenOf(const CatalogTreeNode* node) const {
+    return node == nullptr ? tree_.roots : node->children;
+}
+
+const CatalogTreeNode* CatalogTreeModel::nodeAt(const QModelIndex& index) const {
+    if (!index.isValid()) {
+        return nullptr;
+    }
+    const auto& siblings = childrenOf(static_cast<const CatalogTreeNode*>(index.internalPointer()));
+    return &siblings[static_cast<std::size_t>(index.row())];
+}
+
+QModelIndex CatalogTreeModel::index(int row, int column, const QModelIndex& parent) const {
+    if (column != 0 || row < 0) {
+        return {};
+    }
+    const CatalogTreeNode* node = nodeAt(parent);
+    if (static_cast<std::size_t>(row) >= childrenOf(node).size()) {
+        return {};
+    }
+    return createIndex(row, column, node);
+}
+
+QModelIndex CatalogTreeModel::parent(const QModelIndex& child) const {
+    if (!child.isValid()) {
+        return {};
+    }
+    const auto* parentNode = static_cast<const CatalogTreeNode*>(child.internalPointer());
+    if (parentNode == nullptr) {
+        return {};
+    }
+    const Place place = places_.value(parentNode);
+    return createIndex(place.row, 0, place.parent);
+}
+
+int CatalogTreeModel::rowCount(const QModelIndex& parent) const {
+    if (parent.isValid() && parent.column() != 0) {
+        return 0;
+    }
+    return static_cast<int>(childrenOf(nodeAt(parent)).size());
+}
+
+int CatalogTreeModel::columnCount(const QModelIndex&) const {
+    return 1;
+}
+
+QIcon CatalogTreeModel::iconFor(int image, int selectedImage) const {
+    const auto key = qMakePair(image, selectedImage);
+    if (auto found = icons_.constFind(key); found != icons_.constEnd()) {
+        return *found;
+    }
+    QIcon icon;
+    const auto add = [&](int at, QIcon::Mode mode) {
+        if (at >= 0 && at < images_.size()) {
+            for (const QSize& size : {QSize(16, 16), QSize(32, 32)}) {
+                icon.addPixmap(images_[at].pixmap(size), mode);
+            }
+        }
+    };
+    add(image, QIcon::Normal);
+    add(selectedImage, QIcon::Selected);
+    icons_.insert(key, icon);
+    return icon;
+}
+
+QVariant CatalogTreeModel::data(const QModelIndex& index, int role) const {
+    if (!checkIndex(index, CheckIndexOption::IndexIsValid)) {
+        return {};
+    }
+    const CatalogTreeNode* node = nodeAt(index);
+    switch (role) {
+        case Qt::DisplayRole:
+            return DisplayCharset::decode(decoder_, node->caption);
+        case Qt::DecorationRole:
+            return iconFor(node->image, node->selectedImage);
+        default:
+            return {};
+    }
+}
+
+}  // namespace quelvane

@@ -1,0 +1,425 @@
+#include "shell/TForm1.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMenuBar>
+#include <QScreen>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QToolButton>
+#include <QTreeView>
+#include <QVBoxLayout>
+
+#include "conversion/ConversionLayer.h"
+#include "conversion/SettingsFile.h"
+#include "savefile/CatalogTree.h"
+#include "savefile/SaveFileReader.h"
+#include "savefile/VersionText.h"
+#include "shell/CatalogTreeModel.h"
+#include "shell/CharsetMenus.h"
+#include "shell/ContentListModel.h"
+#include "shell/Credits.h"
+#include "shell/DialogNotifier.h"
+#include "shell/DisplayCharset.h"
+#include "shell/ShellImages.h"
+#include "shell/TForm2.h"
+#include "shell/TForm4.h"
+#include "shell/TForm6.h"
+#include "shell/THyperLabel.h"
+#include "shell/UserDialogs.h"
+#include "views/NodeContentDisplay.h"
+#include "views/VersionSummaryView.h"
+#include "views/ViewSession.h"
+
+namespace quelvane {
+
+namespace {
+
+constexpr int kClientWidth = 797;
+constexpr int kClientHeight = 480;
+constexpr int kTopPanelHeight = 63;
+constexpr int kToolbarWidth = 304;
+constexpr int kTreeWidth = 224;
+constexpr int kStatusHeight = 23;
+constexpr int kNotConfigured = 100000;
+
+const char* const kConversionSection = "EBCDIC To ASCII";
+
+QFont pixelFont(const QString& family, int pixels) {
+    QFont font(family);
+    font.setPixelSize(pixels);
+    return font;
+}
+
+QString decoded(std::string_view bytes, int codePage) {
+    auto decoder = DisplayCharset::decoderFor(codePage);
+    return DisplayCharset::decode(decoder, bytes);
+}
+
+}  // namespace
+
+TForm1::TForm1(UserDialogs& dialogs, SettingsFile& settings, const std::string& moduleDirectory, QWidget* parent)
+    : QMainWindow(parent),
+      dialogs_(dialogs),
+      settings_(settings),
+      notifier_(std::make_unique<DialogNotifier>(dialogs, this)),
+      conversion_(std::make_unique<ConversionLayer>(*notifier_, moduleDirectory)),
+      session_(std::make_unique<ViewSession>(catalog_, *conversion_, *notifier_, list_)),
+      treeModel_(new CatalogTreeModel(ShellImages::tree(), this)),
+      listModel_(new ContentListModel(list_, ShellImages::list(), this)) {
+    setObjectName(QStringLiteral("TForm1"));
+    setWindowTitle(QStringLiteral("Quelvane"));
+    setWindowIcon(ShellImages::program());
+
+    auto* central = new QWidget(this);
+    auto* layout = new QVBoxLayout(central);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(buildTopPanel());
+
+    auto* splitter = new QSplitter(Qt::Horizontal, central);
+    splitter->setObjectName(QStringLiteral("Splitter1"));
+    tree_ = new QTreeView(splitter);
+    tree_->setObjectName(QStringLiteral("TreeView1"));
+    tree_->setHeaderHidden(true);
+    tree_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    tree_->setFont(pixelFont(QStringLiteral("Times New Roman"), 15));
+    tree_->setModel(treeModel_);
+    tree_->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(tree_, &QTreeView::clicked, this, [this] { ShowLevelClick(); });
+
+    listView_ = new QTreeView(splitter);
+    listView_->setObjectName(QStringLiteral("ListView1"));
+    listView_->setRootIsDecorated(false);
+    listView_->setUniformRowHeights(true);
+    listView_->setAllColumnsShowFocus(true);
+    listView_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    listView_->setFont(pixelFont(QStringLiteral("Tahoma"), 12));
+    listView_->setModel(listModel_);
+    listView_->setContextMenuPolicy(Qt::CustomContextMenu);
+    listView_->header()->setStretchLastSection(false);
+    connect(listModel_, &ContentListModel::columnsReplaced, this, [this] {
+        for (int column = 0; column < listModel_->columnCount(); ++column) {
+            if (listModel_->sizedToHeader(column)) {
+                listView_->header()->setSectionResizeMode(column, QHeaderView::ResizeToContents);
+            } else {
+                listView_->header()->setSectionResizeMode(column, QHeaderView::Interactive);
+                listView_->header()->resizeSection(column, listModel_->columnWidth(column));
+            }
+        }
+    });
+    splitter->addWidget(tree_);
+    splitter->addWidget(listView_);
+    splitter->setSizes({kTreeWidth, kClientWidth - kTreeWidth});
+    splitter->setStretchFactor(1, 1);
+    layout->addWidget(splitter, 1);
+    setCentralWidget(central);
+
+    status_ = new QLabel(this);
+    status_->setObjectName(QStringLiteral("StatusText"));
+    statusBar()->setObjectName(QStringLiteral("StatusBar1"));
+    statusBar()->setFixedHeight(kStatusHeight);
+    statusBar()->addWidget(status_, 1);
+
+    charsets_ = new CharsetMenus(listView_, label2_, dialogs_, [this] { return conversion_->PcCodePage; }, this);
+    connect(charsets_, &CharsetMenus::changed, this, &TForm1::followCodePages);
+    buildMenus();
+
+    resize(kClientWidth, kClientHeight + menuBar()->sizeHint().height());
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        move(screen->availableGeometry().center() - rect().center());
+    }
+
+    RefreshTitle();
+    const QString programDirectory = QCoreApplication::applicationDirPath() + QLatin1Char('/');
+    QDir::setCurrent(programDirectory);
+    ShowVersion();
+    setWindowTitle(QString::fromStdString(VersionText()));
+    conversion_->BindNlsLibrary();
+    followCodePages();
+}
+
+// The views and models read the catalog and the content list, which are members of this class:
+// they go first, before the window's own teardown destroys its children.
+TForm1::~TForm1() {
+    delete centralWidget();
+    delete listModel_;
+    delete treeModel_;
+}
+
+void TForm1::attachForms(TForm2* about, TForm4* options, TForm6* ftp) {
+    about_ = about;
+    options_ = options;
+    ftp_ = ftp;
+}
+
+QWidget* TForm1::buildTopPanel() {
+    auto* panel = new QWidget(this);
+    panel->setObjectName(QStringLiteral("Panel1"));
+    panel->setFixedHeight(kTopPanelHeight);
+    auto* row = new QHBoxLayout(panel);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(0);
+
+    auto* bar = new QWidget(panel);
+    bar->setObjectName(QStringLiteral("ToolBar1"));
+    bar->setFixedWidth(kToolbarWidth);
+    auto* buttons = new QHBoxLayout(bar);
+    buttons->setContentsMargins(2, 2, 2, 2);
+    buttons->setSpacing(0);
+    const QStringList captions = {"Open", "Export", "Batch", "Put In", "Print", "Help"};
+    const QStringList hints = {"Open a save file", "Export data of PF member", "Export PF members  in batch",
+                               "Put modified data into save file", "Print", "Help"};
+    for (int i = 0; i < captions.size(); ++i) {
+        buttons->addWidget(addButton(bar, i + 1, captions[i], hints[i]));
+    }
+    buttons->addStretch();
+    buttons_[1]->setEnabled(false);
+    buttons_[2]->setEnabled(false);
+    buttons_[3]->setEnabled(false);
+    buttons_[3]->setVisible(false);
+    buttons_[4]->setEnabled(false);
+    connect(buttons_[0], &QToolButton::clicked, this, &TForm1::openSaveFile);
+    connect(buttons_[5], &QToolButton::clicked, this, [this] {
+        if (about_ != nullptr) {
+            about_->showAbout();
+        }
+    });
+    row->addWidget(bar);
+
+    auto* info = new QWidget(panel);
+    info->setObjectName(QStringLiteral("Panel2"));
+    label1_ = new QLabel(info);
+    label1_->setObjectName(QStringLiteral("Label1"));
+    label1_->setGeometry(8, 45, 200, 16);
+    label2_ = new QLabel(info);
+    label2_->setObjectName(QStringLiteral("Label2"));
+    label2_->setGeometry(208, 44, 600, 16);
+    for (QLabel* label : {label1_, label2_}) {
+        label->setFont(pixelFont(QStringLiteral("MS Sans Serif"), 12));
+        QPalette palette = label->palette();
+        palette.setColor(QPalette::WindowText, Qt::black);
+        label->setPalette(palette);
+    }
+    int left = 8;
+    for (auto* link : Credits::addLinks(dialogs_, info)) {
+        link->adjustSize();
+        link->move(left, 4);
+        left += link->width() + 24;
+    }
+    auto* rights = new QLabel(Credits::rightsNotice(), info);
+    rights->adjustSize();
+    rights->move(8, 22);
+    row->addWidget(info, 1);
+    return panel;
+}
+
+QToolButton* TForm1::addButton(QWidget* bar, int number, const QString& caption, const QString& hint) {
+    auto* button = new QToolButton(bar);
+    button->setObjectName(QStringLiteral("ToolButton%1").arg(number));
+    button->setText(caption);
+    button->setToolTip(hint);
+    button->setIcon(ShellImages::toolbar().value(number - 1));
+    button->setIconSize(QSize(42, 35));
+    button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    button->setAutoRaise(true);
+    button->setMinimumSize(49, 55);
+    buttons_ << button;
+    return button;
+}
+
+QAction* TForm1::addAction(QMenu* menu, const QString& caption, const QString& objectName) {
+    QAction* action = menu->addAction(caption);
+    action->setObjectName(objectName);
+    return action;
+}
+
+void TForm1::buildMenus() {
+    QMenu* file = menuBar()->addMenu(QStringLiteral("File"));
+    connect(addAction(file, QStringLiteral("Open"), QStringLiteral("Open1")), &QAction::triggered, this,
+            &TForm1::openSaveFile);
+    connect(addAction(file, QStringLiteral("Exit"), QStringLiteral("Exit1")), &QAction::triggered, this,
+            &QWidget::close);
+
+    QMenu* view = menuBar()->addMenu(QStringLiteral("View"));
+    showTextMain_ = addAction(view, QStringLiteral("Show Button Text "), QStringLiteral("ShowButtonText1"));
+    view->addMenu(charsets_->buildMenu(CharsetMenus::kMainMenu, view));
+    connect(addAction(view, QStringLiteral("Font"), QStringLiteral("Font1")), &QAction::triggered, charsets_,
+            &CharsetMenus::chooseFont);
+
+    QMenu* physical = menuBar()->addMenu(QStringLiteral("Physical File"));
+    addAction(physical, QStringLiteral("Export a member"), QStringLiteral("ExportAMember1"));
+    addAction(physical, QStringLiteral("Export PF members in batch"), QStringLiteral("ExportInBatch1"));
+
+    QMenu* tools = menuBar()->addMenu(QStringLiteral("Tools"));
+    connect(addAction(tools, QStringLiteral("Options"), QStringLiteral("Options1")), &QAction::triggered, this,
+            [this] {
+                if (options_ != nullptr) {
+                    options_->showOptions();
+                }
+            });
+    QAction* ftp = addAction(tools, QStringLiteral("FTP"), QStringLiteral("FTP1"));
+    ftp->setVisible(false);
+    connect(ftp, &QAction::triggered, this, [this] {
+        if (ftp_ != nullptr) {
+            ftp_->show();
+        }
+    });
+
+    QMenu* help = menuBar()->addMenu(QStringLiteral("Help"));
+    connect(addAction(help, QStringLiteral("About"), QStringLiteral("About1")), &QAction::triggered, buttons_[5],
+            &QToolButton::click);
+
+    auto* treePopup = new QMenu(this);
+    treePopup->setObjectName(QStringLiteral("PopupMenu1"));
+    addAction(treePopup, QStringLiteral("Pick Out"), QStringLiteral("PickOut1"));
+    addAction(treePopup, QStringLiteral("Pick Out In batch"), QStringLiteral("PickOutInBatch1"));
+    addAction(treePopup, QStringLiteral("Go RRN"), QStringLiteral("GoRRN1"));
+    connect(tree_, &QWidget::customContextMenuRequested, treePopup,
+            [this, treePopup](const QPoint& at) { treePopup->popup(tree_->viewport()->mapToGlobal(at)); });
+
+    auto* listPopup = new QMenu(this);
+    listPopup->setObjectName(QStringLiteral("PopupMenu2"));
+    showTextPopup_ = addAction(listPopup, QStringLiteral("Show Button Text"), QStringLiteral("ShowButtonText2"));
+    listPopup->addMenu(charsets_->buildMenu(CharsetMenus::kPopupMenu, listPopup));
+    connect(addAction(listPopup, QStringLiteral("Font"), QStringLiteral("Font2")), &QAction::triggered, charsets_,
+            &CharsetMenus::chooseFont);
+    connect(listView_, &QWidget::customContextMenuRequested, listPopup,
+            [this, listPopup](const QPoint& at) { listPopup->popup(listView_->viewport()->mapToGlobal(at)); });
+
+    for (QAction* action : {showTextMain_, showTextPopup_}) {
+        action->setCheckable(true);
+        action->setChecked(true);
+        connect(action, &QAction::triggered, this, &TForm1::showButtonText);
+    }
+}
+
+QString TForm1::statusText() const {
+    return status_->text();
+}
+
+void TForm1::RefreshTitle() {
+    const QString version = QString::fromStdString(VersionText());
+    const QString path = QString::fromStdString(catalog_.path);
+    setWindowTitle(path.isEmpty() ? version : version + QLatin1Char('[') + path + QLatin1Char(']'));
+    status_->setText(version);
+}
+
+void TForm1::showButtonText() {
+    // The state before the click is read from the main-menu item; a checkable action has
+    // already flipped its own mark when this runs.
+    const bool wasChecked = sender() == showTextMain_ ? !showTextMain_->isChecked() : showTextMain_->isChecked();
+    const bool show = !wasChecked;
+    showTextMain_->setChecked(show);
+    showTextPopup_->setChecked(show);
+    for (QToolButton* button : buttons_) {
+        button->setToolButtonStyle(show ? Qt::ToolButtonTextUnderIcon : Qt::ToolButtonIconOnly);
+    }
+}
+
+void TForm1::ApplyCodePageCharset(int pcCodePage) {
+    charsets_->ApplyCodePageCharset(pcCodePage);
+    followCodePages();
+}
+
+void TForm1::followCodePages() {
+    const int pcCodePage = DisplayCharset::codePageOf(DisplayCharset::kDefault, conversion_->PcCodePage);
+    notifier_->setCodePage(pcCodePage);
+    treeModel_->setCodePage(pcCodePage);
+    listModel_->setCodePage(charsets_->contentListCodePage());
+    label2_->setText(decoded(label2Text_, charsets_->descriptionCodePage()));
+}
+
+void TForm1::openSaveFile() {
+    catalog_.segments.reset();
+    session_->shownMember.resetForOpen();
+    conversion_->EbcdicCodePage = settings_.readInteger(kConversionSection, "EBCDIC", kNotConfigured);
+    conversion_->PcCodePage = settings_.readInteger(kConversionSection, "ASCII", kNotConfigured);
+    if (conversion_->EbcdicCodePage == kNotConfigured || conversion_->PcCodePage == kNotConfigured) {
+        if (options_ != nullptr) {
+            options_->showWithoutReading();
+        }
+        return;
+    }
+    ApplyCodePageCharset(conversion_->PcCodePage);
+
+    const QString path = dialogs_.openFileName(this, QStringLiteral("Open"),
+                                               {QStringLiteral("Save Files (*.savf *.sav *.SAVF *.SAV)"),
+                                                QStringLiteral("*.* (*)")});
+    if (path.isEmpty()) {
+        return;
+    }
+    QDir::setCurrent(QCoreApplication::applicationDirPath());
+    setWindowTitle(QString::fromStdString(VersionText()) + QLatin1Char('[') + path + QLatin1Char(']'));
+    for (int i = 1; i <= 4; ++i) {
+        buttons_[i]->setEnabled(false);
+    }
+
+    // The new file is read beside the catalog on display: a rejected file leaves the tree, the
+    // segment index and the file the views read from disk all on the previous file.
+    Catalog candidate;
+    candidate.segments = catalog_.segments;
+    SaveFileReader reader(candidate, *conversion_, *notifier_);
+    if (reader.parseSaveFile(path.toStdString()) < 0) {
+        return;
+    }
+    catalog_ = std::move(candidate);
+    catalog_.path = path.toStdString();
+    CatalogTree tree = buildCatalogTree(catalog_);
+    const bool complete = tree.complete;
+    treeModel_->setTree(std::move(tree));
+    if (complete) {
+        ShowVersion();
+    }
+}
+
+void TForm1::ShowLevelClick() {
+    std::optional<NodePosition> node;
+    const QModelIndex current = tree_->currentIndex();
+    if (current.isValid()) {
+        NodePosition position;
+        position.index = current.row();
+        QModelIndex up = current.parent();
+        int level = 0;
+        for (QModelIndex walk = up; walk.isValid(); walk = walk.parent()) {
+            ++level;
+        }
+        position.level = level;
+        if (up.isValid()) {
+            position.parentIndex = up.row();
+            if (up.parent().isValid()) {
+                position.grandparentIndex = up.parent().row();
+            }
+        }
+        node = position;
+    }
+    showNodeContent(*session_, *this, node);
+    listModel_->refresh();
+}
+
+void TForm1::setLabel1(const std::string& text) {
+    label1_->setText(decoded(text, DisplayCharset::codePageOf(DisplayCharset::kDefault, conversion_->PcCodePage)));
+}
+
+void TForm1::setLabel2(const std::string& text) {
+    label2Text_ = text;
+    label2_->setText(decoded(text, charsets_->descriptionCodePage()));
+}
+
+void TForm1::enableExport(bool enabled) {
+    buttons_[1]->setEnabled(enabled);
+}
+
+void TForm1::enableBatch(bool enabled) {
+    buttons_[2]->setEnabled(enabled);
+}
+
+void TForm1::ShowVersion() {
+    showVersionSummary(list_, catalog_.header);
+    listModel_->refresh();
+}
+
+}  // namespace quelvane

@@ -1,0 +1,248 @@
+#include "shell/TForm4.h"
+
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProxyStyle>
+#include <QPushButton>
+#include <QStackedWidget>
+#include <QTreeWidget>
+
+#include <array>
+#include <cstring>
+
+#include "conversion/CodePageLists.h"
+#include "conversion/ConversionLayer.h"
+#include "conversion/SettingsFile.h"
+#include "shell/UserDialogs.h"
+
+namespace quelvane {
+
+namespace {
+
+constexpr int kWidth = 603;
+constexpr int kHeight = 432;
+constexpr int kEditLeft = 93;
+constexpr int kLabelLeft = 8;
+constexpr int kRowHeight = 21;
+
+constexpr int kDefaultCcsidRow = 17;
+constexpr int kDefaultPcRow = 3;
+constexpr int kDefaultPort = 21;
+
+constexpr std::array<std::uint8_t, 31> kTestPattern = {
+    0xF0, 0xF1, 0xF2, 0xF3, 0xF4, 0xF5, 0xF6, 0xF7, 0xF8, 0xF9, 0x40, 0x81, 0x82, 0x83, 0x84, 0x85,
+    0x86, 0x87, 0x88, 0x89, 0x40, 0x91, 0x92, 0x93, 0x94, 0x95, 0x96, 0x97, 0x98, 0x99, 0x00};
+
+const char* const kConversion = "EBCDIC To ASCII";
+const char* const kRows = "E2AIndex";
+const char* const kHost = "Host";
+const char* const kWorkingDir = "Working Dir";
+
+// The password edit shows "*" for each character, whatever the style's own mask is.
+class AsteriskStyle final : public QProxyStyle {
+public:
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* returnData) const override {
+        if (hint == SH_LineEdit_PasswordCharacter) {
+            return '*';
+        }
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+};
+
+QString notAnInteger(const QString& text) {
+    return QStringLiteral("''%1'' is not a valid integer value").arg(text);
+}
+
+QString latin1(std::string_view text) {
+    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+QLineEdit* addEdit(QWidget* page, const QString& caption, int top, int width) {
+    auto* label = new QLabel(caption, page);
+    label->setGeometry(kLabelLeft, top + 3, kEditLeft - kLabelLeft, kRowHeight - 4);
+    auto* edit = new QLineEdit(page);
+    edit->setGeometry(kEditLeft, top, width, kRowHeight);
+    return edit;
+}
+
+QComboBox* addList(QWidget* page, const QString& objectName, const QString& caption, int top) {
+    auto* label = new QLabel(caption, page);
+    label->setGeometry(kLabelLeft, top + 3, kEditLeft - kLabelLeft, kRowHeight - 4);
+    auto* list = new QComboBox(page);
+    list->setObjectName(objectName);
+    list->setEditable(true);
+    list->setInsertPolicy(QComboBox::NoInsert);
+    list->setGeometry(kEditLeft, top, 321, kRowHeight + 2);
+    return list;
+}
+
+}  // namespace
+
+TForm4::TForm4(SettingsFile& settings, ConversionLayer& conversion, UserDialogs& dialogs,
+               std::function<void(int)> applyCharset, QWidget* parent)
+    : QDialog(parent),
+      settings_(settings),
+      conversion_(conversion),
+      dialogs_(dialogs),
+      applyCharset_(std::move(applyCharset)) {
+    setObjectName(QStringLiteral("TForm4"));
+    setWindowTitle(QStringLiteral("Options"));
+    setFixedSize(kWidth, kHeight);
+    setModal(false);
+
+    pageTree_ = new QTreeWidget(this);
+    pageTree_->setObjectName(QStringLiteral("TreeView1"));
+    pageTree_->setHeaderHidden(true);
+    pageTree_->setGeometry(8, 8, 145, 340);
+    for (const char* node : {"Code Conversion", "Host", "Work Directory"}) {
+        pageTree_->addTopLevelItem(new QTreeWidgetItem(QStringList(QString::fromLatin1(node))));
+    }
+    connect(pageTree_, &QTreeWidget::itemClicked, this,
+            [this](QTreeWidgetItem* item) { selectPage(pageTree_->indexOfTopLevelItem(item)); });
+
+    pages_ = new QStackedWidget(this);
+    pages_->setGeometry(159, 8, 425, 340);
+    auto* conversionPage = new QGroupBox(QStringLiteral("EBCDIC to ASCII conversion"), pages_);
+    ComboBoxE_ = addList(conversionPage, QStringLiteral("ComboBoxE"), QStringLiteral("EBCDIC  CCSID:"), 53);
+    ComboBoxA_ = addList(conversionPage, QStringLiteral("ComboBoxA"), QStringLiteral("PC-Code Page:"), 87);
+    for (const auto& row : kCcsidRows) {
+        ComboBoxE_->addItem(latin1(row.text));
+    }
+    for (const auto& row : kPcCodePageRows) {
+        ComboBoxA_->addItem(latin1(row));
+    }
+    connect(ComboBoxE_, &QComboBox::activated, this, &TForm4::pickPcRowFor);
+
+    auto* hostPage = new QGroupBox(QStringLiteral("Host"), pages_);
+    host_ = addEdit(hostPage, QStringLiteral("Host:"), 24, 121);
+    user_ = addEdit(hostPage, QStringLiteral("User:"), 56, 91);
+    password_ = addEdit(hostPage, QStringLiteral("Password:"), 88, 113);
+    port_ = addEdit(hostPage, QStringLiteral("Port:"), 120, 44);
+    password_->setEchoMode(QLineEdit::Password);
+    auto* asterisks = new AsteriskStyle;
+    asterisks->setParent(this);
+    password_->setStyle(asterisks);
+    connect(user_, &QLineEdit::textEdited, this, [this](const QString& text) {
+        const int cursor = user_->cursorPosition();
+        user_->setText(text.toUpper());
+        user_->setCursorPosition(cursor);
+    });
+
+    auto* workPage = new QGroupBox(QStringLiteral("Work Directory"), pages_);
+    local_ = addEdit(workPage, QStringLiteral("Local work :"), 24, 220);
+    remote_ = addEdit(workPage, QStringLiteral("Remote LIB:"), 56, 220);
+
+    pages_->addWidget(conversionPage);
+    pages_->addWidget(hostPage);
+    pages_->addWidget(workPage);
+
+    auto* confirmButton = new QPushButton(QStringLiteral("Confirm"), this);
+    confirmButton->setGeometry(159, 384, 75, 25);
+    connect(confirmButton, &QPushButton::clicked, this, &TForm4::confirm);
+    auto* cancelButton = new QPushButton(QStringLiteral("Cancel"), this);
+    cancelButton->setGeometry(312, 384, 75, 25);
+    connect(cancelButton, &QPushButton::clicked, this, &QDialog::hide);
+
+    selectStoredRows();
+    host_->setText(QString::fromStdString(settings_.readString(kHost, "Host", "")));
+    user_->setText(QString::fromStdString(settings_.readString(kHost, "User", "")));
+    password_->setText(QString::fromStdString(settings_.readString(kHost, "Password", "")));
+    port_->setText(QString::number(settings_.readInteger(kHost, "Port", kDefaultPort)));
+    local_->setText(QString::fromStdString(settings_.readString(kWorkingDir, "Local", "")));
+    remote_->setText(QString::fromStdString(settings_.readString(kWorkingDir, "Remote", "")));
+    selectPage(0);
+}
+
+void TForm4::selectStoredRows() {
+    // A stored row outside its list leaves the list without a selection.
+    ComboBoxE_->setCurrentIndex(settings_.readInteger(kRows, "EBCDIC", kDefaultCcsidRow));
+    ComboBoxA_->setCurrentIndex(settings_.readInteger(kRows, "ASCII", kDefaultPcRow));
+}
+
+void TForm4::showOptions() {
+    selectStoredRows();
+    showWithoutReading();
+}
+
+void TForm4::showWithoutReading() {
+    show();
+    raise();
+    activateWindow();
+}
+
+void TForm4::selectPage(int page) {
+    if (page >= 0 && page < pages_->count()) {
+        pages_->setCurrentIndex(page);
+        pageTree_->setCurrentItem(pageTree_->topLevelItem(page));
+    }
+}
+
+void TForm4::pickPcRowFor(int ccsidRow) {
+    if (ccsidRow < 0 || ccsidRow >= static_cast<int>(kCcsidRows.size())) {
+        return;
+    }
+    if (const auto pcRow = kCcsidRows[static_cast<std::size_t>(ccsidRow)].pcRow) {
+        ComboBoxA_->setCurrentIndex(*pcRow);
+    }
+}
+
+void TForm4::confirm() {
+    const QString caption = QCoreApplication::applicationName();
+    // The lists can be typed into: what counts is the text, and the row it names if any.
+    const std::string ccsidText = ComboBoxE_->currentText().toStdString();
+    const std::string pcText = ComboBoxA_->currentText().toStdString();
+    const auto ebcdic = ebcdicCodePageOfRow(ccsidText);
+    if (!ebcdic) {
+        dialogs_.showMessage(this, caption, notAnInteger(latin1(ebcdicCodePageField(ccsidText))));
+        return;
+    }
+    conversion_.EbcdicCodePage = *ebcdic;
+    const auto pc = pcCodePageOfRow(pcText);
+    if (!pc) {
+        dialogs_.showMessage(this, caption, notAnInteger(latin1(pcCodePageField(pcText))));
+        return;
+    }
+    conversion_.PcCodePage = *pc;
+
+    std::array<std::uint8_t, kTestPattern.size()> target{};
+    const std::uint32_t status = conversion_.ConvertEbcdicText(kTestPattern.data(), kTestPattern.size(), target.data());
+    if (status != 0) {
+        dialogs_.showMessage(this, caption,
+                             QString::fromLocal8Bit(std::strerror(static_cast<int>(status))) +
+                                 QStringLiteral(" Cannot support conversion beteen these 2 code pages.\n"
+                                                "Maybe both or one of these 2 code pages are not installed "
+                                                "in this Windows System"));
+        return;
+    }
+    if (!writeAll(ComboBoxE_->findText(ComboBoxE_->currentText(), Qt::MatchExactly | Qt::MatchCaseSensitive),
+                  ComboBoxA_->findText(ComboBoxA_->currentText(), Qt::MatchExactly | Qt::MatchCaseSensitive))) {
+        return;
+    }
+    applyCharset_(conversion_.PcCodePage);
+    hide();
+}
+
+bool TForm4::writeAll(int ccsidRow, int pcRow) {
+    settings_.writeInteger(kRows, "EBCDIC", ccsidRow);
+    settings_.writeInteger(kRows, "ASCII", pcRow);
+    settings_.writeInteger(kConversion, "EBCDIC", conversion_.EbcdicCodePage);
+    settings_.writeInteger(kConversion, "ASCII", conversion_.PcCodePage);
+    settings_.writeString(kHost, "Host", host_->text().toStdString());
+    settings_.writeString(kHost, "User", user_->text().toStdString());
+    settings_.writeString(kHost, "Password", password_->text().toStdString());
+    const auto port = parseDecimal(port_->text().toStdString());
+    if (!port) {
+        dialogs_.showMessage(this, QCoreApplication::applicationName(), notAnInteger(port_->text()));
+        return false;
+    }
+    settings_.writeInteger(kHost, "Port", *port);
+    settings_.writeString(kWorkingDir, "Local", local_->text().toStdString());
+    settings_.writeString(kWorkingDir, "Remote", remote_->text().toStdString());
+    return true;
+}
+
+}  // namespace quelvane

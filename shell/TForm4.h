@@ -1,0 +1,58 @@
+#pragma once
+
+#include <QDialog>
+
+#include <functional>
+
+class QComboBox;
+class QLineEdit;
+class QStackedWidget;
+class QTreeWidget;
+
+namespace quelvane {
+
+class ConversionLayer;
+class SettingsFile;
+class UserDialogs;
+
+// The Options dialog: the code-page pair for all EBCDIC conversion, proven by a test conversion
+// before it is saved, and the host connection and work directories, which are only kept.
+class TForm4 final : public QDialog {
+    Q_OBJECT
+
+public:
+    // Reads the settings file once, as the dialog is created. `applyCharset` is the display
+    // character-set choice for a PC code page, run after a confirmation.
+    TForm4(SettingsFile& settings, ConversionLayer& conversion, UserDialogs& dialogs,
+           std::function<void(int)> applyCharset, QWidget* parent = nullptr);
+
+    // Tools > Options: the stored rows are selected again, then the dialog shows.
+    void showOptions();
+    // Shows the dialog as it stands (the open command, when the code pages are not set).
+    void showWithoutReading();
+
+    void confirm();
+    void selectPage(int page);
+
+private:
+    void selectStoredRows();
+    void pickPcRowFor(int ccsidRow);
+    bool writeAll(int ccsidRow, int pcRow);
+
+    SettingsFile& settings_;
+    ConversionLayer& conversion_;
+    UserDialogs& dialogs_;
+    std::function<void(int)> applyCharset_;
+    QTreeWidget* pageTree_;
+    QStackedWidget* pages_;
+    QComboBox* ComboBoxE_;
+    QComboBox* ComboBoxA_;
+    QLineEdit* host_;
+    QLineEdit* user_;
+    QLineEdit* password_;
+    QLineEdit* port_;
+    QLineEdit* local_;
+    QLineEdit* remote_;
+};
+
+}  // namespace quelvane

@@ -1,0 +1,116 @@
+#include <gtest/gtest.h>
+
+#include <QEnterEvent>
+#include <QTest>
+
+#include "shell/THyperLabel.h"
+#include "tests/shell/ScriptedDialogs.h"
+
+namespace quelvane::test {
+namespace {
+
+class HyperLabelTest : public ::testing::Test {
+protected:
+    ScriptedDialogs dialogs;
+    THyperLabel label{dialogs};
+};
+
+TEST_F(HyperLabelTest, AddressesTakeThePrefixOfTheirKind) {
+    struct Case {
+        TLinkType type;
+        const char* given;
+        const char* stored;
+    } cases[] = {
+        {ltEmail, "someone@example.org", "mailto:someone@example.org"},
+        {ltEmail, "http://someone@example.org", "mailto:someone@example.org"},
+        {ltInternet, "mailto:www.example.org", "http://www.example.org"},
+        {ltInternet, "HTTP://www.example.org", "http://HTTP://www.example.org"},  // case-sensitive
+        {ltInternet, "", ""},  // no bare prefix
+        {ltNone, "www.example.org", ""},
+    };
+    for (const auto& c : cases) {
+        label.SetLinkType(c.type);
+        label.SetAddress(QString::fromLatin1(c.given));
+        EXPECT_EQ(label.LinkAddress(), QString::fromLatin1(c.stored)) << c.given;
+    }
+}
+
+TEST_F(HyperLabelTest, TheHintIsTheAddressWithoutItsPrefix) {
+    label.SetLinkType(ltInternet);
+    label.SetAddress(QStringLiteral("www.example.org"));
+    EXPECT_EQ(label.LinkHint(), QString());
+    label.SetLinkShowHint(true);
+    EXPECT_EQ(label.LinkHint(), QStringLiteral("www.example.org"));
+    EXPECT_EQ(label.toolTip(), QStringLiteral("www.example.org"));
+
+    label.SetLinkType(ltEmail);
+    EXPECT_EQ(label.LinkAddress(), QStringLiteral("mailto:www.example.org"));
+    EXPECT_EQ(label.LinkHint(), QStringLiteral("www.example.org"));
+
+    label.SetLinkShowHint(false);
+    EXPECT_EQ(label.LinkHint(), QString());
+    EXPECT_EQ(label.toolTip(), QString());
+}
+
+TEST_F(HyperLabelTest, NoneOrAnUnknownKindEmptiesTheLinkForGood) {
+    label.SetLinkType(ltInternet);
+    label.SetLinkShowHint(true);
+    label.SetAddress(QStringLiteral("www.example.org"));
+    label.SetLinkType(ltNone);
+    EXPECT_EQ(label.LinkAddress(), QString());
+    EXPECT_EQ(label.LinkHint(), QString());
+    EXPECT_FALSE(label.LinkShowHint());
+    label.SetLinkType(ltInternet);
+    EXPECT_EQ(label.LinkAddress(), QString());
+
+    label.SetLinkType(7);
+    EXPECT_EQ(label.LinkType(), ltNone);
+    EXPECT_EQ(label.LinkAddress(), QString());
+}
+
+TEST_F(HyperLabelTest, ExecuteOpensTheAddressOrSaysWhyNot) {
+    label.SetLinkType(ltNone);
+    label.Execute();
+    label.SetLinkType(ltEmail);
+    label.SetAddress(QStringLiteral("a@example.org"));
+    label.SetLinkType(ltNone);
+    label.Execute();
+    EXPECT_TRUE(dialogs.urls.empty());
+
+    label.SetLinkType(ltEmail);
+    label.SetAddress(QStringLiteral("a@example.org"));
+    label.Execute();
+    ASSERT_EQ(dialogs.urls.size(), 1u);
+    EXPECT_EQ(dialogs.urls[0].toString(), QStringLiteral("mailto:a@example.org"));
+    EXPECT_TRUE(dialogs.messages.empty());
+
+    dialogs.urlOpens = false;
+    label.Execute();
+    label.SetLinkType(ltInternet);
+    label.Execute();
+    EXPECT_EQ(dialogs.messageTexts(), (QStringList{"Could not run computers default e-mail system",
+                                                   "Could not run computers default Browser"}));
+    EXPECT_EQ(dialogs.messages[0].caption, QStringLiteral("Quelvane"));
+}
+
+TEST_F(HyperLabelTest, HoveringShowsTheLinkFontAndLeavingRestoresTheFontItHad) {
+    QFont normal = label.font();
+    normal.setPixelSize(11);
+    label.setFont(normal);
+    QFont link = normal;
+    link.setUnderline(true);
+    label.SetLinkFont(link);
+
+    QFont before = normal;
+    before.setItalic(true);
+    label.setFont(before);
+    QEnterEvent enter(QPointF(1, 1), QPointF(1, 1), QPointF(1, 1));
+    QCoreApplication::sendEvent(&label, &enter);
+    EXPECT_EQ(label.font(), link);
+    QEvent leave(QEvent::Leave);
+    QCoreApplication::sendEvent(&label, &leave);
+    EXPECT_EQ(label.font(), before);
+}
+
+}  // namespace
+}  // namespace quelvane::test

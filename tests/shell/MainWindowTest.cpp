@@ -1,0 +1,128 @@
+#include <QMenu>
+#include <QMenuBar>
+#include <QStatusBar>
+
+#include "savefile/VersionText.h"
+#include "shell/CatalogTreeModel.h"
+#include "shell/ContentListModel.h"
+#include "tests/shell/ShellFixture.h"
+
+namespace quelvane::test {
+namespace {
+
+using MainWindowTest = ShellFixture;
+
+QStringList menuTexts(const QMenu* menu) {
+    QStringList texts;
+    for (const QAction* action : menu->actions()) {
+        texts << (action->isVisible() ? action->text() : QStringLiteral("(hidden) ") + action->text());
+    }
+    return texts;
+}
+
+TEST_F(MainWindowTest, StartsWithTheVersionInCaptionAndStatusBarAndTheVersionNotesInTheList) {
+    start();
+    const QString version = QString::fromStdString(VersionText());
+    EXPECT_EQ(version, QStringLiteral("Quelvane V2.4.1.1036"));
+    EXPECT_EQ(window_->windowTitle(), version);
+    EXPECT_EQ(window_->statusText(), version);
+    EXPECT_EQ(QCoreApplication::applicationName(), QStringLiteral("Quelvane"));
+
+    auto& list = window_->listModel();
+    ASSERT_EQ(list.columnCount(), 1);
+    ASSERT_GT(list.rowCount(), 3);
+    EXPECT_EQ(list.rowTexts(0), QStringList{QString(69, QLatin1Char('-'))});
+    EXPECT_EQ(list.rowTexts(1), QStringList{version});
+    EXPECT_EQ(window_->treeModel().rowCount(), 0);
+}
+
+TEST_F(MainWindowTest, MenusAndPopupsCarryTheirItems) {
+    start();
+    QStringList bar;
+    for (const QAction* action : window_->menuBar()->actions()) {
+        bar << action->text();
+        if (action->text() == QStringLiteral("Tools")) {
+            EXPECT_EQ(menuTexts(action->menu()), (QStringList{"Options", "(hidden) FTP"}));
+        }
+        if (action->text() == QStringLiteral("View")) {
+            EXPECT_EQ(menuTexts(action->menu()), (QStringList{"Show Button Text ", "Character Set", "Font"}));
+        }
+    }
+    EXPECT_EQ(bar, (QStringList{"File", "View", "Physical File", "Tools", "Help"}));
+    EXPECT_EQ(menuTexts(find<QMenu>(window_.get(), "PopupMenu1")),
+              (QStringList{"Pick Out", "Pick Out In batch", "Go RRN"}));
+    EXPECT_EQ(menuTexts(find<QMenu>(window_.get(), "PopupMenu2")),
+              (QStringList{"Show Button Text", "Character Set", "Font"}));
+}
+
+TEST_F(MainWindowTest, ToolbarButtonsHaveTheirCaptionsHintsAndStates) {
+    start();
+    struct Expected {
+        const char* caption;
+        const char* hint;
+        bool enabled;
+        bool visible;
+    } expected[] = {
+        {"Open", "Open a save file", true, true},
+        {"Export", "Export data of PF member", false, true},
+        {"Batch", "Export PF members  in batch", false, true},
+        {"Put In", "Put modified data into save file", false, false},
+        {"Print", "Print", false, true},
+        {"Help", "Help", true, true},
+    };
+    window_->show();
+    for (int i = 0; i < 6; ++i) {
+        QToolButton* b = button(i + 1);
+        ASSERT_NE(b, nullptr);
+        EXPECT_EQ(b->text(), QString::fromLatin1(expected[i].caption));
+        EXPECT_EQ(b->toolTip(), QString::fromLatin1(expected[i].hint));
+        EXPECT_EQ(b->isEnabled(), expected[i].enabled) << expected[i].caption;
+        EXPECT_EQ(b->isVisible(), expected[i].visible) << expected[i].caption;
+    }
+}
+
+TEST_F(MainWindowTest, ShowButtonTextKeepsBothItemsInStepAndDrivesTheCaptions) {
+    start();
+    auto* main = find<QAction>(window_.get(), "ShowButtonText1");
+    auto* popup = find<QAction>(window_.get(), "ShowButtonText2");
+    EXPECT_TRUE(main->isChecked());
+    EXPECT_TRUE(popup->isChecked());
+
+    main->trigger();
+    EXPECT_FALSE(main->isChecked());
+    EXPECT_FALSE(popup->isChecked());
+    EXPECT_EQ(button(1)->toolButtonStyle(), Qt::ToolButtonIconOnly);
+
+    popup->trigger();
+    EXPECT_TRUE(main->isChecked());
+    EXPECT_TRUE(popup->isChecked());
+    EXPECT_EQ(button(1)->toolButtonStyle(), Qt::ToolButtonTextUnderIcon);
+}
+
+TEST_F(MainWindowTest, HelpShowsTheAboutBoxAndFtpTheStubWithoutBlocking) {
+    start();
+    find<QAction>(window_.get(), "About1")->trigger();
+    EXPECT_TRUE(about_->isVisible());
+    EXPECT_FALSE(about_->isModal());
+    EXPECT_EQ(about_->windowTitle(), QStringLiteral("About"));
+    EXPECT_EQ(find<QLabel>(about_.get(), "Version")->text(), QStringLiteral("Quelvane V2.4.1.1036"));
+
+    find<QAction>(window_.get(), "FTP1")->trigger();
+    EXPECT_TRUE(ftp_->isVisible());
+    EXPECT_EQ(ftp_->windowTitle(), QStringLiteral("FTP"));
+}
+
+TEST_F(MainWindowTest, GoRrnAndTheExportItemsChangeNothingYet) {
+    start();
+    const QString title = window_->windowTitle();
+    for (const char* name : {"GoRRN1", "PickOut1", "PickOutInBatch1", "ExportAMember1", "ExportInBatch1"}) {
+        find<QAction>(window_.get(), name)->trigger();
+    }
+    button(2)->click();
+    EXPECT_EQ(window_->windowTitle(), title);
+    EXPECT_TRUE(dialogs_.messages.empty());
+    EXPECT_TRUE(dialogs_.fileDialogs.empty());
+}
+
+}  // namespace
+}  // namespace quelvane::test

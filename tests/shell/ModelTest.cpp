@@ -1,0 +1,114 @@
+#include <gtest/gtest.h>
+
+#include <QAbstractItemModelTester>
+
+#include "shell/CatalogTreeModel.h"
+#include "shell/ContentListModel.h"
+#include "shell/ShellImages.h"
+#include "views/MemoryContentList.h"
+
+namespace quelvane::test {
+namespace {
+
+using Tester = QAbstractItemModelTester;
+
+CatalogTreeNode node(const char* caption, int image, int selected, std::vector<CatalogTreeNode> children = {}) {
+    return CatalogTreeNode{caption, image, selected, std::move(children)};
+}
+
+TEST(CatalogTreeModelTest, RowsAreCatalogPositionsAndParentsAreFoundAgain) {
+    CatalogTreeModel model(ShellImages::tree());
+    Tester tester(&model, Tester::FailureReportingMode::Fatal);
+
+    CatalogTree tree;
+    tree.complete = true;
+    tree.roots.push_back(node("Library(QGPL)", 0, 1,
+                              {node("Part0", 2, 3,
+                                    {node("CUSTMAST(PF)", 4, 5, {node("ABC ", 0, 0), node("DEF ", 0, 0)}),
+                                     node("X", 4, 5)}),
+                               node("Part1", 2, 3)}));
+    model.setTree(tree);
+
+    const QModelIndex root = model.index(0, 0);
+    const QModelIndex part0 = model.index(0, 0, root);
+    const QModelIndex file = model.index(0, 0, part0);
+    const QModelIndex member = model.index(1, 0, file);
+    EXPECT_EQ(model.data(root).toString(), QStringLiteral("Library(QGPL)"));
+    EXPECT_EQ(model.rowCount(root), 2);
+    EXPECT_EQ(model.data(model.index(1, 0, part0)).toString(), QStringLiteral("X"));
+    EXPECT_EQ(model.data(member).toString(), QStringLiteral("DEF "));
+    EXPECT_EQ(member.parent(), file);
+    EXPECT_EQ(file.parent().parent(), root);
+    EXPECT_FALSE(root.parent().isValid());
+    EXPECT_FALSE(model.data(file, Qt::DecorationRole).value<QIcon>().isNull());
+
+    // 8-bit captions are drawn in the PC code page.
+    CatalogTree russian;
+    russian.roots.push_back(node("Library(\xC0)", 0, 1));
+    model.setTree(russian);
+    model.setCodePage(1251);
+    EXPECT_EQ(model.data(model.index(0, 0)).toString(), QString::fromUtf8("Library(\xD0\x90)"));
+    model.setTree(CatalogTree{});
+    EXPECT_EQ(model.rowCount(), 0);
+}
+
+TEST(ContentListModelTest, FollowsTheCoreListThroughAppendsAndResets) {
+    MemoryContentList list;
+    ContentListModel model(list, ShellImages::list());
+    Tester tester(&model, Tester::FailureReportingMode::Fatal);
+
+    list.addColumn("RRN", ContentList::kDefaultColumnWidth, ContentList::Alignment::Left, ContentList::Sizing::Fixed);
+    list.addColumn("AMOUNT", 80, ContentList::Alignment::Right, ContentList::Sizing::Fixed);
+    list.addRow("0");
+    list.appendCell("12.50");
+    list.addRow("1", 1);
+    model.refresh();
+    ASSERT_EQ(model.rowCount(), 2);
+    ASSERT_EQ(model.columnCount(), 2);
+    EXPECT_EQ(model.headerData(1, Qt::Horizontal).toString(), QStringLiteral("AMOUNT"));
+    EXPECT_EQ(model.rowTexts(0), (QStringList{"0", "12.50"}));
+    EXPECT_EQ(model.rowTexts(1), (QStringList{"1", ""}));
+    EXPECT_EQ(model.data(model.index(0, 1), Qt::TextAlignmentRole).value<Qt::Alignment>() & Qt::AlignRight,
+              Qt::AlignRight);
+    EXPECT_TRUE(model.data(model.index(0, 0), Qt::DecorationRole).isNull());
+    EXPECT_FALSE(model.data(model.index(1, 0), Qt::DecorationRole).isNull());
+    EXPECT_EQ(model.columnWidth(1), 80);
+
+    for (int i = 2; i < 1000; ++i) {
+        list.addRow(std::to_string(i));
+        list.appendCell("\xE9");
+    }
+    model.refresh();
+    EXPECT_EQ(model.rowCount(), 1000);
+    EXPECT_EQ(model.rowTexts(999), (QStringList{"999", QString::fromUtf8("\xC3\xA9")}));
+    model.setCodePage(437);
+    EXPECT_EQ(model.rowTexts(999), (QStringList{"999", QString::fromUtf8("\xCE\x98")}));
+
+    list.clearRows();
+    list.clearColumns();
+    list.addColumn("", 0, ContentList::Alignment::Left, ContentList::Sizing::Header);
+    list.addRow("This file is null");
+    model.refresh();
+    EXPECT_EQ(model.rowCount(), 1);
+    EXPECT_EQ(model.columnCount(), 1);
+    EXPECT_TRUE(model.sizedToHeader(0));
+
+    // Cleared and refilled to the same size within one event: still a reset, not stale rows.
+    list.clearRows();
+    list.addRow("other");
+    model.refresh();
+    EXPECT_EQ(model.rowTexts(0), QStringList{"other"});
+}
+
+TEST(ContentListModelTest, RowsGoneBeforeARefreshDrawAsEmpty) {
+    MemoryContentList list;
+    ContentListModel model(list, ShellImages::list());
+    list.addColumn("A", 50, ContentList::Alignment::Left, ContentList::Sizing::Fixed);
+    list.addRow("kept");
+    model.refresh();
+    list.clearRows();
+    EXPECT_EQ(model.data(model.index(0, 0)).toString(), QString());
+}
+
+}  // namespace
+}  // namespace quelvane::test

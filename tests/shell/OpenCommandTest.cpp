@@ -1,0 +1,178 @@
+#include <QTreeView>
+
+#include "conversion/ConversionLayer.h"
+#include "shell/CatalogTreeModel.h"
+#include "shell/ContentListModel.h"
+#include "tests/shell/ShellFixture.h"
+
+namespace quelvane::test {
+namespace {
+
+const QString kSavf = QStringLiteral(QUELVANE_SAVF_DIR "/");
+const QString kVersion = QStringLiteral("Quelvane V2.4.1.1036");
+
+class OpenCommandTest : public ShellFixture {
+protected:
+    void SetUp() override {
+        ShellFixture::SetUp();
+        if (!std::filesystem::exists(QUELVANE_SAVF_DIR "/VCF_VCFV1R0.SAVF")) {
+            GTEST_SKIP() << "the real save files are not here";
+        }
+    }
+
+    void open(const QString& name) {
+        dialogs_.files.push_back(name.isEmpty() ? QString() : kSavf + name);
+        window_->openSaveFile();
+    }
+
+    // The index under the library reached by following captions.
+    QModelIndex node(const QStringList& path) {
+        const auto& model = window_->treeModel();
+        QModelIndex at;
+        for (const QString& caption : path) {
+            const QModelIndex parent = at;
+            at = {};
+            for (int r = 0; r < model.rowCount(parent); ++r) {
+                if (model.data(model.index(r, 0, parent)).toString() == caption) {
+                    at = model.index(r, 0, parent);
+                    break;
+                }
+            }
+            EXPECT_TRUE(at.isValid()) << qPrintable(caption);
+        }
+        return at;
+    }
+
+    void click(const QStringList& path) {
+        window_->findChild<QTreeView*>(QStringLiteral("TreeView1"))->setCurrentIndex(node(path));
+        window_->ShowLevelClick();
+    }
+
+    QStringList children(const QStringList& path) {
+        const auto& model = window_->treeModel();
+        const QModelIndex parent = node(path);
+        QStringList captions;
+        for (int r = 0; r < model.rowCount(parent); ++r) {
+            captions << model.data(model.index(r, 0, parent)).toString();
+        }
+        return captions;
+    }
+
+    QStringList headers() {
+        QStringList captions;
+        for (int c = 0; c < window_->listModel().columnCount(); ++c) {
+            captions << window_->listModel().headerData(c, Qt::Horizontal).toString();
+        }
+        return captions;
+    }
+};
+
+TEST_F(OpenCommandTest, UnconfiguredCodePagesShowTheOptionsInsteadOfTheFileDialog) {
+    settings_->writeInteger("EBCDIC To ASCII", "EBCDIC", 37);
+    start();
+    open(QStringLiteral("VCF_VCFV1R0.SAVF"));
+    EXPECT_TRUE(options_->isVisible());
+    EXPECT_TRUE(dialogs_.fileDialogs.empty());
+    EXPECT_EQ(window_->conversion().EbcdicCodePage, 37);
+    EXPECT_EQ(window_->conversion().PcCodePage, 100000);
+    EXPECT_EQ(window_->windowTitle(), kVersion);
+}
+
+TEST_F(OpenCommandTest, ARealFileBecomesTheTreeAndTheSummary) {
+    configure(37, 1252);
+    start();
+    open(QStringLiteral("VCF_VCFV1R0.SAVF"));
+
+    ASSERT_EQ(dialogs_.fileDialogs.size(), 1u);
+    EXPECT_EQ(dialogs_.fileDialogs[0].first, QStringLiteral("Open"));
+    EXPECT_TRUE(dialogs_.fileDialogs[0].second.value(0).startsWith(QStringLiteral("Save Files (*.savf *.sav")));
+    EXPECT_EQ(window_->windowTitle(), kVersion + QStringLiteral("[") + kSavf + QStringLiteral("VCF_VCFV1R0.SAVF]"));
+    EXPECT_TRUE(dialogs_.messages.empty()) << qPrintable(dialogs_.messageTexts().join('\n'));
+
+    EXPECT_EQ(children({}), QStringList{"Library(VCF)"});
+    EXPECT_EQ(children({"Library(VCF)"}), QStringList{"Part0"});
+    const QStringList objects = children({"Library(VCF)", "Part0"});
+    for (const char* expected : {"DFUINZCMT(PGM)", "VCFMAIN(DSPF)", "ADMMAIN(MENU)", "AWARDDB(PF)", "QCLSRC(PF)"}) {
+        EXPECT_TRUE(objects.contains(QString::fromLatin1(expected))) << expected;
+    }
+    EXPECT_EQ(children({"Library(VCF)", "Part0", "QCLSRC(PF)"}),
+              (QStringList{"VCFSTUB ", "VOTESTUB ", "ADDGBSTUB ", "READGBSTUB "}));
+
+    const auto& list = window_->listModel();
+    EXPECT_EQ(list.rowTexts(0), QStringList{"This SAVF created on IBM AS/400 150 9401 CISC machine."});
+    EXPECT_EQ(list.rowTexts(1), QStringList{"Using SAVLIB Command!"});
+    EXPECT_EQ(list.rowTexts(2), QStringList{"-"});
+    for (int b = 2; b <= 5; ++b) {
+        EXPECT_FALSE(button(b)->isEnabled()) << b;
+    }
+}
+
+TEST_F(OpenCommandTest, ARejectedOrCancelledFileLeavesThePreviousTree) {
+    configure(37, 1252);
+    start();
+    open(QStringLiteral("VCF_VCFV1R0.SAVF"));
+    open(QString());
+    EXPECT_EQ(window_->windowTitle(), kVersion + QStringLiteral("[") + kSavf + QStringLiteral("VCF_VCFV1R0.SAVF]"));
+
+    // This one comes from a release whose header lacks what a save file carries later.
+    open(QStringLiteral("JTT_joblogtest.savf"));
+    EXPECT_EQ(dialogs_.messageTexts(),
+              QStringList{"File: " + kSavf + "JTT_joblogtest.savf  is not save file format form AS/400"});
+    EXPECT_EQ(dialogs_.messages[0].caption, QStringLiteral("Quelvane"));
+    EXPECT_EQ(window_->windowTitle(), kVersion + QStringLiteral("[") + kSavf + QStringLiteral("JTT_joblogtest.savf]"));
+    EXPECT_EQ(children({}), QStringList{"Library(VCF)"});
+
+    // The views keep reading the file the tree came from.
+    click({"Library(VCF)", "Part0", "QCLSRC(PF)", "VCFSTUB "});
+    EXPECT_GT(window_->listModel().rowCount(), 0);
+    EXPECT_EQ(window_->windowTitle(), kVersion + QStringLiteral("[") + kSavf + QStringLiteral("VCF_VCFV1R0.SAVF]"));
+}
+
+TEST_F(OpenCommandTest, ClickingNodesFillsLabelsListAndButtons) {
+    configure(37, 1252);
+    start();
+    open(QStringLiteral("VCF_VCFV1R0.SAVF"));
+
+    click({"Library(VCF)", "Part0", "QCLSRC(PF)"});
+    EXPECT_EQ(label("Label1"), QStringLiteral("Object:  QCLSRC      It's PF type."));
+    EXPECT_TRUE(label("Label2").startsWith(QStringLiteral("Description:  ")));
+    EXPECT_EQ(headers(), (QStringList{"Member Name", "Records Number", "Member Description"}));
+    EXPECT_EQ(window_->listModel().rowCount(), 4);
+    EXPECT_EQ(window_->listModel().rowTexts(0).value(0), QStringLiteral("VCFSTUB"));
+    EXPECT_FALSE(button(2)->isEnabled());
+    EXPECT_TRUE(button(3)->isEnabled());
+
+    click({"Library(VCF)", "Part0", "QCLSRC(PF)", "VCFSTUB "});
+    EXPECT_TRUE(label("Label1").startsWith(QStringLiteral("Member:  VCFSTUB")));
+    EXPECT_GT(window_->listModel().rowCount(), 1);
+    EXPECT_GT(window_->listModel().columnCount(), 1);
+    EXPECT_TRUE(button(2)->isEnabled());
+    EXPECT_TRUE(button(3)->isEnabled());
+    EXPECT_FALSE(button(5)->isEnabled());
+    EXPECT_EQ(window_->statusText().isEmpty(), false);
+
+    click({"Library(VCF)", "Part0", "ADMMAIN(MENU)"});
+    EXPECT_EQ(window_->listModel().rowCount(), 0);
+    EXPECT_FALSE(button(3)->isEnabled());
+
+    click({"Library(VCF)"});
+    EXPECT_FALSE(button(2)->isEnabled());
+    EXPECT_EQ(window_->listModel().rowTexts(1), QStringList{"Using SAVLIB Command!"});
+}
+
+TEST_F(OpenCommandTest, AClProgramSavedWithItsSourceListsTheSource) {
+    configure(37, 1252);
+    start();
+    open(QStringLiteral("JTT_w95lib.savf"));
+    click({"Library(W95LIB)", "Part0", "PROG35(PGM)"});
+    EXPECT_EQ(label("Label1"), QStringLiteral("Object:  PROG35      It's CLP type."));
+    EXPECT_EQ(window_->listModel().rowCount(), 73);
+    EXPECT_TRUE(window_->listModel().rowTexts(0).value(0).startsWith(QStringLiteral("/*====")));
+
+    click({"Library(W95LIB)", "Part0", "PROG1(PGM)"});
+    EXPECT_EQ(window_->listModel().rowTexts(0),
+              QStringList{"This CLP Program compiled with no Allow RTVCLSRC"});
+}
+
+}  // namespace
+}  // namespace quelvane::test

@@ -1,0 +1,91 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QLabel>
+#include <QToolButton>
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <sstream>
+
+#include "conversion/SettingsFile.h"
+#include "shell/TForm1.h"
+#include "shell/TForm2.h"
+#include "shell/TForm4.h"
+#include "shell/TForm6.h"
+#include "tests/shell/ScriptedDialogs.h"
+
+namespace quelvane::test {
+
+// The program's windows as main() builds them, over a settings file in a fresh folder and
+// dialogs answered by the test.
+class ShellFixture : public ::testing::Test {
+protected:
+    void SetUp() override {
+        folder_ = std::filesystem::temp_directory_path() /
+                  ("quelvane-shell-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+        std::filesystem::remove_all(folder_);
+        std::filesystem::create_directories(folder_);
+        settings_ = std::make_unique<SettingsFile>(settingsPath());
+    }
+
+    void TearDown() override {
+        ftp_.reset();
+        options_.reset();
+        about_.reset();
+        window_.reset();
+        std::filesystem::remove_all(folder_);
+    }
+
+    // Creates the windows; call after writing any settings the dialog should start with.
+    void start() {
+        window_ = std::make_unique<TForm1>(dialogs_, *settings_, QUELVANE_MODULE_DIR);
+        about_ = std::make_unique<TForm2>(dialogs_, window_.get());
+        options_ = std::make_unique<TForm4>(
+            *settings_, window_->conversion(), dialogs_,
+            [this](int pcCodePage) { window_->ApplyCodePageCharset(pcCodePage); }, window_.get());
+        ftp_ = std::make_unique<TForm6>(window_.get());
+        window_->attachForms(about_.get(), options_.get(), ftp_.get());
+    }
+
+    void configure(int ebcdic, int pc) {
+        settings_->writeInteger("EBCDIC To ASCII", "EBCDIC", ebcdic);
+        settings_->writeInteger("EBCDIC To ASCII", "ASCII", pc);
+    }
+
+    std::filesystem::path settingsPath() const { return folder_ / "quelvane.ini"; }
+
+    std::string settingsText() const {
+        std::ifstream in(settingsPath(), std::ios::binary);
+        std::ostringstream out;
+        out << in.rdbuf();
+        return out.str();
+    }
+
+    template <typename T>
+    T* find(QObject* in, const char* name) const {
+        T* child = in->findChild<T*>(QString::fromLatin1(name));
+        EXPECT_NE(child, nullptr) << name;
+        return child;
+    }
+
+    QToolButton* button(int number) const {
+        return window_->findChild<QToolButton*>(QStringLiteral("ToolButton%1").arg(number));
+    }
+
+    QString label(const char* name) const { return window_->findChild<QLabel*>(QString::fromLatin1(name))->text(); }
+
+    std::filesystem::path folder_;
+    std::unique_ptr<SettingsFile> settings_;
+    ScriptedDialogs dialogs_;
+    std::unique_ptr<TForm1> window_;
+    std::unique_ptr<TForm2> about_;
+    std::unique_ptr<TForm4> options_;
+    std::unique_ptr<TForm6> ftp_;
+};
+
+}  // namespace quelvane::test
