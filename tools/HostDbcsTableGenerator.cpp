@@ -17,7 +17,6 @@
 #include <fstream>
 #include <iostream>
 #include <iterator>
-#include <map>
 #include <optional>
 #include <sstream>
 #include <string>
