@@ -9,6 +9,9 @@ namespace quelvane {
 
 namespace {
 
+// Chunks start small, for the short lists most nodes show, and grow to 1 MiB for members with
+// many records.
+constexpr std::size_t kFirstChunkSize = std::size_t{1} << 12;
 constexpr std::size_t kChunkSize = std::size_t{1} << 20;
 
 void copyText(char* target, std::string_view text) {
@@ -51,7 +54,7 @@ void MemoryContentList::setColumnCaption(int column, std::string_view caption) {
 
 void MemoryContentList::addRow(std::string_view caption, int image) {
     if (chunks_.empty()) {
-        chunks_.push_back(Chunk{std::make_unique<char[]>(kChunkSize), kChunkSize, 0});
+        chunks_.push_back(Chunk{std::make_unique_for_overwrite<char[]>(kFirstChunkSize), kFirstChunkSize, 0});
     }
     Row row;
     row.chunk = static_cast<std::uint32_t>(chunks_.size() - 1);
@@ -132,8 +135,8 @@ char* MemoryContentList::reserveText(std::size_t length) {
         // Only the last row is ever appended to, so its texts are the tail of its chunk and can
         // be moved whole into a fresh chunk that has room.
         std::size_t kept = rowTextLength(row);
-        std::size_t capacity = std::max(kChunkSize, 2 * (kept + length));
-        Chunk fresh{std::make_unique<char[]>(capacity), capacity, kept};
+        std::size_t capacity = std::max(std::min(kChunkSize, 2 * chunk->capacity), 2 * (kept + length));
+        Chunk fresh{std::make_unique_for_overwrite<char[]>(capacity), capacity, kept};
         copyText(fresh.bytes.get(), {chunk->bytes.get() + row.start, kept});
         chunk->used = row.start;
         chunks_.push_back(std::move(fresh));

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/support/ContentFixtures.h"
+#include "tests/views/ShowEveryNode.h"
 #include "tests/views/ViewsFixture.h"
 
 namespace quelvane::test {
@@ -182,6 +183,21 @@ TEST_F(NodeContentTest, SavedSaveFileCheckWithASmallHeaderFollowsTheSkipCount) {
         *at(saveFileHeaderBlock, 32) = c.middle == 0xFF ? 0xFF : 0x00;
         fixture.showObject(0, kSaveFile);
         EXPECT_EQ(fixture.rows(), c.rows) << int(c.middle);
+    }
+}
+
+TEST_F(NodeContentTest, SpoiledBytesAnywhereNeverTakeTheViewsOutsideTheFile) {
+    const std::vector<std::uint8_t> original = fixture.bytes;
+    for (std::size_t at = 0; at < original.size(); at += 9) {
+        std::vector<std::uint8_t> spoiled = original;
+        spoiled[at] = static_cast<std::uint8_t>(spoiled[at] ^ (at % 3 == 0 ? 0xFF : 0x80));
+        Catalog catalog;
+        catalog.path = "SPOILED.SAVF";
+        MemoryBlockSource source(spoiled);
+        SaveFileReader reader(catalog, fixture.converter, fixture.notifier);
+        if (reader.parseSaveFile(catalog.path, source) == 0) {
+            showEveryNode(catalog, spoiled, fixture.converter);
+        }
     }
 }
 

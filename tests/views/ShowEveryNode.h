@@ -1,0 +1,61 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <span>
+
+#include "conversion/EbcdicTextConverter.h"
+#include "conversion/Notifier.h"
+#include "savefile/Catalog.h"
+#include "savefile/CatalogTree.h"
+#include "savefile/MemoryBlockSource.h"
+#include "views/MemoryContentList.h"
+#include "views/NodeContentDisplay.h"
+#include "views/VersionSummaryView.h"
+
+namespace quelvane::test {
+
+// Clicks every node of the tree built from `catalog`, the save file's bytes being `bytes`: the
+// fuzz target's way of running every content view over whatever the reader made of its input.
+inline void showEveryNode(Catalog& catalog, std::span<const std::uint8_t> bytes,
+                          EbcdicTextConverter& converter) {
+    class Target final : public NodeContentTarget {
+      public:
+        Target(ContentList& list, const Catalog& catalog) : list_(list), catalog_(catalog) {}
+        void RefreshTitle() override {}
+        void setLabel1(const std::string&) override {}
+        void setLabel2(const std::string&) override {}
+        void enableExport(bool) override {}
+        void enableBatch(bool) override {}
+        void ShowVersion() override { showVersionSummary(list_, catalog_.header); }
+
+      private:
+        ContentList& list_;
+        const Catalog& catalog_;
+    };
+
+    CatalogTree tree = buildCatalogTree(catalog);
+    if (tree.roots.empty()) {
+        return;
+    }
+    SilentNotifier notifier;
+    MemoryContentList list;
+    ViewSession session(catalog, converter, notifier, list);
+    session.openSource = [bytes](const std::string&) { return std::make_unique<MemoryBlockSource>(bytes); };
+    Target target(list, catalog);
+    showNodeContent(session, target, NodePosition{0, 0, 0, 0});
+    const CatalogTreeNode& root = tree.roots.front();
+    for (std::size_t p = 0; p < root.children.size(); ++p) {
+        auto part = static_cast<std::int32_t>(p);
+        showNodeContent(session, target, NodePosition{1, part, 0, 0});
+        for (std::size_t o = 0; o < root.children[p].children.size(); ++o) {
+            auto object = static_cast<std::int32_t>(o);
+            showNodeContent(session, target, NodePosition{2, object, part, 0});
+            for (std::size_t m = 0; m < root.children[p].children[o].children.size(); ++m) {
+                showNodeContent(session, target, NodePosition{3, static_cast<std::int32_t>(m), object, part});
+            }
+        }
+    }
+}
+
+}  // namespace quelvane::test
