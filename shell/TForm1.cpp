@@ -88,6 +88,9 @@ TForm1::TForm1(UserDialogs& dialogs, SettingsFile& settings, const std::string& 
     tree_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     tree_->setFont(pixelFont(QStringLiteral("Times New Roman"), 15));
     tree_->setModel(treeModel_);
+    // Long captions scroll rather than being cut short.
+    tree_->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    tree_->header()->setStretchLastSection(false);
     tree_->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(tree_, &QTreeView::clicked, this, [this] { ShowLevelClick(); });
 

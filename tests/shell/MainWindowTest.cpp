@@ -2,9 +2,12 @@
 #include <QMenuBar>
 #include <QStatusBar>
 
+#include <stdexcept>
+
 #include "savefile/VersionText.h"
 #include "shell/CatalogTreeModel.h"
 #include "shell/ContentListModel.h"
+#include "shell/QuelvaneApplication.h"
 #include "tests/shell/ShellFixture.h"
 
 namespace quelvane::test {
@@ -122,6 +125,24 @@ TEST_F(MainWindowTest, GoRrnAndTheExportItemsChangeNothingYet) {
     EXPECT_EQ(window_->windowTitle(), title);
     EXPECT_TRUE(dialogs_.messages.empty());
     EXPECT_TRUE(dialogs_.fileDialogs.empty());
+}
+
+// A failure that escapes a command reaches the event loop: its text is shown and the program
+// goes on.
+TEST_F(MainWindowTest, AFailureThatReachesTheEventLoopIsShownWithItsText) {
+    class Failing final : public QObject {
+    public:
+        bool event(QEvent*) override { throw std::runtime_error("disk on fire"); }
+    } failing;
+    auto* application = qobject_cast<QuelvaneApplication*>(QCoreApplication::instance());
+    ASSERT_NE(application, nullptr);
+    application->setDialogs(&dialogs_);
+    QEvent event(QEvent::User);
+    EXPECT_FALSE(QCoreApplication::sendEvent(&failing, &event));
+    application->setDialogs(nullptr);
+    ASSERT_EQ(dialogs_.messages.size(), 1u);
+    EXPECT_EQ(dialogs_.messages[0].caption, QStringLiteral("Quelvane"));
+    EXPECT_EQ(dialogs_.messages[0].text, QStringLiteral("disk on fire"));
 }
 
 }  // namespace
