@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "export/AutomationFailure.h"
+#include "export/AutomationReference.h"
 #include "export/AutomationTextCodec.h"
 #include "export/InProcessAutomationClient.h"
 #include "tests/support/RecordingAutomationClient.h"
@@ -79,6 +80,49 @@ TEST(RecordingAutomationClient, RecordsTheConversationAndFailsOnRequest) {
                                   "release #1",
                               }));
     EXPECT_EQ(recorder.heldReferences(), 0u);
+}
+
+TEST(AutomationReference, ChainsReleaseTheirIntermediatesAlsoWhenAStepFails) {
+    test::RecordingAutomationClient recorder;
+    recorder.failWhen("set #6.Value");
+    {
+        const auto app = AutomationReference::create(recorder, "Excel.Application");
+        app.get("Workbooks").call("Add", {std::int32_t{1}});
+        const auto sheet = app.get("ActiveWorkbook").get("Sheets", {std::int32_t{1}});
+        EXPECT_THROW(sheet.get("Cells", {std::uint32_t{2}, std::int32_t{1}}).set("Value", std::string("x")),
+                     AutomationFailure);
+        app.run("Quit");
+    }
+    EXPECT_EQ(recorder.lines, (std::vector<std::string>{
+                                  "create Excel.Application -> #1",
+                                  "get #1.Workbooks() -> #2",
+                                  "call #2.Add(1) -> #3",
+                                  "release #3",
+                                  "release #2",
+                                  "get #1.ActiveWorkbook() -> #4",
+                                  "get #4.Sheets(1) -> #5",
+                                  "release #4",
+                                  "get #5.Cells(2u, 1) -> #6",
+                                  "set #6.Value = \"x\"",
+                                  "release #6",
+                                  "run #1.Quit()",
+                                  "release #5",
+                                  "release #1",
+                              }));
+    EXPECT_EQ(recorder.heldReferences(), 0u);
+}
+
+TEST(AutomationReference, MovedAndReleasedReferencesHoldNothing) {
+    test::RecordingAutomationClient recorder;
+    auto app = AutomationReference::create(recorder, "Word.Application");
+    AutomationReference moved = std::move(app);
+    EXPECT_FALSE(app.held());
+    EXPECT_THROW(app.get("Documents"), AutomationFailure);
+    EXPECT_EQ(moved.object().handle, 1u);
+    moved.release();
+    EXPECT_FALSE(moved.held());
+    EXPECT_EQ(recorder.heldReferences(), 0u);
+    EXPECT_EQ(recorder.lines.back(), "release #1");
 }
 
 }  // namespace
