@@ -1,0 +1,226 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "tests/support/SaveFileBuilder.h"
+
+namespace quelvane::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct CliRun {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+std::string slurp(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+class CliTree : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        folder_ =
+            fs::temp_directory_path() / ("quelvane-cli-test-" + std::to_string(::getpid()) + "-" +
+                                         ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::create_directories(folder_);
+    }
+    void TearDown() override { fs::remove_all(folder_); }
+
+    CliRun run(const std::string& arguments, const fs::path& program = QUELVANE_CLI_PATH) {
+        fs::path out = folder_ / "stdout";
+        fs::path err = folder_ / "stderr";
+        std::string command =
+            "'" + program.string() + "' " + arguments + " >'" + out.string() + "' 2>'" + err.string() + "'";
+        int raw = std::system(command.c_str());
+        CliRun result;
+        result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+        result.out = slurp(out);
+        result.err = slurp(err);
+        return result;
+    }
+
+    std::string write(const SaveFileBuilder& builder, const std::string& name = "TEST.SAVF") {
+        fs::path path = folder_ / name;
+        builder.build().writeTo(path.string());
+        return path.string();
+    }
+
+    fs::path folder_;
+};
+
+SaveFileBuilder sample() {
+    SaveFileBuilder builder;
+    builder.systemText = "41A 8286";
+    builder.headerSize = 4096;
+    BuiltPart part;
+    part.library = "QGPL";
+    BuiltObject file;
+    file.name = "CUSTMAST";
+    file.attribute = "PF";
+    file.fields = {{"ID", 0x0004, 5}};
+    file.members = {{"ABC", "PF", "", 12}, {"\xC4RGER", "TXT", "", 3}};  // Latin-1 A-umlaut
+    BuiltObject program;
+    program.name = "MYPGM";
+    program.typeCode = 0x0201;
+    program.attribute = "CLP";
+    BuiltObject other;
+    other.name = "X";
+    other.typeCode = 0x0B90;
+    part.objects = {file, program, other};
+    builder.add(part);
+    BuiltPart second;
+    second.library = "OTHER";
+    builder.add(second);
+    return builder;
+}
+
+std::string versionNotes() {
+    std::string rule(69, '-');
+    return rule + "\nQuelvane V2.4.1.1036\n \n \nQuelvane Updates: \n \n" +
+           "V2.41 - List records number in Physical Files\n"
+           "V2.40 - Compatible with Vista\n"
+           "        Automatic set View Window in difference Language,and Fonts! \n"
+           "V2.30 - Add functions for RISC Machine:\n"
+           "        Retrieve the values from Data Area.\n"
+           "        Retrieve the source from the CLP program which compiled with RTVSRC allowed.\n"
+           "V2.20 - add  nation Languages checking.\n"
+           "V1.40 - Pick Out to txt doc xls files.\n"
+           "v1.00 - Original\n" +
+           rule + "\n";
+}
+
+TEST_F(CliTree, PrintsSummaryAndTree) {
+    std::string path = write(sample());
+    CliRun result = run("tree '" + path + "' --ebcdic 37 --pc 1252");
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.err, "");
+    EXPECT_EQ(result.out,
+              "This SAVF created on IBM AS/400 41A 8286 RISC machine.\n"
+              "Using SAVLIB Command!\n"
+              "-\n" +
+                  versionNotes() +
+                  "Library(QGPL)\n"
+                  "  Part0\n"
+                  "    CUSTMAST(PF)\n"
+                  "      ABC \t12 records\n"
+                  "      \xC3\x84RGER \t3 records\n"
+                  "    MYPGM(PGM)\n"
+                  "    X\n"
+                  "  Part1\n");
+
+    CliRun raw = run("tree --raw '" + path + "'");
+    EXPECT_EQ(raw.status, 0);
+    EXPECT_NE(raw.out.find("      \xC4RGER \t3 records\n"), std::string::npos);
+}
+
+TEST_F(CliTree, ExitStatuses) {
+    fs::path notSave = folder_ / "notes.txt";
+    std::ofstream(notSave) << "plain text, not a save file\n";
+    struct Case {
+        std::string arguments;
+        int status;
+        std::string errStart;
+    };
+    const Case cases[] = {
+        {"tree '" + notSave.string() + "'", 2,
+         "File: " + notSave.string() + "  is not save file format form AS/400\n"},
+        {"tree '" + (folder_ / "missing.savf").string() + "'", 1, "quelvane-cli: cannot open"},
+        {"tree '" + folder_.string() + "'", 1, "quelvane-cli: cannot open"},
+        {"tree", 1, "Usage:"},
+        {"tree a b", 1, "Usage:"},
+        {"tree --ebcdic", 1, "quelvane-cli: --ebcdic needs"},
+        {"tree --pc x1 f", 1, "quelvane-cli: --pc needs"},
+        {"tree --bogus f", 1, "quelvane-cli: unknown option"},
+        {"frobnicate", 1, "quelvane-cli: unknown command"},
+        {"", 1, "Usage:"},
+    };
+    for (const Case& c : cases) {
+        CliRun result = run(c.arguments);
+        EXPECT_EQ(result.status, c.status) << c.arguments;
+        EXPECT_EQ(result.err.substr(0, c.errStart.size()), c.errStart) << c.arguments;
+        EXPECT_EQ(result.out, "") << c.arguments;
+    }
+
+    CliRun version = run("--version");
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out, "Quelvane V2.4.1.1036\n");
+    CliRun help = run("--help");
+    EXPECT_EQ(help.status, 0);
+    EXPECT_NE(help.out.find("quelvane-cli tree FILE"), std::string::npos);
+}
+
+// A member-area error is told on stderr and the tree is still printed.
+TEST_F(CliTree, MemberErrorKeepsGoing) {
+    SaveFileBuilder broken;
+    BuiltPart part;
+    part.library = "LIB";
+    BuiltObject file;
+    file.name = "BAD";
+    file.attribute = "PF";
+    file.members = {{"M", "", "", 1}};
+    file.areaMemberCount = 500;
+    part.objects = {file};
+    broken.add(part);
+    CliRun result = run("tree '" + write(broken) + "'");
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.err, "Error:during get member information\n");
+    EXPECT_NE(result.out.find("Library(LIB)\n  Part0\n    BAD(PF)\n"), std::string::npos);
+}
+
+// Without options the code pages come from the settings file beside the program, when it
+// configures both; otherwise 37 and 1252.
+TEST_F(CliTree, CodePagesFromTheSettingsFile) {
+    fs::path program = folder_ / "bin" / "quelvane-cli";
+    fs::create_directories(program.parent_path());
+    fs::path built = fs::path(QUELVANE_CLI_PATH).parent_path();
+    fs::copy_file(QUELVANE_CLI_PATH, program);
+    for (const char* module : {"libtrnnls.so", "libtrnsdt.so"}) {
+        fs::copy_file(built / module, program.parent_path() / module);
+    }
+    SaveFileBuilder builder;
+    BuiltPart part;
+    part.library = "LIB";
+    BuiltObject object;
+    object.name = "\xA2X";  // CP037 0x4A, which CP273 (Windows 20273) reads as A-umlaut
+    object.typeCode = 0x0201;
+    part.objects = {object};
+    builder.add(part);
+    std::string path = write(builder);
+
+    struct Case {
+        const char* settings;
+        const char* options;
+        const char* objectLine;
+    };
+    const Case cases[] = {
+        {nullptr, "", "    \xC2\xA2X(PGM)\n"},
+        {"[EBCDIC To ASCII]\nEBCDIC=20273\nASCII=1252\n", "", "    \xC3\x84X(PGM)\n"},
+        {"[ebcdic to ascii]\nebcdic=20273\nascii=1252\n", "", "    \xC3\x84X(PGM)\n"},
+        {"[EBCDIC To ASCII]\nEBCDIC=20273\n", "", "    \xC2\xA2X(PGM)\n"},
+        {"[EBCDIC To ASCII]\nEBCDIC=20273\nASCII=100000\n", "", "    \xC2\xA2X(PGM)\n"},
+        {"[EBCDIC To ASCII]\nEBCDIC=20273\nASCII=1252\n", "--ebcdic 37", "    \xC2\xA2X(PGM)\n"},
+    };
+    for (const Case& c : cases) {
+        fs::remove(folder_ / "bin" / "quelvane-cli.ini");
+        if (c.settings != nullptr) {
+            std::ofstream(folder_ / "bin" / "quelvane-cli.ini") << c.settings;
+        }
+        CliRun result = run(std::string("tree ") + c.options + " '" + path + "'", program);
+        EXPECT_EQ(result.status, 0) << result.err;
+        EXPECT_NE(result.out.find(c.objectLine), std::string::npos)
+            << (c.settings ? c.settings : "no settings") << c.options << "\n"
+            << result.out;
+    }
+}
+
+}  // namespace
+}  // namespace quelvane::test
