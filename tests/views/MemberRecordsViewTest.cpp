@@ -150,5 +150,30 @@ TEST_F(RecordsViewTest, AFieldReachingPastTheRecordIsAReadingError) {
     EXPECT_EQ(fixture.notifier.texts(), (std::vector<std::string>{"Error:during reading records"}));
 }
 
+TEST(RecordsView, RecordsAndFieldsLongerThanTheClassicWorkAreasAreListedWhole) {
+    // 12000-byte records with a 6000-byte character field: beyond the 10512-byte stream area and
+    // the 5000-byte value buffer the format's readers had.
+    BuiltObject file;
+    file.name = "WIDE";
+    file.attribute = "PF";
+    file.fields = {{"HEAD", 0x0403, 6000}, {"TAIL", 0x0403, 6000}};
+    file.members = {{"MBR", "", "", 2}};
+    std::vector<std::uint8_t> first =
+        SaveFileBuilder::ebcdic(std::string(5999, 'a') + "b" + std::string(6000, 'c'), 12000);
+    std::vector<std::uint8_t> second = SaveFileBuilder::ebcdic(std::string(12000, 'd'), 12000);
+    SaveFileBuilder builder;
+    BuiltPart part;
+    part.objects = {file};
+    builder.add(part);
+    builder.add(ContentFixtures::memberRecords("WIDE", "MBR", 12000, {{0x80, first}, {0x80, second}}));
+    ViewsFixture fixture;
+    ASSERT_EQ(fixture.open(builder), 0);
+    EXPECT_EQ(fixture.showMember(0, 0, 0), ViewOutcome::Shown);
+    EXPECT_EQ(fixture.rows(),
+              (std::vector<std::string>{"0|" + std::string(5999, 'a') + "b|" + std::string(6000, 'c'),
+                                        "1|" + std::string(6000, 'd') + "|" + std::string(6000, 'd')}));
+    EXPECT_EQ(fixture.list.column(1).width, 72000);
+}
+
 }  // namespace
 }  // namespace quelvane::test
