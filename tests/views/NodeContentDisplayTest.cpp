@@ -196,7 +196,8 @@ TEST_F(NodeContentTest, SpoiledBytesAnywhereNeverTakeTheViewsOutsideTheFile) {
         MemoryBlockSource source(spoiled);
         SaveFileReader reader(catalog, fixture.converter, fixture.notifier);
         if (reader.parseSaveFile(catalog.path, source) == 0) {
-            showEveryNode(catalog, spoiled, fixture.converter);
+            showEveryNode(catalog, fixture.converter,
+                          [&](const std::string&) { return std::make_unique<MemoryBlockSource>(spoiled); });
         }
     }
 }

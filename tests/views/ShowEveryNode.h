@@ -2,23 +2,23 @@
 
 #include <cstdint>
 #include <memory>
-#include <span>
 
 #include "conversion/EbcdicTextConverter.h"
 #include "conversion/Notifier.h"
 #include "savefile/Catalog.h"
 #include "savefile/CatalogTree.h"
-#include "savefile/MemoryBlockSource.h"
 #include "views/MemoryContentList.h"
 #include "views/NodeContentDisplay.h"
 #include "views/VersionSummaryView.h"
 
 namespace quelvane::test {
 
-// Clicks every node of the tree built from `catalog`, the save file's bytes being `bytes`: the
-// fuzz target's way of running every content view over whatever the reader made of its input.
-inline void showEveryNode(Catalog& catalog, std::span<const std::uint8_t> bytes,
-                          EbcdicTextConverter& converter) {
+// Clicks every node of the tree built from `catalog`: the fuzz target's way of running every
+// content view over whatever the reader made of its input. The save file is read through
+// `opener`, or from `catalog.path` when it is empty. A damaged file can make every one of a
+// thousand members list its whole stream, so the walk stops once `rowBudget` rows were listed.
+inline void showEveryNode(Catalog& catalog, EbcdicTextConverter& converter,
+                          const ViewSession::SourceOpener& opener = {}, std::int64_t rowBudget = 4000000) {
     class Target final : public NodeContentTarget {
       public:
         Target(ContentList& list, const Catalog& catalog) : list_(list), catalog_(catalog) {}
@@ -41,7 +41,9 @@ inline void showEveryNode(Catalog& catalog, std::span<const std::uint8_t> bytes,
     SilentNotifier notifier;
     MemoryContentList list;
     ViewSession session(catalog, converter, notifier, list);
-    session.openSource = [bytes](const std::string&) { return std::make_unique<MemoryBlockSource>(bytes); };
+    if (opener) {
+        session.openSource = opener;
+    }
     Target target(list, catalog);
     showNodeContent(session, target, NodePosition{0, 0, 0, 0});
     const CatalogTreeNode& root = tree.roots.front();
@@ -53,6 +55,10 @@ inline void showEveryNode(Catalog& catalog, std::span<const std::uint8_t> bytes,
             showNodeContent(session, target, NodePosition{2, object, part, 0});
             for (std::size_t m = 0; m < root.children[p].children[o].children.size(); ++m) {
                 showNodeContent(session, target, NodePosition{3, static_cast<std::int32_t>(m), object, part});
+                rowBudget -= list.rowCount();
+                if (rowBudget < 0) {
+                    return;
+                }
             }
         }
     }
