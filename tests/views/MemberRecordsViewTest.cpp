@@ -140,6 +140,46 @@ TEST_F(RecordsViewTest, AMemberWithoutSegmentSaysMaxError) {
     EXPECT_TRUE(fixture.rows().empty());
 }
 
+TEST_F(RecordsViewTest, AMatchInTheLastSegmentSlotIsListedAfterMaxError) {
+    open({{"MBR1", "", "", 1}},
+         {ContentFixtures::memberRecords("ORDERS", "MBR1", 13,
+                                         {{0x80, order("LAST", {0, 0, 0x1F}, kDayNumber, 1)}})});
+    SegmentTable& segments = fixture.catalog.segments;
+    SegmentEntry member = segments.slot(1);
+    ASSERT_EQ(member.name, "ORDERS    MBR1");
+    for (std::int32_t filler : {SegmentTable::kCapacity - 2, SegmentTable::kCapacity - 1}) {
+        segments.reset();
+        for (std::int32_t i = 0; i < filler; ++i) {
+            segments.append({"FILLER", 1, 1});
+        }
+        segments.append(member);
+        fixture.notifier.entries.clear();
+        fixture.session.shownMember.stale = true;
+        EXPECT_EQ(fixture.showMember(0, 0, 0), ViewOutcome::Shown);
+        EXPECT_EQ(fixture.rows(), (std::vector<std::string>{"0|LAST|0.01|" + dayText() + "|1"}));
+        EXPECT_EQ(fixture.notifier.texts(), filler == SegmentTable::kCapacity - 1
+                                                ? std::vector<std::string>{" Max Error! "}
+                                                : std::vector<std::string>{});
+    }
+}
+
+TEST_F(RecordsViewTest, AnEntryLeftByAnEarlierFileIsFoundWhenTheCurrentOneHasNone) {
+    open({{"MBR1", "", "", 1}},
+         {ContentFixtures::memberRecords("ORDERS", "MBR1", 13,
+                                         {{0x80, order("OLD", {0, 0, 0x1F}, kDayNumber, 1)}})});
+    SegmentTable& segments = fixture.catalog.segments;
+    SegmentEntry member = segments.slot(1);
+    segments.reset();
+    segments.append({"A", 1, 1});
+    segments.append({"B", 1, 1});
+    segments.append(member);
+    segments.reset();
+    segments.append({"CURRENT", 1, 1});
+    EXPECT_EQ(segments.fillCount(), 1);
+    EXPECT_EQ(fixture.showMember(0, 0, 0), ViewOutcome::Shown);
+    EXPECT_EQ(fixture.rows(), (std::vector<std::string>{"0|OLD |0.01|" + dayText() + "|1"}));
+}
+
 TEST_F(RecordsViewTest, AFieldReachingPastTheRecordIsAReadingError) {
     open({{"MBR1", "", "", 1}},
          {ContentFixtures::memberRecords("ORDERS", "MBR1", 13,
