@@ -50,8 +50,8 @@ private:
 
     const MemoryContentList& list_;
     QList<QIcon> images_;
-    mutable QStringDecoder decoder_;
     int codePage_ = 1252;
+    mutable QStringDecoder decoder_;
     int rows_ = 0;
     int columns_ = 0;
     std::uint64_t generation_ = 0;
