@@ -1,0 +1,139 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "tests/support/ContentFixtures.h"
+
+namespace quelvane::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string slurp(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+struct ShowRun {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+class CliShow : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        folder_ =
+            fs::temp_directory_path() / ("quelvane-show-test-" + std::to_string(::getpid()) + "-" +
+                                         ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::create_directories(folder_);
+        path_ = (folder_ / "SHOP.SAVF").string();
+        sample().build().writeTo(path_);
+    }
+    void TearDown() override { fs::remove_all(folder_); }
+
+    ShowRun show(const std::string& node) {
+        fs::path out = folder_ / "stdout";
+        fs::path err = folder_ / "stderr";
+        std::string command = std::string("'") + QUELVANE_CLI_PATH + "' show '" + path_ + "' '" + node +
+                              "' --ebcdic 37 --pc 1252 >'" + out.string() + "' 2>'" + err.string() + "'";
+        int raw = std::system(command.c_str());
+        return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, slurp(out), slurp(err)};
+    }
+
+    static SaveFileBuilder sample() {
+        BuiltObject orders;
+        orders.name = "ORDERS";
+        orders.attribute = "PF";
+        orders.text = "Orders";
+        orders.fields = {{"NAME", 0x0403, 4}, {"QTY", 0x0003, 2}};
+        orders.members = {{"JAN", "DTA", "January", 3}, {"BAD", "", "", 1}};
+        auto order = [](const std::string& name, std::uint16_t quantity) {
+            std::vector<std::uint8_t> record = SaveFileBuilder::ebcdic(name, 4);
+            record.push_back(static_cast<std::uint8_t>(quantity >> 8));
+            record.push_back(static_cast<std::uint8_t>(quantity));
+            return record;
+        };
+        BuiltObject dates;
+        dates.name = "DATES";
+        dates.attribute = "PF";
+        dates.fields = {{"DAY", 0x0B03, 4}};
+        dates.members = {{"ZERO", "", "", 1}};
+        BuiltPart part;
+        part.library = "SHOP";
+        part.objects = {orders, dates, ContentFixtures::dataAreaObject("SETTINGS")};
+        BuiltDataArea area;
+        area.objectName = "SETTINGS";
+        area.length = 2;
+        area.value = SaveFileBuilder::ebcdic("ON", 2);
+        SaveFileBuilder builder;
+        builder.add(part);
+        builder.add(ContentFixtures::memberRecords(
+            "ORDERS", "JAN", 6, {{0x80, order("ANNA", 2)}, {0x00, {}}, {0x80, order("OTTO", 65535)}}));
+        builder.add(ContentFixtures::memberRecords("DATES", "ZERO", 4, {{0x80, {0, 0, 0, 0}}}));
+        builder.add(ContentFixtures::dataArea(area));
+        return builder;
+    }
+
+    fs::path folder_;
+    std::string path_;
+};
+
+TEST_F(CliShow, AMemberByCaptionsOrIndexesPrintsLabelsColumnsAndRows) {
+    const std::string expected =
+        "Member:  JAN         It's DTA type.\n"
+        "Description:  January" +
+        std::string(43, ' ') +
+        " .\n"
+        "\tNAME\tQTY\n"
+        "0\tANNA\t2\n"
+        "-\t1\n"
+        "2\tOTTO\t-1\n";
+    for (std::string node : {"Part0/ORDERS(PF)/JAN", "/Part0/ORDERS/JAN ", "0/0/0"}) {
+        SCOPED_TRACE(node);
+        ShowRun run = show(node);
+        EXPECT_EQ(run.status, 0);
+        EXPECT_EQ(run.err, "");
+        EXPECT_EQ(run.out, expected);
+    }
+}
+
+TEST_F(CliShow, ObjectsAndTheLibraryShowTheirLists) {
+    ShowRun file = show("0/0");
+    EXPECT_EQ(file.status, 0);
+    EXPECT_EQ(file.out,
+              "Object:  ORDERS      It's PF type.\nDescription:  Orders" + std::string(44, ' ') +
+                  " .\nMember Name\tRecords Number\tMember Description\nJAN\t3\tJanuary\nBAD\t1\t\n");
+    ShowRun area = show("Part0/SETTINGS");
+    EXPECT_EQ(area.status, 0);
+    EXPECT_NE(area.out.find("This Data Area has 2 length value space\n"), std::string::npos) << area.out;
+    EXPECT_NE(area.out.find("\n--Values:ON\n"), std::string::npos) << area.out;
+    ShowRun library = show("/");
+    EXPECT_EQ(library.status, 0);
+    EXPECT_EQ(library.out.rfind("\nThis SAVF created on IBM AS/400 150 9401 CISC machine.\n", 0), 0U)
+        << library.out;
+}
+
+TEST_F(CliShow, FailuresAndMissingNodes) {
+    ShowRun failed = show("0/1/0");
+    EXPECT_EQ(failed.status, 3);
+    EXPECT_EQ(failed.err, "Error:during reading records\n");
+    EXPECT_EQ(failed.out, "Member:  ZERO      \nDescription:  " + std::string(50, ' ') + " .\n\tDAY\n0\n");
+    ShowRun noSegment = show("0/0/1");
+    EXPECT_EQ(noSegment.status, 3);
+    EXPECT_EQ(noSegment.err, " Max Error! \n");
+    for (std::string node : {"0/9", "Part1", "0/0/0/0", "0/ORDERS/FEB"}) {
+        ShowRun missing = show(node);
+        EXPECT_EQ(missing.status, 1) << node;
+        EXPECT_EQ(missing.out, "") << node;
+    }
+}
+
+}  // namespace
+}  // namespace quelvane::test
