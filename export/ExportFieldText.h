@@ -1,0 +1,24 @@
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+
+#include "conversion/EbcdicTextConverter.h"
+#include "savefile/Catalog.h"
+
+namespace quelvane {
+
+// The text of one field in every export form, from the record bytes of a slot. Numbers and
+// character, time and zoned fields read as the records view reads them; a date becomes a date
+// with its time, a timestamp its stored bytes in hexadecimal, and an unknown type an empty
+// text. Raises FieldDecodingFailure for a date out of range, and DecodingFailure for a field
+// that reaches past the record.
+void exportFieldText(std::span<const std::uint8_t> record, const STRUCT_fields& field,
+                     EbcdicTextConverter& converter, std::string& text);
+
+// "yyyy-MM-dd 12:00:00": the calendar day of Julian day number `dayNumber` at noon. Raises
+// FieldDecodingFailure outside 1721425 to 5373483.
+void exportDateTimeText(std::uint32_t dayNumber, std::string& text);
+
+}  // namespace quelvane

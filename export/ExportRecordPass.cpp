@@ -1,0 +1,74 @@
+#include "export/ExportRecordPass.h"
+
+#include <algorithm>
+
+#include "savefile/DecodingFailure.h"
+#include "savefile/MemberSegment.h"
+#include "views/WholeBlocks.h"
+
+namespace quelvane {
+
+namespace {
+
+struct MemberPlace {
+    std::int32_t sequence = 0;
+    std::int32_t recordLength = 0;
+    std::int32_t recordCount = 0;
+};
+
+MemberPlace locate(const ViewSession& views, std::int32_t partIndex, std::int32_t objectIndex,
+                   std::int32_t memberIndex) {
+    const Catalog& catalog = views.catalog;
+    const STRUCT_objs& file = catalog.parts.at(static_cast<std::size_t>(partIndex))
+                                  .library.objects.at(static_cast<std::size_t>(objectIndex));
+    const STRUCT_members& member = file.members.at(static_cast<std::size_t>(memberIndex));
+    const std::optional<std::int32_t> segment = findMemberSegment(catalog.segments, file.name, member.name);
+    if (!segment) {
+        throw DecodingFailure("no segment holds member " + member.name);
+    }
+    return {catalog.segments.slot(*segment).sequence, file.recordLength, member.recordCount};
+}
+
+}  // namespace
+
+void ExportRecordPass::open(const ViewSession& views, std::int32_t partIndex, std::int32_t objectIndex,
+                            std::int32_t memberIndex) {
+    close();
+    const MemberPlace place = locate(views, partIndex, objectIndex, memberIndex);
+    stream_.open(views.openSaveFile(), place.sequence, place.recordLength, place.recordCount);
+}
+
+std::optional<ExportRecordPass::Slot> ExportRecordPass::next() {
+    const std::optional<MemberRecordStream::Slot> slot = stream_.nextSlot();
+    if (!slot) {
+        return std::nullopt;
+    }
+    return Slot{number_++, slot->status, slot->record};
+}
+
+void ExportRecordPass::close() {
+    stream_.close();
+    number_ = 0;
+}
+
+std::int64_t ExportRecordPass::slotLimit(const ViewSession& views, std::int32_t partIndex,
+                                         std::int32_t objectIndex, std::int32_t memberIndex) {
+    MemberPlace place;
+    try {
+        place = locate(views, partIndex, objectIndex, memberIndex);
+    } catch (const std::exception&) {
+        return 0;
+    }
+    const std::unique_ptr<BlockSource> saveFile = views.openSaveFile();
+    if (saveFile == nullptr || !saveFile->isOpen()) {
+        return 0;
+    }
+    // Every block from the stream's first on gives at most a whole body.
+    const std::int64_t firstBlock = std::int64_t{place.sequence} + MemberRecordStream::kFirstDataBlockAfterSequence;
+    const std::int64_t blocks = std::max<std::int64_t>(saveFile->size() / WholeBlocks::kBlockSize - firstBlock, 0);
+    const std::int64_t slotSize = std::int64_t{std::max(place.recordLength, 0)} + 1;
+    const std::int64_t slots = std::max<std::int64_t>(blocks * WholeBlocks::kBodySize / slotSize - 1, 0);
+    return std::min<std::int64_t>(std::max(place.recordCount, 0), slots);
+}
+
+}  // namespace quelvane

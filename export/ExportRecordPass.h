@@ -1,0 +1,45 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <span>
+
+#include "views/MemberRecordStream.h"
+#include "views/ViewSession.h"
+
+namespace quelvane {
+
+// The record pass every writer reads a member with: the member's record stream in the save file
+// on disk, cut into slots of record length + 1 bytes, the first slot skipped, at most the
+// member's record count delivered. The stream's blocks are joined as the records view joins
+// them (a 32-byte header opens the first block, the 32769th after it and every 32768th after
+// that). The pass ends quietly where the file ends, so a record count larger than the file can
+// hold costs nothing; the pass holds one slot and one run of blocks whatever the member's size.
+class ExportRecordPass {
+  public:
+    struct Slot {
+        std::int64_t number = 0;
+        std::uint8_t status = 0;
+        std::span<const std::uint8_t> record;  // valid until the next call
+        bool holdsRecord() const { return status == MemberRecordStream::kRecordStatus; }
+    };
+
+    // Finds the member's segment and opens the save file at the start of its stream. Raises
+    // DecodingFailure when the member has no segment or the indexes are outside the catalog;
+    // a save file that cannot be opened gives a pass without slots.
+    void open(const ViewSession& views, std::int32_t partIndex, std::int32_t objectIndex,
+              std::int32_t memberIndex);
+    std::optional<Slot> next();
+    void close();
+
+    // The most slots the member can deliver: its record count, or fewer when the save file
+    // cannot hold that many after the stream's start. 0 when the member has no segment.
+    static std::int64_t slotLimit(const ViewSession& views, std::int32_t partIndex, std::int32_t objectIndex,
+                                  std::int32_t memberIndex);
+
+  private:
+    MemberRecordStream stream_;
+    std::int64_t number_ = 0;
+};
+
+}  // namespace quelvane

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "export/AutomationClient.h"
+#include "views/ViewSession.h"
+
+namespace quelvane {
+
+// How a writer ended: its file written, or a failure it reported itself with a message. Failures
+// it does not handle are raised instead.
+enum class ExportOutcome { Written, Failed };
+
+// What the export commands and the three writers share: the view session (catalog and the save
+// file's path, the conversion call, the message boxes, the records view's memory), the
+// automation client the Word and Excel writers speak through, and the run's options.
+//
+// Output paths are 8-bit texts in the PC code page, as every other text the writers hand on;
+// the automation servers read them so, and the text writer turns them into the file system's
+// names the same way.
+struct ExportSession {
+    ExportSession(ViewSession& viewsIn, AutomationClient& automationIn, std::int32_t pcCodePageIn);
+
+    ViewSession& views;
+    AutomationClient& automation;
+    std::int32_t pcCodePage;
+    // The batch dialog's splitter check box; the text writer reads it on every export.
+    bool splitterOption = false;
+    // The directory the writers make current when they are done; empty leaves it alone.
+    std::string programDirectory;
+    // Lets the user interface repaint while Word closes.
+    std::function<void()> processEvents;
+
+    // The file-system name of an output path.
+    std::string fileSystemPath(const std::string& pcPath) const;
+    // The output path of a file-system name.
+    std::string pcPath(const std::string& fileSystemPath) const;
+    // Makes `programDirectory` current when one is set; a directory that is gone is left be.
+    void restoreWorkingDirectory() const;
+};
+
+}  // namespace quelvane

@@ -1,0 +1,133 @@
+#include "export/WordExportWriter.h"
+
+#include <algorithm>
+#include <exception>
+
+#include "export/AutomationReference.h"
+#include "export/ExportFieldText.h"
+#include "export/ExportRecordPass.h"
+
+namespace quelvane {
+
+namespace {
+
+constexpr const char* kCaption = "Pick2Word";
+constexpr const char* kStartFailure = "Start Word error, MS Word maybe not installed.";
+constexpr const char* kWriteFailure = "Write Doc file error!";
+
+constexpr std::int32_t kFontSize = 9;
+constexpr const char* kFontName = "Arial";
+constexpr std::int32_t kDefaultTableBehavior = 1;
+constexpr std::int32_t kAutoFitFixed = 0;
+constexpr std::int32_t kWidthInPoints = 3;
+constexpr std::int32_t kHeaderShading = 14737632;  // E0E0E0, light grey
+
+// Word takes at most 1584 points for a column; twice 250 stays well inside it.
+constexpr std::int32_t kNarrowestWidth = 10;
+constexpr std::int32_t kWidestWidth = 250;
+constexpr std::int32_t kFieldlessWidth = 100;
+constexpr std::int32_t kPointsPerWidth = 2;
+constexpr std::int64_t kMostDataRows = 0x7FFFFFFF - 2;
+
+// Word quits whatever went wrong, so no server outlives the export; a Word that fails to
+// quit has nothing more to say.
+void quitQuietly(const AutomationReference& app) {
+    try {
+        app.run("Quit");
+    } catch (const std::exception&) {
+    }
+}
+
+}  // namespace
+
+std::int32_t wordColumnWidth(const STRUCT_fields* field) {
+    const std::int32_t width =
+        field == nullptr ? kFieldlessWidth : std::clamp(field->length, kNarrowestWidth, kWidestWidth);
+    return kPointsPerWidth * width;
+}
+
+ExportOutcome writeWordExport(ExportSession& session, std::int32_t partIndex, std::int32_t objectIndex,
+                              std::int32_t memberIndex, const std::string& path) {
+    AutomationReference app;
+    try {
+        app = AutomationReference::create(session.automation, "Word.Application");
+    } catch (const std::exception&) {
+        session.views.notifier.error(kStartFailure, kCaption);
+        return ExportOutcome::Failed;
+    }
+    try {
+        const STRUCT_objs& file = session.views.catalog.parts.at(static_cast<std::size_t>(partIndex))
+                                      .library.objects.at(static_cast<std::size_t>(objectIndex));
+        app.set("Visible", false);
+        app.get("Documents").call("Add");
+        AutomationReference selection = app.get("Selection");
+        selection.get("Font").set("Size", kFontSize);
+        selection.get("Font").set("Name", std::string(kFontName));
+
+        // A crafted record count cannot ask for more rows than the file holds slots.
+        const std::int64_t slots = ExportRecordPass::slotLimit(session.views, partIndex, objectIndex, memberIndex);
+        const auto rows = static_cast<std::int32_t>(std::min<std::int64_t>(slots, kMostDataRows) + 2);
+        const std::int32_t columns = std::max(file.fieldCount, 1);
+        app.get("ActiveDocument")
+            .get("Tables")
+            .run("Add", {selection.get("Range").object(), rows, columns, kDefaultTableBehavior, kAutoFitFixed});
+        AutomationReference table = app.get("ActiveDocument").call("Range").get("Tables").call("Item", {1});
+
+        for (std::int32_t i = 1; i <= columns; ++i) {
+            const STRUCT_fields* field =
+                i <= file.fieldCount ? &file.fields.at(static_cast<std::size_t>(i - 1)) : nullptr;
+            table.get("Columns").call("Item", {i}).set("PreferredWidthType", kWidthInPoints);
+            table.get("Columns").call("Item", {i}).set("PreferredWidth", wordColumnWidth(field));
+        }
+        for (std::int32_t j = 0; j < file.fieldCount; ++j) {
+            AutomationReference cell = table.call("Cell", {std::int32_t{1}, j + 1});
+            cell.set("Range", file.fields.at(static_cast<std::size_t>(j)).name);
+            cell.get("Shading").set("BackgroundPatternColor", kHeaderShading);
+        }
+
+        ExportRecordPass pass;
+        try {
+            pass.open(session.views, partIndex, objectIndex, memberIndex);
+            std::string text;
+            while (const std::optional<ExportRecordPass::Slot> slot = pass.next()) {
+                if (!slot->holdsRecord()) {
+                    continue;
+                }
+                const auto row = static_cast<std::uint32_t>(slot->number + 2);
+                for (std::int32_t j = 0; j < file.fieldCount; ++j) {
+                    exportFieldText(slot->record, file.fields.at(static_cast<std::size_t>(j)),
+                                    session.views.converter, text);
+                    table.call("Cell", {row, j + 1}).set("Range", text);
+                }
+            }
+            pass.close();
+        } catch (const std::exception&) {
+            pass.close();
+            session.views.notifier.error(kWriteFailure, kCaption);
+            table.release();
+            selection.release();
+            quitQuietly(app);
+            return ExportOutcome::Failed;
+        }
+
+        app.get("ActiveDocument").run("SaveAs", {path});
+        app.get("ActiveDocument").run("Close");
+        if (session.processEvents) {
+            session.processEvents();
+        }
+        table.release();
+        selection.release();
+        app.run("Quit");
+        if (session.processEvents) {
+            session.processEvents();
+        }
+        app.release();
+        session.restoreWorkingDirectory();
+        return ExportOutcome::Written;
+    } catch (const std::exception&) {
+        quitQuietly(app);
+        throw;
+    }
+}
+
+}  // namespace quelvane
