@@ -23,6 +23,8 @@ constexpr std::int64_t kDescriptionOffset = 75;
 // Object description: length-prefixed items; the attribute follows the fifth length.
 constexpr std::int64_t kDescriptionBytes = 1024;
 constexpr std::int64_t kLengthWidth = 4;
+// Between the text and the attribute: three items nobody reads, then a fifth length.
+constexpr int kSkippedItems = 3;
 constexpr std::int64_t kTextCapacity = 50;
 constexpr std::int64_t kAttributeWidth = 10;
 
@@ -97,7 +99,7 @@ void ObjectDirectoryReader::readObjectDescription(std::size_t part, std::size_t 
                             text.first(static_cast<std::size_t>(std::min(textLength, kTextCapacity))), true);
 
     std::int64_t position = kLengthWidth + textLength;
-    for (int item = 0; item < 3; ++item) {
+    for (int item = 0; item < kSkippedItems; ++item) {
         position += kLengthWidth + description.s32(position);
     }
     obj.attribute.clear();
