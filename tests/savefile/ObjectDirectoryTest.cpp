@@ -28,7 +28,7 @@ std::vector<std::string> names(const STRUCT_libs& lib) {
 
 // The directory lies at (V mod 512) + directory start of the library block and runs on into the
 // following bodies; with V = 256 and *SYSBAS it starts at 368, so its first entry straddles two
-// blocks.
+// blocks; a start past the first body (V = 450 with *SYSBAS) continues in the next one.
 TEST(ObjectDirectory, EntriesAcrossBlockBodies) {
     struct Case {
         std::uint32_t v;
@@ -36,7 +36,7 @@ TEST(ObjectDirectory, EntriesAcrossBlockBodies) {
         std::int64_t start;
     };
     for (Case c : {Case{256, true, 368}, Case{256, false, 336}, Case{1024, false, 80}, Case{1024, true, 112},
-                   Case{300, true, 412}}) {
+                   Case{300, true, 412}, Case{450, true, 562}}) {
         SCOPED_TRACE(c.v);
         std::vector<BuiltObject> objects;
         for (int j = 0; j < 7; ++j) {
