@@ -73,6 +73,7 @@ TForm1::TForm1(UserDialogs& dialogs, SettingsFile& settings, const std::string& 
     setObjectName(QStringLiteral("TForm1"));
     setWindowTitle(QStringLiteral("Quelvane"));
     setWindowIcon(ShellImages::program());
+    setFont(pixelFont(QStringLiteral("MS Sans Serif"), 11));
 
     auto* central = new QWidget(this);
     auto* layout = new QVBoxLayout(central);

@@ -48,6 +48,9 @@ public:
     CatalogTreeModel& treeModel() { return *treeModel_; }
     ContentListModel& listModel() { return *listModel_; }
     const Catalog& catalog() const { return catalog_; }
+    // What the content views and the exports share: catalog, conversion, messages, list and the
+    // member on display.
+    ViewSession& session() { return *session_; }
     QString statusText() const;
 
     // The commands.

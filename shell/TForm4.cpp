@@ -25,7 +25,7 @@ namespace {
 constexpr int kWidth = 603;
 constexpr int kHeight = 432;
 constexpr int kEditLeft = 93;
-constexpr int kLabelLeft = 8;
+constexpr int kLabelLeft = 6;
 constexpr int kRowHeight = 21;
 
 constexpr int kDefaultCcsidRow = 17;
@@ -93,6 +93,9 @@ TForm4::TForm4(SettingsFile& settings, ConversionLayer& conversion, UserDialogs&
     setWindowTitle(QStringLiteral("Options"));
     setFixedSize(kWidth, kHeight);
     setModal(false);
+    QFont font(QStringLiteral("MS Sans Serif"));
+    font.setPixelSize(11);
+    setFont(font);
 
     pageTree_ = new QTreeWidget(this);
     pageTree_->setObjectName(QStringLiteral("TreeView1"));
