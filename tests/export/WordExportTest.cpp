@@ -1,0 +1,233 @@
+#include <gtest/gtest.h>
+
+#include "export/AutomationFailure.h"
+#include "export/InProcessAutomationClient.h"
+#include "export/WordExportWriter.h"
+#include "tests/export/ExportFixture.h"
+#include "tests/export/ExportTestTools.h"
+#include "tests/export/RtfTableReader.h"
+
+namespace quelvane::test {
+namespace {
+
+// ITEMS: NAME (4 characters) and AMT (packed 5,2); member MBR1 with three slots, the middle one
+// deleted.
+BuiltObject itemsFile(std::uint32_t recordCount) {
+    BuiltObject file;
+    file.name = "ITEMS";
+    file.attribute = "PF";
+    file.fields = {{"NAME", 0x0403, 4, 0, 0, 0, 40}, {"AMT", 0x0303, 3, 5, 2, 0, 40}};
+    file.members = {{"MBR1", "", "", recordCount}};
+    return file;
+}
+
+std::vector<StreamSlot> itemSlots() {
+    auto record = [](const std::string& name, std::vector<std::uint8_t> amount) {
+        std::vector<std::uint8_t> bytes = SaveFileBuilder::ebcdic(name, 4);
+        bytes.insert(bytes.end(), amount.begin(), amount.end());
+        return bytes;
+    };
+    return {{0x80, record("PEN", {0x00, 0x12, 0x3F})},
+            {0x00, record("OLD", {0x00, 0x00, 0x0F})},
+            {0x80, record("INK", {0x12, 0x34, 0x5D})}};
+}
+
+std::string dump(const std::vector<std::string>& lines) {
+    std::string text;
+    for (const std::string& line : lines) {
+        text += line + "\n";
+    }
+    return text;
+}
+
+struct WordExportTest : ::testing::Test {
+    void openItems(std::vector<StreamSlot> slots, std::uint32_t recordCount = 3) {
+        fixture.open({itemsFile(recordCount)}, {ContentFixtures::memberRecords("ITEMS", "MBR1", 7, slots)});
+    }
+    ExportOutcome write() { return writeWordExport(fixture.session, 0, 0, 0, "ITEMS_MBR1.doc"); }
+
+    ExportFixture fixture;
+};
+
+const char* const kConversationStart = R"(create Word.Application -> #1
+set #1.Visible = false
+get #1.Documents() -> #2
+call #2.Add() -> #3
+release #3
+release #2
+get #1.Selection() -> #4
+get #4.Font() -> #5
+set #5.Size = 9
+release #5
+get #4.Font() -> #6
+set #6.Name = "Arial"
+release #6
+get #1.ActiveDocument() -> #7
+get #7.Tables() -> #8
+get #4.Range() -> #9
+run #8.Add(#9, 5, 2, 1, 0)
+release #9
+release #8
+release #7
+get #1.ActiveDocument() -> #10
+call #10.Range() -> #11
+get #11.Tables() -> #12
+call #12.Item(1) -> #13
+release #12
+release #11
+release #10
+get #13.Columns() -> #14
+call #14.Item(1) -> #15
+set #15.PreferredWidthType = 3
+release #15
+release #14
+get #13.Columns() -> #16
+call #16.Item(1) -> #17
+set #17.PreferredWidth = 20
+release #17
+release #16
+get #13.Columns() -> #18
+call #18.Item(2) -> #19
+set #19.PreferredWidthType = 3
+release #19
+release #18
+get #13.Columns() -> #20
+call #20.Item(2) -> #21
+set #21.PreferredWidth = 20
+release #21
+release #20
+call #13.Cell(1, 1) -> #22
+set #22.Range = "NAME"
+get #22.Shading() -> #23
+set #23.BackgroundPatternColor = 14737632
+release #23
+release #22
+call #13.Cell(1, 2) -> #24
+set #24.Range = "AMT"
+get #24.Shading() -> #25
+set #25.BackgroundPatternColor = 14737632
+release #25
+release #24
+call #13.Cell(2u, 1) -> #26
+set #26.Range = "PEN "
+release #26
+call #13.Cell(2u, 2) -> #27
+set #27.Range = "1.23"
+release #27
+call #13.Cell(4u, 1) -> #28
+set #28.Range = "INK "
+release #28
+call #13.Cell(4u, 2) -> #29
+set #29.Range = "-123.45"
+release #29
+)";
+
+TEST_F(WordExportTest, TheConversationFollowsTheDocumentStepByStep) {
+    openItems(itemSlots());
+    EXPECT_EQ(write(), ExportOutcome::Written);
+    EXPECT_EQ(dump(fixture.automation.lines), std::string(kConversationStart) + R"(get #1.ActiveDocument() -> #30
+run #30.SaveAs("ITEMS_MBR1.doc")
+release #30
+get #1.ActiveDocument() -> #31
+run #31.Close()
+release #31
+release #13
+release #4
+run #1.Quit()
+release #1
+)");
+    EXPECT_EQ(fixture.eventRounds, 2);
+    EXPECT_EQ(fixture.automation.heldReferences(), 0u);
+    EXPECT_TRUE(fixture.views.notifier.entries.empty());
+}
+
+TEST_F(WordExportTest, AFailureInsideTheRecordLoopIsReportedAndWordQuitsUnsaved) {
+    std::vector<StreamSlot> slots = itemSlots();
+    openItems(slots);
+    fixture.automation.failWhen("set #29.Range");
+    EXPECT_EQ(write(), ExportOutcome::Failed);
+    EXPECT_EQ(dump(fixture.automation.lines), std::string(kConversationStart) + R"(release #13
+release #4
+run #1.Quit()
+release #1
+)");
+    ASSERT_EQ(fixture.views.notifier.entries.size(), 1u);
+    EXPECT_EQ(fixture.views.notifier.entries[0].text, "Write Doc file error!");
+    EXPECT_EQ(fixture.views.notifier.entries[0].caption, "Pick2Word");
+    EXPECT_EQ(fixture.automation.heldReferences(), 0u);
+}
+
+TEST_F(WordExportTest, AWordThatCannotBeStartedIsReportedAndNothingElseHappens) {
+    openItems(itemSlots());
+    fixture.automation.failWhen("create");
+    EXPECT_EQ(write(), ExportOutcome::Failed);
+    EXPECT_EQ(fixture.automation.lines, std::vector<std::string>{"create Word.Application"});
+    ASSERT_EQ(fixture.views.notifier.entries.size(), 1u);
+    EXPECT_EQ(fixture.views.notifier.entries[0].text, "Start Word error, MS Word maybe not installed.");
+    EXPECT_EQ(fixture.views.notifier.entries[0].caption, "Pick2Word");
+}
+
+TEST_F(WordExportTest, AFailureOutsideTheRecordLoopIsRaisedAfterWordIsToldToQuit) {
+    openItems(itemSlots());
+    fixture.automation.failWhen("run #8.Add", "table refused");
+    EXPECT_THROW(write(), AutomationFailure);
+    EXPECT_EQ(fixture.automation.lines.back(), "release #1");
+    EXPECT_EQ(fixture.automation.lines[fixture.automation.lines.size() - 2], "run #1.Quit()");
+    EXPECT_EQ(fixture.automation.heldReferences(), 0u);
+    EXPECT_TRUE(fixture.views.notifier.entries.empty());
+}
+
+TEST_F(WordExportTest, RowsComeFromTheRecordCountBoundedByWhatTheFileHolds) {
+    const struct {
+        std::uint32_t recordCount;
+        std::int32_t slots;
+        const char* add;
+    } cases[] = {
+        {0, 0, "run #8.Add(#9, 2, 2, 1, 0)"},
+        {3, 3, "run #8.Add(#9, 5, 2, 1, 0)"},
+        // The file ends with the stream's first block: at most 63 slots of 8 bytes follow the
+        // skipped one.
+        {2000000000, 3, "run #8.Add(#9, 65, 2, 1, 0)"},
+    };
+    for (const auto& c : cases) {
+        ExportFixture fixture;
+        std::vector<StreamSlot> slots = itemSlots();
+        slots.resize(static_cast<std::size_t>(c.slots));
+        fixture.open({itemsFile(c.recordCount)}, {ContentFixtures::memberRecords("ITEMS", "MBR1", 7, slots)});
+        writeWordExport(fixture.session, 0, 0, 0, "X.doc");
+        EXPECT_NE(std::find(fixture.automation.lines.begin(), fixture.automation.lines.end(), c.add),
+                  fixture.automation.lines.end())
+            << c.recordCount;
+    }
+}
+
+TEST(WordColumnWidth, TwiceTheFieldLengthWithinBounds) {
+    STRUCT_fields field;
+    const std::pair<std::int32_t, std::int32_t> cases[] = {{1, 20}, {10, 20}, {37, 74}, {250, 500}, {4000, 500}};
+    for (const auto& [length, points] : cases) {
+        field.length = length;
+        EXPECT_EQ(wordColumnWidth(&field), points) << length;
+    }
+    EXPECT_EQ(wordColumnWidth(nullptr), 200);
+}
+
+TEST_F(WordExportTest, TheSavedDocumentHoldsTheTableWithDeletedSlotsAsEmptyRows) {
+    openItems(itemSlots());
+    InProcessAutomationClient word(1252);
+    ExportSession session(fixture.views.session, word, 1252);
+    session.splitterOption = true;
+    ScratchDirectory scratch("quelvane-word-export");
+    const std::string path = (scratch / "ITEMS_MBR1.doc").string();
+    EXPECT_EQ(writeWordExport(session, 0, 0, 0, path), ExportOutcome::Written);
+    EXPECT_EQ(word.heldReferences(), 0u);
+    EXPECT_EQ(RtfTableReader::read(readFile(path)),
+              (std::vector<std::string>{"font Arial", "colour 1 224 224 224",
+                                        "row fs18 | 3:400 pat1 | 3:400 pat1 | NAME | AMT",
+                                        "row fs18 | 3:400 | 3:400 | PEN  | 1.23",
+                                        "row fs18 | 3:400 | 3:400 |  | ",
+                                        "row fs18 | 3:400 | 3:400 | INK  | -123.45",
+                                        "row fs18 | 3:400 | 3:400 |  | "}));
+}
+
+}  // namespace
+}  // namespace quelvane::test
