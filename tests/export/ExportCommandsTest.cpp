@@ -1,0 +1,256 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "export/ExportCommands.h"
+#include "export/ExportFileNames.h"
+#include "tests/export/ExportFixture.h"
+#include "tests/export/ExportTestTools.h"
+
+namespace quelvane::test {
+namespace {
+
+class ScriptedFileDialog final : public ExportFileDialog {
+  public:
+    bool execute(std::string& fileName, int& filterIndex) override {
+        presets.push_back(fileName);
+        if (cancel) {
+            return false;
+        }
+        fileName = typed;
+        filterIndex = filter;
+        return true;
+    }
+    void setFileName(const std::string& fileName) override { stored = fileName; }
+
+    bool cancel = false;
+    std::string typed;
+    int filter = 1;
+    std::vector<std::string> presets;
+    std::string stored;
+};
+
+class RecordingBatchDialog final : public BatchExportDialog {
+  public:
+    void fill(const Contents& filled) override { contents = filled; }
+    void showDialog() override { shown = true; }
+    void closeDialog() override { shown = false; }
+    std::string desc() const override { return contents.desc; }
+    std::string obj() const override { return contents.obj; }
+    std::string directory() const override { return contents.edit1; }
+    int fileType() const override { return type; }
+    void setStatusText(const std::string& text) override { statuses.push_back(text); }
+
+    Contents contents;
+    bool shown = false;
+    int type = kTextFile;
+    std::vector<std::string> statuses;
+};
+
+// Part 0 holds a program, ORDERS with two members, and LOGS, a logical file.
+struct ExportCommandsTest : ::testing::Test {
+    ExportCommandsTest() {
+        BuiltObject program = ContentFixtures::programObject("PGM1");
+        BuiltObject logical = ordersFile({{"LMBR", "", "", 0}}, "LOGS", "LF");
+        fixture.open({program, ordersFile({{"MBR1", "", "", 2}, {"MBR.2", "", "", 1}}), logical},
+                     {ContentFixtures::memberRecords("ORDERS", "MBR1", kOrderLength, orderSlots(2)),
+                      ContentFixtures::memberRecords("ORDERS", "MBR.2", kOrderLength, orderSlots(1))});
+    }
+
+    std::vector<RecordingNotifier::Entry> said() const { return fixture.views.notifier.entries; }
+
+    ExportFixture fixture;
+    ScratchDirectory scratch{"quelvane-export-commands"};
+};
+
+std::string entryText(const std::vector<RecordingNotifier::Entry>& entries) {
+    std::string text;
+    for (const auto& entry : entries) {
+        text += entry.caption + ": " + entry.text + "\n";
+    }
+    return text;
+}
+
+TEST_F(ExportCommandsTest, OnlyAMemberOfAPhysicalFileIsExported) {
+    const std::optional<NodePosition> refused[] = {
+        std::nullopt, NodePosition{0, 0, 0, 0}, NodePosition{1, 0, 0, 0}, NodePosition{2, 1, 0, 0},
+        NodePosition{3, 0, 2, 0},
+    };
+    for (const auto& node : refused) {
+        ExportFixture& f = fixture;
+        f.views.notifier.entries.clear();
+        ScriptedFileDialog dialog;
+        EXPECT_FALSE(exportMemberCommand(f.session, node, dialog).has_value());
+        EXPECT_EQ(entryText(said()), "Pick Out: Please choose a  PF member!\n");
+        EXPECT_TRUE(dialog.presets.empty());
+    }
+}
+
+TEST_F(ExportCommandsTest, TheChosenFileTypeSetsTheExtensionAndTheWriter) {
+    const struct {
+        int filter;
+        std::string typed;
+        std::string written;
+        const char* firstCall;
+    } cases[] = {
+        {2, "report.txt", "report.doc", "create Word.Application"},
+        {1, "report", "report.txt", nullptr},
+        {0, "a.b.c", "a.b.txt", nullptr},
+        {3, "dir.v2/report", "dir.v2/report.xls", "create Excel.Application"},
+    };
+    std::filesystem::create_directories(scratch / "dir.v2");
+    for (const auto& c : cases) {
+        ExportFixture& f = fixture;
+        f.automation.lines.clear();
+        ScriptedFileDialog dialog;
+        dialog.typed = (scratch.path() / c.typed).string();
+        dialog.filter = c.filter;
+        EXPECT_EQ(exportMemberCommand(f.session, NodePosition{3, 1, 1, 0}, dialog), ExportOutcome::Written);
+        EXPECT_EQ(dialog.presets, std::vector<std::string>{"ORDERS_MBR.2"});
+        EXPECT_EQ(dialog.stored, (scratch.path() / c.written).string());
+        if (c.firstCall != nullptr) {
+            ASSERT_FALSE(f.automation.lines.empty());
+            EXPECT_TRUE(f.automation.lines.front().starts_with(c.firstCall)) << c.typed;
+            EXPECT_EQ(std::count_if(f.automation.lines.begin(), f.automation.lines.end(),
+                                    [&](const std::string& line) {
+                                        return line.find(".SaveAs(\"" + dialog.stored + "\")") != std::string::npos;
+                                    }),
+                      1)
+                << c.typed;
+        } else {
+            EXPECT_TRUE(f.automation.lines.empty());
+            EXPECT_EQ(readFile(dialog.stored), "R0  123.452000-01-01 12:00:000\r\n");
+        }
+    }
+    EXPECT_TRUE(said().empty()) << entryText(said());
+}
+
+TEST_F(ExportCommandsTest, ACancelledDialogWritesNothingAndARaisedFailureIsSaveToFileError) {
+    ScriptedFileDialog dialog;
+    dialog.cancel = true;
+    EXPECT_FALSE(exportMemberCommand(fixture.session, NodePosition{3, 0, 1, 0}, dialog).has_value());
+    EXPECT_EQ(dialog.presets, std::vector<std::string>{"ORDERS_MBR1"});
+    EXPECT_TRUE(said().empty());
+
+    dialog.cancel = false;
+    dialog.typed = (scratch / "missing" / "out").string();
+    EXPECT_EQ(exportMemberCommand(fixture.session, NodePosition{3, 0, 1, 0}, dialog), ExportOutcome::Failed);
+    EXPECT_EQ(entryText(said()), "Quelvane: Open<" + dialog.typed + ".txt>file error\nQuelvane: Save to file error\n");
+}
+
+TEST_F(ExportCommandsTest, TheBatchCommandChecksTheSelectionWithItsOwnTexts) {
+    const struct {
+        std::optional<NodePosition> node;
+        const char* said;
+    } cases[] = {
+        {std::nullopt, "Pick out in batch: Please choose a PF!\n"},
+        {NodePosition{1, 0, 0, 0}, "Pick out in batch: Please choose a PF!\n"},
+        {NodePosition{2, 0, 0, 0}, "Pick out in batch: Please choose a PF!\n"},
+        {NodePosition{2, 2, 0, 0}, "Pick out in batch: Please choose a PF!\n"},
+        {NodePosition{3, 0, 2, 0}, "Pick Out in batch: Please choice a PF!\n"},
+    };
+    for (const auto& c : cases) {
+        fixture.views.notifier.entries.clear();
+        RecordingBatchDialog dialog;
+        EXPECT_FALSE(exportBatchCommand(fixture.session, c.node, dialog));
+        EXPECT_EQ(entryText(said()), c.said);
+        EXPECT_FALSE(dialog.shown);
+    }
+}
+
+TEST_F(ExportCommandsTest, TheBatchCommandFillsTheDialogAndRecordsTheFile) {
+    RecordingBatchDialog dialog;
+    EXPECT_TRUE(exportBatchCommand(fixture.session, NodePosition{3, 1, 1, 0}, dialog));
+    EXPECT_TRUE(dialog.shown);
+    EXPECT_EQ(dialog.contents.desc, "0");
+    EXPECT_EQ(dialog.contents.obj, "1");
+    EXPECT_EQ(dialog.contents.lib, "QGPL");
+    EXPECT_EQ(dialog.contents.pf, "ORDERS");
+    EXPECT_EQ(dialog.contents.memnum, "2");
+    EXPECT_EQ(dialog.contents.edit1, std::filesystem::current_path().string());
+    EXPECT_EQ(fixture.views.session.shownMember.partIndex, 0);
+    EXPECT_EQ(fixture.views.session.shownMember.objectIndex, 1);
+    EXPECT_EQ(fixture.views.session.shownMember.memberIndex, -1);
+
+    // The library node keeps the file recorded last; one outside the catalog is refused.
+    RecordingBatchDialog again;
+    EXPECT_TRUE(exportBatchCommand(fixture.session, NodePosition{0, 0, 0, 0}, again));
+    EXPECT_EQ(again.contents.pf, "ORDERS");
+    fixture.views.session.shownMember.objectIndex = 99;
+    EXPECT_FALSE(exportBatchCommand(fixture.session, NodePosition{0, 0, 0, 0}, again));
+    EXPECT_EQ(entryText(said()), "Pick out in batch: Please choose a PF!\n");
+}
+
+TEST_F(ExportCommandsTest, ConfirmWritesEveryMemberAndClosesTheDialog) {
+    RecordingBatchDialog dialog;
+    ASSERT_TRUE(exportBatchCommand(fixture.session, NodePosition{2, 1, 0, 0}, dialog));
+    // A directory ending in its separator gives a doubled one, which the file system takes.
+    dialog.contents.edit1 = scratch.path().string() + "/";
+    fixture.session.splitterOption = true;
+    EXPECT_EQ(runBatchExport(fixture.session, dialog), ExportOutcome::Written);
+    EXPECT_FALSE(dialog.shown);
+    EXPECT_EQ(dialog.statuses,
+              (std::vector<std::string>{"Converting  QGPL/ORDERS(MBR1)", "Converting  QGPL/ORDERS(MBR.2)"}));
+    EXPECT_EQ(readFile(scratch / "ORDERS_MBR1.txt"),
+              "R0  |123.45|2000-01-01 12:00:00|0|\r\nR1  |123.45|2000-01-01 12:00:00|1|\r\n");
+    // The member name's period starts the extension that is replaced.
+    EXPECT_EQ(readFile(scratch / "ORDERS_MBR.txt"), "R0  |123.45|2000-01-01 12:00:00|0|\r\n");
+
+    dialog.type = BatchExportDialog::kExcelFile;
+    dialog.shown = true;
+    EXPECT_EQ(runBatchExport(fixture.session, dialog), ExportOutcome::Written);
+    EXPECT_EQ(std::count_if(fixture.automation.lines.begin(), fixture.automation.lines.end(),
+                            [](const std::string& line) { return line.starts_with("create Excel.Application"); }),
+              2);
+    EXPECT_TRUE(said().empty()) << entryText(said());
+}
+
+TEST_F(ExportCommandsTest, ARaisedFailureStopsTheRunAndLeavesTheDialogOpen) {
+    RecordingBatchDialog dialog;
+    ASSERT_TRUE(exportBatchCommand(fixture.session, NodePosition{2, 1, 0, 0}, dialog));
+    dialog.contents.edit1 = (scratch / "missing").string();
+    EXPECT_THROW(runBatchExport(fixture.session, dialog), std::exception);
+    EXPECT_TRUE(dialog.shown);
+    EXPECT_EQ(dialog.statuses, std::vector<std::string>{"Converting  QGPL/ORDERS(MBR1)"});
+    EXPECT_EQ(entryText(said()), "Quelvane: Open<" + (scratch / "missing").string() + "/ORDERS_MBR1.txt>file error\n");
+
+    // A writer's own failure goes on to the next member: Word not installed, once per member.
+    fixture.views.notifier.entries.clear();
+    fixture.automation.failWhen("create");
+    dialog.type = BatchExportDialog::kWordFile;
+    EXPECT_EQ(runBatchExport(fixture.session, dialog), ExportOutcome::Failed);
+    EXPECT_EQ(entryText(said()), "Pick2Word: Start Word error, MS Word maybe not installed.\n"
+                                 "Pick2Word: Start Word error, MS Word maybe not installed.\n");
+    EXPECT_FALSE(dialog.shown);
+}
+
+TEST(ExportFileNames, NamesFromTheSaveFileStayInsideTheDirectory) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"MBR1", "MBR1"},         {"../../ETC", ".._.._ETC"}, {"A\\B", "A_B"},
+        {"C:D*E?F", "C_D_E_F"},   {"\"<>|", "____"},          {"TAB\tX\x7F", "TAB_X_"},
+        {"\xC4PFEL", "\xC4PFEL"}, {"#$@", "#$@"},
+    };
+    for (const auto& [name, safe] : cases) {
+        EXPECT_EQ(ExportFileNames::safeNamePart(name), safe) << name;
+    }
+    EXPECT_EQ(ExportFileNames::memberFileName("../X", "/etc/passwd"), ".._X__etc_passwd");
+}
+
+TEST(ExportFileNames, TheExtensionReplacesTheFileNamesLastPeriodOn) {
+    const struct {
+        const char* path;
+        const char* ext;
+        const char* replaced;
+    } cases[] = {
+        {"report", ".txt", "report.txt"},       {"report.txt", ".doc", "report.doc"},
+        {"a.b.c", ".xls", "a.b.xls"},           {"/d.ir/name", ".txt", "/d.ir/name.txt"},
+        {"/d.ir/na.me", ".txt", "/d.ir/na.txt"}, {"name.", ".txt", "name.txt"},
+        {"/dir//O_M", ".doc", "/dir//O_M.doc"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(ExportFileNames::replaceExtension(c.path, c.ext), c.replaced) << c.path;
+    }
+}
+
+}  // namespace
+}  // namespace quelvane::test
