@@ -6,6 +6,7 @@
 
 #include "cli/CliCommand.h"
 #include "cli/CliSession.h"
+#include "cli/NodePath.h"
 #include "savefile/CatalogTree.h"
 #include "views/MemoryContentList.h"
 #include "views/NodeContentDisplay.h"
@@ -83,7 +84,8 @@ std::optional<std::int32_t> childIndex(const CatalogTreeNode& node, const std::s
     return std::nullopt;
 }
 
-// The node under the library root that `path` names: the positions of each step.
+}  // namespace
+
 std::optional<NodePosition> resolveNode(const CatalogTree& tree, const std::string& path) {
     if (tree.roots.empty()) {
         return std::nullopt;
@@ -110,6 +112,8 @@ std::optional<NodePosition> resolveNode(const CatalogTree& tree, const std::stri
     position.grandparentIndex = at(position.level - 2);
     return position;
 }
+
+namespace {
 
 void printList(CliSession& session, const MemoryContentList& list) {
     if (list.columnCount() > 0) {

@@ -1,0 +1,92 @@
+#include "cli/CliExport.h"
+
+#include <cstdio>
+
+#include "cli/CliCommand.h"
+#include "cli/NodePath.h"
+#include "savefile/CatalogTree.h"
+
+namespace quelvane::cli {
+
+namespace {
+
+struct Format {
+    const char* name;
+    int filterIndex;
+};
+
+constexpr Format kFormats[] = {{"txt", 1}, {"doc", 2}, {"xls", 3}};
+
+}  // namespace
+
+CliExport::CliExport(const char* targetOption, const char* usage) : targetOption_(targetOption), usage_(usage) {}
+
+CliExport::~CliExport() = default;
+
+int CliExport::usageError(const std::string& why) const {
+    if (!why.empty()) {
+        std::fprintf(stderr, "quelvane-cli: %s\n", why.c_str());
+    }
+    std::fprintf(stderr, "Usage: quelvane-cli %s\n", usage_);
+    return kExitUsage;
+}
+
+int CliExport::prepare(const std::vector<std::string>& arguments) {
+    std::vector<std::string> rest;
+    std::optional<int> filterIndex;
+    std::optional<std::string> target;
+    bool splitter = false;
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& argument = arguments[i];
+        if (argument == "--splitter") {
+            splitter = true;
+        } else if (argument == "--format" || argument == targetOption_) {
+            if (i + 1 == arguments.size()) {
+                return usageError(argument + " needs a value");
+            }
+            const std::string& value = arguments[++i];
+            if (argument == targetOption_) {
+                target = value;
+                continue;
+            }
+            filterIndex.reset();
+            for (const Format& format : kFormats) {
+                if (value == format.name) {
+                    filterIndex = format.filterIndex;
+                }
+            }
+            if (!filterIndex) {
+                return usageError("unknown format " + value);
+            }
+        } else {
+            rest.push_back(argument);
+        }
+    }
+    if (!cli_.takeOptions(rest)) {
+        return kExitUsage;
+    }
+    if (rest.size() != 2 || !filterIndex || !target || target->empty()) {
+        return usageError("");
+    }
+    filterIndex_ = *filterIndex;
+    target_ = *target;
+    if (!cli_.startConversion()) {
+        return kExitUsage;
+    }
+    const int status = cli_.openSaveFile(rest[0]);
+    if (status != kExitSuccess) {
+        return status;
+    }
+    node_ = resolveNode(buildCatalogTree(cli_.catalog()), rest[1]);
+    if (!node_) {
+        std::fprintf(stderr, "quelvane-cli: no node \"%s\" in %s\n", rest[1].c_str(), rest[0].c_str());
+        return kExitUsage;
+    }
+    views_ = std::make_unique<ViewSession>(cli_.catalog(), cli_.conversion(), cli_.notifier(), list_);
+    automation_ = std::make_unique<InProcessAutomationClient>(cli_.conversion().PcCodePage);
+    exportSession_ = std::make_unique<ExportSession>(*views_, *automation_, cli_.conversion().PcCodePage);
+    exportSession_->splitterOption = splitter;
+    return kExitSuccess;
+}
+
+}  // namespace quelvane::cli

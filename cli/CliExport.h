@@ -1,0 +1,54 @@
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "cli/CliSession.h"
+#include "export/ExportSession.h"
+#include "export/InProcessAutomationClient.h"
+#include "views/MemoryContentList.h"
+#include "views/NodeContentDisplay.h"
+
+namespace quelvane::cli {
+
+// Exit status of an export whose writer reported a failure, or that a raised failure stopped.
+constexpr int kExitExportFailed = 3;
+
+// What the export and batch commands share: their arguments, the opened save file, the chosen
+// node and an export session over the in-process Word and Excel servers. The command line keeps
+// its working directory.
+class CliExport {
+  public:
+    // `targetOption` is "-o" or "--dir"; `usage` is printed for wrong arguments.
+    CliExport(const char* targetOption, const char* usage);
+    ~CliExport();
+
+    // Reads the arguments, opens the save file and finds the node. Returns an exit status;
+    // success when the export can run.
+    int prepare(const std::vector<std::string>& arguments);
+
+    ExportSession& session() { return *exportSession_; }
+    const std::optional<NodePosition>& node() const { return node_; }
+    // 1 text, 2 Word, 3 Excel, as the save dialog counts its file types.
+    int filterIndex() const { return filterIndex_; }
+    // The -o or --dir argument, as given.
+    const std::string& target() const { return target_; }
+
+  private:
+    int usageError(const std::string& why) const;
+
+    const char* targetOption_;
+    const char* usage_;
+    CliSession cli_;
+    MemoryContentList list_;
+    std::unique_ptr<ViewSession> views_;
+    std::unique_ptr<InProcessAutomationClient> automation_;
+    std::unique_ptr<ExportSession> exportSession_;
+    std::optional<NodePosition> node_;
+    int filterIndex_ = 1;
+    std::string target_;
+};
+
+}  // namespace quelvane::cli
