@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <vector>
 
@@ -27,9 +28,7 @@ void putU32(std::vector<std::uint8_t>& bytes, std::size_t offset, std::uint32_t 
 
 const std::string& fuzzInputPath() {
     static const std::string path = [] {
-        const char* directory = std::getenv("TMPDIR");
-        std::string pattern =
-            std::string(directory != nullptr ? directory : "/tmp") + "/quelvane-fuzz-XXXXXX";
+        std::string pattern = (std::filesystem::temp_directory_path() / "quelvane-fuzz-XXXXXX").string();
         int fd = ::mkstemp(pattern.data());
         if (fd >= 0) {
             ::close(fd);
