@@ -1,0 +1,98 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "tests/support/ContentFixtures.h"
+
+namespace quelvane::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string slurp(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// ORDERS (PF) with members JAN and FEB, each a NAME field of 4 characters; LOGS, a logical file.
+class CliExport : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        folder_ = fs::temp_directory_path() / ("quelvane-cli-export-" + std::to_string(::getpid()));
+        fs::remove_all(folder_);
+        fs::create_directories(folder_);
+        BuiltObject orders;
+        orders.name = "ORDERS";
+        orders.attribute = "PF";
+        orders.fields = {{"NAME", 0x0403, 4, 0, 0, 0, 40}};
+        orders.members = {{"JAN", "", "", 2}, {"FEB", "", "", 1}};
+        BuiltObject logs = orders;
+        logs.name = "LOGS";
+        logs.attribute = "LF";
+        BuiltPart part;
+        part.objects = {orders, logs};
+        SaveFileBuilder builder;
+        builder.add(part);
+        builder.add(ContentFixtures::memberRecords("ORDERS", "JAN", 4,
+                                                   {{0x80, SaveFileBuilder::ebcdic("PEN", 4)},
+                                                    {0x80, SaveFileBuilder::ebcdic("INK", 4)}}));
+        builder.add(ContentFixtures::memberRecords("ORDERS", "FEB", 4, {{0x80, SaveFileBuilder::ebcdic("PAD", 4)}}));
+        saveFile_ = (folder_ / "TEST.SAVF").string();
+        builder.build().writeTo(saveFile_);
+    }
+    void TearDown() override { fs::remove_all(folder_); }
+
+    int run(const std::string& arguments) {
+        const std::string command = "'" QUELVANE_CLI_PATH "' " + arguments + " >'" + (folder_ / "out").string() +
+                                    "' 2>'" + (folder_ / "err").string() + "'";
+        const int raw = std::system(command.c_str());
+        err = slurp(folder_ / "err");
+        return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    }
+    std::string file(const std::string& arguments) { return "'" + saveFile_ + "' " + arguments; }
+
+    fs::path folder_;
+    std::string saveFile_;
+    std::string err;
+};
+
+TEST_F(CliExport, ExportsOneMemberWithTheFormatsExtension) {
+    EXPECT_EQ(run("export " + file("0/ORDERS/JAN --format txt --splitter -o '" + (folder_ / "jan.out").string() + "'")), 0)
+        << err;
+    EXPECT_EQ(slurp(folder_ / "jan.txt"), "PEN |\r\nINK |\r\n");
+    EXPECT_EQ(run("export " + file("0/ORDERS/FEB --format xls -o '" + (folder_ / "feb").string() + "'")), 0) << err;
+    EXPECT_TRUE(fs::exists(folder_ / "feb.xls"));
+}
+
+TEST_F(CliExport, ExitStatusesTellUsageFromAFailedWriter) {
+    EXPECT_EQ(run("export " + file("0/ORDERS --format txt -o x")), 1);
+    EXPECT_EQ(err, "Pick Out: Please choose a  PF member!\n");
+    EXPECT_EQ(run("export " + file("0/ORDERS/JAN --format pdf -o x")), 1);
+    EXPECT_EQ(run("export " + file("0/ORDERS/JAN --format txt")), 1);
+    EXPECT_EQ(run("batch " + file("0/LOGS --format txt --dir x")), 1);
+    EXPECT_EQ(err, "Pick out in batch: Please choose a PF!\n");
+
+    const std::string missing = (folder_ / "missing" / "x").string();
+    EXPECT_EQ(run("export " + file("0/ORDERS/JAN --format txt -o '" + missing + "'")), 3);
+    EXPECT_EQ(err, "Open<" + missing + ".txt>file error\nSave to file error\n");
+}
+
+TEST_F(CliExport, BatchWritesEveryMemberIntoTheDirectory) {
+    fs::create_directories(folder_ / "dir");
+    EXPECT_EQ(run("batch " + file("0/ORDERS/FEB --format txt --dir '" + (folder_ / "dir").string() + "'")), 0) << err;
+    EXPECT_EQ(err, "Converting  QGPL/ORDERS(JAN)\nConverting  QGPL/ORDERS(FEB)\n");
+    EXPECT_EQ(slurp(folder_ / "dir" / "ORDERS_JAN.txt"), "PEN \r\nINK \r\n");
+    EXPECT_EQ(slurp(folder_ / "dir" / "ORDERS_FEB.txt"), "PAD \r\n");
+
+    EXPECT_EQ(run("batch " + file("0/ORDERS --format doc --dir '" + (folder_ / "none").string() + "'")), 3);
+    // Word refuses to save there: a raised failure, which stops the run at the first member.
+    EXPECT_EQ(err.substr(0, err.find("quelvane-cli: the batch stopped: ")), "Converting  QGPL/ORDERS(JAN)\n");
+}
+
+}  // namespace
+}  // namespace quelvane::test
