@@ -55,10 +55,6 @@ constexpr std::int64_t kLongLayoutCount = 128;
 constexpr std::int64_t kCountWidth = 21;
 constexpr std::int64_t kCountKept = 4;
 
-// Every member entry is at least this long, so a member list can never hold more entries than
-// the area has room for; a larger count fails before its entries are reached.
-constexpr std::int64_t kMaxDecodableMembers =
-    (MemberInformationReader::kAreaCapacity + BlockFile::kBodySize) / kEntryExtra + 1;
 
 }  // namespace
 
@@ -84,7 +80,9 @@ void MemberInformationReader::decodeMemberArea(STRUCT_descs& desc, STRUCT_objs& 
     std::vector<std::uint8_t> head = file_.collectBodies(libraryBlock, offset, kAreaHeaderWidth, true);
     BigEndianReader header(head);
     obj.memberCount = header.s32(kProvisionalMemberCount);
-    std::int64_t total = std::min<std::int64_t>(header.s32(kAreaLength), kAreaCapacity);
+    // The area is collected whole, however long: a file of a thousand members outgrows the
+    // 400096 bytes older readers held, and the file's own size bounds what is read.
+    std::int64_t total = header.s32(kAreaLength);
 
     std::int64_t wanted = kAreaHeaderWidth + std::max<std::int64_t>(total, 0);
     std::vector<std::uint8_t> area = static_cast<std::int64_t>(head.size()) >= wanted
@@ -103,7 +101,10 @@ void MemberInformationReader::decodeMemberArea(STRUCT_descs& desc, STRUCT_objs& 
     if (members < 0) {
         throw DecodingFailure("negative member count");
     }
-    obj.members.resize(static_cast<std::size_t>(std::min(members, kMaxDecodableMembers)));
+    // Every member entry is at least kEntryExtra bytes long, so the area cannot hold more entries
+    // than this; a larger count fails before its entries are reached, without a huge array.
+    std::int64_t decodable = static_cast<std::int64_t>(data.size()) / kEntryExtra + 1;
+    obj.members.resize(static_cast<std::size_t>(std::min(members, decodable)));
 
     std::int64_t format = data.s32(kFormatOffset);
     std::int64_t memberList = data.s32(kMemberListOffset);

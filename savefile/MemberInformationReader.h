@@ -12,8 +12,6 @@ namespace quelvane {
 // Reads the member area of a physical file: its record format (fields) and its member list.
 class MemberInformationReader {
   public:
-    // The member area is collected into one buffer of this size at most.
-    static constexpr std::int64_t kAreaCapacity = 400096;
     // A member entry is copied into a buffer of this size before it is decoded.
     static constexpr std::int64_t kMemberEntryCapacity = 10024;
 

@@ -158,9 +158,21 @@ TEST(MemberArea, DecodingFailures) {
     }
 }
 
-// The area is collected up to TOT bytes (at most 400096); a member list that lies beyond what was
-// collected cannot be decoded.
+// The area is collected up to TOT bytes, also past the 400096 bytes older readers held, so a file
+// of a thousand members reads whole; a member list that lies beyond what was collected cannot be
+// decoded.
 TEST(MemberArea, CollectedLength) {
+    std::vector<BuiltMember> thousand;
+    for (int k = 0; k < 1000; ++k) {
+        thousand.push_back({"M" + std::to_string(k), "T", "", static_cast<std::uint32_t>(k)});
+    }
+    BuiltObject many = physicalFile("MANY", {{"X", 0x0004, 1}}, thousand);
+    ASSERT_GT(SaveFileBuilder::memberArea(many).size(), 400096u);
+    ReaderFixture all;
+    ASSERT_EQ(all.open(library({many})), 0);
+    EXPECT_TRUE(all.notifier.entries.empty());
+    EXPECT_EQ(all.object(0).members.at(999).name, "M999");
+
     std::vector<BuiltMember> members;
     for (int k = 0; k < 500; ++k) {
         members.push_back({"M" + std::to_string(k), "T", "", static_cast<std::uint32_t>(k)});
