@@ -133,7 +133,11 @@ TEST(MemberArea, DecodingFailures) {
              o.areaMemberCount = 0;
              o.provisionalMemberCount = 0x80000001u;
          }},
-        {"format offset past the area", [](BuiltObject& o) { o.formatOffset = 500000; }},
+        {"format offset past the area",
+         [](BuiltObject& o) {
+             o.formatOffset = 500000;
+             o.areaTotal = 1000;
+         }},
         {"member count beyond any area", [](BuiltObject& o) { o.areaMemberCount = 0xFFFFFF; }},
         {"member entry longer than its buffer", [](BuiltObject& o) { o.members[0].firstWord = 10000; }},
         {"member entry of 4 GiB", [](BuiltObject& o) { o.members[0].firstWord = 0xFFFFFFF0u; }},
