@@ -80,7 +80,10 @@ bool CliSession::startConversion() {
     std::int32_t ebcdic = kNotConfigured;
     std::int32_t pc = kNotConfigured;
     if (!program.empty()) {
-        SettingsFile settings(std::filesystem::path(program).replace_extension(".ini"));
+        // The desktop program's settings: the pair a user confirmed in its Options dialog is the
+        // pair the companion converts with, wherever that program keeps its file.
+        SettingsFile settings =
+            SettingsFile::locate(program.parent_path() / "quelvane", SettingsFile::userConfigDirectory());
         ebcdic = settings.readInteger(kSettingsSection, "EBCDIC", kNotConfigured);
         pc = settings.readInteger(kSettingsSection, "ASCII", kNotConfigured);
     }

@@ -197,9 +197,9 @@ TEST_F(CliTree, CodePagesFromTheSettingsFile) {
         {"[EBCDIC To ASCII]\nEBCDIC=20273\nASCII=1252\n", "--ebcdic 37", "    \xC2\xA2X(PGM)\n"},
     };
     for (const Case& c : cases) {
-        fs::remove(folder_ / "bin" / "quelvane-cli.ini");
+        fs::remove(folder_ / "bin" / "quelvane.ini");
         if (c.settings != nullptr) {
-            std::ofstream(folder_ / "bin" / "quelvane-cli.ini") << c.settings;
+            std::ofstream(folder_ / "bin" / "quelvane.ini") << c.settings;
         }
         CliRun result = run(std::string("tree ") + c.options + " '" + path + "'", program);
         EXPECT_EQ(result.status, 0) << result.err;
