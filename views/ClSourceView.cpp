@@ -7,15 +7,14 @@
 #include <vector>
 
 #include "savefile/BigEndianReader.h"
-#include "views/SegmentLookup.h"
+#include "views/FieldDecoder.h"
+#include "views/StoredObjectBlock.h"
 #include "views/WholeBlocks.h"
 
 namespace quelvane {
 
 namespace {
 
-// Segment header block: how many blocks after it the pointer block lies.
-constexpr std::int64_t kPointerBlockOffsetAt = 212;
 // Pointer block: where the source starts (bytes from the start of its body) and how long it is.
 constexpr std::int64_t kSourceOffsetAt = 72;
 constexpr std::int64_t kSourceLengthAt = 76;
@@ -35,7 +34,7 @@ constexpr const char* kWithoutSourceRow = "This CLP Program compiled with no All
 constexpr const char* kBannerRule = "/*=====================================================*/";
 constexpr const char* kBannerText = "/*The Source below are retrived by Orsell Tool Quelvane*/";
 
-using Block = std::array<std::uint8_t, WholeBlocks::kBlockSize>;
+using Block = WholeBlocks::Block;
 
 std::span<const std::uint8_t> bodyOf(const Block& block) {
     return std::span<const std::uint8_t>(block).first(WholeBlocks::kBodySize);
@@ -75,24 +74,13 @@ void showClSource(ViewSession& session, const STRUCT_objs& object) {
     list.addColumn("", ContentList::kDefaultColumnWidth, ContentList::Alignment::Left,
                    ContentList::Sizing::Header);
 
-    std::optional<std::int32_t> entry =
-        SegmentLookup::findObjectSegment(session.catalog.segments, object.name);
-    if (!entry) {
+    std::optional<StoredObjectBlock> stored = StoredObjectBlock::read(session, object);
+    if (!stored) {
         return;
     }
-    std::int64_t headerBlock = std::int64_t{session.catalog.segments.slot(*entry).sequence} - 1;
-
-    std::unique_ptr<BlockSource> saveFile = session.openSaveFile();
-    WholeBlocks file(*saveFile);
-    Block buffer{};
-    if (!file.read(headerBlock, buffer)) {
-        return;
-    }
-    std::int32_t pointerOffset = BigEndianReader(buffer).s32(kPointerBlockOffsetAt);
-    std::int64_t pointerBlock = headerBlock + std::max<std::int32_t>(pointerOffset, 0);
-    if (!file.read(pointerBlock, buffer)) {
-        return;
-    }
+    WholeBlocks file(*stored->file);
+    std::int64_t pointerBlock = stored->block;
+    const Block& buffer = stored->buffer;
     BigEndianReader pointer(buffer);
     std::int32_t sourceOffset = pointer.s32(kSourceOffsetAt);
     std::int32_t sourceLength = pointer.s32(kSourceLengthAt);
@@ -116,7 +104,7 @@ void showClSource(ViewSession& session, const STRUCT_objs& object) {
     list.addRow(kBannerRule);
 
     std::int64_t at = kFirstLineRecordAt;
-    std::vector<std::uint8_t> text;
+    std::string text;
     for (std::uint32_t line = 0; line < lineCount; ++line) {
         if (!source.contains(at, kLineLengthWidth)) {
             break;
@@ -125,12 +113,8 @@ void showClSource(ViewSession& session, const STRUCT_objs& object) {
         if (length < 0 || length > kLongestLine || !source.contains(at, length + kLineRecordOverhead)) {
             break;
         }
-        text.assign(static_cast<std::size_t>(length) + 1, 0);
-        if (length > 0) {
-            session.converter.ConvertEbcdicText(source.at(at + kLineLengthWidth, length).data(),
-                                                static_cast<std::size_t>(length), text.data());
-        }
-        list.addRow(std::string(text.begin(), std::find(text.begin(), text.end(), 0)));
+        convertPaddedText(source.at(at + kLineLengthWidth, length), session.converter, text);
+        list.addRow(text);
         at += length + kLineRecordOverhead;
     }
 }

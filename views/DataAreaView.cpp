@@ -8,15 +8,13 @@
 
 #include "savefile/BigEndianReader.h"
 #include "views/FieldDecoder.h"
-#include "views/SegmentLookup.h"
+#include "views/StoredObjectBlock.h"
 #include "views/WholeBlocks.h"
 
 namespace quelvane {
 
 namespace {
 
-// Segment header block: how many blocks after it the value block lies.
-constexpr std::int64_t kValueBlockOffsetAt = 212;
 // Value block: the kind byte, then a 2-byte length (character) or the decimal positions and the
 // digit count (decimal), then the value itself.
 constexpr std::int64_t kKindAt = 0;
@@ -45,7 +43,7 @@ constexpr const char* kPositions =
 constexpr const char* kFirstRowPrefix = "--Values:";
 constexpr const char* kRowPrefix = "         ";
 
-using Block = std::array<std::uint8_t, WholeBlocks::kBlockSize>;
+using Block = WholeBlocks::Block;
 
 std::vector<std::uint8_t> gatherValue(WholeBlocks& blocks, std::int64_t valueBlock, const Block& first,
                                       std::size_t length) {
@@ -59,35 +57,19 @@ std::vector<std::uint8_t> gatherValue(WholeBlocks& blocks, std::int64_t valueBlo
     return value;
 }
 
-std::string characterText(ViewSession& session, const std::vector<std::uint8_t>& value) {
-    std::vector<std::uint8_t> text(value.size() + 1, 0);
-    session.converter.ConvertEbcdicText(value.data(), value.size(), text.data());
-    return std::string(text.begin(), std::find(text.begin(), text.end(), 0));
-}
-
 }  // namespace
 
 void showDataAreaValue(ViewSession& session, const STRUCT_objs& object) {
     ContentList& list = session.list;
     list.addColumn("", kColumnWidth, ContentList::Alignment::Left, ContentList::Sizing::Fixed);
 
-    std::optional<std::int32_t> entry =
-        SegmentLookup::findObjectSegment(session.catalog.segments, object.name);
-    if (!entry) {
+    std::optional<StoredObjectBlock> stored = StoredObjectBlock::read(session, object);
+    if (!stored) {
         return;
     }
-    std::int64_t headerBlock = std::int64_t{session.catalog.segments.slot(*entry).sequence} - 1;
-    std::unique_ptr<BlockSource> saveFile = session.openSaveFile();
-    WholeBlocks blocks(*saveFile);
-    Block buffer{};
-    if (!blocks.read(headerBlock, buffer)) {
-        return;
-    }
-    std::int64_t valueBlock =
-        headerBlock + std::max<std::int32_t>(BigEndianReader(buffer).s32(kValueBlockOffsetAt), 0);
-    if (!blocks.read(valueBlock, buffer)) {
-        return;
-    }
+    WholeBlocks blocks(*stored->file);
+    std::int64_t valueBlock = stored->block;
+    const Block& buffer = stored->buffer;
     BigEndianReader header(buffer);
     std::uint8_t kind = header.u8(kKindAt);
     bool character = kind == kCharacterKind || kind == kCharacterKindAlternative;
@@ -114,7 +96,7 @@ void showDataAreaValue(ViewSession& session, const STRUCT_objs& object) {
 
     std::string text;
     if (character) {
-        text = characterText(session, value);
+        convertPaddedText(value, session.converter, text);
     } else {
         decodePacked(value, length, decimals, kLongestValue, text);
     }

@@ -73,6 +73,10 @@ void decodeBinaryText(std::span<const std::uint8_t> bytes, int length, std::stri
 // FieldDecodingFailure for a day number outside 1721426 to 5373484 (0001-01-01 to 9999-12-31).
 void decodeDate(std::span<const std::uint8_t> bytes, std::string& text);
 
+// What a zero-padded buffer of at least 5000 bytes holding `value` converts to, up to the first
+// zero byte: how every stored text (fields, CL source lines, data-area values) is converted.
+void convertPaddedText(std::span<const std::uint8_t> value, EbcdicTextConverter& converter, std::string& text);
+
 // The converted field up to its first zero byte; a single blank when that is empty.
 void decodeCharacter(std::span<const std::uint8_t> value, EbcdicTextConverter& converter, std::string& text);
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <span>
 
@@ -15,6 +16,7 @@ class WholeBlocks {
   public:
     static constexpr std::int64_t kBlockSize = 528;
     static constexpr std::int64_t kBodySize = 512;
+    using Block = std::array<std::uint8_t, kBlockSize>;
 
     explicit WholeBlocks(BlockSource& source) : source_(source) {}
 
