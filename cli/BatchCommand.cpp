@@ -14,7 +14,8 @@ namespace {
 // file type; the progress text goes to stderr.
 class ArgumentBatchDialog final : public BatchExportDialog {
   public:
-    ArgumentBatchDialog(std::string directory, int fileType) : directory_(std::move(directory)), fileType_(fileType) {}
+    ArgumentBatchDialog(std::string directory, int fileType)
+        : directory_(std::move(directory)), fileType_(fileType) {}
 
     void fill(const Contents& contents) override { contents_ = contents; }
     void showDialog() override {}
@@ -47,7 +48,8 @@ int runBatchCommand(const std::vector<std::string>& arguments) {
         return kExitUsage;
     }
     try {
-        return runBatchExport(run.session(), dialog) == ExportOutcome::Written ? kExitSuccess : kExitExportFailed;
+        return runBatchExport(run.session(), dialog) == ExportOutcome::Written ? kExitSuccess
+                                                                               : kExitExportFailed;
     } catch (const std::exception& failure) {
         std::fprintf(stderr, "quelvane-cli: the batch stopped: %s\n", failure.what());
         return kExitExportFailed;

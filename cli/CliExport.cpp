@@ -19,7 +19,8 @@ constexpr Format kFormats[] = {{"txt", 1}, {"doc", 2}, {"xls", 3}};
 
 }  // namespace
 
-CliExport::CliExport(const char* targetOption, const char* usage) : targetOption_(targetOption), usage_(usage) {}
+CliExport::CliExport(const char* targetOption, const char* usage)
+    : targetOption_(targetOption), usage_(usage) {}
 
 CliExport::~CliExport() = default;
 

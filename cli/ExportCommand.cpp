@@ -9,7 +9,8 @@ namespace {
 // The save dialog answered by the command line: the -o path and the --format file type.
 class ArgumentFileDialog final : public ExportFileDialog {
   public:
-    ArgumentFileDialog(std::string path, int filterIndex) : path_(std::move(path)), filterIndex_(filterIndex) {}
+    ArgumentFileDialog(std::string path, int filterIndex)
+        : path_(std::move(path)), filterIndex_(filterIndex) {}
 
     bool execute(std::string& fileName, int& filterIndex) override {
         fileName = path_;

@@ -67,7 +67,8 @@ ExportOutcome writeExcelExport(ExportSession& session, std::int32_t partIndex, s
         }
         for (std::int32_t j = 0; j < file.fieldCount; ++j) {
             app.get("Rows", {std::int32_t{1}}).set("RowHeight", kHeaderRowHeight);
-            sheet.get("Cells", {std::int32_t{1}, j + 1}).set("Value", file.fields.at(static_cast<std::size_t>(j)).name);
+            sheet.get("Cells", {std::int32_t{1}, j + 1})
+                .set("Value", file.fields.at(static_cast<std::size_t>(j)).name);
             AutomationReference interior = sheet.get("Cells", {std::int32_t{1}, j + 1}).get("Interior");
             interior.set("ColorIndex", kHeaderColorIndex);
             interior.set("Pattern", kSolidPattern);

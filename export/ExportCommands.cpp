@@ -34,8 +34,9 @@ const STRUCT_objs* findObject(const Catalog& catalog, std::int32_t partIndex, st
         return nullptr;
     }
     const auto& objects = catalog.parts[static_cast<std::size_t>(partIndex)].library.objects;
-    return static_cast<std::size_t>(objectIndex) < objects.size() ? &objects[static_cast<std::size_t>(objectIndex)]
-                                                                   : nullptr;
+    return static_cast<std::size_t>(objectIndex) < objects.size()
+               ? &objects[static_cast<std::size_t>(objectIndex)]
+               : nullptr;
 }
 
 bool isPhysicalFile(const STRUCT_objs* object) {
@@ -69,7 +70,8 @@ ExportOutcome writeMemberExport(ExportSession& session, int filterIndex, std::in
     }
 }
 
-std::optional<ExportOutcome> exportMemberCommand(ExportSession& session, const std::optional<NodePosition>& node,
+std::optional<ExportOutcome> exportMemberCommand(ExportSession& session,
+                                                 const std::optional<NodePosition>& node,
                                                  ExportFileDialog& dialog) {
     Notifier& notifier = session.views.notifier;
     if (!node || node->level != kMemberLevel) {
@@ -82,8 +84,8 @@ std::optional<ExportOutcome> exportMemberCommand(ExportSession& session, const s
         notifier.error(kNotAMember, kNotAMemberCaption);
         return std::nullopt;
     }
-    std::string fileName =
-        ExportFileNames::memberFileName(object->name, object->members[static_cast<std::size_t>(node->index)].name);
+    std::string fileName = ExportFileNames::memberFileName(
+        object->name, object->members[static_cast<std::size_t>(node->index)].name);
     int filterIndex = 1;
     if (!dialog.execute(fileName, filterIndex)) {
         return std::nullopt;
@@ -153,20 +155,23 @@ ExportOutcome runBatchExport(ExportSession& session, BatchExportDialog& dialog) 
     const Catalog& catalog = session.views.catalog;
     const std::optional<std::int32_t> partIndex = parseIndex(dialog.desc());
     const std::optional<std::int32_t> objectIndex = parseIndex(dialog.obj());
-    const STRUCT_objs* object = partIndex && objectIndex ? findObject(catalog, *partIndex, *objectIndex) : nullptr;
+    const STRUCT_objs* object =
+        partIndex && objectIndex ? findObject(catalog, *partIndex, *objectIndex) : nullptr;
     ExportOutcome outcome = ExportOutcome::Written;
     if (object != nullptr) {
         const std::string& library = catalog.parts[static_cast<std::size_t>(*partIndex)].library.name;
         const int filterIndex = dialog.fileType() + 1;
         const std::string extension = ExportFileNames::extensionOfFilter(filterIndex);
-        for (std::int32_t m = 0; m < object->memberCount && static_cast<std::size_t>(m) < object->members.size();
-             ++m) {
+        for (std::int32_t m = 0;
+             m < object->memberCount && static_cast<std::size_t>(m) < object->members.size(); ++m) {
             const std::string& member = object->members[static_cast<std::size_t>(m)].name;
-            const std::string path = ExportFileNames::replaceExtension(
-                dialog.directory() + ExportFileNames::kSeparator + ExportFileNames::memberFileName(object->name, member),
-                extension);
+            const std::string path =
+                ExportFileNames::replaceExtension(dialog.directory() + ExportFileNames::kSeparator +
+                                                      ExportFileNames::memberFileName(object->name, member),
+                                                  extension);
             dialog.setStatusText("Converting  " + library + "/" + object->name + "(" + member + ")");
-            if (writeMemberExport(session, filterIndex, *partIndex, *objectIndex, m, path) == ExportOutcome::Failed) {
+            if (writeMemberExport(session, filterIndex, *partIndex, *objectIndex, m, path) ==
+                ExportOutcome::Failed) {
                 outcome = ExportOutcome::Failed;
             }
         }

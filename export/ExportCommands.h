@@ -21,7 +21,8 @@ ExportOutcome writeMemberExport(ExportSession& session, int filterIndex, std::in
 // "Export", "Export a member", "Pick Out": asks for the output file and runs the writer its file
 // type selects. Nothing when the dialog is cancelled; a failure a writer raises ends in "Save to
 // file error".
-std::optional<ExportOutcome> exportMemberCommand(ExportSession& session, const std::optional<NodePosition>& node,
+std::optional<ExportOutcome> exportMemberCommand(ExportSession& session,
+                                                 const std::optional<NodePosition>& node,
                                                  ExportFileDialog& dialog);
 
 // "Batch", "Export PF members in batch", "Pick Out In batch": checks the selection, records the

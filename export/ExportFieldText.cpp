@@ -58,7 +58,8 @@ void exportFieldText(std::span<const std::uint8_t> record, const STRUCT_fields& 
     switch (typeValue(field.typeCode)) {
         case kBinaryFieldType: {
             char digits[24];
-            const auto result = std::to_chars(digits, digits + sizeof digits, decodeBinary(bytes, field.length));
+            const auto result =
+                std::to_chars(digits, digits + sizeof digits, decodeBinary(bytes, field.length));
             text.assign(digits, result.ptr);
             break;
         }

@@ -64,8 +64,10 @@ std::int64_t ExportRecordPass::slotLimit(const ViewSession& views, std::int32_t 
         return 0;
     }
     // Every block from the stream's first on gives at most a whole body.
-    const std::int64_t firstBlock = std::int64_t{place.sequence} + MemberRecordStream::kFirstDataBlockAfterSequence;
-    const std::int64_t blocks = std::max<std::int64_t>(saveFile->size() / WholeBlocks::kBlockSize - firstBlock, 0);
+    const std::int64_t firstBlock =
+        std::int64_t{place.sequence} + MemberRecordStream::kFirstDataBlockAfterSequence;
+    const std::int64_t blocks =
+        std::max<std::int64_t>(saveFile->size() / WholeBlocks::kBlockSize - firstBlock, 0);
     const std::int64_t slotSize = std::int64_t{std::max(place.recordLength, 0)} + 1;
     const std::int64_t slots = std::max<std::int64_t>(blocks * WholeBlocks::kBodySize / slotSize - 1, 0);
     return std::min<std::int64_t>(std::max(place.recordCount, 0), slots);

@@ -15,8 +15,9 @@ std::u16string fromUtf8(const std::string& text) {
     std::u16string wide(text.size(), u'\0');
     std::int32_t length = 0;
     UErrorCode status = U_ZERO_ERROR;
-    u_strFromUTF8WithSub(reinterpret_cast<UChar*>(wide.data()), static_cast<std::int32_t>(wide.size()), &length,
-                         text.data(), static_cast<std::int32_t>(text.size()), 0xFFFD, nullptr, &status);
+    u_strFromUTF8WithSub(reinterpret_cast<UChar*>(wide.data()), static_cast<std::int32_t>(wide.size()),
+                         &length, text.data(), static_cast<std::int32_t>(text.size()), 0xFFFD, nullptr,
+                         &status);
     wide.resize(U_SUCCESS(status) ? static_cast<std::size_t>(length) : 0);
     return wide;
 }

@@ -58,8 +58,8 @@ ExportOutcome writeTextExport(ExportSession& session, std::int32_t partIndex, st
             }
             line.clear();
             for (std::int32_t i = 0; i < file.fieldCount; ++i) {
-                exportFieldText(slot->record, file.fields.at(static_cast<std::size_t>(i)), session.views.converter,
-                                text);
+                exportFieldText(slot->record, file.fields.at(static_cast<std::size_t>(i)),
+                                session.views.converter, text);
                 appendText(line, text);
                 if (session.splitterOption) {
                     line.push_back(kSplitter);

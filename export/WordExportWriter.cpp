@@ -65,12 +65,14 @@ ExportOutcome writeWordExport(ExportSession& session, std::int32_t partIndex, st
         selection.get("Font").set("Name", std::string(kFontName));
 
         // A crafted record count cannot ask for more rows than the file holds slots.
-        const std::int64_t slots = ExportRecordPass::slotLimit(session.views, partIndex, objectIndex, memberIndex);
+        const std::int64_t slots =
+            ExportRecordPass::slotLimit(session.views, partIndex, objectIndex, memberIndex);
         const auto rows = static_cast<std::int32_t>(std::min<std::int64_t>(slots, kMostDataRows) + 2);
         const std::int32_t columns = std::max(file.fieldCount, 1);
         app.get("ActiveDocument")
             .get("Tables")
-            .run("Add", {selection.get("Range").object(), rows, columns, kDefaultTableBehavior, kAutoFitFixed});
+            .run("Add",
+                 {selection.get("Range").object(), rows, columns, kDefaultTableBehavior, kAutoFitFixed});
         AutomationReference table = app.get("ActiveDocument").call("Range").get("Tables").call("Item", {1});
 
         for (std::int32_t i = 1; i <= columns; ++i) {

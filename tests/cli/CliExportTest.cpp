@@ -38,18 +38,19 @@ class CliExport : public ::testing::Test {
         part.objects = {orders, logs};
         SaveFileBuilder builder;
         builder.add(part);
-        builder.add(ContentFixtures::memberRecords("ORDERS", "JAN", 4,
-                                                   {{0x80, SaveFileBuilder::ebcdic("PEN", 4)},
-                                                    {0x80, SaveFileBuilder::ebcdic("INK", 4)}}));
-        builder.add(ContentFixtures::memberRecords("ORDERS", "FEB", 4, {{0x80, SaveFileBuilder::ebcdic("PAD", 4)}}));
+        builder.add(ContentFixtures::memberRecords(
+            "ORDERS", "JAN", 4,
+            {{0x80, SaveFileBuilder::ebcdic("PEN", 4)}, {0x80, SaveFileBuilder::ebcdic("INK", 4)}}));
+        builder.add(
+            ContentFixtures::memberRecords("ORDERS", "FEB", 4, {{0x80, SaveFileBuilder::ebcdic("PAD", 4)}}));
         saveFile_ = (folder_ / "TEST.SAVF").string();
         builder.build().writeTo(saveFile_);
     }
     void TearDown() override { fs::remove_all(folder_); }
 
     int run(const std::string& arguments) {
-        const std::string command = "'" QUELVANE_CLI_PATH "' " + arguments + " >'" + (folder_ / "out").string() +
-                                    "' 2>'" + (folder_ / "err").string() + "'";
+        const std::string command = "'" QUELVANE_CLI_PATH "' " + arguments + " >'" +
+                                    (folder_ / "out").string() + "' 2>'" + (folder_ / "err").string() + "'";
         const int raw = std::system(command.c_str());
         err = slurp(folder_ / "err");
         return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
@@ -62,10 +63,13 @@ class CliExport : public ::testing::Test {
 };
 
 TEST_F(CliExport, ExportsOneMemberWithTheFormatsExtension) {
-    EXPECT_EQ(run("export " + file("0/ORDERS/JAN --format txt --splitter -o '" + (folder_ / "jan.out").string() + "'")), 0)
+    EXPECT_EQ(run("export " +
+                  file("0/ORDERS/JAN --format txt --splitter -o '" + (folder_ / "jan.out").string() + "'")),
+              0)
         << err;
     EXPECT_EQ(slurp(folder_ / "jan.txt"), "PEN |\r\nINK |\r\n");
-    EXPECT_EQ(run("export " + file("0/ORDERS/FEB --format xls -o '" + (folder_ / "feb").string() + "'")), 0) << err;
+    EXPECT_EQ(run("export " + file("0/ORDERS/FEB --format xls -o '" + (folder_ / "feb").string() + "'")), 0)
+        << err;
     EXPECT_TRUE(fs::exists(folder_ / "feb.xls"));
 }
 
@@ -84,7 +88,8 @@ TEST_F(CliExport, ExitStatusesTellUsageFromAFailedWriter) {
 
 TEST_F(CliExport, BatchWritesEveryMemberIntoTheDirectory) {
     fs::create_directories(folder_ / "dir");
-    EXPECT_EQ(run("batch " + file("0/ORDERS/FEB --format txt --dir '" + (folder_ / "dir").string() + "'")), 0) << err;
+    EXPECT_EQ(run("batch " + file("0/ORDERS/FEB --format txt --dir '" + (folder_ / "dir").string() + "'")), 0)
+        << err;
     EXPECT_EQ(err, "Converting  QGPL/ORDERS(JAN)\nConverting  QGPL/ORDERS(FEB)\n");
     EXPECT_EQ(slurp(folder_ / "dir" / "ORDERS_JAN.txt"), "PEN \r\nINK \r\n");
     EXPECT_EQ(slurp(folder_ / "dir" / "ORDERS_FEB.txt"), "PAD \r\n");

@@ -167,7 +167,9 @@ TEST_F(ExcelExportTest, AnUnconvertibleDateStopsAtThatCellAndExcelQuitsUnsaved) 
               (std::vector<std::string>{"release #35", "release #5", "call #1.Quit() -> #36", "release #36",
                                         "release #1"}));
     EXPECT_EQ(lines[lines.size() - 6], "set #35.Value = \"-123.45\"");
-    EXPECT_EQ(std::count_if(lines.begin(), lines.end(), [](const std::string& line) { return line.find("SaveAs") != std::string::npos; }), 0);
+    EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
+                            [](const std::string& line) { return line.find("SaveAs") != std::string::npos; }),
+              0);
     ASSERT_EQ(fixture.views.notifier.entries.size(), 1u);
     EXPECT_EQ(fixture.views.notifier.entries[0].text, "Write Excel error");
     EXPECT_EQ(fixture.views.notifier.entries[0].caption, "PickOut2Excel");
@@ -196,7 +198,8 @@ TEST_F(ExcelExportTest, AFailedSaveIsRaisedAfterExcelIsToldToQuit) {
 
 TEST(ExcelColumnWidth, TheFieldLengthOverTwoPointSixAtMost255) {
     STRUCT_fields field;
-    const std::pair<std::int32_t, double> cases[] = {{13, 5.0}, {26, 10.0}, {663, 255.0}, {664, 255.0}, {5000, 255.0}};
+    const std::pair<std::int32_t, double> cases[] = {
+        {13, 5.0}, {26, 10.0}, {663, 255.0}, {664, 255.0}, {5000, 255.0}};
     for (const auto& [length, width] : cases) {
         field.length = length;
         EXPECT_DOUBLE_EQ(excelColumnWidth(field), width) << length;

@@ -73,7 +73,10 @@ std::string entryText(const std::vector<RecordingNotifier::Entry>& entries) {
 
 TEST_F(ExportCommandsTest, OnlyAMemberOfAPhysicalFileIsExported) {
     const std::optional<NodePosition> refused[] = {
-        std::nullopt, NodePosition{0, 0, 0, 0}, NodePosition{1, 0, 0, 0}, NodePosition{2, 1, 0, 0},
+        std::nullopt,
+        NodePosition{0, 0, 0, 0},
+        NodePosition{1, 0, 0, 0},
+        NodePosition{2, 1, 0, 0},
         NodePosition{3, 0, 2, 0},
     };
     for (const auto& node : refused) {
@@ -113,7 +116,8 @@ TEST_F(ExportCommandsTest, TheChosenFileTypeSetsTheExtensionAndTheWriter) {
             EXPECT_TRUE(f.automation.lines.front().starts_with(c.firstCall)) << c.typed;
             EXPECT_EQ(std::count_if(f.automation.lines.begin(), f.automation.lines.end(),
                                     [&](const std::string& line) {
-                                        return line.find(".SaveAs(\"" + dialog.stored + "\")") != std::string::npos;
+                                        return line.find(".SaveAs(\"" + dialog.stored + "\")") !=
+                                               std::string::npos;
                                     }),
                       1)
                 << c.typed;
@@ -135,7 +139,8 @@ TEST_F(ExportCommandsTest, ACancelledDialogWritesNothingAndARaisedFailureIsSaveT
     dialog.cancel = false;
     dialog.typed = (scratch / "missing" / "out").string();
     EXPECT_EQ(exportMemberCommand(fixture.session, NodePosition{3, 0, 1, 0}, dialog), ExportOutcome::Failed);
-    EXPECT_EQ(entryText(said()), "Quelvane: Open<" + dialog.typed + ".txt>file error\nQuelvane: Save to file error\n");
+    EXPECT_EQ(entryText(said()),
+              "Quelvane: Open<" + dialog.typed + ".txt>file error\nQuelvane: Save to file error\n");
 }
 
 TEST_F(ExportCommandsTest, TheBatchCommandChecksTheSelectionWithItsOwnTexts) {
@@ -199,9 +204,10 @@ TEST_F(ExportCommandsTest, ConfirmWritesEveryMemberAndClosesTheDialog) {
     dialog.type = BatchExportDialog::kExcelFile;
     dialog.shown = true;
     EXPECT_EQ(runBatchExport(fixture.session, dialog), ExportOutcome::Written);
-    EXPECT_EQ(std::count_if(fixture.automation.lines.begin(), fixture.automation.lines.end(),
-                            [](const std::string& line) { return line.starts_with("create Excel.Application"); }),
-              2);
+    EXPECT_EQ(
+        std::count_if(fixture.automation.lines.begin(), fixture.automation.lines.end(),
+                      [](const std::string& line) { return line.starts_with("create Excel.Application"); }),
+        2);
     EXPECT_TRUE(said().empty()) << entryText(said());
 }
 
@@ -212,23 +218,24 @@ TEST_F(ExportCommandsTest, ARaisedFailureStopsTheRunAndLeavesTheDialogOpen) {
     EXPECT_THROW(runBatchExport(fixture.session, dialog), std::exception);
     EXPECT_TRUE(dialog.shown);
     EXPECT_EQ(dialog.statuses, std::vector<std::string>{"Converting  QGPL/ORDERS(MBR1)"});
-    EXPECT_EQ(entryText(said()), "Quelvane: Open<" + (scratch / "missing").string() + "/ORDERS_MBR1.txt>file error\n");
+    EXPECT_EQ(entryText(said()),
+              "Quelvane: Open<" + (scratch / "missing").string() + "/ORDERS_MBR1.txt>file error\n");
 
     // A writer's own failure goes on to the next member: Word not installed, once per member.
     fixture.views.notifier.entries.clear();
     fixture.automation.failWhen("create");
     dialog.type = BatchExportDialog::kWordFile;
     EXPECT_EQ(runBatchExport(fixture.session, dialog), ExportOutcome::Failed);
-    EXPECT_EQ(entryText(said()), "Pick2Word: Start Word error, MS Word maybe not installed.\n"
-                                 "Pick2Word: Start Word error, MS Word maybe not installed.\n");
+    EXPECT_EQ(entryText(said()),
+              "Pick2Word: Start Word error, MS Word maybe not installed.\n"
+              "Pick2Word: Start Word error, MS Word maybe not installed.\n");
     EXPECT_FALSE(dialog.shown);
 }
 
 TEST(ExportFileNames, NamesFromTheSaveFileStayInsideTheDirectory) {
     const std::pair<const char*, const char*> cases[] = {
-        {"MBR1", "MBR1"},         {"../../ETC", ".._.._ETC"}, {"A\\B", "A_B"},
-        {"C:D*E?F", "C_D_E_F"},   {"\"<>|", "____"},          {"TAB\tX\x7F", "TAB_X_"},
-        {"\xC4PFEL", "\xC4PFEL"}, {"#$@", "#$@"},
+        {"MBR1", "MBR1"},  {"../../ETC", ".._.._ETC"}, {"A\\B", "A_B"},          {"C:D*E?F", "C_D_E_F"},
+        {"\"<>|", "____"}, {"TAB\tX\x7F", "TAB_X_"},   {"\xC4PFEL", "\xC4PFEL"}, {"#$@", "#$@"},
     };
     for (const auto& [name, safe] : cases) {
         EXPECT_EQ(ExportFileNames::safeNamePart(name), safe) << name;
@@ -242,9 +249,12 @@ TEST(ExportFileNames, TheExtensionReplacesTheFileNamesLastPeriodOn) {
         const char* ext;
         const char* replaced;
     } cases[] = {
-        {"report", ".txt", "report.txt"},       {"report.txt", ".doc", "report.doc"},
-        {"a.b.c", ".xls", "a.b.xls"},           {"/d.ir/name", ".txt", "/d.ir/name.txt"},
-        {"/d.ir/na.me", ".txt", "/d.ir/na.txt"}, {"name.", ".txt", "name.txt"},
+        {"report", ".txt", "report.txt"},
+        {"report.txt", ".doc", "report.doc"},
+        {"a.b.c", ".xls", "a.b.xls"},
+        {"/d.ir/name", ".txt", "/d.ir/name.txt"},
+        {"/d.ir/na.me", ".txt", "/d.ir/na.txt"},
+        {"name.", ".txt", "name.txt"},
         {"/dir//O_M", ".doc", "/dir//O_M.doc"},
     };
     for (const auto& c : cases) {

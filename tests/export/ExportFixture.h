@@ -44,19 +44,21 @@ inline BuiltObject ordersFile(std::vector<BuiltMember> members, const std::strin
 
 // Slots of ORDERS records named R0, R1, ...; the slots listed in `deleted` hold status 0.
 inline std::vector<StreamSlot> orderSlots(int count, std::vector<int> deleted = {}) {
-    std::vector<StreamSlot> slots;
+    std::vector<StreamSlot> streamSlots;
     for (int i = 0; i < count; ++i) {
         bool gone = std::find(deleted.begin(), deleted.end(), i) != deleted.end();
-        slots.push_back({static_cast<std::uint8_t>(gone ? 0x00 : 0x80),
-                         orderRecord("R" + std::to_string(i), {0x12, 0x34, 0x5F}, kDay20000101,
-                                     static_cast<std::uint16_t>(i))});
+        streamSlots.push_back({static_cast<std::uint8_t>(gone ? 0x00 : 0x80),
+                               orderRecord("R" + std::to_string(i), {0x12, 0x34, 0x5F}, kDay20000101,
+                                           static_cast<std::uint16_t>(i))});
     }
-    return slots;
+    return streamSlots;
 }
 
 // The view fixture with an export session over it, speaking to a recording automation client.
 struct ExportFixture {
-    ExportFixture() { session.processEvents = [this] { ++eventRounds; }; }
+    ExportFixture() {
+        session.processEvents = [this] { ++eventRounds; };
+    }
 
     // One part whose objects are `objects`, followed by `segments`.
     void open(std::vector<BuiltObject> objects, std::vector<BuiltSegment> segments) {
@@ -70,11 +72,12 @@ struct ExportFixture {
         ASSERT_EQ(views.open(builder), 0);
     }
 
-    // ORDERS with member MBR1 holding `slots` (record count: their number unless given).
-    void openOrders(const std::vector<StreamSlot>& slots, std::int32_t recordCount = -1) {
-        auto count = static_cast<std::uint32_t>(recordCount < 0 ? static_cast<std::int32_t>(slots.size()) : recordCount);
+    // ORDERS with member MBR1 holding `streamSlots` (record count: their number unless given).
+    void openOrders(const std::vector<StreamSlot>& streamSlots, std::int32_t recordCount = -1) {
+        auto count = static_cast<std::uint32_t>(
+            recordCount < 0 ? static_cast<std::int32_t>(streamSlots.size()) : recordCount);
         open({ordersFile({{"MBR1", "", "", count}})},
-             {ContentFixtures::memberRecords("ORDERS", "MBR1", kOrderLength, slots)});
+             {ContentFixtures::memberRecords("ORDERS", "MBR1", kOrderLength, streamSlots)});
     }
 
     ViewsFixture views;

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <map>
 
@@ -87,14 +87,16 @@ struct RealFile {
     }
 
     const STRUCT_objs& file(const Member& m) const {
-        return catalog.parts[static_cast<std::size_t>(m.part)].library.objects[static_cast<std::size_t>(m.object)];
+        return catalog.parts[static_cast<std::size_t>(m.part)]
+            .library.objects[static_cast<std::size_t>(m.object)];
     }
 
     // The records view's present rows, each cell turned into the export's text (nothing where
     // the two forms differ by design).
     std::vector<std::pair<std::int64_t, std::vector<std::optional<std::string>>>> viewRows(const Member& m) {
         session.shownMember.stale = true;
-        EXPECT_EQ(showNodeContent(session, target, NodePosition{3, m.member, m.object, m.part}), ViewOutcome::Shown);
+        EXPECT_EQ(showNodeContent(session, target, NodePosition{3, m.member, m.object, m.part}),
+                  ViewOutcome::Shown);
         std::vector<std::pair<std::int64_t, std::vector<std::optional<std::string>>>> rows;
         for (std::int64_t r = 0; r < list.rowCount(); ++r) {
             if (list.rowImage(r) == kRecordlessImage) {
@@ -158,7 +160,8 @@ TEST(RealFilesExport, EveryMembersTextMatchesTheRecordsView) {
         for (const RealFile::Member& m : real.members()) {
             const auto rows = real.viewRows(m);
             const fs::path out = scratch / "member.txt";
-            ASSERT_EQ(writeTextExport(real.exports, m.part, m.object, m.member, out.string()), ExportOutcome::Written);
+            ASSERT_EQ(writeTextExport(real.exports, m.part, m.object, m.member, out.string()),
+                      ExportOutcome::Written);
             std::string expected;
             for (const auto& [slot, cells] : rows) {
                 for (const auto& cell : cells) {
@@ -180,7 +183,8 @@ std::map<std::pair<std::int64_t, int>, std::optional<std::string>> expectedCells
     std::map<std::pair<std::int64_t, int>, std::optional<std::string>> cells;
     for (const auto& [slot, texts] : rows) {
         for (std::size_t c = 0; c < texts.size(); ++c) {
-            cells[{slot + 2, static_cast<int>(c) + 1}] = texts[c] ? std::optional(utf8OfLatin1(*texts[c])) : std::nullopt;
+            cells[{slot + 2, static_cast<int>(c) + 1}] =
+                texts[c] ? std::optional(utf8OfLatin1(*texts[c])) : std::nullopt;
         }
     }
     return cells;
@@ -206,7 +210,8 @@ TEST(RealFilesExport, WordTablesHoldTheRecordsViewsTexts) {
                 continue;
             }
             const fs::path out = scratch / "member.doc";
-            ASSERT_EQ(writeWordExport(real.exports, m.part, m.object, m.member, out.string()), ExportOutcome::Written);
+            ASSERT_EQ(writeWordExport(real.exports, m.part, m.object, m.member, out.string()),
+                      ExportOutcome::Written);
             const std::vector<std::string> table = RtfTableReader::read(readFile(out));
             const STRUCT_objs& file = real.file(m);
             // The font and colour lines, the header row, a row per slot and the last empty row.
@@ -224,7 +229,8 @@ TEST(RealFilesExport, WordTablesHoldTheRecordsViewsTexts) {
                     expected += (c == 0 ? "" : " | ") +
                                 (texts[c] ? utf8OfLatin1(*texts[c]) : std::string(1, kTimestampMark));
                 }
-                EXPECT_TRUE(matchesWithTimestamps(expected, line.substr(at))) << file.name << " slot " << slot;
+                EXPECT_TRUE(matchesWithTimestamps(expected, line.substr(at)))
+                    << file.name << " slot " << slot;
             }
         }
         EXPECT_TRUE(real.notifier.entries.empty()) << name;
@@ -248,14 +254,16 @@ TEST(RealFilesExport, XlrdReadsTheRecordsViewsTextsFromTheWorkbooks) {
                 continue;
             }
             const fs::path out = scratch / "member.xls";
-            ASSERT_EQ(writeExcelExport(real.exports, m.part, m.object, m.member, out.string()), ExportOutcome::Written);
+            ASSERT_EQ(writeExcelExport(real.exports, m.part, m.object, m.member, out.string()),
+                      ExportOutcome::Written);
             std::map<std::pair<std::int64_t, int>, std::pair<std::string, std::string>> read;
             for (const std::string& line : splitLines(readXls("sheet", out))) {
                 char kind[16];
                 long row = 0;
                 int column = 0;
                 int used = 0;
-                if (std::sscanf(line.c_str(), "cell %ld %d %15s%n", &row, &column, kind, &used) == 3 && row > 0) {
+                if (std::sscanf(line.c_str(), "cell %ld %d %15s%n", &row, &column, kind, &used) == 3 &&
+                    row > 0) {
                     const auto start = static_cast<std::size_t>(used) + 1;
                     read[{row + 1, column + 1}] = {kind, line.substr(start, line.rfind(" | Arial") - start)};
                 }
@@ -268,7 +276,8 @@ TEST(RealFilesExport, XlrdReadsTheRecordsViewsTextsFromTheWorkbooks) {
                     EXPECT_EQ(found, read.end());
                     continue;
                 }
-                ASSERT_NE(found, read.end()) << file.name << " row " << place.first << " column " << place.second;
+                ASSERT_NE(found, read.end())
+                    << file.name << " row " << place.first << " column " << place.second;
                 const auto& [kind, value] = found->second;
                 if (kind == "text") {
                     EXPECT_EQ(value, text.value_or(value)) << file.name << " row " << place.first;
@@ -295,17 +304,20 @@ TEST(RealFilesExport, LibreOfficeOpensTheDocumentAndTheWorkbook) {
         GTEST_SKIP() << kFiles[0] << " is not in " << QUELVANE_SAVF_DIR;
     }
     const std::vector<RealFile::Member> members = real.members();
-    const auto awards = std::find_if(members.begin(), members.end(),
-                                     [&](const RealFile::Member& m) { return real.file(m).name == "AWARDDB"; });
+    const auto awards = std::find_if(members.begin(), members.end(), [&](const RealFile::Member& m) {
+        return real.file(m).name == "AWARDDB";
+    });
     ASSERT_NE(awards, members.end());
     ScratchDirectory scratch("quelvane-real-lo");
-    ASSERT_EQ(writeWordExport(real.exports, awards->part, awards->object, awards->member, (scratch / "AW.doc").string()),
+    ASSERT_EQ(writeWordExport(real.exports, awards->part, awards->object, awards->member,
+                              (scratch / "AW.doc").string()),
               ExportOutcome::Written);
     ASSERT_EQ(writeExcelExport(real.exports, awards->part, awards->object, awards->member,
                                (scratch / "AW.xls").string()),
               ExportOutcome::Written);
-    const std::string convert = "cd '" + scratch.path().string() + "' && soffice -env:UserInstallation=file://" +
-                                scratch.path().string() + "/profile --headless --convert-to ";
+    const std::string convert = "cd '" + scratch.path().string() +
+                                "' && soffice -env:UserInstallation=file://" + scratch.path().string() +
+                                "/profile --headless --convert-to ";
     ASSERT_TRUE(runCommand(convert + "'txt:Text (encoded):UTF8' AW.doc"));
     ASSERT_TRUE(runCommand(convert + "csv AW.xls"));
 

@@ -125,7 +125,8 @@ release #29
 TEST_F(WordExportTest, TheConversationFollowsTheDocumentStepByStep) {
     openItems(itemSlots());
     EXPECT_EQ(write(), ExportOutcome::Written);
-    EXPECT_EQ(dump(fixture.automation.lines), std::string(kConversationStart) + R"(get #1.ActiveDocument() -> #30
+    EXPECT_EQ(dump(fixture.automation.lines),
+              std::string(kConversationStart) + R"(get #1.ActiveDocument() -> #30
 run #30.SaveAs("ITEMS_MBR1.doc")
 release #30
 get #1.ActiveDocument() -> #31
@@ -203,7 +204,8 @@ TEST_F(WordExportTest, RowsComeFromTheRecordCountBoundedByWhatTheFileHolds) {
 
 TEST(WordColumnWidth, TwiceTheFieldLengthWithinBounds) {
     STRUCT_fields field;
-    const std::pair<std::int32_t, std::int32_t> cases[] = {{1, 20}, {10, 20}, {37, 74}, {250, 500}, {4000, 500}};
+    const std::pair<std::int32_t, std::int32_t> cases[] = {
+        {1, 20}, {10, 20}, {37, 74}, {250, 500}, {4000, 500}};
     for (const auto& [length, points] : cases) {
         field.length = length;
         EXPECT_EQ(wordColumnWidth(&field), points) << length;
@@ -221,12 +223,10 @@ TEST_F(WordExportTest, TheSavedDocumentHoldsTheTableWithDeletedSlotsAsEmptyRows)
     EXPECT_EQ(writeWordExport(session, 0, 0, 0, path), ExportOutcome::Written);
     EXPECT_EQ(word.heldReferences(), 0u);
     EXPECT_EQ(RtfTableReader::read(readFile(path)),
-              (std::vector<std::string>{"font Arial", "colour 1 224 224 224",
-                                        "row fs18 | 3:400 pat1 | 3:400 pat1 | NAME | AMT",
-                                        "row fs18 | 3:400 | 3:400 | PEN  | 1.23",
-                                        "row fs18 | 3:400 | 3:400 |  | ",
-                                        "row fs18 | 3:400 | 3:400 | INK  | -123.45",
-                                        "row fs18 | 3:400 | 3:400 |  | "}));
+              (std::vector<std::string>{
+                  "font Arial", "colour 1 224 224 224", "row fs18 | 3:400 pat1 | 3:400 pat1 | NAME | AMT",
+                  "row fs18 | 3:400 | 3:400 | PEN  | 1.23", "row fs18 | 3:400 | 3:400 |  | ",
+                  "row fs18 | 3:400 | 3:400 | INK  | -123.45", "row fs18 | 3:400 | 3:400 |  | "}));
 }
 
 }  // namespace

@@ -1,0 +1,203 @@
+#include "export/pickbatch/TForm3.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QFileDialog>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QStatusBar>
+
+namespace quelvane {
+
+namespace {
+
+constexpr int kWidth = 451;
+constexpr int kHeight = 282;
+
+QLabel* addLabel(QWidget* parent, const char* name, const QString& text, int left, int top) {
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(QString::fromLatin1(name));
+    label->move(left, top);
+    label->adjustSize();
+    return label;
+}
+
+QPushButton* addButton(QWidget* parent, const char* name, const QString& text, QRect place) {
+    auto* button = new QPushButton(text, parent);
+    button->setObjectName(QString::fromLatin1(name));
+    button->setGeometry(place);
+    return button;
+}
+
+QString defaultChooser(QWidget* parent, const QString& start) {
+    // Qt's own directory dialog lets the user make a new directory and asks for its name.
+    return QFileDialog::getExistingDirectory(parent, QString(), start,
+                                             QFileDialog::ShowDirsOnly | QFileDialog::DontUseNativeDialog);
+}
+
+}  // namespace
+
+TForm3::TForm3(QWidget* parent)
+    : QDialog(parent),
+      decode_([](const std::string& text) {
+          return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+      }),
+      encode_([](const QString& text) { return text.toLatin1().toStdString(); }),
+      chooseDirectory_(defaultChooser) {
+    setObjectName(QStringLiteral("Form3"));
+    setWindowTitle(QStringLiteral("Pick out files in batch"));
+    QFont font(QStringLiteral("MS Sans Serif"));
+    font.setPointSize(8);
+    setFont(font);
+    setFixedSize(kWidth, kHeight);
+
+    QLabel* label1 = addLabel(this, "Label1", QStringLiteral("SelectDirectory  to  save files:"), 24, 168);
+    QFont arial(QStringLiteral("Arial"));
+    arial.setPixelSize(13);
+    label1->setFont(arial);
+    label1->adjustSize();
+    addLabel(this, "Label2", QStringLiteral("Library:"), 24, 8);
+    addLabel(this, "Label3", QStringLiteral("Physics File:"), 160, 8);
+    lib_ = addLabel(this, "lib", QString(), 64, 8);
+    pf_ = addLabel(this, "pf", QString(), 224, 8);
+    desc_ = addLabel(this, "desc", QString(), 8, 224);
+    desc_->hide();
+    obj_ = addLabel(this, "obj", QString(), 8, 248);
+    obj_->hide();
+    addLabel(this, "Label4", QStringLiteral("Members:"), 320, 8);
+    memnum_ = addLabel(this, "memnum", QString(), 376, 8);
+
+    edit1_ = new QLineEdit(this);
+    edit1_->setObjectName(QStringLiteral("Edit1"));
+    edit1_->setReadOnly(true);
+    edit1_->setGeometry(16, 192, 345, 21);
+
+    QPushButton* button1 = addButton(this, "Button1", QStringLiteral("Select ..."), {368, 192, 73, 25});
+    QFont bold(QStringLiteral("Arial"));
+    bold.setBold(true);
+    button1->setFont(bold);
+    QPushButton* button2 = addButton(this, "Button2", QStringLiteral("Confirm"), {256, 232, 75, 25});
+    QPushButton* button3 = addButton(this, "Button3", QStringLiteral("Cancel"), {104, 232, 75, 25});
+    button2->setAutoDefault(false);
+    button3->setAutoDefault(false);
+    button1->setAutoDefault(false);
+
+    fileType1_ = new QGroupBox(QStringLiteral("The File Type to save :"), this);
+    fileType1_->setObjectName(QStringLiteral("FileType1"));
+    fileType1_->setGeometry(24, 32, 401, 129);
+    const QString items[] = {QStringLiteral("Text File (*.txt)"), QStringLiteral("Word File (*.doc)"),
+                             QStringLiteral("Excel File (*.xls)")};
+    for (int i = 0; i < 3; ++i) {
+        types_[i] = new QRadioButton(items[i], fileType1_);
+        types_[i]->setObjectName(QStringLiteral("FileType1_%1").arg(i));
+        types_[i]->setGeometry(8, 24 + 32 * i, 160, 17);
+        connect(types_[i], &QRadioButton::toggled, this, [this](bool on) {
+            if (on) {
+                fileTypeChosen();
+            }
+        });
+    }
+
+    checkBox1_ = new QCheckBox(QStringLiteral("With splitter code \"I\""), this);
+    checkBox1_->setObjectName(QStringLiteral("CheckBox1"));
+    checkBox1_->setGeometry(200, 56, 161, 17);
+    auto* checkBox2 = new QCheckBox(QStringLiteral("In One file  and member as  a sheet"), this);
+    checkBox2->setObjectName(QStringLiteral("CheckBox2"));
+    checkBox2->setGeometry(200, 128, 193, 17);
+    checkBox2->setEnabled(false);
+    types_[kTextFile]->setChecked(true);
+
+    statusBar1_ = new QStatusBar(this);
+    statusBar1_->setObjectName(QStringLiteral("StatusBar1"));
+    statusBar1_->setSizeGripEnabled(false);
+    statusBar1_->setGeometry(0, 263, 451, 19);
+
+    connect(button1, &QPushButton::clicked, this, &TForm3::selectDirectory);
+    connect(button2, &QPushButton::clicked, this, &TForm3::confirmed);
+    connect(button3, &QPushButton::clicked, this, &TForm3::closeDialog);
+}
+
+bool TForm3::splitterOption() const {
+    return checkBox1_->isChecked();
+}
+
+void TForm3::setTextCodec(Decoder decode, Encoder encode) {
+    decode_ = std::move(decode);
+    encode_ = std::move(encode);
+}
+
+void TForm3::setDirectoryChooser(DirectoryChooser chooser) {
+    chooseDirectory_ = std::move(chooser);
+}
+
+void TForm3::fill(const Contents& contents) {
+    desc_->setText(decode_(contents.desc));
+    obj_->setText(decode_(contents.obj));
+    lib_->setText(decode_(contents.lib));
+    pf_->setText(decode_(contents.pf));
+    memnum_->setText(decode_(contents.memnum));
+    for (QLabel* label : {desc_, obj_, lib_, pf_, memnum_}) {
+        label->adjustSize();
+    }
+    edit1_->setText(decode_(contents.edit1));
+}
+
+void TForm3::showDialog() {
+    if (!isVisible()) {
+        if (const QScreen* screen = this->screen()) {
+            move(screen->availableGeometry().center() - rect().center());
+        }
+    }
+    show();
+    raise();
+    activateWindow();
+}
+
+void TForm3::closeDialog() {
+    hide();
+}
+
+std::string TForm3::desc() const {
+    return encode_(desc_->text());
+}
+
+std::string TForm3::obj() const {
+    return encode_(obj_->text());
+}
+
+std::string TForm3::directory() const {
+    return encode_(edit1_->text());
+}
+
+int TForm3::fileType() const {
+    for (int i = 0; i < 3; ++i) {
+        if (types_[i]->isChecked()) {
+            return i;
+        }
+    }
+    return kTextFile;
+}
+
+void TForm3::setStatusText(const std::string& text) {
+    statusBar1_->showMessage(decode_(text));
+    statusBar1_->repaint();
+}
+
+void TForm3::selectDirectory() {
+    const QString start = QDir::currentPath();
+    edit1_->setText(start);
+    const QString chosen = chooseDirectory_(this, start);
+    if (!chosen.isEmpty()) {
+        edit1_->setText(QDir::cleanPath(chosen));
+    }
+}
+
+void TForm3::fileTypeChosen() {
+    checkBox1_->setEnabled(fileType() == kTextFile);
+}
+
+}  // namespace quelvane

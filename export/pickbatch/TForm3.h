@@ -1,0 +1,77 @@
+#pragma once
+
+#include <QDialog>
+#include <QString>
+
+#include <functional>
+#include <string>
+
+#include "export/BatchExportDialog.h"
+
+class QCheckBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+class QStatusBar;
+
+namespace quelvane {
+
+// The batch export dialog (pickbatch), "Pick out files in batch": the chosen library, file and
+// member count, the file type, the splitter check box, the target directory and the progress
+// text. It is created once and keeps its file type and splitter state between uses; "Confirm"
+// is announced with `confirmed`, which the main window answers with the batch run.
+class TForm3 final : public QDialog, public BatchExportDialog {
+    Q_OBJECT
+
+  public:
+    using DirectoryChooser = std::function<QString(QWidget* parent, const QString& start)>;
+    using Decoder = std::function<QString(const std::string&)>;
+    using Encoder = std::function<std::string(const QString&)>;
+
+    explicit TForm3(QWidget* parent = nullptr);
+
+    // The splitter option of the text writer: `CheckBox1`'s checked state.
+    bool splitterOption() const;
+
+    // How the dialog shows the core's 8-bit texts and gives its own back (Latin-1 unless set).
+    void setTextCodec(Decoder decode, Encoder encode);
+    // Replaces the directory chooser that "Select ..." opens.
+    void setDirectoryChooser(DirectoryChooser chooser);
+
+    void fill(const Contents& contents) override;
+    void showDialog() override;
+    void closeDialog() override;
+    std::string desc() const override;
+    std::string obj() const override;
+    std::string directory() const override;
+    int fileType() const override;
+    void setStatusText(const std::string& text) override;
+
+    // "Select ...": the working directory, then whatever directory the user confirms.
+    void selectDirectory();
+
+  signals:
+    void confirmed();
+
+  private:
+    void fileTypeChosen();
+
+    Decoder decode_;
+    Encoder encode_;
+    DirectoryChooser chooseDirectory_;
+
+    QLabel* lib_ = nullptr;
+    QLabel* pf_ = nullptr;
+    QLabel* desc_ = nullptr;
+    QLabel* obj_ = nullptr;
+    QLabel* memnum_ = nullptr;
+    QLineEdit* edit1_ = nullptr;
+    QGroupBox* fileType1_ = nullptr;
+    QRadioButton* types_[3] = {};
+    QCheckBox* checkBox1_ = nullptr;
+    QStatusBar* statusBar1_ = nullptr;
+};
+
+}  // namespace quelvane
