@@ -11,6 +11,7 @@
 #include <QStatusBar>
 
 #include "export/ExportCommands.h"
+#include "export/pickbatch/QtExportFileDialog.h"
 #include "export/pickbatch/TForm3.h"
 #include "tests/export/ExportFixture.h"
 #include "tests/export/ExportTestTools.h"
@@ -130,6 +131,11 @@ TEST_F(TForm3Test, ConfirmRunsTheBatchOfTheFileTheCommandChose) {
     EXPECT_EQ(readFile(scratch / "ORDERS_JAN.txt"),
               "R0  |123.45|2000-01-01 12:00:00|0|\r\nR1  |123.45|2000-01-01 12:00:00|1|\r\n");
     EXPECT_EQ(readFile(scratch / "ORDERS_FEB.txt"), "R0  |123.45|2000-01-01 12:00:00|0|\r\n");
+}
+
+TEST_F(TForm3Test, TheSaveDialogOffersTheThreeFileTypes) {
+    EXPECT_EQ(QtExportFileDialog::qtFilters(),
+              QStringList({"TEXT File (*.txt)", "Word (*.doc)", "Excel (*.xls)"}));
 }
 
 TEST_F(TForm3Test, CancelClosesTheDialog) {

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QString>
+
+#include <functional>
+#include <string>
+
+#include "export/ExportFileDialog.h"
+
+class QWidget;
+
+namespace quelvane {
+
+// The export command's save dialog (`SaveFile`) over Qt's file dialog: the three file types, no
+// default extension, no overwrite prompt; the last file name and file type are kept between
+// uses. Names cross as the core's 8-bit texts through the given codec.
+class QtExportFileDialog final : public ExportFileDialog {
+  public:
+    using Decoder = std::function<QString(const std::string&)>;
+    using Encoder = std::function<std::string(const QString&)>;
+
+    QtExportFileDialog(QWidget* parent, Decoder decode, Encoder encode);
+
+    bool execute(std::string& fileName, int& filterIndex) override;
+    void setFileName(const std::string& fileName) override;
+
+    // Qt's form of the filter text "TEXT File|*.txt|Word|*.doc|Excel|*.xls".
+    static QStringList qtFilters();
+
+  private:
+    QWidget* parent_;
+    Decoder decode_;
+    Encoder encode_;
+    QString fileName_;
+    int filterIndex_ = 1;
+};
+
+}  // namespace quelvane
