@@ -1,0 +1,85 @@
+#include "export/pickbatch/ExportActions.h"
+
+#include <QCoreApplication>
+
+#include "export/ExportCommands.h"
+#include "export/InProcessAutomationClient.h"
+#include "export/pickbatch/QtExportFileDialog.h"
+#include "export/pickbatch/TForm3.h"
+
+namespace quelvane {
+
+// One command's export session over a fresh automation carrier for the current code page.
+struct ExportActions::Run {
+    std::unique_ptr<AutomationClient> automation;
+    std::unique_ptr<ExportSession> session;
+};
+
+ExportActions::ExportActions(QWidget* window, ViewSession& views, std::function<std::int32_t()> pcCodePage,
+                             Decoder decode, Encoder encode, Selection selection)
+    : QObject(window),
+      views_(views),
+      pcCodePage_(std::move(pcCodePage)),
+      selection_(std::move(selection)),
+      batch_(new TForm3(window)),
+      fileDialog_(std::make_unique<QtExportFileDialog>(window, decode, encode)),
+      automation_([](std::int32_t page) { return std::make_unique<InProcessAutomationClient>(page); }) {
+    batch_->setTextCodec(std::move(decode), std::move(encode));
+    connect(batch_, &TForm3::confirmed, this, &ExportActions::runBatch);
+}
+
+ExportActions::~ExportActions() = default;
+
+void ExportActions::setFileDialog(std::unique_ptr<ExportFileDialog> dialog) {
+    fileDialog_ = std::move(dialog);
+}
+
+void ExportActions::setAutomationFactory(AutomationFactory factory) {
+    automation_ = std::move(factory);
+}
+
+std::optional<NodePosition> ExportActions::nodeOf(const QModelIndex& current) {
+    if (!current.isValid()) {
+        return std::nullopt;
+    }
+    NodePosition position;
+    position.index = current.row();
+    for (QModelIndex up = current.parent(); up.isValid(); up = up.parent()) {
+        ++position.level;
+    }
+    if (current.parent().isValid()) {
+        position.parentIndex = current.parent().row();
+        if (current.parent().parent().isValid()) {
+            position.grandparentIndex = current.parent().parent().row();
+        }
+    }
+    return position;
+}
+
+ExportActions::Run ExportActions::startRun() {
+    Run run;
+    const std::int32_t page = pcCodePage_();
+    run.automation = automation_(page);
+    run.session = std::make_unique<ExportSession>(views_, *run.automation, page);
+    run.session->splitterOption = batch_->splitterOption();
+    run.session->programDirectory = QCoreApplication::applicationDirPath().toStdString();
+    run.session->processEvents = [] { QCoreApplication::processEvents(); };
+    return run;
+}
+
+void ExportActions::exportMember() {
+    Run run = startRun();
+    exportMemberCommand(*run.session, selection_(), *fileDialog_);
+}
+
+void ExportActions::exportBatch() {
+    Run run = startRun();
+    exportBatchCommand(*run.session, selection_(), *batch_);
+}
+
+void ExportActions::runBatch() {
+    Run run = startRun();
+    runBatchExport(*run.session, *batch_);
+}
+
+}  // namespace quelvane

@@ -1,0 +1,70 @@
+#pragma once
+
+#include <QModelIndex>
+#include <QObject>
+#include <QString>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "export/AutomationClient.h"
+#include "export/ExportFileDialog.h"
+#include "views/NodeContentDisplay.h"
+#include "views/ViewSession.h"
+
+class QWidget;
+
+namespace quelvane {
+
+class TForm3;
+
+// The window's export commands: "Export", "Export a member" and "Pick Out" export the selected
+// member through the save dialog; "Batch", "Export PF members in batch" and "Pick Out In batch"
+// open the batch dialog, whose "Confirm" runs the batch. The window connects its buttons and
+// menu items to the two slots and tells which tree node is selected. The batch dialog is made
+// here, hidden, and lives as long as the window.
+class ExportActions final : public QObject {
+    Q_OBJECT
+
+  public:
+    using Decoder = std::function<QString(const std::string&)>;
+    using Encoder = std::function<std::string(const QString&)>;
+    using Selection = std::function<std::optional<NodePosition>()>;
+    using AutomationFactory = std::function<std::unique_ptr<AutomationClient>(std::int32_t pcCodePage)>;
+
+    // `pcCodePage` answers the current PC code page; `decode` and `encode` carry texts between
+    // it and the dialogs.
+    ExportActions(QWidget* window, ViewSession& views, std::function<std::int32_t()> pcCodePage,
+                  Decoder decode, Encoder encode, Selection selection);
+    ~ExportActions() override;
+
+    TForm3& batchDialog() { return *batch_; }
+    // Replace the save dialog and the automation carrier (tests).
+    void setFileDialog(std::unique_ptr<ExportFileDialog> dialog);
+    void setAutomationFactory(AutomationFactory factory);
+
+    // The selected node of a catalog tree, addressed as the catalog is.
+    static std::optional<NodePosition> nodeOf(const QModelIndex& current);
+
+  public slots:
+    void exportMember();
+    void exportBatch();
+    // "Confirm": a failure a writer raises is raised on, to the program's error report.
+    void runBatch();
+
+  private:
+    struct Run;
+    Run startRun();
+
+    ViewSession& views_;
+    std::function<std::int32_t()> pcCodePage_;
+    Selection selection_;
+    TForm3* batch_;
+    std::unique_ptr<ExportFileDialog> fileDialog_;
+    AutomationFactory automation_;
+};
+
+}  // namespace quelvane
