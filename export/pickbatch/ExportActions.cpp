@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 
+#include "export/AutomationTextCodec.h"
 #include "export/ExportCommands.h"
 #include "export/InProcessAutomationClient.h"
 #include "export/pickbatch/QtExportFileDialog.h"
@@ -16,16 +17,38 @@ struct ExportActions::Run {
 };
 
 ExportActions::ExportActions(QWidget* window, ViewSession& views, std::function<std::int32_t()> pcCodePage,
-                             Decoder decode, Encoder encode, Selection selection)
+                             Selection selection)
     : QObject(window),
       views_(views),
       pcCodePage_(std::move(pcCodePage)),
       selection_(std::move(selection)),
       batch_(new TForm3(window)),
-      fileDialog_(std::make_unique<QtExportFileDialog>(window, decode, encode)),
       automation_([](std::int32_t page) { return std::make_unique<InProcessAutomationClient>(page); }) {
-    batch_->setTextCodec(std::move(decode), std::move(encode));
+    auto decoder = [this](const std::string& text) { return decode(text); };
+    auto encoder = [this](const QString& text) { return encode(text); };
+    fileDialog_ = std::make_unique<QtExportFileDialog>(window, decoder, encoder);
+    batch_->setTextCodec(decoder, encoder);
     connect(batch_, &TForm3::confirmed, this, &ExportActions::runBatch);
+}
+
+// The dialogs read the core's texts as the automation servers and the text writer do, so a path
+// shown, chosen and written is the same path.
+QString ExportActions::decode(const std::string& text) const {
+    try {
+        AutomationTextCodec codec(pcCodePage_());
+        return QString::fromStdU16String(codec.decode(text));
+    } catch (const AutomationFailure&) {
+        return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+    }
+}
+
+std::string ExportActions::encode(const QString& text) const {
+    try {
+        AutomationTextCodec codec(pcCodePage_());
+        return codec.encode(text.toStdU16String());
+    } catch (const AutomationFailure&) {
+        return text.toLatin1().toStdString();
+    }
 }
 
 ExportActions::~ExportActions() = default;

@@ -30,15 +30,13 @@ class ExportActions final : public QObject {
     Q_OBJECT
 
   public:
-    using Decoder = std::function<QString(const std::string&)>;
-    using Encoder = std::function<std::string(const QString&)>;
     using Selection = std::function<std::optional<NodePosition>()>;
     using AutomationFactory = std::function<std::unique_ptr<AutomationClient>(std::int32_t pcCodePage)>;
 
-    // `pcCodePage` answers the current PC code page; `decode` and `encode` carry texts between
-    // it and the dialogs.
+    // `pcCodePage` answers the current PC code page, in which the dialogs show and return the
+    // core's 8-bit texts; `selection` answers the selected tree node.
     ExportActions(QWidget* window, ViewSession& views, std::function<std::int32_t()> pcCodePage,
-                  Decoder decode, Encoder encode, Selection selection);
+                  Selection selection);
     ~ExportActions() override;
 
     TForm3& batchDialog() { return *batch_; }
@@ -58,6 +56,8 @@ class ExportActions final : public QObject {
   private:
     struct Run;
     Run startRun();
+    QString decode(const std::string& text) const;
+    std::string encode(const QString& text) const;
 
     ViewSession& views_;
     std::function<std::int32_t()> pcCodePage_;

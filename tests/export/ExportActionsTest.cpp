@@ -55,12 +55,7 @@ struct ExportActionsTest : ::testing::Test {
     ExportFixture fixture;
     QWidget window;
     std::optional<NodePosition> selected;
-    ExportActions actions{&window,
-                          fixture.views.session,
-                          [] { return 1252; },
-                          [](const std::string& text) { return QString::fromLatin1(text.c_str()); },
-                          [](const QString& text) { return text.toLatin1().toStdString(); },
-                          [this] { return selected; }};
+    ExportActions actions{&window, fixture.views.session, [] { return 1252; }, [this] { return selected; }};
     std::vector<std::int32_t> pages;
     ScratchDirectory scratch{"quelvane-export-actions"};
 };
