@@ -47,7 +47,7 @@ class RecordingBatchDialog final : public BatchExportDialog {
     std::vector<std::string> statuses;
 };
 
-// Part 0 holds a program, ORDERS with two members, and LOGS, a logical file.
+// The first part holds a program, ORDERS with two members, and LOGS, a logical file.
 struct ExportCommandsTest : ::testing::Test {
     ExportCommandsTest() {
         BuiltObject program = ContentFixtures::programObject("PGM1");

@@ -96,9 +96,9 @@ TEST_F(TForm3Test, SelectStartsAtTheWorkingDirectoryAndKeepsItWhenCancelled) {
     EXPECT_EQ(started, QDir::currentPath());
     EXPECT_EQ(control<QLineEdit>("Edit1")->text(), QDir::currentPath());
 
-    form.setDirectoryChooser([](QWidget*, const QString&) { return QStringLiteral("/tmp/new//dir/"); });
+    form.setDirectoryChooser([](QWidget*, const QString&) { return QStringLiteral("/data/new//dir/"); });
     control<QPushButton>("Button1")->click();
-    EXPECT_EQ(form.directory(), "/tmp/new/dir");
+    EXPECT_EQ(form.directory(), "/data/new/dir");
 }
 
 TEST_F(TForm3Test, ConfirmRunsTheBatchOfTheFileTheCommandChose) {
