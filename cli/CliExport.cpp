@@ -34,7 +34,8 @@ int CliExport::usageError(const std::string& why) const {
 
 int CliExport::prepare(const std::vector<std::string>& arguments) {
     std::vector<std::string> rest;
-    std::optional<int> filterIndex;
+    // The save dialog's 1-based filter index of the chosen format; 0 while none is chosen.
+    int filterIndex = 0;
     std::optional<std::string> target;
     bool splitter = false;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
@@ -50,7 +51,7 @@ int CliExport::prepare(const std::vector<std::string>& arguments) {
                 target = value;
                 continue;
             }
-            filterIndex.reset();
+            filterIndex = 0;
             for (const Format& format : kFormats) {
                 if (value == format.name) {
                     filterIndex = format.filterIndex;
@@ -69,7 +70,7 @@ int CliExport::prepare(const std::vector<std::string>& arguments) {
     if (rest.size() != 2 || !filterIndex || !target || target->empty()) {
         return usageError("");
     }
-    filterIndex_ = *filterIndex;
+    filterIndex_ = filterIndex;
     target_ = *target;
     if (!cli_.startConversion()) {
         return kExitUsage;
