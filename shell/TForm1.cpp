@@ -15,6 +15,7 @@
 
 #include "conversion/ConversionLayer.h"
 #include "conversion/SettingsFile.h"
+#include "export/pickbatch/ExportActions.h"
 #include "savefile/CatalogTree.h"
 #include "savefile/SaveFileReader.h"
 #include "savefile/VersionText.h"
@@ -79,6 +80,9 @@ TForm1::TForm1(UserDialogs& dialogs, SettingsFile& settings, const std::string& 
     auto* layout = new QVBoxLayout(central);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
+    exports_ = new ExportActions(
+        this, *session_, [this] { return conversion_->PcCodePage; },
+        [this] { return ExportActions::nodeOf(tree_->currentIndex()); });
     layout->addWidget(buildTopPanel());
 
     auto* splitter = new QSplitter(Qt::Horizontal, central);
@@ -187,6 +191,8 @@ QWidget* TForm1::buildTopPanel() {
     buttons_[3]->setVisible(false);
     buttons_[4]->setEnabled(false);
     connect(buttons_[0], &QToolButton::clicked, this, &TForm1::openSaveFile);
+    connect(buttons_[1], &QToolButton::clicked, exports_, &ExportActions::exportMember);
+    connect(buttons_[2], &QToolButton::clicked, exports_, &ExportActions::exportBatch);
     connect(buttons_[5], &QToolButton::clicked, this, [this] {
         if (about_ != nullptr) {
             about_->showAbout();
@@ -255,8 +261,11 @@ void TForm1::buildMenus() {
             &CharsetMenus::chooseFont);
 
     QMenu* physical = menuBar()->addMenu(QStringLiteral("Physical File"));
-    addAction(physical, QStringLiteral("Export a member"), QStringLiteral("ExportAMember1"));
-    addAction(physical, QStringLiteral("Export PF members in batch"), QStringLiteral("ExportInBatch1"));
+    connect(addAction(physical, QStringLiteral("Export a member"), QStringLiteral("ExportAMember1")),
+            &QAction::triggered, exports_, &ExportActions::exportMember);
+    connect(
+        addAction(physical, QStringLiteral("Export PF members in batch"), QStringLiteral("ExportInBatch1")),
+        &QAction::triggered, exports_, &ExportActions::exportBatch);
 
     QMenu* tools = menuBar()->addMenu(QStringLiteral("Tools"));
     connect(addAction(tools, QStringLiteral("Options"), QStringLiteral("Options1")), &QAction::triggered, this,
@@ -279,8 +288,10 @@ void TForm1::buildMenus() {
 
     auto* treePopup = new QMenu(this);
     treePopup->setObjectName(QStringLiteral("PopupMenu1"));
-    addAction(treePopup, QStringLiteral("Pick Out"), QStringLiteral("PickOut1"));
-    addAction(treePopup, QStringLiteral("Pick Out In batch"), QStringLiteral("PickOutInBatch1"));
+    connect(addAction(treePopup, QStringLiteral("Pick Out"), QStringLiteral("PickOut1")), &QAction::triggered,
+            exports_, &ExportActions::exportMember);
+    connect(addAction(treePopup, QStringLiteral("Pick Out In batch"), QStringLiteral("PickOutInBatch1")),
+            &QAction::triggered, exports_, &ExportActions::exportBatch);
     addAction(treePopup, QStringLiteral("Go RRN"), QStringLiteral("GoRRN1"));
     connect(tree_, &QWidget::customContextMenuRequested, treePopup,
             [this, treePopup](const QPoint& at) { treePopup->popup(tree_->viewport()->mapToGlobal(at)); });

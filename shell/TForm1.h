@@ -22,6 +22,7 @@ class CharsetMenus;
 class ContentListModel;
 class ConversionLayer;
 class DialogNotifier;
+class ExportActions;
 class SettingsFile;
 class TForm2;
 class TForm4;
@@ -51,6 +52,8 @@ public:
     // What the content views and the exports share: catalog, conversion, messages, list and the
     // member on display.
     ViewSession& session() { return *session_; }
+    // The export commands and the batch dialog they open.
+    ExportActions& exports() { return *exports_; }
     QString statusText() const;
 
     // The commands.
@@ -81,6 +84,7 @@ private:
     Catalog catalog_;
     MemoryContentList list_;
     std::unique_ptr<ViewSession> session_;
+    ExportActions* exports_ = nullptr;
     std::string label2Text_;
 
     CatalogTreeModel* treeModel_;
