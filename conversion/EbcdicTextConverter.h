@@ -8,7 +8,7 @@ namespace quelvane {
 // The one conversion call every EBCDIC text goes through. Readers and views depend on this
 // interface only, so they can be tested with any code-page pair and without the modules.
 class EbcdicTextConverter {
-public:
+  public:
     virtual ~EbcdicTextConverter() = default;
 
     // Maps `length` EBCDIC bytes at `source` to the PC code page into `target`, which holds at

@@ -9,7 +9,7 @@ namespace quelvane {
 // tests record what was said. It lives in the lowest layer because the conversion binding
 // already has messages to give.
 class Notifier {
-public:
+  public:
     virtual ~Notifier() = default;
 
     // A plain message box captioned with the application title ("Quelvane").
@@ -21,7 +21,7 @@ public:
 
 // For callers that have nobody to tell.
 class SilentNotifier final : public Notifier {
-public:
+  public:
     void message(const std::string&) override {}
     void error(const std::string&, const std::string&) override {}
 };

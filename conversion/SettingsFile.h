@@ -12,7 +12,7 @@ namespace quelvane {
 // Raised when a value cannot be written to the settings file, so a lost setting never passes
 // unnoticed.
 class SettingsWriteFailure : public std::runtime_error {
-public:
+  public:
     using std::runtime_error::runtime_error;
 };
 
@@ -21,7 +21,7 @@ public:
 // read goes to the file and every write rewrites it at once; lines the program does not know
 // (comments, other sections, other keys) are kept as they are, in place.
 class SettingsFile {
-public:
+  public:
     // `path` is read and written. `seedPath`, when given, is read instead as long as `path` does
     // not exist yet, and its lines are the starting point of the first write to `path`; this
     // carries a settings file placed beside an installed program over to the user's own copy.
@@ -48,7 +48,7 @@ public:
     void writeInteger(std::string_view section, std::string_view key, int value);
     void writeString(std::string_view section, std::string_view key, std::string_view value);
 
-private:
+  private:
     std::vector<std::string> readLines(bool* crlf) const;
     std::optional<std::string> find(std::string_view section, std::string_view key) const;
 

@@ -14,7 +14,7 @@ namespace quelvane {
 // check them before using them as sizes or offsets. Any read outside the span raises
 // DecodingFailure instead of touching memory it does not own.
 class BigEndianReader {
-public:
+  public:
     explicit BigEndianReader(std::span<const std::uint8_t> bytes) : bytes_(bytes) {}
 
     std::size_t size() const { return bytes_.size(); }
@@ -43,7 +43,7 @@ public:
         return bytes_.subspan(static_cast<std::size_t>(offset), static_cast<std::size_t>(count));
     }
 
-private:
+  private:
     std::uint32_t unsignedValue(std::int64_t offset, int width) const {
         std::uint32_t value = 0;
         for (std::uint8_t byte : at(offset, width)) {

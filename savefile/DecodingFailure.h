@@ -9,7 +9,7 @@ namespace quelvane {
 // were collected for it. Each reader step catches it where its step ends, as the format's
 // readers always did with their own unexpected failures; it never escapes as a crash.
 class DecodingFailure : public std::runtime_error {
-public:
+  public:
     explicit DecodingFailure(const std::string& what) : std::runtime_error(what) {}
 };
 

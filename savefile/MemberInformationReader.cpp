@@ -55,7 +55,6 @@ constexpr std::int64_t kLongLayoutCount = 128;
 constexpr std::int64_t kCountWidth = 21;
 constexpr std::int64_t kCountKept = 4;
 
-
 }  // namespace
 
 void MemberInformationReader::readMemberInformation(std::size_t part, std::size_t object) {

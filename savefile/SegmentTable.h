@@ -21,7 +21,7 @@ struct SegmentEntry {
 // the first match. Only slots ever written are stored; unwritten slots are empty names, which
 // no lookup can match except an empty key, and those are answered as a full scan would.
 class SegmentTable {
-public:
+  public:
     static constexpr std::int32_t kCapacity = 90000;
 
     // Starts a new file: later appends overwrite from slot 0.
@@ -54,7 +54,7 @@ public:
         return std::nullopt;
     }
 
-private:
+  private:
     std::vector<SegmentEntry> slots_;
     std::int32_t fillCount_ = 0;
     SegmentEntry empty_;

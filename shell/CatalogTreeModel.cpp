@@ -13,7 +13,9 @@ constexpr int kDefaultCodePage = 1252;
 // An index's internal pointer is its parent node (null for a root), so a node needs no parent
 // link of its own.
 CatalogTreeModel::CatalogTreeModel(QList<QIcon> images, QObject* parent)
-    : QAbstractItemModel(parent), images_(std::move(images)), decoder_(DisplayCharset::decoderFor(kDefaultCodePage)) {}
+    : QAbstractItemModel(parent),
+      images_(std::move(images)),
+      decoder_(DisplayCharset::decoderFor(kDefaultCodePage)) {}
 
 void CatalogTreeModel::setTree(CatalogTree tree) {
     beginResetModel();

@@ -15,7 +15,7 @@ namespace quelvane {
 class CatalogTreeModel final : public QAbstractItemModel {
     Q_OBJECT
 
-public:
+  public:
     // `images` is the tree's image list, indexed by the nodes' image numbers.
     explicit CatalogTreeModel(QList<QIcon> images, QObject* parent = nullptr);
 
@@ -31,7 +31,7 @@ public:
     int columnCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
 
-private:
+  private:
     struct Place {
         const CatalogTreeNode* parent;
         int row;

@@ -22,7 +22,7 @@ class UserDialogs;
 class CharsetMenus final : public QObject {
     Q_OBJECT
 
-public:
+  public:
     enum Menu { kMainMenu = 0, kPopupMenu = 1 };
 
     CharsetMenus(QWidget* contentList, QWidget* description, UserDialogs& dialogs,
@@ -50,11 +50,11 @@ public:
     int contentListCodePage() const;
     int descriptionCodePage() const;
 
-signals:
+  signals:
     // The character set or the font of either control changed.
     void changed();
 
-private:
+  private:
     void runCommand(int index);
     void checkOnly(Menu which, int index);
     void showChecks();

@@ -47,7 +47,8 @@ void ContentListModel::refresh() {
     if (list_.generation() == generation_ && rows == rows_ && columns == columns_) {
         return;
     }
-    const bool appendOnly = list_.resetGeneration() == resetGeneration_ && columns == columns_ && rows >= rows_;
+    const bool appendOnly =
+        list_.resetGeneration() == resetGeneration_ && columns == columns_ && rows >= rows_;
     if (appendOnly && rows > rows_) {
         beginInsertRows({}, rows_, rows - 1);
         rows_ = rows;
@@ -129,9 +130,10 @@ QVariant ContentListModel::headerData(int section, Qt::Orientation orientation, 
         return DisplayCharset::decode(decoder_, list_.column(section).caption);
     }
     if (role == Qt::TextAlignmentRole) {
-        return QVariant::fromValue(Qt::Alignment(
-            (list_.column(section).alignment == ContentList::Alignment::Right ? Qt::AlignRight : Qt::AlignLeft) |
-            Qt::AlignVCenter));
+        return QVariant::fromValue(
+            Qt::Alignment((list_.column(section).alignment == ContentList::Alignment::Right ? Qt::AlignRight
+                                                                                            : Qt::AlignLeft) |
+                          Qt::AlignVCenter));
     }
     return {};
 }

@@ -17,7 +17,7 @@ class MemoryContentList;
 class ContentListModel final : public QAbstractTableModel {
     Q_OBJECT
 
-public:
+  public:
     // `images` is the list's small image list, indexed by a row's image number.
     ContentListModel(const MemoryContentList& list, QList<QIcon> images, QObject* parent = nullptr);
 
@@ -41,11 +41,11 @@ public:
     // The row's texts as shown, caption first (for tests and copying).
     QStringList rowTexts(int row) const;
 
-signals:
+  signals:
     // Columns were replaced: the view applies their widths again.
     void columnsReplaced();
 
-private:
+  private:
     QString text(int row, int column) const;
 
     const MemoryContentList& list_;

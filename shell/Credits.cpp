@@ -29,8 +29,10 @@ THyperLabel* link(UserDialogs& dialogs, QWidget* parent, TLinkType type, const Q
 }  // namespace
 
 QList<THyperLabel*> Credits::addLinks(UserDialogs& dialogs, QWidget* parent) {
-    return {link(dialogs, parent, ltEmail, QStringLiteral("Mail the Quelvane maintainers"), QString::fromLatin1(kMail)),
-            link(dialogs, parent, ltInternet, QStringLiteral("Quelvane project page"), QString::fromLatin1(kPage))};
+    return {link(dialogs, parent, ltEmail, QStringLiteral("Mail the Quelvane maintainers"),
+                 QString::fromLatin1(kMail)),
+            link(dialogs, parent, ltInternet, QStringLiteral("Quelvane project page"),
+                 QString::fromLatin1(kPage))};
 }
 
 QString Credits::rightsNotice() {

@@ -12,7 +12,7 @@ class UserDialogs;
 
 // The maker's credits shown in the main window's information panel and in the About box.
 class Credits {
-public:
+  public:
     // The e-mail link to the maintainers and the link to the project's page, in that order,
     // created as children of `parent`.
     static QList<THyperLabel*> addLinks(UserDialogs& dialogs, QWidget* parent);

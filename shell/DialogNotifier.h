@@ -8,8 +8,7 @@ namespace quelvane {
 // The core's messages as modal message boxes over the main window. The core's texts are 8-bit
 // text of the PC code page; `decode` turns them into what the box shows.
 class DialogNotifier final : public Notifier {
-public:
-
+  public:
     DialogNotifier(UserDialogs& dialogs, QWidget* parent);
 
     // The code page the core's texts are in; they may quote converted names.
@@ -18,7 +17,7 @@ public:
     void message(const std::string& text) override;
     void error(const std::string& text, const std::string& caption) override;
 
-private:
+  private:
     QString decode(const std::string& text) const;
 
     UserDialogs& dialogs_;

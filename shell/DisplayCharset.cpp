@@ -16,9 +16,9 @@ struct CodePageOfCharset {
 
 // SYMBOL has no code page of its own; it is drawn as ANSI.
 constexpr CodePageOfCharset kCodePages[] = {
-    {0, 1252},   {2, 1252},   {77, kMacCodePage}, {128, 932},  {129, 949},  {130, 1361}, {134, 936},
-    {136, 950},  {161, 1253}, {162, 1254},        {163, 1258}, {177, 1255}, {178, 1256}, {186, 1257},
-    {204, 1251}, {222, 874},  {238, 1250},        {255, 437},
+    {0, 1252},   {2, 1252},   {77, kMacCodePage}, {128, 932},  {129, 949},  {130, 1361},
+    {134, 936},  {136, 950},  {161, 1253},        {162, 1254}, {163, 1258}, {177, 1255},
+    {178, 1256}, {186, 1257}, {204, 1251},        {222, 874},  {238, 1250}, {255, 437},
 };
 
 struct Automatic {
@@ -27,7 +27,7 @@ struct Automatic {
 };
 
 constexpr Automatic kAutomatic[] = {
-    {0, 1},     {737, 161}, {857, 162}, {864, 178}, {866, 204}, {874, 222},
+    {0, 1},     {737, 161}, {857, 162}, {864, 178}, {866, 204},  {874, 222},
     {932, 128}, {936, 134}, {949, 129}, {950, 136}, {1258, 163},
 };
 
@@ -95,7 +95,8 @@ QStringDecoder DisplayCharset::decoderFor(int codePage) {
     QByteArray name;
     if (codePage == kMacCodePage) {
         name = "macintosh";
-    } else if (codePage == 874 || (codePage >= 932 && codePage <= 950) || (codePage >= 1250 && codePage <= 1258)) {
+    } else if (codePage == 874 || (codePage >= 932 && codePage <= 950) ||
+               (codePage >= 1250 && codePage <= 1258)) {
         name = "windows-" + QByteArray::number(codePage);
     } else if (codePage == 1361) {
         name = "johab";

@@ -13,7 +13,7 @@ namespace quelvane {
 // them. Qt fonts carry no GDI character set, so a control that draws converted text decodes its
 // bytes with the code page that belongs to its character-set value.
 class DisplayCharset {
-public:
+  public:
     // Which check marks the entry's command sets.
     enum class Checks { PopupOnly, BothMenus };
 

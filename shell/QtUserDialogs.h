@@ -5,7 +5,7 @@
 namespace quelvane {
 
 class QtUserDialogs final : public UserDialogs {
-public:
+  public:
     QString openFileName(QWidget* parent, const QString& caption, const QStringList& filters) override;
     std::optional<QFont> chooseFont(QWidget* parent, const QFont& initial) override;
     void showMessage(QWidget* parent, const QString& caption, const QString& text) override;

@@ -11,14 +11,14 @@ class UserDialogs;
 class QuelvaneApplication final : public QApplication {
     Q_OBJECT
 
-public:
+  public:
     QuelvaneApplication(int& argc, char** argv);
 
     void setDialogs(UserDialogs* dialogs) { dialogs_ = dialogs; }
 
     bool notify(QObject* receiver, QEvent* event) override;
 
-private:
+  private:
     UserDialogs* dialogs_ = nullptr;
 };
 

@@ -62,7 +62,8 @@ QString decoded(std::string_view bytes, int codePage) {
 
 }  // namespace
 
-TForm1::TForm1(UserDialogs& dialogs, SettingsFile& settings, const std::string& moduleDirectory, QWidget* parent)
+TForm1::TForm1(UserDialogs& dialogs, SettingsFile& settings, const std::string& moduleDirectory,
+               QWidget* parent)
     : QMainWindow(parent),
       dialogs_(dialogs),
       settings_(settings),
@@ -132,7 +133,8 @@ TForm1::TForm1(UserDialogs& dialogs, SettingsFile& settings, const std::string& 
     statusBar()->setFixedHeight(kStatusHeight);
     statusBar()->addWidget(status_, 1);
 
-    charsets_ = new CharsetMenus(listView_, label2_, dialogs_, [this] { return conversion_->PcCodePage; }, this);
+    charsets_ = new CharsetMenus(
+        listView_, label2_, dialogs_, [this] { return conversion_->PcCodePage; }, this);
     connect(charsets_, &CharsetMenus::changed, this, &TForm1::followCodePages);
     buildMenus();
 
@@ -179,8 +181,12 @@ QWidget* TForm1::buildTopPanel() {
     buttons->setContentsMargins(2, 2, 2, 2);
     buttons->setSpacing(0);
     const QStringList captions = {"Open", "Export", "Batch", "Put In", "Print", "Help"};
-    const QStringList hints = {"Open a save file", "Export data of PF member", "Export PF members  in batch",
-                               "Put modified data into save file", "Print", "Help"};
+    const QStringList hints = {"Open a save file",
+                               "Export data of PF member",
+                               "Export PF members  in batch",
+                               "Put modified data into save file",
+                               "Print",
+                               "Help"};
     for (int i = 0; i < captions.size(); ++i) {
         buttons->addWidget(addButton(bar, i + 1, captions[i], hints[i]));
     }
@@ -268,8 +274,8 @@ void TForm1::buildMenus() {
         &QAction::triggered, exports_, &ExportActions::exportBatch);
 
     QMenu* tools = menuBar()->addMenu(QStringLiteral("Tools"));
-    connect(addAction(tools, QStringLiteral("Options"), QStringLiteral("Options1")), &QAction::triggered, this,
-            [this] {
+    connect(addAction(tools, QStringLiteral("Options"), QStringLiteral("Options1")), &QAction::triggered,
+            this, [this] {
                 if (options_ != nullptr) {
                     options_->showOptions();
                 }
@@ -283,8 +289,8 @@ void TForm1::buildMenus() {
     });
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("Help"));
-    connect(addAction(help, QStringLiteral("About"), QStringLiteral("About1")), &QAction::triggered, buttons_[5],
-            &QToolButton::click);
+    connect(addAction(help, QStringLiteral("About"), QStringLiteral("About1")), &QAction::triggered,
+            buttons_[5], &QToolButton::click);
 
     auto* treePopup = new QMenu(this);
     treePopup->setObjectName(QStringLiteral("PopupMenu1"));
@@ -298,12 +304,14 @@ void TForm1::buildMenus() {
 
     auto* listPopup = new QMenu(this);
     listPopup->setObjectName(QStringLiteral("PopupMenu2"));
-    showTextPopup_ = addAction(listPopup, QStringLiteral("Show Button Text"), QStringLiteral("ShowButtonText2"));
+    showTextPopup_ =
+        addAction(listPopup, QStringLiteral("Show Button Text"), QStringLiteral("ShowButtonText2"));
     listPopup->addMenu(charsets_->buildMenu(CharsetMenus::kPopupMenu, listPopup));
-    connect(addAction(listPopup, QStringLiteral("Font"), QStringLiteral("Font2")), &QAction::triggered, charsets_,
-            &CharsetMenus::chooseFont);
-    connect(listView_, &QWidget::customContextMenuRequested, listPopup,
-            [this, listPopup](const QPoint& at) { listPopup->popup(listView_->viewport()->mapToGlobal(at)); });
+    connect(addAction(listPopup, QStringLiteral("Font"), QStringLiteral("Font2")), &QAction::triggered,
+            charsets_, &CharsetMenus::chooseFont);
+    connect(listView_, &QWidget::customContextMenuRequested, listPopup, [this, listPopup](const QPoint& at) {
+        listPopup->popup(listView_->viewport()->mapToGlobal(at));
+    });
 
     for (QAction* action : {showTextMain_, showTextPopup_}) {
         action->setCheckable(true);
@@ -326,7 +334,8 @@ void TForm1::RefreshTitle() {
 void TForm1::showButtonText() {
     // The state before the click is read from the main-menu item; a checkable action has
     // already flipped its own mark when this runs.
-    const bool wasChecked = sender() == showTextMain_ ? !showTextMain_->isChecked() : showTextMain_->isChecked();
+    const bool wasChecked =
+        sender() == showTextMain_ ? !showTextMain_->isChecked() : showTextMain_->isChecked();
     const bool show = !wasChecked;
     showTextMain_->setChecked(show);
     showTextPopup_->setChecked(show);
@@ -361,9 +370,9 @@ void TForm1::openSaveFile() {
     }
     ApplyCodePageCharset(conversion_->PcCodePage);
 
-    const QString path = dialogs_.openFileName(this, QStringLiteral("Open"),
-                                               {QStringLiteral("Save Files (*.savf *.sav *.SAVF *.SAV)"),
-                                                QStringLiteral("*.* (*)")});
+    const QString path = dialogs_.openFileName(
+        this, QStringLiteral("Open"),
+        {QStringLiteral("Save Files (*.savf *.sav *.SAVF *.SAV)"), QStringLiteral("*.* (*)")});
     if (path.isEmpty()) {
         return;
     }
@@ -416,7 +425,8 @@ void TForm1::ShowLevelClick() {
 }
 
 void TForm1::setLabel1(const std::string& text) {
-    label1_->setText(decoded(text, DisplayCharset::codePageOf(DisplayCharset::kDefault, conversion_->PcCodePage)));
+    label1_->setText(
+        decoded(text, DisplayCharset::codePageOf(DisplayCharset::kDefault, conversion_->PcCodePage)));
 }
 
 void TForm1::setLabel2(const std::string& text) {

@@ -35,7 +35,7 @@ struct ViewSession;
 class TForm1 final : public QMainWindow, private NodeContentTarget {
     Q_OBJECT
 
-public:
+  public:
     // `moduleDirectory` is where the conversion modules are bound from (the program's folder).
     TForm1(UserDialogs& dialogs, SettingsFile& settings, const std::string& moduleDirectory,
            QWidget* parent = nullptr);
@@ -64,7 +64,7 @@ public:
 
     void RefreshTitle() override;
 
-private:
+  private:
     void setLabel1(const std::string& text) override;
     void setLabel2(const std::string& text) override;
     void enableExport(bool enabled) override;

@@ -13,16 +13,16 @@ class UserDialogs;
 class TForm2 final : public QDialog {
     Q_OBJECT
 
-public:
+  public:
     explicit TForm2(UserDialogs& dialogs, QWidget* parent = nullptr);
 
     // The About command: the version label shows the current version text, then the box shows.
     void showAbout();
 
-protected:
+  protected:
     void mousePressEvent(QMouseEvent* event) override;
 
-private:
+  private:
     QLabel* version_;
 };
 

@@ -43,7 +43,7 @@ const char* const kWorkingDir = "Working Dir";
 
 // The password edit shows "*" for each character, whatever the style's own mask is.
 class AsteriskStyle final : public QProxyStyle {
-public:
+  public:
     int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
                   QStyleHintReturn* returnData) const override {
         if (hint == SH_LineEdit_PasswordCharacter) {
@@ -212,7 +212,8 @@ void TForm4::confirm() {
     conversion_.PcCodePage = *pc;
 
     std::array<std::uint8_t, kTestPattern.size()> target{};
-    const std::uint32_t status = conversion_.ConvertEbcdicText(kTestPattern.data(), kTestPattern.size(), target.data());
+    const std::uint32_t status =
+        conversion_.ConvertEbcdicText(kTestPattern.data(), kTestPattern.size(), target.data());
     if (status != 0) {
         dialogs_.showMessage(this, caption,
                              QString::fromLocal8Bit(std::strerror(static_cast<int>(status))) +
@@ -221,8 +222,9 @@ void TForm4::confirm() {
                                                 "in this Windows System"));
         return;
     }
-    if (!writeAll(ComboBoxE_->findText(ComboBoxE_->currentText(), Qt::MatchExactly | Qt::MatchCaseSensitive),
-                  ComboBoxA_->findText(ComboBoxA_->currentText(), Qt::MatchExactly | Qt::MatchCaseSensitive))) {
+    if (!writeAll(
+            ComboBoxE_->findText(ComboBoxE_->currentText(), Qt::MatchExactly | Qt::MatchCaseSensitive),
+            ComboBoxA_->findText(ComboBoxA_->currentText(), Qt::MatchExactly | Qt::MatchCaseSensitive))) {
         return;
     }
     applyCharset_(conversion_.PcCodePage);

@@ -20,7 +20,7 @@ class UserDialogs;
 class TForm4 final : public QDialog {
     Q_OBJECT
 
-public:
+  public:
     // Reads the settings file once, as the dialog is created. `applyCharset` is the display
     // character-set choice for a PC code page, run after a confirmation.
     TForm4(SettingsFile& settings, ConversionLayer& conversion, UserDialogs& dialogs,
@@ -34,7 +34,7 @@ public:
     void confirm();
     void selectPage(int page);
 
-private:
+  private:
     void selectStoredRows();
     void pickPcRowFor(int ccsidRow);
     bool writeAll(int ccsidRow, int pcRow);

@@ -8,7 +8,7 @@ namespace quelvane {
 class TForm6 final : public QMainWindow {
     Q_OBJECT
 
-public:
+  public:
     explicit TForm6(QWidget* parent = nullptr);
 };
 

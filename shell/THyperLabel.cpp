@@ -66,8 +66,9 @@ void THyperLabel::Execute() {
         return;
     }
     dialogs_.showMessage(window(), QCoreApplication::applicationName(),
-                         linkType_ == ltEmail ? QStringLiteral("Could not run computers default e-mail system")
-                                              : QStringLiteral("Could not run computers default Browser"));
+                         linkType_ == ltEmail
+                             ? QStringLiteral("Could not run computers default e-mail system")
+                             : QStringLiteral("Could not run computers default Browser"));
 }
 
 void THyperLabel::enterEvent(QEnterEvent* event) {

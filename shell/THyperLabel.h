@@ -14,7 +14,7 @@ enum TLinkType { ltEmail = 0, ltInternet = 1, ltNone = 2 };
 class THyperLabel : public QLabel {
     Q_OBJECT
 
-public:
+  public:
     explicit THyperLabel(UserDialogs& dialogs, QWidget* parent = nullptr);
 
     TLinkType LinkType() const { return static_cast<TLinkType>(linkType_); }
@@ -33,13 +33,13 @@ public:
     // Opens the address, or tells the user why it cannot.
     void Execute();
 
-protected:
+  protected:
     void enterEvent(QEnterEvent* event) override;
     void leaveEvent(QEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
 
-private:
+  private:
     UserDialogs& dialogs_;
     int linkType_ = ltEmail;
     QString linkAddress_;

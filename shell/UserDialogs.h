@@ -14,7 +14,7 @@ namespace quelvane {
 // Everything the shell asks of the user or of the desktop in a modal way goes through here, so
 // tests can answer it. The program uses QtUserDialogs.
 class UserDialogs {
-public:
+  public:
     virtual ~UserDialogs() = default;
 
     // The chosen file's full path, or empty when the user cancels. `filters` in Qt's form.

@@ -20,8 +20,9 @@ int main(int argc, char** argv) {
 
     quelvane::TForm1 window(dialogs, settings, QCoreApplication::applicationDirPath().toStdString());
     quelvane::TForm2 about(dialogs, &window);
-    quelvane::TForm4 options(settings, window.conversion(), dialogs,
-                             [&window](int pcCodePage) { window.ApplyCodePageCharset(pcCodePage); }, &window);
+    quelvane::TForm4 options(
+        settings, window.conversion(), dialogs,
+        [&window](int pcCodePage) { window.ApplyCodePageCharset(pcCodePage); }, &window);
     quelvane::TForm6 ftp(&window);
     window.attachForms(&about, &options, &ftp);
     window.show();

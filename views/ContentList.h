@@ -11,7 +11,7 @@ namespace quelvane {
 // in-memory form of it through a Qt model, the command-line tool prints it. Texts are 8-bit
 // text in the PC code page.
 class ContentList {
-public:
+  public:
     enum class Alignment { Left, Right };
 
     // How a column's width follows its content: none (the given width), or sized to its header

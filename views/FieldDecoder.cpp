@@ -339,7 +339,8 @@ void decodeDate(std::span<const std::uint8_t> bytes, std::string& text) {
     putDigits(text, 8, 2, static_cast<unsigned>(date.day()));
 }
 
-void convertPaddedText(std::span<const std::uint8_t> value, EbcdicTextConverter& converter, std::string& text) {
+void convertPaddedText(std::span<const std::uint8_t> value, EbcdicTextConverter& converter,
+                       std::string& text) {
     convertValue(value, converter, text);
     cutAtZero(text);
 }

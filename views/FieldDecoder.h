@@ -75,7 +75,8 @@ void decodeDate(std::span<const std::uint8_t> bytes, std::string& text);
 
 // What a zero-padded buffer of at least 5000 bytes holding `value` converts to, up to the first
 // zero byte: how every stored text (fields, CL source lines, data-area values) is converted.
-void convertPaddedText(std::span<const std::uint8_t> value, EbcdicTextConverter& converter, std::string& text);
+void convertPaddedText(std::span<const std::uint8_t> value, EbcdicTextConverter& converter,
+                       std::string& text);
 
 // The converted field up to its first zero byte; a single blank when that is empty.
 void decodeCharacter(std::span<const std::uint8_t> value, EbcdicTextConverter& converter, std::string& text);

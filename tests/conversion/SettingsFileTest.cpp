@@ -11,10 +11,11 @@ namespace {
 namespace fs = std::filesystem;
 
 class SettingsFileTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         dir_ = fs::temp_directory_path() /
-               ("quelvane-settings-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+               ("quelvane-settings-" +
+                std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
         fs::remove_all(dir_);
         fs::create_directories(dir_);
     }
@@ -55,14 +56,15 @@ TEST_F(SettingsFileTest, ReadsNamesWithoutRegardToCaseAndFallsBackToDefaults) {
         int fallback;
         int expected;
     } cases[] = {
-        {"EBCDIC To ASCII", "EBCDIC", 100000, 1141},    // case, blanks around key and value
-        {"EBCDIC To ASCII", "ASCII", 100000, 100000},   // not an integer
-        {"Host", "Port", 21, 21},                       // empty text
-        {"E2AIndex", "EBCDIC", 17, 17},                 // section missing
-        {"Other", "EBCDIC", 0, 37},                     // same key in another section
+        {"EBCDIC To ASCII", "EBCDIC", 100000, 1141},   // case, blanks around key and value
+        {"EBCDIC To ASCII", "ASCII", 100000, 100000},  // not an integer
+        {"Host", "Port", 21, 21},                      // empty text
+        {"E2AIndex", "EBCDIC", 17, 17},                // section missing
+        {"Other", "EBCDIC", 0, 37},                    // same key in another section
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(settings.readInteger(c.section, c.key, c.fallback), c.expected) << c.section << "/" << c.key;
+        EXPECT_EQ(settings.readInteger(c.section, c.key, c.fallback), c.expected)
+            << c.section << "/" << c.key;
     }
     EXPECT_EQ(settings.readString("Host", "USER", ""), "QSECOFR");
     EXPECT_EQ(settings.readString("Host", "Password", "none"), "none");

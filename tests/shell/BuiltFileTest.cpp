@@ -10,7 +10,7 @@ namespace {
 
 // Save files built for the case, opened through the window as a user would.
 class BuiltFileTest : public ShellFixture {
-protected:
+  protected:
     void openBuilt(const SaveFileBuilder& builder) {
         const auto path = folder_ / "built.savf";
         builder.build().writeTo(path.string());
@@ -28,7 +28,9 @@ protected:
         return index;
     }
 
-    QString caption(std::initializer_list<int> rows) { return window_->treeModel().data(at(rows)).toString(); }
+    QString caption(std::initializer_list<int> rows) {
+        return window_->treeModel().data(at(rows)).toString();
+    }
 
     void click(std::initializer_list<int> rows) {
         window_->findChild<QTreeView*>(QStringLiteral("TreeView1"))->setCurrentIndex(at(rows));
@@ -92,7 +94,8 @@ TEST_F(BuiltFileTest, ADataAreaShowsItsValueUnderItsRuler) {
     click({0, 0, 0});
     const auto& list = window_->listModel();
     ASSERT_GT(list.rowCount(), 0);
-    EXPECT_EQ(list.headerData(0, Qt::Horizontal).toString(), QStringLiteral("This Data Area has 3 length value space"));
+    EXPECT_EQ(list.headerData(0, Qt::Horizontal).toString(),
+              QStringLiteral("This Data Area has 3 length value space"));
     EXPECT_EQ(list.rowTexts(list.rowCount() - 1), QStringList{"--Values:ABC"});
     EXPECT_FALSE(button(2)->isEnabled());
     EXPECT_FALSE(button(3)->isEnabled());

@@ -9,7 +9,7 @@ namespace {
 using Menu = CharsetMenus::Menu;
 
 class CharsetMenusTest : public ShellFixture {
-protected:
+  protected:
     void SetUp() override {
         ShellFixture::SetUp();
         start();
@@ -20,7 +20,8 @@ protected:
     int index(const char* caption) {
         const auto& entries = DisplayCharset::entries();
         for (int i = 0; i < DisplayCharset::kEntryCount; ++i) {
-            if (QString::fromLatin1(entries[static_cast<std::size_t>(i)].caption) == QString::fromLatin1(caption)) {
+            if (QString::fromLatin1(entries[static_cast<std::size_t>(i)].caption) ==
+                QString::fromLatin1(caption)) {
                 return i;
             }
         }
@@ -133,14 +134,14 @@ TEST(DisplayCharsetTest, ControlsDecodeWithTheirCharacterSetsCodePage) {
         const char* bytes;
         const char* shown;
     } cases[] = {
-        {0, 437, 1252, "\xE9", "\xC3\xA9"},                // ANSI: é
-        {1, 0, 1252, "\x80", "\xE2\x82\xAC"},              // DEFAULT with the system page
-        {1, 866, 866, "\x80", "\xD0\x90"},                 // DEFAULT follows the PC page
-        {204, 1252, 1251, "\xC0", "\xD0\x90"},             // RUSSIAN
-        {255, 1252, 437, "\x82", "\xC3\xA9"},              // OEM
-        {2, 1252, 1252, "\xE9", "\xC3\xA9"},               // SYMBOL drawn as ANSI
-        {128, 1252, 932, "\x82\xA0", "\xE3\x81\x82"},      // SHIFTJIS
-        {77, 1252, 10000, "\x8E", "\xC3\xA9"},             // MAC
+        {0, 437, 1252, "\xE9", "\xC3\xA9"},            // ANSI: é
+        {1, 0, 1252, "\x80", "\xE2\x82\xAC"},          // DEFAULT with the system page
+        {1, 866, 866, "\x80", "\xD0\x90"},             // DEFAULT follows the PC page
+        {204, 1252, 1251, "\xC0", "\xD0\x90"},         // RUSSIAN
+        {255, 1252, 437, "\x82", "\xC3\xA9"},          // OEM
+        {2, 1252, 1252, "\xE9", "\xC3\xA9"},           // SYMBOL drawn as ANSI
+        {128, 1252, 932, "\x82\xA0", "\xE3\x81\x82"},  // SHIFTJIS
+        {77, 1252, 10000, "\x8E", "\xC3\xA9"},         // MAC
     };
     for (const auto& c : cases) {
         EXPECT_EQ(DisplayCharset::codePageOf(c.charset, c.pcCodePage), c.codePage) << c.charset;

@@ -10,7 +10,7 @@ namespace quelvane::test {
 namespace {
 
 class HyperLabelTest : public ::testing::Test {
-protected:
+  protected:
     ScriptedDialogs dialogs;
     THyperLabel label{dialogs};
 };
@@ -25,7 +25,7 @@ TEST_F(HyperLabelTest, AddressesTakeThePrefixOfTheirKind) {
         {ltEmail, "http://someone@example.org", "mailto:someone@example.org"},
         {ltInternet, "mailto:www.example.org", "http://www.example.org"},
         {ltInternet, "HTTP://www.example.org", "http://HTTP://www.example.org"},  // case-sensitive
-        {ltInternet, "", ""},  // no bare prefix
+        {ltInternet, "", ""},                                                     // no bare prefix
         {ltNone, "www.example.org", ""},
     };
     for (const auto& c : cases) {

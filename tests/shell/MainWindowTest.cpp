@@ -128,7 +128,7 @@ TEST_F(MainWindowTest, GoRrnChangesNothingYet) {
 // goes on.
 TEST_F(MainWindowTest, AFailureThatReachesTheEventLoopIsShownWithItsText) {
     class Failing final : public QObject {
-    public:
+      public:
         bool event(QEvent*) override { throw std::runtime_error("disk on fire"); }
     } failing;
     auto* application = qobject_cast<QuelvaneApplication*>(QCoreApplication::instance());

@@ -12,7 +12,8 @@ namespace {
 
 using Tester = QAbstractItemModelTester;
 
-CatalogTreeNode node(const char* caption, int image, int selected, std::vector<CatalogTreeNode> children = {}) {
+CatalogTreeNode node(const char* caption, int image, int selected,
+                     std::vector<CatalogTreeNode> children = {}) {
     return CatalogTreeNode{caption, image, selected, std::move(children)};
 }
 
@@ -22,11 +23,11 @@ TEST(CatalogTreeModelTest, RowsAreCatalogPositionsAndParentsAreFoundAgain) {
 
     CatalogTree tree;
     tree.complete = true;
-    tree.roots.push_back(node("Library(QGPL)", 0, 1,
-                              {node("Part0", 2, 3,
-                                    {node("CUSTMAST(PF)", 4, 5, {node("ABC ", 0, 0), node("DEF ", 0, 0)}),
-                                     node("X", 4, 5)}),
-                               node("Part1", 2, 3)}));
+    tree.roots.push_back(
+        node("Library(QGPL)", 0, 1,
+             {node("Part0", 2, 3,
+                   {node("CUSTMAST(PF)", 4, 5, {node("ABC ", 0, 0), node("DEF ", 0, 0)}), node("X", 4, 5)}),
+              node("Part1", 2, 3)}));
     model.setTree(tree);
 
     const QModelIndex root = model.index(0, 0);
@@ -57,7 +58,8 @@ TEST(ContentListModelTest, FollowsTheCoreListThroughAppendsAndResets) {
     ContentListModel model(list, ShellImages::list());
     Tester tester(&model, Tester::FailureReportingMode::Fatal);
 
-    list.addColumn("RRN", ContentList::kDefaultColumnWidth, ContentList::Alignment::Left, ContentList::Sizing::Fixed);
+    list.addColumn("RRN", ContentList::kDefaultColumnWidth, ContentList::Alignment::Left,
+                   ContentList::Sizing::Fixed);
     list.addColumn("AMOUNT", 80, ContentList::Alignment::Right, ContentList::Sizing::Fixed);
     list.addRow("0");
     list.appendCell("12.50");

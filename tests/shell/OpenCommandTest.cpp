@@ -12,7 +12,7 @@ const QString kSavf = QStringLiteral(QUELVANE_SAVF_DIR "/");
 const QString kVersion = QStringLiteral("Quelvane V2.4.1.1036");
 
 class OpenCommandTest : public ShellFixture {
-protected:
+  protected:
     void SetUp() override {
         ShellFixture::SetUp();
         if (!std::filesystem::exists(QUELVANE_SAVF_DIR "/VCF_VCFV1R0.SAVF")) {
@@ -85,14 +85,17 @@ TEST_F(OpenCommandTest, ARealFileBecomesTheTreeAndTheSummary) {
 
     ASSERT_EQ(dialogs_.fileDialogs.size(), 1u);
     EXPECT_EQ(dialogs_.fileDialogs[0].first, QStringLiteral("Open"));
-    EXPECT_TRUE(dialogs_.fileDialogs[0].second.value(0).startsWith(QStringLiteral("Save Files (*.savf *.sav")));
-    EXPECT_EQ(window_->windowTitle(), kVersion + QStringLiteral("[") + kSavf + QStringLiteral("VCF_VCFV1R0.SAVF]"));
+    EXPECT_TRUE(
+        dialogs_.fileDialogs[0].second.value(0).startsWith(QStringLiteral("Save Files (*.savf *.sav")));
+    EXPECT_EQ(window_->windowTitle(),
+              kVersion + QStringLiteral("[") + kSavf + QStringLiteral("VCF_VCFV1R0.SAVF]"));
     EXPECT_TRUE(dialogs_.messages.empty()) << qPrintable(dialogs_.messageTexts().join('\n'));
 
     EXPECT_EQ(children({}), QStringList{"Library(VCF)"});
     EXPECT_EQ(children({"Library(VCF)"}), QStringList{"Part0"});
     const QStringList objects = children({"Library(VCF)", "Part0"});
-    for (const char* expected : {"DFUINZCMT(PGM)", "VCFMAIN(DSPF)", "ADMMAIN(MENU)", "AWARDDB(PF)", "QCLSRC(PF)"}) {
+    for (const char* expected :
+         {"DFUINZCMT(PGM)", "VCFMAIN(DSPF)", "ADMMAIN(MENU)", "AWARDDB(PF)", "QCLSRC(PF)"}) {
         EXPECT_TRUE(objects.contains(QString::fromLatin1(expected))) << expected;
     }
     EXPECT_EQ(children({"Library(VCF)", "Part0", "QCLSRC(PF)"}),
@@ -112,20 +115,23 @@ TEST_F(OpenCommandTest, ARejectedOrCancelledFileLeavesThePreviousTree) {
     start();
     open(QStringLiteral("VCF_VCFV1R0.SAVF"));
     open(QString());
-    EXPECT_EQ(window_->windowTitle(), kVersion + QStringLiteral("[") + kSavf + QStringLiteral("VCF_VCFV1R0.SAVF]"));
+    EXPECT_EQ(window_->windowTitle(),
+              kVersion + QStringLiteral("[") + kSavf + QStringLiteral("VCF_VCFV1R0.SAVF]"));
 
     // This one comes from a release whose header lacks what a save file carries later.
     open(QStringLiteral("JTT_joblogtest.savf"));
     EXPECT_EQ(dialogs_.messageTexts(),
               QStringList{"File: " + kSavf + "JTT_joblogtest.savf  is not save file format form AS/400"});
     EXPECT_EQ(dialogs_.messages[0].caption, QStringLiteral("Quelvane"));
-    EXPECT_EQ(window_->windowTitle(), kVersion + QStringLiteral("[") + kSavf + QStringLiteral("JTT_joblogtest.savf]"));
+    EXPECT_EQ(window_->windowTitle(),
+              kVersion + QStringLiteral("[") + kSavf + QStringLiteral("JTT_joblogtest.savf]"));
     EXPECT_EQ(children({}), QStringList{"Library(VCF)"});
 
     // The views keep reading the file the tree came from.
     click({"Library(VCF)", "Part0", "QCLSRC(PF)", "VCFSTUB "});
     EXPECT_GT(window_->listModel().rowCount(), 0);
-    EXPECT_EQ(window_->windowTitle(), kVersion + QStringLiteral("[") + kSavf + QStringLiteral("VCF_VCFV1R0.SAVF]"));
+    EXPECT_EQ(window_->windowTitle(),
+              kVersion + QStringLiteral("[") + kSavf + QStringLiteral("VCF_VCFV1R0.SAVF]"));
 }
 
 TEST_F(OpenCommandTest, ClickingNodesFillsLabelsListAndButtons) {

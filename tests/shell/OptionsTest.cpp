@@ -16,7 +16,7 @@ const QString kNotInstalled = QStringLiteral(
     "Maybe both or one of these 2 code pages are not installed in this Windows System");
 
 class OptionsTest : public ShellFixture {
-protected:
+  protected:
     QComboBox* ccsid() { return find<QComboBox>(options_.get(), "ComboBoxE"); }
     QComboBox* pc() { return find<QComboBox>(options_.get(), "ComboBoxA"); }
 

@@ -14,7 +14,7 @@ namespace quelvane::test {
 
 // Answers the shell's dialogs from a script and keeps what was asked and shown.
 class ScriptedDialogs final : public UserDialogs {
-public:
+  public:
     struct Message {
         QString caption;
         QString text;

@@ -24,10 +24,11 @@ namespace quelvane::test {
 // The program's windows as main() builds them, over a settings file in a fresh folder and
 // dialogs answered by the test.
 class ShellFixture : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         folder_ = std::filesystem::temp_directory_path() /
-                  ("quelvane-shell-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+                  ("quelvane-shell-" +
+                   std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
         std::filesystem::remove_all(folder_);
         std::filesystem::create_directories(folder_);
         settings_ = std::make_unique<SettingsFile>(settingsPath());
@@ -77,7 +78,9 @@ protected:
         return window_->findChild<QToolButton*>(QStringLiteral("ToolButton%1").arg(number));
     }
 
-    QString label(const char* name) const { return window_->findChild<QLabel*>(QString::fromLatin1(name))->text(); }
+    QString label(const char* name) const {
+        return window_->findChild<QLabel*>(QString::fromLatin1(name))->text();
+    }
 
     std::filesystem::path folder_;
     std::unique_ptr<SettingsFile> settings_;

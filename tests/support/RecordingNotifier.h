@@ -9,7 +9,7 @@ namespace quelvane::test {
 
 // Keeps every message box the core asked for, in order, for tests to compare.
 class RecordingNotifier final : public Notifier {
-public:
+  public:
     struct Entry {
         std::string text;
         std::string caption;  // "Quelvane" for a plain message
