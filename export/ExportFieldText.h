@@ -17,8 +17,9 @@ namespace quelvane {
 void exportFieldText(std::span<const std::uint8_t> record, const STRUCT_fields& field,
                      EbcdicTextConverter& converter, std::string& text);
 
-// "yyyy-MM-dd 12:00:00": the calendar day of Julian day number `dayNumber` at noon. Raises
-// FieldDecodingFailure outside 1721425 to 5373483.
+// "yyyy-MM-dd 12:00:00": the calendar day of Julian day number `dayNumber` at noon, the same day
+// the records view shows. Raises FieldDecodingFailure outside 1721426 to 5373484 (0001-01-01 to
+// 9999-12-31), the dates the export always covered.
 void exportDateTimeText(std::uint32_t dayNumber, std::string& text);
 
 }  // namespace quelvane

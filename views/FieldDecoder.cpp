@@ -125,33 +125,44 @@ bool isNumericFieldType(int typeCode) {
     return typeCode == kBinaryFieldType || typeCode == kZonedFieldType || typeCode == kPackedFieldType;
 }
 
+bool decodeSharedFieldText(std::span<const std::uint8_t> bytes, const STRUCT_fields& field,
+                           EbcdicTextConverter& converter, std::string& text) {
+    switch (typeValue(field.typeCode)) {
+        case kBinaryFieldType:
+            decodeBinaryText(bytes, field.length, text);
+            return true;
+        case kZonedPointedFieldType:
+            decodeZonedPointed(bytes, field.digits, field.decimals, text);
+            return true;
+        case kZonedFieldType:
+            decodeZoned(bytes, field.length, field.decimals, text);
+            return true;
+        case kPackedFieldType:
+            decodePacked(bytes, field.digits, field.decimals, kTextCapacity, text);
+            return true;
+        case kCharacterFieldType:
+        case kOpenCharacterFieldType:
+            decodeCharacter(bytes, converter, text);
+            return true;
+        case kTimeFieldType:
+            decodeTime(bytes, converter, text);
+            return true;
+        default:
+            return false;
+    }
+}
+
 void decodeFieldValue(std::span<const std::uint8_t> value, const STRUCT_fields& field,
                       EbcdicTextConverter& converter, std::string& text) {
     const std::span<const std::uint8_t> bytes =
         value.first(std::min(value.size(), static_cast<std::size_t>(std::max(field.length, 0))));
+    if (decodeSharedFieldText(bytes, field, converter, text)) {
+        return;
+    }
     switch (typeValue(field.typeCode)) {
-        case kBinaryFieldType:
-            decodeBinaryText(bytes, field.length, text);
-            break;
-        case kZonedPointedFieldType:
-            decodeZonedPointed(bytes, field.digits, field.decimals, text);
-            break;
-        case kZonedFieldType:
-            decodeZoned(bytes, field.length, field.decimals, text);
-            break;
-        case kPackedFieldType:
-            decodePacked(bytes, field.digits, field.decimals, kTextCapacity, text);
-            break;
-        case kCharacterFieldType:
-        case kOpenCharacterFieldType:
-            decodeCharacter(bytes, converter, text);
-            break;
         case kDateFieldType:
         case kTimestampFieldType:
             decodeDate(bytes, text);
-            break;
-        case kTimeFieldType:
-            decodeTime(bytes, converter, text);
             break;
         default:
             text.assign(" ");
@@ -316,11 +327,7 @@ void decodeBinaryText(std::span<const std::uint8_t> bytes, int length, std::stri
     text.assign(digits, result.ptr);
 }
 
-void decodeDate(std::span<const std::uint8_t> bytes, std::string& text) {
-    std::uint32_t stored = 0;
-    for (std::size_t i = 0; i < kDateWidth; ++i) {
-        stored = (stored << 8) | byteAt(bytes, i);
-    }
+void formatDayNumber(std::uint32_t stored, char separator, std::string& text) {
     // The format's readers held the number in a signed 32-bit integer: the top bit makes it
     // negative and so out of range.
     const auto dayNumber = static_cast<std::int32_t>(stored);
@@ -334,9 +341,19 @@ void decodeDate(std::span<const std::uint8_t> bytes, std::string& text) {
     const year_month_day date{sys_days{year{1899} / December / 30} +
                               std::chrono::days{dayNumber - kDayNumberOf18991230}};
     text.assign("0000/00/00");
+    text[4] = separator;
+    text[7] = separator;
     putDigits(text, 0, 4, static_cast<unsigned>(static_cast<int>(date.year())));
     putDigits(text, 5, 2, static_cast<unsigned>(date.month()));
     putDigits(text, 8, 2, static_cast<unsigned>(date.day()));
+}
+
+void decodeDate(std::span<const std::uint8_t> bytes, std::string& text) {
+    std::uint32_t stored = 0;
+    for (std::size_t i = 0; i < kDateWidth; ++i) {
+        stored = (stored << 8) | byteAt(bytes, i);
+    }
+    formatDayNumber(stored, '/', text);
 }
 
 void convertPaddedText(std::span<const std::uint8_t> value, EbcdicTextConverter& converter,

@@ -40,6 +40,12 @@ inline constexpr int kTextCapacity = 5000;
 // True for the binary, zoned and packed types, whose columns are right-aligned and widened.
 bool isNumericFieldType(int typeCode);
 
+// The texts the records view and the exports share: binary, zoned, packed, character and time
+// fields, from the field's stored bytes. False, with `text` untouched, for the other types, whose
+// texts differ between the two.
+bool decodeSharedFieldText(std::span<const std::uint8_t> bytes, const STRUCT_fields& field,
+                           EbcdicTextConverter& converter, std::string& text);
+
 // Decodes `value`, the field's stored bytes (bytes past `field.length` are ignored), by the
 // field's type code. Unknown type codes give a single blank. Raises FieldDecodingFailure only
 // for a date out of range.
@@ -72,6 +78,10 @@ void decodeBinaryText(std::span<const std::uint8_t> bytes, int length, std::stri
 // "YYYY/MM/DD": the calendar day of the Julian day number the first four bytes hold. Raises
 // FieldDecodingFailure for a day number outside 1721426 to 5373484 (0001-01-01 to 9999-12-31).
 void decodeDate(std::span<const std::uint8_t> bytes, std::string& text);
+
+// The calendar day of an astronomical day number as year, month and day joined by `separator`
+// ("2000/01/01" for 2451545 and '/'), under the same range rule as decodeDate.
+void formatDayNumber(std::uint32_t dayNumber, char separator, std::string& text);
 
 // What a zero-padded buffer of at least 5000 bytes holding `value` converts to, up to the first
 // zero byte: how every stored text (fields, CL source lines, data-area values) is converted.
