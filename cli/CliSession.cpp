@@ -93,6 +93,21 @@ bool CliSession::startConversion() {
     return true;
 }
 
+int CliSession::start(std::vector<std::string>& arguments, std::size_t fewest, std::size_t most,
+                      const char* usage) {
+    if (!takeOptions(arguments)) {
+        return kExitUsage;
+    }
+    if (arguments.size() < fewest || arguments.size() > most) {
+        std::fprintf(stderr, "Usage: quelvane-cli %s\n", usage);
+        return kExitUsage;
+    }
+    if (!startConversion()) {
+        return kExitUsage;
+    }
+    return openSaveFile(arguments.front());
+}
+
 int CliSession::openSaveFile(const std::string& path) {
     std::error_code error;
     FileBlockSource source(path);

@@ -34,6 +34,11 @@ class CliSession {
     // is rejected (the reader's message is on stderr).
     int openSaveFile(const std::string& path);
 
+    // The start every reading command shares: the options taken out of `arguments` (the operands
+    // are left there), between `fewest` and `most` operands (else `usage` on stderr), the
+    // conversion started and the file named by the first operand opened. Returns an exit status.
+    int start(std::vector<std::string>& arguments, std::size_t fewest, std::size_t most, const char* usage);
+
     // Writes one line of PC-code-page text: as UTF-8, or unchanged with --raw.
     void writeLine(const std::string& text);
 

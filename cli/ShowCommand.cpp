@@ -144,17 +144,7 @@ void printList(CliSession& session, const MemoryContentList& list) {
 int runShowCommand(const std::vector<std::string>& arguments) {
     CliSession session;
     std::vector<std::string> rest = arguments;
-    if (!session.takeOptions(rest)) {
-        return kExitUsage;
-    }
-    if (rest.empty() || rest.size() > 2) {
-        std::fprintf(stderr, "Usage: quelvane-cli show FILE NODE [--ebcdic CP] [--pc CP] [--raw]\n");
-        return kExitUsage;
-    }
-    if (!session.startConversion()) {
-        return kExitUsage;
-    }
-    int status = session.openSaveFile(rest.front());
+    int status = session.start(rest, 1, 2, "show FILE NODE [--ebcdic CP] [--pc CP] [--raw]");
     if (status != kExitSuccess) {
         return status;
     }

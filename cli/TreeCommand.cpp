@@ -37,17 +37,7 @@ void printTree(CliSession& session, const CatalogTree& tree) {
 int runTreeCommand(const std::vector<std::string>& arguments) {
     CliSession session;
     std::vector<std::string> rest = arguments;
-    if (!session.takeOptions(rest)) {
-        return kExitUsage;
-    }
-    if (rest.size() != 1) {
-        std::fprintf(stderr, "Usage: quelvane-cli tree FILE [--ebcdic CP] [--pc CP] [--raw]\n");
-        return kExitUsage;
-    }
-    if (!session.startConversion()) {
-        return kExitUsage;
-    }
-    int status = session.openSaveFile(rest.front());
+    int status = session.start(rest, 1, 1, "tree FILE [--ebcdic CP] [--pc CP] [--raw]");
     if (status != kExitSuccess) {
         return status;
     }
