@@ -1,0 +1,30 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "tests/support/SaveFileBuilder.h"
+
+namespace quelvane::bench {
+
+// The member the benchmarks read: records of 120 bytes in ten fields of mixed types (character,
+// packed, zoned, binary, date, time), the kind a business file holds.
+constexpr std::int32_t kRecordLength = 120;
+extern const std::vector<test::BuiltField> kFields;
+
+// Record n's stored bytes.
+std::vector<std::uint8_t> record(std::uint32_t n);
+
+// Blocks a stream of `records` records fills, with the skipped first slot and the 32-byte
+// headers every 32768 blocks.
+std::int64_t streamBlocks(std::uint32_t records);
+
+// Writes the stream of `records` present records block by block from `firstBlock` on, into the
+// file the builder made (its segment left room for them).
+void writeStream(const std::string& path, std::int64_t firstBlock, std::uint32_t records);
+
+// The peak resident memory of the process so far, in megabytes.
+double peakMegabytes();
+
+}  // namespace quelvane::bench
