@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <optional>
 
 #include "export/AutomationReference.h"
 #include "export/ExportFieldText.h"
@@ -41,16 +42,14 @@ double excelColumnWidth(const STRUCT_fields& field) {
 
 ExportOutcome writeExcelExport(ExportSession& session, std::int32_t partIndex, std::int32_t objectIndex,
                                std::int32_t memberIndex, const std::string& path) {
-    AutomationReference app;
-    try {
-        app = AutomationReference::create(session.automation, "Excel.Application");
-    } catch (const std::exception&) {
-        session.views.notifier.error(kStartFailure, kCaption);
+    std::optional<AutomationReference> started =
+        session.startServer("Excel.Application", kStartFailure, kCaption);
+    if (!started) {
         return ExportOutcome::Failed;
     }
+    AutomationReference& app = *started;
     try {
-        const STRUCT_objs& file = session.views.catalog.parts.at(static_cast<std::size_t>(partIndex))
-                                      .library.objects.at(static_cast<std::size_t>(objectIndex));
+        const STRUCT_objs& file = session.views.catalog.objectAt(partIndex, objectIndex);
         app.set("Visible", false);
         app.get("Workbooks").call("Add", {std::int32_t{1}});
         AutomationReference sheet = app.get("ActiveWorkbook").get("Sheets", {std::int32_t{1}});

@@ -1,5 +1,6 @@
 #include "export/ExportSession.h"
 
+#include <exception>
 #include <filesystem>
 #include <system_error>
 
@@ -35,6 +36,16 @@ std::string ExportSession::fileSystemPath(const std::string& pcPath) const {
 std::string ExportSession::pcPath(const std::string& fileSystemPath) const {
     AutomationTextCodec codec(pcCodePage);
     return codec.encode(fromUtf8(fileSystemPath));
+}
+
+std::optional<AutomationReference> ExportSession::startServer(const char* programId, const char* failureText,
+                                                              const char* caption) const {
+    try {
+        return AutomationReference::create(automation, programId);
+    } catch (const std::exception&) {
+        views.notifier.error(failureText, caption);
+        return std::nullopt;
+    }
 }
 
 void ExportSession::restoreWorkingDirectory() const {

@@ -2,9 +2,11 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "export/AutomationClient.h"
+#include "export/AutomationReference.h"
 #include "views/ViewSession.h"
 
 namespace quelvane {
@@ -32,6 +34,11 @@ struct ExportSession {
     std::string programDirectory;
     // Lets the user interface repaint while Word closes.
     std::function<void()> processEvents;
+
+    // Starts the automation server `programId` for a writer. When it cannot be created, the
+    // writer's own error box (`failureText`, `caption`) is shown and nothing is returned.
+    std::optional<AutomationReference> startServer(const char* programId, const char* failureText,
+                                                   const char* caption) const;
 
     // The file-system name of an output path.
     std::string fileSystemPath(const std::string& pcPath) const;

@@ -47,8 +47,7 @@ ExportOutcome writeTextExport(ExportSession& session, std::int32_t partIndex, st
     ExportRecordPass pass;
     ExportOutcome outcome = ExportOutcome::Written;
     try {
-        const STRUCT_objs& file = session.views.catalog.parts.at(static_cast<std::size_t>(partIndex))
-                                      .library.objects.at(static_cast<std::size_t>(objectIndex));
+        const STRUCT_objs& file = session.views.catalog.objectAt(partIndex, objectIndex);
         pass.open(session.views, partIndex, objectIndex, memberIndex);
         std::string line;
         std::string text;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <optional>
 
 #include "export/AutomationReference.h"
 #include "export/ExportFieldText.h"
@@ -48,16 +49,14 @@ std::int32_t wordColumnWidth(const STRUCT_fields* field) {
 
 ExportOutcome writeWordExport(ExportSession& session, std::int32_t partIndex, std::int32_t objectIndex,
                               std::int32_t memberIndex, const std::string& path) {
-    AutomationReference app;
-    try {
-        app = AutomationReference::create(session.automation, "Word.Application");
-    } catch (const std::exception&) {
-        session.views.notifier.error(kStartFailure, kCaption);
+    std::optional<AutomationReference> started =
+        session.startServer("Word.Application", kStartFailure, kCaption);
+    if (!started) {
         return ExportOutcome::Failed;
     }
+    AutomationReference& app = *started;
     try {
-        const STRUCT_objs& file = session.views.catalog.parts.at(static_cast<std::size_t>(partIndex))
-                                      .library.objects.at(static_cast<std::size_t>(objectIndex));
+        const STRUCT_objs& file = session.views.catalog.objectAt(partIndex, objectIndex);
         app.set("Visible", false);
         app.get("Documents").call("Add");
         AutomationReference selection = app.get("Selection");

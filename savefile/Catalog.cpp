@@ -31,4 +31,8 @@ std::string typeCodeText(std::uint8_t high, std::uint8_t low) {
     return text;
 }
 
+const STRUCT_objs& Catalog::objectAt(std::int32_t part, std::int32_t object) const {
+    return parts.at(static_cast<std::size_t>(part)).library.objects.at(static_cast<std::size_t>(object));
+}
+
 }  // namespace quelvane

@@ -78,6 +78,10 @@ struct Catalog {
     SaveFileHeader header;
     SegmentTable segments;
     std::vector<STRUCT_descs> parts;
+
+    // Object `object` of part `part`, the way views and exports address the catalog (by the tree
+    // positions); an index outside either array raises std::out_of_range.
+    const STRUCT_objs& objectAt(std::int32_t part, std::int32_t object) const;
 };
 
 }  // namespace quelvane

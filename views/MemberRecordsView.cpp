@@ -74,8 +74,7 @@ ViewOutcome showMemberRecords(ViewSession& session, NodeContentTarget& target, s
         shown.memberIndex = memberIndex;
         list.clearColumns();
         list.clearRows();
-        const STRUCT_objs& file = session.catalog.parts.at(static_cast<std::size_t>(partIndex))
-                                      .library.objects.at(static_cast<std::size_t>(objectIndex));
+        const STRUCT_objs& file = session.catalog.objectAt(partIndex, objectIndex);
         const STRUCT_members& member = file.members.at(static_cast<std::size_t>(memberIndex));
         shown.recordLength = file.recordLength;
         shown.stale = false;
