@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "savefile/BigEndianReader.h"
 #include "savefile/DecodingFailure.h"
 
 namespace quelvane {
@@ -40,10 +39,6 @@ std::int64_t BlockFile::readBlocks(std::int64_t count) {
     std::int64_t got = readAt(shortRead, held_.data(), kBlockSize);
     position_ = shortRead + got;
     return got;
-}
-
-std::int32_t BlockFile::heldSequence() const {
-    return BigEndianReader(held_).s32(kSequenceOffset);
 }
 
 std::vector<std::uint8_t> BlockFile::collectBodies(std::int64_t firstBlock, std::int64_t offset,

@@ -40,7 +40,6 @@ class BlockFile {
 
     // The held block; meaningful after a `readBlocks` that returned 528.
     std::span<const std::uint8_t> block() const { return held_; }
-    std::int32_t heldSequence() const;
 
     // The joined bodies from byte `offset` of the body sequence that starts with block
     // `firstBlock` (offset 512 is body byte 0 of the next block): the rest of the first body,
