@@ -25,12 +25,12 @@ constexpr std::uint32_t kRecords = 1000000;
 
 class NoTarget final : public NodeContentTarget {
   public:
-    void RefreshTitle() override {}
-    void setLabel1(const std::string&) override {}
-    void setLabel2(const std::string&) override {}
+    void refreshTitle() override {}
+    void setNodeTitle(const std::string&) override {}
+    void setNodeSummary(const std::string&) override {}
     void enableExport(bool) override {}
     void enableBatch(bool) override {}
-    void ShowVersion() override {}
+    void showVersion() override {}
 };
 
 }  // namespace

@@ -12,7 +12,7 @@ namespace {
 
 // The batch dialog answered by the command line: --dir for the directory box, --format for the
 // file type; the progress text goes to stderr.
-class ArgumentBatchDialog final : public BatchExportDialog {
+class ArgumentBatchDialog final : public BatchExportTarget {
   public:
     ArgumentBatchDialog(std::string directory, int fileType)
         : directory_(std::move(directory)), fileType_(fileType) {}
@@ -20,8 +20,8 @@ class ArgumentBatchDialog final : public BatchExportDialog {
     void fill(const Contents& contents) override { contents_ = contents; }
     void showDialog() override {}
     void closeDialog() override {}
-    std::string desc() const override { return contents_.desc; }
-    std::string obj() const override { return contents_.obj; }
+    std::string partIndexText() const override { return contents_.partIndex; }
+    std::string objectIndexText() const override { return contents_.objectIndex; }
     std::string directory() const override { return directory_; }
     int fileType() const override { return fileType_; }
     void setStatusText(const std::string& text) override { std::fprintf(stderr, "%s\n", text.c_str()); }

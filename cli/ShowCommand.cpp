@@ -24,12 +24,12 @@ class PrintedTarget final : public NodeContentTarget {
   public:
     PrintedTarget(ContentList& list, const Catalog& catalog) : list_(list), catalog_(catalog) {}
 
-    void RefreshTitle() override {}
-    void setLabel1(const std::string& text) override { label1 = text; }
-    void setLabel2(const std::string& text) override { label2 = text; }
+    void refreshTitle() override {}
+    void setNodeTitle(const std::string& text) override { label1 = text; }
+    void setNodeSummary(const std::string& text) override { label2 = text; }
     void enableExport(bool) override {}
     void enableBatch(bool) override {}
-    void ShowVersion() override { showVersionSummary(list_, catalog_.header); }
+    void showVersion() override { showVersionSummary(list_, catalog_.header); }
 
     std::optional<std::string> label1;
     std::optional<std::string> label2;

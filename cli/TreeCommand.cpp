@@ -44,7 +44,7 @@ int runTreeCommand(const std::vector<std::string>& arguments) {
     CatalogTree tree = buildCatalogTree(session.catalog());
     // A tree that could not be finished leaves the summary unshown, as in the window.
     if (tree.complete) {
-        for (const std::string& line : ShowVersionLines(session.catalog().header)) {
+        for (const std::string& line : saveSummaryLines(session.catalog().header)) {
             session.writeLine(line);
         }
     }

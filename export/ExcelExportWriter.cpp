@@ -36,7 +36,7 @@ void quitQuietly(const AutomationReference& app) {
 
 }  // namespace
 
-double excelColumnWidth(const STRUCT_fields& field) {
+double excelColumnWidth(const SavedField& field) {
     return std::min(field.length / kBytesPerCharacter, kWidestColumn);
 }
 
@@ -49,7 +49,7 @@ ExportOutcome writeExcelExport(ExportSession& session, std::int32_t partIndex, s
     }
     AutomationReference& app = *started;
     try {
-        const STRUCT_objs& file = session.views.catalog.objectAt(partIndex, objectIndex);
+        const SavedObject& file = session.views.catalog.objectAt(partIndex, objectIndex);
         app.set("Visible", false);
         app.get("Workbooks").call("Add", {std::int32_t{1}});
         AutomationReference sheet = app.get("ActiveWorkbook").get("Sheets", {std::int32_t{1}});

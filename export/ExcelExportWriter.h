@@ -16,6 +16,6 @@ ExportOutcome writeExcelExport(ExportSession& session, std::int32_t partIndex, s
                                std::int32_t memberIndex, const std::string& path);
 
 // A field's column width in characters: its length / 2.6, at most the 255 Excel takes.
-double excelColumnWidth(const STRUCT_fields& field);
+double excelColumnWidth(const SavedField& field);
 
 }  // namespace quelvane

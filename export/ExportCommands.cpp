@@ -29,7 +29,7 @@ constexpr const char* kNotAFileCaption = "Pick out in batch";
 constexpr const char* kMemberNotOfAFile = "Please choice a PF!";
 constexpr const char* kMemberNotOfAFileCaption = "Pick Out in batch";
 
-const STRUCT_objs* findObject(const Catalog& catalog, std::int32_t partIndex, std::int32_t objectIndex) {
+const SavedObject* findObject(const Catalog& catalog, std::int32_t partIndex, std::int32_t objectIndex) {
     if (partIndex < 0 || objectIndex < 0 || static_cast<std::size_t>(partIndex) >= catalog.parts.size()) {
         return nullptr;
     }
@@ -39,7 +39,7 @@ const STRUCT_objs* findObject(const Catalog& catalog, std::int32_t partIndex, st
                : nullptr;
 }
 
-bool isPhysicalFile(const STRUCT_objs* object) {
+bool isPhysicalFile(const SavedObject* object) {
     return object != nullptr && object->attribute == kPhysicalFile;
 }
 
@@ -78,7 +78,7 @@ std::optional<ExportOutcome> exportMemberCommand(ExportSession& session,
         notifier.error(kNotAMember, kNotAMemberCaption);
         return std::nullopt;
     }
-    const STRUCT_objs* object = findObject(session.views.catalog, node->grandparentIndex, node->parentIndex);
+    const SavedObject* object = findObject(session.views.catalog, node->grandparentIndex, node->parentIndex);
     if (!isPhysicalFile(object) || node->index < 0 ||
         static_cast<std::size_t>(node->index) >= object->members.size()) {
         notifier.error(kNotAMember, kNotAMemberCaption);
@@ -102,7 +102,7 @@ std::optional<ExportOutcome> exportMemberCommand(ExportSession& session,
 }
 
 bool exportBatchCommand(ExportSession& session, const std::optional<NodePosition>& node,
-                        BatchExportDialog& dialog) {
+                        BatchExportTarget& dialog) {
     Notifier& notifier = session.views.notifier;
     const Catalog& catalog = session.views.catalog;
     ShownMember& shown = session.views.shownMember;
@@ -129,7 +129,7 @@ bool exportBatchCommand(ExportSession& session, const std::optional<NodePosition
     }
     // The library node keeps the file recorded last; one that is not in this catalog is refused
     // rather than read.
-    const STRUCT_objs* object = findObject(catalog, partIndex, objectIndex);
+    const SavedObject* object = findObject(catalog, partIndex, objectIndex);
     if (object == nullptr) {
         notifier.error(kNotAFile, kNotAFileCaption);
         return false;
@@ -139,23 +139,23 @@ bool exportBatchCommand(ExportSession& session, const std::optional<NodePosition
     shown.memberIndex = -1;
 
     std::error_code ignored;
-    BatchExportDialog::Contents contents;
-    contents.desc = decimal(partIndex);
-    contents.obj = decimal(objectIndex);
-    contents.lib = catalog.parts[static_cast<std::size_t>(partIndex)].library.name;
-    contents.pf = object->name;
-    contents.memnum = decimal(object->memberCount);
-    contents.edit1 = session.pcPath(std::filesystem::current_path(ignored).string());
+    BatchExportTarget::Contents contents;
+    contents.partIndex = decimal(partIndex);
+    contents.objectIndex = decimal(objectIndex);
+    contents.libraryName = catalog.parts[static_cast<std::size_t>(partIndex)].library.name;
+    contents.fileName = object->name;
+    contents.memberCount = decimal(object->memberCount);
+    contents.directory = session.pcPath(std::filesystem::current_path(ignored).string());
     dialog.fill(contents);
     dialog.showDialog();
     return true;
 }
 
-ExportOutcome runBatchExport(ExportSession& session, BatchExportDialog& dialog) {
+ExportOutcome runBatchExport(ExportSession& session, BatchExportTarget& dialog) {
     const Catalog& catalog = session.views.catalog;
-    const std::optional<std::int32_t> partIndex = parseIndex(dialog.desc());
-    const std::optional<std::int32_t> objectIndex = parseIndex(dialog.obj());
-    const STRUCT_objs* object =
+    const std::optional<std::int32_t> partIndex = parseIndex(dialog.partIndexText());
+    const std::optional<std::int32_t> objectIndex = parseIndex(dialog.objectIndexText());
+    const SavedObject* object =
         partIndex && objectIndex ? findObject(catalog, *partIndex, *objectIndex) : nullptr;
     ExportOutcome outcome = ExportOutcome::Written;
     if (object != nullptr) {

@@ -4,7 +4,7 @@
 #include <optional>
 #include <string>
 
-#include "export/BatchExportDialog.h"
+#include "export/BatchExportTarget.h"
 #include "export/ExportFileDialog.h"
 #include "export/ExportSession.h"
 #include "views/NodeContentDisplay.h"
@@ -29,11 +29,11 @@ std::optional<ExportOutcome> exportMemberCommand(ExportSession& session,
 // chosen file in the records view's memory and fills and shows the batch dialog. False when the
 // selection is refused.
 bool exportBatchCommand(ExportSession& session, const std::optional<NodePosition>& node,
-                        BatchExportDialog& dialog);
+                        BatchExportTarget& dialog);
 
 // "Confirm": every member of the dialog's file into the dialog's directory, then closes the
 // dialog. A failure a writer raises stops the run at that member, leaves the dialog open and is
 // raised on. Failed when any writer reported a failure of its own.
-ExportOutcome runBatchExport(ExportSession& session, BatchExportDialog& dialog);
+ExportOutcome runBatchExport(ExportSession& session, BatchExportTarget& dialog);
 
 }  // namespace quelvane

@@ -26,7 +26,7 @@ void exportDateTimeText(std::uint32_t dayNumber, std::string& text) {
     text.append(" 12:00:00");
 }
 
-void exportFieldText(std::span<const std::uint8_t> record, const STRUCT_fields& field,
+void exportFieldText(std::span<const std::uint8_t> record, const SavedField& field,
                      EbcdicTextConverter& converter, std::string& text) {
     const std::span<const std::uint8_t> bytes = BigEndianReader(record).at(field.offset, field.length);
     if (decodeSharedFieldText(bytes, field, converter, text)) {

@@ -14,7 +14,7 @@ namespace quelvane {
 // with its time, a timestamp its stored bytes in hexadecimal, and an unknown type an empty
 // text. Raises FieldDecodingFailure for a date out of range, and DecodingFailure for a field
 // that reaches past the record.
-void exportFieldText(std::span<const std::uint8_t> record, const STRUCT_fields& field,
+void exportFieldText(std::span<const std::uint8_t> record, const SavedField& field,
                      EbcdicTextConverter& converter, std::string& text);
 
 // "yyyy-MM-dd 12:00:00": the calendar day of Julian day number `dayNumber` at noon, the same day

@@ -19,8 +19,8 @@ struct MemberPlace {
 MemberPlace locate(const ViewSession& views, std::int32_t partIndex, std::int32_t objectIndex,
                    std::int32_t memberIndex) {
     const Catalog& catalog = views.catalog;
-    const STRUCT_objs& file = catalog.objectAt(partIndex, objectIndex);
-    const STRUCT_members& member = file.members.at(static_cast<std::size_t>(memberIndex));
+    const SavedObject& file = catalog.objectAt(partIndex, objectIndex);
+    const SavedMember& member = file.members.at(static_cast<std::size_t>(memberIndex));
     const std::optional<std::int32_t> segment = findMemberSegment(catalog.segments, file.name, member.name);
     if (!segment) {
         throw DecodingFailure("no segment holds member " + member.name);

@@ -47,7 +47,7 @@ ExportOutcome writeTextExport(ExportSession& session, std::int32_t partIndex, st
     ExportRecordPass pass;
     ExportOutcome outcome = ExportOutcome::Written;
     try {
-        const STRUCT_objs& file = session.views.catalog.objectAt(partIndex, objectIndex);
+        const SavedObject& file = session.views.catalog.objectAt(partIndex, objectIndex);
         pass.open(session.views, partIndex, objectIndex, memberIndex);
         std::string line;
         std::string text;

@@ -41,7 +41,7 @@ void quitQuietly(const AutomationReference& app) {
 
 }  // namespace
 
-std::int32_t wordColumnWidth(const STRUCT_fields* field) {
+std::int32_t wordColumnWidth(const SavedField* field) {
     const std::int32_t width =
         field == nullptr ? kFieldlessWidth : std::clamp(field->length, kNarrowestWidth, kWidestWidth);
     return kPointsPerWidth * width;
@@ -56,7 +56,7 @@ ExportOutcome writeWordExport(ExportSession& session, std::int32_t partIndex, st
     }
     AutomationReference& app = *started;
     try {
-        const STRUCT_objs& file = session.views.catalog.objectAt(partIndex, objectIndex);
+        const SavedObject& file = session.views.catalog.objectAt(partIndex, objectIndex);
         app.set("Visible", false);
         app.get("Documents").call("Add");
         AutomationReference selection = app.get("Selection");
@@ -75,7 +75,7 @@ ExportOutcome writeWordExport(ExportSession& session, std::int32_t partIndex, st
         AutomationReference table = app.get("ActiveDocument").call("Range").get("Tables").call("Item", {1});
 
         for (std::int32_t i = 1; i <= columns; ++i) {
-            const STRUCT_fields* field =
+            const SavedField* field =
                 i <= file.fieldCount ? &file.fields.at(static_cast<std::size_t>(i - 1)) : nullptr;
             table.get("Columns").call("Item", {i}).set("PreferredWidthType", kWidthInPoints);
             table.get("Columns").call("Item", {i}).set("PreferredWidth", wordColumnWidth(field));

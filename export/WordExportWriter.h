@@ -17,6 +17,6 @@ ExportOutcome writeWordExport(ExportSession& session, std::int32_t partIndex, st
 
 // The preferred width of a column, in points, for a field of `length` bytes: twice the length
 // held within 10 to 250; 200 for the single column of a file without fields.
-std::int32_t wordColumnWidth(const STRUCT_fields* field);
+std::int32_t wordColumnWidth(const SavedField* field);
 
 }  // namespace quelvane

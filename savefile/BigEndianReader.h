@@ -32,7 +32,7 @@ class BigEndianReader {
     std::uint32_t u24(std::int64_t offset) const { return unsignedValue(offset, 3); }
     std::uint32_t u32(std::int64_t offset) const { return unsignedValue(offset, 4); }
 
-    // A 4-byte number as the format's readers held it: in a signed 32-bit integer.
+    // A 4-byte number held in a signed 32-bit integer, as the catalog keeps counts and offsets.
     std::int32_t s32(std::int64_t offset) const { return static_cast<std::int32_t>(u32(offset)); }
 
     // `count` bytes from `offset`; raises DecodingFailure when they are not all inside.

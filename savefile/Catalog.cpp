@@ -31,7 +31,7 @@ std::string typeCodeText(std::uint8_t high, std::uint8_t low) {
     return text;
 }
 
-const STRUCT_objs& Catalog::objectAt(std::int32_t part, std::int32_t object) const {
+const SavedObject& Catalog::objectAt(std::int32_t part, std::int32_t object) const {
     return parts.at(static_cast<std::size_t>(part)).library.objects.at(static_cast<std::size_t>(object));
 }
 

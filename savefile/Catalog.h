@@ -12,7 +12,7 @@ namespace quelvane {
 // converted from EBCDIC and trimmed; type codes are four upper-case hex digits in file order
 // (stored bytes 02 01 become "0201"), and consumers read them back with typeValue().
 
-struct STRUCT_fields {
+struct SavedField {
     std::string name;
     std::string typeCode;
     std::int32_t length = 0;
@@ -21,14 +21,14 @@ struct STRUCT_fields {
     std::int32_t decimals = 0;
 };
 
-struct STRUCT_members {
+struct SavedMember {
     std::string name;
     std::string type;
     std::string text;
     std::int32_t recordCount = 0;
 };
 
-struct STRUCT_objs {
+struct SavedObject {
     std::string name;
     std::string typeCode;
     std::string attribute;
@@ -38,22 +38,22 @@ struct STRUCT_objs {
     std::int32_t memberCount = 0;
     std::int32_t fieldCount = 0;
     std::int32_t recordLength = 0;
-    std::vector<STRUCT_members> members;
-    std::vector<STRUCT_fields> fields;
+    std::vector<SavedMember> members;
+    std::vector<SavedField> fields;
 };
 
-struct STRUCT_libs {
+struct SavedLibrary {
     std::string name;
     std::int32_t objectCount = 0;
-    std::vector<STRUCT_objs> objects;
+    std::vector<SavedObject> objects;
 };
 
-struct STRUCT_descs {
+struct SavedPart {
     std::string name;
     std::int32_t descriptorOffset = 0;
     std::int32_t libraryBlock = 0;
     std::int32_t partCount = 0;
-    STRUCT_libs library;
+    SavedLibrary library;
 };
 
 struct SaveFileHeader {
@@ -77,11 +77,11 @@ struct Catalog {
     std::string path;
     SaveFileHeader header;
     SegmentTable segments;
-    std::vector<STRUCT_descs> parts;
+    std::vector<SavedPart> parts;
 
     // Object `object` of part `part`, the way views and exports address the catalog (by the tree
     // positions); an index outside either array raises std::out_of_range.
-    const STRUCT_objs& objectAt(std::int32_t part, std::int32_t object) const;
+    const SavedObject& objectAt(std::int32_t part, std::int32_t object) const;
 };
 
 }  // namespace quelvane

@@ -57,7 +57,7 @@ T& checkedAt(std::vector<T>& items, std::int64_t index) {
 
 }  // namespace
 
-std::string objectTypeText(const STRUCT_objs& object) {
+std::string objectTypeText(const SavedObject& object) {
     int type = typeValue(object.typeCode);
     if (type == kFileTypeCode) {
         return object.attribute;
@@ -73,15 +73,15 @@ std::string objectTypeText(const STRUCT_objs& object) {
 CatalogTree buildCatalogTree(Catalog& catalog) {
     CatalogTree tree;
     try {
-        const STRUCT_descs& first = checkedAt(catalog.parts, 0);
+        const SavedPart& first = checkedAt(catalog.parts, 0);
         CatalogTreeNode& root = tree.roots.emplace_back(
             CatalogTreeNode{"Library(" + first.name + ")", kLibraryImage, kLibrarySelected, {}});
         for (std::size_t i = 0; i < catalog.parts.size(); ++i) {
-            STRUCT_libs& library = catalog.parts[i].library;
+            SavedLibrary& library = catalog.parts[i].library;
             CatalogTreeNode& partNode = root.children.emplace_back(
                 CatalogTreeNode{"Part" + std::to_string(i), kPartImage, kPartSelected, {}});
             for (std::int32_t j = 0; j < library.objectCount; ++j) {
-                STRUCT_objs& object = checkedAt(library.objects, j);
+                SavedObject& object = checkedAt(library.objects, j);
                 std::string type = objectTypeText(object);
                 std::string caption = type == " " ? object.name : object.name + "(" + type + ")";
                 CatalogTreeNode& objectNode = partNode.children.emplace_back(
@@ -90,7 +90,7 @@ CatalogTree buildCatalogTree(Catalog& catalog) {
                     object.memberCount = 0;
                 }
                 for (std::int32_t k = 0; k < object.memberCount; ++k) {
-                    const STRUCT_members& member = checkedAt(object.members, k);
+                    const SavedMember& member = checkedAt(object.members, k);
                     objectNode.children.push_back(
                         CatalogTreeNode{member.name + " ", kMemberImage, kMemberImage, {}});
                 }

@@ -26,7 +26,7 @@ struct CatalogTree {
 
 // The type text of an object: the known type codes, the attribute for files (0x1901), and a
 // single space for every other code.
-std::string objectTypeText(const STRUCT_objs& object);
+std::string objectTypeText(const SavedObject& object);
 
 // Builds the tree from the catalog. An object with more than 1000 members gets its member count
 // set to 0 in the catalog and shows no members, here and in every view.

@@ -58,8 +58,8 @@ constexpr std::int64_t kCountKept = 4;
 }  // namespace
 
 void MemberInformationReader::readMemberInformation(std::size_t part, std::size_t object) {
-    STRUCT_descs& desc = catalog_.parts.at(part);
-    STRUCT_objs& obj = desc.library.objects.at(object);
+    SavedPart& desc = catalog_.parts.at(part);
+    SavedObject& obj = desc.library.objects.at(object);
     if (obj.attribute != "PF") {
         return;
     }
@@ -71,7 +71,7 @@ void MemberInformationReader::readMemberInformation(std::size_t part, std::size_
     }
 }
 
-void MemberInformationReader::decodeMemberArea(STRUCT_descs& desc, STRUCT_objs& obj) {
+void MemberInformationReader::decodeMemberArea(SavedPart& desc, SavedObject& obj) {
     std::int64_t offset = LibraryOffsets::bodyOffset(desc.descriptorOffset, obj.memberAreaOffset);
     std::int64_t libraryBlock = LibraryOffsets::libraryBlockIndex(desc.libraryBlock);
     // The 16-byte header is read with the area data from the joined bodies, so a header that
@@ -119,7 +119,7 @@ void MemberInformationReader::decodeMemberArea(STRUCT_descs& desc, STRUCT_objs& 
     for (std::int64_t i = 0; i < fieldCount; ++i) {
         position += step;
         step = data.u16(position + kFieldEntryLength);
-        STRUCT_fields& field = obj.fields[static_cast<std::size_t>(i)];
+        SavedField& field = obj.fields[static_cast<std::size_t>(i)];
         field.name = convertField(converter_, data.at(position + kFieldName, kNameWidth), true);
         field.typeCode = typeCodeText(data.u8(position + kFieldType), data.u8(position + kFieldType + 1));
         field.offset = static_cast<std::int32_t>(data.u16(position + kFieldPosition));
@@ -133,7 +133,7 @@ void MemberInformationReader::decodeMemberArea(STRUCT_descs& desc, STRUCT_objs& 
             }
         }
         if (i > 0) {
-            const STRUCT_fields& previous = obj.fields[static_cast<std::size_t>(i - 1)];
+            const SavedField& previous = obj.fields[static_cast<std::size_t>(i - 1)];
             field.offset = previous.offset + previous.length;
         }
         obj.recordLength += field.length;
@@ -156,7 +156,7 @@ void MemberInformationReader::decodeMemberArea(STRUCT_descs& desc, STRUCT_objs& 
         if (k >= static_cast<std::int64_t>(obj.members.size())) {
             throw DecodingFailure("member index outside the member list");
         }
-        STRUCT_members& member = obj.members[static_cast<std::size_t>(k)];
+        SavedMember& member = obj.members[static_cast<std::size_t>(k)];
         bool shortLayout = step == kShortLayoutLength;
         member.name = convertField(converter_, entry.at(kMemberName, kNameWidth), true);
         member.text = convertField(

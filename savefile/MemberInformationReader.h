@@ -25,7 +25,7 @@ class MemberInformationReader {
     void readMemberInformation(std::size_t part, std::size_t object);
 
   private:
-    void decodeMemberArea(STRUCT_descs& desc, STRUCT_objs& obj);
+    void decodeMemberArea(SavedPart& desc, SavedObject& obj);
 
     Catalog& catalog_;
     EbcdicTextConverter& converter_;

@@ -41,8 +41,8 @@ void ObjectDirectoryReader::readObjectDirectory() {
 }
 
 void ObjectDirectoryReader::readPartDirectory(std::size_t part) {
-    STRUCT_descs& desc = catalog_.parts.at(part);
-    STRUCT_libs& library = desc.library;
+    SavedPart& desc = catalog_.parts.at(part);
+    SavedLibrary& library = desc.library;
     library.objects.clear();
     if (library.objectCount < 0) {
         throw DecodingFailure("negative object count");
@@ -62,7 +62,7 @@ void ObjectDirectoryReader::readPartDirectory(std::size_t part) {
     BigEndianReader entries(directory);
     for (std::int32_t j = 0; j < library.objectCount; ++j) {
         BigEndianReader entry(entries.at(j * kEntryWidth, kEntryWidth));
-        STRUCT_objs& object = library.objects.at(static_cast<std::size_t>(j));
+        SavedObject& object = library.objects.at(static_cast<std::size_t>(j));
         object.name = convertField(converter_, entry.at(kObjectName, kObjectNameWidth), true);
         object.typeCode = typeCodeText(entry.u8(kObjectType), entry.u8(kObjectType + 1));
         object.memberAreaOffset = entry.s32(kMemberAreaOffset);
@@ -84,8 +84,8 @@ void ObjectDirectoryReader::readPartDirectory(std::size_t part) {
 }
 
 void ObjectDirectoryReader::readObjectDescription(std::size_t part, std::size_t object) {
-    STRUCT_descs& desc = catalog_.parts.at(part);
-    STRUCT_objs& obj = desc.library.objects.at(object);
+    SavedPart& desc = catalog_.parts.at(part);
+    SavedObject& obj = desc.library.objects.at(object);
     std::int64_t offset = LibraryOffsets::bodyOffset(desc.descriptorOffset, obj.descriptionOffset);
     std::vector<std::uint8_t> collected = file_.collectBodies(
         LibraryOffsets::libraryBlockIndex(desc.libraryBlock), offset, kDescriptionBytes, true);

@@ -150,7 +150,7 @@ int SaveFileReader::parseSaveFile(const std::string& path, BlockSource& source) 
         catalog_.parts.clear();
         catalog_.parts.resize(found.size());
         for (std::size_t i = 0; i < found.size(); ++i) {
-            STRUCT_descs& part = catalog_.parts[i];
+            SavedPart& part = catalog_.parts[i];
             part.name = found[i].libraryName;
             part.library.name = found[i].libraryName;
             part.descriptorOffset = found[i].descriptorOffset;

@@ -16,7 +16,7 @@ struct SegmentEntry {
 };
 
 // The index of every segment header met by the walk, in file order. It behaves as the fixed
-// table of 90000 slots the format's readers used: an open resets only the fill count, so slots
+// table of 90000 slots: an open resets only the fill count, so slots
 // beyond it keep the entries of an earlier file, and every lookup scans from slot 0 and takes
 // the first match. Only slots ever written are stored; unwritten slots are empty names, which
 // no lookup can match except an empty key, and those are answered as a full scan would.

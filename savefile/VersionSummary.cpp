@@ -12,7 +12,7 @@ constexpr char kRule[] = "------------------------------------------------------
 
 }  // namespace
 
-std::vector<std::string> ShowVersionLines(const SaveFileHeader& header) {
+std::vector<std::string> saveSummaryLines(const SaveFileHeader& header) {
     std::vector<std::string> lines;
     if (!header.systemText.empty()) {
         lines.push_back("This SAVF created on IBM AS/400 " + header.systemText +

@@ -7,8 +7,8 @@
 
 namespace quelvane {
 
-// The lines ShowVersion puts in the content list, in order: the machine and save-command lines
+// The lines of the save summary in the content list, in order: the machine and save-command lines
 // when the file header has a system text, then the version notes.
-std::vector<std::string> ShowVersionLines(const SaveFileHeader& header);
+std::vector<std::string> saveSummaryLines(const SaveFileHeader& header);
 
 }  // namespace quelvane

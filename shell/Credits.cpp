@@ -1,6 +1,6 @@
 #include "shell/Credits.h"
 
-#include "shell/THyperLabel.h"
+#include "shell/LinkLabel.h"
 
 namespace quelvane {
 
@@ -9,9 +9,9 @@ namespace {
 const char* const kMail = "quelvane@example.org";
 const char* const kPage = "www.example.org/quelvane";
 
-THyperLabel* link(UserDialogs& dialogs, QWidget* parent, TLinkType type, const QString& text,
-                  const QString& address) {
-    auto* label = new THyperLabel(dialogs, parent);
+LinkLabel* link(UserDialogs& dialogs, QWidget* parent, TLinkType type, const QString& text,
+                const QString& address) {
+    auto* label = new LinkLabel(dialogs, parent);
     label->setText(text);
     label->setCursor(Qt::PointingHandCursor);
     QPalette palette = label->palette();
@@ -28,7 +28,7 @@ THyperLabel* link(UserDialogs& dialogs, QWidget* parent, TLinkType type, const Q
 
 }  // namespace
 
-QList<THyperLabel*> Credits::addLinks(UserDialogs& dialogs, QWidget* parent) {
+QList<LinkLabel*> Credits::addLinks(UserDialogs& dialogs, QWidget* parent) {
     return {link(dialogs, parent, ltEmail, QStringLiteral("Mail the Quelvane maintainers"),
                  QString::fromLatin1(kMail)),
             link(dialogs, parent, ltInternet, QStringLiteral("Quelvane project page"),

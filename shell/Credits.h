@@ -7,7 +7,7 @@ class QWidget;
 
 namespace quelvane {
 
-class THyperLabel;
+class LinkLabel;
 class UserDialogs;
 
 // The maker's credits shown in the main window's information panel and in the About box.
@@ -15,7 +15,7 @@ class Credits {
   public:
     // The e-mail link to the maintainers and the link to the project's page, in that order,
     // created as children of `parent`.
-    static QList<THyperLabel*> addLinks(UserDialogs& dialogs, QWidget* parent);
+    static QList<LinkLabel*> addLinks(UserDialogs& dialogs, QWidget* parent);
     static QString rightsNotice();
 };
 

@@ -69,7 +69,7 @@ std::vector<std::uint8_t> gatherSource(WholeBlocks& file, std::int64_t pointerBl
 
 }  // namespace
 
-void showClSource(ViewSession& session, const STRUCT_objs& object) {
+void showClSource(ViewSession& session, const SavedObject& object) {
     ContentList& list = session.list;
     list.addColumn("", ContentList::kDefaultColumnWidth, ContentList::Alignment::Left,
                    ContentList::Sizing::Header);
@@ -88,7 +88,7 @@ void showClSource(ViewSession& session, const STRUCT_objs& object) {
         list.addRow(kWithoutSourceRow);
         return;
     }
-    // Both numbers are stored unsigned; read as the format's readers held them, a value with the
+    // Both numbers are stored unsigned; held in signed 32-bit integers, a value with the
     // top bit set cannot name a place in the file.
     if (sourceOffset < 0 || sourceLength < 0) {
         return;

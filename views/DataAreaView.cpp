@@ -59,7 +59,7 @@ std::vector<std::uint8_t> gatherValue(WholeBlocks& blocks, std::int64_t valueBlo
 
 }  // namespace
 
-void showDataAreaValue(ViewSession& session, const STRUCT_objs& object) {
+void showDataAreaValue(ViewSession& session, const SavedObject& object) {
     ContentList& list = session.list;
     list.addColumn("", kColumnWidth, ContentList::Alignment::Left, ContentList::Sizing::Fixed);
 

@@ -7,6 +7,6 @@ namespace quelvane {
 
 // Shows a data area's stored value under a banner and a ruler of character positions, in rows
 // of 100 characters; the list was cleared by the caller.
-void showDataAreaValue(ViewSession& session, const STRUCT_objs& object);
+void showDataAreaValue(ViewSession& session, const SavedObject& object);
 
 }  // namespace quelvane

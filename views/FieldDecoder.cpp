@@ -92,7 +92,7 @@ bool mayEndShifted(std::span<const std::uint8_t> bytes) {
 // single-byte state converts to a zero byte, so the text ends there whatever follows, and no
 // conversion gives more than two PC bytes for one host byte. Where a shift-out may still be in
 // force at the field's end, the padding would be read as double-byte codes, and the whole buffer
-// is converted as the format's readers did.
+// is converted, padding and all.
 void convertValue(std::span<const std::uint8_t> value, EbcdicTextConverter& converter, std::string& target) {
     const std::span<const std::uint8_t> field = value.first(std::min(value.size(), kLongestConversion));
     const std::size_t bufferLength = std::max(kValueBufferSize, field.size());
@@ -125,7 +125,7 @@ bool isNumericFieldType(int typeCode) {
     return typeCode == kBinaryFieldType || typeCode == kZonedFieldType || typeCode == kPackedFieldType;
 }
 
-bool decodeSharedFieldText(std::span<const std::uint8_t> bytes, const STRUCT_fields& field,
+bool decodeSharedFieldText(std::span<const std::uint8_t> bytes, const SavedField& field,
                            EbcdicTextConverter& converter, std::string& text) {
     switch (typeValue(field.typeCode)) {
         case kBinaryFieldType:
@@ -152,7 +152,7 @@ bool decodeSharedFieldText(std::span<const std::uint8_t> bytes, const STRUCT_fie
     }
 }
 
-void decodeFieldValue(std::span<const std::uint8_t> value, const STRUCT_fields& field,
+void decodeFieldValue(std::span<const std::uint8_t> value, const SavedField& field,
                       EbcdicTextConverter& converter, std::string& text) {
     const std::span<const std::uint8_t> bytes =
         value.first(std::min(value.size(), static_cast<std::size_t>(std::max(field.length, 0))));
@@ -170,7 +170,7 @@ void decodeFieldValue(std::span<const std::uint8_t> value, const STRUCT_fields& 
     }
 }
 
-std::string decodeFieldValue(std::span<const std::uint8_t> value, const STRUCT_fields& field,
+std::string decodeFieldValue(std::span<const std::uint8_t> value, const SavedField& field,
                              EbcdicTextConverter& converter) {
     std::string text;
     decodeFieldValue(value, field, converter, text);
@@ -328,14 +328,14 @@ void decodeBinaryText(std::span<const std::uint8_t> bytes, int length, std::stri
 }
 
 void formatDayNumber(std::uint32_t stored, char separator, std::string& text) {
-    // The format's readers held the number in a signed 32-bit integer: the top bit makes it
-    // negative and so out of range.
+    // Day numbers are held in a signed 32-bit integer: the top bit makes one negative and so out
+    // of range.
     const auto dayNumber = static_cast<std::int32_t>(stored);
     if (dayNumber < kFirstDayNumber || dayNumber > kLastDayNumber) {
         throw FieldDecodingFailure("date out of range");
     }
     // Every day number is its own calendar day. Counting from 2415019.5 and dropping the fraction
-    // toward zero, as the format's readers did, showed each date from 1899-12-31 on one day early
+    // toward zero showed each date from 1899-12-31 on one day early
     // and both 2415019 and 2415020 as 1899-12-30.
     using namespace std::chrono;
     const year_month_day date{sys_days{year{1899} / December / 30} +

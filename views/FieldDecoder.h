@@ -15,8 +15,8 @@ namespace quelvane {
 // show, chosen by the field's type code. Each decoder writes into a caller-owned string, so a
 // listing reuses one string's storage for every field of every record.
 //
-// A field's bytes come as a span. The format's readers copied a field into a zero-filled value
-// buffer of 5000 bytes and let the decoders read that, so a decoder that examines more bytes
+// A field's bytes come as a span. A field is decoded as if copied into a zero-filled value
+// buffer of 5000 bytes, so a decoder that examines more bytes
 // than the span holds (a packed field whose digit count outruns its length) reads zeros there.
 // Fields longer than 5000 bytes are decoded whole, as if the buffer were as long as the field.
 
@@ -43,15 +43,15 @@ bool isNumericFieldType(int typeCode);
 // The texts the records view and the exports share: binary, zoned, packed, character and time
 // fields, from the field's stored bytes. False, with `text` untouched, for the other types, whose
 // texts differ between the two.
-bool decodeSharedFieldText(std::span<const std::uint8_t> bytes, const STRUCT_fields& field,
+bool decodeSharedFieldText(std::span<const std::uint8_t> bytes, const SavedField& field,
                            EbcdicTextConverter& converter, std::string& text);
 
 // Decodes `value`, the field's stored bytes (bytes past `field.length` are ignored), by the
 // field's type code. Unknown type codes give a single blank. Raises FieldDecodingFailure only
 // for a date out of range.
-void decodeFieldValue(std::span<const std::uint8_t> value, const STRUCT_fields& field,
+void decodeFieldValue(std::span<const std::uint8_t> value, const SavedField& field,
                       EbcdicTextConverter& converter, std::string& text);
-std::string decodeFieldValue(std::span<const std::uint8_t> value, const STRUCT_fields& field,
+std::string decodeFieldValue(std::span<const std::uint8_t> value, const SavedField& field,
                              EbcdicTextConverter& converter);
 
 // Packed decimal over digits / 2 + 1 bytes: sign, digits, point, leading zeros removed, cut to

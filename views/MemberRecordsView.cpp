@@ -22,11 +22,11 @@ constexpr std::int32_t kLastSegmentSlot = SegmentTable::kCapacity - 1;
 constexpr const char* kMaxErrorMessage = " Max Error! ";
 constexpr const char* kReadingErrorMessage = "Error:during reading records";
 
-void addColumns(ContentList& list, const STRUCT_objs& file) {
+void addColumns(ContentList& list, const SavedObject& file) {
     list.addColumn("", ContentList::kDefaultColumnWidth, ContentList::Alignment::Left,
                    ContentList::Sizing::Fixed);
     for (std::int32_t i = 0; i < file.fieldCount; ++i) {
-        const STRUCT_fields& field = file.fields.at(static_cast<std::size_t>(i));
+        const SavedField& field = file.fields.at(static_cast<std::size_t>(i));
         bool numeric = isNumericFieldType(typeValue(field.typeCode));
         list.addColumn(field.name, (numeric ? kNumericWidthPerByte : kTextWidthPerByte) * field.length,
                        numeric ? ContentList::Alignment::Right : ContentList::Alignment::Left,
@@ -38,20 +38,20 @@ void addColumns(ContentList& list, const STRUCT_objs& file) {
 // storage for every field. A field reaching past the record is a decoding failure.
 class RecordDecoder {
   public:
-    RecordDecoder(const STRUCT_objs& file, EbcdicTextConverter& converter)
+    RecordDecoder(const SavedObject& file, EbcdicTextConverter& converter)
         : file_(file), converter_(converter) {}
 
     void addCells(ContentList& list, std::span<const std::uint8_t> record) {
         BigEndianReader slot(record);
         for (std::int32_t i = 0; i < file_.fieldCount; ++i) {
-            const STRUCT_fields& field = file_.fields[static_cast<std::size_t>(i)];
+            const SavedField& field = file_.fields[static_cast<std::size_t>(i)];
             decodeFieldValue(slot.at(field.offset, field.length), field, converter_, text_);
             list.appendCell(text_);
         }
     }
 
   private:
-    const STRUCT_objs& file_;
+    const SavedObject& file_;
     EbcdicTextConverter& converter_;
     std::string text_;
 };
@@ -74,8 +74,8 @@ ViewOutcome showMemberRecords(ViewSession& session, NodeContentTarget& target, s
         shown.memberIndex = memberIndex;
         list.clearColumns();
         list.clearRows();
-        const STRUCT_objs& file = session.catalog.objectAt(partIndex, objectIndex);
-        const STRUCT_members& member = file.members.at(static_cast<std::size_t>(memberIndex));
+        const SavedObject& file = session.catalog.objectAt(partIndex, objectIndex);
+        const SavedMember& member = file.members.at(static_cast<std::size_t>(memberIndex));
         shown.recordLength = file.recordLength;
         shown.stale = false;
         addColumns(list, file);

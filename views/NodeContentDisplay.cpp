@@ -55,7 +55,7 @@ void clearList(ViewSession& session) {
     session.shownMember.stale = true;
 }
 
-void showMemberList(ViewSession& session, const STRUCT_objs& file) {
+void showMemberList(ViewSession& session, const SavedObject& file) {
     clearList(session);
     ContentList& list = session.list;
     list.addColumn("Member Name", kMemberColumnWidth, ContentList::Alignment::Left,
@@ -67,14 +67,14 @@ void showMemberList(ViewSession& session, const STRUCT_objs& file) {
     std::size_t count =
         std::min<std::size_t>(static_cast<std::size_t>(std::max(file.memberCount, 0)), file.members.size());
     for (std::size_t k = 0; k < count; ++k) {
-        const STRUCT_members& member = file.members[k];
+        const SavedMember& member = file.members[k];
         list.addRow(member.name);
         list.appendCell(std::to_string(member.recordCount));
         list.appendCell(member.text);
     }
 }
 
-void showSaveFileCheck(ViewSession& session, const STRUCT_objs& object) {
+void showSaveFileCheck(ViewSession& session, const SavedObject& object) {
     session.list.addColumn("", ContentList::kDefaultColumnWidth, ContentList::Alignment::Left,
                            ContentList::Sizing::Header);
     const SegmentTable& segments = session.catalog.segments;
@@ -99,11 +99,11 @@ void showSaveFileCheck(ViewSession& session, const STRUCT_objs& object) {
     }
 }
 
-const STRUCT_objs* objectAt(const Catalog& catalog, std::int32_t part, std::int32_t object) {
+const SavedObject* objectAt(const Catalog& catalog, std::int32_t part, std::int32_t object) {
     if (part < 0 || static_cast<std::size_t>(part) >= catalog.parts.size()) {
         return nullptr;
     }
-    const STRUCT_libs& library = catalog.parts[static_cast<std::size_t>(part)].library;
+    const SavedLibrary& library = catalog.parts[static_cast<std::size_t>(part)].library;
     if (object < 0 || object >= library.objectCount ||
         static_cast<std::size_t>(object) >= library.objects.size()) {
         return nullptr;
@@ -111,11 +111,11 @@ const STRUCT_objs* objectAt(const Catalog& catalog, std::int32_t part, std::int3
     return &library.objects[static_cast<std::size_t>(object)];
 }
 
-ViewOutcome showObject(ViewSession& session, NodeContentTarget& target, const STRUCT_objs& object) {
+ViewOutcome showObject(ViewSession& session, NodeContentTarget& target, const SavedObject& object) {
     clearList(session);
-    target.setLabel1(nameLine("Object:  ", object.name, object.attribute));
+    target.setNodeTitle(nameLine("Object:  ", object.name, object.attribute));
     target.enableBatch(object.attribute == "PF");
-    target.setLabel2(descriptionLine(object.text));
+    target.setNodeSummary(descriptionLine(object.text));
     int type = typeValue(object.typeCode);
     if (type == kProgramType && object.attribute == "CLP") {
         showClSource(session, object);
@@ -133,7 +133,7 @@ ViewOutcome showObject(ViewSession& session, NodeContentTarget& target, const ST
 
 ViewOutcome showNodeContent(ViewSession& session, NodeContentTarget& target,
                             const std::optional<NodePosition>& node) {
-    target.RefreshTitle();
+    target.refreshTitle();
     target.enableExport(false);
     target.enableBatch(false);
     if (!node) {
@@ -144,21 +144,21 @@ ViewOutcome showNodeContent(ViewSession& session, NodeContentTarget& target,
         case 0:
         case 1:
             session.shownMember.stale = true;
-            target.ShowVersion();
+            target.showVersion();
             return ViewOutcome::Shown;
         case 2: {
-            const STRUCT_objs* object = objectAt(catalog, node->parentIndex, node->index);
+            const SavedObject* object = objectAt(catalog, node->parentIndex, node->index);
             return object == nullptr ? ViewOutcome::Shown : showObject(session, target, *object);
         }
         case 3: {
-            const STRUCT_objs* file = objectAt(catalog, node->grandparentIndex, node->parentIndex);
+            const SavedObject* file = objectAt(catalog, node->grandparentIndex, node->parentIndex);
             if (file == nullptr || node->index < 0 || node->index >= file->memberCount ||
                 static_cast<std::size_t>(node->index) >= file->members.size()) {
                 return ViewOutcome::Shown;
             }
-            const STRUCT_members& member = file->members[static_cast<std::size_t>(node->index)];
-            target.setLabel1(nameLine("Member:  ", member.name, member.type));
-            target.setLabel2(descriptionLine(member.text));
+            const SavedMember& member = file->members[static_cast<std::size_t>(node->index)];
+            target.setNodeTitle(nameLine("Member:  ", member.name, member.type));
+            target.setNodeSummary(descriptionLine(member.text));
             if (file->attribute == "PF" && file->fieldCount != 0) {
                 return showMemberRecords(session, target, node->grandparentIndex, node->parentIndex,
                                          node->index);

@@ -12,14 +12,14 @@ class NodeContentTarget {
     virtual ~NodeContentTarget() = default;
 
     // Sets the window caption and the status bar text.
-    virtual void RefreshTitle() = 0;
-    virtual void setLabel1(const std::string& text) = 0;
-    virtual void setLabel2(const std::string& text) = 0;
+    virtual void refreshTitle() = 0;
+    virtual void setNodeTitle(const std::string& text) = 0;
+    virtual void setNodeSummary(const std::string& text) = 0;
     // ToolButton2 ("Export") and ToolButton3 ("Batch").
     virtual void enableExport(bool enabled) = 0;
     virtual void enableBatch(bool enabled) = 0;
     // Fills the content list with the save summary and version notes.
-    virtual void ShowVersion() = 0;
+    virtual void showVersion() = 0;
 };
 
 }  // namespace quelvane

@@ -14,7 +14,7 @@ constexpr std::int64_t kPointedBlockOffsetAt = 212;
 }  // namespace
 
 std::optional<StoredObjectBlock> StoredObjectBlock::read(const ViewSession& session,
-                                                         const STRUCT_objs& object) {
+                                                         const SavedObject& object) {
     std::optional<std::int32_t> entry =
         SegmentLookup::findObjectSegment(session.catalog.segments, object.name);
     if (!entry) {

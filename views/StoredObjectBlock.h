@@ -22,7 +22,7 @@ struct StoredObjectBlock {
     // Finds the object's segment among the first entries of the segment table, opens the save
     // file and reads the pointed block. Nothing when there is no such segment, or when the header
     // block or the pointed block is not in the file.
-    static std::optional<StoredObjectBlock> read(const ViewSession& session, const STRUCT_objs& object);
+    static std::optional<StoredObjectBlock> read(const ViewSession& session, const SavedObject& object);
 };
 
 }  // namespace quelvane

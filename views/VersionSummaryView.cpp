@@ -9,7 +9,7 @@ void showVersionSummary(ContentList& list, const SaveFileHeader& header) {
     list.clearRows();
     list.addColumn("", ContentList::kDefaultColumnWidth, ContentList::Alignment::Left,
                    ContentList::Sizing::Header);
-    for (const std::string& line : ShowVersionLines(header)) {
+    for (const std::string& line : saveSummaryLines(header)) {
         list.addRow(line);
     }
 }

@@ -5,8 +5,8 @@
 #include "export/AutomationTextCodec.h"
 #include "export/ExportCommands.h"
 #include "export/InProcessAutomationClient.h"
+#include "export/pickbatch/BatchExportDialog.h"
 #include "export/pickbatch/QtExportFileDialog.h"
-#include "export/pickbatch/TForm3.h"
 
 namespace quelvane {
 
@@ -22,13 +22,13 @@ ExportActions::ExportActions(QWidget* window, ViewSession& views, std::function<
       views_(views),
       pcCodePage_(std::move(pcCodePage)),
       selection_(std::move(selection)),
-      batch_(new TForm3(window)),
+      batch_(new BatchExportDialog(window)),
       automation_([](std::int32_t page) { return std::make_unique<InProcessAutomationClient>(page); }) {
     auto decoder = [this](const std::string& text) { return decode(text); };
     auto encoder = [this](const QString& text) { return encode(text); };
     fileDialog_ = std::make_unique<QtExportFileDialog>(window, decoder, encoder);
     batch_->setTextCodec(decoder, encoder);
-    connect(batch_, &TForm3::confirmed, this, &ExportActions::runBatch);
+    connect(batch_, &BatchExportDialog::confirmed, this, &ExportActions::runBatch);
 }
 
 // The dialogs read the core's texts as the automation servers and the text writer do, so a path

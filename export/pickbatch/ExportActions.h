@@ -19,7 +19,7 @@ class QWidget;
 
 namespace quelvane {
 
-class TForm3;
+class BatchExportDialog;
 
 // The window's export commands: "Export", "Export a member" and "Pick Out" export the selected
 // member through the save dialog; "Batch", "Export PF members in batch" and "Pick Out In batch"
@@ -39,7 +39,7 @@ class ExportActions final : public QObject {
                   Selection selection);
     ~ExportActions() override;
 
-    TForm3& batchDialog() { return *batch_; }
+    BatchExportDialog& batchDialog() { return *batch_; }
     // Replace the save dialog and the automation carrier (tests).
     void setFileDialog(std::unique_ptr<ExportFileDialog> dialog);
     void setAutomationFactory(AutomationFactory factory);
@@ -62,7 +62,7 @@ class ExportActions final : public QObject {
     ViewSession& views_;
     std::function<std::int32_t()> pcCodePage_;
     Selection selection_;
-    TForm3* batch_;
+    BatchExportDialog* batch_;
     std::unique_ptr<ExportFileDialog> fileDialog_;
     AutomationFactory automation_;
 };

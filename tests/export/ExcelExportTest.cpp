@@ -197,7 +197,7 @@ TEST_F(ExcelExportTest, AFailedSaveIsRaisedAfterExcelIsToldToQuit) {
 }
 
 TEST(ExcelColumnWidth, TheFieldLengthOverTwoPointSixAtMost255) {
-    STRUCT_fields field;
+    SavedField field;
     const std::pair<std::int32_t, double> cases[] = {
         {13, 5.0}, {26, 10.0}, {663, 255.0}, {664, 255.0}, {5000, 255.0}};
     for (const auto& [length, width] : cases) {

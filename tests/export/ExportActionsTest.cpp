@@ -7,8 +7,8 @@
 #include <QStandardItemModel>
 #include <QWidget>
 
+#include "export/pickbatch/BatchExportDialog.h"
 #include "export/pickbatch/ExportActions.h"
-#include "export/pickbatch/TForm3.h"
 #include "tests/export/ExportFixture.h"
 #include "tests/export/ExportTestTools.h"
 
@@ -76,7 +76,7 @@ TEST_F(ExportActionsTest, PickOutExportsTheSelectedMemberWithTheDialogsChoice) {
 TEST_F(ExportActionsTest, BatchOpensTheDialogAndConfirmRunsItWithTheSplitter) {
     selected = NodePosition{3, 0, 0, 0};
     actions.exportBatch();
-    TForm3& dialog = actions.batchDialog();
+    BatchExportDialog& dialog = actions.batchDialog();
     EXPECT_TRUE(dialog.isVisible());
     dialog.setDirectoryChooser(
         [&](QWidget*, const QString&) { return QString::fromStdString(scratch.path().string()); });

@@ -30,14 +30,14 @@ class ScriptedFileDialog final : public ExportFileDialog {
     std::string stored;
 };
 
-class RecordingBatchDialog final : public BatchExportDialog {
+class RecordingBatchDialog final : public BatchExportTarget {
   public:
     void fill(const Contents& filled) override { contents = filled; }
     void showDialog() override { shown = true; }
     void closeDialog() override { shown = false; }
-    std::string desc() const override { return contents.desc; }
-    std::string obj() const override { return contents.obj; }
-    std::string directory() const override { return contents.edit1; }
+    std::string partIndexText() const override { return contents.partIndex; }
+    std::string objectIndexText() const override { return contents.objectIndex; }
+    std::string directory() const override { return contents.directory; }
     int fileType() const override { return type; }
     void setStatusText(const std::string& text) override { statuses.push_back(text); }
 
@@ -167,12 +167,12 @@ TEST_F(ExportCommandsTest, TheBatchCommandFillsTheDialogAndRecordsTheFile) {
     RecordingBatchDialog dialog;
     EXPECT_TRUE(exportBatchCommand(fixture.session, NodePosition{3, 1, 1, 0}, dialog));
     EXPECT_TRUE(dialog.shown);
-    EXPECT_EQ(dialog.contents.desc, "0");
-    EXPECT_EQ(dialog.contents.obj, "1");
-    EXPECT_EQ(dialog.contents.lib, "QGPL");
-    EXPECT_EQ(dialog.contents.pf, "ORDERS");
-    EXPECT_EQ(dialog.contents.memnum, "2");
-    EXPECT_EQ(dialog.contents.edit1, std::filesystem::current_path().string());
+    EXPECT_EQ(dialog.contents.partIndex, "0");
+    EXPECT_EQ(dialog.contents.objectIndex, "1");
+    EXPECT_EQ(dialog.contents.libraryName, "QGPL");
+    EXPECT_EQ(dialog.contents.fileName, "ORDERS");
+    EXPECT_EQ(dialog.contents.memberCount, "2");
+    EXPECT_EQ(dialog.contents.directory, std::filesystem::current_path().string());
     EXPECT_EQ(fixture.views.session.shownMember.partIndex, 0);
     EXPECT_EQ(fixture.views.session.shownMember.objectIndex, 1);
     EXPECT_EQ(fixture.views.session.shownMember.memberIndex, -1);
@@ -180,7 +180,7 @@ TEST_F(ExportCommandsTest, TheBatchCommandFillsTheDialogAndRecordsTheFile) {
     // The library node keeps the file recorded last; one outside the catalog is refused.
     RecordingBatchDialog again;
     EXPECT_TRUE(exportBatchCommand(fixture.session, NodePosition{0, 0, 0, 0}, again));
-    EXPECT_EQ(again.contents.pf, "ORDERS");
+    EXPECT_EQ(again.contents.fileName, "ORDERS");
     fixture.views.session.shownMember.objectIndex = 99;
     EXPECT_FALSE(exportBatchCommand(fixture.session, NodePosition{0, 0, 0, 0}, again));
     EXPECT_EQ(entryText(said()), "Pick out in batch: Please choose a PF!\n");
@@ -190,7 +190,7 @@ TEST_F(ExportCommandsTest, ConfirmWritesEveryMemberAndClosesTheDialog) {
     RecordingBatchDialog dialog;
     ASSERT_TRUE(exportBatchCommand(fixture.session, NodePosition{2, 1, 0, 0}, dialog));
     // A directory ending in its separator gives a doubled one, which the file system takes.
-    dialog.contents.edit1 = scratch.path().string() + "/";
+    dialog.contents.directory = scratch.path().string() + "/";
     fixture.session.splitterOption = true;
     EXPECT_EQ(runBatchExport(fixture.session, dialog), ExportOutcome::Written);
     EXPECT_FALSE(dialog.shown);
@@ -201,7 +201,7 @@ TEST_F(ExportCommandsTest, ConfirmWritesEveryMemberAndClosesTheDialog) {
     // The member name's period starts the extension that is replaced.
     EXPECT_EQ(readFile(scratch / "ORDERS_MBR.txt"), "R0  |123.45|2000-01-01 12:00:00|0|\r\n");
 
-    dialog.type = BatchExportDialog::kExcelFile;
+    dialog.type = BatchExportTarget::kExcelFile;
     dialog.shown = true;
     EXPECT_EQ(runBatchExport(fixture.session, dialog), ExportOutcome::Written);
     EXPECT_EQ(
@@ -214,7 +214,7 @@ TEST_F(ExportCommandsTest, ConfirmWritesEveryMemberAndClosesTheDialog) {
 TEST_F(ExportCommandsTest, ARaisedFailureStopsTheRunAndLeavesTheDialogOpen) {
     RecordingBatchDialog dialog;
     ASSERT_TRUE(exportBatchCommand(fixture.session, NodePosition{2, 1, 0, 0}, dialog));
-    dialog.contents.edit1 = (scratch / "missing").string();
+    dialog.contents.directory = (scratch / "missing").string();
     EXPECT_THROW(runBatchExport(fixture.session, dialog), std::exception);
     EXPECT_TRUE(dialog.shown);
     EXPECT_EQ(dialog.statuses, std::vector<std::string>{"Converting  QGPL/ORDERS(MBR1)"});
@@ -224,7 +224,7 @@ TEST_F(ExportCommandsTest, ARaisedFailureStopsTheRunAndLeavesTheDialogOpen) {
     // A writer's own failure goes on to the next member: Word not installed, once per member.
     fixture.views.notifier.entries.clear();
     fixture.automation.failWhen("create");
-    dialog.type = BatchExportDialog::kWordFile;
+    dialog.type = BatchExportTarget::kWordFile;
     EXPECT_EQ(runBatchExport(fixture.session, dialog), ExportOutcome::Failed);
     EXPECT_EQ(entryText(said()),
               "Pick2Word: Start Word error, MS Word maybe not installed.\n"

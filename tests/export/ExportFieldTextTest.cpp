@@ -47,7 +47,7 @@ TEST(ExportDateTimeText, DayNumbersOutsideTheRangeFail) {
 
 struct FieldCase {
     const char* what;
-    STRUCT_fields field;
+    SavedField field;
     std::vector<std::uint8_t> record;
     const char* text;
 };

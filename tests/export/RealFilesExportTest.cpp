@@ -39,7 +39,7 @@ std::string utf8OfLatin1(const std::string& text) {
 
 // What the export writes for a cell the records view shows, by the field's type; nothing for
 // a timestamp, which the view shows as a date and the export as its stored bytes.
-std::optional<std::string> exportTextOf(const std::string& cell, const STRUCT_fields& field) {
+std::optional<std::string> exportTextOf(const std::string& cell, const SavedField& field) {
     switch (typeValue(field.typeCode)) {
         case kDateFieldType:
             return cell.substr(0, 4) + "-" + cell.substr(5, 2) + "-" + cell.substr(8, 2) + " 12:00:00";
@@ -86,7 +86,7 @@ struct RealFile {
         return out;
     }
 
-    const STRUCT_objs& file(const Member& m) const {
+    const SavedObject& file(const Member& m) const {
         return catalog.parts[static_cast<std::size_t>(m.part)]
             .library.objects[static_cast<std::size_t>(m.object)];
     }
@@ -213,7 +213,7 @@ TEST(RealFilesExport, WordTablesHoldTheRecordsViewsTexts) {
             ASSERT_EQ(writeWordExport(real.exports, m.part, m.object, m.member, out.string()),
                       ExportOutcome::Written);
             const std::vector<std::string> table = RtfTableReader::read(readFile(out));
-            const STRUCT_objs& file = real.file(m);
+            const SavedObject& file = real.file(m);
             // The font and colour lines, the header row, a row per slot and the last empty row.
             const std::int32_t recordCount = file.members[static_cast<std::size_t>(m.member)].recordCount;
             ASSERT_EQ(table.size(), static_cast<std::size_t>(2 + 1 + recordCount + 1)) << file.name;
@@ -268,7 +268,7 @@ TEST(RealFilesExport, XlrdReadsTheRecordsViewsTextsFromTheWorkbooks) {
                     read[{row + 1, column + 1}] = {kind, line.substr(start, line.rfind(" | Arial") - start)};
                 }
             }
-            const STRUCT_objs& file = real.file(m);
+            const SavedObject& file = real.file(m);
             const auto expected = expectedCells(rows);
             for (const auto& [place, text] : expected) {
                 const auto found = read.find(place);
@@ -325,7 +325,7 @@ TEST(RealFilesExport, LibreOfficeOpensTheDocumentAndTheWorkbook) {
     ASSERT_FALSE(rows.empty());
     const std::string document = readFile(scratch / "AW.txt");
     const std::string sheet = readFile(scratch / "AW.csv");
-    for (const STRUCT_fields& field : real.file(*awards).fields) {
+    for (const SavedField& field : real.file(*awards).fields) {
         EXPECT_NE(document.find(field.name), std::string::npos) << field.name;
         EXPECT_NE(sheet.find(field.name), std::string::npos) << field.name;
     }

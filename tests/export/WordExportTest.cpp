@@ -203,7 +203,7 @@ TEST_F(WordExportTest, RowsComeFromTheRecordCountBoundedByWhatTheFileHolds) {
 }
 
 TEST(WordColumnWidth, TwiceTheFieldLengthWithinBounds) {
-    STRUCT_fields field;
+    SavedField field;
     const std::pair<std::int32_t, std::int32_t> cases[] = {
         {1, 20}, {10, 20}, {37, 74}, {250, 500}, {4000, 500}};
     for (const auto& [length, points] : cases) {

@@ -24,8 +24,8 @@ std::vector<std::string> render(const CatalogTree& tree) {
     return lines;
 }
 
-STRUCT_objs object(const std::string& name, const std::string& typeCode, const std::string& attribute = "") {
-    STRUCT_objs o;
+SavedObject object(const std::string& name, const std::string& typeCode, const std::string& attribute = "") {
+    SavedObject o;
     o.name = name;
     o.typeCode = typeCode;
     o.attribute = attribute;
@@ -46,7 +46,7 @@ TEST(CatalogTree, CaptionsAndImages) {
     Catalog catalog;
     catalog.parts.resize(2);
     catalog.parts[0].name = "QGPL";
-    STRUCT_libs& lib = catalog.parts[0].library;
+    SavedLibrary& lib = catalog.parts[0].library;
     lib.objects = {object("CUSTMAST", "1901", "PF"), object("MYPGM", "0201"), object("X", "0B90"),
                    object("EMPTY", "1901", ""), object("NOTSHOWN", "0201")};
     lib.objectCount = 4;
@@ -72,9 +72,9 @@ TEST(CatalogTree, CaptionsAndImages) {
 TEST(CatalogTree, MemberLimit) {
     Catalog catalog;
     catalog.parts.resize(1);
-    STRUCT_libs& lib = catalog.parts[0].library;
+    SavedLibrary& lib = catalog.parts[0].library;
     for (std::int32_t count : {1000, 1001}) {
-        STRUCT_objs file = object("F" + std::to_string(count), "1901", "PF");
+        SavedObject file = object("F" + std::to_string(count), "1901", "PF");
         file.memberCount = count;
         file.members.resize(static_cast<std::size_t>(count));
         lib.objects.push_back(file);
@@ -133,7 +133,7 @@ TEST(CatalogTree, FromABuiltFile) {
 }
 
 // The machine and command lines appear only with a system text; the version notes always follow.
-TEST(ShowVersion, SummaryLines) {
+TEST(SaveSummary, SummaryLines) {
     struct Case {
         std::string systemText;
         std::int32_t headerSize;
@@ -151,7 +151,7 @@ TEST(ShowVersion, SummaryLines) {
         header.systemText = c.systemText;
         header.headerSize = c.headerSize;
         header.saveCommand = c.saveCommand;
-        std::vector<std::string> lines = ShowVersionLines(header);
+        std::vector<std::string> lines = saveSummaryLines(header);
         ASSERT_EQ(lines.size(), c.head.size() + 16);
         EXPECT_EQ(std::vector<std::string>(lines.begin(),
                                            lines.begin() + static_cast<std::ptrdiff_t>(c.head.size())),

@@ -17,13 +17,13 @@ SaveFileBuilder library(std::vector<BuiltObject> objects, std::uint32_t v = 256)
     return builder;
 }
 
-std::string describe(const STRUCT_fields& f) {
+std::string describe(const SavedField& f) {
     return f.name + " " + f.typeCode + " off=" + std::to_string(f.offset) +
            " len=" + std::to_string(f.length) + " " + std::to_string(f.digits) + "," +
            std::to_string(f.decimals);
 }
 
-std::string describe(const STRUCT_members& m) {
+std::string describe(const SavedMember& m) {
     return m.name + "|" + m.type + "|" + m.text + "|" + std::to_string(m.recordCount);
 }
 
@@ -42,7 +42,7 @@ TEST(RecordFormat, OffsetsFollowLengths) {
     for (std::uint32_t v : {256u, 1024u}) {
         ReaderFixture fixture;
         ASSERT_EQ(fixture.open(library({file}, v)), 0);
-        const STRUCT_objs& obj = fixture.object(0);
+        const SavedObject& obj = fixture.object(0);
         std::vector<std::string> fields;
         for (const auto& f : obj.fields) {
             fields.push_back(describe(f));

@@ -16,7 +16,7 @@ SaveFileBuilder library(std::vector<BuiltObject> objects, std::uint32_t v = 256,
     return builder;
 }
 
-std::vector<std::string> names(const STRUCT_libs& lib) {
+std::vector<std::string> names(const SavedLibrary& lib) {
     std::vector<std::string> out;
     for (std::int32_t j = 0; j < lib.objectCount; ++j) {
         out.push_back(lib.objects.at(static_cast<std::size_t>(j)).name + "/" +

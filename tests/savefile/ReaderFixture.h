@@ -34,8 +34,8 @@ struct ReaderFixture {
 
     int open(const SaveFileBuilder& builder) { return open(builder.build().bytes()); }
 
-    const STRUCT_libs& library(std::size_t part = 0) const { return catalog.parts.at(part).library; }
-    const STRUCT_objs& object(std::size_t index, std::size_t part = 0) const {
+    const SavedLibrary& library(std::size_t part = 0) const { return catalog.parts.at(part).library; }
+    const SavedObject& object(std::size_t index, std::size_t part = 0) const {
         return library(part).objects.at(index);
     }
 };

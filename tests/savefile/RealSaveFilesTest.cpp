@@ -41,10 +41,10 @@ std::unique_ptr<Opened> openReal(const std::string& name) {
     return opened;
 }
 
-const STRUCT_objs* findObject(const Catalog& catalog, const std::string& name, const std::string& typeCode) {
+const SavedObject* findObject(const Catalog& catalog, const std::string& name, const std::string& typeCode) {
     for (const auto& part : catalog.parts) {
         for (std::int32_t j = 0; j < part.library.objectCount; ++j) {
-            const STRUCT_objs& object = part.library.objects.at(static_cast<std::size_t>(j));
+            const SavedObject& object = part.library.objects.at(static_cast<std::size_t>(j));
             if (object.name == name && object.typeCode == typeCode) {
                 return &object;
             }
@@ -53,10 +53,10 @@ const STRUCT_objs* findObject(const Catalog& catalog, const std::string& name, c
     return nullptr;
 }
 
-std::string members(const STRUCT_objs& object) {
+std::string members(const SavedObject& object) {
     std::string out;
     for (std::int32_t k = 0; k < object.memberCount; ++k) {
-        const STRUCT_members& m = object.members.at(static_cast<std::size_t>(k));
+        const SavedMember& m = object.members.at(static_cast<std::size_t>(k));
         out += m.name + "(" + m.type + "," + std::to_string(m.recordCount) + ") ";
     }
     return out;
@@ -87,14 +87,14 @@ TEST(RealSaveFiles, VcfLibrary) {
     ASSERT_EQ(catalog.parts.size(), 1u);
     EXPECT_EQ(catalog.parts[0].name, "VCF");
 
-    const STRUCT_objs* clsrc = findObject(catalog, "QCLSRC", "1901");
+    const SavedObject* clsrc = findObject(catalog, "QCLSRC", "1901");
     ASSERT_NE(clsrc, nullptr);
     EXPECT_EQ(clsrc->attribute, "PF");
     EXPECT_EQ(members(*clsrc), "VCFSTUB(CLP,6) VOTESTUB(CLP,6) ADDGBSTUB(CLP,6) READGBSTUB(CLP,6) ");
     EXPECT_EQ(clsrc->members.at(0).text, "Launcher stub for VCF Exhibitor Menu");
     EXPECT_EQ(clsrc->recordLength, 92);
 
-    const STRUCT_objs* voting = findObject(catalog, "VOTINGDB", "1901");
+    const SavedObject* voting = findObject(catalog, "VOTINGDB", "1901");
     ASSERT_NE(voting, nullptr);
     EXPECT_EQ(voting->fieldCount, 3);
     EXPECT_EQ(members(*voting), "VOTINGDB(,10) ");
@@ -136,7 +136,7 @@ TEST(RealSaveFiles, LibrariesAndMembers) {
         ASSERT_FALSE(catalog.parts.empty());
         EXPECT_EQ(catalog.parts[0].name, c.library);
         EXPECT_EQ(catalog.header.headerSize, c.headerSize);
-        const STRUCT_objs* object = findObject(catalog, c.object, c.typeCode);
+        const SavedObject* object = findObject(catalog, c.object, c.typeCode);
         ASSERT_NE(object, nullptr) << c.object;
         EXPECT_EQ(members(*object), c.members);
     }

@@ -132,7 +132,7 @@ TEST(SegmentWalk, LibraryDescriptorPlacement) {
         ReaderFixture fixture;
         ASSERT_EQ(fixture.open(image.bytes()), 0);
         ASSERT_EQ(fixture.catalog.parts.size(), 1u);
-        const STRUCT_descs& found = fixture.catalog.parts[0];
+        const SavedPart& found = fixture.catalog.parts[0];
         EXPECT_EQ(found.name, "MYLIB");
         EXPECT_EQ(found.library.name, "MYLIB");
         EXPECT_EQ(found.descriptorOffset, static_cast<std::int32_t>(c.v));

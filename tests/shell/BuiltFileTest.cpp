@@ -34,7 +34,7 @@ class BuiltFileTest : public ShellFixture {
 
     void click(std::initializer_list<int> rows) {
         window_->findChild<QTreeView*>(QStringLiteral("TreeView1"))->setCurrentIndex(at(rows));
-        window_->ShowLevelClick();
+        window_->showSelectedNode();
     }
 };
 

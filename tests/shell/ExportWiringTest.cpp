@@ -4,8 +4,8 @@
 
 #include "shell/CatalogTreeModel.h"
 
+#include "export/pickbatch/BatchExportDialog.h"
 #include "export/pickbatch/ExportActions.h"
-#include "export/pickbatch/TForm3.h"
 #include "tests/shell/ShellFixture.h"
 #include "tests/support/ContentFixtures.h"
 
@@ -62,7 +62,7 @@ class ExportWiringTest : public ShellFixture {
             index = window_->treeModel().index(row, 0, index);
         }
         window_->findChild<QTreeView*>(QStringLiteral("TreeView1"))->setCurrentIndex(index);
-        window_->ShowLevelClick();
+        window_->showSelectedNode();
     }
 
     QAction* action(const char* name) { return find<QAction>(window_.get(), name); }
@@ -88,7 +88,7 @@ TEST_F(ExportWiringTest, ExportAndPickOutWriteTheSelectedMember) {
 }
 
 TEST_F(ExportWiringTest, BatchAndPickOutInBatchOpenTheBatchDialog) {
-    TForm3& batch = window_->exports().batchDialog();
+    BatchExportDialog& batch = window_->exports().batchDialog();
     EXPECT_FALSE(batch.isVisible());
     select({0, 0, 0, 0});
     button(3)->click();

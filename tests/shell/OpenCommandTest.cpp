@@ -45,7 +45,7 @@ class OpenCommandTest : public ShellFixture {
 
     void click(const QStringList& path) {
         window_->findChild<QTreeView*>(QStringLiteral("TreeView1"))->setCurrentIndex(node(path));
-        window_->ShowLevelClick();
+        window_->showSelectedNode();
     }
 
     QStringList children(const QStringList& path) {

@@ -13,10 +13,10 @@
 #include <sstream>
 
 #include "conversion/SettingsFile.h"
-#include "shell/TForm1.h"
-#include "shell/TForm2.h"
-#include "shell/TForm4.h"
-#include "shell/TForm6.h"
+#include "shell/AboutDialog.h"
+#include "shell/FtpDialog.h"
+#include "shell/MainWindow.h"
+#include "shell/OptionsDialog.h"
 #include "tests/shell/ScriptedDialogs.h"
 
 namespace quelvane::test {
@@ -44,12 +44,12 @@ class ShellFixture : public ::testing::Test {
 
     // Creates the windows; call after writing any settings the dialog should start with.
     void start() {
-        window_ = std::make_unique<TForm1>(dialogs_, *settings_, QUELVANE_MODULE_DIR);
-        about_ = std::make_unique<TForm2>(dialogs_, window_.get());
-        options_ = std::make_unique<TForm4>(
+        window_ = std::make_unique<MainWindow>(dialogs_, *settings_, QUELVANE_MODULE_DIR);
+        about_ = std::make_unique<AboutDialog>(dialogs_, window_.get());
+        options_ = std::make_unique<OptionsDialog>(
             *settings_, window_->conversion(), dialogs_,
             [this](int pcCodePage) { window_->ApplyCodePageCharset(pcCodePage); }, window_.get());
-        ftp_ = std::make_unique<TForm6>(window_.get());
+        ftp_ = std::make_unique<FtpDialog>(window_.get());
         window_->attachForms(about_.get(), options_.get(), ftp_.get());
     }
 
@@ -85,10 +85,10 @@ class ShellFixture : public ::testing::Test {
     std::filesystem::path folder_;
     std::unique_ptr<SettingsFile> settings_;
     ScriptedDialogs dialogs_;
-    std::unique_ptr<TForm1> window_;
-    std::unique_ptr<TForm2> about_;
-    std::unique_ptr<TForm4> options_;
-    std::unique_ptr<TForm6> ftp_;
+    std::unique_ptr<MainWindow> window_;
+    std::unique_ptr<AboutDialog> about_;
+    std::unique_ptr<OptionsDialog> options_;
+    std::unique_ptr<FtpDialog> ftp_;
 };
 
 }  // namespace quelvane::test

@@ -35,7 +35,7 @@ class CharacterConversionTest : public testing::TestWithParam<PagePair> {
         layer_.PcCodePage = GetParam().pc;
     }
 
-    // What the format's readers did: the whole zero-filled buffer, at least 5000 bytes, converted.
+    // The reference: the whole zero-filled buffer, at least 5000 bytes, converted.
     Bytes convertWholeBuffer(const Bytes& field) {
         Bytes buffer(std::max(kValueBufferSize, field.size()), 0);
         std::copy(field.begin(), field.end(), buffer.begin());

@@ -27,7 +27,7 @@ std::vector<std::string> joined(std::vector<std::string> first, const std::vecto
 
 struct StoredContentTest : ::testing::Test {
     // A save file whose part holds the objects, followed by `segment`; returns the object.
-    const STRUCT_objs& open(BuiltObject object, const BuiltSegment& segment) {
+    const SavedObject& open(BuiltObject object, const BuiltSegment& segment) {
         SaveFileBuilder builder;
         BuiltPart part;
         part.objects = {std::move(object)};
@@ -37,13 +37,13 @@ struct StoredContentTest : ::testing::Test {
         return fixture.catalog.parts.at(0).library.objects.at(0);
     }
     std::vector<std::string> showSource(const BuiltClSource& source) {
-        const STRUCT_objs& program =
+        const SavedObject& program =
             open(ContentFixtures::programObject(source.objectName), ContentFixtures::clProgram(source));
         showClSource(fixture.session, program);
         return fixture.rows();
     }
     std::vector<std::string> showValue(const BuiltDataArea& area) {
-        const STRUCT_objs& dataArea =
+        const SavedObject& dataArea =
             open(ContentFixtures::dataAreaObject(area.objectName), ContentFixtures::dataArea(area));
         showDataAreaValue(fixture.session, dataArea);
         return fixture.rows();
@@ -119,7 +119,7 @@ TEST_F(StoredContentTest, ImpossibleLineLengthsAndOffsetsEndTheListing) {
 }
 
 TEST_F(StoredContentTest, OnlyTheFirst10000SegmentsAreSearched) {
-    const STRUCT_objs& program =
+    const SavedObject& program =
         open(ContentFixtures::programObject("CLPGM"), ContentFixtures::clProgram(source({"PGM"})));
     SegmentEntry entry = fixture.catalog.segments.slot(1);
     ASSERT_EQ(entry.name, "CLPGM");

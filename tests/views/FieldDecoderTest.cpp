@@ -263,8 +263,8 @@ TEST(Time, ShowsTheFirstThreeConvertedBytesInHex) {
     EXPECT_EQ(text, "00:00:00");
 }
 
-STRUCT_fields field(const std::string& typeCode, int length, int digits = 0, int decimals = 0) {
-    STRUCT_fields f;
+SavedField field(const std::string& typeCode, int length, int digits = 0, int decimals = 0) {
+    SavedField f;
     f.typeCode = typeCode;
     f.length = length;
     f.digits = digits;

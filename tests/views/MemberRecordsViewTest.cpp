@@ -192,7 +192,7 @@ TEST_F(RecordsViewTest, AFieldReachingPastTheRecordIsAReadingError) {
 
 TEST(RecordsView, RecordsAndFieldsLongerThanTheClassicWorkAreasAreListedWhole) {
     // 12000-byte records with a 6000-byte character field: beyond the 10512-byte stream area and
-    // the 5000-byte value buffer the format's readers had.
+    // the 5000-byte value buffer.
     BuiltObject file;
     file.name = "WIDE";
     file.attribute = "PF";

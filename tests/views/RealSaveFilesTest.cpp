@@ -92,7 +92,7 @@ TEST(RealSaveFiles, EveryNodeOfEveryFileShowsWithoutCrashing) {
             const CatalogTreeNode& part = root.children[p];
             for (std::size_t o = 0; o < part.children.size(); ++o) {
                 file.show(2, static_cast<std::int32_t>(o), static_cast<std::int32_t>(p), 0);
-                const STRUCT_objs& object = file.catalog.parts[p].library.objects[o];
+                const SavedObject& object = file.catalog.parts[p].library.objects[o];
                 for (std::size_t m = 0; m < part.children[o].children.size(); ++m) {
                     ViewOutcome outcome =
                         file.show(3, static_cast<std::int32_t>(m), static_cast<std::int32_t>(o),
@@ -119,7 +119,7 @@ TEST(RealSaveFiles, CLSourceMemberRecordsMatchTheSourceText) {
     ASSERT_TRUE(file.parsed);
     const auto& objects = file.catalog.parts.at(0).library.objects;
     auto source =
-        std::find_if(objects.begin(), objects.end(), [](const STRUCT_objs& o) { return o.name == "QCLSRC"; });
+        std::find_if(objects.begin(), objects.end(), [](const SavedObject& o) { return o.name == "QCLSRC"; });
     ASSERT_NE(source, objects.end());
     auto object = static_cast<std::int32_t>(source - objects.begin());
     ASSERT_EQ(source->members.at(0).name, "VCFSTUB");
@@ -140,7 +140,7 @@ TEST(RealSaveFiles, ASavedSaveFileWithDataIsNotCalledNull) {
     ASSERT_TRUE(file.parsed);
     const auto& objects = file.catalog.parts.at(0).library.objects;
     auto saveFile = std::find_if(objects.begin(), objects.end(),
-                                 [](const STRUCT_objs& o) { return o.attribute == "SAVF"; });
+                                 [](const SavedObject& o) { return o.attribute == "SAVF"; });
     ASSERT_NE(saveFile, objects.end());
     file.show(2, static_cast<std::int32_t>(saveFile - objects.begin()), 0, 0);
     EXPECT_EQ(file.list.columnCount(), 1);

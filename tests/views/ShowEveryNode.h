@@ -22,12 +22,12 @@ inline void showEveryNode(Catalog& catalog, EbcdicTextConverter& converter,
     class Target final : public NodeContentTarget {
       public:
         Target(ContentList& list, const Catalog& catalog) : list_(list), catalog_(catalog) {}
-        void RefreshTitle() override {}
-        void setLabel1(const std::string&) override {}
-        void setLabel2(const std::string&) override {}
+        void refreshTitle() override {}
+        void setNodeTitle(const std::string&) override {}
+        void setNodeSummary(const std::string&) override {}
         void enableExport(bool) override {}
         void enableBatch(bool) override {}
-        void ShowVersion() override { showVersionSummary(list_, catalog_.header); }
+        void showVersion() override { showVersionSummary(list_, catalog_.header); }
 
       private:
         ContentList& list_;

@@ -25,12 +25,12 @@ class RecordingTarget final : public NodeContentTarget {
     explicit RecordingTarget(MemoryContentList& list, const Catalog& catalog)
         : list_(list), catalog_(catalog) {}
 
-    void RefreshTitle() override { ++titleRefreshes; }
-    void setLabel1(const std::string& text) override { label1 = text; }
-    void setLabel2(const std::string& text) override { label2 = text; }
+    void refreshTitle() override { ++titleRefreshes; }
+    void setNodeTitle(const std::string& text) override { label1 = text; }
+    void setNodeSummary(const std::string& text) override { label2 = text; }
     void enableExport(bool enabled) override { exportEnabled = enabled; }
     void enableBatch(bool enabled) override { batchEnabled = enabled; }
-    void ShowVersion() override {
+    void showVersion() override {
         ++summaries;
         showVersionSummary(list_, catalog_.header);
     }

@@ -11,11 +11,11 @@ enum TLinkType { ltEmail = 0, ltInternet = 1, ltNone = 2 };
 
 // A label that behaves as a link: it opens an e-mail or a web address through the desktop, shows
 // its link font while the mouse is over it, and can show the address as its hint.
-class THyperLabel : public QLabel {
+class LinkLabel : public QLabel {
     Q_OBJECT
 
   public:
-    explicit THyperLabel(UserDialogs& dialogs, QWidget* parent = nullptr);
+    explicit LinkLabel(UserDialogs& dialogs, QWidget* parent = nullptr);
 
     TLinkType LinkType() const { return static_cast<TLinkType>(linkType_); }
     const QString& LinkAddress() const { return linkAddress_; }

@@ -4,17 +4,17 @@
 
 namespace quelvane {
 
-// What the batch export reads and writes of its dialog (`TForm3`, "Pick out files in batch").
-class BatchExportDialog {
+// What the batch export reads and writes of its dialog (`BatchExportDialog`, "Pick out files in batch").
+class BatchExportTarget {
   public:
     // The texts the batch command puts into the dialog's labels and directory box.
     struct Contents {
-        std::string desc;    // part index, hidden
-        std::string obj;     // object index, hidden
-        std::string lib;     // library name
-        std::string pf;      // file name
-        std::string memnum;  // member count
-        std::string edit1;   // target directory
+        std::string partIndex;    // hidden label
+        std::string objectIndex;  // hidden label
+        std::string libraryName;
+        std::string fileName;
+        std::string memberCount;
+        std::string directory;  // the target directory box
     };
 
     // `FileType1` items.
@@ -22,15 +22,15 @@ class BatchExportDialog {
     static constexpr int kWordFile = 1;
     static constexpr int kExcelFile = 2;
 
-    virtual ~BatchExportDialog() = default;
+    virtual ~BatchExportTarget() = default;
 
     virtual void fill(const Contents& contents) = 0;
     // Shows the dialog without waiting and brings it to the front.
     virtual void showDialog() = 0;
     virtual void closeDialog() = 0;
 
-    virtual std::string desc() const = 0;
-    virtual std::string obj() const = 0;
+    virtual std::string partIndexText() const = 0;
+    virtual std::string objectIndexText() const = 0;
     // `Edit1`: the target directory.
     virtual std::string directory() const = 0;
     virtual int fileType() const = 0;

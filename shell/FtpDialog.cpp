@@ -1,4 +1,4 @@
-#include "shell/TForm6.h"
+#include "shell/FtpDialog.h"
 
 #include <QDir>
 #include <QFrame>
@@ -20,7 +20,7 @@ constexpr int kHeight = 418;
 
 }  // namespace
 
-TForm6::TForm6(QWidget* parent) : QMainWindow(parent) {
+FtpDialog::FtpDialog(QWidget* parent) : QMainWindow(parent) {
     setObjectName(QStringLiteral("TForm6"));
     setWindowTitle(QStringLiteral("FTP"));
     setWindowFlag(Qt::Window);

@@ -10,11 +10,11 @@ class UserDialogs;
 
 // The About box: our picture, the version text and the maker's credits. Created once at start,
 // shown without blocking the main window, hidden again by a click on its background.
-class TForm2 final : public QDialog {
+class AboutDialog final : public QDialog {
     Q_OBJECT
 
   public:
-    explicit TForm2(UserDialogs& dialogs, QWidget* parent = nullptr);
+    explicit AboutDialog(UserDialogs& dialogs, QWidget* parent = nullptr);
 
     // The About command: the version label shows the current version text, then the box shows.
     void showAbout();

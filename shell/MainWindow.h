@@ -24,25 +24,25 @@ class ConversionLayer;
 class DialogNotifier;
 class ExportActions;
 class SettingsFile;
-class TForm2;
-class TForm4;
-class TForm6;
+class AboutDialog;
+class OptionsDialog;
+class FtpDialog;
 class UserDialogs;
 struct ViewSession;
 
 // The main window: catalog tree, content list, toolbar, information panel and status bar. It
 // wires the commands to the core and renders what the core produces.
-class TForm1 final : public QMainWindow, private NodeContentTarget {
+class MainWindow final : public QMainWindow, private NodeContentTarget {
     Q_OBJECT
 
   public:
     // `moduleDirectory` is where the conversion modules are bound from (the program's folder).
-    TForm1(UserDialogs& dialogs, SettingsFile& settings, const std::string& moduleDirectory,
-           QWidget* parent = nullptr);
-    ~TForm1() override;
+    MainWindow(UserDialogs& dialogs, SettingsFile& settings, const std::string& moduleDirectory,
+               QWidget* parent = nullptr);
+    ~MainWindow() override;
 
     // The windows created after this one at start.
-    void attachForms(TForm2* about, TForm4* options, TForm6* ftp);
+    void attachForms(AboutDialog* about, OptionsDialog* options, FtpDialog* ftp);
 
     ConversionLayer& conversion() { return *conversion_; }
     CharsetMenus& charsets() { return *charsets_; }
@@ -58,18 +58,18 @@ class TForm1 final : public QMainWindow, private NodeContentTarget {
 
     // The commands.
     void openSaveFile();
-    void ShowLevelClick();
+    void showSelectedNode();
     void showButtonText();
     void ApplyCodePageCharset(int pcCodePage);
 
-    void RefreshTitle() override;
+    void refreshTitle() override;
 
   private:
-    void setLabel1(const std::string& text) override;
-    void setLabel2(const std::string& text) override;
+    void setNodeTitle(const std::string& text) override;
+    void setNodeSummary(const std::string& text) override;
     void enableExport(bool enabled) override;
     void enableBatch(bool enabled) override;
-    void ShowVersion() override;
+    void showVersion() override;
 
     void buildMenus();
     QWidget* buildTopPanel();
@@ -98,9 +98,9 @@ class TForm1 final : public QMainWindow, private NodeContentTarget {
     QList<QToolButton*> buttons_;
     QAction* showTextMain_ = nullptr;
     QAction* showTextPopup_ = nullptr;
-    TForm2* about_ = nullptr;
-    TForm4* options_ = nullptr;
-    TForm6* ftp_ = nullptr;
+    AboutDialog* about_ = nullptr;
+    OptionsDialog* options_ = nullptr;
+    FtpDialog* ftp_ = nullptr;
 };
 
 }  // namespace quelvane

@@ -3,19 +3,19 @@
 #include <QEnterEvent>
 #include <QTest>
 
-#include "shell/THyperLabel.h"
+#include "shell/LinkLabel.h"
 #include "tests/shell/ScriptedDialogs.h"
 
 namespace quelvane::test {
 namespace {
 
-class HyperLabelTest : public ::testing::Test {
+class LinkLabelTest : public ::testing::Test {
   protected:
     ScriptedDialogs dialogs;
-    THyperLabel label{dialogs};
+    LinkLabel label{dialogs};
 };
 
-TEST_F(HyperLabelTest, AddressesTakeThePrefixOfTheirKind) {
+TEST_F(LinkLabelTest, AddressesTakeThePrefixOfTheirKind) {
     struct Case {
         TLinkType type;
         const char* given;
@@ -35,7 +35,7 @@ TEST_F(HyperLabelTest, AddressesTakeThePrefixOfTheirKind) {
     }
 }
 
-TEST_F(HyperLabelTest, TheHintIsTheAddressWithoutItsPrefix) {
+TEST_F(LinkLabelTest, TheHintIsTheAddressWithoutItsPrefix) {
     label.SetLinkType(ltInternet);
     label.SetAddress(QStringLiteral("www.example.org"));
     EXPECT_EQ(label.LinkHint(), QString());
@@ -52,7 +52,7 @@ TEST_F(HyperLabelTest, TheHintIsTheAddressWithoutItsPrefix) {
     EXPECT_EQ(label.toolTip(), QString());
 }
 
-TEST_F(HyperLabelTest, NoneOrAnUnknownKindEmptiesTheLinkForGood) {
+TEST_F(LinkLabelTest, NoneOrAnUnknownKindEmptiesTheLinkForGood) {
     label.SetLinkType(ltInternet);
     label.SetLinkShowHint(true);
     label.SetAddress(QStringLiteral("www.example.org"));
@@ -68,7 +68,7 @@ TEST_F(HyperLabelTest, NoneOrAnUnknownKindEmptiesTheLinkForGood) {
     EXPECT_EQ(label.LinkAddress(), QString());
 }
 
-TEST_F(HyperLabelTest, ExecuteOpensTheAddressOrSaysWhyNot) {
+TEST_F(LinkLabelTest, ExecuteOpensTheAddressOrSaysWhyNot) {
     label.SetLinkType(ltNone);
     label.Execute();
     label.SetLinkType(ltEmail);
@@ -93,7 +93,7 @@ TEST_F(HyperLabelTest, ExecuteOpensTheAddressOrSaysWhyNot) {
     EXPECT_EQ(dialogs.messages[0].caption, QStringLiteral("Quelvane"));
 }
 
-TEST_F(HyperLabelTest, HoveringShowsTheLinkFontAndLeavingRestoresTheFontItHad) {
+TEST_F(LinkLabelTest, HoveringShowsTheLinkFontAndLeavingRestoresTheFontItHad) {
     QFont normal = label.font();
     normal.setPixelSize(11);
     label.setFont(normal);

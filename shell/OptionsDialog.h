@@ -17,14 +17,14 @@ class UserDialogs;
 
 // The Options dialog: the code-page pair for all EBCDIC conversion, proven by a test conversion
 // before it is saved, and the host connection and work directories, which are only kept.
-class TForm4 final : public QDialog {
+class OptionsDialog final : public QDialog {
     Q_OBJECT
 
   public:
     // Reads the settings file once, as the dialog is created. `applyCharset` is the display
     // character-set choice for a PC code page, run after a confirmation.
-    TForm4(SettingsFile& settings, ConversionLayer& conversion, UserDialogs& dialogs,
-           std::function<void(int)> applyCharset, QWidget* parent = nullptr);
+    OptionsDialog(SettingsFile& settings, ConversionLayer& conversion, UserDialogs& dialogs,
+                  std::function<void(int)> applyCharset, QWidget* parent = nullptr);
 
     // Tools > Options: the stored rows are selected again, then the dialog shows.
     void showOptions();

@@ -5,11 +5,11 @@
 namespace quelvane {
 
 // The FTP window: its controls are laid out but nothing is wired to them yet.
-class TForm6 final : public QMainWindow {
+class FtpDialog final : public QMainWindow {
     Q_OBJECT
 
   public:
-    explicit TForm6(QWidget* parent = nullptr);
+    explicit FtpDialog(QWidget* parent = nullptr);
 };
 
 }  // namespace quelvane

@@ -1,4 +1,4 @@
-#include "export/pickbatch/TForm3.h"
+#include "export/pickbatch/BatchExportDialog.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -41,7 +41,7 @@ QString defaultChooser(QWidget* parent, const QString& start) {
 
 }  // namespace
 
-TForm3::TForm3(QWidget* parent)
+BatchExportDialog::BatchExportDialog(QWidget* parent)
     : QDialog(parent),
       decode_([](const std::string& text) {
           return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
@@ -116,37 +116,37 @@ TForm3::TForm3(QWidget* parent)
     statusBar1_->setSizeGripEnabled(false);
     statusBar1_->setGeometry(0, 263, 451, 19);
 
-    connect(button1, &QPushButton::clicked, this, &TForm3::selectDirectory);
-    connect(button2, &QPushButton::clicked, this, &TForm3::confirmed);
-    connect(button3, &QPushButton::clicked, this, &TForm3::closeDialog);
+    connect(button1, &QPushButton::clicked, this, &BatchExportDialog::selectDirectory);
+    connect(button2, &QPushButton::clicked, this, &BatchExportDialog::confirmed);
+    connect(button3, &QPushButton::clicked, this, &BatchExportDialog::closeDialog);
 }
 
-bool TForm3::splitterOption() const {
+bool BatchExportDialog::splitterOption() const {
     return checkBox1_->isChecked();
 }
 
-void TForm3::setTextCodec(Decoder decode, Encoder encode) {
+void BatchExportDialog::setTextCodec(Decoder decode, Encoder encode) {
     decode_ = std::move(decode);
     encode_ = std::move(encode);
 }
 
-void TForm3::setDirectoryChooser(DirectoryChooser chooser) {
+void BatchExportDialog::setDirectoryChooser(DirectoryChooser chooser) {
     chooseDirectory_ = std::move(chooser);
 }
 
-void TForm3::fill(const Contents& contents) {
-    desc_->setText(decode_(contents.desc));
-    obj_->setText(decode_(contents.obj));
-    lib_->setText(decode_(contents.lib));
-    pf_->setText(decode_(contents.pf));
-    memnum_->setText(decode_(contents.memnum));
+void BatchExportDialog::fill(const Contents& contents) {
+    desc_->setText(decode_(contents.partIndex));
+    obj_->setText(decode_(contents.objectIndex));
+    lib_->setText(decode_(contents.libraryName));
+    pf_->setText(decode_(contents.fileName));
+    memnum_->setText(decode_(contents.memberCount));
     for (QLabel* label : {desc_, obj_, lib_, pf_, memnum_}) {
         label->adjustSize();
     }
-    edit1_->setText(decode_(contents.edit1));
+    edit1_->setText(decode_(contents.directory));
 }
 
-void TForm3::showDialog() {
+void BatchExportDialog::showDialog() {
     if (!isVisible()) {
         if (const QScreen* screen = this->screen()) {
             move(screen->availableGeometry().center() - rect().center());
@@ -157,23 +157,23 @@ void TForm3::showDialog() {
     activateWindow();
 }
 
-void TForm3::closeDialog() {
+void BatchExportDialog::closeDialog() {
     hide();
 }
 
-std::string TForm3::desc() const {
+std::string BatchExportDialog::partIndexText() const {
     return encode_(desc_->text());
 }
 
-std::string TForm3::obj() const {
+std::string BatchExportDialog::objectIndexText() const {
     return encode_(obj_->text());
 }
 
-std::string TForm3::directory() const {
+std::string BatchExportDialog::directory() const {
     return encode_(edit1_->text());
 }
 
-int TForm3::fileType() const {
+int BatchExportDialog::fileType() const {
     for (int i = 0; i < 3; ++i) {
         if (types_[i]->isChecked()) {
             return i;
@@ -182,12 +182,12 @@ int TForm3::fileType() const {
     return kTextFile;
 }
 
-void TForm3::setStatusText(const std::string& text) {
+void BatchExportDialog::setStatusText(const std::string& text) {
     statusBar1_->showMessage(decode_(text));
     statusBar1_->repaint();
 }
 
-void TForm3::selectDirectory() {
+void BatchExportDialog::selectDirectory() {
     const QString start = QDir::currentPath();
     edit1_->setText(start);
     const QString chosen = chooseDirectory_(this, start);
@@ -196,7 +196,7 @@ void TForm3::selectDirectory() {
     }
 }
 
-void TForm3::fileTypeChosen() {
+void BatchExportDialog::fileTypeChosen() {
     checkBox1_->setEnabled(fileType() == kTextFile);
 }
 

@@ -1,4 +1,4 @@
-#include "shell/TForm1.h"
+#include "shell/MainWindow.h"
 
 #include <QApplication>
 #include <QDir>
@@ -19,17 +19,17 @@
 #include "savefile/CatalogTree.h"
 #include "savefile/SaveFileReader.h"
 #include "savefile/VersionText.h"
+#include "shell/AboutDialog.h"
 #include "shell/CatalogTreeModel.h"
 #include "shell/CharsetMenus.h"
 #include "shell/ContentListModel.h"
 #include "shell/Credits.h"
 #include "shell/DialogNotifier.h"
 #include "shell/DisplayCharset.h"
+#include "shell/FtpDialog.h"
+#include "shell/LinkLabel.h"
+#include "shell/OptionsDialog.h"
 #include "shell/ShellImages.h"
-#include "shell/TForm2.h"
-#include "shell/TForm4.h"
-#include "shell/TForm6.h"
-#include "shell/THyperLabel.h"
 #include "shell/UserDialogs.h"
 #include "views/NodeContentDisplay.h"
 #include "views/VersionSummaryView.h"
@@ -62,8 +62,8 @@ QString decoded(std::string_view bytes, int codePage) {
 
 }  // namespace
 
-TForm1::TForm1(UserDialogs& dialogs, SettingsFile& settings, const std::string& moduleDirectory,
-               QWidget* parent)
+MainWindow::MainWindow(UserDialogs& dialogs, SettingsFile& settings, const std::string& moduleDirectory,
+                       QWidget* parent)
     : QMainWindow(parent),
       dialogs_(dialogs),
       settings_(settings),
@@ -98,7 +98,7 @@ TForm1::TForm1(UserDialogs& dialogs, SettingsFile& settings, const std::string& 
     tree_->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
     tree_->header()->setStretchLastSection(false);
     tree_->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(tree_, &QTreeView::clicked, this, [this] { ShowLevelClick(); });
+    connect(tree_, &QTreeView::clicked, this, [this] { showSelectedNode(); });
 
     listView_ = new QTreeView(splitter);
     listView_->setObjectName(QStringLiteral("ListView1"));
@@ -135,7 +135,7 @@ TForm1::TForm1(UserDialogs& dialogs, SettingsFile& settings, const std::string& 
 
     charsets_ = new CharsetMenus(
         listView_, label2_, dialogs_, [this] { return conversion_->PcCodePage; }, this);
-    connect(charsets_, &CharsetMenus::changed, this, &TForm1::followCodePages);
+    connect(charsets_, &CharsetMenus::changed, this, &MainWindow::followCodePages);
     buildMenus();
 
     resize(kClientWidth, kClientHeight + menuBar()->sizeHint().height());
@@ -143,10 +143,10 @@ TForm1::TForm1(UserDialogs& dialogs, SettingsFile& settings, const std::string& 
         move(screen->availableGeometry().center() - rect().center());
     }
 
-    RefreshTitle();
+    refreshTitle();
     const QString programDirectory = QCoreApplication::applicationDirPath() + QLatin1Char('/');
     QDir::setCurrent(programDirectory);
-    ShowVersion();
+    showVersion();
     setWindowTitle(QString::fromStdString(VersionText()));
     conversion_->BindNlsLibrary();
     followCodePages();
@@ -154,19 +154,19 @@ TForm1::TForm1(UserDialogs& dialogs, SettingsFile& settings, const std::string& 
 
 // The views and models read the catalog and the content list, which are members of this class:
 // they go first, before the window's own teardown destroys its children.
-TForm1::~TForm1() {
+MainWindow::~MainWindow() {
     delete centralWidget();
     delete listModel_;
     delete treeModel_;
 }
 
-void TForm1::attachForms(TForm2* about, TForm4* options, TForm6* ftp) {
+void MainWindow::attachForms(AboutDialog* about, OptionsDialog* options, FtpDialog* ftp) {
     about_ = about;
     options_ = options;
     ftp_ = ftp;
 }
 
-QWidget* TForm1::buildTopPanel() {
+QWidget* MainWindow::buildTopPanel() {
     auto* panel = new QWidget(this);
     panel->setObjectName(QStringLiteral("Panel1"));
     panel->setFixedHeight(kTopPanelHeight);
@@ -196,7 +196,7 @@ QWidget* TForm1::buildTopPanel() {
     buttons_[3]->setEnabled(false);
     buttons_[3]->setVisible(false);
     buttons_[4]->setEnabled(false);
-    connect(buttons_[0], &QToolButton::clicked, this, &TForm1::openSaveFile);
+    connect(buttons_[0], &QToolButton::clicked, this, &MainWindow::openSaveFile);
     connect(buttons_[1], &QToolButton::clicked, exports_, &ExportActions::exportMember);
     connect(buttons_[2], &QToolButton::clicked, exports_, &ExportActions::exportBatch);
     connect(buttons_[5], &QToolButton::clicked, this, [this] {
@@ -233,7 +233,7 @@ QWidget* TForm1::buildTopPanel() {
     return panel;
 }
 
-QToolButton* TForm1::addButton(QWidget* bar, int number, const QString& caption, const QString& hint) {
+QToolButton* MainWindow::addButton(QWidget* bar, int number, const QString& caption, const QString& hint) {
     auto* button = new QToolButton(bar);
     button->setObjectName(QStringLiteral("ToolButton%1").arg(number));
     button->setText(caption);
@@ -247,16 +247,16 @@ QToolButton* TForm1::addButton(QWidget* bar, int number, const QString& caption,
     return button;
 }
 
-QAction* TForm1::addAction(QMenu* menu, const QString& caption, const QString& objectName) {
+QAction* MainWindow::addAction(QMenu* menu, const QString& caption, const QString& objectName) {
     QAction* action = menu->addAction(caption);
     action->setObjectName(objectName);
     return action;
 }
 
-void TForm1::buildMenus() {
+void MainWindow::buildMenus() {
     QMenu* file = menuBar()->addMenu(QStringLiteral("File"));
     connect(addAction(file, QStringLiteral("Open"), QStringLiteral("Open1")), &QAction::triggered, this,
-            &TForm1::openSaveFile);
+            &MainWindow::openSaveFile);
     connect(addAction(file, QStringLiteral("Exit"), QStringLiteral("Exit1")), &QAction::triggered, this,
             &QWidget::close);
 
@@ -316,22 +316,22 @@ void TForm1::buildMenus() {
     for (QAction* action : {showTextMain_, showTextPopup_}) {
         action->setCheckable(true);
         action->setChecked(true);
-        connect(action, &QAction::triggered, this, &TForm1::showButtonText);
+        connect(action, &QAction::triggered, this, &MainWindow::showButtonText);
     }
 }
 
-QString TForm1::statusText() const {
+QString MainWindow::statusText() const {
     return status_->text();
 }
 
-void TForm1::RefreshTitle() {
+void MainWindow::refreshTitle() {
     const QString version = QString::fromStdString(VersionText());
     const QString path = QString::fromStdString(catalog_.path);
     setWindowTitle(path.isEmpty() ? version : version + QLatin1Char('[') + path + QLatin1Char(']'));
     status_->setText(version);
 }
 
-void TForm1::showButtonText() {
+void MainWindow::showButtonText() {
     // The state before the click is read from the main-menu item; a checkable action has
     // already flipped its own mark when this runs.
     const bool wasChecked =
@@ -344,12 +344,12 @@ void TForm1::showButtonText() {
     }
 }
 
-void TForm1::ApplyCodePageCharset(int pcCodePage) {
+void MainWindow::ApplyCodePageCharset(int pcCodePage) {
     charsets_->ApplyCodePageCharset(pcCodePage);
     followCodePages();
 }
 
-void TForm1::followCodePages() {
+void MainWindow::followCodePages() {
     const int pcCodePage = DisplayCharset::codePageOf(DisplayCharset::kDefault, conversion_->PcCodePage);
     notifier_->setCodePage(pcCodePage);
     treeModel_->setCodePage(pcCodePage);
@@ -357,7 +357,7 @@ void TForm1::followCodePages() {
     label2_->setText(decoded(label2Text_, charsets_->descriptionCodePage()));
 }
 
-void TForm1::openSaveFile() {
+void MainWindow::openSaveFile() {
     catalog_.segments.reset();
     session_->shownMember.resetForOpen();
     conversion_->EbcdicCodePage = settings_.readInteger(kConversionSection, "EBCDIC", kNotConfigured);
@@ -396,11 +396,11 @@ void TForm1::openSaveFile() {
     const bool complete = tree.complete;
     treeModel_->setTree(std::move(tree));
     if (complete) {
-        ShowVersion();
+        showVersion();
     }
 }
 
-void TForm1::ShowLevelClick() {
+void MainWindow::showSelectedNode() {
     std::optional<NodePosition> node;
     const QModelIndex current = tree_->currentIndex();
     if (current.isValid()) {
@@ -424,25 +424,25 @@ void TForm1::ShowLevelClick() {
     listModel_->refresh();
 }
 
-void TForm1::setLabel1(const std::string& text) {
+void MainWindow::setNodeTitle(const std::string& text) {
     label1_->setText(
         decoded(text, DisplayCharset::codePageOf(DisplayCharset::kDefault, conversion_->PcCodePage)));
 }
 
-void TForm1::setLabel2(const std::string& text) {
+void MainWindow::setNodeSummary(const std::string& text) {
     label2Text_ = text;
     label2_->setText(decoded(text, charsets_->descriptionCodePage()));
 }
 
-void TForm1::enableExport(bool enabled) {
+void MainWindow::enableExport(bool enabled) {
     buttons_[1]->setEnabled(enabled);
 }
 
-void TForm1::enableBatch(bool enabled) {
+void MainWindow::enableBatch(bool enabled) {
     buttons_[2]->setEnabled(enabled);
 }
 
-void TForm1::ShowVersion() {
+void MainWindow::showVersion() {
     showVersionSummary(list_, catalog_.header);
     listModel_->refresh();
 }

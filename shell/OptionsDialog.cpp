@@ -1,4 +1,4 @@
-#include "shell/TForm4.h"
+#include "shell/OptionsDialog.h"
 
 #include <QComboBox>
 #include <QCoreApplication>
@@ -82,8 +82,8 @@ QComboBox* addList(QWidget* page, const QString& objectName, const QString& capt
 
 }  // namespace
 
-TForm4::TForm4(SettingsFile& settings, ConversionLayer& conversion, UserDialogs& dialogs,
-               std::function<void(int)> applyCharset, QWidget* parent)
+OptionsDialog::OptionsDialog(SettingsFile& settings, ConversionLayer& conversion, UserDialogs& dialogs,
+                             std::function<void(int)> applyCharset, QWidget* parent)
     : QDialog(parent),
       settings_(settings),
       conversion_(conversion),
@@ -118,7 +118,7 @@ TForm4::TForm4(SettingsFile& settings, ConversionLayer& conversion, UserDialogs&
     for (const auto& row : kPcCodePageRows) {
         ComboBoxA_->addItem(latin1(row));
     }
-    connect(ComboBoxE_, &QComboBox::activated, this, &TForm4::pickPcRowFor);
+    connect(ComboBoxE_, &QComboBox::activated, this, &OptionsDialog::pickPcRowFor);
 
     auto* hostPage = new QGroupBox(QStringLiteral("Host"), pages_);
     host_ = addEdit(hostPage, QStringLiteral("Host:"), 24, 121);
@@ -145,7 +145,7 @@ TForm4::TForm4(SettingsFile& settings, ConversionLayer& conversion, UserDialogs&
 
     auto* confirmButton = new QPushButton(QStringLiteral("Confirm"), this);
     confirmButton->setGeometry(159, 384, 75, 25);
-    connect(confirmButton, &QPushButton::clicked, this, &TForm4::confirm);
+    connect(confirmButton, &QPushButton::clicked, this, &OptionsDialog::confirm);
     auto* cancelButton = new QPushButton(QStringLiteral("Cancel"), this);
     cancelButton->setGeometry(312, 384, 75, 25);
     connect(cancelButton, &QPushButton::clicked, this, &QDialog::hide);
@@ -160,31 +160,31 @@ TForm4::TForm4(SettingsFile& settings, ConversionLayer& conversion, UserDialogs&
     selectPage(0);
 }
 
-void TForm4::selectStoredRows() {
+void OptionsDialog::selectStoredRows() {
     // A stored row outside its list leaves the list without a selection.
     ComboBoxE_->setCurrentIndex(settings_.readInteger(kRows, "EBCDIC", kDefaultCcsidRow));
     ComboBoxA_->setCurrentIndex(settings_.readInteger(kRows, "ASCII", kDefaultPcRow));
 }
 
-void TForm4::showOptions() {
+void OptionsDialog::showOptions() {
     selectStoredRows();
     showWithoutReading();
 }
 
-void TForm4::showWithoutReading() {
+void OptionsDialog::showWithoutReading() {
     show();
     raise();
     activateWindow();
 }
 
-void TForm4::selectPage(int page) {
+void OptionsDialog::selectPage(int page) {
     if (page >= 0 && page < pages_->count()) {
         pages_->setCurrentIndex(page);
         pageTree_->setCurrentItem(pageTree_->topLevelItem(page));
     }
 }
 
-void TForm4::pickPcRowFor(int ccsidRow) {
+void OptionsDialog::pickPcRowFor(int ccsidRow) {
     if (ccsidRow < 0 || ccsidRow >= static_cast<int>(kCcsidRows.size())) {
         return;
     }
@@ -193,7 +193,7 @@ void TForm4::pickPcRowFor(int ccsidRow) {
     }
 }
 
-void TForm4::confirm() {
+void OptionsDialog::confirm() {
     const QString caption = QCoreApplication::applicationName();
     // The lists can be typed into: what counts is the text, and the row it names if any.
     const std::string ccsidText = ComboBoxE_->currentText().toStdString();
@@ -231,7 +231,7 @@ void TForm4::confirm() {
     hide();
 }
 
-bool TForm4::writeAll(int ccsidRow, int pcRow) {
+bool OptionsDialog::writeAll(int ccsidRow, int pcRow) {
     settings_.writeInteger(kRows, "EBCDIC", ccsidRow);
     settings_.writeInteger(kRows, "ASCII", pcRow);
     settings_.writeInteger(kConversion, "EBCDIC", conversion_.EbcdicCodePage);

@@ -11,15 +11,15 @@
 #include <QStatusBar>
 
 #include "export/ExportCommands.h"
+#include "export/pickbatch/BatchExportDialog.h"
 #include "export/pickbatch/QtExportFileDialog.h"
-#include "export/pickbatch/TForm3.h"
 #include "tests/export/ExportFixture.h"
 #include "tests/export/ExportTestTools.h"
 
 namespace quelvane::test {
 namespace {
 
-struct TForm3Test : ::testing::Test {
+struct BatchExportDialogTest : ::testing::Test {
     static void SetUpTestSuite() {
         static int argc = 1;
         static char name[] = "pickbatch_tests";
@@ -36,10 +36,10 @@ struct TForm3Test : ::testing::Test {
         return found;
     }
 
-    TForm3 form;
+    BatchExportDialog form;
 };
 
-TEST_F(TForm3Test, ControlsCarryTheirTextsAndPlaces) {
+TEST_F(BatchExportDialogTest, ControlsCarryTheirTextsAndPlaces) {
     EXPECT_EQ(form.windowTitle(), "Pick out files in batch");
     EXPECT_EQ(form.size(), QSize(451, 282));
     const struct {
@@ -69,14 +69,14 @@ TEST_F(TForm3Test, ControlsCarryTheirTextsAndPlaces) {
     EXPECT_TRUE(control<QLineEdit>("Edit1")->isReadOnly());
     EXPECT_TRUE(control<QLabel>("desc")->isHidden());
     EXPECT_TRUE(control<QLabel>("obj")->isHidden());
-    EXPECT_EQ(form.fileType(), BatchExportDialog::kTextFile);
+    EXPECT_EQ(form.fileType(), BatchExportTarget::kTextFile);
 }
 
-TEST_F(TForm3Test, OnlyTheTextTypeEnablesTheSplitterWhichKeepsItsState) {
+TEST_F(BatchExportDialogTest, OnlyTheTextTypeEnablesTheSplitterWhichKeepsItsState) {
     auto* splitter = control<QCheckBox>("CheckBox1");
     splitter->setChecked(true);
     control<QRadioButton>("FileType1_1")->click();
-    EXPECT_EQ(form.fileType(), BatchExportDialog::kWordFile);
+    EXPECT_EQ(form.fileType(), BatchExportTarget::kWordFile);
     EXPECT_FALSE(splitter->isEnabled());
     EXPECT_TRUE(splitter->isChecked());
     control<QRadioButton>("FileType1_2")->click();
@@ -86,7 +86,7 @@ TEST_F(TForm3Test, OnlyTheTextTypeEnablesTheSplitterWhichKeepsItsState) {
     EXPECT_TRUE(form.splitterOption());
 }
 
-TEST_F(TForm3Test, SelectStartsAtTheWorkingDirectoryAndKeepsItWhenCancelled) {
+TEST_F(BatchExportDialogTest, SelectStartsAtTheWorkingDirectoryAndKeepsItWhenCancelled) {
     QString started;
     form.setDirectoryChooser([&](QWidget*, const QString& start) {
         started = start;
@@ -101,7 +101,7 @@ TEST_F(TForm3Test, SelectStartsAtTheWorkingDirectoryAndKeepsItWhenCancelled) {
     EXPECT_EQ(form.directory(), "/data/new/dir");
 }
 
-TEST_F(TForm3Test, ConfirmRunsTheBatchOfTheFileTheCommandChose) {
+TEST_F(BatchExportDialogTest, ConfirmRunsTheBatchOfTheFileTheCommandChose) {
     ExportFixture fixture;
     fixture.open({ordersFile({{"JAN", "", "", 2}, {"FEB", "", "", 1}})},
                  {ContentFixtures::memberRecords("ORDERS", "JAN", kOrderLength, orderSlots(2)),
@@ -118,7 +118,7 @@ TEST_F(TForm3Test, ConfirmRunsTheBatchOfTheFileTheCommandChose) {
         [&](QWidget*, const QString&) { return QString::fromStdString(scratch.path().string()); });
     form.selectDirectory();
     int confirmations = 0;
-    QObject::connect(&form, &TForm3::confirmed, [&] {
+    QObject::connect(&form, &BatchExportDialog::confirmed, [&] {
         ++confirmations;
         fixture.session.splitterOption = form.splitterOption();
         runBatchExport(fixture.session, form);
@@ -133,12 +133,12 @@ TEST_F(TForm3Test, ConfirmRunsTheBatchOfTheFileTheCommandChose) {
     EXPECT_EQ(readFile(scratch / "ORDERS_FEB.txt"), "R0  |123.45|2000-01-01 12:00:00|0|\r\n");
 }
 
-TEST_F(TForm3Test, TheSaveDialogOffersTheThreeFileTypes) {
+TEST_F(BatchExportDialogTest, TheSaveDialogOffersTheThreeFileTypes) {
     EXPECT_EQ(QtExportFileDialog::qtFilters(),
               QStringList({"TEXT File (*.txt)", "Word (*.doc)", "Excel (*.xls)"}));
 }
 
-TEST_F(TForm3Test, CancelClosesTheDialog) {
+TEST_F(BatchExportDialogTest, CancelClosesTheDialog) {
     form.showDialog();
     EXPECT_TRUE(form.isVisible());
     control<QPushButton>("Button3")->click();

@@ -1,4 +1,4 @@
-#include "shell/THyperLabel.h"
+#include "shell/LinkLabel.h"
 
 #include <QCoreApplication>
 #include <QMouseEvent>
@@ -15,10 +15,10 @@ constexpr int kPrefixLength = 7;
 
 }  // namespace
 
-THyperLabel::THyperLabel(UserDialogs& dialogs, QWidget* parent)
+LinkLabel::LinkLabel(UserDialogs& dialogs, QWidget* parent)
     : QLabel(parent), dialogs_(dialogs), savedFont_(font()) {}
 
-void THyperLabel::SetAddress(const QString& address) {
+void LinkLabel::SetAddress(const QString& address) {
     QString rest = address;
     if (rest.startsWith(kWebPrefix) || rest.startsWith(kMailPrefix)) {
         rest = rest.mid(kPrefixLength);
@@ -38,27 +38,27 @@ void THyperLabel::SetAddress(const QString& address) {
     linkType_ = ltNone;
 }
 
-void THyperLabel::SetLinkType(int type) {
+void LinkLabel::SetLinkType(int type) {
     linkType_ = type;
     SetAddress(linkAddress_);
 }
 
-void THyperLabel::SetLinkShowHint(bool show) {
+void LinkLabel::SetLinkShowHint(bool show) {
     linkShowHint_ = show;
     SetLinkHint(show ? linkAddress_.mid(kPrefixLength) : QString());
 }
 
-void THyperLabel::SetLinkHint(const QString& hint) {
+void LinkLabel::SetLinkHint(const QString& hint) {
     linkHint_ = hint;
     setToolTip(hint);
 }
 
-void THyperLabel::SetLinkFont(const QFont& font) {
+void LinkLabel::SetLinkFont(const QFont& font) {
     savedFont_ = this->font();
     linkFont_ = font;
 }
 
-void THyperLabel::Execute() {
+void LinkLabel::Execute() {
     if (linkType_ == ltNone || linkAddress_.isEmpty()) {
         return;
     }
@@ -71,25 +71,25 @@ void THyperLabel::Execute() {
                              : QStringLiteral("Could not run computers default Browser"));
 }
 
-void THyperLabel::enterEvent(QEnterEvent* event) {
+void LinkLabel::enterEvent(QEnterEvent* event) {
     savedFont_ = font();
     setFont(linkFont_);
     event->accept();
 }
 
-void THyperLabel::leaveEvent(QEvent* event) {
+void LinkLabel::leaveEvent(QEvent* event) {
     setFont(savedFont_);
     event->accept();
 }
 
-void THyperLabel::mouseReleaseEvent(QMouseEvent* event) {
+void LinkLabel::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint())) {
         Execute();
     }
     QLabel::mouseReleaseEvent(event);
 }
 
-void THyperLabel::mouseDoubleClickEvent(QMouseEvent* event) {
+void LinkLabel::mouseDoubleClickEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton) {
         Execute();
     }

@@ -6,7 +6,7 @@
 #include <functional>
 #include <string>
 
-#include "export/BatchExportDialog.h"
+#include "export/BatchExportTarget.h"
 
 class QCheckBox;
 class QGroupBox;
@@ -22,7 +22,7 @@ namespace quelvane {
 // member count, the file type, the splitter check box, the target directory and the progress
 // text. It is created once and keeps its file type and splitter state between uses; "Confirm"
 // is announced with `confirmed`, which the main window answers with the batch run.
-class TForm3 final : public QDialog, public BatchExportDialog {
+class BatchExportDialog final : public QDialog, public BatchExportTarget {
     Q_OBJECT
 
   public:
@@ -30,7 +30,7 @@ class TForm3 final : public QDialog, public BatchExportDialog {
     using Decoder = std::function<QString(const std::string&)>;
     using Encoder = std::function<std::string(const QString&)>;
 
-    explicit TForm3(QWidget* parent = nullptr);
+    explicit BatchExportDialog(QWidget* parent = nullptr);
 
     // The splitter option of the text writer: `CheckBox1`'s checked state.
     bool splitterOption() const;
@@ -43,8 +43,8 @@ class TForm3 final : public QDialog, public BatchExportDialog {
     void fill(const Contents& contents) override;
     void showDialog() override;
     void closeDialog() override;
-    std::string desc() const override;
-    std::string obj() const override;
+    std::string partIndexText() const override;
+    std::string objectIndexText() const override;
     std::string directory() const override;
     int fileType() const override;
     void setStatusText(const std::string& text) override;

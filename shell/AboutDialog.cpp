@@ -1,4 +1,4 @@
-#include "shell/TForm2.h"
+#include "shell/AboutDialog.h"
 
 #include <QLabel>
 #include <QMouseEvent>
@@ -6,7 +6,7 @@
 
 #include "savefile/VersionText.h"
 #include "shell/Credits.h"
-#include "shell/THyperLabel.h"
+#include "shell/LinkLabel.h"
 
 namespace quelvane {
 
@@ -21,7 +21,7 @@ constexpr int kLineHeight = 24;
 
 }  // namespace
 
-TForm2::TForm2(UserDialogs& dialogs, QWidget* parent) : QDialog(parent) {
+AboutDialog::AboutDialog(UserDialogs& dialogs, QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("TForm2"));
     setWindowTitle(QStringLiteral("About"));
     setFixedSize(kWidth, kHeight);
@@ -50,14 +50,14 @@ TForm2::TForm2(UserDialogs& dialogs, QWidget* parent) : QDialog(parent) {
     rights->setGeometry(kLeft, top, kWidth - kLeft, kLineHeight);
 }
 
-void TForm2::showAbout() {
+void AboutDialog::showAbout() {
     version_->setText(QString::fromStdString(VersionText()));
     show();
     raise();
     activateWindow();
 }
 
-void TForm2::mousePressEvent(QMouseEvent* event) {
+void AboutDialog::mousePressEvent(QMouseEvent* event) {
     hide();
     event->accept();
 }
