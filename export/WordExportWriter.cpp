@@ -7,6 +7,7 @@
 #include "export/AutomationReference.h"
 #include "export/ExportFieldText.h"
 #include "export/ExportRecordPass.h"
+#include "savefile/SegmentExpansionFailure.h"
 
 namespace quelvane {
 
@@ -102,9 +103,10 @@ ExportOutcome writeWordExport(ExportSession& session, std::int32_t partIndex, st
                 }
             }
             pass.close();
-        } catch (const std::exception&) {
+        } catch (const std::exception& failure) {
             pass.close();
             session.views.notifier.error(kWriteFailure, kCaption);
+            reportExpansionFailure(session.views.notifier, failure);
             table.release();
             selection.release();
             quitQuietly(app);
