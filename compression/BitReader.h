@@ -36,7 +36,8 @@ class BitReader {
         if (ready_ < count) {
             refill(count);
         }
-        take(count);
+        window_ <<= count;
+        ready_ -= count;
     }
 
     // Bits of the stream not yet read.
