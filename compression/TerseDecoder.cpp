@@ -28,37 +28,38 @@ constexpr std::uint16_t kBlankCode = 0x40 + 1;
 
 void TerseDecoder::reset() {
     for (std::uint16_t node = kFirstNode; node <= kLastNode; ++node) {
-        parent_[node] = node == kFirstNode ? kBlankCode : static_cast<std::uint16_t>(node - 1);
-        extension_[node] = kBlankCode;
-        newer_[node] = node == kFirstNode ? kRing : static_cast<std::uint16_t>(node - 1);
-        older_[node] = node == kLastNode ? kRing : static_cast<std::uint16_t>(node + 1);
+        nodes_[node] = {node == kFirstNode ? kBlankCode : static_cast<std::uint16_t>(node - 1), kBlankCode,
+                        node == kFirstNode ? kRing : static_cast<std::uint16_t>(node - 1),
+                        node == kLastNode ? kRing : static_cast<std::uint16_t>(node + 1)};
     }
-    older_[kRing] = kFirstNode;
-    newer_[kRing] = kLastNode;
+    nodes_[kRing].older = kFirstNode;
+    nodes_[kRing].newer = kLastNode;
 }
 
-void TerseDecoder::moveToFront(std::uint16_t node) {
-    std::uint16_t newer = newer_[node];
-    std::uint16_t older = older_[node];
-    older_[newer] = older;
-    newer_[older] = newer;
-    std::uint16_t front = older_[kRing];
-    older_[node] = front;
-    newer_[front] = node;
-    newer_[node] = kRing;
-    older_[kRing] = node;
-}
-
-std::uint16_t TerseDecoder::climb(std::uint16_t node, std::size_t& depth) {
+std::uint16_t TerseDecoder::climb(std::uint16_t node, std::uint16_t taken, std::size_t& depth) {
+    // The path is gathered as a chain ending in `taken`, then spliced in at the front at once.
+    nodes_[nodes_[taken].newer].older = nodes_[taken].older;
+    nodes_[nodes_[taken].older].newer = nodes_[taken].newer;
+    std::uint16_t first = taken;
     depth = 0;
     while (node >= kFirstNode) {
         if (depth == path_.size()) {
             throw CompressionFailure("TERSE dictionary chain does not end");
         }
-        moveToFront(node);
+        Node& n = nodes_[node];
+        nodes_[n.newer].older = n.older;
+        nodes_[n.older].newer = n.newer;
+        n.older = first;
+        nodes_[first].newer = node;
+        first = node;
         path_[depth++] = node;
-        node = parent_[node];
+        node = n.parent;
     }
+    std::uint16_t front = nodes_[kRing].older;
+    nodes_[taken].older = front;
+    nodes_[front].newer = taken;
+    nodes_[first].newer = kRing;
+    nodes_[kRing].older = first;
     return node;
 }
 
@@ -75,21 +76,19 @@ std::size_t TerseDecoder::decode(std::span<const std::uint8_t> code, std::span<s
         if (current == kEndCode) {
             return written;
         }
-        std::uint16_t taken = newer_[kRing];
+        std::uint16_t taken = nodes_[kRing].newer;
         if (current == taken) {
             throw CompressionFailure("TERSE code " + std::to_string(current) +
                                      " names the dictionary node being replaced, at output offset " +
                                      std::to_string(written));
         }
-        // The node taken over goes to the front first, so the path climbed lands ahead of it.
-        moveToFront(taken);
         std::size_t depth = 0;
-        std::uint16_t root = climb(current, depth);
-        extension_[pending] = root;
+        std::uint16_t root = climb(current, taken, depth);
+        nodes_[pending].extension = root;
         if (size - written <= depth) {
             std::size_t needed = root == kRecordMark ? 0 : 1;
             for (std::size_t i = 0; i < depth; ++i) {
-                needed += extension_[path_[i]] == kRecordMark ? 0 : 1;
+                needed += nodes_[path_[i]].extension == kRecordMark ? 0 : 1;
             }
             if (needed > size - written) {
                 failPastOutput(size);
@@ -99,12 +98,12 @@ std::size_t TerseDecoder::decode(std::span<const std::uint8_t> code, std::span<s
             out[written++] = static_cast<std::uint8_t>(root - 1);
         }
         for (std::size_t i = depth; i-- > 0;) {
-            std::uint16_t character = extension_[path_[i]];
+            std::uint16_t character = nodes_[path_[i]].extension;
             if (character != kRecordMark) {
                 out[written++] = static_cast<std::uint8_t>(character - 1);
             }
         }
-        parent_[taken] = current;
+        nodes_[taken].parent = current;
         pending = taken;
     }
 }

@@ -27,17 +27,22 @@ class TerseDecoder {
   private:
     static constexpr std::size_t kNodeCount = 4096;
 
-    void reset();
-    // Moves `node` to the front of the use order.
-    void moveToFront(std::uint16_t node);
-    // Follows `node` up to its root, moving every node passed to the front with parents ahead,
-    // and leaves the path (from the root's child down to `node`) in path_; returns the root.
-    std::uint16_t climb(std::uint16_t node, std::size_t& depth);
+    // A dictionary node and its place in the use order, kept together so that following a
+    // node touches one cache line.
+    struct Node {
+        std::uint16_t parent;
+        std::uint16_t extension;
+        std::uint16_t newer;
+        std::uint16_t older;
+    };
 
-    std::array<std::uint16_t, kNodeCount> parent_{};
-    std::array<std::uint16_t, kNodeCount> extension_{};
-    std::array<std::uint16_t, kNodeCount> newer_{};
-    std::array<std::uint16_t, kNodeCount> older_{};
+    void reset();
+    // Takes `taken` out of the use order, follows `node` up to its root and puts the path, parents
+    // first, then `taken`, at the front. Leaves the path (from `node` up to the root's child) in
+    // path_ and returns the root.
+    std::uint16_t climb(std::uint16_t node, std::uint16_t taken, std::size_t& depth);
+
+    std::array<Node, kNodeCount> nodes_{};
     std::array<std::uint16_t, kNodeCount> path_{};
 };
 
