@@ -8,6 +8,7 @@
 #include "compression/ChunkDecoders.h"
 #include "compression/RunLengthDecoder.h"
 #include "tests/compression/CompressedSegments.h"
+#include "tests/support/Cp037Table.h"
 
 namespace quelvane::test {
 namespace {
@@ -54,13 +55,9 @@ const CompressedPiece& pieceAt(const CompressedSegments& segments, std::size_t s
 }
 
 Bytes ebcdic(const std::string& text) {
-    static const std::string upper = "ABCDEFGHIJKLMNOPQRSTUVWXYZ";
-    static const std::uint8_t codes[] = {0xC1, 0xC2, 0xC3, 0xC4, 0xC5, 0xC6, 0xC7, 0xC8, 0xC9,
-                                         0xD1, 0xD2, 0xD3, 0xD4, 0xD5, 0xD6, 0xD7, 0xD8, 0xD9,
-                                         0xE2, 0xE3, 0xE4, 0xE5, 0xE6, 0xE7, 0xE8, 0xE9};
     Bytes out;
     for (char c : text) {
-        out.push_back(codes[upper.find(c)]);
+        out.push_back(kLatin1ToCp037[static_cast<std::uint8_t>(c)]);
     }
     return out;
 }

@@ -14,10 +14,6 @@ using Bytes = std::vector<std::uint8_t>;
 
 constexpr std::uint8_t kBlank = 0x40;
 
-Bytes repeated(std::size_t count, std::uint8_t byte) {
-    return Bytes(count, byte);
-}
-
 Bytes counting(std::size_t count) {
     Bytes out;
     for (std::size_t i = 0; i < count; ++i) {
@@ -47,11 +43,11 @@ std::vector<RunCase> runCases() {
         {"literal 63", concat({{0x3F}, counting(63)}), counting(63)},
         {"literal 127", concat({{0x7F}, counting(127)}), counting(127)},
         {"blank 1", {0x81}, {kBlank}},
-        {"blank 63", {0xBF}, repeated(63, kBlank)},
+        {"blank 63", {0xBF}, Bytes(63, kBlank)},
         {"repeat 1", {0xC1, 0x00}, {0x00}},
-        {"repeat 63", {0xFF, 0xF0}, repeated(63, 0xF0)},
+        {"repeat 63", {0xFF, 0xF0}, Bytes(63, 0xF0)},
         {"mixed", concat({{0x02, 0xC1, 0xC2, 0x83, 0xC4, 0x5C, 0x01, 0x00}}),
-         concat({{0xC1, 0xC2}, repeated(3, kBlank), repeated(4, 0x5C), {0x00}})},
+         concat({{0xC1, 0xC2}, Bytes(3, kBlank), Bytes(4, 0x5C), {0x00}})},
     };
 }
 
@@ -90,7 +86,7 @@ Bytes decodeInPieces(const Bytes& input, std::size_t inputSplit, std::size_t tot
 TEST(RunLengthDecoder, ResumesWithInputAndOutputSplitAnywhere) {
     const Bytes input = concat({{0x03, 0x11, 0x22, 0x33, 0x84, 0xC5, 0x5C, 0x01, 0x00, 0x82}});
     const Bytes expected =
-        concat({{0x11, 0x22, 0x33}, repeated(4, kBlank), repeated(5, 0x5C), {0x00}, repeated(2, kBlank)});
+        concat({{0x11, 0x22, 0x33}, Bytes(4, kBlank), Bytes(5, 0x5C), {0x00}, Bytes(2, kBlank)});
     for (std::size_t i = 0; i <= input.size(); ++i) {
         for (std::size_t o = 0; o <= expected.size(); ++o) {
             EXPECT_EQ(decodeInPieces(input, i, expected.size(), o), expected)
