@@ -122,5 +122,14 @@ TEST(RealCompressedFiles, TerseChunkOpensAsDecodedByHand) {
     EXPECT_TRUE(std::equal(name.begin(), name.end(), person.begin() + 3620));
 }
 
+// One chunk in each of these files has its 6-byte tag cut by a block trailer (body offsets
+// 161275 and 629759, 5 and 1 bytes before a 512-byte boundary): found only in the joined bodies.
+TEST(RealCompressedFiles, ChunkWhoseTagCrossesABlockTrailerExpands) {
+    SKIP_WITHOUT("GURI_demodb.savf");
+    SKIP_WITHOUT("NOX_release_2022-07-07.savf");
+    EXPECT_EQ(expand(pieceAt(load("GURI_demodb.savf"), 158208, 2555)).size(), 16384U);
+    EXPECT_EQ(expand(pieceAt(load("NOX_release_2022-07-07.savf"), 20480, 608767)).size(), 32768U);
+}
+
 }  // namespace
 }  // namespace quelvane::test
