@@ -22,7 +22,8 @@ const std::set<std::string> kReadableFiles = {
     "UZ_smtp136.savf", "OSSX_hats.savf", "ANSI_ARCHLIB_v2.FILE", "ANSI_MYSAVF.FILE", "UZ_zlib123.savf",
     "JTT_rmlib.savf",
     // Saved with data compression: read through their expanded image.
-    "CSCH@009.SAVF", "UZ_htp_510.savf", "ANSI_QSI70544.FILE"};
+    "CSCH@009.SAVF", "UZ_htp_510.savf", "ANSI_QSI70544.FILE", "GURI_demodb.savf", "GURI_ofdemo.savf",
+    "ANSI_QSI70931.FILE", "NOX_release_2022-07-07.savf"};
 
 std::vector<fs::path> saveFiles() {
     std::vector<fs::path> files;
@@ -223,6 +224,34 @@ TEST(RealCompressedFiles, OlderRunLengthFramingReadsTheRexxSource) {
     ASSERT_EQ(make.size(), 49U);
     EXPECT_EQ(make.front().rfind("0|0001.00|000312|/* REXX procedure to make SPL2STMF command */", 0), 0U)
         << make.front();
+}
+
+// TERSE chunks (*MEDIUM): a registrant master of 1000 records and a prefecture master of 47.
+TEST(RealCompressedFiles, TerseSaveListsItsMasterFiles) {
+    auto file = openReal("GURI_demodb.savf");
+    if (!file) {
+        GTEST_SKIP() << "GURI_demodb.savf";
+    }
+    ASSERT_TRUE(file->parsed);
+    EXPECT_EQ(file->catalog.header.dataStorage, "TERSE");
+    EXPECT_EQ(file->memberRows(0, "PERSON", "PERSON").size(), 1000U);
+    EXPECT_EQ(file->memberRows(0, "PREFCODE", "PREFCODE").size(), 47U);
+    EXPECT_EQ(file->memberRows(0, "QDDSSRC", "PREFCODE").size(), 5U);
+}
+
+// LZ1 chunks (*HIGH) in a SAVLIB save whose catalog is coded too: library NOXDB, its source
+// files in the second part.
+TEST(RealCompressedFiles, Lz1SavlibShowsItsSourceFiles) {
+    auto file = openReal("NOX_release_2022-07-07.savf");
+    if (!file) {
+        GTEST_SKIP() << "NOX_release_2022-07-07.savf";
+    }
+    ASSERT_TRUE(file->parsed);
+    EXPECT_EQ(file->catalog.header.dataStorage, "LZ1");
+    ASSERT_EQ(file->catalog.parts.size(), 2U);
+    EXPECT_EQ(file->catalog.parts[0].library.name, "NOXDB");
+    std::vector<std::string> trace = file->memberRows(1, "QCLLESRC", "TRACE");
+    ASSERT_EQ(trace.size(), 341U);
 }
 
 }  // namespace
