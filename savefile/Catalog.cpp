@@ -4,30 +4,9 @@
 
 namespace quelvane {
 
-int typeValue(const std::string& typeCode) {
-    if (typeCode.size() != 4) {
-        return -1;
-    }
-    int value = 0;
-    for (char c : typeCode) {
-        int digit;
-        if (c >= '0' && c <= '9') {
-            digit = c - '0';
-        } else if (c >= 'A' && c <= 'F') {
-            digit = c - 'A' + 10;
-        } else if (c >= 'a' && c <= 'f') {
-            digit = c - 'a' + 10;
-        } else {
-            return -1;
-        }
-        value = value * 16 + digit;
-    }
-    return value;
-}
-
-std::string typeCodeText(std::uint8_t high, std::uint8_t low) {
+std::string typeCodeText(std::uint16_t typeCode) {
     char text[5];
-    std::snprintf(text, sizeof text, "%02X%02X", high, low);
+    std::snprintf(text, sizeof text, "%04X", static_cast<unsigned>(typeCode));
     return text;
 }
 

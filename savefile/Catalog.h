@@ -9,12 +9,12 @@
 namespace quelvane {
 
 // Everything the reader learns about one save file. Texts are 8-bit text in the PC code page,
-// converted from EBCDIC and trimmed; type codes are four upper-case hex digits in file order
-// (stored bytes 02 01 become "0201"), and consumers read them back with typeValue().
+// converted from EBCDIC and trimmed; type codes are the two stored type bytes as one number,
+// first byte high (savefile/TypeCodes.h names the known ones).
 
 struct SavedField {
     std::string name;
-    std::string typeCode;
+    std::uint16_t typeCode = 0;
     std::int32_t length = 0;
     std::int32_t offset = 0;
     std::int32_t digits = 0;
@@ -30,7 +30,7 @@ struct SavedMember {
 
 struct SavedObject {
     std::string name;
-    std::string typeCode;
+    std::uint16_t typeCode = 0;
     std::string attribute;
     std::string text;
     std::int32_t memberAreaOffset = 0;
@@ -64,11 +64,8 @@ struct SaveFileHeader {
     std::int32_t directoryStart = 0;
 };
 
-// The value a type-code text spells, or -1 for a text that is not four hex digits.
-int typeValue(const std::string& typeCode);
-
-// Four upper-case hex digits for two stored type bytes, first byte first.
-std::string typeCodeText(std::uint8_t high, std::uint8_t low);
+// Four upper-case hex digits for a type code ("0201"), for messages and listings.
+std::string typeCodeText(std::uint16_t typeCode);
 
 // One per program run: the part list is replaced by each accepted open, the header cleared by
 // each parse, the segment table refilled from slot 0 (later slots keep an earlier file's

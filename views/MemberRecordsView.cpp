@@ -27,7 +27,7 @@ void addColumns(ContentList& list, const SavedObject& file) {
                    ContentList::Sizing::Fixed);
     for (std::int32_t i = 0; i < file.fieldCount; ++i) {
         const SavedField& field = file.fields.at(static_cast<std::size_t>(i));
-        bool numeric = isNumericFieldType(typeValue(field.typeCode));
+        bool numeric = isNumericFieldType(field.typeCode);
         list.addColumn(field.name, (numeric ? kNumericWidthPerByte : kTextWidthPerByte) * field.length,
                        numeric ? ContentList::Alignment::Right : ContentList::Alignment::Left,
                        ContentList::Sizing::Fixed);

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "savefile/BigEndianReader.h"
+#include "savefile/TypeCodes.h"
 #include "views/ClSourceView.h"
 #include "views/DataAreaView.h"
 #include "views/MemberRecordsView.h"
@@ -13,10 +14,6 @@
 namespace quelvane {
 
 namespace {
-
-constexpr int kProgramType = 0x0201;
-constexpr int kFileType = 0x1901;
-constexpr int kDataAreaType = 0x190A;
 
 constexpr int kMemberColumnWidth = 120;
 constexpr int kMemberDescriptionWidth = 600;
@@ -116,14 +113,14 @@ ViewOutcome showObject(ViewSession& session, NodeContentTarget& target, const Sa
     target.setNodeTitle(nameLine("Object:  ", object.name, object.attribute));
     target.enableBatch(object.attribute == "PF");
     target.setNodeSummary(descriptionLine(object.text));
-    int type = typeValue(object.typeCode);
-    if (type == kProgramType && object.attribute == "CLP") {
+    const std::uint16_t type = object.typeCode;
+    if (type == kProgramObjectType && object.attribute == "CLP") {
         showClSource(session, object);
-    } else if (type == kFileType && object.attribute == "PF") {
+    } else if (type == kFileObjectType && object.attribute == "PF") {
         showMemberList(session, object);
-    } else if (type == kFileType && object.attribute == "SAVF") {
+    } else if (type == kFileObjectType && object.attribute == "SAVF") {
         showSaveFileCheck(session, object);
-    } else if (type == kDataAreaType) {
+    } else if (type == kDataAreaObjectType) {
         showDataAreaValue(session, object);
     }
     return ViewOutcome::Shown;

@@ -40,7 +40,7 @@ std::string utf8OfLatin1(const std::string& text) {
 // What the export writes for a cell the records view shows, by the field's type; nothing for
 // a timestamp, which the view shows as a date and the export as its stored bytes.
 std::optional<std::string> exportTextOf(const std::string& cell, const SavedField& field) {
-    switch (typeValue(field.typeCode)) {
+    switch (field.typeCode) {
         case kDateFieldType:
             return cell.substr(0, 4) + "-" + cell.substr(5, 2) + "-" + cell.substr(8, 2) + " 12:00:00";
         case kTimestampFieldType:
