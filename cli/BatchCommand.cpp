@@ -20,8 +20,7 @@ class ArgumentBatchDialog final : public BatchExportTarget {
     void fill(const Contents& contents) override { contents_ = contents; }
     void showDialog() override {}
     void closeDialog() override {}
-    std::string partIndexText() const override { return contents_.partIndex; }
-    std::string objectIndexText() const override { return contents_.objectIndex; }
+    ObjectRef chosenFile() const override { return contents_.file; }
     std::string directory() const override { return directory_; }
     int fileType() const override { return fileType_; }
     void setStatusText(const std::string& text) override { std::fprintf(stderr, "%s\n", text.c_str()); }

@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "savefile/Catalog.h"
+
 namespace quelvane {
 
 // What the batch export reads and writes of its dialog (`BatchExportDialog`, "Pick out files in batch").
@@ -9,8 +11,7 @@ class BatchExportTarget {
   public:
     // The texts the batch command puts into the dialog's labels and directory box.
     struct Contents {
-        std::string partIndex;    // hidden label
-        std::string objectIndex;  // hidden label
+        ObjectRef file;  // shown in the hidden labels, read back by the run as it was filled
         std::string libraryName;
         std::string fileName;
         std::string memberCount;
@@ -29,8 +30,8 @@ class BatchExportTarget {
     virtual void showDialog() = 0;
     virtual void closeDialog() = 0;
 
-    virtual std::string partIndexText() const = 0;
-    virtual std::string objectIndexText() const = 0;
+    // The file the dialog was filled with.
+    virtual ObjectRef chosenFile() const = 0;
     // `Edit1`: the target directory.
     virtual std::string directory() const = 0;
     virtual int fileType() const = 0;

@@ -1,6 +1,5 @@
 #include "export/ExportCommands.h"
 
-#include <charconv>
 #include <exception>
 #include <filesystem>
 #include <system_error>
@@ -29,16 +28,6 @@ constexpr const char* kNotAFileCaption = "Pick out in batch";
 constexpr const char* kMemberNotOfAFile = "Please choice a PF!";
 constexpr const char* kMemberNotOfAFileCaption = "Pick Out in batch";
 
-const SavedObject* findObject(const Catalog& catalog, std::int32_t partIndex, std::int32_t objectIndex) {
-    if (partIndex < 0 || objectIndex < 0 || static_cast<std::size_t>(partIndex) >= catalog.parts.size()) {
-        return nullptr;
-    }
-    const auto& objects = catalog.parts[static_cast<std::size_t>(partIndex)].library.objects;
-    return static_cast<std::size_t>(objectIndex) < objects.size()
-               ? &objects[static_cast<std::size_t>(objectIndex)]
-               : nullptr;
-}
-
 bool isPhysicalFile(const SavedObject* object) {
     return object != nullptr && object->attribute == kPhysicalFile;
 }
@@ -47,26 +36,17 @@ std::string decimal(std::int64_t value) {
     return std::to_string(value);
 }
 
-std::optional<std::int32_t> parseIndex(const std::string& text) {
-    std::int32_t value = 0;
-    const auto result = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (result.ec != std::errc() || result.ptr != text.data() + text.size()) {
-        return std::nullopt;
-    }
-    return value;
-}
-
 }  // namespace
 
-ExportOutcome writeMemberExport(ExportSession& session, int filterIndex, std::int32_t partIndex,
-                                std::int32_t objectIndex, std::int32_t memberIndex, const std::string& path) {
+ExportOutcome writeMemberExport(ExportSession& session, int filterIndex, MemberRef member,
+                                const std::string& path) {
     switch (filterIndex) {
         case kWordFilter:
-            return writeWordExport(session, partIndex, objectIndex, memberIndex, path);
+            return writeWordExport(session, member, path);
         case kExcelFilter:
-            return writeExcelExport(session, partIndex, objectIndex, memberIndex, path);
+            return writeExcelExport(session, member, path);
         default:
-            return writeTextExport(session, partIndex, objectIndex, memberIndex, path);
+            return writeTextExport(session, member, path);
     }
 }
 
@@ -78,14 +58,14 @@ std::optional<ExportOutcome> exportMemberCommand(ExportSession& session,
         notifier.error(kNotAMember, kNotAMemberCaption);
         return std::nullopt;
     }
-    const SavedObject* object = findObject(session.views.catalog, node->grandparentIndex, node->parentIndex);
-    if (!isPhysicalFile(object) || node->index < 0 ||
-        static_cast<std::size_t>(node->index) >= object->members.size()) {
+    const MemberRef ref{node->grandparentIndex, node->parentIndex, node->index};
+    const SavedObject* object = session.views.catalog.findObject(ref.file());
+    const SavedMember* member = session.views.catalog.findMember(ref);
+    if (!isPhysicalFile(object) || member == nullptr) {
         notifier.error(kNotAMember, kNotAMemberCaption);
         return std::nullopt;
     }
-    std::string fileName = ExportFileNames::memberFileName(
-        object->name, object->members[static_cast<std::size_t>(node->index)].name);
+    std::string fileName = ExportFileNames::memberFileName(object->name, member->name);
     int filterIndex = 1;
     if (!dialog.execute(fileName, filterIndex)) {
         return std::nullopt;
@@ -93,8 +73,7 @@ std::optional<ExportOutcome> exportMemberCommand(ExportSession& session,
     fileName = ExportFileNames::replaceExtension(fileName, ExportFileNames::extensionOfFilter(filterIndex));
     dialog.setFileName(fileName);
     try {
-        return writeMemberExport(session, filterIndex, node->grandparentIndex, node->parentIndex, node->index,
-                                 fileName);
+        return writeMemberExport(session, filterIndex, ref, fileName);
     } catch (const std::exception&) {
         notifier.message(kSaveFailure);
         return ExportOutcome::Failed;
@@ -106,43 +85,39 @@ bool exportBatchCommand(ExportSession& session, const std::optional<NodePosition
     Notifier& notifier = session.views.notifier;
     const Catalog& catalog = session.views.catalog;
     ShownMember& shown = session.views.shownMember;
-    std::int32_t partIndex = shown.partIndex;
-    std::int32_t objectIndex = shown.objectIndex;
+    ObjectRef file{shown.partIndex, shown.objectIndex};
     if (!node || node->level == kPartLevel) {
         notifier.error(kNotAFile, kNotAFileCaption);
         return false;
     }
     if (node->level == kObjectLevel) {
-        partIndex = node->parentIndex;
-        objectIndex = node->index;
-        if (!isPhysicalFile(findObject(catalog, partIndex, objectIndex))) {
+        file = {node->parentIndex, node->index};
+        if (!isPhysicalFile(catalog.findObject(file))) {
             notifier.error(kNotAFile, kNotAFileCaption);
             return false;
         }
     } else if (node->level == kMemberLevel) {
-        partIndex = node->grandparentIndex;
-        objectIndex = node->parentIndex;
-        if (!isPhysicalFile(findObject(catalog, partIndex, objectIndex))) {
+        file = {node->grandparentIndex, node->parentIndex};
+        if (!isPhysicalFile(catalog.findObject(file))) {
             notifier.error(kMemberNotOfAFile, kMemberNotOfAFileCaption);
             return false;
         }
     }
     // The library node keeps the file recorded last; one that is not in this catalog is refused
     // rather than read.
-    const SavedObject* object = findObject(catalog, partIndex, objectIndex);
+    const SavedObject* object = catalog.findObject(file);
     if (object == nullptr) {
         notifier.error(kNotAFile, kNotAFileCaption);
         return false;
     }
-    shown.partIndex = partIndex;
-    shown.objectIndex = objectIndex;
+    shown.partIndex = file.part;
+    shown.objectIndex = file.object;
     shown.memberIndex = -1;
 
     std::error_code ignored;
     BatchExportTarget::Contents contents;
-    contents.partIndex = decimal(partIndex);
-    contents.objectIndex = decimal(objectIndex);
-    contents.libraryName = catalog.parts[static_cast<std::size_t>(partIndex)].library.name;
+    contents.file = file;
+    contents.libraryName = catalog.parts[static_cast<std::size_t>(file.part)].library.name;
     contents.fileName = object->name;
     contents.memberCount = decimal(object->memberCount);
     contents.directory = session.pcPath(std::filesystem::current_path(ignored).string());
@@ -153,13 +128,11 @@ bool exportBatchCommand(ExportSession& session, const std::optional<NodePosition
 
 ExportOutcome runBatchExport(ExportSession& session, BatchExportTarget& dialog) {
     const Catalog& catalog = session.views.catalog;
-    const std::optional<std::int32_t> partIndex = parseIndex(dialog.partIndexText());
-    const std::optional<std::int32_t> objectIndex = parseIndex(dialog.objectIndexText());
-    const SavedObject* object =
-        partIndex && objectIndex ? findObject(catalog, *partIndex, *objectIndex) : nullptr;
+    const ObjectRef file = dialog.chosenFile();
+    const SavedObject* object = catalog.findObject(file);
     ExportOutcome outcome = ExportOutcome::Written;
     if (object != nullptr) {
-        const std::string& library = catalog.parts[static_cast<std::size_t>(*partIndex)].library.name;
+        const std::string& library = catalog.parts[static_cast<std::size_t>(file.part)].library.name;
         const int filterIndex = dialog.fileType() + 1;
         const std::string extension = ExportFileNames::extensionOfFilter(filterIndex);
         for (std::int32_t m = 0;
@@ -170,7 +143,7 @@ ExportOutcome runBatchExport(ExportSession& session, BatchExportTarget& dialog) 
                                                       ExportFileNames::memberFileName(object->name, member),
                                                   extension);
             dialog.setStatusText("Converting  " + library + "/" + object->name + "(" + member + ")");
-            if (writeMemberExport(session, filterIndex, *partIndex, *objectIndex, m, path) ==
+            if (writeMemberExport(session, filterIndex, {file.part, file.object, m}, path) ==
                 ExportOutcome::Failed) {
                 outcome = ExportOutcome::Failed;
             }

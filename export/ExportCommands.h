@@ -15,8 +15,8 @@ namespace quelvane {
 
 // The writer for a file type ("Export"/"Pick Out" and "Confirm"): 1 or 0 text, 2 Word, 3 Excel
 // as the save dialog counts its filters.
-ExportOutcome writeMemberExport(ExportSession& session, int filterIndex, std::int32_t partIndex,
-                                std::int32_t objectIndex, std::int32_t memberIndex, const std::string& path);
+ExportOutcome writeMemberExport(ExportSession& session, int filterIndex, MemberRef member,
+                                const std::string& path);
 
 // "Export", "Export a member", "Pick Out": asks for the output file and runs the writer its file
 // type selects. Nothing when the dialog is cancelled; a failure a writer raises ends in "Save to

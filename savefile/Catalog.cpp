@@ -1,6 +1,7 @@
 #include "savefile/Catalog.h"
 
 #include <cstdio>
+#include <stdexcept>
 
 namespace quelvane {
 
@@ -10,8 +11,41 @@ std::string typeCodeText(std::uint16_t typeCode) {
     return text;
 }
 
-const SavedObject& Catalog::objectAt(std::int32_t part, std::int32_t object) const {
-    return parts.at(static_cast<std::size_t>(part)).library.objects.at(static_cast<std::size_t>(object));
+const SavedObject* Catalog::findObject(ObjectRef ref) const {
+    if (ref.part < 0 || static_cast<std::size_t>(ref.part) >= parts.size()) {
+        return nullptr;
+    }
+    const SavedLibrary& library = parts[static_cast<std::size_t>(ref.part)].library;
+    if (ref.object < 0 || ref.object >= library.objectCount ||
+        static_cast<std::size_t>(ref.object) >= library.objects.size()) {
+        return nullptr;
+    }
+    return &library.objects[static_cast<std::size_t>(ref.object)];
+}
+
+const SavedMember* Catalog::findMember(MemberRef ref) const {
+    const SavedObject* file = findObject(ref.file());
+    if (file == nullptr || ref.member < 0 || ref.member >= file->memberCount ||
+        static_cast<std::size_t>(ref.member) >= file->members.size()) {
+        return nullptr;
+    }
+    return &file->members[static_cast<std::size_t>(ref.member)];
+}
+
+const SavedObject& Catalog::objectAt(ObjectRef ref) const {
+    const SavedObject* object = findObject(ref);
+    if (object == nullptr) {
+        throw std::out_of_range("no catalog object at that tree position");
+    }
+    return *object;
+}
+
+const SavedMember& Catalog::memberAt(MemberRef ref) const {
+    const SavedMember* member = findMember(ref);
+    if (member == nullptr) {
+        throw std::out_of_range("no catalog member at that tree position");
+    }
+    return *member;
 }
 
 }  // namespace quelvane

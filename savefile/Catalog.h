@@ -67,6 +67,22 @@ struct SaveFileHeader {
 // Four upper-case hex digits for a type code ("0201"), for messages and listings.
 std::string typeCodeText(std::uint16_t typeCode);
 
+// An object of the catalog by its tree position: object `object` of part `part`.
+struct ObjectRef {
+    std::int32_t part = 0;
+    std::int32_t object = 0;
+    bool operator==(const ObjectRef&) const = default;
+};
+
+// A member by its tree position: member `member` of object `object` of part `part`.
+struct MemberRef {
+    std::int32_t part = 0;
+    std::int32_t object = 0;
+    std::int32_t member = 0;
+    ObjectRef file() const { return {part, object}; }
+    bool operator==(const MemberRef&) const = default;
+};
+
 // One per program run: the part list is replaced by each accepted open, the header cleared by
 // each parse, the segment table refilled from slot 0 (later slots keep an earlier file's
 // entries, which lookups may still find).
@@ -76,9 +92,16 @@ struct Catalog {
     SegmentTable segments;
     std::vector<SavedPart> parts;
 
-    // Object `object` of part `part`, the way views and exports address the catalog (by the tree
-    // positions); an index outside either array raises std::out_of_range.
-    const SavedObject& objectAt(std::int32_t part, std::int32_t object) const;
+    // The one checked lookup of views, exports and the command line: the object or member a
+    // tree position names, or null for a position the catalog does not hold (an index outside
+    // its array or past the library's object count or the file's member count).
+    const SavedObject* findObject(ObjectRef ref) const;
+    const SavedMember* findMember(MemberRef ref) const;
+
+    // The same lookups for callers that treat a missing record as a failure: raise
+    // std::out_of_range instead of answering null.
+    const SavedObject& objectAt(ObjectRef ref) const;
+    const SavedMember& memberAt(MemberRef ref) const;
 };
 
 }  // namespace quelvane

@@ -96,18 +96,6 @@ void showSaveFileCheck(ViewSession& session, const SavedObject& object) {
     }
 }
 
-const SavedObject* objectAt(const Catalog& catalog, std::int32_t part, std::int32_t object) {
-    if (part < 0 || static_cast<std::size_t>(part) >= catalog.parts.size()) {
-        return nullptr;
-    }
-    const SavedLibrary& library = catalog.parts[static_cast<std::size_t>(part)].library;
-    if (object < 0 || object >= library.objectCount ||
-        static_cast<std::size_t>(object) >= library.objects.size()) {
-        return nullptr;
-    }
-    return &library.objects[static_cast<std::size_t>(object)];
-}
-
 ViewOutcome showObject(ViewSession& session, NodeContentTarget& target, const SavedObject& object) {
     clearList(session);
     target.setNodeTitle(nameLine("Object:  ", object.name, object.attribute));
@@ -144,21 +132,20 @@ ViewOutcome showNodeContent(ViewSession& session, NodeContentTarget& target,
             target.showVersion();
             return ViewOutcome::Shown;
         case 2: {
-            const SavedObject* object = objectAt(catalog, node->parentIndex, node->index);
+            const SavedObject* object = catalog.findObject({node->parentIndex, node->index});
             return object == nullptr ? ViewOutcome::Shown : showObject(session, target, *object);
         }
         case 3: {
-            const SavedObject* file = objectAt(catalog, node->grandparentIndex, node->parentIndex);
-            if (file == nullptr || node->index < 0 || node->index >= file->memberCount ||
-                static_cast<std::size_t>(node->index) >= file->members.size()) {
+            const MemberRef ref{node->grandparentIndex, node->parentIndex, node->index};
+            const SavedMember* member = catalog.findMember(ref);
+            if (member == nullptr) {
                 return ViewOutcome::Shown;
             }
-            const SavedMember& member = file->members[static_cast<std::size_t>(node->index)];
-            target.setNodeTitle(nameLine("Member:  ", member.name, member.type));
-            target.setNodeSummary(descriptionLine(member.text));
-            if (file->attribute == "PF" && file->fieldCount != 0) {
-                return showMemberRecords(session, target, node->grandparentIndex, node->parentIndex,
-                                         node->index);
+            const SavedObject& file = catalog.objectAt(ref.file());
+            target.setNodeTitle(nameLine("Member:  ", member->name, member->type));
+            target.setNodeSummary(descriptionLine(member->text));
+            if (file.attribute == "PF" && file.fieldCount != 0) {
+                return showMemberRecords(session, target, ref);
             }
             session.shownMember.recordLength = 0;
             clearList(session);

@@ -135,8 +135,9 @@ void BatchExportDialog::setDirectoryChooser(DirectoryChooser chooser) {
 }
 
 void BatchExportDialog::fill(const Contents& contents) {
-    desc_->setText(decode_(contents.partIndex));
-    obj_->setText(decode_(contents.objectIndex));
+    file_ = contents.file;
+    desc_->setText(QString::number(contents.file.part));
+    obj_->setText(QString::number(contents.file.object));
     lib_->setText(decode_(contents.libraryName));
     pf_->setText(decode_(contents.fileName));
     memnum_->setText(decode_(contents.memberCount));
@@ -161,12 +162,8 @@ void BatchExportDialog::closeDialog() {
     hide();
 }
 
-std::string BatchExportDialog::partIndexText() const {
-    return encode_(desc_->text());
-}
-
-std::string BatchExportDialog::objectIndexText() const {
-    return encode_(obj_->text());
+ObjectRef BatchExportDialog::chosenFile() const {
+    return file_;
 }
 
 std::string BatchExportDialog::directory() const {

@@ -43,8 +43,7 @@ class BatchExportDialog final : public QDialog, public BatchExportTarget {
     void fill(const Contents& contents) override;
     void showDialog() override;
     void closeDialog() override;
-    std::string partIndexText() const override;
-    std::string objectIndexText() const override;
+    ObjectRef chosenFile() const override;
     std::string directory() const override;
     int fileType() const override;
     void setStatusText(const std::string& text) override;
@@ -61,6 +60,7 @@ class BatchExportDialog final : public QDialog, public BatchExportTarget {
     Decoder decode_;
     Encoder encode_;
     DirectoryChooser chooseDirectory_;
+    ObjectRef file_;
 
     QLabel* lib_ = nullptr;
     QLabel* pf_ = nullptr;
