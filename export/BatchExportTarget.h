@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "export/ExportFormat.h"
 #include "savefile/Catalog.h"
 
 namespace quelvane {
@@ -18,10 +19,10 @@ class BatchExportTarget {
         std::string directory;  // the target directory box
     };
 
-    // `FileType1` items.
-    static constexpr int kTextFile = 0;
-    static constexpr int kWordFile = 1;
-    static constexpr int kExcelFile = 2;
+    // The formats of the `FileType1` items, in their order.
+    static constexpr ExportFormat kTextFile = ExportFormat::Text;
+    static constexpr ExportFormat kWordFile = ExportFormat::Word;
+    static constexpr ExportFormat kExcelFile = ExportFormat::Excel;
 
     virtual ~BatchExportTarget() = default;
 
@@ -34,7 +35,7 @@ class BatchExportTarget {
     virtual ObjectRef chosenFile() const = 0;
     // `Edit1`: the target directory.
     virtual std::string directory() const = 0;
-    virtual int fileType() const = 0;
+    virtual ExportFormat fileType() const = 0;
     virtual void setStatusText(const std::string& text) = 0;
 };
 

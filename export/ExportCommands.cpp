@@ -13,8 +13,6 @@ namespace quelvane {
 
 namespace {
 
-constexpr int kWordFilter = 2;
-constexpr int kExcelFilter = 3;
 constexpr int kMemberLevel = 3;
 constexpr int kObjectLevel = 2;
 constexpr int kPartLevel = 1;
@@ -38,117 +36,146 @@ std::string decimal(std::int64_t value) {
 
 }  // namespace
 
-ExportOutcome writeMemberExport(ExportSession& session, int filterIndex, MemberRef member,
+ExportOutcome writeMemberExport(ExportSession& session, ExportFormat format, MemberRef member,
                                 const std::string& path) {
-    switch (filterIndex) {
-        case kWordFilter:
+    switch (format) {
+        case ExportFormat::Word:
             return writeWordExport(session, member, path);
-        case kExcelFilter:
+        case ExportFormat::Excel:
             return writeExcelExport(session, member, path);
-        default:
-            return writeTextExport(session, member, path);
+        case ExportFormat::Text:
+            break;
     }
+    return writeTextExport(session, member, path);
 }
 
-std::optional<ExportOutcome> exportMemberCommand(ExportSession& session,
-                                                 const std::optional<NodePosition>& node,
-                                                 ExportFileDialog& dialog) {
+std::optional<MemberRef> exportableMember(ExportSession& session, const std::optional<NodePosition>& node) {
     Notifier& notifier = session.views.notifier;
     if (!node || node->level != kMemberLevel) {
         notifier.error(kNotAMember, kNotAMemberCaption);
         return std::nullopt;
     }
     const MemberRef ref{node->grandparentIndex, node->parentIndex, node->index};
-    const SavedObject* object = session.views.catalog.findObject(ref.file());
-    const SavedMember* member = session.views.catalog.findMember(ref);
-    if (!isPhysicalFile(object) || member == nullptr) {
+    if (!isPhysicalFile(session.views.catalog.findObject(ref.file())) ||
+        session.views.catalog.findMember(ref) == nullptr) {
         notifier.error(kNotAMember, kNotAMemberCaption);
         return std::nullopt;
     }
-    std::string fileName = ExportFileNames::memberFileName(object->name, member->name);
-    int filterIndex = 1;
-    if (!dialog.execute(fileName, filterIndex)) {
-        return std::nullopt;
-    }
-    fileName = ExportFileNames::replaceExtension(fileName, ExportFileNames::extensionOfFilter(filterIndex));
-    dialog.setFileName(fileName);
+    return ref;
+}
+
+ExportOutcome exportMember(ExportSession& session, MemberRef member, ExportFormat format,
+                           const std::string& path) {
     try {
-        return writeMemberExport(session, filterIndex, ref, fileName);
+        return writeMemberExport(session, format, member, path);
     } catch (const std::exception&) {
-        notifier.message(kSaveFailure);
+        session.views.notifier.message(kSaveFailure);
         return ExportOutcome::Failed;
     }
 }
 
-bool exportBatchCommand(ExportSession& session, const std::optional<NodePosition>& node,
-                        BatchExportTarget& dialog) {
+std::optional<ExportOutcome> exportMemberCommand(ExportSession& session,
+                                                 const std::optional<NodePosition>& node,
+                                                 ExportFileDialog& dialog) {
+    const std::optional<MemberRef> ref = exportableMember(session, node);
+    if (!ref) {
+        return std::nullopt;
+    }
+    const Catalog& catalog = session.views.catalog;
+    std::string fileName =
+        ExportFileNames::memberFileName(catalog.objectAt(ref->file()).name, catalog.memberAt(*ref).name);
+    int filterIndex = 1;
+    if (!dialog.execute(fileName, filterIndex)) {
+        return std::nullopt;
+    }
+    const ExportFormat format = exportFormatOfFilter(filterIndex);
+    fileName = ExportFileNames::replaceExtension(fileName, ExportFileNames::extensionOf(format));
+    dialog.setFileName(fileName);
+    return exportMember(session, *ref, format, fileName);
+}
+
+std::optional<ObjectRef> batchFile(ExportSession& session, const std::optional<NodePosition>& node) {
     Notifier& notifier = session.views.notifier;
     const Catalog& catalog = session.views.catalog;
     ShownMember& shown = session.views.shownMember;
     ObjectRef file{shown.partIndex, shown.objectIndex};
     if (!node || node->level == kPartLevel) {
         notifier.error(kNotAFile, kNotAFileCaption);
-        return false;
+        return std::nullopt;
     }
     if (node->level == kObjectLevel) {
         file = {node->parentIndex, node->index};
         if (!isPhysicalFile(catalog.findObject(file))) {
             notifier.error(kNotAFile, kNotAFileCaption);
-            return false;
+            return std::nullopt;
         }
     } else if (node->level == kMemberLevel) {
         file = {node->grandparentIndex, node->parentIndex};
         if (!isPhysicalFile(catalog.findObject(file))) {
             notifier.error(kMemberNotOfAFile, kMemberNotOfAFileCaption);
-            return false;
+            return std::nullopt;
         }
     }
     // The library node keeps the file recorded last; one that is not in this catalog is refused
     // rather than read.
-    const SavedObject* object = catalog.findObject(file);
-    if (object == nullptr) {
+    if (catalog.findObject(file) == nullptr) {
         notifier.error(kNotAFile, kNotAFileCaption);
-        return false;
+        return std::nullopt;
     }
     shown.partIndex = file.part;
     shown.objectIndex = file.object;
     shown.memberIndex = -1;
+    return file;
+}
 
+bool exportBatchCommand(ExportSession& session, const std::optional<NodePosition>& node,
+                        BatchExportTarget& dialog) {
+    const std::optional<ObjectRef> file = batchFile(session, node);
+    if (!file) {
+        return false;
+    }
+    const Catalog& catalog = session.views.catalog;
+    const SavedObject& object = catalog.objectAt(*file);
     std::error_code ignored;
     BatchExportTarget::Contents contents;
-    contents.file = file;
-    contents.libraryName = catalog.parts[static_cast<std::size_t>(file.part)].library.name;
-    contents.fileName = object->name;
-    contents.memberCount = decimal(object->memberCount);
+    contents.file = *file;
+    contents.libraryName = catalog.parts[static_cast<std::size_t>(file->part)].library.name;
+    contents.fileName = object.name;
+    contents.memberCount = decimal(object.memberCount);
     contents.directory = session.pcPath(std::filesystem::current_path(ignored).string());
     dialog.fill(contents);
     dialog.showDialog();
     return true;
 }
 
-ExportOutcome runBatchExport(ExportSession& session, BatchExportTarget& dialog) {
+ExportOutcome exportFileMembers(ExportSession& session, ObjectRef file, ExportFormat format,
+                                const std::string& directory, const BatchProgress& progress) {
     const Catalog& catalog = session.views.catalog;
-    const ObjectRef file = dialog.chosenFile();
     const SavedObject* object = catalog.findObject(file);
     ExportOutcome outcome = ExportOutcome::Written;
-    if (object != nullptr) {
-        const std::string& library = catalog.parts[static_cast<std::size_t>(file.part)].library.name;
-        const int filterIndex = dialog.fileType() + 1;
-        const std::string extension = ExportFileNames::extensionOfFilter(filterIndex);
-        for (std::int32_t m = 0;
-             m < object->memberCount && static_cast<std::size_t>(m) < object->members.size(); ++m) {
-            const std::string& member = object->members[static_cast<std::size_t>(m)].name;
-            const std::string path =
-                ExportFileNames::replaceExtension(dialog.directory() + ExportFileNames::kSeparator +
-                                                      ExportFileNames::memberFileName(object->name, member),
-                                                  extension);
-            dialog.setStatusText("Converting  " + library + "/" + object->name + "(" + member + ")");
-            if (writeMemberExport(session, filterIndex, {file.part, file.object, m}, path) ==
-                ExportOutcome::Failed) {
-                outcome = ExportOutcome::Failed;
-            }
+    if (object == nullptr) {
+        return outcome;
+    }
+    const std::string& library = catalog.parts[static_cast<std::size_t>(file.part)].library.name;
+    const std::string extension = ExportFileNames::extensionOf(format);
+    for (std::int32_t m = 0; m < object->memberCount && static_cast<std::size_t>(m) < object->members.size();
+         ++m) {
+        const std::string& member = object->members[static_cast<std::size_t>(m)].name;
+        const std::string path = ExportFileNames::replaceExtension(
+            directory + ExportFileNames::kSeparator + ExportFileNames::memberFileName(object->name, member),
+            extension);
+        progress("Converting  " + library + "/" + object->name + "(" + member + ")");
+        if (writeMemberExport(session, format, {file.part, file.object, m}, path) == ExportOutcome::Failed) {
+            outcome = ExportOutcome::Failed;
         }
     }
+    return outcome;
+}
+
+ExportOutcome runBatchExport(ExportSession& session, BatchExportTarget& dialog) {
+    const ExportOutcome outcome =
+        exportFileMembers(session, dialog.chosenFile(), dialog.fileType(), dialog.directory(),
+                          [&dialog](const std::string& text) { dialog.setStatusText(text); });
     dialog.closeDialog();
     return outcome;
 }

@@ -109,7 +109,7 @@ BatchExportDialog::BatchExportDialog(QWidget* parent)
     checkBox2->setObjectName(QStringLiteral("CheckBox2"));
     checkBox2->setGeometry(200, 128, 193, 17);
     checkBox2->setEnabled(false);
-    types_[kTextFile]->setChecked(true);
+    types_[0]->setChecked(true);
 
     statusBar1_ = new QStatusBar(this);
     statusBar1_->setObjectName(QStringLiteral("StatusBar1"));
@@ -170,10 +170,11 @@ std::string BatchExportDialog::directory() const {
     return encode_(edit1_->text());
 }
 
-int BatchExportDialog::fileType() const {
+ExportFormat BatchExportDialog::fileType() const {
+    constexpr ExportFormat kItemFormats[] = {kTextFile, kWordFile, kExcelFile};
     for (int i = 0; i < 3; ++i) {
         if (types_[i]->isChecked()) {
-            return i;
+            return kItemFormats[i];
         }
     }
     return kTextFile;

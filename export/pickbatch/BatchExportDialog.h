@@ -45,7 +45,7 @@ class BatchExportDialog final : public QDialog, public BatchExportTarget {
     void closeDialog() override;
     ObjectRef chosenFile() const override;
     std::string directory() const override;
-    int fileType() const override;
+    ExportFormat fileType() const override;
     void setStatusText(const std::string& text) override;
 
     // "Select ...": the working directory, then whatever directory the user confirms.

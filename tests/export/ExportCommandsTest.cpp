@@ -37,12 +37,12 @@ class RecordingBatchDialog final : public BatchExportTarget {
     void closeDialog() override { shown = false; }
     ObjectRef chosenFile() const override { return contents.file; }
     std::string directory() const override { return contents.directory; }
-    int fileType() const override { return type; }
+    ExportFormat fileType() const override { return type; }
     void setStatusText(const std::string& text) override { statuses.push_back(text); }
 
     Contents contents;
     bool shown = false;
-    int type = kTextFile;
+    ExportFormat type = kTextFile;
     std::vector<std::string> statuses;
 };
 
