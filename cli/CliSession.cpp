@@ -9,8 +9,8 @@
 
 #include "cli/CliCommand.h"
 #include "cli/StderrNotifier.h"
-#include "cli/Utf8Output.h"
 #include "conversion/CodePageSettings.h"
+#include "conversion/PcTextToUtf8.h"
 #include "conversion/SettingsFile.h"
 #include "savefile/FileBlockSource.h"
 #include "savefile/SaveFileReader.h"
@@ -122,8 +122,8 @@ void CliSession::writeLine(const std::string& text) {
         std::fwrite(text.data(), 1, text.size(), stdout);
     } else {
         if (!utf8_) {
-            utf8_ = std::make_unique<Utf8Output>(conversion_ ? conversion_->PcCodePage
-                                                             : CodePageSettings::kFallbackPc);
+            utf8_ = std::make_unique<PcTextToUtf8>(conversion_ ? conversion_->PcCodePage
+                                                               : CodePageSettings::kFallbackPc);
         }
         std::string line = utf8_->toUtf8(text);
         std::fwrite(line.data(), 1, line.size(), stdout);
