@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "savefile/GridRepair.h"
 #include "savefile/SegmentTable.h"
 
 namespace quelvane {
@@ -62,6 +63,10 @@ struct SaveFileHeader {
     std::int32_t headerSize = 0;
     std::uint8_t saveCommand = 0;
     std::int32_t directoryStart = 0;
+    // Where the file was read on a grid put right past damage, and what was found there; every
+    // later read of the file goes through the same repairs.
+    std::vector<GridRepair> repairs;
+    std::vector<std::string> repairNotes;
 };
 
 // The value a type-code text spells, or -1 for a text that is not four hex digits.

@@ -1,6 +1,7 @@
 #include "views/ViewSession.h"
 
 #include "savefile/FileBlockSource.h"
+#include "savefile/RepairedBlockSource.h"
 
 namespace quelvane {
 
@@ -11,5 +12,9 @@ ViewSession::ViewSession(const Catalog& catalogIn, EbcdicTextConverter& converte
       notifier(notifierIn),
       list(listIn),
       openSource([](const std::string& path) { return std::make_unique<FileBlockSource>(path); }) {}
+
+std::unique_ptr<BlockSource> ViewSession::openSaveFile() const {
+    return RepairedBlockSource::over(openSource(catalog.path), catalog.header.repairs);
+}
 
 }  // namespace quelvane

@@ -24,7 +24,9 @@ struct ViewSession {
     ViewSession(const Catalog& catalogIn, EbcdicTextConverter& converterIn, Notifier& notifierIn,
                 ContentList& listIn);
 
-    std::unique_ptr<BlockSource> openSaveFile() const { return openSource(catalog.path); }
+    // The save file as the catalog was read from it: on the repaired grid when the parse read
+    // past damage.
+    std::unique_ptr<BlockSource> openSaveFile() const;
 
     const Catalog& catalog;
     EbcdicTextConverter& converter;
