@@ -53,7 +53,8 @@ std::uint32_t sequenceOf(std::span<const std::uint8_t> block) {
 
 SaveFileCheckReport SaveFileCheck::examine(BlockSource& source) {
     SaveFileCheckReport report;
-    report.size = source.isOpen() ? source.size() : 0;
+    report.readable = source.isOpen();
+    report.size = report.readable ? source.size() : 0;
     std::array<std::uint8_t, kBlockSize> first{};
     std::int64_t got = source.isOpen() ? source.readAt(0, first.data(), kBlockSize) : 0;
     if (got < kMinimumHeader) {
@@ -65,13 +66,13 @@ SaveFileCheckReport SaveFileCheck::examine(BlockSource& source) {
     report.headerSize = block0.u32(kHeaderSize);
     report.firstSequenceRight = got == kBlockSize && block0.u32(kSequence) == 1;
     report.asciiSystemText = readsAsAscii(block0.at(kSystemText, kSystemTextProbe));
-    bool countsAgree = report.blockCount == report.blockCountCopy && report.blockCount > 0;
-    if (!report.firstSequenceRight && !countsAgree) {
-        return report;
-    }
-
     SaveFileCheck check(source, report);
     std::copy_n(first.begin(), check.header_.size(), check.header_.begin());
+    // Bytes put in or taken out of block 0 move its sequence number and perhaps its counts; the
+    // blocks after it still say whether this is a save file.
+    if (!report.firstSequenceRight && !check.resumeAt(1, 0, 0)) {
+        return report;
+    }
     check.scan();
     if (report.headerTooOld()) {
         report.verdict = SaveFileVerdict::HeaderTooOld;
@@ -115,8 +116,22 @@ void SaveFileCheck::scan() {
     std::int64_t lastGoodEnd = 0;
     for (;;) {
         std::int64_t start = block * kBlockSize + grid_;
-        if (start < 0 || start > size - kBlockSize) {
+        if (start < 0 || start >= size) {
             break;
+        }
+        if (start > size - kBlockSize) {
+            // A partial last block is extra bytes, or a last block that lost some of its own.
+            std::optional<GridShift> shift;
+            if (report_.shifts.size() < static_cast<std::size_t>(kMaxShifts)) {
+                shift = resume(block, lastGoodEnd);
+            }
+            if (!shift || shift->bytes >= 0) {
+                break;
+            }
+            report_.shifts.push_back(*shift);
+            grid_ += shift->bytes;
+            block = shift->resumeBlock;
+            continue;
         }
         std::int64_t count = std::min(kRunBlocks, (size - start) / kBlockSize);
         count = source_.readAt(start, run.data(), count * kBlockSize) / kBlockSize;
@@ -195,7 +210,9 @@ std::optional<GridShift> SaveFileCheck::resumeAt(std::int64_t block, std::int64_
             }
             std::span<const std::uint8_t> first(window.data() + start, kBlockSize);
             std::int64_t firstGood = low + start + (zeroBlockRight(first, block) ? 0 : kSequence);
-            if (firstGood - lastGoodEnd < std::max<std::int64_t>(shift, 0)) {
+            // Inserted bytes need room between the good bytes on either side. Lost bytes need
+            // none: where they were one of a run of equal bytes, both grids hold over the run.
+            if (shift > 0 && firstGood - lastGoodEnd < shift) {
                 continue;
             }
             GridShift found;
@@ -203,10 +220,10 @@ std::optional<GridShift> SaveFileCheck::resumeAt(std::int64_t block, std::int64_
             found.resumeBlock = block;
             found.resumeOffset = low + start;
             found.bytes = shift;
-            found.from = lastGoodEnd;
-            found.to = shift < 0 ? firstGood : firstGood - 1;
+            found.from = std::min(lastGoodEnd, firstGood);
+            found.to = shift < 0 ? std::max(lastGoodEnd, firstGood) : firstGood - 1;
             if (shift != 0) {
-                found.repair = {shift > 0 ? firstGood - shift : firstGood, shift, 0};
+                found.repair = {shift > 0 ? firstGood - shift : found.to, shift, 0};
             }
             return found;
         }

@@ -38,9 +38,12 @@ std::string changeText(const GridShift& shift) {
 
 std::string shiftText(const GridShift& shift) {
     if (shift.bytes == 0) {
-        return "Blocks " + std::to_string(shift.breakBlock) + "-" + std::to_string(shift.resumeBlock - 1) +
-               " carry wrong sequence numbers; the grid goes on unmoved from block " +
-               std::to_string(shift.resumeBlock);
+        std::string blocks =
+            shift.resumeBlock - 1 == shift.breakBlock
+                ? "Block " + std::to_string(shift.breakBlock) + " carries a wrong sequence number"
+                : "Blocks " + std::to_string(shift.breakBlock) + "-" + std::to_string(shift.resumeBlock - 1) +
+                      " carry wrong sequence numbers";
+        return blocks + "; the grid goes on unmoved from block " + std::to_string(shift.resumeBlock);
     }
     return changeText(shift) + "; sequence numbers run again from block " +
            std::to_string(shift.resumeBlock) + " at offset " + std::to_string(shift.resumeOffset);
@@ -128,10 +131,11 @@ std::vector<std::string> SaveFileCheckReport::lines() const {
     std::vector<std::string> out;
     switch (verdict) {
         case SaveFileVerdict::NotSaveFile:
-            out.push_back(size < kBlock
+            out.push_back(!readable ? "Not a save file: it cannot be read"
+                          : size < kBlock
                               ? "Not a save file: " + count(size, "byte") + ", less than one block"
-                              : "Not a save file: block 0 carries neither sequence number 1 nor two "
-                                "agreeing block counts (offsets 8 and 60)");
+                              : "Not a save file: neither block 0 nor block 1 carries its sequence "
+                                "number");
             return out;
         case SaveFileVerdict::Clean:
             out.push_back("Clean: " + count(wholeBlocks(), "block") +

@@ -30,6 +30,7 @@ struct GridShift {
 // What the examination of a save file found: the verdict and the facts behind it.
 struct SaveFileCheckReport {
     SaveFileVerdict verdict = SaveFileVerdict::NotSaveFile;
+    bool readable = false;
     std::int64_t size = 0;
     std::uint32_t blockCount = 0;      // header offset 8
     std::uint32_t blockCountCopy = 0;  // header offset 60
