@@ -63,10 +63,10 @@ struct SaveFileHeader {
     std::int32_t headerSize = 0;
     std::uint8_t saveCommand = 0;
     std::int32_t directoryStart = 0;
-    // Where the file was read on a grid put right past damage, and what was found there; every
-    // later read of the file goes through the same repairs.
+    // Where the file was read on a grid put right past damage (every later read of the file goes
+    // through the same repairs), and the summary lines on damage read past or found.
     std::vector<GridRepair> repairs;
-    std::vector<std::string> repairNotes;
+    std::vector<std::string> damageNotes;
 };
 
 // The value a type-code text spells, or -1 for a text that is not four hex digits.

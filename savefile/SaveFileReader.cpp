@@ -71,7 +71,7 @@ void SaveFileReader::clearHeader() {
     header.systemText.clear();
     header.headerSize = 0;
     header.repairs.clear();
-    header.repairNotes.clear();
+    header.damageNotes.clear();
 }
 
 bool SaveFileReader::readHeader(BlockSource& source) {
@@ -105,11 +105,17 @@ bool SaveFileReader::acceptHeader(const std::string& path, BlockSource& raw,
     if (repaired && readHeader(*repaired)) {
         SaveFileHeader& header = catalog_.header;
         header.repairs = report.repairs();
-        header.repairNotes = report.repairNotes();
+        header.damageNotes = report.repairNotes();
         return true;
     }
     repaired.reset();
     if (accepted && readHeader(raw)) {
+        // Read as it is; what the check found stays in the summary.
+        if (report.verdict == SaveFileVerdict::Damaged) {
+            for (const std::string& finding : report.findings()) {
+                catalog_.header.damageNotes.push_back("Damage found: " + finding);
+            }
+        }
         return true;
     }
     // A rejected file leaves nothing of itself behind.

@@ -18,7 +18,7 @@ std::vector<std::string> saveSummaryLines(const SaveFileHeader& header) {
         lines.push_back("This SAVF created on IBM AS/400 " + header.systemText +
                         (header.headerSize == kRiscHeaderSize ? " RISC machine." : " CISC machine."));
         lines.push_back(header.saveCommand == kSavobj ? "Using SAVOBJ Command!" : "Using SAVLIB Command!");
-        lines.insert(lines.end(), header.repairNotes.begin(), header.repairNotes.end());
+        lines.insert(lines.end(), header.damageNotes.begin(), header.damageNotes.end());
         lines.push_back("-");
     }
     lines.insert(lines.end(),

@@ -113,7 +113,7 @@ TEST(RealSaveFileCheck, EkoSaveIsReadPastTheDamage) {
     ASSERT_EQ(reader.parseSaveFile(path), 0);
     EXPECT_TRUE(fixture.notifier.entries.empty());
     const std::string note = "Read past damage: 1 byte inserted within offsets 46992-47504 (block 89)";
-    EXPECT_EQ(fixture.catalog.header.repairNotes, std::vector<std::string>{note});
+    EXPECT_EQ(fixture.catalog.header.damageNotes, std::vector<std::string>{note});
     std::vector<std::string> summary = saveSummaryLines(fixture.catalog.header);
     ASSERT_GE(summary.size(), 4u);
     EXPECT_EQ(summary[2], note);

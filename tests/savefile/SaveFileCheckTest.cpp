@@ -321,8 +321,8 @@ TEST(SaveFileCheck, OpenReadsThePartAfterTheDamage) {
     EXPECT_TRUE(fixture.notifier.entries.empty());
     ASSERT_EQ(fixture.catalog.parts.size(), 2u);
     EXPECT_EQ(fixture.catalog.parts[1].name, "SECOND");
-    ASSERT_EQ(fixture.catalog.header.repairNotes.size(), 1u);
-    const std::string& note = fixture.catalog.header.repairNotes[0];
+    ASSERT_EQ(fixture.catalog.header.damageNotes.size(), 1u);
+    const std::string& note = fixture.catalog.header.damageNotes[0];
     EXPECT_EQ(note.rfind("Read past damage: 1 byte inserted within offsets ", 0), 0u) << note;
     std::vector<std::string> summary = saveSummaryLines(fixture.catalog.header);
     EXPECT_NE(std::find(summary.begin(), summary.end(), note), summary.end());

@@ -57,6 +57,7 @@ TEST(SaveFileValidation, SizeAndBlockCounts) {
         EXPECT_EQ(fixture.open(bytes), c.accepted ? 0 : -1);
         if (c.accepted) {
             EXPECT_TRUE(fixture.notifier.entries.empty());
+            EXPECT_EQ(fixture.catalog.header.damageNotes.size(), c.sizeChange == 0 ? 0u : 1u);
             EXPECT_EQ(fixture.catalog.parts.at(0).name, "QGPL");
         } else {
             EXPECT_EQ(fixture.notifier.texts(), std::vector<std::string>{kRejected + "\n" + c.reason});
