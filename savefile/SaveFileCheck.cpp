@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <span>
+#include <utility>
 #include <vector>
 
 #include "savefile/BigEndianReader.h"
@@ -70,7 +71,7 @@ SaveFileCheckReport SaveFileCheck::examine(BlockSource& source) {
     std::copy_n(first.begin(), check.header_.size(), check.header_.begin());
     // Bytes put in or taken out of block 0 move its sequence number and perhaps its counts; the
     // blocks after it still say whether this is a save file.
-    if (!report.firstSequenceRight && !check.resumeAt(1, 0, 0)) {
+    if (!report.firstSequenceRight && !check.resumeAt(1, 0, 0, kShiftReach, kResumeConfirm)) {
         return report;
     }
     check.scan();
@@ -121,17 +122,10 @@ void SaveFileCheck::scan() {
         }
         if (start > size - kBlockSize) {
             // A partial last block is extra bytes, or a last block that lost some of its own.
-            std::optional<GridShift> shift;
-            if (report_.shifts.size() < static_cast<std::size_t>(kMaxShifts)) {
-                shift = resume(block, lastGoodEnd);
+            if (follow(block, lastGoodEnd, true)) {
+                continue;
             }
-            if (!shift || shift->bytes >= 0) {
-                break;
-            }
-            report_.shifts.push_back(*shift);
-            grid_ += shift->bytes;
-            block = shift->resumeBlock;
-            continue;
+            break;
         }
         std::int64_t count = std::min(kRunBlocks, (size - start) / kBlockSize);
         count = source_.readAt(start, run.data(), count * kBlockSize) / kBlockSize;
@@ -151,29 +145,41 @@ void SaveFileCheck::scan() {
         if (k == count) {
             continue;
         }
-        std::optional<GridShift> shift;
-        if (report_.shifts.size() < static_cast<std::size_t>(kMaxShifts)) {
-            shift = resume(block, lastGoodEnd);
-        } else {
-            report_.shiftLimitReached = true;
-        }
-        if (!shift) {
+        if (!follow(block, lastGoodEnd, false)) {
             report_.sequenceStop = block;
             report_.stopOffset = block * kBlockSize + grid_;
             break;
         }
-        report_.shifts.push_back(*shift);
-        grid_ += shift->bytes;
-        block = shift->resumeBlock;
     }
 }
 
+bool SaveFileCheck::follow(std::int64_t& block, std::int64_t lastGoodEnd, bool lostOnly) {
+    if (report_.shifts.size() >= static_cast<std::size_t>(kMaxShifts)) {
+        report_.shiftLimitReached = !lostOnly;
+        return false;
+    }
+    std::optional<GridShift> shift = resume(block, lastGoodEnd);
+    if (!shift || (lostOnly && shift->bytes >= 0)) {
+        return false;
+    }
+    report_.shifts.push_back(*shift);
+    grid_ += shift->bytes;
+    block = shift->resumeBlock;
+    return true;
+}
+
+// Two blocks in a row right on the new grid settle it. Where bytes went in or out in every
+// block (a text-mode transfer), no two blocks in a row share a grid: then one block right on a
+// grid a few bytes away does.
 std::optional<GridShift> SaveFileCheck::resume(std::int64_t brokenBlock, std::int64_t lastGoodEnd) {
-    for (std::int64_t block = brokenBlock; block < brokenBlock + kResumeLookahead; ++block) {
-        std::optional<GridShift> shift = resumeAt(block, brokenBlock, lastGoodEnd);
-        if (shift) {
-            markLineEnd(*shift);
-            return shift;
+    for (auto [reach, confirm] :
+         {std::pair{kShiftReach, kResumeConfirm}, std::pair{kNearReach, std::int64_t{1}}}) {
+        for (std::int64_t block = brokenBlock; block < brokenBlock + kResumeLookahead; ++block) {
+            std::optional<GridShift> shift = resumeAt(block, brokenBlock, lastGoodEnd, reach, confirm);
+            if (shift) {
+                markLineEnd(*shift);
+                return shift;
+            }
         }
     }
     return std::nullopt;
@@ -182,24 +188,25 @@ std::optional<GridShift> SaveFileCheck::resume(std::int64_t brokenBlock, std::in
 // The nearest grid on which `block` and the blocks after it carry their numbers; the first block
 // found right on it bounds the change from above, the last good bytes before the break from below.
 std::optional<GridShift> SaveFileCheck::resumeAt(std::int64_t block, std::int64_t brokenBlock,
-                                                 std::int64_t lastGoodEnd) {
+                                                 std::int64_t lastGoodEnd, std::int64_t reach,
+                                                 std::int64_t confirmBlocks) {
     const std::int64_t base = block * kBlockSize + grid_;
-    const std::int64_t low = std::max<std::int64_t>(0, base - kShiftReach);
-    const std::int64_t high = std::min(report_.size, base + kShiftReach + kResumeConfirm * kBlockSize);
+    const std::int64_t low = std::max<std::int64_t>(0, base - reach);
+    const std::int64_t high = std::min(report_.size, base + reach + confirmBlocks * kBlockSize);
     if (high - low < kBlockSize) {
         return std::nullopt;
     }
     std::vector<std::uint8_t> window(static_cast<std::size_t>(high - low));
     window.resize(static_cast<std::size_t>(source_.readAt(low, window.data(), high - low)));
     const auto held = static_cast<std::int64_t>(window.size());
-    for (std::int64_t distance = 0; distance <= kShiftReach; ++distance) {
+    for (std::int64_t distance = 0; distance <= reach; ++distance) {
         for (std::int64_t sign : {1, -1}) {
             if (distance == 0 && (sign < 0 || block == brokenBlock)) {
                 continue;
             }
             const std::int64_t shift = sign * distance;
             std::int64_t start = base + shift - low;
-            std::int64_t confirm = start < 0 ? 0 : std::min(kResumeConfirm, (held - start) / kBlockSize);
+            std::int64_t confirm = start < 0 ? 0 : std::min(confirmBlocks, (held - start) / kBlockSize);
             bool right = confirm > 0;
             for (std::int64_t j = 0; right && j < confirm; ++j) {
                 std::span<const std::uint8_t> candidate(window.data() + start + j * kBlockSize, kBlockSize);
@@ -223,7 +230,7 @@ std::optional<GridShift> SaveFileCheck::resumeAt(std::int64_t block, std::int64_
             found.from = std::min(lastGoodEnd, firstGood);
             found.to = shift < 0 ? std::max(lastGoodEnd, firstGood) : firstGood - 1;
             if (shift != 0) {
-                found.repair = {shift > 0 ? firstGood - shift : found.to, shift, 0};
+                found.repairs = {{shift > 0 ? firstGood - shift : found.to, shift, 0}};
             }
             return found;
         }
@@ -235,15 +242,15 @@ std::optional<GridShift> SaveFileCheck::resumeAt(std::int64_t block, std::int64_
 // put in) or one lone line feed (its carriage return taken out) is the work of a text-mode
 // transfer, and that place is where the byte went in or out.
 void SaveFileCheck::markLineEnd(GridShift& shift) {
-    if (shift.bytes != 1 && shift.bytes != -1) {
+    const std::int64_t moved = shift.bytes < 0 ? -shift.bytes : shift.bytes;
+    if (moved == 0 || moved > kNearReach) {
         return;
     }
     const std::int64_t low = std::max<std::int64_t>(0, shift.from - 1);
     const std::int64_t length = std::min(kLineEndWindow, shift.to + 2 - low);
     std::vector<std::uint8_t> bytes(static_cast<std::size_t>(std::max<std::int64_t>(length, 0)));
     bytes.resize(static_cast<std::size_t>(source_.readAt(low, bytes.data(), length)));
-    std::int64_t found = -1;
-    int candidates = 0;
+    std::vector<GridRepair> places;
     for (std::size_t i = 0; i < bytes.size(); ++i) {
         const std::int64_t offset = low + static_cast<std::int64_t>(i);
         if (offset < shift.from || offset > shift.to) {
@@ -253,13 +260,13 @@ void SaveFileCheck::markLineEnd(GridShift& shift) {
                         ? bytes[i] == kCarriageReturn && i + 1 < bytes.size() && bytes[i + 1] == kLineFeed
                         : bytes[i] == kLineFeed && (i == 0 || bytes[i - 1] != kCarriageReturn);
         if (mark) {
-            found = offset;
-            ++candidates;
+            places.push_back(shift.bytes > 0 ? GridRepair{offset, 1, 0}
+                                             : GridRepair{offset, -1, kCarriageReturn});
         }
     }
-    if (candidates == 1) {
+    if (static_cast<std::int64_t>(places.size()) == moved) {
         shift.lineEnd = true;
-        shift.repair = {found, shift.bytes, shift.bytes > 0 ? std::uint8_t{0} : kCarriageReturn};
+        shift.repairs = std::move(places);
     }
 }
 

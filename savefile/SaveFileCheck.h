@@ -26,6 +26,8 @@ class SaveFileCheck {
     // Blocks after a break in which the numbers may resume, and how many in a row must be right.
     static constexpr std::int64_t kResumeLookahead = 4;
     static constexpr std::int64_t kResumeConfirm = 2;
+    // The reach within which a single right block is enough.
+    static constexpr std::int64_t kNearReach = 16;
 
     static SaveFileCheckReport examine(BlockSource& source);
 
@@ -40,8 +42,12 @@ class SaveFileCheck {
         : source_(source), report_(report) {}
 
     void scan();
+    // Finds where the numbers run again after a break at `block` and moves `block` and the grid
+    // there; with `lostOnly`, only a grid that lost bytes counts (a partial last block).
+    bool follow(std::int64_t& block, std::int64_t lastGoodEnd, bool lostOnly);
     std::optional<GridShift> resume(std::int64_t brokenBlock, std::int64_t lastGoodEnd);
-    std::optional<GridShift> resumeAt(std::int64_t block, std::int64_t brokenBlock, std::int64_t lastGoodEnd);
+    std::optional<GridShift> resumeAt(std::int64_t block, std::int64_t brokenBlock, std::int64_t lastGoodEnd,
+                                      std::int64_t reach, std::int64_t confirmBlocks);
     void markLineEnd(GridShift& shift);
     bool zeroBlockRight(std::span<const std::uint8_t> block, std::int64_t index) const;
 

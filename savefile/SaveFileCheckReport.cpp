@@ -21,10 +21,15 @@ std::string range(std::int64_t from, std::int64_t to) {
 std::string changeText(const GridShift& shift) {
     std::string block = " (block " + std::to_string(shift.breakBlock) + ")";
     if (shift.lineEnd) {
-        return shift.bytes > 0 ? "1 byte inserted at offset " + std::to_string(shift.repair.offset) + block +
-                                     ": a carriage return (0D) before a line feed (0A)"
-                               : "1 byte lost before offset " + std::to_string(shift.repair.offset) + block +
-                                     ": the carriage return (0D) before a line feed (0A)";
+        std::string places;
+        for (const GridRepair& repair : shift.repairs) {
+            places += (places.empty() ? "" : ", ") + std::to_string(repair.offset);
+        }
+        const bool one = shift.repairs.size() == 1;
+        return shift.bytes > 0 ? count(shift.bytes, "byte") + " inserted at offset" + (one ? " " : "s ") +
+                                     places + block + ": carriage return (0D) before line feed (0A)"
+                               : count(-shift.bytes, "byte") + " lost before offset" + (one ? " " : "s ") +
+                                     places + block + ": carriage return (0D) before line feed (0A)";
     }
     if (shift.bytes > 0) {
         return count(shift.bytes, "byte") + " inserted " + range(shift.from, shift.to) + block;
@@ -67,9 +72,7 @@ bool SaveFileCheckReport::repairable() const {
 std::vector<GridRepair> SaveFileCheckReport::repairs() const {
     std::vector<GridRepair> out;
     for (const GridShift& shift : shifts) {
-        if (shift.bytes != 0) {
-            out.push_back(shift.repair);
-        }
+        out.insert(out.end(), shift.repairs.begin(), shift.repairs.end());
     }
     return out;
 }

@@ -21,10 +21,11 @@ struct GridShift {
     std::int64_t bytes = 0;  // > 0 inserted, < 0 lost, 0: blocks garbled in place, grid unmoved
     std::int64_t from = 0;
     std::int64_t to = 0;
-    // The one carriage return (0D) before a line feed (0A) in the range that explains the shift:
-    // put in, or taken out, by a text-mode transfer. `repair` then names its exact place.
+    // As many carriage returns (0D) before line feeds (0A) in the range as bytes were put in, or
+    // lone line feeds as were lost: the work of a text-mode transfer, and `repairs` name the
+    // exact places. Otherwise one repair at the end of the range.
     bool lineEnd = false;
-    GridRepair repair;
+    std::vector<GridRepair> repairs;
 };
 
 // What the examination of a save file found: the verdict and the facts behind it.

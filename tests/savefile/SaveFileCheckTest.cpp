@@ -280,6 +280,42 @@ TEST(SaveFileCheck, LineEndTranslation) {
     EXPECT_EQ(repaired(dosToUnix, report), withPairs);
 }
 
+// More shifts than are followed: the check stops there and says so, the list of shifts is cut
+// short, and nothing is offered for repair.
+TEST(SaveFileCheck, ShiftLimit) {
+    SaveFileBuilder builder;
+    BuiltSegment segment;
+    segment.name = "DATA";
+    segment.length = 300;
+    for (std::int64_t block = 1; block < 300; ++block) {
+        segment.placements.push_back({block, 100, {0x0A}});
+    }
+    builder.add(segment);
+    Bytes translated;
+    for (std::uint8_t b : builder.build().bytes()) {
+        if (b == 0x0A) {
+            translated.push_back(0x0D);
+        }
+        translated.push_back(b);
+    }
+    SaveFileCheckReport report = check(translated);
+    EXPECT_EQ(report.shifts.size(), static_cast<std::size_t>(SaveFileCheck::kMaxShifts));
+    EXPECT_TRUE(report.shiftLimitReached);
+    EXPECT_GT(report.sequenceStop, 0);
+    EXPECT_FALSE(report.repairable());
+    std::vector<std::string> findings = report.findings();
+    EXPECT_NE(std::find(findings.begin(), findings.end(), "... and 236 more shifts"), findings.end());
+    EXPECT_EQ(std::count_if(findings.begin(), findings.end(),
+                            [](const std::string& f) {
+                                return f.find("stop running") != std::string::npos &&
+                                       f.ends_with(": too many shifts to follow further");
+                            }),
+              1);
+    EXPECT_NE(std::find(findings.begin(), findings.end(),
+                        "Marks of a text-mode transfer: line-end translation at 256 places"),
+              findings.end());
+}
+
 TEST(SaveFileCheck, EbcdicToAsciiTranslation) {
     Bytes bytes = twoParts().bytes();
     for (std::uint8_t& b : bytes) {
