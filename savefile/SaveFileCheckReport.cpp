@@ -119,8 +119,11 @@ std::vector<std::string> SaveFileCheckReport::findings() const {
                                          : ": no grid within 528 bytes either way carries them on"));
     }
     if (lineEndTranslation()) {
-        out.push_back("Marks of a text-mode transfer: line-end translation at " +
-                      count(static_cast<std::int64_t>(shifts.size()), "place"));
+        std::int64_t places = 0;
+        for (const GridShift& shift : shifts) {
+            places += static_cast<std::int64_t>(shift.repairs.size());
+        }
+        out.push_back("Marks of a text-mode transfer: line-end translation at " + count(places, "place"));
     }
     if (asciiSystemText) {
         out.push_back(
