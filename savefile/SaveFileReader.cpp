@@ -8,11 +8,13 @@
 #include "savefile/BlockFile.h"
 #include "savefile/DecodingFailure.h"
 #include "savefile/EbcdicField.h"
+#include "savefile/ExpandedBlockSource.h"
 #include "savefile/FileBlockSource.h"
 #include "savefile/LibraryOffsets.h"
 #include "savefile/ObjectDirectoryReader.h"
 #include "savefile/RepairedBlockSource.h"
 #include "savefile/SaveFileCheck.h"
+#include "savefile/SegmentExpansionFailure.h"
 
 namespace quelvane {
 
@@ -54,6 +56,14 @@ constexpr std::array<std::uint8_t, 7> kSysbas = {0x5C, 0xE2, 0xE8, 0xE2, 0xC2, 0
 constexpr std::int32_t kDirectoryStartSysbas = 112;
 constexpr std::int32_t kDirectoryStartPlain = 80;
 
+std::string dataStorageText(const SegmentLayout& layout) {
+    std::string text;
+    for (CompressionKind kind : layout.kinds()) {
+        text += (text.empty() ? "" : ", ") + std::string(compressionKindText(kind));
+    }
+    return text.empty() ? std::string(compressionKindText(CompressionKind::Stored)) : text;
+}
+
 bool startsWith(std::span<const std::uint8_t> bytes, std::span<const std::uint8_t> prefix) {
     return std::equal(prefix.begin(), prefix.end(), bytes.begin());
 }
@@ -72,6 +82,7 @@ void SaveFileReader::clearHeader() {
     header.headerSize = 0;
     header.repairs.clear();
     header.damageNotes.clear();
+    header.dataStorage.clear();
 }
 
 bool SaveFileReader::readHeader(BlockSource& source) {
@@ -131,7 +142,16 @@ int SaveFileReader::parseSaveFile(const std::string& path, BlockSource& given) {
     }
     BlockSource& source = repaired ? *repaired : given;
     SaveFileHeader& header = catalog_.header;
-    BlockFile file(source);
+
+    // A save written with data compression is walked and read in its expanded form; a stored
+    // one as it is.
+    catalog_.layout = SegmentLayout::scan(source, header.headerSize, converter_);
+    header.dataStorage = dataStorageText(*catalog_.layout);
+    std::unique_ptr<ExpandedBlockSource> expanded;
+    if (catalog_.layout->compressed()) {
+        expanded = std::make_unique<ExpandedBlockSource>(source, catalog_.layout);
+    }
+    BlockFile file(expanded ? static_cast<BlockSource&>(*expanded) : source);
 
     std::vector<FoundPart> found;
     try {
@@ -148,12 +168,21 @@ int SaveFileReader::parseSaveFile(const std::string& path, BlockSource& given) {
                      sequence});
             }
 
-            if (file.readBlocks(kDescriptorDistance) != BlockFile::kBlockSize) {
+            // A segment whose data cannot be expanded holds no descriptor that can be read; its
+            // header still leads on to the next one.
+            bool descriptorRead = false;
+            bool expandable = true;
+            try {
+                descriptorRead = file.readBlocks(kDescriptorDistance) == BlockFile::kBlockSize;
+            } catch (const SegmentExpansionFailure&) {
+                expandable = false;
+            }
+            if (expandable && !descriptorRead) {
                 break;
             }
             BigEndianReader descriptor(file.block());
             bool isDescriptor =
-                descriptor.u8(kDescriptorTag) == kDescriptorTagFirst &&
+                descriptorRead && descriptor.u8(kDescriptorTag) == kDescriptorTagFirst &&
                 descriptor.u8(kDescriptorTag + 1) == kDescriptorTagSecond &&
                 convertField(converter_, descriptor.at(kDescriptorName, kDescriptorNameWidth), false)
                     .starts_with(kDescriptorNameText);
@@ -206,6 +235,11 @@ int SaveFileReader::parseSaveFile(const std::string& path, BlockSource& given) {
         // Ends the parse quietly with what was read, as any unexpected failure in the reader does.
     }
     bytesRead_ += file.bytesRead();
+    if (expanded) {
+        for (const std::string& failure : expanded->failures()) {
+            notifier_.message("The catalog is incomplete: " + failure);
+        }
+    }
     return 0;
 }
 

@@ -18,8 +18,12 @@ std::vector<std::string> saveSummaryLines(const SaveFileHeader& header) {
         lines.push_back("This SAVF created on IBM AS/400 " + header.systemText +
                         (header.headerSize == kRiscHeaderSize ? " RISC machine." : " CISC machine."));
         lines.push_back(header.saveCommand == kSavobj ? "Using SAVOBJ Command!" : "Using SAVLIB Command!");
-        lines.insert(lines.end(), header.damageNotes.begin(), header.damageNotes.end());
         lines.push_back("-");
+        // What else is known of the save follows the three lines above, which stay as they are.
+        if (!header.dataStorage.empty()) {
+            lines.push_back("Data: " + header.dataStorage + ".");
+        }
+        lines.insert(lines.end(), header.damageNotes.begin(), header.damageNotes.end());
     }
     lines.insert(lines.end(),
                  {

@@ -115,9 +115,10 @@ TEST(RealSaveFileCheck, EkoSaveIsReadPastTheDamage) {
     const std::string note = "Read past damage: 1 byte inserted within offsets 46992-47504 (block 89)";
     EXPECT_EQ(fixture.catalog.header.damageNotes, std::vector<std::string>{note});
     std::vector<std::string> summary = saveSummaryLines(fixture.catalog.header);
-    ASSERT_GE(summary.size(), 4u);
-    EXPECT_EQ(summary[2], note);
-    EXPECT_EQ(summary[3], "-");
+    ASSERT_GE(summary.size(), 5u);
+    EXPECT_EQ(summary[2], "-");
+    EXPECT_EQ(summary[3], "Data: stored.");
+    EXPECT_EQ(summary[4], note);
 
     // The only object, a program whose segment runs from block 32 to the end; its description
     // lies before the damage, so the catalog is the same on either grid.
