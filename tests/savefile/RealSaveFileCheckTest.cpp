@@ -125,7 +125,7 @@ TEST(RealSaveFileCheck, EkoSaveIsReadPastTheDamage) {
     ASSERT_EQ(fixture.catalog.parts.size(), 1u);
     ASSERT_EQ(fixture.catalog.parts[0].library.objects.size(), 1u);
     EXPECT_EQ(fixture.catalog.parts[0].library.objects[0].name, "CHALLENGE3");
-    EXPECT_EQ(fixture.catalog.parts[0].library.objects[0].typeCode, "0201");
+    EXPECT_EQ(fixture.catalog.parts[0].library.objects[0].typeCode, 0x0201);
 
     MemoryContentList list;
     ViewSession session(fixture.catalog, fixture.converter, fixture.notifier, list);
