@@ -15,6 +15,7 @@ const CliCommand kCommands[] = {
     {"show", "show FILE NODE [--ebcdic CP] [--pc CP] [--raw]", quelvane::cli::runShowCommand},
     {"export", quelvane::cli::kExportUsage, quelvane::cli::runExportCommand},
     {"batch", quelvane::cli::kBatchUsage, quelvane::cli::runBatchCommand},
+    {"check", quelvane::cli::kCheckUsage, quelvane::cli::runCheckCommand},
 };
 
 void printHelp(std::FILE* out) {
@@ -28,7 +29,8 @@ void printHelp(std::FILE* out) {
                  "(section \"EBCDIC To ASCII\", keys EBCDIC and ASCII), else 37 and 1252.\n"
                  "Text is written as UTF-8; --raw writes it in the PC code page unchanged.\n"
                  "Exit status: 0 success, 1 wrong usage or unreadable file, 2 not a save file,\n"
-                 "3 a view or an export that reported a failure.\n");
+                 "3 a view or an export that reported a failure.\n"
+                 "check: 0 clean, 1 damaged, 2 not a save file (or one too old to read).\n");
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "savefile/GridRepair.h"
 #include "savefile/SegmentLayout.h"
 #include "savefile/SegmentTable.h"
 
@@ -64,6 +65,10 @@ struct SaveFileHeader {
     std::int32_t headerSize = 0;
     std::uint8_t saveCommand = 0;
     std::int32_t directoryStart = 0;
+    // Where the file was read on a grid put right past damage (every later read of the file goes
+    // through the same repairs), and the summary lines on damage read past or found.
+    std::vector<GridRepair> repairs;
+    std::vector<std::string> damageNotes;
     // How the data after the segment headers is kept: "stored", or the kinds of compression met
     // ("run-length", "TERSE", "LZ1", joined by ", ").
     std::string dataStorage;

@@ -12,6 +12,8 @@
 #include "savefile/FileBlockSource.h"
 #include "savefile/LibraryOffsets.h"
 #include "savefile/ObjectDirectoryReader.h"
+#include "savefile/RepairedBlockSource.h"
+#include "savefile/SaveFileCheck.h"
 #include "savefile/SegmentExpansionFailure.h"
 
 namespace quelvane {
@@ -73,33 +75,73 @@ int SaveFileReader::parseSaveFile(const std::string& path) {
     return parseSaveFile(path, source);
 }
 
-int SaveFileReader::parseSaveFile(const std::string& path, BlockSource& source) {
+void SaveFileReader::clearHeader() {
     SaveFileHeader& header = catalog_.header;
     header.blockCount = 0;
     header.systemText.clear();
     header.headerSize = 0;
+    header.repairs.clear();
+    header.damageNotes.clear();
     header.dataStorage.clear();
+}
 
+bool SaveFileReader::readHeader(BlockSource& source) {
+    SaveFileHeader& header = catalog_.header;
     std::array<std::uint8_t, BlockFile::kBlockSize> first{};
     std::int64_t got = source.isOpen() ? source.readAt(0, first.data(), BlockFile::kBlockSize) : 0;
     bytesRead_ = static_cast<std::uint64_t>(got);
-    bool accepted = got >= kMinimumHeaderRead;
-    if (accepted) {
-        BigEndianReader block0(first);
-        header.systemText = convertField(converter_, block0.at(kSystemText, kSystemTextWidth), true);
-        header.blockCount = block0.s32(kBlockCount);
-        header.headerSize = block0.s32(kHeaderSize);
-        std::int32_t copy = block0.s32(kBlockCountCopy);
-        accepted = header.blockCount == copy && source.size() / BlockFile::kBlockSize == header.blockCount;
+    if (got < kMinimumHeaderRead) {
+        return false;
     }
-    if (!accepted) {
-        // A rejected file leaves nothing of itself behind.
-        header.blockCount = 0;
-        header.systemText.clear();
-        header.headerSize = 0;
-        notifier_.message("File: " + path + "  is not save file format form AS/400");
+    BigEndianReader block0(first);
+    header.systemText = convertField(converter_, block0.at(kSystemText, kSystemTextWidth), true);
+    header.blockCount = block0.s32(kBlockCount);
+    header.headerSize = block0.s32(kHeaderSize);
+    std::int32_t copy = block0.s32(kBlockCountCopy);
+    return header.blockCount == copy && source.size() / BlockFile::kBlockSize == header.blockCount;
+}
+
+// A file that fails the header checks, or whose size or last block says its grid has moved, is
+// examined: where shifts explain the damage it is read on the repaired grid, else rejected with
+// the reason. A file that passed the header checks before is never newly rejected.
+bool SaveFileReader::acceptHeader(const std::string& path, BlockSource& raw,
+                                  std::unique_ptr<BlockSource>& repaired) {
+    clearHeader();
+    bool accepted = readHeader(raw);
+    if (accepted && SaveFileCheck::looksWhole(raw)) {
+        return true;
+    }
+    SaveFileCheckReport report = SaveFileCheck::examine(raw);
+    repaired = repairedSourceFor(raw, report);
+    if (repaired && readHeader(*repaired)) {
+        SaveFileHeader& header = catalog_.header;
+        header.repairs = report.repairs();
+        header.damageNotes = report.repairNotes();
+        return true;
+    }
+    repaired.reset();
+    if (accepted && readHeader(raw)) {
+        // Read as it is; what the check found stays in the summary.
+        if (report.verdict == SaveFileVerdict::Damaged) {
+            for (const std::string& finding : report.findings()) {
+                catalog_.header.damageNotes.push_back("Damage found: " + finding);
+            }
+        }
+        return true;
+    }
+    // A rejected file leaves nothing of itself behind.
+    clearHeader();
+    notifier_.message("File: " + path + "  is not save file format form AS/400\n" + report.reason());
+    return false;
+}
+
+int SaveFileReader::parseSaveFile(const std::string& path, BlockSource& given) {
+    std::unique_ptr<BlockSource> repaired;
+    if (!acceptHeader(path, given, repaired)) {
         return -1;
     }
+    BlockSource& source = repaired ? *repaired : given;
+    SaveFileHeader& header = catalog_.header;
 
     // A save written with data compression is walked and read in its expanded form; a stored
     // one as it is.

@@ -23,6 +23,7 @@ std::vector<std::string> saveSummaryLines(const SaveFileHeader& header) {
         if (!header.dataStorage.empty()) {
             lines.push_back("Data: " + header.dataStorage + ".");
         }
+        lines.insert(lines.end(), header.damageNotes.begin(), header.damageNotes.end());
     }
     lines.insert(lines.end(),
                  {
