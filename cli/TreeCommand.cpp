@@ -3,14 +3,16 @@
 #include "cli/CliCommand.h"
 #include "cli/CliSession.h"
 #include "savefile/CatalogTree.h"
+#include "savefile/DetailText.h"
 #include "savefile/VersionSummary.h"
 
 namespace quelvane::cli {
 
 namespace {
 
-// Member lines carry the member's record count after a tab, so the caption itself stays exactly
-// as the tree shows it. The catalog record is found by the node's position, as the views do.
+// Object lines carry the object's details and member lines the member's record count and dates
+// after a tab, so the caption itself stays exactly as the tree shows it. The catalog record is found by the
+// node's position, as the views do.
 void printTree(CliSession& session, const CatalogTree& tree) {
     const auto& parts = session.catalog().parts;
     for (const CatalogTreeNode& root : tree.roots) {
@@ -20,11 +22,15 @@ void printTree(CliSession& session, const CatalogTree& tree) {
             session.writeLine("  " + part.caption);
             for (std::size_t j = 0; j < part.children.size(); ++j) {
                 const CatalogTreeNode& object = part.children[j];
-                session.writeLine("    " + object.caption);
-                const auto& members = parts.at(i).library.objects.at(j).members;
+                const SavedObject& saved = parts.at(i).library.objects.at(j);
+                std::string details = objectDetailText(saved.details);
+                session.writeLine("    " + object.caption + (details.empty() ? "" : "\t" + details));
                 for (std::size_t k = 0; k < object.children.size(); ++k) {
+                    const SavedMember& member = saved.members.at(k);
+                    std::string dates = memberDetailText(member);
                     session.writeLine("      " + object.children[k].caption + "\t" +
-                                      std::to_string(members.at(k).recordCount) + " records");
+                                      std::to_string(member.recordCount) + " records" +
+                                      (dates.empty() ? "" : ", " + dates));
                 }
             }
         }

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "savefile/SaveDetails.h"
 #include "savefile/SegmentTable.h"
 
 namespace quelvane {
@@ -26,6 +27,9 @@ struct SavedMember {
     std::string type;
     std::string text;
     std::int32_t recordCount = 0;
+    std::optional<SavedTimestamp> created;
+    // A second date source members carry, most likely their last change.
+    std::optional<SavedTimestamp> changed;
 };
 
 struct SavedObject {
@@ -40,6 +44,7 @@ struct SavedObject {
     std::int32_t recordLength = 0;
     std::vector<SavedMember> members;
     std::vector<SavedField> fields;
+    ObjectDetails details;
 };
 
 struct SavedLibrary {
@@ -62,6 +67,7 @@ struct SaveFileHeader {
     std::int32_t headerSize = 0;
     std::uint8_t saveCommand = 0;
     std::int32_t directoryStart = 0;
+    SaveDetails details;
 };
 
 // The value a type-code text spells, or -1 for a text that is not four hex digits.

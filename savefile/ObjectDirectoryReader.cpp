@@ -5,6 +5,7 @@
 
 #include "savefile/BigEndianReader.h"
 #include "savefile/DecodingFailure.h"
+#include "savefile/DetailsReader.h"
 #include "savefile/EbcdicField.h"
 #include "savefile/LibraryOffsets.h"
 #include "savefile/MemberInformationReader.h"
@@ -19,6 +20,7 @@ constexpr std::int64_t kObjectNameWidth = 10;
 constexpr std::int64_t kObjectType = 30;
 constexpr std::int64_t kMemberAreaOffset = 71;
 constexpr std::int64_t kDescriptionOffset = 75;
+constexpr int kFileTypeCode = 0x1901;
 
 // Object description: length-prefixed items; the attribute follows the fifth length.
 constexpr std::int64_t kDescriptionBytes = 1024;
@@ -69,6 +71,9 @@ void ObjectDirectoryReader::readPartDirectory(std::size_t part) {
         object.descriptionOffset = entry.s32(kDescriptionOffset);
         object.memberCount = 0;
         object.fieldCount = 0;
+        object.details = ObjectDetails{};
+        DetailsReader(converter_)
+            .readDirectoryEntry(entry, typeValue(object.typeCode) == kFileTypeCode, object.details);
         if (!file_.isOpen()) {
             continue;
         }
@@ -99,6 +104,7 @@ void ObjectDirectoryReader::readObjectDescription(std::size_t part, std::size_t 
                             text.first(static_cast<std::size_t>(std::min(textLength, kTextCapacity))), true);
 
     std::int64_t position = kLengthWidth + textLength;
+    DetailsReader(converter_).readDescription(description, position, obj.details);
     for (int item = 0; item < kSkippedItems; ++item) {
         position += kLengthWidth + description.s32(position);
     }

@@ -7,6 +7,7 @@
 #include "savefile/BigEndianReader.h"
 #include "savefile/BlockFile.h"
 #include "savefile/DecodingFailure.h"
+#include "savefile/DetailsReader.h"
 #include "savefile/EbcdicField.h"
 #include "savefile/FileBlockSource.h"
 #include "savefile/LibraryOffsets.h"
@@ -51,6 +52,7 @@ constexpr std::int64_t kAuxiliaryPool = 80;
 constexpr std::array<std::uint8_t, 7> kSysbas = {0x5C, 0xE2, 0xE8, 0xE2, 0xC2, 0xC1, 0xE2};
 constexpr std::int32_t kDirectoryStartSysbas = 112;
 constexpr std::int32_t kDirectoryStartPlain = 80;
+constexpr std::uint8_t kIntegratedFileSystemSave = 0x14;
 
 bool startsWith(std::span<const std::uint8_t> bytes, std::span<const std::uint8_t> prefix) {
     return std::equal(prefix.begin(), prefix.end(), bytes.begin());
@@ -68,6 +70,8 @@ int SaveFileReader::parseSaveFile(const std::string& path, BlockSource& source) 
     header.blockCount = 0;
     header.systemText.clear();
     header.headerSize = 0;
+    header.details = SaveDetails{};
+    DetailsReader details(converter_);
 
     BlockFile file(source);
     std::array<std::uint8_t, BlockFile::kBlockSize> first{};
@@ -79,6 +83,7 @@ int SaveFileReader::parseSaveFile(const std::string& path, BlockSource& source) 
         header.systemText = convertField(converter_, block0.at(kSystemText, kSystemTextWidth), true);
         header.blockCount = block0.s32(kBlockCount);
         header.headerSize = block0.s32(kHeaderSize);
+        details.readFileHeader(block0, header.details);
         std::int32_t copy = block0.s32(kBlockCountCopy);
         accepted = header.blockCount == copy && source.size() / BlockFile::kBlockSize == header.blockCount;
     }
@@ -87,6 +92,7 @@ int SaveFileReader::parseSaveFile(const std::string& path, BlockSource& source) 
         header.blockCount = 0;
         header.systemText.clear();
         header.headerSize = 0;
+        header.details = SaveDetails{};
         notifier_.message("File: " + path + "  is not save file format form AS/400");
         return -1;
     }
@@ -96,14 +102,19 @@ int SaveFileReader::parseSaveFile(const std::string& path, BlockSource& source) 
         file.seek(static_cast<std::int64_t>(header.headerSize / kHeaderUnit) * BlockFile::kBlockSize);
         std::int64_t examined = header.headerSize / kHeaderUnit;
         bool walking = file.readBlocks(1) == BlockFile::kBlockSize;
+        bool releaseRead = false;
         while (walking) {
             BigEndianReader segment(file.block());
             std::int32_t sequence = segment.s32(BlockFile::kSequenceOffset);
             std::int32_t length = segment.s32(kSegmentLength);
             if (startsWith(file.block(), kSegmentMarker)) {
-                catalog_.segments.append(
-                    {convertField(converter_, segment.at(kSegmentName, kSegmentNameWidth), true), length,
-                     sequence});
+                std::string name =
+                    convertField(converter_, segment.at(kSegmentName, kSegmentNameWidth), true);
+                if (!releaseRead && name.starts_with(kDescriptorNameText)) {
+                    details.readSegmentHeader(segment, header.details);
+                    releaseRead = true;
+                }
+                catalog_.segments.append({std::move(name), length, sequence});
             }
 
             if (file.readBlocks(kDescriptorDistance) != BlockFile::kBlockSize) {
@@ -134,6 +145,11 @@ int SaveFileReader::parseSaveFile(const std::string& path, BlockSource& source) 
                         startsWith(library.at(base + kAuxiliaryPool, kSysbas.size()), kSysbas)
                             ? kDirectoryStartSysbas
                             : kDirectoryStartPlain;
+                    // Saves of the integrated file system lay the descriptor out differently.
+                    if (found.size() == 1 && header.saveCommand != kIntegratedFileSystemSave) {
+                        details.readLibraryDescriptor(
+                            library, base, header.directoryStart == kDirectoryStartSysbas, header.details);
+                    }
                 }
             }
 

@@ -1,5 +1,6 @@
 #include "savefile/VersionSummary.h"
 
+#include "savefile/DetailText.h"
 #include "savefile/VersionText.h"
 
 namespace quelvane {
@@ -18,6 +19,9 @@ std::vector<std::string> saveSummaryLines(const SaveFileHeader& header) {
         lines.push_back("This SAVF created on IBM AS/400 " + header.systemText +
                         (header.headerSize == kRiscHeaderSize ? " RISC machine." : " CISC machine."));
         lines.push_back(header.saveCommand == kSavobj ? "Using SAVOBJ Command!" : "Using SAVLIB Command!");
+        for (std::string& line : saveDetailLines(header.details)) {
+            lines.push_back(std::move(line));
+        }
         lines.push_back("-");
     }
     lines.insert(lines.end(),
