@@ -43,7 +43,7 @@ void printTree(CliSession& session, const CatalogTree& tree) {
 int runTreeCommand(const std::vector<std::string>& arguments) {
     CliSession session;
     std::vector<std::string> rest = arguments;
-    int status = session.start(rest, 1, 1, "tree FILE [--ebcdic CP] [--pc CP] [--raw]");
+    int status = session.start(rest, 1, 1, "tree FILE [--inner NODE]... [--ebcdic CP] [--pc CP] [--raw]");
     if (status != kExitSuccess) {
         return status;
     }

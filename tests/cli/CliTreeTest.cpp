@@ -211,3 +211,54 @@ TEST_F(CliTree, CodePagesFromTheSettingsFile) {
 
 }  // namespace
 }  // namespace quelvane::test
+
+namespace quelvane::test {
+namespace {
+
+std::string realFile(const std::string& name) {
+    return "'" + (fs::path(QUELVANE_SAVF_DIR) / name).string() + "'";
+}
+
+TEST_F(CliTree, HeldSaveFilesOpenAndCutOut) {
+    if (!fs::is_directory(QUELVANE_SAVF_DIR)) {
+        GTEST_SKIP() << "no real save files";
+    }
+    std::string archlib = realFile("ANSI_ARCHLIB_v2.FILE");
+    CliRun deeper = run("tree " + archlib + " --inner 0/ARCHLIB --inner 0/SAVF1");
+    EXPECT_EQ(deeper.status, 0) << deeper.err;
+    EXPECT_NE(deeper.out.find("Library(SAVRST)\n  Part0\n    PGM1(PGM)\towner ZHULJ"), std::string::npos);
+
+    fs::path cut = folder_ / "SAVF1.savf";
+    CliRun exported = run("export " + archlib + " 0/SAVF1 --format savf -o '" + cut.string() + "'");
+    EXPECT_EQ(exported.status, 0) << exported.err;
+    EXPECT_EQ(fs::file_size(cut), 152u * 528u);
+    CliRun reopened = run("tree '" + cut.string() + "'");
+    EXPECT_EQ(reopened.status, 0) << reopened.err;
+    EXPECT_NE(reopened.out.find("Library(SAVRST)\n  Part0\n    PGM1(PGM)"), std::string::npos);
+
+    CliRun cisc = run("tree " + realFile("JTT_w95lib.savf") + " --inner 0/PROGS");
+    EXPECT_EQ(cisc.status, 2);
+    EXPECT_NE(cisc.err.find("CISC era"), std::string::npos);
+    CliRun notHeld = run("export " + archlib + " 1/PF1 --format savf -o '" + (folder_ / "x").string() + "'");
+    EXPECT_EQ(notHeld.status, 3);
+    EXPECT_NE(notHeld.err.find("PF1 is not a save file"), std::string::npos);
+}
+
+TEST_F(CliTree, ObjectDetailsFollowTheCaption) {
+    if (!fs::is_directory(QUELVANE_SAVF_DIR)) {
+        GTEST_SKIP() << "no real save files";
+    }
+    CliRun result = run("tree " + realFile("FLSEARCH.SAVF"));
+    EXPECT_EQ(result.status, 0);
+    EXPECT_NE(
+        result.out.find("Using SAVLIB Command!\nSaved 2023-07-13 09:10:29 on system QA, serial 217A78V\n"
+                        "Release V7R3, target release V7R3\n-\n"),
+        std::string::npos);
+    EXPECT_NE(
+        result.out.find("      SUBFDSPD02 \t54 records, created 2023-07-13 09:08:14, changed 2023-06-30 "
+                        "02:39:53\n"),
+        std::string::npos);
+}
+
+}  // namespace
+}  // namespace quelvane::test
