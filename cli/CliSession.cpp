@@ -180,3 +180,12 @@ void CliSession::writeLine(const std::string& text) {
 }
 
 }  // namespace quelvane::cli
+
+namespace quelvane::cli {
+
+void CliSession::writeUtf8Line(const std::string& text) {
+    std::fwrite(text.data(), 1, text.size(), stdout);
+    std::fputc('\n', stdout);
+}
+
+}  // namespace quelvane::cli

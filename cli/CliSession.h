@@ -52,6 +52,9 @@ class CliSession {
     // Writes one line of PC-code-page text: as UTF-8, or unchanged with --raw.
     void writeLine(const std::string& text);
 
+    // Writes one line that is UTF-8 already (paths of the integrated file system), unchanged.
+    void writeUtf8Line(const std::string& text);
+
     Catalog& catalog() { return catalog_; }
     Notifier& notifier() { return *notifier_; }
     ConversionLayer& conversion() { return *conversion_; }

@@ -33,6 +33,9 @@ int runExportCommand(const std::vector<std::string>& arguments) {
         if (arguments[i] == "--format" && arguments[i + 1] == "savf") {
             return runSaveFileExport(arguments);
         }
+        if (arguments[i] == "--format" && arguments[i + 1] == "stmf") {
+            return runStreamFileExport(arguments);
+        }
     }
     CliExport run("-o", kExportUsage);
     const int status = run.prepare(arguments);

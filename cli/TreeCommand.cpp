@@ -37,6 +37,25 @@ void printTree(CliSession& session, const CatalogTree& tree) {
     }
 }
 
+// A save of the integrated file system: its releases, then one line per entry, path first.
+void printIfsTree(CliSession& session, const IfsCatalog& ifs) {
+    std::string releases = "Integrated file system save";
+    if (ifs.release) {
+        releases += ", release " + *ifs.release;
+    }
+    if (ifs.targetRelease) {
+        releases += ", target release " + *ifs.targetRelease;
+    }
+    session.writeUtf8Line(releases);
+    for (const IfsEntry& entry : ifs.entries) {
+        std::string path = entry.kind == IfsEntry::Kind::Directory ? entry.path + "/" : entry.path;
+        session.writeUtf8Line(path + "\t" + ifsEntryText(entry));
+    }
+    for (const std::string& problem : ifs.problems) {
+        std::fprintf(stderr, "quelvane-cli: %s\n", problem.c_str());
+    }
+}
+
 }  // namespace
 
 // The save summary, then the catalog tree, as the open command shows them.
@@ -53,6 +72,10 @@ int runTreeCommand(const std::vector<std::string>& arguments) {
         for (const std::string& line : saveSummaryLines(session.catalog().header)) {
             session.writeLine(line);
         }
+    }
+    if (session.catalog().ifs) {
+        printIfsTree(session, *session.catalog().ifs);
+        return kExitSuccess;
     }
     printTree(session, tree);
     return kExitSuccess;

@@ -1,9 +1,11 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "savefile/IfsCatalog.h"
 #include "savefile/SaveDetails.h"
 #include "savefile/SegmentTable.h"
 
@@ -84,6 +86,8 @@ struct Catalog {
     SaveFileHeader header;
     SegmentTable segments;
     std::vector<SavedPart> parts;
+    // For a save of the integrated file system, its directory tree; its part holds no objects.
+    std::optional<IfsCatalog> ifs;
 
     // Object `object` of part `part`, the way views and exports address the catalog (by the tree
     // positions); an index outside either array raises std::out_of_range.

@@ -89,6 +89,14 @@ std::string objectDetailText(const ObjectDetails& details) {
                    labelled("licensed program ", details.licensedProgram), sourceText(details)});
 }
 
+std::string ifsEntryText(const IfsEntry& entry) {
+    bool hasSize = entry.kind == IfsEntry::Kind::StreamFile;
+    return joined({entry.typeText, hasSize ? std::to_string(entry.size) + " bytes" : "",
+                   entry.modified ? "modified " + entry.modified->text() : "",
+                   labelled("owner ", entry.owner),
+                   entry.ccsid ? "CCSID " + std::to_string(*entry.ccsid) : "", entry.problem});
+}
+
 std::string memberDetailText(const SavedMember& member) {
     return joined({member.created ? "created " + member.created->text() : "",
                    member.changed ? "changed " + member.changed->text() : ""});

@@ -18,4 +18,8 @@ std::string objectDetailText(const ObjectDetails& details);
 // A member's dates on one line ("created 2023-07-13 09:08:14, changed 2023-06-30 02:39:53").
 std::string memberDetailText(const SavedMember& member);
 
+// An integrated-file-system entry's attributes on one line ("*STMF, 106347 bytes, modified
+// 2000-05-27 03:51:09, owner TCPIP, CCSID 942"), then why it cannot be extracted, if so.
+std::string ifsEntryText(const IfsEntry& entry);
+
 }  // namespace quelvane

@@ -12,9 +12,11 @@ struct KnownRelease {
 };
 
 // The codes met in real saves agree with the target-release index of their library descriptor
-// (65 = V5R1 up to 74 = V7R5); 0x3905 (a V5R3-era saving system) and 0x3205 stay unnamed, as
+// (65 = V5R1 up to 74 = V7R5) or with the releases an integrated-file-system save spells out
+// (0x3600 = V4R4, 0x3400 = V4R2); 0x3905 (a V5R3-era saving system) and 0x3205 stay unnamed, as
 // nothing tells them apart from their neighbours.
-constexpr std::array<KnownRelease, 12> kReleases = {{
+constexpr std::array<KnownRelease, 13> kReleases = {{
+    {0x3400, "V4R2"},
     {0x3600, "V4R4"},
     {0x3700, "V4R5"},
     {0x3800, "V5R1"},

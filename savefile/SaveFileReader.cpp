@@ -10,6 +10,7 @@
 #include "savefile/DetailsReader.h"
 #include "savefile/EbcdicField.h"
 #include "savefile/FileBlockSource.h"
+#include "savefile/IfsReader.h"
 #include "savefile/LibraryOffsets.h"
 #include "savefile/ObjectDirectoryReader.h"
 
@@ -71,6 +72,7 @@ int SaveFileReader::parseSaveFile(const std::string& path, BlockSource& source) 
     header.systemText.clear();
     header.headerSize = 0;
     header.details = SaveDetails{};
+    catalog_.ifs.reset();
     DetailsReader details(converter_);
 
     BlockFile file(source);
@@ -175,6 +177,13 @@ int SaveFileReader::parseSaveFile(const std::string& path, BlockSource& source) 
             part.partCount = static_cast<std::int32_t>(found.size());
         }
 
+        if (header.saveCommand == kIntegratedFileSystemSave && !found.empty()) {
+            // Its descriptor holds no object directory: what follows it is the directory tree.
+            for (SavedPart& part : catalog_.parts) {
+                part.library.objectCount = 0;
+            }
+            catalog_.ifs = IfsReader(source, converter_).read(header.headerSize);
+        }
         ObjectDirectoryReader(catalog_, converter_, notifier_, file).readObjectDirectory();
     } catch (const DecodingFailure&) {
         // Ends the parse quietly with what was read, as any unexpected failure in the reader does.
