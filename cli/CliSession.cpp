@@ -10,20 +10,17 @@
 #include "cli/CliCommand.h"
 #include "cli/NodePath.h"
 #include "cli/StderrNotifier.h"
-#include "cli/Utf8Output.h"
+#include "conversion/CodePageSettings.h"
+#include "conversion/PcTextToUtf8.h"
 #include "conversion/SettingsFile.h"
 #include "savefile/CatalogTree.h"
+#include "savefile/ExpandedBlockSource.h"
 #include "savefile/FileBlockSource.h"
 #include "savefile/SaveFileReader.h"
 
 namespace quelvane::cli {
 
 namespace {
-
-constexpr char kSettingsSection[] = "EBCDIC To ASCII";
-constexpr std::int32_t kNotConfigured = 100000;
-constexpr std::int32_t kDefaultEbcdic = 37;
-constexpr std::int32_t kDefaultPc = 1252;
 
 std::filesystem::path programPath() {
     std::error_code error;
@@ -34,7 +31,7 @@ std::filesystem::path programPath() {
 std::optional<std::int32_t> codePage(const std::string& text) {
     char* end = nullptr;
     long value = std::strtol(text.c_str(), &end, 10);
-    if (text.empty() || *end != '\0' || value < 0 || value >= kNotConfigured) {
+    if (text.empty() || *end != '\0' || value < 0 || value >= CodePageSettings::kNotConfigured) {
         return std::nullopt;
     }
     return static_cast<std::int32_t>(value);
@@ -85,19 +82,18 @@ bool CliSession::startConversion() {
         std::fprintf(stderr, "quelvane-cli: the conversion modules could not be loaded\n");
         return false;
     }
-    std::int32_t ebcdic = kNotConfigured;
-    std::int32_t pc = kNotConfigured;
+    CodePageSettings::CodePages confirmed;
     if (!program.empty()) {
         // The desktop program's settings: the pair a user confirmed in its Options dialog is the
         // pair the companion converts with, wherever that program keeps its file.
         SettingsFile settings =
             SettingsFile::locate(program.parent_path() / "quelvane", SettingsFile::userConfigDirectory());
-        ebcdic = settings.readInteger(kSettingsSection, "EBCDIC", kNotConfigured);
-        pc = settings.readInteger(kSettingsSection, "ASCII", kNotConfigured);
+        confirmed = CodePageSettings(settings).codePages();
     }
-    bool configured = ebcdic != kNotConfigured && pc != kNotConfigured;
-    conversion_->EbcdicCodePage = ebcdicOption_.value_or(configured ? ebcdic : kDefaultEbcdic);
-    conversion_->PcCodePage = pcOption_.value_or(configured ? pc : kDefaultPc);
+    const bool configured = confirmed.configured();
+    conversion_->EbcdicCodePage =
+        ebcdicOption_.value_or(configured ? confirmed.ebcdic : CodePageSettings::kFallbackEbcdic);
+    conversion_->PcCodePage = pcOption_.value_or(configured ? confirmed.pc : CodePageSettings::kFallbackPc);
     return true;
 }
 
@@ -148,7 +144,7 @@ int CliSession::openInner(const std::string& node) {
         return kExitUsage;
     }
     std::unique_ptr<BlockSource> outer = openSource();
-    NestedSave inner = NestedSave::locate(*outer, catalog_, position->parentIndex, position->index);
+    NestedSave inner = NestedSave::locate(*outer, catalog_, {position->parentIndex, position->index});
     if (inner.state != NestedSave::State::Found) {
         std::fprintf(stderr, "quelvane-cli: %s\n", inner.message.c_str());
         return kExitNotSaveFile;
@@ -158,6 +154,14 @@ int CliSession::openInner(const std::string& node) {
     catalog_.segments.reset();
     SaveFileReader reader(catalog_, *conversion_, *notifier_);
     return reader.parseSaveFile(path_ + " (" + node + ")", *source) < 0 ? kExitNotSaveFile : kExitSuccess;
+}
+
+std::unique_ptr<BlockSource> CliSession::openExpandedSource() const {
+    std::unique_ptr<BlockSource> stored = openSource();
+    if (catalog_.layout != nullptr && catalog_.layout->compressed()) {
+        return std::make_unique<ExpandedBlockSource>(std::move(stored), catalog_.layout);
+    }
+    return stored;
 }
 
 ViewSession::SourceOpener CliSession::sourceOpener() const {
@@ -171,7 +175,8 @@ void CliSession::writeLine(const std::string& text) {
         std::fwrite(text.data(), 1, text.size(), stdout);
     } else {
         if (!utf8_) {
-            utf8_ = std::make_unique<Utf8Output>(conversion_ ? conversion_->PcCodePage : kDefaultPc);
+            utf8_ = std::make_unique<PcTextToUtf8>(conversion_ ? conversion_->PcCodePage
+                                                               : CodePageSettings::kFallbackPc);
         }
         std::string line = utf8_->toUtf8(text);
         std::fwrite(line.data(), 1, line.size(), stdout);

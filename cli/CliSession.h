@@ -8,13 +8,12 @@
 
 #include "conversion/ConversionLayer.h"
 #include "conversion/Notifier.h"
+#include "conversion/PcTextToUtf8.h"
 #include "savefile/Catalog.h"
 #include "savefile/NestedSave.h"
 #include "views/ViewSession.h"
 
 namespace quelvane::cli {
-
-class Utf8Output;
 
 // What every command that reads a save file shares: the code-page options, the conversion layer
 // bound beside the program, the opened catalog and the text output.
@@ -43,6 +42,8 @@ class CliSession {
     // the views, which open the save anew for every display.
     ViewSession::SourceOpener sourceOpener() const;
     std::unique_ptr<BlockSource> openSource() const { return sourceOpener()(path_); }
+    // The same, expanded when the save was written with data compression.
+    std::unique_ptr<BlockSource> openExpandedSource() const;
 
     // The start every reading command shares: the options taken out of `arguments` (the operands
     // are left there), between `fewest` and `most` operands (else `usage` on stderr), the
@@ -70,7 +71,7 @@ class CliSession {
     std::vector<NestedSave> chain_;
     std::unique_ptr<Notifier> notifier_;
     std::unique_ptr<ConversionLayer> conversion_;
-    std::unique_ptr<Utf8Output> utf8_;
+    std::unique_ptr<PcTextToUtf8> utf8_;
     Catalog catalog_;
 };
 

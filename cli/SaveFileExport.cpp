@@ -71,7 +71,7 @@ int runSaveFileExport(const std::vector<std::string>& arguments) {
         return kExitUsage;
     }
     std::unique_ptr<BlockSource> outer = session.openSource();
-    NestedSave inner = NestedSave::locate(*outer, session.catalog(), node->parentIndex, node->index);
+    NestedSave inner = NestedSave::locate(*outer, session.catalog(), {node->parentIndex, node->index});
     if (inner.state != NestedSave::State::Found) {
         std::fprintf(stderr, "quelvane-cli: %s\n", inner.message.c_str());
         return kExitExportFailed;

@@ -106,7 +106,7 @@ int runStreamFileExport(const std::vector<std::string>& arguments) {
         std::fprintf(stderr, "quelvane-cli: no entry \"%s\" in %s\n", rest[1].c_str(), rest[0].c_str());
         return kExitUsage;
     }
-    std::unique_ptr<BlockSource> source = session.openSource();
+    std::unique_ptr<BlockSource> source = session.openExpandedSource();
     IfsStreamReader reader(*source);
     if (!isFolder) {
         return exportEntry(reader, *named, out) ? kExitSuccess : kExitExportFailed;

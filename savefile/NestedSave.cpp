@@ -3,7 +3,10 @@
 #include <array>
 
 #include "savefile/BigEndianReader.h"
+#include "savefile/ExpandedBlockSource.h"
 #include "savefile/NestedSaveFileSource.h"
+#include "savefile/SegmentExpansionFailure.h"
+#include "savefile/TypeCodes.h"
 
 namespace quelvane {
 
@@ -11,7 +14,6 @@ namespace {
 
 constexpr std::int64_t kBlockSize = 528;
 constexpr std::int64_t kNameWidth = 10;
-constexpr int kFileTypeCode = 0x1901;
 constexpr char kSaveFileAttribute[] = "SAVF";
 constexpr char kSegmentSuffix[] = "01";
 
@@ -65,52 +67,71 @@ NestedSave checkInnerHeader(BlockSource& outer, const std::string& name, std::in
     return found;
 }
 
-}  // namespace
-
-NestedSave NestedSave::locate(BlockSource& outer, const Catalog& catalog, std::int32_t part,
-                              std::int32_t object) {
-    if (part < 0 || static_cast<std::size_t>(part) >= catalog.parts.size() || object < 0 ||
-        object >= catalog.parts[static_cast<std::size_t>(part)].library.objectCount) {
-        return failed(State::Missing, "no such object in this save");
-    }
-    const SavedObject& saved = catalog.objectAt(part, object);
-    const std::string& library = catalog.parts[static_cast<std::size_t>(part)].library.name;
+NestedSave locateIn(BlockSource& outer, const Catalog& catalog, const SavedObject& saved,
+                    const std::string& library) {
     // Saves of the CISC era leave the attribute of a save file blank; its data segment decides.
     bool attributeFits = saved.attribute.empty() || saved.attribute == kSaveFileAttribute;
-    if (typeValue(saved.typeCode) != kFileTypeCode || !attributeFits) {
-        return failed(State::NotSaveFile, saved.name + " is not a save file");
+    if (saved.typeCode != kFileObjectType || !attributeFits) {
+        return failed(NestedSave::State::NotSaveFile, saved.name + " is not a save file");
     }
     std::string key = padded(saved.name) + padded(library) + kSegmentSuffix;
     std::optional<std::int32_t> slot = catalog.segments.findFirst(
         catalog.segments.fillCount(), [&](const SegmentEntry& entry) { return entry.name == key; });
     if (!slot) {
-        return failed(State::Missing, saved.name + ": its data is not in this save (saved without data?)");
+        return failed(NestedSave::State::Missing,
+                      saved.name + ": its data is not in this save (saved without data?)");
     }
     const SegmentEntry& segment = catalog.segments.slot(*slot);
     std::int64_t header = static_cast<std::int64_t>(segment.sequence) - 1;
     std::array<std::uint8_t, kBlockSize> block{};
     if (!readBlock(outer, header + kCountBlock, block)) {
-        return failed(State::Damaged,
+        return failed(NestedSave::State::Damaged,
                       saved.name + ": the block count of the held save is past the end of the file");
     }
     BigEndianReader counts(block);
     std::uint32_t count = counts.u32(kCount);
     if (count != counts.u32(kCountCopy)) {
-        return failed(State::Damaged, saved.name + ": the two block counts of the held save disagree");
+        return failed(NestedSave::State::Damaged,
+                      saved.name + ": the two block counts of the held save disagree");
     }
     if (count == 0) {
-        return failed(State::Empty, saved.name + " is an empty save file");
+        return failed(NestedSave::State::Empty, saved.name + " is an empty save file");
     }
     if (kFirstInnerBlock + static_cast<std::int64_t>(count) > segment.length ||
         (header + kFirstInnerBlock + count) * kBlockSize > outer.size()) {
-        return failed(State::Damaged, saved.name + ": the held save of " + std::to_string(count) +
-                                          " blocks does not fit its segment of " +
-                                          std::to_string(segment.length) + " blocks");
+        return failed(NestedSave::State::Damaged, saved.name + ": the held save of " + std::to_string(count) +
+                                                      " blocks does not fit its segment of " +
+                                                      std::to_string(segment.length) + " blocks");
     }
     return checkInnerHeader(outer, saved.name, header + kFirstInnerBlock, count);
 }
 
+}  // namespace
+
+NestedSave NestedSave::locate(BlockSource& stored, const Catalog& catalog, ObjectRef ref) {
+    const SavedObject* saved = catalog.findObject(ref);
+    if (saved == nullptr) {
+        return failed(State::Missing, "no such object in this save");
+    }
+    const std::string& library = catalog.parts[static_cast<std::size_t>(ref.part)].library.name;
+    std::unique_ptr<ExpandedBlockSource> expanded;
+    if (catalog.layout != nullptr && catalog.layout->compressed()) {
+        expanded = std::make_unique<ExpandedBlockSource>(stored, catalog.layout);
+    }
+    try {
+        NestedSave result =
+            locateIn(expanded ? static_cast<BlockSource&>(*expanded) : stored, catalog, *saved, library);
+        result.outerLayout = expanded ? catalog.layout : nullptr;
+        return result;
+    } catch (const SegmentExpansionFailure& failure) {
+        return failed(State::Damaged, saved->name + ": " + failure.what());
+    }
+}
+
 std::unique_ptr<BlockSource> NestedSave::open(std::unique_ptr<BlockSource> outer) const {
+    if (outerLayout != nullptr) {
+        outer = std::make_unique<ExpandedBlockSource>(std::move(outer), outerLayout);
+    }
     return std::make_unique<NestedSaveFileSource>(std::move(outer), firstBlock, blockCount);
 }
 

@@ -7,6 +7,7 @@
 
 #include "savefile/BlockSource.h"
 #include "savefile/Catalog.h"
+#include "savefile/SegmentLayout.h"
 
 namespace quelvane {
 
@@ -29,12 +30,16 @@ struct NestedSave {
     std::int64_t blockCount = 0;
     // For every state but Found, what the user is told.
     std::string message;
+    // The outer save's layout when it was written with data compression: its blocks are read
+    // expanded, and `firstBlock` counts in the expanded form.
+    std::shared_ptr<const SegmentLayout> outerLayout;
 
-    // Finds the save held by object `object` of part `part` of the catalog read from `outer`.
-    static NestedSave locate(BlockSource& outer, const Catalog& catalog, std::int32_t part,
-                             std::int32_t object);
+    // Finds the save held by the object at `ref` of the catalog read from `outer`, the outer
+    // save as stored (a compressed one is expanded here).
+    static NestedSave locate(BlockSource& outer, const Catalog& catalog, ObjectRef ref);
 
-    // The inner save over `outer`, for a Found location.
+    // The inner save, as it is stored in the outer one, over the stored outer save; for a Found
+    // location.
     std::unique_ptr<BlockSource> open(std::unique_ptr<BlockSource> outer) const;
 
     // A chain of nested saves, outermost first, applied in order over `base`.

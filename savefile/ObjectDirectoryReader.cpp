@@ -9,6 +9,7 @@
 #include "savefile/EbcdicField.h"
 #include "savefile/LibraryOffsets.h"
 #include "savefile/MemberInformationReader.h"
+#include "savefile/TypeCodes.h"
 
 namespace quelvane {
 
@@ -20,7 +21,6 @@ constexpr std::int64_t kObjectNameWidth = 10;
 constexpr std::int64_t kObjectType = 30;
 constexpr std::int64_t kMemberAreaOffset = 71;
 constexpr std::int64_t kDescriptionOffset = 75;
-constexpr int kFileTypeCode = 0x1901;
 
 // Object description: length-prefixed items; the attribute follows the fifth length.
 constexpr std::int64_t kDescriptionBytes = 1024;
@@ -66,14 +66,14 @@ void ObjectDirectoryReader::readPartDirectory(std::size_t part) {
         BigEndianReader entry(entries.at(j * kEntryWidth, kEntryWidth));
         SavedObject& object = library.objects.at(static_cast<std::size_t>(j));
         object.name = convertField(converter_, entry.at(kObjectName, kObjectNameWidth), true);
-        object.typeCode = typeCodeText(entry.u8(kObjectType), entry.u8(kObjectType + 1));
+        object.typeCode = static_cast<std::uint16_t>(entry.u16(kObjectType));
         object.memberAreaOffset = entry.s32(kMemberAreaOffset);
         object.descriptionOffset = entry.s32(kDescriptionOffset);
         object.memberCount = 0;
         object.fieldCount = 0;
         object.details = ObjectDetails{};
         DetailsReader(converter_)
-            .readDirectoryEntry(entry, typeValue(object.typeCode) == kFileTypeCode, object.details);
+            .readDirectoryEntry(entry, object.typeCode == kFileObjectType, object.details);
         if (!file_.isOpen()) {
             continue;
         }

@@ -9,10 +9,12 @@
 #include "savefile/DecodingFailure.h"
 #include "savefile/DetailsReader.h"
 #include "savefile/EbcdicField.h"
+#include "savefile/ExpandedBlockSource.h"
 #include "savefile/FileBlockSource.h"
 #include "savefile/IfsReader.h"
 #include "savefile/LibraryOffsets.h"
 #include "savefile/ObjectDirectoryReader.h"
+#include "savefile/SegmentExpansionFailure.h"
 
 namespace quelvane {
 
@@ -55,6 +57,14 @@ constexpr std::int32_t kDirectoryStartSysbas = 112;
 constexpr std::int32_t kDirectoryStartPlain = 80;
 constexpr std::uint8_t kIntegratedFileSystemSave = 0x14;
 
+std::string dataStorageText(const SegmentLayout& layout) {
+    std::string text;
+    for (CompressionKind kind : layout.kinds()) {
+        text += (text.empty() ? "" : ", ") + std::string(compressionKindText(kind));
+    }
+    return text.empty() ? std::string(compressionKindText(CompressionKind::Stored)) : text;
+}
+
 bool startsWith(std::span<const std::uint8_t> bytes, std::span<const std::uint8_t> prefix) {
     return std::equal(prefix.begin(), prefix.end(), bytes.begin());
 }
@@ -71,11 +81,11 @@ int SaveFileReader::parseSaveFile(const std::string& path, BlockSource& source) 
     header.blockCount = 0;
     header.systemText.clear();
     header.headerSize = 0;
+    header.dataStorage.clear();
     header.details = SaveDetails{};
     catalog_.ifs.reset();
     DetailsReader details(converter_);
 
-    BlockFile file(source);
     std::array<std::uint8_t, BlockFile::kBlockSize> first{};
     std::int64_t got = source.isOpen() ? source.readAt(0, first.data(), BlockFile::kBlockSize) : 0;
     bytesRead_ = static_cast<std::uint64_t>(got);
@@ -99,6 +109,16 @@ int SaveFileReader::parseSaveFile(const std::string& path, BlockSource& source) 
         return -1;
     }
 
+    // A save written with data compression is walked and read in its expanded form; a stored
+    // one as it is.
+    catalog_.layout = SegmentLayout::scan(source, header.headerSize, converter_);
+    header.dataStorage = dataStorageText(*catalog_.layout);
+    std::unique_ptr<ExpandedBlockSource> expanded;
+    if (catalog_.layout->compressed()) {
+        expanded = std::make_unique<ExpandedBlockSource>(source, catalog_.layout);
+    }
+    BlockFile file(expanded ? static_cast<BlockSource&>(*expanded) : source);
+
     std::vector<FoundPart> found;
     try {
         file.seek(static_cast<std::int64_t>(header.headerSize / kHeaderUnit) * BlockFile::kBlockSize);
@@ -119,12 +139,21 @@ int SaveFileReader::parseSaveFile(const std::string& path, BlockSource& source) 
                 catalog_.segments.append({std::move(name), length, sequence});
             }
 
-            if (file.readBlocks(kDescriptorDistance) != BlockFile::kBlockSize) {
+            // A segment whose data cannot be expanded holds no descriptor that can be read; its
+            // header still leads on to the next one.
+            bool descriptorRead = false;
+            bool expandable = true;
+            try {
+                descriptorRead = file.readBlocks(kDescriptorDistance) == BlockFile::kBlockSize;
+            } catch (const SegmentExpansionFailure&) {
+                expandable = false;
+            }
+            if (expandable && !descriptorRead) {
                 break;
             }
             BigEndianReader descriptor(file.block());
             bool isDescriptor =
-                descriptor.u8(kDescriptorTag) == kDescriptorTagFirst &&
+                descriptorRead && descriptor.u8(kDescriptorTag) == kDescriptorTagFirst &&
                 descriptor.u8(kDescriptorTag + 1) == kDescriptorTagSecond &&
                 convertField(converter_, descriptor.at(kDescriptorName, kDescriptorNameWidth), false)
                     .starts_with(kDescriptorNameText);
@@ -182,13 +211,19 @@ int SaveFileReader::parseSaveFile(const std::string& path, BlockSource& source) 
             for (SavedPart& part : catalog_.parts) {
                 part.library.objectCount = 0;
             }
-            catalog_.ifs = IfsReader(source, converter_).read(header.headerSize);
+            catalog_.ifs = IfsReader(expanded ? static_cast<BlockSource&>(*expanded) : source, converter_)
+                               .read(header.headerSize);
         }
         ObjectDirectoryReader(catalog_, converter_, notifier_, file).readObjectDirectory();
     } catch (const DecodingFailure&) {
         // Ends the parse quietly with what was read, as any unexpected failure in the reader does.
     }
     bytesRead_ += file.bytesRead();
+    if (expanded) {
+        for (const std::string& failure : expanded->failures()) {
+            notifier_.message("The catalog is incomplete: " + failure);
+        }
+    }
     return 0;
 }
 

@@ -19,10 +19,14 @@ std::vector<std::string> saveSummaryLines(const SaveFileHeader& header) {
         lines.push_back("This SAVF created on IBM AS/400 " + header.systemText +
                         (header.headerSize == kRiscHeaderSize ? " RISC machine." : " CISC machine."));
         lines.push_back(header.saveCommand == kSavobj ? "Using SAVOBJ Command!" : "Using SAVLIB Command!");
+        lines.push_back("-");
+        // What else is known of the save follows the three lines above, which stay as they are.
+        if (!header.dataStorage.empty()) {
+            lines.push_back("Data: " + header.dataStorage + ".");
+        }
         for (std::string& line : saveDetailLines(header.details)) {
             lines.push_back(std::move(line));
         }
-        lines.push_back("-");
     }
     lines.insert(lines.end(),
                  {

@@ -90,7 +90,7 @@ TEST_F(CliTree, PrintsSummaryAndTree) {
     EXPECT_EQ(result.status, 0);
     EXPECT_EQ(result.err, "");
     std::string summary =
-        "This SAVF created on IBM AS/400 41A 8286 RISC machine.\nUsing SAVLIB Command!\n-\n" +
+        "This SAVF created on IBM AS/400 41A 8286 RISC machine.\nUsing SAVLIB Command!\n-\nData: stored.\n" +
         std::string(69, '-') + "\nQuelvane V2.4.1.1036\n";
     EXPECT_EQ(result.out.substr(0, summary.size()), summary);
     std::string tree = "v1.00 - Original\n" + std::string(69, '-') +
@@ -252,8 +252,8 @@ TEST_F(CliTree, ObjectDetailsFollowTheCaption) {
     CliRun result = run("tree " + realFile("FLSEARCH.SAVF"));
     EXPECT_EQ(result.status, 0);
     EXPECT_NE(
-        result.out.find("Using SAVLIB Command!\nSaved 2023-07-13 09:10:29 on system QA, serial 217A78V\n"
-                        "Release V7R3, target release V7R3\n-\n"),
+        result.out.find("Using SAVLIB Command!\n-\nData: stored.\nSaved 2023-07-13 09:10:29 on system QA, "
+                        "serial 217A78V\nRelease V7R3, target release V7R3\n"),
         std::string::npos);
     EXPECT_NE(
         result.out.find("      SUBFDSPD02 \t54 records, created 2023-07-13 09:08:14, changed 2023-06-30 "

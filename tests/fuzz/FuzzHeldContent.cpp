@@ -1,9 +1,12 @@
 #include "tests/fuzz/FuzzHeldContent.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 
+#include "savefile/DecodingFailure.h"
 #include "savefile/DetailText.h"
+#include "savefile/ExpandedBlockSource.h"
 #include "savefile/FileBlockSource.h"
 #include "savefile/IfsStreamReader.h"
 #include "savefile/NestedSave.h"
@@ -14,28 +17,27 @@ namespace quelvane::test {
 
 namespace {
 
-void readHeldSave(BlockSource& outer, const Catalog& catalog, std::int32_t part, std::int32_t object,
-                  std::unique_ptr<BlockSource> (*reopen)(const std::string&), const std::string& path,
-                  int depth) {
-    NestedSave held = NestedSave::locate(outer, catalog, part, object);
+using Opener = std::function<std::unique_ptr<BlockSource>()>;
+
+// `reopen` gives the outer save as stored, afresh; the held save is read over another copy.
+void readHeldSave(BlockSource& outer, const Catalog& catalog, ObjectRef ref, const Opener& reopen,
+                  const std::string& path, int depth) {
+    NestedSave held = NestedSave::locate(outer, catalog, ref);
     if (held.state != NestedSave::State::Found) {
         return;
     }
-    std::unique_ptr<BlockSource> source = held.open(reopen(path));
-    Catalog inner;
+    Opener inner = [held, reopen] { return held.open(reopen()); };
+    std::unique_ptr<BlockSource> source = inner();
+    Catalog innerCatalog;
     Cp037Converter converter;
     SilentNotifier notifier;
-    SaveFileReader(inner, converter, notifier).parseSaveFile(path, *source);
-    saveSummaryLines(inner.header);
-    for (std::size_t i = 0; depth > 1 && i < inner.parts.size(); ++i) {
-        for (std::int32_t j = 0; j < inner.parts[i].library.objectCount; ++j) {
-            readHeldSave(*source, inner, static_cast<std::int32_t>(i), j, reopen, path, depth - 1);
+    SaveFileReader(innerCatalog, converter, notifier).parseSaveFile(path, *source);
+    saveSummaryLines(innerCatalog.header);
+    for (std::size_t i = 0; depth > 1 && i < innerCatalog.parts.size(); ++i) {
+        for (std::int32_t j = 0; j < innerCatalog.parts[i].library.objectCount; ++j) {
+            readHeldSave(*source, innerCatalog, {static_cast<std::int32_t>(i), j}, inner, path, depth - 1);
         }
     }
-}
-
-std::unique_ptr<BlockSource> openFile(const std::string& path) {
-    return std::make_unique<FileBlockSource>(path);
 }
 
 }  // namespace
@@ -52,15 +54,26 @@ void exploreHeldContent(FuzzedFile& file, int depth) {
             for (const SavedMember& member : object.members) {
                 memberDetailText(member);
             }
-            readHeldSave(source, catalog, static_cast<std::int32_t>(i), j, openFile, file.path, depth);
+            readHeldSave(
+                source, catalog, {static_cast<std::int32_t>(i), j},
+                [&file] { return std::unique_ptr<BlockSource>(new FileBlockSource(file.path)); }, file.path,
+                depth);
         }
     }
     if (catalog.ifs) {
-        IfsStreamReader reader(source);
+        std::unique_ptr<BlockSource> expanded;
+        if (catalog.layout != nullptr && catalog.layout->compressed()) {
+            expanded = std::make_unique<ExpandedBlockSource>(source, catalog.layout);
+        }
+        IfsStreamReader reader(expanded ? static_cast<BlockSource&>(*expanded) : source);
         for (const IfsEntry& entry : catalog.ifs->entries) {
             ifsEntryText(entry);
             std::string error;
-            reader.read(entry, error);
+            try {
+                reader.read(entry, error);
+            } catch (const DecodingFailure&) {
+                // A segment that cannot be expanded: the export names it; nothing more to see here.
+            }
         }
     }
 }

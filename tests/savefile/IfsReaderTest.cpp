@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "savefile/ExpandedBlockSource.h"
 #include "savefile/FileBlockSource.h"
 #include "savefile/IfsPath.h"
 #include "savefile/IfsReader.h"
@@ -160,22 +161,32 @@ TEST(IfsPathTest, SafeComponents) {
     EXPECT_EQ(utf16BigEndianToUtf8(accented, 4), "\xC3\xA9\xE3\x81\x82");
 }
 
-// UZ_wcount25i.savf: 13 directory segments and 43 stream-file data segments, read by hand.
-TEST(RealIfsSaveTest, WcountListsAndExtractsCompletely) {
-    if (!fs::is_directory(QUELVANE_SAVF_DIR)) {
-        GTEST_SKIP() << "no real save files";
-    }
-    std::string path = (fs::path(QUELVANE_SAVF_DIR) / "UZ_wcount25i.savf").string();
+struct RealIfsCounts {
+    const char* file;
+    std::size_t entries;
+    int streamFiles;
+    int gifs;
+    int pages;
+};
+
+// Stream files read in full; every GIF ends on its trailer byte, every HTML page on its closing
+// tag and a line end (one page of analog411i spells it "</HTML>").
+void checkRealIfsSave(const RealIfsCounts& expected) {
+    std::string path = (fs::path(QUELVANE_SAVF_DIR) / expected.file).string();
     ReaderFixture fixture;
     fixture.catalog.segments.reset();
     SaveFileReader(fixture.catalog, fixture.converter, fixture.notifier).parseSaveFile(path);
-    ASSERT_TRUE(fixture.catalog.ifs);
+    ASSERT_TRUE(fixture.catalog.ifs) << expected.file;
     const IfsCatalog& ifs = *fixture.catalog.ifs;
-    EXPECT_TRUE(ifs.problems.empty());
+    EXPECT_TRUE(ifs.problems.empty()) << expected.file;
     EXPECT_EQ(fixture.catalog.parts.at(0).library.objectCount, 0);
-    EXPECT_EQ(ifs.entries.size(), 55u);
-    FileBlockSource source(path);
-    IfsStreamReader reader(source);
+    EXPECT_EQ(ifs.entries.size(), expected.entries) << expected.file;
+    FileBlockSource stored(path);
+    std::unique_ptr<BlockSource> expanded;
+    if (fixture.catalog.layout != nullptr && fixture.catalog.layout->compressed()) {
+        expanded = std::make_unique<ExpandedBlockSource>(stored, fixture.catalog.layout);
+    }
+    IfsStreamReader reader(expanded ? *expanded : static_cast<BlockSource&>(stored));
     int streamFiles = 0;
     int gifs = 0;
     int pages = 0;
@@ -188,21 +199,45 @@ TEST(RealIfsSaveTest, WcountListsAndExtractsCompletely) {
         auto content = reader.read(entry, error);
         ASSERT_TRUE(content) << error;
         ASSERT_EQ(content->size(), entry.size);
+        std::string text(content->begin(), content->end());
         if (entry.path.ends_with(".gif")) {
             ++gifs;
             EXPECT_EQ(content->back(), 0x3B) << entry.path;
         }
         if (entry.path.ends_with(".html")) {
             ++pages;
-            EXPECT_TRUE(std::string(content->begin(), content->end()).ends_with("</html>\r\n")) << entry.path;
+            EXPECT_TRUE(text.ends_with("</html>\r\n") || text.ends_with("</HTML>\r\n")) << entry.path;
         }
     }
-    EXPECT_EQ(streamFiles, 43);
-    EXPECT_EQ(gifs, 35);
-    EXPECT_EQ(pages, 6);
-    EXPECT_EQ(ifs.entries[0].path, "/wcount/Count.html");
-    EXPECT_EQ(ifs.entries[0].size, 106347u);
-    EXPECT_EQ(ifs.entries[0].ccsid, 942);
+    EXPECT_EQ(streamFiles, expected.streamFiles) << expected.file;
+    EXPECT_EQ(gifs, expected.gifs) << expected.file;
+    EXPECT_EQ(pages, expected.pages) << expected.file;
+}
+
+// Entry counts read by hand: wcount25i has 13 directory segments and 43 stream-file data
+// segments; analog411i (run-length in the older framing) lists 221 entries.
+TEST(RealIfsSaveTest, StoredAndCompressedSavesListAndExtractCompletely) {
+    if (!fs::is_directory(QUELVANE_SAVF_DIR)) {
+        GTEST_SKIP() << "no real save files";
+    }
+    checkRealIfsSave({"UZ_wcount25i.savf", 55, 43, 35, 6});
+    checkRealIfsSave({"UZ_analog411i.savf", 221, 218, 60, 49});
+}
+
+TEST(RealIfsSaveTest, FirstEntryOfWcount) {
+    if (!fs::is_directory(QUELVANE_SAVF_DIR)) {
+        GTEST_SKIP() << "no real save files";
+    }
+    std::string path = (fs::path(QUELVANE_SAVF_DIR) / "UZ_wcount25i.savf").string();
+    ReaderFixture fixture;
+    fixture.catalog.segments.reset();
+    SaveFileReader(fixture.catalog, fixture.converter, fixture.notifier).parseSaveFile(path);
+    ASSERT_TRUE(fixture.catalog.ifs);
+    const IfsEntry& first = fixture.catalog.ifs->entries.at(0);
+    EXPECT_EQ(first.path, "/wcount/Count.html");
+    EXPECT_EQ(first.size, 106347u);
+    EXPECT_EQ(first.ccsid, 942);
+    EXPECT_EQ(first.owner, "TCPIP");
 }
 
 }  // namespace

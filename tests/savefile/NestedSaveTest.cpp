@@ -88,7 +88,7 @@ TEST(NestedSaveTest, HeldSaveReadsAsTheSaveItWas) {
     ReaderFixture fixture;
     ASSERT_EQ(fixture.open(outer), 0);
     MemoryBlockSource outerSource(outer);
-    NestedSave found = NestedSave::locate(outerSource, fixture.catalog, 0, 0);
+    NestedSave found = NestedSave::locate(outerSource, fixture.catalog, {0, 0});
     ASSERT_EQ(found.state, NestedSave::State::Found) << found.message;
     EXPECT_EQ(found.blockCount, innerBlocks(inner));
 
@@ -117,7 +117,7 @@ TEST(NestedSaveTest, ZeroHeaderCountsReadAsTheTrueCount) {
     ReaderFixture fixture;
     ASSERT_EQ(fixture.open(outer), 0);
     MemoryBlockSource outerSource(outer);
-    NestedSave found = NestedSave::locate(outerSource, fixture.catalog, 0, 0);
+    NestedSave found = NestedSave::locate(outerSource, fixture.catalog, {0, 0});
     ASSERT_EQ(found.state, NestedSave::State::Found) << found.message;
     std::unique_ptr<BlockSource> opened = found.open(std::make_unique<MemoryBlockSource>(outer));
     std::vector<std::uint8_t> header(64);
@@ -156,7 +156,7 @@ TEST(NestedSaveTest, CountsThatDoNotFitAreReportedNotCut) {
         ReaderFixture fixture;
         ASSERT_EQ(fixture.open(outer), 0) << c.name;
         MemoryBlockSource source(outer);
-        NestedSave found = NestedSave::locate(source, fixture.catalog, 0, 0);
+        NestedSave found = NestedSave::locate(source, fixture.catalog, {0, 0});
         EXPECT_EQ(found.state, c.expected) << c.name;
         EXPECT_FALSE(found.message.empty()) << c.name;
     }
@@ -168,15 +168,15 @@ TEST(NestedSaveTest, ObjectsThatHoldNoSave) {
     ReaderFixture fixture;
     ASSERT_EQ(fixture.open(outer), 0);
     MemoryBlockSource source(outer);
-    EXPECT_EQ(NestedSave::locate(source, fixture.catalog, 0, 1).state, NestedSave::State::NotSaveFile);
-    EXPECT_EQ(NestedSave::locate(source, fixture.catalog, 0, 7).state, NestedSave::State::Missing);
-    EXPECT_EQ(NestedSave::locate(source, fixture.catalog, 3, 0).state, NestedSave::State::Missing);
+    EXPECT_EQ(NestedSave::locate(source, fixture.catalog, {0, 1}).state, NestedSave::State::NotSaveFile);
+    EXPECT_EQ(NestedSave::locate(source, fixture.catalog, {0, 7}).state, NestedSave::State::Missing);
+    EXPECT_EQ(NestedSave::locate(source, fixture.catalog, {3, 0}).state, NestedSave::State::Missing);
 
     std::vector<std::uint8_t> cut = truncatedTo(outer, static_cast<std::int64_t>(outer.size() / kBlock) - 10);
     ReaderFixture cutFixture;
     ASSERT_EQ(cutFixture.open(cut), 0);
     MemoryBlockSource cutSource(cut);
-    EXPECT_EQ(NestedSave::locate(cutSource, cutFixture.catalog, 0, 0).state, NestedSave::State::Damaged);
+    EXPECT_EQ(NestedSave::locate(cutSource, cutFixture.catalog, {0, 0}).state, NestedSave::State::Damaged);
 }
 
 TEST(NestedSaveTest, SourceReadsNothingOutsideItsBlocks) {
@@ -215,8 +215,8 @@ std::unique_ptr<ReaderFixture> openChain(const std::vector<std::string>& nodes,
         const auto& objects = fixture->catalog.parts.at(0).library.objects;
         auto at = std::find_if(objects.begin(), objects.end(),
                                [&](const SavedObject& object) { return object.name == nodes[step]; });
-        NestedSave found =
-            NestedSave::locate(*source, fixture->catalog, 0, static_cast<std::int32_t>(at - objects.begin()));
+        NestedSave found = NestedSave::locate(*source, fixture->catalog,
+                                              {0, static_cast<std::int32_t>(at - objects.begin())});
         EXPECT_EQ(found.state, NestedSave::State::Found) << found.message;
         chain.push_back(found);
     }
@@ -233,7 +233,7 @@ TEST(RealNestedSaveTest, SavedSaveFilesOpenRecursively) {
     EXPECT_EQ(savf1->catalog.header.blockCount, 152);
     EXPECT_EQ(savf1->catalog.parts.at(0).name, "SAVRST");
     EXPECT_EQ(savf1->object(0).name, "PGM1");
-    EXPECT_EQ(savf1->object(0).typeCode, "0201");
+    EXPECT_EQ(savf1->object(0).typeCode, 0x0201);
 
     auto archlib = openChain({"ARCHLIB"});
     EXPECT_EQ(archlib->catalog.parts.at(0).name, "ARCHLIB");
@@ -258,7 +258,7 @@ TEST(RealNestedSaveTest, SaveOfTheCiscEraIsReportedNotCut) {
                            [](const SavedObject& object) { return object.name == "PROGS"; });
     ASSERT_NE(at, objects.end());
     NestedSave found =
-        NestedSave::locate(source, fixture.catalog, 0, static_cast<std::int32_t>(at - objects.begin()));
+        NestedSave::locate(source, fixture.catalog, {0, static_cast<std::int32_t>(at - objects.begin())});
     EXPECT_EQ(found.state, NestedSave::State::Unsupported);
 }
 
