@@ -7,9 +7,11 @@
 #include "savefile/BigEndianReader.h"
 #include "savefile/BlockFile.h"
 #include "savefile/DecodingFailure.h"
+#include "savefile/DetailsReader.h"
 #include "savefile/EbcdicField.h"
 #include "savefile/ExpandedBlockSource.h"
 #include "savefile/FileBlockSource.h"
+#include "savefile/IfsReader.h"
 #include "savefile/LibraryOffsets.h"
 #include "savefile/ObjectDirectoryReader.h"
 #include "savefile/RepairedBlockSource.h"
@@ -55,6 +57,7 @@ constexpr std::int64_t kAuxiliaryPool = 80;
 constexpr std::array<std::uint8_t, 7> kSysbas = {0x5C, 0xE2, 0xE8, 0xE2, 0xC2, 0xC1, 0xE2};
 constexpr std::int32_t kDirectoryStartSysbas = 112;
 constexpr std::int32_t kDirectoryStartPlain = 80;
+constexpr std::uint8_t kIntegratedFileSystemSave = 0x14;
 
 std::string dataStorageText(const SegmentLayout& layout) {
     std::string text;
@@ -83,6 +86,8 @@ void SaveFileReader::clearHeader() {
     header.repairs.clear();
     header.damageNotes.clear();
     header.dataStorage.clear();
+    header.details = SaveDetails{};
+    catalog_.ifs.reset();
 }
 
 bool SaveFileReader::readHeader(BlockSource& source) {
@@ -97,6 +102,7 @@ bool SaveFileReader::readHeader(BlockSource& source) {
     header.systemText = convertField(converter_, block0.at(kSystemText, kSystemTextWidth), true);
     header.blockCount = block0.s32(kBlockCount);
     header.headerSize = block0.s32(kHeaderSize);
+    DetailsReader(converter_).readFileHeader(block0, header.details);
     std::int32_t copy = block0.s32(kBlockCountCopy);
     return header.blockCount == copy && source.size() / BlockFile::kBlockSize == header.blockCount;
 }
@@ -142,6 +148,7 @@ int SaveFileReader::parseSaveFile(const std::string& path, BlockSource& given) {
     }
     BlockSource& source = repaired ? *repaired : given;
     SaveFileHeader& header = catalog_.header;
+    DetailsReader details(converter_);
 
     // A save written with data compression is walked and read in its expanded form; a stored
     // one as it is.
@@ -158,14 +165,19 @@ int SaveFileReader::parseSaveFile(const std::string& path, BlockSource& given) {
         file.seek(static_cast<std::int64_t>(header.headerSize / kHeaderUnit) * BlockFile::kBlockSize);
         std::int64_t examined = header.headerSize / kHeaderUnit;
         bool walking = file.readBlocks(1) == BlockFile::kBlockSize;
+        bool releaseRead = false;
         while (walking) {
             BigEndianReader segment(file.block());
             std::int32_t sequence = segment.s32(BlockFile::kSequenceOffset);
             std::int32_t length = segment.s32(kSegmentLength);
             if (startsWith(file.block(), kSegmentMarker)) {
-                catalog_.segments.append(
-                    {convertField(converter_, segment.at(kSegmentName, kSegmentNameWidth), true), length,
-                     sequence});
+                std::string name =
+                    convertField(converter_, segment.at(kSegmentName, kSegmentNameWidth), true);
+                if (!releaseRead && name.starts_with(kDescriptorNameText)) {
+                    details.readSegmentHeader(segment, header.details);
+                    releaseRead = true;
+                }
+                catalog_.segments.append({std::move(name), length, sequence});
             }
 
             // A segment whose data cannot be expanded holds no descriptor that can be read; its
@@ -205,6 +217,11 @@ int SaveFileReader::parseSaveFile(const std::string& path, BlockSource& given) {
                         startsWith(library.at(base + kAuxiliaryPool, kSysbas.size()), kSysbas)
                             ? kDirectoryStartSysbas
                             : kDirectoryStartPlain;
+                    // Saves of the integrated file system lay the descriptor out differently.
+                    if (found.size() == 1 && header.saveCommand != kIntegratedFileSystemSave) {
+                        details.readLibraryDescriptor(
+                            library, base, header.directoryStart == kDirectoryStartSysbas, header.details);
+                    }
                 }
             }
 
@@ -230,6 +247,14 @@ int SaveFileReader::parseSaveFile(const std::string& path, BlockSource& given) {
             part.partCount = static_cast<std::int32_t>(found.size());
         }
 
+        if (header.saveCommand == kIntegratedFileSystemSave && !found.empty()) {
+            // Its descriptor holds no object directory: what follows it is the directory tree.
+            for (SavedPart& part : catalog_.parts) {
+                part.library.objectCount = 0;
+            }
+            catalog_.ifs = IfsReader(expanded ? static_cast<BlockSource&>(*expanded) : source, converter_)
+                               .read(header.headerSize);
+        }
         ObjectDirectoryReader(catalog_, converter_, notifier_, file).readObjectDirectory();
     } catch (const DecodingFailure&) {
         // Ends the parse quietly with what was read, as any unexpected failure in the reader does.

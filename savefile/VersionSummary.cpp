@@ -1,5 +1,6 @@
 #include "savefile/VersionSummary.h"
 
+#include "savefile/DetailText.h"
 #include "savefile/VersionText.h"
 
 namespace quelvane {
@@ -24,6 +25,9 @@ std::vector<std::string> saveSummaryLines(const SaveFileHeader& header) {
             lines.push_back("Data: " + header.dataStorage + ".");
         }
         lines.insert(lines.end(), header.damageNotes.begin(), header.damageNotes.end());
+        for (std::string& line : saveDetailLines(header.details)) {
+            lines.push_back(std::move(line));
+        }
     }
     lines.insert(lines.end(),
                  {

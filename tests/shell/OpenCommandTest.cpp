@@ -104,7 +104,12 @@ TEST_F(OpenCommandTest, ARealFileBecomesTheTreeAndTheSummary) {
     const auto& list = window_->listModel();
     EXPECT_EQ(list.rowTexts(0), QStringList{"This SAVF created on IBM AS/400 150 9401 CISC machine."});
     EXPECT_EQ(list.rowTexts(1), QStringList{"Using SAVLIB Command!"});
+    // The save's details, read by hand from the file: library descriptor clock and serial, and
+    // the release codes 0x3600 (V4R4) and 0x2000 (no release) of the first descriptor segment.
     EXPECT_EQ(list.rowTexts(2), QStringList{"-"});
+    EXPECT_EQ(list.rowTexts(3), QStringList{"Data: stored."});
+    EXPECT_EQ(list.rowTexts(4), QStringList{"Saved 2023-11-19 15:35:51, serial 1030G40"});
+    EXPECT_EQ(list.rowTexts(5), QStringList{"Release V4R4, target release code 2000"});
     for (int b = 2; b <= 5; ++b) {
         EXPECT_FALSE(button(b)->isEnabled()) << b;
     }
