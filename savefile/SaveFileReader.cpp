@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <exception>
 #include <vector>
 
 #include "savefile/BigEndianReader.h"
@@ -160,8 +161,9 @@ int SaveFileReader::parseSaveFile(const std::string& path, BlockSource& source) 
         }
 
         ObjectDirectoryReader(catalog_, converter_, notifier_, file).readObjectDirectory();
-    } catch (const DecodingFailure&) {
-        // Ends the parse quietly with what was read, as any unexpected failure in the reader does.
+    } catch (const std::exception&) {
+        // Any failure, a decoding one or an allocation that a hostile count provoked, ends the
+        // parse quietly with what was read.
     }
     bytesRead_ += file.bytesRead();
     return 0;
