@@ -43,7 +43,7 @@ int runBatchCommand(const std::vector<std::string>& arguments) {
     }
     std::error_code error;
     const std::filesystem::path directory = std::filesystem::absolute(run.target(), error);
-    ArgumentBatchDialog dialog(run.session().pcPath(directory.string()), run.filterIndex() - 1);
+    ArgumentBatchDialog dialog(directory.string(), run.filterIndex() - 1);
     if (!exportBatchCommand(run.session(), run.node(), dialog)) {
         return kExitUsage;
     }

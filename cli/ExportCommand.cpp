@@ -34,7 +34,7 @@ int runExportCommand(const std::vector<std::string>& arguments) {
     if (status != kExitSuccess) {
         return status;
     }
-    ArgumentFileDialog dialog(run.session().pcPath(run.target()), run.filterIndex());
+    ArgumentFileDialog dialog(run.target(), run.filterIndex());
     const std::optional<ExportOutcome> outcome = exportMemberCommand(run.session(), run.node(), dialog);
     if (!outcome) {
         return kExitUsage;

@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "export/AutomationReference.h"
+#include "export/AutomationTextCodec.h"
 #include "export/ExportFieldText.h"
 #include "export/ExportRecordPass.h"
 
@@ -104,7 +105,7 @@ ExportOutcome writeExcelExport(ExportSession& session, std::int32_t partIndex, s
             return ExportOutcome::Failed;
         }
 
-        app.get("ActiveWorkbook").call("SaveAs", {path});
+        app.get("ActiveWorkbook").call("SaveAs", {AutomationTextCodec::fromUtf8(path)});
         app.call("Quit");
         sheet.release();
         app.release();

@@ -84,8 +84,8 @@ std::optional<ExportOutcome> exportMemberCommand(ExportSession& session,
         notifier.error(kNotAMember, kNotAMemberCaption);
         return std::nullopt;
     }
-    std::string fileName = ExportFileNames::memberFileName(
-        object->name, object->members[static_cast<std::size_t>(node->index)].name);
+    std::string fileName =
+        session.memberFileName(object->name, object->members[static_cast<std::size_t>(node->index)].name);
     int filterIndex = 1;
     if (!dialog.execute(fileName, filterIndex)) {
         return std::nullopt;
@@ -145,7 +145,7 @@ bool exportBatchCommand(ExportSession& session, const std::optional<NodePosition
     contents.libraryName = catalog.parts[static_cast<std::size_t>(partIndex)].library.name;
     contents.fileName = object->name;
     contents.memberCount = decimal(object->memberCount);
-    contents.directory = session.pcPath(std::filesystem::current_path(ignored).string());
+    contents.directory = std::filesystem::current_path(ignored).string();
     dialog.fill(contents);
     dialog.showDialog();
     return true;
@@ -167,7 +167,7 @@ ExportOutcome runBatchExport(ExportSession& session, BatchExportTarget& dialog) 
             const std::string& member = object->members[static_cast<std::size_t>(m)].name;
             const std::string path =
                 ExportFileNames::replaceExtension(dialog.directory() + ExportFileNames::kSeparator +
-                                                      ExportFileNames::memberFileName(object->name, member),
+                                                      session.memberFileName(object->name, member),
                                                   extension);
             dialog.setStatusText("Converting  " + library + "/" + object->name + "(" + member + ")");
             if (writeMemberExport(session, filterIndex, *partIndex, *objectIndex, m, path) ==

@@ -4,38 +4,26 @@
 #include <filesystem>
 #include <system_error>
 
-#include <unicode/ustring.h>
-
 #include "export/AutomationTextCodec.h"
+#include "export/ExportFileNames.h"
 
 namespace quelvane {
-
-namespace {
-
-std::u16string fromUtf8(const std::string& text) {
-    std::u16string wide(text.size(), u'\0');
-    std::int32_t length = 0;
-    UErrorCode status = U_ZERO_ERROR;
-    u_strFromUTF8WithSub(reinterpret_cast<UChar*>(wide.data()), static_cast<std::int32_t>(wide.size()),
-                         &length, text.data(), static_cast<std::int32_t>(text.size()), 0xFFFD, nullptr,
-                         &status);
-    wide.resize(U_SUCCESS(status) ? static_cast<std::size_t>(length) : 0);
-    return wide;
-}
-
-}  // namespace
 
 ExportSession::ExportSession(ViewSession& viewsIn, AutomationClient& automationIn, std::int32_t pcCodePageIn)
     : views(viewsIn), automation(automationIn), pcCodePage(pcCodePageIn) {}
 
-std::string ExportSession::fileSystemPath(const std::string& pcPath) const {
+std::string ExportSession::memberFileName(const std::string& objectName,
+                                          const std::string& memberName) const {
+    // Decoding comes first: in the double-byte pages a trail byte may be 0x5C or 0x7C, which only
+    // as a whole character is not a separator.
     AutomationTextCodec codec(pcCodePage);
-    return AutomationTextCodec::toUtf8(codec.decode(pcPath));
+    return ExportFileNames::memberFileName(AutomationTextCodec::toUtf8(codec.decode(objectName)),
+                                           AutomationTextCodec::toUtf8(codec.decode(memberName)));
 }
 
-std::string ExportSession::pcPath(const std::string& fileSystemPath) const {
+std::string ExportSession::pcText(const std::string& fileSystemText) const {
     AutomationTextCodec codec(pcCodePage);
-    return codec.encode(fromUtf8(fileSystemPath));
+    return codec.encode(AutomationTextCodec::fromUtf8(fileSystemText));
 }
 
 std::optional<AutomationReference> ExportSession::startServer(const char* programId, const char* failureText,

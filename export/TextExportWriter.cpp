@@ -35,9 +35,9 @@ void appendText(std::string& line, const std::string& text) {
 
 ExportOutcome writeTextExport(ExportSession& session, std::int32_t partIndex, std::int32_t objectIndex,
                               std::int32_t memberIndex, const std::string& path) {
-    std::unique_ptr<std::FILE, FileCloser> out(std::fopen(session.fileSystemPath(path).c_str(), "wb"));
+    std::unique_ptr<std::FILE, FileCloser> out(std::fopen(path.c_str(), "wb"));
     if (out == nullptr) {
-        const std::string message = "Open<" + path + ">file error";
+        const std::string message = "Open<" + session.pcText(path) + ">file error";
         session.views.notifier.message(message);
         throw ExportFailure(message);
     }

@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "export/AutomationReference.h"
+#include "export/AutomationTextCodec.h"
 #include "export/ExportFieldText.h"
 #include "export/ExportRecordPass.h"
 
@@ -111,7 +112,7 @@ ExportOutcome writeWordExport(ExportSession& session, std::int32_t partIndex, st
             return ExportOutcome::Failed;
         }
 
-        app.get("ActiveDocument").run("SaveAs", {path});
+        app.get("ActiveDocument").run("SaveAs", {AutomationTextCodec::fromUtf8(path)});
         app.get("ActiveDocument").run("Close");
         if (session.processEvents) {
             session.processEvents();

@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QDir>
+#include <QFile>
 #include <QFileDialog>
 #include <QGroupBox>
 #include <QLabel>
@@ -143,7 +144,7 @@ void BatchExportDialog::fill(const Contents& contents) {
     for (QLabel* label : {desc_, obj_, lib_, pf_, memnum_}) {
         label->adjustSize();
     }
-    edit1_->setText(decode_(contents.directory));
+    edit1_->setText(QFile::decodeName(contents.directory.c_str()));
 }
 
 void BatchExportDialog::showDialog() {
@@ -170,7 +171,7 @@ std::string BatchExportDialog::objectIndexText() const {
 }
 
 std::string BatchExportDialog::directory() const {
-    return encode_(edit1_->text());
+    return QFile::encodeName(edit1_->text()).toStdString();
 }
 
 int BatchExportDialog::fileType() const {

@@ -26,13 +26,13 @@ ExportActions::ExportActions(QWidget* window, ViewSession& views, std::function<
       automation_([](std::int32_t page) { return std::make_unique<InProcessAutomationClient>(page); }) {
     auto decoder = [this](const std::string& text) { return decode(text); };
     auto encoder = [this](const QString& text) { return encode(text); };
-    fileDialog_ = std::make_unique<QtExportFileDialog>(window, decoder, encoder);
+    fileDialog_ = std::make_unique<QtExportFileDialog>(window);
     batch_->setTextCodec(decoder, encoder);
     connect(batch_, &BatchExportDialog::confirmed, this, &ExportActions::runBatch);
 }
 
-// The dialogs read the core's texts as the automation servers and the text writer do, so a path
-// shown, chosen and written is the same path.
+// The batch dialog shows the catalog's texts in the PC code page, as the automation servers
+// read them; its directory box holds a file-system string.
 QString ExportActions::decode(const std::string& text) const {
     try {
         AutomationTextCodec codec(pcCodePage_());

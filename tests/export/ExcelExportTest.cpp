@@ -135,7 +135,7 @@ TEST_F(ExcelExportTest, TheConversationFollowsTheSheetStepByStep) {
 set #29.Value = "-123.45"
 release #29
 get #1.ActiveWorkbook() -> #30
-call #30.SaveAs("ITEMS_MBR1.xls") -> #31
+call #30.SaveAs(w"ITEMS_MBR1.xls") -> #31
 release #31
 release #30
 call #1.Quit() -> #32

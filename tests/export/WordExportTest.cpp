@@ -127,7 +127,7 @@ TEST_F(WordExportTest, TheConversationFollowsTheDocumentStepByStep) {
     EXPECT_EQ(write(), ExportOutcome::Written);
     EXPECT_EQ(dump(fixture.automation.lines),
               std::string(kConversationStart) + R"(get #1.ActiveDocument() -> #30
-run #30.SaveAs("ITEMS_MBR1.doc")
+run #30.SaveAs(w"ITEMS_MBR1.doc")
 release #30
 get #1.ActiveDocument() -> #31
 run #31.Close()
