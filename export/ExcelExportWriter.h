@@ -2,7 +2,9 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
+#include "export/ExportColumnWidths.h"
 #include "export/ExportSession.h"
 
 namespace quelvane {
@@ -15,7 +17,9 @@ namespace quelvane {
 ExportOutcome writeExcelExport(ExportSession& session, std::int32_t partIndex, std::int32_t objectIndex,
                                std::int32_t memberIndex, const std::string& path);
 
-// A field's column width in characters: its length / 2.6, at most the 255 Excel takes.
-double excelColumnWidth(const SavedField& field);
+// Each field's column width in characters: wide enough for its caption and its widest value,
+// as Excel's AutoFit makes it, or its length / 2.6 where that is wider; at most the 255 Excel
+// takes.
+std::vector<double> excelColumnWidths(const SavedObject& file, const ExportColumnWidths& measured);
 
 }  // namespace quelvane
