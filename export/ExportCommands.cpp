@@ -155,25 +155,29 @@ ExportOutcome runBatchExport(ExportSession& session, BatchExportTarget& dialog) 
     const Catalog& catalog = session.views.catalog;
     const std::optional<std::int32_t> partIndex = parseIndex(dialog.partIndexText());
     const std::optional<std::int32_t> objectIndex = parseIndex(dialog.objectIndexText());
-    const SavedObject* object =
+    const SavedObject* first =
         partIndex && objectIndex ? findObject(catalog, *partIndex, *objectIndex) : nullptr;
+    const std::string fileName = first != nullptr ? first->name : std::string();
+    const int filterIndex = dialog.fileType() + 1;
+    const std::string extension = ExportFileNames::extensionOfFilter(filterIndex);
     ExportOutcome outcome = ExportOutcome::Written;
-    if (object != nullptr) {
-        const std::string& library = catalog.parts[static_cast<std::size_t>(*partIndex)].library.name;
-        const int filterIndex = dialog.fileType() + 1;
-        const std::string extension = ExportFileNames::extensionOfFilter(filterIndex);
-        for (std::int32_t m = 0;
-             m < object->memberCount && static_cast<std::size_t>(m) < object->members.size(); ++m) {
-            const std::string& member = object->members[static_cast<std::size_t>(m)].name;
-            const std::string path =
-                ExportFileNames::replaceExtension(dialog.directory() + ExportFileNames::kSeparator +
-                                                      session.memberFileName(object->name, member),
-                                                  extension);
-            dialog.setStatusText("Converting  " + library + "/" + object->name + "(" + member + ")");
-            if (writeMemberExport(session, filterIndex, *partIndex, *objectIndex, m, path) ==
-                ExportOutcome::Failed) {
-                outcome = ExportOutcome::Failed;
-            }
+    // A writer may let the user interface run, and an Open accepted meanwhile replaces the
+    // catalog: the file is looked up again for every member, and the run ends when it is gone.
+    for (std::int32_t m = 0; first != nullptr; ++m) {
+        const SavedObject* object = findObject(catalog, *partIndex, *objectIndex);
+        if (object == nullptr || object->name != fileName || m >= object->memberCount ||
+            static_cast<std::size_t>(m) >= object->members.size()) {
+            break;
+        }
+        const std::string library = catalog.parts[static_cast<std::size_t>(*partIndex)].library.name;
+        const std::string member = object->members[static_cast<std::size_t>(m)].name;
+        const std::string path = ExportFileNames::replaceExtension(
+            dialog.directory() + ExportFileNames::kSeparator + session.memberFileName(fileName, member),
+            extension);
+        dialog.setStatusText("Converting  " + library + "/" + fileName + "(" + member + ")");
+        if (writeMemberExport(session, filterIndex, *partIndex, *objectIndex, m, path) ==
+            ExportOutcome::Failed) {
+            outcome = ExportOutcome::Failed;
         }
     }
     dialog.closeDialog();

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 
 #include "export/ExportCommands.h"
 #include "export/ExportFileNames.h"
@@ -231,6 +232,54 @@ TEST_F(ExportCommandsTest, ARaisedFailureStopsTheRunAndLeavesTheDialogOpen) {
               "Pick2Word: Start Word error, MS Word maybe not installed.\n"
               "Pick2Word: Start Word error, MS Word maybe not installed.\n");
     EXPECT_FALSE(dialog.shown);
+}
+
+// A writer that lets the user interface run may see the catalog replaced by an Open; the run
+// looks the file up again for every member and ends once it is gone.
+TEST_F(ExportCommandsTest, ABatchEndsWhenTheCatalogIsReplacedUnderIt) {
+    RecordingBatchDialog dialog;
+    ASSERT_TRUE(exportBatchCommand(fixture.session, NodePosition{2, 1, 0, 0}, dialog));
+    dialog.contents.directory = scratch.path().string();
+    dialog.type = BatchExportTarget::kWordFile;
+    struct Case {
+        const char* what;
+        std::function<void(Catalog&)> replace;
+    };
+    const Case cases[] = {
+        {"an empty catalog", [](Catalog& catalog) { catalog = Catalog{}; }},
+        {"fewer objects", [](Catalog& catalog) { catalog.parts[0].library.objects.resize(1); }},
+        {"another file in its place",
+         [](Catalog& catalog) {
+             SavedObject other;
+             other.name = "OTHER";
+             other.attribute = "PF";
+             other.memberCount = 9;
+             other.members.resize(9);
+             catalog.parts[0].library.objects[1] = other;
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Catalog kept = fixture.views.catalog;
+        fixture.automation.lines.clear();
+        bool replaced = false;
+        fixture.session.processEvents = [&] {
+            if (!replaced) {
+                replaced = true;
+                c.replace(fixture.views.catalog);
+            }
+        };
+        dialog.statuses.clear();
+        dialog.shown = true;
+        EXPECT_EQ(runBatchExport(fixture.session, dialog), ExportOutcome::Written);
+        EXPECT_EQ(dialog.statuses, std::vector<std::string>{"Converting  QGPL/ORDERS(MBR1)"});
+        EXPECT_EQ(
+            std::count_if(fixture.automation.lines.begin(), fixture.automation.lines.end(),
+                          [](const std::string& line) { return line.find(".SaveAs(") != std::string::npos; }),
+            1);
+        EXPECT_FALSE(dialog.shown);
+        fixture.views.catalog = kept;
+    }
 }
 
 // Paths stay file-system strings from the dialog to the file: a folder whose name the PC code
