@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "export/AutomationFailure.h"
 #include "export/AutomationTextCodec.h"
 #include "export/ExportFileNames.h"
 
@@ -16,14 +17,30 @@ std::string ExportSession::memberFileName(const std::string& objectName,
                                           const std::string& memberName) const {
     // Decoding comes first: in the double-byte pages a trail byte may be 0x5C or 0x7C, which only
     // as a whole character is not a separator.
-    AutomationTextCodec codec(pcCodePage);
-    return ExportFileNames::memberFileName(AutomationTextCodec::toUtf8(codec.decode(objectName)),
-                                           AutomationTextCodec::toUtf8(codec.decode(memberName)));
+    return ExportFileNames::memberFileName(decodedText(objectName), decodedText(memberName));
+}
+
+std::string ExportSession::decodedText(const std::string& pcText) const {
+    try {
+        AutomationTextCodec codec(pcCodePage);
+        return AutomationTextCodec::toUtf8(codec.decode(pcText));
+    } catch (const AutomationFailure&) {
+        // No code page configured: the bytes are taken as Latin-1, one character each.
+        std::u16string wide(pcText.begin(), pcText.end());
+        for (char16_t& c : wide) {
+            c = static_cast<char16_t>(c & 0xFF);
+        }
+        return AutomationTextCodec::toUtf8(wide);
+    }
 }
 
 std::string ExportSession::pcText(const std::string& fileSystemText) const {
-    AutomationTextCodec codec(pcCodePage);
-    return codec.encode(AutomationTextCodec::fromUtf8(fileSystemText));
+    try {
+        AutomationTextCodec codec(pcCodePage);
+        return codec.encode(AutomationTextCodec::fromUtf8(fileSystemText));
+    } catch (const AutomationFailure&) {
+        return fileSystemText;
+    }
 }
 
 std::optional<AutomationReference> ExportSession::startServer(const char* programId, const char* failureText,

@@ -43,6 +43,8 @@ struct ExportSession {
     // "%s_%s" of an object and a member name from the catalog, as one file-system name part:
     // decoded from the PC code page, then made safe (see ExportFileNames::safeNamePart).
     std::string memberFileName(const std::string& objectName, const std::string& memberName) const;
+    // PC code-page text as a file-system string (UTF-8).
+    std::string decodedText(const std::string& pcText) const;
     // A file-system string as PC code-page text for a message; what the page cannot spell
     // becomes its substitute character.
     std::string pcText(const std::string& fileSystemText) const;

@@ -39,7 +39,7 @@ ExportOutcome writeTextExport(ExportSession& session, std::int32_t partIndex, st
     if (out == nullptr) {
         const std::string message = "Open<" + session.pcText(path) + ">file error";
         session.views.notifier.message(message);
-        throw ExportFailure(message);
+        throw ExportFailure(message, true);
     }
     std::setvbuf(out.get(), nullptr, _IOFBF, kOutputBuffer);
     session.restoreWorkingDirectory();

@@ -16,6 +16,7 @@
 #include "conversion/ConversionLayer.h"
 #include "conversion/SettingsFile.h"
 #include "export/pickbatch/ExportActions.h"
+#include "export/pickbatch/FailureReporter.h"
 #include "savefile/CatalogTree.h"
 #include "savefile/SaveFileReader.h"
 #include "savefile/VersionText.h"
@@ -98,7 +99,8 @@ MainWindow::MainWindow(UserDialogs& dialogs, SettingsFile& settings, const std::
     tree_->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
     tree_->header()->setStretchLastSection(false);
     tree_->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(tree_, &QTreeView::clicked, this, [this] { showSelectedNode(); });
+    connect(tree_, &QTreeView::clicked, this,
+            [this] { FailureReporter::guard([this] { showSelectedNode(); }); });
 
     listView_ = new QTreeView(splitter);
     listView_->setObjectName(QStringLiteral("ListView1"));
@@ -196,7 +198,8 @@ QWidget* MainWindow::buildTopPanel() {
     buttons_[3]->setEnabled(false);
     buttons_[3]->setVisible(false);
     buttons_[4]->setEnabled(false);
-    connect(buttons_[0], &QToolButton::clicked, this, &MainWindow::openSaveFile);
+    connect(buttons_[0], &QToolButton::clicked, this,
+            [this] { FailureReporter::guard([this] { openSaveFile(); }); });
     connect(buttons_[1], &QToolButton::clicked, exports_, &ExportActions::exportMember);
     connect(buttons_[2], &QToolButton::clicked, exports_, &ExportActions::exportBatch);
     connect(buttons_[5], &QToolButton::clicked, this, [this] {
@@ -256,7 +259,7 @@ QAction* MainWindow::addAction(QMenu* menu, const QString& caption, const QStrin
 void MainWindow::buildMenus() {
     QMenu* file = menuBar()->addMenu(QStringLiteral("File"));
     connect(addAction(file, QStringLiteral("Open"), QStringLiteral("Open1")), &QAction::triggered, this,
-            &MainWindow::openSaveFile);
+            [this] { FailureReporter::guard([this] { openSaveFile(); }); });
     connect(addAction(file, QStringLiteral("Exit"), QStringLiteral("Exit1")), &QAction::triggered, this,
             &QWidget::close);
 
