@@ -44,7 +44,7 @@ struct ExcelExportTest : ::testing::Test {
     void openItems(std::vector<StreamSlot> slots) {
         fixture.open({itemsFile()}, {ContentFixtures::memberRecords("ITEMS", "MBR1", 7, slots)});
     }
-    ExportOutcome write() { return writeExcelExport(fixture.session, 0, 0, 0, "ITEMS_MBR1.xls"); }
+    ExportOutcome write() { return writeExcelExport(fixture.session, {0, 0, 0}, "ITEMS_MBR1.xls"); }
 
     ExportFixture fixture;
 };
@@ -235,7 +235,7 @@ TEST_F(ExcelExportTest, XlrdReadsTheWorkbookWithDeletedSlotsAsUntouchedRows) {
     ExportSession session(fixture.views.session, excel, 1252);
     ScratchDirectory scratch("quelvane-excel-export");
     const auto path = scratch / "ITEMS_MBR1.xls";
-    EXPECT_EQ(writeExcelExport(session, 0, 0, 0, path.string()), ExportOutcome::Written);
+    EXPECT_EQ(writeExcelExport(session, {0, 0, 0}, path.string()), ExportOutcome::Written);
     EXPECT_EQ(excel.heldReferences(), 0u);
     EXPECT_EQ(readXls("sheet", path), R"(sheets 1 Sheet1
 default row height 240
@@ -279,8 +279,8 @@ TEST(OfficeColumnWidths, LibreOfficePrintsEveryCaptionAndValueWhole) {
     InProcessAutomationClient office(1252);
     ExportSession session(fixture.views.session, office, 1252);
     ScratchDirectory scratch("quelvane-office-widths");
-    ASSERT_EQ(writeWordExport(session, 0, 0, 0, (scratch / "votes.doc").string()), ExportOutcome::Written);
-    ASSERT_EQ(writeExcelExport(session, 0, 0, 0, (scratch / "votes.xls").string()), ExportOutcome::Written);
+    ASSERT_EQ(writeWordExport(session, {0, 0, 0}, (scratch / "votes.doc").string()), ExportOutcome::Written);
+    ASSERT_EQ(writeExcelExport(session, {0, 0, 0}, (scratch / "votes.xls").string()), ExportOutcome::Written);
     if (xlrdAvailable()) {
         // In 1/256 of a digit's width: at least a digit per caption character, more than the
         // length / 2.6 of a 3-byte field.
