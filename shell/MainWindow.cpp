@@ -6,12 +6,15 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenuBar>
+#include <QMouseEvent>
 #include <QScreen>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QToolButton>
 #include <QTreeView>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 #include "conversion/ConversionLayer.h"
 #include "conversion/SettingsFile.h"
@@ -96,6 +99,7 @@ MainWindow::MainWindow(UserDialogs& dialogs, SettingsFile& settings, const std::
     tree_->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
     tree_->header()->setStretchLastSection(false);
     tree_->setContextMenuPolicy(Qt::CustomContextMenu);
+    tree_->viewport()->installEventFilter(this);
     connect(tree_, &QTreeView::clicked, this,
             [this] { FailureReporter::guard([this] { showSelectedNode(); }); });
 
@@ -114,8 +118,14 @@ MainWindow::MainWindow(UserDialogs& dialogs, SettingsFile& settings, const std::
             if (listModel_->sizedToHeader(column)) {
                 listView_->header()->setSectionResizeMode(column, QHeaderView::ResizeToContents);
             } else {
-                listView_->header()->setSectionResizeMode(column, QHeaderView::Interactive);
-                listView_->header()->resizeSection(column, listModel_->columnWidth(column));
+                // The width the core gives is a floor: a column also fits its caption and the
+                // widest value of the rows in view, in the fonts of this desktop.
+                QHeaderView* header = listView_->header();
+                const int fitted =
+                    std::max(header->sectionSizeHint(column),
+                             static_cast<QAbstractItemView*>(listView_)->sizeHintForColumn(column));
+                header->setSectionResizeMode(column, QHeaderView::Interactive);
+                header->resizeSection(column, std::max(listModel_->columnWidth(column), fitted));
             }
         }
     });
@@ -322,6 +332,19 @@ void MainWindow::buildMenus() {
 
 QString MainWindow::statusText() const {
     return status_->text();
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (tree_ != nullptr && watched == tree_->viewport()) {
+        const QEvent::Type type = event->type();
+        if (type == QEvent::MouseButtonPress || type == QEvent::MouseButtonRelease ||
+            type == QEvent::MouseButtonDblClick) {
+            if (static_cast<QMouseEvent*>(event)->button() == Qt::RightButton) {
+                return true;
+            }
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void MainWindow::refreshTitle() {
