@@ -104,11 +104,18 @@ int SaveFileReader::parseSaveFile(const std::string& path, BlockSource& source) 
 
     // A save written with data compression is walked and read in its expanded form; a stored
     // one as it is.
-    catalog_.layout = SegmentLayout::scan(source, header.headerSize, converter_);
-    header.dataStorage = dataStorageText(*catalog_.layout);
     std::unique_ptr<ExpandedBlockSource> expanded;
-    if (catalog_.layout->compressed()) {
-        expanded = std::make_unique<ExpandedBlockSource>(source, catalog_.layout);
+    try {
+        catalog_.layout = SegmentLayout::scan(source, header.headerSize, converter_);
+        header.dataStorage = dataStorageText(*catalog_.layout);
+        if (catalog_.layout->compressed()) {
+            expanded = std::make_unique<ExpandedBlockSource>(source, catalog_.layout);
+        }
+    } catch (const std::exception&) {
+        // Any failure, an allocation included, ends the parse quietly: nothing of the file was
+        // read into the catalog.
+        catalog_.parts.clear();
+        return 0;
     }
     BlockFile file(expanded ? static_cast<BlockSource&>(*expanded) : source);
 
