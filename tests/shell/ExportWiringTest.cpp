@@ -116,12 +116,15 @@ TEST_F(ExportWiringTest, ARightClickDoesNotChangeWhatThePopUpActsOn) {
     window_->exports().setFileDialog(std::move(dialog));
     select({0, 0, 0, 1});
     auto* tree = window_->findChild<QTreeView*>(QStringLiteral("TreeView1"));
+    window_->show();
     tree->expandAll();
     const QModelIndex jan = window_->treeModel().index(
         0, 0,
         window_->treeModel().index(0, 0, window_->treeModel().index(0, 0, window_->treeModel().index(0, 0))));
     const QPoint at = tree->visualRect(jan).center();
+    ASSERT_EQ(tree->indexAt(at), jan);
     QTest::mouseClick(tree->viewport(), Qt::RightButton, {}, at);
+    EXPECT_NE(tree->currentIndex(), jan);
     action("PickOut1")->trigger();
     EXPECT_EQ(chosen->presets, std::vector<std::string>{"ORDERS_FEB"});
     std::filesystem::current_path(start);
