@@ -24,7 +24,7 @@ int runBatchCommand(const std::vector<std::string>& arguments) {
     const std::filesystem::path directory = std::filesystem::absolute(run.target(), error);
     try {
         const ExportOutcome outcome =
-            exportFileMembers(run.session(), *file, run.format(), run.session().pcPath(directory.string()),
+            exportFileMembers(run.session(), *file, run.format(), directory.string(),
                               [](const std::string& text) { std::fprintf(stderr, "%s\n", text.c_str()); });
         return outcome == ExportOutcome::Written ? kExitSuccess : kExitExportFailed;
     } catch (const std::exception& failure) {

@@ -25,8 +25,8 @@ int runExportCommand(const std::vector<std::string>& arguments) {
     if (!member) {
         return kExitUsage;
     }
-    const std::string path = ExportFileNames::replaceExtension(run.session().pcPath(run.target()),
-                                                               ExportFileNames::extensionOf(run.format()));
+    const std::string path =
+        ExportFileNames::replaceExtension(run.target(), ExportFileNames::extensionOf(run.format()));
     return exportMember(run.session(), *member, run.format(), path) == ExportOutcome::Written
                ? kExitSuccess
                : kExitExportFailed;

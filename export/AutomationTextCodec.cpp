@@ -85,4 +85,17 @@ std::string AutomationTextCodec::toUtf8(const std::u16string& text) {
     return utf8;
 }
 
+std::u16string AutomationTextCodec::fromUtf8(const std::string& text) {
+    std::u16string wide(text.size(), u'\0');
+    int32_t length = 0;
+    UErrorCode status = U_ZERO_ERROR;
+    u_strFromUTF8WithSub(wide.data(), static_cast<int32_t>(wide.size()), &length, text.data(),
+                         static_cast<int32_t>(text.size()), 0xFFFD, nullptr, &status);
+    if (U_FAILURE(status) && status != U_STRING_NOT_TERMINATED_WARNING) {
+        throw AutomationFailure(std::string("Text conversion failed: ") + u_errorName(status));
+    }
+    wide.resize(static_cast<std::size_t>(length));
+    return wide;
+}
+
 }  // namespace quelvane

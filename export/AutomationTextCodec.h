@@ -24,6 +24,8 @@ class AutomationTextCodec {
 
     // UTF-8, the file-name encoding of this platform.
     static std::string toUtf8(const std::u16string& text);
+    // A UTF-8 text as wide characters; invalid sequences become U+FFFD.
+    static std::u16string fromUtf8(const std::string& text);
 
   private:
     UConverter* converter_;

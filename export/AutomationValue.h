@@ -17,9 +17,10 @@ struct AutomationObject {
 };
 
 // One argument or result of an automation call. Texts are the caller's 8-bit texts in the PC
-// code page; the client turns them into the server's wide strings.
-using AutomationValue =
-    std::variant<std::monostate, bool, std::int32_t, std::uint32_t, double, std::string, AutomationObject>;
+// code page; the client turns them into the server's wide strings. A wide text is handed on as
+// it is: file-system paths, which need not be spellable in the PC code page.
+using AutomationValue = std::variant<std::monostate, bool, std::int32_t, std::uint32_t, double, std::string,
+                                     AutomationObject, std::u16string>;
 
 // The object a get or call returned; a result of another kind is the server's answer to a
 // question the caller did not mean to ask, so it fails like the server would.

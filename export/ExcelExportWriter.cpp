@@ -3,8 +3,11 @@
 #include <algorithm>
 #include <exception>
 #include <optional>
+#include <vector>
 
 #include "export/AutomationReference.h"
+#include "export/AutomationTextCodec.h"
+#include "export/ExportColumnWidths.h"
 #include "export/ExportFieldText.h"
 #include "export/ExportRecordPass.h"
 #include "savefile/SegmentExpansionFailure.h"
@@ -37,8 +40,12 @@ void quitQuietly(const AutomationReference& app) {
 
 }  // namespace
 
-double excelColumnWidth(const SavedField& field) {
-    return std::min(field.length / kBytesPerCharacter, kWidestColumn);
+std::vector<double> excelColumnWidths(const SavedObject& file, const ExportColumnWidths& measured) {
+    std::vector<double> stored;
+    for (const SavedField& field : file.fields) {
+        stored.push_back(field.length / kBytesPerCharacter);
+    }
+    return measured.excelCharacters(stored, kWidestColumn);
 }
 
 ExportOutcome writeExcelExport(ExportSession& session, MemberRef member, const std::string& path) {
@@ -60,14 +67,13 @@ ExportOutcome writeExcelExport(ExportSession& session, MemberRef member, const s
         app.get("Selection").get("Font").set("FontStyle", std::string(kFontStyle));
         sheet.get("Cells", {std::int32_t{1}, std::int32_t{1}}).run("Select");
 
+        // Widths follow the texts, so they are set once every row is in.
+        ExportColumnWidths measured(static_cast<std::size_t>(std::max(file.fieldCount, 0)));
         for (std::int32_t j = 0; j < file.fieldCount; ++j) {
-            app.get("Columns", {j + 1})
-                .set("ColumnWidth", excelColumnWidth(file.fields.at(static_cast<std::size_t>(j))));
-        }
-        for (std::int32_t j = 0; j < file.fieldCount; ++j) {
+            const std::string& caption = file.fields.at(static_cast<std::size_t>(j)).name;
+            measured.measure(static_cast<std::size_t>(j), caption);
             app.get("Rows", {std::int32_t{1}}).set("RowHeight", kHeaderRowHeight);
-            sheet.get("Cells", {std::int32_t{1}, j + 1})
-                .set("Value", file.fields.at(static_cast<std::size_t>(j)).name);
+            sheet.get("Cells", {std::int32_t{1}, j + 1}).set("Value", caption);
             AutomationReference interior = sheet.get("Cells", {std::int32_t{1}, j + 1}).get("Interior");
             interior.set("ColorIndex", kHeaderColorIndex);
             interior.set("Pattern", kSolidPattern);
@@ -90,6 +96,7 @@ ExportOutcome writeExcelExport(ExportSession& session, MemberRef member, const s
                     }
                     exportFieldText(slot->record, file.fields.at(static_cast<std::size_t>(j)),
                                     session.views.converter, text);
+                    measured.measure(static_cast<std::size_t>(j), text);
                     sheet.get("Cells", {row, j + 1}).set("Value", text);
                 }
             }
@@ -105,7 +112,11 @@ ExportOutcome writeExcelExport(ExportSession& session, MemberRef member, const s
             return ExportOutcome::Failed;
         }
 
-        app.get("ActiveWorkbook").call("SaveAs", {path});
+        const std::vector<double> widths = excelColumnWidths(file, measured);
+        for (std::int32_t j = 0; j < file.fieldCount && static_cast<std::size_t>(j) < widths.size(); ++j) {
+            app.get("Columns", {j + 1}).set("ColumnWidth", widths[static_cast<std::size_t>(j)]);
+        }
+        app.get("ActiveWorkbook").call("SaveAs", {AutomationTextCodec::fromUtf8(path)});
         app.call("Quit");
         sheet.release();
         app.release();

@@ -2,7 +2,9 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
+#include "export/ExportColumnWidths.h"
 #include "export/ExportSession.h"
 
 namespace quelvane {
@@ -14,7 +16,9 @@ namespace quelvane {
 // written is reported with the format's messages; any other automation failure is raised.
 ExportOutcome writeExcelExport(ExportSession& session, MemberRef member, const std::string& path);
 
-// A field's column width in characters: its length / 2.6, at most the 255 Excel takes.
-double excelColumnWidth(const SavedField& field);
+// Each field's column width in characters: wide enough for its caption and its widest value,
+// as Excel's AutoFit makes it, or its length / 2.6 where that is wider; at most the 255 Excel
+// takes.
+std::vector<double> excelColumnWidths(const SavedObject& file, const ExportColumnWidths& measured);
 
 }  // namespace quelvane

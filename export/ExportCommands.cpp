@@ -83,7 +83,7 @@ std::optional<ExportOutcome> exportMemberCommand(ExportSession& session,
     }
     const Catalog& catalog = session.views.catalog;
     std::string fileName =
-        ExportFileNames::memberFileName(catalog.objectAt(ref->file()).name, catalog.memberAt(*ref).name);
+        session.memberFileName(catalog.objectAt(ref->file()).name, catalog.memberAt(*ref).name);
     int filterIndex = 1;
     if (!dialog.execute(fileName, filterIndex)) {
         return std::nullopt;
@@ -142,7 +142,7 @@ bool exportBatchCommand(ExportSession& session, const std::optional<NodePosition
     contents.libraryName = catalog.parts[static_cast<std::size_t>(file->part)].library.name;
     contents.fileName = object.name;
     contents.memberCount = decimal(object.memberCount);
-    contents.directory = session.pcPath(std::filesystem::current_path(ignored).string());
+    contents.directory = std::filesystem::current_path(ignored).string();
     dialog.fill(contents);
     dialog.showDialog();
     return true;
@@ -151,20 +151,23 @@ bool exportBatchCommand(ExportSession& session, const std::optional<NodePosition
 ExportOutcome exportFileMembers(ExportSession& session, ObjectRef file, ExportFormat format,
                                 const std::string& directory, const BatchProgress& progress) {
     const Catalog& catalog = session.views.catalog;
-    const SavedObject* object = catalog.findObject(file);
-    ExportOutcome outcome = ExportOutcome::Written;
-    if (object == nullptr) {
-        return outcome;
-    }
-    const std::string& library = catalog.parts[static_cast<std::size_t>(file.part)].library.name;
+    const SavedObject* first = catalog.findObject(file);
+    const std::string fileName = first != nullptr ? first->name : std::string();
     const std::string extension = ExportFileNames::extensionOf(format);
-    for (std::int32_t m = 0; m < object->memberCount && static_cast<std::size_t>(m) < object->members.size();
-         ++m) {
-        const std::string& member = object->members[static_cast<std::size_t>(m)].name;
+    ExportOutcome outcome = ExportOutcome::Written;
+    // A writer may let the user interface run, and an Open accepted meanwhile replaces the
+    // catalog: the file is looked up again for every member, and the run ends when it is gone.
+    for (std::int32_t m = 0; first != nullptr; ++m) {
+        const SavedObject* object = catalog.findObject(file);
+        if (object == nullptr || object->name != fileName || m >= object->memberCount ||
+            static_cast<std::size_t>(m) >= object->members.size()) {
+            break;
+        }
+        const std::string library = catalog.parts[static_cast<std::size_t>(file.part)].library.name;
+        const std::string member = object->members[static_cast<std::size_t>(m)].name;
         const std::string path = ExportFileNames::replaceExtension(
-            directory + ExportFileNames::kSeparator + ExportFileNames::memberFileName(object->name, member),
-            extension);
-        progress("Converting  " + library + "/" + object->name + "(" + member + ")");
+            directory + ExportFileNames::kSeparator + session.memberFileName(fileName, member), extension);
+        progress("Converting  " + library + "/" + fileName + "(" + member + ")");
         if (writeMemberExport(session, format, {file.part, file.object, m}, path) == ExportOutcome::Failed) {
             outcome = ExportOutcome::Failed;
         }

@@ -19,12 +19,13 @@ class ExportFileNames {
     // The extension of a format's files: ".txt", ".doc", ".xls".
     static std::string extensionOf(ExportFormat format);
 
-    // "%s_%s" of an object and a member name, as one file-name part. Names come from the save
-    // file: a separator or any character a file system cannot take in a name becomes "_", so the
-    // name never leaves the directory it is joined to.
+    // "%s_%s" of an object and a member name already decoded to file-system text (UTF-8), as one
+    // file-name part. Names come from the save file: a separator or any character a file system
+    // cannot take in a name becomes "_", so the name never leaves the directory it is joined to.
     static std::string memberFileName(const std::string& objectName, const std::string& memberName);
 
-    // `name` with those characters replaced.
+    // `name` with those characters replaced. Only ASCII bytes are replaced, which in UTF-8 are
+    // never part of a longer character.
     static std::string safeNamePart(const std::string& name);
 };
 

@@ -4,38 +4,43 @@
 #include <filesystem>
 #include <system_error>
 
-#include <unicode/ustring.h>
-
+#include "export/AutomationFailure.h"
 #include "export/AutomationTextCodec.h"
+#include "export/ExportFileNames.h"
 
 namespace quelvane {
-
-namespace {
-
-std::u16string fromUtf8(const std::string& text) {
-    std::u16string wide(text.size(), u'\0');
-    std::int32_t length = 0;
-    UErrorCode status = U_ZERO_ERROR;
-    u_strFromUTF8WithSub(reinterpret_cast<UChar*>(wide.data()), static_cast<std::int32_t>(wide.size()),
-                         &length, text.data(), static_cast<std::int32_t>(text.size()), 0xFFFD, nullptr,
-                         &status);
-    wide.resize(U_SUCCESS(status) ? static_cast<std::size_t>(length) : 0);
-    return wide;
-}
-
-}  // namespace
 
 ExportSession::ExportSession(ViewSession& viewsIn, AutomationClient& automationIn, std::int32_t pcCodePageIn)
     : views(viewsIn), automation(automationIn), pcCodePage(pcCodePageIn) {}
 
-std::string ExportSession::fileSystemPath(const std::string& pcPath) const {
-    AutomationTextCodec codec(pcCodePage);
-    return AutomationTextCodec::toUtf8(codec.decode(pcPath));
+std::string ExportSession::memberFileName(const std::string& objectName,
+                                          const std::string& memberName) const {
+    // Decoding comes first: in the double-byte pages a trail byte may be 0x5C or 0x7C, which only
+    // as a whole character is not a separator.
+    return ExportFileNames::memberFileName(decodedText(objectName), decodedText(memberName));
 }
 
-std::string ExportSession::pcPath(const std::string& fileSystemPath) const {
-    AutomationTextCodec codec(pcCodePage);
-    return codec.encode(fromUtf8(fileSystemPath));
+std::string ExportSession::decodedText(const std::string& pcText) const {
+    try {
+        AutomationTextCodec codec(pcCodePage);
+        return AutomationTextCodec::toUtf8(codec.decode(pcText));
+    } catch (const AutomationFailure&) {
+        // No code page configured: the bytes are taken as Latin-1, one character each.
+        std::u16string wide(pcText.begin(), pcText.end());
+        for (char16_t& c : wide) {
+            c = static_cast<char16_t>(c & 0xFF);
+        }
+        return AutomationTextCodec::toUtf8(wide);
+    }
+}
+
+std::string ExportSession::pcText(const std::string& fileSystemText) const {
+    try {
+        AutomationTextCodec codec(pcCodePage);
+        return codec.encode(AutomationTextCodec::fromUtf8(fileSystemText));
+    } catch (const AutomationFailure&) {
+        return fileSystemText;
+    }
 }
 
 std::optional<AutomationReference> ExportSession::startServer(const char* programId, const char* failureText,

@@ -19,9 +19,9 @@ enum class ExportOutcome { Written, Failed };
 // file's path, the conversion call, the message boxes, the records view's memory), the
 // automation client the Word and Excel writers speak through, and the run's options.
 //
-// Output paths are 8-bit texts in the PC code page, as every other text the writers hand on;
-// the automation servers read them so, and the text writer turns them into the file system's
-// names the same way.
+// Output paths are file-system strings (UTF-8) from the dialog or command line to the file that
+// is created; only the names taken from the save file, which are in the PC code page, are
+// decoded when a file name is built from them.
 struct ExportSession {
     ExportSession(ViewSession& viewsIn, AutomationClient& automationIn, std::int32_t pcCodePageIn);
 
@@ -40,10 +40,14 @@ struct ExportSession {
     std::optional<AutomationReference> startServer(const char* programId, const char* failureText,
                                                    const char* caption) const;
 
-    // The file-system name of an output path.
-    std::string fileSystemPath(const std::string& pcPath) const;
-    // The output path of a file-system name.
-    std::string pcPath(const std::string& fileSystemPath) const;
+    // "%s_%s" of an object and a member name from the catalog, as one file-system name part:
+    // decoded from the PC code page, then made safe (see ExportFileNames::safeNamePart).
+    std::string memberFileName(const std::string& objectName, const std::string& memberName) const;
+    // PC code-page text as a file-system string (UTF-8).
+    std::string decodedText(const std::string& pcText) const;
+    // A file-system string as PC code-page text for a message; what the page cannot spell
+    // becomes its substitute character.
+    std::string pcText(const std::string& fileSystemText) const;
     // Makes `programDirectory` current when one is set; a directory that is gone is left be.
     void restoreWorkingDirectory() const;
 };

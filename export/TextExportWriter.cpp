@@ -35,11 +35,11 @@ void appendText(std::string& line, const std::string& text) {
 }  // namespace
 
 ExportOutcome writeTextExport(ExportSession& session, MemberRef member, const std::string& path) {
-    std::unique_ptr<std::FILE, FileCloser> out(std::fopen(session.fileSystemPath(path).c_str(), "wb"));
+    std::unique_ptr<std::FILE, FileCloser> out(std::fopen(path.c_str(), "wb"));
     if (out == nullptr) {
-        const std::string message = "Open<" + path + ">file error";
+        const std::string message = "Open<" + session.pcText(path) + ">file error";
         session.views.notifier.message(message);
-        throw ExportFailure(message);
+        throw ExportFailure(message, true);
     }
     std::setvbuf(out.get(), nullptr, _IOFBF, kOutputBuffer);
     session.restoreWorkingDirectory();

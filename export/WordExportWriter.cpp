@@ -3,10 +3,14 @@
 #include <algorithm>
 #include <exception>
 #include <optional>
+#include <vector>
 
 #include "export/AutomationReference.h"
+#include "export/AutomationTextCodec.h"
+#include "export/ExportColumnWidths.h"
 #include "export/ExportFieldText.h"
 #include "export/ExportRecordPass.h"
+#include "export/RtfDocumentWriter.h"
 #include "savefile/SegmentExpansionFailure.h"
 
 namespace quelvane {
@@ -24,11 +28,11 @@ constexpr std::int32_t kAutoFitFixed = 0;
 constexpr std::int32_t kWidthInPoints = 3;
 constexpr std::int32_t kHeaderShading = 14737632;  // E0E0E0, light grey
 
-// Word takes at most 1584 points for a column; twice 250 stays well inside it.
-constexpr std::int32_t kNarrowestWidth = 10;
-constexpr std::int32_t kWidestWidth = 250;
-constexpr std::int32_t kFieldlessWidth = 100;
-constexpr std::int32_t kPointsPerWidth = 2;
+// The single column of a file without fields.
+constexpr std::int32_t kFieldlessWidth = 200;
+// Word's default cell margins, 0.075 inch on either side.
+constexpr double kCellPadding = 2 * 5.4;
+constexpr double kPointsPerTwip = 1.0 / 20;
 constexpr std::int64_t kMostDataRows = 0x7FFFFFFF - 2;
 
 // Word quits whatever went wrong, so no server outlives the export; a Word that fails to
@@ -42,10 +46,11 @@ void quitQuietly(const AutomationReference& app) {
 
 }  // namespace
 
-std::int32_t wordColumnWidth(const SavedField* field) {
-    const std::int32_t width =
-        field == nullptr ? kFieldlessWidth : std::clamp(field->length, kNarrowestWidth, kWidestWidth);
-    return kPointsPerWidth * width;
+std::vector<std::int32_t> wordColumnWidths(const ExportColumnWidths& measured, std::int32_t columns) {
+    std::vector<std::int32_t> points =
+        measured.wordPoints(kFontSize, kCellPadding, RtfDocumentWriter::kTextWidthTwips * kPointsPerTwip);
+    points.resize(static_cast<std::size_t>(std::max(columns, 0)), kFieldlessWidth);
+    return points;
 }
 
 ExportOutcome writeWordExport(ExportSession& session, MemberRef member, const std::string& path) {
@@ -73,15 +78,13 @@ ExportOutcome writeWordExport(ExportSession& session, MemberRef member, const st
                  {selection.get("Range").object(), rows, columns, kDefaultTableBehavior, kAutoFitFixed});
         AutomationReference table = app.get("ActiveDocument").call("Range").get("Tables").call("Item", {1});
 
-        for (std::int32_t i = 1; i <= columns; ++i) {
-            const SavedField* field =
-                i <= file.fieldCount ? &file.fields.at(static_cast<std::size_t>(i - 1)) : nullptr;
-            table.get("Columns").call("Item", {i}).set("PreferredWidthType", kWidthInPoints);
-            table.get("Columns").call("Item", {i}).set("PreferredWidth", wordColumnWidth(field));
-        }
+        // Widths follow the texts, so they are set once every row is in.
+        ExportColumnWidths measured(static_cast<std::size_t>(std::max(file.fieldCount, 0)));
         for (std::int32_t j = 0; j < file.fieldCount; ++j) {
             AutomationReference cell = table.call("Cell", {std::int32_t{1}, j + 1});
-            cell.set("Range", file.fields.at(static_cast<std::size_t>(j)).name);
+            const std::string& caption = file.fields.at(static_cast<std::size_t>(j)).name;
+            measured.measure(static_cast<std::size_t>(j), caption);
+            cell.set("Range", caption);
             cell.get("Shading").set("BackgroundPatternColor", kHeaderShading);
         }
 
@@ -97,6 +100,7 @@ ExportOutcome writeWordExport(ExportSession& session, MemberRef member, const st
                 for (std::int32_t j = 0; j < file.fieldCount; ++j) {
                     exportFieldText(slot->record, file.fields.at(static_cast<std::size_t>(j)),
                                     session.views.converter, text);
+                    measured.measure(static_cast<std::size_t>(j), text);
                     table.call("Cell", {row, j + 1}).set("Range", text);
                 }
             }
@@ -111,7 +115,14 @@ ExportOutcome writeWordExport(ExportSession& session, MemberRef member, const st
             return ExportOutcome::Failed;
         }
 
-        app.get("ActiveDocument").run("SaveAs", {path});
+        const std::vector<std::int32_t> widths = wordColumnWidths(measured, columns);
+        for (std::int32_t i = 1; i <= columns; ++i) {
+            table.get("Columns").call("Item", {i}).set("PreferredWidthType", kWidthInPoints);
+            table.get("Columns")
+                .call("Item", {i})
+                .set("PreferredWidth", widths[static_cast<std::size_t>(i - 1)]);
+        }
+        app.get("ActiveDocument").run("SaveAs", {AutomationTextCodec::fromUtf8(path)});
         app.get("ActiveDocument").run("Close");
         if (session.processEvents) {
             session.processEvents();

@@ -2,7 +2,9 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
+#include "export/ExportColumnWidths.h"
 #include "export/ExportSession.h"
 
 namespace quelvane {
@@ -14,8 +16,9 @@ namespace quelvane {
 // written is reported with the format's messages; any other automation failure is raised.
 ExportOutcome writeWordExport(ExportSession& session, MemberRef member, const std::string& path);
 
-// The preferred width of a column, in points, for a field of `length` bytes: twice the length
-// held within 10 to 250; 200 for the single column of a file without fields.
-std::int32_t wordColumnWidth(const SavedField* field);
+// The preferred widths of the `columns` columns, in points: each wide enough for its widest
+// caption or value at the table's 9-point font, all scaled down together when the table would
+// be wider than the page's text area; 200 for the single column of a file without fields.
+std::vector<std::int32_t> wordColumnWidths(const ExportColumnWidths& measured, std::int32_t columns);
 
 }  // namespace quelvane

@@ -1,5 +1,6 @@
 #include "savefile/CatalogTree.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <stdexcept>
 
@@ -74,8 +75,12 @@ CatalogTree buildCatalogTree(Catalog& catalog) {
                 if (object.memberCount > kMaxMembersShown) {
                     object.memberCount = 0;
                 }
-                for (std::int32_t k = 0; k < object.memberCount; ++k) {
-                    const SavedMember& member = checkedAt(object.members, k);
+                // A member list cut short shows the members it holds; the rest of the tree
+                // does not depend on it.
+                std::size_t shown = std::min(static_cast<std::size_t>(std::max(object.memberCount, 0)),
+                                             object.members.size());
+                for (std::size_t k = 0; k < shown; ++k) {
+                    const SavedMember& member = object.members[k];
                     objectNode.children.push_back(CatalogTreeNode{
                         member.name + " ", kMemberImage, kMemberImage, {}, memberDetailText(member)});
                 }

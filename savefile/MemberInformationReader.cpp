@@ -24,6 +24,17 @@ constexpr std::int64_t kMemberCount = 80;
 constexpr std::int64_t kFieldCount = 157;
 constexpr std::int64_t kFirstField = 159;
 
+// The area buffer the format was written for; bytes past the collected ones read as zeros
+// within it.
+constexpr std::int64_t kAreaCapacity = 400096;
+// Collection stops here whatever TOT says: room for the format section within that buffer,
+// then one member more than the tree shows, each at the largest entry.
+constexpr std::int64_t kMembersCollected = 1001;
+constexpr std::int64_t kAreaCollectionLimit =
+    kAreaCapacity + kMembersCollected * MemberInformationReader::kMemberEntryCapacity;
+// The longest record the system can store.
+constexpr std::int64_t kMaxRecordLength = 32766;
+
 // Field entry.
 constexpr std::int64_t kFieldEntryLength = 0;
 constexpr std::int64_t kFieldName = 2;
@@ -78,24 +89,34 @@ void MemberInformationReader::readMemberInformation(std::size_t part, std::size_
     }
 }
 
-void MemberInformationReader::decodeMemberArea(SavedPart& desc, SavedObject& obj) {
+std::vector<std::uint8_t> MemberInformationReader::collectArea(const SavedPart& desc, SavedObject& obj) {
     std::int64_t offset = LibraryOffsets::bodyOffset(desc.descriptorOffset, obj.memberAreaOffset);
     std::int64_t libraryBlock = LibraryOffsets::libraryBlockIndex(desc.libraryBlock);
     // The 16-byte header is read with the area data from the joined bodies, so a header that
     // straddles two blocks is read across them like every other structure.
-    std::vector<std::uint8_t> head = file_.collectBodies(libraryBlock, offset, kAreaHeaderWidth, true);
-    BigEndianReader header(head);
+    std::vector<std::uint8_t> area = file_.collectBodies(libraryBlock, offset, kAreaHeaderWidth, true);
+    BigEndianReader header(area);
     obj.memberCount = header.s32(kProvisionalMemberCount);
-    // The area is collected whole, however long: a file of a thousand members outgrows the
-    // 400096 bytes older readers held, and the file's own size bounds what is read.
-    std::int64_t total = header.s32(kAreaLength);
+    std::int64_t total = std::clamp<std::int64_t>(header.s32(kAreaLength), 0, kAreaCollectionLimit);
+    std::int64_t wanted = kAreaHeaderWidth + total;
+    if (static_cast<std::int64_t>(area.size()) < wanted) {
+        area = file_.collectBodies(libraryBlock, offset, wanted, true);
+    }
+    // Only the TOT bytes belong to the area; past them, and past a short read, the area reads as
+    // zeros up to the buffer the format was written for, so a member count that runs past the
+    // stored entries ends in empty 32-byte entries.
+    area.resize(std::min(area.size(), static_cast<std::size_t>(wanted)));
+    area.erase(area.begin(), area.begin() + std::min<std::ptrdiff_t>(static_cast<std::ptrdiff_t>(area.size()),
+                                                                     kAreaHeaderWidth));
+    if (static_cast<std::int64_t>(area.size()) < kAreaCapacity) {
+        area.resize(static_cast<std::size_t>(kAreaCapacity), 0);
+    }
+    return area;
+}
 
-    std::int64_t wanted = kAreaHeaderWidth + std::max<std::int64_t>(total, 0);
-    std::vector<std::uint8_t> area = static_cast<std::int64_t>(head.size()) >= wanted
-                                         ? std::move(head)
-                                         : file_.collectBodies(libraryBlock, offset, wanted, true);
-    BigEndianReader data(std::span<const std::uint8_t>(area).subspan(
-        std::min<std::size_t>(area.size(), static_cast<std::size_t>(kAreaHeaderWidth))));
+void MemberInformationReader::decodeMemberArea(SavedPart& desc, SavedObject& obj) {
+    std::vector<std::uint8_t> area = collectArea(desc, obj);
+    BigEndianReader data(area);
 
     std::int64_t members = data.u24(kMemberCount);
     if (members == 0) {
@@ -120,35 +141,52 @@ void MemberInformationReader::decodeMemberArea(SavedPart& desc, SavedObject& obj
     obj.fieldCount = static_cast<std::int32_t>(fieldCount);
     obj.memberCount = static_cast<std::int32_t>(members);
     obj.recordLength = 0;
+    decodeFields(data, format + kFirstField, obj);
+    decodeMembers(data, memberList, obj);
+}
 
-    std::int64_t position = format + kFirstField;
+void MemberInformationReader::decodeFields(const BigEndianReader& data, std::int64_t first,
+                                           SavedObject& obj) {
+    std::int64_t position = first;
     std::int64_t step = 0;
-    for (std::int64_t i = 0; i < fieldCount; ++i) {
+    // Sums in 64 bits: 65535 entries of up to 65535 bytes each would pass any 32-bit total.
+    std::int64_t recordLength = 0;
+    std::int64_t nextOffset = 0;
+    for (std::size_t i = 0; i < obj.fields.size(); ++i) {
         position += step;
         step = data.u16(position + kFieldEntryLength);
-        SavedField& field = obj.fields[static_cast<std::size_t>(i)];
+        SavedField& field = obj.fields[i];
         field.name = convertField(converter_, data.at(position + kFieldName, kNameWidth), true);
         field.typeCode = static_cast<std::uint16_t>(data.u16(position + kFieldType));
-        field.offset = static_cast<std::int32_t>(data.u16(position + kFieldPosition));
-        field.length = static_cast<std::int32_t>(data.u16(position + kFieldLength));
+        std::int64_t offset = data.u16(position + kFieldPosition);
+        std::int64_t length = data.u16(position + kFieldLength);
         field.digits = static_cast<std::int32_t>(data.u16(position + kFieldDigits));
         field.decimals = static_cast<std::int32_t>(data.u16(position + kFieldDecimals));
         for (const FixedLength& fixed : kFixedLengths) {
             if (field.typeCode == fixed.typeCode) {
-                field.length = fixed.length;
+                length = fixed.length;
             }
         }
         if (i > 0) {
-            const SavedField& previous = obj.fields[static_cast<std::size_t>(i - 1)];
-            field.offset = previous.offset + previous.length;
+            offset = nextOffset;
         }
-        obj.recordLength += field.length;
+        recordLength += length;
+        if (recordLength > kMaxRecordLength) {
+            throw DecodingFailure("record format longer than a record can be");
+        }
+        field.offset = static_cast<std::int32_t>(offset);
+        field.length = static_cast<std::int32_t>(length);
+        nextOffset = offset + length;
     }
+    obj.recordLength = static_cast<std::int32_t>(recordLength);
+}
 
-    position = memberList;
-    step = 0;
+void MemberInformationReader::decodeMembers(const BigEndianReader& data, std::int64_t first,
+                                            SavedObject& obj) {
+    std::int64_t position = first;
+    std::int64_t step = 0;
     std::vector<std::uint8_t> entryBuffer(static_cast<std::size_t>(kMemberEntryCapacity));
-    for (std::int64_t k = 0; k < members; ++k) {
+    for (std::int64_t k = 0; k < obj.memberCount; ++k) {
         position += step;
         step = static_cast<std::int64_t>(data.u32(position)) / 16 * 16 + kEntryExtra;
         if (step > kMemberEntryCapacity) {

@@ -1,9 +1,11 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "conversion/EbcdicTextConverter.h"
 #include "conversion/Notifier.h"
+#include "savefile/BigEndianReader.h"
 #include "savefile/BlockFile.h"
 #include "savefile/Catalog.h"
 
@@ -25,7 +27,10 @@ class MemberInformationReader {
     void readMemberInformation(std::size_t part, std::size_t object);
 
   private:
+    std::vector<std::uint8_t> collectArea(const SavedPart& desc, SavedObject& obj);
     void decodeMemberArea(SavedPart& desc, SavedObject& obj);
+    void decodeFields(const BigEndianReader& data, std::int64_t first, SavedObject& obj);
+    void decodeMembers(const BigEndianReader& data, std::int64_t first, SavedObject& obj);
 
     Catalog& catalog_;
     EbcdicTextConverter& converter_;

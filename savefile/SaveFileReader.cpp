@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <exception>
 #include <vector>
 
 #include "savefile/BigEndianReader.h"
@@ -152,11 +153,18 @@ int SaveFileReader::parseSaveFile(const std::string& path, BlockSource& given) {
 
     // A save written with data compression is walked and read in its expanded form; a stored
     // one as it is.
-    catalog_.layout = SegmentLayout::scan(source, header.headerSize, converter_);
-    header.dataStorage = dataStorageText(*catalog_.layout);
     std::unique_ptr<ExpandedBlockSource> expanded;
-    if (catalog_.layout->compressed()) {
-        expanded = std::make_unique<ExpandedBlockSource>(source, catalog_.layout);
+    try {
+        catalog_.layout = SegmentLayout::scan(source, header.headerSize, converter_);
+        header.dataStorage = dataStorageText(*catalog_.layout);
+        if (catalog_.layout->compressed()) {
+            expanded = std::make_unique<ExpandedBlockSource>(source, catalog_.layout);
+        }
+    } catch (const std::exception&) {
+        // Any failure, an allocation included, ends the parse quietly: nothing of the file was
+        // read into the catalog.
+        catalog_.parts.clear();
+        return 0;
     }
     BlockFile file(expanded ? static_cast<BlockSource&>(*expanded) : source);
 
@@ -256,8 +264,9 @@ int SaveFileReader::parseSaveFile(const std::string& path, BlockSource& given) {
                                .read(header.headerSize);
         }
         ObjectDirectoryReader(catalog_, converter_, notifier_, file).readObjectDirectory();
-    } catch (const DecodingFailure&) {
-        // Ends the parse quietly with what was read, as any unexpected failure in the reader does.
+    } catch (const std::exception&) {
+        // Any failure, a decoding one or an allocation that a hostile count provoked, ends the
+        // parse quietly with what was read.
     }
     bytesRead_ += file.bytesRead();
     if (expanded) {

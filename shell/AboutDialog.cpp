@@ -58,7 +58,10 @@ void AboutDialog::showAbout() {
 }
 
 void AboutDialog::mousePressEvent(QMouseEvent* event) {
-    hide();
+    // Labels pass their presses on to the box: only a press on the background closes it.
+    if (childAt(event->position().toPoint()) == nullptr) {
+        hide();
+    }
     event->accept();
 }
 

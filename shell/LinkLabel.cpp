@@ -83,7 +83,12 @@ void LinkLabel::leaveEvent(QEvent* event) {
 }
 
 void LinkLabel::mouseReleaseEvent(QMouseEvent* event) {
-    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint())) {
+    // The release that ends a double-click is not a click of its own: a double-click opens the
+    // link twice, once for its click and once for itself.
+    const bool endsDoubleClick = endingDoubleClick_;
+    endingDoubleClick_ = false;
+    if (!endsDoubleClick && event->button() == Qt::LeftButton &&
+        rect().contains(event->position().toPoint())) {
         Execute();
     }
     QLabel::mouseReleaseEvent(event);
@@ -91,6 +96,7 @@ void LinkLabel::mouseReleaseEvent(QMouseEvent* event) {
 
 void LinkLabel::mouseDoubleClickEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton) {
+        endingDoubleClick_ = true;
         Execute();
     }
     QLabel::mouseDoubleClickEvent(event);

@@ -47,6 +47,7 @@ class LinkLabel : public QLabel {
     bool linkShowHint_ = false;
     QString linkHint_;
     QFont savedFont_;
+    bool endingDoubleClick_ = false;
 };
 
 }  // namespace quelvane

@@ -6,6 +6,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenuBar>
+#include <QMouseEvent>
 #include <QScreen>
 #include <QSplitter>
 #include <QStatusBar>
@@ -13,9 +14,12 @@
 #include <QTreeView>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 #include "conversion/ConversionLayer.h"
 #include "conversion/SettingsFile.h"
 #include "export/pickbatch/ExportActions.h"
+#include "export/pickbatch/FailureReporter.h"
 #include "savefile/CatalogTree.h"
 #include "savefile/FileBlockSource.h"
 #include "savefile/SaveFileCheck.h"
@@ -97,7 +101,9 @@ MainWindow::MainWindow(UserDialogs& dialogs, SettingsFile& settings, const std::
     tree_->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
     tree_->header()->setStretchLastSection(false);
     tree_->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(tree_, &QTreeView::clicked, this, [this] { showSelectedNode(); });
+    tree_->viewport()->installEventFilter(this);
+    connect(tree_, &QTreeView::clicked, this,
+            [this] { FailureReporter::guard([this] { showSelectedNode(); }); });
 
     listView_ = new QTreeView(splitter);
     listView_->setObjectName(QStringLiteral("ListView1"));
@@ -114,8 +120,14 @@ MainWindow::MainWindow(UserDialogs& dialogs, SettingsFile& settings, const std::
             if (listModel_->sizedToHeader(column)) {
                 listView_->header()->setSectionResizeMode(column, QHeaderView::ResizeToContents);
             } else {
-                listView_->header()->setSectionResizeMode(column, QHeaderView::Interactive);
-                listView_->header()->resizeSection(column, listModel_->columnWidth(column));
+                // The width the core gives is a floor: a column also fits its caption and the
+                // widest value of the rows in view, in the fonts of this desktop.
+                QHeaderView* header = listView_->header();
+                const int fitted =
+                    std::max(header->sectionSizeHint(column),
+                             static_cast<QAbstractItemView*>(listView_)->sizeHintForColumn(column));
+                header->setSectionResizeMode(column, QHeaderView::Interactive);
+                header->resizeSection(column, std::max(listModel_->columnWidth(column), fitted));
             }
         }
     });
@@ -195,7 +207,8 @@ QWidget* MainWindow::buildTopPanel() {
     buttons_[3]->setEnabled(false);
     buttons_[3]->setVisible(false);
     buttons_[4]->setEnabled(false);
-    connect(buttons_[0], &QToolButton::clicked, this, &MainWindow::openSaveFile);
+    connect(buttons_[0], &QToolButton::clicked, this,
+            [this] { FailureReporter::guard([this] { openSaveFile(); }); });
     connect(buttons_[1], &QToolButton::clicked, exports_, &ExportActions::exportMember);
     connect(buttons_[2], &QToolButton::clicked, exports_, &ExportActions::exportBatch);
     connect(buttons_[5], &QToolButton::clicked, this, [this] {
@@ -255,7 +268,7 @@ QAction* MainWindow::addAction(QMenu* menu, const QString& caption, const QStrin
 void MainWindow::buildMenus() {
     QMenu* file = menuBar()->addMenu(QStringLiteral("File"));
     connect(addAction(file, QStringLiteral("Open"), QStringLiteral("Open1")), &QAction::triggered, this,
-            &MainWindow::openSaveFile);
+            [this] { FailureReporter::guard([this] { openSaveFile(); }); });
     connect(addAction(file, QStringLiteral("Exit"), QStringLiteral("Exit1")), &QAction::triggered, this,
             &QWidget::close);
 
@@ -323,6 +336,19 @@ void MainWindow::buildMenus() {
 
 QString MainWindow::statusText() const {
     return status_->text();
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (tree_ != nullptr && watched == tree_->viewport()) {
+        const QEvent::Type type = event->type();
+        if (type == QEvent::MouseButtonPress || type == QEvent::MouseButtonRelease ||
+            type == QEvent::MouseButtonDblClick) {
+            if (static_cast<QMouseEvent*>(event)->button() == Qt::RightButton) {
+                return true;
+            }
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void MainWindow::refreshTitle() {

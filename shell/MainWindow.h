@@ -67,6 +67,11 @@ class MainWindow final : public QMainWindow, private NodeContentTarget {
 
     void refreshTitle() override;
 
+  protected:
+    // Right-button presses on the tree leave its current node alone: the pop-up's commands act
+    // on the node the list and labels show.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
   private:
     void setNodeTitle(const std::string& text) override;
     void setNodeSummary(const std::string& text) override;

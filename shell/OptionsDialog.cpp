@@ -16,6 +16,7 @@
 #include "conversion/CodePageLists.h"
 #include "conversion/ConversionLayer.h"
 #include "conversion/SettingsFile.h"
+#include "export/pickbatch/FailureReporter.h"
 #include "shell/UserDialogs.h"
 
 namespace quelvane {
@@ -136,7 +137,8 @@ OptionsDialog::OptionsDialog(SettingsFile& settings, ConversionLayer& conversion
 
     auto* confirmButton = new QPushButton(QStringLiteral("Confirm"), this);
     confirmButton->setGeometry(159, 384, 75, 25);
-    connect(confirmButton, &QPushButton::clicked, this, &OptionsDialog::confirm);
+    connect(confirmButton, &QPushButton::clicked, this,
+            [this] { FailureReporter::guard([this] { confirm(); }); });
     auto* cancelButton = new QPushButton(QStringLiteral("Cancel"), this);
     cancelButton->setGeometry(312, 384, 75, 25);
     connect(cancelButton, &QPushButton::clicked, this, &QDialog::hide);

@@ -2,6 +2,7 @@
 
 #include <exception>
 
+#include "export/pickbatch/FailureReporter.h"
 #include "shell/UserDialogs.h"
 
 // The images live in the shell library's resources, which a static library registers only when
@@ -17,13 +18,21 @@ QuelvaneApplication::QuelvaneApplication(int& argc, char** argv) : QApplication(
     setApplicationName(QStringLiteral("Quelvane"));
 }
 
+void QuelvaneApplication::setDialogs(UserDialogs* dialogs) {
+    dialogs_ = dialogs;
+    FailureReporter::setHandler([this](const QString& text) {
+        if (dialogs_ != nullptr) {
+            dialogs_->showMessage(activeWindow(), applicationName(), text);
+        }
+    });
+}
+
 bool QuelvaneApplication::notify(QObject* receiver, QEvent* event) {
+    // The slots report their own failures; this is the last guard for a handler that has none.
     try {
         return QApplication::notify(receiver, event);
-    } catch (const std::exception& failure) {
-        if (dialogs_ != nullptr) {
-            dialogs_->showMessage(activeWindow(), applicationName(), QString::fromLocal8Bit(failure.what()));
-        }
+    } catch (...) {
+        FailureReporter::reportCurrent();
     }
     return false;
 }

@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QDir>
+#include <QFile>
 #include <QFileDialog>
 #include <QGroupBox>
 #include <QLabel>
@@ -144,7 +145,7 @@ void BatchExportDialog::fill(const Contents& contents) {
     for (QLabel* label : {desc_, obj_, lib_, pf_, memnum_}) {
         label->adjustSize();
     }
-    edit1_->setText(decode_(contents.directory));
+    edit1_->setText(QFile::decodeName(contents.directory.c_str()));
 }
 
 void BatchExportDialog::showDialog() {
@@ -167,7 +168,7 @@ ObjectRef BatchExportDialog::chosenFile() const {
 }
 
 std::string BatchExportDialog::directory() const {
-    return encode_(edit1_->text());
+    return QFile::encodeName(edit1_->text()).toStdString();
 }
 
 ExportFormat BatchExportDialog::fileType() const {

@@ -3,9 +3,11 @@
 #include <QCoreApplication>
 
 #include "export/AutomationTextCodec.h"
+#include "export/DeferredAutomationClient.h"
 #include "export/ExportCommands.h"
 #include "export/InProcessAutomationClient.h"
 #include "export/pickbatch/BatchExportDialog.h"
+#include "export/pickbatch/FailureReporter.h"
 #include "export/pickbatch/QtExportFileDialog.h"
 
 namespace quelvane {
@@ -26,13 +28,13 @@ ExportActions::ExportActions(QWidget* window, ViewSession& views, std::function<
       automation_([](std::int32_t page) { return std::make_unique<InProcessAutomationClient>(page); }) {
     auto decoder = [this](const std::string& text) { return decode(text); };
     auto encoder = [this](const QString& text) { return encode(text); };
-    fileDialog_ = std::make_unique<QtExportFileDialog>(window, decoder, encoder);
+    fileDialog_ = std::make_unique<QtExportFileDialog>(window);
     batch_->setTextCodec(decoder, encoder);
     connect(batch_, &BatchExportDialog::confirmed, this, &ExportActions::runBatch);
 }
 
-// The dialogs read the core's texts as the automation servers and the text writer do, so a path
-// shown, chosen and written is the same path.
+// The batch dialog shows the catalog's texts in the PC code page, as the automation servers
+// read them; its directory box holds a file-system string.
 QString ExportActions::decode(const std::string& text) const {
     try {
         AutomationTextCodec codec(pcCodePage_());
@@ -82,7 +84,7 @@ std::optional<NodePosition> ExportActions::nodeOf(const QModelIndex& current) {
 ExportActions::Run ExportActions::startRun() {
     Run run;
     const std::int32_t page = pcCodePage_();
-    run.automation = automation_(page);
+    run.automation = std::make_unique<DeferredAutomationClient>([this, page] { return automation_(page); });
     run.session = std::make_unique<ExportSession>(views_, *run.automation, page);
     run.session->splitterOption = batch_->splitterOption();
     run.session->programDirectory = QCoreApplication::applicationDirPath().toStdString();
@@ -91,18 +93,24 @@ ExportActions::Run ExportActions::startRun() {
 }
 
 void ExportActions::exportMember() {
-    Run run = startRun();
-    exportMemberCommand(*run.session, selection_(), *fileDialog_);
+    FailureReporter::guard([this] {
+        Run run = startRun();
+        exportMemberCommand(*run.session, selection_(), *fileDialog_);
+    });
 }
 
 void ExportActions::exportBatch() {
-    Run run = startRun();
-    exportBatchCommand(*run.session, selection_(), *batch_);
+    FailureReporter::guard([this] {
+        Run run = startRun();
+        exportBatchCommand(*run.session, selection_(), *batch_);
+    });
 }
 
 void ExportActions::runBatch() {
-    Run run = startRun();
-    runBatchExport(*run.session, *batch_);
+    FailureReporter::guard([this] {
+        Run run = startRun();
+        runBatchExport(*run.session, *batch_);
+    });
 }
 
 }  // namespace quelvane

@@ -50,7 +50,8 @@ class ExportActions final : public QObject {
   public slots:
     void exportMember();
     void exportBatch();
-    // "Confirm": a failure a writer raises is raised on, to the program's error report.
+    // "Confirm". A failure a command raises goes to the program's one report of failures
+    // (FailureReporter), never through Qt's frames.
     void runBatch();
 
   private:

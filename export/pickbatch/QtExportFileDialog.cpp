@@ -1,12 +1,12 @@
 #include "export/pickbatch/QtExportFileDialog.h"
 
+#include <QFile>
 #include <QFileDialog>
 #include <QStringList>
 
 namespace quelvane {
 
-QtExportFileDialog::QtExportFileDialog(QWidget* parent, Decoder decode, Encoder encode)
-    : parent_(parent), decode_(std::move(decode)), encode_(std::move(encode)) {}
+QtExportFileDialog::QtExportFileDialog(QWidget* parent) : parent_(parent) {}
 
 QStringList QtExportFileDialog::qtFilters() {
     const QStringList parts = QString::fromLatin1(kFilter).split(QLatin1Char('|'));
@@ -24,7 +24,7 @@ bool QtExportFileDialog::execute(std::string& fileName, int& filterIndex) {
     const QStringList filters = qtFilters();
     dialog.setNameFilters(filters);
     dialog.selectNameFilter(filters.value(filterIndex_ - 1, filters.front()));
-    dialog.selectFile(decode_(fileName));
+    dialog.selectFile(QFile::decodeName(fileName.c_str()));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
         return false;
     }
@@ -33,13 +33,13 @@ bool QtExportFileDialog::execute(std::string& fileName, int& filterIndex) {
         filterIndex_ = 1;
     }
     fileName_ = dialog.selectedFiles().front();
-    fileName = encode_(fileName_);
+    fileName = QFile::encodeName(fileName_).toStdString();
     filterIndex = filterIndex_;
     return true;
 }
 
 void QtExportFileDialog::setFileName(const std::string& fileName) {
-    fileName_ = decode_(fileName);
+    fileName_ = QFile::decodeName(fileName.c_str());
 }
 
 }  // namespace quelvane

@@ -2,7 +2,6 @@
 
 #include <QString>
 
-#include <functional>
 #include <string>
 
 #include "export/ExportFileDialog.h"
@@ -13,13 +12,10 @@ namespace quelvane {
 
 // The export command's save dialog (`SaveFile`) over Qt's file dialog: the three file types, no
 // default extension, no overwrite prompt; the last file name and file type are kept between
-// uses. Names cross as the core's 8-bit texts through the given codec.
+// uses. Names cross as file-system strings.
 class QtExportFileDialog final : public ExportFileDialog {
   public:
-    using Decoder = std::function<QString(const std::string&)>;
-    using Encoder = std::function<std::string(const QString&)>;
-
-    QtExportFileDialog(QWidget* parent, Decoder decode, Encoder encode);
+    explicit QtExportFileDialog(QWidget* parent);
 
     bool execute(std::string& fileName, int& filterIndex) override;
     void setFileName(const std::string& fileName) override;
@@ -29,8 +25,6 @@ class QtExportFileDialog final : public ExportFileDialog {
 
   private:
     QWidget* parent_;
-    Decoder decode_;
-    Encoder encode_;
     QString fileName_;
     int filterIndex_ = 1;
 };

@@ -86,6 +86,28 @@ TEST_F(CliExport, ExitStatusesTellUsageFromAFailedWriter) {
     EXPECT_EQ(err, "Open<" + missing + ".txt>file error\nSave to file error\n");
 }
 
+// The output path is taken as the file system spells it, whatever the PC code page.
+TEST_F(CliExport, AFolderTheCodePageCannotSpellTakesEveryFormat) {
+    const fs::path folder = folder_ / "A\xC3\xB1o \xD0\x96";
+    fs::create_directories(folder);
+    for (const char* page : {"1252", "1250", "932"}) {
+        for (const char* format : {"txt", "doc", "xls"}) {
+            const std::string target = (folder / (std::string(page) + "-out")).string();
+            EXPECT_EQ(run("export " + file(std::string("0/ORDERS/JAN --format ") + format + " --pc " + page +
+                                           " -o '" + target + "'")),
+                      0)
+                << page << " " << format << ": " << err;
+            EXPECT_TRUE(fs::is_regular_file(target + "." + format)) << page << " " << format;
+        }
+        EXPECT_EQ(run("batch " + file(std::string("0/ORDERS --format xls --pc ") + page + " --dir '" +
+                                      folder.string() + "'")),
+                  0)
+            << err;
+        EXPECT_TRUE(fs::is_regular_file(folder / "ORDERS_FEB.xls"));
+        fs::remove(folder / "ORDERS_FEB.xls");
+    }
+}
+
 TEST_F(CliExport, BatchWritesEveryMemberIntoTheDirectory) {
     fs::create_directories(folder_ / "dir");
     EXPECT_EQ(run("batch " + file("0/ORDERS/FEB --format txt --dir '" + (folder_ / "dir").string() + "'")), 0)

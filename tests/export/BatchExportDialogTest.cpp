@@ -101,6 +101,20 @@ TEST_F(BatchExportDialogTest, SelectStartsAtTheWorkingDirectoryAndKeepsItWhenCan
     EXPECT_EQ(form.directory(), "/data/new/dir");
 }
 
+// The directory box holds a file-system string whatever the PC code page spells: shown whole
+// and given back unchanged, while the catalog's texts go through the code page.
+TEST_F(BatchExportDialogTest, TheDirectoryIsAFileSystemString) {
+    form.setTextCodec([](const std::string& text) { return QString::fromLatin1(text.c_str()); },
+                      [](const QString& text) { return text.toLatin1().toStdString(); });
+    BatchExportTarget::Contents contents;
+    contents.libraryName = "LIB\xC4";
+    contents.directory = "/tmp/A\xC3\xB1o \xD0\x96";
+    form.fill(contents);
+    EXPECT_EQ(control<QLineEdit>("Edit1")->text(), QStringLiteral(u"/tmp/A\u00F1o \u0416"));
+    EXPECT_EQ(form.directory(), contents.directory);
+    EXPECT_EQ(control<QLabel>("lib")->text(), QStringLiteral(u"LIB\u00C4"));
+}
+
 TEST_F(BatchExportDialogTest, ConfirmRunsTheBatchOfTheFileTheCommandChose) {
     ExportFixture fixture;
     fixture.open({ordersFile({{"JAN", "", "", 2}, {"FEB", "", "", 1}})},

@@ -4,11 +4,13 @@
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QStandardItemModel>
 #include <QWidget>
 
 #include "export/pickbatch/BatchExportDialog.h"
 #include "export/pickbatch/ExportActions.h"
+#include "export/pickbatch/FailureReporter.h"
 #include "tests/export/ExportFixture.h"
 #include "tests/export/ExportTestTools.h"
 
@@ -65,7 +67,8 @@ TEST_F(ExportActionsTest, PickOutExportsTheSelectedMemberWithTheDialogsChoice) {
     selected = NodePosition{3, 1, 0, 0};
     actions.exportMember();
     EXPECT_EQ(readFile(scratch / "feb.txt"), "R0  123.452000-01-01 12:00:000\r\n");
-    EXPECT_EQ(pages, std::vector<std::int32_t>{1252});
+    // A text export never needs an automation carrier.
+    EXPECT_TRUE(pages.empty());
 
     selected = NodePosition{2, 1, 0, 0};
     actions.exportMember();
@@ -91,14 +94,61 @@ TEST_F(ExportActionsTest, BatchOpensTheDialogAndConfirmRunsItWithTheSplitter) {
     EXPECT_EQ(readFile(scratch / "ORDERS_FEB.txt"), "R0  |123.45|2000-01-01 12:00:00|0|\r\n");
 }
 
-TEST_F(ExportActionsTest, ARaisedFailureOfTheBatchReachesTheCaller) {
+// Failures are caught in the slots and reported once: the text writer's, whose message box was
+// shown, not again; a raised automation failure once, through the program's report.
+TEST_F(ExportActionsTest, ARaisedFailureIsReportedOnceByTheSlot) {
+    QStringList reported;
+    FailureReporter::setHandler([&](const QString& text) { reported << text; });
     selected = NodePosition{2, 0, 0, 0};
     actions.exportBatch();
     actions.batchDialog().setDirectoryChooser(
         [&](QWidget*, const QString&) { return QString::fromStdString((scratch / "missing").string()); });
     actions.batchDialog().selectDirectory();
-    EXPECT_THROW(actions.runBatch(), std::exception);
+    EXPECT_NO_THROW(actions.runBatch());
     EXPECT_TRUE(actions.batchDialog().isVisible());
+    ASSERT_EQ(fixture.views.notifier.entries.size(), 1u);
+    EXPECT_EQ(fixture.views.notifier.entries[0].text,
+              "Open<" + (scratch / "missing").string() + "/ORDERS_JAN.txt>file error");
+    EXPECT_TRUE(reported.empty()) << qPrintable(reported.join('\n'));
+
+    actions.setAutomationFactory([](std::int32_t) {
+        auto client = std::make_unique<RecordingAutomationClient>();
+        client->failWhen("set #1.Visible", "cannot save");
+        return client;
+    });
+    actions.batchDialog().findChild<QRadioButton*>(QStringLiteral("FileType1_1"))->setChecked(true);
+    EXPECT_NO_THROW(actions.runBatch());
+    FailureReporter::setHandler({});
+    EXPECT_EQ(reported, QStringList{QStringLiteral("cannot save")});
+}
+
+// Without configured code pages the selection is still checked first, and a text export needs
+// no automation carrier at all; the Word writer reports a carrier it cannot make as a server
+// that does not start.
+TEST_F(ExportActionsTest, SelectionChecksComeBeforeAnyAutomationCarrier) {
+    QStringList reported;
+    FailureReporter::setHandler([&](const QString& text) { reported << text; });
+    ExportActions unconfigured{&window, fixture.views.session, [] { return 100000; },
+                               [this] { return selected; }};
+    for (const std::optional<NodePosition>& refused :
+         {std::optional<NodePosition>{}, std::optional(NodePosition{2, 0, 0, 0})}) {
+        fixture.views.notifier.entries.clear();
+        selected = refused;
+        EXPECT_NO_THROW(unconfigured.exportMember());
+        ASSERT_EQ(fixture.views.notifier.entries.size(), 1u);
+        EXPECT_EQ(fixture.views.notifier.entries[0].text, "Please choose a  PF member!");
+    }
+    fixture.views.notifier.entries.clear();
+    selected = NodePosition{3, 1, 0, 0};
+    unconfigured.setFileDialog(std::make_unique<TypedFileDialog>((scratch / "feb").string(), 1));
+    unconfigured.exportMember();
+    EXPECT_TRUE(std::filesystem::is_regular_file(scratch / "feb.txt"));
+    unconfigured.setFileDialog(std::make_unique<TypedFileDialog>((scratch / "feb").string(), 2));
+    unconfigured.exportMember();
+    ASSERT_EQ(fixture.views.notifier.entries.size(), 1u);
+    EXPECT_EQ(fixture.views.notifier.entries[0].text, "Start Word error, MS Word maybe not installed.");
+    FailureReporter::setHandler({});
+    EXPECT_TRUE(reported.empty()) << qPrintable(reported.join('\n'));
 }
 
 TEST_F(ExportActionsTest, TreeIndexesAddressTheCatalog) {

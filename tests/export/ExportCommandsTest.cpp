@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 
 #include "export/ExportCommands.h"
 #include "export/ExportFileNames.h"
+#include "export/InProcessAutomationClient.h"
 #include "tests/export/ExportFixture.h"
 #include "tests/export/ExportTestTools.h"
 
@@ -115,7 +117,7 @@ TEST_F(ExportCommandsTest, TheChosenFileTypeSetsTheExtensionAndTheWriter) {
             EXPECT_TRUE(f.automation.lines.front().starts_with(c.firstCall)) << c.typed;
             EXPECT_EQ(std::count_if(f.automation.lines.begin(), f.automation.lines.end(),
                                     [&](const std::string& line) {
-                                        return line.find(".SaveAs(\"" + dialog.stored + "\")") !=
+                                        return line.find(".SaveAs(w\"" + dialog.stored + "\")") !=
                                                std::string::npos;
                                     }),
                       1)
@@ -228,6 +230,116 @@ TEST_F(ExportCommandsTest, ARaisedFailureStopsTheRunAndLeavesTheDialogOpen) {
               "Pick2Word: Start Word error, MS Word maybe not installed.\n"
               "Pick2Word: Start Word error, MS Word maybe not installed.\n");
     EXPECT_FALSE(dialog.shown);
+}
+
+// A writer that lets the user interface run may see the catalog replaced by an Open; the run
+// looks the file up again for every member and ends once it is gone.
+TEST_F(ExportCommandsTest, ABatchEndsWhenTheCatalogIsReplacedUnderIt) {
+    RecordingBatchDialog dialog;
+    ASSERT_TRUE(exportBatchCommand(fixture.session, NodePosition{2, 1, 0, 0}, dialog));
+    dialog.contents.directory = scratch.path().string();
+    dialog.type = BatchExportTarget::kWordFile;
+    struct Case {
+        const char* what;
+        std::function<void(Catalog&)> replace;
+    };
+    const Case cases[] = {
+        {"an empty catalog", [](Catalog& catalog) { catalog = Catalog{}; }},
+        {"fewer objects", [](Catalog& catalog) { catalog.parts[0].library.objects.resize(1); }},
+        {"another file in its place",
+         [](Catalog& catalog) {
+             SavedObject other;
+             other.name = "OTHER";
+             other.attribute = "PF";
+             other.memberCount = 9;
+             other.members.resize(9);
+             catalog.parts[0].library.objects[1] = other;
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Catalog kept = fixture.views.catalog;
+        fixture.automation.lines.clear();
+        bool replaced = false;
+        fixture.session.processEvents = [&] {
+            if (!replaced) {
+                replaced = true;
+                c.replace(fixture.views.catalog);
+            }
+        };
+        dialog.statuses.clear();
+        dialog.shown = true;
+        EXPECT_EQ(runBatchExport(fixture.session, dialog), ExportOutcome::Written);
+        EXPECT_EQ(dialog.statuses, std::vector<std::string>{"Converting  QGPL/ORDERS(MBR1)"});
+        EXPECT_EQ(
+            std::count_if(fixture.automation.lines.begin(), fixture.automation.lines.end(),
+                          [](const std::string& line) { return line.find(".SaveAs(") != std::string::npos; }),
+            1);
+        EXPECT_FALSE(dialog.shown);
+        fixture.views.catalog = kept;
+    }
+}
+
+// Paths stay file-system strings from the dialog to the file: a folder whose name the PC code
+// page cannot spell takes every export, single and batch, of every format.
+TEST(ExportPaths, AFolderNamedInAnyScriptTakesEveryFormat) {
+    ScratchDirectory scratch("quelvane-export-paths");
+    for (std::int32_t page : {1252, 1250, 932}) {
+        SCOPED_TRACE(page);
+        const std::filesystem::path folder = scratch / ("A\xC3\xB1o \xD0\x96 " + std::to_string(page));
+        std::filesystem::create_directories(folder);
+        ViewsFixture views;
+        SaveFileBuilder builder;
+        BuiltPart part;
+        part.objects = {ordersFile({{"MBR1", "", "", 1}})};
+        builder.add(part);
+        builder.add(ContentFixtures::memberRecords("ORDERS", "MBR1", kOrderLength, orderSlots(1)));
+        ASSERT_EQ(views.open(builder), 0);
+        InProcessAutomationClient office(page);
+        ExportSession session(views.session, office, page);
+
+        RecordingBatchDialog batch;
+        ASSERT_TRUE(exportBatchCommand(session, NodePosition{2, 0, 0, 0}, batch));
+        batch.contents.directory = folder.string();
+        for (ExportFormat type :
+             {BatchExportTarget::kTextFile, BatchExportTarget::kWordFile, BatchExportTarget::kExcelFile}) {
+            batch.type = type;
+            EXPECT_EQ(runBatchExport(session, batch), ExportOutcome::Written) << static_cast<int>(type);
+        }
+        ScriptedFileDialog single;
+        for (int filter : {1, 2, 3}) {
+            single.typed = (folder / "single").string();
+            single.filter = filter;
+            EXPECT_EQ(exportMemberCommand(session, NodePosition{3, 0, 0, 0}, single), ExportOutcome::Written);
+        }
+        for (const char* name : {"ORDERS_MBR1.txt", "ORDERS_MBR1.doc", "ORDERS_MBR1.xls", "single.txt",
+                                 "single.doc", "single.xls"}) {
+            EXPECT_TRUE(std::filesystem::is_regular_file(folder / name)) << name;
+        }
+        EXPECT_TRUE(views.notifier.entries.empty()) << entryText(views.notifier.entries);
+    }
+}
+
+// Names from the save file are decoded from the PC code page before they are made safe: a
+// double-byte character whose trail byte is 0x5C or 0x7C stays whole.
+TEST(ExportPaths, SaveFileNamesAreDecodedBeforeTheyAreMadeSafe) {
+    const struct {
+        std::int32_t page;
+        const char* object;
+        const char* member;
+        const char* fileName;
+    } cases[] = {
+        {932, "\x95\x5C", "\x83\x7C", "\xE8\xA1\xA8_\xE3\x83\x9D"},
+        {932, "A\\B", "C|D", "A_B_C_D"},
+        {1252, "\xC4PFEL", "A\\B", "\xC3\x84PFEL_A_B"},
+        {1250, "\x8A", "../X", "\xC5\xA0_.._X"},
+    };
+    for (const auto& c : cases) {
+        ViewsFixture views;
+        RecordingAutomationClient automation;
+        ExportSession session(views.session, automation, c.page);
+        EXPECT_EQ(session.memberFileName(c.object, c.member), c.fileName) << c.page;
+    }
 }
 
 TEST(ExportFileNames, NamesFromTheSaveFileStayInsideTheDirectory) {

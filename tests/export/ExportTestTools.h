@@ -40,6 +40,43 @@ inline std::string readXls(const std::string& mode, const std::filesystem::path&
         .value_or("reader failed");
 }
 
+// The pages LibreOffice prints of each file in `directory`, as pdftotext lays them out: the text
+// of every file by its name; nothing when LibreOffice or pdftotext is missing or fails.
+inline std::optional<std::vector<std::string>> renderedPages(const std::filesystem::path& directory,
+                                                             const std::vector<std::string>& files) {
+    if (!runCommand("command -v soffice") || !runCommand("command -v pdftotext")) {
+        return std::nullopt;
+    }
+    std::string names;
+    for (const std::string& file : files) {
+        names += " '" + file + "'";
+    }
+    if (!runCommand("cd '" + directory.string() + "' && soffice -env:UserInstallation=file://" +
+                    directory.string() + "/profile --headless --convert-to pdf" + names)) {
+        return std::nullopt;
+    }
+    std::vector<std::string> pages;
+    for (const std::string& file : files) {
+        const std::filesystem::path pdf = (directory / file).replace_extension(".pdf");
+        pages.push_back(runCommand("pdftotext -layout '" + pdf.string() + "' -").value_or(""));
+    }
+    return pages;
+}
+
+// True when `text` stands whole on one line of `page`, as a word between spaces.
+inline bool standsWhole(const std::string& page, const std::string& text) {
+    std::istringstream in(page);
+    for (std::string line; std::getline(in, line);) {
+        std::istringstream words(line);
+        for (std::string word; words >> word;) {
+            if (word == text) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
 inline std::string readFile(const std::filesystem::path& file) {
     std::ifstream in(file, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};

@@ -338,5 +338,45 @@ TEST(RealFilesExport, LibreOfficeOpensTheDocumentAndTheWorkbook) {
     }
 }
 
+// The voting records print whole from both office formats: every caption and every value on one
+// line, none hidden behind "###".
+TEST(RealFilesExport, LibreOfficePrintsTheVotingRecordsWhole) {
+    RealFile real(kFiles[0]);
+    if (!real.parsed) {
+        GTEST_SKIP() << kFiles[0] << " is not in " << QUELVANE_SAVF_DIR;
+    }
+    const std::vector<RealFile::Member> members = real.members();
+    const auto votes = std::find_if(members.begin(), members.end(), [&](const RealFile::Member& m) {
+        return real.file(m).name == "VOTINGDB";
+    });
+    ASSERT_NE(votes, members.end());
+    ScratchDirectory scratch("quelvane-real-widths");
+    ASSERT_EQ(writeWordExport(real.exports, {votes->part, votes->object, votes->member},
+                              (scratch / "VOTES.doc").string()),
+              ExportOutcome::Written);
+    ASSERT_EQ(writeExcelExport(real.exports, {votes->part, votes->object, votes->member},
+                               (scratch / "VOTES.xls").string()),
+              ExportOutcome::Written);
+    const std::optional<std::vector<std::string>> pages =
+        renderedPages(scratch.path(), {"VOTES.doc", "VOTES.xls"});
+    if (!pages) {
+        GTEST_SKIP() << "LibreOffice or pdftotext is not installed";
+    }
+    const auto rows = real.viewRows(*votes);
+    ASSERT_FALSE(rows.empty());
+    for (const std::string& page : *pages) {
+        for (const SavedField& field : real.file(*votes).fields) {
+            EXPECT_TRUE(standsWhole(page, field.name)) << field.name << " in\n" << page;
+        }
+        for (const auto& [slot, texts] : rows) {
+            for (const auto& text : texts) {
+                const std::string trimmed = text->substr(0, text->find_last_not_of(' ') + 1);
+                EXPECT_TRUE(standsWhole(page, trimmed)) << trimmed << " in\n" << page;
+            }
+        }
+        EXPECT_EQ(page.find('#'), std::string::npos) << page;
+    }
+}
+
 }  // namespace
 }  // namespace quelvane::test

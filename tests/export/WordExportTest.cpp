@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <numeric>
+
 #include "export/AutomationFailure.h"
 #include "export/InProcessAutomationClient.h"
 #include "export/WordExportWriter.h"
@@ -76,58 +78,57 @@ call #12.Item(1) -> #13
 release #12
 release #11
 release #10
-get #13.Columns() -> #14
-call #14.Item(1) -> #15
-set #15.PreferredWidthType = 3
+call #13.Cell(1, 1) -> #14
+set #14.Range = "NAME"
+get #14.Shading() -> #15
+set #15.BackgroundPatternColor = 14737632
 release #15
 release #14
-get #13.Columns() -> #16
-call #16.Item(1) -> #17
-set #17.PreferredWidth = 20
+call #13.Cell(1, 2) -> #16
+set #16.Range = "AMT"
+get #16.Shading() -> #17
+set #17.BackgroundPatternColor = 14737632
 release #17
 release #16
-get #13.Columns() -> #18
-call #18.Item(2) -> #19
-set #19.PreferredWidthType = 3
-release #19
+call #13.Cell(2u, 1) -> #18
+set #18.Range = "PEN "
 release #18
-get #13.Columns() -> #20
-call #20.Item(2) -> #21
-set #21.PreferredWidth = 20
-release #21
+call #13.Cell(2u, 2) -> #19
+set #19.Range = "1.23"
+release #19
+call #13.Cell(4u, 1) -> #20
+set #20.Range = "INK "
 release #20
-call #13.Cell(1, 1) -> #22
-set #22.Range = "NAME"
-get #22.Shading() -> #23
-set #23.BackgroundPatternColor = 14737632
-release #23
-release #22
-call #13.Cell(1, 2) -> #24
-set #24.Range = "AMT"
-get #24.Shading() -> #25
-set #25.BackgroundPatternColor = 14737632
-release #25
-release #24
-call #13.Cell(2u, 1) -> #26
-set #26.Range = "PEN "
-release #26
-call #13.Cell(2u, 2) -> #27
-set #27.Range = "1.23"
-release #27
-call #13.Cell(4u, 1) -> #28
-set #28.Range = "INK "
-release #28
-call #13.Cell(4u, 2) -> #29
-set #29.Range = "-123.45"
-release #29
+call #13.Cell(4u, 2) -> #21
+set #21.Range = "-123.45"
+release #21
 )";
 
 TEST_F(WordExportTest, TheConversationFollowsTheDocumentStepByStep) {
     openItems(itemSlots());
     EXPECT_EQ(write(), ExportOutcome::Written);
-    EXPECT_EQ(dump(fixture.automation.lines),
-              std::string(kConversationStart) + R"(get #1.ActiveDocument() -> #30
-run #30.SaveAs("ITEMS_MBR1.doc")
+    EXPECT_EQ(dump(fixture.automation.lines), std::string(kConversationStart) + R"(get #13.Columns() -> #22
+call #22.Item(1) -> #23
+set #23.PreferredWidthType = 3
+release #23
+release #22
+get #13.Columns() -> #24
+call #24.Item(1) -> #25
+set #25.PreferredWidth = 38
+release #25
+release #24
+get #13.Columns() -> #26
+call #26.Item(2) -> #27
+set #27.PreferredWidthType = 3
+release #27
+release #26
+get #13.Columns() -> #28
+call #28.Item(2) -> #29
+set #29.PreferredWidth = 43
+release #29
+release #28
+get #1.ActiveDocument() -> #30
+run #30.SaveAs(w"ITEMS_MBR1.doc")
 release #30
 get #1.ActiveDocument() -> #31
 run #31.Close()
@@ -145,7 +146,7 @@ release #1
 TEST_F(WordExportTest, AFailureInsideTheRecordLoopIsReportedAndWordQuitsUnsaved) {
     std::vector<StreamSlot> slots = itemSlots();
     openItems(slots);
-    fixture.automation.failWhen("set #29.Range");
+    fixture.automation.failWhen("set #21.Range");
     EXPECT_EQ(write(), ExportOutcome::Failed);
     EXPECT_EQ(dump(fixture.automation.lines), std::string(kConversationStart) + R"(release #13
 release #4
@@ -202,15 +203,33 @@ TEST_F(WordExportTest, RowsComeFromTheRecordCountBoundedByWhatTheFileHolds) {
     }
 }
 
-TEST(WordColumnWidth, TwiceTheFieldLengthWithinBounds) {
-    SavedField field;
-    const std::pair<std::int32_t, std::int32_t> cases[] = {
-        {1, 20}, {10, 20}, {37, 74}, {250, 500}, {4000, 500}};
-    for (const auto& [length, points] : cases) {
-        field.length = length;
-        EXPECT_EQ(wordColumnWidth(&field), points) << length;
+// A column holds its widest text at 9 points with Word's 5.4-point cell margins on either side;
+// a table wider than the page's 432-point text area is scaled down to it as a whole.
+TEST(WordColumnWidth, WideEnoughForTheWidestTextScaledToThePage) {
+    // Arial digits are 0.556 em; W is 0.944 em.
+    constexpr double kDigit = 0.556 * 9;
+    constexpr double kMargins = 10.8;
+    ExportColumnWidths narrow(3);
+    narrow.measure(0, "AMT");
+    narrow.measure(0, "9999");
+    narrow.measure(1, "WWWWWW");
+    narrow.measure(1, "W");
+    const std::vector<std::int32_t> points = wordColumnWidths(narrow, 3);
+    ASSERT_EQ(points.size(), 3u);
+    EXPECT_GE(points[0], 4 * kDigit + kMargins);
+    EXPECT_LT(points[0], 4 * kDigit + kMargins + 3);
+    EXPECT_GE(points[1], 6 * 0.944 * 9 + kMargins);
+    EXPECT_GE(points[2], 1);
+
+    ExportColumnWidths wide(12);
+    for (std::size_t c = 0; c < 12; ++c) {
+        wide.measure(c, std::string(c == 0 ? 60 : 30, '0'));
     }
-    EXPECT_EQ(wordColumnWidth(nullptr), 200);
+    const std::vector<std::int32_t> scaled = wordColumnWidths(wide, 12);
+    EXPECT_LE(std::accumulate(scaled.begin(), scaled.end(), 0), 432 + 12);
+    EXPECT_GT(scaled[0], scaled[1]);
+
+    EXPECT_EQ(wordColumnWidths(ExportColumnWidths(0), 1), std::vector<std::int32_t>{200});
 }
 
 TEST_F(WordExportTest, TheSavedDocumentHoldsTheTableWithDeletedSlotsAsEmptyRows) {
@@ -224,9 +243,9 @@ TEST_F(WordExportTest, TheSavedDocumentHoldsTheTableWithDeletedSlotsAsEmptyRows)
     EXPECT_EQ(word.heldReferences(), 0u);
     EXPECT_EQ(RtfTableReader::read(readFile(path)),
               (std::vector<std::string>{
-                  "font Arial", "colour 1 224 224 224", "row fs18 | 3:400 pat1 | 3:400 pat1 | NAME | AMT",
-                  "row fs18 | 3:400 | 3:400 | PEN  | 1.23", "row fs18 | 3:400 | 3:400 |  | ",
-                  "row fs18 | 3:400 | 3:400 | INK  | -123.45", "row fs18 | 3:400 | 3:400 |  | "}));
+                  "font Arial", "colour 1 224 224 224", "row fs18 | 3:760 pat1 | 3:860 pat1 | NAME | AMT",
+                  "row fs18 | 3:760 | 3:860 | PEN  | 1.23", "row fs18 | 3:760 | 3:860 |  | ",
+                  "row fs18 | 3:760 | 3:860 | INK  | -123.45", "row fs18 | 3:760 | 3:860 |  | "}));
 }
 
 }  // namespace

@@ -104,14 +104,22 @@ TEST(CatalogTree, IncompleteCatalogs) {
     EXPECT_FALSE(partial.complete);
     EXPECT_EQ(render(partial),
               (std::vector<std::string>{"Library(A)|0/1", "  Part0|2/3", "    ONLY(PGM)|4/5"}));
+}
 
+// A member list cut short loses only the members it lacks, never the rest of the tree.
+TEST(CatalogTree, ShortMemberList) {
     Catalog shortMembers;
-    shortMembers.parts.resize(1);
-    shortMembers.parts[0].library.objectCount = 1;
-    shortMembers.parts[0].library.objects = {object("F", 0x1901, "PF")};
+    shortMembers.parts.resize(2);
+    shortMembers.parts[0].name = "L";
+    shortMembers.parts[0].library.objectCount = 2;
+    shortMembers.parts[0].library.objects = {object("F", 0x1901, "PF"), object("P", 0x0201)};
     shortMembers.parts[0].library.objects[0].memberCount = 3;
     shortMembers.parts[0].library.objects[0].members.resize(1);
-    EXPECT_FALSE(buildCatalogTree(shortMembers).complete);
+    shortMembers.parts[0].library.objects[0].members[0].name = "ONE";
+    CatalogTree tree = buildCatalogTree(shortMembers);
+    EXPECT_TRUE(tree.complete);
+    EXPECT_EQ(render(tree), (std::vector<std::string>{"Library(L)|0/1", "  Part0|2/3", "    F(PF)|4/5",
+                                                      "      ONE |0/0", "    P(PGM)|4/5", "  Part1|2/3"}));
 }
 
 TEST(CatalogTree, FromABuiltFile) {

@@ -1,5 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <memory>
+#include <new>
+#include <optional>
+#include <stdexcept>
+
 #include "tests/savefile/ReaderFixture.h"
 
 namespace quelvane::test {
@@ -127,7 +132,7 @@ TEST(MemberArea, DecodingFailures) {
         std::function<void(BuiltObject&)> spoil;
     };
     const Case cases[] = {
-        {"member list past the area", [](BuiltObject& o) { o.areaMemberCount = 60; }},
+        {"member list past the area buffer", [](BuiltObject& o) { o.areaMemberCount = 20000; }},
         {"negative provisional count",
          [](BuiltObject& o) {
              o.areaMemberCount = 0;
@@ -195,13 +200,135 @@ TEST(MemberArea, CollectedLength) {
     EXPECT_TRUE(large.notifier.entries.empty());
     EXPECT_EQ(large.object(0).memberCount, 500);
 
+    // Entries past TOT read as zeros: empty 32-byte entries of no records.
     BuiltObject understated = big;
     understated.areaTotal = dataLength - 4096;
     ReaderFixture small;
     ASSERT_EQ(small.open(library({understated})), 0);
-    EXPECT_EQ(small.notifier.texts(), std::vector<std::string>{kMemberError});
+    EXPECT_TRUE(small.notifier.entries.empty());
     EXPECT_EQ(small.object(0).memberCount, 500);
     EXPECT_EQ(small.object(0).members.at(0).name, "M0");
+    EXPECT_EQ(small.object(0).members.at(499).name, "");
+    EXPECT_EQ(small.object(0).members.at(499).recordCount, 0);
+}
+
+// A member count that runs past the stored entries costs that file its missing members only;
+// every later object of the library keeps its attribute and members.
+TEST(MemberArea, CountPastTheStoredEntries) {
+    std::vector<BuiltObject> objects;
+    for (int i = 0; i < 13; ++i) {
+        std::string name = "PF" + std::to_string(i);
+        objects.push_back(physicalFile(name, {{"X", 0x0004, 2}}, {{name + "M", "T", "", 7}}));
+    }
+    BuiltObject& shortArea = objects[3];
+    shortArea.areaMemberCount = 2;
+    // TOT covers the one stored entry only, a long one.
+    shortArea.members[0].firstWord = 10000 - 16;
+    ReaderFixture fixture;
+    ASSERT_EQ(fixture.open(library(objects)), 0);
+    EXPECT_TRUE(fixture.notifier.entries.empty());
+    const SavedObject& cut = fixture.object(3);
+    EXPECT_EQ(cut.memberCount, 2);
+    ASSERT_EQ(cut.members.size(), 2u);
+    EXPECT_EQ(cut.members[0].name, "PF3M");
+    EXPECT_EQ(describe(cut.members[1]), "|||0");
+    for (std::size_t i = 4; i < 13; ++i) {
+        EXPECT_EQ(fixture.object(i).attribute, "PF");
+        ASSERT_EQ(fixture.object(i).members.size(), 1u);
+        EXPECT_EQ(fixture.object(i).members[0].recordCount, 7);
+    }
+}
+
+// Record lengths are summed without overflow: a format longer than a record can be is the
+// decoding failure, however many fields an entry length of 0 repeats.
+TEST(RecordFormat, LengthLimit) {
+    struct Case {
+        std::uint16_t length;
+        std::size_t count;
+        bool fails;
+    };
+    for (Case c : {Case{32766, 1, false}, Case{32767, 1, true}, Case{16383, 2, false}, Case{16384, 2, true},
+                   Case{65535, 40000, true}}) {
+        SCOPED_TRACE(std::to_string(c.length) + " x " + std::to_string(c.count));
+        BuiltObject file = physicalFile("F", {}, {{"M1", "T", "", 1}});
+        BuiltField field{"A", 0x0004, c.length};
+        // Entry length 0 repeats the first entry for every later field.
+        field.entryLength = 0;
+        file.fields.assign(c.count, field);
+        BuiltObject later = physicalFile("LATER", {{"Z", 0x0004, 3}}, {{"M1", "T", "", 1}});
+        ReaderFixture fixture;
+        ASSERT_EQ(fixture.open(library({file, later})), 0);
+        EXPECT_EQ(fixture.notifier.texts(),
+                  c.fails ? std::vector<std::string>{kMemberError} : std::vector<std::string>{});
+        if (!c.fails) {
+            EXPECT_EQ(fixture.object(0).recordLength, c.length * static_cast<std::int32_t>(c.count));
+            EXPECT_EQ(fixture.object(0).fields.back().offset,
+                      c.length * static_cast<std::int32_t>(c.count - 1));
+        }
+    }
+}
+
+// However large TOT claims the area is, each file collects a bounded amount: a thousand members
+// of the largest entry and a format section, not the rest of the file.
+TEST(MemberArea, CollectionIsBounded) {
+    // In blocks read: the area bodies, plus the header's block and one partly used body.
+    constexpr std::uint64_t kBound = ((400096 + 1001 * 10024) / 512 + 3) * 528;
+    std::vector<BuiltObject> objects;
+    for (int i = 0; i < 3; ++i) {
+        objects.push_back(physicalFile("F" + std::to_string(i), {{"X", 0x0004, 1}}, {{"M", "T", "", 1}}));
+    }
+    auto opened = [&](std::optional<std::uint32_t> total) {
+        for (BuiltObject& object : objects) {
+            object.areaTotal = total;
+        }
+        SaveFileBuilder builder = library(objects);
+        builder.trailingBlocks = 2 * static_cast<std::int64_t>(kBound) / 528;
+        auto fixture = std::make_unique<ReaderFixture>();
+        EXPECT_EQ(fixture->open(builder), 0);
+        EXPECT_TRUE(fixture->notifier.entries.empty());
+        EXPECT_EQ(fixture->object(2).members.at(0).recordCount, 1);
+        return fixture;
+    };
+    std::uint64_t honest = opened(std::nullopt)->bytesRead;
+    EXPECT_LE(opened(0x7FFFFFFF)->bytesRead, honest + 3 * kBound);
+}
+
+// A source that fails in a way no decoding step expects, as an allocation can.
+class FailingSource final : public BlockSource {
+  public:
+    FailingSource(std::span<const std::uint8_t> bytes, std::int64_t failFrom, int kind)
+        : inner_(bytes), failFrom_(failFrom), kind_(kind) {}
+    bool isOpen() const override { return true; }
+    std::int64_t size() const override { return inner_.size(); }
+    std::int64_t readAt(std::int64_t offset, std::uint8_t* target, std::int64_t count) override {
+        if (offset + count > failFrom_) {
+            if (kind_ == 0) {
+                throw std::bad_alloc();
+            }
+            throw std::length_error("vector");
+        }
+        return inner_.readAt(offset, target, count);
+    }
+
+  private:
+    MemoryBlockSource inner_;
+    std::int64_t failFrom_;
+    int kind_;
+};
+
+// Any failure ends the parse quietly with what was read.
+TEST(MemberArea, EveryFailureEndsTheParseQuietly) {
+    std::vector<std::uint8_t> bytes =
+        library({physicalFile("F", {{"X", 0x0004, 1}}, {{"M", "T", "", 1}})}).build().bytes();
+    for (int kind : {0, 1}) {
+        for (std::int64_t failFrom = 528; failFrom < static_cast<std::int64_t>(bytes.size());
+             failFrom += 528) {
+            ReaderFixture fixture;
+            FailingSource source(bytes, failFrom, kind);
+            SaveFileReader reader(fixture.catalog, fixture.converter, fixture.notifier);
+            EXPECT_NO_THROW(EXPECT_EQ(reader.parseSaveFile("TEST.SAVF", source), 0)) << failFrom;
+        }
+    }
 }
 
 // A header near the end of a block body continues in the next body, like every other structure.

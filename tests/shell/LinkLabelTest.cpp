@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QEnterEvent>
+#include <QMouseEvent>
 #include <QTest>
 
 #include "shell/LinkLabel.h"
@@ -110,6 +112,27 @@ TEST_F(LinkLabelTest, HoveringShowsTheLinkFontAndLeavingRestoresTheFontItHad) {
     QEvent leave(QEvent::Leave);
     QCoreApplication::sendEvent(&label, &leave);
     EXPECT_EQ(label.font(), before);
+}
+
+// A double-click is a click and then a double-click: the link opens twice, not three times.
+TEST_F(LinkLabelTest, ADoubleClickOpensTheLinkTwice) {
+    label.SetLinkType(ltInternet);
+    label.SetAddress(QStringLiteral("www.example.org"));
+    label.resize(100, 20);
+    const QPointF at(10, 10);
+    auto send = [&](QEvent::Type type, Qt::MouseButtons buttons) {
+        QMouseEvent event(type, at, label.mapToGlobal(at), Qt::LeftButton, buttons, Qt::NoModifier);
+        QCoreApplication::sendEvent(&label, &event);
+    };
+    send(QEvent::MouseButtonPress, Qt::LeftButton);
+    send(QEvent::MouseButtonRelease, Qt::NoButton);
+    EXPECT_EQ(dialogs.urls.size(), 1u);
+    send(QEvent::MouseButtonDblClick, Qt::LeftButton);
+    send(QEvent::MouseButtonRelease, Qt::NoButton);
+    EXPECT_EQ(dialogs.urls.size(), 2u);
+    send(QEvent::MouseButtonPress, Qt::LeftButton);
+    send(QEvent::MouseButtonRelease, Qt::NoButton);
+    EXPECT_EQ(dialogs.urls.size(), 3u);
 }
 
 }  // namespace

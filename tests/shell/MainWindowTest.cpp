@@ -1,12 +1,14 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QStatusBar>
+#include <QTest>
 
 #include <stdexcept>
 
 #include "savefile/VersionText.h"
 #include "shell/CatalogTreeModel.h"
 #include "shell/ContentListModel.h"
+#include "shell/LinkLabel.h"
 #include "shell/QuelvaneApplication.h"
 #include "tests/shell/ShellFixture.h"
 
@@ -140,6 +142,23 @@ TEST_F(MainWindowTest, AFailureThatReachesTheEventLoopIsShownWithItsText) {
     ASSERT_EQ(dialogs_.messages.size(), 1u);
     EXPECT_EQ(dialogs_.messages[0].caption, QStringLiteral("Quelvane"));
     EXPECT_EQ(dialogs_.messages[0].text, QStringLiteral("disk on fire"));
+}
+
+// Only a click on the About box's background closes it; one on a link or the version label does
+// not.
+TEST_F(MainWindowTest, TheAboutBoxClosesOnlyOnItsBackground) {
+    start();
+    find<QAction>(window_.get(), "About1")->trigger();
+    ASSERT_TRUE(about_->isVisible());
+    QLabel* version = find<QLabel>(about_.get(), "Version");
+    QTest::mouseClick(version, Qt::LeftButton, {}, QPoint(5, 5));
+    EXPECT_TRUE(about_->isVisible());
+    const QList<LinkLabel*> links = about_->findChildren<LinkLabel*>();
+    ASSERT_FALSE(links.isEmpty());
+    QTest::mouseClick(links.front(), Qt::LeftButton, {}, QPoint(5, 5));
+    EXPECT_TRUE(about_->isVisible());
+    QTest::mouseClick(about_.get(), Qt::LeftButton, {}, QPoint(about_->width() - 3, about_->height() - 3));
+    EXPECT_FALSE(about_->isVisible());
 }
 
 }  // namespace

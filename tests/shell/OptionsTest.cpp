@@ -5,6 +5,7 @@
 #include <QTreeWidget>
 
 #include "conversion/ConversionLayer.h"
+#include "export/pickbatch/FailureReporter.h"
 #include "shell/CharsetMenus.h"
 #include "tests/shell/ShellFixture.h"
 
@@ -183,6 +184,22 @@ TEST_F(OptionsTest, ConfirmingAppliesTheCharacterSetOfThePcCodePage) {
     EXPECT_TRUE(dialogs_.messages.empty()) << qPrintable(dialogs_.messageTexts().join('\n'));
     EXPECT_EQ(window_->charsets().contentListCharset(), 128);
     EXPECT_EQ(window_->charsets().descriptionCharset(), 128);
+}
+
+// A settings file that cannot be written is reported once through the program's report of
+// failures; nothing unwinds through the button's click.
+TEST_F(OptionsTest, ASettingsWriteFailureIsReportedByTheSlot) {
+    std::filesystem::create_directories(settingsPath());
+    start();
+    QStringList reported;
+    FailureReporter::setHandler([&](const QString& text) { reported << text; });
+    options_->showOptions();
+    EXPECT_NO_THROW(confirm());
+    FailureReporter::setHandler({});
+    ASSERT_EQ(reported.size(), 1);
+    EXPECT_TRUE(reported[0].startsWith(QStringLiteral("Cannot write the settings file")))
+        << qPrintable(reported[0]);
+    EXPECT_TRUE(options_->isVisible());
 }
 
 }  // namespace

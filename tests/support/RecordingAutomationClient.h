@@ -8,6 +8,7 @@
 
 #include "export/AutomationClient.h"
 #include "export/AutomationFailure.h"
+#include "export/AutomationTextCodec.h"
 
 namespace quelvane::test {
 
@@ -70,6 +71,8 @@ class RecordingAutomationClient final : public AutomationClient {
                     return text;
                 } else if constexpr (std::is_same_v<Held, std::string>) {
                     return "\"" + held + "\"";
+                } else if constexpr (std::is_same_v<Held, std::u16string>) {
+                    return "w\"" + AutomationTextCodec::toUtf8(held) + "\"";
                 } else {
                     return reference(held);
                 }

@@ -186,6 +186,26 @@ TEST_F(NodeContentTest, SavedSaveFileCheckWithASmallHeaderFollowsTheSkipCount) {
     }
 }
 
+// With a header of 512 bytes or more the examined block is the 24th after the segment header,
+// whatever the header size; only its first word decides.
+TEST_F(NodeContentTest, SavedSaveFileCheckWithLargerHeadersExaminesTheTwentyFourthBlock) {
+    auto at = [&](std::int64_t block, std::int64_t offset) {
+        return fixture.bytes.begin() + static_cast<std::ptrdiff_t>(block * 528 + offset);
+    };
+    std::fill(at(saveFileHeaderBlock + 23, 0), at(saveFileHeaderBlock + 23, 4), 0x00);
+    std::fill(at(saveFileHeaderBlock + 25, 0), at(saveFileHeaderBlock + 25, 4), 0x00);
+    for (std::int32_t headerSize : {512, 1023, 1024, 2048, 4095, 4096}) {
+        fixture.catalog.header.headerSize = headerSize;
+        for (std::uint8_t word : {0x00, 0x01}) {
+            *at(saveFileHeaderBlock + 24, 3) = word;
+            fixture.showObject(0, kSaveFile);
+            EXPECT_EQ(fixture.rows(),
+                      word == 0 ? std::vector<std::string>{"This file is null"} : std::vector<std::string>{})
+                << headerSize << " " << int(word);
+        }
+    }
+}
+
 TEST_F(NodeContentTest, SpoiledBytesAnywhereNeverTakeTheViewsOutsideTheFile) {
     const std::vector<std::uint8_t> original = fixture.bytes;
     for (std::size_t at = 0; at < original.size(); at += 9) {
