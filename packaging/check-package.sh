@@ -9,6 +9,8 @@ savf_dir="${2:-}"
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 
+# cpack installs what is built: the installed targets are brought up to date first.
+cmake --build "$build" --target quelvane quelvane-cli trnnls trnsdt quelvane_man_pages >/dev/null
 (cd "$work" && cpack -G DEB --config "$build/CPackConfig.cmake" -B "$work/out" >"$work/cpack.log") ||
   { cat "$work/cpack.log"; exit 1; }
 deb="$(ls "$work"/out/quelvane_*.deb)"
