@@ -6,7 +6,6 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenuBar>
-#include <QScreen>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QToolButton>
@@ -26,11 +25,14 @@
 #include "shell/Credits.h"
 #include "shell/DialogNotifier.h"
 #include "shell/DisplayCharset.h"
+#include "shell/FileDropOpener.h"
 #include "shell/FtpDialog.h"
 #include "shell/LinkLabel.h"
 #include "shell/OptionsDialog.h"
+#include "shell/RecentFiles.h"
 #include "shell/ShellImages.h"
 #include "shell/UserDialogs.h"
+#include "shell/WindowGeometry.h"
 #include "views/NodeContentDisplay.h"
 #include "views/VersionSummaryView.h"
 #include "views/ViewSession.h"
@@ -40,7 +42,6 @@ namespace quelvane {
 namespace {
 
 constexpr int kClientWidth = 797;
-constexpr int kClientHeight = 480;
 constexpr int kTopPanelHeight = 63;
 constexpr int kToolbarWidth = 304;
 constexpr int kTreeWidth = 224;
@@ -138,10 +139,8 @@ MainWindow::MainWindow(UserDialogs& dialogs, SettingsFile& settings, const std::
     connect(charsets_, &CharsetMenus::changed, this, &MainWindow::followCodePages);
     buildMenus();
 
-    resize(kClientWidth, kClientHeight + menuBar()->sizeHint().height());
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        move(screen->availableGeometry().center() - rect().center());
-    }
+    (new WindowGeometry(this, splitter, listView_, settings_, dialogs_))->restore();
+    new FileDropOpener(this, [this](const QString& path) { openFile(path); });
 
     refreshTitle();
     const QString programDirectory = QCoreApplication::applicationDirPath() + QLatin1Char('/');
@@ -259,6 +258,8 @@ void MainWindow::buildMenus() {
             &MainWindow::openSaveFile);
     connect(addAction(file, QStringLiteral("Exit"), QStringLiteral("Exit1")), &QAction::triggered, this,
             &QWidget::close);
+    recentFiles_ = new RecentFiles(
+        settings_, dialogs_, file, [this](const QString& path) { openFile(path); }, this);
 
     QMenu* view = menuBar()->addMenu(QStringLiteral("View"));
     showTextMain_ = addAction(view, QStringLiteral("Show Button Text "), QStringLiteral("ShowButtonText1"));
@@ -358,6 +359,24 @@ void MainWindow::followCodePages() {
 }
 
 void MainWindow::openSaveFile() {
+    if (!prepareOpen()) {
+        return;
+    }
+    const QString path = dialogs_.openFileName(
+        this, QStringLiteral("Open"),
+        {QStringLiteral("Save Files (*.savf *.sav *.SAVF *.SAV)"), QStringLiteral("*.* (*)")});
+    if (!path.isEmpty()) {
+        loadSaveFile(path);
+    }
+}
+
+void MainWindow::openFile(const QString& path) {
+    if (prepareOpen()) {
+        loadSaveFile(path);
+    }
+}
+
+bool MainWindow::prepareOpen() {
     catalog_.segments.reset();
     session_->shownMember.resetForOpen();
     conversion_->EbcdicCodePage = settings_.readInteger(kConversionSection, "EBCDIC", kNotConfigured);
@@ -366,16 +385,13 @@ void MainWindow::openSaveFile() {
         if (options_ != nullptr) {
             options_->showWithoutReading();
         }
-        return;
+        return false;
     }
     ApplyCodePageCharset(conversion_->PcCodePage);
+    return true;
+}
 
-    const QString path = dialogs_.openFileName(
-        this, QStringLiteral("Open"),
-        {QStringLiteral("Save Files (*.savf *.sav *.SAVF *.SAV)"), QStringLiteral("*.* (*)")});
-    if (path.isEmpty()) {
-        return;
-    }
+void MainWindow::loadSaveFile(const QString& path) {
     QDir::setCurrent(QCoreApplication::applicationDirPath());
     setWindowTitle(QString::fromStdString(VersionText()) + QLatin1Char('[') + path + QLatin1Char(']'));
     for (int i = 1; i <= 4; ++i) {
@@ -392,6 +408,7 @@ void MainWindow::openSaveFile() {
     }
     catalog_ = std::move(candidate);
     catalog_.path = path.toStdString();
+    recentFiles_->add(path);
     CatalogTree tree = buildCatalogTree(catalog_);
     const bool complete = tree.complete;
     treeModel_->setTree(std::move(tree));

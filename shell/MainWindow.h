@@ -26,6 +26,7 @@ class ExportActions;
 class SettingsFile;
 class AboutDialog;
 class OptionsDialog;
+class RecentFiles;
 class FtpDialog;
 class UserDialogs;
 struct ViewSession;
@@ -58,6 +59,9 @@ class MainWindow final : public QMainWindow, private NodeContentTarget {
 
     // The commands.
     void openSaveFile();
+    // Opens `path` as the open command does after its file dialog (from the command line, a
+    // drop or the recent files).
+    void openFile(const QString& path);
     void showSelectedNode();
     void showButtonText();
     void ApplyCodePageCharset(int pcCodePage);
@@ -76,6 +80,8 @@ class MainWindow final : public QMainWindow, private NodeContentTarget {
     QToolButton* addButton(QWidget* bar, int number, const QString& caption, const QString& hint);
     QAction* addAction(QMenu* menu, const QString& caption, const QString& objectName);
     void followCodePages();
+    bool prepareOpen();
+    void loadSaveFile(const QString& path);
 
     UserDialogs& dialogs_;
     SettingsFile& settings_;
@@ -90,6 +96,7 @@ class MainWindow final : public QMainWindow, private NodeContentTarget {
     CatalogTreeModel* treeModel_;
     ContentListModel* listModel_;
     CharsetMenus* charsets_ = nullptr;
+    RecentFiles* recentFiles_ = nullptr;
     QTreeView* tree_ = nullptr;
     QTreeView* listView_ = nullptr;
     QLabel* label1_ = nullptr;

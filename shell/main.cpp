@@ -43,6 +43,9 @@ int main(int argc, char** argv) {
     quelvane::FtpDialog ftp(&window);
     window.attachForms(&about, &options, &ftp);
     window.show();
+    if (const QStringList files = parser.positionalArguments(); !files.isEmpty()) {
+        window.openFile(files.first());
+    }
     if (parser.isSet(quitAfterStart)) {
         QTimer::singleShot(0, &application, [&window] {
             const bool bound = window.conversion().nlsBound() && window.conversion().trnsdtBound();
