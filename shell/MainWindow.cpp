@@ -12,6 +12,8 @@
 #include <QTreeView>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 #include "conversion/ConversionLayer.h"
 #include "conversion/SettingsFile.h"
 #include "export/pickbatch/ExportActions.h"
@@ -21,6 +23,7 @@
 #include "shell/AboutDialog.h"
 #include "shell/CatalogTreeModel.h"
 #include "shell/CharsetMenus.h"
+#include "shell/ContentCopy.h"
 #include "shell/ContentListModel.h"
 #include "shell/Credits.h"
 #include "shell/DialogNotifier.h"
@@ -31,6 +34,8 @@
 #include "shell/OptionsDialog.h"
 #include "shell/RecentFiles.h"
 #include "shell/ShellImages.h"
+#include "shell/TreeFinder.h"
+#include "shell/TreeKeyboardFollower.h"
 #include "shell/UserDialogs.h"
 #include "shell/WindowGeometry.h"
 #include "views/NodeContentDisplay.h"
@@ -47,6 +52,10 @@ constexpr int kToolbarWidth = 304;
 constexpr int kTreeWidth = 224;
 constexpr int kStatusHeight = 23;
 constexpr int kNotConfigured = 100000;
+constexpr int kLabel1Width = 200;
+constexpr int kLabel2Left = 208;
+constexpr int kLabel2Width = 600;
+constexpr int kLabelGap = 8;
 
 const char* const kConversionSection = "EBCDIC To ASCII";
 
@@ -93,7 +102,8 @@ MainWindow::MainWindow(UserDialogs& dialogs, SettingsFile& settings, const std::
     tree_->setObjectName(QStringLiteral("TreeView1"));
     tree_->setHeaderHidden(true);
     tree_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    tree_->setFont(pixelFont(QStringLiteral("Times New Roman"), 15));
+    // The list's font family: the tree's captions match the rest of the window.
+    tree_->setFont(pixelFont(QStringLiteral("Tahoma"), 15));
     tree_->setModel(treeModel_);
     // Long captions scroll rather than being cut short.
     tree_->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
@@ -138,6 +148,9 @@ MainWindow::MainWindow(UserDialogs& dialogs, SettingsFile& settings, const std::
         listView_, label2_, dialogs_, [this] { return conversion_->PcCodePage; }, this);
     connect(charsets_, &CharsetMenus::changed, this, &MainWindow::followCodePages);
     buildMenus();
+    new ContentCopy(listView_, findChild<QMenu*>(QStringLiteral("PopupMenu2")));
+    new TreeFinder(this, tree_, statusBar());
+    keyboardFollower_ = new TreeKeyboardFollower(tree_, [this] { showSelectedNode(); });
 
     (new WindowGeometry(this, splitter, listView_, settings_, dialogs_))->restore();
     new FileDropOpener(this, [this](const QString& path) { openFile(path); });
@@ -209,10 +222,10 @@ QWidget* MainWindow::buildTopPanel() {
     info->setObjectName(QStringLiteral("Panel2"));
     label1_ = new QLabel(info);
     label1_->setObjectName(QStringLiteral("Label1"));
-    label1_->setGeometry(8, 45, 200, 16);
+    label1_->setGeometry(8, 45, kLabel1Width, 16);
     label2_ = new QLabel(info);
     label2_->setObjectName(QStringLiteral("Label2"));
-    label2_->setGeometry(208, 44, 600, 16);
+    label2_->setGeometry(kLabel2Left, 44, kLabel2Width, 16);
     for (QLabel* label : {label1_, label2_}) {
         label->setFont(pixelFont(QStringLiteral("MS Sans Serif"), 12));
         QPalette palette = label->palette();
@@ -420,6 +433,7 @@ void MainWindow::loadSaveFile(const QString& path) {
 void MainWindow::showSelectedNode() {
     std::optional<NodePosition> node;
     const QModelIndex current = tree_->currentIndex();
+    keyboardFollower_->shown(current);
     if (current.isValid()) {
         NodePosition position;
         position.index = current.row();
@@ -444,11 +458,20 @@ void MainWindow::showSelectedNode() {
 void MainWindow::setNodeTitle(const std::string& text) {
     label1_->setText(
         decoded(text, DisplayCharset::codePageOf(DisplayCharset::kDefault, conversion_->PcCodePage)));
+    fitSummaryLabels();
+}
+
+// The labels' places are minimums: each shows its whole text, the second after the first.
+void MainWindow::fitSummaryLabels() {
+    label1_->resize(std::max(kLabel1Width, label1_->sizeHint().width()), label1_->height());
+    label2_->move(std::max(kLabel2Left, label1_->geometry().right() + 1 + kLabelGap), label2_->y());
+    label2_->resize(std::max(kLabel2Width, label2_->sizeHint().width()), label2_->height());
 }
 
 void MainWindow::setNodeSummary(const std::string& text) {
     label2Text_ = text;
     label2_->setText(decoded(text, charsets_->descriptionCodePage()));
+    fitSummaryLabels();
 }
 
 void MainWindow::enableExport(bool enabled) {

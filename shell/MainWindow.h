@@ -27,6 +27,7 @@ class SettingsFile;
 class AboutDialog;
 class OptionsDialog;
 class RecentFiles;
+class TreeKeyboardFollower;
 class FtpDialog;
 class UserDialogs;
 struct ViewSession;
@@ -81,6 +82,7 @@ class MainWindow final : public QMainWindow, private NodeContentTarget {
     QAction* addAction(QMenu* menu, const QString& caption, const QString& objectName);
     void followCodePages();
     bool prepareOpen();
+    void fitSummaryLabels();
     void loadSaveFile(const QString& path);
 
     UserDialogs& dialogs_;
@@ -97,6 +99,7 @@ class MainWindow final : public QMainWindow, private NodeContentTarget {
     ContentListModel* listModel_;
     CharsetMenus* charsets_ = nullptr;
     RecentFiles* recentFiles_ = nullptr;
+    TreeKeyboardFollower* keyboardFollower_ = nullptr;
     QTreeView* tree_ = nullptr;
     QTreeView* listView_ = nullptr;
     QLabel* label1_ = nullptr;
