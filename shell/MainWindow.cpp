@@ -29,8 +29,10 @@
 #include "shell/DialogNotifier.h"
 #include "shell/DisplayCharset.h"
 #include "shell/FileDropOpener.h"
+#include "shell/FlatListView.h"
 #include "shell/FtpDialog.h"
 #include "shell/LinkLabel.h"
+#include "shell/ListingWorker.h"
 #include "shell/OptionsDialog.h"
 #include "shell/RecentFiles.h"
 #include "shell/ShellImages.h"
@@ -111,11 +113,8 @@ MainWindow::MainWindow(UserDialogs& dialogs, SettingsFile& settings, const std::
     tree_->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(tree_, &QTreeView::clicked, this, [this] { showSelectedNode(); });
 
-    listView_ = new QTreeView(splitter);
+    listView_ = new FlatListView(splitter);
     listView_->setObjectName(QStringLiteral("ListView1"));
-    listView_->setRootIsDecorated(false);
-    listView_->setUniformRowHeights(true);
-    listView_->setAllColumnsShowFocus(true);
     listView_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     listView_->setFont(pixelFont(QStringLiteral("Tahoma"), 12));
     listView_->setModel(listModel_);
@@ -151,6 +150,11 @@ MainWindow::MainWindow(UserDialogs& dialogs, SettingsFile& settings, const std::
     new ContentCopy(listView_, findChild<QMenu*>(QStringLiteral("PopupMenu2")));
     new TreeFinder(this, tree_, statusBar());
     keyboardFollower_ = new TreeKeyboardFollower(tree_, [this] { showSelectedNode(); });
+    listing_ = new ListingWorker(*listModel_, this, statusBar());
+    session_->listMember = [this](ViewSession& session, NodeContentTarget& target, std::int32_t part,
+                                  std::int32_t object, std::int32_t member) {
+        return listing_->start(session, target, part, object, member);
+    };
 
     (new WindowGeometry(this, splitter, listView_, settings_, dialogs_))->restore();
     new FileDropOpener(this, [this](const QString& path) { openFile(path); });
@@ -167,6 +171,7 @@ MainWindow::MainWindow(UserDialogs& dialogs, SettingsFile& settings, const std::
 // The views and models read the catalog and the content list, which are members of this class:
 // they go first, before the window's own teardown destroys its children.
 MainWindow::~MainWindow() {
+    listing_->cancel();
     delete centralWidget();
     delete listModel_;
     delete treeModel_;

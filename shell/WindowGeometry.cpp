@@ -1,7 +1,9 @@
 #include "shell/WindowGeometry.h"
 
+#include <QAbstractItemView>
 #include <QEvent>
 #include <QGuiApplication>
+#include <QHeaderView>
 #include <QMainWindow>
 #include <QMenuBar>
 #include <QScreen>
@@ -9,7 +11,7 @@
 #include <QStatusBar>
 #include <QStyle>
 #include <QStyleOptionViewItem>
-#include <QTreeView>
+#include <QTableView>
 
 #include <algorithm>
 
@@ -30,7 +32,7 @@ constexpr int kScreenMargin = 64;
 
 }  // namespace
 
-WindowGeometry::WindowGeometry(QMainWindow* window, QSplitter* splitter, QTreeView* list,
+WindowGeometry::WindowGeometry(QMainWindow* window, QSplitter* splitter, QAbstractItemView* list,
                                SettingsFile& settings, UserDialogs& dialogs)
     : QObject(window),
       window_(window),
@@ -51,7 +53,9 @@ QSize WindowGeometry::defaultSize() const {
     row.text = QStringLiteral("0");
     const int rowHeight = std::max(
         text, list_->style()->sizeFromContents(QStyle::CT_ItemViewItem, &row, QSize(), list_).height());
-    const int rows = kDefaultListRows * rowHeight;
+    const auto* table = qobject_cast<const QTableView*>(list_);
+    const int rows =
+        kDefaultListRows * (table != nullptr ? table->verticalHeader()->defaultSectionSize() : rowHeight);
     const int chrome = window_->menuBar()->sizeHint().height() + kTopPanelHeight + text + kHeaderPadding +
                        window_->statusBar()->height() + 2 * list_->frameWidth();
     return {kDefaultWidth, chrome + rows};

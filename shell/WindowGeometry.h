@@ -4,7 +4,7 @@
 
 class QMainWindow;
 class QSplitter;
-class QTreeView;
+class QAbstractItemView;
 
 namespace quelvane {
 
@@ -23,7 +23,7 @@ class WindowGeometry final : public QObject {
     static constexpr int kDefaultWidth = 1000;
     static constexpr int kDefaultListRows = 25;
 
-    WindowGeometry(QMainWindow* window, QSplitter* splitter, QTreeView* list, SettingsFile& settings,
+    WindowGeometry(QMainWindow* window, QSplitter* splitter, QAbstractItemView* list, SettingsFile& settings,
                    UserDialogs& dialogs);
 
     // Applies the kept geometry, or the default size centred on the screen.
@@ -39,7 +39,7 @@ class WindowGeometry final : public QObject {
   private:
     QMainWindow* window_;
     QSplitter* splitter_;
-    QTreeView* list_;
+    QAbstractItemView* list_;
     SettingsFile& settings_;
     UserDialogs& dialogs_;
 };

@@ -160,8 +160,10 @@ ViewOutcome showNodeContent(ViewSession& session, NodeContentTarget& target,
             target.setNodeTitle(nameLine("Member:  ", member.name, member.type));
             target.setNodeSummary(descriptionLine(member.text));
             if (file->attribute == "PF" && file->fieldCount != 0) {
-                return showMemberRecords(session, target, node->grandparentIndex, node->parentIndex,
-                                         node->index);
+                return session.listMember ? session.listMember(session, target, node->grandparentIndex,
+                                                               node->parentIndex, node->index)
+                                          : showMemberRecords(session, target, node->grandparentIndex,
+                                                              node->parentIndex, node->index);
             }
             session.shownMember.recordLength = 0;
             clearList(session);

@@ -3,6 +3,7 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QSplitter>
+#include <QTableView>
 #include <QTreeView>
 #include <QUrl>
 
@@ -140,8 +141,9 @@ TEST_F(WindowFilesTest, TheDefaultSizeFitsASmallScreenAndShowsAboutTwentyFiveRow
 
     window_->resize(size);
     window_->show();
-    auto* list = window_->findChild<QTreeView*>(QStringLiteral("ListView1"));
-    const int rowHeight = list->sizeHintForRow(0);
+    auto* list = window_->findChild<QTableView*>(QStringLiteral("ListView1"));
+    ASSERT_GT(window_->listModel().rowCount(), 0);
+    const int rowHeight = list->rowHeight(0);
     ASSERT_GT(rowHeight, 0);
     const int rows = list->viewport()->height() / rowHeight;
     EXPECT_GE(rows, 23);

@@ -10,6 +10,7 @@
 #include "export/pickbatch/BatchExportDialog.h"
 #include "shell/CatalogTreeModel.h"
 #include "shell/ContentListModel.h"
+#include "shell/ListingWorker.h"
 #include "shell/TreeKeyboardFollower.h"
 #include "tests/shell/RecordsFile.h"
 #include "tests/shell/ShellFixture.h"
@@ -35,7 +36,9 @@ class WindowKeyboardTest : public ShellFixture {
     }
 
     QTreeView* tree() const { return window_->findChild<QTreeView*>(QStringLiteral("TreeView1")); }
-    QTreeView* list() const { return window_->findChild<QTreeView*>(QStringLiteral("ListView1")); }
+    QAbstractItemView* list() const {
+        return window_->findChild<QAbstractItemView*>(QStringLiteral("ListView1"));
+    }
 
     void waitPastDelay() { QTest::qWait(TreeKeyboardFollower::kDelayMilliseconds + 150); }
 
@@ -73,6 +76,7 @@ TEST_F(WindowKeyboardTest, ArrowKeysShowTheNodeReachedOnceTheyPause) {
 TEST_F(WindowKeyboardTest, SelectedRowsCopyAsTabSeparatedTextWithTheCaptions) {
     tree()->setCurrentIndex(at({0, 0, 0, 0}));
     window_->showSelectedNode();
+    window_->findChild<ListingWorker*>()->wait();
     ASSERT_EQ(window_->listModel().rowCount(), 5);
 
     list()->setFocus();
