@@ -8,6 +8,8 @@
 #include <QStatusBar>
 #include <QToolButton>
 
+#include <algorithm>
+
 #include "shell/ContentListModel.h"
 #include "views/ViewSession.h"
 
@@ -30,6 +32,7 @@ struct ListingWorker::Run final : ProgressReporter {
     std::mutex lock;
     std::vector<std::uint8_t> pending;
     SlotPassEnd end = SlotPassEnd::Complete;
+    std::string expansionFailure;
     bool maxError = false;
     SavedObject file;
     std::thread thread;
@@ -84,11 +87,9 @@ ListingWorker::~ListingWorker() {
     }
 }
 
-ViewOutcome ListingWorker::start(ViewSession& session, NodeContentTarget& target, std::int32_t partIndex,
-                                 std::int32_t objectIndex, std::int32_t memberIndex) {
+ViewOutcome ListingWorker::start(ViewSession& session, NodeContentTarget& target, MemberRef ref) {
     ViewOutcome outcome = ViewOutcome::Shown;
-    std::optional<MemberListingPlan> plan =
-        startMemberRecords(session, target, partIndex, objectIndex, memberIndex, outcome);
+    std::optional<MemberListingPlan> plan = startMemberRecords(session, target, ref, outcome);
     if (!plan) {
         return outcome;
     }
@@ -104,14 +105,22 @@ ViewOutcome ListingWorker::start(ViewSession& session, NodeContentTarget& target
     std::unique_ptr<RecordRows> previous = std::move(rows_);
     rows_ =
         std::make_unique<RecordRows>(run->file, session.openSaveFile(), plan->sequence, session.converter);
+    // A record count read from the file is only trusted as far as the file could hold its slots.
+    if (const std::unique_ptr<BlockSource> probe = session.openSaveFile(); probe != nullptr) {
+        const std::int64_t room = probe->size() / (std::int64_t{std::max(run->file.recordLength, 0)} + 1);
+        rows_->reserve(std::min(run->total.load(), room));
+    }
     model_.showRecordRows(rows_.get());
     previous.reset();
 
     run->thread = std::thread([run, plan = std::make_shared<MemberListingPlan>(std::move(*plan))] {
-        run->end = passMemberSlots(*plan, *run, kBatchRows, [&run](std::span<const std::uint8_t> statuses) {
-            std::lock_guard<std::mutex> guard(run->lock);
-            run->pending.insert(run->pending.end(), statuses.begin(), statuses.end());
-        });
+        run->end = passMemberSlots(
+            *plan, *run, kBatchRows,
+            [&run](std::span<const std::uint8_t> statuses) {
+                std::lock_guard<std::mutex> guard(run->lock);
+                run->pending.insert(run->pending.end(), statuses.begin(), statuses.end());
+            },
+            run->expansionFailure);
         run->done = true;
     });
     run_ = run;
@@ -189,6 +198,9 @@ void ListingWorker::finish() {
         }
         if (run->end == SlotPassEnd::Failed) {
             session_->notifier.message(kReadingErrorMessage);
+            if (!run->expansionFailure.empty()) {
+                session_->notifier.message(run->expansionFailure);
+            }
         }
     }
     emit finished();

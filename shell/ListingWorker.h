@@ -43,8 +43,7 @@ class ListingWorker final : public QObject {
     ~ListingWorker() override;
 
     // The session's member lister.
-    ViewOutcome start(ViewSession& session, NodeContentTarget& target, std::int32_t partIndex,
-                      std::int32_t objectIndex, std::int32_t memberIndex);
+    ViewOutcome start(ViewSession& session, NodeContentTarget& target, MemberRef ref);
     // Ends a running listing, keeping its rows; waits for the worker.
     void cancel();
     // Lets a running listing run to its end and takes over all its rows and messages.

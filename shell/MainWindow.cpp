@@ -53,13 +53,10 @@ constexpr int kTopPanelHeight = 63;
 constexpr int kToolbarWidth = 304;
 constexpr int kTreeWidth = 224;
 constexpr int kStatusHeight = 23;
-constexpr int kNotConfigured = 100000;
 constexpr int kLabel1Width = 200;
 constexpr int kLabel2Left = 208;
 constexpr int kLabel2Width = 600;
 constexpr int kLabelGap = 8;
-
-const char* const kConversionSection = "EBCDIC To ASCII";
 
 QFont pixelFont(const QString& family, int pixels) {
     QFont font(family);
@@ -79,6 +76,7 @@ MainWindow::MainWindow(UserDialogs& dialogs, SettingsFile& settings, const std::
     : QMainWindow(parent),
       dialogs_(dialogs),
       settings_(settings),
+      settingsFile_(settings),
       notifier_(std::make_unique<DialogNotifier>(dialogs, this)),
       conversion_(std::make_unique<ConversionLayer>(*notifier_, moduleDirectory)),
       session_(std::make_unique<ViewSession>(catalog_, *conversion_, *notifier_, list_)),
@@ -151,12 +149,11 @@ MainWindow::MainWindow(UserDialogs& dialogs, SettingsFile& settings, const std::
     new TreeFinder(this, tree_, statusBar());
     keyboardFollower_ = new TreeKeyboardFollower(tree_, [this] { showSelectedNode(); });
     listing_ = new ListingWorker(*listModel_, this, statusBar());
-    session_->listMember = [this](ViewSession& session, NodeContentTarget& target, std::int32_t part,
-                                  std::int32_t object, std::int32_t member) {
-        return listing_->start(session, target, part, object, member);
+    session_->listMember = [this](ViewSession& session, NodeContentTarget& target, MemberRef ref) {
+        return listing_->start(session, target, ref);
     };
 
-    (new WindowGeometry(this, splitter, listView_, settings_, dialogs_))->restore();
+    (new WindowGeometry(this, splitter, listView_, settingsFile_, dialogs_))->restore();
     new FileDropOpener(this, [this](const QString& path) { openFile(path); });
 
     refreshTitle();
@@ -277,7 +274,7 @@ void MainWindow::buildMenus() {
     connect(addAction(file, QStringLiteral("Exit"), QStringLiteral("Exit1")), &QAction::triggered, this,
             &QWidget::close);
     recentFiles_ = new RecentFiles(
-        settings_, dialogs_, file, [this](const QString& path) { openFile(path); }, this);
+        settingsFile_, dialogs_, file, [this](const QString& path) { openFile(path); }, this);
 
     QMenu* view = menuBar()->addMenu(QStringLiteral("View"));
     showTextMain_ = addAction(view, QStringLiteral("Show Button Text "), QStringLiteral("ShowButtonText1"));
@@ -397,9 +394,10 @@ void MainWindow::openFile(const QString& path) {
 bool MainWindow::prepareOpen() {
     catalog_.segments.reset();
     session_->shownMember.resetForOpen();
-    conversion_->EbcdicCodePage = settings_.readInteger(kConversionSection, "EBCDIC", kNotConfigured);
-    conversion_->PcCodePage = settings_.readInteger(kConversionSection, "ASCII", kNotConfigured);
-    if (conversion_->EbcdicCodePage == kNotConfigured || conversion_->PcCodePage == kNotConfigured) {
+    const CodePageSettings::CodePages pages = settings_.codePages();
+    conversion_->EbcdicCodePage = pages.ebcdic;
+    conversion_->PcCodePage = pages.pc;
+    if (!pages.configured()) {
         if (options_ != nullptr) {
             options_->showWithoutReading();
         }

@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "conversion/CodePageSettings.h"
 #include "savefile/Catalog.h"
 #include "views/MemoryContentList.h"
 #include "views/NodeContentTarget.h"
@@ -88,7 +89,9 @@ class MainWindow final : public QMainWindow, private NodeContentTarget {
     void loadSaveFile(const QString& path);
 
     UserDialogs& dialogs_;
-    SettingsFile& settings_;
+    CodePageSettings settings_;
+    // The sections of the window's own: recent files and geometry.
+    SettingsFile& settingsFile_;
     std::unique_ptr<DialogNotifier> notifier_;
     std::unique_ptr<ConversionLayer> conversion_;
     Catalog catalog_;

@@ -121,13 +121,13 @@ void appendHex(std::string& text, std::uint8_t byte) {
 
 }  // namespace
 
-bool isNumericFieldType(int typeCode) {
+bool isNumericFieldType(std::uint16_t typeCode) {
     return typeCode == kBinaryFieldType || typeCode == kZonedFieldType || typeCode == kPackedFieldType;
 }
 
 bool decodeSharedFieldText(std::span<const std::uint8_t> bytes, const SavedField& field,
                            EbcdicTextConverter& converter, std::string& text) {
-    switch (typeValue(field.typeCode)) {
+    switch (field.typeCode) {
         case kBinaryFieldType:
             decodeBinaryText(bytes, field.length, text);
             return true;
@@ -159,7 +159,7 @@ void decodeFieldValue(std::span<const std::uint8_t> value, const SavedField& fie
     if (decodeSharedFieldText(bytes, field, converter, text)) {
         return;
     }
-    switch (typeValue(field.typeCode)) {
+    switch (field.typeCode) {
         case kDateFieldType:
         case kTimestampFieldType:
             decodeDate(bytes, text);

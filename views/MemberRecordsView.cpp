@@ -7,6 +7,8 @@
 
 #include "savefile/BigEndianReader.h"
 #include "savefile/MemberSegment.h"
+#include "savefile/SegmentExpansionFailure.h"
+#include "savefile/TypeCodes.h"
 #include "views/FieldDecoder.h"
 #include "views/MemberRecordStream.h"
 
@@ -27,7 +29,7 @@ void addColumns(ContentList& list, const SavedObject& file) {
                    ContentList::Sizing::Fixed);
     for (std::int32_t i = 0; i < file.fieldCount; ++i) {
         const SavedField& field = file.fields.at(static_cast<std::size_t>(i));
-        bool numeric = isNumericFieldType(typeValue(field.typeCode));
+        bool numeric = isNumericFieldType(field.typeCode);
         list.addColumn(field.name, (numeric ? kNumericWidthPerByte : kTextWidthPerByte) * field.length,
                        numeric ? ContentList::Alignment::Right : ContentList::Alignment::Left,
                        ContentList::Sizing::Fixed);
@@ -64,8 +66,7 @@ class SlotValidator {
     explicit SlotValidator(const SavedObject& file) : file_(file) {
         for (std::int32_t i = 0; i < file_.fieldCount; ++i) {
             const SavedField& field = file_.fields.at(static_cast<std::size_t>(i));
-            const int type = typeValue(field.typeCode);
-            if (type == kDateFieldType || type == kTimestampFieldType) {
+            if (field.typeCode == kDateFieldType || field.typeCode == kTimestampFieldType) {
                 dated_.push_back(&field);
             }
         }
@@ -105,8 +106,10 @@ class SlotValidator {
 }  // namespace
 
 std::optional<MemberListingPlan> startMemberRecords(ViewSession& session, NodeContentTarget& target,
-                                                    std::int32_t partIndex, std::int32_t objectIndex,
-                                                    std::int32_t memberIndex, ViewOutcome& outcome) {
+                                                    MemberRef ref, ViewOutcome& outcome) {
+    const std::int32_t partIndex = ref.part;
+    const std::int32_t objectIndex = ref.object;
+    const std::int32_t memberIndex = ref.member;
     target.enableExport(true);
     target.enableBatch(true);
     outcome = ViewOutcome::Shown;
@@ -122,8 +125,8 @@ std::optional<MemberListingPlan> startMemberRecords(ViewSession& session, NodeCo
         shown.memberIndex = memberIndex;
         list.clearColumns();
         list.clearRows();
-        const SavedObject& file = session.catalog.objectAt(partIndex, objectIndex);
-        const SavedMember& member = file.members.at(static_cast<std::size_t>(memberIndex));
+        const SavedObject& file = session.catalog.objectAt(ref.file());
+        const SavedMember& member = session.catalog.memberAt(ref);
         shown.recordLength = file.recordLength;
         shown.stale = false;
         addColumns(list, file);
@@ -145,18 +148,17 @@ std::optional<MemberListingPlan> startMemberRecords(ViewSession& session, NodeCo
         plan.maxError = *segment == kLastSegmentSlot;
         plan.sequence = session.catalog.segments.slot(*segment).sequence;
         return plan;
-    } catch (const std::exception&) {
+    } catch (const std::exception& failure) {
         session.notifier.message(kReadingErrorMessage);
+        reportExpansionFailure(session.notifier, failure);
         outcome = ViewOutcome::Failed;
         return std::nullopt;
     }
 }
 
-ViewOutcome showMemberRecords(ViewSession& session, NodeContentTarget& target, std::int32_t partIndex,
-                              std::int32_t objectIndex, std::int32_t memberIndex) {
+ViewOutcome showMemberRecords(ViewSession& session, NodeContentTarget& target, MemberRef ref) {
     ViewOutcome outcome = ViewOutcome::Shown;
-    std::optional<MemberListingPlan> plan =
-        startMemberRecords(session, target, partIndex, objectIndex, memberIndex, outcome);
+    std::optional<MemberListingPlan> plan = startMemberRecords(session, target, ref, outcome);
     if (!plan) {
         return outcome;
     }
@@ -182,40 +184,49 @@ ViewOutcome showMemberRecords(ViewSession& session, NodeContentTarget& target, s
             }
         }
         return ViewOutcome::Shown;
-    } catch (const std::exception&) {
+    } catch (const std::exception& failure) {
         session.notifier.message(kReadingErrorMessage);
+        reportExpansionFailure(session.notifier, failure);
         return ViewOutcome::Failed;
     }
 }
 
 SlotPassEnd passMemberSlots(MemberListingPlan& plan, ProgressReporter& progress, std::size_t batchRows,
-                            const std::function<void(std::span<const std::uint8_t>)>& batch) {
+                            const std::function<void(std::span<const std::uint8_t>)>& batch,
+                            std::string& expansionFailure) {
     const SavedObject& file = *plan.file;
     MemberRecordStream stream;
-    stream.open(std::move(plan.saveFile), plan.sequence, file.recordLength, plan.recordCount);
-    SlotValidator validator(file);
     std::vector<std::uint8_t> statuses;
     statuses.reserve(std::max<std::size_t>(batchRows, 1));
     SlotPassEnd end = SlotPassEnd::Complete;
-    for (std::int64_t row = 0;; ++row) {
-        if (progress.cancelled()) {
-            end = SlotPassEnd::Cancelled;
-            break;
+    try {
+        stream.open(std::move(plan.saveFile), plan.sequence, file.recordLength, plan.recordCount);
+        SlotValidator validator(file);
+        for (std::int64_t row = 0;; ++row) {
+            if (progress.cancelled()) {
+                end = SlotPassEnd::Cancelled;
+                break;
+            }
+            std::optional<MemberRecordStream::Slot> slot = stream.nextSlot();
+            if (!slot) {
+                break;
+            }
+            statuses.push_back(slot->status);
+            if (slot->holdsRecord() && !validator.decodes(slot->record)) {
+                end = SlotPassEnd::Failed;
+                break;
+            }
+            if (statuses.size() >= batchRows) {
+                batch(statuses);
+                statuses.clear();
+                progress.progress(row + 1, plan.recordCount);
+            }
         }
-        std::optional<MemberRecordStream::Slot> slot = stream.nextSlot();
-        if (!slot) {
-            break;
-        }
-        statuses.push_back(slot->status);
-        if (slot->holdsRecord() && !validator.decodes(slot->record)) {
-            end = SlotPassEnd::Failed;
-            break;
-        }
-        if (statuses.size() >= batchRows) {
-            batch(statuses);
-            statuses.clear();
-            progress.progress(row + 1, plan.recordCount);
-        }
+    } catch (const SegmentExpansionFailure& failure) {
+        expansionFailure = failure.what();
+        end = SlotPassEnd::Failed;
+    } catch (const std::exception&) {
+        end = SlotPassEnd::Failed;
     }
     batch(statuses);
     progress.progress(stream.slotsRead(), plan.recordCount);

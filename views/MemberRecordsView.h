@@ -5,6 +5,7 @@
 #include <memory>
 #include <optional>
 #include <span>
+#include <string>
 
 #include "savefile/BlockSource.h"
 #include "savefile/Catalog.h"
@@ -15,12 +16,11 @@
 
 namespace quelvane {
 
-// Lists the records of member `memberIndex` of file `objectIndex` of part `partIndex`: one column
+// Lists the records of the member `ref` names: one column
 // per field, one row per record slot, each cell the field decoded. Does nothing when that member
 // is already on display (unless it is the first member of its file). Ends with "Error:during
 // reading records" on a failure, keeping the rows listed so far.
-ViewOutcome showMemberRecords(ViewSession& session, NodeContentTarget& target, std::int32_t partIndex,
-                              std::int32_t objectIndex, std::int32_t memberIndex);
+ViewOutcome showMemberRecords(ViewSession& session, NodeContentTarget& target, MemberRef ref);
 
 // A member's listing once its columns stand: where its stream is and how many slots it has.
 struct MemberListingPlan {
@@ -34,10 +34,9 @@ struct MemberListingPlan {
 
 // The start every listing shares: the buttons, the already-shown check, the columns, the save
 // file and the member's segment. Gives a plan when record slots are to be listed; otherwise
-// nothing, with `outcome` saying how the display ended (its message already given).
+// nothing, with `outcome` saying how the display ended (its messages already given).
 std::optional<MemberListingPlan> startMemberRecords(ViewSession& session, NodeContentTarget& target,
-                                                    std::int32_t partIndex, std::int32_t objectIndex,
-                                                    std::int32_t memberIndex, ViewOutcome& outcome);
+                                                    MemberRef ref, ViewOutcome& outcome);
 
 // How a pass over a member's slots ended.
 enum class SlotPassEnd { Complete, Failed, Cancelled };
@@ -46,8 +45,11 @@ enum class SlotPassEnd { Complete, Failed, Cancelled };
 // order and checks that its fields decode, handing the slots' status bytes on in batches
 // (`batch` is called on the calling thread, at most `batchRows` statuses at a time, and once
 // more at the end). A slot whose fields do not decode is handed on and ends the pass as Failed,
-// as the listing keeps the row that failed. Progress is slots of the record count.
+// as the listing keeps the row that failed; a stream that cannot be read further ends it as
+// Failed too, with `expansionFailure` set when a compressed segment could not be expanded.
+// Progress is slots of the record count.
 SlotPassEnd passMemberSlots(MemberListingPlan& plan, ProgressReporter& progress, std::size_t batchRows,
-                            const std::function<void(std::span<const std::uint8_t>)>& batch);
+                            const std::function<void(std::span<const std::uint8_t>)>& batch,
+                            std::string& expansionFailure);
 
 }  // namespace quelvane

@@ -12,6 +12,12 @@ RecordRows::RecordRows(const SavedObject& file, std::unique_ptr<BlockSource> sav
                        EbcdicTextConverter& converter)
     : file_(file), reader_(std::move(saveFile), sequence, file.recordLength), converter_(converter) {}
 
+void RecordRows::reserve(std::int64_t rows) {
+    if (rows > 0) {
+        statuses_.reserve(static_cast<std::size_t>(rows));
+    }
+}
+
 void RecordRows::append(const std::uint8_t* statuses, std::size_t count) {
     statuses_.insert(statuses_.end(), statuses, statuses + count);
 }
@@ -42,12 +48,13 @@ void RecordRows::decodeRow(std::int64_t row) {
     if (rowImage(row) != -1) {
         return;
     }
-    const std::span<const std::uint8_t> slot = reader_.slot(row);
-    if (slot.empty()) {
-        return;
-    }
     // As the listing decodes: field by field until one fails, which keeps the cells before it.
+    // A slot that cannot be read again (a segment that no longer expands) shows no cells.
     try {
+        const std::span<const std::uint8_t> slot = reader_.slot(row);
+        if (slot.empty()) {
+            return;
+        }
         BigEndianReader record(slot.subspan(1));
         std::string text;
         for (std::int32_t i = 0; i < file_.fieldCount; ++i) {

@@ -24,6 +24,8 @@ class RecordRows {
     RecordRows(const SavedObject& file, std::unique_ptr<BlockSource> saveFile, std::int32_t sequence,
                EbcdicTextConverter& converter);
 
+    // Makes room for `rows` rows at once, so appending never copies the rows listed so far.
+    void reserve(std::int64_t rows);
     void append(const std::uint8_t* statuses, std::size_t count);
     std::int64_t rowCount() const { return static_cast<std::int64_t>(statuses_.size()); }
 

@@ -24,15 +24,14 @@ enum class ViewOutcome;
 
 struct ViewSession {
     using SourceOpener = std::function<std::unique_ptr<BlockSource>(const std::string& path)>;
-    // Lists a member's records (part, object and member index); unset, the records view lists
-    // them in the calling thread.
-    using MemberLister = std::function<ViewOutcome(ViewSession&, NodeContentTarget&, std::int32_t,
-                                                   std::int32_t, std::int32_t)>;
+    // Lists the records of a member; unset, the records view lists them in the calling thread.
+    using MemberLister = std::function<ViewOutcome(ViewSession&, NodeContentTarget&, MemberRef)>;
 
     ViewSession(const Catalog& catalogIn, EbcdicTextConverter& converterIn, Notifier& notifierIn,
                 ContentList& listIn);
 
-    std::unique_ptr<BlockSource> openSaveFile() const { return openSource(catalog.path); }
+    // The save file as its readers expect it: a compressed save is read in its expanded form.
+    std::unique_ptr<BlockSource> openSaveFile() const;
 
     const Catalog& catalog;
     EbcdicTextConverter& converter;

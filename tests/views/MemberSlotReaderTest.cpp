@@ -58,7 +58,7 @@ TEST(MemberSlotReaderTest, AnySlotReadsAsTheSequentialStreamGivesIt) {
     ASSERT_EQ(fixture.open(builder), 0);
     ViewOutcome outcome{};
     std::optional<MemberListingPlan> plan =
-        startMemberRecords(fixture.session, fixture.target, 0, 0, 0, outcome);
+        startMemberRecords(fixture.session, fixture.target, MemberRef{0, 0, 0}, outcome);
     ASSERT_TRUE(plan.has_value());
 
     MemberSlotReader reader(fixture.session.openSaveFile(), plan->sequence, kLength);
@@ -115,21 +115,25 @@ struct SlotPassTest : ::testing::Test {
         builder.add(part).add(ContentFixtures::memberRecords("ORDERS", "MBR", 8, stored));
         ASSERT_EQ(fixture.open(builder), 0);
         ViewOutcome outcome{};
-        plan = startMemberRecords(fixture.session, fixture.target, 0, 0, 0, outcome);
+        plan = startMemberRecords(fixture.session, fixture.target, MemberRef{0, 0, 0}, outcome);
         ASSERT_TRUE(plan.has_value());
     }
 
     SlotPassEnd pass(ProgressReporter& progress, std::size_t batchRows = 100) {
-        return passMemberSlots(*plan, progress, batchRows, [this](std::span<const std::uint8_t> statuses) {
-            batches.push_back(statuses.size());
-            all.insert(all.end(), statuses.begin(), statuses.end());
-        });
+        return passMemberSlots(
+            *plan, progress, batchRows,
+            [this](std::span<const std::uint8_t> statuses) {
+                batches.push_back(statuses.size());
+                all.insert(all.end(), statuses.begin(), statuses.end());
+            },
+            expansionFailure);
     }
 
     ViewsFixture fixture;
     std::optional<MemberListingPlan> plan;
     std::vector<std::size_t> batches;
     std::vector<std::uint8_t> all;
+    std::string expansionFailure;
 };
 
 TEST_F(SlotPassTest, HandsEverySlotsStatusOnInBatchesAndReportsSlotsOfTheRecordCount) {

@@ -1,4 +1,4 @@
-#include "cli/Utf8Output.h"
+#include "conversion/PcTextToUtf8.h"
 
 #include <vector>
 
@@ -6,9 +6,9 @@
 
 #include "conversion/modules/CodePageNames.h"
 
-namespace quelvane::cli {
+namespace quelvane {
 
-Utf8Output::Utf8Output(std::int32_t pcCodePage) {
+PcTextToUtf8::PcTextToUtf8(std::int32_t pcCodePage) {
     UErrorCode status = U_ZERO_ERROR;
     converter_ = ucnv_open(modules::pcPageConverterName(pcCodePage), &status);
     if (U_FAILURE(status)) {
@@ -16,13 +16,13 @@ Utf8Output::Utf8Output(std::int32_t pcCodePage) {
     }
 }
 
-Utf8Output::~Utf8Output() {
+PcTextToUtf8::~PcTextToUtf8() {
     if (converter_ != nullptr) {
         ucnv_close(converter_);
     }
 }
 
-std::string Utf8Output::toUtf8(const std::string& pcText) {
+std::string PcTextToUtf8::toUtf8(const std::string& pcText) {
     if (converter_ == nullptr || pcText.empty()) {
         return pcText;
     }
@@ -44,4 +44,4 @@ std::string Utf8Output::toUtf8(const std::string& pcText) {
     return std::string(out.data(), static_cast<std::size_t>(outLength));
 }
 
-}  // namespace quelvane::cli
+}  // namespace quelvane
