@@ -7,7 +7,7 @@ packages=(
   cmake ninja-build g++ clang libclang-rt-14-dev pkg-config
   libicu-dev libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev qt6-base-dev-tools libqt6svg6-dev
-  xvfb xauth python3 python3-xlrd
+  xvfb xauth python3 python3-xlrd dpkg-dev
 )
 if [ "${QUELVANE_WITH_OFFICE:-0}" = 1 ]; then
   packages+=(libreoffice-writer-nogui libreoffice-calc-nogui)

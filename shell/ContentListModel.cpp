@@ -5,6 +5,7 @@
 
 #include "shell/DisplayCharset.h"
 #include "views/MemoryContentList.h"
+#include "views/RecordRows.h"
 
 namespace quelvane {
 
@@ -41,7 +42,37 @@ void ContentListModel::setCodePage(int codePage) {
     }
 }
 
+void ContentListModel::showRecordRows(RecordRows* rows) {
+    beginResetModel();
+    records_ = rows;
+    rows_ = rows != nullptr ? clampedRows(rows->rowCount()) : clampedRows(list_.rowCount());
+    columns_ = list_.columnCount();
+    generation_ = list_.generation();
+    resetGeneration_ = list_.resetGeneration();
+    endResetModel();
+    emit columnsReplaced();
+}
+
+void ContentListModel::recordRowsAppended() {
+    if (records_ == nullptr) {
+        return;
+    }
+    const int rows = clampedRows(records_->rowCount());
+    if (rows > rows_) {
+        beginInsertRows({}, rows_, rows - 1);
+        rows_ = rows;
+        endInsertRows();
+    }
+}
+
 void ContentListModel::refresh() {
+    if (records_ != nullptr) {
+        if (list_.resetGeneration() == resetGeneration_) {
+            return;
+        }
+        records_ = nullptr;
+        emit recordRowsDropped();
+    }
     const int rows = clampedRows(list_.rowCount());
     const int columns = list_.columnCount();
     if (list_.generation() == generation_ && rows == rows_ && columns == columns_) {
@@ -80,6 +111,13 @@ int ContentListModel::columnCount(const QModelIndex& parent) const {
 QString ContentListModel::text(int row, int column) const {
     // The core may be refilling the list under a message box's event loop: rows or columns
     // this model still counts may be gone.
+    if (records_ != nullptr) {
+        if (column >= list_.columnCount()) {
+            return {};
+        }
+        return column == 0 ? QString::number(row)
+                           : DisplayCharset::decode(decoder_, records_->cellText(row, column - 1));
+    }
     if (row >= list_.rowCount() || column >= list_.columnCount()) {
         return {};
     }
@@ -98,10 +136,10 @@ QVariant ContentListModel::data(const QModelIndex& index, int role) const {
         case Qt::ToolTipRole:
             return text(row, column);
         case Qt::DecorationRole: {
-            if (column != 0 || row >= list_.rowCount()) {
+            if (column != 0 || (records_ == nullptr && row >= list_.rowCount())) {
                 return {};
             }
-            const int image = list_.rowImage(row);
+            const int image = records_ != nullptr ? records_->rowImage(row) : list_.rowImage(row);
             if (image >= 0 && image < images_.size()) {
                 return images_[image];
             }

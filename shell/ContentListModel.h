@@ -10,6 +10,7 @@
 namespace quelvane {
 
 class MemoryContentList;
+class RecordRows;
 
 // The content list as a Qt table over the core's in-memory list: texts are decoded only when a
 // row is drawn, so a member of a million records costs no widget items. The core fills the list
@@ -41,9 +42,18 @@ class ContentListModel final : public QAbstractTableModel {
     // The row's texts as shown, caption first (for tests and copying).
     QStringList rowTexts(int row) const;
 
+    // Shows `rows` (a member listed in the background) under the list's columns until the core
+    // next clears the list; nullptr returns to the list's own rows.
+    void showRecordRows(RecordRows* rows);
+    // Takes over the rows appended to the record rows shown.
+    void recordRowsAppended();
+    bool showsRecordRows() const { return records_ != nullptr; }
+
   signals:
     // Columns were replaced: the view applies their widths again.
     void columnsReplaced();
+    // The core cleared the list: the record rows are no longer shown.
+    void recordRowsDropped();
 
   private:
     QString text(int row, int column) const;
@@ -56,6 +66,7 @@ class ContentListModel final : public QAbstractTableModel {
     int columns_ = 0;
     std::uint64_t generation_ = 0;
     std::uint64_t resetGeneration_ = 0;
+    RecordRows* records_ = nullptr;
 };
 
 }  // namespace quelvane

@@ -28,15 +28,23 @@
 #include "shell/AboutDialog.h"
 #include "shell/CatalogTreeModel.h"
 #include "shell/CharsetMenus.h"
+#include "shell/ContentCopy.h"
 #include "shell/ContentListModel.h"
 #include "shell/Credits.h"
 #include "shell/DialogNotifier.h"
 #include "shell/DisplayCharset.h"
+#include "shell/FileDropOpener.h"
+#include "shell/FlatListView.h"
 #include "shell/FtpDialog.h"
 #include "shell/LinkLabel.h"
+#include "shell/ListingWorker.h"
 #include "shell/OptionsDialog.h"
+#include "shell/RecentFiles.h"
 #include "shell/ShellImages.h"
+#include "shell/TreeFinder.h"
+#include "shell/TreeKeyboardFollower.h"
 #include "shell/UserDialogs.h"
+#include "shell/WindowGeometry.h"
 #include "views/NodeContentDisplay.h"
 #include "views/VersionSummaryView.h"
 #include "views/ViewSession.h"
@@ -46,11 +54,14 @@ namespace quelvane {
 namespace {
 
 constexpr int kClientWidth = 797;
-constexpr int kClientHeight = 480;
 constexpr int kTopPanelHeight = 63;
 constexpr int kToolbarWidth = 304;
 constexpr int kTreeWidth = 224;
 constexpr int kStatusHeight = 23;
+constexpr int kLabel1Width = 200;
+constexpr int kLabel2Left = 208;
+constexpr int kLabel2Width = 600;
+constexpr int kLabelGap = 8;
 
 QFont pixelFont(const QString& family, int pixels) {
     QFont font(family);
@@ -70,6 +81,7 @@ MainWindow::MainWindow(UserDialogs& dialogs, SettingsFile& settings, const std::
     : QMainWindow(parent),
       dialogs_(dialogs),
       settings_(settings),
+      settingsFile_(settings),
       notifier_(std::make_unique<DialogNotifier>(dialogs, this)),
       conversion_(std::make_unique<ConversionLayer>(*notifier_, moduleDirectory)),
       session_(std::make_unique<ViewSession>(catalog_, *conversion_, *notifier_, list_)),
@@ -95,7 +107,8 @@ MainWindow::MainWindow(UserDialogs& dialogs, SettingsFile& settings, const std::
     tree_->setObjectName(QStringLiteral("TreeView1"));
     tree_->setHeaderHidden(true);
     tree_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    tree_->setFont(pixelFont(QStringLiteral("Times New Roman"), 15));
+    // The list's font family: the tree's captions match the rest of the window.
+    tree_->setFont(pixelFont(QStringLiteral("Tahoma"), 15));
     tree_->setModel(treeModel_);
     // Long captions scroll rather than being cut short.
     tree_->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
@@ -105,11 +118,8 @@ MainWindow::MainWindow(UserDialogs& dialogs, SettingsFile& settings, const std::
     connect(tree_, &QTreeView::clicked, this,
             [this] { FailureReporter::guard([this] { showSelectedNode(); }); });
 
-    listView_ = new QTreeView(splitter);
+    listView_ = new FlatListView(splitter);
     listView_->setObjectName(QStringLiteral("ListView1"));
-    listView_->setRootIsDecorated(false);
-    listView_->setUniformRowHeights(true);
-    listView_->setAllColumnsShowFocus(true);
     listView_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     listView_->setFont(pixelFont(QStringLiteral("Tahoma"), 12));
     listView_->setModel(listModel_);
@@ -148,11 +158,16 @@ MainWindow::MainWindow(UserDialogs& dialogs, SettingsFile& settings, const std::
         listView_, label2_, dialogs_, [this] { return conversion_->PcCodePage; }, this);
     connect(charsets_, &CharsetMenus::changed, this, &MainWindow::followCodePages);
     buildMenus();
+    new ContentCopy(listView_, findChild<QMenu*>(QStringLiteral("PopupMenu2")));
+    new TreeFinder(this, tree_, statusBar());
+    keyboardFollower_ = new TreeKeyboardFollower(tree_, [this] { showSelectedNode(); });
+    listing_ = new ListingWorker(*listModel_, this, statusBar());
+    session_->listMember = [this](ViewSession& session, NodeContentTarget& target, MemberRef ref) {
+        return listing_->start(session, target, ref);
+    };
 
-    resize(kClientWidth, kClientHeight + menuBar()->sizeHint().height());
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        move(screen->availableGeometry().center() - rect().center());
-    }
+    (new WindowGeometry(this, splitter, listView_, settingsFile_, dialogs_))->restore();
+    new FileDropOpener(this, [this](const QString& path) { openFile(path); });
 
     refreshTitle();
     const QString programDirectory = QCoreApplication::applicationDirPath() + QLatin1Char('/');
@@ -166,6 +181,7 @@ MainWindow::MainWindow(UserDialogs& dialogs, SettingsFile& settings, const std::
 // The views and models read the catalog and the content list, which are members of this class:
 // they go first, before the window's own teardown destroys its children.
 MainWindow::~MainWindow() {
+    listing_->cancel();
     delete centralWidget();
     delete listModel_;
     delete treeModel_;
@@ -222,10 +238,10 @@ QWidget* MainWindow::buildTopPanel() {
     info->setObjectName(QStringLiteral("Panel2"));
     label1_ = new QLabel(info);
     label1_->setObjectName(QStringLiteral("Label1"));
-    label1_->setGeometry(8, 45, 200, 16);
+    label1_->setGeometry(8, 45, kLabel1Width, 16);
     label2_ = new QLabel(info);
     label2_->setObjectName(QStringLiteral("Label2"));
-    label2_->setGeometry(208, 44, 600, 16);
+    label2_->setGeometry(kLabel2Left, 44, kLabel2Width, 16);
     for (QLabel* label : {label1_, label2_}) {
         label->setFont(pixelFont(QStringLiteral("MS Sans Serif"), 12));
         QPalette palette = label->palette();
@@ -271,6 +287,8 @@ void MainWindow::buildMenus() {
             [this] { FailureReporter::guard([this] { openSaveFile(); }); });
     connect(addAction(file, QStringLiteral("Exit"), QStringLiteral("Exit1")), &QAction::triggered, this,
             &QWidget::close);
+    recentFiles_ = new RecentFiles(
+        settingsFile_, dialogs_, file, [this](const QString& path) { openFile(path); }, this);
 
     QMenu* view = menuBar()->addMenu(QStringLiteral("View"));
     showTextMain_ = addAction(view, QStringLiteral("Show Button Text "), QStringLiteral("ShowButtonText1"));
@@ -385,6 +403,24 @@ void MainWindow::followCodePages() {
 }
 
 void MainWindow::openSaveFile() {
+    if (!prepareOpen()) {
+        return;
+    }
+    const QString path = dialogs_.openFileName(
+        this, QStringLiteral("Open"),
+        {QStringLiteral("Save Files (*.savf *.sav *.SAVF *.SAV)"), QStringLiteral("*.* (*)")});
+    if (!path.isEmpty()) {
+        loadSaveFile(path);
+    }
+}
+
+void MainWindow::openFile(const QString& path) {
+    if (prepareOpen()) {
+        loadSaveFile(path);
+    }
+}
+
+bool MainWindow::prepareOpen() {
     catalog_.segments.reset();
     session_->shownMember.resetForOpen();
     const CodePageSettings::CodePages pages = settings_.codePages();
@@ -394,16 +430,13 @@ void MainWindow::openSaveFile() {
         if (options_ != nullptr) {
             options_->showWithoutReading();
         }
-        return;
+        return false;
     }
     ApplyCodePageCharset(conversion_->PcCodePage);
+    return true;
+}
 
-    const QString path = dialogs_.openFileName(
-        this, QStringLiteral("Open"),
-        {QStringLiteral("Save Files (*.savf *.sav *.SAVF *.SAV)"), QStringLiteral("*.* (*)")});
-    if (path.isEmpty()) {
-        return;
-    }
+void MainWindow::loadSaveFile(const QString& path) {
     QDir::setCurrent(QCoreApplication::applicationDirPath());
     setWindowTitle(QString::fromStdString(VersionText()) + QLatin1Char('[') + path + QLatin1Char(']'));
     for (int i = 1; i <= 4; ++i) {
@@ -420,6 +453,7 @@ void MainWindow::openSaveFile() {
     }
     catalog_ = std::move(candidate);
     catalog_.path = path.toStdString();
+    recentFiles_->add(path);
     CatalogTree tree = buildCatalogTree(catalog_);
     const bool complete = tree.complete;
     treeModel_->setTree(std::move(tree));
@@ -449,6 +483,7 @@ void MainWindow::checkSaveFile() {
 void MainWindow::showSelectedNode() {
     std::optional<NodePosition> node;
     const QModelIndex current = tree_->currentIndex();
+    keyboardFollower_->shown(current);
     if (current.isValid()) {
         NodePosition position;
         position.index = current.row();
@@ -473,11 +508,20 @@ void MainWindow::showSelectedNode() {
 void MainWindow::setNodeTitle(const std::string& text) {
     label1_->setText(
         decoded(text, DisplayCharset::codePageOf(DisplayCharset::kDefault, conversion_->PcCodePage)));
+    fitSummaryLabels();
+}
+
+// The labels' places are minimums: each shows its whole text, the second after the first.
+void MainWindow::fitSummaryLabels() {
+    label1_->resize(std::max(kLabel1Width, label1_->sizeHint().width()), label1_->height());
+    label2_->move(std::max(kLabel2Left, label1_->geometry().right() + 1 + kLabelGap), label2_->y());
+    label2_->resize(std::max(kLabel2Width, label2_->sizeHint().width()), label2_->height());
 }
 
 void MainWindow::setNodeSummary(const std::string& text) {
     label2Text_ = text;
     label2_->setText(decoded(text, charsets_->descriptionCodePage()));
+    fitSummaryLabels();
 }
 
 void MainWindow::enableExport(bool enabled) {

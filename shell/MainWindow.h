@@ -23,10 +23,14 @@ class CharsetMenus;
 class ContentListModel;
 class ConversionLayer;
 class DialogNotifier;
+class FlatListView;
 class ExportActions;
 class SettingsFile;
 class AboutDialog;
 class OptionsDialog;
+class RecentFiles;
+class TreeKeyboardFollower;
+class ListingWorker;
 class FtpDialog;
 class UserDialogs;
 struct ViewSession;
@@ -61,6 +65,9 @@ class MainWindow final : public QMainWindow, private NodeContentTarget {
     void openSaveFile();
     // Tools > Check save file: the block grid report of the file on display, else of a chosen one.
     void checkSaveFile();
+    // Opens `path` as the open command does after its file dialog (from the command line, a
+    // drop or the recent files).
+    void openFile(const QString& path);
     void showSelectedNode();
     void showButtonText();
     void ApplyCodePageCharset(int pcCodePage);
@@ -84,9 +91,14 @@ class MainWindow final : public QMainWindow, private NodeContentTarget {
     QToolButton* addButton(QWidget* bar, int number, const QString& caption, const QString& hint);
     QAction* addAction(QMenu* menu, const QString& caption, const QString& objectName);
     void followCodePages();
+    bool prepareOpen();
+    void fitSummaryLabels();
+    void loadSaveFile(const QString& path);
 
     UserDialogs& dialogs_;
     CodePageSettings settings_;
+    // The sections of the window's own: recent files and geometry.
+    SettingsFile& settingsFile_;
     std::unique_ptr<DialogNotifier> notifier_;
     std::unique_ptr<ConversionLayer> conversion_;
     Catalog catalog_;
@@ -98,8 +110,11 @@ class MainWindow final : public QMainWindow, private NodeContentTarget {
     CatalogTreeModel* treeModel_;
     ContentListModel* listModel_;
     CharsetMenus* charsets_ = nullptr;
+    RecentFiles* recentFiles_ = nullptr;
+    TreeKeyboardFollower* keyboardFollower_ = nullptr;
+    ListingWorker* listing_ = nullptr;
     QTreeView* tree_ = nullptr;
-    QTreeView* listView_ = nullptr;
+    FlatListView* listView_ = nullptr;
     QLabel* label1_ = nullptr;
     QLabel* label2_ = nullptr;
     QLabel* status_ = nullptr;

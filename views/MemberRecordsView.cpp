@@ -8,6 +8,7 @@
 #include "savefile/BigEndianReader.h"
 #include "savefile/MemberSegment.h"
 #include "savefile/SegmentExpansionFailure.h"
+#include "savefile/TypeCodes.h"
 #include "views/FieldDecoder.h"
 #include "views/MemberRecordStream.h"
 
@@ -57,18 +58,65 @@ class RecordDecoder {
     std::string text_;
 };
 
+// Checks that a record's fields decode as the listing decodes them, without keeping their
+// texts: only a field reaching past the record and a date out of range fail, and neither needs
+// the conversion call.
+class SlotValidator {
+  public:
+    explicit SlotValidator(const SavedObject& file) : file_(file) {
+        for (std::int32_t i = 0; i < file_.fieldCount; ++i) {
+            const SavedField& field = file_.fields.at(static_cast<std::size_t>(i));
+            if (field.typeCode == kDateFieldType || field.typeCode == kTimestampFieldType) {
+                dated_.push_back(&field);
+            }
+        }
+    }
+
+    bool decodes(std::span<const std::uint8_t> record) {
+        try {
+            BigEndianReader slot(record);
+            for (std::int32_t i = 0; i < file_.fieldCount; ++i) {
+                const SavedField& field = file_.fields[static_cast<std::size_t>(i)];
+                slot.at(field.offset, field.length);
+            }
+            for (const SavedField* field : dated_) {
+                decodeFieldValue(slot.at(field->offset, field->length), *field, unused_, text_);
+            }
+            return true;
+        } catch (const std::exception&) {
+            return false;
+        }
+    }
+
+  private:
+    // Dates convert nothing; the call is never made.
+    class NoConversion final : public EbcdicTextConverter {
+      public:
+        std::uint32_t ConvertEbcdicText(const std::uint8_t*, std::size_t, std::uint8_t*) override {
+            return 1;
+        }
+    };
+
+    const SavedObject& file_;
+    std::vector<const SavedField*> dated_;
+    NoConversion unused_;
+    std::string text_;
+};
+
 }  // namespace
 
-ViewOutcome showMemberRecords(ViewSession& session, NodeContentTarget& target, MemberRef ref) {
+std::optional<MemberListingPlan> startMemberRecords(ViewSession& session, NodeContentTarget& target,
+                                                    MemberRef ref, ViewOutcome& outcome) {
     const std::int32_t partIndex = ref.part;
     const std::int32_t objectIndex = ref.object;
     const std::int32_t memberIndex = ref.member;
     target.enableExport(true);
     target.enableBatch(true);
+    outcome = ViewOutcome::Shown;
     ShownMember& shown = session.shownMember;
     if (partIndex == shown.partIndex && objectIndex == shown.objectIndex &&
         memberIndex == shown.memberIndex && memberIndex != 0 && !shown.stale) {
-        return ViewOutcome::Shown;
+        return std::nullopt;
     }
     ContentList& list = session.list;
     try {
@@ -83,22 +131,45 @@ ViewOutcome showMemberRecords(ViewSession& session, NodeContentTarget& target, M
         shown.stale = false;
         addColumns(list, file);
 
-        std::unique_ptr<BlockSource> saveFile = session.openSaveFile();
-        if (saveFile == nullptr || !saveFile->isOpen()) {
+        MemberListingPlan plan;
+        plan.file = &file;
+        plan.recordCount = member.recordCount;
+        plan.saveFile = session.openSaveFile();
+        if (plan.saveFile == nullptr || !plan.saveFile->isOpen()) {
             throw DecodingFailure("save file cannot be opened");
         }
         std::optional<std::int32_t> segment =
             findMemberSegment(session.catalog.segments, file.name, member.name);
-        if (!segment || *segment == kLastSegmentSlot) {
+        if (!segment) {
+            session.notifier.message(kMaxErrorMessage);
+            outcome = ViewOutcome::Failed;
+            return std::nullopt;
+        }
+        plan.maxError = *segment == kLastSegmentSlot;
+        plan.sequence = session.catalog.segments.slot(*segment).sequence;
+        return plan;
+    } catch (const std::exception& failure) {
+        session.notifier.message(kReadingErrorMessage);
+        reportExpansionFailure(session.notifier, failure);
+        outcome = ViewOutcome::Failed;
+        return std::nullopt;
+    }
+}
+
+ViewOutcome showMemberRecords(ViewSession& session, NodeContentTarget& target, MemberRef ref) {
+    ViewOutcome outcome = ViewOutcome::Shown;
+    std::optional<MemberListingPlan> plan = startMemberRecords(session, target, ref, outcome);
+    if (!plan) {
+        return outcome;
+    }
+    ContentList& list = session.list;
+    try {
+        if (plan->maxError) {
             session.notifier.message(kMaxErrorMessage);
         }
-        if (!segment) {
-            return ViewOutcome::Failed;
-        }
         MemberRecordStream stream;
-        stream.open(std::move(saveFile), session.catalog.segments.slot(*segment).sequence, file.recordLength,
-                    member.recordCount);
-        RecordDecoder decoder(file, session.converter);
+        stream.open(std::move(plan->saveFile), plan->sequence, plan->file->recordLength, plan->recordCount);
+        RecordDecoder decoder(*plan->file, session.converter);
         char caption[24];
         for (std::int64_t row = 0;; ++row) {
             std::optional<MemberRecordStream::Slot> slot = stream.nextSlot();
@@ -118,6 +189,48 @@ ViewOutcome showMemberRecords(ViewSession& session, NodeContentTarget& target, M
         reportExpansionFailure(session.notifier, failure);
         return ViewOutcome::Failed;
     }
+}
+
+SlotPassEnd passMemberSlots(MemberListingPlan& plan, ProgressReporter& progress, std::size_t batchRows,
+                            const std::function<void(std::span<const std::uint8_t>)>& batch,
+                            std::string& expansionFailure) {
+    const SavedObject& file = *plan.file;
+    MemberRecordStream stream;
+    std::vector<std::uint8_t> statuses;
+    statuses.reserve(std::max<std::size_t>(batchRows, 1));
+    SlotPassEnd end = SlotPassEnd::Complete;
+    try {
+        stream.open(std::move(plan.saveFile), plan.sequence, file.recordLength, plan.recordCount);
+        SlotValidator validator(file);
+        for (std::int64_t row = 0;; ++row) {
+            if (progress.cancelled()) {
+                end = SlotPassEnd::Cancelled;
+                break;
+            }
+            std::optional<MemberRecordStream::Slot> slot = stream.nextSlot();
+            if (!slot) {
+                break;
+            }
+            statuses.push_back(slot->status);
+            if (slot->holdsRecord() && !validator.decodes(slot->record)) {
+                end = SlotPassEnd::Failed;
+                break;
+            }
+            if (statuses.size() >= batchRows) {
+                batch(statuses);
+                statuses.clear();
+                progress.progress(row + 1, plan.recordCount);
+            }
+        }
+    } catch (const SegmentExpansionFailure& failure) {
+        expansionFailure = failure.what();
+        end = SlotPassEnd::Failed;
+    } catch (const std::exception&) {
+        end = SlotPassEnd::Failed;
+    }
+    batch(statuses);
+    progress.progress(stream.slotsRead(), plan.recordCount);
+    return end;
 }
 
 }  // namespace quelvane

@@ -156,7 +156,8 @@ ViewOutcome showNodeContent(ViewSession& session, NodeContentTarget& target,
             target.setNodeTitle(nameLine("Member:  ", member->name, member->type));
             target.setNodeSummary(descriptionLine(member->text));
             if (file.attribute == "PF" && file.fieldCount != 0) {
-                return showMemberRecords(session, target, ref);
+                return session.listMember ? session.listMember(session, target, ref)
+                                          : showMemberRecords(session, target, ref);
             }
             session.shownMember.recordLength = 0;
             clearList(session);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -18,8 +19,13 @@ namespace quelvane {
 // and the records view's memory of the member on display. Each display opens the save file anew
 // through `openSource` and drops it when done; it opens the file on disk unless replaced (tests
 // and the fuzz target read bytes held in memory).
+class NodeContentTarget;
+enum class ViewOutcome;
+
 struct ViewSession {
     using SourceOpener = std::function<std::unique_ptr<BlockSource>(const std::string& path)>;
+    // Lists the records of a member; unset, the records view lists them in the calling thread.
+    using MemberLister = std::function<ViewOutcome(ViewSession&, NodeContentTarget&, MemberRef)>;
 
     ViewSession(const Catalog& catalogIn, EbcdicTextConverter& converterIn, Notifier& notifierIn,
                 ContentList& listIn);
@@ -34,6 +40,7 @@ struct ViewSession {
     ContentList& list;
     ShownMember shownMember;
     SourceOpener openSource;
+    MemberLister listMember;
 };
 
 }  // namespace quelvane

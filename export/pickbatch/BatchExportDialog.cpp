@@ -1,4 +1,5 @@
 #include "export/pickbatch/BatchExportDialog.h"
+#include "export/pickbatch/WholeTextFit.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -120,6 +121,7 @@ BatchExportDialog::BatchExportDialog(QWidget* parent)
     connect(button1, &QPushButton::clicked, this, &BatchExportDialog::selectDirectory);
     connect(button2, &QPushButton::clicked, this, &BatchExportDialog::confirmed);
     connect(button3, &QPushButton::clicked, this, &BatchExportDialog::closeDialog);
+    WholeTextFit::follow(this);
 }
 
 bool BatchExportDialog::splitterOption() const {

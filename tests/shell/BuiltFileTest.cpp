@@ -2,6 +2,7 @@
 
 #include "shell/CatalogTreeModel.h"
 #include "shell/ContentListModel.h"
+#include "shell/ListingWorker.h"
 #include "tests/shell/ShellFixture.h"
 #include "tests/support/ContentFixtures.h"
 
@@ -35,6 +36,7 @@ class BuiltFileTest : public ShellFixture {
     void click(std::initializer_list<int> rows) {
         window_->findChild<QTreeView*>(QStringLiteral("TreeView1"))->setCurrentIndex(at(rows));
         window_->showSelectedNode();
+        window_->findChild<ListingWorker*>()->wait();
     }
 };
 

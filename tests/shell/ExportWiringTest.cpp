@@ -9,6 +9,7 @@
 
 #include "export/pickbatch/BatchExportDialog.h"
 #include "export/pickbatch/ExportActions.h"
+#include "shell/ListingWorker.h"
 #include "tests/shell/ShellFixture.h"
 #include "tests/support/ContentFixtures.h"
 
@@ -66,6 +67,7 @@ class ExportWiringTest : public ShellFixture {
         }
         window_->findChild<QTreeView*>(QStringLiteral("TreeView1"))->setCurrentIndex(index);
         window_->showSelectedNode();
+        window_->findChild<ListingWorker*>()->wait();
     }
 
     QAction* action(const char* name) { return find<QAction>(window_.get(), name); }

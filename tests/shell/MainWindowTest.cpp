@@ -57,7 +57,7 @@ TEST_F(MainWindowTest, MenusAndPopupsCarryTheirItems) {
     EXPECT_EQ(menuTexts(find<QMenu>(window_.get(), "PopupMenu1")),
               (QStringList{"Pick Out", "Pick Out In batch", "Go RRN"}));
     EXPECT_EQ(menuTexts(find<QMenu>(window_.get(), "PopupMenu2")),
-              (QStringList{"Show Button Text", "Character Set", "Font"}));
+              (QStringList{"Show Button Text", "Character Set", "Font", "", "Copy"}));
 }
 
 TEST_F(MainWindowTest, ToolbarButtonsHaveTheirCaptionsHintsAndStates) {

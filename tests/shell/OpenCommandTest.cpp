@@ -3,6 +3,7 @@
 #include "conversion/ConversionLayer.h"
 #include "shell/CatalogTreeModel.h"
 #include "shell/ContentListModel.h"
+#include "shell/ListingWorker.h"
 #include "tests/shell/ShellFixture.h"
 
 namespace quelvane::test {
@@ -46,6 +47,7 @@ class OpenCommandTest : public ShellFixture {
     void click(const QStringList& path) {
         window_->findChild<QTreeView*>(QStringLiteral("TreeView1"))->setCurrentIndex(node(path));
         window_->showSelectedNode();
+        window_->findChild<ListingWorker*>()->wait();
     }
 
     QStringList children(const QStringList& path) {

@@ -1,0 +1,70 @@
+#include "views/RecordRows.h"
+
+#include <exception>
+
+#include "savefile/BigEndianReader.h"
+#include "views/FieldDecoder.h"
+#include "views/MemberRecordStream.h"
+
+namespace quelvane {
+
+RecordRows::RecordRows(const SavedObject& file, std::unique_ptr<BlockSource> saveFile, std::int32_t sequence,
+                       EbcdicTextConverter& converter)
+    : file_(file), reader_(std::move(saveFile), sequence, file.recordLength), converter_(converter) {}
+
+void RecordRows::reserve(std::int64_t rows) {
+    if (rows > 0) {
+        statuses_.reserve(static_cast<std::size_t>(rows));
+    }
+}
+
+void RecordRows::append(const std::uint8_t* statuses, std::size_t count) {
+    statuses_.insert(statuses_.end(), statuses, statuses + count);
+}
+
+int RecordRows::rowImage(std::int64_t row) const {
+    if (row < 0 || row >= rowCount()) {
+        return -1;
+    }
+    return statuses_[static_cast<std::size_t>(row)] == MemberRecordStream::kRecordStatus ? -1
+                                                                                         : kRecordlessImage;
+}
+
+std::string_view RecordRows::cellText(std::int64_t row, int cell) {
+    if (row < 0 || row >= rowCount() || cell < 0) {
+        return {};
+    }
+    if (row != decodedRow_) {
+        decodeRow(row);
+    }
+    return static_cast<std::size_t>(cell) < cells_.size()
+               ? std::string_view(cells_[static_cast<std::size_t>(cell)])
+               : std::string_view();
+}
+
+void RecordRows::decodeRow(std::int64_t row) {
+    decodedRow_ = row;
+    cells_.clear();
+    if (rowImage(row) != -1) {
+        return;
+    }
+    // As the listing decodes: field by field until one fails, which keeps the cells before it.
+    // A slot that cannot be read again (a segment that no longer expands) shows no cells.
+    try {
+        const std::span<const std::uint8_t> slot = reader_.slot(row);
+        if (slot.empty()) {
+            return;
+        }
+        BigEndianReader record(slot.subspan(1));
+        std::string text;
+        for (std::int32_t i = 0; i < file_.fieldCount; ++i) {
+            const SavedField& field = file_.fields.at(static_cast<std::size_t>(i));
+            decodeFieldValue(record.at(field.offset, field.length), field, converter_, text);
+            cells_.push_back(text);
+        }
+    } catch (const std::exception&) {
+        return;
+    }
+}
+
+}  // namespace quelvane

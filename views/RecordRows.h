@@ -1,0 +1,49 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "conversion/EbcdicTextConverter.h"
+#include "savefile/Catalog.h"
+#include "views/MemberSlotReader.h"
+
+namespace quelvane {
+
+// The rows of a member listing kept as little as possible: one status byte per listed slot.
+// A row's caption is its slot number, its image marks a slot without a record, and its cells
+// are decoded from the save file when asked for (the last row asked for is kept, since a list
+// asks for a row's cells one after the other). Rows are appended as the first pass hands them
+// on. Texts are in the PC code page, as the content list's.
+class RecordRows {
+  public:
+    static constexpr int kRecordlessImage = 1;
+
+    RecordRows(const SavedObject& file, std::unique_ptr<BlockSource> saveFile, std::int32_t sequence,
+               EbcdicTextConverter& converter);
+
+    // Makes room for `rows` rows at once, so appending never copies the rows listed so far.
+    void reserve(std::int64_t rows);
+    void append(const std::uint8_t* statuses, std::size_t count);
+    std::int64_t rowCount() const { return static_cast<std::int64_t>(statuses_.size()); }
+
+    std::string rowCaption(std::int64_t row) const { return std::to_string(row); }
+    int rowImage(std::int64_t row) const;
+    // Cell `cell` of a row, counting from 0 (the first field); empty past the row's cells, for
+    // a slot without a record and past a field that does not decode.
+    std::string_view cellText(std::int64_t row, int cell);
+
+  private:
+    void decodeRow(std::int64_t row);
+
+    SavedObject file_;
+    MemberSlotReader reader_;
+    EbcdicTextConverter& converter_;
+    std::vector<std::uint8_t> statuses_;
+    std::int64_t decodedRow_ = -1;
+    std::vector<std::string> cells_;
+};
+
+}  // namespace quelvane
