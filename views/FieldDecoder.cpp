@@ -23,6 +23,8 @@ constexpr std::uint8_t kShiftIn = 0x0F;
 constexpr std::size_t kLongestConversion = 0xFFFF;
 
 constexpr std::size_t kLongestBinaryInteger = 8;
+// The most digits a signed 64-bit integer holds whatever they are.
+constexpr int kLongestIntegerDigits = 18;
 constexpr std::size_t kDateWidth = 4;
 constexpr std::size_t kTimeWidth = 3;
 
@@ -168,6 +170,100 @@ void decodeFieldValue(std::span<const std::uint8_t> value, const SavedField& fie
             text.assign(" ");
             break;
     }
+}
+
+LoadedKind loadedFieldKind(const SavedField& field) {
+    switch (typeValue(field.typeCode)) {
+        case kBinaryFieldType:
+            return field.length <= static_cast<int>(kLongestBinaryInteger) ? LoadedKind::Integer
+                                                                           : LoadedKind::Text;
+        case kZonedFieldType:
+            return field.decimals <= 0 && field.length <= kLongestIntegerDigits ? LoadedKind::Integer
+                                                                                : LoadedKind::Decimal;
+        case kZonedPointedFieldType:
+        case kPackedFieldType:
+            return field.decimals <= 0 && field.digits <= kLongestIntegerDigits ? LoadedKind::Integer
+                                                                                : LoadedKind::Decimal;
+        default:
+            return LoadedKind::Text;
+    }
+}
+
+bool toPlainDecimal(std::string& text, int decimals) {
+    bool negative = false;
+    bool point = false;
+    bool anyDigit = false;
+    std::string integer;
+    std::string fraction;
+    for (const char c : text) {
+        if (c >= '0' && c <= '9') {
+            anyDigit = true;
+            if (point) {
+                fraction.push_back(c);
+            } else if (c != '0' || !integer.empty()) {
+                integer.push_back(c);
+            }
+        } else if (c == '-' && !negative) {
+            negative = true;
+        } else if (c == '.' && !point) {
+            point = true;
+        } else if (c != ' ') {
+            return false;
+        }
+    }
+    if (!anyDigit) {
+        // Blanks alone hold no number; a sign or a point alone is no number either.
+        if (negative || text.find_first_not_of(" .") != std::string::npos) {
+            return false;
+        }
+        text.clear();
+        return true;
+    }
+    if (fraction.size() < static_cast<std::size_t>(std::max(decimals, 0))) {
+        fraction.append(static_cast<std::size_t>(decimals) - fraction.size(), '0');
+    }
+    const bool zero = integer.empty() && fraction.find_first_not_of('0') == std::string::npos;
+    text.clear();
+    if (negative && !zero) {
+        text.push_back('-');
+    }
+    text.append(integer.empty() ? "0" : integer);
+    if (!fraction.empty()) {
+        text.push_back('.');
+        text.append(fraction);
+    }
+    return true;
+}
+
+LoadedKind decodeLoadedFieldValue(std::span<const std::uint8_t> value, const SavedField& field,
+                                  EbcdicTextConverter& converter, std::string& text) {
+    const std::span<const std::uint8_t> bytes =
+        value.first(std::min(value.size(), static_cast<std::size_t>(std::max(field.length, 0))));
+    const LoadedKind kind = loadedFieldKind(field);
+    switch (typeValue(field.typeCode)) {
+        case kDateFieldType:
+        case kTimestampFieldType:
+            decodeDate(bytes, text, '-');
+            return LoadedKind::Text;
+        case kCharacterFieldType:
+        case kOpenCharacterFieldType:
+            convertPaddedText(bytes, converter, text);
+            text.erase(text.find_last_not_of(' ') + 1);
+            return LoadedKind::Text;
+        case kBinaryFieldType:
+            decodeBinaryText(bytes, field.length, text);
+            return kind;
+        default:
+            break;
+    }
+    if (!decodeSharedFieldText(bytes, field, converter, text)) {
+        text.clear();
+        return LoadedKind::Text;
+    }
+    if (kind == LoadedKind::Text) {
+        return kind;
+    }
+    return toPlainDecimal(text, field.decimals) ? kind : LoadedKind::Text;
 }
 
 std::string decodeFieldValue(std::span<const std::uint8_t> value, const SavedField& field,
@@ -348,12 +444,12 @@ void formatDayNumber(std::uint32_t stored, char separator, std::string& text) {
     putDigits(text, 8, 2, static_cast<unsigned>(date.day()));
 }
 
-void decodeDate(std::span<const std::uint8_t> bytes, std::string& text) {
+void decodeDate(std::span<const std::uint8_t> bytes, std::string& text, char separator) {
     std::uint32_t stored = 0;
     for (std::size_t i = 0; i < kDateWidth; ++i) {
         stored = (stored << 8) | byteAt(bytes, i);
     }
-    formatDayNumber(stored, '/', text);
+    formatDayNumber(stored, separator, text);
 }
 
 void convertPaddedText(std::span<const std::uint8_t> value, EbcdicTextConverter& converter,

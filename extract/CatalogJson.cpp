@@ -1,0 +1,192 @@
+#include "extract/CatalogJson.h"
+
+#include <algorithm>
+#include <filesystem>
+
+#include "extract/JsonWriter.h"
+#include "savefile/CatalogTree.h"
+
+namespace quelvane {
+
+namespace {
+
+constexpr std::int32_t kRiscHeaderSize = 4096;
+constexpr std::uint8_t kSavobj = 1;
+
+template <typename T>
+std::size_t countOf(const std::vector<T>& items, std::int32_t stated) {
+    return std::min(items.size(), static_cast<std::size_t>(std::max(stated, 0)));
+}
+
+class Writer {
+  public:
+    Writer(const Catalog& catalog, Utf8Text& utf8, const ExtractOutcome* outcome)
+        : catalog_(catalog), utf8_(utf8), outcome_(outcome) {}
+
+    std::string run() {
+        json_.beginObject();
+        json_.member("saveFile", utf8_.convert(std::filesystem::path(catalog_.path).filename().string()));
+        writeSummary();
+        json_.key("parts");
+        json_.beginArray();
+        for (std::size_t i = 0; i < catalog_.parts.size(); ++i) {
+            writePart(static_cast<std::int32_t>(i));
+        }
+        json_.endArray();
+        if (outcome_ != nullptr) {
+            writeNotExtracted();
+            json_.member("membersWritten", outcome_->membersWritten);
+            json_.member("cancelled", outcome_->cancelled);
+        }
+        json_.endObject();
+        return json_.text();
+    }
+
+  private:
+    void writeSummary() {
+        const SaveFileHeader& header = catalog_.header;
+        json_.key("save");
+        json_.beginObject();
+        json_.member("systemText", utf8_.convert(header.systemText));
+        json_.member("saveCommand", header.saveCommand == kSavobj ? "SAVOBJ" : "SAVLIB");
+        json_.member("machine", header.headerSize == kRiscHeaderSize ? "RISC" : "CISC");
+        json_.member("headerSize", header.headerSize);
+        json_.member("blockCount", header.blockCount);
+        // Whether the objects were stored compressed is not recorded in the catalog yet.
+        json_.key("dataCompression");
+        json_.null();
+        json_.endObject();
+    }
+
+    void writeOutcome(const ItemOutcome& outcome) {
+        if (!outcome.path.empty()) {
+            json_.member("path", outcome.path);
+        }
+        if (!outcome.table.empty()) {
+            json_.member("table", outcome.table);
+        }
+        if (!outcome.error.empty()) {
+            json_.member("error", outcome.error);
+        } else {
+            json_.member(outcome.source ? "linesWritten" : "rowsWritten", outcome.rowsWritten);
+        }
+    }
+
+    void writeFields(const SavedObject& object) {
+        json_.member("recordLength", object.recordLength);
+        json_.key("fields");
+        json_.beginArray();
+        for (std::size_t f = 0; f < countOf(object.fields, object.fieldCount); ++f) {
+            const SavedField& field = object.fields[f];
+            json_.beginObject();
+            json_.member("name", utf8_.convert(field.name));
+            json_.member("type", field.typeCode);
+            json_.member("length", field.length);
+            json_.member("digits", field.digits);
+            json_.member("decimals", field.decimals);
+            json_.endObject();
+        }
+        json_.endArray();
+    }
+
+    void writeMembers(std::int32_t part, std::int32_t index, const SavedObject& object) {
+        json_.key("members");
+        json_.beginArray();
+        for (std::size_t k = 0; k < countOf(object.members, object.memberCount); ++k) {
+            const SavedMember& member = object.members[k];
+            json_.beginObject();
+            json_.member("name", utf8_.convert(member.name));
+            json_.member("type", utf8_.convert(member.type));
+            json_.member("text", utf8_.convert(member.text));
+            json_.member("recordCount", member.recordCount);
+            if (outcome_ != nullptr) {
+                auto found = outcome_->members.find({part, index, static_cast<std::int32_t>(k)});
+                if (found != outcome_->members.end()) {
+                    json_.member("kind", found->second.source ? "source" : "data");
+                    writeOutcome(found->second);
+                }
+            }
+            json_.endObject();
+        }
+        json_.endArray();
+    }
+
+    void writePart(std::int32_t part) {
+        const SavedPart& saved = catalog_.parts[static_cast<std::size_t>(part)];
+        json_.beginObject();
+        json_.member("index", part);
+        json_.member("library", utf8_.convert(saved.library.name));
+        json_.key("objects");
+        json_.beginArray();
+        const std::vector<SavedObject>& objects = saved.library.objects;
+        for (std::size_t j = 0; j < countOf(objects, saved.library.objectCount); ++j) {
+            const SavedObject& object = objects[j];
+            const auto index = static_cast<std::int32_t>(j);
+            json_.beginObject();
+            json_.member("name", utf8_.convert(object.name));
+            json_.member("type", object.typeCode);
+            json_.member("typeText", utf8_.convert(objectTypeText(object)));
+            json_.member("attribute", utf8_.convert(object.attribute));
+            json_.member("text", utf8_.convert(object.text));
+            if (outcome_ != nullptr) {
+                auto found = outcome_->objects.find({part, index});
+                if (found != outcome_->objects.end()) {
+                    writeOutcome(found->second);
+                }
+            }
+            if (object.fieldCount > 0) {
+                writeFields(object);
+            }
+            if (!object.members.empty() && object.memberCount > 0) {
+                writeMembers(part, index, object);
+            }
+            json_.endObject();
+        }
+        json_.endArray();
+        json_.endObject();
+    }
+
+    void writeNotExtracted() {
+        json_.key("notExtracted");
+        json_.beginArray();
+        for (const auto& [key, outcome] : outcome_->members) {
+            if (!outcome.error.empty()) {
+                writeItem(key[0], key[1], &key[2], outcome);
+            }
+        }
+        for (const auto& [key, outcome] : outcome_->objects) {
+            if (!outcome.error.empty()) {
+                writeItem(key[0], key[1], nullptr, outcome);
+            }
+        }
+        json_.endArray();
+    }
+
+    void writeItem(std::int32_t part, std::int32_t object, const std::int32_t* member,
+                   const ItemOutcome& outcome) {
+        const SavedObject& saved = catalog_.objectAt(part, object);
+        json_.beginObject();
+        json_.member("part", part);
+        json_.member("object", utf8_.convert(saved.name));
+        json_.member("typeText", utf8_.convert(objectTypeText(saved)));
+        if (member != nullptr) {
+            json_.member("member", utf8_.convert(saved.members.at(static_cast<std::size_t>(*member)).name));
+        }
+        json_.member("reason", outcome.error);
+        json_.member("fault", outcome.fault);
+        json_.endObject();
+    }
+
+    const Catalog& catalog_;
+    Utf8Text& utf8_;
+    const ExtractOutcome* outcome_;
+    JsonWriter json_;
+};
+
+}  // namespace
+
+std::string CatalogJson::text(const Catalog& catalog, Utf8Text& utf8, const ExtractOutcome* outcome) {
+    return Writer(catalog, utf8, outcome).run();
+}
+
+}  // namespace quelvane
