@@ -21,9 +21,12 @@ int runTreeCommand(const std::vector<std::string>& arguments);
 int runShowCommand(const std::vector<std::string>& arguments);
 int runExportCommand(const std::vector<std::string>& arguments);
 int runBatchCommand(const std::vector<std::string>& arguments);
+int runExtractCommand(const std::vector<std::string>& arguments);
 
 inline constexpr const char* kExportUsage =
     "export FILE NODE --format txt|doc|xls [--splitter] -o PATH [--ebcdic CP] [--pc CP]";
+inline constexpr const char* kExtractUsage =
+    "extract FILE... --to DIR [--sqlite DB] [--ebcdic CP] [--pc CP] [--quiet]";
 inline constexpr const char* kBatchUsage =
     "batch FILE NODE --format txt|doc|xls [--splitter] --dir DIR [--ebcdic CP] [--pc CP]";
 

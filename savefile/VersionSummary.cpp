@@ -12,12 +12,19 @@ constexpr char kRule[] = "------------------------------------------------------
 
 }  // namespace
 
-std::vector<std::string> saveSummaryLines(const SaveFileHeader& header) {
+std::vector<std::string> saveHeaderLines(const SaveFileHeader& header) {
     std::vector<std::string> lines;
     if (!header.systemText.empty()) {
         lines.push_back("This SAVF created on IBM AS/400 " + header.systemText +
                         (header.headerSize == kRiscHeaderSize ? " RISC machine." : " CISC machine."));
         lines.push_back(header.saveCommand == kSavobj ? "Using SAVOBJ Command!" : "Using SAVLIB Command!");
+    }
+    return lines;
+}
+
+std::vector<std::string> saveSummaryLines(const SaveFileHeader& header) {
+    std::vector<std::string> lines = saveHeaderLines(header);
+    if (!lines.empty()) {
         lines.push_back("-");
     }
     lines.insert(lines.end(),

@@ -88,21 +88,18 @@ TEST_F(CliTree, PrintsSummaryAndTree) {
     CliRun result = run("tree '" + path + "' --ebcdic 37 --pc 1252");
     EXPECT_EQ(result.status, 0);
     EXPECT_EQ(result.err, "");
-    std::string summary =
-        "This SAVF created on IBM AS/400 41A 8286 RISC machine.\nUsing SAVLIB Command!\n-\n" +
-        std::string(69, '-') + "\nQuelvane V2.4.1.1036\n";
-    EXPECT_EQ(result.out.substr(0, summary.size()), summary);
-    std::string tree = "v1.00 - Original\n" + std::string(69, '-') +
-                       "\nLibrary(QGPL)\n"
-                       "  Part0\n"
-                       "    CUSTMAST(PF)\n"
-                       "      ABC \t12 records\n"
-                       "      \xC3\x84RGER \t3 records\n"
-                       "    MYPGM(PGM)\n"
-                       "    X\n"
-                       "  Part1\n";
-    ASSERT_GE(result.out.size(), tree.size());
-    EXPECT_EQ(result.out.substr(result.out.size() - tree.size()), tree);
+    // The machine and save-command lines, then the tree; the version history is --version's.
+    std::string tree =
+        "This SAVF created on IBM AS/400 41A 8286 RISC machine.\nUsing SAVLIB Command!\n"
+        "Library(QGPL)\n"
+        "  Part0\n"
+        "    CUSTMAST(PF)\n"
+        "      ABC \t12 records\n"
+        "      \xC3\x84RGER \t3 records\n"
+        "    MYPGM(PGM)\n"
+        "    X\n"
+        "  Part1\n";
+    EXPECT_EQ(result.out, tree);
 
     CliRun raw = run("tree --raw '" + path + "'");
     EXPECT_EQ(raw.status, 0);
