@@ -212,10 +212,7 @@ bool toPlainDecimal(std::string& text, int decimals) {
         }
     }
     if (!anyDigit) {
-        // Blanks alone hold no number; a sign or a point alone is no number either.
-        if (negative || text.find_first_not_of(" .") != std::string::npos) {
-            return false;
-        }
+        // A field of blanks: the zoned decoders show the blank's zone as a minus sign.
         text.clear();
         return true;
     }

@@ -68,15 +68,16 @@ LoadedKind loadedFieldKind(const SavedField& field);
 // plain decimal text ("-12.50": sign, integer digits without leading zeros, a point and the
 // declared decimal positions), dates and the date part of timestamps as "yyyy-mm-dd", times as
 // the view's "hh:mm:ss", character fields without trailing blanks. A numeric value with no
-// number in it (blanks, or digits outside 0-9) keeps the view's text and is Text; a numeric
-// field of blanks only gives an empty text. Returns the kind of this value. Raises
+// number in it (digits outside 0-9) keeps the view's text and is Text; a numeric field of
+// blanks gives an empty text. Returns the kind of this value. Raises
 // FieldDecodingFailure as decodeFieldValue does.
 LoadedKind decodeLoadedFieldValue(std::span<const std::uint8_t> value, const SavedField& field,
                                   EbcdicTextConverter& converter, std::string& text);
 
 // Rewrites a number text of the numeric decoders ("0-0.05", "0012.30", " 7.") as plain decimal
-// text with exactly `decimals` decimal positions or more; false, with `text` untouched, when it
-// holds anything but blanks, digits, one sign and one point.
+// text with `decimals` decimal positions or more, and a text without digits as an empty one;
+// false, with `text` untouched, when it holds anything but blanks, digits, one sign and one
+// point.
 bool toPlainDecimal(std::string& text, int decimals);
 
 // Packed decimal over digits / 2 + 1 bytes: sign, digits, point, leading zeros removed, cut to
