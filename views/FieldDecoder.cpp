@@ -190,45 +190,57 @@ LoadedKind loadedFieldKind(const SavedField& field) {
 }
 
 bool toPlainDecimal(std::string& text, int decimals) {
+    // Digits are gathered behind a leading '-' in a buffer of their own: the text is at most
+    // the decoders' capacity plus a sign and a point, and any extra decimal positions.
+    thread_local std::string plain;
+    plain.assign(1, '-');
     bool negative = false;
     bool point = false;
+    bool nonZero = false;
     bool anyDigit = false;
-    std::string integer;
-    std::string fraction;
+    std::size_t fraction = 0;
     for (const char c : text) {
         if (c >= '0' && c <= '9') {
             anyDigit = true;
             if (point) {
-                fraction.push_back(c);
-            } else if (c != '0' || !integer.empty()) {
-                integer.push_back(c);
+                ++fraction;
+            } else if (c == '0' && plain.size() == 1) {
+                continue;
             }
+            nonZero = nonZero || c != '0';
+            plain.push_back(c);
         } else if (c == '-' && !negative) {
             negative = true;
         } else if (c == '.' && !point) {
             point = true;
+            if (plain.size() == 1) {
+                plain.push_back('0');
+            }
+            plain.push_back('.');
         } else if (c != ' ') {
             return false;
         }
     }
     if (!anyDigit) {
-        // A field of blanks: the zoned decoders show the blank's zone as a minus sign.
+        // A field of blanks, whose zone the zoned decoders show as a minus sign.
         text.clear();
         return true;
     }
-    if (fraction.size() < static_cast<std::size_t>(std::max(decimals, 0))) {
-        fraction.append(static_cast<std::size_t>(decimals) - fraction.size(), '0');
+    if (!point) {
+        if (plain.size() == 1) {
+            plain.push_back('0');
+        }
+        if (decimals > 0) {
+            plain.push_back('.');
+        }
+    } else if (plain.back() == '.' && decimals <= 0) {
+        plain.pop_back();
     }
-    const bool zero = integer.empty() && fraction.find_first_not_of('0') == std::string::npos;
-    text.clear();
-    if (negative && !zero) {
-        text.push_back('-');
+    if (fraction < static_cast<std::size_t>(std::max(decimals, 0))) {
+        plain.append(static_cast<std::size_t>(decimals) - fraction, '0');
     }
-    text.append(integer.empty() ? "0" : integer);
-    if (!fraction.empty()) {
-        text.push_back('.');
-        text.append(fraction);
-    }
+    const std::size_t start = negative && nonZero ? 0 : 1;
+    text.assign(plain, start, std::string::npos);
     return true;
 }
 
@@ -236,7 +248,6 @@ LoadedKind decodeLoadedFieldValue(std::span<const std::uint8_t> value, const Sav
                                   EbcdicTextConverter& converter, std::string& text) {
     const std::span<const std::uint8_t> bytes =
         value.first(std::min(value.size(), static_cast<std::size_t>(std::max(field.length, 0))));
-    const LoadedKind kind = loadedFieldKind(field);
     switch (typeValue(field.typeCode)) {
         case kDateFieldType:
         case kTimestampFieldType:
@@ -247,20 +258,21 @@ LoadedKind decodeLoadedFieldValue(std::span<const std::uint8_t> value, const Sav
             convertPaddedText(bytes, converter, text);
             text.erase(text.find_last_not_of(' ') + 1);
             return LoadedKind::Text;
+        case kTimeFieldType:
+            decodeTime(bytes, converter, text);
+            return LoadedKind::Text;
         case kBinaryFieldType:
             decodeBinaryText(bytes, field.length, text);
-            return kind;
+            return loadedFieldKind(field);
+        case kZonedPointedFieldType:
+        case kZonedFieldType:
+        case kPackedFieldType:
+            decodeSharedFieldText(bytes, field, converter, text);
+            return toPlainDecimal(text, field.decimals) ? loadedFieldKind(field) : LoadedKind::Text;
         default:
-            break;
+            text.clear();
+            return LoadedKind::Text;
     }
-    if (!decodeSharedFieldText(bytes, field, converter, text)) {
-        text.clear();
-        return LoadedKind::Text;
-    }
-    if (kind == LoadedKind::Text) {
-        return kind;
-    }
-    return toPlainDecimal(text, field.decimals) ? kind : LoadedKind::Text;
 }
 
 std::string decodeFieldValue(std::span<const std::uint8_t> value, const SavedField& field,
