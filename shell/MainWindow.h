@@ -23,6 +23,7 @@ class ContentListModel;
 class ConversionLayer;
 class DialogNotifier;
 class ExportActions;
+class ExtractAllAction;
 class SettingsFile;
 class AboutDialog;
 class OptionsDialog;
@@ -54,6 +55,8 @@ class MainWindow final : public QMainWindow, private NodeContentTarget {
     ViewSession& session() { return *session_; }
     // The export commands and the batch dialog they open.
     ExportActions& exports() { return *exports_; }
+    // File > Extract all...
+    ExtractAllAction& extractAll() { return *extractAll_; }
     QString statusText() const;
 
     // The commands.
@@ -85,6 +88,7 @@ class MainWindow final : public QMainWindow, private NodeContentTarget {
     MemoryContentList list_;
     std::unique_ptr<ViewSession> session_;
     ExportActions* exports_ = nullptr;
+    ExtractAllAction* extractAll_ = nullptr;
     std::string label2Text_;
 
     CatalogTreeModel* treeModel_;
