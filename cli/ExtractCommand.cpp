@@ -93,6 +93,9 @@ int extractOne(CliSession& session, const std::string& path, const std::filesyst
     for (const std::string& failure : outcome.failures) {
         std::fprintf(stderr, "quelvane-cli: %s: not extracted: %s\n", path.c_str(), failure.c_str());
     }
+    for (const std::string& failure : outcome.objectFailures) {
+        std::fprintf(stderr, "quelvane-cli: %s: note: %s\n", path.c_str(), failure.c_str());
+    }
     return outcome.failures.empty() ? kExitSuccess : kExitSomeNotExtracted;
 }
 

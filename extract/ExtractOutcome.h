@@ -26,8 +26,12 @@ struct ExtractOutcome {
     std::map<MemberKey, ItemOutcome> members;
     std::map<ObjectKey, ItemOutcome> objects;  // CL programs, data areas and what was not extracted
     std::int64_t membersWritten = 0;
-    // "LIBRARY/OBJECT/MEMBER: reason" for every member or object that failed.
+    // "LIBRARY/OBJECT/MEMBER: reason" for every member that failed, and for files that could not
+    // be written.
     std::vector<std::string> failures;
+    // "LIBRARY/OBJECT: reason" for every CL program or data area whose stored data could not be
+    // read: no member is lost, but the object's content is.
+    std::vector<std::string> objectFailures;
     bool cancelled = false;
 };
 

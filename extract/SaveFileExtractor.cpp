@@ -123,12 +123,13 @@ SaveFileExtractor::Library& SaveFileExtractor::libraryFor(const SavedPart& part)
     return library;
 }
 
-void SaveFileExtractor::fail(ItemOutcome& outcome, const std::string& where, const std::string& reason) {
+void SaveFileExtractor::fail(ItemOutcome& outcome, const std::string& where, const std::string& reason,
+                             std::vector<std::string>& list) {
     outcome.error = reason;
     outcome.fault = true;
     outcome.path.clear();
     outcome.table.clear();
-    outcome_.failures.push_back(where + ": " + reason);
+    list.push_back(where + ": " + reason);
 }
 
 void SaveFileExtractor::extractFile(const Place& place, const SavedObject& file) {
@@ -189,7 +190,7 @@ void SaveFileExtractor::extractMember(const Place& place, const SavedObject& fil
         outcome.rowsWritten = *rows;
         ++outcome_.membersWritten;
     } catch (const std::exception& failure) {
-        fail(outcome, where, failure.what());
+        fail(outcome, where, failure.what(), outcome_.failures);
     }
 }
 
@@ -198,7 +199,8 @@ void SaveFileExtractor::extractClProgram(const Place& place, const SavedObject& 
     const std::string name = utf8_.convert(program.name);
     std::optional<ClSource> source = readClSource(session_, program);
     if (!source) {
-        fail(outcome, place.library->folder + "/" + name, "the program's stored data cannot be found");
+        fail(outcome, place.library->folder + "/" + name, "the program's stored data cannot be found",
+             outcome_.objectFailures);
         return;
     }
     if (!source->retrievable) {
@@ -215,7 +217,7 @@ void SaveFileExtractor::extractClProgram(const Place& place, const SavedObject& 
         }
     }
     if (!out.commit()) {
-        fail(outcome, place.library->folder + "/" + name, out.error());
+        fail(outcome, place.library->folder + "/" + name, out.error(), outcome_.failures);
         return;
     }
     bytesWritten_ += out.bytesWritten();
@@ -228,7 +230,8 @@ void SaveFileExtractor::extractDataArea(const Place& place, const SavedObject& a
     const std::string name = utf8_.convert(area.name);
     std::optional<DataAreaValue> value = readDataAreaValue(session_, area);
     if (!value) {
-        fail(outcome, place.library->folder + "/" + name, "the data area's stored value cannot be read");
+        fail(outcome, place.library->folder + "/" + name, "the data area's stored value cannot be read",
+             outcome_.objectFailures);
         return;
     }
     std::string text = value->text;

@@ -61,7 +61,8 @@ class SaveFileExtractor {
     void extractDataArea(const Place& place, const SavedObject& area);
     void writeDataAreas();
     void writeCatalogRows();
-    void fail(ItemOutcome& outcome, const std::string& where, const std::string& reason);
+    void fail(ItemOutcome& outcome, const std::string& where, const std::string& reason,
+              std::vector<std::string>& list);
 
     const Catalog& catalog_;
     SilentNotifier notifier_;

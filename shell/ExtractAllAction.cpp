@@ -166,6 +166,10 @@ QString ExtractAllAction::summaryText() const {
             text += QStringLiteral("(the others are listed in catalog.json)\n");
         }
     }
+    if (!outcome_.objectFailures.empty()) {
+        text += QStringLiteral("\n%1 CL programs or data areas could not be read (see catalog.json).\n")
+                    .arg(outcome_.objectFailures.size());
+    }
     return text;
 }
 
