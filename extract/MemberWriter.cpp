@@ -68,8 +68,22 @@ std::string sixDigitDate(const std::string& plain) {
 }  // namespace
 
 MemberWriter::MemberWriter(const ViewSession& session, Utf8Text& utf8, SqliteWriter* database,
-                           const ProgressReporter& progress, std::atomic<std::int64_t>& bytesWritten)
-    : session_(session), utf8_(utf8), database_(database), progress_(progress), bytesWritten_(bytesWritten) {}
+                           ProgressReporter& progress, std::atomic<std::int64_t>& bytesWritten,
+                           std::int64_t membersDone, std::int64_t memberTotal)
+    : session_(session),
+      utf8_(utf8),
+      database_(database),
+      progress_(progress),
+      bytesWritten_(bytesWritten),
+      membersDone_(membersDone),
+      memberTotal_(memberTotal) {}
+
+bool MemberWriter::carryOn(const OutputFile& out) {
+    bytesWritten_ += out.bytesWritten() - counted_;
+    counted_ = out.bytesWritten();
+    progress_.progress(membersDone_, memberTotal_);
+    return !progress_.cancelled();
+}
 
 std::optional<std::int64_t> MemberWriter::writeData(const SavedObject& file, const SavedMember& member,
                                                     const std::filesystem::path& csvPath,
@@ -78,6 +92,7 @@ std::optional<std::int64_t> MemberWriter::writeData(const SavedObject& file, con
     openStream(session_, file, member, stream);
     RecordTexts texts(file, session_.converter, utf8_);
     OutputFile out;
+    counted_ = 0;
     if (!out.open(csvPath)) {
         throw std::runtime_error(out.error());
     }
@@ -92,7 +107,7 @@ std::optional<std::int64_t> MemberWriter::writeData(const SavedObject& file, con
     }
     std::int64_t rows = 0;
     while (std::optional<MemberRecordStream::Slot> slot = stream.nextSlot()) {
-        if (stream.slotsRead() % kCancelCheckInterval == 0 && progress_.cancelled()) {
+        if (stream.slotsRead() % kCancelCheckInterval == 0 && !carryOn(out)) {
             return std::nullopt;
         }
         if (!slot->holdsRecord()) {
@@ -109,7 +124,8 @@ std::optional<std::int64_t> MemberWriter::writeData(const SavedObject& file, con
         ++rows;
     }
     requireCommitted(out);
-    bytesWritten_ += out.bytesWritten();
+    bytesWritten_ += out.bytesWritten() - counted_;
+    counted_ = 0;
     transaction.commit();
     return rows;
 }
@@ -121,6 +137,7 @@ std::optional<std::int64_t> MemberWriter::writeSource(const SavedObject& file, c
     openStream(session_, file, member, stream);
     RecordTexts texts(file, session_.converter, utf8_);
     OutputFile out;
+    counted_ = 0;
     if (!out.open(sourcePath)) {
         throw std::runtime_error(out.error());
     }
@@ -130,7 +147,7 @@ std::optional<std::int64_t> MemberWriter::writeSource(const SavedObject& file, c
     }
     std::int64_t lines = 0;
     while (std::optional<MemberRecordStream::Slot> slot = stream.nextSlot()) {
-        if (stream.slotsRead() % kCancelCheckInterval == 0 && progress_.cancelled()) {
+        if (stream.slotsRead() % kCancelCheckInterval == 0 && !carryOn(out)) {
             return std::nullopt;
         }
         if (!slot->holdsRecord()) {
@@ -150,7 +167,8 @@ std::optional<std::int64_t> MemberWriter::writeSource(const SavedObject& file, c
         }
     }
     requireCommitted(out);
-    bytesWritten_ += out.bytesWritten();
+    bytesWritten_ += out.bytesWritten() - counted_;
+    counted_ = 0;
     transaction.commit();
     return lines;
 }

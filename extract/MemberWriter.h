@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 
+#include "extract/OutputFile.h"
 #include "extract/SqliteWriter.h"
 #include "extract/Utf8Text.h"
 #include "savefile/Catalog.h"
@@ -20,12 +21,15 @@ namespace quelvane {
 // cancellation leaves neither the file nor the member's rows in the database.
 class MemberWriter {
   public:
-    // How often, in record slots, the writer looks whether the run was cancelled.
+    // How often, in record slots, the writer reports and looks whether the run was cancelled.
     static constexpr std::int64_t kCancelCheckInterval = 4096;
 
-    // `database` may be null. `bytesWritten` grows by the bytes of every file written.
+    // `database` may be null. `bytesWritten` grows by the bytes of every file written, as they
+    // are written. While a member is written, `progress` hears `membersDone` of `memberTotal`
+    // again now and then, so a waiting person sees the bytes grow.
     MemberWriter(const ViewSession& session, Utf8Text& utf8, SqliteWriter* database,
-                 const ProgressReporter& progress, std::atomic<std::int64_t>& bytesWritten);
+                 ProgressReporter& progress, std::atomic<std::int64_t>& bytesWritten,
+                 std::int64_t membersDone, std::int64_t memberTotal);
 
     // The records written, or nothing when the run was cancelled. Raises DecodingFailure (a
     // member whose stored data cannot be found, a field past the record, a date out of range)
@@ -38,11 +42,17 @@ class MemberWriter {
                                             const std::filesystem::path& sourcePath, SourceLineRow lineRow);
 
   private:
+    // Counts the bytes written since the last look; false when the run was cancelled.
+    bool carryOn(const OutputFile& out);
+
     const ViewSession& session_;
     Utf8Text& utf8_;
     SqliteWriter* database_;
-    const ProgressReporter& progress_;
+    ProgressReporter& progress_;
     std::atomic<std::int64_t>& bytesWritten_;
+    std::int64_t membersDone_;
+    std::int64_t memberTotal_;
+    std::int64_t counted_ = 0;
 };
 
 }  // namespace quelvane

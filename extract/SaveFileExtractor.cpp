@@ -162,7 +162,7 @@ void SaveFileExtractor::extractMember(const Place& place, const SavedObject& fil
                        : fileNames.unique(stem, ".csv");
     outcome.path = place.library->folder + "/" + fileFolder + "/" + fileName;
     const std::filesystem::path path = folder_ / place.library->folder / fileFolder / fileName;
-    MemberWriter writer(session_, utf8_, database_, *progress_, bytesWritten_);
+    MemberWriter writer(session_, utf8_, database_, *progress_, bytesWritten_, membersDone_, memberTotal_);
     try {
         std::optional<std::int64_t> rows;
         if (outcome.source) {
