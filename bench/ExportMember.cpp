@@ -87,13 +87,15 @@ int main() {
     const std::filesystem::path directory = std::filesystem::temp_directory_path();
 
     const std::filesystem::path text = directory / "quelvane-bench.txt";
-    measure("text, 1 000 000 records", text,
-            [&] { return writeTextExport(session, 0, 0, 0, text.string()); });
+    measure("text, 1 000 000 records", text, [&] {
+        return writeTextExport(session, {0, 0, 0}, text.string());
+    });
     const std::filesystem::path excel = directory / "quelvane-bench.xls";
-    measure("Excel, 65 000 records", excel,
-            [&] { return writeExcelExport(session, 0, 0, 1, excel.string()); });
+    measure("Excel, 65 000 records", excel, [&] {
+        return writeExcelExport(session, {0, 0, 1}, excel.string());
+    });
     const std::filesystem::path word = directory / "quelvane-bench.doc";
-    measure("Word, 65 000 records", word, [&] { return writeWordExport(session, 0, 0, 1, word.string()); });
+    measure("Word, 65 000 records", word, [&] { return writeWordExport(session, {0, 0, 1}, word.string()); });
     std::filesystem::remove(saveFile);
     return 0;
 }

@@ -12,10 +12,11 @@ namespace {
 
 struct Format {
     const char* name;
-    int filterIndex;
+    ExportFormat format;
 };
 
-constexpr Format kFormats[] = {{"txt", 1}, {"doc", 2}, {"xls", 3}};
+constexpr Format kFormats[] = {
+    {"txt", ExportFormat::Text}, {"doc", ExportFormat::Word}, {"xls", ExportFormat::Excel}};
 
 }  // namespace
 
@@ -34,8 +35,7 @@ int CliExport::usageError(const std::string& why) const {
 
 int CliExport::prepare(const std::vector<std::string>& arguments) {
     std::vector<std::string> rest;
-    // The save dialog's 1-based filter index of the chosen format; 0 while none is chosen.
-    int filterIndex = 0;
+    const Format* chosen = nullptr;
     std::optional<std::string> target;
     bool splitter = false;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
@@ -51,13 +51,13 @@ int CliExport::prepare(const std::vector<std::string>& arguments) {
                 target = value;
                 continue;
             }
-            filterIndex = 0;
+            chosen = nullptr;
             for (const Format& format : kFormats) {
                 if (value == format.name) {
-                    filterIndex = format.filterIndex;
+                    chosen = &format;
                 }
             }
-            if (!filterIndex) {
+            if (!chosen) {
                 return usageError("unknown format " + value);
             }
         } else {
@@ -67,10 +67,10 @@ int CliExport::prepare(const std::vector<std::string>& arguments) {
     if (!cli_.takeOptions(rest)) {
         return kExitUsage;
     }
-    if (rest.size() != 2 || !filterIndex || !target || target->empty()) {
+    if (rest.size() != 2 || !chosen || !target || target->empty()) {
         return usageError("");
     }
-    filterIndex_ = filterIndex;
+    format_ = chosen->format;
     target_ = *target;
     if (!cli_.startConversion()) {
         return kExitUsage;

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "cli/CliSession.h"
+#include "export/ExportFormat.h"
 #include "export/ExportSession.h"
 #include "export/InProcessAutomationClient.h"
 #include "views/MemoryContentList.h"
@@ -31,8 +32,7 @@ class CliExport {
 
     ExportSession& session() { return *exportSession_; }
     const std::optional<NodePosition>& node() const { return node_; }
-    // 1 text, 2 Word, 3 Excel, as the save dialog counts its file types.
-    int filterIndex() const { return filterIndex_; }
+    ExportFormat format() const { return format_; }
     // The -o or --dir argument, as given.
     const std::string& target() const { return target_; }
 
@@ -47,7 +47,7 @@ class CliExport {
     std::unique_ptr<InProcessAutomationClient> automation_;
     std::unique_ptr<ExportSession> exportSession_;
     std::optional<NodePosition> node_;
-    int filterIndex_ = 1;
+    ExportFormat format_ = ExportFormat::Text;
     std::string target_;
 };
 

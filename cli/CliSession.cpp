@@ -9,7 +9,8 @@
 
 #include "cli/CliCommand.h"
 #include "cli/StderrNotifier.h"
-#include "cli/Utf8Output.h"
+#include "conversion/CodePageSettings.h"
+#include "conversion/PcTextToUtf8.h"
 #include "conversion/SettingsFile.h"
 #include "savefile/FileBlockSource.h"
 #include "savefile/SaveFileReader.h"
@@ -17,11 +18,6 @@
 namespace quelvane::cli {
 
 namespace {
-
-constexpr char kSettingsSection[] = "EBCDIC To ASCII";
-constexpr std::int32_t kNotConfigured = 100000;
-constexpr std::int32_t kDefaultEbcdic = 37;
-constexpr std::int32_t kDefaultPc = 1252;
 
 std::filesystem::path programPath() {
     std::error_code error;
@@ -32,7 +28,7 @@ std::filesystem::path programPath() {
 std::optional<std::int32_t> codePage(const std::string& text) {
     char* end = nullptr;
     long value = std::strtol(text.c_str(), &end, 10);
-    if (text.empty() || *end != '\0' || value < 0 || value >= kNotConfigured) {
+    if (text.empty() || *end != '\0' || value < 0 || value >= CodePageSettings::kNotConfigured) {
         return std::nullopt;
     }
     return static_cast<std::int32_t>(value);
@@ -77,19 +73,18 @@ bool CliSession::startConversion() {
         std::fprintf(stderr, "quelvane-cli: the conversion modules could not be loaded\n");
         return false;
     }
-    std::int32_t ebcdic = kNotConfigured;
-    std::int32_t pc = kNotConfigured;
+    CodePageSettings::CodePages confirmed;
     if (!program.empty()) {
         // The desktop program's settings: the pair a user confirmed in its Options dialog is the
         // pair the companion converts with, wherever that program keeps its file.
         SettingsFile settings =
             SettingsFile::locate(program.parent_path() / "quelvane", SettingsFile::userConfigDirectory());
-        ebcdic = settings.readInteger(kSettingsSection, "EBCDIC", kNotConfigured);
-        pc = settings.readInteger(kSettingsSection, "ASCII", kNotConfigured);
+        confirmed = CodePageSettings(settings).codePages();
     }
-    bool configured = ebcdic != kNotConfigured && pc != kNotConfigured;
-    conversion_->EbcdicCodePage = ebcdicOption_.value_or(configured ? ebcdic : kDefaultEbcdic);
-    conversion_->PcCodePage = pcOption_.value_or(configured ? pc : kDefaultPc);
+    const bool configured = confirmed.configured();
+    conversion_->EbcdicCodePage =
+        ebcdicOption_.value_or(configured ? confirmed.ebcdic : CodePageSettings::kFallbackEbcdic);
+    conversion_->PcCodePage = pcOption_.value_or(configured ? confirmed.pc : CodePageSettings::kFallbackPc);
     return true;
 }
 
@@ -127,7 +122,8 @@ void CliSession::writeLine(const std::string& text) {
         std::fwrite(text.data(), 1, text.size(), stdout);
     } else {
         if (!utf8_) {
-            utf8_ = std::make_unique<Utf8Output>(conversion_ ? conversion_->PcCodePage : kDefaultPc);
+            utf8_ = std::make_unique<PcTextToUtf8>(conversion_ ? conversion_->PcCodePage
+                                                               : CodePageSettings::kFallbackPc);
         }
         std::string line = utf8_->toUtf8(text);
         std::fwrite(line.data(), 1, line.size(), stdout);

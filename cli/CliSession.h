@@ -8,11 +8,10 @@
 
 #include "conversion/ConversionLayer.h"
 #include "conversion/Notifier.h"
+#include "conversion/PcTextToUtf8.h"
 #include "savefile/Catalog.h"
 
 namespace quelvane::cli {
-
-class Utf8Output;
 
 // What every command that reads a save file shares: the code-page options, the conversion layer
 // bound beside the program, the opened catalog and the text output.
@@ -52,7 +51,7 @@ class CliSession {
     bool raw_ = false;
     std::unique_ptr<Notifier> notifier_;
     std::unique_ptr<ConversionLayer> conversion_;
-    std::unique_ptr<Utf8Output> utf8_;
+    std::unique_ptr<PcTextToUtf8> utf8_;
     Catalog catalog_;
 };
 

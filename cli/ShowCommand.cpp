@@ -7,8 +7,8 @@
 #include "cli/CliCommand.h"
 #include "cli/CliSession.h"
 #include "cli/NodePath.h"
+#include "conversion/PcTextToUtf8.h"
 #include "extract/JsonWriter.h"
-#include "extract/Utf8Text.h"
 #include "savefile/CatalogTree.h"
 #include "views/MemoryContentList.h"
 #include "views/NodeContentDisplay.h"
@@ -143,28 +143,28 @@ void printList(CliSession& session, const MemoryContentList& list) {
 // The labels and the content list as one JSON object, written row by row: a member's listing can
 // be long. Record slots without a record are marked "recordless".
 void printJson(std::int32_t pcCodePage, const PrintedTarget& target, const MemoryContentList& list) {
-    Utf8Text utf8(pcCodePage);
+    PcTextToUtf8 utf8(pcCodePage);
     std::string out = "{\n";
     for (const auto& [name, label] :
          {std::pair{"title", &target.label1}, std::pair{"summary", &target.label2}}) {
         if (*label) {
-            out += "  " + JsonWriter::quoted(name) + ": " + JsonWriter::quoted(utf8.convert(**label)) + ",\n";
+            out += "  " + JsonWriter::quoted(name) + ": " + JsonWriter::quoted(utf8.toUtf8(**label)) + ",\n";
         }
     }
     out += "  \"columns\": [";
     for (int c = 0; c < list.columnCount(); ++c) {
-        out += (c == 0 ? "" : ", ") + JsonWriter::quoted(utf8.convert(list.column(c).caption));
+        out += (c == 0 ? "" : ", ") + JsonWriter::quoted(utf8.toUtf8(list.column(c).caption));
     }
     out += "],\n  \"rows\": [";
     for (std::int64_t r = 0; r < list.rowCount(); ++r) {
         out += r == 0 ? "\n    {\"caption\": " : ",\n    {\"caption\": ";
-        out += JsonWriter::quoted(utf8.convert(list.rowCaption(r)));
+        out += JsonWriter::quoted(utf8.toUtf8(list.rowCaption(r)));
         if (list.rowImage(r) == kRecordlessImage) {
             out += ", \"recordless\": true";
         }
         out += ", \"cells\": [";
         for (int c = 0; c < list.cellCount(r); ++c) {
-            out += (c == 0 ? "" : ", ") + JsonWriter::quoted(utf8.convert(list.cellText(r, c)));
+            out += (c == 0 ? "" : ", ") + JsonWriter::quoted(utf8.toUtf8(list.cellText(r, c)));
         }
         out += "]}";
         std::fwrite(out.data(), 1, out.size(), stdout);

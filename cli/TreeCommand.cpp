@@ -2,8 +2,8 @@
 
 #include "cli/CliCommand.h"
 #include "cli/CliSession.h"
+#include "conversion/PcTextToUtf8.h"
 #include "extract/CatalogJson.h"
-#include "extract/Utf8Text.h"
 #include "savefile/CatalogTree.h"
 #include "savefile/VersionSummary.h"
 
@@ -47,7 +47,7 @@ int runTreeCommand(const std::vector<std::string>& arguments) {
     }
     CatalogTree tree = buildCatalogTree(session.catalog());
     if (json) {
-        Utf8Text utf8(session.conversion().PcCodePage);
+        PcTextToUtf8 utf8(session.conversion().PcCodePage);
         const std::string text = CatalogJson::text(session.catalog(), utf8);
         std::fwrite(text.data(), 1, text.size(), stdout);
         return kExitSuccess;

@@ -2,6 +2,9 @@
 
 #include <string>
 
+#include "export/ExportFormat.h"
+#include "savefile/Catalog.h"
+
 namespace quelvane {
 
 // What the batch export reads and writes of its dialog (`BatchExportDialog`, "Pick out files in batch").
@@ -9,18 +12,17 @@ class BatchExportTarget {
   public:
     // The texts the batch command puts into the dialog's labels and directory box.
     struct Contents {
-        std::string partIndex;    // hidden label
-        std::string objectIndex;  // hidden label
+        ObjectRef file;  // shown in the hidden labels, read back by the run as it was filled
         std::string libraryName;
         std::string fileName;
         std::string memberCount;
         std::string directory;  // the target directory box
     };
 
-    // `FileType1` items.
-    static constexpr int kTextFile = 0;
-    static constexpr int kWordFile = 1;
-    static constexpr int kExcelFile = 2;
+    // The formats of the `FileType1` items, in their order.
+    static constexpr ExportFormat kTextFile = ExportFormat::Text;
+    static constexpr ExportFormat kWordFile = ExportFormat::Word;
+    static constexpr ExportFormat kExcelFile = ExportFormat::Excel;
 
     virtual ~BatchExportTarget() = default;
 
@@ -29,11 +31,11 @@ class BatchExportTarget {
     virtual void showDialog() = 0;
     virtual void closeDialog() = 0;
 
-    virtual std::string partIndexText() const = 0;
-    virtual std::string objectIndexText() const = 0;
+    // The file the dialog was filled with.
+    virtual ObjectRef chosenFile() const = 0;
     // `Edit1`: the target directory.
     virtual std::string directory() const = 0;
-    virtual int fileType() const = 0;
+    virtual ExportFormat fileType() const = 0;
     virtual void setStatusText(const std::string& text) = 0;
 };
 

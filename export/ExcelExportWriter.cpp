@@ -7,6 +7,7 @@
 #include "export/AutomationReference.h"
 #include "export/ExportFieldText.h"
 #include "export/ExportRecordPass.h"
+#include "savefile/SegmentExpansionFailure.h"
 
 namespace quelvane {
 
@@ -40,8 +41,7 @@ double excelColumnWidth(const SavedField& field) {
     return std::min(field.length / kBytesPerCharacter, kWidestColumn);
 }
 
-ExportOutcome writeExcelExport(ExportSession& session, std::int32_t partIndex, std::int32_t objectIndex,
-                               std::int32_t memberIndex, const std::string& path) {
+ExportOutcome writeExcelExport(ExportSession& session, MemberRef member, const std::string& path) {
     std::optional<AutomationReference> started =
         session.startServer("Excel.Application", kStartFailure, kCaption);
     if (!started) {
@@ -49,7 +49,7 @@ ExportOutcome writeExcelExport(ExportSession& session, std::int32_t partIndex, s
     }
     AutomationReference& app = *started;
     try {
-        const SavedObject& file = session.views.catalog.objectAt(partIndex, objectIndex);
+        const SavedObject& file = session.views.catalog.objectAt(member.file());
         app.set("Visible", false);
         app.get("Workbooks").call("Add", {std::int32_t{1}});
         AutomationReference sheet = app.get("ActiveWorkbook").get("Sheets", {std::int32_t{1}});
@@ -76,7 +76,7 @@ ExportOutcome writeExcelExport(ExportSession& session, std::int32_t partIndex, s
 
         ExportRecordPass pass;
         try {
-            pass.open(session.views, partIndex, objectIndex, memberIndex);
+            pass.open(session.views, member);
             std::string text;
             while (const std::optional<ExportRecordPass::Slot> slot = pass.next()) {
                 if (!slot->holdsRecord()) {
@@ -94,8 +94,9 @@ ExportOutcome writeExcelExport(ExportSession& session, std::int32_t partIndex, s
                 }
             }
             pass.close();
-        } catch (const std::exception&) {
+        } catch (const std::exception& failure) {
             session.views.notifier.error(kWriteFailure, kCaption);
+            reportExpansionFailure(session.views.notifier, failure);
             sheet.release();
             quitQuietly(app);
             app.release();

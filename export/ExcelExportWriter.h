@@ -12,8 +12,7 @@ namespace quelvane {
 // "Excel.Application" through the session's automation client. Excel is told to quit on every
 // path once it was started. A server that cannot be started or a failure while the records are
 // written is reported with the format's messages; any other automation failure is raised.
-ExportOutcome writeExcelExport(ExportSession& session, std::int32_t partIndex, std::int32_t objectIndex,
-                               std::int32_t memberIndex, const std::string& path);
+ExportOutcome writeExcelExport(ExportSession& session, MemberRef member, const std::string& path);
 
 // A field's column width in characters: its length / 2.6, at most the 255 Excel takes.
 double excelColumnWidth(const SavedField& field);

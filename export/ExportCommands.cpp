@@ -1,6 +1,5 @@
 #include "export/ExportCommands.h"
 
-#include <charconv>
 #include <exception>
 #include <filesystem>
 #include <system_error>
@@ -14,8 +13,6 @@ namespace quelvane {
 
 namespace {
 
-constexpr int kWordFilter = 2;
-constexpr int kExcelFilter = 3;
 constexpr int kMemberLevel = 3;
 constexpr int kObjectLevel = 2;
 constexpr int kPartLevel = 1;
@@ -29,16 +26,6 @@ constexpr const char* kNotAFileCaption = "Pick out in batch";
 constexpr const char* kMemberNotOfAFile = "Please choice a PF!";
 constexpr const char* kMemberNotOfAFileCaption = "Pick Out in batch";
 
-const SavedObject* findObject(const Catalog& catalog, std::int32_t partIndex, std::int32_t objectIndex) {
-    if (partIndex < 0 || objectIndex < 0 || static_cast<std::size_t>(partIndex) >= catalog.parts.size()) {
-        return nullptr;
-    }
-    const auto& objects = catalog.parts[static_cast<std::size_t>(partIndex)].library.objects;
-    return static_cast<std::size_t>(objectIndex) < objects.size()
-               ? &objects[static_cast<std::size_t>(objectIndex)]
-               : nullptr;
-}
-
 bool isPhysicalFile(const SavedObject* object) {
     return object != nullptr && object->attribute == kPhysicalFile;
 }
@@ -47,135 +34,148 @@ std::string decimal(std::int64_t value) {
     return std::to_string(value);
 }
 
-std::optional<std::int32_t> parseIndex(const std::string& text) {
-    std::int32_t value = 0;
-    const auto result = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (result.ec != std::errc() || result.ptr != text.data() + text.size()) {
-        return std::nullopt;
-    }
-    return value;
-}
-
 }  // namespace
 
-ExportOutcome writeMemberExport(ExportSession& session, int filterIndex, std::int32_t partIndex,
-                                std::int32_t objectIndex, std::int32_t memberIndex, const std::string& path) {
-    switch (filterIndex) {
-        case kWordFilter:
-            return writeWordExport(session, partIndex, objectIndex, memberIndex, path);
-        case kExcelFilter:
-            return writeExcelExport(session, partIndex, objectIndex, memberIndex, path);
-        default:
-            return writeTextExport(session, partIndex, objectIndex, memberIndex, path);
+ExportOutcome writeMemberExport(ExportSession& session, ExportFormat format, MemberRef member,
+                                const std::string& path) {
+    switch (format) {
+        case ExportFormat::Word:
+            return writeWordExport(session, member, path);
+        case ExportFormat::Excel:
+            return writeExcelExport(session, member, path);
+        case ExportFormat::Text:
+            break;
+    }
+    return writeTextExport(session, member, path);
+}
+
+std::optional<MemberRef> exportableMember(ExportSession& session, const std::optional<NodePosition>& node) {
+    Notifier& notifier = session.views.notifier;
+    if (!node || node->level != kMemberLevel) {
+        notifier.error(kNotAMember, kNotAMemberCaption);
+        return std::nullopt;
+    }
+    const MemberRef ref{node->grandparentIndex, node->parentIndex, node->index};
+    if (!isPhysicalFile(session.views.catalog.findObject(ref.file())) ||
+        session.views.catalog.findMember(ref) == nullptr) {
+        notifier.error(kNotAMember, kNotAMemberCaption);
+        return std::nullopt;
+    }
+    return ref;
+}
+
+ExportOutcome exportMember(ExportSession& session, MemberRef member, ExportFormat format,
+                           const std::string& path) {
+    try {
+        return writeMemberExport(session, format, member, path);
+    } catch (const std::exception&) {
+        session.views.notifier.message(kSaveFailure);
+        return ExportOutcome::Failed;
     }
 }
 
 std::optional<ExportOutcome> exportMemberCommand(ExportSession& session,
                                                  const std::optional<NodePosition>& node,
                                                  ExportFileDialog& dialog) {
-    Notifier& notifier = session.views.notifier;
-    if (!node || node->level != kMemberLevel) {
-        notifier.error(kNotAMember, kNotAMemberCaption);
+    const std::optional<MemberRef> ref = exportableMember(session, node);
+    if (!ref) {
         return std::nullopt;
     }
-    const SavedObject* object = findObject(session.views.catalog, node->grandparentIndex, node->parentIndex);
-    if (!isPhysicalFile(object) || node->index < 0 ||
-        static_cast<std::size_t>(node->index) >= object->members.size()) {
-        notifier.error(kNotAMember, kNotAMemberCaption);
-        return std::nullopt;
-    }
-    std::string fileName = ExportFileNames::memberFileName(
-        object->name, object->members[static_cast<std::size_t>(node->index)].name);
+    const Catalog& catalog = session.views.catalog;
+    std::string fileName =
+        ExportFileNames::memberFileName(catalog.objectAt(ref->file()).name, catalog.memberAt(*ref).name);
     int filterIndex = 1;
     if (!dialog.execute(fileName, filterIndex)) {
         return std::nullopt;
     }
-    fileName = ExportFileNames::replaceExtension(fileName, ExportFileNames::extensionOfFilter(filterIndex));
+    const ExportFormat format = exportFormatOfFilter(filterIndex);
+    fileName = ExportFileNames::replaceExtension(fileName, ExportFileNames::extensionOf(format));
     dialog.setFileName(fileName);
-    try {
-        return writeMemberExport(session, filterIndex, node->grandparentIndex, node->parentIndex, node->index,
-                                 fileName);
-    } catch (const std::exception&) {
-        notifier.message(kSaveFailure);
-        return ExportOutcome::Failed;
-    }
+    return exportMember(session, *ref, format, fileName);
 }
 
-bool exportBatchCommand(ExportSession& session, const std::optional<NodePosition>& node,
-                        BatchExportTarget& dialog) {
+std::optional<ObjectRef> batchFile(ExportSession& session, const std::optional<NodePosition>& node) {
     Notifier& notifier = session.views.notifier;
     const Catalog& catalog = session.views.catalog;
     ShownMember& shown = session.views.shownMember;
-    std::int32_t partIndex = shown.partIndex;
-    std::int32_t objectIndex = shown.objectIndex;
+    ObjectRef file{shown.partIndex, shown.objectIndex};
     if (!node || node->level == kPartLevel) {
         notifier.error(kNotAFile, kNotAFileCaption);
-        return false;
+        return std::nullopt;
     }
     if (node->level == kObjectLevel) {
-        partIndex = node->parentIndex;
-        objectIndex = node->index;
-        if (!isPhysicalFile(findObject(catalog, partIndex, objectIndex))) {
+        file = {node->parentIndex, node->index};
+        if (!isPhysicalFile(catalog.findObject(file))) {
             notifier.error(kNotAFile, kNotAFileCaption);
-            return false;
+            return std::nullopt;
         }
     } else if (node->level == kMemberLevel) {
-        partIndex = node->grandparentIndex;
-        objectIndex = node->parentIndex;
-        if (!isPhysicalFile(findObject(catalog, partIndex, objectIndex))) {
+        file = {node->grandparentIndex, node->parentIndex};
+        if (!isPhysicalFile(catalog.findObject(file))) {
             notifier.error(kMemberNotOfAFile, kMemberNotOfAFileCaption);
-            return false;
+            return std::nullopt;
         }
     }
     // The library node keeps the file recorded last; one that is not in this catalog is refused
     // rather than read.
-    const SavedObject* object = findObject(catalog, partIndex, objectIndex);
-    if (object == nullptr) {
+    if (catalog.findObject(file) == nullptr) {
         notifier.error(kNotAFile, kNotAFileCaption);
+        return std::nullopt;
+    }
+    shown.partIndex = file.part;
+    shown.objectIndex = file.object;
+    shown.memberIndex = -1;
+    return file;
+}
+
+bool exportBatchCommand(ExportSession& session, const std::optional<NodePosition>& node,
+                        BatchExportTarget& dialog) {
+    const std::optional<ObjectRef> file = batchFile(session, node);
+    if (!file) {
         return false;
     }
-    shown.partIndex = partIndex;
-    shown.objectIndex = objectIndex;
-    shown.memberIndex = -1;
-
+    const Catalog& catalog = session.views.catalog;
+    const SavedObject& object = catalog.objectAt(*file);
     std::error_code ignored;
     BatchExportTarget::Contents contents;
-    contents.partIndex = decimal(partIndex);
-    contents.objectIndex = decimal(objectIndex);
-    contents.libraryName = catalog.parts[static_cast<std::size_t>(partIndex)].library.name;
-    contents.fileName = object->name;
-    contents.memberCount = decimal(object->memberCount);
+    contents.file = *file;
+    contents.libraryName = catalog.parts[static_cast<std::size_t>(file->part)].library.name;
+    contents.fileName = object.name;
+    contents.memberCount = decimal(object.memberCount);
     contents.directory = session.pcPath(std::filesystem::current_path(ignored).string());
     dialog.fill(contents);
     dialog.showDialog();
     return true;
 }
 
-ExportOutcome runBatchExport(ExportSession& session, BatchExportTarget& dialog) {
+ExportOutcome exportFileMembers(ExportSession& session, ObjectRef file, ExportFormat format,
+                                const std::string& directory, const BatchProgress& progress) {
     const Catalog& catalog = session.views.catalog;
-    const std::optional<std::int32_t> partIndex = parseIndex(dialog.partIndexText());
-    const std::optional<std::int32_t> objectIndex = parseIndex(dialog.objectIndexText());
-    const SavedObject* object =
-        partIndex && objectIndex ? findObject(catalog, *partIndex, *objectIndex) : nullptr;
+    const SavedObject* object = catalog.findObject(file);
     ExportOutcome outcome = ExportOutcome::Written;
-    if (object != nullptr) {
-        const std::string& library = catalog.parts[static_cast<std::size_t>(*partIndex)].library.name;
-        const int filterIndex = dialog.fileType() + 1;
-        const std::string extension = ExportFileNames::extensionOfFilter(filterIndex);
-        for (std::int32_t m = 0;
-             m < object->memberCount && static_cast<std::size_t>(m) < object->members.size(); ++m) {
-            const std::string& member = object->members[static_cast<std::size_t>(m)].name;
-            const std::string path =
-                ExportFileNames::replaceExtension(dialog.directory() + ExportFileNames::kSeparator +
-                                                      ExportFileNames::memberFileName(object->name, member),
-                                                  extension);
-            dialog.setStatusText("Converting  " + library + "/" + object->name + "(" + member + ")");
-            if (writeMemberExport(session, filterIndex, *partIndex, *objectIndex, m, path) ==
-                ExportOutcome::Failed) {
-                outcome = ExportOutcome::Failed;
-            }
+    if (object == nullptr) {
+        return outcome;
+    }
+    const std::string& library = catalog.parts[static_cast<std::size_t>(file.part)].library.name;
+    const std::string extension = ExportFileNames::extensionOf(format);
+    for (std::int32_t m = 0; m < object->memberCount && static_cast<std::size_t>(m) < object->members.size();
+         ++m) {
+        const std::string& member = object->members[static_cast<std::size_t>(m)].name;
+        const std::string path = ExportFileNames::replaceExtension(
+            directory + ExportFileNames::kSeparator + ExportFileNames::memberFileName(object->name, member),
+            extension);
+        progress("Converting  " + library + "/" + object->name + "(" + member + ")");
+        if (writeMemberExport(session, format, {file.part, file.object, m}, path) == ExportOutcome::Failed) {
+            outcome = ExportOutcome::Failed;
         }
     }
+    return outcome;
+}
+
+ExportOutcome runBatchExport(ExportSession& session, BatchExportTarget& dialog) {
+    const ExportOutcome outcome =
+        exportFileMembers(session, dialog.chosenFile(), dialog.fileType(), dialog.directory(),
+                          [&dialog](const std::string& text) { dialog.setStatusText(text); });
     dialog.closeDialog();
     return outcome;
 }

@@ -1,11 +1,13 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 
 #include "export/BatchExportTarget.h"
 #include "export/ExportFileDialog.h"
+#include "export/ExportFormat.h"
 #include "export/ExportSession.h"
 #include "views/NodeContentDisplay.h"
 
@@ -13,10 +15,16 @@ namespace quelvane {
 
 // The export commands of the window and the command line, over the selected tree node.
 
-// The writer for a file type ("Export"/"Pick Out" and "Confirm"): 1 or 0 text, 2 Word, 3 Excel
-// as the save dialog counts its filters.
-ExportOutcome writeMemberExport(ExportSession& session, int filterIndex, std::int32_t partIndex,
-                                std::int32_t objectIndex, std::int32_t memberIndex, const std::string& path);
+// The writer of a format, over one member; failures it does not report itself are raised.
+ExportOutcome writeMemberExport(ExportSession& session, ExportFormat format, MemberRef member,
+                                const std::string& path);
+
+// The physical-file member a node names, or nothing after "Please choose a  PF member!".
+std::optional<MemberRef> exportableMember(ExportSession& session, const std::optional<NodePosition>& node);
+
+// One member into `path` as it is given; a failure the writer raises ends in "Save to file error".
+ExportOutcome exportMember(ExportSession& session, MemberRef member, ExportFormat format,
+                           const std::string& path);
 
 // "Export", "Export a member", "Pick Out": asks for the output file and runs the writer its file
 // type selects. Nothing when the dialog is cancelled; a failure a writer raises ends in "Save to
@@ -25,11 +33,24 @@ std::optional<ExportOutcome> exportMemberCommand(ExportSession& session,
                                                  const std::optional<NodePosition>& node,
                                                  ExportFileDialog& dialog);
 
+// The physical file the batch runs over for a node: the node's file, or for the library node the
+// file recorded last. Records it in the records view's memory; nothing, after its message, when
+// the selection is refused.
+std::optional<ObjectRef> batchFile(ExportSession& session, const std::optional<NodePosition>& node);
+
 // "Batch", "Export PF members in batch", "Pick Out In batch": checks the selection, records the
 // chosen file in the records view's memory and fills and shows the batch dialog. False when the
 // selection is refused.
 bool exportBatchCommand(ExportSession& session, const std::optional<NodePosition>& node,
                         BatchExportTarget& dialog);
+
+// Receives "Converting  LIB/FILE(MEMBER)" before each member is written.
+using BatchProgress = std::function<void(const std::string&)>;
+
+// Every member of `file` into `directory`. A failure a writer raises stops the run at that member
+// and is raised on. Failed when any writer reported a failure of its own.
+ExportOutcome exportFileMembers(ExportSession& session, ObjectRef file, ExportFormat format,
+                                const std::string& directory, const BatchProgress& progress);
 
 // "Confirm": every member of the dialog's file into the dialog's directory, then closes the
 // dialog. A failure a writer raises stops the run at that member, leaves the dialog open and is

@@ -32,7 +32,7 @@ void exportFieldText(std::span<const std::uint8_t> record, const SavedField& fie
     if (decodeSharedFieldText(bytes, field, converter, text)) {
         return;
     }
-    switch (typeValue(field.typeCode)) {
+    switch (field.typeCode) {
         case kDateFieldType: {
             std::uint32_t dayNumber = 0;
             for (std::size_t i = 0; i < kDayNumberWidth; ++i) {

@@ -6,9 +6,6 @@ namespace quelvane {
 
 namespace {
 
-constexpr int kWordFilter = 2;
-constexpr int kExcelFilter = 3;
-
 // Besides both separators, what Windows file systems refuse in a name.
 constexpr const char* kRefused = "/\\:*?\"<>|";
 constexpr unsigned char kFirstPrintable = 0x20;
@@ -26,15 +23,16 @@ std::string ExportFileNames::replaceExtension(const std::string& path, const std
     return path.substr(0, period) + extension;
 }
 
-std::string ExportFileNames::extensionOfFilter(int filterIndex) {
-    switch (filterIndex) {
-        case kWordFilter:
+std::string ExportFileNames::extensionOf(ExportFormat format) {
+    switch (format) {
+        case ExportFormat::Word:
             return ".doc";
-        case kExcelFilter:
+        case ExportFormat::Excel:
             return ".xls";
-        default:
-            return ".txt";
+        case ExportFormat::Text:
+            break;
     }
+    return ".txt";
 }
 
 std::string ExportFileNames::memberFileName(const std::string& objectName, const std::string& memberName) {

@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "export/ExportFormat.h"
+
 namespace quelvane {
 
 // The output file names of the export commands.
@@ -14,8 +16,8 @@ class ExportFileNames {
     // does not count.
     static std::string replaceExtension(const std::string& path, const std::string& extension);
 
-    // The extension of the save dialog's 1-based file type: 2 ".doc", 3 ".xls", else ".txt".
-    static std::string extensionOfFilter(int filterIndex);
+    // The extension of a format's files: ".txt", ".doc", ".xls".
+    static std::string extensionOf(ExportFormat format);
 
     // "%s_%s" of an object and a member name, as one file-name part. Names come from the save
     // file: a separator or any character a file system cannot take in a name becomes "_", so the

@@ -16,11 +16,10 @@ struct MemberPlace {
     std::int32_t recordCount = 0;
 };
 
-MemberPlace locate(const ViewSession& views, std::int32_t partIndex, std::int32_t objectIndex,
-                   std::int32_t memberIndex) {
+MemberPlace locate(const ViewSession& views, MemberRef ref) {
     const Catalog& catalog = views.catalog;
-    const SavedObject& file = catalog.objectAt(partIndex, objectIndex);
-    const SavedMember& member = file.members.at(static_cast<std::size_t>(memberIndex));
+    const SavedObject& file = catalog.objectAt(ref.file());
+    const SavedMember& member = catalog.memberAt(ref);
     const std::optional<std::int32_t> segment = findMemberSegment(catalog.segments, file.name, member.name);
     if (!segment) {
         throw DecodingFailure("no segment holds member " + member.name);
@@ -30,10 +29,9 @@ MemberPlace locate(const ViewSession& views, std::int32_t partIndex, std::int32_
 
 }  // namespace
 
-void ExportRecordPass::open(const ViewSession& views, std::int32_t partIndex, std::int32_t objectIndex,
-                            std::int32_t memberIndex) {
+void ExportRecordPass::open(const ViewSession& views, MemberRef ref) {
     close();
-    const MemberPlace place = locate(views, partIndex, objectIndex, memberIndex);
+    const MemberPlace place = locate(views, ref);
     stream_.open(views.openSaveFile(), place.sequence, place.recordLength, place.recordCount);
 }
 
@@ -50,11 +48,10 @@ void ExportRecordPass::close() {
     number_ = 0;
 }
 
-std::int64_t ExportRecordPass::slotLimit(const ViewSession& views, std::int32_t partIndex,
-                                         std::int32_t objectIndex, std::int32_t memberIndex) {
+std::int64_t ExportRecordPass::slotLimit(const ViewSession& views, MemberRef ref) {
     MemberPlace place;
     try {
-        place = locate(views, partIndex, objectIndex, memberIndex);
+        place = locate(views, ref);
     } catch (const std::exception&) {
         return 0;
     }

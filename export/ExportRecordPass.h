@@ -27,15 +27,13 @@ class ExportRecordPass {
     // Finds the member's segment and opens the save file at the start of its stream. Raises
     // DecodingFailure when the member has no segment or the indexes are outside the catalog;
     // a save file that cannot be opened gives a pass without slots.
-    void open(const ViewSession& views, std::int32_t partIndex, std::int32_t objectIndex,
-              std::int32_t memberIndex);
+    void open(const ViewSession& views, MemberRef ref);
     std::optional<Slot> next();
     void close();
 
     // The most slots the member can deliver: its record count, or fewer when the save file
     // cannot hold that many after the stream's start. 0 when the member has no segment.
-    static std::int64_t slotLimit(const ViewSession& views, std::int32_t partIndex, std::int32_t objectIndex,
-                                  std::int32_t memberIndex);
+    static std::int64_t slotLimit(const ViewSession& views, MemberRef ref);
 
   private:
     MemberRecordStream stream_;

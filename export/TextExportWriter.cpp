@@ -7,6 +7,7 @@
 #include "export/ExportFailure.h"
 #include "export/ExportFieldText.h"
 #include "export/ExportRecordPass.h"
+#include "savefile/SegmentExpansionFailure.h"
 
 namespace quelvane {
 
@@ -33,8 +34,7 @@ void appendText(std::string& line, const std::string& text) {
 
 }  // namespace
 
-ExportOutcome writeTextExport(ExportSession& session, std::int32_t partIndex, std::int32_t objectIndex,
-                              std::int32_t memberIndex, const std::string& path) {
+ExportOutcome writeTextExport(ExportSession& session, MemberRef member, const std::string& path) {
     std::unique_ptr<std::FILE, FileCloser> out(std::fopen(session.fileSystemPath(path).c_str(), "wb"));
     if (out == nullptr) {
         const std::string message = "Open<" + path + ">file error";
@@ -47,8 +47,8 @@ ExportOutcome writeTextExport(ExportSession& session, std::int32_t partIndex, st
     ExportRecordPass pass;
     ExportOutcome outcome = ExportOutcome::Written;
     try {
-        const SavedObject& file = session.views.catalog.objectAt(partIndex, objectIndex);
-        pass.open(session.views, partIndex, objectIndex, memberIndex);
+        const SavedObject& file = session.views.catalog.objectAt(member.file());
+        pass.open(session.views, member);
         std::string line;
         std::string text;
         while (const std::optional<ExportRecordPass::Slot> slot = pass.next()) {
@@ -71,8 +71,9 @@ ExportOutcome writeTextExport(ExportSession& session, std::int32_t partIndex, st
                 break;
             }
         }
-    } catch (const std::exception&) {
+    } catch (const std::exception& failure) {
         session.views.notifier.message(kReadingFailure);
+        reportExpansionFailure(session.views.notifier, failure);
         outcome = ExportOutcome::Failed;
     }
     pass.close();

@@ -12,7 +12,6 @@ namespace quelvane {
 // lines and line feeds inside fields ending in CR LF. The bytes are the PC-code-page texts.
 // Reports its failures with the format's messages; an output file that cannot be created is
 // also raised as ExportFailure.
-ExportOutcome writeTextExport(ExportSession& session, std::int32_t partIndex, std::int32_t objectIndex,
-                              std::int32_t memberIndex, const std::string& path);
+ExportOutcome writeTextExport(ExportSession& session, MemberRef member, const std::string& path);
 
 }  // namespace quelvane

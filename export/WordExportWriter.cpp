@@ -7,6 +7,7 @@
 #include "export/AutomationReference.h"
 #include "export/ExportFieldText.h"
 #include "export/ExportRecordPass.h"
+#include "savefile/SegmentExpansionFailure.h"
 
 namespace quelvane {
 
@@ -47,8 +48,7 @@ std::int32_t wordColumnWidth(const SavedField* field) {
     return kPointsPerWidth * width;
 }
 
-ExportOutcome writeWordExport(ExportSession& session, std::int32_t partIndex, std::int32_t objectIndex,
-                              std::int32_t memberIndex, const std::string& path) {
+ExportOutcome writeWordExport(ExportSession& session, MemberRef member, const std::string& path) {
     std::optional<AutomationReference> started =
         session.startServer("Word.Application", kStartFailure, kCaption);
     if (!started) {
@@ -56,7 +56,7 @@ ExportOutcome writeWordExport(ExportSession& session, std::int32_t partIndex, st
     }
     AutomationReference& app = *started;
     try {
-        const SavedObject& file = session.views.catalog.objectAt(partIndex, objectIndex);
+        const SavedObject& file = session.views.catalog.objectAt(member.file());
         app.set("Visible", false);
         app.get("Documents").call("Add");
         AutomationReference selection = app.get("Selection");
@@ -64,8 +64,7 @@ ExportOutcome writeWordExport(ExportSession& session, std::int32_t partIndex, st
         selection.get("Font").set("Name", std::string(kFontName));
 
         // A crafted record count cannot ask for more rows than the file holds slots.
-        const std::int64_t slots =
-            ExportRecordPass::slotLimit(session.views, partIndex, objectIndex, memberIndex);
+        const std::int64_t slots = ExportRecordPass::slotLimit(session.views, member);
         const auto rows = static_cast<std::int32_t>(std::min<std::int64_t>(slots, kMostDataRows) + 2);
         const std::int32_t columns = std::max(file.fieldCount, 1);
         app.get("ActiveDocument")
@@ -88,7 +87,7 @@ ExportOutcome writeWordExport(ExportSession& session, std::int32_t partIndex, st
 
         ExportRecordPass pass;
         try {
-            pass.open(session.views, partIndex, objectIndex, memberIndex);
+            pass.open(session.views, member);
             std::string text;
             while (const std::optional<ExportRecordPass::Slot> slot = pass.next()) {
                 if (!slot->holdsRecord()) {
@@ -102,9 +101,10 @@ ExportOutcome writeWordExport(ExportSession& session, std::int32_t partIndex, st
                 }
             }
             pass.close();
-        } catch (const std::exception&) {
+        } catch (const std::exception& failure) {
             pass.close();
             session.views.notifier.error(kWriteFailure, kCaption);
+            reportExpansionFailure(session.views.notifier, failure);
             table.release();
             selection.release();
             quitQuietly(app);

@@ -12,8 +12,7 @@ namespace quelvane {
 // "Word.Application" through the session's automation client. Word is told to quit on every
 // path once it was started. A server that cannot be started or a failure while the records are
 // written is reported with the format's messages; any other automation failure is raised.
-ExportOutcome writeWordExport(ExportSession& session, std::int32_t partIndex, std::int32_t objectIndex,
-                              std::int32_t memberIndex, const std::string& path);
+ExportOutcome writeWordExport(ExportSession& session, MemberRef member, const std::string& path);
 
 // The preferred width of a column, in points, for a field of `length` bytes: twice the length
 // held within 10 to 250; 200 for the single column of a file without fields.

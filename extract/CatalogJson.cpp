@@ -20,12 +20,12 @@ std::size_t countOf(const std::vector<T>& items, std::int32_t stated) {
 
 class Writer {
   public:
-    Writer(const Catalog& catalog, Utf8Text& utf8, const ExtractOutcome* outcome)
+    Writer(const Catalog& catalog, PcTextToUtf8& utf8, const ExtractOutcome* outcome)
         : catalog_(catalog), utf8_(utf8), outcome_(outcome) {}
 
     std::string run() {
         json_.beginObject();
-        json_.member("saveFile", utf8_.convert(std::filesystem::path(catalog_.path).filename().string()));
+        json_.member("saveFile", utf8_.toUtf8(std::filesystem::path(catalog_.path).filename().string()));
         writeSummary();
         json_.key("parts");
         json_.beginArray();
@@ -47,14 +47,12 @@ class Writer {
         const SaveFileHeader& header = catalog_.header;
         json_.key("save");
         json_.beginObject();
-        json_.member("systemText", utf8_.convert(header.systemText));
+        json_.member("systemText", utf8_.toUtf8(header.systemText));
         json_.member("saveCommand", header.saveCommand == kSavobj ? "SAVOBJ" : "SAVLIB");
         json_.member("machine", header.headerSize == kRiscHeaderSize ? "RISC" : "CISC");
         json_.member("headerSize", header.headerSize);
         json_.member("blockCount", header.blockCount);
-        // Whether the objects were stored compressed is not recorded in the catalog yet.
-        json_.key("dataCompression");
-        json_.null();
+        json_.member("dataStorage", utf8_.toUtf8(header.dataStorage));
         json_.endObject();
     }
 
@@ -79,8 +77,8 @@ class Writer {
         for (std::size_t f = 0; f < countOf(object.fields, object.fieldCount); ++f) {
             const SavedField& field = object.fields[f];
             json_.beginObject();
-            json_.member("name", utf8_.convert(field.name));
-            json_.member("type", field.typeCode);
+            json_.member("name", utf8_.toUtf8(field.name));
+            json_.member("type", typeCodeText(field.typeCode));
             json_.member("length", field.length);
             json_.member("digits", field.digits);
             json_.member("decimals", field.decimals);
@@ -95,9 +93,9 @@ class Writer {
         for (std::size_t k = 0; k < countOf(object.members, object.memberCount); ++k) {
             const SavedMember& member = object.members[k];
             json_.beginObject();
-            json_.member("name", utf8_.convert(member.name));
-            json_.member("type", utf8_.convert(member.type));
-            json_.member("text", utf8_.convert(member.text));
+            json_.member("name", utf8_.toUtf8(member.name));
+            json_.member("type", utf8_.toUtf8(member.type));
+            json_.member("text", utf8_.toUtf8(member.text));
             json_.member("recordCount", member.recordCount);
             if (outcome_ != nullptr) {
                 auto found = outcome_->members.find({part, index, static_cast<std::int32_t>(k)});
@@ -115,7 +113,7 @@ class Writer {
         const SavedPart& saved = catalog_.parts[static_cast<std::size_t>(part)];
         json_.beginObject();
         json_.member("index", part);
-        json_.member("library", utf8_.convert(saved.library.name));
+        json_.member("library", utf8_.toUtf8(saved.library.name));
         json_.key("objects");
         json_.beginArray();
         const std::vector<SavedObject>& objects = saved.library.objects;
@@ -123,11 +121,11 @@ class Writer {
             const SavedObject& object = objects[j];
             const auto index = static_cast<std::int32_t>(j);
             json_.beginObject();
-            json_.member("name", utf8_.convert(object.name));
-            json_.member("type", object.typeCode);
-            json_.member("typeText", utf8_.convert(objectTypeText(object)));
-            json_.member("attribute", utf8_.convert(object.attribute));
-            json_.member("text", utf8_.convert(object.text));
+            json_.member("name", utf8_.toUtf8(object.name));
+            json_.member("type", typeCodeText(object.typeCode));
+            json_.member("typeText", utf8_.toUtf8(objectTypeText(object)));
+            json_.member("attribute", utf8_.toUtf8(object.attribute));
+            json_.member("text", utf8_.toUtf8(object.text));
             if (outcome_ != nullptr) {
                 auto found = outcome_->objects.find({part, index});
                 if (found != outcome_->objects.end()) {
@@ -164,13 +162,13 @@ class Writer {
 
     void writeItem(std::int32_t part, std::int32_t object, const std::int32_t* member,
                    const ItemOutcome& outcome) {
-        const SavedObject& saved = catalog_.objectAt(part, object);
+        const SavedObject& saved = catalog_.objectAt(ObjectRef{part, object});
         json_.beginObject();
         json_.member("part", part);
-        json_.member("object", utf8_.convert(saved.name));
-        json_.member("typeText", utf8_.convert(objectTypeText(saved)));
+        json_.member("object", utf8_.toUtf8(saved.name));
+        json_.member("typeText", utf8_.toUtf8(objectTypeText(saved)));
         if (member != nullptr) {
-            json_.member("member", utf8_.convert(saved.members.at(static_cast<std::size_t>(*member)).name));
+            json_.member("member", utf8_.toUtf8(saved.members.at(static_cast<std::size_t>(*member)).name));
         }
         json_.member("reason", outcome.error);
         json_.member("fault", outcome.fault);
@@ -178,14 +176,14 @@ class Writer {
     }
 
     const Catalog& catalog_;
-    Utf8Text& utf8_;
+    PcTextToUtf8& utf8_;
     const ExtractOutcome* outcome_;
     JsonWriter json_;
 };
 
 }  // namespace
 
-std::string CatalogJson::text(const Catalog& catalog, Utf8Text& utf8, const ExtractOutcome* outcome) {
+std::string CatalogJson::text(const Catalog& catalog, PcTextToUtf8& utf8, const ExtractOutcome* outcome) {
     return Writer(catalog, utf8, outcome).run();
 }
 

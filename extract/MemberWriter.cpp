@@ -67,7 +67,7 @@ std::string sixDigitDate(const std::string& plain) {
 
 }  // namespace
 
-MemberWriter::MemberWriter(const ViewSession& session, Utf8Text& utf8, SqliteWriter* database,
+MemberWriter::MemberWriter(const ViewSession& session, PcTextToUtf8& utf8, SqliteWriter* database,
                            ProgressReporter& progress, std::atomic<std::int64_t>& bytesWritten,
                            std::int64_t membersDone, std::int64_t memberTotal)
     : session_(session),

@@ -6,9 +6,9 @@
 #include <optional>
 #include <string>
 
+#include "conversion/PcTextToUtf8.h"
 #include "extract/OutputFile.h"
 #include "extract/SqliteWriter.h"
-#include "extract/Utf8Text.h"
 #include "savefile/Catalog.h"
 #include "savefile/ProgressReporter.h"
 #include "views/ViewSession.h"
@@ -27,7 +27,7 @@ class MemberWriter {
     // `database` may be null. `bytesWritten` grows by the bytes of every file written, as they
     // are written. While a member is written, `progress` hears `membersDone` of `memberTotal`
     // again now and then, so a waiting person sees the bytes grow.
-    MemberWriter(const ViewSession& session, Utf8Text& utf8, SqliteWriter* database,
+    MemberWriter(const ViewSession& session, PcTextToUtf8& utf8, SqliteWriter* database,
                  ProgressReporter& progress, std::atomic<std::int64_t>& bytesWritten,
                  std::int64_t membersDone, std::int64_t memberTotal);
 
@@ -46,7 +46,7 @@ class MemberWriter {
     bool carryOn(const OutputFile& out);
 
     const ViewSession& session_;
-    Utf8Text& utf8_;
+    PcTextToUtf8& utf8_;
     SqliteWriter* database_;
     ProgressReporter& progress_;
     std::atomic<std::int64_t>& bytesWritten_;

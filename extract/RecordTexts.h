@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "conversion/EbcdicTextConverter.h"
-#include "extract/Utf8Text.h"
+#include "conversion/PcTextToUtf8.h"
 #include "savefile/Catalog.h"
 #include "views/FieldDecoder.h"
 
@@ -17,7 +17,7 @@ namespace quelvane {
 // every record of a member and reuses its texts' storage.
 class RecordTexts {
   public:
-    RecordTexts(const SavedObject& file, EbcdicTextConverter& converter, Utf8Text& utf8);
+    RecordTexts(const SavedObject& file, EbcdicTextConverter& converter, PcTextToUtf8& utf8);
 
     // Decodes every field of `record`. Raises DecodingFailure for a field reaching past the
     // record and FieldDecodingFailure for a date out of range.
@@ -35,7 +35,7 @@ class RecordTexts {
   private:
     const SavedObject& file_;
     EbcdicTextConverter& converter_;
-    Utf8Text& utf8_;
+    PcTextToUtf8& utf8_;
     std::vector<std::string> texts_;
     std::vector<LoadedKind> kinds_;
     std::vector<LoadedKind> columnKinds_;

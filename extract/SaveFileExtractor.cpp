@@ -17,10 +17,6 @@ namespace quelvane {
 
 namespace {
 
-constexpr int kProgramType = 0x0201;
-constexpr int kFileType = 0x1901;
-constexpr int kDataAreaType = 0x190A;
-
 constexpr const char* kCatalogFile = "catalog.json";
 constexpr const char* kDataAreaFile = "dataareas.csv";
 constexpr const char* kCharacterDataArea = "*CHAR";
@@ -48,7 +44,7 @@ std::int64_t SaveFileExtractor::memberTotal(const Catalog& catalog) {
         const SavedLibrary& library = part.library;
         for (std::size_t j = 0; j < countOf(library.objects, library.objectCount); ++j) {
             const SavedObject& object = library.objects[j];
-            if (typeValue(object.typeCode) == kFileType && object.attribute == "PF") {
+            if (object.typeCode == kFileObjectType && object.attribute == "PF") {
                 total += static_cast<std::int64_t>(countOf(object.members, object.memberCount));
             }
         }
@@ -80,12 +76,12 @@ ExtractOutcome SaveFileExtractor::run(const std::filesystem::path& folder, Sqlit
             }
             const SavedObject& object = part.library.objects[j];
             const Place place{static_cast<std::int32_t>(i), static_cast<std::int32_t>(j), &library};
-            const int type = typeValue(object.typeCode);
-            if (type == kFileType && object.attribute == "PF") {
+            const std::uint16_t type = object.typeCode;
+            if (type == kFileObjectType && object.attribute == "PF") {
                 extractFile(place, object);
-            } else if (type == kProgramType && object.attribute == "CLP") {
+            } else if (type == kProgramObjectType && object.attribute == "CLP") {
                 extractClProgram(place, object);
-            } else if (type == kDataAreaType) {
+            } else if (type == kDataAreaObjectType) {
                 extractDataArea(place, object);
             } else {
                 outcome_.objects[{place.part, place.object}].error = "no content is extracted from this type";
@@ -112,7 +108,7 @@ ExtractOutcome SaveFileExtractor::run(const std::filesystem::path& folder, Sqlit
 }
 
 SaveFileExtractor::Library& SaveFileExtractor::libraryFor(const SavedPart& part) {
-    const std::string name = utf8_.convert(part.library.name);
+    const std::string name = utf8_.toUtf8(part.library.name);
     auto found = libraries_.find(name);
     if (found != libraries_.end()) {
         return found->second;
@@ -133,7 +129,7 @@ void SaveFileExtractor::fail(ItemOutcome& outcome, const std::string& where, con
 }
 
 void SaveFileExtractor::extractFile(const Place& place, const SavedObject& file) {
-    const std::string folder = place.library->names.unique(ExtractNames::safePart(utf8_.convert(file.name)));
+    const std::string folder = place.library->names.unique(ExtractNames::safePart(utf8_.toUtf8(file.name)));
     ExtractNames fileNames;
     for (std::size_t k = 0; k < countOf(file.members, file.memberCount) && !outcome_.cancelled; ++k) {
         extractMember(place, file, folder, fileNames, static_cast<std::int32_t>(k));
@@ -148,8 +144,8 @@ void SaveFileExtractor::extractMember(const Place& place, const SavedObject& fil
                                       std::int32_t memberIndex) {
     const SavedMember& member = file.members[static_cast<std::size_t>(memberIndex)];
     ItemOutcome& outcome = outcome_.members[{place.part, place.object, memberIndex}];
-    const std::string objectName = utf8_.convert(file.name);
-    const std::string memberName = utf8_.convert(member.name);
+    const std::string objectName = utf8_.toUtf8(file.name);
+    const std::string memberName = utf8_.toUtf8(member.name);
     const std::string where = place.library->folder + "/" + objectName + "/" + memberName;
     if (file.fieldCount <= 0 || file.fields.empty()) {
         outcome.error = "the file has no record format";
@@ -158,7 +154,7 @@ void SaveFileExtractor::extractMember(const Place& place, const SavedObject& fil
     outcome.source = SourceMemberLayout::matches(file);
     const std::string stem = ExtractNames::safePart(memberName);
     const std::string fileName =
-        outcome.source ? fileNames.unique(stem, SourceMemberLayout::extension(utf8_.convert(member.type)))
+        outcome.source ? fileNames.unique(stem, SourceMemberLayout::extension(utf8_.toUtf8(member.type)))
                        : fileNames.unique(stem, ".csv");
     outcome.path = place.library->folder + "/" + fileFolder + "/" + fileName;
     const std::filesystem::path path = folder_ / place.library->folder / fileFolder / fileName;
@@ -168,10 +164,10 @@ void SaveFileExtractor::extractMember(const Place& place, const SavedObject& fil
         if (outcome.source) {
             SourceLineRow row;
             row.saveFile = saveFileName_;
-            row.library = utf8_.convert(catalog_.parts[static_cast<std::size_t>(place.part)].library.name);
+            row.library = utf8_.toUtf8(catalog_.parts[static_cast<std::size_t>(place.part)].library.name);
             row.object = objectName;
             row.member = memberName;
-            row.type = trimmedRight(utf8_.convert(member.type));
+            row.type = trimmedRight(utf8_.toUtf8(member.type));
             rows = writer.writeSource(file, member, path, row);
         } else {
             if (database_ != nullptr) {
@@ -196,7 +192,7 @@ void SaveFileExtractor::extractMember(const Place& place, const SavedObject& fil
 
 void SaveFileExtractor::extractClProgram(const Place& place, const SavedObject& program) {
     ItemOutcome& outcome = outcome_.objects[{place.part, place.object}];
-    const std::string name = utf8_.convert(program.name);
+    const std::string name = utf8_.toUtf8(program.name);
     std::optional<ClSource> source = readClSource(session_, program);
     if (!source) {
         fail(outcome, place.library->folder + "/" + name, "the program's stored data cannot be found",
@@ -211,7 +207,7 @@ void SaveFileExtractor::extractClProgram(const Place& place, const SavedObject& 
     OutputFile out;
     if (out.open(folder_ / place.library->folder / fileName)) {
         for (std::string& line : source->lines) {
-            utf8_.convertInPlace(line);
+            utf8_.toUtf8InPlace(line);
             out.write(trimmedRight(line));
             out.put('\n');
         }
@@ -227,7 +223,7 @@ void SaveFileExtractor::extractClProgram(const Place& place, const SavedObject& 
 
 void SaveFileExtractor::extractDataArea(const Place& place, const SavedObject& area) {
     ItemOutcome& outcome = outcome_.objects[{place.part, place.object}];
-    const std::string name = utf8_.convert(area.name);
+    const std::string name = utf8_.toUtf8(area.name);
     std::optional<DataAreaValue> value = readDataAreaValue(session_, area);
     if (!value) {
         fail(outcome, place.library->folder + "/" + name, "the data area's stored value cannot be read",
@@ -236,7 +232,7 @@ void SaveFileExtractor::extractDataArea(const Place& place, const SavedObject& a
     }
     std::string text = value->text;
     if (value->character) {
-        utf8_.convertInPlace(text);
+        utf8_.toUtf8InPlace(text);
         text = trimmedRight(text);
     } else {
         toPlainDecimal(text, value->decimals);
@@ -283,12 +279,12 @@ void SaveFileExtractor::writeCatalogRows() {
                 const SavedObject& object = library.objects[j];
                 CatalogRow row;
                 row.saveFile = saveFileName_;
-                row.library = utf8_.convert(library.name);
-                row.object = utf8_.convert(object.name);
-                row.objectType = object.typeCode;
-                row.typeText = utf8_.convert(objectTypeText(object));
-                row.attribute = utf8_.convert(object.attribute);
-                row.objectText = utf8_.convert(object.text);
+                row.library = utf8_.toUtf8(library.name);
+                row.object = utf8_.toUtf8(object.name);
+                row.objectType = typeCodeText(object.typeCode);
+                row.typeText = utf8_.toUtf8(objectTypeText(object));
+                row.attribute = utf8_.toUtf8(object.attribute);
+                row.objectText = utf8_.toUtf8(object.text);
                 auto found =
                     outcome_.objects.find({static_cast<std::int32_t>(i), static_cast<std::int32_t>(j)});
                 if (found != outcome_.objects.end()) {
@@ -299,9 +295,9 @@ void SaveFileExtractor::writeCatalogRows() {
                 row.isMember = true;
                 for (std::size_t k = 0; k < countOf(object.members, object.memberCount); ++k) {
                     const SavedMember& member = object.members[k];
-                    row.member = utf8_.convert(member.name);
-                    row.memberType = utf8_.convert(member.type);
-                    row.memberText = utf8_.convert(member.text);
+                    row.member = utf8_.toUtf8(member.name);
+                    row.memberType = utf8_.toUtf8(member.type);
+                    row.memberText = utf8_.toUtf8(member.text);
                     row.recordCount = member.recordCount;
                     auto outcome =
                         outcome_.members.find({static_cast<std::int32_t>(i), static_cast<std::int32_t>(j),

@@ -9,10 +9,10 @@
 
 #include "conversion/EbcdicTextConverter.h"
 #include "conversion/Notifier.h"
+#include "conversion/PcTextToUtf8.h"
 #include "extract/ExtractNames.h"
 #include "extract/ExtractOutcome.h"
 #include "extract/SqliteWriter.h"
-#include "extract/Utf8Text.h"
 #include "savefile/Catalog.h"
 #include "savefile/ProgressReporter.h"
 #include "views/MemoryContentList.h"
@@ -68,7 +68,7 @@ class SaveFileExtractor {
     SilentNotifier notifier_;
     MemoryContentList list_;
     ViewSession session_;
-    Utf8Text utf8_;
+    PcTextToUtf8 utf8_;
     std::atomic<std::int64_t> bytesWritten_{0};
 
     // One run's state.

@@ -10,7 +10,7 @@ namespace {
 constexpr std::size_t kSourceFieldCount = 3;
 
 bool isZoned(const SavedField& field, std::int32_t digits, std::int32_t decimals) {
-    const int type = typeValue(field.typeCode);
+    const std::uint16_t type = field.typeCode;
     const std::int32_t width = type == kZonedFieldType ? field.length : field.digits;
     return (type == kZonedFieldType || type == kZonedPointedFieldType) && width == digits &&
            field.decimals == decimals;
@@ -23,7 +23,7 @@ bool SourceMemberLayout::matches(const SavedObject& file) {
         file.fields.size() < kSourceFieldCount) {
         return false;
     }
-    const int textType = typeValue(file.fields[kTextField].typeCode);
+    const std::uint16_t textType = file.fields[kTextField].typeCode;
     return isZoned(file.fields[kSequenceField], kSequenceDigits, kSequenceDecimals) &&
            isZoned(file.fields[kDateField], kDateDigits, 0) &&
            (textType == kCharacterFieldType || textType == kOpenCharacterFieldType);

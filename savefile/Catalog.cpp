@@ -1,38 +1,51 @@
 #include "savefile/Catalog.h"
 
 #include <cstdio>
+#include <stdexcept>
 
 namespace quelvane {
 
-int typeValue(const std::string& typeCode) {
-    if (typeCode.size() != 4) {
-        return -1;
-    }
-    int value = 0;
-    for (char c : typeCode) {
-        int digit;
-        if (c >= '0' && c <= '9') {
-            digit = c - '0';
-        } else if (c >= 'A' && c <= 'F') {
-            digit = c - 'A' + 10;
-        } else if (c >= 'a' && c <= 'f') {
-            digit = c - 'a' + 10;
-        } else {
-            return -1;
-        }
-        value = value * 16 + digit;
-    }
-    return value;
-}
-
-std::string typeCodeText(std::uint8_t high, std::uint8_t low) {
+std::string typeCodeText(std::uint16_t typeCode) {
     char text[5];
-    std::snprintf(text, sizeof text, "%02X%02X", high, low);
+    std::snprintf(text, sizeof text, "%04X", static_cast<unsigned>(typeCode));
     return text;
 }
 
-const SavedObject& Catalog::objectAt(std::int32_t part, std::int32_t object) const {
-    return parts.at(static_cast<std::size_t>(part)).library.objects.at(static_cast<std::size_t>(object));
+const SavedObject* Catalog::findObject(ObjectRef ref) const {
+    if (ref.part < 0 || static_cast<std::size_t>(ref.part) >= parts.size()) {
+        return nullptr;
+    }
+    const SavedLibrary& library = parts[static_cast<std::size_t>(ref.part)].library;
+    if (ref.object < 0 || ref.object >= library.objectCount ||
+        static_cast<std::size_t>(ref.object) >= library.objects.size()) {
+        return nullptr;
+    }
+    return &library.objects[static_cast<std::size_t>(ref.object)];
+}
+
+const SavedMember* Catalog::findMember(MemberRef ref) const {
+    const SavedObject* file = findObject(ref.file());
+    if (file == nullptr || ref.member < 0 || ref.member >= file->memberCount ||
+        static_cast<std::size_t>(ref.member) >= file->members.size()) {
+        return nullptr;
+    }
+    return &file->members[static_cast<std::size_t>(ref.member)];
+}
+
+const SavedObject& Catalog::objectAt(ObjectRef ref) const {
+    const SavedObject* object = findObject(ref);
+    if (object == nullptr) {
+        throw std::out_of_range("no catalog object at that tree position");
+    }
+    return *object;
+}
+
+const SavedMember& Catalog::memberAt(MemberRef ref) const {
+    const SavedMember* member = findMember(ref);
+    if (member == nullptr) {
+        throw std::out_of_range("no catalog member at that tree position");
+    }
+    return *member;
 }
 
 }  // namespace quelvane

@@ -1,20 +1,22 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "savefile/SegmentLayout.h"
 #include "savefile/SegmentTable.h"
 
 namespace quelvane {
 
 // Everything the reader learns about one save file. Texts are 8-bit text in the PC code page,
-// converted from EBCDIC and trimmed; type codes are four upper-case hex digits in file order
-// (stored bytes 02 01 become "0201"), and consumers read them back with typeValue().
+// converted from EBCDIC and trimmed; type codes are the two stored type bytes as one number,
+// first byte high (savefile/TypeCodes.h names the known ones).
 
 struct SavedField {
     std::string name;
-    std::string typeCode;
+    std::uint16_t typeCode = 0;
     std::int32_t length = 0;
     std::int32_t offset = 0;
     std::int32_t digits = 0;
@@ -30,7 +32,7 @@ struct SavedMember {
 
 struct SavedObject {
     std::string name;
-    std::string typeCode;
+    std::uint16_t typeCode = 0;
     std::string attribute;
     std::string text;
     std::int32_t memberAreaOffset = 0;
@@ -62,13 +64,29 @@ struct SaveFileHeader {
     std::int32_t headerSize = 0;
     std::uint8_t saveCommand = 0;
     std::int32_t directoryStart = 0;
+    // How the data after the segment headers is kept: "stored", or the kinds of compression met
+    // ("run-length", "TERSE", "LZ1", joined by ", ").
+    std::string dataStorage;
 };
 
-// The value a type-code text spells, or -1 for a text that is not four hex digits.
-int typeValue(const std::string& typeCode);
+// Four upper-case hex digits for a type code ("0201"), for messages and listings.
+std::string typeCodeText(std::uint16_t typeCode);
 
-// Four upper-case hex digits for two stored type bytes, first byte first.
-std::string typeCodeText(std::uint8_t high, std::uint8_t low);
+// An object of the catalog by its tree position: object `object` of part `part`.
+struct ObjectRef {
+    std::int32_t part = 0;
+    std::int32_t object = 0;
+    bool operator==(const ObjectRef&) const = default;
+};
+
+// A member by its tree position: member `member` of object `object` of part `part`.
+struct MemberRef {
+    std::int32_t part = 0;
+    std::int32_t object = 0;
+    std::int32_t member = 0;
+    ObjectRef file() const { return {part, object}; }
+    bool operator==(const MemberRef&) const = default;
+};
 
 // One per program run: the part list is replaced by each accepted open, the header cleared by
 // each parse, the segment table refilled from slot 0 (later slots keep an earlier file's
@@ -77,11 +95,20 @@ struct Catalog {
     std::string path;
     SaveFileHeader header;
     SegmentTable segments;
+    // Where the segments lie; reading a compressed save goes through its expanded image.
+    std::shared_ptr<const SegmentLayout> layout;
     std::vector<SavedPart> parts;
 
-    // Object `object` of part `part`, the way views and exports address the catalog (by the tree
-    // positions); an index outside either array raises std::out_of_range.
-    const SavedObject& objectAt(std::int32_t part, std::int32_t object) const;
+    // The one checked lookup of views, exports and the command line: the object or member a
+    // tree position names, or null for a position the catalog does not hold (an index outside
+    // its array or past the library's object count or the file's member count).
+    const SavedObject* findObject(ObjectRef ref) const;
+    const SavedMember* findMember(MemberRef ref) const;
+
+    // The same lookups for callers that treat a missing record as a failure: raise
+    // std::out_of_range instead of answering null.
+    const SavedObject& objectAt(ObjectRef ref) const;
+    const SavedMember& memberAt(MemberRef ref) const;
 };
 
 }  // namespace quelvane

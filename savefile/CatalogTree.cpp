@@ -1,16 +1,15 @@
 #include "savefile/CatalogTree.h"
 
-#include <array>
 #include <cstdio>
 #include <stdexcept>
+
+#include "savefile/TypeCodes.h"
 
 namespace quelvane {
 
 namespace {
 
 constexpr std::int32_t kMaxMembersShown = 1000;
-constexpr int kFileTypeCode = 0x1901;
-
 enum TreeImage {
     kLibraryImage = 0,
     kLibrarySelected = 1,
@@ -20,32 +19,6 @@ enum TreeImage {
     kObjectSelected = 5,
     kMemberImage = 0
 };
-
-struct TypeText {
-    int typeCode;
-    const char* text;
-};
-
-constexpr std::array<TypeText, 18> kTypeTexts = {{
-    {0x0201, "PGM"},
-    {0x0202, "SQLPKG"},
-    {0x0203, "SRVPGM"},
-    {0x0301, "MODULE"},
-    {0x0401, "LIB"},
-    {0x0701, "JRNRCV"},
-    {0x0901, "JRN"},
-    {0x0A01, "DTAQ"},
-    {0x0E01, "JOBQ"},
-    {0x0E02, "OUTQ"},
-    {0x0E03, "MSGF"},
-    {0x1902, "MSGQ"},
-    {0x1903, "JOBD"},
-    {0x1905, "CMD"},
-    {0x190A, "DTAARA"},
-    {0x1915, "PNLGRP"},
-    {0x1916, "MENU"},
-    {0x1934, "USRSPC"},
-}};
 
 template <typename T>
 T& checkedAt(std::vector<T>& items, std::int64_t index) {
@@ -58,12 +31,11 @@ T& checkedAt(std::vector<T>& items, std::int64_t index) {
 }  // namespace
 
 std::string objectTypeText(const SavedObject& object) {
-    int type = typeValue(object.typeCode);
-    if (type == kFileTypeCode) {
+    if (object.typeCode == kFileObjectType) {
         return object.attribute;
     }
-    for (const TypeText& known : kTypeTexts) {
-        if (known.typeCode == type) {
+    for (const ObjectTypeName& known : kObjectTypeNames) {
+        if (known.typeCode == object.typeCode) {
             return known.text;
         }
     }

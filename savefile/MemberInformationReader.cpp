@@ -8,6 +8,7 @@
 #include "savefile/DecodingFailure.h"
 #include "savefile/EbcdicField.h"
 #include "savefile/LibraryOffsets.h"
+#include "savefile/TypeCodes.h"
 
 namespace quelvane {
 
@@ -35,10 +36,11 @@ constexpr std::int64_t kFieldDecimals = 33;
 
 // Types whose length is fixed whatever the entry stores: date, time, timestamp.
 struct FixedLength {
-    int typeCode;
+    std::uint16_t typeCode;
     std::int32_t length;
 };
-constexpr std::array<FixedLength, 3> kFixedLengths = {{{0x0D03, 10}, {0x0B03, 4}, {0x0C03, 3}}};
+constexpr std::array<FixedLength, 3> kFixedLengths = {
+    {{kTimestampFieldType, 10}, {kDateFieldType, 4}, {kTimeFieldType, 3}}};
 
 // Member entry: its first word, low four bits cleared, plus 32 is its length; entries of
 // exactly 672 bytes place the text and the record count differently.
@@ -121,14 +123,13 @@ void MemberInformationReader::decodeMemberArea(SavedPart& desc, SavedObject& obj
         step = data.u16(position + kFieldEntryLength);
         SavedField& field = obj.fields[static_cast<std::size_t>(i)];
         field.name = convertField(converter_, data.at(position + kFieldName, kNameWidth), true);
-        field.typeCode = typeCodeText(data.u8(position + kFieldType), data.u8(position + kFieldType + 1));
+        field.typeCode = static_cast<std::uint16_t>(data.u16(position + kFieldType));
         field.offset = static_cast<std::int32_t>(data.u16(position + kFieldPosition));
         field.length = static_cast<std::int32_t>(data.u16(position + kFieldLength));
         field.digits = static_cast<std::int32_t>(data.u16(position + kFieldDigits));
         field.decimals = static_cast<std::int32_t>(data.u16(position + kFieldDecimals));
-        int type = typeValue(field.typeCode);
         for (const FixedLength& fixed : kFixedLengths) {
-            if (type == fixed.typeCode) {
+            if (field.typeCode == fixed.typeCode) {
                 field.length = fixed.length;
             }
         }

@@ -64,7 +64,7 @@ void ObjectDirectoryReader::readPartDirectory(std::size_t part) {
         BigEndianReader entry(entries.at(j * kEntryWidth, kEntryWidth));
         SavedObject& object = library.objects.at(static_cast<std::size_t>(j));
         object.name = convertField(converter_, entry.at(kObjectName, kObjectNameWidth), true);
-        object.typeCode = typeCodeText(entry.u8(kObjectType), entry.u8(kObjectType + 1));
+        object.typeCode = static_cast<std::uint16_t>(entry.u16(kObjectType));
         object.memberAreaOffset = entry.s32(kMemberAreaOffset);
         object.descriptionOffset = entry.s32(kDescriptionOffset);
         object.memberCount = 0;

@@ -8,6 +8,8 @@ namespace {
 
 constexpr std::int32_t kRiscHeaderSize = 4096;
 constexpr std::uint8_t kSavobj = 1;
+// The machine line and the save-command line.
+constexpr std::ptrdiff_t kCommandLines = 2;
 constexpr char kRule[] = "---------------------------------------------------------------------";
 
 }  // namespace
@@ -18,6 +20,9 @@ std::vector<std::string> saveHeaderLines(const SaveFileHeader& header) {
         lines.push_back("This SAVF created on IBM AS/400 " + header.systemText +
                         (header.headerSize == kRiscHeaderSize ? " RISC machine." : " CISC machine."));
         lines.push_back(header.saveCommand == kSavobj ? "Using SAVOBJ Command!" : "Using SAVLIB Command!");
+        if (!header.dataStorage.empty()) {
+            lines.push_back("Data: " + header.dataStorage + ".");
+        }
     }
     return lines;
 }
@@ -25,7 +30,8 @@ std::vector<std::string> saveHeaderLines(const SaveFileHeader& header) {
 std::vector<std::string> saveSummaryLines(const SaveFileHeader& header) {
     std::vector<std::string> lines = saveHeaderLines(header);
     if (!lines.empty()) {
-        lines.push_back("-");
+        // What else is known of the save follows the first three lines, which stay as they are.
+        lines.insert(lines.begin() + kCommandLines, "-");
     }
     lines.insert(lines.end(),
                  {

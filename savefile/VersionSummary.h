@@ -11,7 +11,8 @@ namespace quelvane {
 // when the file header has a system text, then the version notes.
 std::vector<std::string> saveSummaryLines(const SaveFileHeader& header);
 
-// The machine and save-command lines alone (none without a system text).
+// The lines about the save alone: machine, save command and how the data is stored (none without
+// a system text).
 std::vector<std::string> saveHeaderLines(const SaveFileHeader& header);
 
 }  // namespace quelvane

@@ -46,9 +46,6 @@ constexpr int kTopPanelHeight = 63;
 constexpr int kToolbarWidth = 304;
 constexpr int kTreeWidth = 224;
 constexpr int kStatusHeight = 23;
-constexpr int kNotConfigured = 100000;
-
-const char* const kConversionSection = "EBCDIC To ASCII";
 
 QFont pixelFont(const QString& family, int pixels) {
     QFont font(family);
@@ -365,9 +362,10 @@ void MainWindow::followCodePages() {
 void MainWindow::openSaveFile() {
     catalog_.segments.reset();
     session_->shownMember.resetForOpen();
-    conversion_->EbcdicCodePage = settings_.readInteger(kConversionSection, "EBCDIC", kNotConfigured);
-    conversion_->PcCodePage = settings_.readInteger(kConversionSection, "ASCII", kNotConfigured);
-    if (conversion_->EbcdicCodePage == kNotConfigured || conversion_->PcCodePage == kNotConfigured) {
+    const CodePageSettings::CodePages pages = settings_.codePages();
+    conversion_->EbcdicCodePage = pages.ebcdic;
+    conversion_->PcCodePage = pages.pc;
+    if (!pages.configured()) {
         if (options_ != nullptr) {
             options_->showWithoutReading();
         }

@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "conversion/CodePageSettings.h"
 #include "savefile/Catalog.h"
 #include "views/MemoryContentList.h"
 #include "views/NodeContentTarget.h"
@@ -81,7 +82,7 @@ class MainWindow final : public QMainWindow, private NodeContentTarget {
     void followCodePages();
 
     UserDialogs& dialogs_;
-    SettingsFile& settings_;
+    CodePageSettings settings_;
     std::unique_ptr<DialogNotifier> notifier_;
     std::unique_ptr<ConversionLayer> conversion_;
     Catalog catalog_;

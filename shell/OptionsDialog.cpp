@@ -28,18 +28,9 @@ constexpr int kEditLeft = 93;
 constexpr int kLabelLeft = 6;
 constexpr int kRowHeight = 21;
 
-constexpr int kDefaultCcsidRow = 17;
-constexpr int kDefaultPcRow = 3;
-constexpr int kDefaultPort = 21;
-
 constexpr std::array<std::uint8_t, 31> kTestPattern = {
     0xF0, 0xF1, 0xF2, 0xF3, 0xF4, 0xF5, 0xF6, 0xF7, 0xF8, 0xF9, 0x40, 0x81, 0x82, 0x83, 0x84, 0x85,
     0x86, 0x87, 0x88, 0x89, 0x40, 0x91, 0x92, 0x93, 0x94, 0x95, 0x96, 0x97, 0x98, 0x99, 0x00};
-
-const char* const kConversion = "EBCDIC To ASCII";
-const char* const kRows = "E2AIndex";
-const char* const kHost = "Host";
-const char* const kWorkingDir = "Working Dir";
 
 // The password edit shows "*" for each character, whatever the style's own mask is.
 class AsteriskStyle final : public QProxyStyle {
@@ -151,19 +142,22 @@ OptionsDialog::OptionsDialog(SettingsFile& settings, ConversionLayer& conversion
     connect(cancelButton, &QPushButton::clicked, this, &QDialog::hide);
 
     selectStoredRows();
-    host_->setText(QString::fromStdString(settings_.readString(kHost, "Host", "")));
-    user_->setText(QString::fromStdString(settings_.readString(kHost, "User", "")));
-    password_->setText(QString::fromStdString(settings_.readString(kHost, "Password", "")));
-    port_->setText(QString::number(settings_.readInteger(kHost, "Port", kDefaultPort)));
-    local_->setText(QString::fromStdString(settings_.readString(kWorkingDir, "Local", "")));
-    remote_->setText(QString::fromStdString(settings_.readString(kWorkingDir, "Remote", "")));
+    const CodePageSettings::HostLogin login = settings_.hostLogin();
+    host_->setText(QString::fromStdString(login.host));
+    user_->setText(QString::fromStdString(login.user));
+    password_->setText(QString::fromStdString(login.password));
+    port_->setText(QString::number(settings_.port()));
+    const CodePageSettings::WorkingDirectories directories = settings_.workingDirectories();
+    local_->setText(QString::fromStdString(directories.local));
+    remote_->setText(QString::fromStdString(directories.remote));
     selectPage(0);
 }
 
 void OptionsDialog::selectStoredRows() {
     // A stored row outside its list leaves the list without a selection.
-    ComboBoxE_->setCurrentIndex(settings_.readInteger(kRows, "EBCDIC", kDefaultCcsidRow));
-    ComboBoxA_->setCurrentIndex(settings_.readInteger(kRows, "ASCII", kDefaultPcRow));
+    const CodePageSettings::ListRows rows = settings_.listRows();
+    ComboBoxE_->setCurrentIndex(rows.ccsid);
+    ComboBoxA_->setCurrentIndex(rows.pc);
 }
 
 void OptionsDialog::showOptions() {
@@ -232,21 +226,17 @@ void OptionsDialog::confirm() {
 }
 
 bool OptionsDialog::writeAll(int ccsidRow, int pcRow) {
-    settings_.writeInteger(kRows, "EBCDIC", ccsidRow);
-    settings_.writeInteger(kRows, "ASCII", pcRow);
-    settings_.writeInteger(kConversion, "EBCDIC", conversion_.EbcdicCodePage);
-    settings_.writeInteger(kConversion, "ASCII", conversion_.PcCodePage);
-    settings_.writeString(kHost, "Host", host_->text().toStdString());
-    settings_.writeString(kHost, "User", user_->text().toStdString());
-    settings_.writeString(kHost, "Password", password_->text().toStdString());
+    settings_.writeListRows({ccsidRow, pcRow});
+    settings_.writeCodePages({conversion_.EbcdicCodePage, conversion_.PcCodePage});
+    settings_.writeHostLogin(
+        {host_->text().toStdString(), user_->text().toStdString(), password_->text().toStdString()});
     const auto port = parseDecimal(port_->text().toStdString());
     if (!port) {
         dialogs_.showMessage(this, QCoreApplication::applicationName(), notAnInteger(port_->text()));
         return false;
     }
-    settings_.writeInteger(kHost, "Port", *port);
-    settings_.writeString(kWorkingDir, "Local", local_->text().toStdString());
-    settings_.writeString(kWorkingDir, "Remote", remote_->text().toStdString());
+    settings_.writePort(*port);
+    settings_.writeWorkingDirectories({local_->text().toStdString(), remote_->text().toStdString()});
     return true;
 }
 

@@ -4,6 +4,8 @@
 
 #include <functional>
 
+#include "conversion/CodePageSettings.h"
+
 class QComboBox;
 class QLineEdit;
 class QStackedWidget;
@@ -39,7 +41,7 @@ class OptionsDialog final : public QDialog {
     void pickPcRowFor(int ccsidRow);
     bool writeAll(int ccsidRow, int pcRow);
 
-    SettingsFile& settings_;
+    CodePageSettings settings_;
     ConversionLayer& conversion_;
     UserDialogs& dialogs_;
     std::function<void(int)> applyCharset_;

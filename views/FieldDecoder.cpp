@@ -123,13 +123,13 @@ void appendHex(std::string& text, std::uint8_t byte) {
 
 }  // namespace
 
-bool isNumericFieldType(int typeCode) {
+bool isNumericFieldType(std::uint16_t typeCode) {
     return typeCode == kBinaryFieldType || typeCode == kZonedFieldType || typeCode == kPackedFieldType;
 }
 
 bool decodeSharedFieldText(std::span<const std::uint8_t> bytes, const SavedField& field,
                            EbcdicTextConverter& converter, std::string& text) {
-    switch (typeValue(field.typeCode)) {
+    switch (field.typeCode) {
         case kBinaryFieldType:
             decodeBinaryText(bytes, field.length, text);
             return true;
@@ -161,7 +161,7 @@ void decodeFieldValue(std::span<const std::uint8_t> value, const SavedField& fie
     if (decodeSharedFieldText(bytes, field, converter, text)) {
         return;
     }
-    switch (typeValue(field.typeCode)) {
+    switch (field.typeCode) {
         case kDateFieldType:
         case kTimestampFieldType:
             decodeDate(bytes, text);
@@ -173,7 +173,7 @@ void decodeFieldValue(std::span<const std::uint8_t> value, const SavedField& fie
 }
 
 LoadedKind loadedFieldKind(const SavedField& field) {
-    switch (typeValue(field.typeCode)) {
+    switch (field.typeCode) {
         case kBinaryFieldType:
             return field.length <= static_cast<int>(kLongestBinaryInteger) ? LoadedKind::Integer
                                                                            : LoadedKind::Text;
@@ -248,7 +248,7 @@ LoadedKind decodeLoadedFieldValue(std::span<const std::uint8_t> value, const Sav
                                   EbcdicTextConverter& converter, std::string& text) {
     const std::span<const std::uint8_t> bytes =
         value.first(std::min(value.size(), static_cast<std::size_t>(std::max(field.length, 0))));
-    switch (typeValue(field.typeCode)) {
+    switch (field.typeCode) {
         case kDateFieldType:
         case kTimestampFieldType:
             decodeDate(bytes, text, '-');

@@ -7,6 +7,7 @@
 
 #include "conversion/EbcdicTextConverter.h"
 #include "savefile/Catalog.h"
+#include "savefile/TypeCodes.h"
 #include "views/FieldDecodingFailure.h"
 
 namespace quelvane {
@@ -20,17 +21,6 @@ namespace quelvane {
 // than the span holds (a packed field whose digit count outruns its length) reads zeros there.
 // Fields longer than 5000 bytes are decoded whole, as if the buffer were as long as the field.
 
-// Field type codes: the value of the two type bytes, first byte high.
-inline constexpr int kBinaryFieldType = 0x0003;
-inline constexpr int kZonedPointedFieldType = 0x0103;
-inline constexpr int kZonedFieldType = 0x0203;
-inline constexpr int kPackedFieldType = 0x0303;
-inline constexpr int kCharacterFieldType = 0x0403;
-inline constexpr int kOpenCharacterFieldType = 0x0603;
-inline constexpr int kDateFieldType = 0x0B03;
-inline constexpr int kTimeFieldType = 0x0C03;
-inline constexpr int kTimestampFieldType = 0x0D03;
-
 // The size of the value buffer the character and time texts are converted from.
 inline constexpr std::size_t kValueBufferSize = 5000;
 
@@ -38,7 +28,7 @@ inline constexpr std::size_t kValueBufferSize = 5000;
 inline constexpr int kTextCapacity = 5000;
 
 // True for the binary, zoned and packed types, whose columns are right-aligned and widened.
-bool isNumericFieldType(int typeCode);
+bool isNumericFieldType(std::uint16_t typeCode);
 
 // The texts the records view and the exports share: binary, zoned, packed, character and time
 // fields, from the field's stored bytes. False, with `text` untouched, for the other types, whose

@@ -7,6 +7,7 @@
 
 #include "savefile/BigEndianReader.h"
 #include "savefile/MemberSegment.h"
+#include "savefile/SegmentExpansionFailure.h"
 #include "views/FieldDecoder.h"
 #include "views/MemberRecordStream.h"
 
@@ -27,7 +28,7 @@ void addColumns(ContentList& list, const SavedObject& file) {
                    ContentList::Sizing::Fixed);
     for (std::int32_t i = 0; i < file.fieldCount; ++i) {
         const SavedField& field = file.fields.at(static_cast<std::size_t>(i));
-        bool numeric = isNumericFieldType(typeValue(field.typeCode));
+        bool numeric = isNumericFieldType(field.typeCode);
         list.addColumn(field.name, (numeric ? kNumericWidthPerByte : kTextWidthPerByte) * field.length,
                        numeric ? ContentList::Alignment::Right : ContentList::Alignment::Left,
                        ContentList::Sizing::Fixed);
@@ -58,8 +59,10 @@ class RecordDecoder {
 
 }  // namespace
 
-ViewOutcome showMemberRecords(ViewSession& session, NodeContentTarget& target, std::int32_t partIndex,
-                              std::int32_t objectIndex, std::int32_t memberIndex) {
+ViewOutcome showMemberRecords(ViewSession& session, NodeContentTarget& target, MemberRef ref) {
+    const std::int32_t partIndex = ref.part;
+    const std::int32_t objectIndex = ref.object;
+    const std::int32_t memberIndex = ref.member;
     target.enableExport(true);
     target.enableBatch(true);
     ShownMember& shown = session.shownMember;
@@ -74,8 +77,8 @@ ViewOutcome showMemberRecords(ViewSession& session, NodeContentTarget& target, s
         shown.memberIndex = memberIndex;
         list.clearColumns();
         list.clearRows();
-        const SavedObject& file = session.catalog.objectAt(partIndex, objectIndex);
-        const SavedMember& member = file.members.at(static_cast<std::size_t>(memberIndex));
+        const SavedObject& file = session.catalog.objectAt(ref.file());
+        const SavedMember& member = session.catalog.memberAt(ref);
         shown.recordLength = file.recordLength;
         shown.stale = false;
         addColumns(list, file);
@@ -110,8 +113,9 @@ ViewOutcome showMemberRecords(ViewSession& session, NodeContentTarget& target, s
             }
         }
         return ViewOutcome::Shown;
-    } catch (const std::exception&) {
+    } catch (const std::exception& failure) {
         session.notifier.message(kReadingErrorMessage);
+        reportExpansionFailure(session.notifier, failure);
         return ViewOutcome::Failed;
     }
 }

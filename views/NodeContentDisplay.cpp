@@ -4,6 +4,7 @@
 #include <string>
 
 #include "savefile/BigEndianReader.h"
+#include "savefile/TypeCodes.h"
 #include "views/ClSourceView.h"
 #include "views/DataAreaView.h"
 #include "views/MemberRecordsView.h"
@@ -13,10 +14,6 @@
 namespace quelvane {
 
 namespace {
-
-constexpr int kProgramType = 0x0201;
-constexpr int kFileType = 0x1901;
-constexpr int kDataAreaType = 0x190A;
 
 constexpr int kMemberColumnWidth = 120;
 constexpr int kMemberDescriptionWidth = 600;
@@ -99,31 +96,19 @@ void showSaveFileCheck(ViewSession& session, const SavedObject& object) {
     }
 }
 
-const SavedObject* objectAt(const Catalog& catalog, std::int32_t part, std::int32_t object) {
-    if (part < 0 || static_cast<std::size_t>(part) >= catalog.parts.size()) {
-        return nullptr;
-    }
-    const SavedLibrary& library = catalog.parts[static_cast<std::size_t>(part)].library;
-    if (object < 0 || object >= library.objectCount ||
-        static_cast<std::size_t>(object) >= library.objects.size()) {
-        return nullptr;
-    }
-    return &library.objects[static_cast<std::size_t>(object)];
-}
-
 ViewOutcome showObject(ViewSession& session, NodeContentTarget& target, const SavedObject& object) {
     clearList(session);
     target.setNodeTitle(nameLine("Object:  ", object.name, object.attribute));
     target.enableBatch(object.attribute == "PF");
     target.setNodeSummary(descriptionLine(object.text));
-    int type = typeValue(object.typeCode);
-    if (type == kProgramType && object.attribute == "CLP") {
+    const std::uint16_t type = object.typeCode;
+    if (type == kProgramObjectType && object.attribute == "CLP") {
         showClSource(session, object);
-    } else if (type == kFileType && object.attribute == "PF") {
+    } else if (type == kFileObjectType && object.attribute == "PF") {
         showMemberList(session, object);
-    } else if (type == kFileType && object.attribute == "SAVF") {
+    } else if (type == kFileObjectType && object.attribute == "SAVF") {
         showSaveFileCheck(session, object);
-    } else if (type == kDataAreaType) {
+    } else if (type == kDataAreaObjectType) {
         showDataAreaValue(session, object);
     }
     return ViewOutcome::Shown;
@@ -147,21 +132,20 @@ ViewOutcome showNodeContent(ViewSession& session, NodeContentTarget& target,
             target.showVersion();
             return ViewOutcome::Shown;
         case 2: {
-            const SavedObject* object = objectAt(catalog, node->parentIndex, node->index);
+            const SavedObject* object = catalog.findObject({node->parentIndex, node->index});
             return object == nullptr ? ViewOutcome::Shown : showObject(session, target, *object);
         }
         case 3: {
-            const SavedObject* file = objectAt(catalog, node->grandparentIndex, node->parentIndex);
-            if (file == nullptr || node->index < 0 || node->index >= file->memberCount ||
-                static_cast<std::size_t>(node->index) >= file->members.size()) {
+            const MemberRef ref{node->grandparentIndex, node->parentIndex, node->index};
+            const SavedMember* member = catalog.findMember(ref);
+            if (member == nullptr) {
                 return ViewOutcome::Shown;
             }
-            const SavedMember& member = file->members[static_cast<std::size_t>(node->index)];
-            target.setNodeTitle(nameLine("Member:  ", member.name, member.type));
-            target.setNodeSummary(descriptionLine(member.text));
-            if (file->attribute == "PF" && file->fieldCount != 0) {
-                return showMemberRecords(session, target, node->grandparentIndex, node->parentIndex,
-                                         node->index);
+            const SavedObject& file = catalog.objectAt(ref.file());
+            target.setNodeTitle(nameLine("Member:  ", member->name, member->type));
+            target.setNodeSummary(descriptionLine(member->text));
+            if (file.attribute == "PF" && file.fieldCount != 0) {
+                return showMemberRecords(session, target, ref);
             }
             session.shownMember.recordLength = 0;
             clearList(session);

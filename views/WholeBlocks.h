@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <span>
 
+#include "savefile/BlockFile.h"
 #include "savefile/BlockSource.h"
 
 namespace quelvane {
@@ -14,8 +15,9 @@ namespace quelvane {
 // whatever step wanted it.
 class WholeBlocks {
   public:
-    static constexpr std::int64_t kBlockSize = 528;
-    static constexpr std::int64_t kBodySize = 512;
+    // The block layout is BlockFile's; the views name it through this class.
+    static constexpr std::int64_t kBlockSize = BlockFile::kBlockSize;
+    static constexpr std::int64_t kBodySize = BlockFile::kBodySize;
     using Block = std::array<std::uint8_t, kBlockSize>;
 
     explicit WholeBlocks(BlockSource& source) : source_(source) {}

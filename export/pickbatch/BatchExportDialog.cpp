@@ -109,7 +109,7 @@ BatchExportDialog::BatchExportDialog(QWidget* parent)
     checkBox2->setObjectName(QStringLiteral("CheckBox2"));
     checkBox2->setGeometry(200, 128, 193, 17);
     checkBox2->setEnabled(false);
-    types_[kTextFile]->setChecked(true);
+    types_[0]->setChecked(true);
 
     statusBar1_ = new QStatusBar(this);
     statusBar1_->setObjectName(QStringLiteral("StatusBar1"));
@@ -135,8 +135,9 @@ void BatchExportDialog::setDirectoryChooser(DirectoryChooser chooser) {
 }
 
 void BatchExportDialog::fill(const Contents& contents) {
-    desc_->setText(decode_(contents.partIndex));
-    obj_->setText(decode_(contents.objectIndex));
+    file_ = contents.file;
+    desc_->setText(QString::number(contents.file.part));
+    obj_->setText(QString::number(contents.file.object));
     lib_->setText(decode_(contents.libraryName));
     pf_->setText(decode_(contents.fileName));
     memnum_->setText(decode_(contents.memberCount));
@@ -161,22 +162,19 @@ void BatchExportDialog::closeDialog() {
     hide();
 }
 
-std::string BatchExportDialog::partIndexText() const {
-    return encode_(desc_->text());
-}
-
-std::string BatchExportDialog::objectIndexText() const {
-    return encode_(obj_->text());
+ObjectRef BatchExportDialog::chosenFile() const {
+    return file_;
 }
 
 std::string BatchExportDialog::directory() const {
     return encode_(edit1_->text());
 }
 
-int BatchExportDialog::fileType() const {
+ExportFormat BatchExportDialog::fileType() const {
+    constexpr ExportFormat kItemFormats[] = {kTextFile, kWordFile, kExcelFile};
     for (int i = 0; i < 3; ++i) {
         if (types_[i]->isChecked()) {
-            return i;
+            return kItemFormats[i];
         }
     }
     return kTextFile;

@@ -43,10 +43,9 @@ class BatchExportDialog final : public QDialog, public BatchExportTarget {
     void fill(const Contents& contents) override;
     void showDialog() override;
     void closeDialog() override;
-    std::string partIndexText() const override;
-    std::string objectIndexText() const override;
+    ObjectRef chosenFile() const override;
     std::string directory() const override;
-    int fileType() const override;
+    ExportFormat fileType() const override;
     void setStatusText(const std::string& text) override;
 
     // "Select ...": the working directory, then whatever directory the user confirms.
@@ -61,6 +60,7 @@ class BatchExportDialog final : public QDialog, public BatchExportTarget {
     Decoder decode_;
     Encoder encode_;
     DirectoryChooser chooseDirectory_;
+    ObjectRef file_;
 
     QLabel* lib_ = nullptr;
     QLabel* pf_ = nullptr;

@@ -88,9 +88,9 @@ TEST_F(CliTree, PrintsSummaryAndTree) {
     CliRun result = run("tree '" + path + "' --ebcdic 37 --pc 1252");
     EXPECT_EQ(result.status, 0);
     EXPECT_EQ(result.err, "");
-    // The machine and save-command lines, then the tree; the version history is --version's.
+    // The lines about the save, then the tree; the version history is --version's.
     std::string tree =
-        "This SAVF created on IBM AS/400 41A 8286 RISC machine.\nUsing SAVLIB Command!\n"
+        "This SAVF created on IBM AS/400 41A 8286 RISC machine.\nUsing SAVLIB Command!\nData: stored.\n"
         "Library(QGPL)\n"
         "  Part0\n"
         "    CUSTMAST(PF)\n"

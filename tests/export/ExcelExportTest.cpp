@@ -43,7 +43,7 @@ struct ExcelExportTest : ::testing::Test {
     void openItems(std::vector<StreamSlot> slots) {
         fixture.open({itemsFile()}, {ContentFixtures::memberRecords("ITEMS", "MBR1", 7, slots)});
     }
-    ExportOutcome write() { return writeExcelExport(fixture.session, 0, 0, 0, "ITEMS_MBR1.xls"); }
+    ExportOutcome write() { return writeExcelExport(fixture.session, {0, 0, 0}, "ITEMS_MBR1.xls"); }
 
     ExportFixture fixture;
 };
@@ -215,7 +215,7 @@ TEST_F(ExcelExportTest, XlrdReadsTheWorkbookWithDeletedSlotsAsUntouchedRows) {
     ExportSession session(fixture.views.session, excel, 1252);
     ScratchDirectory scratch("quelvane-excel-export");
     const auto path = scratch / "ITEMS_MBR1.xls";
-    EXPECT_EQ(writeExcelExport(session, 0, 0, 0, path.string()), ExportOutcome::Written);
+    EXPECT_EQ(writeExcelExport(session, {0, 0, 0}, path.string()), ExportOutcome::Written);
     EXPECT_EQ(excel.heldReferences(), 0u);
     EXPECT_EQ(readXls("sheet", path), R"(sheets 1 Sheet1
 default row height 240

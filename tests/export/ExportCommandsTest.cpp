@@ -35,15 +35,14 @@ class RecordingBatchDialog final : public BatchExportTarget {
     void fill(const Contents& filled) override { contents = filled; }
     void showDialog() override { shown = true; }
     void closeDialog() override { shown = false; }
-    std::string partIndexText() const override { return contents.partIndex; }
-    std::string objectIndexText() const override { return contents.objectIndex; }
+    ObjectRef chosenFile() const override { return contents.file; }
     std::string directory() const override { return contents.directory; }
-    int fileType() const override { return type; }
+    ExportFormat fileType() const override { return type; }
     void setStatusText(const std::string& text) override { statuses.push_back(text); }
 
     Contents contents;
     bool shown = false;
-    int type = kTextFile;
+    ExportFormat type = kTextFile;
     std::vector<std::string> statuses;
 };
 
@@ -167,8 +166,7 @@ TEST_F(ExportCommandsTest, TheBatchCommandFillsTheDialogAndRecordsTheFile) {
     RecordingBatchDialog dialog;
     EXPECT_TRUE(exportBatchCommand(fixture.session, NodePosition{3, 1, 1, 0}, dialog));
     EXPECT_TRUE(dialog.shown);
-    EXPECT_EQ(dialog.contents.partIndex, "0");
-    EXPECT_EQ(dialog.contents.objectIndex, "1");
+    EXPECT_EQ(dialog.contents.file, (ObjectRef{0, 1}));
     EXPECT_EQ(dialog.contents.libraryName, "QGPL");
     EXPECT_EQ(dialog.contents.fileName, "ORDERS");
     EXPECT_EQ(dialog.contents.memberCount, "2");

@@ -54,26 +54,25 @@ struct FieldCase {
 
 TEST(ExportFieldText, EachTypeHasTheExportsOwnText) {
     const std::vector<FieldCase> cases = {
-        {"binary 2", {"B", "0003", 2, 1, 4, 0}, {0x00, 0xFF, 0xFE}, "-2"},
-        {"binary 4", {"B", "0003", 4, 0, 9, 0}, {0x00, 0x01, 0x00, 0x00}, "65536"},
-        {"binary 8", {"B", "0003", 8, 0, 18, 0}, {0x80, 0, 0, 0, 0, 0, 0, 0}, "-9223372036854775808"},
-        {"binary decimals ignored", {"B", "0003", 2, 0, 4, 2}, {0x04, 0xD2}, "1234"},
-        {"packed", {"P", "0303", 3, 0, 5, 2}, {0x12, 0x34, 0x5F}, "123.45"},
-        {"packed negative", {"P", "0303", 3, 0, 5, 2}, {0x00, 0x00, 0x5D}, "-0.05"},
-        {"zoned", {"Z", "0203", 4, 0, 4, 1}, {0xF0, 0xF1, 0xF2, 0xF3}, "012.3"},
-        {"character", {"C", "0403", 5, 0, 0, 0}, {0xC1, 0xC2, 0x40, 0x40, 0x40}, "AB   "},
-        {"open character", {"O", "0603", 2, 1, 0, 0}, {0x40, 0xC1, 0x82}, "Ab"},
-        {"character all zeros", {"C", "0403", 3, 0, 0, 0}, {0, 0, 0}, " "},
-        {"character with a line feed", {"C", "0403", 3, 0, 0, 0}, {0xC1, 0x25, 0xC2}, "A\nB"},
-        {"date", {"D", "0B03", 4, 0, 0, 0}, {0x00, 0x25, 0x68, 0x59}, "2000-01-01 12:00:00"},
-        {"time", {"T", "0C03", 3, 0, 0, 0}, {0xF1, 0xF2, 0xF3}, "31:32:33"},
+        {"binary 2", {"B", 0x0003, 2, 1, 4, 0}, {0x00, 0xFF, 0xFE}, "-2"},
+        {"binary 4", {"B", 0x0003, 4, 0, 9, 0}, {0x00, 0x01, 0x00, 0x00}, "65536"},
+        {"binary 8", {"B", 0x0003, 8, 0, 18, 0}, {0x80, 0, 0, 0, 0, 0, 0, 0}, "-9223372036854775808"},
+        {"binary decimals ignored", {"B", 0x0003, 2, 0, 4, 2}, {0x04, 0xD2}, "1234"},
+        {"packed", {"P", 0x0303, 3, 0, 5, 2}, {0x12, 0x34, 0x5F}, "123.45"},
+        {"packed negative", {"P", 0x0303, 3, 0, 5, 2}, {0x00, 0x00, 0x5D}, "-0.05"},
+        {"zoned", {"Z", 0x0203, 4, 0, 4, 1}, {0xF0, 0xF1, 0xF2, 0xF3}, "012.3"},
+        {"character", {"C", 0x0403, 5, 0, 0, 0}, {0xC1, 0xC2, 0x40, 0x40, 0x40}, "AB   "},
+        {"open character", {"O", 0x0603, 2, 1, 0, 0}, {0x40, 0xC1, 0x82}, "Ab"},
+        {"character all zeros", {"C", 0x0403, 3, 0, 0, 0}, {0, 0, 0}, " "},
+        {"character with a line feed", {"C", 0x0403, 3, 0, 0, 0}, {0xC1, 0x25, 0xC2}, "A\nB"},
+        {"date", {"D", 0x0B03, 4, 0, 0, 0}, {0x00, 0x25, 0x68, 0x59}, "2000-01-01 12:00:00"},
+        {"time", {"T", 0x0C03, 3, 0, 0, 0}, {0xF1, 0xF2, 0xF3}, "31:32:33"},
         {"timestamp",
-         {"S", "0D03", 10, 0, 0, 0},
+         {"S", 0x0D03, 10, 0, 0, 0},
          {0x07, 0xD0, 0x01, 0x01, 0x0C, 0x1E, 0x2D, 0, 0, 0},
          "07D001010C1E2D000000"},
-        {"short timestamp reads zeros", {"S", "0D03", 2, 0, 0, 0}, {0xAB, 0xCD}, "ABCD0000000000000000"},
-        {"unknown type", {"X", "0E03", 2, 0, 0, 0}, {0xC1, 0xC1}, ""},
-        {"unreadable type code", {"X", "ZZ", 2, 0, 0, 0}, {0xC1, 0xC1}, ""},
+        {"short timestamp reads zeros", {"S", 0x0D03, 2, 0, 0, 0}, {0xAB, 0xCD}, "ABCD0000000000000000"},
+        {"unknown type", {"X", 0x0E03, 2, 0, 0, 0}, {0xC1, 0xC1}, ""},
     };
     Cp037Converter converter;
     for (const FieldCase& c : cases) {
@@ -87,9 +86,9 @@ TEST(ExportFieldText, AZeroDateAndAFieldPastTheRecordFail) {
     Cp037Converter converter;
     std::string text;
     const std::vector<std::uint8_t> zeros(4, 0);
-    EXPECT_THROW(exportFieldText(zeros, {"D", "0B03", 4, 0, 0, 0}, converter, text), FieldDecodingFailure);
-    EXPECT_THROW(exportFieldText(zeros, {"C", "0403", 4, 1, 0, 0}, converter, text), DecodingFailure);
-    EXPECT_THROW(exportFieldText(zeros, {"C", "0403", 1, -1, 0, 0}, converter, text), DecodingFailure);
+    EXPECT_THROW(exportFieldText(zeros, {"D", 0x0B03, 4, 0, 0, 0}, converter, text), FieldDecodingFailure);
+    EXPECT_THROW(exportFieldText(zeros, {"C", 0x0403, 4, 1, 0, 0}, converter, text), DecodingFailure);
+    EXPECT_THROW(exportFieldText(zeros, {"C", 0x0403, 1, -1, 0, 0}, converter, text), DecodingFailure);
 }
 
 }  // namespace

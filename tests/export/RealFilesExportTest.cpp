@@ -40,7 +40,7 @@ std::string utf8OfLatin1(const std::string& text) {
 // What the export writes for a cell the records view shows, by the field's type; nothing for
 // a timestamp, which the view shows as a date and the export as its stored bytes.
 std::optional<std::string> exportTextOf(const std::string& cell, const SavedField& field) {
-    switch (typeValue(field.typeCode)) {
+    switch (field.typeCode) {
         case kDateFieldType:
             return cell.substr(0, 4) + "-" + cell.substr(5, 2) + "-" + cell.substr(8, 2) + " 12:00:00";
         case kTimestampFieldType:
@@ -160,7 +160,7 @@ TEST(RealFilesExport, EveryMembersTextMatchesTheRecordsView) {
         for (const RealFile::Member& m : real.members()) {
             const auto rows = real.viewRows(m);
             const fs::path out = scratch / "member.txt";
-            ASSERT_EQ(writeTextExport(real.exports, m.part, m.object, m.member, out.string()),
+            ASSERT_EQ(writeTextExport(real.exports, {m.part, m.object, m.member}, out.string()),
                       ExportOutcome::Written);
             std::string expected;
             for (const auto& [slot, cells] : rows) {
@@ -210,7 +210,7 @@ TEST(RealFilesExport, WordTablesHoldTheRecordsViewsTexts) {
                 continue;
             }
             const fs::path out = scratch / "member.doc";
-            ASSERT_EQ(writeWordExport(real.exports, m.part, m.object, m.member, out.string()),
+            ASSERT_EQ(writeWordExport(real.exports, {m.part, m.object, m.member}, out.string()),
                       ExportOutcome::Written);
             const std::vector<std::string> table = RtfTableReader::read(readFile(out));
             const SavedObject& file = real.file(m);
@@ -254,7 +254,7 @@ TEST(RealFilesExport, XlrdReadsTheRecordsViewsTextsFromTheWorkbooks) {
                 continue;
             }
             const fs::path out = scratch / "member.xls";
-            ASSERT_EQ(writeExcelExport(real.exports, m.part, m.object, m.member, out.string()),
+            ASSERT_EQ(writeExcelExport(real.exports, {m.part, m.object, m.member}, out.string()),
                       ExportOutcome::Written);
             std::map<std::pair<std::int64_t, int>, std::pair<std::string, std::string>> read;
             for (const std::string& line : splitLines(readXls("sheet", out))) {
@@ -309,10 +309,10 @@ TEST(RealFilesExport, LibreOfficeOpensTheDocumentAndTheWorkbook) {
     });
     ASSERT_NE(awards, members.end());
     ScratchDirectory scratch("quelvane-real-lo");
-    ASSERT_EQ(writeWordExport(real.exports, awards->part, awards->object, awards->member,
+    ASSERT_EQ(writeWordExport(real.exports, {awards->part, awards->object, awards->member},
                               (scratch / "AW.doc").string()),
               ExportOutcome::Written);
-    ASSERT_EQ(writeExcelExport(real.exports, awards->part, awards->object, awards->member,
+    ASSERT_EQ(writeExcelExport(real.exports, {awards->part, awards->object, awards->member},
                                (scratch / "AW.xls").string()),
               ExportOutcome::Written);
     const std::string convert = "cd '" + scratch.path().string() +

@@ -17,7 +17,7 @@ const std::string kLine3 = "R3  123.452000-01-01 12:00:003";
 
 struct TextExportTest : ::testing::Test {
     ExportOutcome write(std::int32_t member = 0) {
-        return writeTextExport(fixture.session, 0, 0, member, out.string());
+        return writeTextExport(fixture.session, {0, 0, member}, out.string());
     }
     std::string written() const { return readFile(out); }
 
@@ -102,7 +102,7 @@ TEST_F(TextExportTest, AnOutputFileThatCannotBeCreatedIsReportedAndRaised) {
         return open(path);
     };
     const std::string path = (scratch / "missing" / "X.txt").string();
-    EXPECT_THROW(writeTextExport(fixture.session, 0, 0, 0, path), ExportFailure);
+    EXPECT_THROW(writeTextExport(fixture.session, {0, 0, 0}, path), ExportFailure);
     EXPECT_EQ(fixture.views.notifier.texts(), std::vector<std::string>{"Open<" + path + ">file error"});
     EXPECT_EQ(opened, 0);
 }
@@ -112,7 +112,7 @@ TEST_F(TextExportTest, AFailedWriteIsReportedOnce) {
         GTEST_SKIP() << "no /dev/full";
     }
     fixture.openOrders(orderSlots(3000));
-    EXPECT_EQ(writeTextExport(fixture.session, 0, 0, 0, "/dev/full"), ExportOutcome::Failed);
+    EXPECT_EQ(writeTextExport(fixture.session, {0, 0, 0}, "/dev/full"), ExportOutcome::Failed);
     EXPECT_EQ(fixture.views.notifier.texts(), std::vector<std::string>{"Write file error"});
 }
 

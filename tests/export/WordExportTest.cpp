@@ -44,7 +44,7 @@ struct WordExportTest : ::testing::Test {
     void openItems(std::vector<StreamSlot> slots, std::uint32_t recordCount = 3) {
         fixture.open({itemsFile(recordCount)}, {ContentFixtures::memberRecords("ITEMS", "MBR1", 7, slots)});
     }
-    ExportOutcome write() { return writeWordExport(fixture.session, 0, 0, 0, "ITEMS_MBR1.doc"); }
+    ExportOutcome write() { return writeWordExport(fixture.session, {0, 0, 0}, "ITEMS_MBR1.doc"); }
 
     ExportFixture fixture;
 };
@@ -195,7 +195,7 @@ TEST_F(WordExportTest, RowsComeFromTheRecordCountBoundedByWhatTheFileHolds) {
         std::vector<StreamSlot> slots = itemSlots();
         slots.resize(static_cast<std::size_t>(c.slots));
         fixture.open({itemsFile(c.recordCount)}, {ContentFixtures::memberRecords("ITEMS", "MBR1", 7, slots)});
-        writeWordExport(fixture.session, 0, 0, 0, "X.doc");
+        writeWordExport(fixture.session, {0, 0, 0}, "X.doc");
         EXPECT_NE(std::find(fixture.automation.lines.begin(), fixture.automation.lines.end(), c.add),
                   fixture.automation.lines.end())
             << c.recordCount;
@@ -220,7 +220,7 @@ TEST_F(WordExportTest, TheSavedDocumentHoldsTheTableWithDeletedSlotsAsEmptyRows)
     session.splitterOption = true;
     ScratchDirectory scratch("quelvane-word-export");
     const std::string path = (scratch / "ITEMS_MBR1.doc").string();
-    EXPECT_EQ(writeWordExport(session, 0, 0, 0, path), ExportOutcome::Written);
+    EXPECT_EQ(writeWordExport(session, {0, 0, 0}, path), ExportOutcome::Written);
     EXPECT_EQ(word.heldReferences(), 0u);
     EXPECT_EQ(RtfTableReader::read(readFile(path)),
               (std::vector<std::string>{

@@ -149,24 +149,24 @@ TEST_F(ExtractParts, PlainDecimals) {
 TEST_F(ExtractParts, LoadedValuesKeepWhatIsNoNumberAsText) {
     Cp037Converter converter;
     std::string text;
-    SavedField packed{"P", "0303", 3, 0, 5, 0};
+    SavedField packed{"P", 0x0303, 3, 0, 5, 0};
     EXPECT_EQ(decodeLoadedFieldValue(std::vector<std::uint8_t>{0x12, 0x34, 0x5F}, packed, converter, text),
               LoadedKind::Integer);
     EXPECT_EQ(text, "12345");
     EXPECT_EQ(decodeLoadedFieldValue(std::vector<std::uint8_t>{0x1A, 0x34, 0x5F}, packed, converter, text),
               LoadedKind::Text);
     EXPECT_EQ(text, "1:345");
-    SavedField zoned{"Z", "0203", 3, 0, 3, 0};
+    SavedField zoned{"Z", 0x0203, 3, 0, 3, 0};
     EXPECT_EQ(decodeLoadedFieldValue(std::vector<std::uint8_t>{0x40, 0x40, 0x40}, zoned, converter, text),
               LoadedKind::Integer);
     EXPECT_EQ(text, "");
-    SavedField wide{"W", "0003", 10, 0, 0, 0};
+    SavedField wide{"W", 0x0003, 10, 0, 0, 0};
     EXPECT_EQ(loadedFieldKind(wide), LoadedKind::Text);
-    EXPECT_EQ(loadedFieldKind(SavedField{"D", "0303", 10, 0, 19, 0}), LoadedKind::Decimal);
-    EXPECT_EQ(loadedFieldKind(SavedField{"D", "0303", 10, 0, 18, 0}), LoadedKind::Integer);
-    EXPECT_EQ(loadedFieldKind(SavedField{"D", "0203", 19, 0, 19, 0}), LoadedKind::Decimal);
+    EXPECT_EQ(loadedFieldKind(SavedField{"D", 0x0303, 10, 0, 19, 0}), LoadedKind::Decimal);
+    EXPECT_EQ(loadedFieldKind(SavedField{"D", 0x0303, 10, 0, 18, 0}), LoadedKind::Integer);
+    EXPECT_EQ(loadedFieldKind(SavedField{"D", 0x0203, 19, 0, 19, 0}), LoadedKind::Decimal);
     EXPECT_THROW(decodeLoadedFieldValue(std::vector<std::uint8_t>{0, 0, 0, 0},
-                                        SavedField{"D", "0B03", 4, 0, 0, 0}, converter, text),
+                                        SavedField{"D", 0x0B03, 4, 0, 0, 0}, converter, text),
                  FieldDecodingFailure);
 }
 

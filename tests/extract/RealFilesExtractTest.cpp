@@ -11,13 +11,6 @@ namespace fs = std::filesystem;
 
 using RealFilesExtract = ExtractFixture;
 
-// The folder of the real files: QUELVANE_SAVF_DIR from the environment (a checkout that does not
-// sit beside them), else where the build found them.
-fs::path savfDirectory() {
-    const char* set = std::getenv("QUELVANE_SAVF_DIR");
-    return set != nullptr && *set != '\0' ? fs::path(set) : fs::path(QUELVANE_SAVF_DIR);
-}
-
 // Every member of two real save files extracted, read back and compared with what `show` lists.
 // The member counts were taken from the tree by hand; the source texts are those the library's
 // authors publish beside the save file (QCLSRC/ADDGBSTUB.clp and QDDSSRC/AWARDDB.pf of their
@@ -33,7 +26,7 @@ TEST_F(RealFilesExtract, EveryMemberMatchesTheRecordsView) {
         {"JTT_ddmtestsav.savf", "DDMTESTSAV", "15 members compared, 0 differences"},
     };
     for (const Case& c : cases) {
-        const fs::path saveFile = savfDirectory() / c.file;
+        const fs::path saveFile = fs::path(QUELVANE_SAVF_DIR) / c.file;
         if (!fs::exists(saveFile)) {
             GTEST_SKIP() << "real save files not present";
         }

@@ -24,7 +24,7 @@ std::vector<std::string> render(const CatalogTree& tree) {
     return lines;
 }
 
-SavedObject object(const std::string& name, const std::string& typeCode, const std::string& attribute = "") {
+SavedObject object(const std::string& name, std::uint16_t typeCode, const std::string& attribute = "") {
     SavedObject o;
     o.name = name;
     o.typeCode = typeCode;
@@ -34,12 +34,12 @@ SavedObject object(const std::string& name, const std::string& typeCode, const s
 
 // Files show their attribute; codes outside the known list show no type at all.
 TEST(CatalogTree, TypeTexts) {
-    EXPECT_EQ(objectTypeText(object("X", "190A", "PF")), "DTAARA");
-    EXPECT_EQ(objectTypeText(object("X", "0a01")), "DTAQ");
-    EXPECT_EQ(objectTypeText(object("X", "1901", "PF")), "PF");
-    EXPECT_EQ(objectTypeText(object("X", "1901", "")), "");
-    EXPECT_EQ(objectTypeText(object("X", "0B90", "PF")), " ");
-    EXPECT_EQ(objectTypeText(object("X", "", "PF")), " ");
+    EXPECT_EQ(objectTypeText(object("X", 0x190A, "PF")), "DTAARA");
+    EXPECT_EQ(objectTypeText(object("X", 0x0A01)), "DTAQ");
+    EXPECT_EQ(objectTypeText(object("X", 0x1901, "PF")), "PF");
+    EXPECT_EQ(objectTypeText(object("X", 0x1901, "")), "");
+    EXPECT_EQ(objectTypeText(object("X", 0x0B90, "PF")), " ");
+    EXPECT_EQ(objectTypeText(object("X", 0x0000, "PF")), " ");
 }
 
 TEST(CatalogTree, CaptionsAndImages) {
@@ -47,8 +47,8 @@ TEST(CatalogTree, CaptionsAndImages) {
     catalog.parts.resize(2);
     catalog.parts[0].name = "QGPL";
     SavedLibrary& lib = catalog.parts[0].library;
-    lib.objects = {object("CUSTMAST", "1901", "PF"), object("MYPGM", "0201"), object("X", "0B90"),
-                   object("EMPTY", "1901", ""), object("NOTSHOWN", "0201")};
+    lib.objects = {object("CUSTMAST", 0x1901, "PF"), object("MYPGM", 0x0201), object("X", 0x0B90),
+                   object("EMPTY", 0x1901, ""), object("NOTSHOWN", 0x0201)};
     lib.objectCount = 4;
     lib.objects[0].memberCount = 2;
     lib.objects[0].members = {{"ABC", "", "", 0}, {"DEF", "", "", 0}};
@@ -74,7 +74,7 @@ TEST(CatalogTree, MemberLimit) {
     catalog.parts.resize(1);
     SavedLibrary& lib = catalog.parts[0].library;
     for (std::int32_t count : {1000, 1001}) {
-        SavedObject file = object("F" + std::to_string(count), "1901", "PF");
+        SavedObject file = object("F" + std::to_string(count), 0x1901, "PF");
         file.memberCount = count;
         file.members.resize(static_cast<std::size_t>(count));
         lib.objects.push_back(file);
@@ -99,7 +99,7 @@ TEST(CatalogTree, IncompleteCatalogs) {
     shortObjects.parts.resize(2);
     shortObjects.parts[0].name = "A";
     shortObjects.parts[0].library.objectCount = 2;
-    shortObjects.parts[0].library.objects = {object("ONLY", "0201")};
+    shortObjects.parts[0].library.objects = {object("ONLY", 0x0201)};
     CatalogTree partial = buildCatalogTree(shortObjects);
     EXPECT_FALSE(partial.complete);
     EXPECT_EQ(render(partial),
@@ -108,7 +108,7 @@ TEST(CatalogTree, IncompleteCatalogs) {
     Catalog shortMembers;
     shortMembers.parts.resize(1);
     shortMembers.parts[0].library.objectCount = 1;
-    shortMembers.parts[0].library.objects = {object("F", "1901", "PF")};
+    shortMembers.parts[0].library.objects = {object("F", 0x1901, "PF")};
     shortMembers.parts[0].library.objects[0].memberCount = 3;
     shortMembers.parts[0].library.objects[0].members.resize(1);
     EXPECT_FALSE(buildCatalogTree(shortMembers).complete);

@@ -18,7 +18,7 @@ SaveFileBuilder library(std::vector<BuiltObject> objects, std::uint32_t v = 256)
 }
 
 std::string describe(const SavedField& f) {
-    return f.name + " " + f.typeCode + " off=" + std::to_string(f.offset) +
+    return f.name + " " + typeCodeText(f.typeCode) + " off=" + std::to_string(f.offset) +
            " len=" + std::to_string(f.length) + " " + std::to_string(f.digits) + "," +
            std::to_string(f.decimals);
 }

@@ -20,7 +20,7 @@ std::vector<std::string> names(const SavedLibrary& lib) {
     std::vector<std::string> out;
     for (std::int32_t j = 0; j < lib.objectCount; ++j) {
         out.push_back(lib.objects.at(static_cast<std::size_t>(j)).name + "/" +
-                      lib.objects.at(static_cast<std::size_t>(j)).typeCode + "/" +
+                      typeCodeText(lib.objects.at(static_cast<std::size_t>(j)).typeCode) + "/" +
                       lib.objects.at(static_cast<std::size_t>(j)).attribute);
     }
     return out;
@@ -131,7 +131,7 @@ TEST(ObjectDirectory, DescriptionFailureEndsReading) {
     EXPECT_EQ(fixture.object(1).name, "BAD");
     EXPECT_EQ(fixture.object(1).attribute, "");
     EXPECT_EQ(fixture.object(2).name, "LATER");
-    EXPECT_EQ(fixture.object(2).typeCode, "1901");
+    EXPECT_EQ(fixture.object(2).typeCode, 0x1901);
     EXPECT_EQ(fixture.object(2).attribute, "");
     EXPECT_EQ(fixture.object(2).memberCount, 0);
     ASSERT_EQ(fixture.catalog.parts.size(), 2u);

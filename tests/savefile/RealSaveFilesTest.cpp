@@ -41,7 +41,7 @@ std::unique_ptr<Opened> openReal(const std::string& name) {
     return opened;
 }
 
-const SavedObject* findObject(const Catalog& catalog, const std::string& name, const std::string& typeCode) {
+const SavedObject* findObject(const Catalog& catalog, const std::string& name, std::uint16_t typeCode) {
     for (const auto& part : catalog.parts) {
         for (std::int32_t j = 0; j < part.library.objectCount; ++j) {
             const SavedObject& object = part.library.objects.at(static_cast<std::size_t>(j));
@@ -87,21 +87,21 @@ TEST(RealSaveFiles, VcfLibrary) {
     ASSERT_EQ(catalog.parts.size(), 1u);
     EXPECT_EQ(catalog.parts[0].name, "VCF");
 
-    const SavedObject* clsrc = findObject(catalog, "QCLSRC", "1901");
+    const SavedObject* clsrc = findObject(catalog, "QCLSRC", 0x1901);
     ASSERT_NE(clsrc, nullptr);
     EXPECT_EQ(clsrc->attribute, "PF");
     EXPECT_EQ(members(*clsrc), "VCFSTUB(CLP,6) VOTESTUB(CLP,6) ADDGBSTUB(CLP,6) READGBSTUB(CLP,6) ");
     EXPECT_EQ(clsrc->members.at(0).text, "Launcher stub for VCF Exhibitor Menu");
     EXPECT_EQ(clsrc->recordLength, 92);
 
-    const SavedObject* voting = findObject(catalog, "VOTINGDB", "1901");
+    const SavedObject* voting = findObject(catalog, "VOTINGDB", 0x1901);
     ASSERT_NE(voting, nullptr);
     EXPECT_EQ(voting->fieldCount, 3);
     EXPECT_EQ(members(*voting), "VOTINGDB(,10) ");
     EXPECT_EQ(voting->text, "Databse to hold voting records");
 
-    ASSERT_NE(findObject(catalog, "ADMMAIN", "0E03"), nullptr);
-    EXPECT_EQ(objectTypeText(*findObject(catalog, "ADMMAIN", "0E03")), "MSGF");
+    ASSERT_NE(findObject(catalog, "ADMMAIN", 0x0E03), nullptr);
+    EXPECT_EQ(objectTypeText(*findObject(catalog, "ADMMAIN", 0x0E03)), "MSGF");
 }
 
 TEST(RealSaveFiles, LibrariesAndMembers) {
@@ -112,19 +112,19 @@ TEST(RealSaveFiles, LibrariesAndMembers) {
         const char* library;
         std::int32_t headerSize;
         const char* object;
-        const char* typeCode;
+        std::uint16_t typeCode;
         const char* members;
     };
     const Case cases[] = {
-        {"FLSEARCH.SAVF", 2, "FLSEARCH", 4096, "QSRC", "1901", "SUBFDSPD02(DSPF,54) SUBFDSPR02(C,269) "},
-        {"UZ_smtp136.savf", 2, "SMTP", 512, "QCMDSRC", "1901", "SNDM(CMD,72) SNDMHLP(PNLGRP,382) "},
-        {"UZ_zlib123.savf", 2, "ZLIB", 4096, "QCLSRC", "1901",
+        {"FLSEARCH.SAVF", 2, "FLSEARCH", 4096, "QSRC", 0x1901, "SUBFDSPD02(DSPF,54) SUBFDSPR02(C,269) "},
+        {"UZ_smtp136.savf", 2, "SMTP", 512, "QCMDSRC", 0x1901, "SNDM(CMD,72) SNDMHLP(PNLGRP,382) "},
+        {"UZ_zlib123.savf", 2, "ZLIB", 4096, "QCLSRC", 0x1901,
          "UNZIPCLP(CLLE,94) ZIPCLP(CLLE,109) DSPZIPCLP(CLLE,71) "},
-        {"JTT_rmlib.savf", 2, "RMLIB", 4096, "TESTDQ", "0A01", ""},
-        {"JTT_ddmtestsav.savf", 2, "DDMTESTSAV", 4096, "FIELDS2", "1901", "FIELDS2(,24) "},
-        {"JTT_javaprime.savf", 1, "JAVAPRIME", 512, "SMPDBCSJAP", "1901", "SIMPLEDBCS(,0) "},
-        {"OSSX_hats.savf", 2, "HATS", 4096, "PRODUCTS", "1901", "PRODUCTS(,17) "},
-        {"JTT_w95lib.savf", 2, "W95LIB", 4096, "CLEANUP", "0201", ""},
+        {"JTT_rmlib.savf", 2, "RMLIB", 4096, "TESTDQ", 0x0A01, ""},
+        {"JTT_ddmtestsav.savf", 2, "DDMTESTSAV", 4096, "FIELDS2", 0x1901, "FIELDS2(,24) "},
+        {"JTT_javaprime.savf", 1, "JAVAPRIME", 512, "SMPDBCSJAP", 0x1901, "SIMPLEDBCS(,0) "},
+        {"OSSX_hats.savf", 2, "HATS", 4096, "PRODUCTS", 0x1901, "PRODUCTS(,17) "},
+        {"JTT_w95lib.savf", 2, "W95LIB", 4096, "CLEANUP", 0x0201, ""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.file);

@@ -263,7 +263,7 @@ TEST(Time, ShowsTheFirstThreeConvertedBytesInHex) {
     EXPECT_EQ(text, "00:00:00");
 }
 
-SavedField field(const std::string& typeCode, int length, int digits = 0, int decimals = 0) {
+SavedField field(std::uint16_t typeCode, int length, int digits = 0, int decimals = 0) {
     SavedField f;
     f.typeCode = typeCode;
     f.length = length;
@@ -274,27 +274,27 @@ SavedField field(const std::string& typeCode, int length, int digits = 0, int de
 
 TEST(FieldValue, DispatchesByTypeCode) {
     FakeConverter converter;
-    EXPECT_EQ(decodeFieldValue(hexBytes("FF FE"), field("0003", 2, 4, 2), converter), "-2");
-    EXPECT_EQ(decodeFieldValue(hexBytes("F1 F2 D3"), field("0103", 3, 3, 1), converter), "-12.3");
-    EXPECT_EQ(decodeFieldValue(hexBytes("F1 F2 D3"), field("0203", 3, 3, 1), converter), "-12.3");
-    EXPECT_EQ(decodeFieldValue(hexBytes("12 34 5F"), field("0303", 3, 5, 2), converter), "123.45");
-    EXPECT_EQ(decodeFieldValue(hexBytes("C1 C2"), field("0403", 2), converter), "AB");
-    EXPECT_EQ(decodeFieldValue(hexBytes("C1 C2"), field("0603", 2), converter), "AB");
-    EXPECT_EQ(decodeFieldValue(bigEndian(2451545), field("0B03", 4), converter), "2000/01/01");
-    EXPECT_EQ(decodeFieldValue(hexBytes("12 3A 05"), field("0C03", 3), converter), "12:3A:05");
-    EXPECT_EQ(decodeFieldValue(hexBytes("00 25 68 59 11 22 33 44 55 66"), field("0D03", 10), converter),
+    EXPECT_EQ(decodeFieldValue(hexBytes("FF FE"), field(0x0003, 2, 4, 2), converter), "-2");
+    EXPECT_EQ(decodeFieldValue(hexBytes("F1 F2 D3"), field(0x0103, 3, 3, 1), converter), "-12.3");
+    EXPECT_EQ(decodeFieldValue(hexBytes("F1 F2 D3"), field(0x0203, 3, 3, 1), converter), "-12.3");
+    EXPECT_EQ(decodeFieldValue(hexBytes("12 34 5F"), field(0x0303, 3, 5, 2), converter), "123.45");
+    EXPECT_EQ(decodeFieldValue(hexBytes("C1 C2"), field(0x0403, 2), converter), "AB");
+    EXPECT_EQ(decodeFieldValue(hexBytes("C1 C2"), field(0x0603, 2), converter), "AB");
+    EXPECT_EQ(decodeFieldValue(bigEndian(2451545), field(0x0B03, 4), converter), "2000/01/01");
+    EXPECT_EQ(decodeFieldValue(hexBytes("12 3A 05"), field(0x0C03, 3), converter), "12:3A:05");
+    EXPECT_EQ(decodeFieldValue(hexBytes("00 25 68 59 11 22 33 44 55 66"), field(0x0D03, 10), converter),
               "2000/01/01");
-    EXPECT_EQ(decodeFieldValue(hexBytes("C1"), field("0A03", 1), converter), " ");
-    EXPECT_EQ(decodeFieldValue(hexBytes("C1"), field("", 1), converter), " ");
-    EXPECT_THROW(decodeFieldValue(hexBytes("00 00 00 00"), field("0B03", 4), converter),
+    EXPECT_EQ(decodeFieldValue(hexBytes("C1"), field(0x0A03, 1), converter), " ");
+    EXPECT_EQ(decodeFieldValue(hexBytes("C1"), field(0x0000, 1), converter), " ");
+    EXPECT_THROW(decodeFieldValue(hexBytes("00 00 00 00"), field(0x0B03, 4), converter),
                  FieldDecodingFailure);
 }
 
 TEST(FieldValue, ReadsOnlyTheFieldsOwnBytes) {
     FakeConverter converter;
     // The span runs on into the next field; the field is two bytes long.
-    EXPECT_EQ(decodeFieldValue(hexBytes("C1 C2 C3 C4"), field("0403", 2), converter), "AB");
-    EXPECT_EQ(decodeFieldValue(hexBytes("00 05 00 07"), field("0003", 2), converter), "5");
+    EXPECT_EQ(decodeFieldValue(hexBytes("C1 C2 C3 C4"), field(0x0403, 2), converter), "AB");
+    EXPECT_EQ(decodeFieldValue(hexBytes("00 05 00 07"), field(0x0003, 2), converter), "5");
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-#include "extract/Utf8Text.h"
+#include "conversion/PcTextToUtf8.h"
 
 #include <algorithm>
 
@@ -10,7 +10,7 @@ namespace quelvane {
 
 namespace {
 
-// A UTF-16 unit becomes at most three UTF-8 bytes; a pair of them at most four.
+// A UTF-16 unit becomes at most three UTF-8 bytes; a surrogate pair, two units, four.
 constexpr std::size_t kUtf8PerUnit = 3;
 
 bool isAscii(std::string_view text) {
@@ -19,11 +19,11 @@ bool isAscii(std::string_view text) {
 
 }  // namespace
 
-Utf8Text::Utf8Text(std::int32_t pcCodePage) {
+PcTextToUtf8::PcTextToUtf8(std::int32_t pcCodePage) {
     UErrorCode status = U_ZERO_ERROR;
-    pc_ = ucnv_open(modules::pcPageConverterName(pcCodePage), &status);
+    converter_ = ucnv_open(modules::pcPageConverterName(pcCodePage), &status);
     if (U_FAILURE(status)) {
-        pc_ = nullptr;
+        converter_ = nullptr;
     }
     status = U_ZERO_ERROR;
     utf8_ = ucnv_open("UTF-8", &status);
@@ -32,23 +32,23 @@ Utf8Text::Utf8Text(std::int32_t pcCodePage) {
     }
 }
 
-Utf8Text::~Utf8Text() {
-    if (pc_ != nullptr) {
-        ucnv_close(pc_);
+PcTextToUtf8::~PcTextToUtf8() {
+    if (converter_ != nullptr) {
+        ucnv_close(converter_);
     }
     if (utf8_ != nullptr) {
         ucnv_close(utf8_);
     }
 }
 
-void Utf8Text::convert(std::string_view pcText, std::string& out) {
+void PcTextToUtf8::toUtf8(std::string_view pcText, std::string& out) {
     if (!ready() || isAscii(pcText)) {
         out.assign(pcText);
         return;
     }
     UErrorCode status = U_ZERO_ERROR;
     wide_.resize(pcText.size() * 2 + 1);
-    const int32_t wideLength = ucnv_toUChars(pc_, wide_.data(), static_cast<int32_t>(wide_.size()),
+    const int32_t wideLength = ucnv_toUChars(converter_, wide_.data(), static_cast<int32_t>(wide_.size()),
                                              pcText.data(), static_cast<int32_t>(pcText.size()), &status);
     if (U_FAILURE(status)) {
         out.assign(pcText);
@@ -64,17 +64,17 @@ void Utf8Text::convert(std::string_view pcText, std::string& out) {
     out.resize(static_cast<std::size_t>(outLength));
 }
 
-std::string Utf8Text::convert(std::string_view pcText) {
+std::string PcTextToUtf8::toUtf8(std::string_view pcText) {
     std::string out;
-    convert(pcText, out);
+    toUtf8(pcText, out);
     return out;
 }
 
-void Utf8Text::convertInPlace(std::string& text) {
+void PcTextToUtf8::toUtf8InPlace(std::string& text) {
     if (!ready() || isAscii(text)) {
         return;
     }
-    convert(text, work_);
+    toUtf8(text, work_);
     text.swap(work_);
 }
 
