@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "tests/extract/ExtractFixture.h"
@@ -11,19 +12,20 @@ namespace fs = std::filesystem;
 
 using RealFilesExtract = ExtractFixture;
 
-// Every member of two real save files extracted, read back and compared with what `show` lists.
-// The member counts were taken from the tree by hand; the source texts are those the library's
-// authors publish beside the save file (QCLSRC/ADDGBSTUB.clp and QDDSSRC/AWARDDB.pf of their
+// Every member of four real save files, two of them saved with compression, extracted, read back and compared
+// with what `show` lists. The member counts were taken from the tree by hand; the source texts are those the
+// library's authors publish beside the save file (QCLSRC/ADDGBSTUB.clp and QDDSSRC/AWARDDB.pf of their
 // repository), which the extracted members match byte for byte.
 TEST_F(RealFilesExtract, EveryMemberMatchesTheRecordsView) {
     struct Case {
         const char* file;
-        const char* library;
         const char* summary;
     };
     const Case cases[] = {
-        {"VCF_VCFV1R0.SAVF", "VCF", "51 members compared, 0 differences"},
-        {"JTT_ddmtestsav.savf", "DDMTESTSAV", "15 members compared, 0 differences"},
+        {"VCF_VCFV1R0.SAVF", "51 members compared, 0 differences"},
+        {"JTT_ddmtestsav.savf", "15 members compared, 0 differences"},
+        {"CSCH@009.SAVF", "53 members compared, 0 differences"},
+        {"GURI_demodb.savf", "5 members compared, 0 differences"},
     };
     for (const Case& c : cases) {
         const fs::path saveFile = fs::path(QUELVANE_SAVF_DIR) / c.file;
@@ -58,6 +60,11 @@ TEST_F(RealFilesExtract, EveryMemberMatchesTheRecordsView) {
     EXPECT_EQ(slurp(vcf / "AWARDDB" / "AWARDDB.csv"),
               "AWARDID,AWARDTITLE,AWARDDESC\r\n1,BEST IN SHOW AWARD,WHO IS THE BEST IN SHOW?\r\n"
               "2,THE ED AWARD,THE MOST INFORMATIVE AWARD OF THE SHOW\r\n");
+
+    // Saved with TERSE compression: the prefecture master holds Japan's 47 prefectures.
+    const std::string prefectures =
+        slurp(folder_ / "GURI_demodb.savf" / "DIST" / "PREFCODE" / "PREFCODE.csv");
+    EXPECT_EQ(std::count(prefectures.begin(), prefectures.end(), '\n'), 48);
 }
 
 }  // namespace
