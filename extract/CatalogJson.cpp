@@ -18,6 +18,13 @@ std::size_t countOf(const std::vector<T>& items, std::int32_t stated) {
     return std::min(items.size(), static_cast<std::size_t>(std::max(stated, 0)));
 }
 
+// "2020-08-17T22:31:41", ISO 8601.
+std::string isoTimestamp(const SavedTimestamp& timestamp) {
+    std::string text = timestamp.text();
+    std::replace(text.begin(), text.end(), ' ', 'T');
+    return text;
+}
+
 class Writer {
   public:
     Writer(const Catalog& catalog, PcTextToUtf8& utf8, const ExtractOutcome* outcome)
@@ -43,6 +50,42 @@ class Writer {
     }
 
   private:
+    void optionalText(std::string_view name, const std::optional<std::string>& text) {
+        if (text) {
+            json_.member(name, utf8_.toUtf8(*text));
+        }
+    }
+    void optionalTime(std::string_view name, const std::optional<SavedTimestamp>& timestamp) {
+        if (timestamp) {
+            json_.member(name, isoTimestamp(*timestamp));
+        }
+    }
+
+    void writeSaveDetails(const SaveDetails& details) {
+        optionalTime("savedAt", details.savedAt);
+        optionalTime("writtenAt", details.writtenAt);
+        optionalText("serialNumber", details.serialNumber);
+        optionalText("systemName", details.systemName);
+        optionalText("savingRelease", details.savingRelease);
+        optionalText("targetRelease", details.targetRelease);
+    }
+
+    void writeObjectDetails(const ObjectDetails& details) {
+        optionalText("owner", details.owner);
+        if (details.size) {
+            json_.member("size", *details.size);
+        }
+        optionalText("licensedProgram", details.licensedProgram);
+        optionalText("release", details.release);
+        optionalTime("created", details.created);
+        optionalTime("sourceChanged", details.sourceChanged);
+        optionalText("sourceFile", details.sourceFile);
+        optionalText("sourceLibrary", details.sourceLibrary);
+        optionalText("sourceMember", details.sourceMember);
+        optionalText("creator", details.creator);
+        optionalText("createdOnSystem", details.createdOnSystem);
+    }
+
     void writeSummary() {
         const SaveFileHeader& header = catalog_.header;
         json_.key("save");
@@ -53,6 +96,15 @@ class Writer {
         json_.member("headerSize", header.headerSize);
         json_.member("blockCount", header.blockCount);
         json_.member("dataStorage", utf8_.toUtf8(header.dataStorage));
+        writeSaveDetails(header.details);
+        if (!header.damageNotes.empty()) {
+            json_.key("damageNotes");
+            json_.beginArray();
+            for (const std::string& note : header.damageNotes) {
+                json_.value(utf8_.toUtf8(note));
+            }
+            json_.endArray();
+        }
         json_.endObject();
     }
 
@@ -97,6 +149,8 @@ class Writer {
             json_.member("type", utf8_.toUtf8(member.type));
             json_.member("text", utf8_.toUtf8(member.text));
             json_.member("recordCount", member.recordCount);
+            optionalTime("created", member.created);
+            optionalTime("changed", member.changed);
             if (outcome_ != nullptr) {
                 auto found = outcome_->members.find({part, index, static_cast<std::int32_t>(k)});
                 if (found != outcome_->members.end()) {
@@ -126,6 +180,7 @@ class Writer {
             json_.member("typeText", utf8_.toUtf8(objectTypeText(object)));
             json_.member("attribute", utf8_.toUtf8(object.attribute));
             json_.member("text", utf8_.toUtf8(object.text));
+            writeObjectDetails(object.details);
             if (outcome_ != nullptr) {
                 auto found = outcome_->objects.find({part, index});
                 if (found != outcome_->objects.end()) {
