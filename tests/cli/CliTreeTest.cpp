@@ -249,7 +249,7 @@ TEST_F(CliTree, ObjectDetailsFollowTheCaption) {
     CliRun result = run("tree " + realFile("FLSEARCH.SAVF"));
     EXPECT_EQ(result.status, 0);
     EXPECT_NE(
-        result.out.find("Using SAVLIB Command!\n-\nData: stored.\nSaved 2023-07-13 09:10:29 on system QA, "
+        result.out.find("Using SAVLIB Command!\nData: stored.\nSaved 2023-07-13 09:10:29 on system QA, "
                         "serial 217A78V\nRelease V7R3, target release V7R3\n"),
         std::string::npos);
     EXPECT_NE(
