@@ -7,6 +7,8 @@
 #include "cli/CliCommand.h"
 #include "cli/CliSession.h"
 #include "cli/NodePath.h"
+#include "conversion/PcTextToUtf8.h"
+#include "extract/JsonWriter.h"
 #include "savefile/CatalogTree.h"
 #include "views/MemoryContentList.h"
 #include "views/NodeContentDisplay.h"
@@ -138,13 +140,49 @@ void printList(CliSession& session, const MemoryContentList& list) {
     }
 }
 
+// The labels and the content list as one JSON object, written row by row: a member's listing can
+// be long. Record slots without a record are marked "recordless".
+void printJson(std::int32_t pcCodePage, const PrintedTarget& target, const MemoryContentList& list) {
+    PcTextToUtf8 utf8(pcCodePage);
+    std::string out = "{\n";
+    for (const auto& [name, label] :
+         {std::pair{"title", &target.label1}, std::pair{"summary", &target.label2}}) {
+        if (*label) {
+            out += "  " + JsonWriter::quoted(name) + ": " + JsonWriter::quoted(utf8.toUtf8(**label)) + ",\n";
+        }
+    }
+    out += "  \"columns\": [";
+    for (int c = 0; c < list.columnCount(); ++c) {
+        out += (c == 0 ? "" : ", ") + JsonWriter::quoted(utf8.toUtf8(list.column(c).caption));
+    }
+    out += "],\n  \"rows\": [";
+    for (std::int64_t r = 0; r < list.rowCount(); ++r) {
+        out += r == 0 ? "\n    {\"caption\": " : ",\n    {\"caption\": ";
+        out += JsonWriter::quoted(utf8.toUtf8(list.rowCaption(r)));
+        if (list.rowImage(r) == kRecordlessImage) {
+            out += ", \"recordless\": true";
+        }
+        out += ", \"cells\": [";
+        for (int c = 0; c < list.cellCount(r); ++c) {
+            out += (c == 0 ? "" : ", ") + JsonWriter::quoted(utf8.toUtf8(list.cellText(r, c)));
+        }
+        out += "]}";
+        std::fwrite(out.data(), 1, out.size(), stdout);
+        out.clear();
+    }
+    out += list.rowCount() == 0 ? "]\n}\n" : "\n  ]\n}\n";
+    std::fwrite(out.data(), 1, out.size(), stdout);
+}
+
 }  // namespace
 
-// What the window shows for one node of the tree: the two labels, then the content list.
+// What the window shows for one node of the tree: the two labels, then the content list; with
+// --json, the same as JSON.
 int runShowCommand(const std::vector<std::string>& arguments) {
     CliSession session;
     std::vector<std::string> rest = arguments;
-    int status = session.start(rest, 1, 2, "show FILE NODE [--ebcdic CP] [--pc CP] [--raw]");
+    const bool json = std::erase(rest, "--json") > 0;
+    int status = session.start(rest, 1, 2, "show FILE NODE [--json] [--ebcdic CP] [--pc CP] [--raw]");
     if (status != kExitSuccess) {
         return status;
     }
@@ -160,6 +198,10 @@ int runShowCommand(const std::vector<std::string>& arguments) {
     views.openSource = session.sourceOpener();
     PrintedTarget target(list, session.catalog());
     ViewOutcome outcome = showNodeContent(views, target, node);
+    if (json) {
+        printJson(session.conversion().PcCodePage, target, list);
+        return outcome == ViewOutcome::Failed ? kExitViewFailed : kExitSuccess;
+    }
     for (const auto& label : {target.label1, target.label2}) {
         if (label) {
             session.writeLine(*label);

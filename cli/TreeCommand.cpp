@@ -2,6 +2,8 @@
 
 #include "cli/CliCommand.h"
 #include "cli/CliSession.h"
+#include "conversion/PcTextToUtf8.h"
+#include "extract/CatalogJson.h"
 #include "savefile/CatalogTree.h"
 #include "savefile/DetailText.h"
 #include "savefile/VersionSummary.h"
@@ -58,18 +60,27 @@ void printIfsTree(CliSession& session, const IfsCatalog& ifs) {
 
 }  // namespace
 
-// The save summary, then the catalog tree, as the open command shows them.
+// The machine and save-command lines, then the catalog tree, as the open command shows them;
+// the program's version history is left to --version. With --json, the catalog as JSON.
 int runTreeCommand(const std::vector<std::string>& arguments) {
     CliSession session;
     std::vector<std::string> rest = arguments;
-    int status = session.start(rest, 1, 1, "tree FILE [--inner NODE]... [--ebcdic CP] [--pc CP] [--raw]");
+    const bool json = std::erase(rest, "--json") > 0;
+    int status =
+        session.start(rest, 1, 1, "tree FILE [--json] [--inner NODE]... [--ebcdic CP] [--pc CP] [--raw]");
     if (status != kExitSuccess) {
         return status;
     }
     CatalogTree tree = buildCatalogTree(session.catalog());
+    if (json) {
+        PcTextToUtf8 utf8(session.conversion().PcCodePage);
+        const std::string text = CatalogJson::text(session.catalog(), utf8);
+        std::fwrite(text.data(), 1, text.size(), stdout);
+        return kExitSuccess;
+    }
     // A tree that could not be finished leaves the summary unshown, as in the window.
     if (tree.complete) {
-        for (const std::string& line : saveSummaryLines(session.catalog().header)) {
+        for (const std::string& line : saveHeaderLines(session.catalog().header)) {
             session.writeLine(line);
         }
     }

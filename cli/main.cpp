@@ -11,12 +11,14 @@ using quelvane::cli::CliCommand;
 
 // Every subcommand, each in its own source file.
 const CliCommand kCommands[] = {
-    {"tree", "tree FILE [--inner NODE]... [--ebcdic CP] [--pc CP] [--raw]", quelvane::cli::runTreeCommand},
-    {"show", "show FILE NODE [--inner NODE]... [--ebcdic CP] [--pc CP] [--raw]",
+    {"tree", "tree FILE [--json] [--inner NODE]... [--ebcdic CP] [--pc CP] [--raw]",
+     quelvane::cli::runTreeCommand},
+    {"show", "show FILE NODE [--json] [--inner NODE]... [--ebcdic CP] [--pc CP] [--raw]",
      quelvane::cli::runShowCommand},
     {"export", quelvane::cli::kExportUsage, quelvane::cli::runExportCommand},
     {"batch", quelvane::cli::kBatchUsage, quelvane::cli::runBatchCommand},
     {"check", quelvane::cli::kCheckUsage, quelvane::cli::runCheckCommand},
+    {"extract", quelvane::cli::kExtractUsage, quelvane::cli::runExtractCommand},
 };
 
 void printHelp(std::FILE* out) {
@@ -28,11 +30,14 @@ void printHelp(std::FILE* out) {
     std::fprintf(out,
                  "\nCode pages: --ebcdic and --pc, else the settings file beside the program\n"
                  "(section \"EBCDIC To ASCII\", keys EBCDIC and ASCII), else 37 and 1252.\n"
-                 "Text is written as UTF-8; --raw writes it in the PC code page unchanged.\n"
+                 "Text is written as UTF-8; --raw writes it in the PC code page unchanged;\n"
+                 "--json prints the catalog or the content list as JSON (always UTF-8).\n"
                  "--inner NODE reads the save held by save-file object NODE (\"0/SAVF1\") in place\n"
                  "of the file's own; repeated, it descends further.\n"
                  "Exit status: 0 success, 1 wrong usage or unreadable file, 2 not a save file,\n"
-                 "3 a view or an export that reported a failure.\n"
+                 "3 a view or an export that reported a failure, or members not extracted.\n"
+                 "extract writes CSV (UTF-8, CRLF), source files (UTF-8, LF), catalog.json and,\n"
+                 "with --sqlite, a database; several files go to DIR/<save file name>/.\n"
                  "check: 0 clean, 1 damaged, 2 not a save file (or one too old to read).\n");
 }
 

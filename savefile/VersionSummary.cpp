@@ -9,18 +9,18 @@ namespace {
 
 constexpr std::int32_t kRiscHeaderSize = 4096;
 constexpr std::uint8_t kSavobj = 1;
+// The machine line and the save-command line.
+constexpr std::ptrdiff_t kCommandLines = 2;
 constexpr char kRule[] = "---------------------------------------------------------------------";
 
 }  // namespace
 
-std::vector<std::string> saveSummaryLines(const SaveFileHeader& header) {
+std::vector<std::string> saveHeaderLines(const SaveFileHeader& header) {
     std::vector<std::string> lines;
     if (!header.systemText.empty()) {
         lines.push_back("This SAVF created on IBM AS/400 " + header.systemText +
                         (header.headerSize == kRiscHeaderSize ? " RISC machine." : " CISC machine."));
         lines.push_back(header.saveCommand == kSavobj ? "Using SAVOBJ Command!" : "Using SAVLIB Command!");
-        lines.push_back("-");
-        // What else is known of the save follows the three lines above, which stay as they are.
         if (!header.dataStorage.empty()) {
             lines.push_back("Data: " + header.dataStorage + ".");
         }
@@ -28,6 +28,15 @@ std::vector<std::string> saveSummaryLines(const SaveFileHeader& header) {
         for (std::string& line : saveDetailLines(header.details)) {
             lines.push_back(std::move(line));
         }
+    }
+    return lines;
+}
+
+std::vector<std::string> saveSummaryLines(const SaveFileHeader& header) {
+    std::vector<std::string> lines = saveHeaderLines(header);
+    if (!lines.empty()) {
+        // What else is known of the save follows the first three lines, which stay as they are.
+        lines.insert(lines.begin() + kCommandLines, "-");
     }
     lines.insert(lines.end(),
                  {

@@ -12,4 +12,8 @@ namespace quelvane {
 // each place read past damage (or damage found) and the save's details; then the version notes.
 std::vector<std::string> saveSummaryLines(const SaveFileHeader& header);
 
+// The lines about the save alone: machine, save command and how the data is stored (none without
+// a system text).
+std::vector<std::string> saveHeaderLines(const SaveFileHeader& header);
+
 }  // namespace quelvane

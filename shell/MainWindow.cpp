@@ -35,6 +35,7 @@
 #include "shell/DisplayCharset.h"
 #include "shell/FileDropOpener.h"
 #include "shell/FlatListView.h"
+#include "shell/ExtractAllAction.h"
 #include "shell/FtpDialog.h"
 #include "shell/LinkLabel.h"
 #include "shell/ListingWorker.h"
@@ -99,6 +100,8 @@ MainWindow::MainWindow(UserDialogs& dialogs, SettingsFile& settings, const std::
     exports_ = new ExportActions(
         this, *session_, [this] { return conversion_->PcCodePage; },
         [this] { return ExportActions::nodeOf(tree_->currentIndex()); });
+    extractAll_ = new ExtractAllAction(
+        this, catalog_, *conversion_, [this] { return conversion_->PcCodePage; }, dialogs_);
     layout->addWidget(buildTopPanel());
 
     auto* splitter = new QSplitter(Qt::Horizontal, central);
@@ -285,6 +288,8 @@ void MainWindow::buildMenus() {
     QMenu* file = menuBar()->addMenu(QStringLiteral("File"));
     connect(addAction(file, QStringLiteral("Open"), QStringLiteral("Open1")), &QAction::triggered, this,
             [this] { FailureReporter::guard([this] { openSaveFile(); }); });
+    connect(addAction(file, QStringLiteral("Extract all..."), QStringLiteral("ExtractAll1")),
+            &QAction::triggered, extractAll_, &ExtractAllAction::extractAll);
     connect(addAction(file, QStringLiteral("Exit"), QStringLiteral("Exit1")), &QAction::triggered, this,
             &QWidget::close);
     recentFiles_ = new RecentFiles(

@@ -25,6 +25,7 @@ class ConversionLayer;
 class DialogNotifier;
 class FlatListView;
 class ExportActions;
+class ExtractAllAction;
 class SettingsFile;
 class AboutDialog;
 class OptionsDialog;
@@ -59,6 +60,8 @@ class MainWindow final : public QMainWindow, private NodeContentTarget {
     ViewSession& session() { return *session_; }
     // The export commands and the batch dialog they open.
     ExportActions& exports() { return *exports_; }
+    // File > Extract all...
+    ExtractAllAction& extractAll() { return *extractAll_; }
     QString statusText() const;
 
     // The commands.
@@ -105,6 +108,7 @@ class MainWindow final : public QMainWindow, private NodeContentTarget {
     MemoryContentList list_;
     std::unique_ptr<ViewSession> session_;
     ExportActions* exports_ = nullptr;
+    ExtractAllAction* extractAll_ = nullptr;
     std::string label2Text_;
 
     CatalogTreeModel* treeModel_;

@@ -69,53 +69,62 @@ std::vector<std::uint8_t> gatherSource(WholeBlocks& file, std::int64_t pointerBl
 
 }  // namespace
 
-void showClSource(ViewSession& session, const SavedObject& object) {
-    ContentList& list = session.list;
-    list.addColumn("", ContentList::kDefaultColumnWidth, ContentList::Alignment::Left,
-                   ContentList::Sizing::Header);
-
+std::optional<ClSource> readClSource(const ViewSession& session, const SavedObject& object) {
     std::optional<StoredObjectBlock> stored = StoredObjectBlock::read(session, object);
     if (!stored) {
-        return;
+        return std::nullopt;
     }
     WholeBlocks file(*stored->file);
-    std::int64_t pointerBlock = stored->block;
-    const Block& buffer = stored->buffer;
-    BigEndianReader pointer(buffer);
+    BigEndianReader pointer(stored->buffer);
     std::int32_t sourceOffset = pointer.s32(kSourceOffsetAt);
     std::int32_t sourceLength = pointer.s32(kSourceLengthAt);
+    ClSource source;
     if (sourceLength == 0) {
-        list.addRow(kWithoutSourceRow);
-        return;
+        return source;
     }
     // Both numbers are stored unsigned; held in signed 32-bit integers, a value with the
     // top bit set cannot name a place in the file.
     if (sourceOffset < 0 || sourceLength < 0) {
+        return std::nullopt;
+    }
+    source.retrievable = true;
+    std::vector<std::uint8_t> area = gatherSource(file, stored->block, sourceOffset, sourceLength);
+    BigEndianReader reader(area);
+    std::uint32_t lineCount = reader.u16(kFirstLineCountAt) + reader.u16(kSecondLineCountAt);
+    std::int64_t at = kFirstLineRecordAt;
+    for (std::uint32_t line = 0; line < lineCount; ++line) {
+        if (!reader.contains(at, kLineLengthWidth)) {
+            break;
+        }
+        std::int32_t length = reader.s32(at);
+        if (length < 0 || length > kLongestLine || !reader.contains(at, length + kLineRecordOverhead)) {
+            break;
+        }
+        convertPaddedText(reader.at(at + kLineLengthWidth, length), session.converter,
+                          source.lines.emplace_back());
+        at += length + kLineRecordOverhead;
+    }
+    return source;
+}
+
+void showClSource(ViewSession& session, const SavedObject& object) {
+    ContentList& list = session.list;
+    list.addColumn("", ContentList::kDefaultColumnWidth, ContentList::Alignment::Left,
+                   ContentList::Sizing::Header);
+    std::optional<ClSource> source = readClSource(session, object);
+    if (!source) {
+        return;
+    }
+    if (!source->retrievable) {
+        list.addRow(kWithoutSourceRow);
         return;
     }
     list.setColumnCaption(0, kWithSourceCaption);
-
-    std::vector<std::uint8_t> area = gatherSource(file, pointerBlock, sourceOffset, sourceLength);
-    BigEndianReader source(area);
-    std::uint32_t lineCount = source.u16(kFirstLineCountAt) + source.u16(kSecondLineCountAt);
-
     list.addRow(kBannerRule);
     list.addRow(kBannerText);
     list.addRow(kBannerRule);
-
-    std::int64_t at = kFirstLineRecordAt;
-    std::string text;
-    for (std::uint32_t line = 0; line < lineCount; ++line) {
-        if (!source.contains(at, kLineLengthWidth)) {
-            break;
-        }
-        std::int32_t length = source.s32(at);
-        if (length < 0 || length > kLongestLine || !source.contains(at, length + kLineRecordOverhead)) {
-            break;
-        }
-        convertPaddedText(source.at(at + kLineLengthWidth, length), session.converter, text);
-        list.addRow(text);
-        at += length + kLineRecordOverhead;
+    for (const std::string& line : source->lines) {
+        list.addRow(line);
     }
 }
 

@@ -59,47 +59,56 @@ std::vector<std::uint8_t> gatherValue(WholeBlocks& blocks, std::int64_t valueBlo
 
 }  // namespace
 
-void showDataAreaValue(ViewSession& session, const SavedObject& object) {
-    ContentList& list = session.list;
-    list.addColumn("", kColumnWidth, ContentList::Alignment::Left, ContentList::Sizing::Fixed);
-
+std::optional<DataAreaValue> readDataAreaValue(const ViewSession& session, const SavedObject& object) {
     std::optional<StoredObjectBlock> stored = StoredObjectBlock::read(session, object);
     if (!stored) {
-        return;
+        return std::nullopt;
     }
     WholeBlocks blocks(*stored->file);
-    std::int64_t valueBlock = stored->block;
     const Block& buffer = stored->buffer;
     BigEndianReader header(buffer);
     std::uint8_t kind = header.u8(kKindAt);
-    bool character = kind == kCharacterKind || kind == kCharacterKindAlternative;
-    if (!character && kind != kDecimalKind) {
+    DataAreaValue value;
+    value.character = kind == kCharacterKind || kind == kCharacterKindAlternative;
+    if (!value.character && kind != kDecimalKind) {
+        return std::nullopt;
+    }
+    value.length = value.character ? static_cast<std::int32_t>(header.u16(kCharacterLengthAt))
+                                   : header.u8(kDecimalDigitsAt);
+    value.decimals = value.character ? 0 : header.u8(kDecimalPositionsAt);
+    if (value.length == 0) {
+        return value;
+    }
+    auto handled = static_cast<std::size_t>(std::min(value.length, kLongestValue));
+    std::vector<std::uint8_t> bytes = gatherValue(blocks, stored->block, buffer, handled);
+    if (value.character) {
+        convertPaddedText(bytes, session.converter, value.text);
+    } else {
+        decodePacked(bytes, value.length, value.decimals, kLongestValue, value.text);
+    }
+    return value;
+}
+
+void showDataAreaValue(ViewSession& session, const SavedObject& object) {
+    ContentList& list = session.list;
+    list.addColumn("", kColumnWidth, ContentList::Alignment::Left, ContentList::Sizing::Fixed);
+    std::optional<DataAreaValue> value = readDataAreaValue(session, object);
+    if (!value) {
         return;
     }
-    std::int32_t length =
-        character ? static_cast<std::int32_t>(header.u16(kCharacterLengthAt)) : header.u8(kDecimalDigitsAt);
-    std::int32_t decimals = character ? 0 : header.u8(kDecimalPositionsAt);
-    if (length == 0) {
+    if (value->length == 0) {
         list.addRow(kNoSpaceRow);
         return;
     }
-    list.setColumnCaption(0, "This Data Area has " + std::to_string(length) + " length value space");
-
-    auto handled = static_cast<std::size_t>(std::min(length, kLongestValue));
-    std::vector<std::uint8_t> value = gatherValue(blocks, valueBlock, buffer, handled);
-
+    list.setColumnCaption(0, "This Data Area has " + std::to_string(value->length) + " length value space");
     list.addRow(kBannerRule);
     list.addRow(kBannerText);
     list.addRow(kBannerRule);
     list.addRow(kRuler);
     list.addRow(kPositions);
 
-    std::string text;
-    if (character) {
-        convertPaddedText(value, session.converter, text);
-    } else {
-        decodePacked(value, length, decimals, kLongestValue, text);
-    }
+    const std::string& text = value->text;
+    auto handled = static_cast<std::size_t>(std::min(value->length, kLongestValue));
     std::size_t rows = std::max<std::size_t>(1, (handled + kRowWidth - 1) / kRowWidth);
     for (std::size_t row = 0; row < rows; ++row) {
         std::string line = row == 0 ? kFirstRowPrefix : kRowPrefix;

@@ -23,6 +23,8 @@ constexpr std::uint8_t kShiftIn = 0x0F;
 constexpr std::size_t kLongestConversion = 0xFFFF;
 
 constexpr std::size_t kLongestBinaryInteger = 8;
+// The most digits a signed 64-bit integer holds whatever they are.
+constexpr int kLongestIntegerDigits = 18;
 constexpr std::size_t kDateWidth = 4;
 constexpr std::size_t kTimeWidth = 3;
 
@@ -167,6 +169,109 @@ void decodeFieldValue(std::span<const std::uint8_t> value, const SavedField& fie
         default:
             text.assign(" ");
             break;
+    }
+}
+
+LoadedKind loadedFieldKind(const SavedField& field) {
+    switch (field.typeCode) {
+        case kBinaryFieldType:
+            return field.length <= static_cast<int>(kLongestBinaryInteger) ? LoadedKind::Integer
+                                                                           : LoadedKind::Text;
+        case kZonedFieldType:
+            return field.decimals <= 0 && field.length <= kLongestIntegerDigits ? LoadedKind::Integer
+                                                                                : LoadedKind::Decimal;
+        case kZonedPointedFieldType:
+        case kPackedFieldType:
+            return field.decimals <= 0 && field.digits <= kLongestIntegerDigits ? LoadedKind::Integer
+                                                                                : LoadedKind::Decimal;
+        default:
+            return LoadedKind::Text;
+    }
+}
+
+bool toPlainDecimal(std::string& text, int decimals) {
+    // Digits are gathered behind a leading '-' in a buffer of their own: the text is at most
+    // the decoders' capacity plus a sign and a point, and any extra decimal positions.
+    thread_local std::string plain;
+    plain.assign(1, '-');
+    bool negative = false;
+    bool point = false;
+    bool nonZero = false;
+    bool anyDigit = false;
+    std::size_t fraction = 0;
+    for (const char c : text) {
+        if (c >= '0' && c <= '9') {
+            anyDigit = true;
+            if (point) {
+                ++fraction;
+            } else if (c == '0' && plain.size() == 1) {
+                continue;
+            }
+            nonZero = nonZero || c != '0';
+            plain.push_back(c);
+        } else if (c == '-' && !negative) {
+            negative = true;
+        } else if (c == '.' && !point) {
+            point = true;
+            if (plain.size() == 1) {
+                plain.push_back('0');
+            }
+            plain.push_back('.');
+        } else if (c != ' ') {
+            return false;
+        }
+    }
+    if (!anyDigit) {
+        // A field of blanks, whose zone the zoned decoders show as a minus sign.
+        text.clear();
+        return true;
+    }
+    if (!point) {
+        if (plain.size() == 1) {
+            plain.push_back('0');
+        }
+        if (decimals > 0) {
+            plain.push_back('.');
+        }
+    } else if (plain.back() == '.' && decimals <= 0) {
+        plain.pop_back();
+    }
+    if (fraction < static_cast<std::size_t>(std::max(decimals, 0))) {
+        plain.append(static_cast<std::size_t>(decimals) - fraction, '0');
+    }
+    const std::size_t start = negative && nonZero ? 0 : 1;
+    text.assign(plain, start, std::string::npos);
+    return true;
+}
+
+LoadedKind decodeLoadedFieldValue(std::span<const std::uint8_t> value, const SavedField& field,
+                                  EbcdicTextConverter& converter, std::string& text) {
+    const std::span<const std::uint8_t> bytes =
+        value.first(std::min(value.size(), static_cast<std::size_t>(std::max(field.length, 0))));
+    switch (field.typeCode) {
+        case kDateFieldType:
+        case kTimestampFieldType:
+            decodeDate(bytes, text, '-');
+            return LoadedKind::Text;
+        case kCharacterFieldType:
+        case kOpenCharacterFieldType:
+            convertPaddedText(bytes, converter, text);
+            text.erase(text.find_last_not_of(' ') + 1);
+            return LoadedKind::Text;
+        case kTimeFieldType:
+            decodeTime(bytes, converter, text);
+            return LoadedKind::Text;
+        case kBinaryFieldType:
+            decodeBinaryText(bytes, field.length, text);
+            return loadedFieldKind(field);
+        case kZonedPointedFieldType:
+        case kZonedFieldType:
+        case kPackedFieldType:
+            decodeSharedFieldText(bytes, field, converter, text);
+            return toPlainDecimal(text, field.decimals) ? loadedFieldKind(field) : LoadedKind::Text;
+        default:
+            text.clear();
+            return LoadedKind::Text;
     }
 }
 
@@ -348,12 +453,12 @@ void formatDayNumber(std::uint32_t stored, char separator, std::string& text) {
     putDigits(text, 8, 2, static_cast<unsigned>(date.day()));
 }
 
-void decodeDate(std::span<const std::uint8_t> bytes, std::string& text) {
+void decodeDate(std::span<const std::uint8_t> bytes, std::string& text, char separator) {
     std::uint32_t stored = 0;
     for (std::size_t i = 0; i < kDateWidth; ++i) {
         stored = (stored << 8) | byteAt(bytes, i);
     }
-    formatDayNumber(stored, '/', text);
+    formatDayNumber(stored, separator, text);
 }
 
 void convertPaddedText(std::span<const std::uint8_t> value, EbcdicTextConverter& converter,

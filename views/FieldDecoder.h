@@ -44,6 +44,32 @@ void decodeFieldValue(std::span<const std::uint8_t> value, const SavedField& fie
 std::string decodeFieldValue(std::span<const std::uint8_t> value, const SavedField& field,
                              EbcdicTextConverter& converter);
 
+// How a field's value is loaded into a database column: a whole number, an exact decimal kept as
+// text, or text.
+enum class LoadedKind { Integer, Decimal, Text };
+
+// The kind of the column a field's values are loaded into: Integer for binary fields of up to
+// eight bytes and for packed and zoned fields without decimal positions of up to 18 digits (the
+// most a signed 64-bit integer always holds), Decimal for the other packed and zoned fields,
+// Text for every other type.
+LoadedKind loadedFieldKind(const SavedField& field);
+
+// The field's value decoded as for the records view, in the form made for loading: numbers as
+// plain decimal text ("-12.50": sign, integer digits without leading zeros, a point and the
+// declared decimal positions), dates and the date part of timestamps as "yyyy-mm-dd", times as
+// the view's "hh:mm:ss", character fields without trailing blanks. A numeric value with no
+// number in it (digits outside 0-9) keeps the view's text and is Text; a numeric field of
+// blanks gives an empty text. Returns the kind of this value. Raises
+// FieldDecodingFailure as decodeFieldValue does.
+LoadedKind decodeLoadedFieldValue(std::span<const std::uint8_t> value, const SavedField& field,
+                                  EbcdicTextConverter& converter, std::string& text);
+
+// Rewrites a number text of the numeric decoders ("0-0.05", "0012.30", " 7.") as plain decimal
+// text with `decimals` decimal positions or more, and a text without digits as an empty one;
+// false, with `text` untouched, when it holds anything but blanks, digits, one sign and one
+// point.
+bool toPlainDecimal(std::string& text, int decimals);
+
 // Packed decimal over digits / 2 + 1 bytes: sign, digits, point, leading zeros removed, cut to
 // `capacity` characters. Only the sign nibble 0xF is positive.
 void decodePacked(std::span<const std::uint8_t> bytes, int digits, int decimals, int capacity,
@@ -65,9 +91,9 @@ std::int64_t decodeBinary(std::span<const std::uint8_t> bytes, int length);
 // shows its bytes as "0x" and upper-case hex digits.
 void decodeBinaryText(std::span<const std::uint8_t> bytes, int length, std::string& text);
 
-// "YYYY/MM/DD": the calendar day of the Julian day number the first four bytes hold. Raises
-// FieldDecodingFailure for a day number outside 1721426 to 5373484 (0001-01-01 to 9999-12-31).
-void decodeDate(std::span<const std::uint8_t> bytes, std::string& text);
+// "YYYY/MM/DD" ('/' being `separator`): the calendar day of the Julian day number the first four bytes hold.
+// Raises FieldDecodingFailure for a day number outside 1721426 to 5373484 (0001-01-01 to 9999-12-31).
+void decodeDate(std::span<const std::uint8_t> bytes, std::string& text, char separator = '/');
 
 // The calendar day of an astronomical day number as year, month and day joined by `separator`
 // ("2000/01/01" for 2451545 and '/'), under the same range rule as decodeDate.

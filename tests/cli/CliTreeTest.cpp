@@ -89,21 +89,18 @@ TEST_F(CliTree, PrintsSummaryAndTree) {
     CliRun result = run("tree '" + path + "' --ebcdic 37 --pc 1252");
     EXPECT_EQ(result.status, 0);
     EXPECT_EQ(result.err, "");
-    std::string summary =
-        "This SAVF created on IBM AS/400 41A 8286 RISC machine.\nUsing SAVLIB Command!\n-\nData: stored.\n" +
-        std::string(69, '-') + "\nQuelvane V2.4.1.1036\n";
-    EXPECT_EQ(result.out.substr(0, summary.size()), summary);
-    std::string tree = "v1.00 - Original\n" + std::string(69, '-') +
-                       "\nLibrary(QGPL)\n"
-                       "  Part0\n"
-                       "    CUSTMAST(PF)\n"
-                       "      ABC \t12 records\n"
-                       "      \xC3\x84RGER \t3 records\n"
-                       "    MYPGM(PGM)\n"
-                       "    X\n"
-                       "  Part1\n";
-    ASSERT_GE(result.out.size(), tree.size());
-    EXPECT_EQ(result.out.substr(result.out.size() - tree.size()), tree);
+    // The lines about the save, then the tree; the version history is --version's.
+    std::string tree =
+        "This SAVF created on IBM AS/400 41A 8286 RISC machine.\nUsing SAVLIB Command!\nData: stored.\n"
+        "Library(QGPL)\n"
+        "  Part0\n"
+        "    CUSTMAST(PF)\n"
+        "      ABC \t12 records\n"
+        "      \xC3\x84RGER \t3 records\n"
+        "    MYPGM(PGM)\n"
+        "    X\n"
+        "  Part1\n";
+    EXPECT_EQ(result.out, tree);
 
     CliRun raw = run("tree --raw '" + path + "'");
     EXPECT_EQ(raw.status, 0);
@@ -252,7 +249,7 @@ TEST_F(CliTree, ObjectDetailsFollowTheCaption) {
     CliRun result = run("tree " + realFile("FLSEARCH.SAVF"));
     EXPECT_EQ(result.status, 0);
     EXPECT_NE(
-        result.out.find("Using SAVLIB Command!\n-\nData: stored.\nSaved 2023-07-13 09:10:29 on system QA, "
+        result.out.find("Using SAVLIB Command!\nData: stored.\nSaved 2023-07-13 09:10:29 on system QA, "
                         "serial 217A78V\nRelease V7R3, target release V7R3\n"),
         std::string::npos);
     EXPECT_NE(

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <string>
+
+#include "conversion/PcTextToUtf8.h"
+#include "extract/ExtractOutcome.h"
+#include "savefile/Catalog.h"
+
+namespace quelvane {
+
+// The catalog of a save file as JSON: the save summary (system text, save command, machine,
+// header size, block count, how the data is stored, when, where and by which release it was
+// saved), the parts with their objects (name, type code, type text, attribute, description text,
+// owner, creation and source details, record format) and members (name, type, text, record
+// count, dates). Given an extraction's outcome, each member and object also says the file and
+// table written or why nothing was, and a list says what could not be extracted and why. Texts
+// are UTF-8.
+class CatalogJson {
+  public:
+    static std::string text(const Catalog& catalog, PcTextToUtf8& utf8,
+                            const ExtractOutcome* outcome = nullptr);
+};
+
+}  // namespace quelvane

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace quelvane {
+
+// What became of one member or object in an extraction.
+struct ItemOutcome {
+    std::string path;   // the file written, relative to the extraction folder, '/'-separated
+    std::string table;  // the database table its rows went into
+    std::string error;  // why nothing was written; empty when something was
+    std::int64_t rowsWritten = 0;
+    bool source = false;  // a source member, written as source lines
+    bool fault = false;   // the error is a fault of the save file or of writing, not its nature
+};
+
+// The results of extracting one save file, keyed by catalog position.
+struct ExtractOutcome {
+    using MemberKey = std::array<std::int32_t, 3>;  // part, object, member
+    using ObjectKey = std::array<std::int32_t, 2>;  // part, object
+
+    std::map<MemberKey, ItemOutcome> members;
+    std::map<ObjectKey, ItemOutcome> objects;  // CL programs, data areas and what was not extracted
+    std::int64_t membersWritten = 0;
+    // "LIBRARY/OBJECT/MEMBER: reason" for every member that failed, and for files that could not
+    // be written.
+    std::vector<std::string> failures;
+    // "LIBRARY/OBJECT: reason" for every CL program or data area whose stored data could not be
+    // read: no member is lost, but the object's content is.
+    std::vector<std::string> objectFailures;
+    bool cancelled = false;
+};
+
+}  // namespace quelvane

@@ -1,0 +1,176 @@
+#include "extract/MemberWriter.h"
+
+#include "extract/CsvWriter.h"
+#include "extract/OutputFile.h"
+#include "extract/RecordTexts.h"
+#include "extract/SourceMemberLayout.h"
+#include "savefile/DecodingFailure.h"
+#include "savefile/MemberSegment.h"
+#include "views/MemberRecordStream.h"
+
+namespace quelvane {
+
+namespace {
+
+void openStream(const ViewSession& session, const SavedObject& file, const SavedMember& member,
+                MemberRecordStream& stream) {
+    const Catalog& catalog = session.catalog;
+    std::optional<std::int32_t> segment = findMemberSegment(catalog.segments, file.name, member.name);
+    if (!segment) {
+        throw DecodingFailure("no stored records found for the member");
+    }
+    if (!stream.open(session.openSaveFile(), catalog.segments.slot(*segment).sequence, file.recordLength,
+                     member.recordCount)) {
+        throw DecodingFailure("the save file cannot be opened");
+    }
+}
+
+// Undoes the member's database rows unless the member was finished.
+class MemberTransaction {
+  public:
+    explicit MemberTransaction(SqliteWriter* database) : database_(database) {}
+    ~MemberTransaction() {
+        if (database_ != nullptr && !done_) {
+            try {
+                database_->rollbackTransaction();
+            } catch (const std::exception&) {
+                // The database is discarded by its owner after a failure to undo.
+            }
+        }
+    }
+    void commit() {
+        if (database_ != nullptr) {
+            database_->commitTransaction();
+        }
+        done_ = true;
+    }
+
+  private:
+    SqliteWriter* database_;
+    bool done_ = false;
+};
+
+void requireCommitted(OutputFile& out) {
+    if (!out.commit()) {
+        throw std::runtime_error(out.error());
+    }
+}
+
+// The change date as the six digits YYMMDD it is stored as, leading zeros kept.
+std::string sixDigitDate(const std::string& plain) {
+    if (plain.empty() || plain.size() >= static_cast<std::size_t>(SourceMemberLayout::kDateDigits) ||
+        plain.find_first_not_of("0123456789") != std::string::npos) {
+        return plain;
+    }
+    return std::string(static_cast<std::size_t>(SourceMemberLayout::kDateDigits) - plain.size(), '0') + plain;
+}
+
+}  // namespace
+
+MemberWriter::MemberWriter(const ViewSession& session, PcTextToUtf8& utf8, SqliteWriter* database,
+                           ProgressReporter& progress, std::atomic<std::int64_t>& bytesWritten,
+                           std::int64_t membersDone, std::int64_t memberTotal)
+    : session_(session),
+      utf8_(utf8),
+      database_(database),
+      progress_(progress),
+      bytesWritten_(bytesWritten),
+      membersDone_(membersDone),
+      memberTotal_(memberTotal) {}
+
+bool MemberWriter::carryOn(const OutputFile& out) {
+    bytesWritten_ += out.bytesWritten() - counted_;
+    counted_ = out.bytesWritten();
+    progress_.progress(membersDone_, memberTotal_);
+    return !progress_.cancelled();
+}
+
+std::optional<std::int64_t> MemberWriter::writeData(const SavedObject& file, const SavedMember& member,
+                                                    const std::filesystem::path& csvPath,
+                                                    const std::string& table) {
+    MemberRecordStream stream;
+    openStream(session_, file, member, stream);
+    RecordTexts texts(file, session_.converter, utf8_);
+    OutputFile out;
+    counted_ = 0;
+    if (!out.open(csvPath)) {
+        throw std::runtime_error(out.error());
+    }
+    CsvWriter csv(out);
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        csv.field(texts.name(i));
+    }
+    csv.endRow();
+    MemberTransaction transaction(database_);
+    if (database_ != nullptr) {
+        database_->beginDataMember(table, texts);
+    }
+    std::int64_t rows = 0;
+    while (std::optional<MemberRecordStream::Slot> slot = stream.nextSlot()) {
+        if (stream.slotsRead() % kCancelCheckInterval == 0 && !carryOn(out)) {
+            return std::nullopt;
+        }
+        if (!slot->holdsRecord()) {
+            continue;
+        }
+        texts.decode(slot->record);
+        for (std::size_t i = 0; i < texts.size(); ++i) {
+            csv.field(texts.text(i));
+        }
+        csv.endRow();
+        if (database_ != nullptr) {
+            database_->insertRecord(texts);
+        }
+        ++rows;
+    }
+    requireCommitted(out);
+    bytesWritten_ += out.bytesWritten() - counted_;
+    counted_ = 0;
+    transaction.commit();
+    return rows;
+}
+
+std::optional<std::int64_t> MemberWriter::writeSource(const SavedObject& file, const SavedMember& member,
+                                                      const std::filesystem::path& sourcePath,
+                                                      SourceLineRow lineRow) {
+    MemberRecordStream stream;
+    openStream(session_, file, member, stream);
+    RecordTexts texts(file, session_.converter, utf8_);
+    OutputFile out;
+    counted_ = 0;
+    if (!out.open(sourcePath)) {
+        throw std::runtime_error(out.error());
+    }
+    MemberTransaction transaction(database_);
+    if (database_ != nullptr) {
+        database_->beginTransaction();
+    }
+    std::int64_t lines = 0;
+    while (std::optional<MemberRecordStream::Slot> slot = stream.nextSlot()) {
+        if (stream.slotsRead() % kCancelCheckInterval == 0 && !carryOn(out)) {
+            return std::nullopt;
+        }
+        if (!slot->holdsRecord()) {
+            continue;
+        }
+        texts.decode(slot->record);
+        const std::string& text = texts.text(SourceMemberLayout::kTextField);
+        out.write(text);
+        out.put('\n');
+        ++lines;
+        if (database_ != nullptr) {
+            lineRow.line = lines;
+            lineRow.sequence = texts.text(SourceMemberLayout::kSequenceField);
+            lineRow.date = sixDigitDate(texts.text(SourceMemberLayout::kDateField));
+            lineRow.text = text;
+            database_->insertSourceLine(lineRow);
+        }
+    }
+    requireCommitted(out);
+    bytesWritten_ += out.bytesWritten() - counted_;
+    counted_ = 0;
+    transaction.commit();
+    return lines;
+}
+
+}  // namespace quelvane

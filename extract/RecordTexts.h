@@ -1,0 +1,45 @@
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "conversion/EbcdicTextConverter.h"
+#include "conversion/PcTextToUtf8.h"
+#include "savefile/Catalog.h"
+#include "views/FieldDecoder.h"
+
+namespace quelvane {
+
+// The values of one record of a physical file as texts for loading, in UTF-8: each field decoded
+// as the records view decodes it, in the typed form of decodeLoadedFieldValue. One object serves
+// every record of a member and reuses its texts' storage.
+class RecordTexts {
+  public:
+    RecordTexts(const SavedObject& file, EbcdicTextConverter& converter, PcTextToUtf8& utf8);
+
+    // Decodes every field of `record`. Raises DecodingFailure for a field reaching past the
+    // record and FieldDecodingFailure for a date out of range.
+    void decode(std::span<const std::uint8_t> record);
+
+    std::size_t size() const { return texts_.size(); }
+    const std::string& text(std::size_t field) const { return texts_[field]; }
+    // The kind of this record's value, Text for a number that did not decode as one.
+    LoadedKind kind(std::size_t field) const { return kinds_[field]; }
+
+    // The kind of the field's column, and its name in UTF-8.
+    LoadedKind columnKind(std::size_t field) const { return columnKinds_[field]; }
+    const std::string& name(std::size_t field) const { return names_[field]; }
+
+  private:
+    const SavedObject& file_;
+    EbcdicTextConverter& converter_;
+    PcTextToUtf8& utf8_;
+    std::vector<std::string> texts_;
+    std::vector<LoadedKind> kinds_;
+    std::vector<LoadedKind> columnKinds_;
+    std::vector<std::string> names_;
+};
+
+}  // namespace quelvane

@@ -1,0 +1,325 @@
+#include "extract/SaveFileExtractor.h"
+
+#include <algorithm>
+#include <exception>
+
+#include "extract/CatalogJson.h"
+#include "extract/CsvWriter.h"
+#include "extract/MemberWriter.h"
+#include "extract/OutputFile.h"
+#include "extract/SourceMemberLayout.h"
+#include "savefile/CatalogTree.h"
+#include "views/ClSourceView.h"
+#include "views/DataAreaView.h"
+#include "views/FieldDecoder.h"
+
+namespace quelvane {
+
+namespace {
+
+constexpr const char* kCatalogFile = "catalog.json";
+constexpr const char* kDataAreaFile = "dataareas.csv";
+constexpr const char* kCharacterDataArea = "*CHAR";
+constexpr const char* kDecimalDataArea = "*DEC";
+
+template <typename T>
+std::size_t countOf(const std::vector<T>& items, std::int32_t stated) {
+    return std::min(items.size(), static_cast<std::size_t>(std::max(stated, 0)));
+}
+
+std::string trimmedRight(std::string text) {
+    text.erase(text.find_last_not_of(' ') + 1);
+    return text;
+}
+
+}  // namespace
+
+SaveFileExtractor::SaveFileExtractor(const Catalog& catalog, EbcdicTextConverter& converter,
+                                     std::int32_t pcCodePage)
+    : catalog_(catalog), session_(catalog, converter, notifier_, list_), utf8_(pcCodePage) {}
+
+std::int64_t SaveFileExtractor::memberTotal(const Catalog& catalog) {
+    std::int64_t total = 0;
+    for (const SavedPart& part : catalog.parts) {
+        const SavedLibrary& library = part.library;
+        for (std::size_t j = 0; j < countOf(library.objects, library.objectCount); ++j) {
+            const SavedObject& object = library.objects[j];
+            if (object.typeCode == kFileObjectType && object.attribute == "PF") {
+                total += static_cast<std::int64_t>(countOf(object.members, object.memberCount));
+            }
+        }
+    }
+    return total;
+}
+
+ExtractOutcome SaveFileExtractor::run(const std::filesystem::path& folder, SqliteWriter* database,
+                                      const std::string& saveFileName, ProgressReporter& progress) {
+    folder_ = folder;
+    database_ = database;
+    saveFileName_ = saveFileName;
+    progress_ = &progress;
+    outcome_ = ExtractOutcome();
+    libraryNames_ = ExtractNames();
+    libraryNames_.reserve(kCatalogFile);
+    libraries_.clear();
+    membersDone_ = 0;
+    memberTotal_ = memberTotal(catalog_);
+    progress.progress(0, memberTotal_);
+
+    for (std::size_t i = 0; i < catalog_.parts.size() && !outcome_.cancelled; ++i) {
+        const SavedPart& part = catalog_.parts[i];
+        Library& library = libraryFor(part);
+        for (std::size_t j = 0; j < countOf(part.library.objects, part.library.objectCount); ++j) {
+            if (progress.cancelled()) {
+                outcome_.cancelled = true;
+                break;
+            }
+            const SavedObject& object = part.library.objects[j];
+            const Place place{static_cast<std::int32_t>(i), static_cast<std::int32_t>(j), &library};
+            const std::uint16_t type = object.typeCode;
+            if (type == kFileObjectType && object.attribute == "PF") {
+                extractFile(place, object);
+            } else if (type == kProgramObjectType && object.attribute == "CLP") {
+                extractClProgram(place, object);
+            } else if (type == kDataAreaObjectType) {
+                extractDataArea(place, object);
+            } else {
+                outcome_.objects[{place.part, place.object}].error = "no content is extracted from this type";
+            }
+        }
+    }
+    if (!outcome_.cancelled) {
+        writeDataAreas();
+    }
+    if (database_ != nullptr && !outcome_.cancelled) {
+        writeCatalogRows();
+    }
+    OutputFile json;
+    if (!json.open(folder_ / kCatalogFile)) {
+        outcome_.failures.push_back(json.error());
+        return outcome_;
+    }
+    json.write(CatalogJson::text(catalog_, utf8_, &outcome_));
+    if (!json.commit()) {
+        outcome_.failures.push_back(json.error());
+    }
+    bytesWritten_ += json.bytesWritten();
+    return outcome_;
+}
+
+SaveFileExtractor::Library& SaveFileExtractor::libraryFor(const SavedPart& part) {
+    const std::string name = utf8_.toUtf8(part.library.name);
+    auto found = libraries_.find(name);
+    if (found != libraries_.end()) {
+        return found->second;
+    }
+    Library& library = libraries_[name];
+    library.folder = libraryNames_.unique(ExtractNames::safePart(name));
+    library.names.reserve(kDataAreaFile);
+    return library;
+}
+
+void SaveFileExtractor::fail(ItemOutcome& outcome, const std::string& where, const std::string& reason,
+                             std::vector<std::string>& list) {
+    outcome.error = reason;
+    outcome.fault = true;
+    outcome.path.clear();
+    outcome.table.clear();
+    list.push_back(where + ": " + reason);
+}
+
+void SaveFileExtractor::extractFile(const Place& place, const SavedObject& file) {
+    const std::string folder = place.library->names.unique(ExtractNames::safePart(utf8_.toUtf8(file.name)));
+    ExtractNames fileNames;
+    for (std::size_t k = 0; k < countOf(file.members, file.memberCount) && !outcome_.cancelled; ++k) {
+        extractMember(place, file, folder, fileNames, static_cast<std::int32_t>(k));
+        if (!outcome_.cancelled) {
+            progress_->progress(++membersDone_, memberTotal_);
+        }
+    }
+}
+
+void SaveFileExtractor::extractMember(const Place& place, const SavedObject& file,
+                                      const std::string& fileFolder, ExtractNames& fileNames,
+                                      std::int32_t memberIndex) {
+    const SavedMember& member = file.members[static_cast<std::size_t>(memberIndex)];
+    ItemOutcome& outcome = outcome_.members[{place.part, place.object, memberIndex}];
+    const std::string objectName = utf8_.toUtf8(file.name);
+    const std::string memberName = utf8_.toUtf8(member.name);
+    const std::string where = place.library->folder + "/" + objectName + "/" + memberName;
+    if (file.fieldCount <= 0 || file.fields.empty()) {
+        outcome.error = "the file has no record format";
+        return;
+    }
+    outcome.source = SourceMemberLayout::matches(file);
+    const std::string stem = ExtractNames::safePart(memberName);
+    const std::string fileName =
+        outcome.source ? fileNames.unique(stem, SourceMemberLayout::extension(utf8_.toUtf8(member.type)))
+                       : fileNames.unique(stem, ".csv");
+    outcome.path = place.library->folder + "/" + fileFolder + "/" + fileName;
+    const std::filesystem::path path = folder_ / place.library->folder / fileFolder / fileName;
+    MemberWriter writer(session_, utf8_, database_, *progress_, bytesWritten_, membersDone_, memberTotal_);
+    try {
+        std::optional<std::int64_t> rows;
+        if (outcome.source) {
+            SourceLineRow row;
+            row.saveFile = saveFileName_;
+            row.library = utf8_.toUtf8(catalog_.parts[static_cast<std::size_t>(place.part)].library.name);
+            row.object = objectName;
+            row.member = memberName;
+            row.type = trimmedRight(utf8_.toUtf8(member.type));
+            rows = writer.writeSource(file, member, path, row);
+        } else {
+            if (database_ != nullptr) {
+                const bool single = countOf(file.members, file.memberCount) == 1;
+                outcome.table = database_->tableName(single ? objectName : objectName + "_" + memberName);
+            }
+            rows = writer.writeData(file, member, path, outcome.table);
+        }
+        if (!rows) {
+            outcome_.cancelled = true;
+            outcome.path.clear();
+            outcome.table.clear();
+            outcome.error = "cancelled";
+            return;
+        }
+        outcome.rowsWritten = *rows;
+        ++outcome_.membersWritten;
+    } catch (const std::exception& failure) {
+        fail(outcome, where, failure.what(), outcome_.failures);
+    }
+}
+
+void SaveFileExtractor::extractClProgram(const Place& place, const SavedObject& program) {
+    ItemOutcome& outcome = outcome_.objects[{place.part, place.object}];
+    const std::string name = utf8_.toUtf8(program.name);
+    std::optional<ClSource> source = readClSource(session_, program);
+    if (!source) {
+        fail(outcome, place.library->folder + "/" + name, "the program's stored data cannot be found",
+             outcome_.objectFailures);
+        return;
+    }
+    if (!source->retrievable) {
+        outcome.error = "compiled without source retrieval";
+        return;
+    }
+    const std::string fileName = place.library->names.unique(ExtractNames::safePart(name), ".clp");
+    OutputFile out;
+    if (out.open(folder_ / place.library->folder / fileName)) {
+        for (std::string& line : source->lines) {
+            utf8_.toUtf8InPlace(line);
+            out.write(trimmedRight(line));
+            out.put('\n');
+        }
+    }
+    if (!out.commit()) {
+        fail(outcome, place.library->folder + "/" + name, out.error(), outcome_.failures);
+        return;
+    }
+    bytesWritten_ += out.bytesWritten();
+    outcome.path = place.library->folder + "/" + fileName;
+    outcome.rowsWritten = static_cast<std::int64_t>(source->lines.size());
+}
+
+void SaveFileExtractor::extractDataArea(const Place& place, const SavedObject& area) {
+    ItemOutcome& outcome = outcome_.objects[{place.part, place.object}];
+    const std::string name = utf8_.toUtf8(area.name);
+    std::optional<DataAreaValue> value = readDataAreaValue(session_, area);
+    if (!value) {
+        fail(outcome, place.library->folder + "/" + name, "the data area's stored value cannot be read",
+             outcome_.objectFailures);
+        return;
+    }
+    std::string text = value->text;
+    if (value->character) {
+        utf8_.toUtf8InPlace(text);
+        text = trimmedRight(text);
+    } else {
+        toPlainDecimal(text, value->decimals);
+    }
+    place.library->dataAreas.push_back({name, value->character ? kCharacterDataArea : kDecimalDataArea,
+                                        std::to_string(value->length), std::to_string(value->decimals),
+                                        text});
+    outcome.path = place.library->folder + "/" + kDataAreaFile;
+    outcome.rowsWritten = 1;
+}
+
+void SaveFileExtractor::writeDataAreas() {
+    for (auto& [name, library] : libraries_) {
+        if (library.dataAreas.empty()) {
+            continue;
+        }
+        OutputFile out;
+        if (out.open(folder_ / library.folder / kDataAreaFile)) {
+            CsvWriter csv(out);
+            for (const char* caption : {"name", "type", "length", "decimals", "value"}) {
+                csv.field(caption);
+            }
+            csv.endRow();
+            for (const std::vector<std::string>& row : library.dataAreas) {
+                for (const std::string& cell : row) {
+                    csv.field(cell);
+                }
+                csv.endRow();
+            }
+        }
+        if (!out.commit()) {
+            outcome_.failures.push_back(library.folder + "/" + kDataAreaFile + ": " + out.error());
+        }
+        bytesWritten_ += out.bytesWritten();
+    }
+}
+
+void SaveFileExtractor::writeCatalogRows() {
+    try {
+        database_->beginTransaction();
+        for (std::size_t i = 0; i < catalog_.parts.size(); ++i) {
+            const SavedLibrary& library = catalog_.parts[i].library;
+            for (std::size_t j = 0; j < countOf(library.objects, library.objectCount); ++j) {
+                const SavedObject& object = library.objects[j];
+                CatalogRow row;
+                row.saveFile = saveFileName_;
+                row.library = utf8_.toUtf8(library.name);
+                row.object = utf8_.toUtf8(object.name);
+                row.objectType = typeCodeText(object.typeCode);
+                row.typeText = utf8_.toUtf8(objectTypeText(object));
+                row.attribute = utf8_.toUtf8(object.attribute);
+                row.objectText = utf8_.toUtf8(object.text);
+                auto found =
+                    outcome_.objects.find({static_cast<std::int32_t>(i), static_cast<std::int32_t>(j)});
+                if (found != outcome_.objects.end()) {
+                    row.writtenTo = found->second.path;
+                    row.error = found->second.error;
+                }
+                database_->addCatalogRow(row);
+                row.isMember = true;
+                for (std::size_t k = 0; k < countOf(object.members, object.memberCount); ++k) {
+                    const SavedMember& member = object.members[k];
+                    row.member = utf8_.toUtf8(member.name);
+                    row.memberType = utf8_.toUtf8(member.type);
+                    row.memberText = utf8_.toUtf8(member.text);
+                    row.recordCount = member.recordCount;
+                    auto outcome =
+                        outcome_.members.find({static_cast<std::int32_t>(i), static_cast<std::int32_t>(j),
+                                               static_cast<std::int32_t>(k)});
+                    const bool known = outcome != outcome_.members.end();
+                    row.writtenTo =
+                        known ? (outcome->second.table.empty() ? outcome->second.path : outcome->second.table)
+                              : "";
+                    row.error = known ? outcome->second.error : "";
+                    database_->addCatalogRow(row);
+                }
+            }
+        }
+        database_->commitTransaction();
+    } catch (const std::exception& failure) {
+        try {
+            database_->rollbackTransaction();
+        } catch (const std::exception&) {
+            // The failure above is the one reported.
+        }
+        outcome_.failures.push_back(std::string("catalog table: ") + failure.what());
+    }
+}
+
+}  // namespace quelvane

@@ -1,0 +1,86 @@
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <filesystem>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "conversion/EbcdicTextConverter.h"
+#include "conversion/Notifier.h"
+#include "conversion/PcTextToUtf8.h"
+#include "extract/ExtractNames.h"
+#include "extract/ExtractOutcome.h"
+#include "extract/SqliteWriter.h"
+#include "savefile/Catalog.h"
+#include "savefile/ProgressReporter.h"
+#include "views/MemoryContentList.h"
+#include "views/ViewSession.h"
+
+namespace quelvane {
+
+// Gets everything out of an opened save file into a folder: under FOLDER/LIBRARY/ the data
+// members as OBJECT/MEMBER.csv, the source members as OBJECT/MEMBER.<type>, the source of CL
+// programs as OBJECT.clp and the data areas in dataareas.csv, and FOLDER/catalog.json; with a
+// database, its tables too. Member by member, each in constant memory; a member that fails is
+// recorded and the others are still written.
+class SaveFileExtractor {
+  public:
+    SaveFileExtractor(const Catalog& catalog, EbcdicTextConverter& converter, std::int32_t pcCodePage);
+
+    // Extracts into `folder`; `database` may be null. `saveFileName` names the save file in the
+    // database's rows. Progress counts members of physical files; a cancelled run stops at the
+    // next member or within a member, leaving only complete files.
+    ExtractOutcome run(const std::filesystem::path& folder, SqliteWriter* database,
+                       const std::string& saveFileName, ProgressReporter& progress);
+
+    // Bytes of the files written so far; may be read from another thread.
+    std::int64_t bytesWritten() const { return bytesWritten_.load(); }
+
+    // The members of physical files an extraction goes through.
+    static std::int64_t memberTotal(const Catalog& catalog);
+
+  private:
+    struct Library {
+        std::string folder;
+        ExtractNames names;
+        std::vector<std::vector<std::string>> dataAreas;
+    };
+    struct Place {
+        std::int32_t part = 0;
+        std::int32_t object = 0;
+        Library* library = nullptr;
+    };
+
+    Library& libraryFor(const SavedPart& part);
+    void extractFile(const Place& place, const SavedObject& file);
+    void extractMember(const Place& place, const SavedObject& file, const std::string& fileFolder,
+                       ExtractNames& fileNames, std::int32_t memberIndex);
+    void extractClProgram(const Place& place, const SavedObject& program);
+    void extractDataArea(const Place& place, const SavedObject& area);
+    void writeDataAreas();
+    void writeCatalogRows();
+    void fail(ItemOutcome& outcome, const std::string& where, const std::string& reason,
+              std::vector<std::string>& list);
+
+    const Catalog& catalog_;
+    SilentNotifier notifier_;
+    MemoryContentList list_;
+    ViewSession session_;
+    PcTextToUtf8 utf8_;
+    std::atomic<std::int64_t> bytesWritten_{0};
+
+    // One run's state.
+    std::filesystem::path folder_;
+    SqliteWriter* database_ = nullptr;
+    std::string saveFileName_;
+    ProgressReporter* progress_ = nullptr;
+    ExtractOutcome outcome_;
+    ExtractNames libraryNames_;
+    std::map<std::string, Library> libraries_;
+    std::int64_t membersDone_ = 0;
+    std::int64_t memberTotal_ = 0;
+};
+
+}  // namespace quelvane

@@ -1,0 +1,267 @@
+#include "extract/SqliteWriter.h"
+
+#include <cctype>
+#include <charconv>
+#include <stdexcept>
+#include <system_error>
+
+#include <sqlite3.h>
+
+#include "extract/OutputFile.h"
+
+namespace quelvane {
+
+namespace {
+
+constexpr const char* kCatalogTable = "catalog";
+constexpr const char* kSourceTable = "source";
+constexpr const char* kInternalPrefix = "sqlite_";
+
+constexpr const char* kSchema =
+    "CREATE TABLE catalog (save_file TEXT, library TEXT, object TEXT, object_type TEXT, type_text TEXT, "
+    "attribute TEXT, object_text TEXT, member TEXT, member_type TEXT, member_text TEXT, "
+    "record_count INTEGER, written_to TEXT, error TEXT);"
+    "CREATE TABLE source (save_file TEXT, library TEXT, object TEXT, member TEXT, type TEXT, "
+    "line INTEGER, sequence TEXT, date TEXT, text TEXT);";
+constexpr const char* kInsertCatalog = "INSERT INTO catalog VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?)";
+constexpr const char* kInsertSource = "INSERT INTO source VALUES (?,?,?,?,?,?,?,?,?)";
+
+// The database is renamed into place only when complete, so it needs no journal on disk and no
+// waiting for the disk: a journal in memory still lets a member's transaction be undone.
+constexpr const char* kFastWriting = "PRAGMA journal_mode=MEMORY; PRAGMA synchronous=OFF;";
+
+std::string quotedName(const std::string& name) {
+    std::string quoted = "\"";
+    for (char c : name) {
+        quoted.push_back(c);
+        if (c == '"') {
+            quoted.push_back('"');
+        }
+    }
+    return quoted + "\"";
+}
+
+void bindText(sqlite3_stmt* statement, int index, const std::string& text) {
+    sqlite3_bind_text(statement, index, text.data(), static_cast<int>(text.size()), SQLITE_STATIC);
+}
+
+void bindOptionalText(sqlite3_stmt* statement, int index, const std::string& text) {
+    if (text.empty()) {
+        sqlite3_bind_null(statement, index);
+    } else {
+        bindText(statement, index, text);
+    }
+}
+
+}  // namespace
+
+SqliteWriter::~SqliteWriter() {
+    discard();
+}
+
+[[noreturn]] void SqliteWriter::fail(const std::string& what) {
+    throw std::runtime_error("database " + final_.string() + ": " + what + ": " +
+                             (db_ != nullptr ? sqlite3_errmsg(db_) : "not open"));
+}
+
+void SqliteWriter::open(const std::filesystem::path& path) {
+    discard();
+    final_ = path;
+    temporary_ = path;
+    temporary_ += OutputFile::kTemporarySuffix;
+    std::error_code code;
+    std::filesystem::remove(temporary_, code);
+    if (path.has_parent_path()) {
+        std::filesystem::create_directories(path.parent_path(), code);
+    }
+    if (sqlite3_open(temporary_.c_str(), &db_) != SQLITE_OK) {
+        fail("cannot create");
+    }
+    execute(kFastWriting);
+    execute(kSchema);
+    tables_.reserve(kCatalogTable);
+    tables_.reserve(kSourceTable);
+    insertCatalog_ = prepare(kInsertCatalog);
+    insertSource_ = prepare(kInsertSource);
+}
+
+void SqliteWriter::execute(const char* sql) {
+    char* message = nullptr;
+    if (sqlite3_exec(db_, sql, nullptr, nullptr, &message) != SQLITE_OK) {
+        std::string text = message != nullptr ? message : "";
+        sqlite3_free(message);
+        fail(text);
+    }
+}
+
+sqlite3_stmt* SqliteWriter::prepare(const std::string& sql) {
+    sqlite3_stmt* statement = nullptr;
+    if (sqlite3_prepare_v2(db_, sql.c_str(), static_cast<int>(sql.size()), &statement, nullptr) !=
+        SQLITE_OK) {
+        fail("cannot prepare");
+    }
+    return statement;
+}
+
+void SqliteWriter::step(sqlite3_stmt* statement) {
+    if (sqlite3_step(statement) != SQLITE_DONE) {
+        sqlite3_reset(statement);
+        fail("cannot insert");
+    }
+    sqlite3_reset(statement);
+}
+
+std::string SqliteWriter::tableName(const std::string& preferred) {
+    std::string name = preferred.empty() ? "_" : preferred;
+    std::string head = name.substr(0, std::char_traits<char>::length(kInternalPrefix));
+    for (char& c : head) {
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    }
+    if (head == kInternalPrefix) {
+        name.insert(0, "_");
+    }
+    return tables_.unique(name);
+}
+
+void SqliteWriter::beginDataMember(const std::string& table, const RecordTexts& columns) {
+    execute("BEGIN");
+    inMember_ = true;
+    std::string create = "CREATE TABLE " + quotedName(table) + " (";
+    std::string insert = "INSERT INTO " + quotedName(table) + " VALUES (";
+    ExtractNames columnNames;
+    for (std::size_t i = 0; i < columns.size(); ++i) {
+        const char* type = columns.columnKind(i) == LoadedKind::Integer ? " INTEGER" : " TEXT";
+        create += (i == 0 ? "" : ", ") + quotedName(columnNames.unique(columns.name(i))) + type;
+        insert += i == 0 ? "?" : ",?";
+    }
+    if (columns.size() == 0) {
+        create += "\"_\" TEXT";
+        insert += "NULL";
+    }
+    execute((create + ")").c_str());
+    if (insertRecord_ != nullptr) {
+        sqlite3_finalize(insertRecord_);
+    }
+    insertRecord_ = prepare(insert + ")");
+}
+
+void SqliteWriter::insertRecord(const RecordTexts& record) {
+    for (std::size_t i = 0; i < record.size(); ++i) {
+        const int index = static_cast<int>(i) + 1;
+        const std::string& text = record.text(i);
+        const LoadedKind kind = record.kind(i);
+        if (text.empty() && kind != LoadedKind::Text) {
+            sqlite3_bind_null(insertRecord_, index);
+            continue;
+        }
+        if (kind == LoadedKind::Integer) {
+            std::int64_t value = 0;
+            const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+            if (error == std::errc() && end == text.data() + text.size()) {
+                sqlite3_bind_int64(insertRecord_, index, value);
+                continue;
+            }
+        }
+        bindText(insertRecord_, index, text);
+    }
+    step(insertRecord_);
+}
+
+void SqliteWriter::beginTransaction() {
+    execute("BEGIN");
+    inMember_ = true;
+}
+
+void SqliteWriter::insertSourceLine(const SourceLineRow& row) {
+    bindText(insertSource_, 1, row.saveFile);
+    bindText(insertSource_, 2, row.library);
+    bindText(insertSource_, 3, row.object);
+    bindText(insertSource_, 4, row.member);
+    bindText(insertSource_, 5, row.type);
+    sqlite3_bind_int64(insertSource_, 6, row.line);
+    bindText(insertSource_, 7, row.sequence);
+    bindText(insertSource_, 8, row.date);
+    bindText(insertSource_, 9, row.text);
+    step(insertSource_);
+}
+
+void SqliteWriter::commitTransaction() {
+    inMember_ = false;
+    execute("COMMIT");
+}
+
+void SqliteWriter::rollbackTransaction() {
+    if (inMember_) {
+        inMember_ = false;
+        execute("ROLLBACK");
+    }
+}
+
+void SqliteWriter::addCatalogRow(const CatalogRow& row) {
+    bindText(insertCatalog_, 1, row.saveFile);
+    bindText(insertCatalog_, 2, row.library);
+    bindText(insertCatalog_, 3, row.object);
+    bindText(insertCatalog_, 4, row.objectType);
+    bindText(insertCatalog_, 5, row.typeText);
+    bindText(insertCatalog_, 6, row.attribute);
+    bindText(insertCatalog_, 7, row.objectText);
+    if (row.isMember) {
+        bindText(insertCatalog_, 8, row.member);
+        bindText(insertCatalog_, 9, row.memberType);
+        bindText(insertCatalog_, 10, row.memberText);
+        sqlite3_bind_int64(insertCatalog_, 11, row.recordCount);
+    } else {
+        for (int i = 8; i <= 11; ++i) {
+            sqlite3_bind_null(insertCatalog_, i);
+        }
+    }
+    bindOptionalText(insertCatalog_, 12, row.writtenTo);
+    bindOptionalText(insertCatalog_, 13, row.error);
+    step(insertCatalog_);
+}
+
+void SqliteWriter::finalizeStatements() {
+    for (sqlite3_stmt** statement : {&insertRecord_, &insertSource_, &insertCatalog_}) {
+        if (*statement != nullptr) {
+            sqlite3_finalize(*statement);
+            *statement = nullptr;
+        }
+    }
+}
+
+void SqliteWriter::close() {
+    finalizeStatements();
+    if (db_ != nullptr) {
+        sqlite3_close(db_);
+        db_ = nullptr;
+    }
+    inMember_ = false;
+}
+
+void SqliteWriter::commit() {
+    if (db_ == nullptr) {
+        return;
+    }
+    rollbackTransaction();
+    finalizeStatements();
+    if (sqlite3_close(db_) != SQLITE_OK) {
+        fail("cannot close");
+    }
+    db_ = nullptr;
+    std::error_code code;
+    std::filesystem::rename(temporary_, final_, code);
+    if (code) {
+        throw std::runtime_error("cannot rename to " + final_.string() + ": " + code.message());
+    }
+}
+
+void SqliteWriter::discard() {
+    if (db_ == nullptr) {
+        return;
+    }
+    close();
+    std::error_code code;
+    std::filesystem::remove(temporary_, code);
+}
+
+}  // namespace quelvane

@@ -1,0 +1,104 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+
+#include "extract/ExtractNames.h"
+#include "extract/RecordTexts.h"
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+namespace quelvane {
+
+// One row of the `catalog` table: an object (member empty) or a member of a physical file.
+struct CatalogRow {
+    std::string saveFile;
+    std::string library;
+    std::string object;
+    std::string objectType;
+    std::string typeText;
+    std::string attribute;
+    std::string objectText;
+    bool isMember = false;
+    std::string member;
+    std::string memberType;
+    std::string memberText;
+    std::int64_t recordCount = 0;
+    std::string writtenTo;  // the file or table written, empty when nothing was
+    std::string error;      // why nothing was written, empty when something was
+};
+
+// One row of the `source` table: a line of a source member.
+struct SourceLineRow {
+    std::string saveFile;
+    std::string library;
+    std::string object;
+    std::string member;
+    std::string type;
+    std::int64_t line = 0;
+    std::string sequence;
+    std::string date;
+    std::string text;
+};
+
+// The SQLite database of an extraction: a `catalog` table of the objects and members, a `source`
+// table of the source members' lines, and one table per data member with a column per field
+// (INTEGER, or TEXT for exact decimals, dates, times and character data: SQLite's TEXT affinity
+// keeps a decimal text as it is, where a numeric affinity would round it through a double).
+// Rows go in through prepared statements, each member in a transaction of its own. The
+// database is written under a temporary name and renamed into place by commit(). Every
+// failure raises std::runtime_error with SQLite's message.
+class SqliteWriter {
+  public:
+    SqliteWriter() = default;
+    ~SqliteWriter();
+
+    SqliteWriter(const SqliteWriter&) = delete;
+    SqliteWriter& operator=(const SqliteWriter&) = delete;
+
+    // Creates the database (under its temporary name) with the catalog and source tables.
+    void open(const std::filesystem::path& path);
+    bool isOpen() const { return db_ != nullptr; }
+
+    // A table name for `preferred` (UTF-8) not yet given out, never one of the fixed tables nor
+    // one SQLite keeps for itself.
+    std::string tableName(const std::string& preferred);
+
+    // Starts a data member's transaction and creates its table with the columns of `columns`.
+    void beginDataMember(const std::string& table, const RecordTexts& columns);
+    void insertRecord(const RecordTexts& record);
+    // Starts a transaction: a source member's lines, or the catalog rows.
+    void beginTransaction();
+    void insertSourceLine(const SourceLineRow& row);
+    void commitTransaction();
+    // Undoes everything since the transaction's start, a member's table included.
+    void rollbackTransaction();
+
+    void addCatalogRow(const CatalogRow& row);
+
+    // Closes the database and gives it its final name.
+    void commit();
+    // Closes and removes the database.
+    void discard();
+
+  private:
+    void execute(const char* sql);
+    sqlite3_stmt* prepare(const std::string& sql);
+    void step(sqlite3_stmt* statement);
+    [[noreturn]] void fail(const std::string& what);
+    void finalizeStatements();
+    void close();
+
+    sqlite3* db_ = nullptr;
+    sqlite3_stmt* insertRecord_ = nullptr;
+    sqlite3_stmt* insertSource_ = nullptr;
+    sqlite3_stmt* insertCatalog_ = nullptr;
+    bool inMember_ = false;
+    std::filesystem::path final_;
+    std::filesystem::path temporary_;
+    ExtractNames tables_;
+};
+
+}  // namespace quelvane
