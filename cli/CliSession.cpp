@@ -114,7 +114,9 @@ int CliSession::openSaveFile(const std::string& path) {
     catalog_.segments.reset();
     catalog_.path = path;
     SaveFileReader reader(catalog_, *conversion_, *notifier_);
-    return reader.parseSaveFile(path, source) < 0 ? kExitNotSaveFile : kExitSuccess;
+    const int parsed = reader.parseSaveFile(path, source);
+    report_ = reader.report();
+    return parsed < 0 ? kExitNotSaveFile : kExitSuccess;
 }
 
 void CliSession::writeLine(const std::string& text) {

@@ -10,6 +10,7 @@
 #include "conversion/Notifier.h"
 #include "conversion/PcTextToUtf8.h"
 #include "savefile/Catalog.h"
+#include "savefile/ParseReport.h"
 
 namespace quelvane::cli {
 
@@ -44,6 +45,8 @@ class CliSession {
     Catalog& catalog() { return catalog_; }
     Notifier& notifier() { return *notifier_; }
     ConversionLayer& conversion() { return *conversion_; }
+    // Where and why the parse of the opened file stopped.
+    const ParseReport& parseReport() const { return report_; }
 
   private:
     std::optional<std::int32_t> ebcdicOption_;
@@ -53,6 +56,7 @@ class CliSession {
     std::unique_ptr<ConversionLayer> conversion_;
     std::unique_ptr<PcTextToUtf8> utf8_;
     Catalog catalog_;
+    ParseReport report_;
 };
 
 }  // namespace quelvane::cli

@@ -68,6 +68,7 @@ int SaveFileReader::parseSaveFile(const std::string& path, BlockSource& source) 
     header.blockCount = 0;
     header.systemText.clear();
     header.headerSize = 0;
+    report_ = ParseReport{};
 
     BlockFile file(source);
     std::array<std::uint8_t, BlockFile::kBlockSize> first{};
@@ -88,14 +89,20 @@ int SaveFileReader::parseSaveFile(const std::string& path, BlockSource& source) 
         header.systemText.clear();
         header.headerSize = 0;
         notifier_.message("File: " + path + "  is not save file format form AS/400");
+        report_.stop = ParseReport::Stop::NotASaveFile;
+        report_.block = 0;
         return -1;
     }
+    report_.accepted = true;
 
     std::vector<FoundPart> found;
     try {
         file.seek(static_cast<std::int64_t>(header.headerSize / kHeaderUnit) * BlockFile::kBlockSize);
         std::int64_t examined = header.headerSize / kHeaderUnit;
         bool walking = file.readBlocks(1) == BlockFile::kBlockSize;
+        if (!walking) {
+            setStop(ParseReport::Stop::SegmentPastEnd, examined);
+        }
         while (walking) {
             BigEndianReader segment(file.block());
             std::int32_t sequence = segment.s32(BlockFile::kSequenceOffset);
@@ -107,6 +114,7 @@ int SaveFileReader::parseSaveFile(const std::string& path, BlockSource& source) 
             }
 
             if (file.readBlocks(kDescriptorDistance) != BlockFile::kBlockSize) {
+                setStop(ParseReport::Stop::DescriptorPastEnd, examined + kDescriptorDistance);
                 break;
             }
             BigEndianReader descriptor(file.block());
@@ -140,10 +148,16 @@ int SaveFileReader::parseSaveFile(const std::string& path, BlockSource& source) 
             // Sequence numbers that point back would walk in circles: the chain only goes forward.
             std::int64_t next = static_cast<std::int64_t>(sequence) + length - 1;
             if (length < 1 || next <= examined) {
+                setStop(ParseReport::Stop::ChainNotForward, examined);
                 break;
             }
             file.seekBlock(sequence);
             walking = file.readBlocks(length) == BlockFile::kBlockSize;
+            if (!walking) {
+                setStop(next == header.blockCount ? ParseReport::Stop::EndOfFile
+                                                  : ParseReport::Stop::SegmentPastEnd,
+                        next);
+            }
             examined = next;
         }
 
@@ -160,8 +174,13 @@ int SaveFileReader::parseSaveFile(const std::string& path, BlockSource& source) 
         }
 
         ObjectDirectoryReader(catalog_, converter_, notifier_, file).readObjectDirectory();
-    } catch (const DecodingFailure&) {
+        if (!file.isOpen() && report_.stop == ParseReport::Stop::EndOfFile) {
+            setStop(ParseReport::Stop::DirectoryUnread, -1);
+        }
+    } catch (const DecodingFailure& failure) {
         // Ends the parse quietly with what was read, as any unexpected failure in the reader does.
+        setStop(ParseReport::Stop::DecodingFailure, -1);
+        report_.detail = failure.what();
     }
     bytesRead_ += file.bytesRead();
     return 0;

@@ -7,6 +7,7 @@
 #include "conversion/Notifier.h"
 #include "savefile/BlockSource.h"
 #include "savefile/Catalog.h"
+#include "savefile/ParseReport.h"
 
 namespace quelvane {
 
@@ -30,7 +31,15 @@ class SaveFileReader {
     // Bytes taken from the file by the last parse.
     std::uint64_t bytesRead() const { return bytesRead_; }
 
+    // Where and why the last parse stopped.
+    const ParseReport& report() const { return report_; }
+
   private:
+    void setStop(ParseReport::Stop stop, std::int64_t block) {
+        report_.stop = stop;
+        report_.block = block;
+    }
+
     struct FoundPart {
         std::string libraryName;
         std::int32_t descriptorOffset = 0;
@@ -42,6 +51,7 @@ class SaveFileReader {
     EbcdicTextConverter& converter_;
     Notifier& notifier_;
     std::uint64_t bytesRead_ = 0;
+    ParseReport report_;
 };
 
 }  // namespace quelvane

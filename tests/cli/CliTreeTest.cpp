@@ -158,9 +158,43 @@ TEST_F(CliTree, MemberErrorKeepsGoing) {
     part.objects = {file};
     broken.add(part);
     CliRun result = run("tree '" + write(broken) + "'");
-    EXPECT_EQ(result.status, 0);
-    EXPECT_EQ(result.err, "Error:during get member information\n");
+    // The tree is printed; the reading that stopped there is told and makes the status 3.
+    EXPECT_EQ(result.status, 3);
+    EXPECT_EQ(result.err,
+              "Error:during get member information\n"
+              "quelvane-cli: the catalog is incomplete: stopped: an object directory, description or "
+              "member area could not be read\n");
     EXPECT_NE(result.out.find("Library(LIB)\n  Part0\n    BAD(PF)\n"), std::string::npos);
+}
+
+// Where the walk of a real file stopped (checked by following each segment header's sequence
+// number and length by hand): a compressed save whose last segment claims 104 blocks from block
+// 48 of 105, one whose third segment length is negative, and a whole uncompressed save.
+TEST_F(CliTree, RealFilesTellWhereTheCatalogStopped) {
+    struct Case {
+        const char* file;
+        int status;
+        const char* err;
+    };
+    const Case cases[] = {
+        {"GURI_ofdemo.savf", 3,
+         "quelvane-cli: the catalog is incomplete: stopped at block 152: a segment reaches past the "
+         "file's last block\n"},
+        {"ANSI_QSI70544.FILE", 3,
+         "quelvane-cli: the catalog is incomplete: stopped at block 56: the segment chain does not "
+         "lead forward\n"},
+        {"OSSX_hats.savf", 0, ""},
+    };
+    for (const Case& c : cases) {
+        const fs::path path = fs::path(QUELVANE_SAVF_DIR) / c.file;
+        if (!fs::exists(path)) {
+            GTEST_SKIP() << c.file << " is not in " << QUELVANE_SAVF_DIR;
+        }
+        CliRun result = run("tree '" + path.string() + "'");
+        EXPECT_EQ(result.status, c.status) << c.file;
+        EXPECT_EQ(result.err, c.err) << c.file;
+        EXPECT_NE(result.out.find("Library("), std::string::npos) << c.file;
+    }
 }
 
 // Without options the code pages come from the settings file beside the program, when it
