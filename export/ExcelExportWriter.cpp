@@ -7,6 +7,7 @@
 #include "export/AutomationReference.h"
 #include "export/ExportFieldText.h"
 #include "export/ExportRecordPass.h"
+#include "savefile/SegmentExpansionFailure.h"
 
 namespace quelvane {
 
@@ -93,8 +94,9 @@ ExportOutcome writeExcelExport(ExportSession& session, MemberRef member, const s
                 }
             }
             pass.close();
-        } catch (const std::exception&) {
+        } catch (const std::exception& failure) {
             session.views.notifier.error(kWriteFailure, kCaption);
+            reportExpansionFailure(session.views.notifier, failure);
             sheet.release();
             quitQuietly(app);
             app.release();

@@ -7,6 +7,7 @@
 #include "export/ExportFailure.h"
 #include "export/ExportFieldText.h"
 #include "export/ExportRecordPass.h"
+#include "savefile/SegmentExpansionFailure.h"
 
 namespace quelvane {
 
@@ -70,8 +71,9 @@ ExportOutcome writeTextExport(ExportSession& session, MemberRef member, const st
                 break;
             }
         }
-    } catch (const std::exception&) {
+    } catch (const std::exception& failure) {
         session.views.notifier.message(kReadingFailure);
+        reportExpansionFailure(session.views.notifier, failure);
         outcome = ExportOutcome::Failed;
     }
     pass.close();

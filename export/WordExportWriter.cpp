@@ -7,6 +7,7 @@
 #include "export/AutomationReference.h"
 #include "export/ExportFieldText.h"
 #include "export/ExportRecordPass.h"
+#include "savefile/SegmentExpansionFailure.h"
 
 namespace quelvane {
 
@@ -100,9 +101,10 @@ ExportOutcome writeWordExport(ExportSession& session, MemberRef member, const st
                 }
             }
             pass.close();
-        } catch (const std::exception&) {
+        } catch (const std::exception& failure) {
             pass.close();
             session.views.notifier.error(kWriteFailure, kCaption);
+            reportExpansionFailure(session.views.notifier, failure);
             table.release();
             selection.release();
             quitQuietly(app);

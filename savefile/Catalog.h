@@ -1,9 +1,11 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "savefile/SegmentLayout.h"
 #include "savefile/SegmentTable.h"
 
 namespace quelvane {
@@ -62,6 +64,9 @@ struct SaveFileHeader {
     std::int32_t headerSize = 0;
     std::uint8_t saveCommand = 0;
     std::int32_t directoryStart = 0;
+    // How the data after the segment headers is kept: "stored", or the kinds of compression met
+    // ("run-length", "TERSE", "LZ1", joined by ", ").
+    std::string dataStorage;
 };
 
 // Four upper-case hex digits for a type code ("0201"), for messages and listings.
@@ -90,6 +95,8 @@ struct Catalog {
     std::string path;
     SaveFileHeader header;
     SegmentTable segments;
+    // Where the segments lie; reading a compressed save goes through its expanded image.
+    std::shared_ptr<const SegmentLayout> layout;
     std::vector<SavedPart> parts;
 
     // The one checked lookup of views, exports and the command line: the object or member a

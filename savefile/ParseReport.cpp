@@ -22,6 +22,8 @@ const char* reasonText(ParseReport::Stop stop) {
             return "an object directory, description or member area could not be read";
         case ParseReport::Stop::DecodingFailure:
             return "a count or offset leads outside the bytes read for it";
+        case ParseReport::Stop::SegmentNotExpanded:
+            return "a compressed segment could not be expanded";
     }
     return "unknown";
 }

@@ -10,21 +10,22 @@ namespace quelvane {
 // and read every object directory gives a complete catalog.
 struct ParseReport {
     enum class Stop {
-        NotRead,            // nothing parsed yet
-        NotASaveFile,       // the header's block counts disagree with each other or the file size
-        EndOfFile,          // the chain's last segment ends at the file's last block
-        SegmentPastEnd,     // a segment's length reaches past the file's last block
-        DescriptorPastEnd,  // a segment's save/restore descriptor block lies past the end
-        ChainNotForward,    // a segment length below 1, or a chain pointing back
-        DirectoryUnread,    // the chain was walked, but a directory, description or member area was not
-        DecodingFailure,    // a count or offset led outside the bytes read for it
+        NotRead,             // nothing parsed yet
+        NotASaveFile,        // the header's block counts disagree with each other or the file size
+        EndOfFile,           // the chain's last segment ends at the file's last block
+        SegmentPastEnd,      // a segment's length reaches past the file's last block
+        DescriptorPastEnd,   // a segment's save/restore descriptor block lies past the end
+        ChainNotForward,     // a segment length below 1, or a chain pointing back
+        DirectoryUnread,     // the chain was walked, but a directory, description or member area was not
+        DecodingFailure,     // a count or offset led outside the bytes read for it
+        SegmentNotExpanded,  // a compressed segment's data could not be expanded
     };
 
     bool accepted = false;
     Stop stop = Stop::NotRead;
     // The block the walk stopped at (numbered from 0); -1 when no block applies.
     std::int64_t block = -1;
-    // The failure's own text, for DecodingFailure.
+    // The failure's own text, for DecodingFailure and SegmentNotExpanded.
     std::string detail;
 
     bool complete() const { return accepted && stop == Stop::EndOfFile; }

@@ -8,9 +8,11 @@
 #include "savefile/BlockFile.h"
 #include "savefile/DecodingFailure.h"
 #include "savefile/EbcdicField.h"
+#include "savefile/ExpandedBlockSource.h"
 #include "savefile/FileBlockSource.h"
 #include "savefile/LibraryOffsets.h"
 #include "savefile/ObjectDirectoryReader.h"
+#include "savefile/SegmentExpansionFailure.h"
 
 namespace quelvane {
 
@@ -52,6 +54,14 @@ constexpr std::array<std::uint8_t, 7> kSysbas = {0x5C, 0xE2, 0xE8, 0xE2, 0xC2, 0
 constexpr std::int32_t kDirectoryStartSysbas = 112;
 constexpr std::int32_t kDirectoryStartPlain = 80;
 
+std::string dataStorageText(const SegmentLayout& layout) {
+    std::string text;
+    for (CompressionKind kind : layout.kinds()) {
+        text += (text.empty() ? "" : ", ") + std::string(compressionKindText(kind));
+    }
+    return text.empty() ? std::string(compressionKindText(CompressionKind::Stored)) : text;
+}
+
 bool startsWith(std::span<const std::uint8_t> bytes, std::span<const std::uint8_t> prefix) {
     return std::equal(prefix.begin(), prefix.end(), bytes.begin());
 }
@@ -68,9 +78,9 @@ int SaveFileReader::parseSaveFile(const std::string& path, BlockSource& source) 
     header.blockCount = 0;
     header.systemText.clear();
     header.headerSize = 0;
+    header.dataStorage.clear();
     report_ = ParseReport{};
 
-    BlockFile file(source);
     std::array<std::uint8_t, BlockFile::kBlockSize> first{};
     std::int64_t got = source.isOpen() ? source.readAt(0, first.data(), BlockFile::kBlockSize) : 0;
     bytesRead_ = static_cast<std::uint64_t>(got);
@@ -95,6 +105,16 @@ int SaveFileReader::parseSaveFile(const std::string& path, BlockSource& source) 
     }
     report_.accepted = true;
 
+    // A save written with data compression is walked and read in its expanded form; a stored
+    // one as it is.
+    catalog_.layout = SegmentLayout::scan(source, header.headerSize, converter_);
+    header.dataStorage = dataStorageText(*catalog_.layout);
+    std::unique_ptr<ExpandedBlockSource> expanded;
+    if (catalog_.layout->compressed()) {
+        expanded = std::make_unique<ExpandedBlockSource>(source, catalog_.layout);
+    }
+    BlockFile file(expanded ? static_cast<BlockSource&>(*expanded) : source);
+
     std::vector<FoundPart> found;
     try {
         file.seek(static_cast<std::int64_t>(header.headerSize / kHeaderUnit) * BlockFile::kBlockSize);
@@ -113,13 +133,22 @@ int SaveFileReader::parseSaveFile(const std::string& path, BlockSource& source) 
                      sequence});
             }
 
-            if (file.readBlocks(kDescriptorDistance) != BlockFile::kBlockSize) {
+            // A segment whose data cannot be expanded holds no descriptor that can be read; its
+            // header still leads on to the next one.
+            bool descriptorRead = false;
+            bool expandable = true;
+            try {
+                descriptorRead = file.readBlocks(kDescriptorDistance) == BlockFile::kBlockSize;
+            } catch (const SegmentExpansionFailure&) {
+                expandable = false;
+            }
+            if (expandable && !descriptorRead) {
                 setStop(ParseReport::Stop::DescriptorPastEnd, examined + kDescriptorDistance);
                 break;
             }
             BigEndianReader descriptor(file.block());
             bool isDescriptor =
-                descriptor.u8(kDescriptorTag) == kDescriptorTagFirst &&
+                descriptorRead && descriptor.u8(kDescriptorTag) == kDescriptorTagFirst &&
                 descriptor.u8(kDescriptorTag + 1) == kDescriptorTagSecond &&
                 convertField(converter_, descriptor.at(kDescriptorName, kDescriptorNameWidth), false)
                     .starts_with(kDescriptorNameText);
@@ -183,6 +212,15 @@ int SaveFileReader::parseSaveFile(const std::string& path, BlockSource& source) 
         report_.detail = failure.what();
     }
     bytesRead_ += file.bytesRead();
+    if (expanded) {
+        for (const std::string& failure : expanded->failures()) {
+            notifier_.message("The catalog is incomplete: " + failure);
+        }
+        if (!expanded->failures().empty() && report_.complete()) {
+            setStop(ParseReport::Stop::SegmentNotExpanded, -1);
+            report_.detail = expanded->failures().front();
+        }
+    }
     return 0;
 }
 

@@ -19,6 +19,10 @@ std::vector<std::string> saveSummaryLines(const SaveFileHeader& header) {
                         (header.headerSize == kRiscHeaderSize ? " RISC machine." : " CISC machine."));
         lines.push_back(header.saveCommand == kSavobj ? "Using SAVOBJ Command!" : "Using SAVLIB Command!");
         lines.push_back("-");
+        // What else is known of the save follows the three lines above, which stay as they are.
+        if (!header.dataStorage.empty()) {
+            lines.push_back("Data: " + header.dataStorage + ".");
+        }
     }
     lines.insert(lines.end(),
                  {

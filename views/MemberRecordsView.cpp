@@ -7,6 +7,7 @@
 
 #include "savefile/BigEndianReader.h"
 #include "savefile/MemberSegment.h"
+#include "savefile/SegmentExpansionFailure.h"
 #include "views/FieldDecoder.h"
 #include "views/MemberRecordStream.h"
 
@@ -112,8 +113,9 @@ ViewOutcome showMemberRecords(ViewSession& session, NodeContentTarget& target, M
             }
         }
         return ViewOutcome::Shown;
-    } catch (const std::exception&) {
+    } catch (const std::exception& failure) {
         session.notifier.message(kReadingErrorMessage);
+        reportExpansionFailure(session.notifier, failure);
         return ViewOutcome::Failed;
     }
 }

@@ -1,5 +1,6 @@
 #include "views/ViewSession.h"
 
+#include "savefile/ExpandedBlockSource.h"
 #include "savefile/FileBlockSource.h"
 
 namespace quelvane {
@@ -11,5 +12,13 @@ ViewSession::ViewSession(const Catalog& catalogIn, EbcdicTextConverter& converte
       notifier(notifierIn),
       list(listIn),
       openSource([](const std::string& path) { return std::make_unique<FileBlockSource>(path); }) {}
+
+std::unique_ptr<BlockSource> ViewSession::openSaveFile() const {
+    std::unique_ptr<BlockSource> stored = openSource(catalog.path);
+    if (stored != nullptr && catalog.layout != nullptr && catalog.layout->compressed()) {
+        return std::make_unique<ExpandedBlockSource>(std::move(stored), catalog.layout);
+    }
+    return stored;
+}
 
 }  // namespace quelvane

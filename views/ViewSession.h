@@ -24,7 +24,8 @@ struct ViewSession {
     ViewSession(const Catalog& catalogIn, EbcdicTextConverter& converterIn, Notifier& notifierIn,
                 ContentList& listIn);
 
-    std::unique_ptr<BlockSource> openSaveFile() const { return openSource(catalog.path); }
+    // The save file as its readers expect it: a compressed save is read in its expanded form.
+    std::unique_ptr<BlockSource> openSaveFile() const;
 
     const Catalog& catalog;
     EbcdicTextConverter& converter;

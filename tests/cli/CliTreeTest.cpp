@@ -89,7 +89,7 @@ TEST_F(CliTree, PrintsSummaryAndTree) {
     EXPECT_EQ(result.status, 0);
     EXPECT_EQ(result.err, "");
     std::string summary =
-        "This SAVF created on IBM AS/400 41A 8286 RISC machine.\nUsing SAVLIB Command!\n-\n" +
+        "This SAVF created on IBM AS/400 41A 8286 RISC machine.\nUsing SAVLIB Command!\n-\nData: stored.\n" +
         std::string(69, '-') + "\nQuelvane V2.4.1.1036\n";
     EXPECT_EQ(result.out.substr(0, summary.size()), summary);
     std::string tree = "v1.00 - Original\n" + std::string(69, '-') +

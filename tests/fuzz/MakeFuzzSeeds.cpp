@@ -3,6 +3,7 @@
 #include <string>
 
 #include "tests/support/SaveFileBuilder.h"
+#include "tests/support/SaveFileCompressor.h"
 
 // Writes small built save files as fuzz seeds into the folder named on the command line.
 int main(int argc, char** argv) {
@@ -49,6 +50,18 @@ int main(int argc, char** argv) {
         }
         std::string name = (folder / ("built" + std::to_string(variant) + ".savf")).string();
         builder.build().writeTo(name);
+
+        // The same save as data compression writes it, in each coding the expansion reads.
+        SaveFileCompressor compressor;
+        compressor.coding = static_cast<SaveFileCompressor::Coding>(variant % 3);
+        compressor.padToBoundary = variant == 1;
+        compressor.keepFirstStored = variant != 2;
+        std::vector<std::uint8_t> compressed = compressor.compress(builder.build().bytes());
+        std::string codedName = (folder / ("coded" + std::to_string(variant) + ".savf")).string();
+        if (std::FILE* out = std::fopen(codedName.c_str(), "wb")) {
+            std::fwrite(compressed.data(), 1, compressed.size(), out);
+            std::fclose(out);
+        }
     }
     return 0;
 }

@@ -1,0 +1,225 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "savefile/BlockFile.h"
+#include "savefile/ExpandedBlockSource.h"
+#include "savefile/MemoryBlockSource.h"
+#include "tests/support/ContentFixtures.h"
+#include "tests/support/SaveFileCompressor.h"
+#include "tests/views/ShowEveryNode.h"
+#include "tests/views/ViewsFixture.h"
+
+namespace quelvane::test {
+namespace {
+
+using Coding = SaveFileCompressor::Coding;
+
+std::vector<std::uint8_t> record(const std::string& name, std::uint16_t quantity) {
+    std::vector<std::uint8_t> bytes = SaveFileBuilder::ebcdic(name, 30);
+    bytes.push_back(static_cast<std::uint8_t>(quantity >> 8));
+    bytes.push_back(static_cast<std::uint8_t>(quantity));
+    return bytes;
+}
+
+// A library with a physical file of two members (one long enough to span several LZ1 chunks and
+// run-length checkpoints), a CL program with its source and a data area.
+std::vector<std::uint8_t> storedSave() {
+    BuiltObject file;
+    file.name = "ITEMS";
+    file.attribute = "PF";
+    file.text = "Items";
+    file.fields = {{"NAME", 0x0403, 30, 0, 0, 0, 40}, {"QTY", 0x0003, 2, 4, 0, 0, 40}};
+    std::vector<StreamSlot> small;
+    for (int i = 0; i < 5; ++i) {
+        small.push_back(
+            {static_cast<std::uint8_t>(i == 2 ? 0 : 0x80), record("SMALL" + std::to_string(i), 7)});
+    }
+    std::vector<StreamSlot> large;
+    for (int i = 0; i < 30000; ++i) {
+        large.push_back(
+            {0x80, record("ITEM" + std::to_string(i * 7919 % 100000), static_cast<std::uint16_t>(i))});
+    }
+    file.members = {{"SMALL", "PF", "five slots", 5}, {"LARGE", "PF", "many", 30000}};
+    BuiltPart part;
+    part.library = "STOCK";
+    part.objects = {file, ContentFixtures::programObject("START"), ContentFixtures::dataAreaObject("LIMIT")};
+    BuiltClSource source;
+    source.objectName = "START";
+    source.lines = {"PGM", "DCL VAR(&A) TYPE(*CHAR) LEN(10)", "ENDPGM"};
+    BuiltDataArea area;
+    area.objectName = "LIMIT";
+    area.length = 12;
+    area.value = SaveFileBuilder::ebcdic("TWELVE CHARS", 12);
+    SaveFileBuilder builder;
+    builder.headerSize = 4096;
+    builder.add(part)
+        .add(ContentFixtures::memberRecords("ITEMS", "SMALL", 32, small))
+        .add(ContentFixtures::memberRecords("ITEMS", "LARGE", 32, large))
+        .add(ContentFixtures::clProgram(source))
+        .add(ContentFixtures::dataArea(area));
+    return builder.build().bytes();
+}
+
+// Every node shown in turn: its labels and rows.
+std::vector<std::string> everyNode(ViewsFixture& fixture) {
+    std::vector<std::string> out;
+    auto take = [&](const std::string& node) {
+        out.push_back("== " + node + " " + fixture.target.label1 + " / " + fixture.target.label2);
+        for (const std::string& row : fixture.rows()) {
+            out.push_back(row);
+        }
+    };
+    const CatalogTree tree = buildCatalogTree(fixture.catalog);
+    fixture.show(0);
+    take("library");
+    const CatalogTreeNode& root = tree.roots.at(0);
+    for (std::size_t p = 0; p < root.children.size(); ++p) {
+        const auto part = static_cast<std::int32_t>(p);
+        for (std::size_t o = 0; o < root.children[p].children.size(); ++o) {
+            const auto object = static_cast<std::int32_t>(o);
+            fixture.showObject(part, object);
+            take(root.children[p].children[o].caption);
+            for (std::size_t m = 0; m < root.children[p].children[o].children.size(); ++m) {
+                fixture.showMember(part, object, static_cast<std::int32_t>(m));
+                take(root.children[p].children[o].children[m].caption);
+            }
+        }
+    }
+    return out;
+}
+
+struct Coded {
+    const char* name;
+    Coding coding;
+    bool padded;
+    bool firstStored;
+};
+
+class CompressedSaveFile : public ::testing::TestWithParam<Coded> {};
+
+TEST_P(CompressedSaveFile, ReadsAsTheStoredSaveItCameFrom) {
+    const std::vector<std::uint8_t> stored = storedSave();
+    SaveFileCompressor compressor;
+    compressor.coding = GetParam().coding;
+    compressor.padToBoundary = GetParam().padded;
+    compressor.keepFirstStored = GetParam().firstStored;
+    const std::vector<std::uint8_t> compressed = compressor.compress(stored);
+    if (GetParam().coding != Coding::Lz1Literals) {
+        ASSERT_LT(compressed.size(), stored.size() / 2);
+    }
+
+    ViewsFixture plain;
+    ASSERT_EQ(plain.open(stored), 0);
+    ViewsFixture coded;
+    ASSERT_EQ(coded.open(compressed), 0);
+    EXPECT_TRUE(coded.notifier.entries.empty());
+    EXPECT_EQ(plain.catalog.header.dataStorage, "stored");
+    EXPECT_EQ(coded.catalog.header.dataStorage,
+              GetParam().coding == Coding::Lz1Literals ? "LZ1" : "run-length");
+
+    // The summary says how the data is kept; everything else reads the same.
+    std::vector<std::string> expected = everyNode(plain);
+    ASSERT_GT(expected.size(), 30000u);
+    std::vector<std::string> shown = everyNode(coded);
+    ASSERT_EQ(shown.size(), expected.size());
+    EXPECT_EQ(shown[4], "Data: " + coded.catalog.header.dataStorage + ".");
+    shown[4] = expected[4];
+    EXPECT_EQ(shown, expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Codings, CompressedSaveFile,
+                         ::testing::Values(Coded{"RunLength", Coding::RunLength, false, true},
+                                           Coded{"RunLengthPadded", Coding::RunLength, true, true},
+                                           Coded{"RunLengthCatalogCoded", Coding::RunLength, false, false},
+                                           Coded{"OlderRunLength", Coding::OlderRunLength, false, true},
+                                           Coded{"Lz1", Coding::Lz1Literals, false, true},
+                                           Coded{"Lz1Padded", Coding::Lz1Literals, true, false}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(ExpandedImage, ReadsTheSameBytesWhateverTheOrderOfReads) {
+    const std::vector<std::uint8_t> stored = storedSave();
+    for (Coding coding : {Coding::RunLength, Coding::Lz1Literals}) {
+        SaveFileCompressor compressor;
+        compressor.coding = coding;
+        const std::vector<std::uint8_t> compressed = compressor.compress(stored);
+        MemoryBlockSource source(compressed);
+        Cp037Converter converter;
+        auto layout = SegmentLayout::scan(source, 4096, converter);
+        ExpandedBlockSource expanded(source, layout);
+        ASSERT_EQ(expanded.size(), static_cast<std::int64_t>(stored.size()));
+        // Backwards, in odd pieces that straddle blocks, checkpoints and chunks: every body and
+        // sequence number equals the stored file's.
+        std::vector<std::uint8_t> read(stored.size());
+        std::int64_t piece = 7777;
+        for (std::int64_t end = static_cast<std::int64_t>(stored.size()); end > 0; end -= piece) {
+            std::int64_t start = std::max<std::int64_t>(0, end - piece);
+            ASSERT_EQ(expanded.readAt(start, read.data() + start, end - start), end - start);
+        }
+        // Block 0's counts and the segment headers' length fields describe the stored form.
+        for (std::size_t block = 1; block < stored.size() / 528; ++block) {
+            const auto at = static_cast<std::ptrdiff_t>(block * 528);
+            const bool header = stored[block * 528] == 0xFF && stored[block * 528 + 1] == 0xFF;
+            ASSERT_TRUE(std::equal(read.begin() + at + (header ? 512 : 0), read.begin() + at + 516,
+                                   stored.begin() + at + (header ? 512 : 0)))
+                << "block " << block;
+        }
+    }
+}
+
+// Spoils the coded data of the large member and checks that only that member fails, with a
+// message naming the segment and the reason, while every other node still shows.
+TEST(DamagedCompressedData, FailsOnlyTheSegmentItSpoilsAndSaysWhich) {
+    const std::vector<std::uint8_t> stored = storedSave();
+    SaveFileCompressor compressor;
+    std::vector<std::uint8_t> compressed = compressor.compress(stored);
+    MemoryBlockSource scanSource(compressed);
+    Cp037Converter converter;
+    auto layout = SegmentLayout::scan(scanSource, 4096, converter);
+    const SegmentPlacement* large = nullptr;
+    for (const SegmentPlacement& segment : layout->segments()) {
+        if (segment.name == "ITEMS     LARGE") {
+            large = &segment;
+        }
+    }
+    ASSERT_NE(large, nullptr);
+    // A 0x00 control byte halfway through the coded data.
+    std::int64_t body = large->dataOffset + large->dataLength / 2;
+    std::size_t at = static_cast<std::size_t>(body / 512 * 528 + body % 512);
+    std::fill(compressed.begin() + static_cast<std::ptrdiff_t>(at),
+              compressed.begin() + static_cast<std::ptrdiff_t>(at + 200), 0);
+
+    ViewsFixture fixture;
+    ASSERT_EQ(fixture.open(compressed), 0);
+    EXPECT_EQ(fixture.showMember(0, 0, 1), ViewOutcome::Failed);
+    ASSERT_FALSE(fixture.notifier.entries.empty());
+    EXPECT_EQ(fixture.notifier.texts().front(), "Error:during reading records");
+    EXPECT_NE(
+        fixture.notifier.texts().back().find("segment ITEMS     LARGE: run-length data cannot be expanded"),
+        std::string::npos)
+        << fixture.notifier.texts().back();
+    fixture.notifier.entries.clear();
+    EXPECT_EQ(fixture.showMember(0, 0, 0), ViewOutcome::Shown);
+    EXPECT_EQ(fixture.rows().size(), 5u);
+    EXPECT_TRUE(fixture.notifier.entries.empty());
+}
+
+TEST(DamagedCompressedData, EveryCutOfACompressedSaveOpensWithoutHarm) {
+    SaveFileCompressor compressor;
+    compressor.coding = Coding::Lz1Literals;
+    compressor.keepFirstStored = false;
+    const std::vector<std::uint8_t> compressed = compressor.compress(storedSave());
+    for (std::size_t cut = 528; cut < compressed.size(); cut += 528 * 7 + 13) {
+        std::vector<std::uint8_t> bytes(compressed.begin(),
+                                        compressed.begin() + static_cast<std::ptrdiff_t>(cut));
+        // Cut files are rejected by their block count; patch the counts so the walk runs.
+        SaveFileBuilder::putU32(bytes, 8, static_cast<std::uint32_t>(cut / 528));
+        SaveFileBuilder::putU32(bytes, 60, static_cast<std::uint32_t>(cut / 528));
+        ViewsFixture fixture;
+        fixture.open(bytes);
+        showEveryNode(fixture.catalog, fixture.converter, fixture.session.openSource, 100000);
+    }
+}
+
+}  // namespace
+}  // namespace quelvane::test
