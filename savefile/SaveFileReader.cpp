@@ -183,8 +183,8 @@ int SaveFileReader::parseSaveFile(const std::string& path, BlockSource& source) 
             file.seekBlock(sequence);
             walking = file.readBlocks(length) == BlockFile::kBlockSize;
             if (!walking) {
-                setStop(next == header.blockCount ? ParseReport::Stop::EndOfFile
-                                                  : ParseReport::Stop::SegmentPastEnd,
+                setStop(next == file.size() / BlockFile::kBlockSize ? ParseReport::Stop::EndOfFile
+                                                                    : ParseReport::Stop::SegmentPastEnd,
                         next);
             }
             examined = next;
