@@ -74,6 +74,19 @@ void MemberInformationReader::readMemberInformation(std::size_t part, std::size_
 }
 
 void MemberInformationReader::decodeMemberArea(SavedPart& desc, SavedObject& obj) {
+    const std::vector<std::uint8_t> area = collectMemberArea(desc, obj);
+    BigEndianReader data(std::span<const std::uint8_t>(area).subspan(
+        std::min<std::size_t>(area.size(), static_cast<std::size_t>(kAreaHeaderWidth))));
+
+    const std::int64_t members = sizeMemberList(data, obj);
+    std::int64_t format = data.s32(kFormatOffset);
+    std::int64_t memberList = data.s32(kMemberListOffset);
+    readRecordFormat(data, format, obj);
+    readMemberEntries(data, memberList, members, obj);
+}
+
+std::vector<std::uint8_t> MemberInformationReader::collectMemberArea(const SavedPart& desc,
+                                                                     SavedObject& obj) {
     std::int64_t offset = LibraryOffsets::bodyOffset(desc.descriptorOffset, obj.memberAreaOffset);
     std::int64_t libraryBlock = LibraryOffsets::libraryBlockIndex(desc.libraryBlock);
     // The 16-byte header is read with the area data from the joined bodies, so a header that
@@ -81,17 +94,17 @@ void MemberInformationReader::decodeMemberArea(SavedPart& desc, SavedObject& obj
     std::vector<std::uint8_t> head = file_.collectBodies(libraryBlock, offset, kAreaHeaderWidth, true);
     BigEndianReader header(head);
     obj.memberCount = header.s32(kProvisionalMemberCount);
-    // The area is collected whole, however long: a file of a thousand members outgrows the
-    // 400096 bytes older readers held, and the file's own size bounds what is read.
+    // The area is collected whole, however long: a file of a thousand members outgrows a fixed
+    // buffer of 400096 bytes, and the file's own size bounds what is read.
     std::int64_t total = header.s32(kAreaLength);
 
     std::int64_t wanted = kAreaHeaderWidth + std::max<std::int64_t>(total, 0);
-    std::vector<std::uint8_t> area = static_cast<std::int64_t>(head.size()) >= wanted
-                                         ? std::move(head)
-                                         : file_.collectBodies(libraryBlock, offset, wanted, true);
-    BigEndianReader data(std::span<const std::uint8_t>(area).subspan(
-        std::min<std::size_t>(area.size(), static_cast<std::size_t>(kAreaHeaderWidth))));
+    return static_cast<std::int64_t>(head.size()) >= wanted
+               ? std::move(head)
+               : file_.collectBodies(libraryBlock, offset, wanted, true);
+}
 
+std::int64_t MemberInformationReader::sizeMemberList(const BigEndianReader& data, SavedObject& obj) {
     std::int64_t members = data.u24(kMemberCount);
     if (members == 0) {
         members = obj.memberCount;
@@ -106,14 +119,15 @@ void MemberInformationReader::decodeMemberArea(SavedPart& desc, SavedObject& obj
     // than this; a larger count fails before its entries are reached, without a huge array.
     std::int64_t decodable = static_cast<std::int64_t>(data.size()) / kEntryExtra + 1;
     obj.members.resize(static_cast<std::size_t>(std::min(members, decodable)));
+    return members;
+}
 
-    std::int64_t format = data.s32(kFormatOffset);
-    std::int64_t memberList = data.s32(kMemberListOffset);
+void MemberInformationReader::readRecordFormat(const BigEndianReader& data, std::int64_t format,
+                                               SavedObject& obj) {
     std::int64_t fieldCount = data.u16(format + kFieldCount);
     obj.fields.clear();
     obj.fields.resize(static_cast<std::size_t>(fieldCount));
     obj.fieldCount = static_cast<std::int32_t>(fieldCount);
-    obj.memberCount = static_cast<std::int32_t>(members);
     obj.recordLength = 0;
 
     std::int64_t position = format + kFirstField;
@@ -139,9 +153,12 @@ void MemberInformationReader::decodeMemberArea(SavedPart& desc, SavedObject& obj
         }
         obj.recordLength += field.length;
     }
+}
 
-    position = memberList;
-    step = 0;
+void MemberInformationReader::readMemberEntries(const BigEndianReader& data, std::int64_t memberList,
+                                                std::int64_t members, SavedObject& obj) {
+    std::int64_t position = memberList;
+    std::int64_t step = 0;
     std::vector<std::uint8_t> entryBuffer(static_cast<std::size_t>(kMemberEntryCapacity));
     for (std::int64_t k = 0; k < members; ++k) {
         position += step;

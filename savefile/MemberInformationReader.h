@@ -1,9 +1,11 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "conversion/EbcdicTextConverter.h"
 #include "conversion/Notifier.h"
+#include "savefile/BigEndianReader.h"
 #include "savefile/BlockFile.h"
 #include "savefile/Catalog.h"
 
@@ -25,7 +27,14 @@ class MemberInformationReader {
     void readMemberInformation(std::size_t part, std::size_t object);
 
   private:
+    // The steps of one file's member area: collect the area, size the member list from its
+    // count, read the record format's fields, read the member entries.
     void decodeMemberArea(SavedPart& desc, SavedObject& obj);
+    std::vector<std::uint8_t> collectMemberArea(const SavedPart& desc, SavedObject& obj);
+    static std::int64_t sizeMemberList(const BigEndianReader& data, SavedObject& obj);
+    void readRecordFormat(const BigEndianReader& data, std::int64_t format, SavedObject& obj);
+    void readMemberEntries(const BigEndianReader& data, std::int64_t memberList, std::int64_t members,
+                           SavedObject& obj);
 
     Catalog& catalog_;
     EbcdicTextConverter& converter_;
