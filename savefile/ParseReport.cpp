@@ -1,32 +1,24 @@
 #include "savefile/ParseReport.h"
 
+#include <array>
+
 namespace quelvane {
 
 namespace {
 
-const char* reasonText(ParseReport::Stop stop) {
-    switch (stop) {
-        case ParseReport::Stop::NotRead:
-            return "not parsed";
-        case ParseReport::Stop::NotASaveFile:
-            return "not a save file (the header's block counts disagree with each other or the file size)";
-        case ParseReport::Stop::EndOfFile:
-            return "the segment chain ends at the file's last block";
-        case ParseReport::Stop::SegmentPastEnd:
-            return "a segment reaches past the file's last block";
-        case ParseReport::Stop::DescriptorPastEnd:
-            return "the segment's save/restore descriptor lies past the end of the file";
-        case ParseReport::Stop::ChainNotForward:
-            return "the segment chain does not lead forward";
-        case ParseReport::Stop::DirectoryUnread:
-            return "an object directory, description or member area could not be read";
-        case ParseReport::Stop::DecodingFailure:
-            return "a count or offset leads outside the bytes read for it";
-        case ParseReport::Stop::SegmentNotExpanded:
-            return "a compressed segment could not be expanded";
-    }
-    return "unknown";
-}
+// Why the walk stopped, in the order of ParseReport::Stop.
+constexpr std::array<const char*, 9> kReasons = {
+    "not parsed",
+    "not a save file (the header's block counts disagree with each other or the file size)",
+    "the segment chain ends at the file's last block",
+    "a segment reaches past the file's last block",
+    "the segment's save/restore descriptor lies past the end of the file",
+    "the segment chain does not lead forward",
+    "an object directory, description or member area could not be read",
+    "a count or offset leads outside the bytes read for it",
+    "a compressed segment could not be expanded",
+};
+static_assert(kReasons.size() == static_cast<std::size_t>(ParseReport::Stop::SegmentNotExpanded) + 1);
 
 }  // namespace
 
@@ -35,7 +27,7 @@ std::string ParseReport::text() const {
         return "complete";
     }
     std::string line = block >= 0 ? "stopped at block " + std::to_string(block) + ": " : "stopped: ";
-    line += reasonText(stop);
+    line += kReasons.at(static_cast<std::size_t>(stop));
     if (!detail.empty()) {
         line += " (" + detail + ")";
     }

@@ -9,6 +9,7 @@ namespace quelvane {
 // and why the walk of its segment chain stopped. Only a walk that reached the file's last block
 // and read every object directory gives a complete catalog.
 struct ParseReport {
+    // Keep in step with the reason texts in ParseReport.cpp.
     enum class Stop {
         NotRead,             // nothing parsed yet
         NotASaveFile,        // the header's block counts disagree with each other or the file size
