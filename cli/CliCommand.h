@@ -23,9 +23,16 @@ int runTreeCommand(const std::vector<std::string>& arguments);
 int runShowCommand(const std::vector<std::string>& arguments);
 int runExportCommand(const std::vector<std::string>& arguments);
 int runBatchCommand(const std::vector<std::string>& arguments);
+int runCheckCommand(const std::vector<std::string>& arguments);
+// The export command for a held save file (--format savf).
+int runSaveFileExport(const std::vector<std::string>& arguments);
+// The export command for integrated-file-system entries (--format stmf).
+int runStreamFileExport(const std::vector<std::string>& arguments);
 
 inline constexpr const char* kExportUsage =
-    "export FILE NODE --format txt|doc|xls [--splitter] -o PATH [--ebcdic CP] [--pc CP]";
+    "export FILE NODE --format txt|doc|xls|savf|stmf [--splitter] -o PATH [--inner NODE]... [--ebcdic CP] "
+    "[--pc CP]";
+inline constexpr const char* kCheckUsage = "check FILE";
 inline constexpr const char* kBatchUsage =
     "batch FILE NODE --format txt|doc|xls [--splitter] --dir DIR [--ebcdic CP] [--pc CP]";
 

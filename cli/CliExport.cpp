@@ -85,6 +85,7 @@ int CliExport::prepare(const std::vector<std::string>& arguments) {
         return kExitUsage;
     }
     views_ = std::make_unique<ViewSession>(cli_.catalog(), cli_.conversion(), cli_.notifier(), list_);
+    views_->openSource = cli_.sourceOpener();
     automation_ = std::make_unique<InProcessAutomationClient>(cli_.conversion().PcCodePage);
     exportSession_ = std::make_unique<ExportSession>(*views_, *automation_, cli_.conversion().PcCodePage);
     exportSession_->splitterOption = splitter;

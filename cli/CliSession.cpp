@@ -8,10 +8,13 @@
 #include <system_error>
 
 #include "cli/CliCommand.h"
+#include "cli/NodePath.h"
 #include "cli/StderrNotifier.h"
 #include "conversion/CodePageSettings.h"
 #include "conversion/PcTextToUtf8.h"
 #include "conversion/SettingsFile.h"
+#include "savefile/CatalogTree.h"
+#include "savefile/ExpandedBlockSource.h"
 #include "savefile/FileBlockSource.h"
 #include "savefile/SaveFileReader.h"
 
@@ -46,6 +49,12 @@ bool CliSession::takeOptions(std::vector<std::string>& arguments) {
         const std::string& argument = arguments[i];
         if (argument == "--raw") {
             raw_ = true;
+        } else if (argument == "--inner") {
+            if (i + 1 == arguments.size()) {
+                std::fprintf(stderr, "quelvane-cli: --inner needs a node\n");
+                return false;
+            }
+            innerNodes_.push_back(arguments[++i]);
         } else if (argument == "--ebcdic" || argument == "--pc") {
             std::optional<std::int32_t> page =
                 i + 1 < arguments.size() ? codePage(arguments[i + 1]) : std::nullopt;
@@ -113,10 +122,56 @@ int CliSession::openSaveFile(const std::string& path) {
     }
     catalog_.segments.reset();
     catalog_.path = path;
+    path_ = path;
+    chain_.clear();
     SaveFileReader reader(catalog_, *conversion_, *notifier_);
     const int parsed = reader.parseSaveFile(path, source);
     report_ = reader.report();
+    if (parsed < 0) {
+        return kExitNotSaveFile;
+    }
+    for (const std::string& node : innerNodes_) {
+        int status = openInner(node);
+        if (status != kExitSuccess) {
+            return status;
+        }
+    }
+    return kExitSuccess;
+}
+
+int CliSession::openInner(const std::string& node) {
+    std::optional<NodePosition> position = resolveNode(buildCatalogTree(catalog_), node);
+    if (!position || position->level != 2) {
+        std::fprintf(stderr, "quelvane-cli: no object \"%s\" for --inner\n", node.c_str());
+        return kExitUsage;
+    }
+    std::unique_ptr<BlockSource> outer = openSource();
+    NestedSave inner = NestedSave::locate(*outer, catalog_, {position->parentIndex, position->index});
+    if (inner.state != NestedSave::State::Found) {
+        std::fprintf(stderr, "quelvane-cli: %s\n", inner.message.c_str());
+        return kExitNotSaveFile;
+    }
+    chain_.push_back(inner);
+    std::unique_ptr<BlockSource> source = openSource();
+    catalog_.segments.reset();
+    SaveFileReader reader(catalog_, *conversion_, *notifier_);
+    const int parsed = reader.parseSaveFile(path_ + " (" + node + ")", *source);
+    report_ = reader.report();
     return parsed < 0 ? kExitNotSaveFile : kExitSuccess;
+}
+
+std::unique_ptr<BlockSource> CliSession::openExpandedSource() const {
+    std::unique_ptr<BlockSource> stored = openSource();
+    if (catalog_.layout != nullptr && catalog_.layout->compressed()) {
+        return std::make_unique<ExpandedBlockSource>(std::move(stored), catalog_.layout);
+    }
+    return stored;
+}
+
+ViewSession::SourceOpener CliSession::sourceOpener() const {
+    return [path = path_, chain = chain_](const std::string&) {
+        return NestedSave::openChain(std::make_unique<FileBlockSource>(path), chain);
+    };
 }
 
 void CliSession::writeLine(const std::string& text) {
@@ -130,6 +185,15 @@ void CliSession::writeLine(const std::string& text) {
         std::string line = utf8_->toUtf8(text);
         std::fwrite(line.data(), 1, line.size(), stdout);
     }
+    std::fputc('\n', stdout);
+}
+
+}  // namespace quelvane::cli
+
+namespace quelvane::cli {
+
+void CliSession::writeUtf8Line(const std::string& text) {
+    std::fwrite(text.data(), 1, text.size(), stdout);
     std::fputc('\n', stdout);
 }
 

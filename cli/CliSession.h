@@ -10,7 +10,9 @@
 #include "conversion/Notifier.h"
 #include "conversion/PcTextToUtf8.h"
 #include "savefile/Catalog.h"
+#include "savefile/NestedSave.h"
 #include "savefile/ParseReport.h"
+#include "views/ViewSession.h"
 
 namespace quelvane::cli {
 
@@ -21,7 +23,8 @@ class CliSession {
     CliSession();
     ~CliSession();
 
-    // Takes --ebcdic CP, --pc CP and --raw out of `arguments`, leaving the rest in order.
+    // Takes --ebcdic CP, --pc CP, --raw and every --inner NODE out of `arguments`, leaving the
+    // rest in order.
     // Returns false (after saying why on stderr) for a malformed option.
     bool takeOptions(std::vector<std::string>& arguments);
 
@@ -29,10 +32,19 @@ class CliSession {
     // file beside the program, else 37 and 1252. False (after a message) when binding fails.
     bool startConversion();
 
-    // The open command's reading of a file: a new segment table fill, then the parse. Returns an
-    // exit status: success, kExitUsage when the file cannot be opened, kExitNotSaveFile when it
-    // is rejected (the reader's message is on stderr).
+    // The open command's reading of a file: a new segment table fill, then the parse; then, for
+    // each --inner NODE in order, the save held by that save-file object is read in its place.
+    // Returns an exit status: success, kExitUsage when the file cannot be opened or a NODE names
+    // nothing, kExitNotSaveFile when a save is rejected or a held save cannot be had (the reason
+    // is on stderr).
     int openSaveFile(const std::string& path);
+
+    // A fresh source over the save the catalog was read from (the inner one after --inner), for
+    // the views, which open the save anew for every display.
+    ViewSession::SourceOpener sourceOpener() const;
+    std::unique_ptr<BlockSource> openSource() const { return sourceOpener()(path_); }
+    // The same, expanded when the save was written with data compression.
+    std::unique_ptr<BlockSource> openExpandedSource() const;
 
     // The start every reading command shares: the options taken out of `arguments` (the operands
     // are left there), between `fewest` and `most` operands (else `usage` on stderr), the
@@ -42,6 +54,9 @@ class CliSession {
     // Writes one line of PC-code-page text: as UTF-8, or unchanged with --raw.
     void writeLine(const std::string& text);
 
+    // Writes one line that is UTF-8 already (paths of the integrated file system), unchanged.
+    void writeUtf8Line(const std::string& text);
+
     Catalog& catalog() { return catalog_; }
     Notifier& notifier() { return *notifier_; }
     ConversionLayer& conversion() { return *conversion_; }
@@ -49,9 +64,14 @@ class CliSession {
     const ParseReport& parseReport() const { return report_; }
 
   private:
+    int openInner(const std::string& node);
+
     std::optional<std::int32_t> ebcdicOption_;
     std::optional<std::int32_t> pcOption_;
     bool raw_ = false;
+    std::vector<std::string> innerNodes_;
+    std::string path_;
+    std::vector<NestedSave> chain_;
     std::unique_ptr<Notifier> notifier_;
     std::unique_ptr<ConversionLayer> conversion_;
     std::unique_ptr<PcTextToUtf8> utf8_;

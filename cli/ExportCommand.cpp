@@ -8,6 +8,14 @@ namespace quelvane::cli {
 // One member into a text file, a Word document or an Excel workbook, as "Export" does: the
 // extension of PATH is replaced by the format's.
 int runExportCommand(const std::vector<std::string>& arguments) {
+    for (std::size_t i = 0; i + 1 < arguments.size(); ++i) {
+        if (arguments[i] == "--format" && arguments[i + 1] == "savf") {
+            return runSaveFileExport(arguments);
+        }
+        if (arguments[i] == "--format" && arguments[i + 1] == "stmf") {
+            return runStreamFileExport(arguments);
+        }
+    }
     CliExport run("-o", kExportUsage);
     const int status = run.prepare(arguments);
     if (status != kExitSuccess) {

@@ -157,6 +157,7 @@ int runShowCommand(const std::vector<std::string>& arguments) {
     }
     MemoryContentList list;
     ViewSession views(session.catalog(), session.conversion(), session.notifier(), list);
+    views.openSource = session.sourceOpener();
     PrintedTarget target(list, session.catalog());
     ViewOutcome outcome = showNodeContent(views, target, node);
     for (const auto& label : {target.label1, target.label2}) {

@@ -3,14 +3,16 @@
 #include "cli/CliCommand.h"
 #include "cli/CliSession.h"
 #include "savefile/CatalogTree.h"
+#include "savefile/DetailText.h"
 #include "savefile/VersionSummary.h"
 
 namespace quelvane::cli {
 
 namespace {
 
-// Member lines carry the member's record count after a tab, so the caption itself stays exactly
-// as the tree shows it. The catalog record is found by the node's position, as the views do.
+// Object lines carry the object's details and member lines the member's record count and dates
+// after a tab, so the caption itself stays exactly as the tree shows it. The catalog record is found by the
+// node's position, as the views do.
 void printTree(CliSession& session, const CatalogTree& tree) {
     const auto& parts = session.catalog().parts;
     for (const CatalogTreeNode& root : tree.roots) {
@@ -20,14 +22,37 @@ void printTree(CliSession& session, const CatalogTree& tree) {
             session.writeLine("  " + part.caption);
             for (std::size_t j = 0; j < part.children.size(); ++j) {
                 const CatalogTreeNode& object = part.children[j];
-                session.writeLine("    " + object.caption);
-                const auto& members = parts.at(i).library.objects.at(j).members;
+                const SavedObject& saved = parts.at(i).library.objects.at(j);
+                std::string details = objectDetailText(saved.details);
+                session.writeLine("    " + object.caption + (details.empty() ? "" : "\t" + details));
                 for (std::size_t k = 0; k < object.children.size(); ++k) {
+                    const SavedMember& member = saved.members.at(k);
+                    std::string dates = memberDetailText(member);
                     session.writeLine("      " + object.children[k].caption + "\t" +
-                                      std::to_string(members.at(k).recordCount) + " records");
+                                      std::to_string(member.recordCount) + " records" +
+                                      (dates.empty() ? "" : ", " + dates));
                 }
             }
         }
+    }
+}
+
+// A save of the integrated file system: its releases, then one line per entry, path first.
+void printIfsTree(CliSession& session, const IfsCatalog& ifs) {
+    std::string releases = "Integrated file system save";
+    if (ifs.release) {
+        releases += ", release " + *ifs.release;
+    }
+    if (ifs.targetRelease) {
+        releases += ", target release " + *ifs.targetRelease;
+    }
+    session.writeUtf8Line(releases);
+    for (const IfsEntry& entry : ifs.entries) {
+        std::string path = entry.kind == IfsEntry::Kind::Directory ? entry.path + "/" : entry.path;
+        session.writeUtf8Line(path + "\t" + ifsEntryText(entry));
+    }
+    for (const std::string& problem : ifs.problems) {
+        std::fprintf(stderr, "quelvane-cli: %s\n", problem.c_str());
     }
 }
 
@@ -37,7 +62,7 @@ void printTree(CliSession& session, const CatalogTree& tree) {
 int runTreeCommand(const std::vector<std::string>& arguments) {
     CliSession session;
     std::vector<std::string> rest = arguments;
-    int status = session.start(rest, 1, 1, "tree FILE [--ebcdic CP] [--pc CP] [--raw]");
+    int status = session.start(rest, 1, 1, "tree FILE [--inner NODE]... [--ebcdic CP] [--pc CP] [--raw]");
     if (status != kExitSuccess) {
         return status;
     }
@@ -47,6 +72,10 @@ int runTreeCommand(const std::vector<std::string>& arguments) {
         for (const std::string& line : saveSummaryLines(session.catalog().header)) {
             session.writeLine(line);
         }
+    }
+    if (session.catalog().ifs) {
+        printIfsTree(session, *session.catalog().ifs);
+        return kExitSuccess;
     }
     printTree(session, tree);
     const ParseReport& report = session.parseReport();

@@ -11,10 +11,12 @@ using quelvane::cli::CliCommand;
 
 // Every subcommand, each in its own source file.
 const CliCommand kCommands[] = {
-    {"tree", "tree FILE [--ebcdic CP] [--pc CP] [--raw]", quelvane::cli::runTreeCommand},
-    {"show", "show FILE NODE [--ebcdic CP] [--pc CP] [--raw]", quelvane::cli::runShowCommand},
+    {"tree", "tree FILE [--inner NODE]... [--ebcdic CP] [--pc CP] [--raw]", quelvane::cli::runTreeCommand},
+    {"show", "show FILE NODE [--inner NODE]... [--ebcdic CP] [--pc CP] [--raw]",
+     quelvane::cli::runShowCommand},
     {"export", quelvane::cli::kExportUsage, quelvane::cli::runExportCommand},
     {"batch", quelvane::cli::kBatchUsage, quelvane::cli::runBatchCommand},
+    {"check", quelvane::cli::kCheckUsage, quelvane::cli::runCheckCommand},
 };
 
 void printHelp(std::FILE* out) {
@@ -27,8 +29,11 @@ void printHelp(std::FILE* out) {
                  "\nCode pages: --ebcdic and --pc, else the settings file beside the program\n"
                  "(section \"EBCDIC To ASCII\", keys EBCDIC and ASCII), else 37 and 1252.\n"
                  "Text is written as UTF-8; --raw writes it in the PC code page unchanged.\n"
+                 "--inner NODE reads the save held by save-file object NODE (\"0/SAVF1\") in place\n"
+                 "of the file's own; repeated, it descends further.\n"
                  "Exit status: 0 success, 1 wrong usage or unreadable file, 2 not a save file,\n"
-                 "3 a view or an export that reported a failure.\n");
+                 "3 a view or an export that reported a failure.\n"
+                 "check: 0 clean, 1 damaged, 2 not a save file (or one too old to read).\n");
 }
 
 }  // namespace

@@ -2,9 +2,13 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "savefile/GridRepair.h"
+#include "savefile/IfsCatalog.h"
+#include "savefile/SaveDetails.h"
 #include "savefile/SegmentLayout.h"
 #include "savefile/SegmentTable.h"
 
@@ -28,6 +32,9 @@ struct SavedMember {
     std::string type;
     std::string text;
     std::int32_t recordCount = 0;
+    std::optional<SavedTimestamp> created;
+    // A second date source members carry, most likely their last change.
+    std::optional<SavedTimestamp> changed;
 };
 
 struct SavedObject {
@@ -42,6 +49,7 @@ struct SavedObject {
     std::int32_t recordLength = 0;
     std::vector<SavedMember> members;
     std::vector<SavedField> fields;
+    ObjectDetails details;
 };
 
 struct SavedLibrary {
@@ -64,9 +72,14 @@ struct SaveFileHeader {
     std::int32_t headerSize = 0;
     std::uint8_t saveCommand = 0;
     std::int32_t directoryStart = 0;
+    // Where the file was read on a grid put right past damage (every later read of the file goes
+    // through the same repairs), and the summary lines on damage read past or found.
+    std::vector<GridRepair> repairs;
+    std::vector<std::string> damageNotes;
     // How the data after the segment headers is kept: "stored", or the kinds of compression met
     // ("run-length", "TERSE", "LZ1", joined by ", ").
     std::string dataStorage;
+    SaveDetails details;
 };
 
 // Four upper-case hex digits for a type code ("0201"), for messages and listings.
@@ -98,6 +111,8 @@ struct Catalog {
     // Where the segments lie; reading a compressed save goes through its expanded image.
     std::shared_ptr<const SegmentLayout> layout;
     std::vector<SavedPart> parts;
+    // For a save of the integrated file system, its directory tree; its part holds no objects.
+    std::optional<IfsCatalog> ifs;
 
     // The one checked lookup of views, exports and the command line: the object or member a
     // tree position names, or null for a position the catalog does not hold (an index outside

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <stdexcept>
 
+#include "savefile/DetailText.h"
 #include "savefile/TypeCodes.h"
 
 namespace quelvane {
@@ -19,6 +20,14 @@ enum TreeImage {
     kObjectSelected = 5,
     kMemberImage = 0
 };
+
+std::string joinedLines(const std::vector<std::string>& lines) {
+    std::string text;
+    for (const std::string& line : lines) {
+        text += text.empty() ? line : "\n" + line;
+    }
+    return text;
+}
 
 template <typename T>
 T& checkedAt(std::vector<T>& items, std::int64_t index) {
@@ -46,25 +55,29 @@ CatalogTree buildCatalogTree(Catalog& catalog) {
     CatalogTree tree;
     try {
         const SavedPart& first = checkedAt(catalog.parts, 0);
-        CatalogTreeNode& root = tree.roots.emplace_back(
-            CatalogTreeNode{"Library(" + first.name + ")", kLibraryImage, kLibrarySelected, {}});
+        CatalogTreeNode& root =
+            tree.roots.emplace_back(CatalogTreeNode{"Library(" + first.name + ")",
+                                                    kLibraryImage,
+                                                    kLibrarySelected,
+                                                    {},
+                                                    joinedLines(saveDetailLines(catalog.header.details))});
         for (std::size_t i = 0; i < catalog.parts.size(); ++i) {
             SavedLibrary& library = catalog.parts[i].library;
             CatalogTreeNode& partNode = root.children.emplace_back(
-                CatalogTreeNode{"Part" + std::to_string(i), kPartImage, kPartSelected, {}});
+                CatalogTreeNode{"Part" + std::to_string(i), kPartImage, kPartSelected, {}, {}});
             for (std::int32_t j = 0; j < library.objectCount; ++j) {
                 SavedObject& object = checkedAt(library.objects, j);
                 std::string type = objectTypeText(object);
                 std::string caption = type == " " ? object.name : object.name + "(" + type + ")";
-                CatalogTreeNode& objectNode = partNode.children.emplace_back(
-                    CatalogTreeNode{caption, kObjectImage, kObjectSelected, {}});
+                CatalogTreeNode& objectNode = partNode.children.emplace_back(CatalogTreeNode{
+                    caption, kObjectImage, kObjectSelected, {}, objectDetailText(object.details)});
                 if (object.memberCount > kMaxMembersShown) {
                     object.memberCount = 0;
                 }
                 for (std::int32_t k = 0; k < object.memberCount; ++k) {
                     const SavedMember& member = checkedAt(object.members, k);
-                    objectNode.children.push_back(
-                        CatalogTreeNode{member.name + " ", kMemberImage, kMemberImage, {}});
+                    objectNode.children.push_back(CatalogTreeNode{
+                        member.name + " ", kMemberImage, kMemberImage, {}, memberDetailText(member)});
                 }
             }
         }

@@ -14,6 +14,8 @@ struct CatalogTreeNode {
     int image = 0;
     int selectedImage = 0;
     std::vector<CatalogTreeNode> children;
+    // The node's details (save, object or member), in the PC code page; empty when none were read.
+    std::string details;
 };
 
 struct CatalogTree {

@@ -1,5 +1,6 @@
 #include "savefile/EbcdicField.h"
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -27,6 +28,24 @@ std::string convertField(EbcdicTextConverter& converter, std::span<const std::ui
         trimSpaces(buffer.data());
     }
     return std::string(buffer.data());
+}
+
+std::optional<std::string> optionalField(EbcdicTextConverter& converter,
+                                         std::span<const std::uint8_t> field) {
+    // Bytes below the blank are EBCDIC controls, which no name or text holds.
+    constexpr std::uint8_t kEbcdicBlank = 0x40;
+    bool unset =
+        std::all_of(field.begin(), field.end(), [](std::uint8_t byte) { return byte == kEbcdicBlank; });
+    bool control =
+        std::any_of(field.begin(), field.end(), [](std::uint8_t byte) { return byte < kEbcdicBlank; });
+    if (field.empty() || unset || control) {
+        return std::nullopt;
+    }
+    std::string text = convertField(converter, field, true);
+    if (text.empty()) {
+        return std::nullopt;
+    }
+    return text;
 }
 
 }  // namespace quelvane

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 
@@ -16,5 +17,9 @@ int trimSpaces(char* text);
 // buffer one byte longer than the field, so the text ends at the first zero the conversion left
 // (a failed conversion gives an empty text); `trim` then removes the surrounding spaces.
 std::string convertField(EbcdicTextConverter& converter, std::span<const std::uint8_t> field, bool trim);
+
+// A name or text field that may be unset: nothing when it is all EBCDIC blanks, holds any byte
+// below the blank (zeros, controls) or converts to an empty text; otherwise the trimmed text.
+std::optional<std::string> optionalField(EbcdicTextConverter& converter, std::span<const std::uint8_t> field);
 
 }  // namespace quelvane

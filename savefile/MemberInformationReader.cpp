@@ -56,6 +56,11 @@ constexpr std::int64_t kShortLayoutCount = 155;
 constexpr std::int64_t kLongLayoutCount = 128;
 constexpr std::int64_t kCountWidth = 21;
 constexpr std::int64_t kCountKept = 4;
+// Dates (CYYMMDDHHMMSS) of entries in the longer layout: creation, and on source members a
+// second one, most likely the last change.
+constexpr std::int64_t kMemberCreated = 99;
+constexpr std::int64_t kMemberChanged = 181;
+constexpr std::int64_t kDateWidth = 13;
 
 }  // namespace
 
@@ -184,6 +189,14 @@ void MemberInformationReader::readMemberEntries(const BigEndianReader& data, std
         member.recordCount = entry.s32(count);
         if (step == kEntryExtra) {
             member.recordCount = 0;
+        }
+        member.created.reset();
+        member.changed.reset();
+        if (!shortLayout && step >= kMemberChanged + kDateWidth) {
+            member.created = SavedTimestamp::fromDigits(entry.at(kMemberCreated, kDateWidth));
+            member.changed = SavedTimestamp::fromDigits(entry.at(kMemberChanged, kDateWidth));
+        } else if (!shortLayout && step >= kMemberCreated + kDateWidth) {
+            member.created = SavedTimestamp::fromDigits(entry.at(kMemberCreated, kDateWidth));
         }
     }
 }

@@ -5,9 +5,11 @@
 
 #include "savefile/BigEndianReader.h"
 #include "savefile/DecodingFailure.h"
+#include "savefile/DetailsReader.h"
 #include "savefile/EbcdicField.h"
 #include "savefile/LibraryOffsets.h"
 #include "savefile/MemberInformationReader.h"
+#include "savefile/TypeCodes.h"
 
 namespace quelvane {
 
@@ -69,6 +71,9 @@ void ObjectDirectoryReader::readPartDirectory(std::size_t part) {
         object.descriptionOffset = entry.s32(kDescriptionOffset);
         object.memberCount = 0;
         object.fieldCount = 0;
+        object.details = ObjectDetails{};
+        DetailsReader(converter_)
+            .readDirectoryEntry(entry, object.typeCode == kFileObjectType, object.details);
         if (!file_.isOpen()) {
             continue;
         }
@@ -99,6 +104,7 @@ void ObjectDirectoryReader::readObjectDescription(std::size_t part, std::size_t 
                             text.first(static_cast<std::size_t>(std::min(textLength, kTextCapacity))), true);
 
     std::int64_t position = kLengthWidth + textLength;
+    DetailsReader(converter_).readDescription(description, position, obj.details);
     for (int item = 0; item < kSkippedItems; ++item) {
         position += kLengthWidth + description.s32(position);
     }

@@ -7,11 +7,15 @@
 #include "savefile/BigEndianReader.h"
 #include "savefile/BlockFile.h"
 #include "savefile/DecodingFailure.h"
+#include "savefile/DetailsReader.h"
 #include "savefile/EbcdicField.h"
 #include "savefile/ExpandedBlockSource.h"
 #include "savefile/FileBlockSource.h"
+#include "savefile/IfsReader.h"
 #include "savefile/LibraryOffsets.h"
 #include "savefile/ObjectDirectoryReader.h"
+#include "savefile/RepairedBlockSource.h"
+#include "savefile/SaveFileCheck.h"
 #include "savefile/SegmentExpansionFailure.h"
 
 namespace quelvane {
@@ -53,6 +57,7 @@ constexpr std::int64_t kAuxiliaryPool = 80;
 constexpr std::array<std::uint8_t, 7> kSysbas = {0x5C, 0xE2, 0xE8, 0xE2, 0xC2, 0xC1, 0xE2};
 constexpr std::int32_t kDirectoryStartSysbas = 112;
 constexpr std::int32_t kDirectoryStartPlain = 80;
+constexpr std::uint8_t kIntegratedFileSystemSave = 0x14;
 
 std::string dataStorageText(const SegmentLayout& layout) {
     std::string text;
@@ -73,37 +78,81 @@ int SaveFileReader::parseSaveFile(const std::string& path) {
     return parseSaveFile(path, source);
 }
 
-int SaveFileReader::parseSaveFile(const std::string& path, BlockSource& source) {
+void SaveFileReader::clearHeader() {
     SaveFileHeader& header = catalog_.header;
     header.blockCount = 0;
     header.systemText.clear();
     header.headerSize = 0;
+    header.repairs.clear();
+    header.damageNotes.clear();
     header.dataStorage.clear();
     report_ = ParseReport{};
+    header.details = SaveDetails{};
+    catalog_.ifs.reset();
+}
 
+bool SaveFileReader::readHeader(BlockSource& source) {
+    SaveFileHeader& header = catalog_.header;
     std::array<std::uint8_t, BlockFile::kBlockSize> first{};
     std::int64_t got = source.isOpen() ? source.readAt(0, first.data(), BlockFile::kBlockSize) : 0;
     bytesRead_ = static_cast<std::uint64_t>(got);
-    bool accepted = got >= kMinimumHeaderRead;
-    if (accepted) {
-        BigEndianReader block0(first);
-        header.systemText = convertField(converter_, block0.at(kSystemText, kSystemTextWidth), true);
-        header.blockCount = block0.s32(kBlockCount);
-        header.headerSize = block0.s32(kHeaderSize);
-        std::int32_t copy = block0.s32(kBlockCountCopy);
-        accepted = header.blockCount == copy && source.size() / BlockFile::kBlockSize == header.blockCount;
+    if (got < kMinimumHeaderRead) {
+        return false;
     }
-    if (!accepted) {
-        // A rejected file leaves nothing of itself behind.
-        header.blockCount = 0;
-        header.systemText.clear();
-        header.headerSize = 0;
-        notifier_.message("File: " + path + "  is not save file format form AS/400");
-        report_.stop = ParseReport::Stop::NotASaveFile;
-        report_.block = 0;
+    BigEndianReader block0(first);
+    header.systemText = convertField(converter_, block0.at(kSystemText, kSystemTextWidth), true);
+    header.blockCount = block0.s32(kBlockCount);
+    header.headerSize = block0.s32(kHeaderSize);
+    DetailsReader(converter_).readFileHeader(block0, header.details);
+    std::int32_t copy = block0.s32(kBlockCountCopy);
+    return header.blockCount == copy && source.size() / BlockFile::kBlockSize == header.blockCount;
+}
+
+// A file that fails the header checks, or whose size or last block says its grid has moved, is
+// examined: where shifts explain the damage it is read on the repaired grid, else rejected with
+// the reason. A file that passed the header checks before is never newly rejected.
+bool SaveFileReader::acceptHeader(const std::string& path, BlockSource& raw,
+                                  std::unique_ptr<BlockSource>& repaired) {
+    clearHeader();
+    bool accepted = readHeader(raw);
+    if (accepted && SaveFileCheck::looksWhole(raw)) {
+        return true;
+    }
+    SaveFileCheckReport report = SaveFileCheck::examine(raw);
+    repaired = repairedSourceFor(raw, report);
+    if (repaired && readHeader(*repaired)) {
+        SaveFileHeader& header = catalog_.header;
+        header.repairs = report.repairs();
+        header.damageNotes = report.repairNotes();
+        return true;
+    }
+    repaired.reset();
+    if (accepted && readHeader(raw)) {
+        // Read as it is; what the check found stays in the summary.
+        if (report.verdict == SaveFileVerdict::Damaged) {
+            for (const std::string& finding : report.findings()) {
+                catalog_.header.damageNotes.push_back("Damage found: " + finding);
+            }
+        }
+        return true;
+    }
+    // A rejected file leaves nothing of itself behind.
+    clearHeader();
+    notifier_.message("File: " + path + "  is not save file format form AS/400\n" + report.reason());
+    report_.stop = ParseReport::Stop::NotASaveFile;
+    report_.block = 0;
+    return false;
+}
+
+int SaveFileReader::parseSaveFile(const std::string& path, BlockSource& given) {
+    std::unique_ptr<BlockSource> repaired;
+    if (!acceptHeader(path, given, repaired)) {
         return -1;
     }
     report_.accepted = true;
+    BlockSource& source = repaired ? *repaired : given;
+    SaveFileHeader& header = catalog_.header;
+    DetailsReader details(converter_);
 
     // A save written with data compression is walked and read in its expanded form; a stored
     // one as it is.
@@ -123,14 +172,19 @@ int SaveFileReader::parseSaveFile(const std::string& path, BlockSource& source) 
         if (!walking) {
             setStop(ParseReport::Stop::SegmentPastEnd, examined);
         }
+        bool releaseRead = false;
         while (walking) {
             BigEndianReader segment(file.block());
             std::int32_t sequence = segment.s32(BlockFile::kSequenceOffset);
             std::int32_t length = segment.s32(kSegmentLength);
             if (startsWith(file.block(), kSegmentMarker)) {
-                catalog_.segments.append(
-                    {convertField(converter_, segment.at(kSegmentName, kSegmentNameWidth), true), length,
-                     sequence});
+                std::string name =
+                    convertField(converter_, segment.at(kSegmentName, kSegmentNameWidth), true);
+                if (!releaseRead && name.starts_with(kDescriptorNameText)) {
+                    details.readSegmentHeader(segment, header.details);
+                    releaseRead = true;
+                }
+                catalog_.segments.append({std::move(name), length, sequence});
             }
 
             // A segment whose data cannot be expanded holds no descriptor that can be read; its
@@ -171,6 +225,11 @@ int SaveFileReader::parseSaveFile(const std::string& path, BlockSource& source) 
                         startsWith(library.at(base + kAuxiliaryPool, kSysbas.size()), kSysbas)
                             ? kDirectoryStartSysbas
                             : kDirectoryStartPlain;
+                    // Saves of the integrated file system lay the descriptor out differently.
+                    if (found.size() == 1 && header.saveCommand != kIntegratedFileSystemSave) {
+                        details.readLibraryDescriptor(
+                            library, base, header.directoryStart == kDirectoryStartSysbas, header.details);
+                    }
                 }
             }
 
@@ -202,6 +261,14 @@ int SaveFileReader::parseSaveFile(const std::string& path, BlockSource& source) 
             part.partCount = static_cast<std::int32_t>(found.size());
         }
 
+        if (header.saveCommand == kIntegratedFileSystemSave && !found.empty()) {
+            // Its descriptor holds no object directory: what follows it is the directory tree.
+            for (SavedPart& part : catalog_.parts) {
+                part.library.objectCount = 0;
+            }
+            catalog_.ifs = IfsReader(expanded ? static_cast<BlockSource&>(*expanded) : source, converter_)
+                               .read(header.headerSize);
+        }
         ObjectDirectoryReader(catalog_, converter_, notifier_, file).readObjectDirectory();
         if (!file.isOpen() && report_.stop == ParseReport::Stop::EndOfFile) {
             setStop(ParseReport::Stop::DirectoryUnread, -1);

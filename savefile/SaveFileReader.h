@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "conversion/EbcdicTextConverter.h"
@@ -46,6 +47,13 @@ class SaveFileReader {
         std::int32_t libraryBlock = 0;
         std::int32_t objectCount = 0;
     };
+
+    // The header fields a parse starts without; the others stay as an earlier file left them.
+    void clearHeader();
+    // The header fields from block 0; true when both block counts agree with the file size.
+    bool readHeader(BlockSource& source);
+    // The validation step: true to go on reading, from `repaired` when that was set.
+    bool acceptHeader(const std::string& path, BlockSource& raw, std::unique_ptr<BlockSource>& repaired);
 
     Catalog& catalog_;
     EbcdicTextConverter& converter_;

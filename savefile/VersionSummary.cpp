@@ -1,5 +1,6 @@
 #include "savefile/VersionSummary.h"
 
+#include "savefile/DetailText.h"
 #include "savefile/VersionText.h"
 
 namespace quelvane {
@@ -22,6 +23,10 @@ std::vector<std::string> saveSummaryLines(const SaveFileHeader& header) {
         // What else is known of the save follows the three lines above, which stay as they are.
         if (!header.dataStorage.empty()) {
             lines.push_back("Data: " + header.dataStorage + ".");
+        }
+        lines.insert(lines.end(), header.damageNotes.begin(), header.damageNotes.end());
+        for (std::string& line : saveDetailLines(header.details)) {
+            lines.push_back(std::move(line));
         }
     }
     lines.insert(lines.end(),

@@ -119,6 +119,9 @@ QVariant CatalogTreeModel::data(const QModelIndex& index, int role) const {
             return DisplayCharset::decode(decoder_, node->caption);
         case Qt::DecorationRole:
             return iconFor(node->image, node->selectedImage);
+        case Qt::ToolTipRole:
+            return node->details.empty() ? QVariant()
+                                         : QVariant(DisplayCharset::decode(decoder_, node->details));
         default:
             return {};
     }

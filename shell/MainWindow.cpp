@@ -17,6 +17,8 @@
 #include "conversion/SettingsFile.h"
 #include "export/pickbatch/ExportActions.h"
 #include "savefile/CatalogTree.h"
+#include "savefile/FileBlockSource.h"
+#include "savefile/SaveFileCheck.h"
 #include "savefile/SaveFileReader.h"
 #include "savefile/VersionText.h"
 #include "shell/AboutDialog.h"
@@ -277,6 +279,8 @@ void MainWindow::buildMenus() {
                     options_->showOptions();
                 }
             });
+    connect(addAction(tools, QStringLiteral("Check save file"), QStringLiteral("CheckSaveFile1")),
+            &QAction::triggered, this, &MainWindow::checkSaveFile);
     QAction* ftp = addAction(tools, QStringLiteral("FTP"), QStringLiteral("FTP1"));
     ftp->setVisible(false);
     connect(ftp, &QAction::triggered, this, [this] {
@@ -396,6 +400,24 @@ void MainWindow::openSaveFile() {
     if (complete) {
         showVersion();
     }
+}
+
+void MainWindow::checkSaveFile() {
+    QString path = QString::fromStdString(catalog_.path);
+    if (path.isEmpty()) {
+        path = dialogs_.openFileName(
+            this, QStringLiteral("Check save file"),
+            {QStringLiteral("Save Files (*.savf *.sav *.SAVF *.SAV)"), QStringLiteral("*.* (*)")});
+        if (path.isEmpty()) {
+            return;
+        }
+    }
+    FileBlockSource source(path.toStdString());
+    QStringList lines{path};
+    for (const std::string& line : SaveFileCheck::examine(source).lines()) {
+        lines << QString::fromStdString(line);
+    }
+    dialogs_.showMessage(this, QStringLiteral("Check save file"), lines.join(QLatin1Char('\n')));
 }
 
 void MainWindow::showSelectedNode() {

@@ -59,6 +59,8 @@ class MainWindow final : public QMainWindow, private NodeContentTarget {
 
     // The commands.
     void openSaveFile();
+    // Tools > Check save file: the block grid report of the file on display, else of a chosen one.
+    void checkSaveFile();
     void showSelectedNode();
     void showButtonText();
     void ApplyCodePageCharset(int pcCodePage);

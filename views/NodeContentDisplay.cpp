@@ -4,6 +4,7 @@
 #include <string>
 
 #include "savefile/BigEndianReader.h"
+#include "savefile/SegmentExpansionFailure.h"
 #include "savefile/TypeCodes.h"
 #include "views/ClSourceView.h"
 #include "views/DataAreaView.h"
@@ -133,7 +134,17 @@ ViewOutcome showNodeContent(ViewSession& session, NodeContentTarget& target,
             return ViewOutcome::Shown;
         case 2: {
             const SavedObject* object = catalog.findObject({node->parentIndex, node->index});
-            return object == nullptr ? ViewOutcome::Shown : showObject(session, target, *object);
+            if (object == nullptr) {
+                return ViewOutcome::Shown;
+            }
+            // CL source, data-area values and saved save files are read from the object's
+            // segment: coded data there that cannot be expanded is said, not shown.
+            try {
+                return showObject(session, target, *object);
+            } catch (const SegmentExpansionFailure& failure) {
+                session.notifier.message(failure.what());
+                return ViewOutcome::Failed;
+            }
         }
         case 3: {
             const MemberRef ref{node->grandparentIndex, node->parentIndex, node->index};

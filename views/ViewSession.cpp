@@ -2,6 +2,7 @@
 
 #include "savefile/ExpandedBlockSource.h"
 #include "savefile/FileBlockSource.h"
+#include "savefile/RepairedBlockSource.h"
 
 namespace quelvane {
 
@@ -14,7 +15,8 @@ ViewSession::ViewSession(const Catalog& catalogIn, EbcdicTextConverter& converte
       openSource([](const std::string& path) { return std::make_unique<FileBlockSource>(path); }) {}
 
 std::unique_ptr<BlockSource> ViewSession::openSaveFile() const {
-    std::unique_ptr<BlockSource> stored = openSource(catalog.path);
+    std::unique_ptr<BlockSource> stored =
+        RepairedBlockSource::over(openSource(catalog.path), catalog.header.repairs);
     if (stored != nullptr && catalog.layout != nullptr && catalog.layout->compressed()) {
         return std::make_unique<ExpandedBlockSource>(std::move(stored), catalog.layout);
     }

@@ -24,7 +24,8 @@ struct ViewSession {
     ViewSession(const Catalog& catalogIn, EbcdicTextConverter& converterIn, Notifier& notifierIn,
                 ContentList& listIn);
 
-    // The save file as its readers expect it: a compressed save is read in its expanded form.
+    // The save file as its readers expect it: on the repaired grid when the parse read past
+    // damage, and a compressed save in its expanded form.
     std::unique_ptr<BlockSource> openSaveFile() const;
 
     const Catalog& catalog;

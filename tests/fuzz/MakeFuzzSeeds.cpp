@@ -2,8 +2,63 @@
 #include <filesystem>
 #include <string>
 
+#include <fstream>
+
+#include "tests/support/IfsSaveBuilder.h"
 #include "tests/support/SaveFileBuilder.h"
 #include "tests/support/SaveFileCompressor.h"
+
+namespace {
+
+using namespace quelvane::test;
+
+void writeBytes(const std::filesystem::path& path, const Bytes& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+// A save of the integrated file system, and a library save holding a save file that holds one.
+void writeHeldSeeds(const std::filesystem::path& folder) {
+    IfsImage ifs = sampleImage("/site", {{"index.html", false, 11, kDataA}, {"sub", true, 0, {}}});
+    ifs.data(kDataA, "<html>.</ht", 4096);
+    writeBytes(folder / "ifs.savf", ifs.complete());
+
+    SaveFileBuilder inner;
+    inner.headerSize = 4096;
+    BuiltPart innerPart;
+    innerPart.library = "INNER";
+    BuiltObject program;
+    program.name = "PGM";
+    program.typeCode = 0x0201;
+    program.attribute = "CLP";
+    innerPart.objects = {program};
+    inner.add(innerPart);
+    Bytes innerBytes = inner.build().bytes();
+    Bytes bodies;
+    for (std::size_t at = 0; at + kIfsBlock <= innerBytes.size(); at += kIfsBlock) {
+        bodies.insert(bodies.end(), innerBytes.begin() + static_cast<std::ptrdiff_t>(at),
+                      innerBytes.begin() + static_cast<std::ptrdiff_t>(at + 512));
+    }
+    auto blocks = static_cast<std::uint32_t>(innerBytes.size() / kIfsBlock);
+    SaveFileBuilder outer;
+    outer.headerSize = 4096;
+    BuiltPart part;
+    BuiltObject held;
+    held.name = "HELD";
+    held.attribute = "SAVF";
+    part.objects = {held};
+    outer.add(part);
+    Bytes counts(8, 0);
+    SaveFileBuilder::putU32(counts, 0, blocks);
+    SaveFileBuilder::putU32(counts, 4, blocks);
+    outer.add(BuiltSegment{"HELD      QGPL      01",
+                           static_cast<std::int32_t>(blocks) + 32,
+                           true,
+                           {{9, 0, counts}, {24, 0, bodies}}});
+    writeBytes(folder / "held.savf", outer.build().bytes());
+}
+
+}  // namespace
 
 // Writes small built save files as fuzz seeds into the folder named on the command line.
 int main(int argc, char** argv) {
@@ -63,5 +118,6 @@ int main(int argc, char** argv) {
             std::fclose(out);
         }
     }
+    writeHeldSeeds(folder);
     return 0;
 }

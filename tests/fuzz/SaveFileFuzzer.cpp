@@ -2,11 +2,13 @@
 #include <cstdint>
 #include <span>
 
+#include "tests/fuzz/FuzzHeldContent.h"
 #include "tests/fuzz/FuzzOpen.h"
 #include "tests/views/ShowEveryNode.h"
 
 // The whole open of a save file, from the first read to the tree, then a click on every node
-// of the tree, over arbitrary bytes. The catalog lives across inputs, as the main window's
+// of the tree and a look at what it holds beyond the tree (details, held save files, stream
+// files), over arbitrary bytes. The catalog lives across inputs, as the main window's
 // does, so leftovers of earlier files meet later ones.
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static quelvane::test::FuzzedFile file;
@@ -15,6 +17,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         quelvane::test::openFuzzedFile(file, bytes, agreeBlockCounts);
         if (file.accepted) {
             quelvane::test::showEveryNode(file.catalog, file.converter);
+            quelvane::test::exploreHeldContent(file);
         }
     }
     return 0;

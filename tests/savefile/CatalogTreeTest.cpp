@@ -51,7 +51,7 @@ TEST(CatalogTree, CaptionsAndImages) {
                    object("EMPTY", 0x1901, ""), object("NOTSHOWN", 0x0201)};
     lib.objectCount = 4;
     lib.objects[0].memberCount = 2;
-    lib.objects[0].members = {{"ABC", "", "", 0}, {"DEF", "", "", 0}};
+    lib.objects[0].members = {{"ABC", "", "", 0, {}, {}}, {"DEF", "", "", 0, {}, {}}};
     catalog.parts[1].name = "OTHER";
 
     CatalogTree tree = buildCatalogTree(catalog);

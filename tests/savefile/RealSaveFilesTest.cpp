@@ -144,9 +144,12 @@ TEST(RealSaveFiles, OldReleaseIsRejected) {
     SKIP_WITHOUT_SAVF();
     auto opened = openReal("JTT_joblogtest.savf");
     EXPECT_EQ(opened->result, -1);
-    EXPECT_EQ(opened->fixture.notifier.texts(),
-              std::vector<std::string>{"File: " + (savfDirectory() / "JTT_joblogtest.savf").string() +
-                                       "  is not save file format form AS/400"});
+    EXPECT_EQ(
+        opened->fixture.notifier.texts(),
+        std::vector<std::string>{"File: " + (savfDirectory() / "JTT_joblogtest.savf").string() +
+                                 "  is not save file format form AS/400\nHeader too old: block 0 lacks the "
+                                 "header size (offset 52) and the second block count (offset 60) that later "
+                                 "save files carry"});
 }
 
 // Every prefix of a real file, its block counts made to agree so the walk runs, opens without

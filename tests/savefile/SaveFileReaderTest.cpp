@@ -26,11 +26,24 @@ TEST(SaveFileValidation, SizeAndBlockCounts) {
         std::int64_t sizeChange;  // bytes added to (or removed from) the built file
         std::optional<std::int32_t> copy;
         bool accepted;
+        std::string reason;  // the rejection's second line
     };
+    const std::string counted = "Block count 17 disagrees with the file size: the file holds 16 whole blocks";
     const Case cases[] = {
-        {"exact block count", 0, {}, true},    {"one trailing byte", 1, {}, true},
-        {"527 trailing bytes", 527, {}, true}, {"one block missing", -528, {}, false},
-        {"one byte missing", -1, {}, false},   {"copy at 60 differs", 0, 3, false},
+        {"exact block count", 0, {}, true, ""},
+        {"one trailing byte", 1, {}, true, ""},
+        {"527 trailing bytes", 527, {}, true, ""},
+        {"one block missing", -528, {}, false, "Damaged: " + counted},
+        {"one byte missing",
+         -1,
+         {},
+         false,
+         "Damaged: Size 8975 bytes is not a whole number of 528-byte blocks: 16 blocks and 527 bytes over (1 "
+         "short of 17); " +
+             counted},
+        {"copy at 60 differs", 0, 3, false,
+         "Damaged: Block counts disagree: offset 8 says 17, offset 60 says 3; the file holds 17 whole "
+         "blocks"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -44,9 +57,10 @@ TEST(SaveFileValidation, SizeAndBlockCounts) {
         EXPECT_EQ(fixture.open(bytes), c.accepted ? 0 : -1);
         if (c.accepted) {
             EXPECT_TRUE(fixture.notifier.entries.empty());
+            EXPECT_EQ(fixture.catalog.header.damageNotes.size(), c.sizeChange == 0 ? 0u : 1u);
             EXPECT_EQ(fixture.catalog.parts.at(0).name, "QGPL");
         } else {
-            EXPECT_EQ(fixture.notifier.texts(), std::vector<std::string>{kRejected});
+            EXPECT_EQ(fixture.notifier.texts(), std::vector<std::string>{kRejected + "\n" + c.reason});
             EXPECT_EQ(fixture.catalog.parts.at(0).name, "EARLIER");
             EXPECT_EQ(fixture.catalog.header.headerSize, 0);
             EXPECT_EQ(fixture.catalog.header.systemText, "");
@@ -57,7 +71,8 @@ TEST(SaveFileValidation, SizeAndBlockCounts) {
 TEST(SaveFileValidation, ShortAndEmptyFiles) {
     ReaderFixture fixture;
     EXPECT_EQ(fixture.open(std::vector<std::uint8_t>(63, 0)), -1);
-    EXPECT_EQ(fixture.notifier.texts(), std::vector<std::string>{kRejected});
+    EXPECT_EQ(fixture.notifier.texts(),
+              std::vector<std::string>{kRejected + "\nNot a save file: 63 bytes, less than one block"});
 
     // 64 zero bytes: both block counts 0 and 64 / 528 = 0, so the file passes and holds nothing.
     ReaderFixture zeros;
@@ -74,8 +89,10 @@ TEST(SaveFileValidation, UnopenableFileIsRejected) {
     SaveFileReader reader(catalog, converter, notifier);
     std::string path = (std::filesystem::temp_directory_path() / "quelvane-no-such-file.savf").string();
     EXPECT_EQ(reader.parseSaveFile(path), -1);
-    EXPECT_EQ(notifier.texts(),
-              std::vector<std::string>{"File: " + path + "  is not save file format form AS/400"});
+    EXPECT_EQ(
+        notifier.texts(),
+        std::vector<std::string>{
+            "File: " + path + "  is not save file format form AS/400\nNot a save file: it cannot be read"});
 }
 
 TEST(SaveFileHeader, FileLevelValues) {

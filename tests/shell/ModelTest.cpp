@@ -14,7 +14,7 @@ using Tester = QAbstractItemModelTester;
 
 CatalogTreeNode node(const char* caption, int image, int selected,
                      std::vector<CatalogTreeNode> children = {}) {
-    return CatalogTreeNode{caption, image, selected, std::move(children)};
+    return CatalogTreeNode{caption, image, selected, std::move(children), {}};
 }
 
 TEST(CatalogTreeModelTest, RowsAreCatalogPositionsAndParentsAreFoundAgain) {
@@ -42,6 +42,15 @@ TEST(CatalogTreeModelTest, RowsAreCatalogPositionsAndParentsAreFoundAgain) {
     EXPECT_EQ(file.parent().parent(), root);
     EXPECT_FALSE(root.parent().isValid());
     EXPECT_FALSE(model.data(file, Qt::DecorationRole).value<QIcon>().isNull());
+    EXPECT_FALSE(model.data(file, Qt::ToolTipRole).isValid());
+
+    // Details show as the node's tooltip.
+    CatalogTree detailed;
+    detailed.roots.push_back(node("Library(QGPL)", 0, 1, {node("Part0", 2, 3, {node("PGM1(PGM)", 4, 5)})}));
+    detailed.roots[0].children[0].children[0].details = "owner ZHULJ, 57344 bytes";
+    model.setTree(detailed);
+    const QModelIndex program = model.index(0, 0, model.index(0, 0, model.index(0, 0)));
+    EXPECT_EQ(model.data(program, Qt::ToolTipRole).toString(), QStringLiteral("owner ZHULJ, 57344 bytes"));
 
     // 8-bit captions are drawn in the PC code page.
     CatalogTree russian;

@@ -103,7 +103,12 @@ TEST_F(OpenCommandTest, ARealFileBecomesTheTreeAndTheSummary) {
     const auto& list = window_->listModel();
     EXPECT_EQ(list.rowTexts(0), QStringList{"This SAVF created on IBM AS/400 150 9401 CISC machine."});
     EXPECT_EQ(list.rowTexts(1), QStringList{"Using SAVLIB Command!"});
+    // The save's details, read by hand from the file: library descriptor clock and serial, and
+    // the release codes 0x3600 (V4R4) and 0x2000 (no release) of the first descriptor segment.
     EXPECT_EQ(list.rowTexts(2), QStringList{"-"});
+    EXPECT_EQ(list.rowTexts(3), QStringList{"Data: stored."});
+    EXPECT_EQ(list.rowTexts(4), QStringList{"Saved 2023-11-19 15:35:51, serial 1030G40"});
+    EXPECT_EQ(list.rowTexts(5), QStringList{"Release V4R4, target release code 2000"});
     for (int b = 2; b <= 5; ++b) {
         EXPECT_FALSE(button(b)->isEnabled()) << b;
     }
@@ -119,8 +124,12 @@ TEST_F(OpenCommandTest, ARejectedOrCancelledFileLeavesThePreviousTree) {
 
     // This one comes from a release whose header lacks what a save file carries later.
     open(QStringLiteral("JTT_joblogtest.savf"));
-    EXPECT_EQ(dialogs_.messageTexts(),
-              QStringList{"File: " + kSavf + "JTT_joblogtest.savf  is not save file format form AS/400"});
+    EXPECT_EQ(
+        dialogs_.messageTexts(),
+        QStringList{"File: " + kSavf +
+                    "JTT_joblogtest.savf  is not save file format form AS/400\nHeader too old: block 0 lacks "
+                    "the header size (offset 52) and the second block count (offset 60) that later save "
+                    "files carry"});
     EXPECT_EQ(dialogs_.messages[0].caption, QStringLiteral("Quelvane"));
     EXPECT_EQ(window_->windowTitle(),
               kVersion + QStringLiteral("[") + kSavf + QStringLiteral("JTT_joblogtest.savf]"));
@@ -131,6 +140,33 @@ TEST_F(OpenCommandTest, ARejectedOrCancelledFileLeavesThePreviousTree) {
     EXPECT_GT(window_->listModel().rowCount(), 0);
     EXPECT_EQ(window_->windowTitle(),
               kVersion + QStringLiteral("[") + kSavf + QStringLiteral("VCF_VCFV1R0.SAVF]"));
+}
+
+// Without a file on display the check asks for one; with one, it reports on that file.
+TEST_F(OpenCommandTest, ToolsCheckSaveFile) {
+    configure(37, 1252);
+    start();
+    QAction* check = window_->findChild<QAction*>(QStringLiteral("CheckSaveFile1"));
+    ASSERT_NE(check, nullptr);
+    dialogs_.files.push_back(kSavf + QStringLiteral("P4_EKO.SAVF"));
+    check->trigger();
+    ASSERT_EQ(dialogs_.fileDialogs.size(), 1u);
+    EXPECT_EQ(dialogs_.fileDialogs[0].first, QStringLiteral("Check save file"));
+    ASSERT_EQ(dialogs_.messages.size(), 1u);
+    EXPECT_EQ(dialogs_.messages[0].caption, QStringLiteral("Check save file"));
+    const QStringList lines = dialogs_.messages[0].text.split(QLatin1Char('\n'));
+    EXPECT_EQ(lines.value(0), kSavf + QStringLiteral("P4_EKO.SAVF"));
+    EXPECT_EQ(lines.value(1), QStringLiteral("Damaged:"));
+    EXPECT_TRUE(lines.value(3).startsWith(QStringLiteral("  1 byte inserted within offsets 46992-47504")));
+
+    open(QStringLiteral("FLSEARCH.SAVF"));
+    check->trigger();
+    EXPECT_EQ(dialogs_.fileDialogs.size(), 2u);
+    ASSERT_EQ(dialogs_.messages.size(), 2u);
+    EXPECT_EQ(dialogs_.messages[1].text,
+              kSavf + QStringLiteral(
+                          "FLSEARCH.SAVF\nClean: 160 blocks of 528 bytes, both block counts agree, every "
+                          "sequence number in place"));
 }
 
 TEST_F(OpenCommandTest, ClickingNodesFillsLabelsListAndButtons) {

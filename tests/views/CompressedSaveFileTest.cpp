@@ -167,27 +167,44 @@ TEST(ExpandedImage, ReadsTheSameBytesWhateverTheOrderOfReads) {
     }
 }
 
+// Zeroes 200 bytes from `fraction` of the way through the coded data of segment `name`: a 0x00
+// control byte.
+void spoilSegment(std::vector<std::uint8_t>& compressed, const std::string& name, double fraction) {
+    MemoryBlockSource source(compressed);
+    Cp037Converter converter;
+    auto layout = SegmentLayout::scan(source, 4096, converter);
+    for (const SegmentPlacement& segment : layout->segments()) {
+        if (segment.name == name) {
+            const std::int64_t body =
+                segment.dataOffset + static_cast<std::int64_t>(static_cast<double>(segment.dataLength) * fraction);
+            const auto at = static_cast<std::ptrdiff_t>(body / 512 * 528 + body % 512);
+            std::fill(compressed.begin() + at, compressed.begin() + at + 200, 0);
+            return;
+        }
+    }
+    FAIL() << "no segment " << name;
+}
+
+TEST(DamagedCompressedData, AProgramWhoseSourceCannotBeExpandedSaysWhy) {
+    std::vector<std::uint8_t> compressed = SaveFileCompressor().compress(storedSave());
+    spoilSegment(compressed, "START", 0.0);
+    ViewsFixture fixture;
+    ASSERT_EQ(fixture.open(compressed), 0);
+    fixture.notifier.entries.clear();
+    EXPECT_EQ(fixture.showObject(0, 1), ViewOutcome::Failed);
+    ASSERT_EQ(fixture.notifier.texts().size(), 1u);
+    EXPECT_EQ(fixture.notifier.texts()[0].rfind("segment START: run-length data cannot be expanded", 0), 0u)
+        << fixture.notifier.texts()[0];
+    EXPECT_EQ(fixture.showObject(0, 2), ViewOutcome::Shown);
+}
+
 // Spoils the coded data of the large member and checks that only that member fails, with a
 // message naming the segment and the reason, while every other node still shows.
 TEST(DamagedCompressedData, FailsOnlyTheSegmentItSpoilsAndSaysWhich) {
     const std::vector<std::uint8_t> stored = storedSave();
     SaveFileCompressor compressor;
     std::vector<std::uint8_t> compressed = compressor.compress(stored);
-    MemoryBlockSource scanSource(compressed);
-    Cp037Converter converter;
-    auto layout = SegmentLayout::scan(scanSource, 4096, converter);
-    const SegmentPlacement* large = nullptr;
-    for (const SegmentPlacement& segment : layout->segments()) {
-        if (segment.name == "ITEMS     LARGE") {
-            large = &segment;
-        }
-    }
-    ASSERT_NE(large, nullptr);
-    // A 0x00 control byte halfway through the coded data.
-    std::int64_t body = large->dataOffset + large->dataLength / 2;
-    std::size_t at = static_cast<std::size_t>(body / 512 * 528 + body % 512);
-    std::fill(compressed.begin() + static_cast<std::ptrdiff_t>(at),
-              compressed.begin() + static_cast<std::ptrdiff_t>(at + 200), 0);
+    spoilSegment(compressed, "ITEMS     LARGE", 0.5);
 
     ViewsFixture fixture;
     ASSERT_EQ(fixture.open(compressed), 0);

@@ -1,0 +1,200 @@
+#include "savefile/SaveFileCheckReport.h"
+
+#include <algorithm>
+
+namespace quelvane {
+
+namespace {
+
+constexpr std::size_t kShiftsListed = 20;
+
+std::string count(std::int64_t number, const char* unit) {
+    return std::to_string(number) + " " + unit + (number == 1 ? "" : "s");
+}
+
+std::string range(std::int64_t from, std::int64_t to) {
+    return from == to ? "at offset " + std::to_string(from)
+                      : "within offsets " + std::to_string(from) + "-" + std::to_string(to);
+}
+
+// What happened at one shift, without the verdict around it.
+std::string changeText(const GridShift& shift) {
+    std::string block = " (block " + std::to_string(shift.breakBlock) + ")";
+    if (shift.lineEnd) {
+        std::string places;
+        for (const GridRepair& repair : shift.repairs) {
+            places += (places.empty() ? "" : ", ") + std::to_string(repair.offset);
+        }
+        const bool one = shift.repairs.size() == 1;
+        return shift.bytes > 0 ? count(shift.bytes, "byte") + " inserted at offset" + (one ? " " : "s ") +
+                                     places + block + ": carriage return (0D) before line feed (0A)"
+                               : count(-shift.bytes, "byte") + " lost before offset" + (one ? " " : "s ") +
+                                     places + block + ": carriage return (0D) before line feed (0A)";
+    }
+    if (shift.bytes > 0) {
+        return count(shift.bytes, "byte") + " inserted " + range(shift.from, shift.to) + block;
+    }
+    return count(-shift.bytes, "byte") + " lost " +
+           (shift.from == shift.to
+                ? "at offset " + std::to_string(shift.from)
+                : "between offsets " + std::to_string(shift.from) + " and " + std::to_string(shift.to)) +
+           block;
+}
+
+std::string shiftText(const GridShift& shift) {
+    if (shift.bytes == 0) {
+        std::string blocks =
+            shift.resumeBlock - 1 == shift.breakBlock
+                ? "Block " + std::to_string(shift.breakBlock) + " carries a wrong sequence number"
+                : "Blocks " + std::to_string(shift.breakBlock) + "-" + std::to_string(shift.resumeBlock - 1) +
+                      " carry wrong sequence numbers";
+        return blocks + "; the grid goes on unmoved from block " + std::to_string(shift.resumeBlock);
+    }
+    return changeText(shift) + "; sequence numbers run again from block " +
+           std::to_string(shift.resumeBlock) + " at offset " + std::to_string(shift.resumeOffset);
+}
+
+}  // namespace
+
+std::int64_t SaveFileCheckReport::netShift() const {
+    std::int64_t net = 0;
+    for (const GridShift& shift : shifts) {
+        net += shift.bytes;
+    }
+    return net;
+}
+
+bool SaveFileCheckReport::repairable() const {
+    return verdict == SaveFileVerdict::Damaged && sequenceStop < 0 && !asciiSystemText &&
+           std::any_of(shifts.begin(), shifts.end(), [](const GridShift& s) { return s.bytes != 0; });
+}
+
+std::vector<GridRepair> SaveFileCheckReport::repairs() const {
+    std::vector<GridRepair> out;
+    for (const GridShift& shift : shifts) {
+        out.insert(out.end(), shift.repairs.begin(), shift.repairs.end());
+    }
+    return out;
+}
+
+bool SaveFileCheckReport::lineEndTranslation() const {
+    std::int64_t moved = 0;
+    std::int64_t marked = 0;
+    for (const GridShift& shift : shifts) {
+        moved += shift.bytes != 0 ? 1 : 0;
+        marked += shift.lineEnd ? 1 : 0;
+    }
+    return marked > 0 && marked == moved;
+}
+
+std::vector<std::string> SaveFileCheckReport::findings() const {
+    std::vector<std::string> out;
+    if (extraBytes() != 0) {
+        out.push_back("Size " + std::to_string(size) + " bytes is not a whole number of 528-byte blocks: " +
+                      count(wholeBlocks(), "block") + " and " + count(extraBytes(), "byte") + " over (" +
+                      std::to_string(kBlock - extraBytes()) + " short of " +
+                      std::to_string(wholeBlocks() + 1) + ")");
+    }
+    const std::int64_t held = (size - netShift()) / kBlock;
+    const std::string heldText = "the file holds " + count(held, "whole block") +
+                                 (netShift() != 0 ? " once the shifts are undone" : "");
+    if (blockCount != blockCountCopy && !headerTooOld()) {
+        out.push_back("Block counts disagree: offset 8 says " + std::to_string(blockCount) +
+                      ", offset 60 says " + std::to_string(blockCountCopy) + "; " + heldText);
+    } else if (blockCount != held) {
+        out.push_back("Block count " + std::to_string(blockCount) +
+                      " disagrees with the file size: " + heldText);
+    }
+    for (std::size_t i = 0; i < shifts.size() && i < kShiftsListed; ++i) {
+        out.push_back(shiftText(shifts[i]));
+    }
+    if (shifts.size() > kShiftsListed) {
+        out.push_back("... and " +
+                      count(static_cast<std::int64_t>(shifts.size() - kShiftsListed), "more shift"));
+    }
+    if (sequenceStop >= 0) {
+        out.push_back("Block sequence numbers stop running at block " + std::to_string(sequenceStop) +
+                      " (offset " + std::to_string(stopOffset) + ")" +
+                      (shiftLimitReached ? ": too many shifts to follow further"
+                                         : ": no grid within 528 bytes either way carries them on"));
+    }
+    if (lineEndTranslation()) {
+        std::int64_t places = 0;
+        for (const GridShift& shift : shifts) {
+            places += static_cast<std::int64_t>(shift.repairs.size());
+        }
+        out.push_back("Marks of a text-mode transfer: line-end translation at " + count(places, "place"));
+    }
+    if (asciiSystemText) {
+        out.push_back(
+            "Marks of a text-mode transfer: EBCDIC/ASCII translation (the system text in block 0 "
+            "reads as ASCII)");
+    }
+    return out;
+}
+
+std::vector<std::string> SaveFileCheckReport::lines() const {
+    std::vector<std::string> out;
+    switch (verdict) {
+        case SaveFileVerdict::NotSaveFile:
+            out.push_back(!readable ? "Not a save file: it cannot be read"
+                          : size < kBlock
+                              ? "Not a save file: " + count(size, "byte") + ", less than one block"
+                              : "Not a save file: neither block 0 nor block 1 carries its sequence "
+                                "number");
+            return out;
+        case SaveFileVerdict::Clean:
+            out.push_back("Clean: " + count(wholeBlocks(), "block") +
+                          " of 528 bytes, both block counts agree, every sequence number in place");
+            return out;
+        case SaveFileVerdict::HeaderTooOld:
+            out.push_back(
+                "Header too old: block 0 lacks the header size (offset 52) and the second block "
+                "count (offset 60) that later save files carry");
+            break;
+        case SaveFileVerdict::Damaged:
+            out.push_back("Damaged:");
+            break;
+    }
+    for (std::string& finding : findings()) {
+        out.push_back("  " + finding);
+    }
+    if (repairable()) {
+        out.push_back("The shifts explain the damage: the rest of the file can be read past it");
+    }
+    return out;
+}
+
+std::string SaveFileCheckReport::reason() const {
+    if (verdict == SaveFileVerdict::NotSaveFile || verdict == SaveFileVerdict::Clean) {
+        return lines().front();
+    }
+    std::string text = verdict == SaveFileVerdict::HeaderTooOld ? lines().front() : "Damaged";
+    std::string separator = ": ";
+    for (const std::string& finding : findings()) {
+        text += separator + finding;
+        separator = "; ";
+    }
+    return text;
+}
+
+std::vector<std::string> SaveFileCheckReport::repairNotes() const {
+    std::vector<std::string> out;
+    std::int64_t unlisted = 0;
+    for (const GridShift& shift : shifts) {
+        if (shift.bytes == 0) {
+            continue;
+        }
+        if (out.size() < kShiftsListed) {
+            out.push_back("Read past damage: " + changeText(shift));
+        } else {
+            ++unlisted;
+        }
+    }
+    if (unlisted > 0) {
+        out.push_back("Read past damage: ... and " + count(unlisted, "more place"));
+    }
+    return out;
+}
+
+}  // namespace quelvane

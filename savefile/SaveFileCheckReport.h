@@ -1,0 +1,73 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "savefile/GridRepair.h"
+
+namespace quelvane {
+
+enum class SaveFileVerdict { NotSaveFile, HeaderTooOld, Clean, Damaged };
+
+// Where the block sequence numbers went wrong and where they run again. Offsets are in the file
+// as it is. The change lies within [from, to]: inserted bytes are some of the bytes there, lost
+// bytes were missing at some point there; the sequence numbers and the trailers of all-zero
+// blocks on either side tell no more than that.
+struct GridShift {
+    std::int64_t breakBlock = 0;   // first block whose sequence number is wrong
+    std::int64_t resumeBlock = 0;  // first block whose sequence number is right again
+    std::int64_t resumeOffset = 0;
+    std::int64_t bytes = 0;  // > 0 inserted, < 0 lost, 0: blocks garbled in place, grid unmoved
+    std::int64_t from = 0;
+    std::int64_t to = 0;
+    // As many carriage returns (0D) before line feeds (0A) in the range as bytes were put in, or
+    // lone line feeds as were lost: the work of a text-mode transfer, and `repairs` name the
+    // exact places. Otherwise one repair at the end of the range.
+    bool lineEnd = false;
+    std::vector<GridRepair> repairs;
+};
+
+// What the examination of a save file found: the verdict and the facts behind it.
+struct SaveFileCheckReport {
+    SaveFileVerdict verdict = SaveFileVerdict::NotSaveFile;
+    bool readable = false;
+    std::int64_t size = 0;
+    std::uint32_t blockCount = 0;      // header offset 8
+    std::uint32_t blockCountCopy = 0;  // header offset 60
+    std::uint32_t headerSize = 0;      // header offset 52
+    bool firstSequenceRight = false;
+    std::int64_t blocksExamined = 0;
+    std::vector<GridShift> shifts;
+    std::int64_t sequenceStop = -1;  // block where the numbers stop for good, -1 when they run on
+    std::int64_t stopOffset = 0;
+    bool shiftLimitReached = false;
+    bool asciiSystemText = false;
+
+    std::int64_t wholeBlocks() const { return size / kBlock; }
+    std::int64_t extraBytes() const { return size % kBlock; }
+    // Bytes inserted less bytes lost over all shifts.
+    std::int64_t netShift() const;
+    // True when shifts explain every break of the sequence numbers and moved the grid.
+    bool repairable() const;
+    std::vector<GridRepair> repairs() const;
+
+    // Block 0 without the header size and the second block count later releases write.
+    bool headerTooOld() const { return blockCount > 0 && blockCountCopy == 0 && headerSize == 0; }
+    // What is wrong, one finding per line; empty for a clean file.
+    std::vector<std::string> findings() const;
+
+    // The report, one finding per line, the verdict first.
+    std::vector<std::string> lines() const;
+    // The findings in one line, for the message that rejects a file.
+    std::string reason() const;
+    // One line per shift that reading on a repaired grid goes past.
+    std::vector<std::string> repairNotes() const;
+
+    static constexpr std::int64_t kBlock = 528;
+
+  private:
+    bool lineEndTranslation() const;
+};
+
+}  // namespace quelvane
