@@ -9,6 +9,8 @@ namespace quelvane::cli {
 constexpr int kExitSuccess = 0;
 constexpr int kExitUsage = 1;  // wrong usage, or a file that cannot be opened
 constexpr int kExitNotSaveFile = 2;
+// The tree command's catalog stopped short of the whole file (the reason goes to stderr).
+constexpr int kExitIncomplete = 3;
 
 // One subcommand: `run` gets the arguments after the command name.
 struct CliCommand {

@@ -125,7 +125,9 @@ int CliSession::openSaveFile(const std::string& path) {
     path_ = path;
     chain_.clear();
     SaveFileReader reader(catalog_, *conversion_, *notifier_);
-    if (reader.parseSaveFile(path, source) < 0) {
+    const int parsed = reader.parseSaveFile(path, source);
+    report_ = reader.report();
+    if (parsed < 0) {
         return kExitNotSaveFile;
     }
     for (const std::string& node : innerNodes_) {
@@ -153,7 +155,9 @@ int CliSession::openInner(const std::string& node) {
     std::unique_ptr<BlockSource> source = openSource();
     catalog_.segments.reset();
     SaveFileReader reader(catalog_, *conversion_, *notifier_);
-    return reader.parseSaveFile(path_ + " (" + node + ")", *source) < 0 ? kExitNotSaveFile : kExitSuccess;
+    const int parsed = reader.parseSaveFile(path_ + " (" + node + ")", *source);
+    report_ = reader.report();
+    return parsed < 0 ? kExitNotSaveFile : kExitSuccess;
 }
 
 std::unique_ptr<BlockSource> CliSession::openExpandedSource() const {

@@ -11,6 +11,7 @@
 #include "conversion/PcTextToUtf8.h"
 #include "savefile/Catalog.h"
 #include "savefile/NestedSave.h"
+#include "savefile/ParseReport.h"
 #include "views/ViewSession.h"
 
 namespace quelvane::cli {
@@ -59,6 +60,8 @@ class CliSession {
     Catalog& catalog() { return catalog_; }
     Notifier& notifier() { return *notifier_; }
     ConversionLayer& conversion() { return *conversion_; }
+    // Where and why the parse of the opened file stopped.
+    const ParseReport& parseReport() const { return report_; }
 
   private:
     int openInner(const std::string& node);
@@ -73,6 +76,7 @@ class CliSession {
     std::unique_ptr<ConversionLayer> conversion_;
     std::unique_ptr<PcTextToUtf8> utf8_;
     Catalog catalog_;
+    ParseReport report_;
 };
 
 }  // namespace quelvane::cli

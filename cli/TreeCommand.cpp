@@ -89,6 +89,12 @@ int runTreeCommand(const std::vector<std::string>& arguments) {
         return kExitSuccess;
     }
     printTree(session, tree);
+    const ParseReport& report = session.parseReport();
+    if (!report.complete() || !tree.complete) {
+        const std::string why = report.complete() ? "the tree could not be finished" : report.text();
+        std::fprintf(stderr, "quelvane-cli: the catalog is incomplete: %s\n", why.c_str());
+        return kExitIncomplete;
+    }
     return kExitSuccess;
 }
 

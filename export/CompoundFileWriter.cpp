@@ -77,37 +77,47 @@ void putUnusedDirectoryEntry(Sector& sector, std::size_t slot) {
     sector.put32(base + 76, kNoStream);
 }
 
-}  // namespace
-
-void CompoundFileWriter::write(std::ostream& out, const std::u16string& streamName,
-                               std::span<const std::uint8_t> stream) {
-    if (streamName.empty() || streamName.size() > kMaximumNameLength) {
-        throw AutomationFailure("A compound file stream name has 1 to 31 characters");
-    }
-    const std::size_t streamSize = std::max(stream.size(), kMiniStreamCutoff);
-    const std::size_t dataSectors = (streamSize + kSectorSize - 1) / kSectorSize;
-    // The FAT must also describe its own sectors and the DIFAT sectors that list it.
+// Where each part of the file goes: the stream's sectors first, then the directory, the FAT and
+// the DIFAT sectors that list the FAT sectors the header cannot.
+struct SectorPlan {
+    std::size_t streamSize = 0;
+    std::size_t dataSectors = 0;
     std::size_t fatSectors = 1;
     std::size_t difatSectors = 0;
+    std::size_t totalSectors = 0;
+    std::uint32_t directorySector = 0;
+    std::uint32_t firstFatSector = 0;
+    std::uint32_t firstDifatSector = 0;
+};
+
+SectorPlan planSectors(std::size_t storedSize) {
+    SectorPlan plan;
+    plan.streamSize = std::max(storedSize, CompoundFileWriter::kMiniStreamCutoff);
+    plan.dataSectors =
+        (plan.streamSize + CompoundFileWriter::kSectorSize - 1) / CompoundFileWriter::kSectorSize;
+    // The FAT must also describe its own sectors and the DIFAT sectors that list it.
     while (true) {
-        difatSectors =
-            fatSectors > kHeaderDifatEntries
-                ? (fatSectors - kHeaderDifatEntries + kDifatEntriesPerSector - 1) / kDifatEntriesPerSector
-                : 0;
-        const std::size_t sectors = dataSectors + 1 + fatSectors + difatSectors;
-        if (fatSectors * kEntriesPerSector >= sectors) {
+        plan.difatSectors = plan.fatSectors > kHeaderDifatEntries
+                                ? (plan.fatSectors - kHeaderDifatEntries + kDifatEntriesPerSector - 1) /
+                                      kDifatEntriesPerSector
+                                : 0;
+        const std::size_t sectors = plan.dataSectors + 1 + plan.fatSectors + plan.difatSectors;
+        if (plan.fatSectors * kEntriesPerSector >= sectors) {
             break;
         }
-        ++fatSectors;
+        ++plan.fatSectors;
     }
-    const std::size_t totalSectors = dataSectors + 1 + fatSectors + difatSectors;
-    if (streamSize > 0xFFFFFFFFu || totalSectors >= kDifatSector) {
+    plan.totalSectors = plan.dataSectors + 1 + plan.fatSectors + plan.difatSectors;
+    if (plan.streamSize > 0xFFFFFFFFu || plan.totalSectors >= kDifatSector) {
         throw AutomationFailure("The workbook is too large for a compound file");
     }
-    const auto directorySector = static_cast<std::uint32_t>(dataSectors);
-    const auto firstFatSector = directorySector + 1;
-    const auto firstDifatSector = static_cast<std::uint32_t>(firstFatSector + fatSectors);
+    plan.directorySector = static_cast<std::uint32_t>(plan.dataSectors);
+    plan.firstFatSector = plan.directorySector + 1;
+    plan.firstDifatSector = static_cast<std::uint32_t>(plan.firstFatSector + plan.fatSectors);
+    return plan;
+}
 
+void writeHeader(std::ostream& out, const SectorPlan& plan) {
     Sector header;
     for (std::size_t i = 0; i < kSignature.size(); ++i) {
         header.put8(i, kSignature[i]);
@@ -117,62 +127,88 @@ void CompoundFileWriter::write(std::ostream& out, const std::u16string& streamNa
     header.put16(28, kByteOrderMark);
     header.put16(30, kSectorShift);
     header.put16(32, kMiniSectorShift);
-    header.put32(44, static_cast<std::uint32_t>(fatSectors));
-    header.put32(48, directorySector);
-    header.put32(56, static_cast<std::uint32_t>(kMiniStreamCutoff));
+    header.put32(44, static_cast<std::uint32_t>(plan.fatSectors));
+    header.put32(48, plan.directorySector);
+    header.put32(56, static_cast<std::uint32_t>(CompoundFileWriter::kMiniStreamCutoff));
     header.put32(60, kEndOfChain);
     header.put32(64, 0);
-    header.put32(68, difatSectors > 0 ? firstDifatSector : kEndOfChain);
-    header.put32(72, static_cast<std::uint32_t>(difatSectors));
+    header.put32(68, plan.difatSectors > 0 ? plan.firstDifatSector : kEndOfChain);
+    header.put32(72, static_cast<std::uint32_t>(plan.difatSectors));
     for (std::size_t i = 0; i < kHeaderDifatEntries; ++i) {
         header.put32(76 + 4 * i,
-                     i < fatSectors ? firstFatSector + static_cast<std::uint32_t>(i) : kFreeSector);
+                     i < plan.fatSectors ? plan.firstFatSector + static_cast<std::uint32_t>(i) : kFreeSector);
     }
     header.write(out);
+}
 
+void writeStreamSectors(std::ostream& out, std::span<const std::uint8_t> stream, const SectorPlan& plan) {
     out.write(reinterpret_cast<const char*>(stream.data()), static_cast<std::streamsize>(stream.size()));
-    const std::vector<char> padding(dataSectors * kSectorSize - stream.size(), 0);
+    const std::vector<char> padding(plan.dataSectors * CompoundFileWriter::kSectorSize - stream.size(), 0);
     out.write(padding.data(), static_cast<std::streamsize>(padding.size()));
+}
 
+void writeDirectory(std::ostream& out, const std::u16string& streamName, const SectorPlan& plan) {
     Sector directory;
     putDirectoryEntry(directory, 0, u"Root Entry", kStorageRoot, 1, kEndOfChain, 0);
     putDirectoryEntry(directory, 1, streamName, kStreamObject, kNoStream, 0,
-                      static_cast<std::uint32_t>(streamSize));
+                      static_cast<std::uint32_t>(plan.streamSize));
     putUnusedDirectoryEntry(directory, 2);
     putUnusedDirectoryEntry(directory, 3);
     directory.write(out);
+}
 
-    auto fatEntry = [&](std::size_t sector) -> std::uint32_t {
-        if (sector < dataSectors) {
-            return sector + 1 == dataSectors ? kEndOfChain : static_cast<std::uint32_t>(sector + 1);
-        }
-        if (sector == directorySector) {
-            return kEndOfChain;
-        }
-        if (sector < firstDifatSector) {
-            return kFatSector;
-        }
-        return sector < totalSectors ? kDifatSector : kFreeSector;
-    };
-    for (std::size_t f = 0; f < fatSectors; ++f) {
+std::uint32_t fatEntry(const SectorPlan& plan, std::size_t sector) {
+    if (sector < plan.dataSectors) {
+        return sector + 1 == plan.dataSectors ? kEndOfChain : static_cast<std::uint32_t>(sector + 1);
+    }
+    if (sector == plan.directorySector) {
+        return kEndOfChain;
+    }
+    if (sector < plan.firstDifatSector) {
+        return kFatSector;
+    }
+    return sector < plan.totalSectors ? kDifatSector : kFreeSector;
+}
+
+void writeFat(std::ostream& out, const SectorPlan& plan) {
+    for (std::size_t f = 0; f < plan.fatSectors; ++f) {
         Sector fat;
         for (std::size_t i = 0; i < kEntriesPerSector; ++i) {
-            fat.put32(4 * i, fatEntry(f * kEntriesPerSector + i));
+            fat.put32(4 * i, fatEntry(plan, f * kEntriesPerSector + i));
         }
         fat.write(out);
     }
-    for (std::size_t d = 0; d < difatSectors; ++d) {
+}
+
+void writeDifat(std::ostream& out, const SectorPlan& plan) {
+    for (std::size_t d = 0; d < plan.difatSectors; ++d) {
         Sector difat;
         for (std::size_t i = 0; i < kDifatEntriesPerSector; ++i) {
             const std::size_t listed = kHeaderDifatEntries + d * kDifatEntriesPerSector + i;
-            difat.put32(4 * i, listed < fatSectors ? firstFatSector + static_cast<std::uint32_t>(listed)
-                                                   : kFreeSector);
+            difat.put32(4 * i, listed < plan.fatSectors
+                                   ? plan.firstFatSector + static_cast<std::uint32_t>(listed)
+                                   : kFreeSector);
         }
-        difat.put32(4 * kDifatEntriesPerSector, d + 1 < difatSectors
-                                                    ? firstDifatSector + static_cast<std::uint32_t>(d + 1)
-                                                    : kEndOfChain);
+        difat.put32(4 * kDifatEntriesPerSector,
+                    d + 1 < plan.difatSectors ? plan.firstDifatSector + static_cast<std::uint32_t>(d + 1)
+                                              : kEndOfChain);
         difat.write(out);
     }
+}
+
+}  // namespace
+
+void CompoundFileWriter::write(std::ostream& out, const std::u16string& streamName,
+                               std::span<const std::uint8_t> stream) {
+    if (streamName.empty() || streamName.size() > kMaximumNameLength) {
+        throw AutomationFailure("A compound file stream name has 1 to 31 characters");
+    }
+    const SectorPlan plan = planSectors(stream.size());
+    writeHeader(out, plan);
+    writeStreamSectors(out, stream, plan);
+    writeDirectory(out, streamName, plan);
+    writeFat(out, plan);
+    writeDifat(out, plan);
 }
 
 }  // namespace quelvane

@@ -10,7 +10,7 @@
 #include "export/ExportColumnWidths.h"
 #include "export/ExportFieldText.h"
 #include "export/ExportRecordPass.h"
-#include "savefile/SegmentExpansionFailure.h"
+#include "export/ServerRecordLoop.h"
 
 namespace quelvane {
 
@@ -80,35 +80,20 @@ ExportOutcome writeExcelExport(ExportSession& session, MemberRef member, const s
             interior.set("PatternColorIndex", kAutomaticColor);
         }
 
-        ExportRecordPass pass;
-        try {
-            pass.open(session.views, member);
-            std::string text;
-            while (const std::optional<ExportRecordPass::Slot> slot = pass.next()) {
-                if (!slot->holdsRecord()) {
-                    continue;
-                }
-                // Row numbers past what an unsigned 32-bit row can say are the server's to refuse.
-                const auto row = static_cast<std::uint32_t>(slot->number + 2);
-                for (std::int32_t j = 0; j < file.fieldCount; ++j) {
-                    if (j == 0) {
-                        app.get("Rows", {row}).set("RowHeight", kRecordRowHeight);
-                    }
-                    exportFieldText(slot->record, file.fields.at(static_cast<std::size_t>(j)),
-                                    session.views.converter, text);
-                    measured.measure(static_cast<std::size_t>(j), text);
-                    sheet.get("Cells", {row, j + 1}).set("Value", text);
-                }
-            }
-            pass.close();
-        } catch (const std::exception& failure) {
-            session.views.notifier.error(kWriteFailure, kCaption);
-            reportExpansionFailure(session.views.notifier, failure);
+        const bool written = writeServerRecords(
+            session, member, kWriteFailure, kCaption,
+            [&app](std::uint32_t row) { app.get("Rows", {row}).set("RowHeight", kRecordRowHeight); },
+            [&](std::uint32_t row, std::int32_t column, const std::string& text) {
+                measured.measure(static_cast<std::size_t>(column - 1), text);
+                sheet.get("Cells", {row, column}).set("Value", text);
+            });
+        if (!written) {
+            // Unlike Word, Excel's application reference is released and the program's directory
+            // made current again before the failure is returned.
             sheet.release();
             quitQuietly(app);
             app.release();
             session.restoreWorkingDirectory();
-            pass.close();
             return ExportOutcome::Failed;
         }
 

@@ -11,7 +11,7 @@
 #include "export/ExportFieldText.h"
 #include "export/ExportRecordPass.h"
 #include "export/RtfDocumentWriter.h"
-#include "savefile/SegmentExpansionFailure.h"
+#include "export/ServerRecordLoop.h"
 
 namespace quelvane {
 
@@ -88,27 +88,14 @@ ExportOutcome writeWordExport(ExportSession& session, MemberRef member, const st
             cell.get("Shading").set("BackgroundPatternColor", kHeaderShading);
         }
 
-        ExportRecordPass pass;
-        try {
-            pass.open(session.views, member);
-            std::string text;
-            while (const std::optional<ExportRecordPass::Slot> slot = pass.next()) {
-                if (!slot->holdsRecord()) {
-                    continue;
-                }
-                const auto row = static_cast<std::uint32_t>(slot->number + 2);
-                for (std::int32_t j = 0; j < file.fieldCount; ++j) {
-                    exportFieldText(slot->record, file.fields.at(static_cast<std::size_t>(j)),
-                                    session.views.converter, text);
-                    measured.measure(static_cast<std::size_t>(j), text);
-                    table.call("Cell", {row, j + 1}).set("Range", text);
-                }
-            }
-            pass.close();
-        } catch (const std::exception& failure) {
-            pass.close();
-            session.views.notifier.error(kWriteFailure, kCaption);
-            reportExpansionFailure(session.views.notifier, failure);
+        const bool written = writeServerRecords(
+            session, member, kWriteFailure, kCaption, {},
+            [&](std::uint32_t row, std::int32_t column, const std::string& text) {
+                measured.measure(static_cast<std::size_t>(column - 1), text);
+                table.call("Cell", {row, column}).set("Range", text);
+            });
+        if (!written) {
+            // Word quits with its application reference still held and the directory as it is.
             table.release();
             selection.release();
             quitQuietly(app);

@@ -87,6 +87,7 @@ void SaveFileReader::clearHeader() {
     header.repairs.clear();
     header.damageNotes.clear();
     header.dataStorage.clear();
+    report_ = ParseReport{};
     header.details = SaveDetails{};
     catalog_.ifs.reset();
 }
@@ -139,6 +140,8 @@ bool SaveFileReader::acceptHeader(const std::string& path, BlockSource& raw,
     // A rejected file leaves nothing of itself behind.
     clearHeader();
     notifier_.message("File: " + path + "  is not save file format form AS/400\n" + report.reason());
+    report_.stop = ParseReport::Stop::NotASaveFile;
+    report_.block = 0;
     return false;
 }
 
@@ -147,6 +150,7 @@ int SaveFileReader::parseSaveFile(const std::string& path, BlockSource& given) {
     if (!acceptHeader(path, given, repaired)) {
         return -1;
     }
+    report_.accepted = true;
     BlockSource& source = repaired ? *repaired : given;
     SaveFileHeader& header = catalog_.header;
     DetailsReader details(converter_);
@@ -173,6 +177,9 @@ int SaveFileReader::parseSaveFile(const std::string& path, BlockSource& given) {
         file.seek(static_cast<std::int64_t>(header.headerSize / kHeaderUnit) * BlockFile::kBlockSize);
         std::int64_t examined = header.headerSize / kHeaderUnit;
         bool walking = file.readBlocks(1) == BlockFile::kBlockSize;
+        if (!walking) {
+            setStop(ParseReport::Stop::SegmentPastEnd, examined);
+        }
         bool releaseRead = false;
         while (walking) {
             BigEndianReader segment(file.block());
@@ -198,6 +205,7 @@ int SaveFileReader::parseSaveFile(const std::string& path, BlockSource& given) {
                 expandable = false;
             }
             if (expandable && !descriptorRead) {
+                setStop(ParseReport::Stop::DescriptorPastEnd, examined + kDescriptorDistance);
                 break;
             }
             BigEndianReader descriptor(file.block());
@@ -236,10 +244,16 @@ int SaveFileReader::parseSaveFile(const std::string& path, BlockSource& given) {
             // Sequence numbers that point back would walk in circles: the chain only goes forward.
             std::int64_t next = static_cast<std::int64_t>(sequence) + length - 1;
             if (length < 1 || next <= examined) {
+                setStop(ParseReport::Stop::ChainNotForward, examined);
                 break;
             }
             file.seekBlock(sequence);
             walking = file.readBlocks(length) == BlockFile::kBlockSize;
+            if (!walking) {
+                setStop(next == file.size() / BlockFile::kBlockSize ? ParseReport::Stop::EndOfFile
+                                                                    : ParseReport::Stop::SegmentPastEnd,
+                        next);
+            }
             examined = next;
         }
 
@@ -264,14 +278,23 @@ int SaveFileReader::parseSaveFile(const std::string& path, BlockSource& given) {
                                .read(header.headerSize);
         }
         ObjectDirectoryReader(catalog_, converter_, notifier_, file).readObjectDirectory();
-    } catch (const std::exception&) {
+        if (!file.isOpen() && report_.stop == ParseReport::Stop::EndOfFile) {
+            setStop(ParseReport::Stop::DirectoryUnread, -1);
+        }
+    } catch (const std::exception& failure) {
         // Any failure, a decoding one or an allocation that a hostile count provoked, ends the
         // parse quietly with what was read.
+        setStop(ParseReport::Stop::DecodingFailure, -1);
+        report_.detail = failure.what();
     }
     bytesRead_ += file.bytesRead();
     if (expanded) {
         for (const std::string& failure : expanded->failures()) {
             notifier_.message("The catalog is incomplete: " + failure);
+        }
+        if (!expanded->failures().empty() && report_.complete()) {
+            setStop(ParseReport::Stop::SegmentNotExpanded, -1);
+            report_.detail = expanded->failures().front();
         }
     }
     return 0;

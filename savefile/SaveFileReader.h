@@ -8,6 +8,7 @@
 #include "conversion/Notifier.h"
 #include "savefile/BlockSource.h"
 #include "savefile/Catalog.h"
+#include "savefile/ParseReport.h"
 
 namespace quelvane {
 
@@ -31,7 +32,15 @@ class SaveFileReader {
     // Bytes taken from the file by the last parse.
     std::uint64_t bytesRead() const { return bytesRead_; }
 
+    // Where and why the last parse stopped.
+    const ParseReport& report() const { return report_; }
+
   private:
+    void setStop(ParseReport::Stop stop, std::int64_t block) {
+        report_.stop = stop;
+        report_.block = block;
+    }
+
     struct FoundPart {
         std::string libraryName;
         std::int32_t descriptorOffset = 0;
@@ -50,6 +59,7 @@ class SaveFileReader {
     EbcdicTextConverter& converter_;
     Notifier& notifier_;
     std::uint64_t bytesRead_ = 0;
+    ParseReport report_;
 };
 
 }  // namespace quelvane

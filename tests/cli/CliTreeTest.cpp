@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include "tests/support/IfsSaveBuilder.h"
+#include "tests/support/RealFiles.h"
 #include "tests/support/SaveFileBuilder.h"
 
 namespace quelvane::test {
@@ -156,9 +157,24 @@ TEST_F(CliTree, MemberErrorKeepsGoing) {
     part.objects = {file};
     broken.add(part);
     CliRun result = run("tree '" + write(broken) + "'");
-    EXPECT_EQ(result.status, 0);
-    EXPECT_EQ(result.err, "Error:during get member information\n");
+    // The tree is printed; the reading that stopped there is told and makes the status 3.
+    EXPECT_EQ(result.status, 3);
+    EXPECT_EQ(result.err,
+              "Error:during get member information\n"
+              "quelvane-cli: the catalog is incomplete: stopped: an object directory, description or "
+              "member area could not be read\n");
     EXPECT_NE(result.out.find("Library(LIB)\n  Part0\n    BAD(PF)\n"), std::string::npos);
+}
+
+// A real uncompressed save whose segment chain ends at its header's block count (4576, followed
+// by hand from each segment header's sequence number and length) has a complete catalog.
+TEST_F(CliTree, RealFilesTellWhetherTheCatalogIsComplete) {
+    const fs::path path = fs::path(QUELVANE_SAVF_DIR) / "OSSX_hats.savf";
+    QUELVANE_REQUIRE_REAL_FILE(path);
+    CliRun result = run("tree '" + path.string() + "'");
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.err, "");
+    EXPECT_NE(result.out.find("Library("), std::string::npos);
 }
 
 // Without options the code pages come from the settings file beside the program, when it

@@ -9,6 +9,7 @@
 #include "compression/RunLengthDecoder.h"
 #include "tests/compression/CompressedSegments.h"
 #include "tests/support/Cp037Table.h"
+#include "tests/support/RealFiles.h"
 
 namespace quelvane::test {
 namespace {
@@ -16,10 +17,7 @@ namespace {
 namespace fs = std::filesystem;
 using Bytes = std::vector<std::uint8_t>;
 
-#define SKIP_WITHOUT(name)                                                    \
-    if (!fs::exists(fs::path(QUELVANE_SAVF_DIR) / (name))) {                  \
-        GTEST_SKIP() << "no real save file " << (name) << " beside the tree"; \
-    }
+#define SKIP_WITHOUT(name) QUELVANE_REQUIRE_REAL_FILE(fs::path(QUELVANE_SAVF_DIR) / (name))
 
 CompressedSegments load(const std::string& name) {
     return CompressedSegments((fs::path(QUELVANE_SAVF_DIR) / name).string());

@@ -13,6 +13,7 @@
 #include "savefile/SaveFileReader.h"
 #include "tests/export/ExportTestTools.h"
 #include "tests/export/RtfTableReader.h"
+#include "tests/support/RealFiles.h"
 #include "tests/views/ViewsFixture.h"
 #include "views/FieldDecoder.h"
 
@@ -152,6 +153,7 @@ TEST(RealFilesExport, EveryMembersTextMatchesTheRecordsView) {
     ScratchDirectory scratch("quelvane-real-text");
     for (const char* name : kFiles) {
         RealFile real(name);
+        QUELVANE_REQUIRE_REAL_FILE(real.path);
         if (!real.parsed) {
             GTEST_SKIP() << name << " is not in " << QUELVANE_SAVF_DIR;
         }
@@ -200,6 +202,7 @@ TEST(RealFilesExport, WordTablesHoldTheRecordsViewsTexts) {
     ScratchDirectory scratch("quelvane-real-word");
     for (const char* name : kFiles) {
         RealFile real(name);
+        QUELVANE_REQUIRE_REAL_FILE(real.path);
         if (!real.parsed) {
             GTEST_SKIP() << name << " is not in " << QUELVANE_SAVF_DIR;
         }
@@ -244,6 +247,7 @@ TEST(RealFilesExport, XlrdReadsTheRecordsViewsTextsFromTheWorkbooks) {
     ScratchDirectory scratch("quelvane-real-excel");
     for (const char* name : kFiles) {
         RealFile real(name);
+        QUELVANE_REQUIRE_REAL_FILE(real.path);
         if (!real.parsed) {
             GTEST_SKIP() << name << " is not in " << QUELVANE_SAVF_DIR;
         }
@@ -300,6 +304,7 @@ TEST(RealFilesExport, LibreOfficeOpensTheDocumentAndTheWorkbook) {
         GTEST_SKIP() << "LibreOffice is not installed";
     }
     RealFile real(kFiles[0]);
+    QUELVANE_REQUIRE_REAL_FILE(real.path);
     if (!real.parsed) {
         GTEST_SKIP() << kFiles[0] << " is not in " << QUELVANE_SAVF_DIR;
     }

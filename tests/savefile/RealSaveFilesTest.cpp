@@ -7,6 +7,7 @@
 #include "savefile/CatalogTree.h"
 #include "savefile/FileBlockSource.h"
 #include "tests/savefile/ReaderFixture.h"
+#include "tests/support/RealFiles.h"
 
 namespace quelvane::test {
 namespace {
@@ -17,10 +18,7 @@ fs::path savfDirectory() {
     return fs::path(QUELVANE_SAVF_DIR);
 }
 
-#define SKIP_WITHOUT_SAVF()                                            \
-    if (!fs::is_directory(savfDirectory())) {                          \
-        GTEST_SKIP() << "no real save files in " << QUELVANE_SAVF_DIR; \
-    }
+#define SKIP_WITHOUT_SAVF() QUELVANE_REQUIRE_REAL_FILE(savfDirectory())
 
 std::vector<std::uint8_t> readAll(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);

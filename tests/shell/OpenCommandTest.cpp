@@ -5,6 +5,7 @@
 #include "shell/ContentListModel.h"
 #include "shell/ListingWorker.h"
 #include "tests/shell/ShellFixture.h"
+#include "tests/support/RealFiles.h"
 
 namespace quelvane::test {
 namespace {
@@ -16,9 +17,7 @@ class OpenCommandTest : public ShellFixture {
   protected:
     void SetUp() override {
         ShellFixture::SetUp();
-        if (!std::filesystem::exists(QUELVANE_SAVF_DIR "/VCF_VCFV1R0.SAVF")) {
-            GTEST_SKIP() << "the real save files are not here";
-        }
+        QUELVANE_REQUIRE_REAL_FILE(std::filesystem::path(QUELVANE_SAVF_DIR "/VCF_VCFV1R0.SAVF"));
     }
 
     void open(const QString& name) {

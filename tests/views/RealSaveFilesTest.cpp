@@ -7,6 +7,7 @@
 #include "savefile/CatalogTree.h"
 #include "savefile/SaveFileReader.h"
 #include "tests/support/Cp037Converter.h"
+#include "tests/support/RealFiles.h"
 #include "tests/support/RecordingNotifier.h"
 #include "tests/views/ViewsFixture.h"
 
@@ -116,6 +117,7 @@ std::vector<std::string> physicalFiles(const RealFile& file, std::size_t part) {
 TEST(RealSaveFiles, EveryNodeOfEveryFileShowsWithoutCrashing) {
     std::vector<fs::path> files = saveFiles();
     if (files.empty()) {
+        QUELVANE_REQUIRE_REAL_FILE(fs::path(QUELVANE_SAVF_DIR));
         GTEST_SKIP() << "no save files in " << QUELVANE_SAVF_DIR;
     }
     for (const fs::path& path : files) {
@@ -152,9 +154,7 @@ TEST(RealSaveFiles, EveryNodeOfEveryFileShowsWithoutCrashing) {
 
 TEST(RealSaveFiles, CLSourceMemberRecordsMatchTheSourceText) {
     fs::path path = fs::path(QUELVANE_SAVF_DIR) / "VCF_VCFV1R0.SAVF";
-    if (!fs::exists(path)) {
-        GTEST_SKIP() << path;
-    }
+    QUELVANE_REQUIRE_REAL_FILE(path);
     RealFile file(path);
     ASSERT_TRUE(file.parsed);
     const auto& objects = file.catalog.parts.at(0).library.objects;
@@ -173,9 +173,7 @@ TEST(RealSaveFiles, CLSourceMemberRecordsMatchTheSourceText) {
 
 TEST(RealSaveFiles, ASavedSaveFileWithDataIsNotCalledNull) {
     fs::path path = fs::path(QUELVANE_SAVF_DIR) / "ANSI_ARCHLIB_v2.FILE";
-    if (!fs::exists(path)) {
-        GTEST_SKIP() << path;
-    }
+    QUELVANE_REQUIRE_REAL_FILE(path);
     RealFile file(path);
     ASSERT_TRUE(file.parsed);
     const auto& objects = file.catalog.parts.at(0).library.objects;
@@ -192,6 +190,7 @@ TEST(RealSaveFiles, ASavedSaveFileWithDataIsNotCalledNull) {
 TEST(RealCompressedFiles, RunLengthSavlibShowsItsWholeCatalogAndRecords) {
     auto file = openReal("CSCH@009.SAVF");
     if (!file) {
+        QUELVANE_REQUIRE_REAL_FILE(fs::path(QUELVANE_SAVF_DIR) / "CSCH@009.SAVF");
         GTEST_SKIP() << "CSCH@009.SAVF";
     }
     ASSERT_TRUE(file->parsed);
@@ -216,6 +215,7 @@ TEST(RealCompressedFiles, RunLengthSavlibShowsItsWholeCatalogAndRecords) {
 TEST(RealCompressedFiles, OlderRunLengthFramingReadsTheRexxSource) {
     auto file = openReal("UZ_htp_510.savf");
     if (!file) {
+        QUELVANE_REQUIRE_REAL_FILE(fs::path(QUELVANE_SAVF_DIR) / "UZ_htp_510.savf");
         GTEST_SKIP() << "UZ_htp_510.savf";
     }
     ASSERT_TRUE(file->parsed);
@@ -230,6 +230,7 @@ TEST(RealCompressedFiles, OlderRunLengthFramingReadsTheRexxSource) {
 TEST(RealCompressedFiles, TerseSaveListsItsMasterFiles) {
     auto file = openReal("GURI_demodb.savf");
     if (!file) {
+        QUELVANE_REQUIRE_REAL_FILE(fs::path(QUELVANE_SAVF_DIR) / "GURI_demodb.savf");
         GTEST_SKIP() << "GURI_demodb.savf";
     }
     ASSERT_TRUE(file->parsed);
@@ -244,6 +245,7 @@ TEST(RealCompressedFiles, TerseSaveListsItsMasterFiles) {
 TEST(RealCompressedFiles, Lz1SavlibShowsItsSourceFiles) {
     auto file = openReal("NOX_release_2022-07-07.savf");
     if (!file) {
+        QUELVANE_REQUIRE_REAL_FILE(fs::path(QUELVANE_SAVF_DIR) / "NOX_release_2022-07-07.savf");
         GTEST_SKIP() << "NOX_release_2022-07-07.savf";
     }
     ASSERT_TRUE(file->parsed);

@@ -1,0 +1,44 @@
+#include "export/ServerRecordLoop.h"
+
+#include <exception>
+#include <optional>
+
+#include "export/ExportFieldText.h"
+#include "export/ExportRecordPass.h"
+#include "savefile/SegmentExpansionFailure.h"
+
+namespace quelvane {
+
+bool writeServerRecords(ExportSession& session, MemberRef member, const char* failureText,
+                        const char* caption, const ServerRowStart& startRow, const ServerCellPut& putCell) {
+    const SavedObject& file = session.views.catalog.objectAt(member.file());
+    ExportRecordPass pass;
+    try {
+        pass.open(session.views, member);
+        std::string text;
+        while (const std::optional<ExportRecordPass::Slot> slot = pass.next()) {
+            if (!slot->holdsRecord()) {
+                continue;
+            }
+            // Row numbers past what an unsigned 32-bit row can say are the server's to refuse.
+            const auto row = static_cast<std::uint32_t>(slot->number + 2);
+            if (startRow && file.fieldCount > 0) {
+                startRow(row);
+            }
+            for (std::int32_t j = 0; j < file.fieldCount; ++j) {
+                exportFieldText(slot->record, file.fields.at(static_cast<std::size_t>(j)),
+                                session.views.converter, text);
+                putCell(row, j + 1, text);
+            }
+        }
+        pass.close();
+        return true;
+    } catch (const std::exception& failure) {
+        pass.close();
+        session.views.notifier.error(failureText, caption);
+        reportExpansionFailure(session.views.notifier, failure);
+        return false;
+    }
+}
+
+}  // namespace quelvane
