@@ -116,10 +116,22 @@ bool SaveFileReader::acceptHeader(const std::string& path, BlockSource& raw,
                                   std::unique_ptr<BlockSource>& repaired) {
     clearHeader();
     bool accepted = readHeader(raw);
-    if (accepted && SaveFileCheck::looksWhole(raw)) {
-        return true;
+    // A source that fails while being examined (an allocation, an I/O error) is read as it is:
+    // the walk then ends quietly where reading fails.
+    SaveFileCheckReport report;
+    try {
+        if (accepted && SaveFileCheck::looksWhole(raw)) {
+            return true;
+        }
+        report = SaveFileCheck::examine(raw);
+    } catch (const std::exception&) {
+        if (accepted) {
+            return true;
+        }
+        clearHeader();
+        notifier_.message("File: " + path + "  is not save file format form AS/400");
+        return false;
     }
-    SaveFileCheckReport report = SaveFileCheck::examine(raw);
     repaired = repairedSourceFor(raw, report);
     if (repaired && readHeader(*repaired)) {
         SaveFileHeader& header = catalog_.header;

@@ -33,9 +33,9 @@
 #include "shell/Credits.h"
 #include "shell/DialogNotifier.h"
 #include "shell/DisplayCharset.h"
+#include "shell/ExtractAllAction.h"
 #include "shell/FileDropOpener.h"
 #include "shell/FlatListView.h"
-#include "shell/ExtractAllAction.h"
 #include "shell/FtpDialog.h"
 #include "shell/LinkLabel.h"
 #include "shell/ListingWorker.h"
@@ -128,13 +128,14 @@ MainWindow::MainWindow(UserDialogs& dialogs, SettingsFile& settings, const std::
     listView_->setModel(listModel_);
     listView_->setContextMenuPolicy(Qt::CustomContextMenu);
     listView_->header()->setStretchLastSection(false);
-    connect(listModel_, &ContentListModel::columnsReplaced, this, [this] {
+    // The width the core gives is a floor: a column also fits its caption and the widest value
+    // of the rows in view, in the fonts of this desktop. Rows of a background listing arrive
+    // after the columns, so the first rows fit the columns again.
+    const auto fitColumns = [this] {
         for (int column = 0; column < listModel_->columnCount(); ++column) {
             if (listModel_->sizedToHeader(column)) {
                 listView_->header()->setSectionResizeMode(column, QHeaderView::ResizeToContents);
             } else {
-                // The width the core gives is a floor: a column also fits its caption and the
-                // widest value of the rows in view, in the fonts of this desktop.
                 QHeaderView* header = listView_->header();
                 const int fitted =
                     std::max(header->sectionSizeHint(column),
@@ -142,6 +143,12 @@ MainWindow::MainWindow(UserDialogs& dialogs, SettingsFile& settings, const std::
                 header->setSectionResizeMode(column, QHeaderView::Interactive);
                 header->resizeSection(column, std::max(listModel_->columnWidth(column), fitted));
             }
+        }
+    };
+    connect(listModel_, &ContentListModel::columnsReplaced, this, fitColumns);
+    connect(listModel_, &QAbstractItemModel::rowsInserted, this, [fitColumns](const QModelIndex&, int first) {
+        if (first == 0) {
+            fitColumns();
         }
     });
     splitter->addWidget(tree_);

@@ -9,6 +9,7 @@
 
 #include "export/pickbatch/BatchExportDialog.h"
 #include "export/pickbatch/ExportActions.h"
+#include "shell/FlatListView.h"
 #include "shell/ListingWorker.h"
 #include "tests/shell/ShellFixture.h"
 #include "tests/support/ContentFixtures.h"
@@ -161,8 +162,13 @@ TEST_F(RecordColumnsTest, AColumnFitsItsCaptionAndValues) {
     window_->findChild<QTreeView*>(QStringLiteral("TreeView1"))->setCurrentIndex(index);
     window_->showSelectedNode();
 
-    auto* list = window_->findChild<QTreeView*>(QStringLiteral("ListView1"));
+    auto* list = window_->findChild<FlatListView*>(QStringLiteral("ListView1"));
+    ASSERT_NE(list, nullptr);
     QAbstractItemModel* model = list->model();
+    // The rows are listed in the background.
+    for (int waited = 0; waited < 5000 && model->rowCount() < 2; waited += 10) {
+        QTest::qWait(10);
+    }
     ASSERT_EQ(model->rowCount(), 2);
     const QFontMetrics metrics(list->font());
     bool sawNumber = false;
