@@ -89,4 +89,24 @@ double peakMegabytes() {
     return static_cast<double>(usage.ru_maxrss) / 1024.0;
 }
 
+void writeMemberSave(const std::string& path, std::uint32_t records, std::int32_t headerSize) {
+    test::BuiltPart part;
+    test::BuiltObject file;
+    file.name = "BIGFILE";
+    file.attribute = "PF";
+    file.fields = kFields;
+    file.members = {{"BIGMBR", "", "Many records", records}};
+    part.objects = {file};
+    test::BuiltSegment member;
+    member.name = "BIGFILE   BIGMBR";
+    member.length = static_cast<std::int32_t>(16 + streamBlocks(records));
+    SaveFileBuilder builder;
+    builder.headerSize = headerSize;
+    builder.add(part);
+    builder.add(member);
+    const test::SaveFileImage image = builder.build();
+    image.writeTo(path, true);
+    writeStream(path, image.layout.segments.back().headerBlock + 16, records);
+}
+
 }  // namespace quelvane::bench

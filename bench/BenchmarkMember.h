@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "tests/support/SaveFileBuilder.h"
+#include "views/NodeContentTarget.h"
 
 namespace quelvane::bench {
 
@@ -24,7 +25,22 @@ std::int64_t streamBlocks(std::uint32_t records);
 // file the builder made (its segment left room for them).
 void writeStream(const std::string& path, std::int64_t firstBlock, std::uint32_t records);
 
+// Writes a save file at `path` holding file BIGFILE with member BIGMBR of `records` records:
+// the catalog through the save-file builder (sparse), then the record stream block by block.
+void writeMemberSave(const std::string& path, std::uint32_t records, std::int32_t headerSize = 512);
+
 // The peak resident memory of the process so far, in megabytes.
 double peakMegabytes();
+
+// A node content target that shows nothing: the benchmarks time the content list alone.
+class SilentTarget final : public NodeContentTarget {
+  public:
+    void refreshTitle() override {}
+    void setNodeTitle(const std::string&) override {}
+    void setNodeSummary(const std::string&) override {}
+    void enableExport(bool) override {}
+    void enableBatch(bool) override {}
+    void showVersion() override {}
+};
 
 }  // namespace quelvane::bench

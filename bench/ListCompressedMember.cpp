@@ -29,16 +29,6 @@ using Clock = std::chrono::steady_clock;
 
 constexpr std::uint32_t kRecords = 1000000;
 
-class NoTarget final : public NodeContentTarget {
-  public:
-    void refreshTitle() override {}
-    void setNodeTitle(const std::string&) override {}
-    void setNodeSummary(const std::string&) override {}
-    void enableExport(bool) override {}
-    void enableBatch(bool) override {}
-    void showVersion() override {}
-};
-
 struct Timing {
     double open = 0;
     double list = 0;
@@ -60,7 +50,7 @@ Timing openAndList(const std::string& path) {
     timing.open = std::chrono::duration<double>(Clock::now() - start).count();
     MemoryContentList list;
     ViewSession session(catalog, converter, notifier, list);
-    NoTarget target;
+    SilentTarget target;
     start = Clock::now();
     showNodeContent(session, target, NodePosition{3, 0, 0, 0});
     timing.list = std::chrono::duration<double>(Clock::now() - start).count();
@@ -76,25 +66,9 @@ void writeBytes(const std::filesystem::path& path, const std::vector<std::uint8_
 }  // namespace
 
 int main() {
-    BuiltPart part;
-    BuiltObject file;
-    file.name = "BIGFILE";
-    file.attribute = "PF";
-    file.fields = kFields;
-    file.members = {{"BIGMBR", "", "One million records", kRecords}};
-    part.objects = {file};
-    BuiltSegment member;
-    member.name = "BIGFILE   BIGMBR";
-    member.length = static_cast<std::int32_t>(16 + streamBlocks(kRecords));
-    SaveFileBuilder builder;
-    builder.headerSize = 4096;
-    builder.add(part);
-    builder.add(member);
-    SaveFileImage image = builder.build();
     const auto folder = std::filesystem::temp_directory_path();
     const auto stored = folder / "quelvane-bench-stored.savf";
-    image.writeTo(stored.string(), true);
-    writeStream(stored.string(), image.layout.segments.back().headerBlock + 16, kRecords);
+    writeMemberSave(stored.string(), kRecords, 4096);
 
     std::ifstream in(stored, std::ios::binary);
     const std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)), {});

@@ -23,36 +23,11 @@ using namespace quelvane::bench;
 
 constexpr std::uint32_t kRecords = 1000000;
 
-class NoTarget final : public NodeContentTarget {
-  public:
-    void refreshTitle() override {}
-    void setNodeTitle(const std::string&) override {}
-    void setNodeSummary(const std::string&) override {}
-    void enableExport(bool) override {}
-    void enableBatch(bool) override {}
-    void showVersion() override {}
-};
-
 }  // namespace
 
 int main() {
-    BuiltPart part;
-    BuiltObject file;
-    file.name = "BIGFILE";
-    file.attribute = "PF";
-    file.fields = kFields;
-    file.members = {{"BIGMBR", "", "One million records", kRecords}};
-    part.objects = {file};
-    BuiltSegment member;
-    member.name = "BIGFILE   BIGMBR";
-    member.length = static_cast<std::int32_t>(16 + streamBlocks(kRecords));
-    SaveFileBuilder builder;
-    builder.add(part);
-    builder.add(member);
-    SaveFileImage image = builder.build();
     std::filesystem::path path = std::filesystem::temp_directory_path() / "quelvane-million-records.savf";
-    image.writeTo(path.string(), true);
-    writeStream(path.string(), image.layout.segments.back().headerBlock + 16, kRecords);
+    writeMemberSave(path.string(), kRecords);
 
     Catalog catalog;
     Cp037Converter converter;
@@ -67,7 +42,7 @@ int main() {
 
     MemoryContentList list;
     ViewSession session(catalog, converter, notifier, list);
-    NoTarget target;
+    SilentTarget target;
     double before = peakMegabytes();
     auto start = std::chrono::steady_clock::now();
     ViewOutcome outcome = showNodeContent(session, target, NodePosition{3, 0, 0, 0});

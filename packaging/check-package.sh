@@ -30,13 +30,17 @@ ls "$root"/usr/lib/quelvane/libtrnnls.so "$root"/usr/lib/quelvane/libtrnsdt.so >
 export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config"
 mkdir -p "$XDG_CONFIG_HOME"
 
-"$root/usr/bin/quelvane-cli" --version | grep -q 'Quelvane\|quelvane\|[0-9]' ||
+# Output is taken whole before it is searched: grep -q stops reading at the first match, and
+# under pipefail the writer's broken pipe would fail the check.
+version="$("$root/usr/bin/quelvane-cli" --version)"
+grep -q 'Quelvane\|quelvane\|[0-9]' <<<"$version" ||
   { echo "quelvane-cli --version printed nothing"; exit 1; }
 sample="$savf_dir/VCF_VCFV1R0.SAVF"
 if [ -r "$sample" ]; then
   # Converting the library name needs the modules found beside the installed program.
-  "$root/usr/bin/quelvane-cli" tree "$sample" --ebcdic 37 --pc 1252 | grep -q 'VCF' ||
-    { echo "quelvane-cli tree did not convert"; exit 1; }
+  tree="$("$root/usr/bin/quelvane-cli" tree "$sample" --ebcdic 37 --pc 1252)" ||
+    { echo "quelvane-cli tree failed"; exit 1; }
+  grep -q 'VCF' <<<"$tree" || { echo "quelvane-cli tree did not convert"; exit 1; }
 fi
 QT_QPA_PLATFORM=offscreen timeout 60 "$root/usr/bin/quelvane" --quit-after-start ||
   { echo "quelvane did not start"; exit 1; }
