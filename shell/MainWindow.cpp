@@ -117,7 +117,10 @@ MainWindow::MainWindow(UserDialogs& dialogs, SettingsFile& settings, const std::
     tree_->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
     tree_->header()->setStretchLastSection(false);
     tree_->setContextMenuPolicy(Qt::CustomContextMenu);
-    tree_->viewport()->installEventFilter(this);
+    // Kept as a plain address: the filter compares it while the tree itself may be being
+    // destroyed, when no call on the tree is allowed.
+    treeViewport_ = tree_->viewport();
+    treeViewport_->installEventFilter(this);
     connect(tree_, &QTreeView::clicked, this,
             [this] { FailureReporter::guard([this] { showSelectedNode(); }); });
 
@@ -369,7 +372,7 @@ QString MainWindow::statusText() const {
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
-    if (tree_ != nullptr && watched == tree_->viewport()) {
+    if (treeViewport_ != nullptr && watched == treeViewport_) {
         const QEvent::Type type = event->type();
         if (type == QEvent::MouseButtonPress || type == QEvent::MouseButtonRelease ||
             type == QEvent::MouseButtonDblClick) {

@@ -118,6 +118,7 @@ class MainWindow final : public QMainWindow, private NodeContentTarget {
     TreeKeyboardFollower* keyboardFollower_ = nullptr;
     ListingWorker* listing_ = nullptr;
     QTreeView* tree_ = nullptr;
+    QObject* treeViewport_ = nullptr;
     FlatListView* listView_ = nullptr;
     QLabel* label1_ = nullptr;
     QLabel* label2_ = nullptr;
