@@ -6,6 +6,7 @@
 #include <string>
 
 #include "compression/ChunkDecoders.h"
+#include "compression/ChunkTags.h"
 #include "compression/CompressionFailure.h"
 #include "savefile/BigEndianReader.h"
 
@@ -13,11 +14,8 @@ namespace quelvane {
 
 namespace {
 
-constexpr std::int64_t kTagWidth = 6;
 constexpr std::int64_t kExpandedLengthOffset = 6;
 constexpr std::int64_t kCodedLengthOffset = 10;
-constexpr std::array<std::uint8_t, kTagWidth> kTerseTag = {0xD3, 0xC4, 0x6D, 0xE3, 0xD9, 0xE2};
-constexpr std::array<std::uint8_t, kTagWidth> kLz1Tag = {0xD3, 0xC4, 0x6D, 0xD3, 0xE9, 0xF1};
 constexpr std::uint8_t kTerseAlgorithm = 0x02;
 constexpr std::uint8_t kLz1Algorithm = 0x03;
 
@@ -38,11 +36,11 @@ bool ChunkedSegmentReader::indexNext() {
     if (bodies_.read(dataOffset_ + indexedIn_, header) != kChunkHeaderSize) {
         throw CompressionFailure("coded data past the end of the file");
     }
-    const std::span<const std::uint8_t> tag(header.data(), kTagWidth);
-    const bool terse = std::equal(tag.begin(), tag.end(), kTerseTag.begin());
-    if (!terse && !std::equal(tag.begin(), tag.end(), kLz1Tag.begin())) {
+    const std::optional<CompressionKind> kind = chunkTagKind(header);
+    if (!kind) {
         throw CompressionFailure(chunkText(index_.size()) + " has no chunk tag");
     }
+    const bool terse = *kind == CompressionKind::Terse;
     BigEndianReader reader(header);
     Chunk chunk{indexedIn_, indexedOut_, reader.u32(kCodedLengthOffset), reader.u32(kExpandedLengthOffset),
                 terse};

@@ -130,10 +130,10 @@ std::int64_t ExpandedBlockSource::readAt(std::int64_t offset, std::uint8_t* targ
             std::min((position + (count - done) - 1) / kBlock, firstBlock + kRunBlocks - 1);
         const std::int64_t blocks = lastBlock - firstBlock + 1;
         run_.resize(static_cast<std::size_t>(blocks * kBlock));
-        std::vector<std::uint8_t> bodies(static_cast<std::size_t>(blocks * kBody));
-        readBodies(firstBlock, blocks, bodies.data());
+        runBodies_.resize(static_cast<std::size_t>(blocks * kBody));
+        readBodies(firstBlock, blocks, runBodies_.data());
         for (std::int64_t i = 0; i < blocks; ++i) {
-            std::memcpy(run_.data() + i * kBlock, bodies.data() + i * kBody, kBody);
+            std::memcpy(run_.data() + i * kBlock, runBodies_.data() + i * kBody, kBody);
             putSequence(run_.data() + i * kBlock + kBody, firstBlock + i);
         }
         const std::int64_t skip = position - firstBlock * kBlock;

@@ -52,6 +52,8 @@ class ExpandedBlockSource final : public BlockSource {
     BlockBodies bodies_;
     std::list<KeptDecoder> decoders_;
     std::vector<std::string> failures_;
+    // Reused for every read: the joined bodies of a run, then the run as 528-byte blocks.
+    std::vector<std::uint8_t> runBodies_;
     std::vector<std::uint8_t> run_;
 };
 

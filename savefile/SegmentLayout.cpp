@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 
+#include "compression/ChunkTags.h"
 #include "savefile/BigEndianReader.h"
 #include "savefile/BlockBodies.h"
 #include "savefile/BlockFile.h"
@@ -15,10 +16,6 @@ namespace {
 constexpr std::int32_t kHeaderUnit = 512;
 constexpr std::int64_t kHeaderBytes = BlockFile::kBodySize;
 constexpr std::array<std::uint8_t, 4> kMarker = {0xFF, 0xFF, 0xFF, 0xFF};
-constexpr std::int64_t kChunkTagWidth = 6;
-// EBCDIC "LD_TRS" and "LD_LZ1".
-constexpr std::array<std::uint8_t, kChunkTagWidth> kTerseTag = {0xD3, 0xC4, 0x6D, 0xE3, 0xD9, 0xE2};
-constexpr std::array<std::uint8_t, kChunkTagWidth> kLz1Tag = {0xD3, 0xC4, 0x6D, 0xD3, 0xE9, 0xF1};
 
 bool markerAt(BlockBodies& bodies, std::int64_t offset) {
     std::array<std::uint8_t, kMarker.size()> bytes{};
@@ -27,15 +24,9 @@ bool markerAt(BlockBodies& bodies, std::int64_t offset) {
 
 CompressionKind codedKind(BlockBodies& bodies, std::int64_t dataOffset) {
     std::array<std::uint8_t, kChunkTagWidth> tag{};
-    if (bodies.read(dataOffset, tag) == kChunkTagWidth) {
-        if (tag == kTerseTag) {
-            return CompressionKind::Terse;
-        }
-        if (tag == kLz1Tag) {
-            return CompressionKind::Lz1;
-        }
-    }
-    return CompressionKind::RunLength;
+    const std::int64_t got = bodies.read(dataOffset, tag);
+    return chunkTagKind(std::span<const std::uint8_t>(tag).first(static_cast<std::size_t>(got)))
+        .value_or(CompressionKind::RunLength);
 }
 
 }  // namespace
