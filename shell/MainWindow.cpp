@@ -15,6 +15,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <utility>
 
 #include "conversion/ConversionLayer.h"
 #include "conversion/SettingsFile.h"
@@ -204,6 +205,16 @@ void MainWindow::attachForms(AboutDialog* about, OptionsDialog* options, FtpDial
     about_ = about;
     options_ = options;
     ftp_ = ftp;
+    if (options_ != nullptr) {
+        // A file named before the code pages were set opens once they are.
+        connect(options_, &OptionsDialog::confirmed, this, [this] {
+            const QString path = std::exchange(pendingPath_, QString());
+            if (!path.isEmpty()) {
+                openFile(path);
+            }
+        });
+        connect(options_, &QDialog::rejected, this, [this] { pendingPath_.clear(); });
+    }
 }
 
 QWidget* MainWindow::buildTopPanel() {
@@ -432,6 +443,8 @@ void MainWindow::openSaveFile() {
 void MainWindow::openFile(const QString& path) {
     if (prepareOpen()) {
         loadSaveFile(path);
+    } else {
+        pendingPath_ = path;
     }
 }
 

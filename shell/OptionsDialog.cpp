@@ -227,6 +227,7 @@ void OptionsDialog::confirm() {
     }
     applyCharset_(conversion_.PcCodePage);
     hide();
+    emit confirmed();
 }
 
 bool OptionsDialog::writeAll(int ccsidRow, int pcRow) {
