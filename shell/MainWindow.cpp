@@ -132,6 +132,9 @@ MainWindow::MainWindow(UserDialogs& dialogs, SettingsFile& settings, const std::
     listView_->setModel(listModel_);
     listView_->setContextMenuPolicy(Qt::CustomContextMenu);
     listView_->header()->setStretchLastSection(false);
+    // Cells of a member listing are decoded from the file when asked for: fitting a column reads
+    // the rows in view only, not Qt's default of a thousand rows per column.
+    listView_->header()->setResizeContentsPrecision(0);
     // The width the core gives is a floor: a column also fits its caption and the widest value
     // of the rows in view, in the fonts of this desktop. Rows of a background listing arrive
     // after the columns, so the first rows fit the columns again.
