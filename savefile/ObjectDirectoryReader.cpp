@@ -24,6 +24,7 @@ constexpr std::int64_t kDescriptionOffset = 75;
 
 // Object description: length-prefixed items; the attribute follows the fifth length.
 constexpr std::int64_t kDescriptionBytes = 1024;
+constexpr std::int64_t kMaxDescriptionBytes = 64 * 1024;
 constexpr std::int64_t kLengthWidth = 4;
 // Between the text and the attribute: three items nobody reads, then a fifth length.
 constexpr int kSkippedItems = 3;
@@ -92,10 +93,24 @@ void ObjectDirectoryReader::readObjectDescription(std::size_t part, std::size_t 
     SavedPart& desc = catalog_.parts.at(part);
     SavedObject& obj = desc.library.objects.at(object);
     std::int64_t offset = LibraryOffsets::bodyOffset(desc.descriptorOffset, obj.descriptionOffset);
-    std::vector<std::uint8_t> collected = file_.collectBodies(
-        LibraryOffsets::libraryBlockIndex(desc.libraryBlock), offset, kDescriptionBytes, true);
-    BigEndianReader description(collected);
+    // Most descriptions fit in 1024 bytes, but their fourth item can be longer (1430 bytes for
+    // a program of 1995 on a V6R1 save): the read grows until the attribute is inside it.
+    for (std::int64_t wanted = kDescriptionBytes;; wanted *= 2) {
+        std::vector<std::uint8_t> collected =
+            file_.collectBodies(LibraryOffsets::libraryBlockIndex(desc.libraryBlock), offset, wanted, true);
+        try {
+            decodeDescription(collected, obj);
+            return;
+        } catch (const DecodingFailure&) {
+            if (wanted >= kMaxDescriptionBytes || static_cast<std::int64_t>(collected.size()) < wanted) {
+                throw;
+            }
+        }
+    }
+}
 
+void ObjectDirectoryReader::decodeDescription(const std::vector<std::uint8_t>& collected, SavedObject& obj) {
+    BigEndianReader description(collected);
     std::int64_t textLength = description.s32(0);
     obj.text.clear();
     // The text field holds 50 characters; a longer text keeps its first 50.

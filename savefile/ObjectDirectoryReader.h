@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "conversion/EbcdicTextConverter.h"
 #include "conversion/Notifier.h"
@@ -24,11 +25,12 @@ class ObjectDirectoryReader {
     // reading a description ends all further reading from the file. Neither is reported.
     void readObjectDirectory();
 
-    // Fills `text` and `attribute`; raises DecodingFailure when a length leads outside the bytes
-    // collected for the description.
+    // Fills `text` and `attribute`; raises DecodingFailure when a length leads outside the
+    // description even when read as far as 64 KiB, or past the end of the file.
     void readObjectDescription(std::size_t part, std::size_t object);
 
   private:
+    void decodeDescription(const std::vector<std::uint8_t>& collected, SavedObject& object);
     void readPartDirectory(std::size_t part);
 
     Catalog& catalog_;

@@ -95,6 +95,26 @@ TEST(ObjectDirectory, DescriptionItems) {
                                                                   "LONG/0201/CLP", "NOTEXT/0201/CLP"}));
 }
 
+// A description's fourth item can be longer than the 1024 bytes read first (the object's
+// authorities on some saves): the read grows to find the attribute, up to 64 KiB.
+TEST(ObjectDirectory, ALongDescriptionItemIsReadPast) {
+    struct Case {
+        std::uint32_t fourthItem;
+        const char* attribute;
+    };
+    const Case cases[] = {{1000, "CLP"}, {1430, "CLP"}, {5000, "CLP"}, {70000, ""}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.fourthItem);
+        BuiltObject program = plainObject("PGM", 0x0201, "CLP");
+        program.skippedItems = {8, 18, c.fourthItem};
+        BuiltObject later = physicalFile("LATER", {{"F1", 0x0004, 5}}, {{"M1", "TXT", "", 3}});
+        ReaderFixture fixture;
+        ASSERT_EQ(fixture.open(library({program, later})), 0);
+        EXPECT_EQ(fixture.object(0).attribute, c.attribute);
+        EXPECT_EQ(fixture.object(1).memberCount, *c.attribute != 0 ? 1 : 0);
+    }
+}
+
 TEST(ObjectDirectory, NonFilesGetNoMembers) {
     BuiltObject lf = plainObject("LOGICAL", 0x1901, "LF");
     lf.memberArea = true;

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -138,6 +140,27 @@ TEST(RealSaveFiles, LibrariesAndMembers) {
         ASSERT_NE(object, nullptr) << c.object;
         EXPECT_EQ(members(*object), c.members);
     }
+}
+
+// W95LIB's programs of 1995 carry a description longer than the 1024 bytes first read (a
+// fourth item of 1430 bytes, read by hand at SETUP's description): the objects after them, the
+// save file PROGS (its attribute "SAVF" is in the file once) and the second part's files, with
+// README among them, are all read.
+TEST(RealSaveFiles, LongDescriptionsDoNotEndTheCatalog) {
+    SKIP_WITHOUT_SAVF();
+    auto opened = openReal("JTT_w95lib.savf");
+    ASSERT_EQ(opened->result, 0);
+    const Catalog& catalog = opened->fixture.catalog;
+    const SavedObject* setup = findObject(catalog, "SETUP", 0x0201);
+    ASSERT_NE(setup, nullptr);
+    EXPECT_FALSE(setup->attribute.empty());
+    const SavedObject* progs = findObject(catalog, "PROGS", 0x1901);
+    ASSERT_NE(progs, nullptr);
+    EXPECT_EQ(progs->attribute, "SAVF");
+    ASSERT_EQ(catalog.parts.size(), 2u);
+    const SavedLibrary& second = catalog.parts[1].library;
+    EXPECT_TRUE(std::any_of(second.objects.begin(), second.objects.begin() + second.objectCount,
+                            [](const SavedObject& o) { return o.name == "README" && o.attribute == "PF"; }));
 }
 
 TEST(RealSaveFiles, OldReleaseIsRejected) {
