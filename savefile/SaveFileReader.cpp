@@ -164,15 +164,13 @@ int SaveFileReader::parseSaveFile(const std::string& path, BlockSource& given) {
     }
     report_.accepted = true;
     BlockSource& source = repaired ? *repaired : given;
-    SaveFileHeader& header = catalog_.header;
-    DetailsReader details(converter_);
 
     // A save written with data compression is walked and read in its expanded form; a stored
     // one as it is.
     std::unique_ptr<ExpandedBlockSource> expanded;
     try {
-        catalog_.layout = SegmentLayout::scan(source, header.headerSize, converter_);
-        header.dataStorage = dataStorageText(*catalog_.layout);
+        catalog_.layout = SegmentLayout::scan(source, catalog_.header.headerSize, converter_);
+        catalog_.header.dataStorage = dataStorageText(*catalog_.layout);
         if (catalog_.layout->compressed()) {
             expanded = std::make_unique<ExpandedBlockSource>(source, catalog_.layout);
         }
@@ -182,112 +180,16 @@ int SaveFileReader::parseSaveFile(const std::string& path, BlockSource& given) {
         catalog_.parts.clear();
         return 0;
     }
-    BlockFile file(expanded ? static_cast<BlockSource&>(*expanded) : source);
-
-    std::vector<FoundPart> found;
+    BlockSource& readable = expanded ? static_cast<BlockSource&>(*expanded) : source;
+    BlockFile file(readable);
     try {
-        file.seek(static_cast<std::int64_t>(header.headerSize / kHeaderUnit) * BlockFile::kBlockSize);
-        std::int64_t examined = header.headerSize / kHeaderUnit;
-        bool walking = file.readBlocks(1) == BlockFile::kBlockSize;
-        if (!walking) {
-            setStop(ParseReport::Stop::SegmentPastEnd, examined);
-        }
-        bool releaseRead = false;
-        while (walking) {
-            BigEndianReader segment(file.block());
-            std::int32_t sequence = segment.s32(BlockFile::kSequenceOffset);
-            std::int32_t length = segment.s32(kSegmentLength);
-            if (startsWith(file.block(), kSegmentMarker)) {
-                std::string name =
-                    convertField(converter_, segment.at(kSegmentName, kSegmentNameWidth), true);
-                if (!releaseRead && name.starts_with(kDescriptorNameText)) {
-                    details.readSegmentHeader(segment, header.details);
-                    releaseRead = true;
-                }
-                catalog_.segments.append({std::move(name), length, sequence});
-            }
-
-            // A segment whose data cannot be expanded holds no descriptor that can be read; its
-            // header still leads on to the next one.
-            bool descriptorRead = false;
-            bool expandable = true;
-            try {
-                descriptorRead = file.readBlocks(kDescriptorDistance) == BlockFile::kBlockSize;
-            } catch (const SegmentExpansionFailure&) {
-                expandable = false;
-            }
-            if (expandable && !descriptorRead) {
-                setStop(ParseReport::Stop::DescriptorPastEnd, examined + kDescriptorDistance);
-                break;
-            }
-            BigEndianReader descriptor(file.block());
-            bool isDescriptor =
-                descriptorRead && descriptor.u8(kDescriptorTag) == kDescriptorTagFirst &&
-                descriptor.u8(kDescriptorTag + 1) == kDescriptorTagSecond &&
-                convertField(converter_, descriptor.at(kDescriptorName, kDescriptorNameWidth), false)
-                    .starts_with(kDescriptorNameText);
-            if (isDescriptor && found.size() < static_cast<std::size_t>(kMaxParts)) {
-                auto offset = static_cast<std::int32_t>(descriptor.u24(kLibraryDescriptorOffset));
-                bool libraryHeld = true;
-                if (offset > LibraryOffsets::kInlineLimit) {
-                    libraryHeld = file.readBlocks(offset / BlockFile::kBodySize) == BlockFile::kBlockSize;
-                }
-                // A library descriptor past the end of the file names no library: the part is
-                // left out rather than taken from whatever the buffer held before.
-                if (libraryHeld) {
-                    BigEndianReader library(file.block());
-                    std::int64_t base = LibraryOffsets::base(offset);
-                    found.push_back(
-                        {convertField(converter_, library.at(base + kLibraryName, kLibraryNameWidth), true),
-                         offset, library.s32(BlockFile::kSequenceOffset), library.s32(base + kObjectCount)});
-                    header.saveCommand = library.u8(base + kSaveCommand);
-                    header.directoryStart =
-                        startsWith(library.at(base + kAuxiliaryPool, kSysbas.size()), kSysbas)
-                            ? kDirectoryStartSysbas
-                            : kDirectoryStartPlain;
-                    // Saves of the integrated file system lay the descriptor out differently.
-                    if (found.size() == 1 && header.saveCommand != kIntegratedFileSystemSave) {
-                        details.readLibraryDescriptor(
-                            library, base, header.directoryStart == kDirectoryStartSysbas, header.details);
-                    }
-                }
-            }
-
-            // Sequence numbers that point back would walk in circles: the chain only goes forward.
-            std::int64_t next = static_cast<std::int64_t>(sequence) + length - 1;
-            if (length < 1 || next <= examined) {
-                setStop(ParseReport::Stop::ChainNotForward, examined);
-                break;
-            }
-            file.seekBlock(sequence);
-            walking = file.readBlocks(length) == BlockFile::kBlockSize;
-            if (!walking) {
-                setStop(next == file.size() / BlockFile::kBlockSize ? ParseReport::Stop::EndOfFile
-                                                                    : ParseReport::Stop::SegmentPastEnd,
-                        next);
-            }
-            examined = next;
-        }
-
-        catalog_.parts.clear();
-        catalog_.parts.resize(found.size());
-        for (std::size_t i = 0; i < found.size(); ++i) {
-            SavedPart& part = catalog_.parts[i];
-            part.name = found[i].libraryName;
-            part.library.name = found[i].libraryName;
-            part.descriptorOffset = found[i].descriptorOffset;
-            part.libraryBlock = found[i].libraryBlock;
-            part.library.objectCount = found[i].objectCount;
-            part.partCount = static_cast<std::int32_t>(found.size());
-        }
-
-        if (header.saveCommand == kIntegratedFileSystemSave && !found.empty()) {
+        fillParts(walkSegments(file));
+        if (catalog_.header.saveCommand == kIntegratedFileSystemSave && !catalog_.parts.empty()) {
             // Its descriptor holds no object directory: what follows it is the directory tree.
             for (SavedPart& part : catalog_.parts) {
                 part.library.objectCount = 0;
             }
-            catalog_.ifs = IfsReader(expanded ? static_cast<BlockSource&>(*expanded) : source, converter_)
-                               .read(header.headerSize);
+            catalog_.ifs = IfsReader(readable, converter_).read(catalog_.header.headerSize);
         }
         ObjectDirectoryReader(catalog_, converter_, notifier_, file).readObjectDirectory();
         if (!file.isOpen() && report_.stop == ParseReport::Stop::EndOfFile) {
@@ -301,15 +203,127 @@ int SaveFileReader::parseSaveFile(const std::string& path, BlockSource& given) {
     }
     bytesRead_ += file.bytesRead();
     if (expanded) {
-        for (const std::string& failure : expanded->failures()) {
-            notifier_.message("The catalog is incomplete: " + failure);
-        }
-        if (!expanded->failures().empty() && report_.complete()) {
-            setStop(ParseReport::Stop::SegmentNotExpanded, -1);
-            report_.detail = expanded->failures().front();
-        }
+        reportExpansionFailures(*expanded);
     }
     return 0;
+}
+
+std::vector<SaveFileReader::FoundPart> SaveFileReader::walkSegments(BlockFile& file) {
+    std::vector<FoundPart> found;
+    const std::int64_t first = catalog_.header.headerSize / kHeaderUnit;
+    file.seek(first * BlockFile::kBlockSize);
+    std::int64_t examined = first;
+    bool walking = file.readBlocks(1) == BlockFile::kBlockSize;
+    if (!walking) {
+        setStop(ParseReport::Stop::SegmentPastEnd, examined);
+    }
+    bool releaseRead = false;
+    while (walking) {
+        BigEndianReader segment(file.block());
+        std::int32_t sequence = segment.s32(BlockFile::kSequenceOffset);
+        std::int32_t length = segment.s32(kSegmentLength);
+        if (startsWith(file.block(), kSegmentMarker)) {
+            std::string name = convertField(converter_, segment.at(kSegmentName, kSegmentNameWidth), true);
+            if (!releaseRead && name.starts_with(kDescriptorNameText)) {
+                DetailsReader(converter_).readSegmentHeader(segment, catalog_.header.details);
+                releaseRead = true;
+            }
+            catalog_.segments.append({std::move(name), length, sequence});
+        }
+        if (!readDescriptor(file, examined, found)) {
+            break;
+        }
+        // Sequence numbers that point back would walk in circles: the chain only goes forward.
+        std::int64_t next = static_cast<std::int64_t>(sequence) + length - 1;
+        if (length < 1 || next <= examined) {
+            setStop(ParseReport::Stop::ChainNotForward, examined);
+            break;
+        }
+        file.seekBlock(sequence);
+        walking = file.readBlocks(length) == BlockFile::kBlockSize;
+        if (!walking) {
+            setStop(next == file.size() / BlockFile::kBlockSize ? ParseReport::Stop::EndOfFile
+                                                                : ParseReport::Stop::SegmentPastEnd,
+                    next);
+        }
+        examined = next;
+    }
+    return found;
+}
+
+bool SaveFileReader::readDescriptor(BlockFile& file, std::int64_t examined, std::vector<FoundPart>& found) {
+    // A segment whose data cannot be expanded holds no descriptor that can be read; its header
+    // still leads on to the next one.
+    bool descriptorRead = false;
+    bool expandable = true;
+    try {
+        descriptorRead = file.readBlocks(kDescriptorDistance) == BlockFile::kBlockSize;
+    } catch (const SegmentExpansionFailure&) {
+        expandable = false;
+    }
+    if (expandable && !descriptorRead) {
+        setStop(ParseReport::Stop::DescriptorPastEnd, examined + kDescriptorDistance);
+        return false;
+    }
+    BigEndianReader descriptor(file.block());
+    bool isDescriptor = descriptorRead && descriptor.u8(kDescriptorTag) == kDescriptorTagFirst &&
+                        descriptor.u8(kDescriptorTag + 1) == kDescriptorTagSecond &&
+                        convertField(converter_, descriptor.at(kDescriptorName, kDescriptorNameWidth), false)
+                            .starts_with(kDescriptorNameText);
+    if (!isDescriptor || found.size() >= static_cast<std::size_t>(kMaxParts)) {
+        return true;
+    }
+    auto offset = static_cast<std::int32_t>(descriptor.u24(kLibraryDescriptorOffset));
+    // A library descriptor past the end of the file names no library: the part is left out
+    // rather than taken from whatever the buffer held before.
+    if (offset > LibraryOffsets::kInlineLimit &&
+        file.readBlocks(offset / BlockFile::kBodySize) != BlockFile::kBlockSize) {
+        return true;
+    }
+    readLibraryDescriptor(BigEndianReader(file.block()), offset, found);
+    return true;
+}
+
+void SaveFileReader::readLibraryDescriptor(const BigEndianReader& library, std::int32_t offset,
+                                           std::vector<FoundPart>& found) {
+    SaveFileHeader& header = catalog_.header;
+    std::int64_t base = LibraryOffsets::base(offset);
+    found.push_back({convertField(converter_, library.at(base + kLibraryName, kLibraryNameWidth), true),
+                     offset, library.s32(BlockFile::kSequenceOffset), library.s32(base + kObjectCount)});
+    header.saveCommand = library.u8(base + kSaveCommand);
+    header.directoryStart = startsWith(library.at(base + kAuxiliaryPool, kSysbas.size()), kSysbas)
+                                ? kDirectoryStartSysbas
+                                : kDirectoryStartPlain;
+    // Saves of the integrated file system lay the descriptor out differently.
+    if (found.size() == 1 && header.saveCommand != kIntegratedFileSystemSave) {
+        DetailsReader(converter_)
+            .readLibraryDescriptor(library, base, header.directoryStart == kDirectoryStartSysbas,
+                                   header.details);
+    }
+}
+
+void SaveFileReader::fillParts(const std::vector<FoundPart>& found) {
+    catalog_.parts.clear();
+    catalog_.parts.resize(found.size());
+    for (std::size_t i = 0; i < found.size(); ++i) {
+        SavedPart& part = catalog_.parts[i];
+        part.name = found[i].libraryName;
+        part.library.name = found[i].libraryName;
+        part.descriptorOffset = found[i].descriptorOffset;
+        part.libraryBlock = found[i].libraryBlock;
+        part.library.objectCount = found[i].objectCount;
+        part.partCount = static_cast<std::int32_t>(found.size());
+    }
+}
+
+void SaveFileReader::reportExpansionFailures(const ExpandedBlockSource& expanded) {
+    for (const std::string& failure : expanded.failures()) {
+        notifier_.message("The catalog is incomplete: " + failure);
+    }
+    if (!expanded.failures().empty() && report_.complete()) {
+        setStop(ParseReport::Stop::SegmentNotExpanded, -1);
+        report_.detail = expanded.failures().front();
+    }
 }
 
 }  // namespace quelvane

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "conversion/EbcdicTextConverter.h"
 #include "conversion/Notifier.h"
@@ -11,6 +12,10 @@
 #include "savefile/ParseReport.h"
 
 namespace quelvane {
+
+class BigEndianReader;
+class BlockFile;
+class ExpandedBlockSource;
 
 // Opens a save file, checks that it is one, walks its chain of segment headers into the segment
 // table, builds the part list from the save/restore descriptors met on the way, and has every
@@ -54,6 +59,16 @@ class SaveFileReader {
     bool readHeader(BlockSource& source);
     // The validation step: true to go on reading, from `repaired` when that was set.
     bool acceptHeader(const std::string& path, BlockSource& raw, std::unique_ptr<BlockSource>& repaired);
+    // Follows the chain of segment headers from the first block after the file header, filling
+    // the segment table and finding each save/restore descriptor's library.
+    std::vector<FoundPart> walkSegments(BlockFile& file);
+    // At the segment header held: reads its descriptor block and, for a save/restore
+    // descriptor, the library it names. False when the walk ends here.
+    bool readDescriptor(BlockFile& file, std::int64_t examined, std::vector<FoundPart>& found);
+    void readLibraryDescriptor(const BigEndianReader& library, std::int32_t offset,
+                               std::vector<FoundPart>& found);
+    void fillParts(const std::vector<FoundPart>& found);
+    void reportExpansionFailures(const ExpandedBlockSource& expanded);
 
     Catalog& catalog_;
     EbcdicTextConverter& converter_;
