@@ -176,7 +176,7 @@ void ObjectListDialog::print(QPrinter& printer) {
 }
 
 void ObjectListDialog::printList() {
-    QPrinter printer;
+    QPrinter printer(QPrinter::HighResolution);
     QPrintDialog chooser(&printer, this);
     if (chooser.exec() == QDialog::Accepted) {
         print(printer);

@@ -13,18 +13,28 @@ namespace {
 
 constexpr qreal kPointSize = 10.0;
 constexpr qreal kSmallestPointSize = 5.0;
+constexpr qreal kSizeStep = 0.25;
 
-// The fixed-pitch font at the largest size, at most kPointSize, whose widest line fits `width`.
-QFont fittedFont(const QStringList& lines, QPaintDevice* device, qreal width) {
-    QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-    font.setPointSizeF(kPointSize);
+qreal widestLine(const QStringList& lines, const QFont& font, QPaintDevice* device) {
     const QFontMetricsF metrics(font, device);
     qreal widest = 0;
     for (const QString& line : lines) {
         widest = std::max(widest, metrics.horizontalAdvance(line));
     }
-    if (widest > width && widest > 0) {
-        font.setPointSizeF(std::max(kSmallestPointSize, kPointSize * width / widest));
+    return widest;
+}
+
+// The fixed-pitch font at the largest size, at most kPointSize, whose widest line fits `width`.
+// Advances are rounded to the device's pixels, so a size scaled down in proportion can still be
+// a little too wide: it is measured again and made smaller until the line fits.
+QFont fittedFont(const QStringList& lines, QPaintDevice* device, qreal width) {
+    QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    font.setPointSizeF(kPointSize);
+    qreal widest = widestLine(lines, font, device);
+    while (widest > width && font.pointSizeF() > kSmallestPointSize) {
+        font.setPointSizeF(std::max(
+            kSmallestPointSize, std::min(font.pointSizeF() - kSizeStep, font.pointSizeF() * width / widest)));
+        widest = widestLine(lines, font, device);
     }
     return font;
 }
