@@ -480,6 +480,7 @@ void MainWindow::loadSaveFile(const QString& path) {
     if (complete) {
         showVersion();
     }
+    objectList_->followOpenedSave();
 }
 
 void MainWindow::checkSaveFile() {

@@ -121,6 +121,12 @@ void ObjectListDialog::showList() {
     activateWindow();
 }
 
+void ObjectListDialog::followOpenedSave() {
+    if (isVisible()) {
+        showList();
+    }
+}
+
 QString ObjectListDialog::namePattern(const QString& typed) {
     const QStringList pieces = typed.trimmed().split(QLatin1Char('*'));
     QStringList escaped;

@@ -22,8 +22,7 @@ class UserDialogs;
 // Tools > Object list...: every object of the open save in one list, as DSPSAVF shows it, under
 // the save's details. The list sorts by any column (sizes and dates by value), keeps the names
 // a pattern matches (a prefix, or a whole name with * standing for any characters, in either
-// case), and saves or prints what it shows as aligned text. It lists the save open when the
-// command ran; running the command again lists the one open then.
+// case), and saves or prints what it shows as aligned text. It lists the save on display.
 class ObjectListDialog final : public QDialog {
     Q_OBJECT
 
@@ -36,6 +35,8 @@ class ObjectListDialog final : public QDialog {
 
     // The command: reads the list out of the catalog and shows the dialog.
     void showList();
+    // A save newly opened is listed at once when the dialog is open.
+    void followOpenedSave();
 
     // The shown rows, in their shown order, as the text the file and the printout hold.
     QStringList shownLines() const;

@@ -195,6 +195,11 @@ TEST_F(ObjectListTest, ToolsCommandListsTheOpenSave) {
     EXPECT_EQ(row.owner, "JAVACTL");
     EXPECT_EQ(row.size, 8192);
     EXPECT_EQ(row.created->text(), "2001-09-20 10:48:54");
+
+    // Another save opened while the list is up is listed at once.
+    window_->openFile(QString::fromStdString((fs::path(QUELVANE_SAVF_DIR) / "FLSEARCH.SAVF").string()));
+    EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Object list - FLSEARCH.SAVF"));
+    EXPECT_TRUE(dialog.header().text().contains(QStringLiteral("Saved 2023-07-13 09:10:29")));
     dialog.close();
 }
 
