@@ -62,6 +62,20 @@ ObjectListRow rowOf(const SavedObject& object, PcTextToUtf8& utf8) {
     return row;
 }
 
+// An entry of an integrated-file-system save lists by its path; the save holds no creation time
+// for it, and why it cannot be read stands in the text column.
+ObjectListRow rowOf(const IfsEntry& entry, PcTextToUtf8& utf8) {
+    ObjectListRow row;
+    row.name = entry.path;
+    row.type = utf8.toUtf8(entry.typeText);
+    row.owner = entry.owner ? utf8.toUtf8(*entry.owner) : std::string();
+    if (entry.kind == IfsEntry::Kind::StreamFile) {
+        row.size = static_cast<std::int64_t>(entry.size);
+    }
+    row.text = entry.problem;
+    return row;
+}
+
 }  // namespace
 
 ObjectList ObjectList::of(const Catalog& catalog, PcTextToUtf8& utf8) {
@@ -71,6 +85,14 @@ ObjectList ObjectList::of(const Catalog& catalog, PcTextToUtf8& utf8) {
         const std::vector<SavedObject>& objects = part.library.objects;
         for (std::size_t i = 0; i < countOf(objects.size(), part.library.objectCount); ++i) {
             list.rows.push_back(rowOf(objects[i], utf8));
+        }
+    }
+    if (catalog.ifs) {
+        // The save's releases are among the save details already.
+        list.headerLines.insert(list.headerLines.begin() + (catalog.path.empty() ? 0 : 1),
+                                "Integrated file system save");
+        for (const IfsEntry& entry : catalog.ifs->entries) {
+            list.rows.push_back(rowOf(entry, utf8));
         }
     }
     return list;

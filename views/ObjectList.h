@@ -23,7 +23,8 @@ struct ObjectListRow {
 };
 
 // Every object of every part of a save, in catalog order, under the lines that describe the
-// save as a whole (file, library, when, where and by which release it was saved).
+// save as a whole (file, library, when, where and by which release it was saved); for a save of
+// the integrated file system, every entry by its path.
 struct ObjectList {
     std::vector<std::string> headerLines;
     std::vector<ObjectListRow> rows;

@@ -129,5 +129,40 @@ TEST(ObjectListTest, EveryPartsObjectsUnderTheSaveDetails) {
     EXPECT_FALSE(list.rows[2].size.has_value());
 }
 
+TEST(ObjectListTest, IntegratedFileSystemEntriesListByPath) {
+    Catalog catalog;
+    catalog.path = "WCOUNT.savf";
+    catalog.parts.resize(2);
+    IfsCatalog ifs;
+    ifs.release = "V4R4M0";
+    IfsEntry page;
+    page.path = "/wcount/Count.html";
+    page.kind = IfsEntry::Kind::StreamFile;
+    page.typeText = "*STMF";
+    page.size = 106347;
+    page.owner = "TCPIP";
+    page.modified = SavedTimestamp{2000, 5, 27, 3, 51, 9, 0};
+    IfsEntry folder;
+    folder.path = "/wcount/..";
+    folder.kind = IfsEntry::Kind::Directory;
+    folder.typeText = "*DIR";
+    folder.size = 8192;
+    folder.problem = "unsafe name: not extracted";
+    ifs.entries = {page, folder};
+    catalog.ifs = ifs;
+
+    PcTextToUtf8 utf8(1252);
+    const ObjectList list = ObjectList::of(catalog, utf8);
+    EXPECT_EQ(list.headerLines,
+              (std::vector<std::string>{"Save file WCOUNT.savf", "Integrated file system save"}));
+    ASSERT_EQ(list.rows.size(), 2u);
+    EXPECT_EQ(list.rows[0].name, "/wcount/Count.html");
+    EXPECT_EQ(list.rows[0].size, 106347);
+    EXPECT_EQ(list.rows[0].owner, "TCPIP");
+    EXPECT_FALSE(list.rows[0].created.has_value());
+    EXPECT_FALSE(list.rows[1].size.has_value());
+    EXPECT_EQ(list.rows[1].text, "unsafe name: not extracted");
+}
+
 }  // namespace
 }  // namespace quelvane::test
