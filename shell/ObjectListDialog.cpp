@@ -18,6 +18,7 @@
 #include <filesystem>
 
 #include "conversion/PcTextToUtf8.h"
+#include "export/pickbatch/WholeTextFit.h"
 #include "shell/ObjectListModel.h"
 #include "shell/TextLinePrinter.h"
 #include "shell/UserDialogs.h"
@@ -100,6 +101,7 @@ ObjectListDialog::ObjectListDialog(QWidget* parent, const Catalog& catalog,
     layout->addLayout(filterRow);
     layout->addWidget(view_, 1);
     layout->addWidget(buttons);
+    WholeTextFit::follow(this);
 }
 
 void ObjectListDialog::showList() {
