@@ -30,8 +30,9 @@ std::vector<std::string> libraryNames(const Catalog& catalog, PcTextToUtf8& utf8
 std::vector<std::string> headerLinesOf(const Catalog& catalog, PcTextToUtf8& utf8) {
     std::vector<std::string> lines;
     const std::string file = std::filesystem::path(catalog.path).filename().string();
+    // The file's name is this machine's, UTF-8 already; the names read from the save are not.
     if (!file.empty()) {
-        lines.push_back("Save file " + utf8.toUtf8(file));
+        lines.push_back("Save file " + file);
     }
     const std::vector<std::string> libraries = libraryNames(catalog, utf8);
     if (!libraries.empty()) {
