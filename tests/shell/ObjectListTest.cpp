@@ -8,6 +8,7 @@
 #include <QPrinter>
 #include <QPushButton>
 #include <QSortFilterProxyModel>
+#include <QTest>
 #include <QTreeView>
 
 #include <filesystem>
@@ -95,8 +96,17 @@ TEST_F(ObjectListTest, SortsSizesAndTimesAsValuesAndNamesWithoutCase) {
 
     EXPECT_EQ(column(dialog, ObjectListText::kName), (QStringList{"TESTDQ", "BIGPGM", "custfile", "TOOLS"}));
     QHeaderView* header = dialog.view().header();
+    // A click on the caption sorts by it.
+    const QPoint sizeCaption(header->sectionViewportPosition(ObjectListText::kSize) +
+                                 header->sectionSize(ObjectListText::kSize) / 2,
+                             header->height() / 2);
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, sizeCaption);
+    const QStringList ascending{"", "8192", "73728", "1000000"};
+    const QStringList descending{"1000000", "73728", "8192", ""};
+    const QStringList sizes = column(dialog, ObjectListText::kSize);
+    EXPECT_EQ(sizes, header->sortIndicatorOrder() == Qt::AscendingOrder ? ascending : descending);
     header->setSortIndicator(ObjectListText::kSize, Qt::AscendingOrder);
-    EXPECT_EQ(column(dialog, ObjectListText::kSize), (QStringList{"", "8192", "73728", "1000000"}));
+    EXPECT_EQ(column(dialog, ObjectListText::kSize), ascending);
     header->setSortIndicator(ObjectListText::kCreated, Qt::DescendingOrder);
     EXPECT_EQ(column(dialog, ObjectListText::kName), (QStringList{"custfile", "TESTDQ", "BIGPGM", "TOOLS"}));
     header->setSortIndicator(ObjectListText::kName, Qt::AscendingOrder);
