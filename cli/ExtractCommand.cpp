@@ -8,6 +8,7 @@
 
 #include "cli/CliCommand.h"
 #include "cli/CliSession.h"
+#include "cli/StreamFileExport.h"
 #include "extract/ExtractNames.h"
 #include "extract/SaveFileExtractor.h"
 #include "extract/SqliteWriter.h"
@@ -87,6 +88,12 @@ class TerminalProgress final : public ProgressReporter {
 int extractOne(CliSession& session, const std::string& path, const std::filesystem::path& folder,
                SqliteWriter* database, bool showProgress) {
     SaveFileExtractor extractor(session.catalog(), session.conversion(), session.conversion().PcCodePage);
+    extractor.setStreamFileWriter(
+        [&session](const std::vector<IfsEntry>& entries, const std::filesystem::path& to) {
+            std::unique_ptr<BlockSource> source = session.openExpandedSource();
+            IfsStreamReader reader(*source);
+            return exportIfsFolder(reader, entries, "/", {}, to);
+        });
     const std::string name = std::filesystem::path(path).filename().string();
     TerminalProgress progress(name, extractor, showProgress);
     const ExtractOutcome outcome = extractor.run(folder, database, name, progress);

@@ -6,6 +6,7 @@
 #include "cli/CliCommand.h"
 #include "cli/CliExport.h"
 #include "cli/CliSession.h"
+#include "cli/StreamFileExport.h"
 #include "savefile/IfsPath.h"
 #include "savefile/IfsStreamReader.h"
 
@@ -111,13 +112,19 @@ int runStreamFileExport(const std::vector<std::string>& arguments) {
     if (!isFolder) {
         return exportEntry(reader, *named, out) ? kExitSuccess : kExitExportFailed;
     }
-    bool complete = true;
+    return exportIfsFolder(reader, entries, wanted, *top, out).empty() ? kExitSuccess : kExitExportFailed;
+}
+
+std::vector<std::string> exportIfsFolder(IfsStreamReader& reader, const std::vector<IfsEntry>& entries,
+                                         const std::string& wanted, const std::vector<std::string>& top,
+                                         const std::filesystem::path& out) {
+    std::vector<std::string> notWritten;
     for (const IfsEntry& entry : entries) {
-        std::optional<std::vector<std::string>> names = namesBelow(entry.path, *top);
+        std::optional<std::vector<std::string>> names = namesBelow(entry.path, top);
         if (!names || names->empty()) {
             if (entry.path.starts_with(wanted + "/") || !entry.problem.empty()) {
                 std::fprintf(stderr, "quelvane-cli: %s: unsafe name, not extracted\n", entry.path.c_str());
-                complete = false;
+                notWritten.push_back(entry.path);
             }
             continue;
         }
@@ -125,9 +132,11 @@ int runStreamFileExport(const std::vector<std::string>& arguments) {
         for (const std::string& name : *names) {
             target /= name;
         }
-        complete = exportEntry(reader, entry, target) && complete;
+        if (!exportEntry(reader, entry, target)) {
+            notWritten.push_back(entry.path);
+        }
     }
-    return complete ? kExitSuccess : kExitExportFailed;
+    return notWritten;
 }
 
 }  // namespace quelvane::cli

@@ -5,6 +5,7 @@
 
 #include "extract/JsonWriter.h"
 #include "savefile/CatalogTree.h"
+#include "savefile/IfsPath.h"
 
 namespace quelvane {
 
@@ -40,6 +41,9 @@ class Writer {
             writePart(static_cast<std::int32_t>(i));
         }
         json_.endArray();
+        if (catalog_.ifs) {
+            writeIfs(*catalog_.ifs);
+        }
         if (outcome_ != nullptr) {
             writeNotExtracted();
             json_.member("membersWritten", outcome_->membersWritten);
@@ -194,6 +198,60 @@ class Writer {
                 writeMembers(part, index, object);
             }
             json_.endObject();
+        }
+        json_.endArray();
+        json_.endObject();
+    }
+
+    // Paths are UTF-8 already; owners and type texts are in the PC code page.
+    void writeIfsEntry(const IfsEntry& entry) {
+        json_.beginObject();
+        json_.member("path", entry.path);
+        json_.member("type", utf8_.toUtf8(entry.typeText));
+        if (entry.kind == IfsEntry::Kind::StreamFile) {
+            json_.member("size", static_cast<std::int64_t>(entry.size));
+        }
+        optionalText("owner", entry.owner);
+        if (entry.ccsid) {
+            json_.member("ccsid", static_cast<std::int64_t>(*entry.ccsid));
+        }
+        optionalTime("modified", entry.modified);
+        optionalTime("accessed", entry.accessed);
+        optionalTime("changed", entry.changed);
+        optionalTime("saved", entry.saved);
+        if (!entry.problem.empty()) {
+            json_.member("problem", entry.problem);
+        }
+        if (outcome_ != nullptr) {
+            const std::optional<std::vector<std::string>> names = safeIfsComponents(entry.path);
+            if (names && !names->empty() && !outcome_->entriesNotWritten.contains(entry.path)) {
+                std::string file;
+                for (const std::string& name : *names) {
+                    file += (file.empty() ? "" : "/") + name;
+                }
+                json_.member("file", file);
+            } else {
+                json_.member("error", "not written");
+            }
+        }
+        json_.endObject();
+    }
+
+    void writeIfs(const IfsCatalog& ifs) {
+        json_.key("integratedFileSystem");
+        json_.beginObject();
+        optionalText("release", ifs.release);
+        optionalText("targetRelease", ifs.targetRelease);
+        json_.key("entries");
+        json_.beginArray();
+        for (const IfsEntry& entry : ifs.entries) {
+            writeIfsEntry(entry);
+        }
+        json_.endArray();
+        json_.key("problems");
+        json_.beginArray();
+        for (const std::string& problem : ifs.problems) {
+            json_.value(problem);
         }
         json_.endArray();
         json_.endObject();

@@ -12,9 +12,10 @@ namespace quelvane {
 // header size, block count, how the data is stored, when, where and by which release it was
 // saved), the parts with their objects (name, type code, type text, attribute, description text,
 // owner, creation and source details, record format) and members (name, type, text, record
-// count, dates). Given an extraction's outcome, each member and object also says the file and
-// table written or why nothing was, and a list says what could not be extracted and why. Texts
-// are UTF-8.
+// count, dates); for a save of the integrated file system, its entries (path, type, size, owner,
+// CCSID, times). Given an extraction's outcome, each member and object also says the file and
+// table written or why nothing was, each entry the file written below the folder or that none was, and a list
+// says what could not be extracted and why. Texts are UTF-8.
 class CatalogJson {
   public:
     static std::string text(const Catalog& catalog, PcTextToUtf8& utf8,

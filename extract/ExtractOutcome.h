@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -32,6 +33,8 @@ struct ExtractOutcome {
     // "LIBRARY/OBJECT: reason" for every CL program or data area whose stored data could not be
     // read: no member is lost, but the object's content is.
     std::vector<std::string> objectFailures;
+    // The paths of the entries of an integrated-file-system save that were not written.
+    std::set<std::string> entriesNotWritten;
     bool cancelled = false;
 };
 

@@ -90,6 +90,7 @@ ExtractOutcome SaveFileExtractor::run(const std::filesystem::path& folder, Sqlit
     }
     if (!outcome_.cancelled) {
         writeDataAreas();
+        writeStreamFiles();
     }
     if (database_ != nullptr && !outcome_.cancelled) {
         writeCatalogRows();
@@ -105,6 +106,34 @@ ExtractOutcome SaveFileExtractor::run(const std::filesystem::path& folder, Sqlit
     }
     bytesWritten_ += json.bytesWritten();
     return outcome_;
+}
+
+// The catalog keeps its name at the top of the folder: an entry of that name there is not
+// written rather than overwritten by it. Without a writer, the entries are only listed.
+void SaveFileExtractor::writeStreamFiles() {
+    if (!catalog_.ifs) {
+        return;
+    }
+    const std::vector<IfsEntry>& entries = catalog_.ifs->entries;
+    if (!writeStreamFiles_) {
+        for (const IfsEntry& entry : entries) {
+            outcome_.entriesNotWritten.insert(entry.path);
+        }
+        return;
+    }
+    std::vector<IfsEntry> writable;
+    for (const IfsEntry& entry : entries) {
+        if (entry.path == std::string("/") + kCatalogFile) {
+            outcome_.entriesNotWritten.insert(entry.path);
+            outcome_.failures.push_back(entry.path + ": its name is the catalog's");
+        } else {
+            writable.push_back(entry);
+        }
+    }
+    for (const std::string& path : writeStreamFiles_(writable, folder_)) {
+        outcome_.entriesNotWritten.insert(path);
+        outcome_.failures.push_back(path + ": not written");
+    }
 }
 
 SaveFileExtractor::Library& SaveFileExtractor::libraryFor(const SavedPart& part) {

@@ -3,6 +3,7 @@
 #include <atomic>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -23,10 +24,16 @@ namespace quelvane {
 // Gets everything out of an opened save file into a folder: under FOLDER/LIBRARY/ the data
 // members as OBJECT/MEMBER.csv, the source members as OBJECT/MEMBER.<type>, the source of CL
 // programs as OBJECT.clp and the data areas in dataareas.csv, and FOLDER/catalog.json; with a
-// database, its tables too. Member by member, each in constant memory; a member that fails is
-// recorded and the others are still written.
+// database, its tables too. A save of the integrated file system has its directories and stream
+// files written under FOLDER by their paths, through the stream-file writer given. Member by member, each in
+// constant memory; a member that fails is recorded and the others are still written.
 class SaveFileExtractor {
   public:
+    // Writes `entries` below `folder` by their paths and answers the paths of those it could not
+    // write (after saying why).
+    using StreamFileWriter = std::function<std::vector<std::string>(const std::vector<IfsEntry>& entries,
+                                                                    const std::filesystem::path& folder)>;
+
     SaveFileExtractor(const Catalog& catalog, EbcdicTextConverter& converter, std::int32_t pcCodePage);
 
     // Extracts into `folder`; `database` may be null. `saveFileName` names the save file in the
@@ -34,6 +41,10 @@ class SaveFileExtractor {
     // next member or within a member, leaving only complete files.
     ExtractOutcome run(const std::filesystem::path& folder, SqliteWriter* database,
                        const std::string& saveFileName, ProgressReporter& progress);
+
+    // Without a writer, the entries of an integrated-file-system save are only listed in the
+    // catalog.
+    void setStreamFileWriter(StreamFileWriter writer) { writeStreamFiles_ = std::move(writer); }
 
     // Bytes of the files written so far; may be read from another thread.
     std::int64_t bytesWritten() const { return bytesWritten_.load(); }
@@ -59,6 +70,7 @@ class SaveFileExtractor {
                        ExtractNames& fileNames, std::int32_t memberIndex);
     void extractClProgram(const Place& place, const SavedObject& program);
     void extractDataArea(const Place& place, const SavedObject& area);
+    void writeStreamFiles();
     void writeDataAreas();
     void writeCatalogRows();
     void fail(ItemOutcome& outcome, const std::string& where, const std::string& reason,
@@ -69,6 +81,7 @@ class SaveFileExtractor {
     MemoryContentList list_;
     ViewSession session_;
     PcTextToUtf8 utf8_;
+    StreamFileWriter writeStreamFiles_;
     std::atomic<std::int64_t> bytesWritten_{0};
 
     // One run's state.

@@ -40,6 +40,7 @@
 #include "shell/FtpDialog.h"
 #include "shell/LinkLabel.h"
 #include "shell/ListingWorker.h"
+#include "shell/ObjectListDialog.h"
 #include "shell/OptionsDialog.h"
 #include "shell/RecentFiles.h"
 #include "shell/ShellImages.h"
@@ -103,6 +104,8 @@ MainWindow::MainWindow(UserDialogs& dialogs, SettingsFile& settings, const std::
         [this] { return ExportActions::nodeOf(tree_->currentIndex()); });
     extractAll_ = new ExtractAllAction(
         this, catalog_, *conversion_, [this] { return conversion_->PcCodePage; }, dialogs_);
+    objectList_ = new ObjectListDialog(
+        this, catalog_, [this] { return conversion_->PcCodePage; }, dialogs_);
     layout->addWidget(buildTopPanel());
 
     auto* splitter = new QSplitter(Qt::Horizontal, central);
@@ -341,6 +344,8 @@ void MainWindow::buildMenus() {
             });
     connect(addAction(tools, QStringLiteral("Check save file"), QStringLiteral("CheckSaveFile1")),
             &QAction::triggered, this, &MainWindow::checkSaveFile);
+    connect(addAction(tools, QStringLiteral("Object list..."), QStringLiteral("ObjectList1")),
+            &QAction::triggered, objectList_, &ObjectListDialog::showList);
     QAction* ftp = addAction(tools, QStringLiteral("FTP"), QStringLiteral("FTP1"));
     ftp->setVisible(false);
     connect(ftp, &QAction::triggered, this, [this] {
@@ -491,6 +496,7 @@ void MainWindow::loadSaveFile(const QString& path) {
     if (complete) {
         showVersion();
     }
+    objectList_->followOpenedSave();
 }
 
 void MainWindow::checkSaveFile() {

@@ -26,6 +26,7 @@ class DialogNotifier;
 class FlatListView;
 class ExportActions;
 class ExtractAllAction;
+class ObjectListDialog;
 class SettingsFile;
 class AboutDialog;
 class OptionsDialog;
@@ -62,6 +63,8 @@ class MainWindow final : public QMainWindow, private NodeContentTarget {
     ExportActions& exports() { return *exports_; }
     // File > Extract all...
     ExtractAllAction& extractAll() { return *extractAll_; }
+    // Tools > Object list...
+    ObjectListDialog& objectList() { return *objectList_; }
     QString statusText() const;
 
     // The commands.
@@ -110,6 +113,7 @@ class MainWindow final : public QMainWindow, private NodeContentTarget {
     std::unique_ptr<ViewSession> session_;
     ExportActions* exports_ = nullptr;
     ExtractAllAction* extractAll_ = nullptr;
+    ObjectListDialog* objectList_ = nullptr;
     std::string label2Text_;
 
     CatalogTreeModel* treeModel_;

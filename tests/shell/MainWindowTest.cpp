@@ -47,7 +47,8 @@ TEST_F(MainWindowTest, MenusAndPopupsCarryTheirItems) {
     for (const QAction* action : window_->menuBar()->actions()) {
         bar << action->text();
         if (action->text() == QStringLiteral("Tools")) {
-            EXPECT_EQ(menuTexts(action->menu()), (QStringList{"Options", "Check save file", "(hidden) FTP"}));
+            EXPECT_EQ(menuTexts(action->menu()),
+                      (QStringList{"Options", "Check save file", "Object list...", "(hidden) FTP"}));
         }
         if (action->text() == QStringLiteral("View")) {
             EXPECT_EQ(menuTexts(action->menu()), (QStringList{"Show Button Text ", "Character Set", "Font"}));
