@@ -335,7 +335,6 @@ void MainWindow::buildMenus() {
             });
     connect(addAction(tools, QStringLiteral("Check save file"), QStringLiteral("CheckSaveFile1")),
             &QAction::triggered, this, &MainWindow::checkSaveFile);
-    heldSaves_->addTo(tools);
     QAction* ftp = addAction(tools, QStringLiteral("FTP"), QStringLiteral("FTP1"));
     ftp->setVisible(false);
     connect(ftp, &QAction::triggered, this, [this] {
@@ -343,6 +342,7 @@ void MainWindow::buildMenus() {
             ftp_->show();
         }
     });
+    heldSaves_->addTo(tools);
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("Help"));
     connect(addAction(help, QStringLiteral("About"), QStringLiteral("About1")), &QAction::triggered,
