@@ -87,6 +87,7 @@ class TerminalProgress final : public ProgressReporter {
 int extractOne(CliSession& session, const std::string& path, const std::filesystem::path& folder,
                SqliteWriter* database, bool showProgress) {
     SaveFileExtractor extractor(session.catalog(), session.conversion(), session.conversion().PcCodePage);
+    extractor.readThrough(session.sourceOpener());
     const std::string name = std::filesystem::path(path).filename().string();
     TerminalProgress progress(name, extractor, showProgress);
     const ExtractOutcome outcome = extractor.run(folder, database, name, progress);

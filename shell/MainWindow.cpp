@@ -106,6 +106,7 @@ MainWindow::MainWindow(UserDialogs& dialogs, SettingsFile& settings, const std::
         [this] { return ExportActions::nodeOf(tree_->currentIndex()); });
     extractAll_ = new ExtractAllAction(
         this, catalog_, *conversion_, [this] { return conversion_->PcCodePage; }, dialogs_);
+    extractAll_->readThrough(*session_);
     heldSaves_ = new HeldSaveActions(
         this, *session_, dialogs_, [this] { return conversion_->PcCodePage; },
         [this] { return ExportActions::nodeOf(tree_->currentIndex()); },

@@ -1,9 +1,12 @@
 #include <QAction>
 #include <QMenu>
+#include <QSignalSpy>
 #include <QTreeView>
 
+#include "export/pickbatch/ExportActions.h"
 #include "shell/CatalogTreeModel.h"
 #include "shell/ContentListModel.h"
+#include "shell/ExtractAllAction.h"
 #include "shell/HeldSaveActions.h"
 #include "shell/ListingWorker.h"
 #include "tests/shell/ShellFixture.h"
@@ -16,6 +19,25 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr std::size_t kBlock = 528;
+
+std::string slurp(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+class ChosenFile final : public ExportFileDialog {
+  public:
+    explicit ChosenFile(std::string path) : path_(std::move(path)) {}
+    bool execute(std::string& fileName, int& filterIndex) override {
+        fileName = path_;
+        filterIndex = 1;
+        return true;
+    }
+    void setFileName(const std::string&) override {}
+
+  private:
+    std::string path_;
+};
 
 // The save HELD holds: library SAVRST with file ORDERS, member JAN holding the record "PEN".
 std::vector<std::uint8_t> innerSave(std::int32_t headerSize = 4096) {
@@ -133,7 +155,7 @@ class HeldSaveWindowTest : public ShellFixture {
     std::vector<std::uint8_t> inner_;
 };
 
-TEST_F(HeldSaveWindowTest, HeldSaveOpensInAWindowWhereEveryViewReadsIt) {
+TEST_F(HeldSaveWindowTest, HeldSaveOpensInAWindowWhereViewsAndExportsReadIt) {
     openBuilt();
     select(*window_, {"Library(QGPL)", "Part0", "ORDERS"});
     EXPECT_FALSE(offered(*window_));
@@ -151,6 +173,15 @@ TEST_F(HeldSaveWindowTest, HeldSaveOpensInAWindowWhereEveryViewReadsIt) {
     select(*inner, {"Library(SAVRST)", "Part0", "ORDERS", "JAN"});
     ASSERT_EQ(inner->listModel().rowCount(), 1);
     EXPECT_EQ(inner->listModel().rowTexts(0), (QStringList{"0", "PEN "}));
+
+    inner->exports().setFileDialog(std::make_unique<ChosenFile>((folder_ / "jan").string()));
+    inner->exports().exportMember();
+    EXPECT_EQ(slurp(folder_ / "jan.txt"), "PEN \r\n");
+
+    QSignalSpy extracted(&inner->extractAll(), &ExtractAllAction::finished);
+    inner->extractAll().start({QString::fromStdString((folder_ / "all").string()), false});
+    ASSERT_TRUE(!inner->extractAll().running() || extracted.wait(60000));
+    EXPECT_EQ(slurp(folder_ / "all" / "SAVRST" / "ORDERS" / "JAN.csv"), "NAME\r\nPEN\r\n");
 
     dialogs_.messages.clear();
     inner->checkSaveFile();
