@@ -106,6 +106,9 @@ std::optional<HeldSaveActions::Held> HeldSaveActions::selectedHeld() const {
         return std::nullopt;
     }
     const std::unique_ptr<BlockSource> stored = openStored();
+    if (stored == nullptr) {
+        return std::nullopt;
+    }
     Held held;
     held.where = NestedSave::locate(*stored, catalog, ref);
     held.library = catalog.parts[static_cast<std::size_t>(ref.part)].library.name;
