@@ -94,6 +94,7 @@ int extractOne(CliSession& session, const std::string& path, const std::filesyst
             IfsStreamReader reader(*source);
             return exportIfsFolder(reader, entries, "/", {}, to);
         });
+    extractor.readThrough(session.sourceOpener());
     const std::string name = std::filesystem::path(path).filename().string();
     TerminalProgress progress(name, extractor, showProgress);
     const ExtractOutcome outcome = extractor.run(folder, database, name, progress);

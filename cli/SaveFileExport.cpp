@@ -1,5 +1,4 @@
 #include <cstdio>
-#include <fstream>
 #include <vector>
 
 #include "cli/CliCommand.h"
@@ -7,12 +6,11 @@
 #include "cli/CliSession.h"
 #include "cli/NodePath.h"
 #include "savefile/CatalogTree.h"
+#include "savefile/SaveFileWriter.h"
 
 namespace quelvane::cli {
 
 namespace {
-
-constexpr std::int64_t kCopyChunk = 528 * 256;
 
 // Takes "--format FORMAT" and "-o PATH" out of `arguments`; false when either is malformed.
 bool takeFormatAndTarget(std::vector<std::string>& arguments, std::string& target) {
@@ -32,20 +30,6 @@ bool takeFormatAndTarget(std::vector<std::string>& arguments, std::string& targe
     }
     arguments = std::move(rest);
     return !target.empty();
-}
-
-bool copyAll(BlockSource& source, const std::string& target) {
-    std::ofstream out(target, std::ios::binary | std::ios::trunc);
-    std::vector<std::uint8_t> buffer(static_cast<std::size_t>(kCopyChunk));
-    for (std::int64_t at = 0; out && at < source.size(); at += kCopyChunk) {
-        std::int64_t want = std::min(kCopyChunk, source.size() - at);
-        if (source.readAt(at, buffer.data(), want) != want) {
-            return false;
-        }
-        out.write(reinterpret_cast<const char*>(buffer.data()), static_cast<std::streamsize>(want));
-    }
-    out.close();
-    return static_cast<bool>(out);
 }
 
 }  // namespace
@@ -77,8 +61,8 @@ int runSaveFileExport(const std::vector<std::string>& arguments) {
         return kExitExportFailed;
     }
     std::unique_ptr<BlockSource> source = inner.open(std::move(outer));
-    if (!copyAll(*source, target)) {
-        std::fprintf(stderr, "quelvane-cli: cannot write %s\n", target.c_str());
+    if (const std::string failure = SaveFileWriter::write(*source, target); !failure.empty()) {
+        std::fprintf(stderr, "quelvane-cli: %s\n", failure.c_str());
         return kExitExportFailed;
     }
     return kExitSuccess;

@@ -36,6 +36,10 @@ class SaveFileExtractor {
 
     SaveFileExtractor(const Catalog& catalog, EbcdicTextConverter& converter, std::int32_t pcCodePage);
 
+    // Reads the save through `opener` rather than from the file the catalog names: a save held
+    // by a save-file object is read through the saves around it.
+    void readThrough(ViewSession::SourceOpener opener) { session_.openSource = std::move(opener); }
+
     // Extracts into `folder`; `database` may be null. `saveFileName` names the save file in the
     // database's rows. Progress counts members of physical files; a cancelled run stops at the
     // next member or within a member, leaving only complete files.

@@ -104,6 +104,9 @@ void ExtractAllAction::start(const Request& request) {
     databaseError_.clear();
     reporter_ = std::make_unique<WorkerProgress>(*this);
     extractor_ = std::make_unique<SaveFileExtractor>(catalog_, converter_, pcCodePage_());
+    if (views_ != nullptr) {
+        extractor_->readThrough(views_->openSource);
+    }
 
     progress_ = new QProgressDialog(
         QStringLiteral("Extracting the members of the save file..."), QStringLiteral("Cancel"), 0,

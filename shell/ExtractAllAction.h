@@ -22,6 +22,7 @@ namespace quelvane {
 class ExtractDialog;
 class SaveFileExtractor;
 class UserDialogs;
+struct ViewSession;
 
 // File > Extract all...: asks for a folder, extracts the open save file there on a worker thread
 // behind a progress dialog that can cancel it, and ends with a summary that can open the folder.
@@ -46,6 +47,9 @@ class ExtractAllAction final : public QObject {
     // as <save file name>.db.
     void start(const Request& request);
 
+    // The window's views, whose way of reading the save on display the extraction shares.
+    void readThrough(const ViewSession& views) { views_ = &views; }
+
     bool running() const { return thread_ != nullptr; }
     ExtractDialog& dialog() { return *dialog_; }
     QProgressDialog* progressDialog() const;
@@ -63,6 +67,7 @@ class ExtractAllAction final : public QObject {
 
     QWidget* window_;
     const Catalog& catalog_;
+    const ViewSession* views_ = nullptr;
     EbcdicTextConverter& converter_;
     std::function<std::int32_t()> pcCodePage_;
     UserDialogs& dialogs_;

@@ -38,6 +38,7 @@
 #include "shell/FileDropOpener.h"
 #include "shell/FlatListView.h"
 #include "shell/FtpDialog.h"
+#include "shell/HeldSaveActions.h"
 #include "shell/LinkLabel.h"
 #include "shell/ListingWorker.h"
 #include "shell/ObjectListDialog.h"
@@ -65,6 +66,8 @@ constexpr int kLabel1Width = 200;
 constexpr int kLabel2Left = 208;
 constexpr int kLabel2Width = 600;
 constexpr int kLabelGap = 8;
+// A window of a held save opens this far right of and below the window it was opened from.
+constexpr int kHeldWindowOffset = 32;
 
 QFont pixelFont(const QString& family, int pixels) {
     QFont font(family);
@@ -85,6 +88,7 @@ MainWindow::MainWindow(UserDialogs& dialogs, SettingsFile& settings, const std::
       dialogs_(dialogs),
       settings_(settings),
       settingsFile_(settings),
+      moduleDirectory_(moduleDirectory),
       notifier_(std::make_unique<DialogNotifier>(dialogs, this)),
       conversion_(std::make_unique<ConversionLayer>(*notifier_, moduleDirectory)),
       session_(std::make_unique<ViewSession>(catalog_, *conversion_, *notifier_, list_)),
@@ -106,6 +110,11 @@ MainWindow::MainWindow(UserDialogs& dialogs, SettingsFile& settings, const std::
         this, catalog_, *conversion_, [this] { return conversion_->PcCodePage; }, dialogs_);
     objectList_ = new ObjectListDialog(
         this, catalog_, [this] { return conversion_->PcCodePage; }, dialogs_);
+    extractAll_->readThrough(*session_);
+    heldSaves_ = new HeldSaveActions(
+        this, *session_, dialogs_, [this] { return conversion_->PcCodePage; },
+        [this] { return ExportActions::nodeOf(tree_->currentIndex()); },
+        [this](const QString& name, ViewSession::SourceOpener opener) { return openHeldSave(name, opener); });
     layout->addWidget(buildTopPanel());
 
     auto* splitter = new QSplitter(Qt::Horizontal, central);
@@ -353,6 +362,7 @@ void MainWindow::buildMenus() {
             ftp_->show();
         }
     });
+    heldSaves_->addTo(tools);
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("Help"));
     connect(addAction(help, QStringLiteral("About"), QStringLiteral("About1")), &QAction::triggered,
@@ -365,6 +375,7 @@ void MainWindow::buildMenus() {
     connect(addAction(treePopup, QStringLiteral("Pick Out In batch"), QStringLiteral("PickOutInBatch1")),
             &QAction::triggered, exports_, &ExportActions::exportBatch);
     addAction(treePopup, QStringLiteral("Go RRN"), QStringLiteral("GoRRN1"));
+    heldSaves_->addTo(treePopup);
     connect(tree_, &QWidget::customContextMenuRequested, treePopup,
             [this, treePopup](const QPoint& at) { treePopup->popup(tree_->viewport()->mapToGlobal(at)); });
 
@@ -456,6 +467,18 @@ void MainWindow::openFile(const QString& path) {
     }
 }
 
+MainWindow* MainWindow::openHeldSave(const QString& name, ViewSession::SourceOpener opener) {
+    auto* window = new MainWindow(dialogs_, settingsFile_, moduleDirectory_, this);
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    window->attachForms(about_, options_, ftp_);
+    window->move(pos() + QPoint(kHeldWindowOffset, kHeldWindowOffset));
+    window->show();
+    if (window->prepareOpen()) {
+        window->loadSaveFile(name, std::move(opener));
+    }
+    return window;
+}
+
 bool MainWindow::prepareOpen() {
     catalog_.segments.reset();
     session_->shownMember.resetForOpen();
@@ -472,7 +495,7 @@ bool MainWindow::prepareOpen() {
     return true;
 }
 
-void MainWindow::loadSaveFile(const QString& path) {
+void MainWindow::loadSaveFile(const QString& path, ViewSession::SourceOpener opener) {
     QDir::setCurrent(QCoreApplication::applicationDirPath());
     setWindowTitle(QString::fromStdString(VersionText()) + QLatin1Char('[') + path + QLatin1Char(']'));
     for (int i = 1; i <= 4; ++i) {
@@ -483,13 +506,21 @@ void MainWindow::loadSaveFile(const QString& path) {
     // segment index and the file the views read from disk all on the previous file.
     Catalog candidate;
     candidate.segments = catalog_.segments;
+    const bool held = static_cast<bool>(opener);
+    if (!held) {
+        opener = [](const std::string& file) { return std::make_unique<FileBlockSource>(file); };
+    }
     SaveFileReader reader(candidate, *conversion_, *notifier_);
-    if (reader.parseSaveFile(path.toStdString()) < 0) {
+    const std::unique_ptr<BlockSource> source = opener(path.toStdString());
+    if (reader.parseSaveFile(path.toStdString(), *source) < 0) {
         return;
     }
     catalog_ = std::move(candidate);
     catalog_.path = path.toStdString();
-    recentFiles_->add(path);
+    session_->openSource = std::move(opener);
+    if (!held) {
+        recentFiles_->add(path);
+    }
     CatalogTree tree = buildCatalogTree(catalog_);
     const bool complete = tree.complete;
     treeModel_->setTree(std::move(tree));
@@ -509,9 +540,9 @@ void MainWindow::checkSaveFile() {
             return;
         }
     }
-    FileBlockSource source(path.toStdString());
+    const std::unique_ptr<BlockSource> source = session_->openSource(path.toStdString());
     QStringList lines{path};
-    for (const std::string& line : SaveFileCheck::examine(source).lines()) {
+    for (const std::string& line : SaveFileCheck::examine(*source).lines()) {
         lines << QString::fromStdString(line);
     }
     dialogs_.showMessage(this, QStringLiteral("Check save file"), lines.join(QLatin1Char('\n')));

@@ -9,6 +9,7 @@
 #include "savefile/Catalog.h"
 #include "views/MemoryContentList.h"
 #include "views/NodeContentTarget.h"
+#include "views/ViewSession.h"
 
 class QAction;
 class QLabel;
@@ -34,8 +35,8 @@ class RecentFiles;
 class TreeKeyboardFollower;
 class ListingWorker;
 class FtpDialog;
+class HeldSaveActions;
 class UserDialogs;
-struct ViewSession;
 
 // The main window: catalog tree, content list, toolbar, information panel and status bar. It
 // wires the commands to the core and renders what the core produces.
@@ -75,6 +76,9 @@ class MainWindow final : public QMainWindow, private NodeContentTarget {
     // drop or the recent files). When the code pages are not set yet, Options shows and the file
     // opens after it is confirmed.
     void openFile(const QString& path);
+    // A window of its own, over this one, showing the save `opener` reads (a save held by a
+    // save-file object); `name` stands for the file in its title.
+    MainWindow* openHeldSave(const QString& name, ViewSession::SourceOpener opener);
     void showSelectedNode();
     void showButtonText();
     void ApplyCodePageCharset(int pcCodePage);
@@ -100,12 +104,14 @@ class MainWindow final : public QMainWindow, private NodeContentTarget {
     void followCodePages();
     bool prepareOpen();
     void fitSummaryLabels();
-    void loadSaveFile(const QString& path);
+    // `opener` reads the save; unset, the file `path` on disk.
+    void loadSaveFile(const QString& path, ViewSession::SourceOpener opener = {});
 
     UserDialogs& dialogs_;
     CodePageSettings settings_;
     // The sections of the window's own: recent files and geometry.
     SettingsFile& settingsFile_;
+    std::string moduleDirectory_;
     std::unique_ptr<DialogNotifier> notifier_;
     std::unique_ptr<ConversionLayer> conversion_;
     Catalog catalog_;
@@ -114,6 +120,7 @@ class MainWindow final : public QMainWindow, private NodeContentTarget {
     ExportActions* exports_ = nullptr;
     ExtractAllAction* extractAll_ = nullptr;
     ObjectListDialog* objectList_ = nullptr;
+    HeldSaveActions* heldSaves_ = nullptr;
     std::string label2Text_;
 
     CatalogTreeModel* treeModel_;

@@ -251,6 +251,17 @@ TEST_F(CliTree, HeldSaveFilesOpenAndCutOut) {
     EXPECT_EQ(reopened.status, 0) << reopened.err;
     EXPECT_NE(reopened.out.find("Library(SAVRST)\n  Part0\n    PGM1(PGM)"), std::string::npos);
 
+    // Extracting a held save reads its records from the held save, as from the cut-out file.
+    fs::path savrst = folder_ / "SAVRST.savf";
+    EXPECT_EQ(run("export " + archlib + " 0/SAVRST --format savf -o '" + savrst.string() + "'").status, 0);
+    CliRun held = run("extract " + archlib + " --inner 0/SAVRST --to '" + (folder_ / "held").string() + "'");
+    EXPECT_EQ(held.status, 0) << held.err;
+    CliRun cutOut = run("extract '" + savrst.string() + "' --to '" + (folder_ / "cut").string() + "'");
+    EXPECT_EQ(cutOut.status, 0) << cutOut.err;
+    const std::string records = slurp(folder_ / "held" / "SAVRST" / "PF1" / "LICKEYFILE.csv");
+    EXPECT_GT(records.size(), 1000u);
+    EXPECT_EQ(records, slurp(folder_ / "cut" / "SAVRST" / "PF1" / "LICKEYFILE.csv"));
+
     CliRun cisc = run("tree " + realFile("JTT_w95lib.savf") + " --inner 0/PROGS");
     EXPECT_EQ(cisc.status, 2);
     EXPECT_NE(cisc.err.find("CISC era"), std::string::npos);

@@ -48,7 +48,8 @@ TEST_F(MainWindowTest, MenusAndPopupsCarryTheirItems) {
         bar << action->text();
         if (action->text() == QStringLiteral("Tools")) {
             EXPECT_EQ(menuTexts(action->menu()),
-                      (QStringList{"Options", "Check save file", "Object list...", "(hidden) FTP"}));
+                      (QStringList{"Options", "Check save file", "Object list...", "(hidden) FTP", "",
+                                   "Open saved save file", "Export as save file..."}));
         }
         if (action->text() == QStringLiteral("View")) {
             EXPECT_EQ(menuTexts(action->menu()), (QStringList{"Show Button Text ", "Character Set", "Font"}));
@@ -56,7 +57,8 @@ TEST_F(MainWindowTest, MenusAndPopupsCarryTheirItems) {
     }
     EXPECT_EQ(bar, (QStringList{"File", "View", "Physical File", "Tools", "Help"}));
     EXPECT_EQ(menuTexts(find<QMenu>(window_.get(), "PopupMenu1")),
-              (QStringList{"Pick Out", "Pick Out In batch", "Go RRN"}));
+              (QStringList{"Pick Out", "Pick Out In batch", "Go RRN", "", "Open saved save file",
+                           "Export as save file..."}));
     EXPECT_EQ(menuTexts(find<QMenu>(window_.get(), "PopupMenu2")),
               (QStringList{"Show Button Text", "Character Set", "Font", "", "Copy"}));
 }

@@ -158,6 +158,36 @@ BuiltSegment ContentFixtures::savedSaveFile(const std::string& objectName, std::
     return segment;
 }
 
+BuiltSegment ContentFixtures::heldSave(const std::string& objectName, const std::string& library,
+                                       const std::vector<std::uint8_t>& inner,
+                                       std::optional<std::uint32_t> count) {
+    constexpr std::size_t kBlock = 528;
+    constexpr std::int32_t kCountBlock = 9;
+    constexpr std::int32_t kFirstInnerBlock = 24;
+    constexpr std::int32_t kSpareBlocks = 8;
+    const auto blocks = static_cast<std::uint32_t>(inner.size() / kBlock);
+    const auto padded = [](std::string name) {
+        name.resize(10, ' ');
+        return name;
+    };
+    BuiltSegment segment;
+    segment.name = padded(objectName) + padded(library) + "01";
+    std::vector<std::uint8_t> counts(8, 0);
+    SaveFileBuilder::putU32(counts, 0, count.value_or(blocks));
+    SaveFileBuilder::putU32(counts, 4, count.value_or(blocks));
+    std::vector<std::uint8_t> bodies;
+    for (std::size_t at = 0; at + kBlock <= inner.size(); at += kBlock) {
+        bodies.insert(bodies.end(), inner.begin() + static_cast<std::ptrdiff_t>(at),
+                      inner.begin() + static_cast<std::ptrdiff_t>(at + static_cast<std::size_t>(kBody)));
+    }
+    segment.placements.push_back({kCountBlock, 0, counts});
+    if (!bodies.empty()) {
+        segment.placements.push_back({kFirstInnerBlock, 0, bodies});
+    }
+    segment.length = kFirstInnerBlock + static_cast<std::int32_t>(blocks) + kSpareBlocks;
+    return segment;
+}
+
 BuiltObject ContentFixtures::programObject(const std::string& name, const std::string& attribute) {
     BuiltObject object;
     object.name = name;

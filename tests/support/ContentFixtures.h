@@ -68,6 +68,13 @@ class ContentFixtures {
     // 24 blocks on, whose first word is `firstWord`.
     static BuiltSegment savedSaveFile(const std::string& objectName, std::uint32_t firstWord);
 
+    // The data segment of save file `objectName` in library `library`, holding the save `inner`
+    // (528-byte blocks) as the system stores it: the block count twice in block 9, then one
+    // block body per inner block from block 24. `count` replaces the true block count.
+    static BuiltSegment heldSave(const std::string& objectName, const std::string& library,
+                                 const std::vector<std::uint8_t>& inner,
+                                 std::optional<std::uint32_t> count = {});
+
     // Catalog entries that lead the views to the segments above.
     static BuiltObject programObject(const std::string& name, const std::string& attribute = "CLP");
     static BuiltObject dataAreaObject(const std::string& name);

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+#include "savefile/BlockSource.h"
+
+namespace quelvane {
+
+// Writes a save file whole: every byte of a source (a save held by a save-file object, read as
+// a standalone save) goes to a temporary file beside the target, which takes the target's name
+// only once it is complete. A failure leaves no file behind and an existing target unchanged.
+class SaveFileWriter {
+  public:
+    // Empty when `target` was written, else why not.
+    static std::string write(BlockSource& source, const std::filesystem::path& target);
+
+  private:
+    static bool copyAll(BlockSource& source, const std::filesystem::path& to, std::string& why);
+};
+
+}  // namespace quelvane
