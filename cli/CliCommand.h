@@ -25,6 +25,7 @@ int runExportCommand(const std::vector<std::string>& arguments);
 int runBatchCommand(const std::vector<std::string>& arguments);
 int runCheckCommand(const std::vector<std::string>& arguments);
 int runExtractCommand(const std::vector<std::string>& arguments);
+int runObjectsCommand(const std::vector<std::string>& arguments);
 // The export command for a held save file (--format savf).
 int runSaveFileExport(const std::vector<std::string>& arguments);
 // The export command for integrated-file-system entries (--format stmf).
@@ -34,6 +35,7 @@ inline constexpr const char* kExportUsage =
     "export FILE NODE --format txt|doc|xls|savf|stmf [--splitter] -o PATH [--inner NODE]... [--ebcdic CP] "
     "[--pc CP]";
 inline constexpr const char* kCheckUsage = "check FILE";
+inline constexpr const char* kObjectsUsage = "objects FILE [--inner NODE]... [--ebcdic CP] [--pc CP]";
 inline constexpr const char* kExtractUsage =
     "extract FILE... --to DIR [--sqlite DB] [--ebcdic CP] [--pc CP] [--quiet]";
 inline constexpr const char* kBatchUsage =

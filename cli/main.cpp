@@ -17,6 +17,7 @@ const CliCommand kCommands[] = {
      quelvane::cli::runShowCommand},
     {"export", quelvane::cli::kExportUsage, quelvane::cli::runExportCommand},
     {"batch", quelvane::cli::kBatchUsage, quelvane::cli::runBatchCommand},
+    {"objects", quelvane::cli::kObjectsUsage, quelvane::cli::runObjectsCommand},
     {"check", quelvane::cli::kCheckUsage, quelvane::cli::runCheckCommand},
     {"extract", quelvane::cli::kExtractUsage, quelvane::cli::runExtractCommand},
 };

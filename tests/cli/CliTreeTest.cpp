@@ -234,6 +234,30 @@ std::string realFile(const std::string& name) {
     return "'" + (fs::path(QUELVANE_SAVF_DIR) / name).string() + "'";
 }
 
+// The object list of the built sample, the inner save's after --inner, and the usage on stderr.
+TEST_F(CliTree, ObjectsListsEveryObjectAsText) {
+    std::string path = write(sample());
+    CliRun result = run("objects '" + path + "' --ebcdic 37 --pc 1252");
+    EXPECT_EQ(result.status, 0) << result.err;
+    const std::string captions = "Object    Type  Attribute  Owner  Size  Created  Text\n";
+    ASSERT_NE(result.out.find(captions), std::string::npos) << result.out;
+    const std::string list = result.out.substr(result.out.find(captions) + captions.size());
+    // The rule, then one line per object in catalog order; a type without a name shows its code.
+    EXPECT_EQ(list.substr(list.find('\n') + 1), "CUSTMAST  PF    PF\nMYPGM     PGM   CLP\nX         0B90\n");
+
+    CliRun usage = run("objects");
+    EXPECT_EQ(usage.status, 1);
+    EXPECT_NE(usage.err.find("objects FILE"), std::string::npos);
+
+    if (fs::is_directory(QUELVANE_SAVF_DIR)) {
+        CliRun inner =
+            run("objects " + realFile("ANSI_ARCHLIB_v2.FILE") + " --inner 0/ARCHLIB --inner 0/SAVF1");
+        EXPECT_EQ(inner.status, 0) << inner.err;
+        EXPECT_NE(inner.out.find("Library SAVRST\n"), std::string::npos) << inner.out;
+        EXPECT_NE(inner.out.find("\nPGM1 "), std::string::npos) << inner.out;
+    }
+}
+
 TEST_F(CliTree, HeldSaveFilesOpenAndCutOut) {
     if (!fs::is_directory(QUELVANE_SAVF_DIR)) {
         GTEST_SKIP() << "no real save files";
