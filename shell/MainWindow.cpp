@@ -22,6 +22,7 @@
 #include "export/pickbatch/FailureReporter.h"
 #include "savefile/CatalogTree.h"
 #include "savefile/FileBlockSource.h"
+#include "savefile/IfsTree.h"
 #include "savefile/SaveFileCheck.h"
 #include "savefile/SaveFileReader.h"
 #include "savefile/VersionText.h"
@@ -37,6 +38,7 @@
 #include "shell/FileDropOpener.h"
 #include "shell/FlatListView.h"
 #include "shell/FtpDialog.h"
+#include "shell/IfsExportAction.h"
 #include "shell/LinkLabel.h"
 #include "shell/ListingWorker.h"
 #include "shell/OptionsDialog.h"
@@ -102,6 +104,10 @@ MainWindow::MainWindow(UserDialogs& dialogs, SettingsFile& settings, const std::
         [this] { return ExportActions::nodeOf(tree_->currentIndex()); });
     extractAll_ = new ExtractAllAction(
         this, catalog_, *conversion_, [this] { return conversion_->PcCodePage; }, dialogs_);
+    ifsExport_ = new IfsExportAction(
+        this, *session_, dialogs_, [this] { return treeModel_->ifsPathOf(tree_->currentIndex()); },
+        [this] { exports_->exportMember(); });
+    session_->pcCodePage = [this] { return conversion_->PcCodePage; };
     layout->addWidget(buildTopPanel());
 
     auto* splitter = new QSplitter(Qt::Horizontal, central);
@@ -238,7 +244,7 @@ QWidget* MainWindow::buildTopPanel() {
     buttons_[4]->setEnabled(false);
     connect(buttons_[0], &QToolButton::clicked, this,
             [this] { FailureReporter::guard([this] { openSaveFile(); }); });
-    connect(buttons_[1], &QToolButton::clicked, exports_, &ExportActions::exportMember);
+    connect(buttons_[1], &QToolButton::clicked, ifsExport_, &IfsExportAction::exportSelected);
     connect(buttons_[2], &QToolButton::clicked, exports_, &ExportActions::exportBatch);
     connect(buttons_[5], &QToolButton::clicked, this, [this] {
         if (about_ != nullptr) {
@@ -346,6 +352,7 @@ void MainWindow::buildMenus() {
     connect(addAction(treePopup, QStringLiteral("Pick Out In batch"), QStringLiteral("PickOutInBatch1")),
             &QAction::triggered, exports_, &ExportActions::exportBatch);
     addAction(treePopup, QStringLiteral("Go RRN"), QStringLiteral("GoRRN1"));
+    ifsExport_->addTo(treePopup);
     connect(tree_, &QWidget::customContextMenuRequested, treePopup,
             [this, treePopup](const QPoint& at) { treePopup->popup(tree_->viewport()->mapToGlobal(at)); });
 
@@ -469,7 +476,9 @@ void MainWindow::loadSaveFile(const QString& path) {
     catalog_ = std::move(candidate);
     catalog_.path = path.toStdString();
     recentFiles_->add(path);
-    CatalogTree tree = buildCatalogTree(catalog_);
+    CatalogTree tree = catalog_.ifs
+                           ? IfsTree::catalogTree(IfsTree::build(*catalog_.ifs), conversion_->PcCodePage)
+                           : buildCatalogTree(catalog_);
     const bool complete = tree.complete;
     treeModel_->setTree(std::move(tree));
     if (complete) {
@@ -514,6 +523,7 @@ void MainWindow::showSelectedNode() {
                 position.grandparentIndex = up.parent().row();
             }
         }
+        position.ifsPath = treeModel_->ifsPathOf(current);
         node = position;
     }
     showNodeContent(*session_, *this, node);

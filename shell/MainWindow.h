@@ -26,6 +26,7 @@ class DialogNotifier;
 class FlatListView;
 class ExportActions;
 class ExtractAllAction;
+class IfsExportAction;
 class SettingsFile;
 class AboutDialog;
 class OptionsDialog;
@@ -62,6 +63,8 @@ class MainWindow final : public QMainWindow, private NodeContentTarget {
     ExportActions& exports() { return *exports_; }
     // File > Extract all...
     ExtractAllAction& extractAll() { return *extractAll_; }
+    // "Export..." of a directory or stream file of an integrated-file-system save.
+    IfsExportAction& ifsExport() { return *ifsExport_; }
     QString statusText() const;
 
     // The commands.
@@ -109,6 +112,7 @@ class MainWindow final : public QMainWindow, private NodeContentTarget {
     std::unique_ptr<ViewSession> session_;
     ExportActions* exports_ = nullptr;
     ExtractAllAction* extractAll_ = nullptr;
+    IfsExportAction* ifsExport_ = nullptr;
     std::string label2Text_;
 
     CatalogTreeModel* treeModel_;
