@@ -58,6 +58,7 @@ IfsExportAction::IfsExportAction(QWidget* window, ViewSession& views, UserDialog
 void IfsExportAction::addTo(QMenu* popup) {
     QAction* action = popup->addAction(QStringLiteral("Export..."));
     action->setObjectName(QStringLiteral("ExportIfs1"));
+    action->setVisible(false);
     connect(action, &QAction::triggered, this, &IfsExportAction::exportSelected);
     connect(popup, &QMenu::aboutToShow, action,
             [this, action] { action->setVisible(views_.catalog.ifs.has_value()); });

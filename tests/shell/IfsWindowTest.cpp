@@ -1,5 +1,6 @@
 #include <QAbstractItemModelTester>
 #include <QAction>
+#include <QMenu>
 #include <QTreeView>
 
 #include <fstream>
@@ -120,7 +121,11 @@ TEST_F(RealSaveIfsWindow, DirectoriesAndStreamFilesShowAndExport) {
 
     // The directory through the tree's pop-up command: everything below it, under its own name.
     click({"/", "wcount", "Count2.5"});
-    window_->findChild<QAction*>(QStringLiteral("ExportIfs1"))->trigger();
+    auto* popup = window_->findChild<QMenu*>(QStringLiteral("PopupMenu1"));
+    auto* exportAction = window_->findChild<QAction*>(QStringLiteral("ExportIfs1"));
+    emit popup->aboutToShow();
+    EXPECT_TRUE(exportAction->isVisible());
+    exportAction->trigger();
     std::size_t files = 0;
     for (const auto& item : fs::recursive_directory_iterator(out / "Count2.5")) {
         files += item.is_regular_file();

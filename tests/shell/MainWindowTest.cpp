@@ -55,7 +55,7 @@ TEST_F(MainWindowTest, MenusAndPopupsCarryTheirItems) {
     }
     EXPECT_EQ(bar, (QStringList{"File", "View", "Physical File", "Tools", "Help"}));
     EXPECT_EQ(menuTexts(find<QMenu>(window_.get(), "PopupMenu1")),
-              (QStringList{"Pick Out", "Pick Out In batch", "Go RRN"}));
+              (QStringList{"Pick Out", "Pick Out In batch", "Go RRN", "(hidden) Export..."}));
     EXPECT_EQ(menuTexts(find<QMenu>(window_.get(), "PopupMenu2")),
               (QStringList{"Show Button Text", "Character Set", "Font", "", "Copy"}));
 }
