@@ -8,6 +8,7 @@
 #include "savefile/FileBlockSource.h"
 #include "tests/support/IfsSaveBuilder.h"
 #include "tests/support/RealFiles.h"
+#include "tests/views/ShowEveryNode.h"
 #include "tests/views/ViewsFixture.h"
 #include "views/IfsNodeView.h"
 #include "views/StreamFileView.h"
@@ -177,6 +178,22 @@ TEST_F(IfsNodeViewTest, StreamFilesShowTheirContentAndUnreadableOnesSayWhy) {
     EXPECT_TRUE(fixture_.rows().empty());
     show("");
     EXPECT_EQ(fixture_.target.summaries, 1);
+}
+
+TEST_F(IfsNodeViewTest, SpoiledBytesAnywhereShowEveryNodeWithinTheFile) {
+    const std::vector<std::uint8_t> original = fixture_.bytes;
+    for (std::size_t at = 0; at < original.size(); at += 5) {
+        std::vector<std::uint8_t> spoiled = original;
+        spoiled[at] = static_cast<std::uint8_t>(spoiled[at] ^ (at % 2 == 0 ? 0xFF : 0x80));
+        Catalog catalog;
+        catalog.path = "SPOILED.SAVF";
+        MemoryBlockSource source(spoiled);
+        SaveFileReader reader(catalog, fixture_.converter, fixture_.notifier);
+        if (reader.parseSaveFile(catalog.path, source) == 0) {
+            showEveryNode(catalog, fixture_.converter,
+                          [&](const std::string&) { return std::make_unique<MemoryBlockSource>(spoiled); });
+        }
+    }
 }
 
 // Facts read by hand from UZ_wcount25i.savf: README is 181 bytes of CCSID 942 in six CR LF lines;
