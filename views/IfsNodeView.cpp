@@ -21,6 +21,10 @@ constexpr int kModifiedWidth = 130;
 constexpr int kOwnerWidth = 90;
 constexpr int kCcsidWidth = 60;
 
+std::string counted(int count, const char* one, const char* many) {
+    return std::to_string(count) + " " + (count == 1 ? one : many);
+}
+
 void clearList(ViewSession& session) {
     session.list.clearRows();
     session.list.clearColumns();
@@ -65,7 +69,8 @@ void showDirectory(ViewSession& session, NodeContentTarget& target, const IfsTre
         addEntryRow(list, names, child, entryOf(ifs, child));
     }
     target.setNodeTitle("Directory:  " + names.toPcText(node.path));
-    target.setNodeSummary(std::to_string(directories) + " directories, " + std::to_string(files) + " files");
+    target.setNodeSummary(counted(directories, "directory", "directories") + ", " +
+                          counted(files, "file", "files"));
     target.enableExport(true);
 }
 

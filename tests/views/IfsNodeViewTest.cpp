@@ -150,7 +150,7 @@ TEST_F(IfsNodeViewTest, DirectoriesListTheirEntries) {
                                    "lost.txt|*STMF|9|2000-05-27 03:51:09|TCPIP|819",
                                }));
     EXPECT_EQ(fixture_.target.label1, "Directory:  /site");
-    EXPECT_EQ(fixture_.target.label2, "1 directories, 3 files");
+    EXPECT_EQ(fixture_.target.label2, "1 directory, 3 files");
     EXPECT_TRUE(fixture_.target.exportEnabled);
 
     show("/");
