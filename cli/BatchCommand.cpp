@@ -25,7 +25,9 @@ int runBatchCommand(const std::vector<std::string>& arguments) {
     try {
         const ExportOutcome outcome =
             exportFileMembers(run.session(), *file, run.format(), directory.string(),
-                              [](const std::string& text) { std::fprintf(stderr, "%s\n", text.c_str()); });
+                              [](const std::string& text, std::int32_t, std::int32_t) {
+                                  std::fprintf(stderr, "%s\n", text.c_str());
+                              });
         return outcome == ExportOutcome::Written ? kExitSuccess : kExitExportFailed;
     } catch (const std::exception& failure) {
         std::fprintf(stderr, "quelvane-cli: the batch stopped: %s\n", failure.what());

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "export/ExportFormat.h"
@@ -37,6 +38,13 @@ class BatchExportTarget {
     virtual std::string directory() const = 0;
     virtual ExportFormat fileType() const = 0;
     virtual void setStatusText(const std::string& text) = 0;
+
+    // A run's progress: `done` of `total` members written. Shown from the first call until
+    // endProgress.
+    virtual void showProgress(std::int32_t /*done*/, std::int32_t /*total*/) {}
+    virtual void endProgress() {}
+    // Asked before each member and now and then within one; true ends the run.
+    virtual bool cancelRequested() { return false; }
 };
 
 }  // namespace quelvane

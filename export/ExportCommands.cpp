@@ -2,6 +2,7 @@
 
 #include <exception>
 #include <filesystem>
+#include <functional>
 #include <system_error>
 
 #include "export/ExcelExportWriter.h"
@@ -33,6 +34,28 @@ bool isPhysicalFile(const SavedObject* object) {
 std::string decimal(std::int64_t value) {
     return std::to_string(value);
 }
+
+// Wraps the session's keepGoing for one batch run and puts the caller's back when it ends.
+class KeepGoingScope {
+  public:
+    KeepGoingScope(ExportSession& session, bool& refused) : session_(session), saved_(session.keepGoing) {
+        if (saved_) {
+            session_.keepGoing = [this, &refused] {
+                if (!refused && !saved_()) {
+                    refused = true;
+                }
+                return !refused;
+            };
+        }
+    }
+    ~KeepGoingScope() { session_.keepGoing = saved_; }
+    KeepGoingScope(const KeepGoingScope&) = delete;
+    KeepGoingScope& operator=(const KeepGoingScope&) = delete;
+
+  private:
+    ExportSession& session_;
+    std::function<bool()> saved_;
+};
 
 }  // namespace
 
@@ -154,6 +177,10 @@ ExportOutcome exportFileMembers(ExportSession& session, ObjectRef file, ExportFo
     const SavedObject* first = catalog.findObject(file);
     const std::string fileName = first != nullptr ? first->name : std::string();
     const std::string extension = ExportFileNames::extensionOf(format);
+    // Once the caller's keepGoing has said no, every later question gets no as well, and a
+    // member whose pass was told so is known to be cut short.
+    bool refused = false;
+    const KeepGoingScope scope(session, refused);
     ExportOutcome outcome = ExportOutcome::Written;
     // A writer may let the user interface run, and an Open accepted meanwhile replaces the
     // catalog: the file is looked up again for every member, and the run ends when it is gone.
@@ -167,18 +194,40 @@ ExportOutcome exportFileMembers(ExportSession& session, ObjectRef file, ExportFo
         const std::string member = object->members[static_cast<std::size_t>(m)].name;
         const std::string path = ExportFileNames::replaceExtension(
             directory + ExportFileNames::kSeparator + session.memberFileName(fileName, member), extension);
-        progress("Converting  " + library + "/" + fileName + "(" + member + ")");
+        progress("Converting  " + library + "/" + fileName + "(" + member + ")", m, object->memberCount);
+        if (session.keepGoing && !session.keepGoing()) {
+            return ExportOutcome::Cancelled;
+        }
         if (writeMemberExport(session, format, {file.part, file.object, m}, path) == ExportOutcome::Failed) {
             outcome = ExportOutcome::Failed;
+        }
+        if (refused) {
+            std::error_code ignored;
+            std::filesystem::remove(path, ignored);
+            return ExportOutcome::Cancelled;
         }
     }
     return outcome;
 }
 
 ExportOutcome runBatchExport(ExportSession& session, BatchExportTarget& dialog) {
-    const ExportOutcome outcome =
-        exportFileMembers(session, dialog.chosenFile(), dialog.fileType(), dialog.directory(),
-                          [&dialog](const std::string& text) { dialog.setStatusText(text); });
+    const std::function<bool()> saved = session.keepGoing;
+    session.keepGoing = [&dialog] { return !dialog.cancelRequested(); };
+    ExportOutcome outcome = ExportOutcome::Written;
+    try {
+        outcome =
+            exportFileMembers(session, dialog.chosenFile(), dialog.fileType(), dialog.directory(),
+                              [&dialog](const std::string& text, std::int32_t done, std::int32_t total) {
+                                  dialog.setStatusText(text);
+                                  dialog.showProgress(done, total);
+                              });
+    } catch (...) {
+        session.keepGoing = saved;
+        dialog.endProgress();
+        throw;
+    }
+    session.keepGoing = saved;
+    dialog.endProgress();
     dialog.closeDialog();
     return outcome;
 }

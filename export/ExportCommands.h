@@ -44,17 +44,20 @@ std::optional<ObjectRef> batchFile(ExportSession& session, const std::optional<N
 bool exportBatchCommand(ExportSession& session, const std::optional<NodePosition>& node,
                         BatchExportTarget& dialog);
 
-// Receives "Converting  LIB/FILE(MEMBER)" before each member is written.
-using BatchProgress = std::function<void(const std::string&)>;
+// Receives "Converting  LIB/FILE(MEMBER)" before each member is written, with the number of
+// members done and the number the file holds.
+using BatchProgress = std::function<void(const std::string& text, std::int32_t done, std::int32_t total)>;
 
 // Every member of `file` into `directory`. A failure a writer raises stops the run at that member
-// and is raised on. Failed when any writer reported a failure of its own.
+// and is raised on. Failed when any writer reported a failure of its own. When the session's
+// keepGoing says no (between members, or within one), the run ends Cancelled and the file of a
+// member cut short is removed: what stays in the directory is whole.
 ExportOutcome exportFileMembers(ExportSession& session, ObjectRef file, ExportFormat format,
                                 const std::string& directory, const BatchProgress& progress);
 
-// "Confirm": every member of the dialog's file into the dialog's directory, then closes the
-// dialog. A failure a writer raises stops the run at that member, leaves the dialog open and is
-// raised on. Failed when any writer reported a failure of its own.
+// "Confirm": every member of the dialog's file into the dialog's directory, with the dialog's
+// progress and Cancel, then closes the dialog. A failure a writer raises stops the run at that member, leaves
+// the dialog open and is raised on. Failed when any writer reported a failure of its own.
 ExportOutcome runBatchExport(ExportSession& session, BatchExportTarget& dialog);
 
 }  // namespace quelvane

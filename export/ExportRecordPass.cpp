@@ -36,6 +36,13 @@ void ExportRecordPass::open(const ViewSession& views, MemberRef ref) {
 }
 
 std::optional<ExportRecordPass::Slot> ExportRecordPass::next() {
+    if (stopped_) {
+        return std::nullopt;
+    }
+    if (keepGoing_ && number_ > 0 && number_ % kSlotsBetweenAsks == 0 && !keepGoing_()) {
+        stopped_ = true;
+        return std::nullopt;
+    }
     const std::optional<MemberRecordStream::Slot> slot = stream_.nextSlot();
     if (!slot) {
         return std::nullopt;
@@ -46,6 +53,11 @@ std::optional<ExportRecordPass::Slot> ExportRecordPass::next() {
 void ExportRecordPass::close() {
     stream_.close();
     number_ = 0;
+    stopped_ = false;
+}
+
+void ExportRecordPass::setKeepGoing(std::function<bool()> keepGoing) {
+    keepGoing_ = std::move(keepGoing);
 }
 
 std::int64_t ExportRecordPass::slotLimit(const ViewSession& views, MemberRef ref) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <span>
 
@@ -31,6 +32,11 @@ class ExportRecordPass {
     std::optional<Slot> next();
     void close();
 
+    // Asked once every kSlotsBetweenAsks slots; false ends the pass early, as if the member
+    // ended there. A batch's Cancel reaches the writers this way without a failure message.
+    void setKeepGoing(std::function<bool()> keepGoing);
+    static constexpr std::int64_t kSlotsBetweenAsks = 4096;
+
     // The most slots the member can deliver: its record count, or fewer when the save file
     // cannot hold that many after the stream's start. 0 when the member has no segment.
     static std::int64_t slotLimit(const ViewSession& views, MemberRef ref);
@@ -38,6 +44,8 @@ class ExportRecordPass {
   private:
     MemberRecordStream stream_;
     std::int64_t number_ = 0;
+    std::function<bool()> keepGoing_;
+    bool stopped_ = false;
 };
 
 }  // namespace quelvane

@@ -12,8 +12,8 @@
 namespace quelvane {
 
 // How a writer ended: its file written, or a failure it reported itself with a message. Failures
-// it does not handle are raised instead.
-enum class ExportOutcome { Written, Failed };
+// it does not handle are raised instead. A batch the user stopped ends Cancelled.
+enum class ExportOutcome { Written, Failed, Cancelled };
 
 // What the export commands and the three writers share: the view session (catalog and the save
 // file's path, the conversion call, the message boxes, the records view's memory), the
@@ -34,6 +34,9 @@ struct ExportSession {
     std::string programDirectory;
     // Lets the user interface repaint while Word closes.
     std::function<void()> processEvents;
+    // Asked by the writers' record passes now and then; false ends the member early. Set by a
+    // batch run for its duration only.
+    std::function<bool()> keepGoing;
 
     // Starts the automation server `programId` for a writer. When it cannot be created, the
     // writer's own error box (`failureText`, `caption`) is shown and nothing is returned.

@@ -13,6 +13,7 @@ bool writeServerRecords(ExportSession& session, MemberRef member, const char* fa
                         const char* caption, const ServerRowStart& startRow, const ServerCellPut& putCell) {
     const SavedObject& file = session.views.catalog.objectAt(member.file());
     ExportRecordPass pass;
+    pass.setKeepGoing(session.keepGoing);
     try {
         pass.open(session.views, member);
         std::string text;

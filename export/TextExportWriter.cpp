@@ -45,6 +45,7 @@ ExportOutcome writeTextExport(ExportSession& session, MemberRef member, const st
     session.restoreWorkingDirectory();
 
     ExportRecordPass pass;
+    pass.setKeepGoing(session.keepGoing);
     ExportOutcome outcome = ExportOutcome::Written;
     try {
         const SavedObject& file = session.views.catalog.objectAt(member.file());

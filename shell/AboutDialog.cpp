@@ -4,6 +4,7 @@
 #include <QMouseEvent>
 #include <QPixmap>
 
+#include "export/pickbatch/WholeTextFit.h"
 #include "savefile/VersionText.h"
 #include "shell/Credits.h"
 #include "shell/LinkLabel.h"
@@ -48,6 +49,7 @@ AboutDialog::AboutDialog(UserDialogs& dialogs, QWidget* parent) : QDialog(parent
     }
     auto* rights = new QLabel(Credits::rightsNotice(), this);
     rights->setGeometry(kLeft, top, kWidth - kLeft, kLineHeight);
+    WholeTextFit::follow(this);
 }
 
 void AboutDialog::showAbout() {

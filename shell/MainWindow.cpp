@@ -15,6 +15,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <utility>
 
 #include "conversion/ConversionLayer.h"
 #include "conversion/SettingsFile.h"
@@ -137,6 +138,9 @@ MainWindow::MainWindow(UserDialogs& dialogs, SettingsFile& settings, const std::
     listView_->setModel(listModel_);
     listView_->setContextMenuPolicy(Qt::CustomContextMenu);
     listView_->header()->setStretchLastSection(false);
+    // Cells of a member listing are decoded from the file when asked for: fitting a column reads
+    // the rows in view only, not Qt's default of a thousand rows per column.
+    listView_->header()->setResizeContentsPrecision(0);
     // The width the core gives is a floor: a column also fits its caption and the widest value
     // of the rows in view, in the fonts of this desktop. Rows of a background listing arrive
     // after the columns, so the first rows fit the columns again.
@@ -210,6 +214,16 @@ void MainWindow::attachForms(AboutDialog* about, OptionsDialog* options, FtpDial
     about_ = about;
     options_ = options;
     ftp_ = ftp;
+    if (options_ != nullptr) {
+        // A file named before the code pages were set opens once they are.
+        connect(options_, &OptionsDialog::confirmed, this, [this] {
+            const QString path = std::exchange(pendingPath_, QString());
+            if (!path.isEmpty()) {
+                openFile(path);
+            }
+        });
+        connect(options_, &QDialog::rejected, this, [this] { pendingPath_.clear(); });
+    }
 }
 
 QWidget* MainWindow::buildTopPanel() {
@@ -439,6 +453,8 @@ void MainWindow::openSaveFile() {
 void MainWindow::openFile(const QString& path) {
     if (prepareOpen()) {
         loadSaveFile(path);
+    } else {
+        pendingPath_ = path;
     }
 }
 

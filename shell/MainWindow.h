@@ -72,7 +72,8 @@ class MainWindow final : public QMainWindow, private NodeContentTarget {
     // Tools > Check save file: the block grid report of the file on display, else of a chosen one.
     void checkSaveFile();
     // Opens `path` as the open command does after its file dialog (from the command line, a
-    // drop or the recent files).
+    // drop or the recent files). When the code pages are not set yet, Options shows and the file
+    // opens after it is confirmed.
     void openFile(const QString& path);
     void showSelectedNode();
     void showButtonText();
@@ -133,6 +134,8 @@ class MainWindow final : public QMainWindow, private NodeContentTarget {
     AboutDialog* about_ = nullptr;
     OptionsDialog* options_ = nullptr;
     FtpDialog* ftp_ = nullptr;
+    // The file to open once Options is confirmed.
+    QString pendingPath_;
 };
 
 }  // namespace quelvane

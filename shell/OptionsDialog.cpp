@@ -17,6 +17,7 @@
 #include "conversion/ConversionLayer.h"
 #include "conversion/SettingsFile.h"
 #include "export/pickbatch/FailureReporter.h"
+#include "export/pickbatch/WholeTextFit.h"
 #include "shell/UserDialogs.h"
 
 namespace quelvane {
@@ -153,6 +154,7 @@ OptionsDialog::OptionsDialog(SettingsFile& settings, ConversionLayer& conversion
     local_->setText(QString::fromStdString(directories.local));
     remote_->setText(QString::fromStdString(directories.remote));
     selectPage(0);
+    WholeTextFit::follow(this);
 }
 
 void OptionsDialog::selectStoredRows() {
@@ -225,6 +227,7 @@ void OptionsDialog::confirm() {
     }
     applyCharset_(conversion_.PcCodePage);
     hide();
+    emit confirmed();
 }
 
 bool OptionsDialog::writeAll(int ccsidRow, int pcRow) {

@@ -36,6 +36,10 @@ class OptionsDialog final : public QDialog {
     void confirm();
     void selectPage(int page);
 
+  signals:
+    // The code pages were proven, saved and applied; the dialog is hidden.
+    void confirmed();
+
   private:
     void selectStoredRows();
     void pickPcRowFor(int ccsidRow);

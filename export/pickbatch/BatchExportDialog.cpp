@@ -2,16 +2,21 @@
 #include "export/pickbatch/WholeTextFit.h"
 
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProgressBar>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
 #include <QStatusBar>
+
+#include <algorithm>
 
 namespace quelvane {
 
@@ -186,6 +191,42 @@ ExportFormat BatchExportDialog::fileType() const {
 void BatchExportDialog::setStatusText(const std::string& text) {
     statusBar1_->showMessage(decode_(text));
     statusBar1_->repaint();
+}
+
+void BatchExportDialog::showProgress(std::int32_t done, std::int32_t total) {
+    if (progress_ == nullptr) {
+        progress_ = new QProgressDialog(this);
+        progress_->setObjectName(QStringLiteral("BatchProgress"));
+        progress_->setWindowTitle(windowTitle());
+        // Application-modal: the run reads the catalog the main window could otherwise replace.
+        progress_->setWindowModality(Qt::ApplicationModal);
+        progress_->setAutoClose(false);
+        progress_->setAutoReset(false);
+        progress_->setMinimumDuration(0);
+        auto* bar = new QProgressBar(progress_);
+        bar->setFormat(QStringLiteral("%v of %m members"));
+        progress_->setBar(bar);
+    }
+    progress_->setLabelText(statusBar1_->currentMessage());
+    progress_->setMaximum(std::max(total, 1));
+    progress_->setValue(std::min(done, progress_->maximum()));
+    progress_->show();
+}
+
+void BatchExportDialog::endProgress() {
+    if (progress_ != nullptr) {
+        progress_->deleteLater();
+        progress_ = nullptr;
+    }
+}
+
+bool BatchExportDialog::cancelRequested() {
+    if (progress_ == nullptr) {
+        return false;
+    }
+    // The writers run in this thread: the progress window's Cancel is only seen if its events run.
+    QCoreApplication::processEvents();
+    return progress_->wasCanceled();
 }
 
 void BatchExportDialog::selectDirectory() {

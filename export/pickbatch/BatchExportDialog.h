@@ -12,6 +12,7 @@ class QCheckBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
+class QProgressDialog;
 class QPushButton;
 class QRadioButton;
 class QStatusBar;
@@ -47,6 +48,10 @@ class BatchExportDialog final : public QDialog, public BatchExportTarget {
     std::string directory() const override;
     ExportFormat fileType() const override;
     void setStatusText(const std::string& text) override;
+    // A modal progress window over the dialog: members done of members total, with Cancel.
+    void showProgress(std::int32_t done, std::int32_t total) override;
+    void endProgress() override;
+    bool cancelRequested() override;
 
     // "Select ...": the working directory, then whatever directory the user confirms.
     void selectDirectory();
@@ -72,6 +77,7 @@ class BatchExportDialog final : public QDialog, public BatchExportTarget {
     QRadioButton* types_[3] = {};
     QCheckBox* checkBox1_ = nullptr;
     QStatusBar* statusBar1_ = nullptr;
+    QProgressDialog* progress_ = nullptr;
 };
 
 }  // namespace quelvane

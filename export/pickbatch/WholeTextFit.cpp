@@ -9,10 +9,13 @@
 #include <QWidget>
 
 #include <algorithm>
+#include <vector>
 
 namespace quelvane {
 
 namespace {
+
+constexpr int kSpacing = 4;
 
 bool placed(const QWidget* widget) {
     const QWidget* parent = widget->parentWidget();
@@ -45,6 +48,36 @@ void growParents(QWidget* widget, QWidget* root) {
     }
 }
 
+// A label wider than its place covers what stands to its right on its row (the value beside a
+// caption, the edit beside its label): the whole rest of the row moves right by what is missing,
+// keeping its own spacing.
+void makeRoomRightOf(QWidget* widget, const QRect& before) {
+    QWidget* parent = widget->parentWidget();
+    const QRect now = widget->geometry();
+    std::vector<QWidget*> row;
+    int shift = 0;
+    for (QObject* object : parent->children()) {
+        auto* sibling = qobject_cast<QWidget*>(object);
+        if (sibling == nullptr || sibling == widget || sibling->isWindow() || !placed(sibling)) {
+            continue;
+        }
+        const QRect place = sibling->geometry();
+        const bool sameRow = place.top() <= before.bottom() && place.bottom() >= before.top();
+        if (!sameRow || place.left() <= before.left() || place.contains(before)) {
+            continue;
+        }
+        row.push_back(sibling);
+        shift = std::max(shift, now.right() + kSpacing - place.left());
+    }
+    if (shift <= 0) {
+        return;
+    }
+    for (QWidget* sibling : row) {
+        sibling->move(sibling->x() + shift, sibling->y());
+        growParents(sibling, parent->window());
+    }
+}
+
 }  // namespace
 
 void WholeTextFit::apply(QWidget* root) {
@@ -53,10 +86,11 @@ void WholeTextFit::apply(QWidget* root) {
             continue;
         }
         const QSize hint = widget->sizeHint();
-        if (hint.width() <= widget->width() && hint.height() <= widget->height()) {
-            continue;
+        const QRect before = widget->geometry();
+        if (hint.width() > widget->width() || hint.height() > widget->height()) {
+            widget->resize(std::max(hint.width(), widget->width()), std::max(hint.height(), widget->height()));
         }
-        widget->resize(std::max(hint.width(), widget->width()), std::max(hint.height(), widget->height()));
+        makeRoomRightOf(widget, before);
         growParents(widget, root);
     }
 }

@@ -6,9 +6,14 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProgressBar>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStatusBar>
+#include <QTimer>
+
+#include <filesystem>
 
 #include "export/ExportCommands.h"
 #include "export/pickbatch/BatchExportDialog.h"
@@ -145,6 +150,42 @@ TEST_F(BatchExportDialogTest, ConfirmRunsTheBatchOfTheFileTheCommandChose) {
     EXPECT_EQ(readFile(scratch / "ORDERS_JAN.txt"),
               "R0  |123.45|2000-01-01 12:00:00|0|\r\nR1  |123.45|2000-01-01 12:00:00|1|\r\n");
     EXPECT_EQ(readFile(scratch / "ORDERS_FEB.txt"), "R0  |123.45|2000-01-01 12:00:00|0|\r\n");
+}
+
+// The progress window counts members and its Cancel stops the run before the next member.
+TEST_F(BatchExportDialogTest, TheProgressWindowCountsMembersAndCancels) {
+    ExportFixture fixture;
+    fixture.open({ordersFile({{"JAN", "", "", 2}, {"FEB", "", "", 1}, {"MAR", "", "", 1}})},
+                 {ContentFixtures::memberRecords("ORDERS", "JAN", kOrderLength, orderSlots(2)),
+                  ContentFixtures::memberRecords("ORDERS", "FEB", kOrderLength, orderSlots(1)),
+                  ContentFixtures::memberRecords("ORDERS", "MAR", kOrderLength, orderSlots(1))});
+    ScratchDirectory scratch("quelvane-pickbatch-cancel");
+    ASSERT_TRUE(exportBatchCommand(fixture.session, NodePosition{2, 0, 0, 0}, form));
+    form.setDirectoryChooser(
+        [&](QWidget*, const QString&) { return QString::fromStdString(scratch.path().string()); });
+    form.selectDirectory();
+
+    // Cancel is pressed once the second member is announced.
+    QStringList seen;
+    QObject::connect(
+        control<QStatusBar>("StatusBar1"), &QStatusBar::messageChanged, [&](const QString& text) {
+            if (text.endsWith(QStringLiteral("(FEB)"))) {
+                QTimer::singleShot(0, &form, [&] {
+                    auto* progress = form.findChild<QProgressDialog*>(QStringLiteral("BatchProgress"));
+                    ASSERT_NE(progress, nullptr);
+                    seen << progress->findChild<QProgressBar*>()->text();
+                    progress->cancel();
+                });
+            }
+        });
+    EXPECT_EQ(runBatchExport(fixture.session, form), ExportOutcome::Cancelled);
+    EXPECT_EQ(seen, QStringList({"1 of 3 members"}));
+    EXPECT_FALSE(form.isVisible());
+    EXPECT_TRUE(std::filesystem::exists(scratch / "ORDERS_JAN.txt"));
+    EXPECT_FALSE(std::filesystem::exists(scratch / "ORDERS_FEB.txt"));
+    EXPECT_FALSE(std::filesystem::exists(scratch / "ORDERS_MAR.txt"));
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(form.findChild<QProgressDialog*>(QStringLiteral("BatchProgress")), nullptr);
 }
 
 TEST_F(BatchExportDialogTest, TheSaveDialogOffersTheThreeFileTypes) {

@@ -1,10 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <functional>
+#include <utility>
+#include <vector>
 
 #include "export/ExportCommands.h"
 #include "export/ExportFileNames.h"
+#include "export/ExportRecordPass.h"
 #include "export/InProcessAutomationClient.h"
 #include "tests/export/ExportFixture.h"
 #include "tests/export/ExportTestTools.h"
@@ -32,7 +36,7 @@ class ScriptedFileDialog final : public ExportFileDialog {
     std::string stored;
 };
 
-class RecordingBatchDialog final : public BatchExportTarget {
+class RecordingBatchDialog : public BatchExportTarget {
   public:
     void fill(const Contents& filled) override { contents = filled; }
     void showDialog() override { shown = true; }
@@ -277,6 +281,79 @@ TEST_F(ExportCommandsTest, ABatchEndsWhenTheCatalogIsReplacedUnderIt) {
             1);
         EXPECT_FALSE(dialog.shown);
         fixture.views.catalog = kept;
+    }
+}
+
+// Cancel is asked before each member and every few thousand records within one; a member cut
+// short loses its file, members finished before stay whole, in every format.
+TEST(BatchCancel, LeavesOnlyWholeFiles) {
+    constexpr int kLongMember = static_cast<int>(ExportRecordPass::kSlotsBetweenAsks) + 900;
+    struct Case {
+        int cancelAtAsk;  // 0: never
+        std::vector<std::string> files;
+        ExportOutcome outcome;
+    };
+    // Asks: 1 before MBR1, 2 within MBR1 at its 4096th slot, 3 before MBR2.
+    const Case cases[] = {
+        {0, {"ORDERS_MBR1", "ORDERS_MBR2"}, ExportOutcome::Written},
+        {1, {}, ExportOutcome::Cancelled},
+        {2, {}, ExportOutcome::Cancelled},
+        {3, {"ORDERS_MBR1"}, ExportOutcome::Cancelled},
+    };
+    for (ExportFormat type :
+         {BatchExportTarget::kTextFile, BatchExportTarget::kWordFile, BatchExportTarget::kExcelFile}) {
+        for (const Case& c : cases) {
+            SCOPED_TRACE(testing::Message()
+                         << "format " << static_cast<int>(type) << ", cancel at ask " << c.cancelAtAsk);
+            ScratchDirectory scratch("quelvane-batch-cancel");
+            ViewsFixture views;
+            SaveFileBuilder builder;
+            BuiltPart part;
+            part.objects = {
+                ordersFile({{"MBR1", "", "", static_cast<std::uint32_t>(kLongMember)}, {"MBR2", "", "", 1}})};
+            builder.add(part);
+            builder.add(
+                ContentFixtures::memberRecords("ORDERS", "MBR1", kOrderLength, orderSlots(kLongMember)));
+            builder.add(ContentFixtures::memberRecords("ORDERS", "MBR2", kOrderLength, orderSlots(1)));
+            ASSERT_EQ(views.open(builder), 0);
+            InProcessAutomationClient office(1252);
+            ExportSession session(views.session, office, 1252);
+
+            class CancellingDialog final : public RecordingBatchDialog {
+              public:
+                void showProgress(std::int32_t done, std::int32_t total) override {
+                    progress.emplace_back(done, total);
+                }
+                void endProgress() override { ended = true; }
+                bool cancelRequested() override { return ++asks == cancelAt; }
+                int cancelAt = 0;
+                int asks = 0;
+                bool ended = false;
+                std::vector<std::pair<std::int32_t, std::int32_t>> progress;
+            } dialog;
+            dialog.cancelAt = c.cancelAtAsk;
+            ASSERT_TRUE(exportBatchCommand(session, NodePosition{2, 0, 0, 0}, dialog));
+            dialog.contents.directory = scratch.path().string();
+            dialog.type = type;
+            EXPECT_EQ(runBatchExport(session, dialog), c.outcome);
+            EXPECT_TRUE(dialog.ended);
+            EXPECT_FALSE(dialog.shown);
+            EXPECT_EQ(dialog.progress.front(), std::make_pair(0, 2));
+
+            std::vector<std::string> written;
+            for (const auto& entry : std::filesystem::directory_iterator(scratch.path())) {
+                written.push_back(entry.path().stem().string());
+            }
+            std::sort(written.begin(), written.end());
+            EXPECT_EQ(written, c.files);
+            if (type == BatchExportTarget::kTextFile && !c.files.empty()) {
+                const std::string text = readFile(scratch / "ORDERS_MBR1.txt");
+                EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), kLongMember);
+            }
+            EXPECT_TRUE(views.notifier.entries.empty()) << entryText(views.notifier.entries);
+            // The session's keepGoing is the caller's again.
+            EXPECT_FALSE(session.keepGoing);
+        }
     }
 }
 

@@ -63,11 +63,32 @@ TEST_F(WindowFilesTest, AFileNamedAtStartOpensWithoutTheFileDialog) {
     EXPECT_TRUE(window_->windowTitle().endsWith(QString::fromStdString("[" + path.string() + "]")));
 }
 
-TEST_F(WindowFilesTest, AFileNamedAtStartWithoutCodePagesShowsTheOptionsFirst) {
+// The file waits for the code pages: confirming Options opens it, closing Options forgets it.
+TEST_F(WindowFilesTest, AFileNamedAtStartWithoutCodePagesOpensOnceOptionsIsConfirmed) {
     const auto path = builtFile("start.savf");
     start();
     window_->openFile(QString::fromStdString(path.string()));
     EXPECT_TRUE(options_->isVisible());
+    EXPECT_EQ(window_->treeModel().rowCount(), 0);
+    options_->confirm();
+    EXPECT_FALSE(options_->isVisible());
+    EXPECT_TRUE(dialogs_.fileDialogs.empty());
+    EXPECT_EQ(libraryCaption(), QStringLiteral("Library(QGPL)"));
+
+    // Confirmed again later, Options opens nothing: the file being gone says nothing.
+    std::filesystem::remove(path);
+    options_->confirm();
+    EXPECT_TRUE(dialogs_.messages.empty()) << qPrintable(dialogs_.messageTexts().join('\n'));
+    EXPECT_EQ(libraryCaption(), QStringLiteral("Library(QGPL)"));
+}
+
+TEST_F(WindowFilesTest, AFileWaitingForOptionsIsForgottenWhenOptionsIsClosed) {
+    const auto path = builtFile("start.savf");
+    start();
+    window_->openFile(QString::fromStdString(path.string()));
+    ASSERT_TRUE(options_->isVisible());
+    options_->reject();
+    options_->confirm();
     EXPECT_EQ(window_->treeModel().rowCount(), 0);
 }
 
