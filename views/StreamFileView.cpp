@@ -93,6 +93,9 @@ void showText(ContentList& list, LineDecoder& decoder, std::uint16_t ccsid, bool
         if (isLineEnd(shown[at], ebcdic)) {
             list.addRow(decoder.decode(shown.subspan(start, at - start)));
             start = at + 1;
+        } else if (at - start >= StreamFileView::kLongestRow) {
+            list.addRow(decoder.decode(shown.subspan(start, at - start)));
+            start = at;
         }
     }
     if (start < shown.size()) {

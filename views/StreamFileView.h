@@ -28,6 +28,9 @@ class StreamFileView {
     static constexpr std::size_t kSampleBytes = 4096;
     static constexpr std::size_t kControlPercent = 1;
     static constexpr std::size_t kBytesPerRow = 16;
+    // A longer line (minified pages, data without line ends) goes on over several rows, so
+    // no row is too wide to draw.
+    static constexpr std::size_t kLongestRow = 4096;
 
     static Form formOf(std::optional<std::uint16_t> ccsid, std::span<const std::uint8_t> bytes);
 

@@ -98,6 +98,9 @@ TEST(StreamFileViewTest, LargeFilesAreCutWithALastLineSayingSo) {
     ShownFile text = showFile(819, "line one\nline two\n", {10, 100});
     EXPECT_EQ(text.rows, (std::vector<std::string>{"line one", "l", StreamFileView::cutLine(10, 18)}));
     EXPECT_NE(text.rows.back().find("10 of 18 bytes"), std::string::npos);
+    ShownFile wide = showFile(819, std::string(StreamFileView::kLongestRow + 5, 'a') + "\nb");
+    EXPECT_EQ(wide.rows,
+              (std::vector<std::string>{std::string(StreamFileView::kLongestRow, 'a'), "aaaaa", "b"}));
 
     std::string data = "GIF89a";
     data += std::string("\x00\x01\x7F\x80\xFF", 5);
