@@ -1,6 +1,7 @@
 #include "savefile/IfsTree.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <map>
 #include <memory>
 
@@ -79,7 +80,7 @@ IfsTreeNode IfsTree::build(const IfsCatalog& ifs) {
             root.entry = index;
             continue;
         }
-        if (!names || names->empty()) {
+        if (!names || names->empty() || names->size() > kMaxDepth) {
             untrusted.push_back(IfsTreeNode{entry.path, entry.path, index, false, {}});
             continue;
         }
@@ -102,7 +103,7 @@ const IfsTreeNode* IfsTree::find(const IfsTreeNode& root, const std::string& pat
         return &root;
     }
     std::optional<std::vector<std::string>> names = safeIfsComponents(path);
-    if (!names) {
+    if (!names || names->size() > kMaxDepth) {
         auto found = std::find_if(root.children.begin(), root.children.end(),
                                   [&](const IfsTreeNode& child) { return child.path == path; });
         return found == root.children.end() ? nullptr : &*found;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -24,9 +25,12 @@ struct IfsTreeNode {
 };
 
 // The catalog's flat entry list as a tree under "/". An entry whose path cannot be trusted (not
-// absolute, or with an unsafe name) hangs under the root by its whole path, so it is still seen.
+// absolute, with an unsafe name, or nested deeper than any real file system goes) hangs under
+// the root by its whole path, so it is still seen.
 class IfsTree {
   public:
+    static constexpr std::size_t kMaxDepth = 256;
+
     static IfsTreeNode build(const IfsCatalog& ifs);
 
     // The node of `path` ("/" for the root), or null when the tree has none.

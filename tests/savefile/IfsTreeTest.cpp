@@ -72,6 +72,18 @@ TEST(IfsTreeTest, EntriesNestUnderTheirDirectories) {
             << lookup.path;
     }
 
+    // A path deeper than any file system goes hangs at the root, as an untrusted one does.
+    IfsCatalog deep = ifs;
+    deep.entries.resize(1);
+    deep.entries[0].path.clear();
+    for (std::size_t i = 0; i <= IfsTree::kMaxDepth; ++i) {
+        deep.entries[0].path += "/d";
+    }
+    const IfsTreeNode deepRoot = IfsTree::build(deep);
+    ASSERT_EQ(deepRoot.children.size(), 1u);
+    EXPECT_EQ(deepRoot.children[0].name, deep.entries[0].path);
+    EXPECT_EQ(IfsTree::find(deepRoot, deep.entries[0].path), &deepRoot.children[0]);
+
     // The navigation tree: one root, captions in the PC code page, each node's path kept.
     ifs.entries[0].path = "/site/caf\xC3\xA9.html";
     CatalogTree tree = IfsTree::catalogTree(IfsTree::build(ifs), 1252);
