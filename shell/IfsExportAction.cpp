@@ -71,9 +71,12 @@ void IfsExportAction::exportSelected() {
     }
     FailureReporter::guard([this] {
         const std::string path = selection_();
-        if (!path.empty()) {
-            exportPath(path);
+        if (path.empty()) {
+            dialogs_.showMessage(window_, kCaption,
+                                 QStringLiteral("Please select a directory or a stream file first!"));
+            return;
         }
+        exportPath(path);
     });
 }
 
