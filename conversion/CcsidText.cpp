@@ -73,6 +73,11 @@ CcsidText::CcsidText(std::uint16_t ccsid, std::int32_t pcCodePage) {
     from_ = openConverter(ccsid == kUtf8 ? std::string("UTF-8") : "ibm-" + std::to_string(ccsid));
     const char* pcName = modules::pcPageConverterName(pcCodePage);
     to_ = openConverter(pcName != nullptr ? pcName : "windows-1252");
+    if (to_ != nullptr) {
+        // A character the PC page lacks shows as a question mark, not as a control character.
+        UErrorCode status = U_ZERO_ERROR;
+        ucnv_setSubstChars(to_, "?", 1, &status);
+    }
 }
 
 CcsidText::~CcsidText() {

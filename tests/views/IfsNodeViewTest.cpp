@@ -85,6 +85,7 @@ TEST(StreamFileViewTest, TextLinesInThePcCodePage) {
         {819, "caf\xE9\n", {"caf\xE9"}},
         {1208, "caf\xC3\xA9\n", {"caf\xE9"}},
         {850, "caf\x82\n", {"caf\xE9"}},
+        {1208, "\xE3\x81\x82!\n", {"?!"}},
         {37, "\xC8\x85\x93\x93\x96\x25\x81\x0D\x15\x82", {"Hello", "a", "b"}},
     };
     for (const Case& c : cases) {
