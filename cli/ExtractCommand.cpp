@@ -8,7 +8,7 @@
 
 #include "cli/CliCommand.h"
 #include "cli/CliSession.h"
-#include "cli/StreamFileExport.h"
+#include "export/IfsEntryExport.h"
 #include "extract/ExtractNames.h"
 #include "extract/SaveFileExtractor.h"
 #include "extract/SqliteWriter.h"
@@ -91,8 +91,21 @@ int extractOne(CliSession& session, const std::string& path, const std::filesyst
     extractor.setStreamFileWriter(
         [&session](const std::vector<IfsEntry>& entries, const std::filesystem::path& to) {
             std::unique_ptr<BlockSource> source = session.openExpandedSource();
-            IfsStreamReader reader(*source);
-            return exportIfsFolder(reader, entries, "/", {}, to);
+            if (source == nullptr || !source->isOpen()) {
+                std::vector<std::string> all;
+                for (const IfsEntry& entry : entries) {
+                    all.push_back(entry.path);
+                }
+                return all;
+            }
+            IfsCatalog chosen = *session.catalog().ifs;
+            chosen.entries = entries;
+            IfsEntryExport exporter(*source, chosen);
+            exporter.write("/", to);
+            for (const std::string& failure : exporter.failures()) {
+                std::fprintf(stderr, "quelvane-cli: %s\n", failure.c_str());
+            }
+            return exporter.notWritten();
         });
     extractor.readThrough(session.sourceOpener());
     const std::string name = std::filesystem::path(path).filename().string();

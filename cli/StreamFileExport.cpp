@@ -1,66 +1,17 @@
 #include <cstdio>
-#include <filesystem>
-#include <fstream>
+#include <memory>
 #include <vector>
 
 #include "cli/CliCommand.h"
 #include "cli/CliExport.h"
 #include "cli/CliSession.h"
-#include "cli/StreamFileExport.h"
-#include "savefile/IfsPath.h"
-#include "savefile/IfsStreamReader.h"
+#include "export/IfsEntryExport.h"
 
 namespace quelvane::cli {
 
 namespace {
 
-namespace fs = std::filesystem;
-
 constexpr const char* kUsage = "export FILE PATH --format stmf -o OUT [--inner NODE]...";
-
-bool writeBytes(const fs::path& target, const std::vector<std::uint8_t>& bytes) {
-    std::ofstream out(target, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    out.close();
-    return static_cast<bool>(out);
-}
-
-// The names of `path` below `top`, or nothing when it is not below it or any name is unsafe.
-std::optional<std::vector<std::string>> namesBelow(const std::string& path,
-                                                   const std::vector<std::string>& top) {
-    std::optional<std::vector<std::string>> names = safeIfsComponents(path);
-    if (!names || names->size() < top.size() || !std::equal(top.begin(), top.end(), names->begin())) {
-        return std::nullopt;
-    }
-    names->erase(names->begin(), names->begin() + static_cast<std::ptrdiff_t>(top.size()));
-    return names;
-}
-
-// Writes one entry below `folder`; returns false after saying why on stderr.
-bool exportEntry(IfsStreamReader& reader, const IfsEntry& entry, const fs::path& target) {
-    std::error_code error;
-    if (entry.kind == IfsEntry::Kind::Directory) {
-        fs::create_directories(target, error);
-        return !error;
-    }
-    if (entry.kind != IfsEntry::Kind::StreamFile) {
-        std::fprintf(stderr, "quelvane-cli: %s: %s is not extracted\n", entry.path.c_str(),
-                     entry.typeText.c_str());
-        return false;
-    }
-    std::string why;
-    std::optional<std::vector<std::uint8_t>> bytes = reader.read(entry, why);
-    if (!bytes) {
-        std::fprintf(stderr, "quelvane-cli: %s\n", why.c_str());
-        return false;
-    }
-    fs::create_directories(target.parent_path(), error);
-    if (!writeBytes(target, *bytes)) {
-        std::fprintf(stderr, "quelvane-cli: cannot write %s\n", target.string().c_str());
-        return false;
-    }
-    return true;
-}
 
 }  // namespace
 
@@ -93,50 +44,17 @@ int runStreamFileExport(const std::vector<std::string>& arguments) {
                      rest[0].c_str());
         return kExitUsage;
     }
-    std::string wanted =
-        rest[1].size() > 1 && rest[1].back() == '/' ? rest[1].substr(0, rest[1].size() - 1) : rest[1];
-    std::optional<std::vector<std::string>> top = safeIfsComponents(wanted);
-    const std::vector<IfsEntry>& entries = session.catalog().ifs->entries;
-    auto named =
-        std::find_if(entries.begin(), entries.end(), [&](const IfsEntry& e) { return e.path == wanted; });
-    // Saved directories are named by their entries' paths as well as by an entry of their own.
-    bool isFolder = wanted == "/" || (named != entries.end() && named->kind == IfsEntry::Kind::Directory) ||
-                    std::any_of(entries.begin(), entries.end(),
-                                [&](const IfsEntry& e) { return e.path.starts_with(wanted + "/"); });
-    if (!top || (!isFolder && named == entries.end())) {
+    std::unique_ptr<BlockSource> source = session.openExpandedSource();
+    IfsEntryExport exporter(*source, *session.catalog().ifs);
+    if (exporter.kindOf(rest[1]) == IfsEntryExport::Kind::None) {
         std::fprintf(stderr, "quelvane-cli: no entry \"%s\" in %s\n", rest[1].c_str(), rest[0].c_str());
         return kExitUsage;
     }
-    std::unique_ptr<BlockSource> source = session.openExpandedSource();
-    IfsStreamReader reader(*source);
-    if (!isFolder) {
-        return exportEntry(reader, *named, out) ? kExitSuccess : kExitExportFailed;
+    const bool complete = exporter.write(rest[1], out);
+    for (const std::string& failure : exporter.failures()) {
+        std::fprintf(stderr, "quelvane-cli: %s\n", failure.c_str());
     }
-    return exportIfsFolder(reader, entries, wanted, *top, out).empty() ? kExitSuccess : kExitExportFailed;
-}
-
-std::vector<std::string> exportIfsFolder(IfsStreamReader& reader, const std::vector<IfsEntry>& entries,
-                                         const std::string& wanted, const std::vector<std::string>& top,
-                                         const std::filesystem::path& out) {
-    std::vector<std::string> notWritten;
-    for (const IfsEntry& entry : entries) {
-        std::optional<std::vector<std::string>> names = namesBelow(entry.path, top);
-        if (!names || names->empty()) {
-            if (entry.path.starts_with(wanted + "/") || !entry.problem.empty()) {
-                std::fprintf(stderr, "quelvane-cli: %s: unsafe name, not extracted\n", entry.path.c_str());
-                notWritten.push_back(entry.path);
-            }
-            continue;
-        }
-        fs::path target = out;
-        for (const std::string& name : *names) {
-            target /= name;
-        }
-        if (!exportEntry(reader, entry, target)) {
-            notWritten.push_back(entry.path);
-        }
-    }
-    return notWritten;
+    return complete ? kExitSuccess : kExitExportFailed;
 }
 
 }  // namespace quelvane::cli

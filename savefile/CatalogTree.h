@@ -16,6 +16,9 @@ struct CatalogTreeNode {
     std::vector<CatalogTreeNode> children;
     // The node's details (save, object or member), in the PC code page; empty when none were read.
     std::string details;
+    // In the tree of a save of the integrated file system, the node's path ("/" for the root);
+    // empty in a library's tree.
+    std::string ifsPath{};
 };
 
 struct CatalogTree {

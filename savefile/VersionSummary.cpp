@@ -9,9 +9,22 @@ namespace {
 
 constexpr std::int32_t kRiscHeaderSize = 4096;
 constexpr std::uint8_t kSavobj = 1;
+// A save of the integrated file system (SAV): directories and stream files, no library.
+constexpr std::uint8_t kSav = 0x14;
 // The machine line and the save-command line.
 constexpr std::ptrdiff_t kCommandLines = 2;
 constexpr char kRule[] = "---------------------------------------------------------------------";
+
+std::string commandLine(std::uint8_t saveCommand) {
+    switch (saveCommand) {
+        case kSavobj:
+            return "Using SAVOBJ Command!";
+        case kSav:
+            return "Using SAV Command: directories and stream files of the integrated file system.";
+        default:
+            return "Using SAVLIB Command!";
+    }
+}
 
 }  // namespace
 
@@ -20,7 +33,7 @@ std::vector<std::string> saveHeaderLines(const SaveFileHeader& header) {
     if (!header.systemText.empty()) {
         lines.push_back("This SAVF created on IBM AS/400 " + header.systemText +
                         (header.headerSize == kRiscHeaderSize ? " RISC machine." : " CISC machine."));
-        lines.push_back(header.saveCommand == kSavobj ? "Using SAVOBJ Command!" : "Using SAVLIB Command!");
+        lines.push_back(commandLine(header.saveCommand));
         if (!header.dataStorage.empty()) {
             lines.push_back("Data: " + header.dataStorage + ".");
         }

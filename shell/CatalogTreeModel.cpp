@@ -56,6 +56,11 @@ const CatalogTreeNode* CatalogTreeModel::nodeAt(const QModelIndex& index) const 
     return &siblings[static_cast<std::size_t>(index.row())];
 }
 
+std::string CatalogTreeModel::ifsPathOf(const QModelIndex& index) const {
+    const CatalogTreeNode* node = checkIndex(index, CheckIndexOption::IndexIsValid) ? nodeAt(index) : nullptr;
+    return node == nullptr ? std::string() : node->ifsPath;
+}
+
 QModelIndex CatalogTreeModel::index(int row, int column, const QModelIndex& parent) const {
     if (column != 0 || row < 0) {
         return {};

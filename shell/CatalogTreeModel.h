@@ -22,6 +22,9 @@ class CatalogTreeModel final : public QAbstractItemModel {
     void setTree(CatalogTree tree);
     const CatalogTree& tree() const { return tree_; }
 
+    // The IFS path of a node of an integrated-file-system save's tree; empty otherwise.
+    std::string ifsPathOf(const QModelIndex& index) const;
+
     // The code page the captions' 8-bit text is drawn with.
     void setCodePage(int codePage);
 

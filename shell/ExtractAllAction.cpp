@@ -11,6 +11,7 @@
 #include <atomic>
 #include <filesystem>
 
+#include "export/IfsEntryExport.h"
 #include "extract/SaveFileExtractor.h"
 #include "extract/SqliteWriter.h"
 #include "savefile/ProgressReporter.h"
@@ -106,6 +107,23 @@ void ExtractAllAction::start(const Request& request) {
     extractor_ = std::make_unique<SaveFileExtractor>(catalog_, converter_, pcCodePage_());
     if (views_ != nullptr) {
         extractor_->readThrough(views_->openSource);
+        const ViewSession* views = views_;
+        extractor_->setStreamFileWriter(
+            [views](const std::vector<IfsEntry>& entries, const std::filesystem::path& to) {
+                std::unique_ptr<BlockSource> source = views->openSaveFile();
+                if (source == nullptr || !source->isOpen()) {
+                    std::vector<std::string> all;
+                    for (const IfsEntry& entry : entries) {
+                        all.push_back(entry.path);
+                    }
+                    return all;
+                }
+                IfsCatalog chosen = *views->catalog.ifs;
+                chosen.entries = entries;
+                IfsEntryExport exporter(*source, chosen);
+                exporter.write("/", to);
+                return exporter.notWritten();
+            });
     }
 
     progress_ = new QProgressDialog(

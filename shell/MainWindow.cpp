@@ -23,6 +23,7 @@
 #include "export/pickbatch/FailureReporter.h"
 #include "savefile/CatalogTree.h"
 #include "savefile/FileBlockSource.h"
+#include "savefile/IfsTree.h"
 #include "savefile/SaveFileCheck.h"
 #include "savefile/SaveFileReader.h"
 #include "savefile/VersionText.h"
@@ -39,6 +40,7 @@
 #include "shell/FlatListView.h"
 #include "shell/FtpDialog.h"
 #include "shell/HeldSaveActions.h"
+#include "shell/IfsExportAction.h"
 #include "shell/LinkLabel.h"
 #include "shell/ListingWorker.h"
 #include "shell/ObjectListDialog.h"
@@ -115,6 +117,10 @@ MainWindow::MainWindow(UserDialogs& dialogs, SettingsFile& settings, const std::
         this, *session_, dialogs_, [this] { return conversion_->PcCodePage; },
         [this] { return ExportActions::nodeOf(tree_->currentIndex()); },
         [this](const QString& name, ViewSession::SourceOpener opener) { return openHeldSave(name, opener); });
+    ifsExport_ = new IfsExportAction(
+        this, *session_, dialogs_, [this] { return treeModel_->ifsPathOf(tree_->currentIndex()); },
+        [this] { exports_->exportMember(); });
+    session_->pcCodePage = [this] { return conversion_->PcCodePage; };
     layout->addWidget(buildTopPanel());
 
     auto* splitter = new QSplitter(Qt::Horizontal, central);
@@ -264,7 +270,7 @@ QWidget* MainWindow::buildTopPanel() {
     buttons_[4]->setEnabled(false);
     connect(buttons_[0], &QToolButton::clicked, this,
             [this] { FailureReporter::guard([this] { openSaveFile(); }); });
-    connect(buttons_[1], &QToolButton::clicked, exports_, &ExportActions::exportMember);
+    connect(buttons_[1], &QToolButton::clicked, ifsExport_, &IfsExportAction::exportSelected);
     connect(buttons_[2], &QToolButton::clicked, exports_, &ExportActions::exportBatch);
     connect(buttons_[5], &QToolButton::clicked, this, [this] {
         if (about_ != nullptr) {
@@ -376,6 +382,7 @@ void MainWindow::buildMenus() {
             &QAction::triggered, exports_, &ExportActions::exportBatch);
     addAction(treePopup, QStringLiteral("Go RRN"), QStringLiteral("GoRRN1"));
     heldSaves_->addTo(treePopup);
+    ifsExport_->addTo(treePopup);
     connect(tree_, &QWidget::customContextMenuRequested, treePopup,
             [this, treePopup](const QPoint& at) { treePopup->popup(tree_->viewport()->mapToGlobal(at)); });
 
@@ -521,7 +528,9 @@ void MainWindow::loadSaveFile(const QString& path, ViewSession::SourceOpener ope
     if (!held) {
         recentFiles_->add(path);
     }
-    CatalogTree tree = buildCatalogTree(catalog_);
+    CatalogTree tree = catalog_.ifs
+                           ? IfsTree::catalogTree(IfsTree::build(*catalog_.ifs), conversion_->PcCodePage)
+                           : buildCatalogTree(catalog_);
     const bool complete = tree.complete;
     treeModel_->setTree(std::move(tree));
     if (complete) {
@@ -567,6 +576,7 @@ void MainWindow::showSelectedNode() {
                 position.grandparentIndex = up.parent().row();
             }
         }
+        position.ifsPath = treeModel_->ifsPathOf(current);
         node = position;
     }
     showNodeContent(*session_, *this, node);

@@ -28,6 +28,7 @@ class FlatListView;
 class ExportActions;
 class ExtractAllAction;
 class ObjectListDialog;
+class IfsExportAction;
 class SettingsFile;
 class AboutDialog;
 class OptionsDialog;
@@ -66,6 +67,8 @@ class MainWindow final : public QMainWindow, private NodeContentTarget {
     ExtractAllAction& extractAll() { return *extractAll_; }
     // Tools > Object list...
     ObjectListDialog& objectList() { return *objectList_; }
+    // "Export..." of a directory or stream file of an integrated-file-system save.
+    IfsExportAction& ifsExport() { return *ifsExport_; }
     QString statusText() const;
 
     // The commands.
@@ -121,6 +124,7 @@ class MainWindow final : public QMainWindow, private NodeContentTarget {
     ExtractAllAction* extractAll_ = nullptr;
     ObjectListDialog* objectList_ = nullptr;
     HeldSaveActions* heldSaves_ = nullptr;
+    IfsExportAction* ifsExport_ = nullptr;
     std::string label2Text_;
 
     CatalogTreeModel* treeModel_;

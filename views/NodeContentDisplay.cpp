@@ -8,6 +8,7 @@
 #include "savefile/TypeCodes.h"
 #include "views/ClSourceView.h"
 #include "views/DataAreaView.h"
+#include "views/IfsNodeView.h"
 #include "views/MemberRecordsView.h"
 #include "views/SegmentLookup.h"
 #include "views/WholeBlocks.h"
@@ -126,6 +127,9 @@ ViewOutcome showNodeContent(ViewSession& session, NodeContentTarget& target,
         return ViewOutcome::Shown;
     }
     const Catalog& catalog = session.catalog;
+    if (catalog.ifs) {
+        return showIfsNode(session, target, node->ifsPath);
+    }
     switch (node->level) {
         case 0:
         case 1:

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 
 #include "views/NodeContentTarget.h"
 #include "views/ViewOutcome.h"
@@ -17,6 +18,9 @@ struct NodePosition {
     std::int32_t index = 0;
     std::int32_t parentIndex = 0;
     std::int32_t grandparentIndex = 0;
+    // In the tree of a save of the integrated file system, the node's path; the levels and
+    // positions above are then unused.
+    std::string ifsPath{};
 };
 
 // Shows the content of the selected node (none when nothing is selected): the summary labels,

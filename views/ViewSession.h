@@ -41,6 +41,9 @@ struct ViewSession {
     ShownMember shownMember;
     SourceOpener openSource;
     MemberLister listMember;
+    // The PC code page of the list's texts, for texts that are not EBCDIC (names and stream
+    // files of the integrated file system); unset, 1252.
+    std::function<std::int32_t()> pcCodePage;
 };
 
 }  // namespace quelvane

@@ -152,6 +152,11 @@ TEST(SaveSummary, SummaryLines) {
         {"X", 4096, 1, {"This SAVF created on IBM AS/400 X RISC machine.", "Using SAVOBJ Command!", "-"}},
         {"X", 2048, 0, {"This SAVF created on IBM AS/400 X CISC machine.", "Using SAVLIB Command!", "-"}},
         {"X", 4097, 2, {"This SAVF created on IBM AS/400 X CISC machine.", "Using SAVLIB Command!", "-"}},
+        {"X",
+         4096,
+         0x14,
+         {"This SAVF created on IBM AS/400 X RISC machine.",
+          "Using SAV Command: directories and stream files of the integrated file system.", "-"}},
         {"", 4096, 1, {}},
     };
     for (const Case& c : cases) {

@@ -9,6 +9,7 @@
 #include "shell/ExtractDialog.h"
 #include "tests/shell/ShellFixture.h"
 #include "tests/support/ContentFixtures.h"
+#include "tests/support/RealFiles.h"
 
 namespace quelvane::test {
 namespace {
@@ -114,6 +115,27 @@ TEST_F(ExtractAllTest, CancelledRunLeavesCompleteFilesOnly) {
         EXPECT_TRUE(file == "catalog.json" || file == "QGPL/ORDERS/JAN.csv") << file;
     }
     EXPECT_TRUE(window_->extractAll().summary()->text().startsWith(QStringLiteral("Extraction cancelled")));
+}
+
+// A save of the integrated file system gives its directories and stream files, byte for byte:
+// UZ_wcount25i holds 43 stream files; latest.gif ends on the GIF trailer.
+TEST_F(ExtractAllTest, AnIntegratedFileSystemSaveWritesItsStreamFiles) {
+    const fs::path save = fs::path(QUELVANE_SAVF_DIR) / "UZ_wcount25i.savf";
+    QUELVANE_REQUIRE_REAL_FILE(save);
+    dialogs_.files.push_back(QString::fromStdString(save.string()));
+    window_->openSaveFile();
+    const fs::path out = folder_ / "ifs";
+    window_->extractAll().start({QString::fromStdString(out.string()), false});
+    ASSERT_TRUE(waitForFinish());
+    const std::vector<std::string> files = filesUnder(out);
+    EXPECT_EQ(files.size(), 44u);
+    EXPECT_TRUE(window_->extractAll().outcome().entriesNotWritten.empty());
+    const auto gif = std::find_if(files.begin(), files.end(),
+                                  [](const std::string& file) { return file.ends_with("/latest.gif"); });
+    ASSERT_NE(gif, files.end());
+    const std::string bytes = slurp(out / *gif);
+    ASSERT_FALSE(bytes.empty());
+    EXPECT_EQ(bytes.back(), '\x3B');
 }
 
 TEST_F(ExtractAllTest, NothingOpenSaysSo) {

@@ -7,6 +7,7 @@
 #include "conversion/Notifier.h"
 #include "savefile/Catalog.h"
 #include "savefile/CatalogTree.h"
+#include "savefile/IfsTree.h"
 #include "views/MemoryContentList.h"
 #include "views/NodeContentDisplay.h"
 #include "views/VersionSummaryView.h"
@@ -46,6 +47,24 @@ inline void showEveryNode(Catalog& catalog, EbcdicTextConverter& converter,
     }
     Target target(list, catalog);
     showNodeContent(session, target, NodePosition{0, 0, 0, 0});
+    if (catalog.ifs) {
+        // A save of the integrated file system: every directory and stream file by its path.
+        std::vector<const IfsTreeNode*> pending;
+        const IfsTreeNode ifsRoot = IfsTree::build(*catalog.ifs);
+        pending.push_back(&ifsRoot);
+        while (!pending.empty() && rowBudget >= 0) {
+            const IfsTreeNode* node = pending.back();
+            pending.pop_back();
+            NodePosition position;
+            position.ifsPath = node->path;
+            showNodeContent(session, target, position);
+            rowBudget -= list.rowCount();
+            for (const IfsTreeNode& child : node->children) {
+                pending.push_back(&child);
+            }
+        }
+        return;
+    }
     const CatalogTreeNode& root = tree.roots.front();
     for (std::size_t p = 0; p < root.children.size(); ++p) {
         auto part = static_cast<std::int32_t>(p);
