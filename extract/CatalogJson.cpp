@@ -95,7 +95,9 @@ class Writer {
         json_.key("save");
         json_.beginObject();
         json_.member("systemText", utf8_.toUtf8(header.systemText));
-        json_.member("saveCommand", header.saveCommand == kSavobj ? "SAVOBJ" : "SAVLIB");
+        json_.member("saveCommand", catalog_.ifs                    ? "SAV"
+                                    : header.saveCommand == kSavobj ? "SAVOBJ"
+                                                                    : "SAVLIB");
         json_.member("machine", header.headerSize == kRiscHeaderSize ? "RISC" : "CISC");
         json_.member("headerSize", header.headerSize);
         json_.member("blockCount", header.blockCount);

@@ -12,7 +12,8 @@ namespace {
 namespace fs = std::filesystem;
 
 // Per entry of catalog.json's integrated file system: path, type, size, owner, CCSID, modified
-// time and the file written (or the error), tab-separated; then the entry count.
+// time and the file written (or the error), tab-separated; then the entry count and the save
+// command.
 constexpr const char* kListEntries = R"(import json, sys
 catalog = json.load(open(sys.argv[1], encoding="utf-8"))
 entries = catalog["integratedFileSystem"]["entries"]
@@ -20,6 +21,7 @@ for e in entries:
     print("\t".join(str(e.get(k, "-")) for k in
                     ("path", "type", "size", "owner", "ccsid", "modified", "file", "error")))
 print(len(entries), "entries")
+print("saved by", catalog["save"]["saveCommand"])
 )";
 
 // Regular files below `folder`, by their names' endings.
@@ -89,7 +91,7 @@ TEST_F(IfsExtract, HostileNamesStayOutAndAreListedAsNotWritten) {
               "/site/..\t*STMF\t4\tTCPIP\t819\t2000-05-27T03:51:09\t-\tnot written\n"
               "/site/sub\t*DIR\t-\tTCPIP\t819\t2000-05-27T03:51:09\tsite/sub\t-\n"
               "/site/a/../../escape\t*STMF\t4\tTCPIP\t819\t2000-05-27T03:51:09\t-\tnot written\n"
-              "4 entries\n");
+              "4 entries\nsaved by SAV\n");
 }
 
 // A stream file at the top named like the catalog is refused rather than lost under it.
@@ -142,7 +144,8 @@ TEST_F(IfsExtract, RealSavesExtractEveryStreamFileByteForByte) {
         EXPECT_EQ(counts.htmls, c.htmls) << c.file;
         EXPECT_EQ(counts.htmlsEndingOnClose, c.htmls) << c.file;
         const std::string listed = python(kListEntries, quoted((out / "catalog.json").string()));
-        EXPECT_TRUE(listed.ends_with("\n" + std::to_string(c.entries) + " entries\n")) << c.file;
+        EXPECT_TRUE(listed.ends_with("\n" + std::to_string(c.entries) + " entries\nsaved by SAV\n"))
+            << c.file;
         EXPECT_EQ(listed.find("not written"), std::string::npos) << c.file;
     }
     const fs::path wcount = folder_ / "UZ_wcount25i.savf";
