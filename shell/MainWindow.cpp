@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -36,6 +37,7 @@
 #include "shell/DialogNotifier.h"
 #include "shell/DisplayCharset.h"
 #include "shell/ExtractAllAction.h"
+#include "shell/ExtractDialog.h"
 #include "shell/FileDropOpener.h"
 #include "shell/FlatListView.h"
 #include "shell/FtpDialog.h"
@@ -479,6 +481,11 @@ MainWindow* MainWindow::openHeldSave(const QString& name, ViewSession::SourceOpe
     window->setAttribute(Qt::WA_DeleteOnClose);
     window->attachForms(about_, options_, ftp_);
     window->move(pos() + QPoint(kHeldWindowOffset, kHeldWindowOffset));
+    // The name reads "FILE > LIB/OBJ[ > LIB/OBJ...]": Extract all proposes a folder beside FILE
+    // named after the innermost object, not one named after the whole title.
+    const QFileInfo outer(name.section(QStringLiteral(" > "), 0, 0));
+    window->extractAll().dialog().setFolder(outer.absolutePath() + QLatin1Char('/') +
+                                            name.section(QLatin1Char('/'), -1));
     window->show();
     if (window->prepareOpen()) {
         window->loadSaveFile(name, std::move(opener));

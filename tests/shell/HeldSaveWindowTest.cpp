@@ -7,6 +7,7 @@
 #include "shell/CatalogTreeModel.h"
 #include "shell/ContentListModel.h"
 #include "shell/ExtractAllAction.h"
+#include "shell/ExtractDialog.h"
 #include "shell/HeldSaveActions.h"
 #include "shell/ListingWorker.h"
 #include "tests/shell/ShellFixture.h"
@@ -178,6 +179,8 @@ TEST_F(HeldSaveWindowTest, HeldSaveOpensInAWindowWhereViewsAndExportsReadIt) {
     inner->exports().exportMember();
     EXPECT_EQ(slurp(folder_ / "jan.txt"), "PEN \r\n");
 
+    // Extract all proposes a folder beside the file on disk, named after the held save file.
+    EXPECT_EQ(inner->extractAll().dialog().folder(), QString::fromStdString((folder_ / "HELD").string()));
     QSignalSpy extracted(&inner->extractAll(), &ExtractAllAction::finished);
     inner->extractAll().start({QString::fromStdString((folder_ / "all").string()), false});
     ASSERT_TRUE(!inner->extractAll().running() || extracted.wait(60000));
