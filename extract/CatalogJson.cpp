@@ -33,7 +33,8 @@ class Writer {
 
     std::string run() {
         json_.beginObject();
-        json_.member("saveFile", utf8_.toUtf8(std::filesystem::path(catalog_.path).filename().string()));
+        // The file's name is this machine's (UTF-8), not a text of the save's code pages.
+        json_.member("saveFile", std::filesystem::path(catalog_.path).filename().string());
         writeSummary();
         json_.key("parts");
         json_.beginArray();

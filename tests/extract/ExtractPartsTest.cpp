@@ -2,6 +2,8 @@
 
 #include <filesystem>
 
+#include "conversion/PcTextToUtf8.h"
+#include "extract/CatalogJson.h"
 #include "extract/CsvWriter.h"
 #include "extract/ExtractNames.h"
 #include "extract/JsonWriter.h"
@@ -99,6 +101,21 @@ TEST_F(ExtractParts, JsonEscapesEverythingItMust) {
     json.endObject();
     json.endObject();
     EXPECT_EQ(json.text(), "{\n  \"n\": -5,\n  \"list\": [\n    true,\n    null\n  ],\n  \"empty\": {}\n}\n");
+}
+
+// The save file's own name is the file system's UTF-8, whatever the PC code page; bytes that are
+// not UTF-8 become U+FFFD rather than spoil the JSON.
+TEST_F(ExtractParts, TheCatalogNamesTheSaveFileAsTheFileSystemDoes) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"/tmp/A\xC3\xB1o \xD0\x96.savf", "\"saveFile\": \"A\xC3\xB1o \xD0\x96.savf\""},
+        {"/tmp/A\xF1o.savf", "\"saveFile\": \"A\xEF\xBF\xBDo.savf\""},
+    };
+    for (const auto& [path, member] : cases) {
+        Catalog catalog;
+        catalog.path = path;
+        PcTextToUtf8 utf8(1252);
+        EXPECT_NE(CatalogJson::text(catalog, utf8).find(member), std::string::npos) << path;
+    }
 }
 
 TEST_F(ExtractParts, NamesStayInsideTheirFolderAndApart) {
