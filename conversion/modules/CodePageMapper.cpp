@@ -70,7 +70,8 @@ bool fillTableFromIconv(const char* name, std::array<char16_t, 256>& table) {
 
 }  // namespace
 
-std::unique_ptr<CodePageMapper> CodePageMapper::open(std::int32_t ebcdicCodePage, std::int32_t pcCodePage) {
+std::unique_ptr<CodePageMapper> CodePageMapper::open(std::int32_t ebcdicCodePage, std::int32_t pcCodePage,
+                                                     Lookup lookup) {
     const auto hostSource = hostPageSource(ebcdicCodePage);
     const char* pcName = pcPageConverterName(pcCodePage);
     if (!hostSource || pcName == nullptr) {
@@ -94,7 +95,40 @@ std::unique_ptr<CodePageMapper> CodePageMapper::open(std::int32_t ebcdicCodePage
         return nullptr;
     }
     ucnv_setFromUCallBack(mapper->pc_, substituteAlways, nullptr, nullptr, nullptr, &error);
+    if (lookup == Lookup::byteTable) {
+        mapper->fillByteTable();
+    }
     return mapper;
+}
+
+// A single-byte host page turns each byte into the same characters whatever stands around it,
+// and a PC page without shift states writes each character the same way wherever it stands: a
+// run's conversion is then the concatenation of its bytes' conversions.
+void CodePageMapper::fillByteTable() {
+    const bool singleByteHost = host_ == nullptr || ucnv_getType(host_) == UCNV_SBCS;
+    const UConverterType pcType = ucnv_getType(pc_);
+    const bool statelessPc = pcType == UCNV_SBCS || pcType == UCNV_DBCS || pcType == UCNV_MBCS ||
+                             pcType == UCNV_LATIN_1 || pcType == UCNV_US_ASCII || pcType == UCNV_UTF8;
+    if (!singleByteHost || !statelessPc) {
+        return;
+    }
+    for (std::size_t byte = 1; byte < byteTable_.size(); ++byte) {
+        result_.clear();
+        characterStart_.clear();
+        const auto hostByte = static_cast<std::uint8_t>(byte);
+        appendRun(&hostByte, 1);
+        if (result_.size() > kMaxByteText) {
+            return;
+        }
+        ByteText& text = byteTable_[byte];
+        text.length = static_cast<std::uint8_t>(result_.size());
+        std::copy(result_.begin(), result_.end(), text.bytes.begin());
+        std::copy(characterStart_.begin(), characterStart_.end(), text.starts.begin());
+    }
+    byteTable_[0] = ByteText{{0}, {true}, 1};
+    byteTableReady_ = true;
+    oneBytePerByte_ = std::all_of(byteTable_.begin(), byteTable_.end(),
+                                  [](const ByteText& text) { return text.length == 1; });
 }
 
 CodePageMapper::~CodePageMapper() {
@@ -108,9 +142,17 @@ CodePageMapper::~CodePageMapper() {
 
 std::size_t CodePageMapper::map(const std::uint8_t* source, std::size_t sourceLength, std::uint8_t* target,
                                 std::size_t targetLength) {
+    if (oneBytePerByte_) {
+        return mapByteForByte(source, sourceLength, target, targetLength);
+    }
     result_.clear();
     characterStart_.clear();
-    std::size_t position = 0;
+    std::size_t position = byteTableReady_ ? sourceLength : 0;
+    for (std::size_t i = 0; byteTableReady_ && i < sourceLength; ++i) {
+        const ByteText& text = byteTable_[source[i]];
+        result_.insert(result_.end(), text.bytes.begin(), text.bytes.begin() + text.length);
+        characterStart_.insert(characterStart_.end(), text.starts.begin(), text.starts.begin() + text.length);
+    }
     while (position < sourceLength) {
         if (source[position] == 0) {
             result_.push_back(0);
@@ -136,6 +178,22 @@ std::size_t CodePageMapper::map(const std::uint8_t* source, std::size_t sourceLe
         }
     }
     std::copy_n(result_.begin(), kept, target);
+    std::fill(target + kept, target + targetLength, std::uint8_t{0});
+    return kept;
+}
+
+// Every byte a character: the text is cut exactly at the target's size, one byte short of it
+// when the source ends in NUL, as the general path cuts it.
+std::size_t CodePageMapper::mapByteForByte(const std::uint8_t* source, std::size_t sourceLength,
+                                           std::uint8_t* target, std::size_t targetLength) const {
+    std::size_t kept = sourceLength;
+    if (kept > targetLength) {
+        const bool endsInNul = source[sourceLength - 1] == 0;
+        kept = endsInNul && targetLength > 0 ? targetLength - 1 : targetLength;
+    }
+    for (std::size_t i = 0; i < kept; ++i) {
+        target[i] = byteTable_[source[i]].bytes[0];
+    }
     std::fill(target + kept, target + targetLength, std::uint8_t{0});
     return kept;
 }

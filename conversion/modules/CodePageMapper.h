@@ -14,8 +14,14 @@ namespace quelvane::modules {
 // and reused; not safe for use by two threads at once.
 class CodePageMapper {
   public:
-    // Null when either page is unknown or its converter cannot be opened.
-    static std::unique_ptr<CodePageMapper> open(std::int32_t ebcdicCodePage, std::int32_t pcCodePage);
+    enum class Lookup { byteTable, converters };
+
+    // Null when either page is unknown or its converter cannot be opened. With Lookup::byteTable,
+    // a single-byte host page against a PC page without shift states is mapped through a table
+    // of what each host byte becomes, worked out once through the converters; every other pair,
+    // and Lookup::converters, converts each call's text through the converters.
+    static std::unique_ptr<CodePageMapper> open(std::int32_t ebcdicCodePage, std::int32_t pcCodePage,
+                                                Lookup lookup = Lookup::byteTable);
 
     ~CodePageMapper();
     CodePageMapper(const CodePageMapper&) = delete;
@@ -28,10 +34,28 @@ class CodePageMapper {
     std::size_t map(const std::uint8_t* source, std::size_t sourceLength, std::uint8_t* target,
                     std::size_t targetLength);
 
+    bool usesByteTable() const { return byteTableReady_; }
+
   private:
     CodePageMapper() = default;
     void appendRun(const std::uint8_t* run, std::size_t length);
     void decodeRun(const std::uint8_t* run, std::size_t length);
+    void fillByteTable();
+    std::size_t mapByteForByte(const std::uint8_t* source, std::size_t sourceLength, std::uint8_t* target,
+                               std::size_t targetLength) const;
+
+    // What each host byte becomes in the PC page (at most kMaxByteText bytes) and which of those
+    // bytes start a character; filled when byteTableReady_.
+    static constexpr std::size_t kMaxByteText = 4;
+    struct ByteText {
+        std::array<std::uint8_t, kMaxByteText> bytes{};
+        std::array<bool, kMaxByteText> starts{};
+        std::uint8_t length = 0;
+    };
+    std::array<ByteText, 256> byteTable_{};
+    bool byteTableReady_ = false;
+    // Every host byte becomes exactly one PC byte (single-byte pages on both sides).
+    bool oneBytePerByte_ = false;
 
     UConverter* host_ = nullptr;  // null when hostTable_ holds the host page
     std::array<char16_t, 256> hostTable_{};
