@@ -1,10 +1,7 @@
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
-#include <filesystem>
-#include <system_error>
 
 #include "cli/CliCommand.h"
+#include "cli/CliSession.h"
 #include "savefile/FileBlockSource.h"
 #include "savefile/SaveFileCheck.h"
 
@@ -24,11 +21,8 @@ int runCheckCommand(const std::vector<std::string>& arguments) {
         return kExitUsage;
     }
     const std::string& path = arguments[0];
-    std::error_code error;
     FileBlockSource source(path);
-    if (!source.isOpen() || std::filesystem::is_directory(path, error)) {
-        std::fprintf(stderr, "quelvane-cli: cannot open %s: %s\n", path.c_str(),
-                     source.isOpen() ? std::strerror(EISDIR) : std::strerror(errno));
+    if (!openedOrSaid(path, source)) {
         return kExitUsage;
     }
     SaveFileCheckReport report = SaveFileCheck::examine(source);

@@ -113,11 +113,8 @@ int CliSession::start(std::vector<std::string>& arguments, std::size_t fewest, s
 }
 
 int CliSession::openSaveFile(const std::string& path) {
-    std::error_code error;
     FileBlockSource source(path);
-    if (!source.isOpen() || std::filesystem::is_directory(path, error)) {
-        std::fprintf(stderr, "quelvane-cli: cannot open %s: %s\n", path.c_str(),
-                     source.isOpen() ? std::strerror(EISDIR) : std::strerror(errno));
+    if (!openedOrSaid(path, source)) {
         return kExitUsage;
     }
     catalog_.segments.reset();
@@ -195,6 +192,16 @@ namespace quelvane::cli {
 void CliSession::writeUtf8Line(const std::string& text) {
     std::fwrite(text.data(), 1, text.size(), stdout);
     std::fputc('\n', stdout);
+}
+
+bool openedOrSaid(const std::string& path, const BlockSource& source) {
+    std::error_code error;
+    if (source.isOpen() && !std::filesystem::is_directory(path, error)) {
+        return true;
+    }
+    std::fprintf(stderr, "quelvane-cli: cannot open %s: %s\n", path.c_str(),
+                 source.isOpen() ? std::strerror(EISDIR) : std::strerror(errno));
+    return false;
 }
 
 }  // namespace quelvane::cli

@@ -79,4 +79,8 @@ class CliSession {
     ParseReport report_;
 };
 
+// False, after saying on stderr why, when `source` over `path` could not be opened or `path`
+// is a folder.
+bool openedOrSaid(const std::string& path, const BlockSource& source);
+
 }  // namespace quelvane::cli

@@ -90,22 +90,13 @@ int extractOne(CliSession& session, const std::string& path, const std::filesyst
     SaveFileExtractor extractor(session.catalog(), session.conversion(), session.conversion().PcCodePage);
     extractor.setStreamFileWriter(
         [&session](const std::vector<IfsEntry>& entries, const std::filesystem::path& to) {
-            std::unique_ptr<BlockSource> source = session.openExpandedSource();
-            if (source == nullptr || !source->isOpen()) {
-                std::vector<std::string> all;
-                for (const IfsEntry& entry : entries) {
-                    all.push_back(entry.path);
-                }
-                return all;
-            }
-            IfsCatalog chosen = *session.catalog().ifs;
-            chosen.entries = entries;
-            IfsEntryExport exporter(*source, chosen);
-            exporter.write("/", to);
-            for (const std::string& failure : exporter.failures()) {
+            std::vector<std::string> failures;
+            std::vector<std::string> notWritten = IfsEntryExport::writeEntries(
+                session.openExpandedSource(), *session.catalog().ifs, entries, to, &failures);
+            for (const std::string& failure : failures) {
                 std::fprintf(stderr, "quelvane-cli: %s\n", failure.c_str());
             }
-            return exporter.notWritten();
+            return notWritten;
         });
     extractor.readThrough(session.sourceOpener());
     const std::string name = std::filesystem::path(path).filename().string();

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <functional>
 #include <system_error>
+#include <utility>
 
 #include "export/ExcelExportWriter.h"
 #include "export/ExportFileNames.h"
@@ -35,20 +36,13 @@ std::string decimal(std::int64_t value) {
     return std::to_string(value);
 }
 
-// Wraps the session's keepGoing for one batch run and puts the caller's back when it ends.
+// Puts `keepGoing` in the session for one run and the caller's back when the run ends, however
+// it ends.
 class KeepGoingScope {
   public:
-    KeepGoingScope(ExportSession& session, bool& refused) : session_(session), saved_(session.keepGoing) {
-        if (saved_) {
-            session_.keepGoing = [this, &refused] {
-                if (!refused && !saved_()) {
-                    refused = true;
-                }
-                return !refused;
-            };
-        }
-    }
-    ~KeepGoingScope() { session_.keepGoing = saved_; }
+    KeepGoingScope(ExportSession& session, std::function<bool()> keepGoing)
+        : session_(session), saved_(std::exchange(session.keepGoing, std::move(keepGoing))) {}
+    ~KeepGoingScope() { session_.keepGoing = std::move(saved_); }
     KeepGoingScope(const KeepGoingScope&) = delete;
     KeepGoingScope& operator=(const KeepGoingScope&) = delete;
 
@@ -180,7 +174,15 @@ ExportOutcome exportFileMembers(ExportSession& session, ObjectRef file, ExportFo
     // Once the caller's keepGoing has said no, every later question gets no as well, and a
     // member whose pass was told so is known to be cut short.
     bool refused = false;
-    const KeepGoingScope scope(session, refused);
+    const std::function<bool()> asked = session.keepGoing;
+    std::function<bool()> remembered;
+    if (asked) {
+        remembered = [&refused, &asked] {
+            refused = refused || !asked();
+            return !refused;
+        };
+    }
+    const KeepGoingScope scope(session, std::move(remembered));
     ExportOutcome outcome = ExportOutcome::Written;
     // A writer may let the user interface run, and an Open accepted meanwhile replaces the
     // catalog: the file is looked up again for every member, and the run ends when it is gone.
@@ -211,23 +213,18 @@ ExportOutcome exportFileMembers(ExportSession& session, ObjectRef file, ExportFo
 }
 
 ExportOutcome runBatchExport(ExportSession& session, BatchExportTarget& dialog) {
-    const std::function<bool()> saved = session.keepGoing;
-    session.keepGoing = [&dialog] { return !dialog.cancelRequested(); };
-    ExportOutcome outcome = ExportOutcome::Written;
-    try {
-        outcome =
-            exportFileMembers(session, dialog.chosenFile(), dialog.fileType(), dialog.directory(),
-                              [&dialog](const std::string& text, std::int32_t done, std::int32_t total) {
-                                  dialog.setStatusText(text);
-                                  dialog.showProgress(done, total);
-                              });
-    } catch (...) {
-        session.keepGoing = saved;
-        dialog.endProgress();
-        throw;
-    }
-    session.keepGoing = saved;
-    dialog.endProgress();
+    struct ProgressEnd {
+        BatchExportTarget& dialog;
+        ~ProgressEnd() { dialog.endProgress(); }
+    };
+    const KeepGoingScope scope(session, [&dialog] { return !dialog.cancelRequested(); });
+    const ProgressEnd progressEnd{dialog};
+    const ExportOutcome outcome =
+        exportFileMembers(session, dialog.chosenFile(), dialog.fileType(), dialog.directory(),
+                          [&dialog](const std::string& text, std::int32_t done, std::int32_t total) {
+                              dialog.setStatusText(text);
+                              dialog.showProgress(done, total);
+                          });
     dialog.closeDialog();
     return outcome;
 }

@@ -148,6 +148,28 @@ bool IfsEntryExport::writeEntry(const IfsEntry& entry, const fs::path& target) {
     return true;
 }
 
+std::vector<std::string> IfsEntryExport::writeEntries(const std::unique_ptr<BlockSource>& source,
+                                                      const IfsCatalog& ifs,
+                                                      const std::vector<IfsEntry>& entries,
+                                                      const fs::path& folder,
+                                                      std::vector<std::string>* failures) {
+    if (source == nullptr || !source->isOpen()) {
+        std::vector<std::string> all;
+        for (const IfsEntry& entry : entries) {
+            all.push_back(entry.path);
+        }
+        return all;
+    }
+    IfsCatalog chosen = ifs;
+    chosen.entries = entries;
+    IfsEntryExport exporter(*source, chosen);
+    exporter.write("/", folder);
+    if (failures != nullptr) {
+        failures->insert(failures->end(), exporter.failures().begin(), exporter.failures().end());
+    }
+    return exporter.notWritten();
+}
+
 fs::path IfsEntryExport::targetIn(const fs::path& folder, const std::string& path) {
     std::optional<std::vector<std::string>> names = safeIfsComponents(withoutTrailingSlash(path));
     if (!names) {

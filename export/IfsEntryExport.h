@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -29,6 +30,14 @@ class IfsEntryExport {
     // A stream file into the file `target`; a directory and everything below it into the folder
     // `target`. True when everything was written; failures() says what was not.
     bool write(const std::string& path, const std::filesystem::path& target, const Progress& progress = {});
+
+    // Extraction's writer: `entries`, chosen from `ifs`, below `folder` as the root's contents.
+    // Answers the paths not written, and adds why to `failures` when given; a source that did
+    // not open writes nothing.
+    static std::vector<std::string> writeEntries(const std::unique_ptr<BlockSource>& source,
+                                                 const IfsCatalog& ifs, const std::vector<IfsEntry>& entries,
+                                                 const std::filesystem::path& folder,
+                                                 std::vector<std::string>* failures = nullptr);
 
     // Where the window writes `path` in the chosen `folder`: under its own name, the root as the
     // folder itself; empty when the name cannot be a file name here.

@@ -110,19 +110,7 @@ void ExtractAllAction::start(const Request& request) {
         const ViewSession* views = views_;
         extractor_->setStreamFileWriter(
             [views](const std::vector<IfsEntry>& entries, const std::filesystem::path& to) {
-                std::unique_ptr<BlockSource> source = views->openSaveFile();
-                if (source == nullptr || !source->isOpen()) {
-                    std::vector<std::string> all;
-                    for (const IfsEntry& entry : entries) {
-                        all.push_back(entry.path);
-                    }
-                    return all;
-                }
-                IfsCatalog chosen = *views->catalog.ifs;
-                chosen.entries = entries;
-                IfsEntryExport exporter(*source, chosen);
-                exporter.write("/", to);
-                return exporter.notWritten();
+                return IfsEntryExport::writeEntries(views->openSaveFile(), *views->catalog.ifs, entries, to);
             });
     }
 

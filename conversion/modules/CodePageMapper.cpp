@@ -147,12 +147,37 @@ std::size_t CodePageMapper::map(const std::uint8_t* source, std::size_t sourceLe
     }
     result_.clear();
     characterStart_.clear();
-    std::size_t position = byteTableReady_ ? sourceLength : 0;
-    for (std::size_t i = 0; byteTableReady_ && i < sourceLength; ++i) {
+    if (byteTableReady_) {
+        collectThroughTable(source, sourceLength);
+    } else {
+        collectThroughConverters(source, sourceLength);
+    }
+
+    std::size_t kept = result_.size();
+    if (kept > targetLength) {
+        const bool endsInNul = sourceLength > 0 && source[sourceLength - 1] == 0;
+        kept = endsInNul && targetLength > 0 ? targetLength - 1 : targetLength;
+        while (kept > 0 && !characterStart_[kept]) {
+            --kept;
+        }
+    }
+    std::copy_n(result_.begin(), kept, target);
+    std::fill(target + kept, target + targetLength, std::uint8_t{0});
+    return kept;
+}
+
+void CodePageMapper::collectThroughTable(const std::uint8_t* source, std::size_t sourceLength) {
+    for (std::size_t i = 0; i < sourceLength; ++i) {
         const ByteText& text = byteTable_[source[i]];
         result_.insert(result_.end(), text.bytes.begin(), text.bytes.begin() + text.length);
         characterStart_.insert(characterStart_.end(), text.starts.begin(), text.starts.begin() + text.length);
     }
+}
+
+// Runs between NULs go through the converters whole: a mixed host page's shift state lasts to
+// the end of its run.
+void CodePageMapper::collectThroughConverters(const std::uint8_t* source, std::size_t sourceLength) {
+    std::size_t position = 0;
     while (position < sourceLength) {
         if (source[position] == 0) {
             result_.push_back(0);
@@ -168,18 +193,6 @@ std::size_t CodePageMapper::map(const std::uint8_t* source, std::size_t sourceLe
         appendRun(source + position, runLength);
         position += runLength;
     }
-
-    std::size_t kept = result_.size();
-    if (kept > targetLength) {
-        const bool endsInNul = sourceLength > 0 && source[sourceLength - 1] == 0;
-        kept = endsInNul && targetLength > 0 ? targetLength - 1 : targetLength;
-        while (kept > 0 && !characterStart_[kept]) {
-            --kept;
-        }
-    }
-    std::copy_n(result_.begin(), kept, target);
-    std::fill(target + kept, target + targetLength, std::uint8_t{0});
-    return kept;
 }
 
 // Every byte a character: the text is cut exactly at the target's size, one byte short of it

@@ -41,6 +41,9 @@ class CodePageMapper {
     void appendRun(const std::uint8_t* run, std::size_t length);
     void decodeRun(const std::uint8_t* run, std::size_t length);
     void fillByteTable();
+    // Fill result_ and characterStart_ with the whole converted text.
+    void collectThroughTable(const std::uint8_t* source, std::size_t sourceLength);
+    void collectThroughConverters(const std::uint8_t* source, std::size_t sourceLength);
     std::size_t mapByteForByte(const std::uint8_t* source, std::size_t sourceLength, std::uint8_t* target,
                                std::size_t targetLength) const;
 
