@@ -162,6 +162,7 @@ std::vector<std::string> IfsEntryExport::writeEntries(const std::unique_ptr<Bloc
     }
     IfsCatalog chosen = ifs;
     chosen.entries = entries;
+    chosen.tree.reset();
     IfsEntryExport exporter(*source, chosen);
     exporter.write("/", folder);
     if (failures != nullptr) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -36,11 +37,16 @@ struct IfsEntry {
 
 // What a save of the integrated file system holds: every saved directory's entries, in file
 // order, and what could not be read.
+struct IfsTreeNode;
+
 struct IfsCatalog {
     std::optional<std::string> release;
     std::optional<std::string> targetRelease;
     std::vector<IfsEntry> entries;
     std::vector<std::string> problems;
+    // The entries as a tree (IfsTree), kept by the window that built it for its navigation tree
+    // so that the views find nodes in it; empty until then.
+    std::shared_ptr<const IfsTreeNode> tree;
 };
 
 }  // namespace quelvane

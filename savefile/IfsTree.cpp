@@ -69,6 +69,10 @@ CatalogTreeNode treeNode(const IfsTreeNode& node, CcsidText& names, bool root) {
 
 }  // namespace
 
+std::shared_ptr<const IfsTreeNode> IfsTree::of(const IfsCatalog& ifs) {
+    return ifs.tree != nullptr ? ifs.tree : std::make_shared<const IfsTreeNode>(build(ifs));
+}
+
 IfsTreeNode IfsTree::build(const IfsCatalog& ifs) {
     Growing root;
     std::vector<IfsTreeNode> untrusted;

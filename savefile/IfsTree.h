@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -32,6 +33,8 @@ class IfsTree {
     static constexpr std::size_t kMaxDepth = 256;
 
     static IfsTreeNode build(const IfsCatalog& ifs);
+    // The catalog's tree: the one kept in it, else one built now.
+    static std::shared_ptr<const IfsTreeNode> of(const IfsCatalog& ifs);
 
     // The node of `path` ("/" for the root), or null when the tree has none.
     static const IfsTreeNode* find(const IfsTreeNode& root, const std::string& path);

@@ -535,9 +535,11 @@ void MainWindow::loadSaveFile(const QString& path, ViewSession::SourceOpener ope
     if (!held) {
         recentFiles_->add(path);
     }
-    CatalogTree tree = catalog_.ifs
-                           ? IfsTree::catalogTree(IfsTree::build(*catalog_.ifs), conversion_->PcCodePage)
-                           : buildCatalogTree(catalog_);
+    if (catalog_.ifs) {
+        catalog_.ifs->tree = IfsTree::of(*catalog_.ifs);
+    }
+    CatalogTree tree = catalog_.ifs ? IfsTree::catalogTree(*catalog_.ifs->tree, conversion_->PcCodePage)
+                                    : buildCatalogTree(catalog_);
     const bool complete = tree.complete;
     treeModel_->setTree(std::move(tree));
     if (complete) {

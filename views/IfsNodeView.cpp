@@ -107,8 +107,8 @@ ViewOutcome showIfsNode(ViewSession& session, NodeContentTarget& target, const s
         return ViewOutcome::Shown;
     }
     clearList(session);
-    const IfsTreeNode root = IfsTree::build(*catalog.ifs);
-    const IfsTreeNode* node = IfsTree::find(root, path);
+    const std::shared_ptr<const IfsTreeNode> root = IfsTree::of(*catalog.ifs);
+    const IfsTreeNode* node = IfsTree::find(*root, path);
     if (node == nullptr) {
         return ViewOutcome::Shown;
     }
