@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   cmake ninja-build g++ clang libclang-rt-14-dev pkg-config
-  libicu-dev libgtest-dev libgmock-dev libbenchmark-dev
+  libicu-dev libgtest-dev libgmock-dev libbenchmark-dev libsqlite3-dev sqlite3 ccache
   qt6-base-dev qt6-base-dev-tools libqt6svg6-dev
   xvfb xauth python3 python3-xlrd dpkg-dev
 )

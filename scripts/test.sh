@@ -8,6 +8,8 @@ cd "$(dirname "$0")/.."
 QUELVANE_WITH_OFFICE=1 bash scripts/install-deps.sh
 
 jobs=$(nproc)
+# Paths relative to the checkout, so that the compiler cache serves any clone of it.
+export CCACHE_BASEDIR="$PWD" CCACHE_NOHASHDIR=1
 export QT_QPA_PLATFORM=offscreen
 
 echo "== g++ build, warnings as errors"
