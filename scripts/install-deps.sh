@@ -6,11 +6,12 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ clang libclang-rt-14-dev pkg-config
   libicu-dev libgtest-dev libgmock-dev libbenchmark-dev libsqlite3-dev sqlite3 ccache
-  qt6-base-dev qt6-base-dev-tools libqt6svg6-dev
+  qt6-base-dev qt6-base-dev-tools qt6-svg-dev
   xvfb xauth python3 python3-xlrd dpkg-dev
 )
 if [ "${QUELVANE_WITH_OFFICE:-0}" = 1 ]; then
-  packages+=(libreoffice-writer-nogui libreoffice-calc-nogui)
+  # The office cases convert exports with LibreOffice and read its PDF pages with pdftotext.
+  packages+=(libreoffice-writer-nogui libreoffice-calc-nogui poppler-utils)
 fi
 
 missing=()
