@@ -241,8 +241,7 @@ std::vector<SaveFileReader::FoundPart> SaveFileReader::walkSegments(BlockFile& f
             setStop(ParseReport::Stop::ChainNotForward, examined);
             break;
         }
-        file.seekBlock(sequence);
-        walking = file.readBlocks(length) == BlockFile::kBlockSize;
+        walking = readToNextHeader(file, sequence, length);
         if (!walking) {
             setStop(next == file.size() / BlockFile::kBlockSize ? ParseReport::Stop::EndOfFile
                                                                 : ParseReport::Stop::SegmentPastEnd,
@@ -251,6 +250,18 @@ std::vector<SaveFileReader::FoundPart> SaveFileReader::walkSegments(BlockFile& f
         examined = next;
     }
     return found;
+}
+
+bool SaveFileReader::readToNextHeader(BlockFile& file, std::int32_t sequence, std::int32_t length) {
+    file.seekBlock(sequence);
+    try {
+        return file.readBlocks(length) == BlockFile::kBlockSize;
+    } catch (const SegmentExpansionFailure&) {
+        // Data that cannot be expanded costs its own segment only: the next header stands where
+        // the segment's length says, whatever the data holds.
+        file.seekBlock(std::int64_t{sequence} + length - 1);
+        return file.readBlocks(1) == BlockFile::kBlockSize;
+    }
 }
 
 bool SaveFileReader::readDescriptor(BlockFile& file, std::int64_t examined, std::vector<FoundPart>& found) {

@@ -65,6 +65,9 @@ class SaveFileReader {
     // At the segment header held: reads its descriptor block and, for a save/restore
     // descriptor, the library it names. False when the walk ends here.
     bool readDescriptor(BlockFile& file, std::int64_t examined, std::vector<FoundPart>& found);
+    // Reads on to the header after the segment whose data starts at block `sequence`; true when
+    // it is there.
+    static bool readToNextHeader(BlockFile& file, std::int32_t sequence, std::int32_t length);
     void readLibraryDescriptor(const BigEndianReader& library, std::int32_t offset,
                                std::vector<FoundPart>& found);
     void fillParts(const std::vector<FoundPart>& found);

@@ -7,7 +7,13 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "savefile/MemoryBlockSource.h"
+#include "savefile/SegmentLayout.h"
+#include "tests/support/ContentFixtures.h"
+#include "tests/support/Cp037Converter.h"
+#include "tests/support/RealFiles.h"
 #include "tests/support/SaveFileBuilder.h"
+#include "tests/support/SaveFileCompressor.h"
 
 namespace quelvane::test {
 namespace {
@@ -102,6 +108,63 @@ TEST_F(CliCheck, ReportAndExitStatus) {
         EXPECT_EQ(result.out, "") << arguments;
         EXPECT_NE(result.err, "") << arguments;
     }
+}
+
+// A grid in order around coded data that does not expand: the check names the segment and calls
+// the file damaged; the same file before the damage is clean.
+TEST_F(CliCheck, CodedDataThatDoesNotExpandIsDamage) {
+    BuiltPart part;
+    part.library = "LIB";
+    BuiltObject file;
+    file.name = "ORDERS";
+    file.attribute = "PF";
+    file.fields = {{"F", 0x0403, 4, 0, 0}};
+    file.members = {{"M1", "", "", 1}};
+    part.objects = {file};
+    SaveFileBuilder builder;
+    builder.headerSize = 4096;
+    builder.add(part).add(
+        ContentFixtures::memberRecords("ORDERS", "M1", 4, {{0x80, SaveFileBuilder::ebcdic("ONE", 4)}}));
+    for (SaveFileCompressor::Coding coding :
+         {SaveFileCompressor::Coding::RunLength, SaveFileCompressor::Coding::Lz1Literals}) {
+        SaveFileCompressor compressor;
+        compressor.coding = coding;
+        std::vector<std::uint8_t> compressed = compressor.compress(builder.build().bytes());
+        CliRun result = run("check '" + write(compressed, "WHOLE.SAVF") + "'");
+        EXPECT_EQ(result.status, 0) << result.out;
+        EXPECT_NE(result.out.find("\nClean: "), std::string::npos) << result.out;
+
+        MemoryBlockSource source(compressed);
+        Cp037Converter converter;
+        const SegmentPlacement last = SegmentLayout::scan(source, 4096, converter)->segments().back();
+        ASSERT_EQ(last.name, "ORDERS    M1");
+        for (std::int64_t body = last.dataOffset; body < last.dataOffset + 8; ++body) {
+            compressed.at(static_cast<std::size_t>(body / 512 * 528 + body % 512)) = 0;
+        }
+        result = run("check '" + write(compressed, "SPOILT.SAVF") + "'");
+        EXPECT_EQ(result.status, 1) << result.out << result.err;
+        EXPECT_NE(result.out.find("\nDamaged:\n  Coded data that does not expand: segment ORDERS    M1: "),
+                  std::string::npos)
+            << result.out;
+        EXPECT_NE(result.out.find("\n  The block grid is in order: "), std::string::npos) << result.out;
+    }
+}
+
+// The one real file whose last LZ1 chunk expands short: its code stream runs into the last 16
+// bytes of the file's last block body, which hold the save's closing value instead of the code.
+TEST_F(CliCheck, RealSaveFileWithAChunkThatExpandsShort) {
+    const fs::path shortChunk = fs::path(QUELVANE_SAVF_DIR) / "ISPH_ISPHERE_2015-02-08_617fe9.savf";
+    const fs::path whole = fs::path(QUELVANE_SAVF_DIR) / "ISPH_ISPHERE_2015-05-06_51507f.savf";
+    QUELVANE_REQUIRE_REAL_FILE(shortChunk);
+    QUELVANE_REQUIRE_REAL_FILE(whole);
+    CliRun result = run("check '" + shortChunk.string() + "'");
+    EXPECT_EQ(result.status, 1) << result.out;
+    EXPECT_NE(result.out.find("Coded data that does not expand: segment XFNDSTRS  XFNDSTRS: LZ1 data cannot "
+                              "be expanded"),
+              std::string::npos)
+        << result.out;
+    result = run("check '" + whole.string() + "'");
+    EXPECT_EQ(result.status, 0) << result.out;
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "savefile/BlockFile.h"
+#include "savefile/CodedDataCheck.h"
 #include "savefile/ExpandedBlockSource.h"
 #include "savefile/MemoryBlockSource.h"
 #include "tests/support/ContentFixtures.h"
@@ -176,7 +177,8 @@ void spoilSegment(std::vector<std::uint8_t>& compressed, const std::string& name
     for (const SegmentPlacement& segment : layout->segments()) {
         if (segment.name == name) {
             const std::int64_t body =
-                segment.dataOffset + static_cast<std::int64_t>(static_cast<double>(segment.dataLength) * fraction);
+                segment.dataOffset +
+                static_cast<std::int64_t>(static_cast<double>(segment.dataLength) * fraction);
             const auto at = static_cast<std::ptrdiff_t>(body / 512 * 528 + body % 512);
             std::fill(compressed.begin() + at, compressed.begin() + at + 200, 0);
             return;
@@ -219,6 +221,58 @@ TEST(DamagedCompressedData, FailsOnlyTheSegmentItSpoilsAndSaysWhich) {
     EXPECT_EQ(fixture.showMember(0, 0, 0), ViewOutcome::Shown);
     EXPECT_EQ(fixture.rows().size(), 5u);
     EXPECT_TRUE(fixture.notifier.entries.empty());
+}
+
+// Zeroes the first 8 bytes of the coded data of the last segment, returning its name: no chunk
+// tag for LZ1, a 0x00 control byte for run-length data.
+std::string spoilLastSegment(std::vector<std::uint8_t>& compressed) {
+    MemoryBlockSource source(compressed);
+    Cp037Converter converter;
+    const SegmentPlacement last = SegmentLayout::scan(source, 4096, converter)->segments().back();
+    for (std::int64_t body = last.dataOffset; body < last.dataOffset + 8; ++body) {
+        compressed.at(static_cast<std::size_t>(body / 512 * 528 + body % 512)) = 0;
+    }
+    return last.name;
+}
+
+// The last segment's data not expanding costs that segment only: the walk passes over it to where
+// its length says it ends, every object and member is listed, the open names it and the members
+// read. The check
+// of the coded data finds it too, and nothing in the undamaged file.
+TEST(DamagedCompressedData, TheLastSegmentNotExpandingCostsOnlyItself) {
+    for (Coding coding : {Coding::RunLength, Coding::Lz1Literals}) {
+        SCOPED_TRACE(coding == Coding::RunLength ? "run-length" : "LZ1");
+        SaveFileCompressor compressor;
+        compressor.coding = coding;
+        std::vector<std::uint8_t> compressed = compressor.compress(storedSave());
+        Cp037Converter converter;
+        MemoryBlockSource whole(compressed);
+        EXPECT_TRUE(CodedDataCheck::examine(whole, 4096, converter).empty());
+        const std::string name = spoilLastSegment(compressed);
+
+        ViewsFixture fixture;
+        ASSERT_EQ(fixture.open(compressed), 0);
+        ASSERT_EQ(fixture.catalog.parts.size(), 1u);
+        ASSERT_EQ(fixture.catalog.parts[0].library.objects.size(), 3u);
+        EXPECT_EQ(fixture.catalog.parts[0].library.objects[0].members.size(), 2u);
+        ASSERT_FALSE(fixture.notifier.entries.empty());
+        EXPECT_EQ(
+            fixture.notifier.texts().front().rfind("The catalog is incomplete: segment " + name + ": ", 0),
+            0u)
+            << fixture.notifier.texts().front();
+        fixture.notifier.entries.clear();
+        EXPECT_EQ(fixture.showMember(0, 0, 0), ViewOutcome::Shown);
+        EXPECT_EQ(fixture.rows().size(), 5u);
+
+        MemoryBlockSource spoilt(compressed);
+        const std::vector<std::string> found = CodedDataCheck::examine(spoilt, 4096, converter);
+        ASSERT_EQ(found.size(), 1u);
+        EXPECT_EQ(found[0].rfind("segment " + name + ": ", 0), 0u) << found[0];
+    }
+    const std::vector<std::uint8_t> storedBytes = storedSave();
+    MemoryBlockSource stored(storedBytes);
+    Cp037Converter converter;
+    EXPECT_TRUE(CodedDataCheck::examine(stored, 4096, converter).empty());
 }
 
 TEST(DamagedCompressedData, EveryCutOfACompressedSaveOpensWithoutHarm) {
