@@ -5,7 +5,6 @@
 
 #include "extract/JsonWriter.h"
 #include "savefile/CatalogTree.h"
-#include "savefile/IfsPath.h"
 
 namespace quelvane {
 
@@ -207,7 +206,7 @@ class Writer {
     }
 
     // Paths are UTF-8 already; owners and type texts are in the PC code page.
-    void writeIfsEntry(const IfsEntry& entry) {
+    void writeIfsEntry(const IfsEntry& entry, std::size_t index) {
         json_.beginObject();
         json_.member("path", entry.path);
         json_.member("type", utf8_.toUtf8(entry.typeText));
@@ -226,13 +225,10 @@ class Writer {
             json_.member("problem", entry.problem);
         }
         if (outcome_ != nullptr) {
-            const std::optional<std::vector<std::string>> names = safeIfsComponents(entry.path);
-            if (names && !names->empty() && !outcome_->entriesNotWritten.contains(entry.path)) {
-                std::string file;
-                for (const std::string& name : *names) {
-                    file += (file.empty() ? "" : "/") + name;
-                }
-                json_.member("file", file);
+            const std::string* file =
+                index < outcome_->entryFiles.size() ? &outcome_->entryFiles[index] : nullptr;
+            if (file != nullptr && !file->empty()) {
+                json_.member("file", *file);
             } else {
                 json_.member("error", "not written");
             }
@@ -247,8 +243,8 @@ class Writer {
         optionalText("targetRelease", ifs.targetRelease);
         json_.key("entries");
         json_.beginArray();
-        for (const IfsEntry& entry : ifs.entries) {
-            writeIfsEntry(entry);
+        for (std::size_t i = 0; i < ifs.entries.size(); ++i) {
+            writeIfsEntry(ifs.entries[i], i);
         }
         json_.endArray();
         json_.key("problems");

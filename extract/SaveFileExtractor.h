@@ -11,10 +11,13 @@
 #include "conversion/EbcdicTextConverter.h"
 #include "conversion/Notifier.h"
 #include "conversion/PcTextToUtf8.h"
+#include "export/IfsEntryExport.h"
 #include "extract/ExtractNames.h"
 #include "extract/ExtractOutcome.h"
+#include "extract/OutputFile.h"
 #include "extract/SqliteWriter.h"
 #include "savefile/Catalog.h"
+#include "savefile/OutputFolder.h"
 #include "savefile/ProgressReporter.h"
 #include "views/MemoryContentList.h"
 #include "views/ViewSession.h"
@@ -29,10 +32,10 @@ namespace quelvane {
 // constant memory; a member that fails is recorded and the others are still written.
 class SaveFileExtractor {
   public:
-    // Writes `entries` below `folder` by their paths and answers the paths of those it could not
-    // write (after saying why).
-    using StreamFileWriter = std::function<std::vector<std::string>(const std::vector<IfsEntry>& entries,
-                                                                    const std::filesystem::path& folder)>;
+    // Writes `entries` below `folder` by their paths and answers what it wrote for each and why
+    // it wrote nothing for some.
+    using StreamFileWriter = std::function<IfsEntryExport::Written(const std::vector<IfsEntry>& entries,
+                                                                   const std::filesystem::path& folder)>;
 
     SaveFileExtractor(const Catalog& catalog, EbcdicTextConverter& converter, std::int32_t pcCodePage);
 
@@ -75,6 +78,10 @@ class SaveFileExtractor {
     void extractClProgram(const Place& place, const SavedObject& program);
     void extractDataArea(const Place& place, const SavedObject& area);
     void writeStreamFiles();
+    void writeCatalog();
+    // Writes what `out` holds into place; false, with the failure recorded under `where`, when
+    // it cannot be.
+    bool commitFile(OutputFile& out, const std::string& where);
     void writeDataAreas();
     void writeCatalogRows();
     void fail(ItemOutcome& outcome, const std::string& where, const std::string& reason,
@@ -90,6 +97,7 @@ class SaveFileExtractor {
 
     // One run's state.
     std::filesystem::path folder_;
+    OutputFolder root_;
     SqliteWriter* database_ = nullptr;
     std::string saveFileName_;
     ProgressReporter* progress_ = nullptr;
