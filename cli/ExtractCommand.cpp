@@ -94,6 +94,9 @@ int extractOne(CliSession& session, const std::string& path, const std::filesyst
                                                 to);
         });
     extractor.readThrough(session.sourceOpener());
+    if (!session.parseReport().complete()) {
+        extractor.setIncomplete(session.parseReport().text());
+    }
     const std::string name = std::filesystem::path(path).filename().string();
     TerminalProgress progress(name, extractor, showProgress);
     const ExtractOutcome outcome = extractor.run(folder, database, name, progress);

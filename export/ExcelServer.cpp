@@ -291,7 +291,7 @@ class WorkbookObject final : public ExcelObject {
             CompoundFileWriter::write(workbook, u"Workbook", stream);
             // Replaces a file of that name whole, never what a link there points to.
             AtomicFile out;
-            if (out.open(path, AtomicFile::Existing::ReplaceRegular, false)) {
+            if (out.open(path, AtomicFile::Existing::ReplaceNamed, false)) {
                 out.write(workbook.view());
             }
             if (!out.commit()) {

@@ -32,7 +32,7 @@ ExportOutcome writeTextExport(ExportSession& session, MemberRef member, const st
     // Written under a temporary name and renamed when whole: a full disk leaves the old file, not
     // a cut one, and a link at the name is refused rather than written through.
     AtomicFile out;
-    if (!out.open(path, AtomicFile::Existing::ReplaceRegular, false)) {
+    if (!out.open(path, AtomicFile::Existing::ReplaceNamed, false)) {
         const std::string message = "Open<" + session.pcText(path) + ">file error";
         session.views.notifier.message(message);
         throw ExportFailure(message, true);

@@ -324,7 +324,7 @@ class DocumentObject final : public WordObject {
             RtfDocumentWriter::write(document, document_->font, document_->tables);
             // Replaces a file of that name whole, never what a link there points to.
             AtomicFile out;
-            if (out.open(path, AtomicFile::Existing::ReplaceRegular, false)) {
+            if (out.open(path, AtomicFile::Existing::ReplaceNamed, false)) {
                 out.write(document.view());
             }
             if (!out.commit()) {

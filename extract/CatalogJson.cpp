@@ -48,6 +48,9 @@ class Writer {
             writeNotExtracted();
             json_.member("membersWritten", outcome_->membersWritten);
             json_.member("cancelled", outcome_->cancelled);
+            if (!outcome_->incomplete.empty()) {
+                json_.member("incomplete", outcome_->incomplete);
+            }
         }
         json_.endObject();
         return json_.text();

@@ -44,6 +44,9 @@ struct ExtractOutcome {
     // The files of an earlier run that this one replaced, relative to the extraction folder.
     std::int64_t filesReplaced = 0;
     bool cancelled = false;
+    // Why the catalog read from the save file stops short, when it does: whatever lies past that
+    // point is not extracted.
+    std::string incomplete;
 };
 
 }  // namespace quelvane

@@ -60,6 +60,10 @@ ExtractOutcome SaveFileExtractor::run(const std::filesystem::path& folder, Sqlit
     saveFileName_ = saveFileName;
     progress_ = &progress;
     outcome_ = ExtractOutcome();
+    outcome_.incomplete = incomplete_;
+    if (!incomplete_.empty()) {
+        outcome_.failures.push_back("the catalog is incomplete: " + incomplete_);
+    }
     libraryNames_ = ExtractNames();
     libraryNames_.reserve(kCatalogFile);
     libraries_.clear();

@@ -53,6 +53,9 @@ class SaveFileExtractor {
     // catalog.
     void setStreamFileWriter(StreamFileWriter writer) { writeStreamFiles_ = std::move(writer); }
 
+    // Says that the catalog stops short and why: a failure of the run and a line of catalog.json.
+    void setIncomplete(std::string why) { incomplete_ = std::move(why); }
+
     // Bytes of the files written so far; may be read from another thread.
     std::int64_t bytesWritten() const { return bytesWritten_.load(); }
 
@@ -93,6 +96,7 @@ class SaveFileExtractor {
     ViewSession session_;
     PcTextToUtf8 utf8_;
     StreamFileWriter writeStreamFiles_;
+    std::string incomplete_;
     std::atomic<std::int64_t> bytesWritten_{0};
 
     // One run's state.

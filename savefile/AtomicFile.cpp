@@ -93,6 +93,7 @@ bool AtomicFile::open(const OutputFolder& folder, const std::string& name, Exist
     written_ = 0;
     failed_ = false;
     replaced_ = false;
+    device_ = false;
     if (folder_ < 0) {
         fail("cannot create " + final_.string() + ": the folder is not open", 0);
         return false;
@@ -101,7 +102,7 @@ bool AtomicFile::open(const OutputFolder& folder, const std::string& name, Exist
         fail("cannot create " + final_.string() + ": not a file name", 0);
         return false;
     }
-    if (!finalNameAllowed() || !createTemporary()) {
+    if (!finalNameAllowed() || (!device_ && !createTemporary())) {
         return false;
     }
     buffer_.reserve(kBufferSize);
@@ -120,12 +121,24 @@ bool AtomicFile::finalNameAllowed() {
     }
     if (S_ISLNK(status.st_mode)) {
         fail(final_.string() + " is a link; nothing is written through it", 0);
+    } else if (S_ISCHR(status.st_mode) && existing_ == Existing::ReplaceNamed && file_ < 0) {
+        return openDevice();
     } else if (!S_ISREG(status.st_mode)) {
         fail(final_.string() + " exists and is not a regular file; not replaced", 0);
     } else if (existing_ == Existing::Refuse) {
         fail(final_.string() + " exists; not replaced", 0);
     }
     return !failed_;
+}
+
+bool AtomicFile::openDevice() {
+    file_ = ::openat(folder_, name_.c_str(), O_WRONLY | O_NOFOLLOW | O_CLOEXEC);
+    if (file_ < 0) {
+        fail("cannot open " + final_.string(), errno);
+        return false;
+    }
+    device_ = true;
+    return true;
 }
 
 bool AtomicFile::createTemporary() {
@@ -194,7 +207,10 @@ bool AtomicFile::renameIntoPlace() {
     struct stat status {};
     const bool exists = ::fstatat(folder_, name_.c_str(), &status, AT_SYMLINK_NOFOLLOW) == 0;
     if (exists && !S_ISREG(status.st_mode)) {
-        return finalNameAllowed();
+        fail(final_.string() + (S_ISLNK(status.st_mode) ? " is a link; nothing is written through it"
+                                                        : " exists and is not a regular file; not replaced"),
+             0);
+        return false;
     }
     if (::renameat(folder_, temporary_.c_str(), folder_, name_.c_str()) != 0) {
         fail("cannot create " + final_.string(), errno);
@@ -216,6 +232,9 @@ bool AtomicFile::commit() {
         fail("cannot write " + final_.string(), errno);
     }
     file_ = -1;
+    if (device_) {
+        return !failed_;
+    }
     if (!failed_ && renameIntoPlace()) {
         temporary_.clear();
         return true;

@@ -19,7 +19,9 @@ namespace quelvane {
 // replaced only when the caller allows it.
 class AtomicFile {
   public:
-    enum class Existing { Refuse, ReplaceRegular };
+    // ReplaceNamed is for a path the user named: a regular file is replaced, and a character
+    // device (/dev/null, a terminal) is written to as it is, there being no name to rename to.
+    enum class Existing { Refuse, ReplaceRegular, ReplaceNamed };
 
     AtomicFile() = default;
     ~AtomicFile();
@@ -61,6 +63,7 @@ class AtomicFile {
     static constexpr std::size_t kBufferSize = 1 << 18;
 
     bool finalNameAllowed();
+    bool openDevice();
     bool createTemporary();
     bool renameIntoPlace();
     void flush();
@@ -78,6 +81,7 @@ class AtomicFile {
     std::int64_t written_ = 0;
     bool failed_ = false;
     bool replaced_ = false;
+    bool device_ = false;
 };
 
 }  // namespace quelvane

@@ -33,7 +33,7 @@ std::string SaveFileWriter::write(BlockSource& source, const std::filesystem::pa
         return "the save to write cannot be read";
     }
     AtomicFile out;
-    if (!out.open(target, AtomicFile::Existing::ReplaceRegular, false)) {
+    if (!out.open(target, AtomicFile::Existing::ReplaceNamed, false)) {
         return out.error();
     }
     std::string why;
