@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -200,6 +201,60 @@ TEST_F(HostileTarget, RealFilesLinksInTheTargetAreNeverWrittenThrough) {
         expectOutsideUntouched();
         expectNoTemporaryFiles();
     }
+}
+
+// A copy of a real file with bytes changed at `offset`.
+std::string changedCopy(const fs::path& folder, const std::string& original, std::size_t offset,
+                        const std::string& from, const std::string& to) {
+    std::string bytes = ExtractFixture::slurpFile(original);
+    EXPECT_EQ(bytes.substr(offset, from.size()), from) << original << " at " << offset;
+    bytes.replace(offset, to.size(), to);
+    const fs::path copy = folder / fs::path(original).filename();
+    std::ofstream(copy, std::ios::binary) << bytes;
+    return copy.string();
+}
+
+// Two entries or members that come out under one name are both kept, and the run says which was
+// renamed; a save whose catalog stops short is no success.
+TEST_F(HostileTarget, RealFilesSameNamesAreKeptApart) {
+    const std::string wcount = real("UZ_wcount25i.savf");
+    const std::string vcf = real("VCF_VCFV1R0.SAVF");
+    QUELVANE_REQUIRE_REAL_FILE(wcount);
+    QUELVANE_REQUIRE_REAL_FILE(vcf);
+    // styleB.gif becomes a second styleA.gif (the B of its UTF-16 name).
+    const std::string twice = changedCopy(folder_, wcount, 427937, "B", "A");
+    Run run = cli("extract '" + twice + "' --to '" + (target_ / "ifs").string() + "'");
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.err.find("note: /wcount/Count2.5/images/styleA.gif: written as "
+                           "wcount/Count2.5/images/styleA_2.gif\n"),
+              std::string::npos)
+        << run.err;
+    const fs::path images = target_ / "ifs" / "wcount" / "Count2.5" / "images";
+    EXPECT_EQ(fs::file_size(images / "styleA.gif"), 580u);
+    EXPECT_EQ(fs::file_size(images / "styleA_2.gif"), 2942u);
+    const std::string catalog = slurp(target_ / "ifs" / "catalog.json");
+    EXPECT_NE(catalog.find("\"file\": \"wcount/Count2.5/images/styleA_2.gif\""), std::string::npos);
+
+    // MAINQQ becomes a second MAIN in both places the save names it.
+    const fs::path batch = folder_ / "vcf";
+    fs::create_directories(batch);
+    std::string same = changedCopy(batch, vcf, 45620, "\xD4\xC1\xC9\xD5\xD8\xD8", "\xD4\xC1\xC9\xD5\x40\x40");
+    same = changedCopy(batch, same, 46730, "\xD4\xC1\xC9\xD5\xD8\xD8", "\xD4\xC1\xC9\xD5\x40\x40");
+    run = cli("batch '" + same + "' 'Part0/QMNUSRC(PF)' --format txt --dir '" + target_.string() + "'");
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.err.find("quelvane-cli: note: VCF/QMNUSRC(MAIN) written as QMNUSRC_MAIN_2.txt\n"),
+              std::string::npos)
+        << run.err;
+    const auto lines = [](const std::string& text) { return std::count(text.begin(), text.end(), '\n'); };
+    EXPECT_EQ(lines(slurp(target_ / "QMNUSRC_MAIN.txt")), 108);
+    EXPECT_EQ(lines(slurp(target_ / "QMNUSRC_MAIN_2.txt")), 6);
+
+    // A byte of a segment header changed: the catalog stops short.
+    const std::string cut = changedCopy(folder_, wcount, 680139, "\x0F", "\x01");
+    run = cli("extract '" + cut + "' --to '" + (target_ / "cut").string() + "'");
+    EXPECT_EQ(run.status, 3) << run.err;
+    EXPECT_NE(run.err.find("not extracted: the catalog is incomplete: "), std::string::npos) << run.err;
+    EXPECT_NE(slurp(target_ / "cut" / "catalog.json").find("\"incomplete\": "), std::string::npos);
 }
 
 // A file named with -o replaces one of that name and says so; a folder's export leaves files
