@@ -229,5 +229,21 @@ TEST_F(AtomicFileTest, AReadOnlyFolderSaysSo) {
     fs::permissions(inside_, fs::perms::owner_all);
 }
 
+// A character device the user names has no name to rename onto: it is written to as it is, but
+// only when the caller says the path was named.
+TEST_F(AtomicFileTest, ANamedDeviceIsWrittenToAsItIs) {
+    if (!fs::exists("/dev/null")) {
+        GTEST_SKIP() << "no /dev/null";
+    }
+    AtomicFile named;
+    ASSERT_TRUE(named.open("/dev/null", AtomicFile::Existing::ReplaceNamed, false)) << named.error();
+    named.write("gone");
+    EXPECT_TRUE(named.commit()) << named.error();
+    EXPECT_TRUE(fs::is_character_file("/dev/null"));
+    AtomicFile folderFile;
+    EXPECT_FALSE(folderFile.open("/dev/null", AtomicFile::Existing::ReplaceRegular, false));
+    EXPECT_NE(folderFile.error().find("not a regular file"), std::string::npos) << folderFile.error();
+}
+
 }  // namespace
 }  // namespace quelvane::test
