@@ -23,11 +23,16 @@ int runBatchCommand(const std::vector<std::string>& arguments) {
     std::error_code error;
     const std::filesystem::path directory = std::filesystem::absolute(run.target(), error);
     try {
-        const ExportOutcome outcome =
-            exportFileMembers(run.session(), *file, run.format(), directory.string(),
-                              [](const std::string& text, std::int32_t, std::int32_t) {
-                                  std::fprintf(stderr, "%s\n", text.c_str());
-                              });
+        std::vector<std::string> renamed;
+        const ExportOutcome outcome = exportFileMembers(
+            run.session(), *file, run.format(), directory.string(),
+            [](const std::string& text, std::int32_t, std::int32_t) {
+                std::fprintf(stderr, "%s\n", text.c_str());
+            },
+            &renamed);
+        for (const std::string& line : renamed) {
+            std::fprintf(stderr, "quelvane-cli: note: %s\n", line.c_str());
+        }
         return outcome == ExportOutcome::Written ? kExitSuccess : kExitExportFailed;
     } catch (const std::exception& failure) {
         std::fprintf(stderr, "quelvane-cli: the batch stopped: %s\n", failure.what());

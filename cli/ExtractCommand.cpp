@@ -90,15 +90,13 @@ int extractOne(CliSession& session, const std::string& path, const std::filesyst
     SaveFileExtractor extractor(session.catalog(), session.conversion(), session.conversion().PcCodePage);
     extractor.setStreamFileWriter(
         [&session](const std::vector<IfsEntry>& entries, const std::filesystem::path& to) {
-            std::vector<std::string> failures;
-            std::vector<std::string> notWritten = IfsEntryExport::writeEntries(
-                session.openExpandedSource(), *session.catalog().ifs, entries, to, &failures);
-            for (const std::string& failure : failures) {
-                std::fprintf(stderr, "quelvane-cli: %s\n", failure.c_str());
-            }
-            return notWritten;
+            return IfsEntryExport::writeEntries(session.openExpandedSource(), *session.catalog().ifs, entries,
+                                                to);
         });
     extractor.readThrough(session.sourceOpener());
+    if (!session.parseReport().complete()) {
+        extractor.setIncomplete(session.parseReport().text());
+    }
     const std::string name = std::filesystem::path(path).filename().string();
     TerminalProgress progress(name, extractor, showProgress);
     const ExtractOutcome outcome = extractor.run(folder, database, name, progress);
@@ -107,6 +105,9 @@ int extractOne(CliSession& session, const std::string& path, const std::filesyst
     }
     for (const std::string& failure : outcome.objectFailures) {
         std::fprintf(stderr, "quelvane-cli: %s: note: %s\n", path.c_str(), failure.c_str());
+    }
+    for (const std::string& note : outcome.notes) {
+        std::fprintf(stderr, "quelvane-cli: %s: note: %s\n", path.c_str(), note.c_str());
     }
     return outcome.failures.empty() ? kExitSuccess : kExitSomeNotExtracted;
 }

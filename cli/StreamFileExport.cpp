@@ -50,9 +50,23 @@ int runStreamFileExport(const std::vector<std::string>& arguments) {
         std::fprintf(stderr, "quelvane-cli: no entry \"%s\" in %s\n", rest[1].c_str(), rest[0].c_str());
         return kExitUsage;
     }
-    const bool complete = exporter.write(rest[1], out);
+    // A file named with -o may replace one of that name; a folder's contents never replace what
+    // is there already.
+    exporter.setReplaceExisting(exporter.kindOf(rest[1]) == IfsEntryExport::Kind::Entry);
+    bool complete = exporter.write(rest[1], out);
+    for (const std::string& problem : session.catalog().ifs->problems) {
+        std::fprintf(stderr, "quelvane-cli: the directory of the integrated file system: %s\n",
+                     problem.c_str());
+        complete = false;
+    }
     for (const std::string& failure : exporter.failures()) {
         std::fprintf(stderr, "quelvane-cli: %s\n", failure.c_str());
+    }
+    for (const std::string& renamed : exporter.renamed()) {
+        std::fprintf(stderr, "quelvane-cli: note: %s\n", renamed.c_str());
+    }
+    for (const std::string& replaced : exporter.replaced()) {
+        std::fprintf(stderr, "quelvane-cli: note: %s replaced\n", replaced.c_str());
     }
     return complete ? kExitSuccess : kExitExportFailed;
 }

@@ -1,6 +1,6 @@
 #include "export/ExcelServer.h"
 
-#include <fstream>
+#include <sstream>
 #include <vector>
 
 #include "export/AutomationArguments.h"
@@ -9,6 +9,7 @@
 #include "export/Biff8WorkbookWriter.h"
 #include "export/CompoundFileWriter.h"
 #include "export/ExcelServerSheet.h"
+#include "savefile/AtomicFile.h"
 
 namespace quelvane {
 
@@ -286,12 +287,14 @@ class WorkbookObject final : public ExcelObject {
         if (is(name, "SaveAs")) {
             const std::string path = AutomationTextCodec::toUtf8(checked.text(0));
             const std::vector<std::uint8_t> stream = Biff8WorkbookWriter::write(workbook_->sheet, u"Sheet1");
-            std::ofstream out(path, std::ios::binary | std::ios::trunc);
-            if (out) {
-                CompoundFileWriter::write(out, u"Workbook", stream);
-                out.close();
+            std::ostringstream workbook;
+            CompoundFileWriter::write(workbook, u"Workbook", stream);
+            // Replaces a file of that name whole, never what a link there points to.
+            AtomicFile out;
+            if (out.open(path, AtomicFile::Existing::ReplaceNamed, false)) {
+                out.write(workbook.view());
             }
-            if (!out) {
+            if (!out.commit()) {
                 throw AutomationFailure("Cannot access '" + path + "'.");
             }
             return true;

@@ -3,6 +3,7 @@
 #include <exception>
 #include <filesystem>
 #include <functional>
+#include <set>
 #include <system_error>
 #include <utility>
 
@@ -50,6 +51,27 @@ class KeepGoingScope {
     ExportSession& session_;
     std::function<bool()> saved_;
 };
+
+// `name`, or when this run gave it out already (letter case aside, as the file systems batch
+// output is often copied to compare names), "stem_2.ext", "stem_3.ext" and so on: a member never
+// replaces the file of another member of the same run.
+std::string freeName(std::set<std::string>& given, const std::string& name) {
+    const auto folded = [](std::string text) {
+        for (char& c : text) {
+            c = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+        }
+        return text;
+    };
+    const std::size_t dot = name.rfind('.');
+    const std::string stem = dot == std::string::npos ? name : name.substr(0, dot);
+    const std::string extension = dot == std::string::npos ? std::string() : name.substr(dot);
+    std::string candidate = name;
+    for (int suffix = 2; given.contains(folded(candidate)); ++suffix) {
+        candidate = stem + "_" + std::to_string(suffix) + extension;
+    }
+    given.insert(folded(candidate));
+    return candidate;
+}
 
 }  // namespace
 
@@ -166,7 +188,9 @@ bool exportBatchCommand(ExportSession& session, const std::optional<NodePosition
 }
 
 ExportOutcome exportFileMembers(ExportSession& session, ObjectRef file, ExportFormat format,
-                                const std::string& directory, const BatchProgress& progress) {
+                                const std::string& directory, const BatchProgress& progress,
+                                std::vector<std::string>* renamed) {
+    std::set<std::string> given;
     const Catalog& catalog = session.views.catalog;
     const SavedObject* first = catalog.findObject(file);
     const std::string fileName = first != nullptr ? first->name : std::string();
@@ -194,8 +218,14 @@ ExportOutcome exportFileMembers(ExportSession& session, ObjectRef file, ExportFo
         }
         const std::string library = catalog.parts[static_cast<std::size_t>(file.part)].library.name;
         const std::string member = object->members[static_cast<std::size_t>(m)].name;
-        const std::string path = ExportFileNames::replaceExtension(
-            directory + ExportFileNames::kSeparator + session.memberFileName(fileName, member), extension);
+        const std::string wanted =
+            ExportFileNames::replaceExtension(session.memberFileName(fileName, member), extension);
+        const std::string name = freeName(given, wanted);
+        if (name != wanted && renamed != nullptr) {
+            renamed->push_back(library + "/" + fileName + "(" + member + ") written as " +
+                               session.pcText(name));
+        }
+        const std::string path = directory + ExportFileNames::kSeparator + name;
         progress("Converting  " + library + "/" + fileName + "(" + member + ")", m, object->memberCount);
         if (session.keepGoing && !session.keepGoing()) {
             return ExportOutcome::Cancelled;
@@ -219,13 +249,22 @@ ExportOutcome runBatchExport(ExportSession& session, BatchExportTarget& dialog) 
     };
     const KeepGoingScope scope(session, [&dialog] { return !dialog.cancelRequested(); });
     const ProgressEnd progressEnd{dialog};
-    const ExportOutcome outcome =
-        exportFileMembers(session, dialog.chosenFile(), dialog.fileType(), dialog.directory(),
-                          [&dialog](const std::string& text, std::int32_t done, std::int32_t total) {
-                              dialog.setStatusText(text);
-                              dialog.showProgress(done, total);
-                          });
+    std::vector<std::string> renamed;
+    const ExportOutcome outcome = exportFileMembers(
+        session, dialog.chosenFile(), dialog.fileType(), dialog.directory(),
+        [&dialog](const std::string& text, std::int32_t done, std::int32_t total) {
+            dialog.setStatusText(text);
+            dialog.showProgress(done, total);
+        },
+        &renamed);
     dialog.closeDialog();
+    if (!renamed.empty()) {
+        std::string text = "Members of the same name were written under other names:";
+        for (const std::string& line : renamed) {
+            text += "\n" + line;
+        }
+        session.views.notifier.message(text);
+    }
     return outcome;
 }
 

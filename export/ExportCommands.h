@@ -4,6 +4,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "export/BatchExportTarget.h"
 #include "export/ExportFileDialog.h"
@@ -52,8 +53,12 @@ using BatchProgress = std::function<void(const std::string& text, std::int32_t d
 // and is raised on. Failed when any writer reported a failure of its own. When the session's
 // keepGoing says no (between members, or within one), the run ends Cancelled and the file of a
 // member cut short is removed: what stays in the directory is whole.
+// Members whose file names come out the same (the same name, names made safe alike, names that
+// differ only after a period) get "_2", "_3" before the extension; `renamed`, when given, hears
+// "LIB/FILE(MEMBER) written as NAME" for each.
 ExportOutcome exportFileMembers(ExportSession& session, ObjectRef file, ExportFormat format,
-                                const std::string& directory, const BatchProgress& progress);
+                                const std::string& directory, const BatchProgress& progress,
+                                std::vector<std::string>* renamed = nullptr);
 
 // "Confirm": every member of the dialog's file into the dialog's directory, with the dialog's
 // progress and Cancel, then closes the dialog. A failure a writer raises stops the run at that member, leaves

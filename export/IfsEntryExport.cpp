@@ -1,9 +1,9 @@
 #include "export/IfsEntryExport.h"
 
 #include <algorithm>
-#include <fstream>
 #include <optional>
 
+#include "savefile/AtomicFile.h"
 #include "savefile/IfsPath.h"
 #include "savefile/IfsStreamReader.h"
 
@@ -17,13 +17,6 @@ std::string withoutTrailingSlash(const std::string& path) {
     return path.size() > 1 && path.back() == '/' ? path.substr(0, path.size() - 1) : path;
 }
 
-bool writeBytes(const fs::path& target, const std::vector<std::uint8_t>& bytes) {
-    std::ofstream out(target, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    out.close();
-    return static_cast<bool>(out);
-}
-
 // The names of `path` below `top`, or nothing when it is not below it or any name is unsafe.
 std::optional<std::vector<std::string>> namesBelow(const std::string& path,
                                                    const std::vector<std::string>& top) {
@@ -33,6 +26,10 @@ std::optional<std::vector<std::string>> namesBelow(const std::string& path,
     }
     names->erase(names->begin(), names->begin() + static_cast<std::ptrdiff_t>(top.size()));
     return names;
+}
+
+std::string joined(const std::string& folder, const std::string& name) {
+    return folder.empty() ? name : folder + "/" + name;
 }
 
 }  // namespace
@@ -63,7 +60,10 @@ bool IfsEntryExport::write(const std::string& path, const fs::path& target, cons
         case Kind::Entry: {
             const IfsEntry& entry = *std::find_if(ifs_.entries.begin(), ifs_.entries.end(),
                                                   [&](const IfsEntry& e) { return e.path == wanted; });
-            bool written = writeEntry(entry, target);
+            std::string why;
+            const OutputFolder folder = OutputFolder::open(target.parent_path(), true, why);
+            const bool written = folder.isOpen() ? writeStreamFile(entry, folder, target.filename().string())
+                                                 : (failure(entry, why), false);
             if (progress) {
                 cancelled_ = !progress(1, 1);
             }
@@ -72,40 +72,40 @@ bool IfsEntryExport::write(const std::string& path, const fs::path& target, cons
         case Kind::None:
             break;
     }
-    failures_.push_back("no entry \"" + path + "\" in this save");
+    failures_.push_back("no entry \"" + printableIfsPath(path) + "\" in this save");
     return false;
+}
+
+void IfsEntryExport::failure(const IfsEntry& entry, const std::string& why) {
+    failures_.push_back(printableIfsPath(why.starts_with(entry.path) ? why : entry.path + ": " + why));
 }
 
 bool IfsEntryExport::writeDirectory(const std::string& wanted, const fs::path& target,
                                     const Progress& progress) {
     const std::vector<std::string> top = safeIfsComponents(wanted).value_or(std::vector<std::string>{});
     const std::string below = wanted == "/" ? wanted : wanted + "/";
-    std::error_code error;
-    fs::create_directories(target, error);
-    if (error) {
-        failures_.push_back("cannot create " + target.string() + ": " + error.message());
+    std::string why;
+    const OutputFolder root = OutputFolder::open(target, true, why);
+    if (!root.isOpen()) {
+        failures_.push_back(why);
         return false;
     }
     bool complete = true;
     const std::size_t total = ifs_.entries.size();
+    writtenFiles_.assign(total, std::string());
+    taken_.clear();
     for (std::size_t i = 0; i < total; ++i) {
         const IfsEntry& entry = ifs_.entries[i];
         std::optional<std::vector<std::string>> names = namesBelow(entry.path, top);
         if (!names || names->empty()) {
             if (entry.path.starts_with(below) || !entry.problem.empty()) {
-                failures_.push_back(entry.path + ": unsafe name, not extracted");
+                failures_.push_back(printableIfsPath(entry.path) + ": unsafe name, not extracted");
                 notWritten_.push_back(entry.path);
                 complete = false;
             }
-        } else {
-            fs::path place = target;
-            for (const std::string& name : *names) {
-                place /= name;
-            }
-            if (!writeEntry(entry, place)) {
-                notWritten_.push_back(entry.path);
-                complete = false;
-            }
+        } else if (!writeBelow(root, i, *names)) {
+            notWritten_.push_back(entry.path);
+            complete = false;
         }
         if (progress && !progress(i + 1, total)) {
             cancelled_ = true;
@@ -115,60 +115,118 @@ bool IfsEntryExport::writeDirectory(const std::string& wanted, const fs::path& t
     return complete;
 }
 
-bool IfsEntryExport::writeEntry(const IfsEntry& entry, const fs::path& target) {
-    std::error_code error;
-    if (entry.kind == IfsEntry::Kind::Directory) {
-        fs::create_directories(target, error);
-        if (error) {
-            failures_.push_back("cannot create " + target.string() + ": " + error.message());
-        }
-        return !error;
+bool IfsEntryExport::writeBelow(const OutputFolder& root, std::size_t index,
+                                const std::vector<std::string>& names) {
+    const IfsEntry& entry = ifs_.entries[index];
+    if (entry.kind != IfsEntry::Kind::StreamFile && entry.kind != IfsEntry::Kind::Directory) {
+        failure(entry, entry.typeText + " is not extracted");
+        return false;
     }
+    const std::vector<std::string> parents(names.begin(), names.end() - 1);
+    std::string folder;
+    for (const std::string& name : parents) {
+        taken_[folder].insert(name);
+        folder = joined(folder, name);
+    }
+    std::string why;
+    const OutputFolder parent = root.below(parents, true, why);
+    if (!parent.isOpen()) {
+        failure(entry, why);
+        return false;
+    }
+    if (entry.kind == IfsEntry::Kind::Directory) {
+        taken_[folder].insert(names.back());
+        if (!parent.below({names.back()}, true, why).isOpen()) {
+            failure(entry, why);
+            return false;
+        }
+        writtenFiles_[index] = joined(folder, names.back());
+        return true;
+    }
+    const std::string name = freeName(folder, names.back());
+    if (!writeStreamFile(entry, parent, name)) {
+        return false;
+    }
+    writtenFiles_[index] = joined(folder, name);
+    if (name != names.back()) {
+        renamed_.push_back(printableIfsPath(entry.path) + ": written as " + writtenFiles_[index]);
+    }
+    return true;
+}
+
+// `name`, or when this run gave it out in `folder` already, "stem_2.ext", "stem_3.ext" and so on.
+std::string IfsEntryExport::freeName(const std::string& folder, const std::string& name) {
+    std::set<std::string>& taken = taken_[folder];
+    std::string candidate = name;
+    const std::size_t dot = name.rfind('.');
+    const bool split = dot != std::string::npos && dot > 0;
+    const std::string stem = split ? name.substr(0, dot) : name;
+    const std::string extension = split ? name.substr(dot) : std::string();
+    for (int suffix = 2; taken.contains(candidate); ++suffix) {
+        candidate = stem + "_" + std::to_string(suffix) + extension;
+    }
+    taken.insert(candidate);
+    return candidate;
+}
+
+bool IfsEntryExport::writeStreamFile(const IfsEntry& entry, const OutputFolder& folder,
+                                     const std::string& name) {
     if (entry.kind != IfsEntry::Kind::StreamFile) {
-        failures_.push_back(entry.path + ": " + entry.typeText + " is not extracted");
+        failure(entry, entry.typeText + " is not extracted");
         return false;
     }
     std::string why;
     std::optional<std::vector<std::uint8_t>> bytes;
     try {
         bytes = IfsStreamReader(source_).read(entry, why);
-    } catch (const std::exception& failure) {
-        why = entry.path + ": " + failure.what();
+    } catch (const std::exception& raised) {
+        why = raised.what();
     }
     if (!bytes) {
-        failures_.push_back(why);
+        failure(entry, why);
         return false;
     }
-    fs::create_directories(target.parent_path(), error);
-    if (!writeBytes(target, *bytes)) {
-        failures_.push_back("cannot write " + target.string());
+    AtomicFile file;
+    if (file.open(folder, name,
+                  replaceExisting_ ? AtomicFile::Existing::ReplaceRegular : AtomicFile::Existing::Refuse)) {
+        file.write(bytes->data(), bytes->size());
+    }
+    if (!file.commit()) {
+        failure(entry, file.error());
         return false;
+    }
+    if (file.replaced()) {
+        replaced_.push_back(file.path().string());
     }
     ++filesWritten_;
     return true;
 }
 
-std::vector<std::string> IfsEntryExport::writeEntries(const std::unique_ptr<BlockSource>& source,
-                                                      const IfsCatalog& ifs,
-                                                      const std::vector<IfsEntry>& entries,
-                                                      const fs::path& folder,
-                                                      std::vector<std::string>* failures) {
+IfsEntryExport::Written IfsEntryExport::writeEntries(const std::unique_ptr<BlockSource>& source,
+                                                     const IfsCatalog& ifs,
+                                                     const std::vector<IfsEntry>& entries,
+                                                     const fs::path& folder) {
+    Written written;
+    written.files.assign(entries.size(), std::string());
     if (source == nullptr || !source->isOpen()) {
-        std::vector<std::string> all;
         for (const IfsEntry& entry : entries) {
-            all.push_back(entry.path);
+            written.failures.push_back(printableIfsPath(entry.path) + ": the save cannot be read");
         }
-        return all;
+        return written;
     }
     IfsCatalog chosen = ifs;
     chosen.entries = entries;
     chosen.tree.reset();
     IfsEntryExport exporter(*source, chosen);
+    exporter.setReplaceExisting(true);
     exporter.write("/", folder);
-    if (failures != nullptr) {
-        failures->insert(failures->end(), exporter.failures().begin(), exporter.failures().end());
+    if (exporter.writtenFiles().size() == entries.size()) {
+        written.files = exporter.writtenFiles();
     }
-    return exporter.notWritten();
+    written.failures = exporter.failures();
+    written.renamed = exporter.renamed();
+    written.replaced = exporter.replaced();
+    return written;
 }
 
 fs::path IfsEntryExport::targetIn(const fs::path& folder, const std::string& path) {

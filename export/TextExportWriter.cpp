@@ -1,12 +1,11 @@
 #include "export/TextExportWriter.h"
 
-#include <cstdio>
 #include <exception>
-#include <memory>
 
 #include "export/ExportFailure.h"
 #include "export/ExportFieldText.h"
 #include "export/ExportRecordPass.h"
+#include "savefile/AtomicFile.h"
 #include "savefile/SegmentExpansionFailure.h"
 
 namespace quelvane {
@@ -16,11 +15,6 @@ namespace {
 constexpr const char* kWriteFailure = "Write file error";
 constexpr const char* kReadingFailure = "Error:during reading records";
 constexpr char kSplitter = '|';
-constexpr std::size_t kOutputBuffer = 1 << 16;
-
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
 
 // The line being built, with every line feed written as CR LF as a text-mode file writes it.
 void appendText(std::string& line, const std::string& text) {
@@ -35,13 +29,14 @@ void appendText(std::string& line, const std::string& text) {
 }  // namespace
 
 ExportOutcome writeTextExport(ExportSession& session, MemberRef member, const std::string& path) {
-    std::unique_ptr<std::FILE, FileCloser> out(std::fopen(path.c_str(), "wb"));
-    if (out == nullptr) {
+    // Written under a temporary name and renamed when whole: a full disk leaves the old file, not
+    // a cut one, and a link at the name is refused rather than written through.
+    AtomicFile out;
+    if (!out.open(path, AtomicFile::Existing::ReplaceNamed, false)) {
         const std::string message = "Open<" + session.pcText(path) + ">file error";
         session.views.notifier.message(message);
         throw ExportFailure(message, true);
     }
-    std::setvbuf(out.get(), nullptr, _IOFBF, kOutputBuffer);
     session.restoreWorkingDirectory();
 
     ExportRecordPass pass;
@@ -66,9 +61,8 @@ ExportOutcome writeTextExport(ExportSession& session, MemberRef member, const st
                 }
             }
             line.append("\r\n");
-            if (std::fwrite(line.data(), 1, line.size(), out.get()) != line.size()) {
-                session.views.notifier.message(kWriteFailure);
-                outcome = ExportOutcome::Failed;
+            out.write(line);
+            if (out.failed()) {
                 break;
             }
         }
@@ -78,8 +72,9 @@ ExportOutcome writeTextExport(ExportSession& session, MemberRef member, const st
         outcome = ExportOutcome::Failed;
     }
     pass.close();
-    // Buffered lines reach the file only here: a full disk shows at the close.
-    if (std::fclose(out.release()) != 0 && outcome == ExportOutcome::Written) {
+    // Buffered lines reach the file only here: a full disk shows at the commit. What was read
+    // before a reading failure is kept, as it always was.
+    if (!out.commit()) {
         session.views.notifier.message(kWriteFailure);
         outcome = ExportOutcome::Failed;
     }

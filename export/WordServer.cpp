@@ -1,6 +1,6 @@
 #include "export/WordServer.h"
 
-#include <fstream>
+#include <sstream>
 #include <vector>
 
 #include "export/AutomationArguments.h"
@@ -8,6 +8,7 @@
 #include "export/AutomationTextCodec.h"
 #include "export/RtfDocumentWriter.h"
 #include "export/WordServerTable.h"
+#include "savefile/AtomicFile.h"
 
 namespace quelvane {
 
@@ -319,12 +320,14 @@ class DocumentObject final : public WordObject {
         if (is(name, "SaveAs")) {
             arguments.expectCount(1);
             const std::string path = AutomationTextCodec::toUtf8(arguments.text(0));
-            std::ofstream out(path, std::ios::binary | std::ios::trunc);
-            if (out) {
-                RtfDocumentWriter::write(out, document_->font, document_->tables);
-                out.close();
+            std::ostringstream document;
+            RtfDocumentWriter::write(document, document_->font, document_->tables);
+            // Replaces a file of that name whole, never what a link there points to.
+            AtomicFile out;
+            if (out.open(path, AtomicFile::Existing::ReplaceNamed, false)) {
+                out.write(document.view());
             }
-            if (!out) {
+            if (!out.commit()) {
                 throw AutomationFailure("Word cannot save or create this file. (" + path + ")");
             }
             return std::monostate{};

@@ -5,7 +5,6 @@
 
 #include "extract/JsonWriter.h"
 #include "savefile/CatalogTree.h"
-#include "savefile/IfsPath.h"
 
 namespace quelvane {
 
@@ -49,6 +48,9 @@ class Writer {
             writeNotExtracted();
             json_.member("membersWritten", outcome_->membersWritten);
             json_.member("cancelled", outcome_->cancelled);
+            if (!outcome_->incomplete.empty()) {
+                json_.member("incomplete", outcome_->incomplete);
+            }
         }
         json_.endObject();
         return json_.text();
@@ -207,7 +209,7 @@ class Writer {
     }
 
     // Paths are UTF-8 already; owners and type texts are in the PC code page.
-    void writeIfsEntry(const IfsEntry& entry) {
+    void writeIfsEntry(const IfsEntry& entry, std::size_t index) {
         json_.beginObject();
         json_.member("path", entry.path);
         json_.member("type", utf8_.toUtf8(entry.typeText));
@@ -226,13 +228,10 @@ class Writer {
             json_.member("problem", entry.problem);
         }
         if (outcome_ != nullptr) {
-            const std::optional<std::vector<std::string>> names = safeIfsComponents(entry.path);
-            if (names && !names->empty() && !outcome_->entriesNotWritten.contains(entry.path)) {
-                std::string file;
-                for (const std::string& name : *names) {
-                    file += (file.empty() ? "" : "/") + name;
-                }
-                json_.member("file", file);
+            const std::string* file =
+                index < outcome_->entryFiles.size() ? &outcome_->entryFiles[index] : nullptr;
+            if (file != nullptr && !file->empty()) {
+                json_.member("file", *file);
             } else {
                 json_.member("error", "not written");
             }
@@ -247,8 +246,8 @@ class Writer {
         optionalText("targetRelease", ifs.targetRelease);
         json_.key("entries");
         json_.beginArray();
-        for (const IfsEntry& entry : ifs.entries) {
-            writeIfsEntry(entry);
+        for (std::size_t i = 0; i < ifs.entries.size(); ++i) {
+            writeIfsEntry(ifs.entries[i], i);
         }
         json_.endArray();
         json_.key("problems");

@@ -35,7 +35,18 @@ struct ExtractOutcome {
     std::vector<std::string> objectFailures;
     // The paths of the entries of an integrated-file-system save that were not written.
     std::set<std::string> entriesNotWritten;
+    // Per entry of an integrated-file-system save, in catalog order, the file or folder written
+    // for it relative to the extraction folder; empty for one not written.
+    std::vector<std::string> entryFiles;
+    // What was done that the user did not ask for in so many words: an entry written under
+    // another name because an earlier one took its own, files of an earlier run replaced.
+    std::vector<std::string> notes;
+    // The files of an earlier run that this one replaced, relative to the extraction folder.
+    std::int64_t filesReplaced = 0;
     bool cancelled = false;
+    // Why the catalog read from the save file stops short, when it does: whatever lies past that
+    // point is not extracted.
+    std::string incomplete;
 };
 
 }  // namespace quelvane

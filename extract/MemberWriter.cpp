@@ -86,14 +86,15 @@ bool MemberWriter::carryOn(const OutputFile& out) {
 }
 
 std::optional<std::int64_t> MemberWriter::writeData(const SavedObject& file, const SavedMember& member,
-                                                    const std::filesystem::path& csvPath,
+                                                    const OutputFolder& root,
+                                                    const std::filesystem::path& relative,
                                                     const std::string& table) {
     MemberRecordStream stream;
     openStream(session_, file, member, stream);
     RecordTexts texts(file, session_.converter, utf8_);
     OutputFile out;
     counted_ = 0;
-    if (!out.open(csvPath)) {
+    if (!out.open(root, relative)) {
         throw std::runtime_error(out.error());
     }
     CsvWriter csv(out);
@@ -124,6 +125,7 @@ std::optional<std::int64_t> MemberWriter::writeData(const SavedObject& file, con
         ++rows;
     }
     requireCommitted(out);
+    replaced_ = out.replaced();
     bytesWritten_ += out.bytesWritten() - counted_;
     counted_ = 0;
     transaction.commit();
@@ -131,14 +133,15 @@ std::optional<std::int64_t> MemberWriter::writeData(const SavedObject& file, con
 }
 
 std::optional<std::int64_t> MemberWriter::writeSource(const SavedObject& file, const SavedMember& member,
-                                                      const std::filesystem::path& sourcePath,
+                                                      const OutputFolder& root,
+                                                      const std::filesystem::path& relative,
                                                       SourceLineRow lineRow) {
     MemberRecordStream stream;
     openStream(session_, file, member, stream);
     RecordTexts texts(file, session_.converter, utf8_);
     OutputFile out;
     counted_ = 0;
-    if (!out.open(sourcePath)) {
+    if (!out.open(root, relative)) {
         throw std::runtime_error(out.error());
     }
     MemberTransaction transaction(database_);
@@ -167,6 +170,7 @@ std::optional<std::int64_t> MemberWriter::writeSource(const SavedObject& file, c
         }
     }
     requireCommitted(out);
+    replaced_ = out.replaced();
     bytesWritten_ += out.bytesWritten() - counted_;
     counted_ = 0;
     transaction.commit();

@@ -34,12 +34,17 @@ class MemberWriter {
     // The records written, or nothing when the run was cancelled. Raises DecodingFailure (a
     // member whose stored data cannot be found, a field past the record, a date out of range)
     // and std::runtime_error (a file or the database that cannot be written).
+    // The file goes to `relative` below `root`.
     std::optional<std::int64_t> writeData(const SavedObject& file, const SavedMember& member,
-                                          const std::filesystem::path& csvPath, const std::string& table);
+                                          const OutputFolder& root, const std::filesystem::path& relative,
+                                          const std::string& table);
 
     // The same for a source member; `lineRow` carries the names for the source table.
     std::optional<std::int64_t> writeSource(const SavedObject& file, const SavedMember& member,
-                                            const std::filesystem::path& sourcePath, SourceLineRow lineRow);
+                                            const OutputFolder& root, const std::filesystem::path& relative,
+                                            SourceLineRow lineRow);
+    // Whether the last file written replaced one of an earlier run.
+    bool replaced() const { return replaced_; }
 
   private:
     // Counts the bytes written since the last look; false when the run was cancelled.
@@ -53,6 +58,7 @@ class MemberWriter {
     std::int64_t membersDone_;
     std::int64_t memberTotal_;
     std::int64_t counted_ = 0;
+    bool replaced_ = false;
 };
 
 }  // namespace quelvane

@@ -1,28 +1,29 @@
 #pragma once
 
 #include <cstdint>
-#include <cstdio>
 #include <filesystem>
 #include <string>
 #include <string_view>
 
+#include "savefile/AtomicFile.h"
+#include "savefile/OutputFolder.h"
+
 namespace quelvane {
 
-// A file written under a temporary name beside its final one and renamed into place only when it
-// is complete, so an interrupted or failed extraction never leaves a partial file under a name a
-// reader would take for the real one. Writes go through a buffer of its own.
+// A file of an extraction, written through AtomicFile (a temporary name, renamed into place only
+// when complete; never through a link) with a buffer of its own for the many small writes of
+// CSV fields. An existing regular file of the same name, left by an earlier run, is replaced.
 class OutputFile {
   public:
-    static constexpr const char* kTemporarySuffix = ".quelvane-part";
-
     OutputFile() = default;
-    ~OutputFile();
 
     OutputFile(const OutputFile&) = delete;
     OutputFile& operator=(const OutputFile&) = delete;
 
-    // Creates the temporary file for `finalPath` (its folders too). False, with error() saying
-    // why, when it cannot be created.
+    // Creates the temporary file for `relative` below `root`, its folders too, none of them
+    // followed through a link. False, with error() saying why, when it cannot be created.
+    bool open(const OutputFolder& root, const std::filesystem::path& relative);
+    // The same for a path whose folder the user chose.
     bool open(const std::filesystem::path& finalPath);
 
     void write(std::string_view bytes) {
@@ -45,23 +46,23 @@ class OutputFile {
     bool commit();
 
     // Removes the temporary file.
-    void discard();
+    void discard() { file_.discard(); }
 
-    bool isOpen() const { return file_ != nullptr; }
+    bool isOpen() const { return file_.isOpen(); }
+    // Whether the commit replaced a file already there.
+    bool replaced() const { return file_.replaced(); }
     std::int64_t bytesWritten() const { return written_; }
-    const std::string& error() const { return error_; }
+    const std::string& error() const { return error_.empty() ? file_.error() : error_; }
 
   private:
     static constexpr std::size_t kBufferSize = 1 << 20;
 
     void flush();
+    void prepare();
 
-    std::FILE* file_ = nullptr;
-    std::filesystem::path final_;
-    std::filesystem::path temporary_;
+    AtomicFile file_;
     std::string buffer_;
     std::int64_t written_ = 0;
-    bool failed_ = false;
     std::string error_;
 };
 

@@ -9,6 +9,7 @@
 #include "extract/OutputFile.h"
 #include "extract/SourceMemberLayout.h"
 #include "savefile/CatalogTree.h"
+#include "savefile/IfsPath.h"
 #include "views/ClSourceView.h"
 #include "views/DataAreaView.h"
 #include "views/FieldDecoder.h"
@@ -59,11 +60,21 @@ ExtractOutcome SaveFileExtractor::run(const std::filesystem::path& folder, Sqlit
     saveFileName_ = saveFileName;
     progress_ = &progress;
     outcome_ = ExtractOutcome();
+    outcome_.incomplete = incomplete_;
+    if (!incomplete_.empty()) {
+        outcome_.failures.push_back("the catalog is incomplete: " + incomplete_);
+    }
     libraryNames_ = ExtractNames();
     libraryNames_.reserve(kCatalogFile);
     libraries_.clear();
     membersDone_ = 0;
     memberTotal_ = memberTotal(catalog_);
+    std::string why;
+    root_ = OutputFolder::open(folder, true, why);
+    if (!root_.isOpen()) {
+        outcome_.failures.push_back(why);
+        return outcome_;
+    }
     progress.progress(0, memberTotal_);
 
     for (std::size_t i = 0; i < catalog_.parts.size() && !outcome_.cancelled; ++i) {
@@ -95,45 +106,80 @@ ExtractOutcome SaveFileExtractor::run(const std::filesystem::path& folder, Sqlit
     if (database_ != nullptr && !outcome_.cancelled) {
         writeCatalogRows();
     }
-    OutputFile json;
-    if (!json.open(folder_ / kCatalogFile)) {
-        outcome_.failures.push_back(json.error());
-        return outcome_;
-    }
-    json.write(CatalogJson::text(catalog_, utf8_, &outcome_));
-    if (!json.commit()) {
-        outcome_.failures.push_back(json.error());
-    }
-    bytesWritten_ += json.bytesWritten();
+    writeCatalog();
     return outcome_;
 }
 
-// The catalog keeps its name at the top of the folder: an entry of that name there is not
-// written rather than overwritten by it. Without a writer, the entries are only listed.
+void SaveFileExtractor::writeCatalog() {
+    OutputFile json;
+    if (json.open(root_, kCatalogFile)) {
+        json.write(CatalogJson::text(catalog_, utf8_, &outcome_));
+    }
+    commitFile(json, kCatalogFile);
+    if (outcome_.filesReplaced > 0) {
+        outcome_.notes.push_back(std::to_string(outcome_.filesReplaced) +
+                                 " files of an earlier extraction in " + folder_.string() + " replaced");
+    }
+}
+
+bool SaveFileExtractor::commitFile(OutputFile& out, const std::string& where) {
+    if (!out.commit()) {
+        outcome_.failures.push_back(where + ": " + out.error());
+        return false;
+    }
+    bytesWritten_ += out.bytesWritten();
+    outcome_.filesReplaced += out.replaced() ? 1 : 0;
+    return true;
+}
+
+// The catalog keeps its name at the top of the folder: an entry of that name there, or below a
+// folder of that name, is not written rather than written over it or in its way. Without a
+// writer, the entries are only listed.
 void SaveFileExtractor::writeStreamFiles() {
     if (!catalog_.ifs) {
         return;
     }
     const std::vector<IfsEntry>& entries = catalog_.ifs->entries;
+    outcome_.entryFiles.assign(entries.size(), std::string());
+    for (const std::string& problem : catalog_.ifs->problems) {
+        outcome_.failures.push_back("the directory of the integrated file system: " + problem);
+    }
     if (!writeStreamFiles_) {
         for (const IfsEntry& entry : entries) {
             outcome_.entriesNotWritten.insert(entry.path);
         }
         return;
     }
+    const std::string catalogPath = std::string("/") + kCatalogFile;
     std::vector<IfsEntry> writable;
-    for (const IfsEntry& entry : entries) {
-        if (entry.path == std::string("/") + kCatalogFile) {
+    std::vector<std::size_t> positions;
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        const IfsEntry& entry = entries[i];
+        if (entry.path == catalogPath || entry.path.starts_with(catalogPath + "/")) {
             outcome_.entriesNotWritten.insert(entry.path);
-            outcome_.failures.push_back(entry.path + ": its name is the catalog's");
+            outcome_.failures.push_back(printableIfsPath(entry.path) + ": its name is the catalog's");
         } else {
             writable.push_back(entry);
+            positions.push_back(i);
         }
     }
-    for (const std::string& path : writeStreamFiles_(writable, folder_)) {
-        outcome_.entriesNotWritten.insert(path);
-        outcome_.failures.push_back(path + ": not written");
+    const IfsEntryExport::Written written = writeStreamFiles_(writable, folder_);
+    std::vector<std::string> notWritten;
+    for (std::size_t j = 0; j < writable.size(); ++j) {
+        if (j < written.files.size() && !written.files[j].empty()) {
+            outcome_.entryFiles[positions[j]] = written.files[j];
+        } else {
+            outcome_.entriesNotWritten.insert(writable[j].path);
+            notWritten.push_back(printableIfsPath(writable[j].path) + ": not written");
+        }
     }
+    outcome_.failures.insert(outcome_.failures.end(), written.failures.begin(), written.failures.end());
+    // A writer that could not say why per entry (a folder it could not open) still names each.
+    if (written.failures.size() < notWritten.size()) {
+        outcome_.failures.insert(outcome_.failures.end(), notWritten.begin(), notWritten.end());
+    }
+    outcome_.notes.insert(outcome_.notes.end(), written.renamed.begin(), written.renamed.end());
+    outcome_.filesReplaced += static_cast<std::int64_t>(written.replaced.size());
 }
 
 SaveFileExtractor::Library& SaveFileExtractor::libraryFor(const SavedPart& part) {
@@ -186,7 +232,7 @@ void SaveFileExtractor::extractMember(const Place& place, const SavedObject& fil
         outcome.source ? fileNames.unique(stem, SourceMemberLayout::extension(utf8_.toUtf8(member.type)))
                        : fileNames.unique(stem, ".csv");
     outcome.path = place.library->folder + "/" + fileFolder + "/" + fileName;
-    const std::filesystem::path path = folder_ / place.library->folder / fileFolder / fileName;
+    const std::filesystem::path path = std::filesystem::path(place.library->folder) / fileFolder / fileName;
     MemberWriter writer(session_, utf8_, database_, *progress_, bytesWritten_, membersDone_, memberTotal_);
     try {
         std::optional<std::int64_t> rows;
@@ -197,13 +243,13 @@ void SaveFileExtractor::extractMember(const Place& place, const SavedObject& fil
             row.object = objectName;
             row.member = memberName;
             row.type = trimmedRight(utf8_.toUtf8(member.type));
-            rows = writer.writeSource(file, member, path, row);
+            rows = writer.writeSource(file, member, root_, path, row);
         } else {
             if (database_ != nullptr) {
                 const bool single = countOf(file.members, file.memberCount) == 1;
                 outcome.table = database_->tableName(single ? objectName : objectName + "_" + memberName);
             }
-            rows = writer.writeData(file, member, path, outcome.table);
+            rows = writer.writeData(file, member, root_, path, outcome.table);
         }
         if (!rows) {
             outcome_.cancelled = true;
@@ -214,6 +260,7 @@ void SaveFileExtractor::extractMember(const Place& place, const SavedObject& fil
         }
         outcome.rowsWritten = *rows;
         ++outcome_.membersWritten;
+        outcome_.filesReplaced += writer.replaced() ? 1 : 0;
     } catch (const std::exception& failure) {
         fail(outcome, where, failure.what(), outcome_.failures);
     }
@@ -234,7 +281,7 @@ void SaveFileExtractor::extractClProgram(const Place& place, const SavedObject& 
     }
     const std::string fileName = place.library->names.unique(ExtractNames::safePart(name), ".clp");
     OutputFile out;
-    if (out.open(folder_ / place.library->folder / fileName)) {
+    if (out.open(root_, std::filesystem::path(place.library->folder) / fileName)) {
         for (std::string& line : source->lines) {
             utf8_.toUtf8InPlace(line);
             out.write(trimmedRight(line));
@@ -246,6 +293,7 @@ void SaveFileExtractor::extractClProgram(const Place& place, const SavedObject& 
         return;
     }
     bytesWritten_ += out.bytesWritten();
+    outcome_.filesReplaced += out.replaced() ? 1 : 0;
     outcome.path = place.library->folder + "/" + fileName;
     outcome.rowsWritten = static_cast<std::int64_t>(source->lines.size());
 }
@@ -279,7 +327,7 @@ void SaveFileExtractor::writeDataAreas() {
             continue;
         }
         OutputFile out;
-        if (out.open(folder_ / library.folder / kDataAreaFile)) {
+        if (out.open(root_, std::filesystem::path(library.folder) / kDataAreaFile)) {
             CsvWriter csv(out);
             for (const char* caption : {"name", "type", "length", "decimals", "value"}) {
                 csv.field(caption);
@@ -292,10 +340,7 @@ void SaveFileExtractor::writeDataAreas() {
                 csv.endRow();
             }
         }
-        if (!out.commit()) {
-            outcome_.failures.push_back(library.folder + "/" + kDataAreaFile + ": " + out.error());
-        }
-        bytesWritten_ += out.bytesWritten();
+        commitFile(out, library.folder + "/" + kDataAreaFile);
     }
 }
 

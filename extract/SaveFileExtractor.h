@@ -11,10 +11,13 @@
 #include "conversion/EbcdicTextConverter.h"
 #include "conversion/Notifier.h"
 #include "conversion/PcTextToUtf8.h"
+#include "export/IfsEntryExport.h"
 #include "extract/ExtractNames.h"
 #include "extract/ExtractOutcome.h"
+#include "extract/OutputFile.h"
 #include "extract/SqliteWriter.h"
 #include "savefile/Catalog.h"
+#include "savefile/OutputFolder.h"
 #include "savefile/ProgressReporter.h"
 #include "views/MemoryContentList.h"
 #include "views/ViewSession.h"
@@ -29,10 +32,10 @@ namespace quelvane {
 // constant memory; a member that fails is recorded and the others are still written.
 class SaveFileExtractor {
   public:
-    // Writes `entries` below `folder` by their paths and answers the paths of those it could not
-    // write (after saying why).
-    using StreamFileWriter = std::function<std::vector<std::string>(const std::vector<IfsEntry>& entries,
-                                                                    const std::filesystem::path& folder)>;
+    // Writes `entries` below `folder` by their paths and answers what it wrote for each and why
+    // it wrote nothing for some.
+    using StreamFileWriter = std::function<IfsEntryExport::Written(const std::vector<IfsEntry>& entries,
+                                                                   const std::filesystem::path& folder)>;
 
     SaveFileExtractor(const Catalog& catalog, EbcdicTextConverter& converter, std::int32_t pcCodePage);
 
@@ -49,6 +52,9 @@ class SaveFileExtractor {
     // Without a writer, the entries of an integrated-file-system save are only listed in the
     // catalog.
     void setStreamFileWriter(StreamFileWriter writer) { writeStreamFiles_ = std::move(writer); }
+
+    // Says that the catalog stops short and why: a failure of the run and a line of catalog.json.
+    void setIncomplete(std::string why) { incomplete_ = std::move(why); }
 
     // Bytes of the files written so far; may be read from another thread.
     std::int64_t bytesWritten() const { return bytesWritten_.load(); }
@@ -75,6 +81,10 @@ class SaveFileExtractor {
     void extractClProgram(const Place& place, const SavedObject& program);
     void extractDataArea(const Place& place, const SavedObject& area);
     void writeStreamFiles();
+    void writeCatalog();
+    // Writes what `out` holds into place; false, with the failure recorded under `where`, when
+    // it cannot be.
+    bool commitFile(OutputFile& out, const std::string& where);
     void writeDataAreas();
     void writeCatalogRows();
     void fail(ItemOutcome& outcome, const std::string& where, const std::string& reason,
@@ -86,10 +96,12 @@ class SaveFileExtractor {
     ViewSession session_;
     PcTextToUtf8 utf8_;
     StreamFileWriter writeStreamFiles_;
+    std::string incomplete_;
     std::atomic<std::int64_t> bytesWritten_{0};
 
     // One run's state.
     std::filesystem::path folder_;
+    OutputFolder root_;
     SqliteWriter* database_ = nullptr;
     std::string saveFileName_;
     ProgressReporter* progress_ = nullptr;

@@ -7,8 +7,6 @@
 
 #include <sqlite3.h>
 
-#include "extract/OutputFile.h"
-
 namespace quelvane {
 
 namespace {
@@ -67,14 +65,11 @@ SqliteWriter::~SqliteWriter() {
 void SqliteWriter::open(const std::filesystem::path& path) {
     discard();
     final_ = path;
-    temporary_ = path;
-    temporary_ += OutputFile::kTemporarySuffix;
-    std::error_code code;
-    std::filesystem::remove(temporary_, code);
-    if (path.has_parent_path()) {
-        std::filesystem::create_directories(path.parent_path(), code);
+    if (!file_.open(path, AtomicFile::Existing::ReplaceRegular, true)) {
+        throw std::runtime_error("database " + file_.error());
     }
-    if (sqlite3_open(temporary_.c_str(), &db_) != SQLITE_OK) {
+    if (sqlite3_open_v2(file_.temporaryPath().c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOFOLLOW,
+                        nullptr) != SQLITE_OK) {
         fail("cannot create");
     }
     execute(kFastWriting);
@@ -248,20 +243,16 @@ void SqliteWriter::commit() {
         fail("cannot close");
     }
     db_ = nullptr;
-    std::error_code code;
-    std::filesystem::rename(temporary_, final_, code);
-    if (code) {
-        throw std::runtime_error("cannot rename to " + final_.string() + ": " + code.message());
+    if (!file_.commit()) {
+        throw std::runtime_error("database " + file_.error());
     }
 }
 
 void SqliteWriter::discard() {
-    if (db_ == nullptr) {
-        return;
+    if (db_ != nullptr) {
+        close();
     }
-    close();
-    std::error_code code;
-    std::filesystem::remove(temporary_, code);
+    file_.discard();
 }
 
 }  // namespace quelvane

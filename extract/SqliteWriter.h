@@ -6,6 +6,7 @@
 
 #include "extract/ExtractNames.h"
 #include "extract/RecordTexts.h"
+#include "savefile/AtomicFile.h"
 
 struct sqlite3;
 struct sqlite3_stmt;
@@ -97,7 +98,7 @@ class SqliteWriter {
     sqlite3_stmt* insertCatalog_ = nullptr;
     bool inMember_ = false;
     std::filesystem::path final_;
-    std::filesystem::path temporary_;
+    AtomicFile file_;
     ExtractNames tables_;
 };
 

@@ -33,6 +33,24 @@ std::optional<std::vector<std::string>> safeIfsComponents(const std::string& pat
     return names;
 }
 
+std::string printableIfsPath(const std::string& path) {
+    constexpr char kHex[] = "0123456789ABCDEF";
+    constexpr unsigned char kFirstPrintable = 0x20;
+    constexpr unsigned char kDelete = 0x7F;
+    std::string text;
+    for (char c : path) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < kFirstPrintable || byte == kDelete) {
+            text += "\\x";
+            text.push_back(kHex[byte >> 4]);
+            text.push_back(kHex[byte & 0x0F]);
+        } else {
+            text.push_back(c);
+        }
+    }
+    return text;
+}
+
 std::optional<std::string> utf16BigEndianToUtf8(const std::uint8_t* bytes, std::size_t count) {
     if (count % 2 != 0) {
         return std::nullopt;

@@ -179,6 +179,9 @@ QString ExtractAllAction::summaryText() const {
         text += QStringLiteral("\n%1 CL programs or data areas could not be read (see catalog.json).\n")
                     .arg(outcome_.objectFailures.size());
     }
+    for (std::size_t i = 0; i < outcome_.notes.size() && i < kFailuresListed; ++i) {
+        text += QLatin1Char('\n') + QString::fromStdString(outcome_.notes[i]);
+    }
     return text;
 }
 

@@ -38,6 +38,10 @@ QString summaryOf(const IfsEntryExport& exporter, const std::filesystem::path& t
             text += QStringLiteral("\n...");
         }
     }
+    const auto& renamed = exporter.renamed();
+    for (std::size_t i = 0; i < std::min(renamed.size(), kFailuresListed); ++i) {
+        text += QLatin1Char('\n') + QString::fromStdString(renamed[i]);
+    }
     return text;
 }
 

@@ -19,6 +19,7 @@
 
 #include "conversion/PcTextToUtf8.h"
 #include "export/pickbatch/WholeTextFit.h"
+#include "savefile/AtomicFile.h"
 #include "shell/ObjectListModel.h"
 #include "shell/TextLinePrinter.h"
 #include "shell/UserDialogs.h"
@@ -158,13 +159,18 @@ QStringList ObjectListDialog::shownLines() const {
     return lines;
 }
 
+// Written whole under a temporary name, never through a link at the chosen name.
 bool ObjectListDialog::saveText(const QString& path) {
-    QFile file(path);
     const QByteArray text = (shownLines().join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8();
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(text) != text.size() ||
-        !file.flush()) {
-        dialogs_.showMessage(this, caption(),
-                             QStringLiteral("Cannot write %1: %2").arg(path, file.errorString()));
+    AtomicFile file;
+    if (file.open(std::filesystem::path(QFile::encodeName(path).toStdString()),
+                  AtomicFile::Existing::ReplaceNamed, false)) {
+        file.write(text.constData(), static_cast<std::size_t>(text.size()));
+    }
+    if (!file.commit()) {
+        dialogs_.showMessage(
+            this, caption(),
+            QStringLiteral("Cannot write %1: %2").arg(path, QString::fromStdString(file.error())));
         return false;
     }
     return true;

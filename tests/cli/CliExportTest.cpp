@@ -121,5 +121,54 @@ TEST_F(CliExport, BatchWritesEveryMemberIntoTheDirectory) {
     EXPECT_EQ(err.substr(0, err.find("quelvane-cli: the batch stopped: ")), "Converting  QGPL/ORDERS(JAN)\n");
 }
 
+// Members whose file names come out the same (the same name but for letter case, names made
+// safe alike, names differing only after a period) each keep a file of their own, and the run
+// says which were renamed.
+TEST_F(CliExport, BatchMembersOfOneFileNameAreKeptApart) {
+    BuiltObject source;
+    source.name = "SRC";
+    source.attribute = "PF";
+    source.fields = {{"NAME", 0x0403, 4, 0, 0, 0, 40}};
+    struct Case {
+        const char* member;
+        const char* record;
+        const char* file;
+    };
+    const Case cases[] = {
+        {"A.B", "AB", "SRC_A.txt"}, {"A.C", "AC", "SRC_A_2.txt"},  {"a", "LOW", "SRC_a_3.txt"},
+        {"A", "UP", "SRC_A_4.txt"}, {"X/Y", "XSY", "SRC_X_Y.txt"}, {"X_Y", "XUY", "SRC_X_Y_2.txt"},
+    };
+    SaveFileBuilder builder;
+    for (const Case& c : cases) {
+        source.members.push_back({c.member, "", "", 1});
+        builder.add(ContentFixtures::memberRecords("SRC", c.member, 4,
+                                                   {{0x80, SaveFileBuilder::ebcdic(c.record, 4)}}));
+    }
+    BuiltPart part;
+    part.objects = {source};
+    builder.add(part);
+    const std::string save = (folder_ / "CLASH.SAVF").string();
+    builder.build().writeTo(save);
+    const fs::path dir = folder_ / "clash";
+    fs::create_directories(dir);
+    EXPECT_EQ(run("batch '" + save + "' 0/SRC --format txt --dir '" + dir.string() + "'"), 0) << err;
+    std::size_t files = 0;
+    for ([[maybe_unused]] const auto& item : fs::directory_iterator(dir)) {
+        ++files;
+    }
+    EXPECT_EQ(files, std::size(cases));
+    for (const Case& c : cases) {
+        std::string record = c.record;
+        record.resize(4, ' ');
+        EXPECT_EQ(slurp(dir / c.file), record + "\r\n") << c.member;
+        if (std::string(c.file) != "SRC_A.txt" && std::string(c.file) != "SRC_X_Y.txt") {
+            EXPECT_NE(err.find(std::string("quelvane-cli: note: QGPL/SRC(") + c.member + ") written as " +
+                               c.file + "\n"),
+                      std::string::npos)
+                << err;
+        }
+    }
+}
+
 }  // namespace
 }  // namespace quelvane::test

@@ -116,5 +116,56 @@ TEST_F(IfsEntryExportTest, AnAnswerOfFalseStopsTheExport) {
     EXPECT_EQ(filesIn(folder_), 1u);
 }
 
+// What a folder export finds in the target folder decides, and nothing outside it changes: a
+// file already there is kept (and reported) unless the caller allows replacing it, a link is
+// never written through, two entries of one path get two files.
+TEST_F(IfsEntryExportTest, FilesAlreadyInTheFolderAreKeptUnlessReplacingIsAllowed) {
+    const fs::path outside = folder_ / "outside";
+    fs::create_directories(outside);
+    std::ofstream(outside / "victim") << "outside";
+    IfsCatalog twice = ifs_;
+    twice.entries.push_back(twice.entries.front());  // /site/index.html again
+    MemoryBlockSource source(bytes_);
+    struct Case {
+        const char* what;
+        bool replace;
+        const char* prepared;  // "file", "link" or "" at site/index.html
+        const char* kept;      // what site/index.html holds afterwards
+        const char* said;      // part of the failures
+        std::size_t replaced;
+    };
+    const Case cases[] = {
+        {"an empty folder", false, "", "<html>.</ht", "", 0},
+        {"a file there, kept", false, "file", "mine", "index.html exists; not replaced", 0},
+        {"a file there, replaced", true, "file", "<html>.</ht", "", 1},
+        {"a link there", true, "link", "outside", "index.html is a link; nothing is written through it", 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const fs::path target = folder_ / "t";
+        fs::remove_all(target);
+        fs::create_directories(target / "site");
+        if (std::string(c.prepared) == "file") {
+            std::ofstream(target / "site" / "index.html") << "mine";
+        } else if (std::string(c.prepared) == "link") {
+            fs::create_symlink(outside / "victim", target / "site" / "index.html");
+        }
+        IfsEntryExport exporter(source, twice);
+        exporter.setReplaceExisting(c.replace);
+        exporter.write("/", target);
+        EXPECT_EQ(slurp(target / "site" / "index.html"), c.kept);
+        EXPECT_EQ(slurp(target / "site" / "index_2.html"), "<html>.</ht");
+        ASSERT_EQ(exporter.renamed().size(), 1u);
+        EXPECT_EQ(exporter.renamed()[0], "/site/index.html: written as site/index_2.html");
+        EXPECT_EQ(exporter.replaced().size(), c.replaced);
+        std::string failures;
+        for (const std::string& failure : exporter.failures()) {
+            failures += failure + "\n";
+        }
+        EXPECT_NE(failures.find(c.said), std::string::npos) << failures;
+        EXPECT_EQ(slurp(outside / "victim"), "outside");
+    }
+}
+
 }  // namespace
 }  // namespace quelvane::test

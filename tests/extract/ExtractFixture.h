@@ -31,10 +31,14 @@ class ExtractFixture : public ::testing::Test {
     }
     void TearDown() override { std::filesystem::remove_all(folder_); }
 
-    static std::string slurp(const std::filesystem::path& path) {
+  public:
+    static std::string slurpFile(const std::filesystem::path& path) {
         std::ifstream in(path, std::ios::binary);
         return std::string(std::istreambuf_iterator<char>(in), {});
     }
+
+  protected:
+    static std::string slurp(const std::filesystem::path& path) { return slurpFile(path); }
 
     static std::string quoted(const std::string& text) { return "'" + text + "'"; }
 

@@ -112,6 +112,94 @@ TEST_F(IfsExtract, AnEntryNamedLikeTheCatalogIsNotWrittenOverIt) {
         << listed;
 }
 
+// Entries whose names clash, with each other or with the catalog, and a saved directory that
+// cannot be read: nothing is lost or overwritten without a word. Per case the files written
+// (relative path and bytes), what stderr says, and what catalog.json lists.
+TEST_F(IfsExtract, ClashingAndDamagedEntriesAreRenamedOrReported) {
+    struct Case {
+        const char* what;
+        std::string directory;
+        std::vector<Link> links;
+        int status;
+        std::vector<std::string> said;
+        std::vector<std::pair<std::string, std::string>> files;
+        std::vector<std::string> listed;  // lines of kListEntries' output
+    };
+    const Case cases[] = {
+        {"the same path twice",
+         "/site",
+         {{"a.gif", false, 4, kDataA},
+          {"a.gif", false, 4, kDataB},
+          {"README", false, 4, kDataA},
+          {"README", false, 4, kDataB}},
+         0,
+         {"note: /site/a.gif: written as site/a_2.gif\n", "note: /site/README: written as site/README_2\n"},
+         {{"site/a.gif", "AAAA"},
+          {"site/a_2.gif", "BBBB"},
+          {"site/README", "AAAA"},
+          {"site/README_2", "BBBB"}},
+         {"/site/a.gif\t*STMF\t4\tTCPIP\t819\t2000-05-27T03:51:09\tsite/a.gif\t-",
+          "/site/a.gif\t*STMF\t4\tTCPIP\t819\t2000-05-27T03:51:09\tsite/a_2.gif\t-"}},
+        {"the catalog's old temporary name",
+         "/",
+         {{"catalog.json.quelvane-part", false, 4, kDataB}},
+         0,
+         {},
+         {{"catalog.json.quelvane-part", "BBBB"}},
+         {"/catalog.json.quelvane-part\t*STMF\t4\tTCPIP\t819\t2000-05-27T03:51:09\tcatalog.json.quelvane-"
+          "part\t-"}},
+        {"below a folder named like the catalog",
+         "/catalog.json",
+         {{"x", false, 4, kDataB}},
+         3,
+         {"/catalog.json/x: its name is the catalog's\n"},
+         {},
+         {"/catalog.json/x\t*STMF\t4\tTCPIP\t819\t2000-05-27T03:51:09\t-\tnot written"}},
+        {"a NUL in a name",
+         "/site",
+         {{std::string("RE\0AD", 5), false, 4, kDataB}},
+         3,
+         {"/site/RE\\x00AD: unsafe name, not extracted\n"},
+         {},
+         {}},
+        {"a directory of an unsafe path",
+         "/site/../up",
+         {{"a.gif", false, 4, kDataA}},
+         3,
+         {"the directory of the integrated file system: directory with an unsafe path"},
+         {},
+         {"0 entries"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        IfsImage image = sampleImage(c.directory, c.links);
+        image.data(kDataA, "AAAA", 4096);
+        image.data(kDataB, "BBBB", 4096);
+        const fs::path save = folder_ / "CLASH.SAVF";
+        writeSave(save, image);
+        const fs::path out = folder_ / "out";
+        fs::remove_all(out);
+        Run run = cli("extract " + quoted(save.string()) + " --to " + quoted(out.string()));
+        EXPECT_EQ(run.status, c.status) << run.err;
+        for (const std::string& said : c.said) {
+            EXPECT_NE(run.err.find(said), std::string::npos) << said << "\n" << run.err;
+        }
+        std::size_t files = 0;
+        for (const auto& item : fs::recursive_directory_iterator(out)) {
+            files += item.is_regular_file() && item.path().filename() != "catalog.json";
+        }
+        EXPECT_EQ(files, c.files.size());
+        for (const auto& [file, bytes] : c.files) {
+            EXPECT_EQ(slurp(out / file), bytes) << file;
+        }
+        ASSERT_TRUE(fs::is_regular_file(out / "catalog.json"));
+        const std::string listed = python(kListEntries, quoted((out / "catalog.json").string()));
+        for (const std::string& line : c.listed) {
+            EXPECT_NE(listed.find(line + "\n"), std::string::npos) << line << "\n" << listed;
+        }
+    }
+}
+
 // Both real saves of the integrated file system, one stored and one compressed, extract every
 // stream file whole: each GIF ends on its trailer byte, each HTML page on its closing tag. The
 // counts, Count.html's attributes (its LNK record at 0x231A, sections at 0x25DB) and latest.gif's

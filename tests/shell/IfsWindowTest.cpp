@@ -139,5 +139,29 @@ TEST_F(RealSaveIfsWindow, DirectoriesAndStreamFilesShowAndExport) {
         << qPrintable(dialogs_.messages.back().text);
 }
 
+// The window's export never replaces a file already in the chosen folder, nor writes through a
+// link lying there, and its summary names each file left alone.
+TEST_F(RealSaveIfsWindow, ExportKeepsWhatTheFolderHoldsAndSaysSo) {
+    const fs::path out = folder_ / "out";
+    const fs::path outside = folder_ / "outside";
+    fs::create_directories(out / "Count2.5");
+    fs::create_directories(outside);
+    std::ofstream(out / "README") << "mine";
+    fs::create_symlink(outside, out / "Count2.5" / "images");
+    click({"/", "wcount", "README"});
+    button(2)->click();
+    EXPECT_EQ(slurp(out / "README"), "mine");
+    ASSERT_FALSE(dialogs_.messages.empty());
+    const QString said = dialogs_.messages.back().text;
+    EXPECT_TRUE(said.startsWith(QStringLiteral("0 stream files written"))) << qPrintable(said);
+    EXPECT_TRUE(said.contains(QStringLiteral("README exists; not replaced"))) << qPrintable(said);
+
+    click({"/", "wcount", "Count2.5"});
+    button(2)->click();
+    EXPECT_TRUE(fs::is_empty(outside));
+    EXPECT_TRUE(dialogs_.messages.back().text.contains(QStringLiteral("images is a link")))
+        << qPrintable(dialogs_.messages.back().text);
+}
+
 }  // namespace
 }  // namespace quelvane::test
