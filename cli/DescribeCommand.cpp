@@ -1,0 +1,91 @@
+#include <cstdio>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "cli/CliCommand.h"
+#include "cli/CliSession.h"
+#include "cli/NodePath.h"
+#include "describe/CommandSource.h"
+#include "describe/ObjectDescriber.h"
+#include "extract/DescriptionJson.h"
+#include "extract/JsonWriter.h"
+#include "savefile/CatalogTree.h"
+#include "views/MemoryContentList.h"
+
+namespace quelvane::cli {
+
+namespace {
+
+constexpr int kExitNotDescribed = 3;
+constexpr int kObjectLevel = 2;
+
+void printCommand(CliSession& session, const SavedObject& object, const CommandDefinition& command) {
+    auto line = [&](const char* caption, const std::string& value) {
+        if (!value.empty()) {
+            session.writeLine(std::string(caption) + value);
+        }
+    };
+    line("Processing program: ", CommandSource::qualifiedText(command.program));
+    line("Validity checker: ", CommandSource::qualifiedText(command.validityChecker));
+    line("Message file: ", CommandSource::qualifiedText(command.messageFile));
+    line("Help panel group: ", CommandSource::qualifiedText(command.helpPanelGroup));
+    line("Help identifier: ", command.helpIdentifier);
+    session.writeLine("");
+    for (const std::string& text : CommandSource::lines(command, object.name)) {
+        session.writeLine(text);
+    }
+}
+
+}  // namespace
+
+// What an object's stored data says: a command's definition as source, a message file's
+// messages, a program's modules; with --json, as one JSON object.
+int runDescribeCommand(const std::vector<std::string>& arguments) {
+    CliSession session;
+    std::vector<std::string> rest = arguments;
+    const bool json = std::erase(rest, "--json") > 0;
+    int status = session.start(rest, 2, 2, kDescribeUsage);
+    if (status != kExitSuccess) {
+        return status;
+    }
+    std::optional<NodePosition> node = resolveNode(buildCatalogTree(session.catalog()), rest[1]);
+    const SavedObject* object = nullptr;
+    if (node && node->level == kObjectLevel) {
+        object = session.catalog().findObject({node->parentIndex, node->index});
+    }
+    if (object == nullptr) {
+        std::fprintf(stderr, "quelvane-cli: \"%s\" names no object in %s\n", rest[1].c_str(),
+                     rest[0].c_str());
+        return kExitUsage;
+    }
+    MemoryContentList unused;
+    ViewSession views(session.catalog(), session.conversion(), session.notifier(), unused);
+    views.openSource = session.sourceOpener();
+    std::unique_ptr<BlockSource> source = views.openSaveFile();
+    ObjectDescription description =
+        ObjectDescriber::describe(*source, session.catalog(), *object, session.conversion());
+    if (json) {
+        PcTextToUtf8 utf8(session.conversion().PcCodePage);
+        JsonWriter writer;
+        writer.beginObject();
+        DescriptionJson::writeObject(writer, *object, utf8);
+        DescriptionJson::writeDescription(writer, *object, description, utf8);
+        writer.endObject();
+        std::printf("%s\n", writer.text().c_str());
+        return description.failure.empty() ? kExitSuccess : kExitNotDescribed;
+    }
+    std::string type = objectTypeText(*object);
+    session.writeLine(object->name + " (" + (type == " " ? typeCodeText(object->typeCode) : type) + ")" +
+                      (object->text.empty() ? "" : ": " + object->text));
+    if (!description.failure.empty()) {
+        std::fprintf(stderr, "quelvane-cli: %s\n", description.failure.c_str());
+        return kExitNotDescribed;
+    }
+    if (description.command) {
+        printCommand(session, *object, *description.command);
+    }
+    return kExitSuccess;
+}
+
+}  // namespace quelvane::cli

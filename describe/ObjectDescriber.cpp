@@ -1,0 +1,43 @@
+#include "describe/ObjectDescriber.h"
+
+#include <exception>
+#include <string>
+#include <vector>
+
+#include "describe/CommandReader.h"
+#include "describe/ObjectData.h"
+
+namespace quelvane {
+
+namespace {
+
+constexpr std::uint16_t kCommandType = 0x1905;
+
+}  // namespace
+
+bool ObjectDescriber::describes(std::uint16_t typeCode) {
+    return typeCode == kCommandType;
+}
+
+ObjectDescription ObjectDescriber::describe(BlockSource& source, const Catalog& catalog,
+                                            const SavedObject& object, EbcdicTextConverter& converter) {
+    ObjectDescription description;
+    if (!describes(object.typeCode)) {
+        return description;
+    }
+    std::string why;
+    std::optional<ObjectData> data = ObjectData::locate(source, catalog, object, why);
+    if (!data) {
+        description.failure = object.name + " cannot be described: " + why;
+        return description;
+    }
+    try {
+        std::vector<std::uint8_t> bytes = data->read(0, CommandReader::kLargestDefinition);
+        description.command = CommandReader(converter).read(bytes);
+    } catch (const std::exception& failure) {
+        description.failure = object.name + " cannot be described: " + failure.what();
+    }
+    return description;
+}
+
+}  // namespace quelvane

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "describe/CommandDefinition.h"
+
+namespace quelvane {
+
+// What an object's stored data says, for the kinds of objects whose data is read; `failure`
+// says why an object of such a kind cannot be described (the rest of the save is unaffected).
+struct ObjectDescription {
+    std::optional<CommandDefinition> command;
+    std::string failure;
+
+    bool described() const { return command.has_value(); }
+};
+
+}  // namespace quelvane

@@ -1,0 +1,134 @@
+#include "extract/DescriptionJson.h"
+
+#include <string>
+
+#include "describe/CommandSource.h"
+#include "savefile/CatalogTree.h"
+
+namespace quelvane {
+
+namespace {
+
+class Writer {
+  public:
+    Writer(JsonWriter& json, PcTextToUtf8& utf8) : json_(json), utf8_(utf8) {}
+
+    void text(const char* key, const std::string& value) {
+        if (!value.empty()) {
+            json_.member(key, utf8_.toUtf8(value));
+        }
+    }
+
+    void name(const char* key, const QualifiedObjectName& value) {
+        if (value.empty() && value.library.empty()) {
+            return;
+        }
+        json_.key(key);
+        json_.beginObject();
+        text("name", value.name);
+        text("library", value.library);
+        json_.endObject();
+    }
+
+    void texts(const char* key, const std::vector<std::string>& values) {
+        if (values.empty()) {
+            return;
+        }
+        json_.key(key);
+        json_.beginArray();
+        for (const std::string& value : values) {
+            json_.value(utf8_.toUtf8(value));
+        }
+        json_.endArray();
+    }
+
+    void mappings(const char* key, const std::vector<CommandValueMapping>& values) {
+        if (values.empty()) {
+            return;
+        }
+        json_.key(key);
+        json_.beginArray();
+        for (const CommandValueMapping& mapping : values) {
+            json_.beginObject();
+            text("from", mapping.from);
+            text("to", mapping.to);
+            json_.endObject();
+        }
+        json_.endArray();
+    }
+
+    void element(const CommandElement& entry) {
+        json_.beginObject();
+        text("keyword", entry.keyword);
+        if (entry.group == CommandElement::Group::None) {
+            json_.member("type", entry.type ? *entry.type : std::string("not decoded"));
+            json_.member("length", entry.length);
+        }
+        if (entry.defaultValue) {
+            json_.member("default", utf8_.toUtf8(*entry.defaultValue));
+        }
+        text("prompt", entry.prompt);
+        json_.member("min", entry.minimum);
+        json_.member("max", entry.maximum);
+        json_.member("restricted", entry.restricted);
+        texts("values", entry.values);
+        mappings("specialValues", entry.specialValues);
+        mappings("singleValues", entry.singleValues);
+        if (!entry.parts.empty()) {
+            json_.key(entry.group == CommandElement::Group::Qualifiers ? "qualifiers" : "elements");
+            json_.beginArray();
+            for (const CommandElement& part : entry.parts) {
+                element(part);
+            }
+            json_.endArray();
+        }
+        json_.endObject();
+    }
+
+    void command(const CommandDefinition& command, const std::string& objectName) {
+        json_.key("command");
+        json_.beginObject();
+        name("program", command.program);
+        text("prompt", command.prompt);
+        name("validityChecker", command.validityChecker);
+        name("messageFile", command.messageFile);
+        name("helpPanelGroup", command.helpPanelGroup);
+        json_.key("parameters");
+        json_.beginArray();
+        for (const CommandElement& parameter : command.parameters) {
+            element(parameter);
+        }
+        json_.endArray();
+        texts("source", CommandSource::lines(command, objectName));
+        json_.endObject();
+    }
+
+  private:
+    JsonWriter& json_;
+    PcTextToUtf8& utf8_;
+};
+
+}  // namespace
+
+void DescriptionJson::writeObject(JsonWriter& json, const SavedObject& object, PcTextToUtf8& utf8) {
+    Writer writer(json, utf8);
+    json.key("object");
+    json.beginObject();
+    writer.text("name", object.name);
+    std::string type = objectTypeText(object);
+    json.member("type", type == " " ? typeCodeText(object.typeCode) : utf8.toUtf8(type));
+    writer.text("attribute", object.attribute);
+    writer.text("text", object.text);
+    json.endObject();
+}
+
+void DescriptionJson::writeDescription(JsonWriter& json, const SavedObject& object,
+                                       const ObjectDescription& description, PcTextToUtf8& utf8) {
+    Writer writer(json, utf8);
+    if (description.command) {
+        writer.command(*description.command, object.name);
+    }
+    writer.text("error", description.failure);
+}
+
+}  // namespace quelvane
