@@ -7,6 +7,7 @@
 #include "cli/CliSession.h"
 #include "cli/NodePath.h"
 #include "describe/CommandSource.h"
+#include "describe/MessageFileReader.h"
 #include "describe/ObjectDescriber.h"
 #include "extract/DescriptionJson.h"
 #include "extract/JsonWriter.h"
@@ -84,6 +85,12 @@ int runDescribeCommand(const std::vector<std::string>& arguments) {
     }
     if (description.command) {
         printCommand(session, *object, *description.command);
+    }
+    if (description.messages) {
+        for (const std::string& line :
+             MessageFileReader::addMessageStatements(*description.messages, object->name)) {
+            session.writeLine(line);
+        }
     }
     return kExitSuccess;
 }

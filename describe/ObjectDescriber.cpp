@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "describe/CommandReader.h"
+#include "describe/MessageFileReader.h"
 #include "describe/ObjectData.h"
 
 namespace quelvane {
@@ -12,11 +13,12 @@ namespace quelvane {
 namespace {
 
 constexpr std::uint16_t kCommandType = 0x1905;
+constexpr std::uint16_t kMessageFileType = 0x0E03;
 
 }  // namespace
 
 bool ObjectDescriber::describes(std::uint16_t typeCode) {
-    return typeCode == kCommandType;
+    return typeCode == kCommandType || typeCode == kMessageFileType;
 }
 
 ObjectDescription ObjectDescriber::describe(BlockSource& source, const Catalog& catalog,
@@ -32,8 +34,13 @@ ObjectDescription ObjectDescriber::describe(BlockSource& source, const Catalog& 
         return description;
     }
     try {
-        std::vector<std::uint8_t> bytes = data->read(0, CommandReader::kLargestDefinition);
-        description.command = CommandReader(converter).read(bytes);
+        if (object.typeCode == kCommandType) {
+            description.command =
+                CommandReader(converter).read(data->read(0, CommandReader::kLargestDefinition));
+        } else {
+            description.messages =
+                MessageFileReader(converter).read(data->read(0, MessageFileReader::kLargestMessageFile));
+        }
     } catch (const std::exception& failure) {
         description.failure = object.name + " cannot be described: " + failure.what();
     }

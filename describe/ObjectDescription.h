@@ -4,6 +4,7 @@
 #include <string>
 
 #include "describe/CommandDefinition.h"
+#include "describe/MessageFileContents.h"
 
 namespace quelvane {
 
@@ -11,9 +12,10 @@ namespace quelvane {
 // says why an object of such a kind cannot be described (the rest of the save is unaffected).
 struct ObjectDescription {
     std::optional<CommandDefinition> command;
+    std::optional<MessageFileContents> messages;
     std::string failure;
 
-    bool described() const { return command.has_value(); }
+    bool described() const { return command.has_value() || messages.has_value(); }
 };
 
 }  // namespace quelvane

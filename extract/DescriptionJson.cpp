@@ -103,6 +103,20 @@ class Writer {
         json_.endObject();
     }
 
+    void messages(const MessageFileContents& contents) {
+        json_.key("messages");
+        json_.beginArray();
+        for (const MessageDescription& message : contents.messages) {
+            json_.beginObject();
+            text("id", message.id);
+            if (message.text) {
+                json_.member("text", utf8_.toUtf8(*message.text));
+            }
+            json_.endObject();
+        }
+        json_.endArray();
+    }
+
   private:
     JsonWriter& json_;
     PcTextToUtf8& utf8_;
@@ -127,6 +141,9 @@ void DescriptionJson::writeDescription(JsonWriter& json, const SavedObject& obje
     Writer writer(json, utf8);
     if (description.command) {
         writer.command(*description.command, object.name);
+    }
+    if (description.messages) {
+        writer.messages(*description.messages);
     }
     writer.text("error", description.failure);
 }

@@ -8,6 +8,7 @@
 
 #include "describe/ClStatement.h"
 #include "describe/CommandSource.h"
+#include "describe/MessageFileReader.h"
 #include "describe/ObjectDescriber.h"
 #include "savefile/CatalogTree.h"
 #include "savefile/SaveFileReader.h"
@@ -73,7 +74,7 @@ struct OpenedFile {
                     NodePosition{kMemberLevel, static_cast<std::int32_t>(m), ref->object, ref->part});
                 std::vector<std::string> lines;
                 for (std::int64_t r = 0; r < list.rowCount(); ++r) {
-                    lines.emplace_back(list.cellText(r, kSourceTextCell));
+                    lines.emplace_back(list.cellText(r, std::min(kSourceTextCell, list.cellCount(r) - 1)));
                 }
                 return lines;
             }
@@ -183,6 +184,35 @@ TEST(RealSaveDescribe, CommandsEqualTheirSource) {
     }
     // Every keyword of the 3 commands' 11 statements was compared.
     EXPECT_EQ(compared, 88u);
+}
+
+// The two message files of an SDA menu hold the menu's commands, one message per option
+// (USR plus the option number): VCFMAIN's equal the lines of QMNUSRC(VCFMAINQQ), ADMMAIN has
+// none, as its source holds only the header line.
+TEST(RealSaveDescribe, MenuMessageFilesEqualTheirSource) {
+    fs::path path = fs::path(QUELVANE_SAVF_DIR) / "VCF_VCFV1R0.SAVF";
+    QUELVANE_REQUIRE_REAL_FILE(path);
+    OpenedFile file(path);
+    ASSERT_TRUE(file.parsed);
+    for (const char* name : {"VCFMAIN", "ADMMAIN"}) {
+        SCOPED_TRACE(name);
+        std::optional<ObjectRef> ref = file.find(name, 0x0E03);
+        ASSERT_TRUE(ref);
+        ObjectDescription description = file.describe(*file.catalog.findObject(*ref));
+        ASSERT_TRUE(description.messages) << description.failure;
+        std::vector<std::string> expected;
+        std::vector<std::string> source = file.sourceLines("QMNUSRC", std::string(name) + "QQ");
+        ASSERT_FALSE(source.empty());
+        for (std::size_t i = 1; i < source.size(); ++i) {
+            std::string line = source[i].substr(0, source[i].find_last_not_of(' ') + 1);
+            expected.push_back("USR" + line.substr(0, 4) + " " + line.substr(5));
+        }
+        std::vector<std::string> read;
+        for (const MessageDescription& message : description.messages->messages) {
+            read.push_back(message.id + " " + message.text.value_or("(no text)"));
+        }
+        EXPECT_EQ(read, expected);
+    }
 }
 
 // The objects whose data cannot be read as their kind say so; the catalog is untouched.

@@ -4,6 +4,7 @@
 
 #include "describe/CommandReader.h"
 #include "describe/CommandSource.h"
+#include "describe/MessageFileReader.h"
 #include "savefile/DecodingFailure.h"
 #include "tests/support/Cp037Converter.h"
 
@@ -17,7 +18,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     quelvane::test::Cp037Converter converter;
     std::span<const std::uint8_t> objectData(data + 1, size - 1);
     try {
-        switch (data[0] % 1) {
+        switch (data[0] % 2) {
+            case 1:
+                quelvane::MessageFileReader::addMessageStatements(
+                    quelvane::MessageFileReader(converter).read(objectData), "FUZZ");
+                break;
             default: {
                 quelvane::CommandDefinition command = quelvane::CommandReader(converter).read(objectData);
                 quelvane::CommandSource::lines(command, "FUZZ");
