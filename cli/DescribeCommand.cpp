@@ -9,6 +9,7 @@
 #include "describe/CommandSource.h"
 #include "describe/MessageFileReader.h"
 #include "describe/ObjectDescriber.h"
+#include "describe/ProgramReader.h"
 #include "extract/DescriptionJson.h"
 #include "extract/JsonWriter.h"
 #include "savefile/CatalogTree.h"
@@ -85,6 +86,11 @@ int runDescribeCommand(const std::vector<std::string>& arguments) {
     }
     if (description.command) {
         printCommand(session, *object, *description.command);
+    }
+    if (description.program) {
+        for (const std::string& line : ProgramReader::lines(*description.program)) {
+            session.writeLine(line);
+        }
     }
     if (description.messages) {
         for (const std::string& line :

@@ -7,6 +7,7 @@
 #include "describe/CommandReader.h"
 #include "describe/MessageFileReader.h"
 #include "describe/ObjectData.h"
+#include "describe/ProgramReader.h"
 
 namespace quelvane {
 
@@ -14,11 +15,15 @@ namespace {
 
 constexpr std::uint16_t kCommandType = 0x1905;
 constexpr std::uint16_t kMessageFileType = 0x0E03;
+constexpr std::uint16_t kProgramType = 0x0201;
+constexpr std::uint16_t kServiceProgramType = 0x0203;
+constexpr std::uint16_t kModuleType = 0x0301;
 
 }  // namespace
 
 bool ObjectDescriber::describes(std::uint16_t typeCode) {
-    return typeCode == kCommandType || typeCode == kMessageFileType;
+    return typeCode == kCommandType || typeCode == kMessageFileType || typeCode == kProgramType ||
+           typeCode == kServiceProgramType || typeCode == kModuleType;
 }
 
 ObjectDescription ObjectDescriber::describe(BlockSource& source, const Catalog& catalog,
@@ -37,6 +42,9 @@ ObjectDescription ObjectDescriber::describe(BlockSource& source, const Catalog& 
         if (object.typeCode == kCommandType) {
             description.command =
                 CommandReader(converter).read(data->read(0, CommandReader::kLargestDefinition));
+        } else if (object.typeCode != kMessageFileType) {
+            description.program =
+                ProgramReader(converter).read(data->read(0, ProgramReader::kLargestProgram));
         } else {
             description.messages =
                 MessageFileReader(converter).read(data->read(0, MessageFileReader::kLargestMessageFile));

@@ -5,6 +5,7 @@
 
 #include "describe/CommandDefinition.h"
 #include "describe/MessageFileContents.h"
+#include "describe/ProgramDescription.h"
 
 namespace quelvane {
 
@@ -13,9 +14,10 @@ namespace quelvane {
 struct ObjectDescription {
     std::optional<CommandDefinition> command;
     std::optional<MessageFileContents> messages;
+    std::optional<ProgramDescription> program;
     std::string failure;
 
-    bool described() const { return command.has_value() || messages.has_value(); }
+    bool described() const { return command.has_value() || messages.has_value() || program.has_value(); }
 };
 
 }  // namespace quelvane

@@ -117,6 +117,46 @@ class Writer {
         json_.endArray();
     }
 
+    void program(const ProgramDescription& program) {
+        static const char* const kKinds[] = {"", "OPM", "ILE", "MODULE"};
+        json_.key("program");
+        json_.beginObject();
+        text("kind", kKinds[static_cast<int>(program.kind)]);
+        if (program.kind == ProgramDescription::Kind::Ile) {
+            json_.key("modules");
+            json_.beginArray();
+            for (const BoundModule& m : program.modules) {
+                json_.beginObject();
+                text("name", m.name);
+                text("library", m.library);
+                text("attribute", m.attribute);
+                text("compiler", m.compiler);
+                text("release", m.releaseFor);
+                if (m.created) {
+                    json_.member("created", m.created->text());
+                }
+                text("sourceFile", m.sourceFile);
+                text("sourceLibrary", m.sourceLibrary);
+                text("sourceMember", m.sourceMember);
+                if (m.sourceChanged) {
+                    json_.member("sourceChanged", m.sourceChanged->text());
+                }
+                json_.endObject();
+            }
+            json_.endArray();
+            json_.key("serviceProgramsBound");
+            json_.beginArray();
+            for (const QualifiedObjectName& s : program.serviceProgramsBound) {
+                json_.beginObject();
+                text("name", s.name);
+                text("library", s.library);
+                json_.endObject();
+            }
+            json_.endArray();
+        }
+        json_.endObject();
+    }
+
   private:
     JsonWriter& json_;
     PcTextToUtf8& utf8_;
@@ -144,6 +184,9 @@ void DescriptionJson::writeDescription(JsonWriter& json, const SavedObject& obje
     }
     if (description.messages) {
         writer.messages(*description.messages);
+    }
+    if (description.program) {
+        writer.program(*description.program);
     }
     writer.text("error", description.failure);
 }

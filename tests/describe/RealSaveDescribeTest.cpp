@@ -10,6 +10,7 @@
 #include "describe/CommandSource.h"
 #include "describe/MessageFileReader.h"
 #include "describe/ObjectDescriber.h"
+#include "describe/ProgramReader.h"
 #include "savefile/CatalogTree.h"
 #include "savefile/SaveFileReader.h"
 #include "tests/support/Cp037Converter.h"
@@ -213,6 +214,55 @@ TEST(RealSaveDescribe, MenuMessageFilesEqualTheirSource) {
         }
         EXPECT_EQ(read, expected);
     }
+}
+
+// The module records of real ILE programs agree with the programs' own details: each module
+// was made on the program's release, in the saved library, before the program; HATS's PRODUCT
+// program is bound from the module PRODUCT saved beside it.
+TEST(RealSaveDescribe, ModulesAgreeWithTheirPrograms) {
+    struct Case {
+        const char* file;
+        const char* name;
+        std::uint16_t type;
+        std::size_t modules;
+        std::size_t servicePrograms;
+    };
+    const Case cases[] = {{"OSSX_hats.savf", "PRODUCT", 0x0201, 1, 3},
+                          {"NOX_release_2022-07-07.savf", "JSONXML", 0x0203, 25, 14}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        fs::path path = fs::path(QUELVANE_SAVF_DIR) / c.file;
+        QUELVANE_REQUIRE_REAL_FILE(path);
+        OpenedFile file(path);
+        ASSERT_TRUE(file.parsed);
+        const SavedObject& object = *file.catalog.findObject(*file.find(c.name, c.type));
+        ObjectDescription description = file.describe(object);
+        ASSERT_TRUE(description.program) << description.failure;
+        EXPECT_EQ(description.program->kind, ProgramDescription::Kind::Ile);
+        ASSERT_EQ(description.program->modules.size(), c.modules);
+        EXPECT_EQ(description.program->serviceProgramsBound.size(), c.servicePrograms);
+        ASSERT_TRUE(object.details.created && object.details.release);
+        for (const BoundModule& module : description.program->modules) {
+            SCOPED_TRACE(module.name);
+            EXPECT_EQ(module.library, file.catalog.parts[0].name);
+            EXPECT_EQ(module.releaseOn, *object.details.release);
+            ASSERT_TRUE(module.created);
+            EXPECT_LE(module.created->text(), object.details.created->text());
+        }
+        for (const QualifiedObjectName& bound : description.program->serviceProgramsBound) {
+            EXPECT_EQ(bound.library, "QSYS");
+        }
+    }
+    fs::path hats = fs::path(QUELVANE_SAVF_DIR) / "OSSX_hats.savf";
+    OpenedFile file(hats);
+    const SavedObject& module = *file.catalog.findObject(*file.find("PRODUCT", 0x0301));
+    ObjectDescription program = file.describe(*file.catalog.findObject(*file.find("PRODUCT", 0x0201)));
+    ASSERT_TRUE(program.program && module.details.created);
+    const BoundModule& bound = program.program->modules.at(0);
+    EXPECT_EQ(bound.attribute, module.attribute);
+    EXPECT_EQ(bound.created, module.details.created);
+    EXPECT_EQ(bound.compiler, "5770WDS");
+    EXPECT_EQ(file.describe(module).program->kind, ProgramDescription::Kind::Module);
 }
 
 // The objects whose data cannot be read as their kind say so; the catalog is untouched.

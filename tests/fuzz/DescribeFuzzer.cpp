@@ -5,6 +5,7 @@
 #include "describe/CommandReader.h"
 #include "describe/CommandSource.h"
 #include "describe/MessageFileReader.h"
+#include "describe/ProgramReader.h"
 #include "savefile/DecodingFailure.h"
 #include "tests/support/Cp037Converter.h"
 
@@ -18,7 +19,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     quelvane::test::Cp037Converter converter;
     std::span<const std::uint8_t> objectData(data + 1, size - 1);
     try {
-        switch (data[0] % 2) {
+        switch (data[0] % 3) {
+            case 2:
+                quelvane::ProgramReader::lines(quelvane::ProgramReader(converter).read(objectData));
+                break;
             case 1:
                 quelvane::MessageFileReader::addMessageStatements(
                     quelvane::MessageFileReader(converter).read(objectData), "FUZZ");
