@@ -37,7 +37,9 @@ inline constexpr const char* kExportUsage =
     "[--pc CP]";
 inline constexpr const char* kCheckUsage = "check FILE";
 inline constexpr const char* kDescribeUsage =
-    "describe FILE NODE [--json] [--inner NODE]... [--ebcdic CP] [--pc CP] [--raw]";
+    "describe FILE NODE [--json | --bytes [--from OFFSET] [--count BYTES]] [--inner NODE]... [--ebcdic CP] "
+    "[--pc "
+    "CP] [--raw]";
 inline constexpr const char* kObjectsUsage = "objects FILE [--inner NODE]... [--ebcdic CP] [--pc CP]";
 inline constexpr const char* kExtractUsage =
     "extract FILE... --to DIR [--sqlite DB] [--ebcdic CP] [--pc CP] [--quiet]";

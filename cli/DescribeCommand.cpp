@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cstdio>
 #include <optional>
 #include <string>
@@ -7,7 +8,9 @@
 #include "cli/CliSession.h"
 #include "cli/NodePath.h"
 #include "describe/CommandSource.h"
+#include "describe/HexDump.h"
 #include "describe/MessageFileReader.h"
+#include "describe/ObjectData.h"
 #include "describe/ObjectDescriber.h"
 #include "describe/ProgramReader.h"
 #include "extract/DescriptionJson.h"
@@ -21,6 +24,7 @@ namespace {
 
 constexpr int kExitNotDescribed = 3;
 constexpr int kObjectLevel = 2;
+constexpr std::int64_t kDumpedByDefault = 4096;
 
 void printCommand(CliSession& session, const SavedObject& object, const CommandDefinition& command) {
     auto line = [&](const char* caption, const std::string& value) {
@@ -39,6 +43,41 @@ void printCommand(CliSession& session, const SavedObject& object, const CommandD
     }
 }
 
+// Takes "NAME VALUE" out of `arguments`: the value as a number, `fallback` when absent,
+// nothing when the value is no number.
+std::optional<std::int64_t> takeNumber(std::vector<std::string>& arguments, const char* name,
+                                       std::int64_t fallback) {
+    auto found = std::find(arguments.begin(), arguments.end(), name);
+    if (found == arguments.end()) {
+        return fallback;
+    }
+    if (found + 1 == arguments.end()) {
+        return std::nullopt;
+    }
+    std::string value = *(found + 1);
+    arguments.erase(found, found + 2);
+    if (value.empty() || value.size() > 15 || value.find_first_not_of("0123456789") != std::string::npos) {
+        return std::nullopt;
+    }
+    return std::stoll(value);
+}
+
+int printBytes(CliSession& session, BlockSource& source, const SavedObject& object, std::int64_t from,
+               std::int64_t count) {
+    std::string why;
+    std::optional<ObjectData> data = ObjectData::locate(source, session.catalog(), object, why);
+    if (!data) {
+        std::fprintf(stderr, "quelvane-cli: %s: %s\n", object.name.c_str(), why.c_str());
+        return kExitNotDescribed;
+    }
+    session.writeLine(object.name + ": " + std::to_string(data->size()) + " bytes of stored data" +
+                      (data->truncated() ? " (the file ends before the rest)" : ""));
+    for (const std::string& line : HexDump::page(*data, from, count, session.conversion())) {
+        session.writeLine(line);
+    }
+    return kExitSuccess;
+}
+
 }  // namespace
 
 // What an object's stored data says: a command's definition as source, a message file's
@@ -47,6 +86,13 @@ int runDescribeCommand(const std::vector<std::string>& arguments) {
     CliSession session;
     std::vector<std::string> rest = arguments;
     const bool json = std::erase(rest, "--json") > 0;
+    const bool bytes = std::erase(rest, "--bytes") > 0;
+    std::optional<std::int64_t> from = takeNumber(rest, "--from", 0);
+    std::optional<std::int64_t> count = takeNumber(rest, "--count", kDumpedByDefault);
+    if (!from || !count) {
+        std::fprintf(stderr, "usage: quelvane-cli %s\n", kDescribeUsage);
+        return kExitUsage;
+    }
     int status = session.start(rest, 2, 2, kDescribeUsage);
     if (status != kExitSuccess) {
         return status;
@@ -65,6 +111,9 @@ int runDescribeCommand(const std::vector<std::string>& arguments) {
     ViewSession views(session.catalog(), session.conversion(), session.notifier(), unused);
     views.openSource = session.sourceOpener();
     std::unique_ptr<BlockSource> source = views.openSaveFile();
+    if (bytes) {
+        return printBytes(session, *source, *object, *from, *count);
+    }
     ObjectDescription description =
         ObjectDescriber::describe(*source, session.catalog(), *object, session.conversion());
     if (json) {
