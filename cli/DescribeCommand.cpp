@@ -9,6 +9,7 @@
 #include "cli/NodePath.h"
 #include "describe/CommandSource.h"
 #include "describe/HexDump.h"
+#include "describe/LogicalFileReader.h"
 #include "describe/MessageFileReader.h"
 #include "describe/ObjectData.h"
 #include "describe/ObjectDescriber.h"
@@ -135,6 +136,11 @@ int runDescribeCommand(const std::vector<std::string>& arguments) {
     }
     if (description.command) {
         printCommand(session, *object, *description.command);
+    }
+    if (description.logicalFile) {
+        for (const std::string& line : LogicalFileReader::lines(*description.logicalFile)) {
+            session.writeLine(line);
+        }
     }
     if (description.program) {
         for (const std::string& line : ProgramReader::lines(*description.program)) {

@@ -42,7 +42,8 @@ std::string HexDump::line(std::int64_t offset, std::span<const std::uint8_t> byt
     }
     for (std::size_t i = 0; i < text.size(); ++i) {
         auto shown = static_cast<std::uint8_t>(text[i]);
-        if (bytes[i] < kEbcdicBlank || bytes[i] == kEbcdicEightOnes || shown < kFirstShown || shown == kDelete) {
+        if (bytes[i] < kEbcdicBlank || bytes[i] == kEbcdicEightOnes || shown < kFirstShown ||
+            shown == kDelete) {
             text[i] = '.';
         }
     }

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "describe/CommandDefinition.h"
+#include "describe/LogicalFileDescription.h"
 #include "describe/MessageFileContents.h"
 #include "describe/ProgramDescription.h"
 
@@ -15,9 +16,12 @@ struct ObjectDescription {
     std::optional<CommandDefinition> command;
     std::optional<MessageFileContents> messages;
     std::optional<ProgramDescription> program;
+    std::optional<LogicalFileDescription> logicalFile;
     std::string failure;
 
-    bool described() const { return command.has_value() || messages.has_value() || program.has_value(); }
+    bool described() const {
+        return command.has_value() || messages.has_value() || program.has_value() || logicalFile.has_value();
+    }
 };
 
 }  // namespace quelvane

@@ -157,6 +157,56 @@ class Writer {
         json_.endObject();
     }
 
+    void logicalFile(const LogicalFileDescription& file) {
+        json_.key("file");
+        json_.beginObject();
+        json_.member("unique", file.unique);
+        json_.key("formats");
+        json_.beginArray();
+        for (const LogicalFileFormat& format : file.formats) {
+            json_.beginObject();
+            text("name", format.name);
+            json_.key("keys");
+            json_.beginArray();
+            for (const LogicalFileKey& key : format.keys) {
+                json_.beginObject();
+                json_.member("field", key.field.empty() ? std::string("*NONE") : utf8_.toUtf8(key.field));
+                json_.member("descending", key.descending);
+                json_.member("absval", key.absoluteValue);
+                json_.member("digit", key.digit);
+                json_.endObject();
+            }
+            json_.endArray();
+            json_.key("basedOn");
+            json_.beginArray();
+            for (const LogicalFileBasedOn& on : format.basedOn) {
+                json_.beginObject();
+                text("file", on.file);
+                text("library", on.library);
+                text("format", on.format);
+                json_.endObject();
+            }
+            json_.endArray();
+            if (!format.selectOmit.empty()) {
+                json_.key("selectOmit");
+                json_.beginArray();
+                for (const SelectOmitRule& rule : format.selectOmit) {
+                    json_.beginObject();
+                    json_.member("rule", std::string(1, rule.rule));
+                    text("field", rule.field);
+                    json_.member("test", utf8_.toUtf8(rule.test));
+                    texts("values", rule.values);
+                    json_.endObject();
+                }
+                json_.endArray();
+            }
+            json_.endObject();
+        }
+        json_.endArray();
+        text("sqlText", file.sqlText);
+        json_.endObject();
+    }
+
   private:
     JsonWriter& json_;
     PcTextToUtf8& utf8_;
@@ -187,6 +237,9 @@ void DescriptionJson::writeDescription(JsonWriter& json, const SavedObject& obje
     }
     if (description.program) {
         writer.program(*description.program);
+    }
+    if (description.logicalFile) {
+        writer.logicalFile(*description.logicalFile);
     }
     writer.text("error", description.failure);
 }

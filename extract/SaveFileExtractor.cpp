@@ -4,6 +4,7 @@
 #include <exception>
 
 #include "describe/CommandSource.h"
+#include "describe/LogicalFileReader.h"
 #include "describe/MessageFileReader.h"
 #include "describe/ObjectDescriber.h"
 #include "extract/CatalogJson.h"
@@ -86,7 +87,7 @@ ExtractOutcome SaveFileExtractor::run(const std::filesystem::path& folder, Sqlit
                 extractClProgram(place, object);
             } else if (type == kDataAreaObjectType) {
                 extractDataArea(place, object);
-            } else if (ObjectDescriber::describes(type)) {
+            } else if (ObjectDescriber::describes(type, object.attribute)) {
                 extractDescription(place, object);
             } else {
                 outcome_.objects[{place.part, place.object}].error = "no content is extracted from this type";
@@ -274,6 +275,9 @@ void SaveFileExtractor::extractDescription(const Place& place, const SavedObject
     } else if (description.messages) {
         lines = MessageFileReader::addMessageStatements(*description.messages, object.name);
         extension = ".msgf.txt";
+    } else if (description.logicalFile) {
+        lines = LogicalFileReader::lines(*description.logicalFile);
+        extension = description.logicalFile->sqlText.empty() ? ".lf.txt" : ".sql";
     }
     outcome_.descriptions[{place.part, place.object}] = std::move(description);
     if (lines.empty()) {

@@ -8,6 +8,7 @@
 
 #include "describe/ClStatement.h"
 #include "describe/CommandSource.h"
+#include "describe/LogicalFileReader.h"
 #include "describe/MessageFileReader.h"
 #include "describe/ObjectDescriber.h"
 #include "describe/ProgramReader.h"
@@ -263,6 +264,98 @@ TEST(RealSaveDescribe, ModulesAgreeWithTheirPrograms) {
     EXPECT_EQ(bound.created, module.details.created);
     EXPECT_EQ(bound.compiler, "5770WDS");
     EXPECT_EQ(file.describe(module).program->kind, ProgramDescription::Kind::Module);
+}
+
+// The R, K, S and O specifications of DDS lines as "R FMT1 PFILE(FILE)", "K FIELD DESCEND",
+// "S FIELD COMP(EQ 'X')": the library of a PFILE left out, the compiler's closing ALL too.
+std::vector<std::string> ddsSummary(const std::vector<std::string>& lines) {
+    constexpr std::size_t kTypeColumn = 16;
+    constexpr std::size_t kNameColumn = 18;
+    constexpr std::size_t kKeywordColumn = 44;
+    auto trimmed = [](std::string text) {
+        std::size_t first = text.find_first_not_of(' ');
+        return first == std::string::npos ? std::string()
+                                          : text.substr(first, text.find_last_not_of(' ') + 1 - first);
+    };
+    std::vector<std::string> out;
+    for (const std::string& line : lines) {
+        if (line.size() <= kTypeColumn || (line.size() > 6 && line[6] == '*')) {
+            continue;
+        }
+        char type = line[kTypeColumn];
+        if (type != 'R' && type != 'K' && type != 'S' && type != 'O') {
+            continue;
+        }
+        std::string name = trimmed(line.substr(
+            kNameColumn, std::min<std::size_t>(10, line.size() - std::min(line.size(), kNameColumn))));
+        std::string keywords = line.size() > kKeywordColumn ? trimmed(line.substr(kKeywordColumn)) : "";
+        if (keywords == "ALL") {
+            continue;
+        }
+        std::size_t slash = keywords.find('/');
+        if (keywords.starts_with("PFILE(") && slash != std::string::npos) {
+            keywords = "PFILE(" + keywords.substr(slash + 1);
+        }
+        out.push_back(trimmed(std::string(1, type) + " " + name + " " + keywords));
+    }
+    return out;
+}
+
+// Every DDS logical file of the real saves equals its DDS source, format by format and key by
+// key; every SQL view keeps its CREATE VIEW statement; the SQL indexes keep their keys.
+TEST(RealSaveDescribe, LogicalFilesEqualTheirSource) {
+    struct Case {
+        const char* file;
+        const char* object;
+        const char* sourceFile;
+    };
+    const Case cases[] = {{"JTT_ddmtestsav.savf", "MLTFMT", "QDDSSRC"},
+                          {"JTT_ddmtestsav.savf", "MLTFMT3", "QDDSSRC"},
+                          {"JTT_ddmtestsav.savf", "MLTFMT4", "QDDSSRC"},
+                          {"GURI_demodb.savf", "PERSONL1", "QDDSSRC"},
+                          {"CSCH@002_v1.SAVF", "C_2LF_L00", "QDDSSRC"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.object);
+        fs::path path = fs::path(QUELVANE_SAVF_DIR) / c.file;
+        QUELVANE_REQUIRE_REAL_FILE(path);
+        OpenedFile file(path);
+        ObjectDescription description = file.describe(*file.catalog.findObject(*file.find(c.object, 0x1901)));
+        ASSERT_TRUE(description.logicalFile) << description.failure;
+        std::vector<std::string> source = ddsSummary(file.sourceLines(c.sourceFile, c.object));
+        std::vector<std::string> rebuilt = ddsSummary(LogicalFileReader::lines(*description.logicalFile));
+        // The saved source of C_2LF_L00 holds its R specification in comment lines only.
+        if (std::string(c.object) == "C_2LF_L00") {
+            EXPECT_EQ(rebuilt.front(), "R C_1PF_R PFILE(C_1PF_F)");
+            rebuilt.erase(rebuilt.begin());
+        }
+        ASSERT_FALSE(source.empty());
+        EXPECT_EQ(rebuilt, source);
+    }
+    fs::path hats = fs::path(QUELVANE_SAVF_DIR) / "OSSX_hats.savf";
+    QUELVANE_REQUIRE_REAL_FILE(hats);
+    OpenedFile file(hats);
+    std::size_t views = 0;
+    for (const SavedPart& part : file.catalog.parts) {
+        for (const SavedObject& object : part.library.objects) {
+            if (object.attribute != "LF") {
+                continue;
+            }
+            SCOPED_TRACE(object.name);
+            ObjectDescription description = file.describe(object);
+            ASSERT_TRUE(description.logicalFile) << description.failure;
+            const LogicalFileDescription& lf = *description.logicalFile;
+            if (object.name == "XITEM" || object.name == "XPRODCAT") {
+                EXPECT_TRUE(lf.sqlText.empty());
+                ASSERT_EQ(lf.formats.size(), 1u);
+                EXPECT_EQ(lf.formats[0].keys.size(), 1u);
+                continue;
+            }
+            ++views;
+            EXPECT_TRUE(lf.sqlText.starts_with("CREATE VIEW " + object.name + " "))
+                << lf.sqlText.substr(0, 40);
+        }
+    }
+    EXPECT_EQ(views, 19u);
 }
 
 // The objects whose data cannot be read as their kind say so; the catalog is untouched.

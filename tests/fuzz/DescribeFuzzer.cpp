@@ -4,6 +4,7 @@
 
 #include "describe/CommandReader.h"
 #include "describe/CommandSource.h"
+#include "describe/LogicalFileReader.h"
 #include "describe/MessageFileReader.h"
 #include "describe/ProgramReader.h"
 #include "savefile/DecodingFailure.h"
@@ -19,7 +20,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     quelvane::test::Cp037Converter converter;
     std::span<const std::uint8_t> objectData(data + 1, size - 1);
     try {
-        switch (data[0] % 3) {
+        switch (data[0] % 4) {
+            case 3:
+                quelvane::LogicalFileReader::lines(quelvane::LogicalFileReader(converter).read(objectData));
+                break;
             case 2:
                 quelvane::ProgramReader::lines(quelvane::ProgramReader(converter).read(objectData));
                 break;
