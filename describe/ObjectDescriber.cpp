@@ -40,6 +40,7 @@ ObjectDescription describeLogicalFile(BlockSource& source, const Catalog& catalo
         part == nullptr ? std::nullopt : LogicalFileReader::memberArea(source, *part, object);
     if (!area) {
         description.failure = object.name + " cannot be described: its member area is not in the file";
+        description.dataMissing = true;
         return description;
     }
     try {
@@ -71,6 +72,7 @@ ObjectDescription ObjectDescriber::describe(BlockSource& source, const Catalog& 
     std::optional<ObjectData> data = ObjectData::locate(source, catalog, object, why);
     if (!data) {
         description.failure = object.name + " cannot be described: " + why;
+        description.dataMissing = true;
         return description;
     }
     try {

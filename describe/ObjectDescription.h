@@ -18,6 +18,8 @@ struct ObjectDescription {
     std::optional<ProgramDescription> program;
     std::optional<LogicalFileDescription> logicalFile;
     std::string failure;
+    // The failure is that the save holds no data for the object (saved without it), not damage.
+    bool dataMissing = false;
 
     bool described() const {
         return command.has_value() || messages.has_value() || program.has_value() || logicalFile.has_value();

@@ -358,6 +358,40 @@ TEST(RealSaveDescribe, LogicalFilesEqualTheirSource) {
     EXPECT_EQ(views, 19u);
 }
 
+// Selecting a command, a message file or a program lists its description, one line a row.
+TEST(RealSaveDescribe, TheContentListShowsTheDescription) {
+    struct Case {
+        const char* file;
+        const char* name;
+        std::uint16_t type;
+        const char* firstRow;
+    };
+    const Case cases[] = {
+        {"UZ_zlib123.savf", "DSPZIP", 0x1905,
+         "/* CRTCMD CMD(DSPZIP) PGM(ZLIB/DSPZIPCLP) MSGF(*LIBL/QCPFMSG) HLPPNLGRP(ZLIB/DSPZIPHLP) "
+         "HLPID(DSPZIP) */"},
+        {"VCF_VCFV1R0.SAVF", "VCFMAIN", 0x0E03,
+         "/* VCFMAIN: 5 messages; second-level text, severity, substitution variables and reply values are "
+         "not "
+         "decoded */"},
+        {"OSSX_hats.savf", "PRODUCT", 0x0201, "Program kind: ILE"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        fs::path path = fs::path(QUELVANE_SAVF_DIR) / c.file;
+        QUELVANE_REQUIRE_REAL_FILE(path);
+        OpenedFile file(path);
+        std::optional<ObjectRef> ref = file.find(c.name, c.type);
+        ASSERT_TRUE(ref);
+        NoTarget target;
+        showNodeContent(file.session, target, NodePosition{2, ref->object, ref->part, 0});
+        ASSERT_EQ(file.list.columnCount(), 1);
+        EXPECT_EQ(file.list.column(0).caption, "Description");
+        ASSERT_GT(file.list.rowCount(), 1);
+        EXPECT_EQ(file.list.rowCaption(0), c.firstRow);
+    }
+}
+
 // The objects whose data cannot be read as their kind say so; the catalog is untouched.
 TEST(RealSaveDescribe, CommandFailureStaysWithTheObject) {
     fs::path path = fs::path(QUELVANE_SAVF_DIR) / "UZ_zlib123.savf";
