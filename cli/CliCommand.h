@@ -26,6 +26,7 @@ int runBatchCommand(const std::vector<std::string>& arguments);
 int runCheckCommand(const std::vector<std::string>& arguments);
 int runExtractCommand(const std::vector<std::string>& arguments);
 int runObjectsCommand(const std::vector<std::string>& arguments);
+int runDescribeCommand(const std::vector<std::string>& arguments);
 // The export command for a held save file (--format savf).
 int runSaveFileExport(const std::vector<std::string>& arguments);
 // The export command for integrated-file-system entries (--format stmf).
@@ -35,6 +36,10 @@ inline constexpr const char* kExportUsage =
     "export FILE NODE --format txt|doc|xls|savf|stmf [--splitter] -o PATH [--inner NODE]... [--ebcdic CP] "
     "[--pc CP]";
 inline constexpr const char* kCheckUsage = "check FILE";
+inline constexpr const char* kDescribeUsage =
+    "describe FILE NODE [--json | --bytes [--from OFFSET] [--count BYTES]] [--inner NODE]... [--ebcdic CP] "
+    "[--pc "
+    "CP] [--raw]";
 inline constexpr const char* kObjectsUsage = "objects FILE [--inner NODE]... [--ebcdic CP] [--pc CP]";
 inline constexpr const char* kExtractUsage =
     "extract FILE... --to DIR [--sqlite DB] [--ebcdic CP] [--pc CP] [--quiet]";

@@ -18,6 +18,7 @@ const CliCommand kCommands[] = {
     {"export", quelvane::cli::kExportUsage, quelvane::cli::runExportCommand},
     {"batch", quelvane::cli::kBatchUsage, quelvane::cli::runBatchCommand},
     {"objects", quelvane::cli::kObjectsUsage, quelvane::cli::runObjectsCommand},
+    {"describe", quelvane::cli::kDescribeUsage, quelvane::cli::runDescribeCommand},
     {"check", quelvane::cli::kCheckUsage, quelvane::cli::runCheckCommand},
     {"extract", quelvane::cli::kExtractUsage, quelvane::cli::runExtractCommand},
 };

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "extract/DescriptionJson.h"
 #include "extract/JsonWriter.h"
 #include "savefile/CatalogTree.h"
 
@@ -194,6 +195,10 @@ class Writer {
                 auto found = outcome_->objects.find({part, index});
                 if (found != outcome_->objects.end()) {
                     writeOutcome(found->second);
+                }
+                auto described = outcome_->descriptions.find({part, index});
+                if (described != outcome_->descriptions.end() && described->second.described()) {
+                    DescriptionJson::writeDescription(json_, object, described->second, utf8_);
                 }
             }
             if (object.fieldCount > 0) {

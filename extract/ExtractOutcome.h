@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "describe/ObjectDescription.h"
+
 namespace quelvane {
 
 // What became of one member or object in an extraction.
@@ -26,6 +28,8 @@ struct ExtractOutcome {
 
     std::map<MemberKey, ItemOutcome> members;
     std::map<ObjectKey, ItemOutcome> objects;  // CL programs, data areas and what was not extracted
+    // What the stored data of commands, message files and programs says, for catalog.json.
+    std::map<ObjectKey, ObjectDescription> descriptions;
     std::int64_t membersWritten = 0;
     // "LIBRARY/OBJECT/MEMBER: reason" for every member that failed, and for files that could not
     // be written.

@@ -3,6 +3,10 @@
 #include <algorithm>
 #include <exception>
 
+#include "describe/CommandSource.h"
+#include "describe/LogicalFileReader.h"
+#include "describe/MessageFileReader.h"
+#include "describe/ObjectDescriber.h"
 #include "extract/CatalogJson.h"
 #include "extract/CsvWriter.h"
 #include "extract/MemberWriter.h"
@@ -94,6 +98,8 @@ ExtractOutcome SaveFileExtractor::run(const std::filesystem::path& folder, Sqlit
                 extractClProgram(place, object);
             } else if (type == kDataAreaObjectType) {
                 extractDataArea(place, object);
+            } else if (ObjectDescriber::describes(type, object.attribute)) {
+                extractDescription(place, object);
             } else {
                 outcome_.objects[{place.part, place.object}].error = "no content is extracted from this type";
             }
@@ -296,6 +302,52 @@ void SaveFileExtractor::extractClProgram(const Place& place, const SavedObject& 
     outcome_.filesReplaced += out.replaced() ? 1 : 0;
     outcome.path = place.library->folder + "/" + fileName;
     outcome.rowsWritten = static_cast<std::int64_t>(source->lines.size());
+}
+
+// Commands go out as their rebuilt source (OBJECT.cmd), message files as ADDMSGD statements
+// (OBJECT.msgf.txt); what every such object says, programs too, goes into catalog.json.
+void SaveFileExtractor::extractDescription(const Place& place, const SavedObject& object) {
+    ItemOutcome& outcome = outcome_.objects[{place.part, place.object}];
+    const std::string name = utf8_.toUtf8(object.name);
+    std::unique_ptr<BlockSource> source = session_.openSaveFile();
+    ObjectDescription description = ObjectDescriber::describe(*source, catalog_, object, session_.converter);
+    if (!description.described()) {
+        fail(outcome, place.library->folder + "/" + name, description.failure, outcome_.objectFailures);
+        return;
+    }
+    std::vector<std::string> lines;
+    std::string extension;
+    if (description.command) {
+        lines = CommandSource::lines(*description.command, object.name);
+        extension = ".cmd";
+    } else if (description.messages) {
+        lines = MessageFileReader::addMessageStatements(*description.messages, object.name);
+        extension = ".msgf.txt";
+    } else if (description.logicalFile) {
+        lines = LogicalFileReader::lines(*description.logicalFile);
+        extension = description.logicalFile->sqlText.empty() ? ".lf.txt" : ".sql";
+    }
+    outcome_.descriptions[{place.part, place.object}] = std::move(description);
+    if (lines.empty()) {
+        outcome.error = "described in the catalog only";
+        return;
+    }
+    const std::string fileName = place.library->names.unique(ExtractNames::safePart(name), extension);
+    OutputFile out;
+    if (out.open(folder_ / place.library->folder / fileName)) {
+        for (std::string& line : lines) {
+            utf8_.toUtf8InPlace(line);
+            out.write(line);
+            out.put('\n');
+        }
+    }
+    if (!out.commit()) {
+        fail(outcome, place.library->folder + "/" + name, out.error(), outcome_.failures);
+        return;
+    }
+    bytesWritten_ += out.bytesWritten();
+    outcome.path = place.library->folder + "/" + fileName;
+    outcome.rowsWritten = static_cast<std::int64_t>(lines.size());
 }
 
 void SaveFileExtractor::extractDataArea(const Place& place, const SavedObject& area) {

@@ -80,6 +80,7 @@ class SaveFileExtractor {
                        ExtractNames& fileNames, std::int32_t memberIndex);
     void extractClProgram(const Place& place, const SavedObject& program);
     void extractDataArea(const Place& place, const SavedObject& area);
+    void extractDescription(const Place& place, const SavedObject& object);
     void writeStreamFiles();
     void writeCatalog();
     // Writes what `out` holds into place; false, with the failure recorded under `where`, when

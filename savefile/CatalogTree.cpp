@@ -38,6 +38,17 @@ T& checkedAt(std::vector<T>& items, std::int64_t index) {
     return items[static_cast<std::size_t>(index)];
 }
 
+// A type no name is known for keeps its caption as it was; its code leads the details, so that
+// it can be looked up.
+std::string objectDetailsShown(const SavedObject& object, const std::string& type) {
+    std::string details = objectDetailText(object.details);
+    if (type != " ") {
+        return details;
+    }
+    std::string code = "type code " + typeCodeText(object.typeCode);
+    return details.empty() ? code : code + ", " + details;
+}
+
 }  // namespace
 
 std::string objectTypeText(const SavedObject& object) {
@@ -71,7 +82,7 @@ CatalogTree buildCatalogTree(Catalog& catalog) {
                 std::string type = objectTypeText(object);
                 std::string caption = type == " " ? object.name : object.name + "(" + type + ")";
                 CatalogTreeNode& objectNode = partNode.children.emplace_back(CatalogTreeNode{
-                    caption, kObjectImage, kObjectSelected, {}, objectDetailText(object.details)});
+                    caption, kObjectImage, kObjectSelected, {}, objectDetailsShown(object, type)});
                 if (object.memberCount > kMaxMembersShown) {
                     object.memberCount = 0;
                 }

@@ -3,6 +3,7 @@
 #include <array>
 #include <string>
 
+#include "describe/ObjectDescriber.h"
 #include "savefile/BigEndianReader.h"
 #include "savefile/SegmentExpansionFailure.h"
 #include "savefile/TypeCodes.h"
@@ -10,6 +11,7 @@
 #include "views/DataAreaView.h"
 #include "views/IfsNodeView.h"
 #include "views/MemberRecordsView.h"
+#include "views/ObjectDescriptionView.h"
 #include "views/SegmentLookup.h"
 #include "views/WholeBlocks.h"
 
@@ -112,6 +114,8 @@ ViewOutcome showObject(ViewSession& session, NodeContentTarget& target, const Sa
         showSaveFileCheck(session, object);
     } else if (type == kDataAreaObjectType) {
         showDataAreaValue(session, object);
+    } else if (ObjectDescriber::describes(type, object.attribute)) {
+        showObjectDescription(session, object);
     }
     return ViewOutcome::Shown;
 }

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "savefile/CatalogTree.h"
+#include "savefile/TypeCodes.h"
 #include "savefile/VersionSummary.h"
 #include "savefile/VersionText.h"
 #include "tests/savefile/ReaderFixture.h"
@@ -40,6 +41,46 @@ TEST(CatalogTree, TypeTexts) {
     EXPECT_EQ(objectTypeText(object("X", 0x1901, "")), "");
     EXPECT_EQ(objectTypeText(object("X", 0x0B90, "PF")), " ");
     EXPECT_EQ(objectTypeText(object("X", 0x0000, "PF")), " ");
+}
+
+// Named codes from each range of the type table, the codes met in real saves among them
+// (binding directories, workstation customizing objects), and a code the table leaves out.
+TEST(CatalogTree, TypeTable) {
+    struct Case {
+        std::uint16_t code;
+        const char* text;
+    };
+    const Case cases[] = {
+        {0x0203, "SRVPGM"}, {0x0801, "USRPRF"}, {0x0A02, "USRQ"},  {0x0E09, "ALRTBL"}, {0x0E0A, "USRIDX"},
+        {0x1904, "CLS"},    {0x1909, "SBSD"},   {0x1931, "QMQRY"}, {0x1934, "USRSPC"}, {0x1937, "BNDDIR"},
+        {0x1938, "WSCST"},  {0x1B01, "AUTL"},   {0x1F02, "DDIR"},  {0x19DB, " "},      {0xFFFF, " "},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(objectTypeText(object("X", c.code)), c.text) << typeCodeText(c.code);
+    }
+    for (std::size_t i = 1; i < kObjectTypeNames.size(); ++i) {
+        EXPECT_LT(kObjectTypeNames[i - 1].typeCode, kObjectTypeNames[i].typeCode)
+            << "table out of order at " << i;
+    }
+}
+
+// An object of a type no name is known for shows its code in its details, in front of the rest.
+TEST(CatalogTree, UnnamedTypeCodeInDetails) {
+    Catalog catalog;
+    catalog.parts.resize(1);
+    catalog.parts[0].name = "QGPL";
+    SavedLibrary& lib = catalog.parts[0].library;
+    lib.objects = {object("ODD", 0x0B90), object("SIZED", 0x19DB), object("CMD1", 0x1905)};
+    lib.objects[1].details.size = 4096;
+    lib.objectCount = 3;
+    CatalogTree tree = buildCatalogTree(catalog);
+    const auto& objects = tree.roots.at(0).children.at(0).children;
+    ASSERT_EQ(objects.size(), 3u);
+    EXPECT_EQ(objects[0].caption, "ODD");
+    EXPECT_EQ(objects[0].details, "type code 0B90");
+    EXPECT_EQ(objects[1].details, "type code 19DB, 4096 bytes");
+    EXPECT_EQ(objects[2].caption, "CMD1(CMD)");
+    EXPECT_EQ(objects[2].details, "");
 }
 
 TEST(CatalogTree, CaptionsAndImages) {
