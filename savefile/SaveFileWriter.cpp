@@ -1,9 +1,12 @@
 #include "savefile/SaveFileWriter.h"
 
 #include <algorithm>
+#include <exception>
 #include <fstream>
 #include <system_error>
 #include <vector>
+
+#include "savefile/FailureReason.h"
 
 namespace quelvane {
 
@@ -51,7 +54,15 @@ std::string SaveFileWriter::write(BlockSource& source, const std::filesystem::pa
     temporary += kTemporarySuffix;
     std::string why;
     std::error_code error;
-    if (copyAll(source, temporary, why)) {
+    bool copied = false;
+    try {
+        copied = copyAll(source, temporary, why);
+    } catch (const std::exception& failure) {
+        // A source that cannot give its bytes (a file that changed, data that cannot be
+        // expanded) leaves no partial copy behind.
+        why = "cannot read the save: " + failureReason(failure);
+    }
+    if (copied) {
         std::filesystem::rename(temporary, target, error);
         if (!error) {
             return {};
