@@ -3,6 +3,7 @@
 #include "cli/CliCommand.h"
 #include "cli/CliSession.h"
 #include "savefile/FileBlockSource.h"
+#include "savefile/ReadFailure.h"
 #include "savefile/SaveFileCheck.h"
 
 namespace quelvane::cli {
@@ -25,7 +26,13 @@ int runCheckCommand(const std::vector<std::string>& arguments) {
     if (!openedOrSaid(path, source)) {
         return kExitUsage;
     }
-    SaveFileCheckReport report = SaveFileCheck::examine(source);
+    SaveFileCheckReport report;
+    try {
+        report = SaveFileCheck::examine(source);
+    } catch (const ReadFailure& failure) {
+        std::fprintf(stderr, "quelvane-cli: cannot read %s: %s\n", path.c_str(), failure.what());
+        return kExitUsage;
+    }
     std::printf("%s\n", path.c_str());
     for (const std::string& line : report.lines()) {
         std::printf("%s\n", line.c_str());
