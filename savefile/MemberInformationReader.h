@@ -8,6 +8,7 @@
 #include "savefile/BigEndianReader.h"
 #include "savefile/BlockFile.h"
 #include "savefile/Catalog.h"
+#include "savefile/EntryBudget.h"
 
 namespace quelvane {
 
@@ -17,9 +18,10 @@ class MemberInformationReader {
     // A member entry is copied into a buffer of this size before it is decoded.
     static constexpr std::int64_t kMemberEntryCapacity = 10024;
 
+    // The fields and members decoded are taken from `budget`.
     MemberInformationReader(Catalog& catalog, EbcdicTextConverter& converter, Notifier& notifier,
-                            BlockFile& file)
-        : catalog_(catalog), converter_(converter), notifier_(notifier), file_(file) {}
+                            BlockFile& file, EntryBudget& budget)
+        : catalog_(catalog), converter_(converter), notifier_(notifier), file_(file), budget_(budget) {}
 
     // Does nothing for an object whose attribute is not "PF". A member area that cannot be
     // decoded is reported ("Error:during get member information") and ends all further reading
@@ -36,6 +38,7 @@ class MemberInformationReader {
     EbcdicTextConverter& converter_;
     Notifier& notifier_;
     BlockFile& file_;
+    EntryBudget& budget_;
 };
 
 }  // namespace quelvane
