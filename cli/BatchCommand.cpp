@@ -5,6 +5,7 @@
 #include "cli/CliCommand.h"
 #include "cli/CliExport.h"
 #include "export/ExportCommands.h"
+#include "savefile/FailureReason.h"
 
 namespace quelvane::cli {
 
@@ -35,7 +36,7 @@ int runBatchCommand(const std::vector<std::string>& arguments) {
         }
         return outcome == ExportOutcome::Written ? kExitSuccess : kExitExportFailed;
     } catch (const std::exception& failure) {
-        std::fprintf(stderr, "quelvane-cli: the batch stopped: %s\n", failure.what());
+        std::fprintf(stderr, "quelvane-cli: the batch stopped: %s\n", failureReason(failure).c_str());
         return kExitExportFailed;
     }
 }

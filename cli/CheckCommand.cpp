@@ -6,6 +6,7 @@
 #include "cli/CliSession.h"
 #include "savefile/CodedDataCheck.h"
 #include "savefile/FileBlockSource.h"
+#include "savefile/ReadFailure.h"
 #include "savefile/SaveFileCheck.h"
 
 namespace quelvane::cli {
@@ -44,7 +45,13 @@ int runCheckCommand(const std::vector<std::string>& arguments) {
     if (!openedOrSaid(path, source)) {
         return kExitUsage;
     }
-    SaveFileCheckReport report = SaveFileCheck::examine(source);
+    SaveFileCheckReport report;
+    try {
+        report = SaveFileCheck::examine(source);
+    } catch (const ReadFailure& failure) {
+        std::fprintf(stderr, "quelvane-cli: cannot read %s: %s\n", path.c_str(), failure.what());
+        return kExitUsage;
+    }
     std::printf("%s\n", path.c_str());
     if (report.verdict == SaveFileVerdict::Clean) {
         const std::vector<std::string> coded = codedDataFindings(source, report);

@@ -1,15 +1,16 @@
 #include "cli/CliSession.h"
 
-#include <cerrno>
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
+#include <limits>
 #include <system_error>
 
 #include "cli/CliCommand.h"
 #include "cli/NodePath.h"
 #include "cli/StderrNotifier.h"
+#include "conversion/CodePageLists.h"
 #include "conversion/CodePageSettings.h"
 #include "conversion/PcTextToUtf8.h"
 #include "conversion/SettingsFile.h"
@@ -31,10 +32,21 @@ std::filesystem::path programPath() {
 std::optional<std::int32_t> codePage(const std::string& text) {
     char* end = nullptr;
     long value = std::strtol(text.c_str(), &end, 10);
-    if (text.empty() || *end != '\0' || value < 0 || value >= CodePageSettings::kNotConfigured) {
+    if (text.empty() || *end != '\0' || value < 0 || value > std::numeric_limits<std::int32_t>::max()) {
         return std::nullopt;
     }
     return static_cast<std::int32_t>(value);
+}
+
+// Whether `page` is one of the code pages the Options lists offer: EBCDIC ones for --ebcdic, PC
+// ones for --pc. Another number names no conversion the modules can make.
+bool listed(std::int32_t page, bool ebcdic) {
+    if (ebcdic) {
+        return std::any_of(kCcsidRows.begin(), kCcsidRows.end(),
+                           [page](const CcsidRow& row) { return ebcdicCodePageOfRow(row.text) == page; });
+    }
+    return std::any_of(kPcCodePageRows.begin(), kPcCodePageRows.end(),
+                       [page](std::string_view row) { return pcCodePageOfRow(row) == page; });
 }
 
 }  // namespace
@@ -60,6 +72,10 @@ bool CliSession::takeOptions(std::vector<std::string>& arguments) {
                 i + 1 < arguments.size() ? codePage(arguments[i + 1]) : std::nullopt;
             if (!page) {
                 std::fprintf(stderr, "quelvane-cli: %s needs a code page number\n", argument.c_str());
+                return false;
+            }
+            if (!listed(*page, argument == "--ebcdic")) {
+                std::fprintf(stderr, "quelvane-cli: unknown code page %d\n", static_cast<int>(*page));
                 return false;
             }
             (argument == "--ebcdic" ? ebcdicOption_ : pcOption_) = page;
@@ -194,13 +210,11 @@ void CliSession::writeUtf8Line(const std::string& text) {
     std::fputc('\n', stdout);
 }
 
-bool openedOrSaid(const std::string& path, const BlockSource& source) {
-    std::error_code error;
-    if (source.isOpen() && !std::filesystem::is_directory(path, error)) {
+bool openedOrSaid(const std::string& path, const FileBlockSource& source) {
+    if (source.isOpen()) {
         return true;
     }
-    std::fprintf(stderr, "quelvane-cli: cannot open %s: %s\n", path.c_str(),
-                 source.isOpen() ? std::strerror(EISDIR) : std::strerror(errno));
+    std::fprintf(stderr, "quelvane-cli: cannot open %s: %s\n", path.c_str(), source.openError().c_str());
     return false;
 }
 

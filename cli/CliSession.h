@@ -10,6 +10,7 @@
 #include "conversion/Notifier.h"
 #include "conversion/PcTextToUtf8.h"
 #include "savefile/Catalog.h"
+#include "savefile/FileBlockSource.h"
 #include "savefile/NestedSave.h"
 #include "savefile/ParseReport.h"
 #include "views/ViewSession.h"
@@ -79,8 +80,8 @@ class CliSession {
     ParseReport report_;
 };
 
-// False, after saying on stderr why, when `source` over `path` could not be opened or `path`
-// is a folder.
-bool openedOrSaid(const std::string& path, const BlockSource& source);
+// False, after saying on stderr why, when `source` over `path` could not be opened (a folder, a
+// FIFO or another file that is not a regular file or a block device among the reasons).
+bool openedOrSaid(const std::string& path, const FileBlockSource& source);
 
 }  // namespace quelvane::cli

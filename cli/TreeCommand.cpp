@@ -84,12 +84,20 @@ int runTreeCommand(const std::vector<std::string>& arguments) {
             session.writeLine(line);
         }
     }
+    const ParseReport& report = session.parseReport();
     if (session.catalog().ifs) {
-        printIfsTree(session, *session.catalog().ifs);
-        return kExitSuccess;
+        // The problems of the directory tree are entries not listed, or listed wrongly: the tree
+        // is incomplete as when the catalog stops short.
+        const IfsCatalog& ifs = *session.catalog().ifs;
+        printIfsTree(session, ifs);
+        if (!report.complete()) {
+            std::fprintf(stderr, "quelvane-cli: the catalog is incomplete: %s\n", report.text().c_str());
+        } else if (!ifs.problems.empty()) {
+            std::fprintf(stderr, "quelvane-cli: the directory tree is incomplete: see the problems above\n");
+        }
+        return report.complete() && ifs.problems.empty() ? kExitSuccess : kExitIncomplete;
     }
     printTree(session, tree);
-    const ParseReport& report = session.parseReport();
     if (!report.complete() || !tree.complete) {
         const std::string why = report.complete() ? "the tree could not be finished" : report.text();
         std::fprintf(stderr, "quelvane-cli: the catalog is incomplete: %s\n", why.c_str());

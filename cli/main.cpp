@@ -1,8 +1,10 @@
 #include <cstdio>
+#include <exception>
 #include <string>
 #include <vector>
 
 #include "cli/CliCommand.h"
+#include "savefile/FailureReason.h"
 #include "savefile/VersionText.h"
 
 namespace {
@@ -62,7 +64,15 @@ int main(int argc, char** argv) {
     }
     for (const CliCommand& command : kCommands) {
         if (first == command.name) {
-            return command.run(std::vector<std::string>(arguments.begin() + 1, arguments.end()));
+            // Each command reports the failures of its own steps; this is the last guard, so that
+            // a failure none of them expected still ends with its reason and a status.
+            try {
+                return command.run(std::vector<std::string>(arguments.begin() + 1, arguments.end()));
+            } catch (const std::exception& failure) {
+                std::fprintf(stderr, "quelvane-cli: %s stopped: %s\n", command.name,
+                             quelvane::failureReason(failure).c_str());
+                return quelvane::cli::kExitIncomplete;
+            }
         }
     }
     std::fprintf(stderr, "quelvane-cli: unknown command \"%s\"\n", first.c_str());

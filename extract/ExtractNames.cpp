@@ -26,10 +26,20 @@ void ExtractNames::reserve(const std::string& name) {
     taken_.insert(folded(name));
 }
 
+// Names are never given back, so every suffix below the one a stem last got is still taken: the
+// search goes on from there, and a thousand members of one name cost a thousand steps, not half
+// a million.
 std::string ExtractNames::unique(const std::string& stem, const std::string& extension) {
     std::string candidate = stem + extension;
-    for (int suffix = 2; taken_.contains(folded(candidate)); ++suffix) {
-        candidate = stem + "_" + std::to_string(suffix) + extension;
+    if (taken_.contains(folded(candidate))) {
+        int& suffix = nextSuffix_.try_emplace({folded(stem), folded(extension)}, 2).first->second;
+        for (;; ++suffix) {
+            candidate = stem + "_" + std::to_string(suffix) + extension;
+            if (!taken_.contains(folded(candidate))) {
+                break;
+            }
+        }
+        ++suffix;
     }
     taken_.insert(folded(candidate));
     return candidate;

@@ -1,7 +1,9 @@
 #pragma once
 
+#include <map>
 #include <set>
 #include <string>
+#include <utility>
 
 namespace quelvane {
 
@@ -28,6 +30,8 @@ class ExtractNames {
     static std::string folded(const std::string& name);
 
     std::set<std::string> taken_;
+    // Per folded stem and extension, the suffix the next search starts from.
+    std::map<std::pair<std::string, std::string>, int> nextSuffix_;
 };
 
 }  // namespace quelvane

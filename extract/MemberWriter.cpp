@@ -1,16 +1,35 @@
 #include "extract/MemberWriter.h"
 
+#include <algorithm>
+#include <array>
+#include <string>
+
 #include "extract/CsvWriter.h"
 #include "extract/OutputFile.h"
 #include "extract/RecordTexts.h"
 #include "extract/SourceMemberLayout.h"
 #include "savefile/DecodingFailure.h"
 #include "savefile/MemberSegment.h"
+#include "savefile/ReadFailure.h"
 #include "views/MemberRecordStream.h"
 
 namespace quelvane {
 
 namespace {
+
+constexpr std::array<std::uint8_t, 4> kSegmentMarker = {0xFF, 0xFF, 0xFF, 0xFF};
+
+// The segment the walk found must still begin with its header: a file that was cut or had its
+// blocks zeroed since it was opened would otherwise read as a member of deleted slots only.
+void requireSegmentHeader(BlockSource& source, std::int32_t sequence) {
+    WholeBlocks::Block header{};
+    if (!WholeBlocks(source).read(std::int64_t{sequence} - 1, header) ||
+        !std::equal(kSegmentMarker.begin(), kSegmentMarker.end(), header.begin())) {
+        throw ReadFailure(
+            "block " + std::to_string(std::int64_t{sequence} - 1) +
+            " no longer holds the member's segment header: the file changed since it was opened");
+    }
+}
 
 void openStream(const ViewSession& session, const SavedObject& file, const SavedMember& member,
                 MemberRecordStream& stream) {
@@ -19,8 +38,12 @@ void openStream(const ViewSession& session, const SavedObject& file, const Saved
     if (!segment) {
         throw DecodingFailure("no stored records found for the member");
     }
-    if (!stream.open(session.openSaveFile(), catalog.segments.slot(*segment).sequence, file.recordLength,
-                     member.recordCount)) {
+    const std::int32_t sequence = catalog.segments.slot(*segment).sequence;
+    std::unique_ptr<BlockSource> source = session.openSaveFile();
+    if (source != nullptr && source->isOpen()) {
+        requireSegmentHeader(*source, sequence);
+    }
+    if (!stream.open(std::move(source), sequence, file.recordLength, member.recordCount)) {
         throw DecodingFailure("the save file cannot be opened");
     }
 }

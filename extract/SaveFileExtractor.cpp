@@ -13,6 +13,7 @@
 #include "extract/OutputFile.h"
 #include "extract/SourceMemberLayout.h"
 #include "savefile/CatalogTree.h"
+#include "savefile/FailureReason.h"
 #include "savefile/IfsPath.h"
 #include "views/ClSourceView.h"
 #include "views/DataAreaView.h"
@@ -268,14 +269,20 @@ void SaveFileExtractor::extractMember(const Place& place, const SavedObject& fil
         ++outcome_.membersWritten;
         outcome_.filesReplaced += writer.replaced() ? 1 : 0;
     } catch (const std::exception& failure) {
-        fail(outcome, where, failure.what(), outcome_.failures);
+        fail(outcome, where, failureReason(failure), outcome_.failures);
     }
 }
 
 void SaveFileExtractor::extractClProgram(const Place& place, const SavedObject& program) {
     ItemOutcome& outcome = outcome_.objects[{place.part, place.object}];
     const std::string name = utf8_.toUtf8(program.name);
-    std::optional<ClSource> source = readClSource(session_, program);
+    std::optional<ClSource> source;
+    try {
+        source = readClSource(session_, program);
+    } catch (const std::exception& failure) {
+        fail(outcome, place.library->folder + "/" + name, failureReason(failure), outcome_.failures);
+        return;
+    }
     if (!source) {
         fail(outcome, place.library->folder + "/" + name, "the program's stored data cannot be found",
              outcome_.objectFailures);
@@ -353,7 +360,13 @@ void SaveFileExtractor::extractDescription(const Place& place, const SavedObject
 void SaveFileExtractor::extractDataArea(const Place& place, const SavedObject& area) {
     ItemOutcome& outcome = outcome_.objects[{place.part, place.object}];
     const std::string name = utf8_.toUtf8(area.name);
-    std::optional<DataAreaValue> value = readDataAreaValue(session_, area);
+    std::optional<DataAreaValue> value;
+    try {
+        value = readDataAreaValue(session_, area);
+    } catch (const std::exception& failure) {
+        fail(outcome, place.library->folder + "/" + name, failureReason(failure), outcome_.failures);
+        return;
+    }
     if (!value) {
         fail(outcome, place.library->folder + "/" + name, "the data area's stored value cannot be read",
              outcome_.objectFailures);

@@ -93,7 +93,8 @@ void ExpandedBlockSource::readSegmentBodies(std::size_t segment, std::int64_t fr
     }
 }
 
-void ExpandedBlockSource::readBodies(std::int64_t firstBlock, std::int64_t blocks, std::uint8_t* bodies) {
+std::int64_t ExpandedBlockSource::readBodies(std::int64_t firstBlock, std::int64_t blocks,
+                                             std::uint8_t* bodies, std::int64_t startSegment) {
     std::int64_t block = firstBlock;
     const std::int64_t end = firstBlock + blocks;
     while (block < end) {
@@ -112,9 +113,18 @@ void ExpandedBlockSource::readBodies(std::int64_t firstBlock, std::int64_t block
         const auto segment = static_cast<std::size_t>(index);
         const SegmentPlacement& placement = layout_->segments()[segment];
         const std::int64_t n = std::min(end, placement.firstBlock + placement.blocks) - block;
-        readSegmentBodies(segment, block - placement.firstBlock, std::span<std::uint8_t>(target, n * kBody));
+        try {
+            readSegmentBodies(segment, block - placement.firstBlock,
+                              std::span<std::uint8_t>(target, n * kBody));
+        } catch (const SegmentExpansionFailure&) {
+            if (index == startSegment) {
+                throw;
+            }
+            return block - firstBlock;
+        }
         block += n;
     }
+    return blocks;
 }
 
 std::int64_t ExpandedBlockSource::readAt(std::int64_t offset, std::uint8_t* target, std::int64_t count) {
@@ -122,6 +132,7 @@ std::int64_t ExpandedBlockSource::readAt(std::int64_t offset, std::uint8_t* targ
         return 0;
     }
     count = std::min(count, size() - offset);
+    const std::int64_t startSegment = layout_->segmentAtBlock(offset / kBlock);
     std::int64_t done = 0;
     while (done < count) {
         const std::int64_t position = offset + done;
@@ -131,15 +142,18 @@ std::int64_t ExpandedBlockSource::readAt(std::int64_t offset, std::uint8_t* targ
         const std::int64_t blocks = lastBlock - firstBlock + 1;
         run_.resize(static_cast<std::size_t>(blocks * kBlock));
         runBodies_.resize(static_cast<std::size_t>(blocks * kBody));
-        readBodies(firstBlock, blocks, runBodies_.data());
-        for (std::int64_t i = 0; i < blocks; ++i) {
+        const std::int64_t read = readBodies(firstBlock, blocks, runBodies_.data(), startSegment);
+        for (std::int64_t i = 0; i < read; ++i) {
             std::memcpy(run_.data() + i * kBlock, runBodies_.data() + i * kBody, kBody);
             putSequence(run_.data() + i * kBlock + kBody, firstBlock + i);
         }
         const std::int64_t skip = position - firstBlock * kBlock;
-        const std::int64_t n = std::min(blocks * kBlock - skip, count - done);
+        const std::int64_t n = std::max<std::int64_t>(0, std::min(read * kBlock - skip, count - done));
         std::memcpy(target + done, run_.data() + skip, static_cast<std::size_t>(n));
         done += n;
+        if (read < blocks) {
+            break;
+        }
     }
     return done;
 }

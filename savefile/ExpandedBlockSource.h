@@ -20,7 +20,9 @@ namespace quelvane {
 // of a read; a few segments' decoders are kept, so reading forward costs only the new bytes.
 //
 // A read that reaches data which cannot be expanded raises SegmentExpansionFailure naming the
-// segment and the reason; the segment is remembered in `failures`.
+// segment and the reason; the segment is remembered in `failures`. A read that began in another
+// segment ends short before it instead, as at the end of the source: a member's records, read in
+// runs of blocks, are not lost to a damaged segment after them.
 class ExpandedBlockSource final : public BlockSource {
   public:
     static constexpr std::size_t kKeptDecoders = 4;
@@ -41,7 +43,10 @@ class ExpandedBlockSource final : public BlockSource {
         std::unique_ptr<CodedSegmentReader> reader;
     };
 
-    void readBodies(std::int64_t firstBlock, std::int64_t blocks, std::uint8_t* bodies);
+    // Returns the blocks read: all of them, or those before a segment other than `startSegment`
+    // whose data cannot be expanded.
+    std::int64_t readBodies(std::int64_t firstBlock, std::int64_t blocks, std::uint8_t* bodies,
+                            std::int64_t startSegment);
     void readSegmentBodies(std::size_t segment, std::int64_t fromBody, std::span<std::uint8_t> bodies);
     CodedSegmentReader& decoderFor(std::size_t segment);
     [[noreturn]] void fail(std::size_t segment, const std::string& reason);

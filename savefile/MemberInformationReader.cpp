@@ -45,6 +45,8 @@ constexpr std::int64_t kFieldPosition = 27;
 constexpr std::int64_t kFieldLength = 29;
 constexpr std::int64_t kFieldDigits = 31;
 constexpr std::int64_t kFieldDecimals = 33;
+// The bytes of a field entry that are read: what each field takes of the file's budget.
+constexpr std::int64_t kFieldEntryRead = kFieldDecimals + 2;
 
 // Types whose length is fixed whatever the entry stores: date, time, timestamp.
 struct FixedLength {
@@ -135,12 +137,14 @@ void MemberInformationReader::decodeMemberArea(SavedPart& desc, SavedObject& obj
     // Every member entry is at least kEntryExtra bytes long, so the area cannot hold more entries
     // than this; a larger count fails before its entries are reached, without a huge array.
     std::int64_t decodable = static_cast<std::int64_t>(data.size()) / kEntryExtra + 1;
+    budget_.take(std::min(members, decodable), kEntryExtra, "member entries");
     obj.members.resize(static_cast<std::size_t>(std::min(members, decodable)));
 
     std::int64_t format = data.s32(kFormatOffset);
     std::int64_t memberList = data.s32(kMemberListOffset);
     std::int64_t fieldCount = data.u16(format + kFieldCount);
     obj.fields.clear();
+    budget_.take(fieldCount, kFieldEntryRead, "field entries");
     obj.fields.resize(static_cast<std::size_t>(fieldCount));
     obj.fieldCount = static_cast<std::int32_t>(fieldCount);
     obj.memberCount = static_cast<std::int32_t>(members);

@@ -8,15 +8,17 @@
 #include "savefile/BigEndianReader.h"
 #include "savefile/BlockFile.h"
 #include "savefile/Catalog.h"
+#include "savefile/EntryBudget.h"
 
 namespace quelvane {
 
 // Reads the member area of a physical file: its record format (fields) and its member list.
 class MemberInformationReader {
   public:
+    // The fields and members decoded are taken from `budget`.
     MemberInformationReader(Catalog& catalog, EbcdicTextConverter& converter, Notifier& notifier,
-                            BlockFile& file)
-        : catalog_(catalog), converter_(converter), notifier_(notifier), file_(file) {}
+                            BlockFile& file, EntryBudget& budget)
+        : catalog_(catalog), converter_(converter), notifier_(notifier), file_(file), budget_(budget) {}
 
     // Does nothing for an object whose attribute is not "PF". A member area that cannot be
     // decoded is reported ("Error:during get member information") and ends all further reading
@@ -33,6 +35,7 @@ class MemberInformationReader {
     EbcdicTextConverter& converter_;
     Notifier& notifier_;
     BlockFile& file_;
+    EntryBudget& budget_;
 };
 
 }  // namespace quelvane

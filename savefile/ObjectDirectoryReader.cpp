@@ -52,7 +52,6 @@ void ObjectDirectoryReader::readPartDirectory(std::size_t part) {
     }
     // Entries past the limit are never read or shown, so they need no room either.
     library.objectCount = std::min(library.objectCount, kMaxObjects);
-    library.objects.resize(static_cast<std::size_t>(library.objectCount));
 
     std::int64_t start = desc.descriptorOffset % BlockFile::kBodySize + catalog_.header.directoryStart;
     std::vector<std::uint8_t> directory =
@@ -60,7 +59,13 @@ void ObjectDirectoryReader::readPartDirectory(std::size_t part) {
                             library.objectCount * kEntryWidth, false);
     // A file that ends inside the directory holds only its complete entries.
     auto complete = static_cast<std::int32_t>(static_cast<std::int64_t>(directory.size()) / kEntryWidth);
-    library.objectCount = std::min(library.objectCount, complete);
+    const std::int32_t held = std::min(library.objectCount, complete);
+    // Room only for the entries the file holds, and only while the file holds them: the
+    // directories of many parts may all claim the same bytes. A part refused lists no objects.
+    library.objectCount = 0;
+    budget_.take(held, kEntryWidth, "object entries");
+    library.objectCount = held;
+    library.objects.resize(static_cast<std::size_t>(held));
 
     BigEndianReader entries(directory);
     for (std::int32_t j = 0; j < library.objectCount; ++j) {
@@ -84,7 +89,7 @@ void ObjectDirectoryReader::readPartDirectory(std::size_t part) {
             file_.close();
             continue;
         }
-        MemberInformationReader(catalog_, converter_, notifier_, file_)
+        MemberInformationReader(catalog_, converter_, notifier_, file_, budget_)
             .readMemberInformation(part, static_cast<std::size_t>(j));
     }
 }

@@ -7,6 +7,7 @@
 #include "conversion/Notifier.h"
 #include "savefile/BlockFile.h"
 #include "savefile/Catalog.h"
+#include "savefile/EntryBudget.h"
 
 namespace quelvane {
 
@@ -17,9 +18,10 @@ class ObjectDirectoryReader {
     static constexpr std::int32_t kMaxObjects = 2000;
     static constexpr std::int64_t kEntryWidth = 151;
 
+    // Every entry decoded, here and in the member areas, is taken from `budget`.
     ObjectDirectoryReader(Catalog& catalog, EbcdicTextConverter& converter, Notifier& notifier,
-                          BlockFile& file)
-        : catalog_(catalog), converter_(converter), notifier_(notifier), file_(file) {}
+                          BlockFile& file, EntryBudget& budget)
+        : catalog_(catalog), converter_(converter), notifier_(notifier), file_(file), budget_(budget) {}
 
     // A failure while reading a part's directory ends the reading of all directories; one while
     // reading a description ends all further reading from the file. Neither is reported.
@@ -37,6 +39,7 @@ class ObjectDirectoryReader {
     EbcdicTextConverter& converter_;
     Notifier& notifier_;
     BlockFile& file_;
+    EntryBudget& budget_;
 };
 
 }  // namespace quelvane

@@ -10,7 +10,9 @@
 #include "savefile/DecodingFailure.h"
 #include "savefile/DetailsReader.h"
 #include "savefile/EbcdicField.h"
+#include "savefile/EntryBudget.h"
 #include "savefile/ExpandedBlockSource.h"
+#include "savefile/FailureReason.h"
 #include "savefile/FileBlockSource.h"
 #include "savefile/IfsReader.h"
 #include "savefile/LibraryOffsets.h"
@@ -59,6 +61,10 @@ constexpr std::array<std::uint8_t, 7> kSysbas = {0x5C, 0xE2, 0xE8, 0xE2, 0xC2, 0
 constexpr std::int32_t kDirectoryStartSysbas = 112;
 constexpr std::int32_t kDirectoryStartPlain = 80;
 constexpr std::uint8_t kIntegratedFileSystemSave = 0x14;
+// The expansion allowed to a compressed save's entries over its stored bytes (the real saves'
+// images are at most a few times their files).
+constexpr std::int64_t kLargestDescriptorExpansion = 64;
+constexpr std::int64_t kEntriesPerByte = 2;
 
 std::string dataStorageText(const SegmentLayout& layout) {
     std::string text;
@@ -70,6 +76,15 @@ std::string dataStorageText(const SegmentLayout& layout) {
 
 bool startsWith(std::span<const std::uint8_t> bytes, std::span<const std::uint8_t> prefix) {
     return std::equal(prefix.begin(), prefix.end(), bytes.begin());
+}
+
+// The bytes the catalog's entries may stand for: the file's, or for a save written with data
+// compression its expanded image, which its segment headers declare, but never more than the
+// stored bytes could expand to at a ratio no descriptor data reaches. A count that runs past its
+// own entries reads the entries of another kind after them (a directory past its last object
+// reads descriptions and member areas), so each byte may stand for two entries.
+std::int64_t entryBudgetBytes(const BlockSource& stored, const BlockSource& readable) {
+    return kEntriesPerByte * std::min(readable.size(), stored.size() * kLargestDescriptorExpansion);
 }
 
 }  // namespace
@@ -106,7 +121,10 @@ bool SaveFileReader::readHeader(BlockSource& source) {
     header.headerSize = block0.s32(kHeaderSize);
     DetailsReader(converter_).readFileHeader(block0, header.details);
     std::int32_t copy = block0.s32(kBlockCountCopy);
-    return header.blockCount == copy && source.size() / BlockFile::kBlockSize == header.blockCount;
+    // A file holds at least the block of its header: counts of 0 (a file of zeros shorter than a
+    // block) describe no save file, however well they agree with the size.
+    return header.blockCount > 0 && header.blockCount == copy &&
+           source.size() / BlockFile::kBlockSize == header.blockCount;
 }
 
 // A file that fails the header checks, or whose size or last block says its grid has moved, is
@@ -193,15 +211,19 @@ int SaveFileReader::parseSaveFile(const std::string& path, BlockSource& given) {
             }
             catalog_.ifs = IfsReader(readable, converter_).read(catalog_.header.headerSize);
         }
-        ObjectDirectoryReader(catalog_, converter_, notifier_, file).readObjectDirectory();
-        if (!file.isOpen() && report_.stop == ParseReport::Stop::EndOfFile) {
+        EntryBudget budget(entryBudgetBytes(source, readable));
+        ObjectDirectoryReader(catalog_, converter_, notifier_, file, budget).readObjectDirectory();
+        if (!budget.refusal().empty()) {
+            setStop(ParseReport::Stop::DecodingFailure, -1);
+            report_.detail = budget.refusal();
+        } else if (!file.isOpen() && report_.stop == ParseReport::Stop::EndOfFile) {
             setStop(ParseReport::Stop::DirectoryUnread, -1);
         }
     } catch (const std::exception& failure) {
         // Any failure, a decoding one or an allocation that a hostile count provoked, ends the
         // parse quietly with what was read.
         setStop(ParseReport::Stop::DecodingFailure, -1);
-        report_.detail = failure.what();
+        report_.detail = failureReason(failure);
     }
     bytesRead_ += file.bytesRead();
     if (expanded) {

@@ -1,9 +1,11 @@
 #include "savefile/SaveFileWriter.h"
 
 #include <algorithm>
+#include <exception>
 #include <vector>
 
 #include "savefile/AtomicFile.h"
+#include "savefile/FailureReason.h"
 
 namespace quelvane {
 
@@ -37,7 +39,15 @@ std::string SaveFileWriter::write(BlockSource& source, const std::filesystem::pa
         return out.error();
     }
     std::string why;
-    if (!copyAll(source, out, why)) {
+    bool copied = false;
+    try {
+        copied = copyAll(source, out, why);
+    } catch (const std::exception& failure) {
+        // A source that cannot give its bytes (a file that changed, data that cannot be
+        // expanded) leaves no partial copy behind.
+        why = "cannot read the save: " + failureReason(failure);
+    }
+    if (!copied) {
         out.discard();
         return why;
     }

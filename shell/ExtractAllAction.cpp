@@ -14,6 +14,7 @@
 #include "export/IfsEntryExport.h"
 #include "extract/SaveFileExtractor.h"
 #include "extract/SqliteWriter.h"
+#include "savefile/FailureReason.h"
 #include "savefile/ProgressReporter.h"
 #include "shell/ExtractDialog.h"
 #include "shell/UserDialogs.h"
@@ -145,7 +146,7 @@ void ExtractAllAction::start(const Request& request) {
                 writer.commit();
             }
         } catch (const std::exception& failure) {
-            databaseError_ = QString::fromStdString(failure.what());
+            databaseError_ = QString::fromStdString(failureReason(failure));
         }
     });
     connect(thread_, &QThread::finished, this, &ExtractAllAction::finish);

@@ -6,6 +6,7 @@
 #include "conversion/CcsidText.h"
 #include "conversion/CodePageRegistry.h"
 #include "savefile/DetailText.h"
+#include "savefile/FailureReason.h"
 #include "savefile/IfsStreamReader.h"
 #include "savefile/IfsTree.h"
 
@@ -84,7 +85,7 @@ void showStreamFile(ViewSession& session, NodeContentTarget& target, const IfsEn
         std::unique_ptr<BlockSource> source = session.openSaveFile();
         bytes = IfsStreamReader(*source).read(entry, why);
     } catch (const std::exception& failure) {
-        why = entry.path + ": " + failure.what();
+        why = entry.path + ": " + failureReason(failure);
     }
     if (!bytes) {
         session.list.addColumn("", ContentList::kDefaultColumnWidth, ContentList::Alignment::Left,

@@ -5,6 +5,7 @@
 
 #include "describe/ObjectDescriber.h"
 #include "savefile/BigEndianReader.h"
+#include "savefile/FailureReason.h"
 #include "savefile/SegmentExpansionFailure.h"
 #include "savefile/TypeCodes.h"
 #include "views/ClSourceView.h"
@@ -146,11 +147,12 @@ ViewOutcome showNodeContent(ViewSession& session, NodeContentTarget& target,
                 return ViewOutcome::Shown;
             }
             // CL source, data-area values and saved save files are read from the object's
-            // segment: coded data there that cannot be expanded is said, not shown.
+            // segment: coded data there that cannot be expanded, or any other failure to read it, is
+            // said, not shown.
             try {
                 return showObject(session, target, *object);
-            } catch (const SegmentExpansionFailure& failure) {
-                session.notifier.message(failure.what());
+            } catch (const std::exception& failure) {
+                session.notifier.message(failureReason(failure));
                 return ViewOutcome::Failed;
             }
         }

@@ -5,6 +5,7 @@
 #include <exception>
 
 #include "export/ExportFailure.h"
+#include "savefile/FailureReason.h"
 
 namespace quelvane {
 
@@ -38,7 +39,7 @@ void FailureReporter::reportCurrent() noexcept {
                 show(QString::fromLocal8Bit(failure.what()));
             }
         } catch (const std::exception& failure) {
-            show(QString::fromLocal8Bit(failure.what()));
+            show(QString::fromLocal8Bit(failureReason(failure).c_str()));
         } catch (...) {
             show(QStringLiteral("Unknown failure"));
         }

@@ -153,7 +153,7 @@ TEST_F(CliTree, MemberErrorKeepsGoing) {
     file.name = "BAD";
     file.attribute = "PF";
     file.members = {{"M", "", "", 1}};
-    // More entries than the 400096-byte area can hold: past it is the decoding failure.
+    // More entries than the file can hold: the claim is refused with its reason.
     file.areaMemberCount = 20000;
     part.objects = {file};
     broken.add(part);
@@ -162,8 +162,8 @@ TEST_F(CliTree, MemberErrorKeepsGoing) {
     EXPECT_EQ(result.status, 3);
     EXPECT_EQ(result.err,
               "Error:during get member information\n"
-              "quelvane-cli: the catalog is incomplete: stopped: an object directory, description or "
-              "member area could not be read\n");
+              "quelvane-cli: the catalog is incomplete: stopped: a count or offset leads outside the bytes "
+              "read for it (12504 member entries claimed, more than the file can hold)\n");
     EXPECT_NE(result.out.find("Library(LIB)\n  Part0\n    BAD(PF)\n"), std::string::npos);
 }
 

@@ -43,6 +43,30 @@ const std::string& fuzzInputPath() {
     return path;
 }
 
+const std::string& fuzzScratchFolder() {
+    static const std::string path = [] {
+        std::string pattern = (std::filesystem::temp_directory_path() / "quelvane-fuzz-out-XXXXXX").string();
+        if (::mkdtemp(pattern.data()) == nullptr) {
+            std::abort();
+        }
+        return pattern;
+    }();
+    // Registered once the path is whole, so it runs before the path is destroyed.
+    static const bool removedAtExit = [] {
+        std::atexit([] {
+            std::error_code ignored;
+            std::filesystem::remove_all(path, ignored);
+        });
+        return true;
+    }();
+    (void)removedAtExit;
+    std::error_code ignored;
+    for (const auto& entry : std::filesystem::directory_iterator(path, ignored)) {
+        std::filesystem::remove_all(entry.path(), ignored);
+    }
+    return path;
+}
+
 void openFuzzedFile(FuzzedFile& file, std::span<const std::uint8_t> bytes, bool agreeBlockCounts) {
     std::vector<std::uint8_t> content(bytes.begin(), bytes.end());
     if (agreeBlockCounts && content.size() >= kHeaderBytes) {

@@ -31,4 +31,8 @@ void openFuzzedFile(FuzzedFile& file, std::span<const std::uint8_t> bytes, bool 
 // A file path of this process for fuzz inputs, rewritten for each one.
 const std::string& fuzzInputPath();
 
+// An empty folder of this process for what a fuzz input writes (exports, extractions), emptied
+// again by each call and removed when the process ends.
+const std::string& fuzzScratchFolder();
+
 }  // namespace quelvane::test

@@ -4,6 +4,7 @@
 
 #include <fstream>
 
+#include "tests/support/HostileSaves.h"
 #include "tests/support/IfsSaveBuilder.h"
 #include "tests/support/SaveFileBuilder.h"
 #include "tests/support/SaveFileCompressor.h"
@@ -119,5 +120,16 @@ int main(int argc, char** argv) {
         }
     }
     writeHeldSeeds(folder);
+
+    // Counts that claim far more than the file holds.
+    HostileSaves::zeroLengthFields(400).build().writeTo((folder / "claimed-fields.savf").string());
+    HostileSaves::claimedObjects(200, 2000).build().writeTo((folder / "claimed-objects.savf").string());
+    HostileSaves::claimedMembers(12, 12000).build().writeTo((folder / "claimed-members.savf").string());
+    HostileSaves::claimedMembers(12, 12000, true).build().writeTo((folder / "unnamed-members.savf").string());
+    const std::vector<std::uint8_t> inflated = HostileSaves::inflatedStreamSegment(0x00200000);
+    if (std::FILE* out = std::fopen((folder / "inflated-segment.savf").string().c_str(), "wb")) {
+        std::fwrite(inflated.data(), 1, inflated.size(), out);
+        std::fclose(out);
+    }
     return 0;
 }

@@ -74,10 +74,12 @@ TEST(SaveFileValidation, ShortAndEmptyFiles) {
     EXPECT_EQ(fixture.notifier.texts(),
               std::vector<std::string>{kRejected + "\nNot a save file: 63 bytes, less than one block"});
 
-    // 64 zero bytes: both block counts 0 and 64 / 528 = 0, so the file passes and holds nothing.
+    // 64 zero bytes: both block counts 0 agree with 64 / 528 = 0, but a save file holds at least
+    // the block of its header, so the file is rejected as the check rejects it.
     ReaderFixture zeros;
-    EXPECT_EQ(zeros.open(std::vector<std::uint8_t>(64, 0)), 0);
-    EXPECT_TRUE(zeros.notifier.entries.empty());
+    EXPECT_EQ(zeros.open(std::vector<std::uint8_t>(64, 0)), -1);
+    ASSERT_EQ(zeros.notifier.texts().size(), 1u);
+    EXPECT_EQ(zeros.notifier.texts()[0].rfind(kRejected + "\n", 0), 0u) << zeros.notifier.texts()[0];
     EXPECT_TRUE(zeros.catalog.parts.empty());
     EXPECT_EQ(zeros.catalog.segments.fillCount(), 0);
 }

@@ -49,7 +49,8 @@ TEST(Truncation, EveryPrefixOfABuiltFile) {
             SaveFileBuilder::putU32(prefix, 8, static_cast<std::uint32_t>(size / 528));
             SaveFileBuilder::putU32(prefix, 60, static_cast<std::uint32_t>(size / 528));
             ReaderFixture agreed;
-            ASSERT_EQ(agreed.open(prefix), 0) << size;
+            // Below one block the counts are 0: no save file has no block.
+            ASSERT_EQ(agreed.open(prefix), size >= 528 ? 0 : -1) << size;
             buildCatalogTree(agreed.catalog);
             EXPECT_LE(agreed.notifier.entries.size(), 1u);
         }
