@@ -36,6 +36,7 @@
 #include "shell/Credits.h"
 #include "shell/DialogNotifier.h"
 #include "shell/DisplayCharset.h"
+#include "shell/ElidedLabel.h"
 #include "shell/ExtractAllAction.h"
 #include "shell/ExtractDialog.h"
 #include "shell/FileDropOpener.h"
@@ -70,6 +71,7 @@ constexpr int kLabel1Width = 200;
 constexpr int kLabel2Left = 208;
 constexpr int kLabel2Width = 600;
 constexpr int kLabelGap = 8;
+constexpr int kLabelMargin = 8;
 // A window of a held save opens this far right of and below the window it was opened from.
 constexpr int kHeldWindowOffset = 32;
 
@@ -195,6 +197,7 @@ MainWindow::MainWindow(UserDialogs& dialogs, SettingsFile& settings, const std::
         listView_, label2_, dialogs_, [this] { return conversion_->PcCodePage; }, this);
     connect(charsets_, &CharsetMenus::changed, this, &MainWindow::followCodePages);
     buildMenus();
+    connect(treeModel_, &QAbstractItemModel::modelReset, this, &MainWindow::followSaveKind);
     new ContentCopy(listView_, findChild<QMenu*>(QStringLiteral("PopupMenu2")));
     new TreeFinder(this, tree_, statusBar());
     keyboardFollower_ = new TreeKeyboardFollower(tree_, [this] { showSelectedNode(); });
@@ -283,10 +286,13 @@ QWidget* MainWindow::buildTopPanel() {
 
     auto* info = new QWidget(panel);
     info->setObjectName(QStringLiteral("Panel2"));
-    label1_ = new QLabel(info);
+    summaryPanel_ = info;
+    info->installEventFilter(this);
+    // A stream file's path keeps its name in view; a summary keeps its start.
+    label1_ = new ElidedLabel(Qt::ElideMiddle, info);
     label1_->setObjectName(QStringLiteral("Label1"));
-    label1_->setGeometry(8, 45, kLabel1Width, 16);
-    label2_ = new QLabel(info);
+    label1_->setGeometry(kLabelMargin, 45, kLabel1Width, 16);
+    label2_ = new ElidedLabel(Qt::ElideRight, info);
     label2_->setObjectName(QStringLiteral("Label2"));
     label2_->setGeometry(kLabel2Left, 44, kLabel2Width, 16);
     for (QLabel* label : {label1_, label2_}) {
@@ -346,6 +352,7 @@ void MainWindow::buildMenus() {
             &CharsetMenus::chooseFont);
 
     QMenu* physical = menuBar()->addMenu(QStringLiteral("Physical File"));
+    libraryCommands_ << physical->menuAction();
     connect(addAction(physical, QStringLiteral("Export a member"), QStringLiteral("ExportAMember1")),
             &QAction::triggered, exports_, &ExportActions::exportMember);
     connect(
@@ -361,8 +368,9 @@ void MainWindow::buildMenus() {
             });
     connect(addAction(tools, QStringLiteral("Check save file"), QStringLiteral("CheckSaveFile1")),
             &QAction::triggered, this, &MainWindow::checkSaveFile);
-    connect(addAction(tools, QStringLiteral("Object list..."), QStringLiteral("ObjectList1")),
-            &QAction::triggered, objectList_, &ObjectListDialog::showList);
+    QAction* objectList = addAction(tools, QStringLiteral("Object list..."), QStringLiteral("ObjectList1"));
+    connect(objectList, &QAction::triggered, objectList_, &ObjectListDialog::showList);
+    libraryCommands_ << objectList;
     QAction* ftp = addAction(tools, QStringLiteral("FTP"), QStringLiteral("FTP1"));
     ftp->setVisible(false);
     connect(ftp, &QAction::triggered, this, [this] {
@@ -378,11 +386,13 @@ void MainWindow::buildMenus() {
 
     auto* treePopup = new QMenu(this);
     treePopup->setObjectName(QStringLiteral("PopupMenu1"));
-    connect(addAction(treePopup, QStringLiteral("Pick Out"), QStringLiteral("PickOut1")), &QAction::triggered,
-            exports_, &ExportActions::exportMember);
-    connect(addAction(treePopup, QStringLiteral("Pick Out In batch"), QStringLiteral("PickOutInBatch1")),
-            &QAction::triggered, exports_, &ExportActions::exportBatch);
-    addAction(treePopup, QStringLiteral("Go RRN"), QStringLiteral("GoRRN1"));
+    QAction* pickOut = addAction(treePopup, QStringLiteral("Pick Out"), QStringLiteral("PickOut1"));
+    connect(pickOut, &QAction::triggered, exports_, &ExportActions::exportMember);
+    QAction* pickOutInBatch =
+        addAction(treePopup, QStringLiteral("Pick Out In batch"), QStringLiteral("PickOutInBatch1"));
+    connect(pickOutInBatch, &QAction::triggered, exports_, &ExportActions::exportBatch);
+    QAction* goRrn = addAction(treePopup, QStringLiteral("Go RRN"), QStringLiteral("GoRRN1"));
+    libraryCommands_ << pickOut << pickOutInBatch << goRrn;
     heldSaves_->addTo(treePopup);
     ifsExport_->addTo(treePopup);
     connect(tree_, &QWidget::customContextMenuRequested, treePopup,
@@ -411,6 +421,9 @@ QString MainWindow::statusText() const {
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == summaryPanel_ && event->type() == QEvent::Resize) {
+        fitSummaryLabels();
+    }
     if (treeViewport_ != nullptr && watched == treeViewport_) {
         const QEvent::Type type = event->type();
         if (type == QEvent::MouseButtonPress || type == QEvent::MouseButtonRelease ||
@@ -454,6 +467,15 @@ void MainWindow::followCodePages() {
     treeModel_->setCodePage(pcCodePage);
     listModel_->setCodePage(charsets_->contentListCodePage());
     label2_->setText(decoded(label2Text_, charsets_->descriptionCodePage()));
+    fitSummaryLabels();
+}
+
+// The member and physical-file commands find nothing in a save of the integrated file system.
+void MainWindow::followSaveKind() {
+    const bool library = !catalog_.ifs.has_value();
+    for (QAction* command : libraryCommands_) {
+        command->setEnabled(library);
+    }
 }
 
 void MainWindow::openSaveFile() {
@@ -479,7 +501,12 @@ void MainWindow::openFile(const QString& path) {
 MainWindow* MainWindow::openHeldSave(const QString& name, ViewSession::SourceOpener opener) {
     auto* window = new MainWindow(dialogs_, settingsFile_, moduleDirectory_, this);
     window->setAttribute(Qt::WA_DeleteOnClose);
-    window->attachForms(about_, options_, ftp_);
+    // Options sets the code pages of the window it works for: the window of a held save has one
+    // of its own, so confirming there leaves this window's pages as they are.
+    auto* options = new OptionsDialog(
+        settingsFile_, window->conversion(), dialogs_,
+        [window](int pcCodePage) { window->ApplyCodePageCharset(pcCodePage); }, window);
+    window->attachForms(about_, options, ftp_);
     window->move(pos() + QPoint(kHeldWindowOffset, kHeldWindowOffset));
     // The name reads "FILE > LIB/OBJ[ > LIB/OBJ...]": Extract all proposes a folder beside FILE
     // named after the innermost object, not one named after the whole title.
@@ -598,11 +625,22 @@ void MainWindow::setNodeTitle(const std::string& text) {
     fitSummaryLabels();
 }
 
-// The labels' places are minimums: each shows its whole text, the second after the first.
+// The labels' places are minimums: each shows its whole text, the second after the first, as
+// far as the panel reaches. Where both do not fit, the second keeps up to half the room and the
+// first the rest; a text cut short ends in "..." and shows whole as the label's tool tip.
 void MainWindow::fitSummaryLabels() {
-    label1_->resize(std::max(kLabel1Width, label1_->sizeHint().width()), label1_->height());
+    const int room = std::max(summaryPanel_->width() - 2 * kLabelMargin - kLabelGap, 0);
+    const int titleWanted = std::max(kLabel1Width, label1_->sizeHint().width());
+    const int summaryWanted = label2_->sizeHint().width();
+    const int titleWidth = titleWanted + summaryWanted <= room
+                               ? titleWanted
+                               : std::min(titleWanted, std::max(room - std::min(summaryWanted, room / 2), 0));
+    label1_->resize(titleWidth, label1_->height());
     label2_->move(std::max(kLabel2Left, label1_->geometry().right() + 1 + kLabelGap), label2_->y());
-    label2_->resize(std::max(kLabel2Width, label2_->sizeHint().width()), label2_->height());
+    label2_->resize(std::max(summaryPanel_->width() - kLabelMargin - label2_->x(), 0), label2_->height());
+    for (ElidedLabel* label : {label1_, label2_}) {
+        label->setToolTip(label->elided() ? label->text() : QString());
+    }
 }
 
 void MainWindow::setNodeSummary(const std::string& text) {

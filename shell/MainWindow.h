@@ -24,6 +24,7 @@ class CharsetMenus;
 class ContentListModel;
 class ConversionLayer;
 class DialogNotifier;
+class ElidedLabel;
 class FlatListView;
 class ExportActions;
 class ExtractAllAction;
@@ -105,6 +106,7 @@ class MainWindow final : public QMainWindow, private NodeContentTarget {
     QToolButton* addButton(QWidget* bar, int number, const QString& caption, const QString& hint);
     QAction* addAction(QMenu* menu, const QString& caption, const QString& objectName);
     void followCodePages();
+    void followSaveKind();
     bool prepareOpen();
     void fitSummaryLabels();
     // `opener` reads the save; unset, the file `path` on disk.
@@ -136,10 +138,13 @@ class MainWindow final : public QMainWindow, private NodeContentTarget {
     QTreeView* tree_ = nullptr;
     QObject* treeViewport_ = nullptr;
     FlatListView* listView_ = nullptr;
-    QLabel* label1_ = nullptr;
-    QLabel* label2_ = nullptr;
+    QWidget* summaryPanel_ = nullptr;
+    ElidedLabel* label1_ = nullptr;
+    ElidedLabel* label2_ = nullptr;
     QLabel* status_ = nullptr;
     QList<QToolButton*> buttons_;
+    // Commands on members and physical files, which a save of the integrated file system has not.
+    QList<QAction*> libraryCommands_;
     QAction* showTextMain_ = nullptr;
     QAction* showTextPopup_ = nullptr;
     AboutDialog* about_ = nullptr;
