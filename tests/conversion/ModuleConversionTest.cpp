@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "conversion/CodePageLists.h"
+#include "conversion/CodePageSettings.h"
 #include "conversion/ConversionLayer.h"
 #include "tests/support/RecordingNotifier.h"
 
@@ -15,8 +16,6 @@ namespace quelvane {
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
-
-constexpr int kDefaultPcRow = 3;
 
 // The modules this build made, bound once for every test here.
 ConversionLayer& boundModules() {
@@ -33,7 +32,8 @@ std::int32_t hostPageOfRow(std::size_t row) {
 }
 
 std::int32_t automaticPcPageOfRow(std::size_t row) {
-    return pcCodePageOfRow(kPcCodePageRows[kCcsidRows[row].pcRow.value_or(kDefaultPcRow)]).value();
+    return pcCodePageOfRow(kPcCodePageRows[kCcsidRows[row].pcRow.value_or(CodePageSettings::kDefaultPcRow)])
+        .value();
 }
 
 bool isMixedHostPage(std::int32_t page) {
