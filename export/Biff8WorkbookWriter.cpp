@@ -236,23 +236,68 @@ bool needsWideText(std::u16string_view text) {
 
 // The shared string table, split into CONTINUE records at the record size limit, followed by
 // the EXTSST index that points at every bucket's first string.
-void writeSharedStrings(Stream& out, const ExcelServerSheet& sheet) {
-    const auto& strings = sheet.strings();
+// How many cells of the sheet refer to a shared string.
+std::uint32_t textReferences(const ExcelServerSheet& sheet) {
     std::uint32_t references = 0;
     for (const auto& row : sheet.rows()) {
         references += static_cast<std::uint32_t>(
             std::ranges::count(row.cells, ExcelServerSheet::Kind::Text, &ExcelServerSheet::Cell::kind));
     }
+    return references;
+}
+
+// The characters of one shared string after its length and option byte, continued in further
+// records where the record fills.
+void writeStringCharacters(Stream& out, const std::u16string& text, bool wide) {
+    const std::size_t charSize = wide ? 2 : 1;
+    std::size_t written = 0;
+    while (written < text.size()) {
+        std::size_t room = (Biff8WorkbookWriter::kMaximumRecordData - out.length()) / charSize;
+        if (room == 0) {
+            // A string continued in the next record repeats its option byte there.
+            out.end();
+            out.begin(kContinue);
+            out.put8(wide ? kWideText : kCompressedText);
+            room = (Biff8WorkbookWriter::kMaximumRecordData - out.length()) / charSize;
+        }
+        const std::size_t take = std::min(room, text.size() - written);
+        for (std::size_t i = written; i < written + take; ++i) {
+            if (wide) {
+                out.put16(text[i]);
+            } else {
+                out.put8(static_cast<std::uint8_t>(text[i]));
+            }
+        }
+        written += take;
+    }
+}
+
+// Where a bucket of the shared-string table starts: the stream position of its first string
+// and that string's offset in its record.
+struct StringBucket {
+    std::uint32_t streamPosition;
+    std::uint16_t recordOffset;
+};
+
+void writeStringIndex(Stream& out, std::size_t perBucket, const std::vector<StringBucket>& buckets) {
+    out.begin(kExtSst);
+    out.put16(static_cast<std::uint16_t>(perBucket));
+    for (const StringBucket& bucket : buckets) {
+        out.put32(bucket.streamPosition);
+        out.put16(bucket.recordOffset);
+        out.put16(0);
+    }
+    out.end();
+}
+
+void writeSharedStrings(Stream& out, const ExcelServerSheet& sheet) {
+    const auto& strings = sheet.strings();
     const std::size_t perBucket =
         std::max(kStringsPerBucketMinimum, (strings.size() + kMaximumBuckets - 1) / kMaximumBuckets);
-    struct Bucket {
-        std::uint32_t streamPosition;
-        std::uint16_t recordOffset;
-    };
-    std::vector<Bucket> buckets;
+    std::vector<StringBucket> buckets;
 
     out.begin(kSst);
-    out.put32(references);
+    out.put32(textReferences(sheet));
     out.put32(static_cast<std::uint32_t>(strings.size()));
     for (std::size_t index = 0; index < strings.size(); ++index) {
         const std::u16string& text = strings[index];
@@ -268,37 +313,10 @@ void writeSharedStrings(Stream& out, const ExcelServerSheet& sheet) {
         }
         out.put16(static_cast<std::uint16_t>(text.size()));
         out.put8(wide ? kWideText : kCompressedText);
-        std::size_t written = 0;
-        while (written < text.size()) {
-            std::size_t room = (Biff8WorkbookWriter::kMaximumRecordData - out.length()) / charSize;
-            if (room == 0) {
-                // A string continued in the next record repeats its option byte there.
-                out.end();
-                out.begin(kContinue);
-                out.put8(wide ? kWideText : kCompressedText);
-                room = (Biff8WorkbookWriter::kMaximumRecordData - out.length()) / charSize;
-            }
-            const std::size_t take = std::min(room, text.size() - written);
-            for (std::size_t i = written; i < written + take; ++i) {
-                if (wide) {
-                    out.put16(text[i]);
-                } else {
-                    out.put8(static_cast<std::uint8_t>(text[i]));
-                }
-            }
-            written += take;
-        }
+        writeStringCharacters(out, text, wide);
     }
     out.end();
-
-    out.begin(kExtSst);
-    out.put16(static_cast<std::uint16_t>(perBucket));
-    for (const Bucket& bucket : buckets) {
-        out.put32(bucket.streamPosition);
-        out.put16(bucket.recordOffset);
-        out.put16(0);
-    }
-    out.end();
+    writeStringIndex(out, perBucket, buckets);
 }
 
 void writeColumnWidths(Stream& out, const ExcelServerSheet& sheet) {

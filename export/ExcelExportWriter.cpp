@@ -48,6 +48,47 @@ std::vector<double> excelColumnWidths(const SavedObject& file, const ExportColum
     return measured.excelCharacters(stored, kWidestColumn);
 }
 
+namespace {
+
+// A new workbook whose first sheet is selected, in the export's font, the cursor in its first
+// cell; the sheet.
+AutomationReference addExcelSheet(AutomationReference& app) {
+    app.set("Visible", false);
+    app.get("Workbooks").call("Add", {std::int32_t{1}});
+    AutomationReference sheet = app.get("ActiveWorkbook").get("Sheets", {std::int32_t{1}});
+    sheet.run("Select");
+    sheet.get("Cells").run("Select");
+    app.get("Selection").get("Font").set("Size", kFontSize);
+    app.get("Selection").get("Font").set("Name", std::string(kFontName));
+    app.get("Selection").get("Font").set("FontStyle", std::string(kFontStyle));
+    sheet.get("Cells", {std::int32_t{1}, std::int32_t{1}}).run("Select");
+    return sheet;
+}
+
+// The field names in the first row, on a solid grey.
+void writeExcelHeader(AutomationReference& app, AutomationReference& sheet, const SavedObject& file,
+                      ExportColumnWidths& measured) {
+    for (std::int32_t j = 0; j < file.fieldCount; ++j) {
+        const std::string& caption = file.fields.at(static_cast<std::size_t>(j)).name;
+        measured.measure(static_cast<std::size_t>(j), caption);
+        app.get("Rows", {std::int32_t{1}}).set("RowHeight", kHeaderRowHeight);
+        sheet.get("Cells", {std::int32_t{1}, j + 1}).set("Value", caption);
+        AutomationReference interior = sheet.get("Cells", {std::int32_t{1}, j + 1}).get("Interior");
+        interior.set("ColorIndex", kHeaderColorIndex);
+        interior.set("Pattern", kSolidPattern);
+        interior.set("PatternColorIndex", kAutomaticColor);
+    }
+}
+
+void setExcelColumnWidths(AutomationReference& app, const SavedObject& file,
+                          const std::vector<double>& widths) {
+    for (std::int32_t j = 0; j < file.fieldCount && static_cast<std::size_t>(j) < widths.size(); ++j) {
+        app.get("Columns", {j + 1}).set("ColumnWidth", widths[static_cast<std::size_t>(j)]);
+    }
+}
+
+}  // namespace
+
 ExportOutcome writeExcelExport(ExportSession& session, MemberRef member, const std::string& path) {
     std::optional<AutomationReference> started =
         session.startServer("Excel.Application", kStartFailure, kCaption);
@@ -57,29 +98,10 @@ ExportOutcome writeExcelExport(ExportSession& session, MemberRef member, const s
     AutomationReference& app = *started;
     try {
         const SavedObject& file = session.views.catalog.objectAt(member.file());
-        app.set("Visible", false);
-        app.get("Workbooks").call("Add", {std::int32_t{1}});
-        AutomationReference sheet = app.get("ActiveWorkbook").get("Sheets", {std::int32_t{1}});
-        sheet.run("Select");
-        sheet.get("Cells").run("Select");
-        app.get("Selection").get("Font").set("Size", kFontSize);
-        app.get("Selection").get("Font").set("Name", std::string(kFontName));
-        app.get("Selection").get("Font").set("FontStyle", std::string(kFontStyle));
-        sheet.get("Cells", {std::int32_t{1}, std::int32_t{1}}).run("Select");
-
+        AutomationReference sheet = addExcelSheet(app);
         // Widths follow the texts, so they are set once every row is in.
         ExportColumnWidths measured(static_cast<std::size_t>(std::max(file.fieldCount, 0)));
-        for (std::int32_t j = 0; j < file.fieldCount; ++j) {
-            const std::string& caption = file.fields.at(static_cast<std::size_t>(j)).name;
-            measured.measure(static_cast<std::size_t>(j), caption);
-            app.get("Rows", {std::int32_t{1}}).set("RowHeight", kHeaderRowHeight);
-            sheet.get("Cells", {std::int32_t{1}, j + 1}).set("Value", caption);
-            AutomationReference interior = sheet.get("Cells", {std::int32_t{1}, j + 1}).get("Interior");
-            interior.set("ColorIndex", kHeaderColorIndex);
-            interior.set("Pattern", kSolidPattern);
-            interior.set("PatternColorIndex", kAutomaticColor);
-        }
-
+        writeExcelHeader(app, sheet, file, measured);
         const bool written = writeServerRecords(
             session, member, kWriteFailure, kCaption,
             [&app](std::uint32_t row) { app.get("Rows", {row}).set("RowHeight", kRecordRowHeight); },
@@ -96,11 +118,7 @@ ExportOutcome writeExcelExport(ExportSession& session, MemberRef member, const s
             session.restoreWorkingDirectory();
             return ExportOutcome::Failed;
         }
-
-        const std::vector<double> widths = excelColumnWidths(file, measured);
-        for (std::int32_t j = 0; j < file.fieldCount && static_cast<std::size_t>(j) < widths.size(); ++j) {
-            app.get("Columns", {j + 1}).set("ColumnWidth", widths[static_cast<std::size_t>(j)]);
-        }
+        setExcelColumnWidths(app, file, excelColumnWidths(file, measured));
         app.get("ActiveWorkbook").call("SaveAs", {AutomationTextCodec::fromUtf8(path)});
         app.call("Quit");
         sheet.release();

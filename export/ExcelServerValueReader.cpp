@@ -142,6 +142,58 @@ std::optional<ExcelServerValueReader::Reading> readDateTime(std::u16string_view 
     return ExcelServerValueReader::Reading{*date + *time, ExcelServerValueReader::kDateTime};
 }
 
+// The integer part of a number, copied into `plain` without its thousands separators; a
+// separator must be followed by exactly three digits. False for a misplaced separator.
+bool readGroupedDigits(std::u16string_view text, std::size_t& at, std::string& plain, std::size_t& digits) {
+    std::size_t groupLength = 0;
+    bool grouped = false;
+    for (; at < text.size() && (isDigit(text[at]) || text[at] == u','); ++at) {
+        if (text[at] == u',') {
+            if (groupLength == 0 || (grouped && groupLength != 3)) {
+                return false;
+            }
+            grouped = true;
+            groupLength = 0;
+            continue;
+        }
+        plain += static_cast<char>(text[at]);
+        ++digits;
+        ++groupLength;
+    }
+    return !grouped || groupLength == 3;
+}
+
+// A decimal point and the digits after it, if there.
+void readFraction(std::u16string_view text, std::size_t& at, std::string& plain, std::size_t& digits) {
+    if (at < text.size() && text[at] == u'.') {
+        plain += '.';
+        for (++at; at < text.size() && isDigit(text[at]); ++at) {
+            plain += static_cast<char>(text[at]);
+            ++digits;
+        }
+    }
+}
+
+// An exponent, if there: E or e, an optional sign and at least one digit. False for an E
+// without digits.
+bool readExponent(std::u16string_view text, std::size_t& at, std::string& plain) {
+    if (at == text.size() || (text[at] != u'E' && text[at] != u'e')) {
+        return true;
+    }
+    plain += 'e';
+    ++at;
+    if (at < text.size() && (text[at] == u'+' || text[at] == u'-')) {
+        plain += static_cast<char>(text[at++]);
+    }
+    if (at == text.size() || !isDigit(text[at])) {
+        return false;
+    }
+    for (; at < text.size() && isDigit(text[at]); ++at) {
+        plain += static_cast<char>(text[at]);
+    }
+    return true;
+}
+
 }  // namespace
 
 std::optional<double> ExcelServerValueReader::serialDay(int year, int month, int day) {
@@ -165,57 +217,19 @@ std::optional<double> ExcelServerValueReader::readNumber(std::u16string_view tex
         return std::nullopt;
     }
     std::string plain;
-    std::size_t i = 0;
-    if (text[i] == u'+' || text[i] == u'-') {
-        if (text[i] == u'-') {
+    std::size_t at = 0;
+    if (text[at] == u'+' || text[at] == u'-') {
+        if (text[at] == u'-') {
             plain += '-';
         }
-        ++i;
+        ++at;
     }
-    // Integer part: a thousands separator must be followed by exactly three digits.
     std::size_t digits = 0;
-    std::size_t groupLength = 0;
-    bool grouped = false;
-    for (; i < text.size() && (isDigit(text[i]) || text[i] == u','); ++i) {
-        if (text[i] == u',') {
-            if (groupLength == 0 || (grouped && groupLength != 3)) {
-                return std::nullopt;
-            }
-            grouped = true;
-            groupLength = 0;
-            continue;
-        }
-        plain += static_cast<char>(text[i]);
-        ++digits;
-        ++groupLength;
-    }
-    if (grouped && groupLength != 3) {
+    if (!readGroupedDigits(text, at, plain, digits)) {
         return std::nullopt;
     }
-    if (i < text.size() && text[i] == u'.') {
-        plain += '.';
-        for (++i; i < text.size() && isDigit(text[i]); ++i) {
-            plain += static_cast<char>(text[i]);
-            ++digits;
-        }
-    }
-    if (digits == 0) {
-        return std::nullopt;
-    }
-    if (i < text.size() && (text[i] == u'E' || text[i] == u'e')) {
-        plain += 'e';
-        ++i;
-        if (i < text.size() && (text[i] == u'+' || text[i] == u'-')) {
-            plain += static_cast<char>(text[i++]);
-        }
-        if (i == text.size() || !isDigit(text[i])) {
-            return std::nullopt;
-        }
-        for (; i < text.size() && isDigit(text[i]); ++i) {
-            plain += static_cast<char>(text[i]);
-        }
-    }
-    if (i != text.size()) {
+    readFraction(text, at, plain, digits);
+    if (digits == 0 || !readExponent(text, at, plain) || at != text.size()) {
         return std::nullopt;
     }
     double value = 0;

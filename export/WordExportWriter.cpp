@@ -53,6 +53,62 @@ std::vector<std::int32_t> wordColumnWidths(const ExportColumnWidths& measured, s
     return points;
 }
 
+namespace {
+
+// A new document in Word's default font for the export, with a table of `rows` rows (header
+// row included) and `columns` columns; the table.
+AutomationReference addWordTable(AutomationReference& app, AutomationReference& selection, std::int32_t rows,
+                                 std::int32_t columns) {
+    app.set("Visible", false);
+    app.get("Documents").call("Add");
+    selection = app.get("Selection");
+    selection.get("Font").set("Size", kFontSize);
+    selection.get("Font").set("Name", std::string(kFontName));
+    app.get("ActiveDocument")
+        .get("Tables")
+        .run("Add", {selection.get("Range").object(), rows, columns, kDefaultTableBehavior, kAutoFitFixed});
+    return app.get("ActiveDocument").call("Range").get("Tables").call("Item", {1});
+}
+
+// The field names in the first row, shaded.
+void writeWordHeader(AutomationReference& table, const SavedObject& file, ExportColumnWidths& measured) {
+    for (std::int32_t j = 0; j < file.fieldCount; ++j) {
+        AutomationReference cell = table.call("Cell", {std::int32_t{1}, j + 1});
+        const std::string& caption = file.fields.at(static_cast<std::size_t>(j)).name;
+        measured.measure(static_cast<std::size_t>(j), caption);
+        cell.set("Range", caption);
+        cell.get("Shading").set("BackgroundPatternColor", kHeaderShading);
+    }
+}
+
+void setWordColumnWidths(AutomationReference& table, const std::vector<std::int32_t>& widths) {
+    for (std::int32_t i = 1; i <= static_cast<std::int32_t>(widths.size()); ++i) {
+        table.get("Columns").call("Item", {i}).set("PreferredWidthType", kWidthInPoints);
+        table.get("Columns").call("Item", {i}).set("PreferredWidth", widths[static_cast<std::size_t>(i - 1)]);
+    }
+}
+
+void processEvents(ExportSession& session) {
+    if (session.processEvents) {
+        session.processEvents();
+    }
+}
+
+// Saves the document as `path`, closes it and quits Word.
+void saveAndQuitWord(ExportSession& session, AutomationReference& app, AutomationReference& table,
+                     AutomationReference& selection, const std::string& path) {
+    app.get("ActiveDocument").run("SaveAs", {AutomationTextCodec::fromUtf8(path)});
+    app.get("ActiveDocument").run("Close");
+    processEvents(session);
+    table.release();
+    selection.release();
+    app.run("Quit");
+    processEvents(session);
+    app.release();
+}
+
+}  // namespace
+
 ExportOutcome writeWordExport(ExportSession& session, MemberRef member, const std::string& path) {
     std::optional<AutomationReference> started =
         session.startServer("Word.Application", kStartFailure, kCaption);
@@ -62,38 +118,22 @@ ExportOutcome writeWordExport(ExportSession& session, MemberRef member, const st
     AutomationReference& app = *started;
     try {
         const SavedObject& file = session.views.catalog.objectAt(member.file());
-        app.set("Visible", false);
-        app.get("Documents").call("Add");
-        AutomationReference selection = app.get("Selection");
-        selection.get("Font").set("Size", kFontSize);
-        selection.get("Font").set("Name", std::string(kFontName));
-
         // A crafted record count cannot ask for more rows than the file holds slots.
         const std::int64_t slots = ExportRecordPass::slotLimit(session.views, member);
         const auto rows = static_cast<std::int32_t>(std::min<std::int64_t>(slots, kMostDataRows) + 2);
         const std::int32_t columns = std::max(file.fieldCount, 1);
-        app.get("ActiveDocument")
-            .get("Tables")
-            .run("Add",
-                 {selection.get("Range").object(), rows, columns, kDefaultTableBehavior, kAutoFitFixed});
-        AutomationReference table = app.get("ActiveDocument").call("Range").get("Tables").call("Item", {1});
+        AutomationReference selection;
+        AutomationReference table = addWordTable(app, selection, rows, columns);
 
         // Widths follow the texts, so they are set once every row is in.
         ExportColumnWidths measured(static_cast<std::size_t>(std::max(file.fieldCount, 0)));
-        for (std::int32_t j = 0; j < file.fieldCount; ++j) {
-            AutomationReference cell = table.call("Cell", {std::int32_t{1}, j + 1});
-            const std::string& caption = file.fields.at(static_cast<std::size_t>(j)).name;
-            measured.measure(static_cast<std::size_t>(j), caption);
-            cell.set("Range", caption);
-            cell.get("Shading").set("BackgroundPatternColor", kHeaderShading);
-        }
-
-        const bool written = writeServerRecords(
-            session, member, kWriteFailure, kCaption, {},
-            [&](std::uint32_t row, std::int32_t column, const std::string& text) {
-                measured.measure(static_cast<std::size_t>(column - 1), text);
-                table.call("Cell", {row, column}).set("Range", text);
-            });
+        writeWordHeader(table, file, measured);
+        const bool written =
+            writeServerRecords(session, member, kWriteFailure, kCaption, {},
+                               [&](std::uint32_t row, std::int32_t column, const std::string& text) {
+                                   measured.measure(static_cast<std::size_t>(column - 1), text);
+                                   table.call("Cell", {row, column}).set("Range", text);
+                               });
         if (!written) {
             // Word quits with its application reference still held and the directory as it is.
             table.release();
@@ -101,26 +141,8 @@ ExportOutcome writeWordExport(ExportSession& session, MemberRef member, const st
             quitQuietly(app);
             return ExportOutcome::Failed;
         }
-
-        const std::vector<std::int32_t> widths = wordColumnWidths(measured, columns);
-        for (std::int32_t i = 1; i <= columns; ++i) {
-            table.get("Columns").call("Item", {i}).set("PreferredWidthType", kWidthInPoints);
-            table.get("Columns")
-                .call("Item", {i})
-                .set("PreferredWidth", widths[static_cast<std::size_t>(i - 1)]);
-        }
-        app.get("ActiveDocument").run("SaveAs", {AutomationTextCodec::fromUtf8(path)});
-        app.get("ActiveDocument").run("Close");
-        if (session.processEvents) {
-            session.processEvents();
-        }
-        table.release();
-        selection.release();
-        app.run("Quit");
-        if (session.processEvents) {
-            session.processEvents();
-        }
-        app.release();
+        setWordColumnWidths(table, wordColumnWidths(measured, columns));
+        saveAndQuitWord(session, app, table, selection, path);
         session.restoreWorkingDirectory();
         return ExportOutcome::Written;
     } catch (const std::exception&) {

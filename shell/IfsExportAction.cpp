@@ -3,13 +3,17 @@
 #include <QAction>
 #include <QFileDialog>
 #include <QMenu>
+#include <QMessageBox>
 #include <QProgressDialog>
 
 #include <algorithm>
 #include <filesystem>
+#include <optional>
+#include <vector>
 
 #include "export/IfsEntryExport.h"
 #include "export/pickbatch/FailureReporter.h"
+#include "savefile/IfsPath.h"
 #include "shell/UserDialogs.h"
 #include "views/ViewSession.h"
 
@@ -45,6 +49,61 @@ QString summaryOf(const IfsEntryExport& exporter, const std::filesystem::path& t
     return text;
 }
 
+// A place that cannot be examined counts as taken: asking once too often loses nothing.
+bool occupied(const std::filesystem::path& place) {
+    std::error_code error;
+    return std::filesystem::symlink_status(place, error).type() != std::filesystem::file_type::not_found;
+}
+
+// What the export of `path` into `target` would write over: the stream file's own place, or
+// the places of the entries below a directory that something already occupies. Names that could
+// leave the folder are left out; the export never writes them.
+std::vector<std::filesystem::path> placesTaken(const IfsCatalog& ifs, const std::string& path,
+                                               const std::filesystem::path& target,
+                                               IfsEntryExport::Kind kind) {
+    if (kind == IfsEntryExport::Kind::Entry) {
+        return occupied(target) ? std::vector<std::filesystem::path>{target}
+                                : std::vector<std::filesystem::path>{};
+    }
+    const std::vector<std::string> top = safeIfsComponents(path).value_or(std::vector<std::string>{});
+    std::vector<std::filesystem::path> taken;
+    for (const IfsEntry& entry : ifs.entries) {
+        const std::optional<std::vector<std::string>> names = safeIfsComponents(entry.path);
+        if (entry.kind == IfsEntry::Kind::Directory || !names || names->size() <= top.size() ||
+            !std::equal(top.begin(), top.end(), names->begin())) {
+            continue;
+        }
+        std::filesystem::path place = target;
+        for (auto name = names->begin() + static_cast<std::ptrdiff_t>(top.size()); name != names->end();
+             ++name) {
+            place /= *name;
+        }
+        if (occupied(place)) {
+            taken.push_back(place);
+        }
+    }
+    return taken;
+}
+
+QString replaceQuestion(const std::vector<std::filesystem::path>& taken) {
+    if (taken.size() == 1) {
+        return QStringLiteral("%1 already exists.\n\nReplace it?").arg(pathText(taken.front()));
+    }
+    QString text = QStringLiteral("%1 files already exist and would be replaced:").arg(taken.size());
+    for (std::size_t i = 0; i < std::min(taken.size(), kFailuresListed); ++i) {
+        text += QLatin1Char('\n') + pathText(taken[i]);
+    }
+    if (taken.size() > kFailuresListed) {
+        text += QStringLiteral("\n...");
+    }
+    return text + QStringLiteral("\n\nReplace them?");
+}
+
+bool askYesNo(QWidget* parent, const QString& text) {
+    return QMessageBox::question(parent, QString::fromLatin1(kCaption), text,
+                                 QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes;
+}
+
 }  // namespace
 
 IfsExportAction::IfsExportAction(QWidget* window, ViewSession& views, UserDialogs& dialogs,
@@ -57,7 +116,8 @@ IfsExportAction::IfsExportAction(QWidget* window, ViewSession& views, UserDialog
       libraryExport_(std::move(libraryExport)),
       chooseFolder_([](QWidget* parent, const QString& caption) {
           return QFileDialog::getExistingDirectory(parent, caption);
-      }) {}
+      }),
+      askReplace_(askYesNo) {}
 
 void IfsExportAction::addTo(QMenu* popup) {
     QAction* action = popup->addAction(QStringLiteral("Export..."));
@@ -93,10 +153,18 @@ void IfsExportAction::exportPath(const std::string& path) {
     const std::filesystem::path target = IfsEntryExport::targetIn(folder.toStdString(), path);
     std::unique_ptr<BlockSource> source = views_.openSaveFile();
     IfsEntryExport exporter(*source, *views_.catalog.ifs);
-    if (target.empty() || exporter.kindOf(path) == IfsEntryExport::Kind::None) {
+    const IfsEntryExport::Kind kind = exporter.kindOf(path);
+    if (target.empty() || kind == IfsEntryExport::Kind::None) {
         dialogs_.showMessage(window_, kCaption,
                              QStringLiteral("%1 cannot be exported.").arg(QString::fromStdString(path)));
         return;
+    }
+    const std::vector<std::filesystem::path> taken = placesTaken(*views_.catalog.ifs, path, target, kind);
+    if (!taken.empty()) {
+        if (!askReplace_(window_, replaceQuestion(taken))) {
+            return;
+        }
+        exporter.setReplaceExisting(true);
     }
     QProgressDialog progress(QStringLiteral("Exporting %1...").arg(QString::fromStdString(path)),
                              QStringLiteral("Cancel"), 0,

@@ -9,6 +9,7 @@
 #include <QToolButton>
 
 #include <algorithm>
+#include <deque>
 
 #include "shell/ContentListModel.h"
 #include "views/ViewSession.h"
@@ -30,7 +31,9 @@ struct ListingWorker::Run final : ProgressReporter {
     std::atomic<std::int64_t> listed{0};
     std::atomic<std::int64_t> total{0};
     std::mutex lock;
-    std::vector<std::uint8_t> pending;
+    // The rows the worker has checked and the window has not taken yet, batch by batch: a
+    // listing of millions that runs ahead of the window never copies or shifts what waits.
+    std::deque<std::vector<std::uint8_t>> pending;
     SlotPassEnd end = SlotPassEnd::Complete;
     std::string expansionFailure;
     bool maxError = false;
@@ -117,8 +120,9 @@ ViewOutcome ListingWorker::start(ViewSession& session, NodeContentTarget& target
         run->end = passMemberSlots(
             *plan, *run, kBatchRows,
             [&run](std::span<const std::uint8_t> statuses) {
+                std::vector<std::uint8_t> batch(statuses.begin(), statuses.end());
                 std::lock_guard<std::mutex> guard(run->lock);
-                run->pending.insert(run->pending.end(), statuses.begin(), statuses.end());
+                run->pending.push_back(std::move(batch));
             },
             run->expansionFailure);
         run->done = true;
@@ -157,21 +161,21 @@ void ListingWorker::drain() {
         return;
     }
     // The view's share of appending rows grows with their number: a turn of the event loop
-    // takes at most a bounded batch, the rest waits for the next turn.
-    std::vector<std::uint8_t> taken;
+    // takes at most a bounded number of rows, the rest waits for the next turn.
+    std::deque<std::vector<std::uint8_t>> taken;
     bool more = false;
     {
         std::lock_guard<std::mutex> guard(run_->lock);
-        const std::size_t count = std::min(run_->pending.size(), kMaxRowsPerDrain);
-        taken.assign(run_->pending.begin(), run_->pending.begin() + static_cast<std::ptrdiff_t>(count));
-        run_->pending.erase(run_->pending.begin(),
-                            run_->pending.begin() + static_cast<std::ptrdiff_t>(count));
+        std::size_t count = 0;
+        while (!run_->pending.empty() &&
+               (taken.empty() || count + run_->pending.front().size() <= kMaxRowsPerDrain)) {
+            count += run_->pending.front().size();
+            taken.push_back(std::move(run_->pending.front()));
+            run_->pending.pop_front();
+        }
         more = !run_->pending.empty();
     }
-    if (!taken.empty() && rows_ != nullptr) {
-        rows_->append(taken.data(), taken.size());
-        model_.recordRowsAppended();
-    }
+    appendRows(taken);
     showProgress(rows_ != nullptr ? rows_->rowCount() : 0, run_->total);
     if (run_->done && !more) {
         if (run_->thread.joinable()) {
@@ -188,10 +192,7 @@ void ListingWorker::finish() {
     drainTimer_.stop();
     escape_->setEnabled(false);
     progressBox_->hide();
-    if (rows_ != nullptr && !run->pending.empty()) {
-        rows_->append(run->pending.data(), run->pending.size());
-        model_.recordRowsAppended();
-    }
+    appendRows(run->pending);
     if (session_ != nullptr && run->end != SlotPassEnd::Cancelled) {
         if (run->maxError) {
             session_->notifier.message(kMaxErrorMessage);
@@ -204,6 +205,16 @@ void ListingWorker::finish() {
         }
     }
     emit finished();
+}
+
+void ListingWorker::appendRows(const std::deque<std::vector<std::uint8_t>>& batches) {
+    if (rows_ == nullptr || batches.empty()) {
+        return;
+    }
+    for (const std::vector<std::uint8_t>& batch : batches) {
+        rows_->append(batch.data(), batch.size());
+    }
+    model_.recordRowsAppended();
 }
 
 void ListingWorker::showProgress(std::int64_t done, std::int64_t total) {

@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <mutex>
 #include <thread>
@@ -59,6 +60,7 @@ class ListingWorker final : public QObject {
 
     void drain();
     void finish();
+    void appendRows(const std::deque<std::vector<std::uint8_t>>& batches);
     void showProgress(std::int64_t done, std::int64_t total);
 
     ContentListModel& model_;

@@ -36,6 +36,7 @@
 #include "shell/Credits.h"
 #include "shell/DialogNotifier.h"
 #include "shell/DisplayCharset.h"
+#include "shell/ElidedLabel.h"
 #include "shell/ExtractAllAction.h"
 #include "shell/ExtractDialog.h"
 #include "shell/FileDropOpener.h"
@@ -70,6 +71,7 @@ constexpr int kLabel1Width = 200;
 constexpr int kLabel2Left = 208;
 constexpr int kLabel2Width = 600;
 constexpr int kLabelGap = 8;
+constexpr int kLabelMargin = 8;
 // A window of a held save opens this far right of and below the window it was opened from.
 constexpr int kHeldWindowOffset = 32;
 
@@ -107,6 +109,49 @@ MainWindow::MainWindow(UserDialogs& dialogs, SettingsFile& settings, const std::
     auto* layout = new QVBoxLayout(central);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
+    createCommands();
+    layout->addWidget(buildTopPanel());
+
+    auto* splitter = new QSplitter(Qt::Horizontal, central);
+    splitter->setObjectName(QStringLiteral("Splitter1"));
+    buildTree(splitter);
+    buildContentList(splitter);
+    splitter->addWidget(tree_);
+    splitter->addWidget(listView_);
+    splitter->setSizes({kTreeWidth, kClientWidth - kTreeWidth});
+    splitter->setStretchFactor(1, 1);
+    layout->addWidget(splitter, 1);
+    setCentralWidget(central);
+
+    buildStatusBar();
+
+    charsets_ = new CharsetMenus(
+        listView_, nodeSummary_, dialogs_, [this] { return conversion_->PcCodePage; }, this);
+    connect(charsets_, &CharsetMenus::changed, this, &MainWindow::followCodePages);
+    buildMenus();
+    connect(treeModel_, &QAbstractItemModel::modelReset, this, &MainWindow::followSaveKind);
+    new ContentCopy(listView_, findChild<QMenu*>(QStringLiteral("PopupMenu2")));
+    new TreeFinder(this, tree_, statusBar());
+    keyboardFollower_ = new TreeKeyboardFollower(tree_, [this] { showSelectedNode(); });
+    listing_ = new ListingWorker(*listModel_, this, statusBar());
+    session_->listMember = [this](ViewSession& session, NodeContentTarget& target, MemberRef ref) {
+        return listing_->start(session, target, ref);
+    };
+
+    (new WindowGeometry(this, splitter, listView_, settingsFile_, dialogs_))->restore();
+    new FileDropOpener(this, [this](const QString& path) { openFile(path); });
+
+    refreshTitle();
+    const QString programDirectory = QCoreApplication::applicationDirPath() + QLatin1Char('/');
+    QDir::setCurrent(programDirectory);
+    showVersion();
+    setWindowTitle(QString::fromStdString(VersionText()));
+    conversion_->BindNlsLibrary();
+    followCodePages();
+}
+
+// The commands the menus, the toolbar and the pop-ups share.
+void MainWindow::createCommands() {
     exports_ = new ExportActions(
         this, *session_, [this] { return conversion_->PcCodePage; },
         [this] { return ExportActions::nodeOf(tree_->currentIndex()); });
@@ -123,10 +168,9 @@ MainWindow::MainWindow(UserDialogs& dialogs, SettingsFile& settings, const std::
         this, *session_, dialogs_, [this] { return treeModel_->ifsPathOf(tree_->currentIndex()); },
         [this] { exports_->exportMember(); });
     session_->pcCodePage = [this] { return conversion_->PcCodePage; };
-    layout->addWidget(buildTopPanel());
+}
 
-    auto* splitter = new QSplitter(Qt::Horizontal, central);
-    splitter->setObjectName(QStringLiteral("Splitter1"));
+void MainWindow::buildTree(QSplitter* splitter) {
     tree_ = new QTreeView(splitter);
     tree_->setObjectName(QStringLiteral("TreeView1"));
     tree_->setHeaderHidden(true);
@@ -144,7 +188,9 @@ MainWindow::MainWindow(UserDialogs& dialogs, SettingsFile& settings, const std::
     treeViewport_->installEventFilter(this);
     connect(tree_, &QTreeView::clicked, this,
             [this] { FailureReporter::guard([this] { showSelectedNode(); }); });
+}
 
+void MainWindow::buildContentList(QSplitter* splitter) {
     listView_ = new FlatListView(splitter);
     listView_->setObjectName(QStringLiteral("ListView1"));
     listView_->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -178,41 +224,14 @@ MainWindow::MainWindow(UserDialogs& dialogs, SettingsFile& settings, const std::
             fitColumns();
         }
     });
-    splitter->addWidget(tree_);
-    splitter->addWidget(listView_);
-    splitter->setSizes({kTreeWidth, kClientWidth - kTreeWidth});
-    splitter->setStretchFactor(1, 1);
-    layout->addWidget(splitter, 1);
-    setCentralWidget(central);
+}
 
+void MainWindow::buildStatusBar() {
     status_ = new QLabel(this);
     status_->setObjectName(QStringLiteral("StatusText"));
     statusBar()->setObjectName(QStringLiteral("StatusBar1"));
     statusBar()->setFixedHeight(kStatusHeight);
     statusBar()->addWidget(status_, 1);
-
-    charsets_ = new CharsetMenus(
-        listView_, label2_, dialogs_, [this] { return conversion_->PcCodePage; }, this);
-    connect(charsets_, &CharsetMenus::changed, this, &MainWindow::followCodePages);
-    buildMenus();
-    new ContentCopy(listView_, findChild<QMenu*>(QStringLiteral("PopupMenu2")));
-    new TreeFinder(this, tree_, statusBar());
-    keyboardFollower_ = new TreeKeyboardFollower(tree_, [this] { showSelectedNode(); });
-    listing_ = new ListingWorker(*listModel_, this, statusBar());
-    session_->listMember = [this](ViewSession& session, NodeContentTarget& target, MemberRef ref) {
-        return listing_->start(session, target, ref);
-    };
-
-    (new WindowGeometry(this, splitter, listView_, settingsFile_, dialogs_))->restore();
-    new FileDropOpener(this, [this](const QString& path) { openFile(path); });
-
-    refreshTitle();
-    const QString programDirectory = QCoreApplication::applicationDirPath() + QLatin1Char('/');
-    QDir::setCurrent(programDirectory);
-    showVersion();
-    setWindowTitle(QString::fromStdString(VersionText()));
-    conversion_->BindNlsLibrary();
-    followCodePages();
 }
 
 // The views and models read the catalog and the content list, which are members of this class:
@@ -248,48 +267,68 @@ QWidget* MainWindow::buildTopPanel() {
     row->setContentsMargins(0, 0, 0, 0);
     row->setSpacing(0);
 
+    row->addWidget(buildToolBar(panel));
+    row->addWidget(buildSummaryPanel(panel), 1);
+    return panel;
+}
+
+QWidget* MainWindow::buildToolBar(QWidget* panel) {
     auto* bar = new QWidget(panel);
     bar->setObjectName(QStringLiteral("ToolBar1"));
     bar->setFixedWidth(kToolbarWidth);
     auto* buttons = new QHBoxLayout(bar);
     buttons->setContentsMargins(2, 2, 2, 2);
     buttons->setSpacing(0);
-    const QStringList captions = {"Open", "Export", "Batch", "Put In", "Print", "Help"};
-    const QStringList hints = {"Open a save file",
-                               "Export data of PF member",
-                               "Export PF members  in batch",
-                               "Put modified data into save file",
-                               "Print",
-                               "Help"};
-    for (int i = 0; i < captions.size(); ++i) {
-        buttons->addWidget(addButton(bar, i + 1, captions[i], hints[i]));
+    const struct {
+        QToolButton** button;
+        const char* caption;
+        const char* hint;
+    } rows[] = {
+        {&openButton_, "Open", "Open a save file"},
+        {&exportButton_, "Export", "Export data of PF member"},
+        {&batchButton_, "Batch", "Export PF members  in batch"},
+        {&putInButton_, "Put In", "Put modified data into save file"},
+        {&printButton_, "Print", "Print"},
+        {&helpButton_, "Help", "Help"},
+    };
+    int number = 1;
+    for (const auto& row : rows) {
+        *row.button =
+            addButton(bar, number++, QString::fromLatin1(row.caption), QString::fromLatin1(row.hint));
+        buttons->addWidget(*row.button);
     }
     buttons->addStretch();
-    buttons_[1]->setEnabled(false);
-    buttons_[2]->setEnabled(false);
-    buttons_[3]->setEnabled(false);
-    buttons_[3]->setVisible(false);
-    buttons_[4]->setEnabled(false);
-    connect(buttons_[0], &QToolButton::clicked, this,
+    exportButton_->setEnabled(false);
+    batchButton_->setEnabled(false);
+    putInButton_->setEnabled(false);
+    putInButton_->setVisible(false);
+    printButton_->setEnabled(false);
+    connect(openButton_, &QToolButton::clicked, this,
             [this] { FailureReporter::guard([this] { openSaveFile(); }); });
-    connect(buttons_[1], &QToolButton::clicked, ifsExport_, &IfsExportAction::exportSelected);
-    connect(buttons_[2], &QToolButton::clicked, exports_, &ExportActions::exportBatch);
-    connect(buttons_[5], &QToolButton::clicked, this, [this] {
+    connect(exportButton_, &QToolButton::clicked, ifsExport_, &IfsExportAction::exportSelected);
+    connect(batchButton_, &QToolButton::clicked, exports_, &ExportActions::exportBatch);
+    connect(helpButton_, &QToolButton::clicked, this, [this] {
         if (about_ != nullptr) {
             about_->showAbout();
         }
     });
-    row->addWidget(bar);
+    return bar;
+}
 
+// The links, the rights notice and the two summary labels of the node on display.
+QWidget* MainWindow::buildSummaryPanel(QWidget* panel) {
     auto* info = new QWidget(panel);
     info->setObjectName(QStringLiteral("Panel2"));
-    label1_ = new QLabel(info);
-    label1_->setObjectName(QStringLiteral("Label1"));
-    label1_->setGeometry(8, 45, kLabel1Width, 16);
-    label2_ = new QLabel(info);
-    label2_->setObjectName(QStringLiteral("Label2"));
-    label2_->setGeometry(kLabel2Left, 44, kLabel2Width, 16);
-    for (QLabel* label : {label1_, label2_}) {
+    summaryPanel_ = info;
+    info->installEventFilter(this);
+    // A stream file's path keeps its name in view; a summary keeps its start.
+    nodeTitle_ = new ElidedLabel(Qt::ElideMiddle, info);
+    nodeTitle_->setObjectName(QStringLiteral("Label1"));
+    nodeTitle_->setGeometry(kLabelMargin, 45, kLabel1Width, 16);
+    nodeSummary_ = new ElidedLabel(Qt::ElideRight, info);
+    nodeSummary_->setObjectName(QStringLiteral("Label2"));
+    nodeSummary_->setGeometry(kLabel2Left, 44, kLabel2Width, 16);
+    for (QLabel* label : {nodeTitle_, nodeSummary_}) {
         label->setFont(pixelFont(QStringLiteral("MS Sans Serif"), 12));
         QPalette palette = label->palette();
         palette.setColor(QPalette::WindowText, Qt::black);
@@ -304,8 +343,7 @@ QWidget* MainWindow::buildTopPanel() {
     auto* rights = new QLabel(Credits::rightsNotice(), info);
     rights->adjustSize();
     rights->move(8, 22);
-    row->addWidget(info, 1);
-    return panel;
+    return info;
 }
 
 QToolButton* MainWindow::addButton(QWidget* bar, int number, const QString& caption, const QString& hint) {
@@ -329,6 +367,17 @@ QAction* MainWindow::addAction(QMenu* menu, const QString& caption, const QStrin
 }
 
 void MainWindow::buildMenus() {
+    buildFileMenu();
+    buildViewMenu();
+    buildPhysicalFileMenu();
+    buildToolsMenu();
+    buildHelpMenu();
+    buildTreePopup();
+    buildListPopup();
+    connectButtonTextItems();
+}
+
+void MainWindow::buildFileMenu() {
     QMenu* file = menuBar()->addMenu(QStringLiteral("File"));
     connect(addAction(file, QStringLiteral("Open"), QStringLiteral("Open1")), &QAction::triggered, this,
             [this] { FailureReporter::guard([this] { openSaveFile(); }); });
@@ -338,20 +387,27 @@ void MainWindow::buildMenus() {
             &QWidget::close);
     recentFiles_ = new RecentFiles(
         settingsFile_, dialogs_, file, [this](const QString& path) { openFile(path); }, this);
+}
 
+void MainWindow::buildViewMenu() {
     QMenu* view = menuBar()->addMenu(QStringLiteral("View"));
     showTextMain_ = addAction(view, QStringLiteral("Show Button Text "), QStringLiteral("ShowButtonText1"));
     view->addMenu(charsets_->buildMenu(CharsetMenus::kMainMenu, view));
     connect(addAction(view, QStringLiteral("Font"), QStringLiteral("Font1")), &QAction::triggered, charsets_,
             &CharsetMenus::chooseFont);
+}
 
+void MainWindow::buildPhysicalFileMenu() {
     QMenu* physical = menuBar()->addMenu(QStringLiteral("Physical File"));
+    libraryCommands_ << physical->menuAction();
     connect(addAction(physical, QStringLiteral("Export a member"), QStringLiteral("ExportAMember1")),
             &QAction::triggered, exports_, &ExportActions::exportMember);
     connect(
         addAction(physical, QStringLiteral("Export PF members in batch"), QStringLiteral("ExportInBatch1")),
         &QAction::triggered, exports_, &ExportActions::exportBatch);
+}
 
+void MainWindow::buildToolsMenu() {
     QMenu* tools = menuBar()->addMenu(QStringLiteral("Tools"));
     connect(addAction(tools, QStringLiteral("Options"), QStringLiteral("Options1")), &QAction::triggered,
             this, [this] {
@@ -361,8 +417,9 @@ void MainWindow::buildMenus() {
             });
     connect(addAction(tools, QStringLiteral("Check save file"), QStringLiteral("CheckSaveFile1")),
             &QAction::triggered, this, &MainWindow::checkSaveFile);
-    connect(addAction(tools, QStringLiteral("Object list..."), QStringLiteral("ObjectList1")),
-            &QAction::triggered, objectList_, &ObjectListDialog::showList);
+    QAction* objectList = addAction(tools, QStringLiteral("Object list..."), QStringLiteral("ObjectList1"));
+    connect(objectList, &QAction::triggered, objectList_, &ObjectListDialog::showList);
+    libraryCommands_ << objectList;
     QAction* ftp = addAction(tools, QStringLiteral("FTP"), QStringLiteral("FTP1"));
     ftp->setVisible(false);
     connect(ftp, &QAction::triggered, this, [this] {
@@ -371,23 +428,31 @@ void MainWindow::buildMenus() {
         }
     });
     heldSaves_->addTo(tools);
+}
 
+void MainWindow::buildHelpMenu() {
     QMenu* help = menuBar()->addMenu(QStringLiteral("Help"));
     connect(addAction(help, QStringLiteral("About"), QStringLiteral("About1")), &QAction::triggered,
-            buttons_[5], &QToolButton::click);
+            helpButton_, &QToolButton::click);
+}
 
+void MainWindow::buildTreePopup() {
     auto* treePopup = new QMenu(this);
     treePopup->setObjectName(QStringLiteral("PopupMenu1"));
-    connect(addAction(treePopup, QStringLiteral("Pick Out"), QStringLiteral("PickOut1")), &QAction::triggered,
-            exports_, &ExportActions::exportMember);
-    connect(addAction(treePopup, QStringLiteral("Pick Out In batch"), QStringLiteral("PickOutInBatch1")),
-            &QAction::triggered, exports_, &ExportActions::exportBatch);
-    addAction(treePopup, QStringLiteral("Go RRN"), QStringLiteral("GoRRN1"));
+    QAction* pickOut = addAction(treePopup, QStringLiteral("Pick Out"), QStringLiteral("PickOut1"));
+    connect(pickOut, &QAction::triggered, exports_, &ExportActions::exportMember);
+    QAction* pickOutInBatch =
+        addAction(treePopup, QStringLiteral("Pick Out In batch"), QStringLiteral("PickOutInBatch1"));
+    connect(pickOutInBatch, &QAction::triggered, exports_, &ExportActions::exportBatch);
+    QAction* goRrn = addAction(treePopup, QStringLiteral("Go RRN"), QStringLiteral("GoRRN1"));
+    libraryCommands_ << pickOut << pickOutInBatch << goRrn;
     heldSaves_->addTo(treePopup);
     ifsExport_->addTo(treePopup);
     connect(tree_, &QWidget::customContextMenuRequested, treePopup,
             [this, treePopup](const QPoint& at) { treePopup->popup(tree_->viewport()->mapToGlobal(at)); });
+}
 
+void MainWindow::buildListPopup() {
     auto* listPopup = new QMenu(this);
     listPopup->setObjectName(QStringLiteral("PopupMenu2"));
     showTextPopup_ =
@@ -398,7 +463,9 @@ void MainWindow::buildMenus() {
     connect(listView_, &QWidget::customContextMenuRequested, listPopup, [this, listPopup](const QPoint& at) {
         listPopup->popup(listView_->viewport()->mapToGlobal(at));
     });
+}
 
+void MainWindow::connectButtonTextItems() {
     for (QAction* action : {showTextMain_, showTextPopup_}) {
         action->setCheckable(true);
         action->setChecked(true);
@@ -411,6 +478,9 @@ QString MainWindow::statusText() const {
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == summaryPanel_ && event->type() == QEvent::Resize) {
+        fitSummaryLabels();
+    }
     if (treeViewport_ != nullptr && watched == treeViewport_) {
         const QEvent::Type type = event->type();
         if (type == QEvent::MouseButtonPress || type == QEvent::MouseButtonRelease ||
@@ -453,7 +523,16 @@ void MainWindow::followCodePages() {
     notifier_->setCodePage(pcCodePage);
     treeModel_->setCodePage(pcCodePage);
     listModel_->setCodePage(charsets_->contentListCodePage());
-    label2_->setText(decoded(label2Text_, charsets_->descriptionCodePage()));
+    nodeSummary_->setText(decoded(summaryText_, charsets_->descriptionCodePage()));
+    fitSummaryLabels();
+}
+
+// The member and physical-file commands find nothing in a save of the integrated file system.
+void MainWindow::followSaveKind() {
+    const bool library = !catalog_.ifs.has_value();
+    for (QAction* command : libraryCommands_) {
+        command->setEnabled(library);
+    }
 }
 
 void MainWindow::openSaveFile() {
@@ -479,7 +558,12 @@ void MainWindow::openFile(const QString& path) {
 MainWindow* MainWindow::openHeldSave(const QString& name, ViewSession::SourceOpener opener) {
     auto* window = new MainWindow(dialogs_, settingsFile_, moduleDirectory_, this);
     window->setAttribute(Qt::WA_DeleteOnClose);
-    window->attachForms(about_, options_, ftp_);
+    // Options sets the code pages of the window it works for: the window of a held save has one
+    // of its own, so confirming there leaves this window's pages as they are.
+    auto* options = new OptionsDialog(
+        settingsFile_, window->conversion(), dialogs_,
+        [window](int pcCodePage) { window->ApplyCodePageCharset(pcCodePage); }, window);
+    window->attachForms(about_, options, ftp_);
     window->move(pos() + QPoint(kHeldWindowOffset, kHeldWindowOffset));
     // The name reads "FILE > LIB/OBJ[ > LIB/OBJ...]": Extract all proposes a folder beside FILE
     // named after the innermost object, not one named after the whole title.
@@ -592,30 +676,43 @@ void MainWindow::showSelectedNode() {
 }
 
 void MainWindow::setNodeTitle(const std::string& text) {
-    label1_->setText(
+    nodeTitle_->setText(
         decoded(text, DisplayCharset::codePageOf(DisplayCharset::kDefault, conversion_->PcCodePage)));
     fitSummaryLabels();
 }
 
-// The labels' places are minimums: each shows its whole text, the second after the first.
+// The labels' places are minimums: each shows its whole text, the second after the first, as
+// far as the panel reaches. Where both do not fit, the second keeps up to half the room and the
+// first the rest; a text cut short ends in "..." and shows whole as the label's tool tip.
 void MainWindow::fitSummaryLabels() {
-    label1_->resize(std::max(kLabel1Width, label1_->sizeHint().width()), label1_->height());
-    label2_->move(std::max(kLabel2Left, label1_->geometry().right() + 1 + kLabelGap), label2_->y());
-    label2_->resize(std::max(kLabel2Width, label2_->sizeHint().width()), label2_->height());
+    const int room = std::max(summaryPanel_->width() - 2 * kLabelMargin - kLabelGap, 0);
+    const int titleWanted = std::max(kLabel1Width, nodeTitle_->sizeHint().width());
+    const int summaryWanted = nodeSummary_->sizeHint().width();
+    const int titleWidth = titleWanted + summaryWanted <= room
+                               ? titleWanted
+                               : std::min(titleWanted, std::max(room - std::min(summaryWanted, room / 2), 0));
+    nodeTitle_->resize(titleWidth, nodeTitle_->height());
+    nodeSummary_->move(std::max(kLabel2Left, nodeTitle_->geometry().right() + 1 + kLabelGap),
+                       nodeSummary_->y());
+    nodeSummary_->resize(std::max(summaryPanel_->width() - kLabelMargin - nodeSummary_->x(), 0),
+                         nodeSummary_->height());
+    for (ElidedLabel* label : {nodeTitle_, nodeSummary_}) {
+        label->setToolTip(label->elided() ? label->text() : QString());
+    }
 }
 
 void MainWindow::setNodeSummary(const std::string& text) {
-    label2Text_ = text;
-    label2_->setText(decoded(text, charsets_->descriptionCodePage()));
+    summaryText_ = text;
+    nodeSummary_->setText(decoded(text, charsets_->descriptionCodePage()));
     fitSummaryLabels();
 }
 
 void MainWindow::enableExport(bool enabled) {
-    buttons_[1]->setEnabled(enabled);
+    exportButton_->setEnabled(enabled);
 }
 
 void MainWindow::enableBatch(bool enabled) {
-    buttons_[2]->setEnabled(enabled);
+    batchButton_->setEnabled(enabled);
 }
 
 void MainWindow::showVersion() {

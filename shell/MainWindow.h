@@ -14,6 +14,7 @@
 class QAction;
 class QLabel;
 class QMenu;
+class QSplitter;
 class QToolButton;
 class QTreeView;
 
@@ -24,6 +25,7 @@ class CharsetMenus;
 class ContentListModel;
 class ConversionLayer;
 class DialogNotifier;
+class ElidedLabel;
 class FlatListView;
 class ExportActions;
 class ExtractAllAction;
@@ -100,11 +102,26 @@ class MainWindow final : public QMainWindow, private NodeContentTarget {
     void enableBatch(bool enabled) override;
     void showVersion() override;
 
+    void createCommands();
+    void buildTree(QSplitter* splitter);
+    void buildContentList(QSplitter* splitter);
+    void buildStatusBar();
     void buildMenus();
+    void buildFileMenu();
+    void buildViewMenu();
+    void buildPhysicalFileMenu();
+    void buildToolsMenu();
+    void buildHelpMenu();
+    void buildTreePopup();
+    void buildListPopup();
+    void connectButtonTextItems();
     QWidget* buildTopPanel();
+    QWidget* buildToolBar(QWidget* panel);
+    QWidget* buildSummaryPanel(QWidget* panel);
     QToolButton* addButton(QWidget* bar, int number, const QString& caption, const QString& hint);
     QAction* addAction(QMenu* menu, const QString& caption, const QString& objectName);
     void followCodePages();
+    void followSaveKind();
     bool prepareOpen();
     void fitSummaryLabels();
     // `opener` reads the save; unset, the file `path` on disk.
@@ -125,7 +142,9 @@ class MainWindow final : public QMainWindow, private NodeContentTarget {
     ObjectListDialog* objectList_ = nullptr;
     HeldSaveActions* heldSaves_ = nullptr;
     IfsExportAction* ifsExport_ = nullptr;
-    std::string label2Text_;
+    // The summary of the node on display as the core gave it, decoded again when the
+    // description's character set changes.
+    std::string summaryText_;
 
     CatalogTreeModel* treeModel_;
     ContentListModel* listModel_;
@@ -136,10 +155,21 @@ class MainWindow final : public QMainWindow, private NodeContentTarget {
     QTreeView* tree_ = nullptr;
     QObject* treeViewport_ = nullptr;
     FlatListView* listView_ = nullptr;
-    QLabel* label1_ = nullptr;
-    QLabel* label2_ = nullptr;
+    QWidget* summaryPanel_ = nullptr;
+    // The top panel's two labels ("Label1", "Label2"): what the node is, and its details.
+    ElidedLabel* nodeTitle_ = nullptr;
+    ElidedLabel* nodeSummary_ = nullptr;
     QLabel* status_ = nullptr;
+    // The toolbar's buttons ("ToolButton1" to "ToolButton6") in order, and by role.
     QList<QToolButton*> buttons_;
+    QToolButton* openButton_ = nullptr;
+    QToolButton* exportButton_ = nullptr;
+    QToolButton* batchButton_ = nullptr;
+    QToolButton* putInButton_ = nullptr;
+    QToolButton* printButton_ = nullptr;
+    QToolButton* helpButton_ = nullptr;
+    // Commands on members and physical files, which a save of the integrated file system has not.
+    QList<QAction*> libraryCommands_;
     QAction* showTextMain_ = nullptr;
     QAction* showTextPopup_ = nullptr;
     AboutDialog* about_ = nullptr;

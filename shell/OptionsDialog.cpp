@@ -102,22 +102,37 @@ OptionsDialog::OptionsDialog(SettingsFile& settings, ConversionLayer& conversion
 
     pages_ = new QStackedWidget(this);
     pages_->setGeometry(159, 8, 425, 340);
-    auto* conversionPage = new QGroupBox(QStringLiteral("EBCDIC to ASCII conversion"), pages_);
-    ComboBoxE_ = addList(conversionPage, QStringLiteral("ComboBoxE"), QStringLiteral("EBCDIC  CCSID:"), 53);
-    ComboBoxA_ = addList(conversionPage, QStringLiteral("ComboBoxA"), QStringLiteral("PC-Code Page:"), 87);
+    pages_->addWidget(addConversionPage());
+    pages_->addWidget(addHostPage());
+    pages_->addWidget(addWorkPage());
+    addCommandButtons();
+
+    selectStoredRows();
+    showStoredHostAndDirectories();
+    selectPage(0);
+    WholeTextFit::follow(this);
+}
+
+QWidget* OptionsDialog::addConversionPage() {
+    auto* page = new QGroupBox(QStringLiteral("EBCDIC to ASCII conversion"), pages_);
+    ccsidList_ = addList(page, QStringLiteral("ComboBoxE"), QStringLiteral("EBCDIC  CCSID:"), 53);
+    pcPageList_ = addList(page, QStringLiteral("ComboBoxA"), QStringLiteral("PC-Code Page:"), 87);
     for (const auto& row : kCcsidRows) {
-        ComboBoxE_->addItem(latin1(row.text));
+        ccsidList_->addItem(latin1(row.text));
     }
     for (const auto& row : kPcCodePageRows) {
-        ComboBoxA_->addItem(latin1(row));
+        pcPageList_->addItem(latin1(row));
     }
-    connect(ComboBoxE_, &QComboBox::activated, this, &OptionsDialog::pickPcRowFor);
+    connect(ccsidList_, &QComboBox::activated, this, &OptionsDialog::pickPcRowFor);
+    return page;
+}
 
-    auto* hostPage = new QGroupBox(QStringLiteral("Host"), pages_);
-    host_ = addEdit(hostPage, QStringLiteral("Host:"), 24, 121);
-    user_ = addEdit(hostPage, QStringLiteral("User:"), 56, 91);
-    password_ = addEdit(hostPage, QStringLiteral("Password:"), 88, 113);
-    port_ = addEdit(hostPage, QStringLiteral("Port:"), 120, 44);
+QWidget* OptionsDialog::addHostPage() {
+    auto* page = new QGroupBox(QStringLiteral("Host"), pages_);
+    host_ = addEdit(page, QStringLiteral("Host:"), 24, 121);
+    user_ = addEdit(page, QStringLiteral("User:"), 56, 91);
+    password_ = addEdit(page, QStringLiteral("Password:"), 88, 113);
+    port_ = addEdit(page, QStringLiteral("Port:"), 120, 44);
     password_->setEchoMode(QLineEdit::Password);
     auto* asterisks = new AsteriskStyle;
     asterisks->setParent(this);
@@ -127,15 +142,17 @@ OptionsDialog::OptionsDialog(SettingsFile& settings, ConversionLayer& conversion
         user_->setText(text.toUpper());
         user_->setCursorPosition(cursor);
     });
+    return page;
+}
 
-    auto* workPage = new QGroupBox(QStringLiteral("Work Directory"), pages_);
-    local_ = addEdit(workPage, QStringLiteral("Local work :"), 24, 220);
-    remote_ = addEdit(workPage, QStringLiteral("Remote LIB:"), 56, 220);
+QWidget* OptionsDialog::addWorkPage() {
+    auto* page = new QGroupBox(QStringLiteral("Work Directory"), pages_);
+    local_ = addEdit(page, QStringLiteral("Local work :"), 24, 220);
+    remote_ = addEdit(page, QStringLiteral("Remote LIB:"), 56, 220);
+    return page;
+}
 
-    pages_->addWidget(conversionPage);
-    pages_->addWidget(hostPage);
-    pages_->addWidget(workPage);
-
+void OptionsDialog::addCommandButtons() {
     auto* confirmButton = new QPushButton(QStringLiteral("Confirm"), this);
     confirmButton->setGeometry(159, 384, 75, 25);
     connect(confirmButton, &QPushButton::clicked, this,
@@ -143,8 +160,9 @@ OptionsDialog::OptionsDialog(SettingsFile& settings, ConversionLayer& conversion
     auto* cancelButton = new QPushButton(QStringLiteral("Cancel"), this);
     cancelButton->setGeometry(312, 384, 75, 25);
     connect(cancelButton, &QPushButton::clicked, this, &QDialog::hide);
+}
 
-    selectStoredRows();
+void OptionsDialog::showStoredHostAndDirectories() {
     const CodePageSettings::HostLogin login = settings_.hostLogin();
     host_->setText(QString::fromStdString(login.host));
     user_->setText(QString::fromStdString(login.user));
@@ -153,15 +171,13 @@ OptionsDialog::OptionsDialog(SettingsFile& settings, ConversionLayer& conversion
     const CodePageSettings::WorkingDirectories directories = settings_.workingDirectories();
     local_->setText(QString::fromStdString(directories.local));
     remote_->setText(QString::fromStdString(directories.remote));
-    selectPage(0);
-    WholeTextFit::follow(this);
 }
 
 void OptionsDialog::selectStoredRows() {
     // A stored row outside its list leaves the list without a selection.
     const CodePageSettings::ListRows rows = settings_.listRows();
-    ComboBoxE_->setCurrentIndex(rows.ccsid);
-    ComboBoxA_->setCurrentIndex(rows.pc);
+    ccsidList_->setCurrentIndex(rows.ccsid);
+    pcPageList_->setCurrentIndex(rows.pc);
 }
 
 void OptionsDialog::showOptions() {
@@ -187,15 +203,15 @@ void OptionsDialog::pickPcRowFor(int ccsidRow) {
         return;
     }
     if (const auto pcRow = kCcsidRows[static_cast<std::size_t>(ccsidRow)].pcRow) {
-        ComboBoxA_->setCurrentIndex(*pcRow);
+        pcPageList_->setCurrentIndex(*pcRow);
     }
 }
 
 void OptionsDialog::confirm() {
     const QString caption = QCoreApplication::applicationName();
     // The lists can be typed into: what counts is the text, and the row it names if any.
-    const std::string ccsidText = ComboBoxE_->currentText().toStdString();
-    const std::string pcText = ComboBoxA_->currentText().toStdString();
+    const std::string ccsidText = ccsidList_->currentText().toStdString();
+    const std::string pcText = pcPageList_->currentText().toStdString();
     const auto ebcdic = ebcdicCodePageOfRow(ccsidText);
     if (!ebcdic) {
         dialogs_.showMessage(this, caption, notAnInteger(latin1(ebcdicCodePageField(ccsidText))));
@@ -221,8 +237,8 @@ void OptionsDialog::confirm() {
         return;
     }
     if (!writeAll(
-            ComboBoxE_->findText(ComboBoxE_->currentText(), Qt::MatchExactly | Qt::MatchCaseSensitive),
-            ComboBoxA_->findText(ComboBoxA_->currentText(), Qt::MatchExactly | Qt::MatchCaseSensitive))) {
+            ccsidList_->findText(ccsidList_->currentText(), Qt::MatchExactly | Qt::MatchCaseSensitive),
+            pcPageList_->findText(pcPageList_->currentText(), Qt::MatchExactly | Qt::MatchCaseSensitive))) {
         return;
     }
     applyCharset_(conversion_.PcCodePage);

@@ -41,7 +41,12 @@ class OptionsDialog final : public QDialog {
     void confirmed();
 
   private:
+    QWidget* addConversionPage();
+    QWidget* addHostPage();
+    QWidget* addWorkPage();
+    void addCommandButtons();
     void selectStoredRows();
+    void showStoredHostAndDirectories();
     void pickPcRowFor(int ccsidRow);
     bool writeAll(int ccsidRow, int pcRow);
 
@@ -49,16 +54,17 @@ class OptionsDialog final : public QDialog {
     ConversionLayer& conversion_;
     UserDialogs& dialogs_;
     std::function<void(int)> applyCharset_;
-    QTreeWidget* pageTree_;
-    QStackedWidget* pages_;
-    QComboBox* ComboBoxE_;
-    QComboBox* ComboBoxA_;
-    QLineEdit* host_;
-    QLineEdit* user_;
-    QLineEdit* password_;
-    QLineEdit* port_;
-    QLineEdit* local_;
-    QLineEdit* remote_;
+    QTreeWidget* pageTree_ = nullptr;
+    QStackedWidget* pages_ = nullptr;
+    // The two code-page lists ("ComboBoxE" and "ComboBoxA").
+    QComboBox* ccsidList_ = nullptr;
+    QComboBox* pcPageList_ = nullptr;
+    QLineEdit* host_ = nullptr;
+    QLineEdit* user_ = nullptr;
+    QLineEdit* password_ = nullptr;
+    QLineEdit* port_ = nullptr;
+    QLineEdit* local_ = nullptr;
+    QLineEdit* remote_ = nullptr;
 };
 
 }  // namespace quelvane

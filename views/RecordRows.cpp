@@ -1,5 +1,6 @@
 #include "views/RecordRows.h"
 
+#include <algorithm>
 #include <exception>
 
 #include "savefile/BigEndianReader.h"
@@ -14,20 +15,31 @@ RecordRows::RecordRows(const SavedObject& file, std::unique_ptr<BlockSource> sav
 
 void RecordRows::reserve(std::int64_t rows) {
     if (rows > 0) {
-        statuses_.reserve(static_cast<std::size_t>(rows));
+        chunks_.reserve(static_cast<std::size_t>(rows) / kChunkRows + 1);
     }
 }
 
 void RecordRows::append(const std::uint8_t* statuses, std::size_t count) {
-    statuses_.insert(statuses_.end(), statuses, statuses + count);
+    while (count > 0) {
+        if (chunks_.empty() || chunks_.back().size() == kChunkRows) {
+            chunks_.emplace_back().reserve(kChunkRows);
+        }
+        std::vector<std::uint8_t>& chunk = chunks_.back();
+        const std::size_t taken = std::min(count, kChunkRows - chunk.size());
+        chunk.insert(chunk.end(), statuses, statuses + taken);
+        statuses += taken;
+        count -= taken;
+        rows_ += static_cast<std::int64_t>(taken);
+    }
 }
 
 int RecordRows::rowImage(std::int64_t row) const {
     if (row < 0 || row >= rowCount()) {
         return -1;
     }
-    return statuses_[static_cast<std::size_t>(row)] == MemberRecordStream::kRecordStatus ? -1
-                                                                                         : kRecordlessImage;
+    const auto at = static_cast<std::size_t>(row);
+    return chunks_[at / kChunkRows][at % kChunkRows] == MemberRecordStream::kRecordStatus ? -1
+                                                                                          : kRecordlessImage;
 }
 
 std::string_view RecordRows::cellText(std::int64_t row, int cell) {

@@ -24,10 +24,14 @@ class RecordRows {
     RecordRows(const SavedObject& file, std::unique_ptr<BlockSource> saveFile, std::int32_t sequence,
                EbcdicTextConverter& converter);
 
-    // Makes room for `rows` rows at once, so appending never copies the rows listed so far.
+    // Status bytes are kept in chunks of this many rows: appending never copies the rows listed
+    // so far, whatever the record count said.
+    static constexpr std::size_t kChunkRows = 65536;
+
+    // Makes room in the chunk index for `rows` rows (a count the caller bounded by the file).
     void reserve(std::int64_t rows);
     void append(const std::uint8_t* statuses, std::size_t count);
-    std::int64_t rowCount() const { return static_cast<std::int64_t>(statuses_.size()); }
+    std::int64_t rowCount() const { return rows_; }
 
     std::string rowCaption(std::int64_t row) const { return std::to_string(row); }
     int rowImage(std::int64_t row) const;
@@ -41,7 +45,8 @@ class RecordRows {
     SavedObject file_;
     MemberSlotReader reader_;
     EbcdicTextConverter& converter_;
-    std::vector<std::uint8_t> statuses_;
+    std::vector<std::vector<std::uint8_t>> chunks_;
+    std::int64_t rows_ = 0;
     std::int64_t decodedRow_ = -1;
     std::vector<std::string> cells_;
 };

@@ -62,44 +62,72 @@ BatchExportDialog::BatchExportDialog(QWidget* parent)
     setFont(font);
     setFixedSize(kWidth, kHeight);
 
-    QLabel* label1 = addLabel(this, "Label1", QStringLiteral("SelectDirectory  to  save files:"), 24, 168);
-    QFont arial(QStringLiteral("Arial"));
-    arial.setPixelSize(13);
-    label1->setFont(arial);
-    label1->adjustSize();
+    addFileLabels();
+    // Created in the order Tab moves through them: the directory row, the commands, the types.
+    addDirectoryRow();
+    addCommandButtons();
+    addFileTypes();
+    statusBar_ = new QStatusBar(this);
+    statusBar_->setObjectName(QStringLiteral("StatusBar1"));
+    statusBar_->setSizeGripEnabled(false);
+    statusBar_->setGeometry(0, 263, 451, 19);
+    WholeTextFit::follow(this);
+}
+
+// The chosen library, file and member count along the top; the file's place in the catalog,
+// kept hidden below.
+void BatchExportDialog::addFileLabels() {
     addLabel(this, "Label2", QStringLiteral("Library:"), 24, 8);
     addLabel(this, "Label3", QStringLiteral("Physics File:"), 160, 8);
-    lib_ = addLabel(this, "lib", QString(), 64, 8);
-    pf_ = addLabel(this, "pf", QString(), 224, 8);
-    desc_ = addLabel(this, "desc", QString(), 8, 224);
-    desc_->hide();
-    obj_ = addLabel(this, "obj", QString(), 8, 248);
-    obj_->hide();
+    library_ = addLabel(this, "lib", QString(), 64, 8);
+    fileName_ = addLabel(this, "pf", QString(), 224, 8);
+    part_ = addLabel(this, "desc", QString(), 8, 224);
+    part_->hide();
+    object_ = addLabel(this, "obj", QString(), 8, 248);
+    object_->hide();
     addLabel(this, "Label4", QStringLiteral("Members:"), 320, 8);
-    memnum_ = addLabel(this, "memnum", QString(), 376, 8);
+    memberCount_ = addLabel(this, "memnum", QString(), 376, 8);
+}
 
-    edit1_ = new QLineEdit(this);
-    edit1_->setObjectName(QStringLiteral("Edit1"));
-    edit1_->setReadOnly(true);
-    edit1_->setGeometry(16, 192, 345, 21);
+// The target directory: its caption, the read-only path and "Select ...".
+void BatchExportDialog::addDirectoryRow() {
+    QLabel* caption = addLabel(this, "Label1", QStringLiteral("SelectDirectory  to  save files:"), 24, 168);
+    QFont arial(QStringLiteral("Arial"));
+    arial.setPixelSize(13);
+    caption->setFont(arial);
+    caption->adjustSize();
 
-    QPushButton* button1 = addButton(this, "Button1", QStringLiteral("Select ..."), {368, 192, 73, 25});
+    directoryEdit_ = new QLineEdit(this);
+    directoryEdit_->setObjectName(QStringLiteral("Edit1"));
+    directoryEdit_->setReadOnly(true);
+    directoryEdit_->setGeometry(16, 192, 345, 21);
+
+    QPushButton* select = addButton(this, "Button1", QStringLiteral("Select ..."), {368, 192, 73, 25});
     QFont bold(QStringLiteral("Arial"));
     bold.setBold(true);
-    button1->setFont(bold);
-    QPushButton* button2 = addButton(this, "Button2", QStringLiteral("Confirm"), {256, 232, 75, 25});
-    QPushButton* button3 = addButton(this, "Button3", QStringLiteral("Cancel"), {104, 232, 75, 25});
-    button2->setAutoDefault(false);
-    button3->setAutoDefault(false);
-    button1->setAutoDefault(false);
+    select->setFont(bold);
+    select->setAutoDefault(false);
+    connect(select, &QPushButton::clicked, this, &BatchExportDialog::selectDirectory);
+}
 
-    fileType1_ = new QGroupBox(QStringLiteral("The File Type to save :"), this);
-    fileType1_->setObjectName(QStringLiteral("FileType1"));
-    fileType1_->setGeometry(24, 32, 401, 129);
+void BatchExportDialog::addCommandButtons() {
+    QPushButton* confirm = addButton(this, "Button2", QStringLiteral("Confirm"), {256, 232, 75, 25});
+    QPushButton* cancel = addButton(this, "Button3", QStringLiteral("Cancel"), {104, 232, 75, 25});
+    confirm->setAutoDefault(false);
+    cancel->setAutoDefault(false);
+    connect(confirm, &QPushButton::clicked, this, &BatchExportDialog::confirmed);
+    connect(cancel, &QPushButton::clicked, this, &BatchExportDialog::closeDialog);
+}
+
+// The three file types and the text writer's splitter option beside them.
+void BatchExportDialog::addFileTypes() {
+    fileTypeBox_ = new QGroupBox(QStringLiteral("The File Type to save :"), this);
+    fileTypeBox_->setObjectName(QStringLiteral("FileType1"));
+    fileTypeBox_->setGeometry(24, 32, 401, 129);
     const QString items[] = {QStringLiteral("Text File (*.txt)"), QStringLiteral("Word File (*.doc)"),
                              QStringLiteral("Excel File (*.xls)")};
     for (int i = 0; i < 3; ++i) {
-        types_[i] = new QRadioButton(items[i], fileType1_);
+        types_[i] = new QRadioButton(items[i], fileTypeBox_);
         types_[i]->setObjectName(QStringLiteral("FileType1_%1").arg(i));
         types_[i]->setGeometry(8, 24 + 32 * i, 160, 17);
         connect(types_[i], &QRadioButton::toggled, this, [this](bool on) {
@@ -109,28 +137,18 @@ BatchExportDialog::BatchExportDialog(QWidget* parent)
         });
     }
 
-    checkBox1_ = new QCheckBox(QStringLiteral("With splitter code \"I\""), this);
-    checkBox1_->setObjectName(QStringLiteral("CheckBox1"));
-    checkBox1_->setGeometry(200, 56, 161, 17);
-    auto* checkBox2 = new QCheckBox(QStringLiteral("In One file  and member as  a sheet"), this);
-    checkBox2->setObjectName(QStringLiteral("CheckBox2"));
-    checkBox2->setGeometry(200, 128, 193, 17);
-    checkBox2->setEnabled(false);
+    splitterCheck_ = new QCheckBox(QStringLiteral("With splitter code \"I\""), this);
+    splitterCheck_->setObjectName(QStringLiteral("CheckBox1"));
+    splitterCheck_->setGeometry(200, 56, 161, 17);
+    auto* oneFile = new QCheckBox(QStringLiteral("In One file  and member as  a sheet"), this);
+    oneFile->setObjectName(QStringLiteral("CheckBox2"));
+    oneFile->setGeometry(200, 128, 193, 17);
+    oneFile->setEnabled(false);
     types_[0]->setChecked(true);
-
-    statusBar1_ = new QStatusBar(this);
-    statusBar1_->setObjectName(QStringLiteral("StatusBar1"));
-    statusBar1_->setSizeGripEnabled(false);
-    statusBar1_->setGeometry(0, 263, 451, 19);
-
-    connect(button1, &QPushButton::clicked, this, &BatchExportDialog::selectDirectory);
-    connect(button2, &QPushButton::clicked, this, &BatchExportDialog::confirmed);
-    connect(button3, &QPushButton::clicked, this, &BatchExportDialog::closeDialog);
-    WholeTextFit::follow(this);
 }
 
 bool BatchExportDialog::splitterOption() const {
-    return checkBox1_->isChecked();
+    return splitterCheck_->isChecked();
 }
 
 void BatchExportDialog::setTextCodec(Decoder decode, Encoder encode) {
@@ -144,15 +162,15 @@ void BatchExportDialog::setDirectoryChooser(DirectoryChooser chooser) {
 
 void BatchExportDialog::fill(const Contents& contents) {
     file_ = contents.file;
-    desc_->setText(QString::number(contents.file.part));
-    obj_->setText(QString::number(contents.file.object));
-    lib_->setText(decode_(contents.libraryName));
-    pf_->setText(decode_(contents.fileName));
-    memnum_->setText(decode_(contents.memberCount));
-    for (QLabel* label : {desc_, obj_, lib_, pf_, memnum_}) {
+    part_->setText(QString::number(contents.file.part));
+    object_->setText(QString::number(contents.file.object));
+    library_->setText(decode_(contents.libraryName));
+    fileName_->setText(decode_(contents.fileName));
+    memberCount_->setText(decode_(contents.memberCount));
+    for (QLabel* label : {part_, object_, library_, fileName_, memberCount_}) {
         label->adjustSize();
     }
-    edit1_->setText(QFile::decodeName(contents.directory.c_str()));
+    directoryEdit_->setText(QFile::decodeName(contents.directory.c_str()));
 }
 
 void BatchExportDialog::showDialog() {
@@ -175,7 +193,7 @@ ObjectRef BatchExportDialog::chosenFile() const {
 }
 
 std::string BatchExportDialog::directory() const {
-    return QFile::encodeName(edit1_->text()).toStdString();
+    return QFile::encodeName(directoryEdit_->text()).toStdString();
 }
 
 ExportFormat BatchExportDialog::fileType() const {
@@ -189,8 +207,8 @@ ExportFormat BatchExportDialog::fileType() const {
 }
 
 void BatchExportDialog::setStatusText(const std::string& text) {
-    statusBar1_->showMessage(decode_(text));
-    statusBar1_->repaint();
+    statusBar_->showMessage(decode_(text));
+    statusBar_->repaint();
 }
 
 void BatchExportDialog::showProgress(std::int32_t done, std::int32_t total) {
@@ -207,7 +225,7 @@ void BatchExportDialog::showProgress(std::int32_t done, std::int32_t total) {
         bar->setFormat(QStringLiteral("%v of %m members"));
         progress_->setBar(bar);
     }
-    progress_->setLabelText(statusBar1_->currentMessage());
+    progress_->setLabelText(statusBar_->currentMessage());
     progress_->setMaximum(std::max(total, 1));
     progress_->setValue(std::min(done, progress_->maximum()));
     progress_->show();
@@ -231,15 +249,15 @@ bool BatchExportDialog::cancelRequested() {
 
 void BatchExportDialog::selectDirectory() {
     const QString start = QDir::currentPath();
-    edit1_->setText(start);
+    directoryEdit_->setText(start);
     const QString chosen = chooseDirectory_(this, start);
     if (!chosen.isEmpty()) {
-        edit1_->setText(QDir::cleanPath(chosen));
+        directoryEdit_->setText(QDir::cleanPath(chosen));
     }
 }
 
 void BatchExportDialog::fileTypeChosen() {
-    checkBox1_->setEnabled(fileType() == kTextFile);
+    splitterCheck_->setEnabled(fileType() == kTextFile);
 }
 
 }  // namespace quelvane

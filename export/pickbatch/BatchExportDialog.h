@@ -60,6 +60,10 @@ class BatchExportDialog final : public QDialog, public BatchExportTarget {
     void confirmed();
 
   private:
+    void addFileLabels();
+    void addDirectoryRow();
+    void addCommandButtons();
+    void addFileTypes();
     void fileTypeChosen();
 
     Decoder decode_;
@@ -67,16 +71,16 @@ class BatchExportDialog final : public QDialog, public BatchExportTarget {
     DirectoryChooser chooseDirectory_;
     ObjectRef file_;
 
-    QLabel* lib_ = nullptr;
-    QLabel* pf_ = nullptr;
-    QLabel* desc_ = nullptr;
-    QLabel* obj_ = nullptr;
-    QLabel* memnum_ = nullptr;
-    QLineEdit* edit1_ = nullptr;
-    QGroupBox* fileType1_ = nullptr;
+    QLabel* library_ = nullptr;
+    QLabel* fileName_ = nullptr;
+    QLabel* part_ = nullptr;
+    QLabel* object_ = nullptr;
+    QLabel* memberCount_ = nullptr;
+    QLineEdit* directoryEdit_ = nullptr;
+    QGroupBox* fileTypeBox_ = nullptr;
     QRadioButton* types_[3] = {};
-    QCheckBox* checkBox1_ = nullptr;
-    QStatusBar* statusBar1_ = nullptr;
+    QCheckBox* splitterCheck_ = nullptr;
+    QStatusBar* statusBar_ = nullptr;
     QProgressDialog* progress_ = nullptr;
 };
 

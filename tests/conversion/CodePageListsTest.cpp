@@ -1,46 +1,71 @@
 #include "conversion/CodePageLists.h"
+#include "conversion/CodePageSettings.h"
 
 #include <gtest/gtest.h>
 
 #include <optional>
-#include <vector>
+#include <set>
 
 namespace quelvane {
 namespace {
 
+// A settings file stores a row of each list ([E2AIndex]) beside the pages they named ([EBCDIC To
+// ASCII]); Options selects the stored rows again. Every row a file can store names one page of
+// its own, and the pairs below, as written by Options and by the defaults, keep their pages.
 TEST(CodePageLists, CcsidRowsGiveTheWindowsCodePageAndTheAutomaticPcRow) {
-    const std::vector<std::int32_t> expectedPages{
-        20420, 20880, 21025, 1142,  20277, 1143,  20278, 1147, 20297, 1141, 20273, 875, 20423,
-        20424, 1149,  20871, 1148,  500,   1144,  20280, 939,  290,   930,  931,   933, 1145,
-        20284, 870,   935,   20838, 937,   20905, 1026,  1140, 37,    1146, 20285, 1129};
-    const std::vector<std::optional<int>> expectedPcRows{
-        0,  2,  2,  3, 3, 3, 3, 3, 3, 3, 3, 4, 4, 5, 3, 3, 3, 3, 3, 3, 8, 8, 8, 8, 9, 6, 6, std::nullopt,
-        10, 11, 12, 7, 7, 3, 3, 3, 3, 14};
-    std::vector<std::int32_t> pages;
-    std::vector<std::optional<int>> pcRows;
+    std::set<std::int32_t> pages;
     for (const auto& row : kCcsidRows) {
-        pages.push_back(ebcdicCodePageOfRow(row.text).value_or(-1));
-        pcRows.push_back(row.pcRow);
+        const std::optional<std::int32_t> page = ebcdicCodePageOfRow(row.text);
+        ASSERT_TRUE(page) << row.text;
+        EXPECT_TRUE(pages.insert(*page).second) << row.text;
+        // The PC row a CCSID picks is one that names a page.
+        if (row.pcRow) {
+            ASSERT_GE(*row.pcRow, 0) << row.text;
+            ASSERT_LT(*row.pcRow + std::size_t{1}, kPcCodePageRows.size()) << row.text;
+            EXPECT_TRUE(pcCodePageOfRow(kPcCodePageRows[static_cast<std::size_t>(*row.pcRow)])) << row.text;
+        }
     }
-    EXPECT_EQ(pages, expectedPages);
-    EXPECT_EQ(pcRows, expectedPcRows);
-    EXPECT_EQ(kCcsidRows[10].text, "  273: 20273 - EBCDIC - Germany");
-    EXPECT_EQ(kCcsidRows[17].text, "  500:   500 - EBCDIC - International");
+    EXPECT_EQ(pages.size(), kCcsidRows.size());
 }
 
 TEST(CodePageLists, PcRowsGiveTheirCodePageAndTheLastRowNone) {
-    const std::vector<std::int32_t> expectedPages{1256, 1257, 1251, 1250, 1253, 1255, 1252, 1254, 932, 949,
-                                                  936,  874,  950,  0,    1258, 864,  775,  863,  855, 866,
-                                                  737,  862,  861,  869,  850,  852,  865,  860,  857, 437};
-    std::vector<std::int32_t> pages;
+    std::set<std::int32_t> pages;
     for (std::size_t row = 0; row + 1 < kPcCodePageRows.size(); ++row) {
-        pages.push_back(pcCodePageOfRow(kPcCodePageRows[row]).value_or(-1));
+        const std::optional<std::int32_t> page = pcCodePageOfRow(kPcCodePageRows[row]);
+        ASSERT_TRUE(page) << kPcCodePageRows[row];
+        EXPECT_TRUE(pages.insert(*page).second) << kPcCodePageRows[row];
     }
-    EXPECT_EQ(pages, expectedPages);
-    EXPECT_EQ(kPcCodePageRows[7], " 1254: ANSI - Turkish  ");
-    EXPECT_EQ(kPcCodePageRows[30], "");
-    EXPECT_EQ(pcCodePageField(kPcCodePageRows[30]), "");
-    EXPECT_EQ(pcCodePageOfRow(kPcCodePageRows[30]), std::nullopt);
+    EXPECT_EQ(kPcCodePageRows.back(), "");
+    EXPECT_EQ(pcCodePageField(kPcCodePageRows.back()), "");
+    EXPECT_EQ(pcCodePageOfRow(kPcCodePageRows.back()), std::nullopt);
+}
+
+TEST(CodePageLists, StoredRowsNameTheStoredPages) {
+    struct Case {
+        const char* stored;
+        int ccsidRow;
+        int pcRow;
+        std::int32_t ebcdic;
+        std::int32_t pc;
+        // The PC row picking the CCSID row selects, if it picks one.
+        std::optional<int> picked;
+    };
+    const Case cases[] = {
+        {"defaults", CodePageSettings::kDefaultCcsidRow, CodePageSettings::kDefaultPcRow, 500, 1250, 3},
+        {"Germany", 10, 3, 20273, 1250, 3},
+        {"US", 34, 6, 37, 1252, 3},
+        {"Japan Katakana/Kanji", 22, 8, 930, 932, 8},
+        {"Korea", 24, 9, 933, 949, 9},
+        {"Thai", 29, 11, 20838, 874, 11},
+        {"Turkish", 32, 7, 1026, 1254, 7},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.stored);
+        const CcsidRow& ccsid = kCcsidRows.at(static_cast<std::size_t>(c.ccsidRow));
+        EXPECT_EQ(ebcdicCodePageOfRow(ccsid.text), c.ebcdic);
+        EXPECT_EQ(pcCodePageOfRow(kPcCodePageRows.at(static_cast<std::size_t>(c.pcRow))), c.pc);
+        EXPECT_EQ(ccsid.pcRow, c.picked);
+    }
 }
 
 TEST(CodePageLists, TypedRowTextsAreReadByPositionLikeListedOnes) {

@@ -35,7 +35,8 @@ std::int32_t hostPageOfRow(std::size_t row) {
 }
 
 std::int32_t automaticPcPageOfRow(std::size_t row) {
-    return pcCodePageOfRow(kPcCodePageRows[kCcsidRows[row].pcRow.value_or(kDefaultPcRow)]).value();
+    return pcCodePageOfRow(kPcCodePageRows[kCcsidRows[row].pcRow.value_or(CodePageSettings::kDefaultPcRow)])
+        .value();
 }
 
 bool isMixedHostPage(std::int32_t page) {

@@ -1,8 +1,10 @@
 #include <QAction>
+#include <QComboBox>
 #include <QMenu>
 #include <QSignalSpy>
 #include <QTreeView>
 
+#include "conversion/ConversionLayer.h"
 #include "export/pickbatch/ExportActions.h"
 #include "shell/CatalogTreeModel.h"
 #include "shell/ContentListModel.h"
@@ -235,6 +237,37 @@ TEST_F(HeldSaveWindowTest, ExportedSaveFileReopensWithTheSameTree) {
     actions(*window_).exportAction()->trigger();
     ASSERT_EQ(dialogs_.messages.size(), 1u);
     EXPECT_FALSE(fs::exists(nowhere.parent_path()));
+}
+
+// Options confirmed in the window of a held save sets that window's code pages; the window it
+// was opened from keeps its own.
+TEST_F(HeldSaveWindowTest, EachWindowKeepsItsOwnCodePages) {
+    openBuilt();
+    select(*window_, {"Library(QGPL)", "Part0", "HELD"});
+    MainWindow* inner = openHeld(*window_);
+    ASSERT_NE(inner, nullptr);
+    auto* innerOptions = inner->findChild<OptionsDialog*>(QString(), Qt::FindDirectChildrenOnly);
+    ASSERT_NE(innerOptions, nullptr);
+    ASSERT_NE(innerOptions, options_.get());
+    inner->findChild<QAction*>(QStringLiteral("Options1"))->trigger();
+    EXPECT_TRUE(innerOptions->isVisible());
+    EXPECT_FALSE(options_->isVisible());
+
+    // Row 10 is CCSID 273, which picks PC row 3, page 1250.
+    auto* ccsid = innerOptions->findChild<QComboBox*>(QStringLiteral("ComboBoxE"));
+    ccsid->setCurrentIndex(10);
+    emit ccsid->activated(10);
+    innerOptions->confirm();
+    EXPECT_TRUE(dialogs_.messages.empty()) << qPrintable(dialogs_.messageTexts().join('\n'));
+    const struct {
+        MainWindow* window;
+        std::int32_t ebcdic;
+        std::int32_t pc;
+    } cases[] = {{inner, 20273, 1250}, {window_.get(), 37, 1252}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(c.window->conversion().EbcdicCodePage, c.ebcdic) << c.ebcdic;
+        EXPECT_EQ(c.window->conversion().PcCodePage, c.pc) << c.ebcdic;
+    }
 }
 
 TEST_F(HeldSaveWindowTest, SaveFilesWithoutAHeldSaveSayWhy) {

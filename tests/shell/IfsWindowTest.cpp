@@ -1,6 +1,7 @@
 #include <QAbstractItemModelTester>
 #include <QAction>
 #include <QMenu>
+#include <QMenuBar>
 #include <QTreeView>
 
 #include <fstream>
@@ -8,9 +9,12 @@
 
 #include "shell/CatalogTreeModel.h"
 #include "shell/ContentListModel.h"
+#include "shell/ElidedLabel.h"
 #include "shell/IfsExportAction.h"
 #include "tests/shell/ShellFixture.h"
+#include "tests/support/IfsSaveBuilder.h"
 #include "tests/support/RealFiles.h"
+#include "tests/support/SaveFileBuilder.h"
 
 namespace quelvane::test {
 namespace {
@@ -139,9 +143,196 @@ TEST_F(RealSaveIfsWindow, DirectoriesAndStreamFilesShowAndExport) {
         << qPrintable(dialogs_.messages.back().text);
 }
 
-// The window's export never replaces a file already in the chosen folder, nor writes through a
-// link lying there, and its summary names each file left alone.
+// A built save of one deep directory holding a stream file with a long name and a short one,
+// beside a built library save.
+class BuiltIfsWindow : public ShellFixture {
+  protected:
+    static constexpr const char* kDirectory =
+        "/home/webserver/sites/a-rather-long-site-name.example.org/public/documents/archive/2001";
+    static constexpr const char* kLongName = "a-stream-file-with-a-name-as-long-as-web-sites-give-them.html";
+
+    void SetUp() override {
+        ShellFixture::SetUp();
+        configure(37, 1252);
+        start();
+        IfsImage image =
+            sampleImage(kDirectory, {{kLongName, false, 11, kDataA}, {"b.gif", false, 4, kDataB}});
+        image.data(kDataA, "<html>.</ht", 4096);
+        image.data(kDataB, "GIF;", 4096);
+        const Bytes bytes = image.complete();
+        ifsPath_ = folder_ / "site.savf";
+        std::ofstream(ifsPath_, std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+        BuiltPart part;
+        BuiltObject orders;
+        orders.name = "ORDERS";
+        orders.attribute = "PF";
+        part.objects = {orders};
+        SaveFileBuilder builder;
+        builder.headerSize = 4096;
+        builder.add(part);
+        libraryPath_ = folder_ / "library.savf";
+        builder.build().writeTo(libraryPath_.string());
+        window_->ifsExport().setFolderChooser(
+            [this](QWidget*, const QString&) { return QString::fromStdString((folder_ / "out").string()); });
+        window_->ifsExport().setReplaceQuestion([this](QWidget*, const QString& text) {
+            questions_ << text;
+            return replace_;
+        });
+    }
+
+    void open(const fs::path& path) {
+        window_->openFile(QString::fromStdString(path.string()));
+        ASSERT_TRUE(dialogs_.messages.empty()) << qPrintable(dialogs_.messageTexts().join('\n'));
+    }
+
+    // Selects the node of IFS path `path` in the tree ("/", then one caption per name) and shows it.
+    void select(const std::string& path) {
+        const auto& model = window_->treeModel();
+        QStringList captions{QStringLiteral("/")};
+        captions += QString::fromStdString(path).split(QLatin1Char('/'), Qt::SkipEmptyParts);
+        QModelIndex at;
+        for (const QString& caption : captions) {
+            const QModelIndex parent = at;
+            at = {};
+            for (int row = 0; row < model.rowCount(parent) && !at.isValid(); ++row) {
+                if (model.data(model.index(row, 0, parent)).toString() == caption) {
+                    at = model.index(row, 0, parent);
+                }
+            }
+            ASSERT_TRUE(at.isValid()) << qPrintable(caption);
+        }
+        window_->findChild<QTreeView*>(QStringLiteral("TreeView1"))->setCurrentIndex(at);
+        window_->showSelectedNode();
+    }
+
+    static std::string inDirectory(const char* name) { return std::string(kDirectory) + "/" + name; }
+
+    fs::path ifsPath_;
+    fs::path libraryPath_;
+    QStringList questions_;
+    bool replace_ = false;
+};
+
+TEST_F(BuiltIfsWindow, CommandsOnMembersAndPhysicalFilesAreOffOnlyWhileASaveOfTheFileSystemShows) {
+    QAction* physicalMenu = nullptr;
+    for (QAction* action : window_->menuBar()->actions()) {
+        if (action->text() == QStringLiteral("Physical File")) {
+            physicalMenu = action;
+        }
+    }
+    ASSERT_NE(physicalMenu, nullptr);
+    const std::vector<QAction*> commands = {physicalMenu, find<QAction>(window_.get(), "PickOut1"),
+                                            find<QAction>(window_.get(), "PickOutInBatch1"),
+                                            find<QAction>(window_.get(), "GoRRN1"),
+                                            find<QAction>(window_.get(), "ObjectList1")};
+    const struct {
+        const fs::path* file;
+        bool enabled;
+    } steps[] = {{&ifsPath_, false}, {&libraryPath_, true}, {&ifsPath_, false}};
+    for (const auto& step : steps) {
+        open(*step.file);
+        for (QAction* command : commands) {
+            EXPECT_EQ(command->isEnabled(), step.enabled)
+                << qPrintable(command->objectName() + command->text()) << " " << step.file->string();
+        }
+    }
+    // What a save of the file system does offer stays on.
+    EXPECT_TRUE(find<QAction>(window_.get(), "ExtractAll1")->isEnabled());
+    EXPECT_TRUE(find<QAction>(window_.get(), "CheckSaveFile1")->isEnabled());
+}
+
+TEST_F(BuiltIfsWindow, SummaryLabelsOfALongPathStayInsideTheWindowAndKeepTheirWholeText) {
+    window_->resize(800, 500);
+    window_->show();
+    open(ifsPath_);
+    select(inDirectory(kLongName));
+    auto* title = find<ElidedLabel>(window_.get(), "Label1");
+    auto* summary = find<ElidedLabel>(window_.get(), "Label2");
+    const QString wholeTitle = QStringLiteral("Stream file:  ") + kDirectory + '/' + kLongName;
+    EXPECT_EQ(title->text(), wholeTitle);
+    EXPECT_TRUE(summary->text().startsWith(QStringLiteral("*STMF, 11 bytes"))) << qPrintable(summary->text());
+
+    for (int width : {800, 640, 1400, 3000}) {
+        window_->resize(width, 500);
+        QApplication::processEvents();
+        for (ElidedLabel* label : {title, summary}) {
+            const QRect inWindow(label->mapTo(window_.get(), QPoint(0, 0)), label->size());
+            EXPECT_LE(inWindow.right(), window_->width() - 1) << qPrintable(label->objectName()) << width;
+            EXPECT_GT(label->width(), 0) << qPrintable(label->objectName()) << width;
+            EXPECT_LE(label->fontMetrics().horizontalAdvance(label->shownText()), label->width())
+                << qPrintable(label->objectName()) << width;
+            EXPECT_EQ(label->toolTip(), label->elided() ? label->text() : QString())
+                << qPrintable(label->objectName()) << width;
+        }
+        EXPECT_LT(title->geometry().right(), summary->x()) << width;
+        EXPECT_EQ(title->elided(), width < 3000) << width;
+        EXPECT_TRUE(title->shownText().endsWith(QStringLiteral(".html"))) << qPrintable(title->shownText());
+    }
+    EXPECT_FALSE(summary->elided());
+
+    // A short path shows whole.
+    select(inDirectory("b.gif"));
+    EXPECT_FALSE(title->elided());
+    EXPECT_TRUE(title->toolTip().isEmpty());
+}
+
+TEST_F(BuiltIfsWindow, ExportAsksBeforeReplacingFilesAndKeepsThemUnlessTold) {
+    open(ifsPath_);
+    const fs::path out = folder_ / "out";
+    fs::create_directories(out);
+    const auto put = [](const fs::path& path, const std::string& text) {
+        fs::create_directories(path.parent_path());
+        std::ofstream(path, std::ios::binary) << text;
+    };
+    IfsExportAction& action = window_->ifsExport();
+
+    // The stream file, first into an empty folder: no question.
+    select(inDirectory(kLongName));
+    action.exportSelected();
+    EXPECT_TRUE(questions_.isEmpty()) << qPrintable(questions_.join('\n'));
+    EXPECT_EQ(slurp(out / kLongName), "<html>.</ht");
+
+    const struct {
+        const char* what;
+        bool directory;
+        bool replace;
+        const char* asks;
+        std::string after;
+    } cases[] = {
+        {"kept", false, false, "already exists.", "mine"},
+        {"replaced", false, true, "already exists.", "<html>.</ht"},
+        {"directory kept", true, false, "2 files already exist and would be replaced:", "mine"},
+        {"directory replaced", true, true, "2 files already exist and would be replaced:", "<html>.</ht"},
+    };
+    const fs::path inFolder = out / "2001";
+    for (const auto& c : cases) {
+        const fs::path file = c.directory ? inFolder / kLongName : out / kLongName;
+        put(file, "mine");
+        put(inFolder / "b.gif", "mine");
+        select(c.directory ? std::string(kDirectory) : inDirectory(kLongName));
+        questions_.clear();
+        dialogs_.messages.clear();
+        replace_ = c.replace;
+        action.exportSelected();
+        ASSERT_EQ(questions_.size(), 1) << c.what;
+        EXPECT_TRUE(questions_[0].contains(QString::fromLatin1(c.asks)))
+            << c.what << qPrintable(questions_[0]);
+        EXPECT_TRUE(questions_[0].contains(QString::fromStdString(file.string()))) << c.what;
+        EXPECT_EQ(slurp(file), c.after) << c.what;
+        // Nothing written is nothing to report; a write ends with its summary.
+        EXPECT_EQ(dialogs_.messages.size(), c.replace ? 1u : 0u) << c.what;
+    }
+}
+
+// The window's export replaces a file already in the chosen folder only when told to, and never
+// writes through a link lying there; its summary names the link left alone.
 TEST_F(RealSaveIfsWindow, ExportKeepsWhatTheFolderHoldsAndSaysSo) {
+    int asked = 0;
+    window_->ifsExport().setReplaceQuestion([&asked](QWidget*, const QString&) {
+        ++asked;
+        return false;
+    });
     const fs::path out = folder_ / "out";
     const fs::path outside = folder_ / "outside";
     fs::create_directories(out / "Count2.5");
@@ -149,12 +340,11 @@ TEST_F(RealSaveIfsWindow, ExportKeepsWhatTheFolderHoldsAndSaysSo) {
     std::ofstream(out / "README") << "mine";
     fs::create_symlink(outside, out / "Count2.5" / "images");
     click({"/", "wcount", "README"});
+    const std::size_t shownBefore = dialogs_.messages.size();
     button(2)->click();
     EXPECT_EQ(slurp(out / "README"), "mine");
-    ASSERT_FALSE(dialogs_.messages.empty());
-    const QString said = dialogs_.messages.back().text;
-    EXPECT_TRUE(said.startsWith(QStringLiteral("0 stream files written"))) << qPrintable(said);
-    EXPECT_TRUE(said.contains(QStringLiteral("README exists; not replaced"))) << qPrintable(said);
+    EXPECT_EQ(asked, 1);
+    EXPECT_EQ(dialogs_.messages.size(), shownBefore);
 
     click({"/", "wcount", "Count2.5"});
     button(2)->click();

@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
+#include "savefile/MemoryBlockSource.h"
 #include "savefile/ProgressReporter.h"
 #include "tests/support/ContentFixtures.h"
+#include "tests/support/FakeConverter.h"
 #include "tests/views/ViewsFixture.h"
 #include "views/MemberRecordStream.h"
 #include "views/MemberRecordsView.h"
@@ -170,6 +172,35 @@ TEST_F(SlotPassTest, ASlotThatDoesNotDecodeIsHandedOnAndEndsThePass) {
     // The failing row keeps the cells before its failing field, as the listing does.
     EXPECT_EQ(rows.cellText(120, 0), "ABCD");
     EXPECT_EQ(rows.cellText(120, 1), "");
+}
+
+// Rows arrive in batches of any size; each keeps its status wherever the chunks it is kept in
+// begin and end.
+TEST(RecordRowsTest, RowsAppendedInAnyBatchesKeepTheirStatusAcrossChunks) {
+    constexpr std::size_t kRows = 2 * RecordRows::kChunkRows + 123;
+    std::vector<std::uint8_t> statuses(kRows);
+    for (std::size_t row = 0; row < kRows; ++row) {
+        statuses[row] = row % 7 == 0 ? 0x00 : MemberRecordStream::kRecordStatus;
+    }
+    const std::size_t batches[] = {1, 255, RecordRows::kChunkRows, 70000, 3};
+    SavedObject file;
+    FakeConverter converter;
+    RecordRows rows(file, std::make_unique<MemoryBlockSource>(std::span<const std::uint8_t>{}), 0, converter);
+    rows.reserve(static_cast<std::int64_t>(kRows));
+    std::size_t appended = 0;
+    for (std::size_t i = 0; appended < kRows; ++i) {
+        const std::size_t count = std::min(batches[i % std::size(batches)], kRows - appended);
+        rows.append(statuses.data() + appended, count);
+        appended += count;
+        ASSERT_EQ(rows.rowCount(), static_cast<std::int64_t>(appended));
+    }
+    for (std::size_t row = 0; row < kRows; ++row) {
+        ASSERT_EQ(rows.rowImage(static_cast<std::int64_t>(row)),
+                  row % 7 == 0 ? RecordRows::kRecordlessImage : ContentList::kNoImage)
+            << row;
+    }
+    EXPECT_EQ(rows.rowImage(-1), ContentList::kNoImage);
+    EXPECT_EQ(rows.rowImage(static_cast<std::int64_t>(kRows)), ContentList::kNoImage);
 }
 
 TEST_F(SlotPassTest, ACancelledPassStopsAtTheNextSlotKeepingWhatItHandedOn) {
