@@ -266,7 +266,7 @@ TEST(RealSaveDescribe, ModulesAgreeWithTheirPrograms) {
     EXPECT_EQ(file.describe(module).program->kind, ProgramDescription::Kind::Module);
 }
 
-// The R, K, S and O specifications of DDS lines as "R FMT1 PFILE(FILE)", "K FIELD DESCEND",
+// The R, K, S and O lines of DDS as "R FMT1 PFILE(FILE)", "K FIELD DESCEND",
 // "S FIELD COMP(EQ 'X')": the library of a PFILE left out, the compiler's closing ALL too.
 std::vector<std::string> ddsSummary(const std::vector<std::string>& lines) {
     constexpr std::size_t kTypeColumn = 16;
@@ -323,7 +323,7 @@ TEST(RealSaveDescribe, LogicalFilesEqualTheirSource) {
         ASSERT_TRUE(description.logicalFile) << description.failure;
         std::vector<std::string> source = ddsSummary(file.sourceLines(c.sourceFile, c.object));
         std::vector<std::string> rebuilt = ddsSummary(LogicalFileReader::lines(*description.logicalFile));
-        // The saved source of C_2LF_L00 holds its R specification in comment lines only.
+        // The saved source of C_2LF_L00 holds its R line in comment lines only.
         if (std::string(c.object) == "C_2LF_L00") {
             EXPECT_EQ(rebuilt.front(), "R C_1PF_R PFILE(C_1PF_F)");
             rebuilt.erase(rebuilt.begin());
