@@ -19,8 +19,9 @@ void openStream(const ViewSession& session, const SavedObject& file, const Saved
     if (!segment) {
         throw DecodingFailure("no stored records found for the member");
     }
-    if (!stream.open(session.openSaveFile(), catalog.segments.slot(*segment).sequence, file.recordLength,
-                     member.recordCount)) {
+    const SegmentEntry& entry = catalog.segments.slot(*segment);
+    if (!stream.open(session.openSaveFile(), entry.sequence, file.recordLength, member.recordCount,
+                     entry.recordDistance)) {
         throw DecodingFailure("the save file cannot be opened");
     }
 }

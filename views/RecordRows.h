@@ -22,7 +22,8 @@ class RecordRows {
     static constexpr int kRecordlessImage = 1;
 
     RecordRows(const SavedObject& file, std::unique_ptr<BlockSource> saveFile, std::int32_t sequence,
-               EbcdicTextConverter& converter);
+               EbcdicTextConverter& converter,
+               std::int32_t recordDistance = MemberRecordStream::kFirstDataBlockAfterSequence);
 
     // Makes room for `rows` rows at once, so appending never copies the rows listed so far.
     void reserve(std::int64_t rows);
