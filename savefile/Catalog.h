@@ -105,8 +105,7 @@ struct MemberRef {
 };
 
 // One per program run: the part list is replaced by each accepted open, the header cleared by
-// each parse, the segment table refilled from slot 0 (later slots keep an earlier file's
-// entries, which lookups may still find).
+// each parse, the segment table emptied and filled again by each accepted open.
 struct Catalog {
     std::string path;
     SaveFileHeader header;

@@ -29,10 +29,11 @@ constexpr std::int64_t kFirstField = 159;
 // within it.
 constexpr std::int64_t kAreaCapacity = 400096;
 // Collection stops here whatever TOT says: room for the format section within that buffer,
-// then one member more than the tree shows, each at the largest entry.
+// then one member more than the tree shows at an allowance per entry that most entries stay far
+// below; the few much longer ones are covered by what the other members leave unused.
 constexpr std::int64_t kMembersCollected = 1001;
-constexpr std::int64_t kAreaCollectionLimit =
-    kAreaCapacity + kMembersCollected * MemberInformationReader::kMemberEntryCapacity;
+constexpr std::int64_t kCollectedPerMember = 10024;
+constexpr std::int64_t kAreaCollectionLimit = kAreaCapacity + kMembersCollected * kCollectedPerMember;
 // The longest record the system can store.
 constexpr std::int64_t kMaxRecordLength = 32766;
 
@@ -55,8 +56,11 @@ constexpr std::array<FixedLength, 3> kFixedLengths = {
     {{kTimestampFieldType, 10}, {kDateFieldType, 4}, {kTimeFieldType, 3}}};
 
 // Member entry: its first word, low four bits cleared, plus 32 is its length; entries of
-// exactly 672 bytes place the text and the record count differently.
+// exactly 672 bytes place the text and the record count differently. Entries run to tens of
+// kilobytes on some files (31 952 bytes seen), but every field taken lies within the first
+// kDecodedEntryPrefix bytes; an entry shorter than that reads as zeros past its end.
 constexpr std::int64_t kEntryExtra = 32;
+constexpr std::int64_t kDecodedEntryPrefix = 256;
 constexpr std::int64_t kShortLayoutLength = 672;
 constexpr std::int64_t kMemberName = 4;
 constexpr std::int64_t kMemberType = 161;
@@ -186,17 +190,15 @@ void MemberInformationReader::decodeMembers(const BigEndianReader& data, std::in
                                             SavedObject& obj) {
     std::int64_t position = first;
     std::int64_t step = 0;
-    std::vector<std::uint8_t> entryBuffer(static_cast<std::size_t>(kMemberEntryCapacity));
+    std::array<std::uint8_t, kDecodedEntryPrefix> prefix{};
     for (std::int64_t k = 0; k < obj.memberCount; ++k) {
         position += step;
         step = static_cast<std::int64_t>(data.u32(position)) / 16 * 16 + kEntryExtra;
-        if (step > kMemberEntryCapacity) {
-            throw DecodingFailure("member entry longer than its buffer");
-        }
+        // The whole entry must lie in the area, however long it is; its tail is not read.
         std::span<const std::uint8_t> stored = data.at(position, step);
-        std::fill(entryBuffer.begin(), entryBuffer.end(), 0);
-        std::copy(stored.begin(), stored.end(), entryBuffer.begin());
-        BigEndianReader entry(entryBuffer);
+        prefix.fill(0);
+        std::copy_n(stored.begin(), std::min<std::int64_t>(step, kDecodedEntryPrefix), prefix.begin());
+        BigEndianReader entry(prefix);
 
         if (k >= static_cast<std::int64_t>(obj.members.size())) {
             throw DecodingFailure("member index outside the member list");

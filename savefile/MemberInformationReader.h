@@ -14,9 +14,6 @@ namespace quelvane {
 // Reads the member area of a physical file: its record format (fields) and its member list.
 class MemberInformationReader {
   public:
-    // A member entry is copied into a buffer of this size before it is decoded.
-    static constexpr std::int64_t kMemberEntryCapacity = 10024;
-
     MemberInformationReader(Catalog& catalog, EbcdicTextConverter& converter, Notifier& notifier,
                             BlockFile& file)
         : catalog_(catalog), converter_(converter), notifier_(notifier), file_(file) {}

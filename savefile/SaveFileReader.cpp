@@ -170,6 +170,8 @@ int SaveFileReader::parseSaveFile(const std::string& path, BlockSource& given) {
         return -1;
     }
     report_.accepted = true;
+    // Whoever opens the file, its segments are looked up among its own headers only.
+    catalog_.segments.reset();
     BlockSource& source = repaired ? *repaired : given;
 
     // A save written with data compression is walked and read in its expanded form; a stored

@@ -6,12 +6,7 @@ bool SegmentTable::append(SegmentEntry entry) {
     if (fillCount_ >= kCapacity) {
         return false;
     }
-    auto index = static_cast<std::size_t>(fillCount_);
-    if (index < slots_.size()) {
-        slots_[index] = std::move(entry);
-    } else {
-        slots_.push_back(std::move(entry));
-    }
+    slots_.push_back(std::move(entry));
     ++fillCount_;
     return true;
 }

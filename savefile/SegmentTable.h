@@ -20,17 +20,20 @@ struct SegmentEntry {
     std::int32_t recordDistance = kRecordDistance;
 };
 
-// The index of every segment header met by the walk, in file order. It behaves as the fixed
-// table of 90000 slots: an open resets only the fill count, so slots
-// beyond it keep the entries of an earlier file, and every lookup scans from slot 0 and takes
-// the first match. Only slots ever written are stored; unwritten slots are empty names, which
-// no lookup can match except an empty key, and those are answered as a full scan would.
+// The index of every segment header met by the walk, in file order, in at most 90000 slots.
+// Every lookup scans from slot 0 and takes the first match. Slots past the fill count are empty
+// names, which no lookup can match except an empty key, and those are answered as a full scan
+// would. Each open starts from an empty table: an entry of another file would give its block
+// positions to this one.
 class SegmentTable {
   public:
     static constexpr std::int32_t kCapacity = 90000;
 
-    // Starts a new file: later appends overwrite from slot 0.
-    void reset() { fillCount_ = 0; }
+    // Starts a new file: no entry of the previous one is left.
+    void reset() {
+        slots_.clear();
+        fillCount_ = 0;
+    }
 
     // Appends at the fill count; entries past the capacity are ignored (returns false).
     bool append(SegmentEntry entry);
@@ -40,7 +43,7 @@ class SegmentTable {
     // Slot i as a full-size table holds it (empty for a slot never written).
     const SegmentEntry& slot(std::int32_t index) const;
 
-    // Slots holding anything, current file and leftovers: a scan beyond this finds only empties.
+    // Slots holding anything: a scan beyond this finds only empties.
     std::int32_t usedSlots() const { return static_cast<std::int32_t>(slots_.size()); }
 
     // First slot in [0, limit) whose name satisfies `matches`; scanning the unwritten slots

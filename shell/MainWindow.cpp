@@ -519,7 +519,6 @@ void MainWindow::loadSaveFile(const QString& path, ViewSession::SourceOpener ope
     // The new file is read beside the catalog on display: a rejected file leaves the tree, the
     // segment index and the file the views read from disk all on the previous file.
     Catalog candidate;
-    candidate.segments = catalog_.segments;
     const bool held = static_cast<bool>(opener);
     if (!held) {
         opener = [](const std::string& file) { return std::make_unique<FileBlockSource>(file); };

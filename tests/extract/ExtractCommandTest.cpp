@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <optional>
 
 #include "tests/extract/ExtractFixture.h"
 #include "tests/support/ContentFixtures.h"
@@ -225,6 +226,51 @@ TEST_F(ExtractCommand, SeveralFilesEachInTheirOwnFolder) {
     EXPECT_TRUE(fs::exists(out / "SAMPLE.SAVF" / "catalog.json"));
     EXPECT_TRUE(fs::exists(out / "SAMPLE.SAVF" / "LIB" / "ALLTYPES" / "M1.csv"));
     EXPECT_FALSE(fs::exists(out / "notes.txt"));
+}
+
+// Two files in one run: the second lacks the records of a member the first has, at a block where
+// it holds another member's records. Its member is reported, never read from the first file's
+// position.
+TEST_F(ExtractCommand, SegmentsOfTheFirstFileAreNotLookedUpInTheSecond) {
+    auto part = [](std::optional<std::int32_t> length) {
+        BuiltPart built;
+        built.library = "LIB";
+        built.objects = {
+            physicalFile("ORDERS", {{"F", 0x0403, 4, 0, 0}}, {{"M1", "", "", 1}, {"M2", "", "", 1}})};
+        built.length = length;
+        return built;
+    };
+    auto records = [](const std::string& file, const std::string& member, const std::string& text) {
+        return ContentFixtures::memberRecords(file, member, 4, {{0x80, SaveFileBuilder::ebcdic(text, 4)}});
+    };
+    SaveFileBuilder first;
+    first.add(part(std::nullopt));
+    first.add(BuiltSegment{"FILLER", 16, true, {}});
+    first.add(records("ORDERS", "M1", "A1"));
+    first.add(records("ORDERS", "M2", "A2"));
+    const SaveFileImage firstImage = first.build();
+    // The second file's part is longer by the first one's filler, so its third segment starts where
+    // the first file's records of M2 do.
+    SaveFileBuilder second;
+    second.add(part(firstImage.layout.segments[0].length + 16));
+    second.add(records("ORDERS", "M1", "B1"));
+    second.add(records("OTHER", "X", "B9"));
+    const SaveFileImage secondImage = second.build();
+    ASSERT_EQ(secondImage.layout.segments[2].headerBlock, firstImage.layout.segments[3].headerBlock);
+    const fs::path a = folder_ / "A.SAVF";
+    const fs::path b = folder_ / "B.SAVF";
+    firstImage.writeTo(a.string());
+    secondImage.writeTo(b.string());
+
+    const fs::path out = folder_ / "out";
+    Run run = cli("extract " + quoted(a) + " " + quoted(b) + " --to " + quoted(out) +
+                  " --ebcdic 37 --pc 1252 --quiet");
+    EXPECT_EQ(run.status, 3) << run.err;
+    EXPECT_EQ(slurp(out / "A.SAVF" / "LIB" / "ORDERS" / "M2.csv"), "F\r\nA2\r\n");
+    EXPECT_EQ(slurp(out / "B.SAVF" / "LIB" / "ORDERS" / "M1.csv"), "F\r\nB1\r\n");
+    EXPECT_FALSE(fs::exists(out / "B.SAVF" / "LIB" / "ORDERS" / "M2.csv"));
+    EXPECT_NE(run.err.find("LIB/ORDERS/M2: no stored records found for the member"), std::string::npos)
+        << run.err;
 }
 
 TEST_F(ExtractCommand, UsageErrors) {

@@ -144,7 +144,11 @@ TEST(MemberArea, DecodingFailures) {
              o.areaTotal = 1000;
          }},
         {"member count beyond any area", [](BuiltObject& o) { o.areaMemberCount = 0xFFFFFF; }},
-        {"member entry longer than its buffer", [](BuiltObject& o) { o.members[0].firstWord = 10000; }},
+        {"member entry whose step leaves the area",
+         [](BuiltObject& o) {
+             o.members[0].firstWord = 500000 - 32;
+             o.areaTotal = 1000;
+         }},
         {"member entry of 4 GiB", [](BuiltObject& o) { o.members[0].firstWord = 0xFFFFFFF0u; }},
         {"area offset past the file", [](BuiltObject& o) { o.memberAreaOffset = 0x7FFFFFF0u; }},
         {"negative area offset", [](BuiltObject& o) { o.memberAreaOffset = 0xFFFFF000u; }},
@@ -210,6 +214,47 @@ TEST(MemberArea, CollectedLength) {
     EXPECT_EQ(small.object(0).members.at(0).name, "M0");
     EXPECT_EQ(small.object(0).members.at(499).name, "");
     EXPECT_EQ(small.object(0).members.at(499).recordCount, 0);
+}
+
+// An entry is read from the file however long it is: its fields from its first bytes, the next
+// entry found by its length. Only an entry that runs past the area fails.
+TEST(MemberList, LongEntries) {
+    struct Case {
+        std::uint32_t length;
+        bool leavesArea;
+    };
+    for (Case c : {Case{10016, false}, Case{10032, false}, Case{10048, false}, Case{31952, false},
+                   Case{100000, false}, Case{500000, false}, Case{500000, true}}) {
+        SCOPED_TRACE(std::to_string(c.length) + (c.leavesArea ? " leaving the area" : ""));
+        BuiltMember before{"BEFORE", "TXT", "First", 3};
+        BuiltMember longEntry{"LONGONE", "RPGLE", "Long entry", 12345, c.length - 32};
+        BuiltMember after{"AFTER", "CLP", "Last", 9};
+        BuiltObject file = physicalFile("QSRC", {{"SRCDTA", 0x0004, 80}}, {before, longEntry, after});
+        if (c.leavesArea) {
+            // TOT ends 200 bytes into the long entry: the 400096-byte area holds its fields, not
+            // its length.
+            std::size_t areaData = SaveFileBuilder::memberArea(file).size() - 16;
+            file.areaTotal = static_cast<std::uint32_t>(areaData - 672 - c.length + 200);
+        }
+        BuiltObject later = physicalFile("LATER", {{"Z", 0x0004, 3}}, {{"M1", "T", "", 1}});
+        ReaderFixture fixture;
+        ASSERT_EQ(fixture.open(library({file, later})), 0);
+        if (c.leavesArea) {
+            EXPECT_EQ(fixture.notifier.texts(), std::vector<std::string>{kMemberError});
+            EXPECT_EQ(fixture.object(1).attribute, "");
+            continue;
+        }
+        EXPECT_TRUE(fixture.notifier.entries.empty());
+        std::vector<std::string> members;
+        for (const auto& m : fixture.object(0).members) {
+            members.push_back(describe(m));
+        }
+        EXPECT_EQ(members, (std::vector<std::string>{"BEFORE|TXT|First|3", "LONGONE|RPGLE|Long entry|12345",
+                                                     "AFTER|CLP|Last|9"}));
+        EXPECT_EQ(fixture.object(1).attribute, "PF");
+        ASSERT_EQ(fixture.object(1).members.size(), 1u);
+        EXPECT_EQ(fixture.object(1).members[0].recordCount, 1);
+    }
 }
 
 // A member count that runs past the stored entries costs that file its missing members only;

@@ -41,8 +41,8 @@ TEST(FindMemberSegment, TwentyCharacterRule) {
     EXPECT_EQ(memberSegmentKey("QCLSRC", "VCFSTUB"), "QCLSRC    VCFSTUB");
 }
 
-// A new open overwrites slots from 0 and leaves the rest: a leftover entry of the earlier file
-// answers only when no entry of the current file matches.
+// A new open leaves nothing of the earlier file: an entry the current file lacks is not found,
+// wherever the earlier one stood.
 TEST(FindMemberSegment, LeftoversOfTheEarlierFile) {
     SegmentTable segments = table({"A         ONE", "B         TWO", "C         THREE", "D         FOUR"});
     segments.reset();
@@ -50,8 +50,8 @@ TEST(FindMemberSegment, LeftoversOfTheEarlierFile) {
     segments.append({"X         NEW", 16, 600});
 
     EXPECT_EQ(findMemberSegment(segments, "B", "TWO"), 0);
-    EXPECT_EQ(findMemberSegment(segments, "C", "THREE"), 2);
-    EXPECT_EQ(segments.slot(2).sequence, 34);
+    EXPECT_EQ(findMemberSegment(segments, "C", "THREE"), std::nullopt);
+    EXPECT_EQ(segments.slot(2).sequence, 0);
     EXPECT_EQ(findMemberSegment(segments, "A", "ONE"), std::nullopt);
     EXPECT_EQ(findMemberSegment(segments, "Z", "NONE"), std::nullopt);
 }
@@ -71,8 +71,38 @@ TEST(FindMemberSegment, AfterTwoOpens) {
     ASSERT_EQ(fixture.open(second), 0);
     EXPECT_EQ(fixture.catalog.segments.fillCount(), 2);
     EXPECT_EQ(findMemberSegment(fixture.catalog.segments, "CUSTMAST", "MBR2"), 1);
-    EXPECT_EQ(findMemberSegment(fixture.catalog.segments, "CUSTMAST", "MBR3"), 3);
+    EXPECT_EQ(findMemberSegment(fixture.catalog.segments, "CUSTMAST", "MBR3"), std::nullopt);
     EXPECT_EQ(findMemberSegment(fixture.catalog.segments, "CUSTMAST", "MBR1"), std::nullopt);
+}
+
+// The reader itself starts every accepted open from an empty table, whoever opens the file and
+// whatever the catalog held; a rejected file leaves the table of the file on display.
+TEST(FindMemberSegment, EveryOpenOfTheReaderStartsEmpty) {
+    SaveFileBuilder first;
+    first.add(BuiltPart{});
+    first.add(BuiltSegment{"CUSTMAST  MBR1", 24, true, {}});
+    first.add(BuiltSegment{"CUSTMAST  MBR2", 24, true, {}});
+    SaveFileBuilder second;
+    second.add(BuiltPart{});
+    second.add(BuiltSegment{"CUSTMAST  MBR1", 24, true, {}});
+    const std::vector<std::uint8_t> notASave(528 * 4, 0x40);
+
+    Catalog catalog;
+    Cp037Converter converter;
+    RecordingNotifier notifier;
+    auto open = [&](const std::vector<std::uint8_t>& bytes) {
+        MemoryBlockSource source(bytes);
+        return SaveFileReader(catalog, converter, notifier).parseSaveFile("TEST.SAVF", source);
+    };
+    ASSERT_EQ(open(first.build().bytes()), 0);
+    ASSERT_TRUE(findMemberSegment(catalog.segments, "CUSTMAST", "MBR2").has_value());
+    EXPECT_LT(open(notASave), 0);
+    EXPECT_EQ(findMemberSegment(catalog.segments, "CUSTMAST", "MBR2"), 2);
+    ASSERT_EQ(open(second.build().bytes()), 0);
+    EXPECT_EQ(catalog.segments.fillCount(), 2);
+    EXPECT_EQ(catalog.segments.usedSlots(), 2);
+    EXPECT_EQ(findMemberSegment(catalog.segments, "CUSTMAST", "MBR1"), 1);
+    EXPECT_EQ(findMemberSegment(catalog.segments, "CUSTMAST", "MBR2"), std::nullopt);
 }
 
 }  // namespace

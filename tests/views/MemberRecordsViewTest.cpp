@@ -163,7 +163,7 @@ TEST_F(RecordsViewTest, AMatchInTheLastSegmentSlotIsListedAfterMaxError) {
     }
 }
 
-TEST_F(RecordsViewTest, AnEntryLeftByAnEarlierFileIsFoundWhenTheCurrentOneHasNone) {
+TEST_F(RecordsViewTest, AnEntryOfAnEarlierFileIsNotFoundWhenTheCurrentOneHasNone) {
     open({{"MBR1", "", "", 1}},
          {ContentFixtures::memberRecords("ORDERS", "MBR1", 13,
                                          {{0x80, order("OLD", {0, 0, 0x1F}, kDayNumber, 1)}})});
@@ -176,8 +176,9 @@ TEST_F(RecordsViewTest, AnEntryLeftByAnEarlierFileIsFoundWhenTheCurrentOneHasNon
     segments.reset();
     segments.append({"CURRENT", 1, 1});
     EXPECT_EQ(segments.fillCount(), 1);
-    EXPECT_EQ(fixture.showMember(0, 0, 0), ViewOutcome::Shown);
-    EXPECT_EQ(fixture.rows(), (std::vector<std::string>{"0|OLD |0.01|" + dayText() + "|1"}));
+    EXPECT_EQ(fixture.showMember(0, 0, 0), ViewOutcome::Failed);
+    EXPECT_TRUE(fixture.rows().empty());
+    EXPECT_EQ(fixture.notifier.texts(), std::vector<std::string>{" Max Error! "});
 }
 
 TEST_F(RecordsViewTest, AFieldReachingPastTheRecordIsAReadingError) {
