@@ -14,6 +14,7 @@ struct MemberPlace {
     std::int32_t sequence = 0;
     std::int32_t recordLength = 0;
     std::int32_t recordCount = 0;
+    std::int32_t recordDistance = SegmentEntry::kRecordDistance;
 };
 
 MemberPlace locate(const ViewSession& views, MemberRef ref) {
@@ -24,7 +25,8 @@ MemberPlace locate(const ViewSession& views, MemberRef ref) {
     if (!segment) {
         throw DecodingFailure("no segment holds member " + member.name);
     }
-    return {catalog.segments.slot(*segment).sequence, file.recordLength, member.recordCount};
+    const SegmentEntry& entry = catalog.segments.slot(*segment);
+    return {entry.sequence, file.recordLength, member.recordCount, entry.recordDistance};
 }
 
 }  // namespace
@@ -32,7 +34,8 @@ MemberPlace locate(const ViewSession& views, MemberRef ref) {
 void ExportRecordPass::open(const ViewSession& views, MemberRef ref) {
     close();
     const MemberPlace place = locate(views, ref);
-    stream_.open(views.openSaveFile(), place.sequence, place.recordLength, place.recordCount);
+    stream_.open(views.openSaveFile(), place.sequence, place.recordLength, place.recordCount,
+                 place.recordDistance);
 }
 
 std::optional<ExportRecordPass::Slot> ExportRecordPass::next() {
@@ -72,8 +75,7 @@ std::int64_t ExportRecordPass::slotLimit(const ViewSession& views, MemberRef ref
         return 0;
     }
     // Every block from the stream's first on gives at most a whole body.
-    const std::int64_t firstBlock =
-        std::int64_t{place.sequence} + MemberRecordStream::kFirstDataBlockAfterSequence;
+    const std::int64_t firstBlock = std::int64_t{place.sequence} + place.recordDistance;
     const std::int64_t blocks =
         std::max<std::int64_t>(saveFile->size() / WholeBlocks::kBlockSize - firstBlock, 0);
     const std::int64_t slotSize = std::int64_t{std::max(place.recordLength, 0)} + 1;

@@ -38,12 +38,13 @@ void openStream(const ViewSession& session, const SavedObject& file, const Saved
     if (!segment) {
         throw DecodingFailure("no stored records found for the member");
     }
-    const std::int32_t sequence = catalog.segments.slot(*segment).sequence;
+    const SegmentEntry& entry = catalog.segments.slot(*segment);
     std::unique_ptr<BlockSource> source = session.openSaveFile();
     if (source != nullptr && source->isOpen()) {
-        requireSegmentHeader(*source, sequence);
+        requireSegmentHeader(*source, entry.sequence);
     }
-    if (!stream.open(std::move(source), sequence, file.recordLength, member.recordCount)) {
+    if (!stream.open(std::move(source), entry.sequence, file.recordLength, member.recordCount,
+                     entry.recordDistance)) {
         throw DecodingFailure("the save file cannot be opened");
     }
 }

@@ -70,6 +70,9 @@ struct SaveFileHeader {
     std::int32_t blockCount = 0;
     std::string systemText;
     std::int32_t headerSize = 0;
+    // Block 0 in the oldest layout (see OldestLayout): one-block segment headers, 192-byte member
+    // entries, no release recorded.
+    bool oldestLayout = false;
     std::uint8_t saveCommand = 0;
     std::int32_t directoryStart = 0;
     // Where the file was read on a grid put right past damage (every later read of the file goes

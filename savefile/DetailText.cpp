@@ -72,6 +72,14 @@ std::vector<std::string> saveDetailLines(const SaveDetails& details) {
         lines.push_back(releases);
     } else if (!target.empty()) {
         lines.push_back("Target release " + target);
+    } else if (!details.objectReleases.empty()) {
+        std::string names;
+        for (const std::string& release : details.objectReleases) {
+            names += (names.empty() ? "" : ", ") + release;
+        }
+        lines.push_back(
+            (details.objectReleases.size() == 1 ? "Release of the objects: " : "Releases of the objects: ") +
+            names);
     }
     return lines;
 }

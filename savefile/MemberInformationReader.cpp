@@ -8,6 +8,7 @@
 #include "savefile/DecodingFailure.h"
 #include "savefile/EbcdicField.h"
 #include "savefile/LibraryOffsets.h"
+#include "savefile/OldestMemberEntry.h"
 #include "savefile/TypeCodes.h"
 
 namespace quelvane {
@@ -207,6 +208,10 @@ void MemberInformationReader::decodeMembers(const BigEndianReader& data, std::in
             throw DecodingFailure("member index outside the member list");
         }
         SavedMember& member = obj.members[static_cast<std::size_t>(k)];
+        if (catalog_.header.oldestLayout) {
+            OldestMemberEntry::decode(BigEndianReader(stored), converter_, member);
+            continue;
+        }
         bool shortLayout = step == kShortLayoutLength;
         member.name = convertField(converter_, entry.at(kMemberName, kNameWidth), true);
         member.text = convertField(

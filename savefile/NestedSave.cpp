@@ -5,6 +5,7 @@
 #include "savefile/BigEndianReader.h"
 #include "savefile/ExpandedBlockSource.h"
 #include "savefile/NestedSaveFileSource.h"
+#include "savefile/OldestLayout.h"
 #include "savefile/SegmentExpansionFailure.h"
 #include "savefile/TypeCodes.h"
 
@@ -20,6 +21,8 @@ constexpr char kSegmentSuffix[] = "01";
 // Blocks from the data segment's header block.
 constexpr std::int64_t kCountBlock = 9;
 constexpr std::int64_t kFirstInnerBlock = 24;
+// A save of the oldest layout starts one block later: block 24 holds something else.
+constexpr std::int64_t kFirstOldestInnerBlock = 25;
 constexpr std::int64_t kCount = 0;
 constexpr std::int64_t kCountCopy = 4;
 
@@ -44,9 +47,20 @@ bool readBlock(BlockSource& source, std::int64_t block, std::array<std::uint8_t,
     return block >= 0 && source.readAt(block * kBlockSize, target.data(), kBlockSize) == kBlockSize;
 }
 
-NestedSave checkInnerHeader(BlockSource& outer, const std::string& name, std::int64_t first,
-                            std::int64_t count) {
+NestedSave found(std::int64_t first, std::int64_t count) {
+    NestedSave result;
+    result.state = NestedSave::State::Found;
+    result.firstBlock = first;
+    result.blockCount = count;
+    return result;
+}
+
+// The inner file header: a later one at block 24 of the segment, or one of the oldest layout at
+// block 25. Anything else is a save of the CISC era stored in a way not worked out.
+NestedSave checkInnerHeader(BlockSource& outer, const std::string& name, std::int64_t segmentHeader,
+                            std::int64_t segmentLength, std::int64_t count) {
     std::array<std::uint8_t, kBlockSize> block{};
+    const std::int64_t first = segmentHeader + kFirstInnerBlock;
     if (!readBlock(outer, first, block)) {
         return failed(NestedSave::State::Damaged, name + ": the held save lies past the end of the file");
     }
@@ -54,17 +68,24 @@ NestedSave checkInnerHeader(BlockSource& outer, const std::string& name, std::in
     std::uint32_t stored = header.u32(kInnerBlockCount);
     std::uint32_t copy = header.u32(kInnerBlockCountCopy);
     bool countsFit = (stored == 0 || stored == count) && (copy == 0 || copy == count);
-    if (header.u32(kInnerHeaderSize) != kRiscHeaderSize || !countsFit) {
-        return failed(NestedSave::State::Unsupported,
-                      name +
-                          " holds a save file of the CISC era, which is stored in a way Quelvane does not "
-                          "read; it cannot be opened or cut out");
+    if (header.u32(kInnerHeaderSize) == kRiscHeaderSize && countsFit) {
+        return found(first, count);
     }
-    NestedSave found;
-    found.state = NestedSave::State::Found;
-    found.firstBlock = first;
-    found.blockCount = count;
-    return found;
+    const std::int64_t oldest = segmentHeader + kFirstOldestInnerBlock;
+    bool oldestFits = kFirstOldestInnerBlock + count <= segmentLength && readBlock(outer, oldest, block) &&
+                      (oldest + count) * kBlockSize <= outer.size();
+    if (oldestFits) {
+        BigEndianReader inner(block);
+        std::uint32_t innerCount = inner.u32(kInnerBlockCount);
+        oldestFits = OldestLayout::matches(inner) && (innerCount == 0 || innerCount == count);
+    }
+    if (oldestFits) {
+        return found(oldest, count);
+    }
+    return failed(NestedSave::State::Unsupported,
+                  name +
+                      " holds a save file of the CISC era, which is stored in a way Quelvane does not "
+                      "read; it cannot be opened or cut out");
 }
 
 NestedSave locateIn(BlockSource& outer, const Catalog& catalog, const SavedObject& saved,
@@ -103,7 +124,7 @@ NestedSave locateIn(BlockSource& outer, const Catalog& catalog, const SavedObjec
                                                       " blocks does not fit its segment of " +
                                                       std::to_string(segment.length) + " blocks");
     }
-    return checkInnerHeader(outer, saved.name, header + kFirstInnerBlock, count);
+    return checkInnerHeader(outer, saved.name, header, segment.length, count);
 }
 
 }  // namespace

@@ -14,14 +14,15 @@ namespace quelvane {
 // Where the save held by a save-file object lies in its outer save, or why it cannot be had.
 // The object's data segment is named object (10) + library (10) + "01"; the ninth block after its
 // header block T holds the inner block count K twice (offsets 0 and 4), and the K inner blocks
-// follow from block T + 24, one per outer block body.
+// follow from block T + 24, one per outer block body (from T + 25 for a save of the oldest layout,
+// see OldestLayout).
 struct NestedSave {
     enum class State {
         Found,        // the inner save can be opened
         Empty,        // K = 0: the save file held no save
         NotSaveFile,  // the object is not a save file
         Missing,      // no data segment for it in this save
-        Unsupported,  // a save of the CISC era, stored in a way not worked out
+        Unsupported,  // a save of the CISC era in neither layout, stored in a way not worked out
         Damaged,      // counts that disagree or do not fit the segment or the file
     };
 

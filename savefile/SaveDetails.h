@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "savefile/SavedTimestamp.h"
 
@@ -23,6 +24,9 @@ struct SaveDetails {
     std::optional<std::uint16_t> targetReleaseCode;
     std::optional<std::string> savingRelease;
     std::optional<std::string> targetRelease;
+    // Where the save records no release (the oldest layout), the releases its objects were
+    // created for, each once, in catalog order.
+    std::vector<std::string> objectReleases;
 };
 
 // What an object's directory entry and description record beyond its name, type and text.

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "savefile/BigEndianReader.h"
+#include "savefile/OldestLayout.h"
 
 namespace quelvane {
 
@@ -65,6 +66,7 @@ SaveFileCheckReport SaveFileCheck::examine(BlockSource& source) {
     report.blockCount = block0.u32(kBlockCount);
     report.blockCountCopy = block0.u32(kBlockCountCopy);
     report.headerSize = block0.u32(kHeaderSize);
+    report.oldestLayout = OldestLayout::matches(block0);
     report.firstSequenceRight = got == kBlockSize && block0.u32(kSequence) == 1;
     report.asciiSystemText = readsAsAscii(block0.at(kSystemText, kSystemTextProbe));
     SaveFileCheck check(source, report);

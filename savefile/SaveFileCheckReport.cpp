@@ -98,7 +98,8 @@ std::vector<std::string> SaveFileCheckReport::findings() const {
     const std::int64_t held = (size - netShift()) / kBlock;
     const std::string heldText = "the file holds " + count(held, "whole block") +
                                  (netShift() != 0 ? " once the shifts are undone" : "");
-    if (blockCount != blockCountCopy && !headerTooOld()) {
+    const bool copyKept = !headerTooOld() && !(oldestLayout && blockCountCopy == 0);
+    if (blockCount != blockCountCopy && copyKept) {
         out.push_back("Block counts disagree: offset 8 says " + std::to_string(blockCount) +
                       ", offset 60 says " + std::to_string(blockCountCopy) + "; " + heldText);
     } else if (blockCount != held) {
@@ -145,7 +146,10 @@ std::vector<std::string> SaveFileCheckReport::lines() const {
             return out;
         case SaveFileVerdict::Clean:
             out.push_back("Clean: " + count(wholeBlocks(), "block") +
-                          " of 528 bytes, both block counts agree, every sequence number in place");
+                          (oldestLayout && blockCountCopy == 0
+                               ? " of 528 bytes, the block count agrees (the oldest layout keeps no second "
+                                 "one), every sequence number in place"
+                               : " of 528 bytes, both block counts agree, every sequence number in place"));
             return out;
         case SaveFileVerdict::HeaderTooOld:
             out.push_back(

@@ -43,6 +43,9 @@ struct SaveFileCheckReport {
     std::int64_t stopOffset = 0;
     bool shiftLimitReached = false;
     bool asciiSystemText = false;
+    // Block 0 in the oldest layout (OldestLayout), which keeps neither a header size nor a second
+    // block count.
+    bool oldestLayout = false;
 
     std::int64_t wholeBlocks() const { return size / kBlock; }
     std::int64_t extraBytes() const { return size % kBlock; }
@@ -52,8 +55,11 @@ struct SaveFileCheckReport {
     bool repairable() const;
     std::vector<GridRepair> repairs() const;
 
-    // Block 0 without the header size and the second block count later releases write.
-    bool headerTooOld() const { return blockCount > 0 && blockCountCopy == 0 && headerSize == 0; }
+    // Block 0 without the header size and the second block count later releases write, and not
+    // in the oldest layout either.
+    bool headerTooOld() const {
+        return blockCount > 0 && blockCountCopy == 0 && headerSize == 0 && !oldestLayout;
+    }
     // What is wrong, one finding per line; empty for a clean file.
     std::vector<std::string> findings() const;
 

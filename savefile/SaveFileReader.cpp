@@ -17,6 +17,7 @@
 #include "savefile/IfsReader.h"
 #include "savefile/LibraryOffsets.h"
 #include "savefile/ObjectDirectoryReader.h"
+#include "savefile/OldestLayout.h"
 #include "savefile/RepairedBlockSource.h"
 #include "savefile/SaveFileCheck.h"
 #include "savefile/SegmentExpansionFailure.h"
@@ -40,7 +41,7 @@ constexpr std::int64_t kSegmentName = 4;
 constexpr std::int64_t kSegmentNameWidth = 30;
 constexpr std::int64_t kSegmentLength = 204;
 
-// Save/restore descriptor: the ninth block of a segment.
+// Save/restore descriptor: the ninth block of a segment (the second in the oldest layout).
 constexpr std::int64_t kDescriptorDistance = 8;
 constexpr std::int64_t kDescriptorTag = 34;
 constexpr std::uint8_t kDescriptorTagFirst = 0x19;
@@ -99,6 +100,7 @@ void SaveFileReader::clearHeader() {
     header.blockCount = 0;
     header.systemText.clear();
     header.headerSize = 0;
+    header.oldestLayout = false;
     header.repairs.clear();
     header.damageNotes.clear();
     header.dataStorage.clear();
@@ -116,13 +118,18 @@ bool SaveFileReader::readHeader(BlockSource& source) {
         return false;
     }
     BigEndianReader block0(first);
-    header.systemText = convertField(converter_, block0.at(kSystemText, kSystemTextWidth), true);
+    header.oldestLayout = OldestLayout::matches(block0);
+    header.systemText = convertField(
+        converter_,
+        block0.at(kSystemText, header.oldestLayout ? OldestLayout::kSystemTextWidth : kSystemTextWidth),
+        true);
     header.blockCount = block0.s32(kBlockCount);
-    header.headerSize = block0.s32(kHeaderSize);
+    header.headerSize = header.oldestLayout ? OldestLayout::kHeaderSize : block0.s32(kHeaderSize);
     DetailsReader(converter_).readFileHeader(block0, header.details);
-    std::int32_t copy = block0.s32(kBlockCountCopy);
-    // A file holds at least the block of its header: counts of 0 (a file of zeros shorter than a
-    // block) describe no save file, however well they agree with the size.
+    // The oldest layout keeps no copy of the count. A file holds at least the block of its
+    // header: counts of 0 (a file of zeros shorter than a block) describe no save file, however
+    // well they agree with the size.
+    std::int32_t copy = header.oldestLayout ? header.blockCount : block0.s32(kBlockCountCopy);
     return header.blockCount > 0 && header.blockCount == copy &&
            source.size() / BlockFile::kBlockSize == header.blockCount;
 }
@@ -219,6 +226,9 @@ int SaveFileReader::parseSaveFile(const std::string& path, BlockSource& given) {
         } else if (!file.isOpen() && report_.stop == ParseReport::Stop::EndOfFile) {
             setStop(ParseReport::Stop::DirectoryUnread, -1);
         }
+        if (catalog_.header.oldestLayout) {
+            collectObjectReleases();
+        }
     } catch (const std::exception& failure) {
         // Any failure, a decoding one or an allocation that a hostile count provoked, ends the
         // parse quietly with what was read.
@@ -248,11 +258,13 @@ std::vector<SaveFileReader::FoundPart> SaveFileReader::walkSegments(BlockFile& f
         std::int32_t length = segment.s32(kSegmentLength);
         if (startsWith(file.block(), kSegmentMarker)) {
             std::string name = convertField(converter_, segment.at(kSegmentName, kSegmentNameWidth), true);
-            if (!releaseRead && name.starts_with(kDescriptorNameText)) {
+            if (!releaseRead && !catalog_.header.oldestLayout && name.starts_with(kDescriptorNameText)) {
                 DetailsReader(converter_).readSegmentHeader(segment, catalog_.header.details);
                 releaseRead = true;
             }
-            catalog_.segments.append({std::move(name), length, sequence});
+            catalog_.segments.append({std::move(name), length, sequence,
+                                      catalog_.header.oldestLayout ? OldestLayout::kRecordDistance
+                                                                   : SegmentEntry::kRecordDistance});
         }
         if (!readDescriptor(file, examined, found)) {
             break;
@@ -289,15 +301,17 @@ bool SaveFileReader::readToNextHeader(BlockFile& file, std::int32_t sequence, st
 bool SaveFileReader::readDescriptor(BlockFile& file, std::int64_t examined, std::vector<FoundPart>& found) {
     // A segment whose data cannot be expanded holds no descriptor that can be read; its header
     // still leads on to the next one.
+    const std::int64_t distance =
+        catalog_.header.oldestLayout ? OldestLayout::kDescriptorDistance : kDescriptorDistance;
     bool descriptorRead = false;
     bool expandable = true;
     try {
-        descriptorRead = file.readBlocks(kDescriptorDistance) == BlockFile::kBlockSize;
+        descriptorRead = file.readBlocks(distance) == BlockFile::kBlockSize;
     } catch (const SegmentExpansionFailure&) {
         expandable = false;
     }
     if (expandable && !descriptorRead) {
-        setStop(ParseReport::Stop::DescriptorPastEnd, examined + kDescriptorDistance);
+        setStop(ParseReport::Stop::DescriptorPastEnd, examined + distance);
         return false;
     }
     BigEndianReader descriptor(file.block());
@@ -348,6 +362,18 @@ void SaveFileReader::fillParts(const std::vector<FoundPart>& found) {
         part.libraryBlock = found[i].libraryBlock;
         part.library.objectCount = found[i].objectCount;
         part.partCount = static_cast<std::int32_t>(found.size());
+    }
+}
+
+void SaveFileReader::collectObjectReleases() {
+    std::vector<std::string>& releases = catalog_.header.details.objectReleases;
+    for (const SavedPart& part : catalog_.parts) {
+        for (const SavedObject& object : part.library.objects) {
+            const std::optional<std::string>& release = object.details.release;
+            if (release && std::find(releases.begin(), releases.end(), *release) == releases.end()) {
+                releases.push_back(*release);
+            }
+        }
     }
 }
 

@@ -71,6 +71,8 @@ class SaveFileReader {
     void readLibraryDescriptor(const BigEndianReader& library, std::int32_t offset,
                                std::vector<FoundPart>& found);
     void fillParts(const std::vector<FoundPart>& found);
+    // The oldest layout records no release: the summary gives the objects' releases instead.
+    void collectObjectReleases();
     void reportExpansionFailures(const ExpandedBlockSource& expanded);
 
     Catalog& catalog_;

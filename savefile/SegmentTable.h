@@ -10,9 +10,14 @@
 namespace quelvane {
 
 struct SegmentEntry {
+    // Blocks from the header's sequence number to the first block of a member's record stream
+    // in files whose segment headers take 8 blocks.
+    static constexpr std::int32_t kRecordDistance = 15;
+
     std::string name;
     std::int32_t length = 0;
     std::int32_t sequence = 0;
+    std::int32_t recordDistance = kRecordDistance;
 };
 
 // The index of every segment header met by the walk, in file order, in at most 90000 slots.

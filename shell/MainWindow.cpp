@@ -578,7 +578,8 @@ MainWindow* MainWindow::openHeldSave(const QString& name, ViewSession::SourceOpe
 }
 
 bool MainWindow::prepareOpen() {
-    catalog_.segments.reset();
+    // The segment table of the file on display stays: the reader starts a fresh one only for a
+    // file it accepts, so a cancelled or rejected open leaves the views reading as before.
     session_->shownMember.resetForOpen();
     const CodePageSettings::CodePages pages = settings_.codePages();
     conversion_->EbcdicCodePage = pages.ebcdic;

@@ -8,18 +8,19 @@
 namespace quelvane {
 
 bool MemberRecordStream::open(const std::string& path, std::int32_t sequence, std::int32_t recordLength,
-                              std::int64_t slotLimit) {
-    return open(std::make_unique<FileBlockSource>(path), sequence, recordLength, slotLimit);
+                              std::int64_t slotLimit, std::int32_t recordDistance) {
+    return open(std::make_unique<FileBlockSource>(path), sequence, recordLength, slotLimit, recordDistance);
 }
 
 bool MemberRecordStream::open(std::unique_ptr<BlockSource> source, std::int32_t sequence,
-                              std::int32_t recordLength, std::int64_t slotLimit) {
+                              std::int32_t recordLength, std::int64_t slotLimit,
+                              std::int32_t recordDistance) {
     close();
     if (source == nullptr || !source->isOpen()) {
         return false;
     }
     source_ = std::move(source);
-    firstBlock_ = std::int64_t{sequence} + kFirstDataBlockAfterSequence;
+    firstBlock_ = std::int64_t{sequence} + recordDistance;
     nextStreamBlock_ = 0;
     slotSize_ = std::int64_t{std::max<std::int32_t>(recordLength, 0)} + 1;
     slotLimit_ = std::max<std::int64_t>(slotLimit, 0);

@@ -14,7 +14,8 @@
 namespace quelvane {
 
 // A member's stored records, cut into slots. The data starts at body byte 32 of the block 16
-// blocks after the member's segment header block (block T + 15 for header sequence number T).
+// blocks after the member's segment header block (block T + 15 for header sequence number T; in
+// the oldest layout, with one-block segment headers, the block 4 after it, T + 3).
 // Counting stream blocks from that one, blocks 0, 32769, 65537 and every 32768th after begin
 // with a 32-byte header of their own and give only body bytes 32-511; every other block gives
 // its whole 512-byte body. The stream is a run of slots of record length + 1 bytes: the first
@@ -47,11 +48,12 @@ class MemberRecordStream {
     // Opens the save file at `path` for the member whose segment header has sequence number
     // `sequence`; at most `slotLimit` slots (the member's record count) follow the skipped one.
     // False when the file cannot be opened.
+    // `recordDistance` is the segment's (SegmentEntry::recordDistance): where its stream begins.
     bool open(const std::string& path, std::int32_t sequence, std::int32_t recordLength,
-              std::int64_t slotLimit);
+              std::int64_t slotLimit, std::int32_t recordDistance = kFirstDataBlockAfterSequence);
     // The same over save-file bytes from any source.
     bool open(std::unique_ptr<BlockSource> source, std::int32_t sequence, std::int32_t recordLength,
-              std::int64_t slotLimit);
+              std::int64_t slotLimit, std::int32_t recordDistance = kFirstDataBlockAfterSequence);
     void close();
 
     // The next slot, or nothing at the end of the stream.

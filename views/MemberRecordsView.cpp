@@ -147,6 +147,7 @@ std::optional<MemberListingPlan> startMemberRecords(ViewSession& session, NodeCo
         }
         plan.maxError = *segment == kLastSegmentSlot;
         plan.sequence = session.catalog.segments.slot(*segment).sequence;
+        plan.recordDistance = session.catalog.segments.slot(*segment).recordDistance;
         return plan;
     } catch (const std::exception& failure) {
         session.notifier.message(kReadingErrorMessage);
@@ -168,7 +169,8 @@ ViewOutcome showMemberRecords(ViewSession& session, NodeContentTarget& target, M
             session.notifier.message(kMaxErrorMessage);
         }
         MemberRecordStream stream;
-        stream.open(std::move(plan->saveFile), plan->sequence, plan->file->recordLength, plan->recordCount);
+        stream.open(std::move(plan->saveFile), plan->sequence, plan->file->recordLength, plan->recordCount,
+                    plan->recordDistance);
         RecordDecoder decoder(*plan->file, session.converter);
         char caption[24];
         for (std::int64_t row = 0;; ++row) {
@@ -200,7 +202,8 @@ SlotPassEnd passMemberSlots(MemberListingPlan& plan, ProgressReporter& progress,
     statuses.reserve(std::max<std::size_t>(batchRows, 1));
     SlotPassEnd end = SlotPassEnd::Complete;
     try {
-        stream.open(std::move(plan.saveFile), plan.sequence, file.recordLength, plan.recordCount);
+        stream.open(std::move(plan.saveFile), plan.sequence, file.recordLength, plan.recordCount,
+                    plan.recordDistance);
         SlotValidator validator(file);
         for (std::int64_t row = 0;; ++row) {
             if (progress.cancelled()) {

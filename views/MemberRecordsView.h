@@ -26,6 +26,7 @@ ViewOutcome showMemberRecords(ViewSession& session, NodeContentTarget& target, M
 struct MemberListingPlan {
     const SavedObject* file = nullptr;
     std::int32_t sequence = 0;
+    std::int32_t recordDistance = SegmentEntry::kRecordDistance;
     std::int64_t recordCount = 0;
     // The member's segment lies in the segment table's last entry, which earns " Max Error! ".
     bool maxError = false;

@@ -40,9 +40,9 @@ std::pair<std::int64_t, std::int64_t> MemberSlotReader::locate(std::int64_t offs
 }
 
 MemberSlotReader::MemberSlotReader(std::unique_ptr<BlockSource> source, std::int32_t sequence,
-                                   std::int32_t recordLength)
+                                   std::int32_t recordLength, std::int32_t recordDistance)
     : source_(std::move(source)),
-      firstBlock_(std::int64_t{sequence} + MemberRecordStream::kFirstDataBlockAfterSequence),
+      firstBlock_(std::int64_t{sequence} + recordDistance),
       slotSize_(std::int64_t{std::max<std::int32_t>(recordLength, 0)} + 1),
       run_(static_cast<std::size_t>(kRunBlocks * WholeBlocks::kBlockSize)),
       slot_(static_cast<std::size_t>(slotSize_)) {}

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "savefile/BlockSource.h"
+#include "views/MemberRecordStream.h"
 
 namespace quelvane {
 
@@ -24,7 +25,9 @@ class MemberSlotReader {
 
     // Over the save file `source`, for the member whose segment header has sequence number
     // `sequence` and whose records are `recordLength` bytes long.
-    MemberSlotReader(std::unique_ptr<BlockSource> source, std::int32_t sequence, std::int32_t recordLength);
+    // `recordLength` bytes long; `recordDistance` as for MemberRecordStream::open.
+    MemberSlotReader(std::unique_ptr<BlockSource> source, std::int32_t sequence, std::int32_t recordLength,
+                     std::int32_t recordDistance = MemberRecordStream::kFirstDataBlockAfterSequence);
 
     // The status byte and the record of slot `slot`; empty when the slot is not wholly in the
     // file.

@@ -90,7 +90,8 @@ void showSaveFileCheck(ViewSession& session, const SavedObject& object) {
     WholeBlocks blocks(*saveFile);
     std::array<std::uint8_t, WholeBlocks::kBlockSize> buffer{};
     std::int64_t examined = headerBlock + kNestedFirstBlockAfterHeader;
-    if (headerUnits == 0) {
+    // A file whose header states no size, or one of the oldest layout, stores it the older way.
+    if (headerUnits == 0 || session.catalog.header.oldestLayout) {
         if (!blocks.read(headerBlock, buffer)) {
             return;
         }

@@ -10,8 +10,10 @@
 namespace quelvane {
 
 RecordRows::RecordRows(const SavedObject& file, std::unique_ptr<BlockSource> saveFile, std::int32_t sequence,
-                       EbcdicTextConverter& converter)
-    : file_(file), reader_(std::move(saveFile), sequence, file.recordLength), converter_(converter) {}
+                       EbcdicTextConverter& converter, std::int32_t recordDistance)
+    : file_(file),
+      reader_(std::move(saveFile), sequence, file.recordLength, recordDistance),
+      converter_(converter) {}
 
 void RecordRows::reserve(std::int64_t rows) {
     if (rows > 0) {

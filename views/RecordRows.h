@@ -22,7 +22,8 @@ class RecordRows {
     static constexpr int kRecordlessImage = 1;
 
     RecordRows(const SavedObject& file, std::unique_ptr<BlockSource> saveFile, std::int32_t sequence,
-               EbcdicTextConverter& converter);
+               EbcdicTextConverter& converter,
+               std::int32_t recordDistance = MemberRecordStream::kFirstDataBlockAfterSequence);
 
     // Status bytes are kept in chunks of this many rows: appending never copies the rows listed
     // so far, whatever the record count said.

@@ -93,12 +93,19 @@ TEST_F(CliCheck, ReportAndExitStatus) {
     EXPECT_EQ(result.status, 2);
     EXPECT_NE(result.out.find("Not a save file"), std::string::npos);
 
+    // A header of the oldest layout is read; one that fits neither layout is still too old.
     fs::path old = fs::path(QUELVANE_SAVF_DIR) / "JTT_joblogtest.savf";
     if (fs::exists(old)) {
         result = run("check '" + old.string() + "'");
-        EXPECT_EQ(result.status, 2);
-        EXPECT_NE(result.out.find("Header too old"), std::string::npos);
+        EXPECT_EQ(result.status, 0);
+        EXPECT_NE(result.out.find("Clean: 32 blocks"), std::string::npos);
     }
+    std::vector<std::uint8_t> tooOld = clean;
+    SaveFileBuilder::putU32(tooOld, 52, 0);
+    SaveFileBuilder::putU32(tooOld, 60, 0);
+    result = run("check '" + write(tooOld, "old.savf") + "'");
+    EXPECT_EQ(result.status, 2);
+    EXPECT_NE(result.out.find("Header too old"), std::string::npos);
 
     for (const std::string& arguments : std::vector<std::string>{
              "check", "check a b", "check --raw '" + cleanPath + "'",

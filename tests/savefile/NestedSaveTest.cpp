@@ -244,7 +244,10 @@ TEST(RealNestedSaveTest, SavedSaveFilesOpenRecursively) {
     EXPECT_EQ(deeper->object(0).name, "PGM1");
 }
 
-TEST(RealNestedSaveTest, SaveOfTheCiscEraIsReportedNotCut) {
+// JTT_w95lib.savf: PROGS's data segment has its header at block 4232 and 200 blocks; block 4241
+// holds 156 twice, block 4256 something else, and blocks 4257 to 4412 a save of the oldest layout
+// (SAVOBJ of four CL programs of library W95LIB, V3R1M0). Checked by hand against the bytes.
+TEST(RealNestedSaveTest, SaveOfTheCiscEraOpens) {
     if (!fs::is_directory(QUELVANE_SAVF_DIR)) {
         GTEST_SKIP() << "no real save files";
     }
@@ -259,7 +262,29 @@ TEST(RealNestedSaveTest, SaveOfTheCiscEraIsReportedNotCut) {
     ASSERT_NE(at, objects.end());
     NestedSave found =
         NestedSave::locate(source, fixture.catalog, {0, static_cast<std::int32_t>(at - objects.begin())});
-    EXPECT_EQ(found.state, NestedSave::State::Unsupported);
+    ASSERT_EQ(found.state, NestedSave::State::Found) << found.message;
+    EXPECT_EQ(found.firstBlock, 4257);
+    EXPECT_EQ(found.blockCount, 156);
+
+    std::unique_ptr<BlockSource> inner = found.open(std::make_unique<FileBlockSource>(path));
+    ReaderFixture held;
+    held.catalog.segments.reset();
+    SaveFileReader reader(held.catalog, held.converter, held.notifier);
+    ASSERT_EQ(reader.parseSaveFile("PROGS", *inner), 0);
+    EXPECT_TRUE(reader.report().complete());
+    EXPECT_TRUE(held.catalog.header.oldestLayout);
+    EXPECT_EQ(held.catalog.header.systemText, "9406 D80");
+    EXPECT_EQ(held.catalog.header.saveCommand, 1);
+    EXPECT_EQ(held.library().name, "W95LIB");
+    ASSERT_EQ(held.library().objectCount, 4);
+    std::string names;
+    for (const SavedObject& object : held.library().objects) {
+        names += object.name + "/" + object.attribute + "/" + object.details.release.value_or("-") + "/" +
+                 std::to_string(object.details.size.value_or(0)) + " ";
+    }
+    EXPECT_EQ(names,
+              "PROG0/CLP/V3R1M0/10752 PROG3/CLP/V3R1M0/13312 PROG25/CLP/V3R1M0/19968 "
+              "PROG35/CLP/V3R1M0/28672 ");
 }
 
 }  // namespace

@@ -234,23 +234,95 @@ TEST(RealSaveFiles, LongDescriptionsDoNotEndTheCatalog) {
                             [](const SavedObject& o) { return o.name == "README" && o.attribute == "PF"; }));
 }
 
-TEST(RealSaveFiles, OldReleaseIsRejected) {
+std::string memberDetails(const SavedObject& object) {
+    std::string out;
+    for (const SavedMember& m : object.members) {
+        out += m.name + "(" + m.type + "," + std::to_string(m.recordCount) + "," +
+               (m.created ? m.created->text() : "-") + "," + (m.changed ? m.changed->text() : "-") + ")\n";
+    }
+    return out;
+}
+
+// The oldest layout (11 00 11 00 in block 0), checked by hand against the bytes: the walk
+// 1-10-26-32, the descriptor in block 2, 192-byte member entries whose counts equal the
+// records in each member's segment. Before, these files were refused as too old.
+TEST(RealSaveFiles, OldestLayoutJobLogTest) {
     SKIP_WITHOUT_SAVF();
     auto opened = openReal("JTT_joblogtest.savf");
-    EXPECT_EQ(opened->result, -1);
-    EXPECT_EQ(
-        opened->fixture.notifier.texts(),
-        std::vector<std::string>{"File: " + (savfDirectory() / "JTT_joblogtest.savf").string() +
-                                 "  is not save file format form AS/400\nHeader too old: block 0 lacks the "
-                                 "header size (offset 52) and the second block count (offset 60) that later "
-                                 "save files carry"});
+    ASSERT_EQ(opened->result, 0);
+    const Catalog& catalog = opened->fixture.catalog;
+    EXPECT_TRUE(opened->fixture.notifier.entries.empty());
+    EXPECT_TRUE(catalog.header.oldestLayout);
+    EXPECT_EQ(catalog.header.systemText, "9406 D80");
+    EXPECT_EQ(catalog.header.saveCommand, 2);
+    EXPECT_EQ(catalog.header.details.serialNumber, "1000731");
+    EXPECT_EQ(catalog.header.details.savedAt->text(), "2000-02-23 13:02:47");
+    EXPECT_FALSE(catalog.header.details.savingReleaseCode);
+    EXPECT_EQ(catalog.header.details.objectReleases, std::vector<std::string>{"V3R2M0"});
+    ASSERT_EQ(catalog.parts.size(), 1u);
+    EXPECT_EQ(catalog.parts[0].library.name, "JOBLOGTEST");
+    ASSERT_EQ(catalog.parts[0].library.objectCount, 3);
+    ASSERT_EQ(catalog.segments.fillCount(), 3);
+    EXPECT_EQ(catalog.segments.slot(1).sequence, 11);
+    EXPECT_EQ(catalog.segments.slot(2).sequence, 27);
+    EXPECT_EQ(catalog.segments.slot(2).recordDistance, 3);
+
+    const SavedObject* program = findObject(catalog, "SNDMSGS", 0x0201);
+    ASSERT_NE(program, nullptr);
+    EXPECT_EQ(program->attribute, "CLP");
+    EXPECT_EQ(program->text, "Send program messages for joblog tests");
+    EXPECT_EQ(program->details.size, 7680);
+    EXPECT_EQ(program->details.sourceFile, "QCLSRC");
+    EXPECT_EQ(program->details.createdOnSystem, "RCHASLKB");
+    const SavedObject* source = findObject(catalog, "QCLSRC", 0x1901);
+    ASSERT_NE(source, nullptr);
+    EXPECT_EQ(source->recordLength, 92);
+    EXPECT_EQ(source->fieldCount, 3);
+    EXPECT_EQ(memberDetails(*source), "SNDMSGS(CLP,6,2000-02-19 21:36:53,2000-02-23 11:56:41)\n");
+    EXPECT_EQ(source->members.at(0).text, "Send program messages for joblog tests");
+}
+
+// Walk 1-18-249-416-475-708-727-744-775-783-813; every member's count equals its records.
+TEST(RealSaveFiles, OldestLayoutTraceroute) {
+    SKIP_WITHOUT_SAVF();
+    auto opened = openReal("SKS_traceroute.savf");
+    ASSERT_EQ(opened->result, 0);
+    const Catalog& catalog = opened->fixture.catalog;
+    EXPECT_TRUE(opened->fixture.notifier.entries.empty());
+    EXPECT_EQ(catalog.header.systemText, "9402 200");
+    EXPECT_EQ(catalog.header.details.serialNumber, "10561BA");
+    ASSERT_EQ(catalog.parts.size(), 1u);
+    EXPECT_EQ(catalog.parts[0].library.name, "TRACEROUTE");
+    ASSERT_EQ(catalog.parts[0].library.objectCount, 2);
+    EXPECT_EQ(catalog.segments.fillCount(), 10);
+    EXPECT_EQ(catalog.segments.slot(9).sequence, 784);
+    const SavedObject* library = findObject(catalog, "TRACEROUTE", 0x0401);
+    ASSERT_NE(library, nullptr);
+    EXPECT_EQ(library->attribute, "PROD");
+    EXPECT_EQ(library->details.owner, "GOODGUYS");
+    EXPECT_EQ(library->details.creator, "KLEMSCOT");
+    const SavedObject* source = findObject(catalog, "SOURCE", 0x1901);
+    ASSERT_NE(source, nullptr);
+    EXPECT_EQ(source->text, "Source for TRACEROUTE project");
+    EXPECT_EQ(source->recordLength, 112);
+    EXPECT_EQ(memberDetails(*source),
+              "SOCKET_H(RPGLE,1024,2001-01-11 17:12:09,2001-01-11 17:37:46)\n"
+              "SOCKUTILR4(RPGLE,736,2001-01-11 17:12:27,2001-01-11 17:44:28)\n"
+              "SOCKUTIL_H(RPGLE,245,2001-01-11 17:12:34,2001-01-11 17:38:39)\n"
+              "TRACERTR4(RPGLE,1034,2001-01-11 17:12:46,2001-01-11 17:44:46)\n"
+              "TRACEROUTE(CMD,66,2001-01-11 17:14:00,2001-01-11 17:31:02)\n"
+              "TRACERTS(DSPF,57,2001-01-11 17:14:48,2001-01-11 17:33:14)\n"
+              "BUILDME(CLP,120,2001-01-11 17:15:15,2001-02-22 16:12:55)\n"
+              "SOCKUTILEX(BND,16,2001-01-11 18:13:35,2001-01-11 18:13:36)\n"
+              "README(TXT,112,2001-01-11 18:25:34,2001-01-11 19:10:27)\n");
 }
 
 // Every prefix of a real file, its block counts made to agree so the walk runs, opens without
 // harm. Big files are cut at a few hundred places.
 TEST(RealSaveFiles, TruncationSweep) {
     SKIP_WITHOUT_SAVF();
-    for (const char* name : {"VCF_VCFV1R0.SAVF", "FLSEARCH.SAVF", "JTT_rmlib.savf", "P4_EKO.SAVF"}) {
+    for (const char* name :
+         {"VCF_VCFV1R0.SAVF", "FLSEARCH.SAVF", "JTT_rmlib.savf", "P4_EKO.SAVF", "SKS_traceroute.savf"}) {
         SCOPED_TRACE(name);
         std::vector<std::uint8_t> bytes = readAll(savfDirectory() / name);
         ASSERT_FALSE(bytes.empty());

@@ -335,5 +335,30 @@ TEST_F(HeldSaveWindowTest, RealSaveFileHeldTwiceOpensAndExports) {
     EXPECT_EQ(captions(*window_), tree);
 }
 
+// JTT_w95lib.savf: save file PROGS holds a 156-block save of the oldest layout (SAVOBJ of four
+// CL programs of library W95LIB), stored from block 25 of its segment. It opens in a window of
+// its own and is cut out to a file that opens with the same tree.
+TEST_F(HeldSaveWindowTest, RealSaveOfTheCiscEraOpensAndExports) {
+    const fs::path path = fs::path(QUELVANE_SAVF_DIR) / "JTT_w95lib.savf";
+    QUELVANE_REQUIRE_REAL_FILE(path);
+    window_->openFile(QString::fromStdString(path.string()));
+    select(*window_, {"Library(W95LIB)", "Part0", "PROGS("});
+    MainWindow* progs = openHeld(*window_);
+    ASSERT_NE(progs, nullptr);
+    const QStringList tree = captions(*progs);
+    ASSERT_EQ(tree.size(), 6);
+    EXPECT_EQ(tree[0], QStringLiteral("Library(W95LIB)"));
+    EXPECT_TRUE(tree[5].startsWith(QStringLiteral("    PROG35("))) << qPrintable(tree[5]);
+
+    const fs::path target = folder_ / "PROGS.savf";
+    actions(*window_).setTargetChooser(
+        [&](QWidget*, const QString&) { return QString::fromStdString(target.string()); });
+    ASSERT_TRUE(offered(*window_));
+    actions(*window_).exportAction()->trigger();
+    EXPECT_EQ(fs::file_size(target), 156u * kBlock);
+    window_->openFile(QString::fromStdString(target.string()));
+    EXPECT_EQ(captions(*window_), tree);
+}
+
 }  // namespace
 }  // namespace quelvane::test

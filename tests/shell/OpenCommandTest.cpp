@@ -1,5 +1,10 @@
 #include <QTreeView>
 
+#include <algorithm>
+#include <fstream>
+#include <iterator>
+#include <vector>
+
 #include "conversion/ConversionLayer.h"
 #include "shell/CatalogTreeModel.h"
 #include "shell/ContentListModel.h"
@@ -47,6 +52,16 @@ class OpenCommandTest : public ShellFixture {
         window_->findChild<QTreeView*>(QStringLiteral("TreeView1"))->setCurrentIndex(node(path));
         window_->showSelectedNode();
         window_->findChild<ListingWorker*>()->wait();
+    }
+
+    // A copy of JTT_joblogtest.savf in the test folder whose block 0 lacks 11 00 11 00 at 12.
+    QString writeWithoutOldestMarker() {
+        std::ifstream in(QUELVANE_SAVF_DIR "/JTT_joblogtest.savf", std::ios::binary);
+        std::vector<char> bytes((std::istreambuf_iterator<char>(in)), {});
+        std::fill_n(bytes.begin() + 12, 4, '\0');
+        const std::filesystem::path path = folder_ / "TOOOLD.savf";
+        std::ofstream(path, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        return QString::fromStdString(path.string());
     }
 
     QStringList children(const QStringList& path) {
@@ -116,6 +131,21 @@ TEST_F(OpenCommandTest, ARealFileBecomesTheTreeAndTheSummary) {
     }
 }
 
+// The oldest layout (11 00 11 00 in block 0): once refused as too old, now read whole.
+TEST_F(OpenCommandTest, TheOldestSavesOpen) {
+    configure(37, 1252);
+    start();
+    open(QStringLiteral("JTT_joblogtest.savf"));
+    EXPECT_TRUE(dialogs_.messageTexts().isEmpty()) << qPrintable(dialogs_.messageTexts().join("\n"));
+    EXPECT_EQ(children({}), QStringList{"Library(JOBLOGTEST)"});
+    click({"Library(JOBLOGTEST)", "Part0", "QCLSRC(PF)", "SNDMSGS "});
+    EXPECT_EQ(window_->listModel().rowCount(), 6);
+    open(QStringLiteral("SKS_traceroute.savf"));
+    EXPECT_EQ(children({"Library(TRACEROUTE)", "Part0"}).size(), 2);
+    click({"Library(TRACEROUTE)", "Part0", "SOURCE(PF)", "README "});
+    EXPECT_EQ(window_->listModel().rowCount(), 112);
+}
+
 TEST_F(OpenCommandTest, ARejectedOrCancelledFileLeavesThePreviousTree) {
     configure(37, 1252);
     start();
@@ -124,17 +154,19 @@ TEST_F(OpenCommandTest, ARejectedOrCancelledFileLeavesThePreviousTree) {
     EXPECT_EQ(window_->windowTitle(),
               kVersion + QStringLiteral("[") + kSavf + QStringLiteral("VCF_VCFV1R0.SAVF]"));
 
-    // This one comes from a release whose header lacks what a save file carries later.
-    open(QStringLiteral("JTT_joblogtest.savf"));
+    // A header that lacks what a save file carries later and is not of the oldest layout either:
+    // JTT_joblogtest.savf without its 11 00 11 00.
+    const QString tooOld = writeWithoutOldestMarker();
+    dialogs_.files.push_back(tooOld);
+    window_->openSaveFile();
     EXPECT_EQ(
         dialogs_.messageTexts(),
-        QStringList{"File: " + kSavf +
-                    "JTT_joblogtest.savf  is not save file format form AS/400\nHeader too old: block 0 lacks "
+        QStringList{"File: " + tooOld +
+                    "  is not save file format form AS/400\nHeader too old: block 0 lacks "
                     "the header size (offset 52) and the second block count (offset 60) that later save "
                     "files carry"});
     EXPECT_EQ(dialogs_.messages[0].caption, QStringLiteral("Quelvane"));
-    EXPECT_EQ(window_->windowTitle(),
-              kVersion + QStringLiteral("[") + kSavf + QStringLiteral("JTT_joblogtest.savf]"));
+    EXPECT_EQ(window_->windowTitle(), kVersion + QStringLiteral("[") + tooOld + QStringLiteral("]"));
     EXPECT_EQ(children({}), QStringList{"Library(VCF)"});
 
     // The views keep reading the file the tree came from.

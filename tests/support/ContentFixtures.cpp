@@ -10,6 +10,7 @@ namespace {
 constexpr std::int64_t kBody = 512;
 constexpr std::int64_t kStreamHeader = 32;
 constexpr std::int64_t kFirstStreamBlock = 16;
+constexpr std::int64_t kOldestFirstStreamBlock = 4;
 constexpr std::int64_t kHeaderInterval = 32768;
 
 bool streamHeaderBlock(std::int64_t block) {
@@ -37,7 +38,9 @@ std::pair<std::int64_t, std::int64_t> ContentFixtures::streamPosition(std::int64
 }
 
 std::vector<Placement> ContentFixtures::streamPlacements(std::int64_t offset,
-                                                         const std::vector<std::uint8_t>& bytes) {
+                                                         const std::vector<std::uint8_t>& bytes,
+                                                         bool oldestLayout) {
+    const std::int64_t first = oldestLayout ? kOldestFirstStreamBlock : kFirstStreamBlock;
     std::vector<Placement> placements;
     std::size_t done = 0;
     while (done < bytes.size()) {
@@ -45,7 +48,7 @@ std::vector<Placement> ContentFixtures::streamPlacements(std::int64_t offset,
         std::size_t room = static_cast<std::size_t>(kBody - body);
         std::size_t count = std::min(room, bytes.size() - done);
         Placement placement;
-        placement.block = kFirstStreamBlock + block;
+        placement.block = first + block;
         placement.offset = body;
         placement.bytes.assign(bytes.begin() + static_cast<std::ptrdiff_t>(done),
                                bytes.begin() + static_cast<std::ptrdiff_t>(done + count));
@@ -69,23 +72,23 @@ std::vector<std::uint8_t> ContentFixtures::streamBytes(std::int32_t recordLength
 }
 
 BuiltSegment ContentFixtures::memberRecords(const std::string& fileName, const std::string& memberName,
-                                            std::int32_t recordLength, const std::vector<StreamSlot>& slots) {
+                                            std::int32_t recordLength, const std::vector<StreamSlot>& slots,
+                                            bool oldestLayout) {
+    const std::int64_t first = oldestLayout ? kOldestFirstStreamBlock : kFirstStreamBlock;
     char key[64];
     std::snprintf(key, sizeof key, "%-10s%s", fileName.c_str(), memberName.c_str());
     BuiltSegment segment;
     segment.name = key;
     std::vector<std::uint8_t> bytes = streamBytes(recordLength, slots);
-    segment.placements = streamPlacements(0, bytes);
+    segment.placements = streamPlacements(0, bytes, oldestLayout);
     // Header blocks of the stream carry a header of their own, which the stream skips.
-    std::int64_t lastBlock =
-        segment.placements.empty() ? 0 : segment.placements.back().block - kFirstStreamBlock;
+    std::int64_t lastBlock = segment.placements.empty() ? 0 : segment.placements.back().block - first;
     for (std::int64_t block = 0; block <= lastBlock; ++block) {
         if (streamHeaderBlock(block)) {
-            segment.placements.push_back(
-                {kFirstStreamBlock + block, 0, std::vector<std::uint8_t>(kStreamHeader, 0xA5)});
+            segment.placements.push_back({first + block, 0, std::vector<std::uint8_t>(kStreamHeader, 0xA5)});
         }
     }
-    segment.length = static_cast<std::int32_t>(kFirstStreamBlock + lastBlock + 1);
+    segment.length = static_cast<std::int32_t>(first + lastBlock + 1);
     return segment;
 }
 
@@ -160,10 +163,10 @@ BuiltSegment ContentFixtures::savedSaveFile(const std::string& objectName, std::
 
 BuiltSegment ContentFixtures::heldSave(const std::string& objectName, const std::string& library,
                                        const std::vector<std::uint8_t>& inner,
-                                       std::optional<std::uint32_t> count) {
+                                       std::optional<std::uint32_t> count, bool oldestLayout) {
     constexpr std::size_t kBlock = 528;
     constexpr std::int32_t kCountBlock = 9;
-    constexpr std::int32_t kFirstInnerBlock = 24;
+    const std::int32_t firstInnerBlock = oldestLayout ? 25 : 24;
     constexpr std::int32_t kSpareBlocks = 8;
     const auto blocks = static_cast<std::uint32_t>(inner.size() / kBlock);
     const auto padded = [](std::string name) {
@@ -181,10 +184,13 @@ BuiltSegment ContentFixtures::heldSave(const std::string& objectName, const std:
                       inner.begin() + static_cast<std::ptrdiff_t>(at + static_cast<std::size_t>(kBody)));
     }
     segment.placements.push_back({kCountBlock, 0, counts});
-    if (!bodies.empty()) {
-        segment.placements.push_back({kFirstInnerBlock, 0, bodies});
+    if (oldestLayout) {
+        segment.placements.push_back({firstInnerBlock - 1, 0, {0x00, 0x0D, 0x00, 0xA0}});
     }
-    segment.length = kFirstInnerBlock + static_cast<std::int32_t>(blocks) + kSpareBlocks;
+    if (!bodies.empty()) {
+        segment.placements.push_back({firstInnerBlock, 0, bodies});
+    }
+    segment.length = firstInnerBlock + static_cast<std::int32_t>(blocks) + kSpareBlocks;
     return segment;
 }
 

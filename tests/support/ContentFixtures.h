@@ -46,9 +46,10 @@ class ContentFixtures {
     static std::pair<std::int64_t, std::int64_t> streamPosition(std::int64_t offset);
 
     // Placements putting `bytes` at stream byte `offset` of a member segment, whose stream
-    // starts at block 16 of the segment.
+    // starts at block 16 of the segment (block 4 in the oldest layout).
     static std::vector<Placement> streamPlacements(std::int64_t offset,
-                                                   const std::vector<std::uint8_t>& bytes);
+                                                   const std::vector<std::uint8_t>& bytes,
+                                                   bool oldestLayout = false);
 
     // The stream bytes of `slots` after the skipped first slot (which is filled with 0xEE).
     static std::vector<std::uint8_t> streamBytes(std::int32_t recordLength,
@@ -56,7 +57,8 @@ class ContentFixtures {
 
     // A member data segment named "%-10s%s" holding `slots`.
     static BuiltSegment memberRecords(const std::string& fileName, const std::string& memberName,
-                                      std::int32_t recordLength, const std::vector<StreamSlot>& slots);
+                                      std::int32_t recordLength, const std::vector<StreamSlot>& slots,
+                                      bool oldestLayout = false);
 
     static BuiltSegment clProgram(const BuiltClSource& source);
     // The source area as stored: counts, unused bytes, line records.
@@ -71,9 +73,10 @@ class ContentFixtures {
     // The data segment of save file `objectName` in library `library`, holding the save `inner`
     // (528-byte blocks) as the system stores it: the block count twice in block 9, then one
     // block body per inner block from block 24. `count` replaces the true block count.
+    // A save of the oldest layout is stored from block 25, after a block of its own.
     static BuiltSegment heldSave(const std::string& objectName, const std::string& library,
                                  const std::vector<std::uint8_t>& inner,
-                                 std::optional<std::uint32_t> count = {});
+                                 std::optional<std::uint32_t> count = {}, bool oldestLayout = false);
 
     // Catalog entries that lead the views to the segments above.
     static BuiltObject programObject(const std::string& name, const std::string& attribute = "CLP");

@@ -75,10 +75,10 @@ std::int64_t placementEnd(const std::vector<Placement>& placements) {
     return end;
 }
 
-std::int32_t writePart(BlockWriter& writer, std::int64_t headerBlock, const BuiltPart& part,
+std::int32_t writePart(BlockWriter& writer, std::int64_t headerBlock, const BuiltPart& part, bool oldest,
                        PartPlace& place) {
     const std::uint32_t v = part.descriptorOffset;
-    place.descriptorBlock = headerBlock + 8;
+    place.descriptorBlock = headerBlock + (oldest ? 1 : 8);
     place.libraryBlock = place.descriptorBlock + (v > 512 ? v / 512 : 0);
     place.base = v > 512 ? 0 : 256;
     place.directoryOffset = v % 512 + (part.sysbas ? 112 : 80);
@@ -110,7 +110,7 @@ std::int32_t writePart(BlockWriter& writer, std::int64_t headerBlock, const Buil
         std::int64_t areaAt = 0;
         if (object.memberArea || object.attribute == "PF" || object.rawMemberArea) {
             std::vector<std::uint8_t> area =
-                object.rawMemberArea ? *object.rawMemberArea : SaveFileBuilder::memberArea(object);
+                object.rawMemberArea ? *object.rawMemberArea : SaveFileBuilder::memberArea(object, oldest);
             areaAt = cursor;
             writer.write(place.libraryBlock, areaAt, area);
             cursor = alignUp(cursor + static_cast<std::int64_t>(area.size()), kAlign);
@@ -197,7 +197,26 @@ std::vector<std::uint8_t> SaveFileBuilder::description(const BuiltObject& object
     return out;
 }
 
-std::vector<std::uint8_t> SaveFileBuilder::memberArea(const BuiltObject& object) {
+// A member entry of the oldest layout: the later one without bytes 112..127.
+std::vector<std::uint8_t> oldestMemberEntry(const BuiltMember& member) {
+    std::size_t length = member.firstWord / 16 * 16 + 32;
+    std::vector<std::uint8_t> entry(std::max<std::size_t>(length, 192), 0);
+    SaveFileBuilder::putU32(entry, 0, member.firstWord);
+    SaveFileBuilder::putBytes(entry, 4, SaveFileBuilder::ebcdic(member.name, 10));
+    SaveFileBuilder::putBytes(entry, 47, SaveFileBuilder::ebcdic(member.text, 50));
+    if (!member.created.empty()) {
+        SaveFileBuilder::putBytes(entry, 99, SaveFileBuilder::ebcdic(member.created, 13));
+    }
+    SaveFileBuilder::putU32(entry, 129, member.recordCount);
+    SaveFileBuilder::putBytes(entry, 145, SaveFileBuilder::ebcdic(member.type, 10));
+    if (!member.changed.empty()) {
+        SaveFileBuilder::putBytes(entry, 165, SaveFileBuilder::ebcdic(member.changed, 13));
+    }
+    entry.resize(length);
+    return entry;
+}
+
+std::vector<std::uint8_t> SaveFileBuilder::memberArea(const BuiltObject& object, bool oldestLayout) {
     auto members = static_cast<std::uint32_t>(object.members.size());
     std::uint32_t format = object.formatOffset.value_or(kDefaultFormatOffset);
     std::vector<std::uint8_t> data(std::max<std::size_t>(84, format + kFieldSectionStart), 0);
@@ -219,6 +238,10 @@ std::vector<std::uint8_t> SaveFileBuilder::memberArea(const BuiltObject& object)
     auto memberList = static_cast<std::uint32_t>(alignUp(static_cast<std::int64_t>(data.size()), 4));
     data.resize(memberList, 0);
     for (const BuiltMember& member : object.members) {
+        if (oldestLayout) {
+            putBytes(data, data.size(), oldestMemberEntry(member));
+            continue;
+        }
         std::size_t length = member.firstWord / 16 * 16 + 32;
         std::vector<std::uint8_t> entry(std::max<std::size_t>(length, 176), 0);
         putU32(entry, 0, member.firstWord);
@@ -230,6 +253,13 @@ std::vector<std::uint8_t> SaveFileBuilder::memberArea(const BuiltObject& object)
                   entry.begin() + static_cast<std::ptrdiff_t>(count + 17), member.countHighFill);
         putBytes(entry, 161, ebcdic(member.type, 10));
         putU32(entry, count + 17, member.recordCount);
+        if (!shortLayout && !member.created.empty()) {
+            putBytes(entry, 99, ebcdic(member.created, 13));
+        }
+        if (!shortLayout && !member.changed.empty()) {
+            entry.resize(std::max<std::size_t>(entry.size(), 194), 0);
+            putBytes(entry, 181, ebcdic(member.changed, 13));
+        }
         entry.resize(length);
         putBytes(data, data.size(), entry);
     }
@@ -257,13 +287,13 @@ SaveFileBuilder& SaveFileBuilder::add(BuiltSegment segment) {
 SaveFileImage SaveFileBuilder::build() const {
     SaveFileImage image;
     BlockWriter writer(image);
-    std::int64_t next = std::max<std::int32_t>(headerSize, 0) / 512;
+    std::int64_t next = oldestLayout ? 1 : std::max<std::int32_t>(headerSize, 0) / 512;
     next = std::max<std::int64_t>(next, 1);
     for (const auto& item : items_) {
         SegmentPlace segment{next, 0};
         if (const auto* part = std::get_if<BuiltPart>(&item)) {
             PartPlace place;
-            segment.length = writePart(writer, next, *part, place);
+            segment.length = writePart(writer, next, *part, oldestLayout, place);
             image.layout.parts.push_back(std::move(place));
         } else {
             const auto& plain = std::get<BuiltSegment>(item);
@@ -282,9 +312,15 @@ SaveFileImage SaveFileBuilder::build() const {
     std::vector<std::uint8_t> header(64, 0);
     std::int32_t count = blockCount.value_or(static_cast<std::int32_t>(image.blockTotal));
     putU32(header, 8, static_cast<std::uint32_t>(count));
-    putBytes(header, 16, ebcdic(systemText, 32));
-    putU32(header, 52, static_cast<std::uint32_t>(headerSize));
-    putU32(header, 60, static_cast<std::uint32_t>(blockCountCopy.value_or(count)));
+    if (oldestLayout) {
+        putBytes(header, 12, {0x11, 0x00, 0x11, 0x00});
+        putBytes(header, 16, ebcdic(systemText, 8));
+        putU32(header, 60, static_cast<std::uint32_t>(blockCountCopy.value_or(0)));
+    } else {
+        putBytes(header, 16, ebcdic(systemText, 32));
+        putU32(header, 52, static_cast<std::uint32_t>(headerSize));
+        putU32(header, 60, static_cast<std::uint32_t>(blockCountCopy.value_or(count)));
+    }
     writer.write(0, 0, header);
     return image;
 }

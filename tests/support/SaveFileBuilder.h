@@ -51,6 +51,9 @@ struct BuiltMember {
     std::uint32_t firstWord = 640;
     // Written over the 17 high bytes of the 21-byte record count (the reader keeps the low 4).
     std::uint8_t countHighFill = 0;
+    // CYYMMDDHHMMSS digits, written when not empty (the change date only in the longer layouts).
+    std::string created{};
+    std::string changed{};
 };
 
 struct BuiltObject {
@@ -126,6 +129,11 @@ class SaveFileBuilder {
   public:
     std::string systemText = "150 9401";
     std::int32_t headerSize = 512;
+    // The oldest layout: 11 00 11 00 at offset 12, 0 at 52 and (unless blockCountCopy says
+    // otherwise) at 60, an 8-character system text, one-block segment headers (the descriptor in
+    // the block after its header) and member entries of that layout (give them firstWord 162 for
+    // 192 bytes). `headerSize` is not used: the first segment is block 1.
+    bool oldestLayout = false;
     std::optional<std::int32_t> blockCount;      // offset 8, default the true count
     std::optional<std::int32_t> blockCountCopy;  // offset 60, default the value at offset 8
     std::int64_t extraBytes = 0;
@@ -146,7 +154,7 @@ class SaveFileBuilder {
 
     // The generated description and member area of an object, as written.
     static std::vector<std::uint8_t> description(const BuiltObject& object);
-    static std::vector<std::uint8_t> memberArea(const BuiltObject& object);
+    static std::vector<std::uint8_t> memberArea(const BuiltObject& object, bool oldestLayout = false);
 
   private:
     std::vector<std::variant<BuiltPart, BuiltSegment>> items_;
