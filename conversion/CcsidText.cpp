@@ -3,17 +3,13 @@
 #include <algorithm>
 #include <array>
 
-#include <unicode/ucnv.h>
-
-#include "conversion/modules/CodePageNames.h"
+#include "conversion/CodePageRegistry.h"
 
 namespace quelvane {
 
 namespace {
 
-constexpr std::uint16_t kUtf8 = 1208;
-// A UTF-16 unit becomes at most four bytes of a multi-byte PC page.
-constexpr std::size_t kBytesPerUnit = 4;
+constexpr std::int32_t kFallbackPcPage = 1252;
 
 // Single-byte EBCDIC pages: the Latin country pages with and without the euro, Latin-1 open
 // systems (1047), Cyrillic, Greek, Turkish, Hebrew, Arabic and the Japanese Latin pages.
@@ -26,9 +22,9 @@ constexpr std::uint16_t kLastEuroEbcdicPage = 1149;
 
 // Pages whose first 128 characters are ASCII; ICU knows each as "ibm-<CCSID>".
 constexpr std::array<std::uint16_t, 42> kAsciiPages = {
-    367, 437, 737, 775, 813,  819,  850,  852,  855,  857,  858,  860,  861,  862,
-    863, 864, 865, 866, 869,  874,  912,  913,  914,  915,  916,  920,  923,  932,
-    942, 943, 949, 950, 1051, 1089, 1208, 1250, 1251, 1252, 1253, 1254, 1363, 5348};
+    367, 437, 737, 775, 813,  819,  850,        852,  855,  857,  858,  860,  861,  862,
+    863, 864, 865, 866, 869,  874,  912,        913,  914,  915,  916,  920,  923,  932,
+    942, 943, 949, 950, 1051, 1089, kUtf8Ccsid, 1250, 1251, 1252, 1253, 1254, 1363, 5348};
 constexpr std::uint16_t kFirstWindowsPage = 1250;
 constexpr std::uint16_t kLastWindowsPage = 1258;
 
@@ -48,12 +44,6 @@ bool listed(const std::array<std::uint16_t, N>& pages, std::uint16_t ccsid) {
     return std::find(pages.begin(), pages.end(), ccsid) != pages.end();
 }
 
-UConverter* openConverter(const std::string& name) {
-    UErrorCode status = U_ZERO_ERROR;
-    UConverter* converter = ucnv_open(name.c_str(), &status);
-    return U_FAILURE(status) ? nullptr : converter;
-}
-
 }  // namespace
 
 CcsidText::Family CcsidText::familyOf(std::optional<std::uint16_t> ccsid) {
@@ -69,25 +59,14 @@ CcsidText::Family CcsidText::familyOf(std::optional<std::uint16_t> ccsid) {
     return Family::Data;
 }
 
-CcsidText::CcsidText(std::uint16_t ccsid, std::int32_t pcCodePage) {
-    from_ = openConverter(ccsid == kUtf8 ? std::string("UTF-8") : "ibm-" + std::to_string(ccsid));
-    const char* pcName = modules::pcPageConverterName(pcCodePage);
-    to_ = openConverter(pcName != nullptr ? pcName : "windows-1252");
-    if (to_ != nullptr) {
-        // A character the PC page lacks shows as a question mark, not as a control character.
-        UErrorCode status = U_ZERO_ERROR;
-        ucnv_setSubstChars(to_, "?", 1, &status);
+CcsidText::CcsidText(std::uint16_t ccsid, std::int32_t pcCodePage, ConversionBackend& backend)
+    : from_(backend.openCcsidPage(ccsid)), to_(backend.openPcPage(pcCodePage)) {
+    if (to_ == nullptr) {
+        to_ = backend.openPcPage(kFallbackPcPage);
     }
 }
 
-CcsidText::~CcsidText() {
-    if (from_ != nullptr) {
-        ucnv_close(from_);
-    }
-    if (to_ != nullptr) {
-        ucnv_close(to_);
-    }
-}
+CcsidText::~CcsidText() = default;
 
 std::string CcsidText::toPcText(std::string_view bytes) {
     if (isAscii(bytes)) {
@@ -96,21 +75,10 @@ std::string CcsidText::toPcText(std::string_view bytes) {
     if (!ready()) {
         return asciiOnly(bytes);
     }
-    UErrorCode status = U_ZERO_ERROR;
-    wide_.resize(bytes.size() * 2 + 1);
-    const int32_t wideLength = ucnv_toUChars(from_, wide_.data(), static_cast<int32_t>(wide_.size()),
-                                             bytes.data(), static_cast<int32_t>(bytes.size()), &status);
-    if (U_FAILURE(status)) {
-        return asciiOnly(bytes);
-    }
+    from_->decode({reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()}, wide_, nullptr);
+    // A character the PC page lacks shows as a question mark, not as a control character.
     std::string out;
-    out.resize(static_cast<std::size_t>(wideLength) * kBytesPerUnit + 1);
-    const int32_t outLength =
-        ucnv_fromUChars(to_, out.data(), static_cast<int32_t>(out.size()), wide_.data(), wideLength, &status);
-    if (U_FAILURE(status)) {
-        return asciiOnly(bytes);
-    }
-    out.resize(static_cast<std::size_t>(outLength));
+    to_->encode(wide_, PcPageCodec::Substitution::questionMarkDroppingIgnorable, out, nullptr);
     return out;
 }
 

@@ -1,11 +1,12 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 
-struct UConverter;
+#include "conversion/ConversionBackend.h"
 
 namespace quelvane {
 
@@ -19,14 +20,16 @@ class CcsidText {
 
     static Family familyOf(std::optional<std::uint16_t> ccsid);
 
-    // A decoder from an ASCII-family `ccsid` (1208 for UTF-8) to the PC code page.
-    CcsidText(std::uint16_t ccsid, std::int32_t pcCodePage);
+    // A decoder from an ASCII-family `ccsid` (kUtf8Ccsid for UTF-8) to the PC code page; a PC
+    // page the registry does not hold is taken as windows-1252.
+    CcsidText(std::uint16_t ccsid, std::int32_t pcCodePage,
+              ConversionBackend& backend = ConversionBackend::standard());
     ~CcsidText();
 
     CcsidText(const CcsidText&) = delete;
     CcsidText& operator=(const CcsidText&) = delete;
 
-    // False when ICU has no converter for either page.
+    // False when the backend has no converter for either page.
     bool ready() const { return from_ != nullptr && to_ != nullptr; }
 
     // `bytes` in the PC code page; a character the PC page lacks becomes its substitute. Text of
@@ -34,8 +37,8 @@ class CcsidText {
     std::string toPcText(std::string_view bytes);
 
   private:
-    UConverter* from_ = nullptr;
-    UConverter* to_ = nullptr;
+    std::unique_ptr<CodePageDecoder> from_;
+    std::unique_ptr<PcPageCodec> to_;
     std::u16string wide_;
 };
 

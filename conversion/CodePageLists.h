@@ -7,7 +7,8 @@
 
 namespace quelvane {
 
-// The two code-page lists the user picks the conversion pair from.
+// The two code-page lists the user picks the conversion pair from, as CodePageRegistry.h lists
+// the pages.
 
 struct CcsidRow {
     std::string_view text;

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 
+#include "conversion/CodePageRegistry.h"
 #include "conversion/SettingsFile.h"
 
 namespace quelvane {
@@ -18,9 +19,12 @@ class CodePageSettings {
     // The pair the command line converts with when none was confirmed.
     static constexpr std::int32_t kFallbackEbcdic = 37;
     static constexpr std::int32_t kFallbackPc = 1252;
-    // The Options list rows selected when none are stored: CCSID 37 and PC page 1252.
-    static constexpr int kDefaultCcsidRow = 17;
-    static constexpr int kDefaultPcRow = 3;
+    // The pages the Options lists select while no rows are stored: CCSID 500 and PC page 1250,
+    // and the rows that show them.
+    static constexpr std::int32_t kDefaultListEbcdic = 500;
+    static constexpr std::int32_t kDefaultListPc = 1250;
+    static constexpr int kDefaultCcsidRow = hostPageRow(kDefaultListEbcdic).value();
+    static constexpr int kDefaultPcRow = pcPageRow(kDefaultListPc).value();
     static constexpr int kDefaultPort = 21;
 
     struct CodePages {

@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstdio>
 
+#include "conversion/CodePageRegistry.h"
 #include "conversion/ModuleInterface.h"
 #include "conversion/ModuleLibrary.h"
 
@@ -32,10 +33,6 @@ constexpr std::uint32_t kModuleNotBound = ENOENT;
 constexpr std::uint32_t kLengthTooLong = EINVAL;
 // A module that fails without saying why must not pass for a success.
 constexpr std::uint32_t kUnexplainedFailure = EIO;
-
-bool isDoubleBytePcPage(std::int32_t pcCodePage) {
-    return pcCodePage == 932 || pcCodePage == 936 || pcCodePage == 949 || pcCodePage == 950;
-}
 
 template <typename Function>
 Function entryPointOf(const ModuleLibrary& library, const char* name) {

@@ -1,10 +1,11 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 
-struct UConverter;
+#include "conversion/ConversionBackend.h"
 
 namespace quelvane {
 
@@ -14,14 +15,15 @@ namespace quelvane {
 // conversion; an extraction decodes every text of every record through here.
 class PcTextToUtf8 {
   public:
-    explicit PcTextToUtf8(std::int32_t pcCodePage);
+    explicit PcTextToUtf8(std::int32_t pcCodePage,
+                          ConversionBackend& backend = ConversionBackend::standard());
     ~PcTextToUtf8();
 
     PcTextToUtf8(const PcTextToUtf8&) = delete;
     PcTextToUtf8& operator=(const PcTextToUtf8&) = delete;
 
-    // False when ICU has no converter for the page; text then passes through unchanged.
-    bool ready() const { return converter_ != nullptr && utf8_ != nullptr; }
+    // False when the backend has no converter for the page; text then passes through unchanged.
+    bool ready() const { return page_ != nullptr; }
 
     std::string toUtf8(std::string_view pcText);
     // The same into `out`, whose storage is reused.
@@ -30,8 +32,7 @@ class PcTextToUtf8 {
     void toUtf8InPlace(std::string& text);
 
   private:
-    UConverter* converter_ = nullptr;
-    UConverter* utf8_ = nullptr;
+    std::unique_ptr<PcPageCodec> page_;
     std::u16string wide_;
     std::string work_;
 };

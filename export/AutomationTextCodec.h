@@ -1,18 +1,20 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
-struct UConverter;
+#include "conversion/PcPageCodec.h"
 
 namespace quelvane {
 
 // Turns the writers' 8-bit texts, which are in the current PC code page, into the servers' wide
-// strings and back. Code page 0 is windows-1252; the double-byte pages 932, 936, 949 and 950
-// are read as such, so a lead byte and its trail byte become one character.
+// strings and back. Code page 0 is windows-1252; the double-byte pages are read as such, so a
+// lead byte and its trail byte become one character.
 class AutomationTextCodec {
   public:
-    // Raises AutomationFailure when no converter exists for the code page.
+    // Raises AutomationFailure when no converter exists for the code page (one of
+    // CodePageRegistry.h's PC pages).
     explicit AutomationTextCodec(std::int32_t pcCodePage);
     ~AutomationTextCodec();
 
@@ -28,7 +30,7 @@ class AutomationTextCodec {
     static std::u16string fromUtf8(const std::string& text);
 
   private:
-    UConverter* converter_;
+    std::unique_ptr<PcPageCodec> page_;
 };
 
 }  // namespace quelvane

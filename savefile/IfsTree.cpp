@@ -6,13 +6,13 @@
 #include <memory>
 
 #include "conversion/CcsidText.h"
+#include "conversion/CodePageRegistry.h"
 #include "savefile/IfsPath.h"
 
 namespace quelvane {
 
 namespace {
 
-constexpr std::uint16_t kUtf8 = 1208;
 enum TreeImage {
     kRootImage = 0,
     kRootSelected = 1,
@@ -125,7 +125,7 @@ const IfsTreeNode* IfsTree::find(const IfsTreeNode& root, const std::string& pat
 }
 
 CatalogTree IfsTree::catalogTree(const IfsTreeNode& root, std::int32_t pcCodePage) {
-    CcsidText names(kUtf8, pcCodePage);
+    CcsidText names(kUtf8Ccsid, pcCodePage);
     CatalogTree tree;
     tree.roots.push_back(treeNode(root, names, true));
     tree.complete = true;

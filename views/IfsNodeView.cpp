@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "conversion/CcsidText.h"
+#include "conversion/CodePageRegistry.h"
 #include "savefile/DetailText.h"
 #include "savefile/IfsStreamReader.h"
 #include "savefile/IfsTree.h"
@@ -12,7 +13,6 @@ namespace quelvane {
 
 namespace {
 
-constexpr std::uint16_t kUtf8 = 1208;
 constexpr std::int32_t kDefaultPcCodePage = 1252;
 constexpr int kNameWidth = 200;
 constexpr int kTypeWidth = 60;
@@ -112,7 +112,7 @@ ViewOutcome showIfsNode(ViewSession& session, NodeContentTarget& target, const s
     if (node == nullptr) {
         return ViewOutcome::Shown;
     }
-    CcsidText names(kUtf8, pcCodePageOf(session));
+    CcsidText names(kUtf8Ccsid, pcCodePageOf(session));
     const IfsEntry* entry = entryOf(*catalog.ifs, *node);
     if (node->directory) {
         showDirectory(session, target, *node, names);

@@ -6,12 +6,12 @@
 #include <memory>
 #include <vector>
 
-#include <unicode/ucnv.h>
+#include "conversion/ConversionBackend.h"
 
 namespace quelvane::modules {
 
-// Maps host (EBCDIC) bytes to one PC code page through Unicode. Opened once per code-page pair
-// and reused; not safe for use by two threads at once.
+// Maps host (EBCDIC) bytes to one PC code page through Unicode, with the pages of one conversion
+// backend. Opened once per code-page pair and reused; not safe for use by two threads at once.
 class CodePageMapper {
   public:
     enum class Lookup { byteTable, converters };
@@ -21,7 +21,8 @@ class CodePageMapper {
     // of what each host byte becomes, worked out once through the converters; every other pair,
     // and Lookup::converters, converts each call's text through the converters.
     static std::unique_ptr<CodePageMapper> open(std::int32_t ebcdicCodePage, std::int32_t pcCodePage,
-                                                Lookup lookup = Lookup::byteTable);
+                                                Lookup lookup = Lookup::byteTable,
+                                                ConversionBackend& backend = ConversionBackend::standard());
 
     ~CodePageMapper();
     CodePageMapper(const CodePageMapper&) = delete;
@@ -39,7 +40,6 @@ class CodePageMapper {
   private:
     CodePageMapper() = default;
     void appendRun(const std::uint8_t* run, std::size_t length);
-    void decodeRun(const std::uint8_t* run, std::size_t length);
     void fillByteTable();
     // Fill result_ and characterStart_ with the whole converted text.
     void collectThroughTable(const std::uint8_t* source, std::size_t sourceLength);
@@ -60,13 +60,12 @@ class CodePageMapper {
     // Every host byte becomes exactly one PC byte (single-byte pages on both sides).
     bool oneBytePerByte_ = false;
 
-    UConverter* host_ = nullptr;  // null when hostTable_ holds the host page
-    std::array<char16_t, 256> hostTable_{};
-    UConverter* pc_ = nullptr;
+    std::unique_ptr<CodePageDecoder> host_;
+    std::unique_ptr<PcPageCodec> pc_;
 
     // Work buffers, kept between calls.
-    std::vector<UChar> unicode_;
-    std::vector<char> encoded_;
+    std::u16string unicode_;
+    std::string encoded_;
     std::vector<std::int32_t> offsets_;
     std::vector<std::uint8_t> result_;
     std::vector<bool> characterStart_;

@@ -8,6 +8,8 @@
 #include <vector>
 
 #include "conversion/CodePageLists.h"
+#include "conversion/CodePageRegistry.h"
+#include "conversion/CodePageSettings.h"
 #include "conversion/ConversionLayer.h"
 #include "tests/support/RecordingNotifier.h"
 
@@ -16,7 +18,7 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-constexpr int kDefaultPcRow = 3;
+constexpr int kDefaultPcRow = CodePageSettings::kDefaultPcRow;
 
 // The modules this build made, bound once for every test here.
 ConversionLayer& boundModules() {
@@ -38,10 +40,6 @@ std::int32_t automaticPcPageOfRow(std::size_t row) {
 
 bool isMixedHostPage(std::int32_t page) {
     return page == 930 || page == 931 || page == 933 || page == 935 || page == 937 || page == 939;
-}
-
-bool isDoubleBytePcPage(std::int32_t page) {
-    return page == 932 || page == 936 || page == 949 || page == 950;
 }
 
 bool isLeadByte(std::int32_t pcPage, std::uint8_t byte) {
