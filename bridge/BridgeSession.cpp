@@ -350,7 +350,7 @@ std::string BridgeSession::extract(const std::string& folder, ProgressReporter& 
     json.endArray();
     json.endObject();
     std::string out = json.text();
-    out.pop_back();
+    out.erase(out.find_last_of('}'));
     return out + ",\"files\":" + filesBelow(folder) + ",\"messages\":" + messagesJson() + "}";
 }
 

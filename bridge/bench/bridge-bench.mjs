@@ -38,7 +38,9 @@ function timed(work) {
   return { seconds: Number(process.hrtime.bigint() - start) / 1e9, result };
 }
 
-const quelvane = await startQuelvane(createRequire(import.meta.url)(path.resolve(option('module'))));
+const quelvane = await startQuelvane(createRequire(import.meta.url)(path.resolve(option('module'))),
+  // Node's fetch cannot load the .wasm by path: the bytes are handed over.
+  { wasmBinary: fs.readFileSync(path.resolve(option('module')).replace(/\.js$/, '.wasm')) });
 const listing = timed(() => {
   const opened = quelvane.open(nodeFileReader(fs, save), { name: save });
   const shown = opened.show(node);

@@ -21,7 +21,9 @@ function option(name) {
 const savf = option('savf');
 const cli = option('cli');
 const onCi = process.env.CI === 'true';
-const quelvane = await startQuelvane(createRequire(import.meta.url)(path.resolve(option('module'))));
+const quelvane = await startQuelvane(createRequire(import.meta.url)(path.resolve(option('module'))),
+  // Node's fetch cannot load the .wasm by path: the bytes are handed over.
+  { wasmBinary: fs.readFileSync(path.resolve(option('module')).replace(/\.js$/, '.wasm')) });
 const pages = ['--ebcdic', '37', '--pc', '1252'];
 
 function real(name) {
@@ -33,9 +35,9 @@ function real(name) {
   return file;
 }
 
-function native(args) {
+function native(args, { withPages = true } = {}) {
   try {
-    return { status: 0, out: execFileSync(cli, [...args, ...pages], { maxBuffer: 1 << 30 }) };
+    return { status: 0, out: execFileSync(cli, withPages ? [...args, ...pages] : args, { maxBuffer: 1 << 30 }) };
   } catch (failure) {
     return { status: failure.status, out: failure.stdout };
   }
@@ -67,8 +69,8 @@ function shownLines(save, node) {
   return lines;
 }
 
-function nativeLines(args) {
-  const text = native(args).out.toString('utf8');
+function nativeLines(args, options) {
+  const text = native(args, options).out.toString('utf8');
   return text.endsWith('\n') ? text.slice(0, -1).split('\n') : text.split('\n');
 }
 
@@ -113,25 +115,27 @@ test('each kind of save opens as the native program opens it, with the same summ
 
 test('member rows equal quelvane-cli show, for source and data members of every kind of save', (t) => {
   if (!needCli(t)) return;
-  for (const [name, most] of [['ANSI_MYSAVF.FILE', 6], ['CSCH@009.SAVF', 12], ['GURI_demodb.savf', 4],
+  let compared = 0;
+  for (const [name, most] of [['JTT_ddmtestsav.savf', 8], ['CSCH@009.SAVF', 12], ['GURI_demodb.savf', 4],
     ['NOX_release_2022-07-07.savf', 6], ['P4_EKO.SAVF', 4], ['VCF_VCFV1R0.SAVF', 6]]) {
     const save = open(name);
     if (save === null) continue;
     const members = memberPaths(save, most);
-    assert.ok(members.length > 0, name);
+    compared += members.length;
     for (const node of members) {
       assert.deepEqual(shownLines(save, nodeAt(node)), nativeLines(['show', path.join(savf, name), node]),
         `${name} ${node}`);
     }
     save.close();
   }
+  assert.ok(compared > 20, `${compared} members compared`);
 });
 
 test('exports are byte for byte what quelvane-cli export writes', (t) => {
   if (!needCli(t)) return;
   const out = fs.mkdtempSync(path.join(os.tmpdir(), 'quelvane-bridge-'));
   try {
-    for (const [name, node] of [['CSCH@009.SAVF', '1/0/0'], ['ANSI_MYSAVF.FILE', memberPaths(open('ANSI_MYSAVF.FILE'), 1)[0]]]) {
+    for (const [name, node] of [['CSCH@009.SAVF', '1/0/0'], ['GURI_demodb.savf', '0/0/0']]) {
       const file = real(name);
       if (file === null || node === undefined) continue;
       const save = open(name);
@@ -157,7 +161,7 @@ test('the object list and the check report equal the native ones', (t) => {
     const save = open(name);
     if (save === null) continue;
     assert.deepEqual(save.objects().lines, nativeLines(['objects', path.join(savf, name)]), name);
-    const report = nativeLines(['check', path.join(savf, name)]);
+    const report = nativeLines(['check', path.join(savf, name)], { withPages: false });
     assert.deepEqual(save.check().lines, report.slice(report.length - save.check().lines.length), name);
     save.close();
   }
@@ -209,7 +213,10 @@ test('a held save opens through the save that holds it', (t) => {
 
 // Every node of a cut or spoilt save is shown; a trap of the module would throw here.
 function showEverything(save) {
-  if (save.handle === undefined) return;
+  if (typeof save.tree !== 'function') {
+    assert.ok(save.error !== undefined || save.outcome !== 'opened');
+    return;
+  }
   const walk = (node, steps) => {
     const shown = save.show(node.ifsPath ? { ifsPath: node.ifsPath } : nodeAt(steps.join('/')));
     assert.ok(shown.outcome !== undefined || shown.error !== undefined);
