@@ -112,6 +112,8 @@ EMSCRIPTEN_KEEPALIVE const char* quelvane_open(int file, double size, int ebcdic
         return answered(withHandle(opened, keep(std::move(session))));
     } catch (const std::exception& failure) {
         return failed(failure.what());
+    } catch (...) {
+        return failed("an unknown failure");
     }
 }
 

@@ -122,6 +122,10 @@ class SaveFile {
   // The save held by the save-file object at `node` (an object node), as a SaveFile of its own.
   openHeld(node) {
     const answer = this.call('quelvane_open_held', ['number', 'number'], [node.parent, node.index]);
+    if (answer.handle && answer.outcome !== 'opened') {
+      this.quelvane.module.ccall('quelvane_close', null, ['number'], [answer.handle]);
+      return answer;
+    }
     return answer.handle ? new SaveFile(this.quelvane, answer.handle, answer) : answer;
   }
 
@@ -136,9 +140,14 @@ export class Quelvane {
     this.readers = new Map();
     this.nextFile = 1;
     this.nextFolder = 1;
+    // A reader that fails answers -1: an exception must not unwind through the module.
     module.quelvaneRead = (file, offset, heap, target, count) => {
       const reader = this.readers.get(file);
-      return reader ? reader.read(offset, heap, target, count) : -1;
+      try {
+        return reader ? reader.read(offset, heap, target, count) : -1;
+      } catch {
+        return -1;
+      }
     };
   }
 
@@ -165,7 +174,16 @@ export class Quelvane {
   withFolder(work, { onProgress, onFile } = {}) {
     const { FS } = this.module;
     const folder = `${OUT_ROOT}/${this.nextFolder++}`;
-    this.module.quelvaneProgress = onProgress ? (done, total) => Boolean(onProgress(done, total)) : null;
+    // A progress callback that fails cancels the work.
+    this.module.quelvaneProgress = onProgress
+      ? (done, total) => {
+        try {
+          return Boolean(onProgress(done, total));
+        } catch {
+          return true;
+        }
+      }
+      : null;
     let answer;
     try {
       answer = work(folder);

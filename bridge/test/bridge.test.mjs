@@ -246,6 +246,23 @@ test('cut and spoilt files give messages, never a trap', () => {
     }
     showEverything(quelvane.open(bytesReader(spoilt), { name: `${name} spoilt` }));
   }
+  // A file that stops being readable part-way (a browser File changed on disk, say).
+  const whole = real('CSCH@009.SAVF');
+  if (whole !== null) {
+    for (const failingAfter of [1, 3, 10, 40]) {
+      const inner = bytesReader(fs.readFileSync(whole));
+      let reads = 0;
+      const failing = {
+        size: inner.size,
+        read(...args) {
+          reads += 1;
+          if (reads > failingAfter) throw new Error('the file went away');
+          return inner.read(...args);
+        },
+      };
+      showEverything(quelvane.open(failing, { name: 'failing' }));
+    }
+  }
   const empty = quelvane.open(bytesReader(new Uint8Array(0)), { name: 'empty' });
   assert.equal(empty.outcome, 'notSaveFile');
 });
