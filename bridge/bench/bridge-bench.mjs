@@ -2,7 +2,7 @@
 // records (written by bench_write_member_save): open and list the first 100 rows, and export to
 // text. Prints times, ratios and peak memory. Not a test: run it by hand on a quiet machine.
 //   node bridge-bench.mjs --module quelvane-node.js --cli quelvane-cli --save member.savf
-import { execFileSync } from 'node:child_process';
+import { spawnSync } from 'node:child_process';
 import fs from 'node:fs';
 import { createRequire } from 'node:module';
 import os from 'node:os';
@@ -26,8 +26,9 @@ const out = fs.mkdtempSync(path.join(os.tmpdir(), 'quelvane-bench-'));
 // Seconds and peak resident megabytes of the native program, from GNU time.
 function nativeRun(args) {
   const start = process.hrtime.bigint();
-  const report = execFileSync('/usr/bin/time', ['-f', '%M', cli, ...args, ...pages],
-    { stdio: ['ignore', 'ignore', 'pipe'], maxBuffer: 1 << 30 }).toString().trim().split('\n');
+  const run = spawnSync('/usr/bin/time', ['-f', '%M', cli, ...args, ...pages],
+    { stdio: ['ignore', 'ignore', 'pipe'], maxBuffer: 1 << 30 });
+  const report = run.stderr.toString().trim().split('\n');
   const seconds = Number(process.hrtime.bigint() - start) / 1e9;
   return { seconds, megabytes: Number(report[report.length - 1]) / 1024 };
 }
