@@ -9,9 +9,9 @@ namespace quelvane::tables {
 // (CodePageTableData.cpp) and read by TableDecoder and PcEncodeMap.
 //
 // Reading is a walk over bytes in at most two shift states (single and double bytes). In each
-// state a byte looks up a row of 256 entries: a unit row (UTF-16 units) and a flag row (what the
-// entry does). A lead byte's unit names a LeadEntry, whose rows the next byte looks up. Rows are
-// shared by every page that has the same one.
+// state a byte looks up a row of 256 entries: a unit row (UTF-16 units, see UnitRow) and a flag
+// row (what the entry does). A lead byte's unit names a LeadEntry, whose rows the next byte looks up. Rows
+// are shared by every page that has the same one.
 
 inline constexpr std::size_t kRowLength = 256;
 
@@ -30,6 +30,21 @@ inline constexpr std::uint8_t kStateShift = 4;
 inline constexpr std::uint8_t kStateMask = 0x30;
 inline constexpr std::uint8_t kToFirstState = 0x10;
 inline constexpr std::uint8_t kToSecondState = 0x20;
+
+// A unit row as stored: the units of bytes `first` to `last` at `offset` in `units`, and
+// `outside` for every other byte; or, with a base row, that row with `patchCount` entries
+// replaced, whose bytes and units stand at `offset` in `patchBytes` and `patchUnits`. Most rows
+// of a page's lead bytes only differ from another page's in a few places.
+struct UnitRow {
+    std::uint32_t offset;
+    std::uint16_t outside;
+    std::uint16_t base;
+    std::uint8_t first;
+    std::uint8_t last;
+    std::uint16_t patchCount;
+};
+
+inline constexpr std::uint16_t kNoBase = 0xFFFF;
 
 struct LeadEntry {
     std::uint16_t unitRow;
@@ -81,7 +96,10 @@ struct CodePointRange {
 };
 
 struct CodePageTableSet {
-    std::span<const std::uint16_t> unitRows;
+    std::span<const UnitRow> unitRows;
+    std::span<const std::uint16_t> units;
+    std::span<const std::uint8_t> patchBytes;
+    std::span<const std::uint16_t> patchUnits;
     std::span<const std::uint8_t> flagRows;
     std::span<const LeadEntry> leads;
     std::span<const std::uint16_t> sequences;
@@ -93,6 +111,9 @@ struct CodePageTableSet {
 };
 
 const CodePageTableSet& generatedCodePageTables();
+
+// The unit of `byte` in unit row `row`.
+std::uint16_t unitAt(const CodePageTableSet& tables, std::uint16_t row, std::uint8_t byte);
 
 const PageTable* findPageTable(const CodePageTableSet& tables, PageKind kind, std::int32_t number);
 

@@ -50,7 +50,8 @@ void PcEncodeMap::readBackwards(const CodePageTableSet& tables, const PageTable&
     for (std::size_t byte = 0; byte < kRowLength; ++byte) {
         const std::uint8_t flags = tables.flagRows[entryIndex(flagRow, byte)];
         if ((flags & kLead) == 0 && (flags & kActionMask) == kEmitUnit) {
-            set(tables.unitRows[entryIndex(unitRow, byte)], static_cast<std::uint8_t>(byte), 0, 1);
+            set(unitAt(tables, unitRow, static_cast<std::uint8_t>(byte)), static_cast<std::uint8_t>(byte), 0,
+                1);
         }
     }
     for (std::size_t byte = 0; byte < kRowLength; ++byte) {
@@ -58,12 +59,12 @@ void PcEncodeMap::readBackwards(const CodePageTableSet& tables, const PageTable&
         if ((flags & kLead) == 0) {
             continue;
         }
-        const LeadEntry& lead = tables.leads[tables.unitRows[entryIndex(unitRow, byte)]];
+        const LeadEntry& lead = tables.leads[unitAt(tables, unitRow, static_cast<std::uint8_t>(byte))];
         for (std::size_t trail = 0; trail < kRowLength; ++trail) {
             const std::uint8_t pairFlags = tables.flagRows[entryIndex(lead.flagRow, trail)];
             if ((pairFlags & kLeadOnly) == 0 && (pairFlags & kActionMask) == kEmitUnit) {
-                set(tables.unitRows[entryIndex(lead.unitRow, trail)], static_cast<std::uint8_t>(byte),
-                    static_cast<std::uint8_t>(trail), 2);
+                set(unitAt(tables, lead.unitRow, static_cast<std::uint8_t>(trail)),
+                    static_cast<std::uint8_t>(byte), static_cast<std::uint8_t>(trail), 2);
             }
         }
     }

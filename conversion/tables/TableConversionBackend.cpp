@@ -49,17 +49,4 @@ std::unique_ptr<CodePageDecoder> TableConversionBackend::openCcsidPage(std::uint
     return openDecoder(tables::PageKind::ccsid, ccsid);
 }
 
-namespace tables {
-
-const PageTable* findPageTable(const CodePageTableSet& tables, PageKind kind, std::int32_t number) {
-    for (const PageTable& page : tables.pages) {
-        if (page.kind == kind && page.number == number) {
-            return &page;
-        }
-    }
-    return nullptr;
-}
-
-}  // namespace tables
-
 }  // namespace quelvane

@@ -41,9 +41,8 @@ void TableDecoder::decode(std::span<const std::uint8_t> bytes, std::u16string& o
     std::size_t i = 0;
     while (i < bytes.size()) {
         const auto offset = static_cast<std::int32_t>(i);
-        const std::size_t entry = entryIndex(page_.unitRow[state], bytes[i]);
         const std::uint8_t flags = tables_.flagRows[entryIndex(page_.flagRow[state], bytes[i])];
-        const std::uint16_t unit = tables_.unitRows[entry];
+        const std::uint16_t unit = unitAt(tables_, page_.unitRow[state], bytes[i]);
         if ((flags & kLead) == 0) {
             emit(unit, flags, offset, out, offsets);
             const std::uint8_t next = flags & kStateMask;
@@ -61,7 +60,7 @@ void TableDecoder::decode(std::span<const std::uint8_t> bytes, std::u16string& o
         }
         const std::uint8_t trail = bytes[i + 1];
         const std::uint8_t pairFlags = tables_.flagRows[entryIndex(lead.flagRow, trail)];
-        emit(tables_.unitRows[entryIndex(lead.unitRow, trail)], pairFlags, offset, out, offsets);
+        emit(unitAt(tables_, lead.unitRow, trail), pairFlags, offset, out, offsets);
         i += (pairFlags & kLeadOnly) != 0 ? 1 : 2;
     }
 }

@@ -11,6 +11,9 @@ namespace {
 constexpr std::uint8_t kShiftOut = 0x0E;
 // Bytes read after an ambiguous pair to tell whether its second byte was read again.
 constexpr std::array<std::uint8_t, 5> kProbes = {0x41, 0xC1, 0x81, 0x0E, 0x0F};
+// The rows of a state are kin to the same state's rows of other pages, a lead's to the rows of
+// the same lead byte.
+constexpr int kStateRowKin = 0x100;
 
 std::string hex(std::size_t value) {
     static constexpr char kDigits[] = "0123456789ABCDEF";
@@ -116,7 +119,7 @@ void DecodeTableBuilder::buildState(std::size_t state, PageTable& page) {
             throw std::runtime_error("byte " + hex(byte) + " gives characters at another offset");
         }
     }
-    page.unitRow[state] = pools_.addUnitRow(units);
+    page.unitRow[state] = pools_.addUnitRow(units, kStateRowKin + static_cast<int>(state));
     page.flagRow[state] = pools_.addFlagRow(flags);
 }
 
@@ -136,7 +139,7 @@ std::uint16_t DecodeTableBuilder::buildLead(std::size_t state, std::uint8_t lead
     const Decoded& truncated = alone_[state][lead];
     const auto [truncatedUnit, truncatedAction] = pools_.entryFor(truncated.units);
     return pools_.addLead(
-        {pools_.addUnitRow(units), pools_.addFlagRow(flags), truncatedUnit, truncatedAction});
+        {pools_.addUnitRow(units, lead), pools_.addFlagRow(flags), truncatedUnit, truncatedAction});
 }
 
 bool DecodeTableBuilder::readsSecondAgain(std::size_t state, std::uint8_t lead, std::uint8_t second,

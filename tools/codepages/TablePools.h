@@ -20,7 +20,9 @@ class TablePools {
   public:
     TablePools();
 
-    std::uint16_t addUnitRow(const std::array<std::uint16_t, kRowLength>& row);
+    // `kin` groups rows that tend to differ little (the rows of one lead byte in every page):
+    // a row is stored as a patch of a row of its kin where that is shorter.
+    std::uint16_t addUnitRow(const std::array<std::uint16_t, kRowLength>& row, int kin);
     std::uint16_t addFlagRow(const std::array<std::uint8_t, kRowLength>& row);
     std::uint16_t addLead(const LeadEntry& lead);
     // The unit and action that make a row entry emit `units`.
@@ -33,13 +35,27 @@ class TablePools {
     // A view of everything added so far; valid until the next addition.
     CodePageTableSet view() const;
 
-    const std::vector<std::uint16_t>& unitRows() const { return unitRows_; }
+    const std::vector<UnitRow>& unitRows() const { return unitRows_; }
+    const std::vector<std::uint16_t>& units() const { return units_; }
+    const std::vector<std::uint8_t>& patchBytes() const { return patchBytes_; }
+    const std::vector<std::uint16_t>& patchUnits() const { return patchUnits_; }
     const std::vector<std::uint8_t>& flagRows() const { return flagRows_; }
     const std::vector<LeadEntry>& leads() const { return leads_; }
     const std::vector<std::uint16_t>& sequences() const { return sequences_; }
 
   private:
-    std::vector<std::uint16_t> unitRows_;
+    using Row = std::array<std::uint16_t, kRowLength>;
+
+    bool addAsPatch(const Row& row, int kin);
+    void addPlain(const Row& row);
+
+    std::vector<UnitRow> unitRows_;
+    std::vector<std::uint16_t> units_;
+    std::vector<std::uint8_t> patchBytes_;
+    std::vector<std::uint16_t> patchUnits_;
+    // Every row in full, and the plain rows of each kin.
+    std::vector<Row> fullRows_;
+    std::map<int, std::vector<std::uint16_t>> plainRowsOfKin_;
     std::vector<std::uint8_t> flagRows_;
     std::vector<LeadEntry> leads_;
     std::vector<std::uint16_t> sequences_;

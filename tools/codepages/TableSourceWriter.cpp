@@ -8,8 +8,12 @@ namespace {
 
 constexpr std::size_t kValuesPerLine = 16;
 
+// An empty array gets one unused element; its span is cut to the real size.
 template <typename Value>
-void writeNumbers(std::ostream& out, const char* type, const char* name, const std::vector<Value>& values) {
+void writeNumbers(std::ostream& out, const char* type, const char* name, std::vector<Value> values) {
+    if (values.empty()) {
+        values.push_back(0);
+    }
     out << "const " << type << ' ' << name << "[] = {\n";
     for (std::size_t i = 0; i < values.size(); ++i) {
         out << (i % kValuesPerLine == 0 ? "    " : " ") << static_cast<unsigned>(values[i]) << ',';
@@ -30,6 +34,16 @@ const char* kindName(PageKind kind) {
             return "PageKind::ccsid";
     }
     return "";
+}
+
+void writeUnitRows(std::ostream& out, const std::vector<UnitRow>& rows) {
+    out << "const UnitRow kUnitRows[] = {\n";
+    for (const UnitRow& row : rows) {
+        out << "    {" << row.offset << ", " << row.outside << ", " << row.base << ", "
+            << static_cast<unsigned>(row.first) << ", " << static_cast<unsigned>(row.last) << ", "
+            << row.patchCount << "},\n";
+    }
+    out << "};\n\n";
 }
 
 void writeLeads(std::ostream& out, const std::vector<LeadEntry>& leads) {
@@ -90,7 +104,10 @@ void writeTableSource(const TablePools& pools, std::ostream& out) {
            "#include \"conversion/tables/CodePageTables.h\"\n\n"
            "namespace quelvane::tables {\n\n"
            "namespace {\n\n";
-    writeNumbers(out, "std::uint16_t", "kUnitRows", pools.unitRows());
+    writeUnitRows(out, pools.unitRows());
+    writeNumbers(out, "std::uint16_t", "kUnits", pools.units());
+    writeNumbers(out, "std::uint8_t", "kPatchBytes", pools.patchBytes());
+    writeNumbers(out, "std::uint16_t", "kPatchUnits", pools.patchUnits());
     writeNumbers(out, "std::uint8_t", "kFlagRows", pools.flagRows());
     writeLeads(out, pools.leads());
     writeNumbers(out, "std::uint16_t", "kSequences", pools.sequences());
@@ -99,8 +116,11 @@ void writeTableSource(const TablePools& pools, std::ostream& out) {
     writeIgnorable(out, pools.ignorable);
     out << "}  // namespace\n\n"
            "const CodePageTableSet& generatedCodePageTables() {\n"
-           "    static const CodePageTableSet tables{kUnitRows, kFlagRows, kLeads, kSequences, kPages,\n"
-           "                                         {kExceptions, "
+           "    static const CodePageTableSet tables{kUnitRows, {kUnits, "
+        << pools.units().size() << "}, {kPatchBytes, " << pools.patchBytes().size() << "}, {kPatchUnits, "
+        << pools.patchUnits().size()
+        << "},\n"
+           "                                         kFlagRows, kLeads, kSequences, kPages, {kExceptions, "
         << pools.exceptions.size()
         << "}, kIgnorable};\n"
            "    return tables;\n"
