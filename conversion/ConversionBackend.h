@@ -29,6 +29,15 @@ class ConversionBackend {
     // names it, or UTF-8 for kUtf8Ccsid. Unmapped sequences read as the page defines.
     virtual std::unique_ptr<CodePageDecoder> openCcsidPage(std::uint16_t ccsid) = 0;
 
+    // The converter a stored CCSID's row of kStoredCcsids names (its mixed page for a pure
+    // single- or double-byte part), unmapped sequences as U+FFFD; null where the backend has
+    // none, and the caller falls back to the chosen host page. The table backend holds no
+    // such converters.
+    virtual std::unique_ptr<CodePageDecoder> openStoredCcsid(std::uint16_t ccsid) {
+        (void)ccsid;
+        return nullptr;
+    }
+
     virtual std::string_view name() const = 0;
 
     // The backend the build chose (QUELVANE_CONVERSION_BACKEND): ICU where the build has it,
