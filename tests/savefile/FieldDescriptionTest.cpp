@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "conversion/StoredCcsidText.h"
 #include "savefile/FieldEntryReader.h"
 #include "savefile/SaveFileReader.h"
 #include "tests/savefile/ReaderFixture.h"
@@ -324,6 +325,43 @@ TEST(RealFieldEntries, LongNames) {
                   "MSYOZEIKBN=MSYOP_SYOHIN_ZEI_KUBUN@5026", "MSYOUPDDAT=MSYOP_SYOHIN_UPDATE_DATE@5026",
                   "MSYOUPDTIM=MSYOP_SYOHIN_UPDATE_TIME@5026", "MSYOUPDPGM=MSYOP_SYOHIN_UPDATE_PGM@5026",
                   "MSYOTIMSTP=MSYOP_SYOHIN_TIMESTAMP@5026"}));
+}
+
+std::string trimmed(StoredCcsidText& reader, const StoredText& text) {
+    std::string out;
+    reader.decode(text.bytes, text.ccsid, false, out);
+    return out.substr(0, out.find_last_not_of(' ') + 1);
+}
+
+// The texts of the Japanese files read in the CCSIDs stored beside them (5026 for PERSON's file
+// text, 1399 for its field texts and for PREFCODE), with no code page chosen for them.
+TEST(RealFieldEntries, JapaneseTextsInTheirCcsids) {
+    const std::string save = std::string(QUELVANE_SAVF_DIR) + "/GURI_demodb.savf";
+    QUELVANE_REQUIRE_REAL_FILE(save);
+    if (ConversionBackend::standard().name() != "icu") {
+        GTEST_SKIP() << "the table backend reads stored CCSIDs in the chosen page";
+    }
+    StoredCcsidText reader(37);
+    const std::pair<const char*, std::vector<std::string>> files[] = {
+        {"PERSON",
+         {"登録者一覧", "REGNO 登録番号", "KJNAME 姓名", "KNNAME 姓名（読み）", "GENDER 性別",
+          "TEL 電話番号（主）", "MOBILE 電話番号（副）", "POST 郵便番号", "PREF 都道府県", "ADDR1 住所１",
+          "ADDR2 住所２", "ADDR3 住所３", "BIRTHD 生年月日"}},
+        {"PREFCODE", {"都道府県コード", "PCODE 都道府県コード", "PNAME 都道府県名"}},
+    };
+    for (const auto& [name, expected] : files) {
+        SCOPED_TRACE(name);
+        ReaderFixture fixture;
+        const SavedObject* file = openedFile(fixture, "GURI_demodb.savf", name);
+        ASSERT_NE(file, nullptr);
+        std::vector<std::string> texts{trimmed(reader, file->description.text)};
+        for (const SavedField& field : file->fields) {
+            const std::string text = trimmed(reader, field.description.text);
+            EXPECT_EQ(text, trimmed(reader, field.description.columnHeadings));
+            texts.push_back(field.name + " " + text);
+        }
+        EXPECT_EQ(texts, expected);
+    }
 }
 
 }  // namespace
