@@ -2,6 +2,10 @@
 
 #include <array>
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <memory>
 #include <string>
 
@@ -57,6 +61,25 @@ TEST(CliFileDescription, PhysicalFilesAsTheirDds) {
             EXPECT_TRUE(holds(json, line)) << line;
         }
     }
+}
+
+// catalog.json of an extraction carries the same "file" member for each physical file.
+TEST(CliFileDescription, CatalogJsonCarriesTheDescriptions) {
+    QUELVANE_REQUIRE_REAL_FILE(std::string(QUELVANE_SAVF_DIR) + "/GURI_demodb.savf");
+    const std::filesystem::path folder =
+        std::filesystem::path(testing::TempDir()) / "file-description-extract";
+    std::filesystem::remove_all(folder);
+    const std::string command = std::string(QUELVANE_CLI_PATH) + " extract '" + QUELVANE_SAVF_DIR +
+                                "/GURI_demodb.savf' --to '" + folder.string() + "' --quiet";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    std::ifstream in(folder / "catalog.json");
+    const std::string json((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::string described = describeJson("GURI_demodb.savf", "0/PREFCODE");
+    const std::size_t start = described.find("\"file\": {");
+    ASSERT_NE(start, std::string::npos);
+    EXPECT_NE(json.find("\"levelId\": \"231C3BD8DF2BF\""), std::string::npos);
+    EXPECT_TRUE(holds(json, "\"text\": \"都道府県名\","));
+    std::filesystem::remove_all(folder);
 }
 
 }  // namespace
