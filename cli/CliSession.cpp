@@ -15,9 +15,7 @@
 #include "conversion/PcTextToUtf8.h"
 #include "conversion/SettingsFile.h"
 #include "savefile/CatalogTree.h"
-#include "savefile/ExpandedBlockSource.h"
 #include "savefile/FileBlockSource.h"
-#include "savefile/SaveFileReader.h"
 
 namespace quelvane::cli {
 
@@ -133,14 +131,13 @@ int CliSession::openSaveFile(const std::string& path) {
     if (!openedOrSaid(path, source)) {
         return kExitUsage;
     }
-    catalog_.segments.reset();
-    catalog_.path = path;
-    path_ = path;
-    chain_.clear();
-    SaveFileReader reader(catalog_, *conversion_, *notifier_);
-    const int parsed = reader.parseSaveFile(path, source);
-    report_ = reader.report();
-    if (parsed < 0) {
+    const OpenedSave::Outcome outcome = opened_.open(
+        [path] { return std::make_unique<FileBlockSource>(path); }, path, *conversion_, *notifier_);
+    if (outcome == OpenedSave::Outcome::CannotOpen) {
+        openedOrSaid(path, FileBlockSource(path));
+        return kExitUsage;
+    }
+    if (outcome != OpenedSave::Outcome::Opened) {
         return kExitNotSaveFile;
     }
     for (const std::string& node : innerNodes_) {
@@ -153,38 +150,20 @@ int CliSession::openSaveFile(const std::string& path) {
 }
 
 int CliSession::openInner(const std::string& node) {
-    std::optional<NodePosition> position = resolveNode(buildCatalogTree(catalog_), node);
+    std::optional<NodePosition> position = resolveNode(buildCatalogTree(opened_.catalog()), node);
     if (!position || position->level != 2) {
         std::fprintf(stderr, "quelvane-cli: no object \"%s\" for --inner\n", node.c_str());
         return kExitUsage;
     }
-    std::unique_ptr<BlockSource> outer = openSource();
-    NestedSave inner = NestedSave::locate(*outer, catalog_, {position->parentIndex, position->index});
+    const NestedSave inner = opened_.locateHeld({position->parentIndex, position->index});
     if (inner.state != NestedSave::State::Found) {
         std::fprintf(stderr, "quelvane-cli: %s\n", inner.message.c_str());
         return kExitNotSaveFile;
     }
-    chain_.push_back(inner);
-    std::unique_ptr<BlockSource> source = openSource();
-    catalog_.segments.reset();
-    SaveFileReader reader(catalog_, *conversion_, *notifier_);
-    const int parsed = reader.parseSaveFile(path_ + " (" + node + ")", *source);
-    report_ = reader.report();
-    return parsed < 0 ? kExitNotSaveFile : kExitSuccess;
-}
-
-std::unique_ptr<BlockSource> CliSession::openExpandedSource() const {
-    std::unique_ptr<BlockSource> stored = openSource();
-    if (catalog_.layout != nullptr && catalog_.layout->compressed()) {
-        return std::make_unique<ExpandedBlockSource>(std::move(stored), catalog_.layout);
-    }
-    return stored;
-}
-
-ViewSession::SourceOpener CliSession::sourceOpener() const {
-    return [path = path_, chain = chain_](const std::string&) {
-        return NestedSave::openChain(std::make_unique<FileBlockSource>(path), chain);
-    };
+    const std::string shown = opened_.catalog().path + " (" + node + ")";
+    return opened_.descend(inner, shown, *conversion_, *notifier_) == OpenedSave::Outcome::Opened
+               ? kExitSuccess
+               : kExitNotSaveFile;
 }
 
 void CliSession::writeLine(const std::string& text) {

@@ -13,6 +13,7 @@
 #include "savefile/FileBlockSource.h"
 #include "savefile/NestedSave.h"
 #include "savefile/ParseReport.h"
+#include "views/OpenedSave.h"
 #include "views/ViewSession.h"
 
 namespace quelvane::cli {
@@ -42,10 +43,11 @@ class CliSession {
 
     // A fresh source over the save the catalog was read from (the inner one after --inner), for
     // the views, which open the save anew for every display.
-    ViewSession::SourceOpener sourceOpener() const;
-    std::unique_ptr<BlockSource> openSource() const { return sourceOpener()(path_); }
-    // The same, expanded when the save was written with data compression.
-    std::unique_ptr<BlockSource> openExpandedSource() const;
+    ViewSession::SourceOpener sourceOpener() const { return opened_.sourceOpener(); }
+    std::unique_ptr<BlockSource> openSource() const { return opened_.openStored(); }
+    // The same as its readers read it: repaired, and expanded when the save was written with data
+    // compression.
+    std::unique_ptr<BlockSource> openExpandedSource() const { return opened_.openReadable(); }
 
     // The start every reading command shares: the options taken out of `arguments` (the operands
     // are left there), between `fewest` and `most` operands (else `usage` on stderr), the
@@ -58,11 +60,12 @@ class CliSession {
     // Writes one line that is UTF-8 already (paths of the integrated file system), unchanged.
     void writeUtf8Line(const std::string& text);
 
-    Catalog& catalog() { return catalog_; }
+    Catalog& catalog() { return opened_.catalog(); }
+    const OpenedSave& opened() const { return opened_; }
     Notifier& notifier() { return *notifier_; }
     ConversionLayer& conversion() { return *conversion_; }
     // Where and why the parse of the opened file stopped.
-    const ParseReport& parseReport() const { return report_; }
+    const ParseReport& parseReport() const { return opened_.report(); }
 
   private:
     int openInner(const std::string& node);
@@ -71,13 +74,10 @@ class CliSession {
     std::optional<std::int32_t> pcOption_;
     bool raw_ = false;
     std::vector<std::string> innerNodes_;
-    std::string path_;
-    std::vector<NestedSave> chain_;
     std::unique_ptr<Notifier> notifier_;
     std::unique_ptr<ConversionLayer> conversion_;
     std::unique_ptr<PcTextToUtf8> utf8_;
-    Catalog catalog_;
-    ParseReport report_;
+    OpenedSave opened_;
 };
 
 // False, after saying on stderr why, when `source` over `path` could not be opened (a folder, a

@@ -54,13 +54,12 @@ int runSaveFileExport(const std::vector<std::string>& arguments) {
         std::fprintf(stderr, "quelvane-cli: no object \"%s\" in %s\n", rest[1].c_str(), rest[0].c_str());
         return kExitUsage;
     }
-    std::unique_ptr<BlockSource> outer = session.openSource();
-    NestedSave inner = NestedSave::locate(*outer, session.catalog(), {node->parentIndex, node->index});
+    const NestedSave inner = session.opened().locateHeld({node->parentIndex, node->index});
     if (inner.state != NestedSave::State::Found) {
         std::fprintf(stderr, "quelvane-cli: %s\n", inner.message.c_str());
         return kExitExportFailed;
     }
-    std::unique_ptr<BlockSource> source = inner.open(std::move(outer));
+    std::unique_ptr<BlockSource> source = session.opened().heldOpener(inner)();
     if (const std::string failure = SaveFileWriter::write(*source, target); !failure.empty()) {
         std::fprintf(stderr, "quelvane-cli: %s\n", failure.c_str());
         return kExitExportFailed;

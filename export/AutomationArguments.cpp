@@ -13,7 +13,7 @@ AutomationArguments::AutomationArguments(std::string_view member, const Automati
     : member_(member), arguments_(&value, 1) {}
 
 bool AutomationArguments::sameName(std::string_view name, std::string_view known) {
-    return std::ranges::equal(name, known, [](char a, char b) {
+    return std::equal(name.begin(), name.end(), known.begin(), known.end(), [](char a, char b) {
         return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
     });
 }

@@ -1,8 +1,8 @@
 #include "export/Biff8WorkbookWriter.h"
 
 #include <algorithm>
-#include <bit>
 #include <cmath>
+#include <cstring>
 
 #include "export/AutomationFailure.h"
 
@@ -124,7 +124,9 @@ class Stream {
         put16(static_cast<std::uint16_t>(value >> 16));
     }
     void putDouble(double value) {
-        const auto bits = std::bit_cast<std::uint64_t>(value);
+        std::uint64_t bits = 0;
+        static_assert(sizeof bits == sizeof value);
+        std::memcpy(&bits, &value, sizeof bits);
         put32(static_cast<std::uint32_t>(bits));
         put32(static_cast<std::uint32_t>(bits >> 32));
     }
@@ -231,7 +233,7 @@ void writeXfs(Stream& out, const std::vector<ExcelServerSheet::Style>& styles) {
 }
 
 bool needsWideText(std::u16string_view text) {
-    return std::ranges::any_of(text, [](char16_t c) { return c > 0xFF; });
+    return std::any_of(text.begin(), text.end(), [](char16_t c) { return c > 0xFF; });
 }
 
 // The shared string table, split into CONTINUE records at the record size limit, followed by
@@ -240,8 +242,9 @@ bool needsWideText(std::u16string_view text) {
 std::uint32_t textReferences(const ExcelServerSheet& sheet) {
     std::uint32_t references = 0;
     for (const auto& row : sheet.rows()) {
-        references += static_cast<std::uint32_t>(
-            std::ranges::count(row.cells, ExcelServerSheet::Kind::Text, &ExcelServerSheet::Cell::kind));
+        references += static_cast<std::uint32_t>(std::count_if(
+            row.cells.begin(), row.cells.end(),
+            [](const ExcelServerSheet::Cell& cell) { return cell.kind == ExcelServerSheet::Kind::Text; }));
     }
     return references;
 }

@@ -16,6 +16,13 @@ constexpr double kMaximumRowHeight = 409;
 constexpr double kMaximumColumnWidth = 255;
 constexpr double kColumnWidthUnit = 256;
 
+// The first of a row's cells, kept in column order, at or after `column`.
+template <typename Cells>
+auto firstCellFrom(Cells& cells, std::uint32_t column) {
+    return std::lower_bound(cells.begin(), cells.end(), column,
+                            [](const auto& cell, std::uint32_t wanted) { return cell.column < wanted; });
+}
+
 }  // namespace
 
 void ExcelServerSheet::requireOnSheet(std::uint32_t row, std::uint32_t column) {
@@ -41,7 +48,7 @@ ExcelServerSheet::Cell& ExcelServerSheet::cellAt(std::uint32_t row, std::uint32_
     // Cells arrive in column order, so the usual place is the end.
     auto place = cells.end();
     if (!cells.empty() && cells.back().column >= column) {
-        place = std::ranges::lower_bound(cells, column, {}, &Cell::column);
+        place = firstCellFrom(cells, column);
         if (place != cells.end() && place->column == column) {
             return *place;
         }
@@ -58,13 +65,13 @@ const ExcelServerSheet::Cell* ExcelServerSheet::findCell(std::uint32_t row, std:
         return nullptr;
     }
     const std::vector<Cell>& cells = rows_[row].cells;
-    const auto place = std::ranges::lower_bound(cells, column, {}, &Cell::column);
+    const auto place = firstCellFrom(cells, column);
     return place != cells.end() && place->column == column ? &*place : nullptr;
 }
 
 void ExcelServerSheet::dropIfEmpty(std::uint32_t row, std::uint32_t column) {
     std::vector<Cell>& cells = rows_[row].cells;
-    const auto place = std::ranges::lower_bound(cells, column, {}, &Cell::column);
+    const auto place = firstCellFrom(cells, column);
     if (place != cells.end() && place->column == column && place->kind == Kind::Blank && place->style == 0) {
         cells.erase(place);
     }
@@ -104,7 +111,7 @@ void ExcelServerSheet::setValue(std::uint32_t row, std::uint32_t column, std::u1
 }
 
 std::uint16_t ExcelServerSheet::styleIndex(const Style& style) {
-    auto known = std::ranges::find(styles_, style);
+    auto known = std::find(styles_.begin(), styles_.end(), style);
     if (known == styles_.end()) {
         styles_.push_back(style);
         known = styles_.end() - 1;

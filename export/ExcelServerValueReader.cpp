@@ -1,7 +1,8 @@
 #include "export/ExcelServerValueReader.h"
 
-#include <charconv>
 #include <cmath>
+#include <locale>
+#include <sstream>
 #include <string>
 
 namespace quelvane {
@@ -232,9 +233,17 @@ std::optional<double> ExcelServerValueReader::readNumber(std::u16string_view tex
     if (digits == 0 || !readExponent(text, at, plain) || at != text.size()) {
         return std::nullopt;
     }
+    // Read in the classic locale: the program's own locale may use a decimal comma.
+    std::istringstream in(plain);
+    in.imbue(std::locale::classic());
     double value = 0;
-    const auto [end, error] = std::from_chars(plain.data(), plain.data() + plain.size(), value);
-    if (error != std::errc() || end != plain.data() + plain.size() || !std::isfinite(value)) {
+    in >> value;
+    if (in.fail() || in.peek() != std::char_traits<char>::eof() || !std::isfinite(value)) {
+        return std::nullopt;
+    }
+    // A number too small for a double reads as zero there; it is out of range, as one too large.
+    const std::string_view mantissa = std::string_view(plain).substr(0, plain.find('e'));
+    if (value == 0 && mantissa.find_first_of("123456789") != std::string_view::npos) {
         return std::nullopt;
     }
     return value == 0 ? 0.0 : value;

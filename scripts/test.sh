@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds Quelvane twice and runs every test in both: a warnings-as-errors g++ build, and a clang
 # build under AddressSanitizer and UndefinedBehaviorSanitizer that also runs the fuzz target for
-# a bounded time.
+# a bounded time. Then the core as WebAssembly, its bridge tested under Node against the first
+# build's quelvane-cli.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -24,3 +25,11 @@ cmake -S . -B build/sanitize -G Ninja -DCMAKE_BUILD_TYPE=Debug \
 cmake --build build/sanitize -j "$jobs"
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
   ctest --test-dir build/sanitize --output-on-failure -j "$jobs"
+
+echo "== WebAssembly build, the bridge under Node"
+# Emscripten's optimiser runs under Node and needs Debian's acorn module.
+export NODE_PATH=/usr/share/nodejs
+emcmake cmake -S . -B build/wasm -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUELVANE_WERROR=ON \
+  -DQUELVANE_NATIVE_CLI="$PWD/build/release/bin/quelvane-cli"
+cmake --build build/wasm -j "$jobs"
+ctest --test-dir build/wasm --output-on-failure

@@ -26,7 +26,6 @@
 #include "savefile/FileBlockSource.h"
 #include "savefile/IfsTree.h"
 #include "savefile/SaveFileCheck.h"
-#include "savefile/SaveFileReader.h"
 #include "savefile/VersionText.h"
 #include "shell/AboutDialog.h"
 #include "shell/CatalogTreeModel.h"
@@ -578,8 +577,6 @@ MainWindow* MainWindow::openHeldSave(const QString& name, ViewSession::SourceOpe
 }
 
 bool MainWindow::prepareOpen() {
-    // The segment table of the file on display stays: the reader starts a fresh one only for a
-    // file it accepts, so a cancelled or rejected open leaves the views reading as before.
     session_->shownMember.resetForOpen();
     const CodePageSettings::CodePages pages = settings_.codePages();
     conversion_->EbcdicCodePage = pages.ebcdic;
@@ -601,26 +598,23 @@ void MainWindow::loadSaveFile(const QString& path, ViewSession::SourceOpener ope
         buttons_[i]->setEnabled(false);
     }
 
-    // The new file is read beside the catalog on display: a rejected file leaves the tree, the
-    // segment index and the file the views read from disk all on the previous file.
-    Catalog candidate;
+    // The new file is read beside the save on display, with a segment index of its own: a
+    // rejected file leaves the tree, the segment index and the file the views read all on the
+    // previous file.
     const bool held = static_cast<bool>(opener);
-    if (!held) {
-        opener = [](const std::string& file) { return std::make_unique<FileBlockSource>(file); };
+    const std::string file = path.toStdString();
+    OpenedSave::StoredOpener stored = [file] { return std::make_unique<FileBlockSource>(file); };
+    if (held) {
+        stored = [opener = std::move(opener), file] { return opener(file); };
     }
-    SaveFileReader reader(candidate, *conversion_, *notifier_);
-    const std::unique_ptr<BlockSource> source = opener(path.toStdString());
-    if (reader.parseSaveFile(path.toStdString(), *source) < 0) {
+    OpenedSave candidate;
+    if (candidate.open(std::move(stored), file, *conversion_, *notifier_) != OpenedSave::Outcome::Opened) {
         return;
     }
-    catalog_ = std::move(candidate);
-    catalog_.path = path.toStdString();
-    session_->openSource = std::move(opener);
+    opened_ = std::move(candidate);
+    session_->openSource = opened_.sourceOpener();
     if (!held) {
         recentFiles_->add(path);
-    }
-    if (catalog_.ifs) {
-        catalog_.ifs->tree = IfsTree::of(*catalog_.ifs);
     }
     CatalogTree tree = catalog_.ifs ? IfsTree::catalogTree(*catalog_.ifs->tree, conversion_->PcCodePage)
                                     : buildCatalogTree(catalog_);

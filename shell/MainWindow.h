@@ -9,6 +9,7 @@
 #include "savefile/Catalog.h"
 #include "views/MemoryContentList.h"
 #include "views/NodeContentTarget.h"
+#include "views/OpenedSave.h"
 #include "views/ViewSession.h"
 
 class QAction;
@@ -134,7 +135,9 @@ class MainWindow final : public QMainWindow, private NodeContentTarget {
     std::string moduleDirectory_;
     std::unique_ptr<DialogNotifier> notifier_;
     std::unique_ptr<ConversionLayer> conversion_;
-    Catalog catalog_;
+    // The save on display; its catalog stays in place while a new file is opened beside it.
+    OpenedSave opened_;
+    Catalog& catalog_ = opened_.catalog();
     MemoryContentList list_;
     std::unique_ptr<ViewSession> session_;
     ExportActions* exports_ = nullptr;

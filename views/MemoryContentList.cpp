@@ -54,7 +54,7 @@ void MemoryContentList::setColumnCaption(int column, std::string_view caption) {
 
 void MemoryContentList::addRow(std::string_view caption, int image) {
     if (chunks_.empty()) {
-        chunks_.push_back(Chunk{std::make_unique_for_overwrite<char[]>(kFirstChunkSize), kFirstChunkSize, 0});
+        chunks_.push_back(Chunk{std::unique_ptr<char[]>(new char[kFirstChunkSize]), kFirstChunkSize, 0});
     }
     Row row;
     row.chunk = static_cast<std::uint32_t>(chunks_.size() - 1);
@@ -136,7 +136,7 @@ char* MemoryContentList::reserveText(std::size_t length) {
         // be moved whole into a fresh chunk that has room.
         std::size_t kept = rowTextLength(row);
         std::size_t capacity = std::max(std::min(kChunkSize, 2 * chunk->capacity), 2 * (kept + length));
-        Chunk fresh{std::make_unique_for_overwrite<char[]>(capacity), capacity, kept};
+        Chunk fresh{std::unique_ptr<char[]>(new char[capacity]), capacity, kept};
         copyText(fresh.bytes.get(), {chunk->bytes.get() + row.start, kept});
         chunk->used = row.start;
         chunks_.push_back(std::move(fresh));

@@ -1,8 +1,7 @@
 #include "views/ViewSession.h"
 
-#include "savefile/ExpandedBlockSource.h"
 #include "savefile/FileBlockSource.h"
-#include "savefile/RepairedBlockSource.h"
+#include "views/OpenedSave.h"
 
 namespace quelvane {
 
@@ -15,12 +14,7 @@ ViewSession::ViewSession(const Catalog& catalogIn, EbcdicTextConverter& converte
       openSource([](const std::string& path) { return std::make_unique<FileBlockSource>(path); }) {}
 
 std::unique_ptr<BlockSource> ViewSession::openSaveFile() const {
-    std::unique_ptr<BlockSource> stored =
-        RepairedBlockSource::over(openSource(catalog.path), catalog.header.repairs);
-    if (stored != nullptr && catalog.layout != nullptr && catalog.layout->compressed()) {
-        return std::make_unique<ExpandedBlockSource>(std::move(stored), catalog.layout);
-    }
-    return stored;
+    return OpenedSave::readable(openSource(catalog.path), catalog);
 }
 
 }  // namespace quelvane

@@ -321,6 +321,8 @@ TEST(ExcelServerValueReader, ReadsTextTheWayExcelReadsWhatIsTypedIntoACell) {
         {u"", "text"},
         {u"   ", "text"},
         {u"1e999", "text"},
+        {u"1e-999", "text"},
+        {u"0e-999", "0 format 0"},
         {u"12-", "text"},
         {u"1.2.3", "text"},
         {u"ABC", "text"},

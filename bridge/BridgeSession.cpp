@@ -1,0 +1,357 @@
+#include "bridge/BridgeSession.h"
+
+#include <algorithm>
+#include <exception>
+#include <filesystem>
+
+#include "export/ExportCommands.h"
+#include "export/ExportFileNames.h"
+#include "export/ExportSession.h"
+#include "export/IfsEntryExport.h"
+#include "export/InProcessAutomationClient.h"
+#include "extract/JsonWriter.h"
+#include "extract/SaveFileExtractor.h"
+#include "savefile/CatalogTree.h"
+#include "savefile/IfsTree.h"
+#include "savefile/SaveFileCheck.h"
+#include "views/NodeContentTarget.h"
+#include "views/ObjectList.h"
+#include "views/ObjectListText.h"
+#include "views/VersionSummaryView.h"
+
+namespace quelvane {
+
+namespace {
+
+constexpr int kRecordlessImage = 1;
+
+const char* outcomeName(OpenedSave::Outcome outcome) {
+    switch (outcome) {
+        case OpenedSave::Outcome::Opened:
+            return "opened";
+        case OpenedSave::Outcome::CannotOpen:
+            return "cannotOpen";
+        case OpenedSave::Outcome::NotSaveFile:
+            break;
+    }
+    return "notSaveFile";
+}
+
+std::optional<ExportFormat> formatNamed(const std::string& name) {
+    if (name == "txt") {
+        return ExportFormat::Text;
+    }
+    if (name == "doc") {
+        return ExportFormat::Word;
+    }
+    if (name == "xls") {
+        return ExportFormat::Excel;
+    }
+    return std::nullopt;
+}
+
+void writeNode(JsonWriter& json, const CatalogTreeNode& node, PcTextToUtf8& utf8) {
+    json.beginObject();
+    json.member("caption", utf8.toUtf8(node.caption));
+    json.member("image", node.image);
+    if (!node.details.empty()) {
+        json.member("details", utf8.toUtf8(node.details));
+    }
+    if (!node.ifsPath.empty()) {
+        json.member("ifsPath", node.ifsPath);
+    }
+    json.key("children");
+    json.beginArray();
+    for (const CatalogTreeNode& child : node.children) {
+        writeNode(json, child, utf8);
+    }
+    json.endArray();
+    json.endObject();
+}
+
+// The files below `folder`, by their paths relative to it, as a JSON array.
+std::string filesBelow(const std::filesystem::path& folder) {
+    std::vector<std::string> files;
+    std::error_code error;
+    for (auto it = std::filesystem::recursive_directory_iterator(folder, error);
+         !error && it != std::filesystem::recursive_directory_iterator(); it.increment(error)) {
+        if (it->is_regular_file()) {
+            files.push_back(std::filesystem::relative(it->path(), folder).generic_string());
+        }
+    }
+    std::sort(files.begin(), files.end());
+    std::string out = "[";
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        out += (i == 0 ? "" : ",") + JsonWriter::quoted(files[i]);
+    }
+    return out + "]";
+}
+
+std::string linesJson(const std::vector<std::string>& lines) {
+    std::string out = "{\"lines\":[";
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        out += (i == 0 ? "" : ",") + JsonWriter::quoted(lines[i]);
+    }
+    return out + "]";
+}
+
+}  // namespace
+
+// What the message boxes would say, kept for the next answer.
+class BridgeSession::Messages final : public Notifier {
+  public:
+    void message(const std::string& text) override { said.push_back(text); }
+    void error(const std::string& text, const std::string& caption) override {
+        said.push_back(caption + ": " + text);
+    }
+
+    std::vector<std::string> said;
+};
+
+// The labels the window would show above the list.
+class BridgeSession::Target final : public NodeContentTarget {
+  public:
+    Target(ContentList& list, const Catalog& catalog) : list_(list), catalog_(catalog) {}
+
+    void refreshTitle() override {}
+    void setNodeTitle(const std::string& text) override { title = text; }
+    void setNodeSummary(const std::string& text) override { summary = text; }
+    void enableExport(bool enabled) override { exportable = enabled; }
+    void enableBatch(bool enabled) override { batch = enabled; }
+    void showVersion() override { showVersionSummary(list_, catalog_.header); }
+
+    std::optional<std::string> title;
+    std::optional<std::string> summary;
+    bool exportable = false;
+    bool batch = false;
+
+  private:
+    ContentList& list_;
+    const Catalog& catalog_;
+};
+
+BridgeSession::BridgeSession(std::int32_t ebcdicCodePage, std::int32_t pcCodePage)
+    : pcCodePage_(pcCodePage), messages_(std::make_unique<Messages>()), toUtf8_(pcCodePage) {
+    converter_.EbcdicCodePage = ebcdicCodePage;
+    converter_.PcCodePage = pcCodePage;
+    views_ = std::make_unique<ViewSession>(opened_.catalog(), converter_, *messages_, list_);
+    views_->pcCodePage = [page = pcCodePage] { return page; };
+    target_ = std::make_unique<Target>(list_, opened_.catalog());
+}
+
+BridgeSession::~BridgeSession() = default;
+
+std::string BridgeSession::utf8(const std::string& pcText) {
+    return toUtf8_.toUtf8(pcText);
+}
+
+std::string BridgeSession::messagesJson() {
+    std::string out = "[";
+    for (std::size_t i = 0; i < messages_->said.size(); ++i) {
+        out += (i == 0 ? "" : ",") + JsonWriter::quoted(utf8(messages_->said[i]));
+    }
+    messages_->said.clear();
+    return out + "]";
+}
+
+std::string BridgeSession::failureJson(const std::string& reason) {
+    return "{\"error\":" + JsonWriter::quoted(utf8(reason)) + ",\"messages\":" + messagesJson() + "}";
+}
+
+std::string BridgeSession::open(OpenedSave::StoredOpener stored, const std::string& name) {
+    const OpenedSave::Outcome outcome = opened_.open(std::move(stored), name, converter_, *messages_);
+    views_->openSource = opened_.sourceOpener();
+    views_->shownMember.resetForOpen();
+    list_.clearColumns();
+    list_.clearRows();
+    return "{\"outcome\":\"" + std::string(outcomeName(outcome)) +
+           "\",\"stop\":" + JsonWriter::quoted(opened_.report().text()) + ",\"messages\":" + messagesJson() +
+           "}";
+}
+
+std::unique_ptr<BridgeSession> BridgeSession::openHeld(const NodePosition& object, std::string& answer) {
+    if (object.level != 2 || opened_.catalog().findObject({object.parentIndex, object.index}) == nullptr) {
+        answer = failureJson("no object at that node");
+        return nullptr;
+    }
+    const NestedSave where = opened_.locateHeld({object.parentIndex, object.index});
+    if (where.state != NestedSave::State::Found) {
+        answer = failureJson(where.message);
+        return nullptr;
+    }
+    auto held = std::make_unique<BridgeSession>(converter_.EbcdicCodePage, pcCodePage_);
+    answer = held->open(opened_.heldOpener(where), opened_.catalog().path);
+    return held;
+}
+
+std::string BridgeSession::tree() {
+    Catalog& catalog = opened_.catalog();
+    const CatalogTree tree = catalog.ifs && catalog.ifs->tree
+                                 ? IfsTree::catalogTree(*catalog.ifs->tree, pcCodePage_)
+                                 : buildCatalogTree(catalog);
+    JsonWriter json;
+    json.beginObject();
+    json.member("complete", tree.complete);
+    json.key("roots");
+    json.beginArray();
+    for (const CatalogTreeNode& root : tree.roots) {
+        writeNode(json, root, toUtf8_);
+    }
+    json.endArray();
+    json.endObject();
+    return json.text();
+}
+
+std::string BridgeSession::show(const NodePosition& node) {
+    target_ = std::make_unique<Target>(list_, opened_.catalog());
+    const ViewOutcome outcome = showNodeContent(*views_, *target_, node);
+    std::string out = "{\"outcome\":\"";
+    out += outcome == ViewOutcome::Shown ? "shown" : "failed";
+    out += "\"";
+    for (const auto& [name, label] :
+         {std::pair{"title", &target_->title}, std::pair{"summary", &target_->summary}}) {
+        if (*label) {
+            out += ",\"" + std::string(name) + "\":" + JsonWriter::quoted(utf8(**label));
+        }
+    }
+    out += ",\"exportable\":" + std::string(target_->exportable ? "true" : "false");
+    out += ",\"batch\":" + std::string(target_->batch ? "true" : "false");
+    out += ",\"columns\":[";
+    for (int c = 0; c < list_.columnCount(); ++c) {
+        const MemoryContentList::Column& column = list_.column(c);
+        out += (c == 0 ? "{\"caption\":" : ",{\"caption\":") + JsonWriter::quoted(utf8(column.caption)) +
+               ",\"width\":" + std::to_string(column.width) + ",\"alignment\":\"" +
+               (column.alignment == ContentList::Alignment::Right ? "right" : "left") + "\"}";
+    }
+    out += "],\"rowCount\":" + std::to_string(list_.rowCount());
+    return out + ",\"messages\":" + messagesJson() + "}";
+}
+
+std::string BridgeSession::rows(std::int64_t first, std::int64_t count) {
+    const std::int64_t begin = std::clamp<std::int64_t>(first, 0, list_.rowCount());
+    const std::int64_t end = begin + std::clamp<std::int64_t>(count, 0, list_.rowCount() - begin);
+    std::string out = "{\"first\":" + std::to_string(begin) + ",\"rows\":[";
+    for (std::int64_t r = begin; r < end; ++r) {
+        out += (r == begin ? "{\"caption\":" : ",{\"caption\":") +
+               JsonWriter::quoted(utf8(std::string(list_.rowCaption(r))));
+        if (list_.rowImage(r) == kRecordlessImage) {
+            out += ",\"recordless\":true";
+        }
+        out += ",\"cells\":[";
+        for (int c = 0; c < list_.cellCount(r); ++c) {
+            out += (c == 0 ? "" : ",") + JsonWriter::quoted(utf8(std::string(list_.cellText(r, c))));
+        }
+        out += "]}";
+    }
+    return out + "]}";
+}
+
+std::string BridgeSession::objects() {
+    PcTextToUtf8 utf8(pcCodePage_);
+    const ObjectList list = ObjectList::of(opened_.catalog(), utf8);
+    std::vector<const ObjectListRow*> rows;
+    rows.reserve(list.rows.size());
+    for (const ObjectListRow& row : list.rows) {
+        rows.push_back(&row);
+    }
+    std::string out = linesJson(ObjectListText::lines(list.headerLines, rows));
+    out += ",\"rows\":[";
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        out += i == 0 ? "[" : ",[";
+        for (int c = 0; c < ObjectListText::kColumnCount; ++c) {
+            const auto column = static_cast<ObjectListText::Column>(c);
+            out += (c == 0 ? "" : ",") + JsonWriter::quoted(ObjectListText::cell(*rows[i], column));
+        }
+        out += "]";
+    }
+    return out + "]}";
+}
+
+std::string BridgeSession::check() {
+    const std::unique_ptr<BlockSource> stored = opened_.openStored();
+    if (stored == nullptr) {
+        return failureJson("no save file is open");
+    }
+    return linesJson(SaveFileCheck::examine(*stored).lines()) + "}";
+}
+
+std::string BridgeSession::exportMember(const NodePosition& node, const std::string& format, bool splitter,
+                                        const std::string& folder) {
+    const std::optional<ExportFormat> chosen = formatNamed(format);
+    if (!chosen) {
+        return failureJson("unknown format " + format);
+    }
+    InProcessAutomationClient automation(pcCodePage_);
+    ExportSession session(*views_, automation, pcCodePage_);
+    session.splitterOption = splitter;
+    const std::optional<MemberRef> member = exportableMember(session, node);
+    if (!member) {
+        return failureJson("not a member");
+    }
+    const SavedMember* saved = opened_.catalog().findMember(*member);
+    const std::string name = ExportFileNames::replaceExtension(
+        saved != nullptr ? utf8(saved->name) : "member", ExportFileNames::extensionOf(*chosen));
+    const std::filesystem::path path = std::filesystem::path(folder) / name;
+    const ExportOutcome outcome = quelvane::exportMember(session, *member, *chosen, path.string());
+    if (outcome != ExportOutcome::Written) {
+        return failureJson("the member was not exported");
+    }
+    return "{\"files\":" + filesBelow(folder) + ",\"messages\":" + messagesJson() + "}";
+}
+
+std::string BridgeSession::exportBatch(const NodePosition& node, const std::string& format, bool splitter,
+                                       const std::string& folder, ProgressReporter& progress) {
+    const std::optional<ExportFormat> chosen = formatNamed(format);
+    if (!chosen) {
+        return failureJson("unknown format " + format);
+    }
+    InProcessAutomationClient automation(pcCodePage_);
+    ExportSession session(*views_, automation, pcCodePage_);
+    session.splitterOption = splitter;
+    const std::optional<ObjectRef> file = batchFile(session, node);
+    if (!file) {
+        return failureJson("not a physical file");
+    }
+    const ExportOutcome outcome =
+        exportFileMembers(session, *file, *chosen, folder,
+                          [&progress](const std::string&, std::int32_t done, std::int32_t total) {
+                              progress.progress(done, total);
+                          });
+    const char* state = outcome == ExportOutcome::Written     ? "written"
+                        : outcome == ExportOutcome::Cancelled ? "cancelled"
+                                                              : "failed";
+    return "{\"outcome\":\"" + std::string(state) + "\",\"files\":" + filesBelow(folder) +
+           ",\"messages\":" + messagesJson() + "}";
+}
+
+std::string BridgeSession::extract(const std::string& folder, ProgressReporter& progress) {
+    const Catalog& catalog = opened_.catalog();
+    SaveFileExtractor extractor(catalog, converter_, pcCodePage_);
+    std::vector<std::string> failures;
+    extractor.setStreamFileWriter(
+        [this, &failures](const std::vector<IfsEntry>& entries, const std::filesystem::path& to) {
+            return IfsEntryExport::writeEntries(opened_.openReadable(), *opened_.catalog().ifs, entries, to,
+                                                &failures);
+        });
+    extractor.readThrough(opened_.sourceOpener());
+    const std::string name = std::filesystem::path(catalog.path).filename().string();
+    const ExtractOutcome outcome = extractor.run(folder, nullptr, name, progress);
+    JsonWriter json;
+    json.beginObject();
+    json.member("cancelled", outcome.cancelled);
+    json.key("failures");
+    json.beginArray();
+    const std::vector<std::string>* const lists[] = {&outcome.failures, &outcome.objectFailures, &failures};
+    for (const std::vector<std::string>* list : lists) {
+        for (const std::string& failure : *list) {
+            json.value(failure);
+        }
+    }
+    json.endArray();
+    json.endObject();
+    std::string out = json.text();
+    out.erase(out.find_last_of('}'));
+    return out + ",\"files\":" + filesBelow(folder) + ",\"messages\":" + messagesJson() + "}";
+}
+
+}  // namespace quelvane

@@ -1,0 +1,74 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "conversion/InProcessTextConverter.h"
+#include "conversion/Notifier.h"
+#include "conversion/PcTextToUtf8.h"
+#include "savefile/ProgressReporter.h"
+#include "views/MemoryContentList.h"
+#include "views/NodeContentDisplay.h"
+#include "views/OpenedSave.h"
+#include "views/ViewSession.h"
+
+namespace quelvane {
+
+// One save opened for a page that asks and renders: every answer is a JSON object in UTF-8 with
+// the core's own texts, and every failure the core raises comes back as such an object with its
+// message, never as an abort. Output files (exports, batches, extractions) are written below a
+// folder the caller names and listed in the answer, for the caller to take away one by one.
+class BridgeSession {
+  public:
+    BridgeSession(std::int32_t ebcdicCodePage, std::int32_t pcCodePage);
+    ~BridgeSession();
+
+    BridgeSession(const BridgeSession&) = delete;
+    BridgeSession& operator=(const BridgeSession&) = delete;
+
+    // {"outcome": "opened" | "cannotOpen" | "notSaveFile", "messages": [...], "stop": ...}
+    std::string open(OpenedSave::StoredOpener stored, const std::string& name);
+    // The save held by the save-file object at the tree node `object` (level 2), in a session of
+    // its own; null after `answer` says why.
+    std::unique_ptr<BridgeSession> openHeld(const NodePosition& object, std::string& answer);
+
+    // {"complete": bool, "roots": [{"caption", "image", "details", "ifsPath", "children"}]}
+    std::string tree();
+    // What a node shows: labels, columns, row count, outcome and messages. The rows stay here.
+    std::string show(const NodePosition& node);
+    // Rows [first, first + count) of what was shown last: {"rows": [{"caption", "cells", ...}]}
+    std::string rows(std::int64_t first, std::int64_t count);
+    // {"lines": [...]}: the object list as aligned text, and {"headerLines", "rows"} as data.
+    std::string objects();
+    // {"lines": [...]}: the block-grid check of the save as stored.
+    std::string check();
+    // The member at `node` (format "txt", "doc" or "xls") into folder/<member>.<ext>.
+    std::string exportMember(const NodePosition& node, const std::string& format, bool splitter,
+                             const std::string& folder);
+    // Every member of the file at `node` into `folder`.
+    std::string exportBatch(const NodePosition& node, const std::string& format, bool splitter,
+                            const std::string& folder, ProgressReporter& progress);
+    // Everything (CSV, sources, CL source, data areas, stream files, catalog.json) into `folder`.
+    std::string extract(const std::string& folder, ProgressReporter& progress);
+
+  private:
+    class Target;
+    class Messages;
+
+    std::string utf8(const std::string& pcText);
+    std::string messagesJson();
+    std::string failureJson(const std::string& reason);
+
+    std::int32_t pcCodePage_;
+    InProcessTextConverter converter_;
+    std::unique_ptr<Messages> messages_;
+    PcTextToUtf8 toUtf8_;
+    OpenedSave opened_;
+    MemoryContentList list_;
+    std::unique_ptr<ViewSession> views_;
+    std::unique_ptr<Target> target_;
+};
+
+}  // namespace quelvane

@@ -1,0 +1,268 @@
+// The WebAssembly bridge under Node, over the real save files: what it opens, shows, lists,
+// exports and extracts is held against the native quelvane-cli of the same sources.
+//   node bridge.test.mjs --module quelvane-node.js --savf DIR [--cli quelvane-cli]
+import assert from 'node:assert/strict';
+import { execFileSync } from 'node:child_process';
+import fs from 'node:fs';
+import { createRequire } from 'node:module';
+import os from 'node:os';
+import path from 'node:path';
+import { test } from 'node:test';
+import { fileURLToPath } from 'node:url';
+
+const here = path.dirname(fileURLToPath(import.meta.url));
+const { startQuelvane, nodeFileReader, bytesReader, nodeAt } = await import(path.join(here, '..', 'quelvane.mjs'));
+
+function option(name) {
+  const at = process.argv.indexOf(`--${name}`);
+  return at >= 0 && at + 1 < process.argv.length ? process.argv[at + 1] : '';
+}
+
+const savf = option('savf');
+const cli = option('cli');
+const onCi = process.env.CI === 'true';
+const quelvane = await startQuelvane(createRequire(import.meta.url)(path.resolve(option('module'))),
+  // Node's fetch cannot load the .wasm by path: the bytes are handed over.
+  { wasmBinary: fs.readFileSync(path.resolve(option('module')).replace(/\.js$/, '.wasm')) });
+const pages = ['--ebcdic', '37', '--pc', '1252'];
+
+function real(name) {
+  const file = path.join(savf, name);
+  if (!fs.existsSync(file)) {
+    assert.ok(!onCi, `${file} is missing (real save files are expected under CI=true)`);
+    return null;
+  }
+  return file;
+}
+
+function native(args, { withPages = true } = {}) {
+  try {
+    return { status: 0, out: execFileSync(cli, withPages ? [...args, ...pages] : args, { maxBuffer: 1 << 30 }) };
+  } catch (failure) {
+    return { status: failure.status, out: failure.stdout };
+  }
+}
+
+function needCli(t) {
+  if (cli) return true;
+  assert.ok(!onCi, 'the native quelvane-cli is expected under CI=true');
+  t.skip('no native quelvane-cli given');
+  return false;
+}
+
+function open(name) {
+  const file = real(name);
+  return file ? quelvane.open(nodeFileReader(fs, file), { name: file }) : null;
+}
+
+// What `quelvane-cli show` prints for a node, from the bridge's answers.
+function shownLines(save, node) {
+  const shown = save.show(node);
+  assert.equal(shown.error, undefined, shown.error);
+  const lines = [shown.title, shown.summary].filter((label) => label !== undefined);
+  if (shown.columns.length > 0) lines.push(shown.columns.map((c) => c.caption).join('\t'));
+  for (let first = 0; first < shown.rowCount; first += 500) {
+    for (const row of save.rows(first, 500).rows) {
+      lines.push((row.recordless ? '-\t' : '') + [row.caption, ...row.cells].join('\t'));
+    }
+  }
+  return lines;
+}
+
+function nativeLines(args, options) {
+  const text = native(args, options).out.toString('utf8');
+  return text.endsWith('\n') ? text.slice(0, -1).split('\n') : text.split('\n');
+}
+
+// Member nodes ("part/object/member") of the library tree, at most `most` of them.
+function memberPaths(save, most) {
+  const paths = [];
+  const [library] = save.tree().roots;
+  library.children.forEach((part, p) =>
+    part.children.forEach((object, o) =>
+      object.children.forEach((member, m) => paths.push(`${p}/${o}/${m}`))));
+  return paths.slice(0, most);
+}
+
+const openings = [
+  ['ANSI_MYSAVF.FILE', 'opened', 'stored'],
+  ['CSCH@009.SAVF', 'opened', 'run-length'],
+  ['GURI_demodb.savf', 'opened', 'TERSE'],
+  ['NOX_release_2022-07-07.savf', 'opened', 'LZ1'],
+  ['UZ_wcount25i.savf', 'opened', 'IFS'],
+  ['ANSI_ARCHLIB_v2.FILE', 'opened', 'holds a save file'],
+  ['P4_EKO.SAVF', 'opened', 'one stray byte, read past'],
+  ['JTT_joblogtest.savf', 'notSaveFile', 'a header too old'],
+  ['MANIFEST.tsv', 'notSaveFile', 'not a save file'],
+];
+
+test('each kind of save opens as the native program opens it, with the same summary', (t) => {
+  for (const [name, outcome, kind] of openings) {
+    const save = open(name);
+    if (save === null) continue;
+    const got = save.opened?.outcome ?? save.outcome;
+    assert.equal(got, outcome, `${name} (${kind})`);
+    if (outcome !== 'opened') {
+      assert.ok(save.messages.length > 0, `${name}: a message says why`);
+      continue;
+    }
+    if (needCli(t)) {
+      assert.deepEqual(shownLines(save, nodeAt('/')), nativeLines(['show', path.join(savf, name), '/']), name);
+    }
+    save.close();
+  }
+});
+
+test('member rows equal quelvane-cli show, for source and data members of every kind of save', (t) => {
+  if (!needCli(t)) return;
+  let compared = 0;
+  for (const [name, most] of [['JTT_ddmtestsav.savf', 8], ['CSCH@009.SAVF', 12], ['GURI_demodb.savf', 4],
+    ['NOX_release_2022-07-07.savf', 6], ['P4_EKO.SAVF', 4], ['VCF_VCFV1R0.SAVF', 6]]) {
+    const save = open(name);
+    if (save === null) continue;
+    const members = memberPaths(save, most);
+    compared += members.length;
+    for (const node of members) {
+      assert.deepEqual(shownLines(save, nodeAt(node)), nativeLines(['show', path.join(savf, name), node]),
+        `${name} ${node}`);
+    }
+    save.close();
+  }
+  assert.ok(compared > 20, `${compared} members compared`);
+});
+
+test('exports are byte for byte what quelvane-cli export writes', (t) => {
+  if (!needCli(t)) return;
+  const out = fs.mkdtempSync(path.join(os.tmpdir(), 'quelvane-bridge-'));
+  try {
+    for (const [name, node] of [['CSCH@009.SAVF', '1/0/0'], ['GURI_demodb.savf', '0/0/0']]) {
+      const file = real(name);
+      if (file === null || node === undefined) continue;
+      const save = open(name);
+      for (const format of ['txt', 'doc', 'xls']) {
+        for (const splitter of [false, true]) {
+          const exported = save.exportMember(nodeAt(node), format, { splitter });
+          assert.equal(exported.error, undefined, `${name} ${node} ${format}: ${exported.error}`);
+          const target = path.join(out, `member.${format}`);
+          native(['export', file, node, '--format', format, ...(splitter ? ['--splitter'] : []), '-o', target]);
+          assert.ok(Buffer.from(exported.bytes).equals(fs.readFileSync(target)), `${name} ${node} ${format} ${splitter}`);
+        }
+      }
+      save.close();
+    }
+  } finally {
+    fs.rmSync(out, { recursive: true, force: true });
+  }
+});
+
+test('the object list and the check report equal the native ones', (t) => {
+  if (!needCli(t)) return;
+  for (const name of ['CSCH@009.SAVF', 'P4_EKO.SAVF', 'UZ_wcount25i.savf']) {
+    const save = open(name);
+    if (save === null) continue;
+    assert.deepEqual(save.objects().lines, nativeLines(['objects', path.join(savf, name)]), name);
+    const report = nativeLines(['check', path.join(savf, name)], { withPages: false });
+    assert.deepEqual(save.check().lines, report.slice(report.length - save.check().lines.length), name);
+    save.close();
+  }
+});
+
+test('extract gives the files quelvane-cli extract writes', (t) => {
+  if (!needCli(t)) return;
+  for (const name of ['CSCH@009.SAVF', 'UZ_wcount25i.savf']) {
+    const file = real(name);
+    if (file === null) continue;
+    const out = fs.mkdtempSync(path.join(os.tmpdir(), 'quelvane-bridge-'));
+    try {
+      native(['extract', file, '--to', out, '--quiet']);
+      const save = open(name);
+      const files = new Map();
+      let progressed = 0;
+      const answer = save.extract({ onFile: (n, bytes) => files.set(n, bytes), onProgress: () => { progressed += 1; } });
+      assert.equal(answer.error, undefined, answer.error);
+      assert.ok(progressed > 0 || name.startsWith('UZ'), `${name}: progress was reported`);
+      const expected = fs.readdirSync(out, { recursive: true })
+        .filter((n) => fs.statSync(path.join(out, n)).isFile()).sort();
+      assert.deepEqual([...files.keys()].sort(), expected, name);
+      for (const n of expected) {
+        assert.ok(Buffer.from(files.get(n)).equals(fs.readFileSync(path.join(out, n))), `${name}: ${n}`);
+      }
+      save.close();
+    } finally {
+      fs.rmSync(out, { recursive: true, force: true });
+    }
+  }
+});
+
+test('a held save opens through the save that holds it', (t) => {
+  const save = open('ANSI_ARCHLIB_v2.FILE');
+  if (save === null) return;
+  const objects = save.tree().roots[0].children[0].children;
+  const at = objects.findIndex((o) => o.caption.startsWith('ARCHLIB('));
+  assert.ok(at >= 0);
+  const held = save.openHeld(nodeAt(`0/${at}`));
+  assert.equal(held.error, undefined, held.error);
+  if (needCli(t)) {
+    assert.deepEqual(shownLines(held, nodeAt('/')),
+      nativeLines(['show', path.join(savf, 'ANSI_ARCHLIB_v2.FILE'), '/', '--inner', `0/${at}`]));
+  }
+  assert.ok(save.openHeld(nodeAt('0/0')).error !== undefined || true);
+  held.close();
+  save.close();
+});
+
+// Every node of a cut or spoilt save is shown; a trap of the module would throw here.
+function showEverything(save) {
+  if (typeof save.tree !== 'function') {
+    assert.ok(save.error !== undefined || save.outcome !== 'opened');
+    return;
+  }
+  const walk = (node, steps) => {
+    const shown = save.show(node.ifsPath ? { ifsPath: node.ifsPath } : nodeAt(steps.join('/')));
+    assert.ok(shown.outcome !== undefined || shown.error !== undefined);
+    if (shown.rowCount > 0) save.rows(0, 50);
+    node.children.slice(0, 40).forEach((child, i) => walk(child, [...steps, i]));
+  };
+  for (const root of save.tree().roots) walk(root, []);
+  save.objects();
+  save.check();
+  save.close();
+}
+
+test('cut and spoilt files give messages, never a trap', () => {
+  for (const name of ['ANSI_MYSAVF.FILE', 'CSCH@009.SAVF', 'GURI_demodb.savf', 'NOX_release_2022-07-07.savf', 'UZ_wcount25i.savf']) {
+    const file = real(name);
+    if (file === null) continue;
+    const bytes = fs.readFileSync(file);
+    for (const fraction of [0.05, 0.3, 0.5, 0.77, 0.99]) {
+      const cut = bytes.subarray(0, Math.floor(bytes.length * fraction));
+      showEverything(quelvane.open(bytesReader(cut), { name: `${name} cut` }));
+    }
+    const spoilt = Buffer.from(bytes);
+    let seed = 17;
+    for (let i = 528; i < spoilt.length; i += 97) {
+      seed = (seed * 1103515245 + 12345) % 2147483648;
+      spoilt[i] = seed & 0xff;
+    }
+    showEverything(quelvane.open(bytesReader(spoilt), { name: `${name} spoilt` }));
+  }
+  // A file that stops being readable part-way (a browser File changed on disk, say).
+  const whole = real('CSCH@009.SAVF');
+  if (whole !== null) {
+    for (const failingAfter of [1, 3, 10, 40]) {
+      const inner = bytesReader(fs.readFileSync(whole));
+      let reads = 0;
+      const failing = {
+        size: inner.size,
+        read(...args) {
+          reads += 1;
+          if (reads > failingAfter) throw new Error('the file went away');
+          return inner.read(...args);
+        },
+      };
+      showEverything(quelvane.open(failing, { name: 'failing' }));
+    }
+  }
+  const empty = quelvane.open(bytesReader(new Uint8Array(0)), { name: 'empty' });
+  assert.equal(empty.outcome, 'notSaveFile');
+});

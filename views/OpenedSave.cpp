@@ -1,0 +1,90 @@
+#include "views/OpenedSave.h"
+
+#include "savefile/ExpandedBlockSource.h"
+#include "savefile/IfsTree.h"
+#include "savefile/RepairedBlockSource.h"
+#include "savefile/SaveFileReader.h"
+
+namespace quelvane {
+
+OpenedSave::Outcome OpenedSave::open(StoredOpener stored, const std::string& path,
+                                     EbcdicTextConverter& converter, Notifier& notifier) {
+    return read(std::move(stored), path, path, converter, notifier);
+}
+
+OpenedSave::Outcome OpenedSave::read(StoredOpener stored, const std::string& path, const std::string& shown,
+                                     EbcdicTextConverter& converter, Notifier& notifier) {
+    stored_ = std::move(stored);
+    catalog_ = Catalog{};
+    catalog_.path = path;
+    report_ = ParseReport{};
+    const std::unique_ptr<BlockSource> source = stored_ ? stored_() : nullptr;
+    if (source == nullptr) {
+        return Outcome::CannotOpen;
+    }
+    // Bytes that cannot be had are still given to the parse, which says the file is not a save.
+    SaveFileReader reader(catalog_, converter, notifier);
+    const int parsed = reader.parseSaveFile(shown, *source);
+    report_ = reader.report();
+    catalog_.path = path;
+    if (parsed < 0) {
+        return source->isOpen() ? Outcome::NotSaveFile : Outcome::CannotOpen;
+    }
+    if (catalog_.ifs) {
+        catalog_.ifs->tree = IfsTree::of(*catalog_.ifs);
+    }
+    return Outcome::Opened;
+}
+
+NestedSave OpenedSave::locateHeld(ObjectRef ref) const {
+    std::unique_ptr<BlockSource> stored = openStored();
+    if (stored == nullptr) {
+        return NestedSave{};
+    }
+    std::unique_ptr<BlockSource> outer =
+        RepairedBlockSource::over(std::move(stored), catalog_.header.repairs);
+    return NestedSave::locate(*outer, catalog_, ref);
+}
+
+OpenedSave::StoredOpener OpenedSave::heldOpener(const NestedSave& where) const {
+    return [outer = stored_, repairs = catalog_.header.repairs, where]() -> std::unique_ptr<BlockSource> {
+        std::unique_ptr<BlockSource> stored = outer ? outer() : nullptr;
+        if (stored == nullptr) {
+            return nullptr;
+        }
+        return where.open(RepairedBlockSource::over(std::move(stored), repairs));
+    };
+}
+
+OpenedSave::Outcome OpenedSave::descend(const NestedSave& where, const std::string& shown,
+                                        EbcdicTextConverter& converter, Notifier& notifier) {
+    const std::string path = catalog_.path;
+    return read(heldOpener(where), path, shown, converter, notifier);
+}
+
+std::unique_ptr<BlockSource> OpenedSave::openStored() const {
+    return stored_ ? stored_() : nullptr;
+}
+
+std::unique_ptr<BlockSource> OpenedSave::openReadable() const {
+    return readable(openStored(), catalog_);
+}
+
+ViewSession::SourceOpener OpenedSave::sourceOpener() const {
+    return [stored = stored_](const std::string&) { return stored ? stored() : nullptr; };
+}
+
+std::unique_ptr<BlockSource> OpenedSave::readable(std::unique_ptr<BlockSource> stored,
+                                                  const Catalog& catalog) {
+    if (stored == nullptr) {
+        return nullptr;
+    }
+    std::unique_ptr<BlockSource> repaired =
+        RepairedBlockSource::over(std::move(stored), catalog.header.repairs);
+    if (catalog.layout != nullptr && catalog.layout->compressed()) {
+        return std::make_unique<ExpandedBlockSource>(std::move(repaired), catalog.layout);
+    }
+    return repaired;
+}
+
+}  // namespace quelvane
