@@ -327,13 +327,14 @@ std::string BridgeSession::exportBatch(const NodePosition& node, const std::stri
 std::string BridgeSession::extract(const std::string& folder, ProgressReporter& progress) {
     const Catalog& catalog = opened_.catalog();
     SaveFileExtractor extractor(catalog, converter_, pcCodePage_);
-    std::vector<std::string> failures;
     extractor.setStreamFileWriter(
-        [this, &failures](const std::vector<IfsEntry>& entries, const std::filesystem::path& to) {
-            return IfsEntryExport::writeEntries(opened_.openReadable(), *opened_.catalog().ifs, entries, to,
-                                                &failures);
+        [this](const std::vector<IfsEntry>& entries, const std::filesystem::path& to) {
+            return IfsEntryExport::writeEntries(opened_.openReadable(), *opened_.catalog().ifs, entries, to);
         });
     extractor.readThrough(opened_.sourceOpener());
+    if (!opened_.report().complete()) {
+        extractor.setIncomplete(opened_.report().text());
+    }
     const std::string name = std::filesystem::path(catalog.path).filename().string();
     const ExtractOutcome outcome = extractor.run(folder, nullptr, name, progress);
     JsonWriter json;
@@ -341,11 +342,17 @@ std::string BridgeSession::extract(const std::string& folder, ProgressReporter& 
     json.member("cancelled", outcome.cancelled);
     json.key("failures");
     json.beginArray();
-    const std::vector<std::string>* const lists[] = {&outcome.failures, &outcome.objectFailures, &failures};
+    const std::vector<std::string>* const lists[] = {&outcome.failures, &outcome.objectFailures};
     for (const std::vector<std::string>* list : lists) {
         for (const std::string& failure : *list) {
             json.value(failure);
         }
+    }
+    json.endArray();
+    json.key("notes");
+    json.beginArray();
+    for (const std::string& note : outcome.notes) {
+        json.value(note);
     }
     json.endArray();
     json.endObject();
