@@ -92,7 +92,7 @@ const openings = [
   ['UZ_wcount25i.savf', 'opened', 'IFS'],
   ['ANSI_ARCHLIB_v2.FILE', 'opened', 'holds a save file'],
   ['P4_EKO.SAVF', 'opened', 'one stray byte, read past'],
-  ['JTT_joblogtest.savf', 'notSaveFile', 'a header too old'],
+  ['JTT_joblogtest.savf', 'opened', 'the oldest layout'],
   ['MANIFEST.tsv', 'notSaveFile', 'not a save file'],
 ];
 
