@@ -327,11 +327,9 @@ std::string BridgeSession::exportBatch(const NodePosition& node, const std::stri
 std::string BridgeSession::extract(const std::string& folder, ProgressReporter& progress) {
     const Catalog& catalog = opened_.catalog();
     SaveFileExtractor extractor(catalog, converter_, pcCodePage_);
-    std::vector<std::string> failures;
     extractor.setStreamFileWriter(
-        [this, &failures](const std::vector<IfsEntry>& entries, const std::filesystem::path& to) {
-            return IfsEntryExport::writeEntries(opened_.openReadable(), *opened_.catalog().ifs, entries, to,
-                                                &failures);
+        [this](const std::vector<IfsEntry>& entries, const std::filesystem::path& to) {
+            return IfsEntryExport::writeEntries(opened_.openReadable(), *opened_.catalog().ifs, entries, to);
         });
     extractor.readThrough(opened_.sourceOpener());
     const std::string name = std::filesystem::path(catalog.path).filename().string();
@@ -341,7 +339,7 @@ std::string BridgeSession::extract(const std::string& folder, ProgressReporter& 
     json.member("cancelled", outcome.cancelled);
     json.key("failures");
     json.beginArray();
-    const std::vector<std::string>* const lists[] = {&outcome.failures, &outcome.objectFailures, &failures};
+    const std::vector<std::string>* const lists[] = {&outcome.failures, &outcome.objectFailures};
     for (const std::vector<std::string>* list : lists) {
         for (const std::string& failure : *list) {
             json.value(failure);
