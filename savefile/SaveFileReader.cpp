@@ -136,12 +136,11 @@ bool SaveFileReader::acceptHeader(const std::string& path, BlockSource& raw,
             return true;
         }
         report = SaveFileCheck::examine(raw);
-    } catch (const std::exception&) {
+    } catch (const std::exception& failure) {
         if (accepted) {
             return true;
         }
-        clearHeader();
-        notifier_.message("File: " + path + "  is not save file format form AS/400");
+        reject(path, failureReason(failure));
         return false;
     }
     repaired = repairedSourceFor(raw, report);
@@ -161,12 +160,17 @@ bool SaveFileReader::acceptHeader(const std::string& path, BlockSource& raw,
         }
         return true;
     }
-    // A rejected file leaves nothing of itself behind.
+    reject(path, report.reason());
+    return false;
+}
+
+// A rejected file leaves nothing of itself behind; the message says why below its fixed line.
+void SaveFileReader::reject(const std::string& path, const std::string& reason) {
     clearHeader();
-    notifier_.message("File: " + path + "  is not save file format form AS/400\n" + report.reason());
+    notifier_.message("File: " + path + "  is not save file format form AS/400\n" + reason);
     report_.stop = ParseReport::Stop::NotASaveFile;
     report_.block = 0;
-    return false;
+    report_.detail = reason;
 }
 
 int SaveFileReader::parseSaveFile(const std::string& path, BlockSource& given) {
@@ -188,10 +192,12 @@ int SaveFileReader::parseSaveFile(const std::string& path, BlockSource& given) {
         if (catalog_.layout->compressed()) {
             expanded = std::make_unique<ExpandedBlockSource>(source, catalog_.layout);
         }
-    } catch (const std::exception&) {
-        // Any failure, an allocation included, ends the parse quietly: nothing of the file was
-        // read into the catalog.
+    } catch (const std::exception& failure) {
+        // Any failure, an allocation included, ends the parse with its reason: nothing of the
+        // file was read into the catalog.
         catalog_.parts.clear();
+        setStop(ParseReport::Stop::DecodingFailure, -1);
+        report_.detail = failureReason(failure);
         return 0;
     }
     BlockSource& readable = expanded ? static_cast<BlockSource&>(*expanded) : source;
