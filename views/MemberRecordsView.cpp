@@ -1,4 +1,5 @@
 #include "views/MemberRecordsView.h"
+#include "views/RecordMessages.h"
 
 #include <algorithm>
 #include <charconv>
@@ -20,9 +21,6 @@ constexpr int kRecordlessImage = 1;
 constexpr int kNumericWidthPerByte = 18;
 constexpr int kTextWidthPerByte = 12;
 constexpr std::int32_t kLastSegmentSlot = SegmentTable::kCapacity - 1;
-
-constexpr const char* kMaxErrorMessage = " Max Error! ";
-constexpr const char* kReadingErrorMessage = "Error:during reading records";
 
 void addColumns(ContentList& list, const SavedObject& file) {
     list.addColumn("", ContentList::kDefaultColumnWidth, ContentList::Alignment::Left,
