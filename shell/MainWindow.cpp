@@ -195,6 +195,7 @@ void MainWindow::buildContentList(QSplitter* splitter) {
     listView_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     listView_->setFont(pixelFont(QStringLiteral("Tahoma"), 12));
     listView_->setModel(listModel_);
+    listModel_->setListFont(listView_->font());
     listView_->setContextMenuPolicy(Qt::CustomContextMenu);
     listView_->header()->setStretchLastSection(false);
     // Cells of a member listing are decoded from the file when asked for: fitting a column reads
@@ -522,6 +523,7 @@ void MainWindow::followCodePages() {
     notifier_->setCodePage(pcCodePage);
     treeModel_->setCodePage(pcCodePage);
     listModel_->setCodePage(charsets_->contentListCodePage());
+    listModel_->setListFont(listView_->font());
     nodeSummary_->setText(decoded(summaryText_, charsets_->descriptionCodePage()));
     fitSummaryLabels();
 }
