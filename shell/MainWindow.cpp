@@ -49,6 +49,7 @@
 #include "shell/OptionsDialog.h"
 #include "shell/RecentFiles.h"
 #include "shell/ShellImages.h"
+#include "shell/ShowBytesAction.h"
 #include "shell/TreeFinder.h"
 #include "shell/TreeKeyboardFollower.h"
 #include "shell/UserDialogs.h"
@@ -163,6 +164,9 @@ void MainWindow::createCommands() {
         this, *session_, dialogs_, [this] { return conversion_->PcCodePage; },
         [this] { return ExportActions::nodeOf(tree_->currentIndex()); },
         [this](const QString& name, ViewSession::SourceOpener opener) { return openHeldSave(name, opener); });
+    showBytes_ = new ShowBytesAction(
+        this, *session_, [this] { return charsets_->contentListCodePage(); },
+        [this] { return ExportActions::nodeOf(tree_->currentIndex()); });
     ifsExport_ = new IfsExportAction(
         this, *session_, dialogs_, [this] { return treeModel_->ifsPathOf(tree_->currentIndex()); },
         [this] { exports_->exportMember(); });
@@ -446,6 +450,7 @@ void MainWindow::buildTreePopup() {
     connect(pickOutInBatch, &QAction::triggered, exports_, &ExportActions::exportBatch);
     QAction* goRrn = addAction(treePopup, QStringLiteral("Go RRN"), QStringLiteral("GoRRN1"));
     libraryCommands_ << pickOut << pickOutInBatch << goRrn;
+    showBytes_->addTo(treePopup);
     heldSaves_->addTo(treePopup);
     ifsExport_->addTo(treePopup);
     connect(tree_, &QWidget::customContextMenuRequested, treePopup,
