@@ -333,7 +333,7 @@ void SaveFileExtractor::extractDescription(const Place& place, const SavedObject
         extension = ".msgf.txt";
     } else if (description.logicalFile) {
         lines = LogicalFileReader::lines(*description.logicalFile);
-        extension = description.logicalFile->sqlText.empty() ? ".lf.txt" : ".sql";
+        extension = description.logicalFile->isSql() ? ".sql" : ".lf.txt";
     }
     outcome_.descriptions[{place.part, place.object}] = std::move(description);
     if (lines.empty()) {
