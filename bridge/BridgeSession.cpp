@@ -375,6 +375,7 @@ std::string BridgeSession::exportBatch(const NodePosition& node, const std::stri
     InProcessAutomationClient automation(pcCodePage_);
     ExportSession session(*views_, automation, pcCodePage_);
     session.splitterOption = splitter;
+    session.keepGoing = [&progress] { return !progress.cancelled(); };
     const std::optional<ObjectRef> file = batchFile(session, node);
     if (!file) {
         return failureJson("not a physical file");
