@@ -47,7 +47,12 @@ function start(): void {
       { kind: 'open', file, ebcdic: Number(localStorage.getItem('quelvane.ebcdic') ?? 37), pc: Number(localStorage.getItem('quelvane.pc') ?? 1252) });
     say(opened.messages, opened.error);
     if (opened.outcome !== 'opened' || !opened.tree) {
+      // The worker has closed the save it held: nothing of it stays on show.
+      shownAt += 1;
       element('tree').replaceChildren();
+      element('title').textContent = '';
+      element('summary').textContent = '';
+      grid.show([], 0);
       return;
     }
     renderTree(element('tree'), opened.tree.roots, (node) => void show(node));

@@ -103,8 +103,12 @@ test('a member shows the rows quelvane-cli shows', async (t) => {
 test('a file that is not a save file gives the core\'s message', async (t) => {
   if (!usable(t)) return;
   await withPage(async (page) => {
+    await page.setInputFiles('#file', path.join(savf, 'CSCH@009.SAVF'));
+    await page.waitForSelector('[role=gridcell]');
     await page.setInputFiles('#file', path.join(savf, 'MANIFEST.tsv'));
     await page.waitForFunction(() => document.getElementById('messages').textContent.length > 0);
     assert.equal(await page.locator('[role=treeitem]').count(), 0);
+    assert.equal(await page.locator('[role=gridcell]').count(), 0, 'the rows of the save before are gone');
+    assert.equal(await page.textContent('#summary'), '');
   });
 });
