@@ -24,6 +24,9 @@ namespace quelvane {
 namespace {
 
 constexpr int kRecordlessImage = 1;
+// The slots a show lists before it answers, and the statuses handed on at a time.
+constexpr std::int64_t kFirstSlots = 20000;
+constexpr std::size_t kStatusBatch = 4096;
 
 const char* outcomeName(OpenedSave::Outcome outcome) {
     switch (outcome) {
@@ -136,6 +139,9 @@ BridgeSession::BridgeSession(std::int32_t ebcdicCodePage, std::int32_t pcCodePag
     converter_.PcCodePage = pcCodePage;
     views_ = std::make_unique<ViewSession>(opened_.catalog(), converter_, *messages_, list_);
     views_->pcCodePage = [page = pcCodePage] { return page; };
+    views_->listMember = [this](ViewSession& session, NodeContentTarget& target, MemberRef ref) {
+        return listMember(session, target, ref);
+    };
     target_ = std::make_unique<Target>(list_, opened_.catalog());
 }
 
@@ -202,9 +208,67 @@ std::string BridgeSession::tree() {
     return json.text();
 }
 
+ViewOutcome BridgeSession::listMember(ViewSession& session, NodeContentTarget& target, MemberRef ref) {
+    listed_ = true;
+    ViewOutcome outcome = ViewOutcome::Shown;
+    std::optional<MemberListingPlan> plan = startMemberRecords(session, target, ref, outcome);
+    if (!plan) {
+        // The member already on display keeps its rows; a listing that could not start has none.
+        if (outcome != ViewOutcome::Shown) {
+            records_.reset();
+            pass_.reset();
+        }
+        return outcome;
+    }
+    records_.reset();
+    records_ = std::make_unique<RecordRows>(*plan->file, session.openSaveFile(), plan->sequence,
+                                            session.converter, plan->recordDistance);
+    // A record count read from the file is only trusted as far as the file could hold its slots.
+    if (const std::unique_ptr<BlockSource> probe = session.openSaveFile(); probe != nullptr) {
+        const std::int64_t room = probe->size() / (std::int64_t{std::max(plan->file->recordLength, 0)} + 1);
+        records_->reserve(std::min(plan->recordCount, room));
+    }
+    pass_ = std::make_unique<MemberSlotPass>(std::move(*plan));
+    return ViewOutcome::Shown;
+}
+
+// Lists more slots; once the pass has ended, what the listing says at its end is said.
+void BridgeSession::listSlots(std::int64_t slots) {
+    if (pass_ == nullptr || pass_->ended()) {
+        return;
+    }
+    const bool ended = pass_->step(slots, kStatusBatch, [this](std::span<const std::uint8_t> statuses) {
+        records_->append(statuses.data(), statuses.size());
+    });
+    if (ended) {
+        reportListingEnd(*messages_, pass_->maxError(), pass_->end(), pass_->expansionFailure());
+    }
+}
+
+std::int64_t BridgeSession::rowCount() const {
+    return records_ != nullptr ? records_->rowCount() : list_.rowCount();
+}
+
+std::string BridgeSession::listingJson() {
+    const bool more = pass_ != nullptr && !pass_->ended();
+    return "\"rowCount\":" + std::to_string(rowCount()) + ",\"listing\":\"" + (more ? "more" : "complete") +
+           "\",\"messages\":" + messagesJson() + "}";
+}
+
+std::string BridgeSession::more(std::int64_t slots) {
+    listSlots(std::max<std::int64_t>(slots, 1));
+    return "{" + listingJson();
+}
+
 std::string BridgeSession::show(const NodePosition& node) {
     target_ = std::make_unique<Target>(list_, opened_.catalog());
+    listed_ = false;
     const ViewOutcome outcome = showNodeContent(*views_, *target_, node);
+    if (!listed_) {
+        records_.reset();
+        pass_.reset();
+    }
+    listSlots(kFirstSlots);
     std::string out = "{\"outcome\":\"";
     out += outcome == ViewOutcome::Shown ? "shown" : "failed";
     out += "\"";
@@ -223,23 +287,26 @@ std::string BridgeSession::show(const NodePosition& node) {
                ",\"width\":" + std::to_string(column.width) + ",\"alignment\":\"" +
                (column.alignment == ContentList::Alignment::Right ? "right" : "left") + "\"}";
     }
-    out += "],\"rowCount\":" + std::to_string(list_.rowCount());
-    return out + ",\"messages\":" + messagesJson() + "}";
+    return out + "]," + listingJson();
 }
 
 std::string BridgeSession::rows(std::int64_t first, std::int64_t count) {
-    const std::int64_t begin = std::clamp<std::int64_t>(first, 0, list_.rowCount());
-    const std::int64_t end = begin + std::clamp<std::int64_t>(count, 0, list_.rowCount() - begin);
+    const std::int64_t total = rowCount();
+    const std::int64_t begin = std::clamp<std::int64_t>(first, 0, total);
+    const std::int64_t end = begin + std::clamp<std::int64_t>(count, 0, total - begin);
     std::string out = "{\"first\":" + std::to_string(begin) + ",\"rows\":[";
     for (std::int64_t r = begin; r < end; ++r) {
-        out += (r == begin ? "{\"caption\":" : ",{\"caption\":") +
-               JsonWriter::quoted(utf8(std::string(list_.rowCaption(r))));
-        if (list_.rowImage(r) == kRecordlessImage) {
+        const bool records = records_ != nullptr;
+        const std::string caption = records ? records_->rowCaption(r) : std::string(list_.rowCaption(r));
+        out += (r == begin ? "{\"caption\":" : ",{\"caption\":") + JsonWriter::quoted(utf8(caption));
+        if ((records ? records_->rowImage(r) : list_.rowImage(r)) == kRecordlessImage) {
             out += ",\"recordless\":true";
         }
         out += ",\"cells\":[";
-        for (int c = 0; c < list_.cellCount(r); ++c) {
-            out += (c == 0 ? "" : ",") + JsonWriter::quoted(utf8(std::string(list_.cellText(r, c))));
+        const int cells = records ? records_->cellCount(r) : list_.cellCount(r);
+        for (int c = 0; c < cells; ++c) {
+            const std::string_view text = records ? records_->cellText(r, c) : list_.cellText(r, c);
+            out += (c == 0 ? "" : ",") + JsonWriter::quoted(utf8(std::string(text)));
         }
         out += "]}";
     }
@@ -308,6 +375,7 @@ std::string BridgeSession::exportBatch(const NodePosition& node, const std::stri
     InProcessAutomationClient automation(pcCodePage_);
     ExportSession session(*views_, automation, pcCodePage_);
     session.splitterOption = splitter;
+    session.keepGoing = [&progress] { return !progress.cancelled(); };
     const std::optional<ObjectRef> file = batchFile(session, node);
     if (!file) {
         return failureJson("not a physical file");
@@ -327,13 +395,14 @@ std::string BridgeSession::exportBatch(const NodePosition& node, const std::stri
 std::string BridgeSession::extract(const std::string& folder, ProgressReporter& progress) {
     const Catalog& catalog = opened_.catalog();
     SaveFileExtractor extractor(catalog, converter_, pcCodePage_);
-    std::vector<std::string> failures;
     extractor.setStreamFileWriter(
-        [this, &failures](const std::vector<IfsEntry>& entries, const std::filesystem::path& to) {
-            return IfsEntryExport::writeEntries(opened_.openReadable(), *opened_.catalog().ifs, entries, to,
-                                                &failures);
+        [this](const std::vector<IfsEntry>& entries, const std::filesystem::path& to) {
+            return IfsEntryExport::writeEntries(opened_.openReadable(), *opened_.catalog().ifs, entries, to);
         });
     extractor.readThrough(opened_.sourceOpener());
+    if (!opened_.report().complete()) {
+        extractor.setIncomplete(opened_.report().text());
+    }
     const std::string name = std::filesystem::path(catalog.path).filename().string();
     const ExtractOutcome outcome = extractor.run(folder, nullptr, name, progress);
     JsonWriter json;
@@ -341,11 +410,17 @@ std::string BridgeSession::extract(const std::string& folder, ProgressReporter& 
     json.member("cancelled", outcome.cancelled);
     json.key("failures");
     json.beginArray();
-    const std::vector<std::string>* const lists[] = {&outcome.failures, &outcome.objectFailures, &failures};
+    const std::vector<std::string>* const lists[] = {&outcome.failures, &outcome.objectFailures};
     for (const std::vector<std::string>* list : lists) {
         for (const std::string& failure : *list) {
             json.value(failure);
         }
+    }
+    json.endArray();
+    json.key("notes");
+    json.beginArray();
+    for (const std::string& note : outcome.notes) {
+        json.value(note);
     }
     json.endArray();
     json.endObject();

@@ -9,9 +9,11 @@
 #include "conversion/Notifier.h"
 #include "conversion/PcTextToUtf8.h"
 #include "savefile/ProgressReporter.h"
+#include "views/MemberSlotPass.h"
 #include "views/MemoryContentList.h"
 #include "views/NodeContentDisplay.h"
 #include "views/OpenedSave.h"
+#include "views/RecordRows.h"
 #include "views/ViewSession.h"
 
 namespace quelvane {
@@ -37,7 +39,11 @@ class BridgeSession {
     // {"complete": bool, "roots": [{"caption", "image", "details", "ifsPath", "children"}]}
     std::string tree();
     // What a node shows: labels, columns, row count, outcome and messages. The rows stay here.
+    // A member's records are listed in steps: "listing" says "more" while slots are left, which
+    // more() lists; only the status byte of each slot is kept, its cells decoded when asked for.
     std::string show(const NodePosition& node);
+    // Lists up to `slots` more record slots of the member shown: {"rowCount", "listing", ...}.
+    std::string more(std::int64_t slots);
     // Rows [first, first + count) of what was shown last: {"rows": [{"caption", "cells", ...}]}
     std::string rows(std::int64_t first, std::int64_t count);
     // {"lines": [...]}: the object list as aligned text, and {"headerLines", "rows"} as data.
@@ -60,6 +66,10 @@ class BridgeSession {
     std::string utf8(const std::string& pcText);
     std::string messagesJson();
     std::string failureJson(const std::string& reason);
+    ViewOutcome listMember(ViewSession& session, NodeContentTarget& target, MemberRef ref);
+    void listSlots(std::int64_t slots);
+    std::int64_t rowCount() const;
+    std::string listingJson();
 
     std::int32_t pcCodePage_;
     InProcessTextConverter converter_;
@@ -69,6 +79,10 @@ class BridgeSession {
     MemoryContentList list_;
     std::unique_ptr<ViewSession> views_;
     std::unique_ptr<Target> target_;
+    // The member on display, when the node shown last is one: its rows and the pass listing them.
+    std::unique_ptr<RecordRows> records_;
+    std::unique_ptr<MemberSlotPass> pass_;
+    bool listed_ = false;
 };
 
 }  // namespace quelvane

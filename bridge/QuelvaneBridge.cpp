@@ -13,6 +13,7 @@
 #include <string>
 
 #include "bridge/BridgeSession.h"
+#include "bridge/CodePageRows.h"
 #include "bridge/JsBlockSource.h"
 #include "extract/JsonWriter.h"
 
@@ -144,6 +145,16 @@ EMSCRIPTEN_KEEPALIVE const char* quelvane_show(int handle, int level, int index,
     return guarded(handle, [&](BridgeSession& session) {
         return session.show(position(level, index, parent, grandparent, ifsPath));
     });
+}
+
+// Lists up to `slots` more record slots of the member shown last.
+EMSCRIPTEN_KEEPALIVE const char* quelvane_more(int handle, double slots) {
+    return guarded(handle,
+                   [&](BridgeSession& session) { return session.more(static_cast<std::int64_t>(slots)); });
+}
+
+EMSCRIPTEN_KEEPALIVE const char* quelvane_code_pages() {
+    return answered(quelvane::codePageRowsJson());
 }
 
 EMSCRIPTEN_KEEPALIVE const char* quelvane_rows(int handle, double first, double count) {

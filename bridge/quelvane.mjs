@@ -84,6 +84,11 @@ class SaveFile {
       [n.level, n.index, n.parent, n.grandparent, node.ifsPath ?? '']);
   }
 
+  // Lists more of a member shown with `listing: 'more'`: { rowCount, listing, messages }.
+  more(slots) {
+    return this.call('quelvane_more', ['number'], [slots]);
+  }
+
   rows(first, count) {
     return this.call('quelvane_rows', ['number', 'number'], [first, count]);
   }
@@ -153,6 +158,11 @@ export class Quelvane {
 
   call(name, types, args) {
     return JSON.parse(this.module.ccall(name, 'string', types, args));
+  }
+
+  // The rows of the Options lists: { host: [{ page, text, pc }], pc: [{ page, text }], ... }.
+  codePages() {
+    return JSON.parse(this.module.ccall('quelvane_code_pages', 'string', [], []));
   }
 
   // Opens a save through `reader`; a SaveFile, or the answer saying why not.

@@ -1,10 +1,12 @@
 #include "conversion/SettingsFile.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <charconv>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -207,12 +209,37 @@ void SettingsFile::writeString(std::string_view section, std::string_view key, s
     for (const auto& line : lines) {
         text << line << (crlf ? "\r\n" : "\n");
     }
-    const auto bytes = text.str();
-    std::ofstream out(path_, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    out.close();
-    if (!out) {
-        const int error = errno;
+    replaceWith(text.str());
+}
+
+// The new text goes to a temporary file of an unpredictable name beside the settings file and is
+// renamed over it only when it is whole: a full disk or a failed write leaves the old settings.
+void SettingsFile::replaceWith(const std::string& bytes) const {
+    std::string temporary = path_.string() + ".XXXXXX";
+    const int fd = ::mkstemp(temporary.data());
+    int error = fd < 0 ? errno : 0;
+    // mkstemp creates the file for its owner only; settings files were readable by all.
+    if (error == 0 && ::fchmod(fd, S_IRUSR | S_IWUSR | S_IRGRP | S_IROTH) != 0) {
+        error = errno;
+    }
+    for (std::size_t done = 0; error == 0 && done < bytes.size();) {
+        const ::ssize_t wrote = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (wrote < 0 && errno != EINTR) {
+            error = errno;
+        } else if (wrote > 0) {
+            done += static_cast<std::size_t>(wrote);
+        }
+    }
+    if (fd >= 0 && ::close(fd) != 0 && error == 0) {
+        error = errno;
+    }
+    if (error == 0 && std::rename(temporary.c_str(), path_.c_str()) != 0) {
+        error = errno;
+    }
+    if (error != 0) {
+        if (fd >= 0) {
+            ::unlink(temporary.c_str());
+        }
         throw SettingsWriteFailure("Cannot write the settings file " + path_.string() + ": " +
                                    std::strerror(error));
     }

@@ -51,6 +51,7 @@ class SettingsFile {
   private:
     std::vector<std::string> readLines(bool* crlf) const;
     std::optional<std::string> find(std::string_view section, std::string_view key) const;
+    void replaceWith(const std::string& bytes) const;
 
     std::filesystem::path path_;
     std::filesystem::path seedPath_;

@@ -33,11 +33,16 @@ struct LogicalFileFormat {
 };
 
 // What the member area of a logical file says: its formats with their keys, based-on files and
-// select/omit rules, UNIQUE, and for an SQL view its CREATE VIEW statement.
+// select/omit rules, UNIQUE, for an SQL view its CREATE VIEW statement and for an SQL index
+// its SQL name (the object has a system name of at most ten characters).
 struct LogicalFileDescription {
     bool unique = false;
     std::vector<LogicalFileFormat> formats;
     std::string sqlText;
+    std::string indexName;
+
+    // Whether the description reads as SQL rather than as DDS.
+    bool isSql() const { return !sqlText.empty() || !indexName.empty(); }
 };
 
 }  // namespace quelvane

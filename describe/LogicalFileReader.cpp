@@ -27,6 +27,12 @@ constexpr std::int64_t kKeyListAt = 0x184;
 constexpr std::int64_t kListBias = 0x30;
 constexpr std::int64_t kSqlTextAt = 0x3CC;
 constexpr std::int64_t kSqlLengthAt = kSqlTextAt - 4;
+// An SQL index keeps its SQL name in a record after the key and based-on lists: a u16 record
+// length (the name's length and a 16-byte head), the name's length again at +4, the name at +16.
+constexpr std::int64_t kIndexNameRecordAt = 0x460;
+constexpr std::int64_t kIndexNameLengthAt = 4;
+constexpr std::int64_t kIndexNameHead = 16;
+constexpr std::int64_t kLongestSqlName = 128;
 
 // Key entry.
 constexpr std::int64_t kKeyEntrySize = 16;
@@ -77,6 +83,21 @@ std::optional<std::vector<std::uint8_t>> LogicalFileReader::memberArea(BlockSour
         return std::nullopt;
     }
     return bodies.read(offset + kPrefixSize, length);
+}
+
+// The SQL name of an index, or nothing when the record after the lists is not one: a DDS
+// logical file leaves it zero.
+std::string LogicalFileReader::indexName(const BigEndianReader& data) {
+    if (!data.contains(kIndexNameRecordAt, kIndexNameHead)) {
+        return {};
+    }
+    const std::int64_t length = std::int64_t{data.u16(kIndexNameRecordAt)} - kIndexNameHead;
+    if (length <= 0 || length > kLongestSqlName ||
+        data.u8(kIndexNameRecordAt + kIndexNameLengthAt) != length ||
+        !data.contains(kIndexNameRecordAt + kIndexNameHead, length)) {
+        return {};
+    }
+    return convertField(converter_, data.at(kIndexNameRecordAt + kIndexNameHead, length), true);
 }
 
 LogicalFileDescription LogicalFileReader::read(std::span<const std::uint8_t> area) {
@@ -169,6 +190,10 @@ LogicalFileDescription LogicalFileReader::read(std::span<const std::uint8_t> are
             }
         }
     }
+    if ((flags & kKeyedFlag) != 0 &&
+        keysEnd + std::int64_t{basedOnCount} * kBasedOnEntrySize <= kIndexNameRecordAt) {
+        file.indexName = indexName(data);
+    }
     if ((flags & kKeyedFlag) == 0 && data.contains(kSqlLengthAt, 4)) {
         std::int64_t length = data.u32(kSqlLengthAt);
         if (length > 0 && data.contains(kSqlTextAt, length)) {
@@ -178,9 +203,29 @@ LogicalFileDescription LogicalFileReader::read(std::span<const std::uint8_t> are
     return file;
 }
 
+std::string LogicalFileReader::indexStatement(const LogicalFileDescription& file) {
+    std::string statement = file.unique ? "CREATE UNIQUE INDEX " : "CREATE INDEX ";
+    statement += file.indexName + " ON ";
+    std::string keys;
+    if (!file.formats.empty()) {
+        const LogicalFileFormat& format = file.formats.front();
+        if (!format.basedOn.empty()) {
+            const LogicalFileBasedOn& on = format.basedOn.front();
+            statement += on.library.empty() ? on.file : on.library + "." + on.file;
+        }
+        for (const LogicalFileKey& key : format.keys) {
+            keys += (keys.empty() ? "" : ", ") + key.field + (key.descending ? " DESC" : "");
+        }
+    }
+    return statement + " (" + keys + ")";
+}
+
 std::vector<std::string> LogicalFileReader::lines(const LogicalFileDescription& file) {
     if (!file.sqlText.empty()) {
         return {file.sqlText};
+    }
+    if (!file.indexName.empty()) {
+        return {indexStatement(file)};
     }
     auto column = [](std::string text, std::size_t width) {
         text.resize(std::max(text.size(), width), ' ');

@@ -8,6 +8,7 @@
 
 #include "conversion/EbcdicTextConverter.h"
 #include "describe/LogicalFileDescription.h"
+#include "savefile/BigEndianReader.h"
 #include "savefile/BlockSource.h"
 #include "savefile/Catalog.h"
 
@@ -31,10 +32,14 @@ class LogicalFileReader {
     // Raises DecodingFailure when a list or entry leaves the area.
     LogicalFileDescription read(std::span<const std::uint8_t> area);
 
-    // The description as DDS-like text: UNIQUE, R, PFILE, K and S/O lines, or the SQL text.
+    // The description as DDS-like text: UNIQUE, R, PFILE, K and S/O lines; a view's stored SQL
+    // text; an index's CREATE INDEX statement, made from its name, based-on file and keys.
     static std::vector<std::string> lines(const LogicalFileDescription& file);
 
   private:
+    std::string indexName(const BigEndianReader& data);
+    static std::string indexStatement(const LogicalFileDescription& file);
+
     EbcdicTextConverter& converter_;
 };
 

@@ -5,6 +5,7 @@
 
 #include "savefile/BigEndianReader.h"
 #include "savefile/BlockFile.h"
+#include "savefile/SaveFileLayout.h"
 
 namespace quelvane {
 
@@ -13,7 +14,7 @@ namespace {
 constexpr std::int64_t kBlockSize = BlockFile::kBlockSize;
 // Segment header block.
 constexpr std::int64_t kObjectTypeAt = 34;
-constexpr std::int64_t kBlockCountAt = 204;
+constexpr std::int64_t kBlockCountAt = SaveFileLayout::kSegmentBlocks;
 
 }  // namespace
 

@@ -1,5 +1,6 @@
 #include "export/AutomationReference.h"
 
+#include <exception>
 #include <utility>
 
 #include "export/AutomationFailure.h"
@@ -69,6 +70,17 @@ void AutomationReference::set(const std::string& name, const AutomationValue& va
 
 void AutomationReference::run(const std::string& name, const AutomationClient::Arguments& arguments) const {
     client().run(object_, name, arguments);
+}
+
+void AutomationReference::quitQuietly(QuitBy how) const {
+    try {
+        if (how == QuitBy::Run) {
+            run("Quit");
+        } else {
+            call("Quit");
+        }
+    } catch (const std::exception&) {
+    }
 }
 
 void AutomationReference::release() {

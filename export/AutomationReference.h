@@ -31,6 +31,11 @@ class AutomationReference {
                              const AutomationClient::Arguments& arguments = {}) const;
     void set(const std::string& name, const AutomationValue& value) const;
     void run(const std::string& name, const AutomationClient::Arguments& arguments = {}) const;
+    // Tells the server to quit, whatever went wrong before, so that no server outlives its
+    // export; a server that fails to quit has nothing more to say. Word's Quit is run, Excel's
+    // is called (its result is released with the reference).
+    enum class QuitBy { Run, Call };
+    void quitQuietly(QuitBy how) const;
 
     bool held() const { return client_ != nullptr; }
     // The object for use as an argument; the reference keeps holding it.

@@ -31,13 +31,6 @@ constexpr std::int32_t kHeaderColorIndex = 15;
 constexpr std::int32_t kSolidPattern = 1;
 constexpr std::int32_t kAutomaticColor = -4105;
 
-void quitQuietly(const AutomationReference& app) {
-    try {
-        app.call("Quit");
-    } catch (const std::exception&) {
-    }
-}
-
 }  // namespace
 
 std::vector<double> excelColumnWidths(const SavedObject& file, const ExportColumnWidths& measured) {
@@ -113,7 +106,7 @@ ExportOutcome writeExcelExport(ExportSession& session, MemberRef member, const s
             // Unlike Word, Excel's application reference is released and the program's directory
             // made current again before the failure is returned.
             sheet.release();
-            quitQuietly(app);
+            app.quitQuietly(AutomationReference::QuitBy::Call);
             app.release();
             session.restoreWorkingDirectory();
             return ExportOutcome::Failed;
@@ -125,7 +118,7 @@ ExportOutcome writeExcelExport(ExportSession& session, MemberRef member, const s
         app.release();
         return ExportOutcome::Written;
     } catch (const std::exception&) {
-        quitQuietly(app);
+        app.quitQuietly(AutomationReference::QuitBy::Call);
         throw;
     }
 }

@@ -292,7 +292,7 @@ class WorkbookObject final : public ExcelObject {
             // Replaces a file of that name whole, never what a link there points to.
             AtomicFile out;
             if (out.open(path, AtomicFile::Existing::ReplaceNamed, false)) {
-                out.write(workbook.view());
+                out.write(workbook.str());
             }
             if (!out.commit()) {
                 throw AutomationFailure("Cannot access '" + path + "'.");

@@ -11,6 +11,7 @@
 #include "export/ExportFileNames.h"
 #include "export/TextExportWriter.h"
 #include "export/WordExportWriter.h"
+#include "savefile/ObjectKinds.h"
 
 namespace quelvane {
 
@@ -20,7 +21,6 @@ constexpr int kMemberLevel = 3;
 constexpr int kObjectLevel = 2;
 constexpr int kPartLevel = 1;
 
-constexpr const char* kPhysicalFile = "PF";
 constexpr const char* kNotAMember = "Please choose a  PF member!";
 constexpr const char* kNotAMemberCaption = "Pick Out";
 constexpr const char* kSaveFailure = "Save to file error";
@@ -30,7 +30,7 @@ constexpr const char* kMemberNotOfAFile = "Please choice a PF!";
 constexpr const char* kMemberNotOfAFileCaption = "Pick Out in batch";
 
 bool isPhysicalFile(const SavedObject* object) {
-    return object != nullptr && object->attribute == kPhysicalFile;
+    return object != nullptr && quelvane::isPhysicalFile(*object);
 }
 
 std::string decimal(std::int64_t value) {

@@ -1,4 +1,5 @@
 #include "export/TextExportWriter.h"
+#include "views/RecordMessages.h"
 
 #include <exception>
 
@@ -13,7 +14,6 @@ namespace quelvane {
 namespace {
 
 constexpr const char* kWriteFailure = "Write file error";
-constexpr const char* kReadingFailure = "Error:during reading records";
 constexpr char kSplitter = '|';
 
 // The line being built, with every line feed written as CR LF as a text-mode file writes it.
@@ -67,7 +67,7 @@ ExportOutcome writeTextExport(ExportSession& session, MemberRef member, const st
             }
         }
     } catch (const std::exception& failure) {
-        session.views.notifier.message(kReadingFailure);
+        session.views.notifier.message(kReadingErrorMessage);
         reportExpansionFailure(session.views.notifier, failure);
         outcome = ExportOutcome::Failed;
     }

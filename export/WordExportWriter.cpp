@@ -35,15 +35,6 @@ constexpr double kCellPadding = 2 * 5.4;
 constexpr double kPointsPerTwip = 1.0 / 20;
 constexpr std::int64_t kMostDataRows = 0x7FFFFFFF - 2;
 
-// Word quits whatever went wrong, so no server outlives the export; a Word that fails to
-// quit has nothing more to say.
-void quitQuietly(const AutomationReference& app) {
-    try {
-        app.run("Quit");
-    } catch (const std::exception&) {
-    }
-}
-
 }  // namespace
 
 std::vector<std::int32_t> wordColumnWidths(const ExportColumnWidths& measured, std::int32_t columns) {
@@ -138,7 +129,7 @@ ExportOutcome writeWordExport(ExportSession& session, MemberRef member, const st
             // Word quits with its application reference still held and the directory as it is.
             table.release();
             selection.release();
-            quitQuietly(app);
+            app.quitQuietly(AutomationReference::QuitBy::Run);
             return ExportOutcome::Failed;
         }
         setWordColumnWidths(table, wordColumnWidths(measured, columns));
@@ -146,7 +137,7 @@ ExportOutcome writeWordExport(ExportSession& session, MemberRef member, const st
         session.restoreWorkingDirectory();
         return ExportOutcome::Written;
     } catch (const std::exception&) {
-        quitQuietly(app);
+        app.quitQuietly(AutomationReference::QuitBy::Run);
         throw;
     }
 }

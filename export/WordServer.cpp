@@ -325,7 +325,7 @@ class DocumentObject final : public WordObject {
             // Replaces a file of that name whole, never what a link there points to.
             AtomicFile out;
             if (out.open(path, AtomicFile::Existing::ReplaceNamed, false)) {
-                out.write(document.view());
+                out.write(document.str());
             }
             if (!out.commit()) {
                 throw AutomationFailure("Word cannot save or create this file. (" + path + ")");

@@ -204,6 +204,7 @@ class Writer {
         }
         json_.endArray();
         text("sqlText", file.sqlText);
+        text("indexName", file.indexName);
         json_.endObject();
     }
 

@@ -11,20 +11,20 @@
 #include "savefile/DecodingFailure.h"
 #include "savefile/MemberSegment.h"
 #include "savefile/ReadFailure.h"
+#include "savefile/SaveFileLayout.h"
 #include "views/MemberRecordStream.h"
 
 namespace quelvane {
 
 namespace {
 
-constexpr std::array<std::uint8_t, 4> kSegmentMarker = {0xFF, 0xFF, 0xFF, 0xFF};
-
 // The segment the walk found must still begin with its header: a file that was cut or had its
 // blocks zeroed since it was opened would otherwise read as a member of deleted slots only.
 void requireSegmentHeader(BlockSource& source, std::int32_t sequence) {
     WholeBlocks::Block header{};
     if (!WholeBlocks(source).read(std::int64_t{sequence} - 1, header) ||
-        !std::equal(kSegmentMarker.begin(), kSegmentMarker.end(), header.begin())) {
+        !std::equal(SaveFileLayout::kSegmentMarker.begin(), SaveFileLayout::kSegmentMarker.end(),
+                    header.begin())) {
         throw ReadFailure(
             "block " + std::to_string(std::int64_t{sequence} - 1) +
             " no longer holds the member's segment header: the file changed since it was opened");

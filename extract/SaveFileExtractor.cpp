@@ -15,6 +15,7 @@
 #include "savefile/CatalogTree.h"
 #include "savefile/FailureReason.h"
 #include "savefile/IfsPath.h"
+#include "savefile/ObjectKinds.h"
 #include "views/ClSourceView.h"
 #include "views/DataAreaView.h"
 #include "views/FieldDecoder.h"
@@ -50,7 +51,7 @@ std::int64_t SaveFileExtractor::memberTotal(const Catalog& catalog) {
         const SavedLibrary& library = part.library;
         for (std::size_t j = 0; j < countOf(library.objects, library.objectCount); ++j) {
             const SavedObject& object = library.objects[j];
-            if (object.typeCode == kFileObjectType && object.attribute == "PF") {
+            if (isPhysicalFile(object)) {
                 total += static_cast<std::int64_t>(countOf(object.members, object.memberCount));
             }
         }
@@ -93,9 +94,9 @@ ExtractOutcome SaveFileExtractor::run(const std::filesystem::path& folder, Sqlit
             const SavedObject& object = part.library.objects[j];
             const Place place{static_cast<std::int32_t>(i), static_cast<std::int32_t>(j), &library};
             const std::uint16_t type = object.typeCode;
-            if (type == kFileObjectType && object.attribute == "PF") {
+            if (isPhysicalFile(object)) {
                 extractFile(place, object);
-            } else if (type == kProgramObjectType && object.attribute == "CLP") {
+            } else if (isClProgram(object)) {
                 extractClProgram(place, object);
             } else if (type == kDataAreaObjectType) {
                 extractDataArea(place, object);
@@ -332,7 +333,7 @@ void SaveFileExtractor::extractDescription(const Place& place, const SavedObject
         extension = ".msgf.txt";
     } else if (description.logicalFile) {
         lines = LogicalFileReader::lines(*description.logicalFile);
-        extension = description.logicalFile->sqlText.empty() ? ".lf.txt" : ".sql";
+        extension = description.logicalFile->isSql() ? ".sql" : ".lf.txt";
     }
     outcome_.descriptions[{place.part, place.object}] = std::move(description);
     if (lines.empty()) {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "savefile/BlockSource.h"
+#include "savefile/SaveFileLayout.h"
 
 namespace quelvane {
 
@@ -15,9 +16,9 @@ namespace quelvane {
 // walking a file costs only the blocks a step needs; `bytesRead` tells how many that was.
 class BlockFile {
   public:
-    static constexpr std::int64_t kBlockSize = 528;
-    static constexpr std::int64_t kBodySize = 512;
-    static constexpr std::int64_t kSequenceOffset = 512;
+    static constexpr std::int64_t kBlockSize = SaveFileLayout::kBlockSize;
+    static constexpr std::int64_t kBodySize = SaveFileLayout::kBodySize;
+    static constexpr std::int64_t kSequenceOffset = SaveFileLayout::kSequenceOffset;
 
     explicit BlockFile(BlockSource& source) : source_(source) {}
 

@@ -5,13 +5,14 @@
 
 #include "savefile/DecodingFailure.h"
 #include "savefile/ExpandedBlockSource.h"
+#include "savefile/SaveFileLayout.h"
 #include "savefile/SegmentLayout.h"
 
 namespace quelvane {
 
 namespace {
 
-constexpr std::int64_t kBlock = 528;
+constexpr std::int64_t kBlock = SaveFileLayout::kBlockSize;
 
 // Reads the segment's data blocks (the header block is stored as it is) until they end or do not
 // expand.

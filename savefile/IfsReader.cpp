@@ -6,28 +6,19 @@
 #include "savefile/DecodingFailure.h"
 #include "savefile/EbcdicField.h"
 #include "savefile/IfsPath.h"
+#include "savefile/SaveFileLayout.h"
 #include "savefile/SegmentBodies.h"
+#include "savefile/TypeCodes.h"
 
 namespace quelvane {
 
 namespace {
 
-constexpr std::int64_t kBlockSize = 528;
-constexpr std::int64_t kHeaderUnit = 512;
-
 // Segment header block.
-constexpr std::array<std::uint8_t, 4> kSegmentMarker = {0xFF, 0xFF, 0xFF, 0xFF};
-constexpr std::int64_t kSegmentName = 4;
 constexpr std::int64_t kSegmentType = 0x22;
-constexpr std::int64_t kSegmentLength = 204;
-// "QSRDSSPC.1" in EBCDIC.
-constexpr std::array<std::uint8_t, 10> kDirectoryName = {0xD8, 0xE2, 0xD9, 0xC4, 0xE2,
-                                                         0xE2, 0xD7, 0xC3, 0x4B, 0xF1};
-constexpr std::uint32_t kStreamFileType = 0x1E01;
-constexpr std::uint32_t kDirectoryType = 0x0C01;
 
 // Directory segment: the base, and the record chain from it.
-constexpr std::int64_t kBase = 8 * 512 + 256;
+constexpr std::int64_t kBase = 8 * SaveFileLayout::kBodySize + 256;
 constexpr std::int64_t kFirstRecord = 0x0E;
 constexpr std::int64_t kTagWidth = 3;
 constexpr std::int64_t kEntryWidth = 5;
@@ -112,27 +103,31 @@ IfsCatalog IfsReader::read(std::int32_t headerSize) {
 }
 
 void IfsReader::walkSegments(std::int32_t headerSize, IfsCatalog& catalog) {
-    std::int64_t block = std::max<std::int32_t>(headerSize, 0) / kHeaderUnit;
-    std::int64_t blocks = source_.size() / kBlockSize;
-    std::array<std::uint8_t, kBlockSize> header{};
+    std::int64_t block = std::max<std::int32_t>(headerSize, 0) / SaveFileLayout::kHeaderUnit;
+    std::int64_t blocks = source_.size() / SaveFileLayout::kBlockSize;
+    std::array<std::uint8_t, SaveFileLayout::kBlockSize> header{};
     while (block < blocks) {
-        if (source_.readAt(block * kBlockSize, header.data(), kBlockSize) != kBlockSize ||
-            !std::equal(kSegmentMarker.begin(), kSegmentMarker.end(), header.begin())) {
+        if (source_.readAt(block * SaveFileLayout::kBlockSize, header.data(), SaveFileLayout::kBlockSize) !=
+                SaveFileLayout::kBlockSize ||
+            !std::equal(SaveFileLayout::kSegmentMarker.begin(), SaveFileLayout::kSegmentMarker.end(),
+                        header.begin())) {
             catalog.problems.push_back("no segment header at block " + std::to_string(block) +
                                        ": the rest of the save is not read");
             return;
         }
         BigEndianReader segment(header);
-        std::int32_t length = segment.s32(kSegmentLength);
+        std::int32_t length = segment.s32(SaveFileLayout::kSegmentBlocks);
         if (length < 1) {
             catalog.problems.push_back("segment at block " + std::to_string(block) + " has no length");
             return;
         }
-        if (std::equal(kDirectoryName.begin(), kDirectoryName.end(), header.begin() + kSegmentName)) {
+        if (std::equal(SaveFileLayout::kDescriptorNameEbcdic.begin(),
+                       SaveFileLayout::kDescriptorNameEbcdic.end(),
+                       header.begin() + SaveFileLayout::kSegmentName)) {
             directories_.push_back({block, length});
-        } else if (segment.u16(kSegmentType) == kStreamFileType) {
+        } else if (segment.u16(kSegmentType) == kIfsStreamFileType) {
             SegmentName name{};
-            std::copy_n(header.begin() + kSegmentName, kNameBytes, name.begin());
+            std::copy_n(header.begin() + SaveFileLayout::kSegmentName, kNameBytes, name.begin());
             dataSegments_.emplace(name, Segment{block, length});
         }
         block += length;
@@ -239,9 +234,9 @@ void IfsReader::readAttributes(const BigEndianReader& body, std::int64_t at, Ifs
     entry.owner = optionalField(converter_, body.at(at + kOwner, kOwnerWidth));
     entry.saved = SavedTimestamp::fromClock(body.at(at + kSaveClock, 8));
     std::uint32_t type = body.u16(at + kObjectType);
-    entry.kind = type == kStreamFileType  ? IfsEntry::Kind::StreamFile
-                 : type == kDirectoryType ? IfsEntry::Kind::Directory
-                                          : IfsEntry::Kind::Other;
+    entry.kind = type == kIfsStreamFileType  ? IfsEntry::Kind::StreamFile
+                 : type == kIfsDirectoryType ? IfsEntry::Kind::Directory
+                                             : IfsEntry::Kind::Other;
     entry.typeText = optionalField(converter_, body.at(at + kTypeText, kTypeTextWidth)).value_or("");
 }
 
@@ -257,7 +252,7 @@ void IfsReader::readTimes(const BigEndianReader& body, std::int64_t at, IfsEntry
 }
 
 void IfsReader::readDataSegment(const BigEndianReader& body, std::int64_t at, IfsEntry& entry) {
-    if (body.u16(at + kDataType) != kStreamFileType) {
+    if (body.u16(at + kDataType) != kIfsStreamFileType) {
         entry.problem = entry.problem.empty() ? "its data reference is not a stream file's" : entry.problem;
         return;
     }

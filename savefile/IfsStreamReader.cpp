@@ -3,13 +3,14 @@
 #include <algorithm>
 
 #include "savefile/BigEndianReader.h"
+#include "savefile/SaveFileLayout.h"
 #include "savefile/SegmentBodies.h"
 
 namespace quelvane {
 
 namespace {
 
-constexpr std::int64_t kBodySize = 512;
+constexpr std::int64_t kBodySize = SaveFileLayout::kBodySize;
 constexpr std::int64_t kTableBlock = 1;
 constexpr std::int64_t kFirstPieceBlock = 8;
 constexpr std::int64_t kTableEntryWidth = 16;

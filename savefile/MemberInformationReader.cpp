@@ -9,6 +9,7 @@
 #include "savefile/EbcdicField.h"
 #include "savefile/FieldEntryReader.h"
 #include "savefile/LibraryOffsets.h"
+#include "savefile/ObjectKinds.h"
 #include "savefile/OldestMemberEntry.h"
 #include "savefile/RecordFormatReader.h"
 #include "savefile/TypeCodes.h"
@@ -88,7 +89,7 @@ constexpr std::int64_t kDateWidth = 13;
 void MemberInformationReader::readMemberInformation(std::size_t part, std::size_t object) {
     SavedPart& desc = catalog_.parts.at(part);
     SavedObject& obj = desc.library.objects.at(object);
-    if (obj.attribute != "PF") {
+    if (!isPhysicalFile(obj)) {
         return;
     }
     try {

@@ -5,7 +5,9 @@
 #include "savefile/BigEndianReader.h"
 #include "savefile/ExpandedBlockSource.h"
 #include "savefile/NestedSaveFileSource.h"
+#include "savefile/ObjectKinds.h"
 #include "savefile/OldestLayout.h"
+#include "savefile/SaveFileLayout.h"
 #include "savefile/SegmentExpansionFailure.h"
 #include "savefile/TypeCodes.h"
 
@@ -13,9 +15,8 @@ namespace quelvane {
 
 namespace {
 
-constexpr std::int64_t kBlockSize = 528;
+constexpr std::int64_t kBlockSize = SaveFileLayout::kBlockSize;
 constexpr std::int64_t kNameWidth = 10;
-constexpr char kSaveFileAttribute[] = "SAVF";
 constexpr char kSegmentSuffix[] = "01";
 
 // Blocks from the data segment's header block.

@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "savefile/BlockSource.h"
+#include "savefile/SaveFileLayout.h"
 
 namespace quelvane {
 
@@ -25,8 +26,8 @@ class NestedSaveFileSource final : public BlockSource {
     std::int64_t readAt(std::int64_t offset, std::uint8_t* target, std::int64_t count) override;
 
   private:
-    static constexpr std::int64_t kBlockSize = 528;
-    static constexpr std::int64_t kBodySize = 512;
+    static constexpr std::int64_t kBlockSize = SaveFileLayout::kBlockSize;
+    static constexpr std::int64_t kBodySize = SaveFileLayout::kBodySize;
 
     // Fills one whole inner block; false when the outer source does not hold its body.
     bool readBlock(std::int64_t block, std::uint8_t* target);

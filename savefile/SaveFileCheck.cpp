@@ -7,21 +7,15 @@
 
 #include "savefile/BigEndianReader.h"
 #include "savefile/OldestLayout.h"
+#include "savefile/SaveFileLayout.h"
 
 namespace quelvane {
 
 namespace {
 
-// File header, block 0.
-constexpr std::int64_t kMinimumHeader = 64;
-constexpr std::int64_t kBlockCount = 8;
-constexpr std::int64_t kSystemText = 16;
 constexpr std::int64_t kSystemTextProbe = 8;
-constexpr std::int64_t kHeaderSize = 52;
-constexpr std::int64_t kBlockCountCopy = 60;
 
 // Block trailer.
-constexpr std::int64_t kSequence = 512;
 constexpr std::int64_t kSequenceEnd = 516;
 constexpr std::int64_t kTrailerHeaderCopy = 516;
 constexpr std::int64_t kTrailerShiftedSequence = 524;
@@ -48,7 +42,7 @@ bool readsAsAscii(std::span<const std::uint8_t> text) {
 }
 
 std::uint32_t sequenceOf(std::span<const std::uint8_t> block) {
-    return BigEndianReader(block).u32(kSequence);
+    return BigEndianReader(block).u32(SaveFileLayout::kSequenceOffset);
 }
 
 }  // namespace
@@ -59,16 +53,16 @@ SaveFileCheckReport SaveFileCheck::examine(BlockSource& source) {
     report.size = report.readable ? source.size() : 0;
     std::array<std::uint8_t, kBlockSize> first{};
     std::int64_t got = source.isOpen() ? source.readAt(0, first.data(), kBlockSize) : 0;
-    if (got < kMinimumHeader) {
+    if (got < SaveFileLayout::kMinimumHeader) {
         return report;
     }
     BigEndianReader block0(std::span<const std::uint8_t>(first).first(static_cast<std::size_t>(got)));
-    report.blockCount = block0.u32(kBlockCount);
-    report.blockCountCopy = block0.u32(kBlockCountCopy);
-    report.headerSize = block0.u32(kHeaderSize);
+    report.blockCount = block0.u32(SaveFileLayout::kBlockCount);
+    report.blockCountCopy = block0.u32(SaveFileLayout::kBlockCountCopy);
+    report.headerSize = block0.u32(SaveFileLayout::kHeaderSize);
     report.oldestLayout = OldestLayout::matches(block0);
-    report.firstSequenceRight = got == kBlockSize && block0.u32(kSequence) == 1;
-    report.asciiSystemText = readsAsAscii(block0.at(kSystemText, kSystemTextProbe));
+    report.firstSequenceRight = got == kBlockSize && block0.u32(SaveFileLayout::kSequenceOffset) == 1;
+    report.asciiSystemText = readsAsAscii(block0.at(SaveFileLayout::kSystemText, kSystemTextProbe));
     SaveFileCheck check(source, report);
     std::copy_n(first.begin(), check.header_.size(), check.header_.begin());
     // Bytes put in or taken out of block 0 move its sequence number and perhaps its counts; the
@@ -218,7 +212,8 @@ std::optional<GridShift> SaveFileCheck::resumeAt(std::int64_t block, std::int64_
                 continue;
             }
             std::span<const std::uint8_t> first(window.data() + start, kBlockSize);
-            std::int64_t firstGood = low + start + (zeroBlockRight(first, block) ? 0 : kSequence);
+            std::int64_t firstGood =
+                low + start + (zeroBlockRight(first, block) ? 0 : SaveFileLayout::kSequenceOffset);
             // Inserted bytes need room between the good bytes on either side. Lost bytes need
             // none: where they were one of a run of equal bytes, both grids hold over the run.
             if (shift > 0 && firstGood - lastGoodEnd < shift) {

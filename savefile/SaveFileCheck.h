@@ -7,6 +7,7 @@
 
 #include "savefile/BlockSource.h"
 #include "savefile/SaveFileCheckReport.h"
+#include "savefile/SaveFileLayout.h"
 
 namespace quelvane {
 
@@ -19,10 +20,10 @@ namespace quelvane {
 // memory stay bounded on any input.
 class SaveFileCheck {
   public:
-    static constexpr std::int64_t kBlockSize = 528;
-    static constexpr std::int64_t kBodySize = 512;
+    static constexpr std::int64_t kBlockSize = SaveFileLayout::kBlockSize;
+    static constexpr std::int64_t kBodySize = SaveFileLayout::kBodySize;
     static constexpr int kMaxShifts = 256;
-    static constexpr std::int64_t kShiftReach = 528;
+    static constexpr std::int64_t kShiftReach = SaveFileLayout::kBlockSize;
     // Blocks after a break in which the numbers may resume, and how many in a row must be right.
     static constexpr std::int64_t kResumeLookahead = 4;
     static constexpr std::int64_t kResumeConfirm = 2;

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "savefile/GridRepair.h"
+#include "savefile/SaveFileLayout.h"
 
 namespace quelvane {
 
@@ -70,7 +71,7 @@ struct SaveFileCheckReport {
     // One line per shift that reading on a repaired grid goes past.
     std::vector<std::string> repairNotes() const;
 
-    static constexpr std::int64_t kBlock = 528;
+    static constexpr std::int64_t kBlock = SaveFileLayout::kBlockSize;
 
   private:
     bool lineEndTranslation() const;

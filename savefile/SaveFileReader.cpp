@@ -20,26 +20,12 @@
 #include "savefile/OldestLayout.h"
 #include "savefile/RepairedBlockSource.h"
 #include "savefile/SaveFileCheck.h"
+#include "savefile/SaveFileLayout.h"
 #include "savefile/SegmentExpansionFailure.h"
 
 namespace quelvane {
 
 namespace {
-
-// File header, block 0.
-constexpr std::int64_t kMinimumHeaderRead = 64;
-constexpr std::int64_t kBlockCount = 8;
-constexpr std::int64_t kSystemText = 16;
-constexpr std::int64_t kSystemTextWidth = 32;
-constexpr std::int64_t kHeaderSize = 52;
-constexpr std::int64_t kBlockCountCopy = 60;
-constexpr std::int32_t kHeaderUnit = 512;
-
-// Segment header block.
-constexpr std::array<std::uint8_t, 4> kSegmentMarker = {0xFF, 0xFF, 0xFF, 0xFF};
-constexpr std::int64_t kSegmentName = 4;
-constexpr std::int64_t kSegmentNameWidth = 30;
-constexpr std::int64_t kSegmentLength = 204;
 
 // Save/restore descriptor: the ninth block of a segment (the second in the oldest layout).
 constexpr std::int64_t kDescriptorDistance = 8;
@@ -48,7 +34,6 @@ constexpr std::uint8_t kDescriptorTagFirst = 0x19;
 constexpr std::uint8_t kDescriptorTagSecond = 0xDB;
 constexpr std::int64_t kDescriptorName = 36;
 constexpr std::int64_t kDescriptorNameWidth = 10;
-constexpr char kDescriptorNameText[] = "QSRDSSPC.1";
 constexpr std::int64_t kLibraryDescriptorOffset = 29;
 
 // Library descriptor, relative to its base.
@@ -114,22 +99,24 @@ bool SaveFileReader::readHeader(BlockSource& source) {
     std::array<std::uint8_t, BlockFile::kBlockSize> first{};
     std::int64_t got = source.isOpen() ? source.readAt(0, first.data(), BlockFile::kBlockSize) : 0;
     bytesRead_ = static_cast<std::uint64_t>(got);
-    if (got < kMinimumHeaderRead) {
+    if (got < SaveFileLayout::kMinimumHeader) {
         return false;
     }
     BigEndianReader block0(first);
     header.oldestLayout = OldestLayout::matches(block0);
     header.systemText = convertField(
         converter_,
-        block0.at(kSystemText, header.oldestLayout ? OldestLayout::kSystemTextWidth : kSystemTextWidth),
+        block0.at(SaveFileLayout::kSystemText,
+                  header.oldestLayout ? OldestLayout::kSystemTextWidth : SaveFileLayout::kSystemTextWidth),
         true);
-    header.blockCount = block0.s32(kBlockCount);
-    header.headerSize = header.oldestLayout ? OldestLayout::kHeaderSize : block0.s32(kHeaderSize);
+    header.blockCount = block0.s32(SaveFileLayout::kBlockCount);
+    header.headerSize =
+        header.oldestLayout ? OldestLayout::kHeaderSize : block0.s32(SaveFileLayout::kHeaderSize);
     DetailsReader(converter_).readFileHeader(block0, header.details);
     // The oldest layout keeps no copy of the count. A file holds at least the block of its
     // header: counts of 0 (a file of zeros shorter than a block) describe no save file, however
     // well they agree with the size.
-    std::int32_t copy = header.oldestLayout ? header.blockCount : block0.s32(kBlockCountCopy);
+    std::int32_t copy = header.oldestLayout ? header.blockCount : block0.s32(SaveFileLayout::kBlockCountCopy);
     return header.blockCount > 0 && header.blockCount == copy &&
            source.size() / BlockFile::kBlockSize == header.blockCount;
 }
@@ -149,12 +136,11 @@ bool SaveFileReader::acceptHeader(const std::string& path, BlockSource& raw,
             return true;
         }
         report = SaveFileCheck::examine(raw);
-    } catch (const std::exception&) {
+    } catch (const std::exception& failure) {
         if (accepted) {
             return true;
         }
-        clearHeader();
-        notifier_.message("File: " + path + "  is not save file format form AS/400");
+        reject(path, failureReason(failure));
         return false;
     }
     repaired = repairedSourceFor(raw, report);
@@ -174,12 +160,17 @@ bool SaveFileReader::acceptHeader(const std::string& path, BlockSource& raw,
         }
         return true;
     }
-    // A rejected file leaves nothing of itself behind.
+    reject(path, report.reason());
+    return false;
+}
+
+// A rejected file leaves nothing of itself behind; the message says why below its fixed line.
+void SaveFileReader::reject(const std::string& path, const std::string& reason) {
     clearHeader();
-    notifier_.message("File: " + path + "  is not save file format form AS/400\n" + report.reason());
+    notifier_.message("File: " + path + "  is not save file format form AS/400\n" + reason);
     report_.stop = ParseReport::Stop::NotASaveFile;
     report_.block = 0;
-    return false;
+    report_.detail = reason;
 }
 
 int SaveFileReader::parseSaveFile(const std::string& path, BlockSource& given) {
@@ -201,10 +192,12 @@ int SaveFileReader::parseSaveFile(const std::string& path, BlockSource& given) {
         if (catalog_.layout->compressed()) {
             expanded = std::make_unique<ExpandedBlockSource>(source, catalog_.layout);
         }
-    } catch (const std::exception&) {
-        // Any failure, an allocation included, ends the parse quietly: nothing of the file was
-        // read into the catalog.
+    } catch (const std::exception& failure) {
+        // Any failure, an allocation included, ends the parse with its reason: nothing of the
+        // file was read into the catalog.
         catalog_.parts.clear();
+        setStop(ParseReport::Stop::DecodingFailure, -1);
+        report_.detail = failureReason(failure);
         return 0;
     }
     BlockSource& readable = expanded ? static_cast<BlockSource&>(*expanded) : source;
@@ -244,7 +237,7 @@ int SaveFileReader::parseSaveFile(const std::string& path, BlockSource& given) {
 
 std::vector<SaveFileReader::FoundPart> SaveFileReader::walkSegments(BlockFile& file) {
     std::vector<FoundPart> found;
-    const std::int64_t first = catalog_.header.headerSize / kHeaderUnit;
+    const std::int64_t first = catalog_.header.headerSize / SaveFileLayout::kHeaderUnit;
     file.seek(first * BlockFile::kBlockSize);
     std::int64_t examined = first;
     bool walking = file.readBlocks(1) == BlockFile::kBlockSize;
@@ -255,10 +248,13 @@ std::vector<SaveFileReader::FoundPart> SaveFileReader::walkSegments(BlockFile& f
     while (walking) {
         BigEndianReader segment(file.block());
         std::int32_t sequence = segment.s32(BlockFile::kSequenceOffset);
-        std::int32_t length = segment.s32(kSegmentLength);
-        if (startsWith(file.block(), kSegmentMarker)) {
-            std::string name = convertField(converter_, segment.at(kSegmentName, kSegmentNameWidth), true);
-            if (!releaseRead && !catalog_.header.oldestLayout && name.starts_with(kDescriptorNameText)) {
+        std::int32_t length = segment.s32(SaveFileLayout::kSegmentBlocks);
+        if (startsWith(file.block(), SaveFileLayout::kSegmentMarker)) {
+            std::string name = convertField(
+                converter_, segment.at(SaveFileLayout::kSegmentName, SaveFileLayout::kSegmentNameWidth),
+                true);
+            if (!releaseRead && !catalog_.header.oldestLayout &&
+                name.starts_with(SaveFileLayout::kDescriptorName)) {
                 DetailsReader(converter_).readSegmentHeader(segment, catalog_.header.details);
                 releaseRead = true;
             }
@@ -318,7 +314,7 @@ bool SaveFileReader::readDescriptor(BlockFile& file, std::int64_t examined, std:
     bool isDescriptor = descriptorRead && descriptor.u8(kDescriptorTag) == kDescriptorTagFirst &&
                         descriptor.u8(kDescriptorTag + 1) == kDescriptorTagSecond &&
                         convertField(converter_, descriptor.at(kDescriptorName, kDescriptorNameWidth), false)
-                            .starts_with(kDescriptorNameText);
+                            .starts_with(SaveFileLayout::kDescriptorName);
     if (!isDescriptor || found.size() >= static_cast<std::size_t>(kMaxParts)) {
         return true;
     }

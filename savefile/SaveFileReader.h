@@ -59,6 +59,7 @@ class SaveFileReader {
     bool readHeader(BlockSource& source);
     // The validation step: true to go on reading, from `repaired` when that was set.
     bool acceptHeader(const std::string& path, BlockSource& raw, std::unique_ptr<BlockSource>& repaired);
+    void reject(const std::string& path, const std::string& reason);
     // Follows the chain of segment headers from the first block after the file header, filling
     // the segment table and finding each save/restore descriptor's library.
     std::vector<FoundPart> walkSegments(BlockFile& file);

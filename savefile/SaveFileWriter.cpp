@@ -6,12 +6,13 @@
 
 #include "savefile/AtomicFile.h"
 #include "savefile/FailureReason.h"
+#include "savefile/SaveFileLayout.h"
 
 namespace quelvane {
 
 namespace {
 
-constexpr std::int64_t kBlockSize = 528;
+constexpr std::int64_t kBlockSize = SaveFileLayout::kBlockSize;
 constexpr std::int64_t kCopyChunk = kBlockSize * 256;
 
 }  // namespace

@@ -8,18 +8,18 @@
 #include "savefile/BlockBodies.h"
 #include "savefile/BlockFile.h"
 #include "savefile/EbcdicField.h"
+#include "savefile/SaveFileLayout.h"
 
 namespace quelvane {
 
 namespace {
 
-constexpr std::int32_t kHeaderUnit = 512;
 constexpr std::int64_t kHeaderBytes = BlockFile::kBodySize;
-constexpr std::array<std::uint8_t, 4> kMarker = {0xFF, 0xFF, 0xFF, 0xFF};
 
 bool markerAt(BlockBodies& bodies, std::int64_t offset) {
-    std::array<std::uint8_t, kMarker.size()> bytes{};
-    return bodies.read(offset, bytes) == static_cast<std::int64_t>(bytes.size()) && bytes == kMarker;
+    std::array<std::uint8_t, SaveFileLayout::kSegmentMarker.size()> bytes{};
+    return bodies.read(offset, bytes) == static_cast<std::int64_t>(bytes.size()) &&
+           bytes == SaveFileLayout::kSegmentMarker;
 }
 
 CompressionKind codedKind(BlockBodies& bodies, std::int64_t dataOffset) {
@@ -35,12 +35,13 @@ std::shared_ptr<const SegmentLayout> SegmentLayout::scan(BlockSource& source, st
                                                          EbcdicTextConverter& converter) {
     auto layout = std::make_shared<SegmentLayout>();
     BlockBodies bodies(source);
-    layout->leadingBlocks_ = std::max<std::int32_t>(0, headerSize / kHeaderUnit);
+    layout->leadingBlocks_ = std::max<std::int32_t>(0, headerSize / SaveFileLayout::kHeaderUnit);
     std::int64_t offset = layout->leadingBlocks_ * BlockFile::kBodySize;
     std::int64_t expanded = layout->leadingBlocks_;
     std::array<std::uint8_t, kHeaderBytes> header{};
     while (bodies.read(offset, header) == kHeaderBytes &&
-           std::equal(kMarker.begin(), kMarker.end(), header.begin())) {
+           std::equal(SaveFileLayout::kSegmentMarker.begin(), SaveFileLayout::kSegmentMarker.end(),
+                      header.begin())) {
         BigEndianReader reader(header);
         SegmentPlacement segment;
         segment.name = convertField(converter, reader.at(kNameOffset, kNameWidth), true);

@@ -8,6 +8,7 @@
 #include "compression/CompressionKind.h"
 #include "conversion/EbcdicTextConverter.h"
 #include "savefile/BlockSource.h"
+#include "savefile/SaveFileLayout.h"
 
 namespace quelvane {
 
@@ -36,11 +37,11 @@ struct SegmentPlacement {
 
 class SegmentLayout {
   public:
-    static constexpr std::int64_t kLengthOffset = 204;
+    static constexpr std::int64_t kLengthOffset = SaveFileLayout::kSegmentBlocks;
     static constexpr std::int64_t kStoredBlocksOffset = 72;
     static constexpr std::int64_t kCodedLengthOffset = 0x174;
-    static constexpr std::int64_t kNameOffset = 4;
-    static constexpr std::int64_t kNameWidth = 30;
+    static constexpr std::int64_t kNameOffset = SaveFileLayout::kSegmentName;
+    static constexpr std::int64_t kNameWidth = SaveFileLayout::kSegmentNameWidth;
 
     // Follows the chain of segment headers from the first block after the file header
     // (`headerSize` bytes, in 512-byte units) to the first place where no header stands. Reads one

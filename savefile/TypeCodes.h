@@ -102,6 +102,11 @@ inline constexpr std::array<ObjectTypeName, 78> kObjectTypeNames = {{
     {0x1F02, "DDIR"},
 }};
 
+// Entry types of an integrated-file-system save: its stream files' data segments and its
+// directory links carry them.
+inline constexpr std::uint16_t kIfsStreamFileType = 0x1E01;
+inline constexpr std::uint16_t kIfsDirectoryType = 0x0C01;
+
 // Field type codes of a record format.
 inline constexpr std::uint16_t kBinaryFieldType = 0x0003;
 inline constexpr std::uint16_t kZonedPointedFieldType = 0x0103;

@@ -8,7 +8,7 @@ packages=(
   libicu-dev libgtest-dev libgmock-dev libbenchmark-dev libsqlite3-dev sqlite3 ccache
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev
   xvfb xauth python3 python3-xlrd dpkg-dev
-  emscripten nodejs
+  emscripten nodejs npm chromium
 )
 if [ "${QUELVANE_WITH_OFFICE:-0}" = 1 ]; then
   # The office cases convert exports with LibreOffice and read its PDF pages with pdftotext.

@@ -26,9 +26,11 @@ cmake --build build/sanitize -j "$jobs"
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
   ctest --test-dir build/sanitize --output-on-failure -j "$jobs"
 
-echo "== WebAssembly build, the bridge under Node"
+echo "== WebAssembly build, the bridge under Node, the web page in Chromium"
 # Emscripten's optimiser runs under Node and needs Debian's acorn module.
 export NODE_PATH=/usr/share/nodejs
+# The web page's packages, exactly as web/package-lock.json pins them.
+(cd web && npm ci --no-audit --no-fund)
 emcmake cmake -S . -B build/wasm -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUELVANE_WERROR=ON \
   -DQUELVANE_NATIVE_CLI="$PWD/build/release/bin/quelvane-cli"
 cmake --build build/wasm -j "$jobs"

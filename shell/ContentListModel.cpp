@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <limits>
 
+#include <QFontDatabase>
+
 #include "shell/DisplayCharset.h"
 #include "views/MemoryContentList.h"
 #include "views/RecordRows.h"
@@ -21,11 +23,24 @@ ContentListModel::ContentListModel(const MemoryContentList& list, QList<QIcon> i
     : QAbstractTableModel(parent),
       list_(list),
       images_(std::move(images)),
+      fixedPitchFont_(QFontDatabase::systemFont(QFontDatabase::FixedFont)),
       decoder_(DisplayCharset::decoderFor(codePage_)) {
     rows_ = clampedRows(list_.rowCount());
     columns_ = list_.columnCount();
     generation_ = list_.generation();
     resetGeneration_ = list_.resetGeneration();
+}
+
+void ContentListModel::setListFont(const QFont& font) {
+    fixedPitchFont_ = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    if (font.pixelSize() > 0) {
+        fixedPitchFont_.setPixelSize(font.pixelSize());
+    } else if (font.pointSizeF() > 0) {
+        fixedPitchFont_.setPointSizeF(font.pointSizeF());
+    }
+    if (rows_ > 0 && columns_ > 0) {
+        emit dataChanged(index(0, 0), index(rows_ - 1, columns_ - 1), {Qt::FontRole});
+    }
 }
 
 void ContentListModel::setCodePage(int codePage) {
@@ -145,6 +160,11 @@ QVariant ContentListModel::data(const QModelIndex& index, int role) const {
             }
             return {};
         }
+        case Qt::FontRole:
+            if (column < list_.columnCount() && list_.column(column).pitch == ContentList::Pitch::Fixed) {
+                return fixedPitchFont_;
+            }
+            return {};
         case Qt::TextAlignmentRole: {
             if (column >= list_.columnCount()) {
                 return {};

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QAbstractTableModel>
+#include <QFont>
 #include <QIcon>
 #include <QList>
 #include <QStringDecoder>
@@ -25,6 +26,10 @@ class ContentListModel final : public QAbstractTableModel {
     // The code page the list's 8-bit texts are drawn with.
     void setCodePage(int codePage);
     int codePage() const { return codePage_; }
+
+    // The font the list is drawn with; columns of fixed pitch are drawn in the desktop's
+    // fixed-pitch font at its size.
+    void setListFont(const QFont& font);
 
     // Takes over what the core changed since the last call: a reset when columns or rows were
     // cleared, appended rows otherwise.
@@ -61,6 +66,7 @@ class ContentListModel final : public QAbstractTableModel {
     const MemoryContentList& list_;
     QList<QIcon> images_;
     int codePage_ = 1252;
+    QFont fixedPitchFont_;
     mutable QStringDecoder decoder_;
     int rows_ = 0;
     int columns_ = 0;

@@ -1,4 +1,5 @@
 #include "shell/ListingWorker.h"
+#include "views/RecordMessages.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -18,8 +19,6 @@ namespace quelvane {
 
 namespace {
 
-constexpr const char* kMaxErrorMessage = " Max Error! ";
-constexpr const char* kReadingErrorMessage = "Error:during reading records";
 constexpr int kProgressSteps = 1000;
 
 }  // namespace

@@ -49,6 +49,7 @@
 #include "shell/OptionsDialog.h"
 #include "shell/RecentFiles.h"
 #include "shell/ShellImages.h"
+#include "shell/ShowBytesAction.h"
 #include "shell/TreeFinder.h"
 #include "shell/TreeKeyboardFollower.h"
 #include "shell/UserDialogs.h"
@@ -163,6 +164,9 @@ void MainWindow::createCommands() {
         this, *session_, dialogs_, [this] { return conversion_->PcCodePage; },
         [this] { return ExportActions::nodeOf(tree_->currentIndex()); },
         [this](const QString& name, ViewSession::SourceOpener opener) { return openHeldSave(name, opener); });
+    showBytes_ = new ShowBytesAction(
+        this, *session_, [this] { return charsets_->contentListCodePage(); },
+        [this] { return ExportActions::nodeOf(tree_->currentIndex()); });
     ifsExport_ = new IfsExportAction(
         this, *session_, dialogs_, [this] { return treeModel_->ifsPathOf(tree_->currentIndex()); },
         [this] { exports_->exportMember(); });
@@ -195,6 +199,7 @@ void MainWindow::buildContentList(QSplitter* splitter) {
     listView_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     listView_->setFont(pixelFont(QStringLiteral("Tahoma"), 12));
     listView_->setModel(listModel_);
+    listModel_->setListFont(listView_->font());
     listView_->setContextMenuPolicy(Qt::CustomContextMenu);
     listView_->header()->setStretchLastSection(false);
     // Cells of a member listing are decoded from the file when asked for: fitting a column reads
@@ -445,6 +450,7 @@ void MainWindow::buildTreePopup() {
     connect(pickOutInBatch, &QAction::triggered, exports_, &ExportActions::exportBatch);
     QAction* goRrn = addAction(treePopup, QStringLiteral("Go RRN"), QStringLiteral("GoRRN1"));
     libraryCommands_ << pickOut << pickOutInBatch << goRrn;
+    showBytes_->addTo(treePopup);
     heldSaves_->addTo(treePopup);
     ifsExport_->addTo(treePopup);
     connect(tree_, &QWidget::customContextMenuRequested, treePopup,
@@ -522,6 +528,7 @@ void MainWindow::followCodePages() {
     notifier_->setCodePage(pcCodePage);
     treeModel_->setCodePage(pcCodePage);
     listModel_->setCodePage(charsets_->contentListCodePage());
+    listModel_->setListFont(listView_->font());
     nodeSummary_->setText(decoded(summaryText_, charsets_->descriptionCodePage()));
     fitSummaryLabels();
 }

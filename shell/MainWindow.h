@@ -40,6 +40,7 @@ class TreeKeyboardFollower;
 class ListingWorker;
 class FtpDialog;
 class HeldSaveActions;
+class ShowBytesAction;
 class UserDialogs;
 
 // The main window: catalog tree, content list, toolbar, information panel and status bar. It
@@ -144,6 +145,7 @@ class MainWindow final : public QMainWindow, private NodeContentTarget {
     ExtractAllAction* extractAll_ = nullptr;
     ObjectListDialog* objectList_ = nullptr;
     HeldSaveActions* heldSaves_ = nullptr;
+    ShowBytesAction* showBytes_ = nullptr;
     IfsExportAction* ifsExport_ = nullptr;
     // The summary of the node on display as the core gave it, decoded again when the
     // description's character set changes.

@@ -18,6 +18,10 @@ class ContentList {
     // caption with automatic sizing on.
     enum class Sizing { Fixed, Header };
 
+    // How a column's texts are drawn: in the list's font, or in a fixed-pitch font for text
+    // whose columns line up, such as source lines.
+    enum class Pitch { Proportional, Fixed };
+
     // The list's default column width, used for the records view's first column.
     static constexpr int kDefaultColumnWidth = 50;
 
@@ -30,6 +34,7 @@ class ContentList {
     virtual void clearRows() = 0;
     virtual void addColumn(std::string_view caption, int width, Alignment alignment, Sizing sizing) = 0;
     virtual void setColumnCaption(int column, std::string_view caption) = 0;
+    virtual void setColumnPitch(int column, Pitch pitch) = 0;
 
     // Adds a row at the end and makes it the row that appendCell() and setRowImage() act on.
     virtual void addRow(std::string_view caption, int image = kNoImage) = 0;

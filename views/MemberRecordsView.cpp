@@ -1,4 +1,5 @@
 #include "views/MemberRecordsView.h"
+#include "views/RecordMessages.h"
 
 #include <algorithm>
 #include <charconv>
@@ -11,6 +12,7 @@
 #include "savefile/TypeCodes.h"
 #include "views/FieldDecoder.h"
 #include "views/MemberRecordStream.h"
+#include "views/MemberSlotPass.h"
 
 namespace quelvane {
 
@@ -20,9 +22,6 @@ constexpr int kRecordlessImage = 1;
 constexpr int kNumericWidthPerByte = 18;
 constexpr int kTextWidthPerByte = 12;
 constexpr std::int32_t kLastSegmentSlot = SegmentTable::kCapacity - 1;
-
-constexpr const char* kMaxErrorMessage = " Max Error! ";
-constexpr const char* kReadingErrorMessage = "Error:during reading records";
 
 void addColumns(ContentList& list, const SavedObject& file) {
     list.addColumn("", ContentList::kDefaultColumnWidth, ContentList::Alignment::Left,
@@ -55,51 +54,6 @@ class RecordDecoder {
   private:
     const SavedObject& file_;
     EbcdicTextConverter& converter_;
-    std::string text_;
-};
-
-// Checks that a record's fields decode as the listing decodes them, without keeping their
-// texts: only a field reaching past the record and a date out of range fail, and neither needs
-// the conversion call.
-class SlotValidator {
-  public:
-    explicit SlotValidator(const SavedObject& file) : file_(file) {
-        for (std::int32_t i = 0; i < file_.fieldCount; ++i) {
-            const SavedField& field = file_.fields.at(static_cast<std::size_t>(i));
-            if (field.typeCode == kDateFieldType || field.typeCode == kTimestampFieldType) {
-                dated_.push_back(&field);
-            }
-        }
-    }
-
-    bool decodes(std::span<const std::uint8_t> record) {
-        try {
-            BigEndianReader slot(record);
-            for (std::int32_t i = 0; i < file_.fieldCount; ++i) {
-                const SavedField& field = file_.fields[static_cast<std::size_t>(i)];
-                slot.at(field.offset, field.length);
-            }
-            for (const SavedField* field : dated_) {
-                decodeFieldValue(slot.at(field->offset, field->length), *field, unused_, text_);
-            }
-            return true;
-        } catch (const std::exception&) {
-            return false;
-        }
-    }
-
-  private:
-    // Dates convert nothing; the call is never made.
-    class NoConversion final : public EbcdicTextConverter {
-      public:
-        std::uint32_t ConvertEbcdicText(const std::uint8_t*, std::size_t, std::uint8_t*) override {
-            return 1;
-        }
-    };
-
-    const SavedObject& file_;
-    std::vector<const SavedField*> dated_;
-    NoConversion unused_;
     std::string text_;
 };
 
@@ -196,44 +150,47 @@ ViewOutcome showMemberRecords(ViewSession& session, NodeContentTarget& target, M
 SlotPassEnd passMemberSlots(MemberListingPlan& plan, ProgressReporter& progress, std::size_t batchRows,
                             const std::function<void(std::span<const std::uint8_t>)>& batch,
                             std::string& expansionFailure) {
-    const SavedObject& file = *plan.file;
-    MemberRecordStream stream;
-    std::vector<std::uint8_t> statuses;
-    statuses.reserve(std::max<std::size_t>(batchRows, 1));
-    SlotPassEnd end = SlotPassEnd::Complete;
-    try {
-        stream.open(std::move(plan.saveFile), plan.sequence, file.recordLength, plan.recordCount,
-                    plan.recordDistance);
-        SlotValidator validator(file);
-        for (std::int64_t row = 0;; ++row) {
-            if (progress.cancelled()) {
-                end = SlotPassEnd::Cancelled;
-                break;
-            }
-            std::optional<MemberRecordStream::Slot> slot = stream.nextSlot();
-            if (!slot) {
-                break;
-            }
-            statuses.push_back(slot->status);
-            if (slot->holdsRecord() && !validator.decodes(slot->record)) {
-                end = SlotPassEnd::Failed;
-                break;
-            }
-            if (statuses.size() >= batchRows) {
-                batch(statuses);
-                statuses.clear();
-                progress.progress(row + 1, plan.recordCount);
-            }
+    const std::int64_t recordCount = plan.recordCount;
+    MemberSlotPass pass(std::move(plan));
+    const std::size_t size = std::max<std::size_t>(batchRows, 1);
+    // Whole batches go on at once; the last, shorter one when the pass has ended.
+    std::vector<std::uint8_t> rest;
+    const auto handOn = [&](std::span<const std::uint8_t> statuses) {
+        if (statuses.size() >= size) {
+            batch(statuses);
+        } else {
+            rest.assign(statuses.begin(), statuses.end());
         }
-    } catch (const SegmentExpansionFailure& failure) {
-        expansionFailure = failure.what();
-        end = SlotPassEnd::Failed;
-    } catch (const std::exception&) {
-        end = SlotPassEnd::Failed;
+    };
+    while (!pass.ended()) {
+        if (progress.cancelled()) {
+            pass.cancel();
+            break;
+        }
+        if (!pass.step(static_cast<std::int64_t>(size), size, handOn)) {
+            progress.progress(pass.slotsRead(), recordCount);
+        }
     }
-    batch(statuses);
-    progress.progress(stream.slotsRead(), plan.recordCount);
-    return end;
+    batch(rest);
+    progress.progress(pass.slotsRead(), recordCount);
+    expansionFailure = pass.expansionFailure();
+    return pass.end();
+}
+
+void reportListingEnd(Notifier& notifier, bool maxError, SlotPassEnd end,
+                      const std::string& expansionFailure) {
+    if (end == SlotPassEnd::Cancelled) {
+        return;
+    }
+    if (maxError) {
+        notifier.message(kMaxErrorMessage);
+    }
+    if (end == SlotPassEnd::Failed) {
+        notifier.message(kReadingErrorMessage);
+        if (!expansionFailure.empty()) {
+            notifier.message(expansionFailure);
+        }
+    }
 }
 
 }  // namespace quelvane

@@ -53,4 +53,10 @@ SlotPassEnd passMemberSlots(MemberListingPlan& plan, ProgressReporter& progress,
                             const std::function<void(std::span<const std::uint8_t>)>& batch,
                             std::string& expansionFailure);
 
+// What a listing says once its pass has ended (nothing when it was cancelled): " Max Error! " for
+// a member in the segment table's last entry, and "Error:during reading records" with the
+// expansion failure, if any, for a pass that failed.
+void reportListingEnd(Notifier& notifier, bool maxError, SlotPassEnd end,
+                      const std::string& expansionFailure);
+
 }  // namespace quelvane

@@ -41,13 +41,20 @@ void MemoryContentList::clearRows() {
 }
 
 void MemoryContentList::addColumn(std::string_view caption, int width, Alignment alignment, Sizing sizing) {
-    columns_.push_back(Column{std::string(caption), width, alignment, sizing});
+    columns_.push_back(Column{std::string(caption), width, alignment, sizing, Pitch::Proportional});
     touch();
 }
 
 void MemoryContentList::setColumnCaption(int column, std::string_view caption) {
     if (column >= 0 && column < columnCount()) {
         columns_[static_cast<std::size_t>(column)].caption = caption;
+        touch();
+    }
+}
+
+void MemoryContentList::setColumnPitch(int column, Pitch pitch) {
+    if (column >= 0 && column < columnCount()) {
+        columns_[static_cast<std::size_t>(column)].pitch = pitch;
         touch();
     }
 }

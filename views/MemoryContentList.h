@@ -23,6 +23,7 @@ class MemoryContentList final : public ContentList {
         int width = 0;
         Alignment alignment = Alignment::Left;
         Sizing sizing = Sizing::Fixed;
+        Pitch pitch = Pitch::Proportional;
     };
 
     MemoryContentList();
@@ -31,6 +32,7 @@ class MemoryContentList final : public ContentList {
     void clearRows() override;
     void addColumn(std::string_view caption, int width, Alignment alignment, Sizing sizing) override;
     void setColumnCaption(int column, std::string_view caption) override;
+    void setColumnPitch(int column, Pitch pitch) override;
     void addRow(std::string_view caption, int image = kNoImage) override;
     void setRowImage(int image) override;
     void appendCell(std::string_view text) override;

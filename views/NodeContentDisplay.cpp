@@ -6,6 +6,8 @@
 #include "describe/ObjectDescriber.h"
 #include "savefile/BigEndianReader.h"
 #include "savefile/FailureReason.h"
+#include "savefile/ObjectKinds.h"
+#include "savefile/SaveFileLayout.h"
 #include "savefile/SegmentExpansionFailure.h"
 #include "savefile/TypeCodes.h"
 #include "views/ClSourceView.h"
@@ -29,7 +31,7 @@ constexpr int kMemberDescriptionWidth = 600;
 // header block.
 constexpr std::int64_t kSkipCountAt = 30;
 constexpr std::int64_t kNestedFirstBlockAfterHeader = 24;
-constexpr std::int32_t kHeaderUnit = 512;
+constexpr std::int32_t kHeaderUnit = SaveFileLayout::kHeaderUnit;
 
 std::string padded(const std::string& text, std::size_t width) {
     std::string out = text;
@@ -105,14 +107,14 @@ void showSaveFileCheck(ViewSession& session, const SavedObject& object) {
 ViewOutcome showObject(ViewSession& session, NodeContentTarget& target, const SavedObject& object) {
     clearList(session);
     target.setNodeTitle(nameLine("Object:  ", object.name, object.attribute));
-    target.enableBatch(object.attribute == "PF");
+    target.enableBatch(isPhysicalFile(object));
     target.setNodeSummary(descriptionLine(object.text));
     const std::uint16_t type = object.typeCode;
-    if (type == kProgramObjectType && object.attribute == "CLP") {
+    if (isClProgram(object)) {
         showClSource(session, object);
-    } else if (type == kFileObjectType && object.attribute == "PF") {
+    } else if (isPhysicalFile(object)) {
         showMemberList(session, object);
-    } else if (type == kFileObjectType && object.attribute == "SAVF") {
+    } else if (isSaveFile(object)) {
         showSaveFileCheck(session, object);
     } else if (type == kDataAreaObjectType) {
         showDataAreaValue(session, object);
@@ -166,7 +168,7 @@ ViewOutcome showNodeContent(ViewSession& session, NodeContentTarget& target,
             const SavedObject& file = catalog.objectAt(ref.file());
             target.setNodeTitle(nameLine("Member:  ", member->name, member->type));
             target.setNodeSummary(descriptionLine(member->text));
-            if (file.attribute == "PF" && file.fieldCount != 0) {
+            if (isPhysicalFile(file) && file.fieldCount != 0) {
                 return session.listMember ? session.listMember(session, target, ref)
                                           : showMemberRecords(session, target, ref);
             }

@@ -36,6 +36,8 @@ void showObjectDescription(ViewSession& session, const SavedObject& object) {
     ContentList& list = session.list;
     list.addColumn("Description", ContentList::kDefaultColumnWidth, ContentList::Alignment::Left,
                    ContentList::Sizing::Header);
+    // The lines are source text laid out in columns, as a source member is.
+    list.setColumnPitch(0, ContentList::Pitch::Fixed);
     if (!description.described()) {
         list.addRow(description.failure);
         return;

@@ -56,6 +56,16 @@ std::string_view RecordRows::cellText(std::int64_t row, int cell) {
                : std::string_view();
 }
 
+int RecordRows::cellCount(std::int64_t row) {
+    if (row < 0 || row >= rowCount()) {
+        return 0;
+    }
+    if (row != decodedRow_) {
+        decodeRow(row);
+    }
+    return static_cast<int>(cells_.size());
+}
+
 void RecordRows::decodeRow(std::int64_t row) {
     decodedRow_ = row;
     cells_.clear();

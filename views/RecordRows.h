@@ -39,6 +39,9 @@ class RecordRows {
     // Cell `cell` of a row, counting from 0 (the first field); empty past the row's cells, for
     // a slot without a record and past a field that does not decode.
     std::string_view cellText(std::int64_t row, int cell);
+    // The cells a row has: its fields, those before the first that does not decode, none for a
+    // slot without a record.
+    int cellCount(std::int64_t row);
 
   private:
     void decodeRow(std::int64_t row);

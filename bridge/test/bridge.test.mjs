@@ -61,7 +61,13 @@ function shownLines(save, node) {
   assert.equal(shown.error, undefined, shown.error);
   const lines = [shown.title, shown.summary].filter((label) => label !== undefined);
   if (shown.columns.length > 0) lines.push(shown.columns.map((c) => c.caption).join('\t'));
-  for (let first = 0; first < shown.rowCount; first += 500) {
+  let { rowCount, listing } = shown;
+  while (listing === 'more') {
+    const more = save.more(7000);
+    assert.ok(more.rowCount >= rowCount, 'a listing only grows');
+    ({ rowCount, listing } = more);
+  }
+  for (let first = 0; first < rowCount; first += 500) {
     for (const row of save.rows(first, 500).rows) {
       lines.push((row.recordless ? '-\t' : '') + [row.caption, ...row.cells].join('\t'));
     }
@@ -92,7 +98,7 @@ const openings = [
   ['UZ_wcount25i.savf', 'opened', 'IFS'],
   ['ANSI_ARCHLIB_v2.FILE', 'opened', 'holds a save file'],
   ['P4_EKO.SAVF', 'opened', 'one stray byte, read past'],
-  ['JTT_joblogtest.savf', 'notSaveFile', 'a header too old'],
+  ['JTT_joblogtest.savf', 'opened', 'the oldest layout, read whole'],
   ['MANIFEST.tsv', 'notSaveFile', 'not a save file'],
 ];
 
@@ -153,6 +159,62 @@ test('exports are byte for byte what quelvane-cli export writes', (t) => {
   } finally {
     fs.rmSync(out, { recursive: true, force: true });
   }
+});
+
+test('a batch export writes every member of a file as quelvane-cli batch does', (t) => {
+  if (!needCli(t)) return;
+  for (const [name, node] of [['CSCH@009.SAVF', '1/0'], ['GURI_demodb.savf', '0/0']]) {
+    const file = real(name);
+    if (file === null) continue;
+    const save = open(name);
+    for (const [format, splitter] of [['txt', false], ['xls', true], ['doc', false]]) {
+      const out = fs.mkdtempSync(path.join(os.tmpdir(), 'quelvane-bridge-'));
+      try {
+        let progressed = 0;
+        const answer = save.exportBatch(nodeAt(node), format, { splitter, onProgress: () => { progressed += 1; } });
+        assert.equal(answer.error, undefined, `${name} ${node}: ${answer.error}`);
+        native(['batch', file, node, '--format', format, ...(splitter ? ['--splitter'] : []), '--dir', out]);
+        const expected = fs.readdirSync(out).sort();
+        assert.ok(expected.length > 0, `${name} ${node}: the native batch wrote files`);
+        assert.deepEqual(answer.files.map((f) => f.name).sort(), expected, `${name} ${node} ${format}`);
+        for (const f of answer.files) {
+          assert.ok(Buffer.from(f.bytes).equals(fs.readFileSync(path.join(out, f.name))), `${name} ${f.name}`);
+        }
+        assert.equal(answer.outcome, 'written');
+        assert.ok(progressed > 0, `${name}: progress was reported`);
+      } finally {
+        fs.rmSync(out, { recursive: true, force: true });
+      }
+    }
+    // Cancelled from its progress, a batch says so.
+    const cancelled = save.exportBatch(nodeAt(node), 'txt', { onProgress: () => true });
+    assert.equal(cancelled.outcome, 'cancelled', `${name}: cancelled`);
+    save.close();
+  }
+});
+
+test('a member listed in steps keeps only what is asked for and ends once', () => {
+  const save = open('CSCH@009.SAVF');
+  if (save === null) return;
+  const shown = save.show(nodeAt('1/0/0'));
+  assert.equal(shown.error, undefined, shown.error);
+  let steps = 0;
+  for (let listing = shown.listing; listing === 'more'; steps += 1) listing = save.more(1).listing;
+  const ended = save.more(1);
+  assert.equal(ended.listing, 'complete');
+  assert.deepEqual(ended.messages, [], 'the end is said only once');
+  // Ranges past the end are clamped, never a trap.
+  assert.deepEqual(save.rows(ended.rowCount + 5, 10).rows, []);
+  assert.deepEqual(save.rows(-3, 0).rows, []);
+  // Another node shows its own rows; the member again lists anew.
+  assert.equal(save.show(nodeAt('1/0')).listing, 'complete');
+  assert.equal(save.show(nodeAt('1/0/0')).rowCount, shown.rowCount);
+  const pages = save.quelvane ? save.quelvane.codePages() : null;
+  if (pages) {
+    assert.equal(pages.host.length, 38);
+    assert.equal(pages.pc.length, 30);
+  }
+  save.close();
 });
 
 test('the object list and the check report equal the native ones', (t) => {

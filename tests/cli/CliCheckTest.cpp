@@ -14,6 +14,7 @@
 #include "tests/support/RealFiles.h"
 #include "tests/support/SaveFileBuilder.h"
 #include "tests/support/SaveFileCompressor.h"
+#include "tests/support/TestFiles.h"
 
 namespace quelvane::test {
 namespace {
@@ -25,11 +26,6 @@ struct CliRun {
     std::string out;
     std::string err;
 };
-
-std::string slurp(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 class CliCheck : public ::testing::Test {
   protected:

@@ -8,16 +8,12 @@
 #include <unistd.h>
 
 #include "tests/support/ContentFixtures.h"
+#include "tests/support/TestFiles.h"
 
 namespace quelvane::test {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string slurp(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 // ORDERS (PF) with members JAN and FEB, each a NAME field of 4 characters; LOGS, a logical file.
 class CliExport : public ::testing::Test {

@@ -11,48 +11,28 @@
 
 #include "tests/support/ContentFixtures.h"
 #include "tests/support/RealFiles.h"
+#include "tests/support/TestFiles.h"
 
 namespace quelvane::test {
 namespace {
 
 namespace fs = std::filesystem;
 
-std::string slurp(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-struct OldestRun {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
+using OldestRun = CommandRun;
 
 // The saves of the oldest layout (11 00 11 00 in block 0) through every command.
 class CliOldest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        folder_ =
-            fs::temp_directory_path() / ("quelvane-oldest-test-" + std::to_string(::getpid()) + "-" +
-                                         ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::create_directories(folder_);
-    }
-    void TearDown() override { fs::remove_all(folder_); }
-
     OldestRun run(const std::string& arguments) {
-        fs::path out = folder_ / "stdout";
-        fs::path err = folder_ / "stderr";
-        std::string command = std::string("'") + QUELVANE_CLI_PATH + "' " + arguments + " >'" + out.string() +
-                              "' 2>'" + err.string() + "'";
-        int raw = std::system(command.c_str());
-        return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, slurp(out), slurp(err)};
+        return runCommand(std::string("'") + QUELVANE_CLI_PATH + "' " + arguments, folder_);
     }
 
     static std::string realFile(const std::string& name) {
         return "'" + (fs::path(QUELVANE_SAVF_DIR) / name).string() + "'";
     }
 
-    fs::path folder_;
+    ScratchFolder scratch_{"quelvane-oldest-test"};
+    const fs::path& folder_ = scratch_.path();
 };
 
 #define SKIP_WITHOUT_SAVF() QUELVANE_REQUIRE_REAL_FILE(fs::path(QUELVANE_SAVF_DIR))

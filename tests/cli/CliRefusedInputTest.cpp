@@ -10,6 +10,7 @@
 
 #include "tests/support/IfsSaveBuilder.h"
 #include "tests/support/SaveFileBuilder.h"
+#include "tests/support/TestFiles.h"
 
 namespace quelvane::test {
 namespace {
@@ -24,11 +25,6 @@ struct CliRun {
     int status = -1;
     std::string err;
 };
-
-std::string slurp(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 class CliRefusedInput : public ::testing::Test {
   protected:

@@ -9,42 +9,26 @@
 #include <unistd.h>
 
 #include "tests/support/ContentFixtures.h"
+#include "tests/support/TestFiles.h"
 
 namespace quelvane::test {
 namespace {
 
 namespace fs = std::filesystem;
 
-std::string slurp(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-struct ShowRun {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
+using ShowRun = CommandRun;
 
 class CliShow : public ::testing::Test {
   protected:
     void SetUp() override {
-        folder_ =
-            fs::temp_directory_path() / ("quelvane-show-test-" + std::to_string(::getpid()) + "-" +
-                                         ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::create_directories(folder_);
         path_ = (folder_ / "SHOP.SAVF").string();
         sample().build().writeTo(path_);
     }
-    void TearDown() override { fs::remove_all(folder_); }
 
     ShowRun show(const std::string& node) {
-        fs::path out = folder_ / "stdout";
-        fs::path err = folder_ / "stderr";
-        std::string command = std::string("'") + QUELVANE_CLI_PATH + "' show '" + path_ + "' '" + node +
-                              "' --ebcdic 37 --pc 1252 >'" + out.string() + "' 2>'" + err.string() + "'";
-        int raw = std::system(command.c_str());
-        return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, slurp(out), slurp(err)};
+        return runCommand(std::string("'") + QUELVANE_CLI_PATH + "' show '" + path_ + "' '" + node +
+                              "' --ebcdic 37 --pc 1252",
+                          folder_);
     }
 
     static SaveFileBuilder sample() {
@@ -81,7 +65,8 @@ class CliShow : public ::testing::Test {
         return builder;
     }
 
-    fs::path folder_;
+    ScratchFolder scratch_{"quelvane-show-test"};
+    const fs::path& folder_ = scratch_.path();
     std::string path_;
 };
 

@@ -10,6 +10,7 @@
 #include "tests/support/IfsSaveBuilder.h"
 #include "tests/support/RealFiles.h"
 #include "tests/support/SaveFileBuilder.h"
+#include "tests/support/TestFiles.h"
 
 namespace quelvane::test {
 namespace {
@@ -21,11 +22,6 @@ struct CliRun {
     std::string out;
     std::string err;
 };
-
-std::string slurp(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 class CliTree : public ::testing::Test {
   protected:

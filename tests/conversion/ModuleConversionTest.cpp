@@ -18,8 +18,6 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-constexpr int kDefaultPcRow = CodePageSettings::kDefaultPcRow;
-
 // The modules this build made, bound once for every test here.
 ConversionLayer& boundModules() {
     static test::RecordingNotifier notifier;

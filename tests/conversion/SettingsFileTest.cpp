@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 
 namespace quelvane {
@@ -148,6 +150,18 @@ TEST_F(SettingsFileTest, WritableProgramFolderKeepsTheFileBesideTheProgram) {
     const auto settings = SettingsFile::locate(file("quelvane"), file("config"));
     EXPECT_EQ(settings.path(), file("quelvane.ini"));
     EXPECT_EQ(SettingsFile::locate(file("prog.exe"), file("config")).path(), file("prog.ini"));
+}
+
+// A write never rewrites the file in place: the new text is a new file renamed over the old one,
+// so a second name of the old file keeps the old text and no temporary file is left beside it.
+TEST_F(SettingsFileTest, AWriteReplacesTheFileWhole) {
+    put(file("q.ini"), "[Host]\r\nPort=21\r\n");
+    fs::create_hard_link(file("q.ini"), file("old.ini"));
+    SettingsFile settings(file("q.ini"));
+    settings.writeInteger("Host", "Port", 2121);
+    EXPECT_EQ(get(file("q.ini")), "[Host]\r\nPort=2121\r\n");
+    EXPECT_EQ(get(file("old.ini")), "[Host]\r\nPort=21\r\n");
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 2);
 }
 
 TEST_F(SettingsFileTest, AFailedWriteIsRaised) {

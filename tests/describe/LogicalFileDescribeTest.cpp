@@ -67,6 +67,68 @@ TEST(LogicalFileDescribe, KeysBasedOnAndRules) {
               }));
 }
 
+constexpr std::size_t kIndexNameRecord = 0x460;
+
+// An SQL index: the keyed layout and its SQL name in the record after the lists.
+Bytes indexArea(const std::string& name) {
+    Bytes area = builtArea();
+    SaveFileBuilder::putU32(area, 0x180, 0);
+    SaveFileBuilder::putU16(area, kIndexNameRecord, static_cast<std::uint32_t>(16 + name.size()));
+    area[kIndexNameRecord + 4] = static_cast<std::uint8_t>(name.size());
+    text(area, kIndexNameRecord + 16, name, name.size());
+    return area;
+}
+
+TEST(LogicalFileDescribe, SqlIndexNameAndKeys) {
+    Cp037Converter converter;
+    LogicalFileDescription file = LogicalFileReader(converter).read(indexArea("IX_ORDERS_BY_CUSTOMER"));
+    EXPECT_EQ(file.indexName, "IX_ORDERS_BY_CUSTOMER");
+    EXPECT_TRUE(file.isSql());
+    EXPECT_EQ(LogicalFileReader::lines(file),
+              std::vector<std::string>{
+                  "CREATE UNIQUE INDEX IX_ORDERS_BY_CUSTOMER ON SALES.ORDERS (CUST DESC, AMOUNT)"});
+}
+
+// A record that is not an index name leaves the file a DDS logical file, read as before.
+TEST(LogicalFileDescribe, NoIndexNameWhereTheRecordIsNotOne) {
+    struct Case {
+        const char* what;
+        std::size_t at;
+        std::uint32_t value;
+        std::uint8_t nameLength;  // the name's length kept at +4 afterwards; 0 leaves it
+    };
+    const Case cases[] = {
+        {"record length zero", kIndexNameRecord, 0, 0},
+        {"record length only the head", kIndexNameRecord, 16, 0},
+        {"name longer than an SQL name", kIndexNameRecord, 16 + 129, 129},
+        {"name length disagrees", kIndexNameRecord + 4, 0x0300, 0},
+        {"name past the area", kIndexNameRecord, 16 + 100, 100},
+    };
+    Cp037Converter converter;
+    for (const Case& c : cases) {
+        Bytes area = indexArea("IX_A");
+        area.resize(0x480);
+        SaveFileBuilder::putU16(area, c.at, c.value);
+        if (c.nameLength != 0) {
+            area[kIndexNameRecord + 4] = c.nameLength;
+        }
+        LogicalFileDescription file = LogicalFileReader(converter).read(area);
+        EXPECT_TRUE(file.indexName.empty()) << c.what;
+        EXPECT_EQ(file.formats.at(0).keys.size(), 2u) << c.what;
+    }
+    // Lists that reach the record's place leave it theirs.
+    Bytes area = indexArea("IX_A");
+    SaveFileBuilder::putU16(area, 0x36, 2);
+    EXPECT_TRUE(LogicalFileReader(converter).read(area).indexName.empty());
+    // Cut anywhere in the record: no name, no failure.
+    Bytes whole = indexArea("IX_A");
+    for (std::size_t size = kIndexNameRecord; size < kIndexNameRecord + 20; ++size) {
+        Bytes cut(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(size));
+        EXPECT_TRUE(LogicalFileReader(converter).read(cut).indexName.empty()) << size;
+    }
+    EXPECT_EQ(LogicalFileReader(converter).read(whole).indexName, "IX_A");
+}
+
 TEST(LogicalFileDescribe, SpoiledAreas) {
     struct Spoil {
         const char* what;

@@ -322,6 +322,7 @@ TEST(RealSaveDescribe, LogicalFilesEqualTheirSource) {
         ObjectDescription description = file.describe(*file.catalog.findObject(*file.find(c.object, 0x1901)));
         ASSERT_TRUE(description.logicalFile) << description.failure;
         std::vector<std::string> source = ddsSummary(file.sourceLines(c.sourceFile, c.object));
+        EXPECT_TRUE(description.logicalFile->indexName.empty());
         std::vector<std::string> rebuilt = ddsSummary(LogicalFileReader::lines(*description.logicalFile));
         // The saved source of C_2LF_L00 holds its R line in comment lines only.
         if (std::string(c.object) == "C_2LF_L00") {
@@ -350,12 +351,41 @@ TEST(RealSaveDescribe, LogicalFilesEqualTheirSource) {
                 EXPECT_EQ(lf.formats[0].keys.size(), 1u);
                 continue;
             }
+            EXPECT_TRUE(lf.indexName.empty()) << lf.indexName;
             ++views;
             EXPECT_TRUE(lf.sqlText.starts_with("CREATE VIEW " + object.name + " "))
                 << lf.sqlText.substr(0, 40);
         }
     }
     EXPECT_EQ(views, 19u);
+}
+
+// The two SQL indexes of OSSX_hats.savf keep their SQL names and keys; read by hand from their
+// member areas.
+TEST(RealSaveDescribe, SqlIndexesShowTheirNameAndKeys) {
+    struct Case {
+        const char* object;
+        const char* statement;
+    };
+    const Case cases[] = {
+        {"XITEM", "CREATE INDEX IX_ITEM_INVOICE ON HATS.ITEMS (INVOICE)"},
+        {"XPRODCAT", "CREATE INDEX IX_PROD_CATEGORY ON HATS.PRODUCTS (CAT)"},
+    };
+    fs::path hats = fs::path(QUELVANE_SAVF_DIR) / "OSSX_hats.savf";
+    QUELVANE_REQUIRE_REAL_FILE(hats);
+    OpenedFile file(hats);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.object);
+        std::optional<ObjectRef> ref = file.find(c.object, 0x1901);
+        ASSERT_TRUE(ref);
+        ObjectDescription description = file.describe(*file.catalog.findObject(*ref));
+        ASSERT_TRUE(description.logicalFile) << description.failure;
+        EXPECT_EQ(LogicalFileReader::lines(*description.logicalFile), std::vector<std::string>{c.statement});
+        NoTarget target;
+        showNodeContent(file.session, target, NodePosition{2, ref->object, ref->part, 0});
+        ASSERT_EQ(file.list.rowCount(), 1);
+        EXPECT_EQ(file.list.rowCaption(0), c.statement);
+    }
 }
 
 // Selecting a command, a message file or a program lists its description, one line a row.
@@ -387,6 +417,7 @@ TEST(RealSaveDescribe, TheContentListShowsTheDescription) {
         showNodeContent(file.session, target, NodePosition{2, ref->object, ref->part, 0});
         ASSERT_EQ(file.list.columnCount(), 1);
         EXPECT_EQ(file.list.column(0).caption, "Description");
+        EXPECT_EQ(file.list.column(0).pitch, ContentList::Pitch::Fixed);
         ASSERT_GT(file.list.rowCount(), 1);
         EXPECT_EQ(file.list.rowCaption(0), c.firstRow);
     }

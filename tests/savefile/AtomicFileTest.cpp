@@ -11,16 +11,12 @@
 
 #include "savefile/AtomicFile.h"
 #include "savefile/OutputFolder.h"
+#include "tests/support/TestFiles.h"
 
 namespace quelvane::test {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string slurp(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 // A scratch folder `inside` the output goes to, and `outside` it a file and a folder that links
 // in the folder point at.

@@ -376,6 +376,29 @@ TEST(MemberArea, EveryFailureEndsTheParseQuietly) {
     }
 }
 
+// However early the source fails, the parse says where it stopped and why: a stop that is not
+// the file's end carries the failure's own text.
+TEST(MemberArea, EveryFailureKeepsItsReason) {
+    std::vector<std::uint8_t> bytes =
+        library({physicalFile("F", {{"X", 0x0004, 1}}, {{"M", "T", "", 1}})}).build().bytes();
+    for (int kind : {0, 1}) {
+        for (std::int64_t failFrom = 528; failFrom < static_cast<std::int64_t>(bytes.size());
+             failFrom += 528) {
+            SCOPED_TRACE(failFrom);
+            ReaderFixture fixture;
+            FailingSource source(bytes, failFrom, kind);
+            SaveFileReader reader(fixture.catalog, fixture.converter, fixture.notifier);
+            ASSERT_EQ(reader.parseSaveFile("TEST.SAVF", source), 0);
+            const ParseReport& report = reader.report();
+            EXPECT_TRUE(report.accepted);
+            EXPECT_NE(report.stop, ParseReport::Stop::NotRead);
+            if (report.stop == ParseReport::Stop::DecodingFailure) {
+                EXPECT_FALSE(report.detail.empty());
+            }
+        }
+    }
+}
+
 // A header near the end of a block body continues in the next body, like every other structure.
 TEST(MemberArea, HeaderAcrossBlocks) {
     for (std::uint32_t shift = 480; shift < 512; shift += 4) {

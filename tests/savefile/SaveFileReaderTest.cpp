@@ -97,6 +97,19 @@ TEST(SaveFileValidation, UnopenableFileIsRejected) {
             "File: " + path + "  is not save file format form AS/400\nNot a save file: it cannot be read"});
 }
 
+// A rejection keeps its reason in the parse report as well as below the fixed message.
+TEST(SaveFileValidation, ARejectionKeepsItsReasonInTheReport) {
+    Catalog catalog;
+    Cp037Converter converter;
+    RecordingNotifier notifier;
+    SaveFileReader reader(catalog, converter, notifier);
+    std::string path = (std::filesystem::temp_directory_path() / "quelvane-no-such-file.savf").string();
+    EXPECT_EQ(reader.parseSaveFile(path), -1);
+    EXPECT_FALSE(reader.report().accepted);
+    EXPECT_EQ(reader.report().stop, ParseReport::Stop::NotASaveFile);
+    EXPECT_EQ(reader.report().detail, "Not a save file: it cannot be read");
+}
+
 TEST(SaveFileHeader, FileLevelValues) {
     SaveFileBuilder builder = onePart();
     builder.systemText = "  41A 8286  ";

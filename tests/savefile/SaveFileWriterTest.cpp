@@ -11,6 +11,7 @@
 #include "savefile/MemoryBlockSource.h"
 #include "savefile/NestedSaveFileSource.h"
 #include "savefile/SaveFileWriter.h"
+#include "tests/support/TestFiles.h"
 
 namespace quelvane::test {
 namespace {
@@ -18,11 +19,6 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr std::size_t kBlock = 528;
-
-std::string slurp(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 class SaveFileWriterTest : public ::testing::Test {
   protected:

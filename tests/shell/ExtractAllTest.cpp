@@ -10,16 +10,12 @@
 #include "tests/shell/ShellFixture.h"
 #include "tests/support/ContentFixtures.h"
 #include "tests/support/RealFiles.h"
+#include "tests/support/TestFiles.h"
 
 namespace quelvane::test {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string slurp(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 // File > Extract all... over a built file: ORDERS with members JAN (one record) and BIG.
 class ExtractAllTest : public ShellFixture {

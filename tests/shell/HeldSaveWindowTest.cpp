@@ -15,6 +15,7 @@
 #include "tests/shell/ShellFixture.h"
 #include "tests/support/ContentFixtures.h"
 #include "tests/support/RealFiles.h"
+#include "tests/support/TestFiles.h"
 
 namespace quelvane::test {
 namespace {
@@ -22,11 +23,6 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr std::size_t kBlock = 528;
-
-std::string slurp(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 class ChosenFile final : public ExportFileDialog {
   public:

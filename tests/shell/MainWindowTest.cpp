@@ -57,8 +57,8 @@ TEST_F(MainWindowTest, MenusAndPopupsCarryTheirItems) {
     }
     EXPECT_EQ(bar, (QStringList{"File", "View", "Physical File", "Tools", "Help"}));
     EXPECT_EQ(menuTexts(find<QMenu>(window_.get(), "PopupMenu1")),
-              (QStringList{"Pick Out", "Pick Out In batch", "Go RRN", "", "Open saved save file",
-                           "Export as save file...", "(hidden) Export..."}));
+              (QStringList{"Pick Out", "Pick Out In batch", "Go RRN", "Show bytes", "",
+                           "Open saved save file", "Export as save file...", "(hidden) Export..."}));
     EXPECT_EQ(menuTexts(find<QMenu>(window_.get(), "PopupMenu2")),
               (QStringList{"Show Button Text", "Character Set", "Font", "", "Copy"}));
 }

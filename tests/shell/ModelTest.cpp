@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractItemModelTester>
+#include <QFontDatabase>
 
 #include "shell/CatalogTreeModel.h"
 #include "shell/ContentListModel.h"
@@ -109,6 +110,36 @@ TEST(ContentListModelTest, FollowsTheCoreListThroughAppendsAndResets) {
     list.addRow("other");
     model.refresh();
     EXPECT_EQ(model.rowTexts(0), QStringList{"other"});
+}
+
+// Columns of source-like text draw in the desktop's fixed-pitch font at the list font's size;
+// the others leave the font to the view.
+TEST(ContentListModelTest, FixedPitchColumnsDrawInTheFixedPitchFont) {
+    MemoryContentList list;
+    ContentListModel model(list, ShellImages::list());
+    Tester tester(&model, Tester::FailureReportingMode::Fatal);
+    list.addColumn("Description", 50, ContentList::Alignment::Left, ContentList::Sizing::Header);
+    list.addColumn("Other", 50, ContentList::Alignment::Left, ContentList::Sizing::Fixed);
+    list.setColumnPitch(0, ContentList::Pitch::Fixed);
+    list.addRow("             CMD        PROMPT('Display')");
+    list.appendCell("x");
+    model.refresh();
+    QFont listFont(QStringLiteral("Tahoma"));
+    listFont.setPixelSize(17);
+    model.setListFont(listFont);
+    const QVariant fixed = model.data(model.index(0, 0), Qt::FontRole);
+    ASSERT_TRUE(fixed.canConvert<QFont>());
+    const QFont font = fixed.value<QFont>();
+    EXPECT_EQ(font.family(), QFontDatabase::systemFont(QFontDatabase::FixedFont).family());
+    EXPECT_EQ(font.pixelSize(), 17);
+    EXPECT_FALSE(model.data(model.index(0, 1), Qt::FontRole).isValid());
+
+    list.clearRows();
+    list.clearColumns();
+    list.addColumn("Member Name", 50, ContentList::Alignment::Left, ContentList::Sizing::Fixed);
+    list.addRow("QCLSRC");
+    model.refresh();
+    EXPECT_FALSE(model.data(model.index(0, 0), Qt::FontRole).isValid());
 }
 
 TEST(ContentListModelTest, RowsGoneBeforeARefreshDrawAsEmpty) {

@@ -18,17 +18,13 @@
 #include "shell/ObjectListDialog.h"
 #include "shell/ObjectListModel.h"
 #include "tests/shell/ShellFixture.h"
+#include "tests/support/TestFiles.h"
 
 namespace quelvane::test {
 namespace {
 
 namespace fs = std::filesystem;
 using Tester = QAbstractItemModelTester;
-
-std::string slurp(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 SavedObject object(const char* name, std::uint16_t typeCode, std::optional<std::int64_t> size,
                    std::optional<SavedTimestamp> created) {

@@ -1,0 +1,46 @@
+// The worker that holds the core: the file is read in place slice by slice, never uploaded.
+import { startQuelvane, fileReader } from '../../bridge/quelvane.mjs';
+import type { Request } from './protocol';
+
+declare const createQuelvane: (options: object) => Promise<unknown>;
+declare const QUELVANE_WASM: string;
+
+function wasmBytes(): Uint8Array {
+  const text = atob(QUELVANE_WASM);
+  const bytes = new Uint8Array(text.length);
+  for (let i = 0; i < text.length; i += 1) bytes[i] = text.charCodeAt(i);
+  return bytes;
+}
+
+const started = startQuelvane(createQuelvane, { wasmBinary: wasmBytes() });
+// eslint-disable-next-line @typescript-eslint/no-explicit-any
+let save: any = null;
+
+async function answer(request: Request): Promise<Record<string, unknown>> {
+  const quelvane = await started;
+  if (request.kind === 'open') {
+    if (save) save.close();
+    const opened = quelvane.open(fileReader(request.file), { ebcdic: request.ebcdic, pc: request.pc, name: request.file.name });
+    if (typeof opened.tree !== 'function') {
+      save = null;
+      return opened;
+    }
+    save = opened;
+    return { ...opened.opened, tree: opened.tree() };
+  }
+  if (save === null) return { error: 'no save file is open' };
+  if (request.kind === 'show') return save.show(request.node);
+  if (request.kind === 'more') return save.more(request.slots);
+  return save.rows(request.first, request.count);
+}
+
+self.onmessage = async (event: MessageEvent<Request>) => {
+  const request = event.data;
+  let reply: Record<string, unknown>;
+  try {
+    reply = await answer(request);
+  } catch (failure) {
+    reply = { error: String(failure) };
+  }
+  self.postMessage({ id: request.id, answer: reply });
+};

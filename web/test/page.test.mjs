@@ -1,0 +1,114 @@
+// The page in Debian's Chromium, opened from file://: a real save file opened through the file
+// input shows the tree and the rows quelvane-cli shows, and no request leaves the page.
+//   node test/page.test.mjs --page quelvane.html --savf DIR --cli quelvane-cli
+import assert from 'node:assert/strict';
+import { execFileSync } from 'node:child_process';
+import fs from 'node:fs';
+import path from 'node:path';
+import { test } from 'node:test';
+import { pathToFileURL } from 'node:url';
+import { chromium } from 'playwright-core';
+
+const option = (name) => {
+  const at = process.argv.indexOf(`--${name}`);
+  return at >= 0 ? process.argv[at + 1] : '';
+};
+const onCi = process.env.CI === 'true';
+const browserPath = '/usr/bin/chromium';
+const savf = option('savf');
+const cli = option('cli');
+
+function usable(t) {
+  const missing = [[browserPath, 'chromium'], [savf, 'the real save files'], [cli, 'the native quelvane-cli']]
+    .filter(([p]) => !p || !fs.existsSync(p)).map(([, what]) => what);
+  if (missing.length === 0) return true;
+  assert.ok(!onCi, `missing under CI=true: ${missing.join(', ')}`);
+  t.skip(`missing: ${missing.join(', ')}`);
+  return false;
+}
+
+async function withPage(work) {
+  const browser = await chromium.launch({
+    executablePath: browserPath,
+    args: ['--headless', '--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
+      '--disable-background-networking', '--disable-component-update', '--disable-sync'],
+    // Playwright starts every launch on a fresh profile of its own.
+  });
+  try {
+    const page = await browser.newPage({ viewport: { width: 1366, height: 768 } });
+    const requests = [];
+    page.on('request', (request) => requests.push(request.url()));
+    const url = pathToFileURL(path.resolve(option('page'))).href;
+    await page.goto(url);
+    await work(page);
+    assert.deepEqual(requests.filter((u) => u !== url && !u.startsWith('blob:')), [], 'no request leaves the page');
+  } finally {
+    await browser.close();
+  }
+}
+
+function shownByCli(file, node) {
+  const text = execFileSync(cli, ['show', file, node, '--ebcdic', '37', '--pc', '1252'], { maxBuffer: 1 << 28 }).toString();
+  return text.replace(/\n$/, '').split('\n');
+}
+
+// The first rows the grid shows, as quelvane-cli show prints them.
+async function gridLines(page) {
+  return page.$$eval('[role=grid] [role=row]', (rows) =>
+    rows.slice(0, 12).map((row) => [...row.children].map((c) => c.textContent).join('\t')));
+}
+
+const kinds = [
+  ['ANSI_MYSAVF.FILE', 'stored'], ['CSCH@009.SAVF', 'run-length'], ['GURI_demodb.savf', 'TERSE'],
+  ['NOX_release_2022-07-07.savf', 'LZ1'], ['UZ_wcount25i.savf', 'IFS'], ['ANSI_ARCHLIB_v2.FILE', 'nested'],
+  ['P4_EKO.SAVF', 'damaged'],
+];
+
+test('each kind of save opens from file:// with the summary quelvane-cli shows', async (t) => {
+  if (!usable(t)) return;
+  await withPage(async (page) => {
+    for (const [name, kind] of kinds) {
+      const file = path.join(savf, name);
+      await page.setInputFiles('#file', file);
+      const expected = shownByCli(file, '/');
+      await page.waitForFunction((line) => {
+        const row = document.querySelector('[role=grid] [role=row]:not(.header)');
+        return row !== null && [...row.children].map((c) => c.textContent).join('\t') === line;
+      }, expected[1]);
+      const lines = await gridLines(page);
+      assert.deepEqual(lines, expected.slice(0, lines.length), `${name} (${kind})`);
+      const first = await page.getAttribute('[role=tree] > [role=treeitem]', 'aria-label');
+      assert.ok(first.length > 0, `${name}: the tree names its library`);
+    }
+  });
+});
+
+test('a member shows the rows quelvane-cli shows', async (t) => {
+  if (!usable(t)) return;
+  const file = path.join(savf, 'CSCH@009.SAVF');
+  await withPage(async (page) => {
+    await page.setInputFiles('#file', file);
+    await page.waitForSelector('[role=treeitem]');
+    const member = page.locator('[role=tree] > li > ul > li:nth-child(2) > ul > li:nth-child(1) > ul > li:nth-child(1) > span');
+    await page.evaluate(() => document.querySelectorAll('[aria-expanded]').forEach((e) => e.setAttribute('aria-expanded', 'true')));
+    await member.click();
+    const expected = shownByCli(file, '1/0/0');
+    await page.waitForFunction((title) => document.getElementById('title').textContent === title, expected[0]);
+    await page.waitForSelector('[role=gridcell]');
+    const lines = await gridLines(page);
+    assert.deepEqual(lines, expected.slice(2, 2 + lines.length));
+  });
+});
+
+test('a file that is not a save file gives the core\'s message', async (t) => {
+  if (!usable(t)) return;
+  await withPage(async (page) => {
+    await page.setInputFiles('#file', path.join(savf, 'CSCH@009.SAVF'));
+    await page.waitForSelector('[role=gridcell]');
+    await page.setInputFiles('#file', path.join(savf, 'MANIFEST.tsv'));
+    await page.waitForFunction(() => document.getElementById('messages').textContent.length > 0);
+    assert.equal(await page.locator('[role=treeitem]').count(), 0);
+    assert.equal(await page.locator('[role=gridcell]').count(), 0, 'the rows of the save before are gone');
+    assert.equal(await page.textContent('#summary'), '');
+  });
+});
