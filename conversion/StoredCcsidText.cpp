@@ -28,8 +28,31 @@ void appendHex(std::span<const std::uint8_t> bytes, std::string& out) {
 
 }  // namespace
 
-StoredCcsidText::StoredCcsidText(std::int32_t hostPage, ConversionBackend& backend)
-    : backend_(backend), hostPage_(backend.openHostPage(hostPage)) {}
+StoredCcsidText::StoredCcsidText(std::int32_t hostPage, ConversionBackend& backend) : backend_(backend) {
+    hostPage_.decoder = backend.openHostPage(hostPage);
+    addByteTable(hostPage_);
+}
+
+void StoredCcsidText::addByteTable(Reading& reading) {
+    if (reading.decoder == nullptr || reading.decoder->shape() != CodePageDecoder::Shape::singleByte) {
+        return;
+    }
+    auto table = std::make_unique<ByteTable>();
+    std::string utf8;
+    for (std::size_t byte = 0; byte < table->size(); ++byte) {
+        const std::uint8_t one = static_cast<std::uint8_t>(byte);
+        reading.decoder->decode({&one, 1}, wide_, nullptr);
+        utf8.clear();
+        appendUtf8(wide_, utf8);
+        if (utf8.size() > ByteUtf8::kLongest) {
+            return;
+        }
+        ByteUtf8& entry = (*table)[byte];
+        std::copy(utf8.begin(), utf8.end(), entry.bytes);
+        entry.length = static_cast<std::uint8_t>(utf8.size());
+    }
+    reading.table = std::move(table);
+}
 
 StoredCcsidText::~StoredCcsidText() = default;
 
@@ -46,6 +69,7 @@ const StoredCcsidText::Reading& StoredCcsidText::readingOf(std::uint16_t ccsid) 
                 reading.entry->form == CcsidForm::utf16 || reading.entry->form == CcsidForm::utf8;
             if (!unicode) {
                 reading.decoder = backend_.openStoredCcsid(ccsid);
+                addByteTable(reading);
             }
             reading.converts = unicode || reading.decoder != nullptr;
         }
@@ -60,14 +84,21 @@ bool StoredCcsidText::converts(std::uint16_t ccsid) {
     return readingOf(ccsid).converts;
 }
 
-void StoredCcsidText::decodeWith(CodePageDecoder* decoder, std::span<const std::uint8_t> bytes,
+void StoredCcsidText::decodeWith(const Reading& reading, std::span<const std::uint8_t> bytes,
                                  std::string& utf8) {
     utf8.clear();
-    if (decoder == nullptr) {
+    if (reading.table != nullptr) {
+        for (std::uint8_t byte : bytes) {
+            const ByteUtf8& entry = (*reading.table)[byte];
+            utf8.append(entry.bytes, entry.length);
+        }
+        return;
+    }
+    if (reading.decoder == nullptr) {
         appendHex(bytes, utf8);
         return;
     }
-    decoder->decode(bytes, wide_, nullptr);
+    reading.decoder->decode(bytes, wide_, nullptr);
     appendUtf8(wide_, utf8);
 }
 
@@ -80,7 +111,7 @@ StoredCcsidText::Outcome StoredCcsidText::decode(std::span<const std::uint8_t> b
             appendHex(bytes, utf8);
             return Outcome::hex;
         }
-        decodeWith(hostPage_.get(), bytes, utf8);
+        decodeWith(hostPage_, bytes, utf8);
         return Outcome::chosenPage;
     }
     switch (reading.entry->form) {
@@ -100,11 +131,11 @@ StoredCcsidText::Outcome StoredCcsidText::decode(std::span<const std::uint8_t> b
             wrapped_ += static_cast<char>(kShiftOut);
             wrapped_.append(bytes.begin(), bytes.end());
             wrapped_ += static_cast<char>(kShiftIn);
-            decodeWith(reading.decoder.get(),
-                       {reinterpret_cast<const std::uint8_t*>(wrapped_.data()), wrapped_.size()}, utf8);
+            decodeWith(reading, {reinterpret_cast<const std::uint8_t*>(wrapped_.data()), wrapped_.size()},
+                       utf8);
             break;
         default:
-            decodeWith(reading.decoder.get(), bytes, utf8);
+            decodeWith(reading, bytes, utf8);
             break;
     }
     return Outcome::byCcsid;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -46,19 +47,31 @@ class StoredCcsidText {
     static std::string fallbackNote(Outcome outcome, std::uint16_t ccsid);
 
   private:
-    // How one CCSID reads here, worked out when it is first met: its row (null for a CCSID
-    // the map lacks), its converter, and whether it reads by them at all.
+    // A single-byte page read byte by byte: each byte's UTF-8, worked out once through the
+    // page's decoder (every byte of such a page is one character, whatever stands beside it).
+    struct ByteUtf8 {
+        static constexpr std::size_t kLongest = 8;
+        char bytes[kLongest];
+        std::uint8_t length;
+    };
+    using ByteTable = std::array<ByteUtf8, 256>;
+
+    // How one CCSID (or the chosen host page) reads here, worked out when it is first met: its
+    // row (null for a CCSID the map lacks), its converter, its byte table where it is single
+    // byte, and whether it reads by them at all.
     struct Reading {
         const StoredCcsidEntry* entry = nullptr;
         std::unique_ptr<CodePageDecoder> decoder;
+        std::unique_ptr<ByteTable> table;
         bool converts = false;
     };
 
+    void addByteTable(Reading& reading);
     const Reading& readingOf(std::uint16_t ccsid);
-    void decodeWith(CodePageDecoder* decoder, std::span<const std::uint8_t> bytes, std::string& utf8);
+    void decodeWith(const Reading& reading, std::span<const std::uint8_t> bytes, std::string& utf8);
 
     ConversionBackend& backend_;
-    std::unique_ptr<CodePageDecoder> hostPage_;
+    Reading hostPage_;
     std::map<std::uint16_t, Reading> readings_;
     // Fields of one CCSID follow each other: the last reading is kept at hand.
     std::uint16_t lastCcsid_ = 0;

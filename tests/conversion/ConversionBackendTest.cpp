@@ -317,6 +317,32 @@ TEST(ConversionBackends, StoredCcsidTextReadsAlike) {
     }
 }
 
+// Single-byte CCSIDs are read byte by byte from a table made once: the same UTF-8 as their
+// converter reading the whole text.
+TEST(ConversionBackends, StoredSingleByteTextReadsAsItsConverter) {
+    StoredCcsidText text(37, icu());
+    std::mt19937 random(290);
+    std::u16string wide;
+    std::string expected;
+    std::string actual;
+    for (const StoredCcsidEntry& entry : kStoredCcsids) {
+        if (entry.form != CcsidForm::singleByte) {
+            continue;
+        }
+        SCOPED_TRACE(entry.ccsid);
+        auto converter = icu().openStoredCcsid(entry.ccsid);
+        ASSERT_NE(converter, nullptr);
+        for (int i = 0; i < 200; ++i) {
+            const Bytes field = hostField(random, random() % 40);
+            converter->decode(field, wide, nullptr);
+            expected.clear();
+            appendUtf8(wide, expected);
+            text.decode(field, entry.ccsid, false, actual);
+            ASSERT_EQ(actual, expected) << testing::PrintToString(field);
+        }
+    }
+}
+
 // Byte strings of up to four bytes from the values where UTF-8's rules change.
 std::vector<std::string> utf8Edges() {
     const std::vector<std::uint8_t> edges = {0x00, 0x41, 0x7F, 0x80, 0x8F, 0x90, 0x9F, 0xA0, 0xBF,
