@@ -2,10 +2,19 @@
 #include <QPushButton>
 #include <QStatusBar>
 
+#include <QTreeView>
+
+#include <array>
+#include <cstdio>
 #include <filesystem>
+#include <memory>
+#include <string>
 
 #include "conversion/CodePageSettings.h"
+#include "extract/JsonWriter.h"
+#include "shell/CatalogTreeModel.h"
 #include "shell/ContentListModel.h"
+#include "shell/ListingWorker.h"
 #include "tests/shell/ShellFixture.h"
 #include "tests/support/RealFiles.h"
 
@@ -30,7 +39,83 @@ class StoredCcsidWindowTest : public ShellFixture {
         }
         ADD_FAILURE() << "no Confirm button";
     }
+
+    // Shows the node reached by following caption prefixes from the root, its listing done.
+    void select(const QStringList& path) {
+        const CatalogTreeModel& model = window_->treeModel();
+        QModelIndex at;
+        for (const QString& prefix : path) {
+            const QModelIndex parent = at;
+            at = {};
+            for (int row = 0; row < model.rowCount(parent) && !at.isValid(); ++row) {
+                if (model.data(model.index(row, 0, parent)).toString().startsWith(prefix)) {
+                    at = model.index(row, 0, parent);
+                }
+            }
+            ASSERT_TRUE(at.isValid()) << qPrintable(prefix);
+        }
+        window_->findChild<QTreeView*>(QStringLiteral("TreeView1"))->setCurrentIndex(at);
+        window_->showSelectedNode();
+        window_->findChild<ListingWorker*>()->wait();
+    }
 };
+
+std::string cliShow(const fs::path& save, const std::string& node) {
+    const std::string command = std::string(QUELVANE_CLI_PATH) + " show '" + save.string() + "' '" + node +
+                                "' --ccsid stored --json --ebcdic 37 --pc 1252 2>/dev/null";
+    std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
+    std::string out;
+    std::array<char, 4096> buffer{};
+    while (pipe && std::fgets(buffer.data(), buffer.size(), pipe.get()) != nullptr) {
+        out += buffer.data();
+    }
+    return out;
+}
+
+// Every row of the window's listing by stored CCSID is a row of quelvane-cli show --ccsid
+// stored --json for the same member, with the Japanese names among them.
+TEST_F(StoredCcsidWindowTest, RecordsByStoredCcsidEqualTheCommandLine) {
+    struct Case {
+        const char* save;
+        QStringList path;
+        const char* node;
+        QString firstName;
+    };
+    const Case cases[] = {
+        {"GURI_demodb.savf",
+         {"Library(DIST)", "Part0", "PERSON(", "PERSON"},
+         "0/PERSON/0",
+         QStringLiteral("滝川　厚")},
+        {"GURI_demodb.savf",
+         {"Library(DIST)", "Part0", "PREFCODE(", "PREFCODE"},
+         "0/PREFCODE/0",
+         QStringLiteral("北海道")},
+    };
+    configure(37, 1252);
+    CodePageSettings(*settings_).writeDecodesByStoredCcsid(true);
+    start();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.node);
+        const fs::path save = fs::path(QUELVANE_SAVF_DIR) / c.save;
+        QUELVANE_REQUIRE_REAL_FILE(save);
+        window_->openFile(QString::fromStdString(save.string()));
+        select(c.path);
+        const ContentListModel& model = window_->listModel();
+        ASSERT_GT(model.rowCount(), 0);
+        EXPECT_TRUE(model.rowTexts(0).value(2).startsWith(c.firstName))
+            << qPrintable(model.rowTexts(0).join('|'));
+        const std::string cli = cliShow(save, c.node);
+        for (int row = 0; row < model.rowCount(); ++row) {
+            const QStringList texts = model.rowTexts(row);
+            std::string line =
+                "{\"caption\": " + JsonWriter::quoted(texts.value(0).toStdString()) + ", \"cells\": [";
+            for (int cell = 1; cell < texts.size(); ++cell) {
+                line += (cell == 1 ? "" : ", ") + JsonWriter::quoted(texts[cell].toStdString());
+            }
+            ASSERT_NE(cli.find(line + "]}"), std::string::npos) << line;
+        }
+    }
+}
 
 // Off for a settings file written before the choice existed, whose keys a confirmation leaves
 // as they were; once checked, kept and shown checked again.
