@@ -395,6 +395,8 @@ std::string BridgeSession::exportBatch(const NodePosition& node, const std::stri
 std::string BridgeSession::extract(const std::string& folder, ProgressReporter& progress) {
     const Catalog& catalog = opened_.catalog();
     SaveFileExtractor extractor(catalog, converter_, pcCodePage_);
+    // As quelvane-cli extract: field texts by their stored CCSIDs.
+    extractor.decodeByStoredCcsid(converter_.EbcdicCodePage);
     extractor.setStreamFileWriter(
         [this](const std::vector<IfsEntry>& entries, const std::filesystem::path& to) {
             return IfsEntryExport::writeEntries(opened_.openReadable(), *opened_.catalog().ifs, entries, to);

@@ -42,7 +42,7 @@ inline constexpr const char* kDescribeUsage =
     "CP] [--raw]";
 inline constexpr const char* kObjectsUsage = "objects FILE [--inner NODE]... [--ebcdic CP] [--pc CP]";
 inline constexpr const char* kExtractUsage =
-    "extract FILE... --to DIR [--sqlite DB] [--ebcdic CP] [--pc CP] [--quiet]";
+    "extract FILE... --to DIR [--sqlite DB] [--ebcdic CP] [--pc CP] [--ccsid stored|pair] [--quiet]";
 inline constexpr const char* kBatchUsage =
     "batch FILE NODE --format txt|doc|xls [--splitter] --dir DIR [--ebcdic CP] [--pc CP]";
 

@@ -59,6 +59,14 @@ bool CliSession::takeOptions(std::vector<std::string>& arguments) {
         const std::string& argument = arguments[i];
         if (argument == "--raw") {
             raw_ = true;
+        } else if (argument == "--ccsid") {
+            const std::string choice = i + 1 < arguments.size() ? arguments[i + 1] : std::string();
+            if (choice != "stored" && choice != "pair") {
+                std::fprintf(stderr, "quelvane-cli: --ccsid needs stored or pair\n");
+                return false;
+            }
+            storedCcsidOption_ = choice == "stored";
+            ++i;
         } else if (argument == "--inner") {
             if (i + 1 == arguments.size()) {
                 std::fprintf(stderr, "quelvane-cli: --inner needs a node\n");

@@ -25,8 +25,8 @@ class CliSession {
     CliSession();
     ~CliSession();
 
-    // Takes --ebcdic CP, --pc CP, --raw and every --inner NODE out of `arguments`, leaving the
-    // rest in order.
+    // Takes --ebcdic CP, --pc CP, --ccsid stored|pair, --raw and every --inner NODE out of
+    // `arguments`, leaving the rest in order.
     // Returns false (after saying why on stderr) for a malformed option.
     bool takeOptions(std::vector<std::string>& arguments);
 
@@ -60,6 +60,10 @@ class CliSession {
     // Writes one line that is UTF-8 already (paths of the integrated file system), unchanged.
     void writeUtf8Line(const std::string& text);
 
+    // Whether field texts are read by their stored CCSIDs: as --ccsid says, else `byDefault`
+    // (extract and --json outputs read by CCSID, the window's listings by the pair).
+    bool byStoredCcsid(bool byDefault) const { return storedCcsidOption_.value_or(byDefault); }
+
     Catalog& catalog() { return opened_.catalog(); }
     const OpenedSave& opened() const { return opened_; }
     Notifier& notifier() { return *notifier_; }
@@ -72,6 +76,7 @@ class CliSession {
 
     std::optional<std::int32_t> ebcdicOption_;
     std::optional<std::int32_t> pcOption_;
+    std::optional<bool> storedCcsidOption_;
     bool raw_ = false;
     std::vector<std::string> innerNodes_;
     std::unique_ptr<Notifier> notifier_;

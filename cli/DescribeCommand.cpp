@@ -15,6 +15,7 @@
 #include "describe/ObjectDescriber.h"
 #include "describe/ProgramReader.h"
 #include "extract/DescriptionJson.h"
+#include "extract/FileDescriptionJson.h"
 #include "extract/JsonWriter.h"
 #include "savefile/CatalogTree.h"
 #include "views/MemoryContentList.h"
@@ -79,6 +80,25 @@ int printBytes(CliSession& session, BlockSource& source, const SavedObject& obje
     return kExitSuccess;
 }
 
+// A physical file's field and file description, texts read in their stored CCSIDs.
+int printFileJson(CliSession& session, const SavedObject& object) {
+    PcTextToUtf8 utf8(session.conversion().PcCodePage);
+    StoredCcsidText texts(session.conversion().EbcdicCodePage);
+    JsonWriter writer;
+    writer.beginObject();
+    DescriptionJson::writeObject(writer, object, utf8);
+    if (object.description.read) {
+        FileDescriptionJson::write(writer, object, texts);
+    } else {
+        writer.member("error", object.description.failure.empty()
+                                   ? std::string("the file's description was not read")
+                                   : object.description.failure);
+    }
+    writer.endObject();
+    std::printf("%s\n", writer.text().c_str());
+    return object.description.read ? kExitSuccess : kExitNotDescribed;
+}
+
 }  // namespace
 
 // What an object's stored data says: a command's definition as source, a message file's
@@ -114,6 +134,9 @@ int runDescribeCommand(const std::vector<std::string>& arguments) {
     std::unique_ptr<BlockSource> source = views.openSaveFile();
     if (bytes) {
         return printBytes(session, *source, *object, *from, *count);
+    }
+    if (json && object->attribute == "PF") {
+        return printFileJson(session, *object);
     }
     ObjectDescription description =
         ObjectDescriber::describe(*source, session.catalog(), *object, session.conversion());

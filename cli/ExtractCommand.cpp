@@ -88,6 +88,9 @@ class TerminalProgress final : public ProgressReporter {
 int extractOne(CliSession& session, const std::string& path, const std::filesystem::path& folder,
                SqliteWriter* database, bool showProgress) {
     SaveFileExtractor extractor(session.catalog(), session.conversion(), session.conversion().PcCodePage);
+    if (session.byStoredCcsid(true)) {
+        extractor.decodeByStoredCcsid(session.conversion().EbcdicCodePage);
+    }
     extractor.setStreamFileWriter(
         [&session](const std::vector<IfsEntry>& entries, const std::filesystem::path& to) {
             return IfsEntryExport::writeEntries(session.openExpandedSource(), *session.catalog().ifs, entries,

@@ -117,7 +117,8 @@ std::optional<NodePosition> resolveNode(const CatalogTree& tree, const std::stri
 
 namespace {
 
-void printList(CliSession& session, const MemoryContentList& list) {
+// `utf8Cells`: the rows' cells are UTF-8 already (a listing by stored CCSID).
+void printList(CliSession& session, const MemoryContentList& list, bool utf8Cells) {
     if (list.columnCount() > 0) {
         std::string captions;
         for (int c = 0; c < list.columnCount(); ++c) {
@@ -136,13 +137,18 @@ void printList(CliSession& session, const MemoryContentList& list) {
             line += '\t';
             line += list.cellText(r, c);
         }
-        session.writeLine(line);
+        if (utf8Cells) {
+            session.writeUtf8Line(line);
+        } else {
+            session.writeLine(line);
+        }
     }
 }
 
 // The labels and the content list as one JSON object, written row by row: a member's listing can
 // be long. Record slots without a record are marked "recordless".
-void printJson(std::int32_t pcCodePage, const PrintedTarget& target, const MemoryContentList& list) {
+void printJson(std::int32_t pcCodePage, const PrintedTarget& target, const MemoryContentList& list,
+               bool utf8Cells) {
     PcTextToUtf8 utf8(pcCodePage);
     std::string out = "{\n";
     for (const auto& [name, label] :
@@ -164,7 +170,8 @@ void printJson(std::int32_t pcCodePage, const PrintedTarget& target, const Memor
         }
         out += ", \"cells\": [";
         for (int c = 0; c < list.cellCount(r); ++c) {
-            out += (c == 0 ? "" : ", ") + JsonWriter::quoted(utf8.toUtf8(list.cellText(r, c)));
+            const std::string cell(list.cellText(r, c));
+            out += (c == 0 ? "" : ", ") + JsonWriter::quoted(utf8Cells ? cell : utf8.toUtf8(cell));
         }
         out += "]}";
         std::fwrite(out.data(), 1, out.size(), stdout);
@@ -177,12 +184,15 @@ void printJson(std::int32_t pcCodePage, const PrintedTarget& target, const Memor
 }  // namespace
 
 // What the window shows for one node of the tree: the two labels, then the content list; with
-// --json, the same as JSON.
+// --json, the same as JSON. Records read by the pair, as the window shows them, unless --ccsid
+// stored; with --json by their stored CCSIDs unless --ccsid pair. The fallbacks a listing by
+// CCSID used go to stderr.
 int runShowCommand(const std::vector<std::string>& arguments) {
     CliSession session;
     std::vector<std::string> rest = arguments;
     const bool json = std::erase(rest, "--json") > 0;
-    int status = session.start(rest, 1, 2, "show FILE NODE [--json] [--ebcdic CP] [--pc CP] [--raw]");
+    int status = session.start(
+        rest, 1, 2, "show FILE NODE [--json] [--ebcdic CP] [--pc CP] [--ccsid stored|pair] [--raw]");
     if (status != kExitSuccess) {
         return status;
     }
@@ -196,10 +206,16 @@ int runShowCommand(const std::vector<std::string>& arguments) {
     MemoryContentList list;
     ViewSession views(session.catalog(), session.conversion(), session.notifier(), list);
     views.openSource = session.sourceOpener();
+    if (session.byStoredCcsid(json)) {
+        views.storedCcsidHostPage = session.conversion().EbcdicCodePage;
+    }
     PrintedTarget target(list, session.catalog());
     ViewOutcome outcome = showNodeContent(views, target, node);
+    for (const std::string& note : views.ccsidFallbackNotes) {
+        std::fprintf(stderr, "quelvane-cli: field %s\n", note.c_str());
+    }
     if (json) {
-        printJson(session.conversion().PcCodePage, target, list);
+        printJson(session.conversion().PcCodePage, target, list, views.listedUtf8Cells);
         return outcome == ViewOutcome::Failed ? kExitViewFailed : kExitSuccess;
     }
     for (const auto& label : {target.label1, target.label2}) {
@@ -207,7 +223,7 @@ int runShowCommand(const std::vector<std::string>& arguments) {
             session.writeLine(*label);
         }
     }
-    printList(session, list);
+    printList(session, list, views.listedUtf8Cells);
     return outcome == ViewOutcome::Failed ? kExitViewFailed : kExitSuccess;
 }
 

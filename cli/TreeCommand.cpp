@@ -74,7 +74,8 @@ int runTreeCommand(const std::vector<std::string>& arguments) {
     CatalogTree tree = buildCatalogTree(session.catalog());
     if (json) {
         PcTextToUtf8 utf8(session.conversion().PcCodePage);
-        const std::string text = CatalogJson::text(session.catalog(), utf8);
+        const std::string text =
+            CatalogJson::text(session.catalog(), utf8, nullptr, session.conversion().EbcdicCodePage);
         std::fwrite(text.data(), 1, text.size(), stdout);
         return kExitSuccess;
     }

@@ -15,7 +15,8 @@ using quelvane::cli::CliCommand;
 const CliCommand kCommands[] = {
     {"tree", "tree FILE [--json] [--inner NODE]... [--ebcdic CP] [--pc CP] [--raw]",
      quelvane::cli::runTreeCommand},
-    {"show", "show FILE NODE [--json] [--inner NODE]... [--ebcdic CP] [--pc CP] [--raw]",
+    {"show",
+     "show FILE NODE [--json] [--inner NODE]... [--ebcdic CP] [--pc CP] [--ccsid stored|pair] [--raw]",
      quelvane::cli::runShowCommand},
     {"export", quelvane::cli::kExportUsage, quelvane::cli::runExportCommand},
     {"batch", quelvane::cli::kBatchUsage, quelvane::cli::runBatchCommand},
@@ -36,6 +37,10 @@ void printHelp(std::FILE* out) {
                  "(section \"EBCDIC To ASCII\", keys EBCDIC and ASCII), else 37 and 1252.\n"
                  "Text is written as UTF-8; --raw writes it in the PC code page unchanged;\n"
                  "--json prints the catalog or the content list as JSON (always UTF-8).\n"
+                 "--ccsid stored reads record fields in the CCSIDs the save stores for them,\n"
+                 "straight to UTF-8 (65535, 0 and unknown CCSIDs in the EBCDIC page, binary 65535\n"
+                 "fields as hex); --ccsid pair reads them through the code-page pair. extract and\n"
+                 "show --json read by stored CCSID unless told pair, show by the pair.\n"
                  "--inner NODE reads the save held by save-file object NODE (\"0/SAVF1\") in place\n"
                  "of the file's own; repeated, it descends further.\n"
                  "Exit status: 0 success, 1 wrong usage or unreadable file, 2 not a save file,\n"

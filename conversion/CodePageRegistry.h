@@ -149,6 +149,133 @@ constexpr bool isDoubleBytePcPage(std::int32_t windowsCodePage) {
     return entry != nullptr && entry->doubleByte;
 }
 
+// The CCSIDs a save file tags fields and texts with, and how each is read to Unicode: by a
+// converter of its own, or (a pure single- or double-byte part of a mixed CCSID) by the mixed
+// page's converter, the double bytes wrapped in shift-out/shift-in; UTF-16 and UTF-8 need none.
+// The language names the status bar's note.
+enum class CcsidForm { singleByte, mixed, doubleByteOfMixed, singleByteOfMixed, utf16, utf8 };
+
+struct StoredCcsidEntry {
+    std::uint16_t ccsid;
+    CcsidForm form;
+    ConverterLibrary library;
+    std::string_view converter;
+    std::string_view language;
+};
+
+namespace registry_detail {
+constexpr auto sb = CcsidForm::singleByte;
+constexpr auto mx = CcsidForm::mixed;
+constexpr auto db = CcsidForm::doubleByteOfMixed;
+constexpr auto sm = CcsidForm::singleByteOfMixed;
+}  // namespace registry_detail
+
+inline constexpr std::array<StoredCcsidEntry, 72> kStoredCcsids{{
+    {37, registry_detail::sb, registry_detail::icu, "ibm-37", "English"},
+    {256, registry_detail::sb, registry_detail::iconv, "IBM256", "Latin-1"},
+    {273, registry_detail::sb, registry_detail::icu, "ibm-273", "German"},
+    {277, registry_detail::sb, registry_detail::icu, "ibm-277", "Danish/Norwegian"},
+    {278, registry_detail::sb, registry_detail::icu, "ibm-278", "Finnish/Swedish"},
+    {280, registry_detail::sb, registry_detail::icu, "ibm-280", "Italian"},
+    {284, registry_detail::sb, registry_detail::icu, "ibm-284", "Spanish"},
+    {285, registry_detail::sb, registry_detail::icu, "ibm-285", "English (UK)"},
+    {290, registry_detail::sb, registry_detail::icu, "ibm-290", "Japanese"},
+    {297, registry_detail::sb, registry_detail::icu, "ibm-297", "French"},
+    {420, registry_detail::sb, registry_detail::icu, "ibm-420", "Arabic"},
+    {424, registry_detail::sb, registry_detail::icu, "ibm-424", "Hebrew"},
+    {500, registry_detail::sb, registry_detail::icu, "ibm-500", "International"},
+    {833, registry_detail::sm, registry_detail::icu, "ibm-933", "Korean"},
+    {836, registry_detail::sm, registry_detail::icu, "ibm-935", "Simplified Chinese"},
+    {838, registry_detail::sb, registry_detail::icu, "ibm-838", "Thai"},
+    {870, registry_detail::sb, registry_detail::icu, "ibm-870", "Latin-2"},
+    {871, registry_detail::sb, registry_detail::icu, "ibm-871", "Icelandic"},
+    {875, registry_detail::sb, registry_detail::icu, "ibm-875", "Greek"},
+    {880, registry_detail::sb, registry_detail::iconv, "IBM880", "Cyrillic"},
+    {905, registry_detail::sb, registry_detail::iconv, "IBM905", "Turkish"},
+    {918, registry_detail::sb, registry_detail::icu, "ibm-918", "Urdu"},
+    {930, registry_detail::mx, registry_detail::icu, "ibm-930", "Japanese"},
+    {933, registry_detail::mx, registry_detail::icu, "ibm-933", "Korean"},
+    {935, registry_detail::mx, registry_detail::icu, "ibm-935", "Simplified Chinese"},
+    {937, registry_detail::mx, registry_detail::icu, "ibm-937", "Traditional Chinese"},
+    {939, registry_detail::mx, registry_detail::icu, "ibm-939", "Japanese"},
+    {1025, registry_detail::sb, registry_detail::icu, "ibm-1025", "Cyrillic"},
+    {1026, registry_detail::sb, registry_detail::icu, "ibm-1026", "Turkish"},
+    {1027, registry_detail::sm, registry_detail::icu, "ibm-939", "Japanese"},
+    {1047, registry_detail::sb, registry_detail::icu, "ibm-1047", "Latin-1"},
+    {1112, registry_detail::sb, registry_detail::icu, "ibm-1112", "Baltic"},
+    {1122, registry_detail::sb, registry_detail::icu, "ibm-1122", "Estonian"},
+    {1123, registry_detail::sb, registry_detail::icu, "ibm-1123", "Ukrainian"},
+    {1130, registry_detail::sb, registry_detail::icu, "ibm-1130", "Vietnamese"},
+    {1132, registry_detail::sb, registry_detail::icu, "ibm-1132", "Lao"},
+    {1140, registry_detail::sb, registry_detail::icu, "ibm-1140", "English"},
+    {1141, registry_detail::sb, registry_detail::icu, "ibm-1141", "German"},
+    {1142, registry_detail::sb, registry_detail::icu, "ibm-1142", "Danish/Norwegian"},
+    {1143, registry_detail::sb, registry_detail::icu, "ibm-1143", "Finnish/Swedish"},
+    {1144, registry_detail::sb, registry_detail::icu, "ibm-1144", "Italian"},
+    {1145, registry_detail::sb, registry_detail::icu, "ibm-1145", "Spanish"},
+    {1146, registry_detail::sb, registry_detail::icu, "ibm-1146", "English (UK)"},
+    {1147, registry_detail::sb, registry_detail::icu, "ibm-1147", "French"},
+    {1148, registry_detail::sb, registry_detail::icu, "ibm-1148", "International"},
+    {1149, registry_detail::sb, registry_detail::icu, "ibm-1149", "Icelandic"},
+    {1153, registry_detail::sb, registry_detail::icu, "ibm-1153", "Latin-2"},
+    {1154, registry_detail::sb, registry_detail::icu, "ibm-1154", "Cyrillic"},
+    {1155, registry_detail::sb, registry_detail::icu, "ibm-1155", "Turkish"},
+    {1156, registry_detail::sb, registry_detail::icu, "ibm-1156", "Baltic"},
+    {1157, registry_detail::sb, registry_detail::icu, "ibm-1157", "Estonian"},
+    {1158, registry_detail::sb, registry_detail::icu, "ibm-1158", "Ukrainian"},
+    {1160, registry_detail::sb, registry_detail::icu, "ibm-1160", "Thai"},
+    {1364, registry_detail::mx, registry_detail::icu, "ibm-1364", "Korean"},
+    {1371, registry_detail::mx, registry_detail::icu, "ibm-1371", "Traditional Chinese"},
+    {1388, registry_detail::mx, registry_detail::icu, "ibm-1388", "Simplified Chinese"},
+    {1390, registry_detail::mx, registry_detail::icu, "ibm-1390", "Japanese"},
+    {1399, registry_detail::mx, registry_detail::icu, "ibm-1399", "Japanese"},
+    {4396, registry_detail::db, registry_detail::icu, "ibm-930", "Japanese"},
+    {5026, registry_detail::mx, registry_detail::icu, "ibm-930", "Japanese"},
+    {5035, registry_detail::mx, registry_detail::icu, "ibm-939", "Japanese"},
+    {9030, registry_detail::sb, registry_detail::icu, "ibm-838", "Thai"},
+    {16684, registry_detail::db, registry_detail::icu, "ibm-1390", "Japanese"},
+    {28709, registry_detail::sm, registry_detail::icu, "ibm-937", "Traditional Chinese"},
+    {300, registry_detail::db, registry_detail::icu, "ibm-930", "Japanese"},
+    {834, registry_detail::db, registry_detail::icu, "ibm-933", "Korean"},
+    {835, registry_detail::db, registry_detail::icu, "ibm-937", "Traditional Chinese"},
+    {837, registry_detail::db, registry_detail::icu, "ibm-935", "Simplified Chinese"},
+    {1200, CcsidForm::utf16, registry_detail::icu, "", "Unicode"},
+    {13488, CcsidForm::utf16, registry_detail::icu, "", "Unicode"},
+    {1208, CcsidForm::utf8, registry_detail::icu, "", "Unicode"},
+    {4930, registry_detail::db, registry_detail::icu, "ibm-1364", "Korean"},
+}};
+
+constexpr const StoredCcsidEntry* findStoredCcsid(std::uint16_t ccsid) {
+    for (const auto& entry : kStoredCcsids) {
+        if (entry.ccsid == ccsid) {
+            return &entry;
+        }
+    }
+    return nullptr;
+}
+
+// Where a stored CCSID's converter is also a host page's (the same library and name), the host
+// page: a table backend then reads the CCSID with that page's tables rather than a copy.
+constexpr const HostPageEntry* hostPageSharingConverter(const StoredCcsidEntry& stored) {
+    for (const auto& entry : kHostPages) {
+        if (entry.library == stored.library && entry.converter == stored.converter) {
+            return &entry;
+        }
+    }
+    return nullptr;
+}
+
+// The first row of kStoredCcsids whose converter is `stored`'s: CCSIDs read by one converter
+// (5026, 300 and 4396 by ibm-930) share its tables under that row's CCSID.
+constexpr const StoredCcsidEntry& firstStoredCcsidSharingConverter(const StoredCcsidEntry& stored) {
+    for (const auto& entry : kStoredCcsids) {
+        if (entry.library == stored.library && entry.converter == stored.converter) {
+            return entry;
+        }
+    }
+    return stored;
+}
+
 // The Options row of a host page or of a PC page; none for a page the list does not show.
 constexpr std::optional<int> hostPageRow(std::int32_t windowsCodePage) {
     for (std::size_t row = 0; row < kOfferedHostPageCount; ++row) {

@@ -21,6 +21,14 @@ void CodePageSettings::writeCodePages(const CodePages& pages) {
     file_.writeInteger(kConversion, "ASCII", pages.pc);
 }
 
+bool CodePageSettings::decodesByStoredCcsid() const {
+    return file_.readInteger(kConversion, "ByStoredCcsid", 0) != 0;
+}
+
+void CodePageSettings::writeDecodesByStoredCcsid(bool on) {
+    file_.writeInteger(kConversion, "ByStoredCcsid", on ? 1 : 0);
+}
+
 CodePageSettings::ListRows CodePageSettings::listRows() const {
     return {file_.readInteger(kRows, "EBCDIC", kDefaultCcsidRow),
             file_.readInteger(kRows, "ASCII", kDefaultPcRow)};

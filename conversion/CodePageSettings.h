@@ -55,6 +55,11 @@ class CodePageSettings {
     CodePages codePages() const;
     void writeCodePages(const CodePages& pages);
 
+    // Options' choice to decode text by the CCSIDs stored in the save file; off in a settings
+    // file written before the choice existed.
+    bool decodesByStoredCcsid() const;
+    void writeDecodesByStoredCcsid(bool on);
+
     ListRows listRows() const;
     void writeListRows(const ListRows& rows);
 

@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "conversion/StoredCcsidText.h"
 #include "extract/DescriptionJson.h"
+#include "extract/FileDescriptionJson.h"
 #include "extract/JsonWriter.h"
 #include "savefile/CatalogTree.h"
 
@@ -28,8 +30,8 @@ std::string isoTimestamp(const SavedTimestamp& timestamp) {
 
 class Writer {
   public:
-    Writer(const Catalog& catalog, PcTextToUtf8& utf8, const ExtractOutcome* outcome)
-        : catalog_(catalog), utf8_(utf8), outcome_(outcome) {}
+    Writer(const Catalog& catalog, PcTextToUtf8& utf8, const ExtractOutcome* outcome, std::int32_t hostPage)
+        : catalog_(catalog), utf8_(utf8), outcome_(outcome), texts_(hostPage) {}
 
     std::string run() {
         json_.beginObject();
@@ -147,6 +149,9 @@ class Writer {
             json_.endObject();
         }
         json_.endArray();
+        if (object.description.read) {
+            FileDescriptionJson::write(json_, object, texts_);
+        }
     }
 
     void writeMembers(std::int32_t part, std::int32_t index, const SavedObject& object) {
@@ -298,13 +303,15 @@ class Writer {
     const Catalog& catalog_;
     PcTextToUtf8& utf8_;
     const ExtractOutcome* outcome_;
+    StoredCcsidText texts_;
     JsonWriter json_;
 };
 
 }  // namespace
 
-std::string CatalogJson::text(const Catalog& catalog, PcTextToUtf8& utf8, const ExtractOutcome* outcome) {
-    return Writer(catalog, utf8, outcome).run();
+std::string CatalogJson::text(const Catalog& catalog, PcTextToUtf8& utf8, const ExtractOutcome* outcome,
+                              std::int32_t hostPage) {
+    return Writer(catalog, utf8, outcome, hostPage).run();
 }
 
 }  // namespace quelvane

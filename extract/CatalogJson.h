@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "conversion/PcTextToUtf8.h"
@@ -18,8 +19,12 @@ namespace quelvane {
 // says what could not be extracted and why. Texts are UTF-8.
 class CatalogJson {
   public:
+    // A physical file also carries its "file" description (FileDescriptionJson), texts read in
+    // their stored CCSIDs, those without one in `hostPage`.
     static std::string text(const Catalog& catalog, PcTextToUtf8& utf8,
-                            const ExtractOutcome* outcome = nullptr);
+                            const ExtractOutcome* outcome = nullptr,
+                            std::int32_t hostPage = kDefaultHostPage);
+    static constexpr std::int32_t kDefaultHostPage = 37;
 };
 
 }  // namespace quelvane

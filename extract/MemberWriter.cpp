@@ -115,7 +115,7 @@ std::optional<std::int64_t> MemberWriter::writeData(const SavedObject& file, con
                                                     const std::string& table) {
     MemberRecordStream stream;
     openStream(session_, file, member, stream);
-    RecordTexts texts(file, session_.converter, utf8_);
+    RecordTexts texts(file, session_.converter, utf8_, byCcsid_);
     OutputFile out;
     counted_ = 0;
     if (!out.open(root, relative)) {
@@ -162,7 +162,7 @@ std::optional<std::int64_t> MemberWriter::writeSource(const SavedObject& file, c
                                                       SourceLineRow lineRow) {
     MemberRecordStream stream;
     openStream(session_, file, member, stream);
-    RecordTexts texts(file, session_.converter, utf8_);
+    RecordTexts texts(file, session_.converter, utf8_, byCcsid_);
     OutputFile out;
     counted_ = 0;
     if (!out.open(root, relative)) {

@@ -11,6 +11,7 @@
 #include "extract/SqliteWriter.h"
 #include "savefile/Catalog.h"
 #include "savefile/ProgressReporter.h"
+#include "views/FieldTextByCcsid.h"
 #include "views/ViewSession.h"
 
 namespace quelvane {
@@ -30,6 +31,9 @@ class MemberWriter {
     MemberWriter(const ViewSession& session, PcTextToUtf8& utf8, SqliteWriter* database,
                  ProgressReporter& progress, std::atomic<std::int64_t>& bytesWritten,
                  std::int64_t membersDone, std::int64_t memberTotal);
+
+    // Character and graphic fields by their stored CCSIDs through `byCcsid` (null: the pair).
+    void decodeByCcsid(FieldTextByCcsid* byCcsid) { byCcsid_ = byCcsid; }
 
     // The records written, or nothing when the run was cancelled. Raises DecodingFailure (a
     // member whose stored data cannot be found, a field past the record, a date out of range)
@@ -53,6 +57,7 @@ class MemberWriter {
     const ViewSession& session_;
     PcTextToUtf8& utf8_;
     SqliteWriter* database_;
+    FieldTextByCcsid* byCcsid_ = nullptr;
     ProgressReporter& progress_;
     std::atomic<std::int64_t>& bytesWritten_;
     std::int64_t membersDone_;

@@ -9,15 +9,18 @@
 #include "conversion/PcTextToUtf8.h"
 #include "savefile/Catalog.h"
 #include "views/FieldDecoder.h"
+#include "views/FieldTextByCcsid.h"
 
 namespace quelvane {
 
 // The values of one record of a physical file as texts for loading, in UTF-8: each field decoded
-// as the records view decodes it, in the typed form of decodeLoadedFieldValue. One object serves
+// as the records view decodes it, in the typed form of decodeLoadedFieldValue; with `byCcsid`,
+// character and graphic fields by their stored CCSIDs instead of the pair. One object serves
 // every record of a member and reuses its texts' storage.
 class RecordTexts {
   public:
-    RecordTexts(const SavedObject& file, EbcdicTextConverter& converter, PcTextToUtf8& utf8);
+    RecordTexts(const SavedObject& file, EbcdicTextConverter& converter, PcTextToUtf8& utf8,
+                FieldTextByCcsid* byCcsid = nullptr);
 
     // Decodes every field of `record`. Raises DecodingFailure for a field reaching past the
     // record and FieldDecodingFailure for a date out of range.
@@ -36,6 +39,7 @@ class RecordTexts {
     const SavedObject& file_;
     EbcdicTextConverter& converter_;
     PcTextToUtf8& utf8_;
+    FieldTextByCcsid* byCcsid_;
     std::vector<std::string> texts_;
     std::vector<LoadedKind> kinds_;
     std::vector<LoadedKind> columnKinds_;

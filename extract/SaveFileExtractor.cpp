@@ -45,6 +45,11 @@ SaveFileExtractor::SaveFileExtractor(const Catalog& catalog, EbcdicTextConverter
                                      std::int32_t pcCodePage)
     : catalog_(catalog), session_(catalog, converter, notifier_, list_), utf8_(pcCodePage) {}
 
+void SaveFileExtractor::decodeByStoredCcsid(std::int32_t hostPage) {
+    hostPage_ = hostPage;
+    byCcsid_ = std::make_unique<FieldTextByCcsid>(hostPage, session_.converter);
+}
+
 std::int64_t SaveFileExtractor::memberTotal(const Catalog& catalog) {
     std::int64_t total = 0;
     for (const SavedPart& part : catalog.parts) {
@@ -114,6 +119,11 @@ ExtractOutcome SaveFileExtractor::run(const std::filesystem::path& folder, Sqlit
     if (database_ != nullptr && !outcome_.cancelled) {
         writeCatalogRows();
     }
+    if (byCcsid_ != nullptr) {
+        for (const std::string& note : byCcsid_->fallbackNotes()) {
+            outcome_.notes.push_back("Field " + note);
+        }
+    }
     writeCatalog();
     return outcome_;
 }
@@ -121,7 +131,7 @@ ExtractOutcome SaveFileExtractor::run(const std::filesystem::path& folder, Sqlit
 void SaveFileExtractor::writeCatalog() {
     OutputFile json;
     if (json.open(root_, kCatalogFile)) {
-        json.write(CatalogJson::text(catalog_, utf8_, &outcome_));
+        json.write(CatalogJson::text(catalog_, utf8_, &outcome_, hostPage_));
     }
     commitFile(json, kCatalogFile);
     if (outcome_.filesReplaced > 0) {
@@ -242,6 +252,7 @@ void SaveFileExtractor::extractMember(const Place& place, const SavedObject& fil
     outcome.path = place.library->folder + "/" + fileFolder + "/" + fileName;
     const std::filesystem::path path = std::filesystem::path(place.library->folder) / fileFolder / fileName;
     MemberWriter writer(session_, utf8_, database_, *progress_, bytesWritten_, membersDone_, memberTotal_);
+    writer.decodeByCcsid(byCcsid_.get());
     try {
         std::optional<std::int64_t> rows;
         if (outcome.source) {

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <functional>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -12,6 +13,7 @@
 #include "conversion/Notifier.h"
 #include "conversion/PcTextToUtf8.h"
 #include "export/IfsEntryExport.h"
+#include "extract/CatalogJson.h"
 #include "extract/ExtractNames.h"
 #include "extract/ExtractOutcome.h"
 #include "extract/OutputFile.h"
@@ -19,6 +21,7 @@
 #include "savefile/Catalog.h"
 #include "savefile/OutputFolder.h"
 #include "savefile/ProgressReporter.h"
+#include "views/FieldTextByCcsid.h"
 #include "views/MemoryContentList.h"
 #include "views/ViewSession.h"
 
@@ -52,6 +55,11 @@ class SaveFileExtractor {
     // Without a writer, the entries of an integrated-file-system save are only listed in the
     // catalog.
     void setStreamFileWriter(StreamFileWriter writer) { writeStreamFiles_ = std::move(writer); }
+
+    // Character and graphic fields by their stored CCSIDs, those without a usable one read in
+    // `hostPage` (the chosen host page, which catalog.json's texts fall back to as well);
+    // without this call, every field by the pair.
+    void decodeByStoredCcsid(std::int32_t hostPage);
 
     // Says that the catalog stops short and why: a failure of the run and a line of catalog.json.
     void setIncomplete(std::string why) { incomplete_ = std::move(why); }
@@ -96,6 +104,8 @@ class SaveFileExtractor {
     MemoryContentList list_;
     ViewSession session_;
     PcTextToUtf8 utf8_;
+    std::int32_t hostPage_ = CatalogJson::kDefaultHostPage;
+    std::unique_ptr<FieldTextByCcsid> byCcsid_;
     StreamFileWriter writeStreamFiles_;
     std::string incomplete_;
     std::atomic<std::int64_t> bytesWritten_{0};

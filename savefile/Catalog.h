@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "savefile/FileDescription.h"
 #include "savefile/GridRepair.h"
 #include "savefile/IfsCatalog.h"
 #include "savefile/SaveDetails.h"
@@ -25,6 +26,9 @@ struct SavedField {
     std::int32_t offset = 0;
     std::int32_t digits = 0;
     std::int32_t decimals = 0;
+    // What the field entry says beyond the record layout (read: false for an entry too short to
+    // hold it).
+    FieldDescription description{};
 };
 
 struct SavedMember {
@@ -35,6 +39,8 @@ struct SavedMember {
     std::optional<SavedTimestamp> created;
     // A second date source members carry, most likely their last change.
     std::optional<SavedTimestamp> changed;
+    // The text's stored bytes and CCSID (none in the 672-byte and the oldest layouts).
+    StoredText storedText{};
 };
 
 struct SavedObject {
@@ -50,6 +56,8 @@ struct SavedObject {
     std::vector<SavedMember> members;
     std::vector<SavedField> fields;
     ObjectDetails details;
+    // The file-level facts of a physical file's member area and its record format.
+    FileDescription description{};
 };
 
 struct SavedLibrary {

@@ -7,9 +7,11 @@
 #include "savefile/BigEndianReader.h"
 #include "savefile/DecodingFailure.h"
 #include "savefile/EbcdicField.h"
+#include "savefile/FieldEntryReader.h"
 #include "savefile/LibraryOffsets.h"
 #include "savefile/ObjectKinds.h"
 #include "savefile/OldestMemberEntry.h"
+#include "savefile/RecordFormatReader.h"
 #include "savefile/TypeCodes.h"
 
 namespace quelvane {
@@ -77,6 +79,7 @@ constexpr std::int64_t kCountWidth = 21;
 constexpr std::int64_t kCountKept = 4;
 // Dates (CYYMMDDHHMMSS) of entries in the longer layout: creation, and on source members a
 // second one, most likely the last change.
+constexpr std::int64_t kMemberTextCcsid = 97;
 constexpr std::int64_t kMemberCreated = 99;
 constexpr std::int64_t kMemberChanged = 181;
 constexpr std::int64_t kDateWidth = 13;
@@ -151,6 +154,12 @@ void MemberInformationReader::decodeMemberArea(SavedPart& desc, SavedObject& obj
     obj.fieldCount = static_cast<std::int32_t>(fieldCount);
     obj.memberCount = static_cast<std::int32_t>(members);
     obj.recordLength = 0;
+    obj.description = {};
+    try {
+        obj.description = RecordFormatReader::read(data, format, converter_);
+    } catch (const DecodingFailure& failure) {
+        obj.description.failure = failure.what();
+    }
     decodeFields(data, format + kFirstField, obj);
     decodeMembers(data, memberList, obj);
 }
@@ -167,6 +176,7 @@ void MemberInformationReader::decodeFields(const BigEndianReader& data, std::int
         step = data.u16(position + kFieldEntryLength);
         SavedField& field = obj.fields[i];
         field.name = convertField(converter_, data.at(position + kFieldName, kNameWidth), true);
+        describeField(data, position, step, field, obj.description);
         field.typeCode = static_cast<std::uint16_t>(data.u16(position + kFieldType));
         std::int64_t offset = data.u16(position + kFieldPosition);
         std::int64_t length = data.u16(position + kFieldLength);
@@ -189,6 +199,22 @@ void MemberInformationReader::decodeFields(const BigEndianReader& data, std::int
         nextOffset = offset + length;
     }
     obj.recordLength = static_cast<std::int32_t>(recordLength);
+}
+
+void MemberInformationReader::describeField(const BigEndianReader& data, std::int64_t position,
+                                            std::int64_t length, SavedField& field, FileDescription& file) {
+    field.description = {};
+    if (!file.read) {
+        return;
+    }
+    // A part of the description that does not fit fails the file's description only: its
+    // records still read by the layout.
+    try {
+        field.description = FieldEntryReader::read(BigEndianReader(data.at(position, length)), converter_);
+    } catch (const DecodingFailure& failure) {
+        file.read = false;
+        file.failure = "field " + field.name + ": " + failure.what();
+    }
 }
 
 void MemberInformationReader::decodeMembers(const BigEndianReader& data, std::int64_t first,
@@ -218,6 +244,11 @@ void MemberInformationReader::decodeMembers(const BigEndianReader& data, std::in
         member.text = convertField(
             converter_, entry.at(shortLayout ? kShortLayoutText : kLongLayoutText, kTextWidth), true);
         member.type = convertField(converter_, entry.at(kMemberType, kNameWidth), true);
+        std::span<const std::uint8_t> text =
+            entry.at(shortLayout ? kShortLayoutText : kLongLayoutText, kTextWidth);
+        member.storedText = {
+            {text.begin(), text.end()},
+            shortLayout ? std::uint16_t{0} : static_cast<std::uint16_t>(entry.u16(kMemberTextCcsid))};
         std::int64_t count = (shortLayout ? kShortLayoutCount : kLongLayoutCount) + kCountWidth - kCountKept;
         member.recordCount = entry.s32(count);
         if (step == kEntryExtra) {

@@ -29,6 +29,8 @@ class MemberInformationReader {
     std::vector<std::uint8_t> collectArea(const SavedPart& desc, SavedObject& obj);
     void decodeMemberArea(SavedPart& desc, SavedObject& obj);
     void decodeFields(const BigEndianReader& data, std::int64_t first, SavedObject& obj);
+    void describeField(const BigEndianReader& data, std::int64_t position, std::int64_t length,
+                       SavedField& field, FileDescription& file);
     void decodeMembers(const BigEndianReader& data, std::int64_t first, SavedObject& obj);
 
     Catalog& catalog_;

@@ -130,8 +130,13 @@ QString ContentListModel::text(int row, int column) const {
         if (column >= list_.columnCount()) {
             return {};
         }
-        return column == 0 ? QString::number(row)
-                           : DisplayCharset::decode(decoder_, records_->cellText(row, column - 1));
+        if (column == 0) {
+            return QString::number(row);
+        }
+        const std::string_view cell = records_->cellText(row, column - 1);
+        // Decoded by stored CCSID, cells are Unicode already: no PC page stands between.
+        return records_->utf8Cells() ? QString::fromUtf8(cell.data(), static_cast<qsizetype>(cell.size()))
+                                     : DisplayCharset::decode(decoder_, cell);
     }
     if (row >= list_.rowCount() || column >= list_.columnCount()) {
         return {};

@@ -107,6 +107,9 @@ ViewOutcome ListingWorker::start(ViewSession& session, NodeContentTarget& target
     std::unique_ptr<RecordRows> previous = std::move(rows_);
     rows_ = std::make_unique<RecordRows>(run->file, session.openSaveFile(), plan->sequence, session.converter,
                                          plan->recordDistance);
+    if (session.storedCcsidHostPage) {
+        rows_->decodeByStoredCcsid(*session.storedCcsidHostPage);
+    }
     // A record count read from the file is only trusted as far as the file could hold its slots.
     if (const std::unique_ptr<BlockSource> probe = session.openSaveFile(); probe != nullptr) {
         const std::int64_t room = probe->size() / (std::int64_t{std::max(run->file.recordLength, 0)} + 1);

@@ -55,6 +55,7 @@
 #include "shell/UserDialogs.h"
 #include "shell/WindowGeometry.h"
 #include "views/NodeContentDisplay.h"
+#include "views/StoredCcsidHint.h"
 #include "views/VersionSummaryView.h"
 #include "views/ViewSession.h"
 
@@ -67,6 +68,8 @@ constexpr int kTopPanelHeight = 63;
 constexpr int kToolbarWidth = 304;
 constexpr int kTreeWidth = 224;
 constexpr int kStatusHeight = 23;
+// How long the note on stored CCSIDs stays in the status bar.
+constexpr int kHintMilliseconds = 15000;
 constexpr int kLabel1Width = 200;
 constexpr int kLabel2Left = 208;
 constexpr int kLabel2Width = 600;
@@ -137,6 +140,7 @@ MainWindow::MainWindow(UserDialogs& dialogs, SettingsFile& settings, const std::
     session_->listMember = [this](ViewSession& session, NodeContentTarget& target, MemberRef ref) {
         return listing_->start(session, target, ref);
     };
+    applyTextDecoding();
 
     (new WindowGeometry(this, splitter, listView_, settingsFile_, dialogs_))->restore();
     new FileDropOpener(this, [this](const QString& path) { openFile(path); });
@@ -247,6 +251,17 @@ MainWindow::~MainWindow() {
     delete treeModel_;
 }
 
+void MainWindow::applyTextDecoding() {
+    const std::optional<std::int32_t> page = settings_.decodesByStoredCcsid()
+                                                 ? std::optional<std::int32_t>(conversion_->EbcdicCodePage)
+                                                 : std::nullopt;
+    if (page != session_->storedCcsidHostPage) {
+        session_->storedCcsidHostPage = page;
+        // The member on display is listed again, in the new decoding, when next chosen.
+        session_->shownMember.stale = true;
+    }
+}
+
 void MainWindow::attachForms(AboutDialog* about, OptionsDialog* options, FtpDialog* ftp) {
     about_ = about;
     options_ = options;
@@ -254,6 +269,7 @@ void MainWindow::attachForms(AboutDialog* about, OptionsDialog* options, FtpDial
     if (options_ != nullptr) {
         // A file named before the code pages were set opens once they are.
         connect(options_, &OptionsDialog::confirmed, this, [this] {
+            applyTextDecoding();
             const QString path = std::exchange(pendingPath_, QString());
             if (!path.isEmpty()) {
                 openFile(path);
@@ -629,6 +645,11 @@ void MainWindow::loadSaveFile(const QString& path, ViewSession::SourceOpener ope
     treeModel_->setTree(std::move(tree));
     if (complete) {
         showVersion();
+    }
+    if (!session_->storedCcsidHostPage) {
+        if (const auto note = StoredCcsidHint::note(catalog_, conversion_->EbcdicCodePage)) {
+            statusBar()->showMessage(QString::fromStdString(*note), kHintMilliseconds);
+        }
     }
     objectList_->followOpenedSave();
 }

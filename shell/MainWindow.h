@@ -98,6 +98,8 @@ class MainWindow final : public QMainWindow, private NodeContentTarget {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
+    // Records by stored CCSID or by the pair, as Options say.
+    void applyTextDecoding();
     void setNodeTitle(const std::string& text) override;
     void setNodeSummary(const std::string& text) override;
     void enableExport(bool enabled) override;

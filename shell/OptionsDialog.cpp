@@ -1,5 +1,6 @@
 #include "shell/OptionsDialog.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QGroupBox>
@@ -29,6 +30,9 @@ constexpr int kHeight = 432;
 constexpr int kEditLeft = 93;
 constexpr int kLabelLeft = 6;
 constexpr int kRowHeight = 21;
+// The choice of decoding by stored CCSID, below the two code-page lists.
+constexpr int kStoredCcsidTop = 125;
+constexpr int kStoredCcsidWidth = 405;
 
 constexpr std::array<std::uint8_t, 31> kTestPattern = {
     0xF0, 0xF1, 0xF2, 0xF3, 0xF4, 0xF5, 0xF6, 0xF7, 0xF8, 0xF9, 0x40, 0x81, 0x82, 0x83, 0x84, 0x85,
@@ -124,6 +128,9 @@ QWidget* OptionsDialog::addConversionPage() {
         pcPageList_->addItem(latin1(row));
     }
     connect(ccsidList_, &QComboBox::activated, this, &OptionsDialog::pickPcRowFor);
+    byStoredCcsid_ = new QCheckBox(QStringLiteral("Decode text by the CCSIDs stored in the save file"), page);
+    byStoredCcsid_->setObjectName(QStringLiteral("CheckByStoredCcsid"));
+    byStoredCcsid_->setGeometry(kLabelLeft, kStoredCcsidTop, kStoredCcsidWidth, kRowHeight);
     return page;
 }
 
@@ -178,6 +185,7 @@ void OptionsDialog::selectStoredRows() {
     const CodePageSettings::ListRows rows = settings_.listRows();
     ccsidList_->setCurrentIndex(rows.ccsid);
     pcPageList_->setCurrentIndex(rows.pc);
+    byStoredCcsid_->setChecked(settings_.decodesByStoredCcsid());
 }
 
 void OptionsDialog::showOptions() {
@@ -249,6 +257,10 @@ void OptionsDialog::confirm() {
 bool OptionsDialog::writeAll(int ccsidRow, int pcRow) {
     settings_.writeListRows({ccsidRow, pcRow});
     settings_.writeCodePages({conversion_.EbcdicCodePage, conversion_.PcCodePage});
+    // The key is written once the choice was made, so files of earlier versions keep their keys.
+    if (byStoredCcsid_->isChecked() || settings_.decodesByStoredCcsid()) {
+        settings_.writeDecodesByStoredCcsid(byStoredCcsid_->isChecked());
+    }
     settings_.writeHostLogin(
         {host_->text().toStdString(), user_->text().toStdString(), password_->text().toStdString()});
     const auto port = parseDecimal(port_->text().toStdString());

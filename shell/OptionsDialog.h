@@ -6,6 +6,7 @@
 
 #include "conversion/CodePageSettings.h"
 
+class QCheckBox;
 class QComboBox;
 class QLineEdit;
 class QStackedWidget;
@@ -59,6 +60,7 @@ class OptionsDialog final : public QDialog {
     // The two code-page lists ("ComboBoxE" and "ComboBoxA").
     QComboBox* ccsidList_ = nullptr;
     QComboBox* pcPageList_ = nullptr;
+    QCheckBox* byStoredCcsid_ = nullptr;
     QLineEdit* host_ = nullptr;
     QLineEdit* user_ = nullptr;
     QLineEdit* password_ = nullptr;

@@ -11,6 +11,7 @@
 #include "savefile/SegmentExpansionFailure.h"
 #include "savefile/TypeCodes.h"
 #include "views/FieldDecoder.h"
+#include "views/FieldTextByCcsid.h"
 #include "views/MemberRecordStream.h"
 #include "views/MemberSlotPass.h"
 
@@ -36,17 +37,22 @@ void addColumns(ContentList& list, const SavedObject& file) {
 }
 
 // Decodes the fields of one record slot into cells of the current row, reusing one text's
-// storage for every field. A field reaching past the record is a decoding failure.
+// storage for every field: by the pair, or with `byCcsid` by the fields' stored CCSIDs. A field
+// reaching past the record is a decoding failure.
 class RecordDecoder {
   public:
-    RecordDecoder(const SavedObject& file, EbcdicTextConverter& converter)
-        : file_(file), converter_(converter) {}
+    RecordDecoder(const SavedObject& file, EbcdicTextConverter& converter, FieldTextByCcsid* byCcsid)
+        : file_(file), converter_(converter), byCcsid_(byCcsid) {}
 
     void addCells(ContentList& list, std::span<const std::uint8_t> record) {
         BigEndianReader slot(record);
         for (std::int32_t i = 0; i < file_.fieldCount; ++i) {
             const SavedField& field = file_.fields[static_cast<std::size_t>(i)];
-            decodeFieldValue(slot.at(field.offset, field.length), field, converter_, text_);
+            if (byCcsid_ != nullptr) {
+                byCcsid_->decode(slot.at(field.offset, field.length), field, text_);
+            } else {
+                decodeFieldValue(slot.at(field.offset, field.length), field, converter_, text_);
+            }
             list.appendCell(text_);
         }
     }
@@ -54,6 +60,7 @@ class RecordDecoder {
   private:
     const SavedObject& file_;
     EbcdicTextConverter& converter_;
+    FieldTextByCcsid* byCcsid_;
     std::string text_;
 };
 
@@ -125,7 +132,13 @@ ViewOutcome showMemberRecords(ViewSession& session, NodeContentTarget& target, M
         MemberRecordStream stream;
         stream.open(std::move(plan->saveFile), plan->sequence, plan->file->recordLength, plan->recordCount,
                     plan->recordDistance);
-        RecordDecoder decoder(*plan->file, session.converter);
+        std::unique_ptr<FieldTextByCcsid> byCcsid;
+        if (session.storedCcsidHostPage) {
+            byCcsid = std::make_unique<FieldTextByCcsid>(*session.storedCcsidHostPage, session.converter);
+        }
+        session.listedUtf8Cells = byCcsid != nullptr;
+        session.ccsidFallbackNotes.clear();
+        RecordDecoder decoder(*plan->file, session.converter, byCcsid.get());
         char caption[24];
         for (std::int64_t row = 0;; ++row) {
             std::optional<MemberRecordStream::Slot> slot = stream.nextSlot();
@@ -138,6 +151,9 @@ ViewOutcome showMemberRecords(ViewSession& session, NodeContentTarget& target, M
             if (slot->holdsRecord()) {
                 decoder.addCells(list, slot->record);
             }
+        }
+        if (byCcsid != nullptr) {
+            session.ccsidFallbackNotes = byCcsid->fallbackNotes();
         }
         return ViewOutcome::Shown;
     } catch (const std::exception& failure) {

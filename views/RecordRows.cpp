@@ -66,6 +66,11 @@ int RecordRows::cellCount(std::int64_t row) {
     return static_cast<int>(cells_.size());
 }
 
+void RecordRows::decodeByStoredCcsid(std::int32_t hostPage) {
+    byCcsid_ = std::make_unique<FieldTextByCcsid>(hostPage, converter_);
+    decodedRow_ = -1;
+}
+
 void RecordRows::decodeRow(std::int64_t row) {
     decodedRow_ = row;
     cells_.clear();
@@ -83,7 +88,11 @@ void RecordRows::decodeRow(std::int64_t row) {
         std::string text;
         for (std::int32_t i = 0; i < file_.fieldCount; ++i) {
             const SavedField& field = file_.fields.at(static_cast<std::size_t>(i));
-            decodeFieldValue(record.at(field.offset, field.length), field, converter_, text);
+            if (byCcsid_ != nullptr) {
+                byCcsid_->decode(record.at(field.offset, field.length), field, text);
+            } else {
+                decodeFieldValue(record.at(field.offset, field.length), field, converter_, text);
+            }
             cells_.push_back(text);
         }
     } catch (const std::exception&) {

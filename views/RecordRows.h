@@ -8,6 +8,7 @@
 
 #include "conversion/EbcdicTextConverter.h"
 #include "savefile/Catalog.h"
+#include "views/FieldTextByCcsid.h"
 #include "views/MemberSlotReader.h"
 
 namespace quelvane {
@@ -16,7 +17,7 @@ namespace quelvane {
 // A row's caption is its slot number, its image marks a slot without a record, and its cells
 // are decoded from the save file when asked for (the last row asked for is kept, since a list
 // asks for a row's cells one after the other). Rows are appended as the first pass hands them
-// on. Texts are in the PC code page, as the content list's.
+// on. Texts are in the PC code page, as the content list's, unless decoded by stored CCSID.
 class RecordRows {
   public:
     static constexpr int kRecordlessImage = 1;
@@ -28,6 +29,11 @@ class RecordRows {
     // Status bytes are kept in chunks of this many rows: appending never copies the rows listed
     // so far, whatever the record count said.
     static constexpr std::size_t kChunkRows = 65536;
+
+    // Cells from now on read character and graphic fields by their stored CCSIDs, in UTF-8,
+    // falling back to host page `hostPage`.
+    void decodeByStoredCcsid(std::int32_t hostPage);
+    bool utf8Cells() const { return byCcsid_ != nullptr; }
 
     // Makes room in the chunk index for `rows` rows (a count the caller bounded by the file).
     void reserve(std::int64_t rows);
@@ -49,6 +55,7 @@ class RecordRows {
     SavedObject file_;
     MemberSlotReader reader_;
     EbcdicTextConverter& converter_;
+    std::unique_ptr<FieldTextByCcsid> byCcsid_;
     std::vector<std::vector<std::uint8_t>> chunks_;
     std::int64_t rows_ = 0;
     std::int64_t decodedRow_ = -1;

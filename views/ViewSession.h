@@ -3,7 +3,9 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "conversion/EbcdicTextConverter.h"
 #include "conversion/Notifier.h"
@@ -44,6 +46,14 @@ struct ViewSession {
     // The PC code page of the list's texts, for texts that are not EBCDIC (names and stream
     // files of the integrated file system); unset, 1252.
     std::function<std::int32_t()> pcCodePage;
+    // Set, the records view reads character and graphic fields by their stored CCSIDs into
+    // UTF-8 cells, falling back to this host page; unset, every field by the pair into PC-page
+    // cells.
+    std::optional<std::int32_t> storedCcsidHostPage;
+    // What the last records listing by stored CCSID did: its cells are UTF-8, and the
+    // fallbacks it used, one note per field ("FIELD9: CCSID 65535, shown as hex").
+    bool listedUtf8Cells = false;
+    std::vector<std::string> ccsidFallbackNotes;
 };
 
 }  // namespace quelvane

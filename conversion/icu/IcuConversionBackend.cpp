@@ -39,4 +39,16 @@ std::unique_ptr<CodePageDecoder> IcuConversionBackend::openCcsidPage(std::uint16
     return IcuDecoder::open(name, IcuDecoder::Unmapped::pageSubstitute);
 }
 
+std::unique_ptr<CodePageDecoder> IcuConversionBackend::openStoredCcsid(std::uint16_t ccsid) {
+    const StoredCcsidEntry* entry = findStoredCcsid(ccsid);
+    if (entry == nullptr || entry->converter.empty()) {
+        return nullptr;
+    }
+    const std::string name(entry->converter);
+    if (entry->library == ConverterLibrary::iconv) {
+        return IconvHostPage::open(name);
+    }
+    return IcuDecoder::open(name, IcuDecoder::Unmapped::replacementCharacter);
+}
+
 }  // namespace quelvane

@@ -197,6 +197,28 @@ std::vector<std::uint8_t> SaveFileBuilder::description(const BuiltObject& object
     return out;
 }
 
+// The facts of the member area's header and the record-format header.
+void writeFileFacts(std::vector<std::uint8_t>& data, std::size_t format, const BuiltFileFacts& facts) {
+    data.resize(std::max<std::size_t>(data.size(), 0x10B), 0);
+    data[0x30] = facts.flags;
+    data[0x3C] = facts.keyFlags;
+    SaveFileBuilder::putU16(data, 0x7A,
+                            static_cast<std::uint32_t>(std::min<std::size_t>(facts.text.size(), 50)));
+    SaveFileBuilder::putBytes(data, 0x7C, SaveFileBuilder::ebcdic(facts.text, 50));
+    SaveFileBuilder::putBytes(data, 0xBB, SaveFileBuilder::ebcdic(facts.sourceFile, 10));
+    SaveFileBuilder::putBytes(data, 0xC5, SaveFileBuilder::ebcdic(facts.sourceMember, 10));
+    SaveFileBuilder::putBytes(data, 0xCF, SaveFileBuilder::ebcdic(facts.sourceLibrary, 10));
+    SaveFileBuilder::putBytes(data, 0x101, SaveFileBuilder::ebcdic(" " + facts.language, 4));
+    SaveFileBuilder::putBytes(data, 0x105, SaveFileBuilder::ebcdic(facts.country, 2));
+    SaveFileBuilder::putU16(data, 0x109, facts.textCcsid);
+    SaveFileBuilder::putU16(data, format + 61, facts.formatCcsid);
+    SaveFileBuilder::putU16(data, format + 65, facts.formatTextCcsid);
+    SaveFileBuilder::putU16(data, format + 82, facts.recordLength);
+    SaveFileBuilder::putBytes(data, format + 84, SaveFileBuilder::ebcdic(facts.formatName, 10));
+    SaveFileBuilder::putBytes(data, format + 94, SaveFileBuilder::ebcdic(facts.levelId, 13));
+    SaveFileBuilder::putBytes(data, format + 107, SaveFileBuilder::ebcdic(facts.formatText, 50));
+}
+
 // A member entry of the oldest layout: the later one without bytes 112..127.
 std::vector<std::uint8_t> oldestMemberEntry(const BuiltMember& member) {
     std::size_t length = member.firstWord / 16 * 16 + 32;
@@ -216,6 +238,68 @@ std::vector<std::uint8_t> oldestMemberEntry(const BuiltMember& member) {
     return entry;
 }
 
+std::vector<std::uint8_t> SaveFileBuilder::fieldEntry(const BuiltField& field) {
+    std::vector<std::uint8_t> entry(35, 0);
+    if (field.facts) {
+        entry.resize(static_cast<std::size_t>(field.facts->fixedPart), 0);
+    }
+    putBytes(entry, 2, ebcdic(field.name, 10));
+    putU16(entry, 23, field.typeCode);
+    putU16(entry, 27, field.position);
+    putU16(entry, 29, field.length);
+    putU16(entry, 31, field.digits);
+    putU16(entry, 33, field.decimals);
+    if (!field.facts) {
+        return entry;
+    }
+    const BuiltFieldFacts& facts = *field.facts;
+    putBytes(entry, 12, ebcdic(facts.externalName.empty() ? field.name : facts.externalName, 10));
+    entry[22] = facts.varyingFlags;
+    entry[35] = facts.ebcdicLetter;
+    entry[39] = facts.nullFlags;
+    putU16(entry, 75, facts.allocatedLength);
+    putU16(entry, 79, facts.ccsid);
+    putU16(entry, 81, facts.textCcsid);
+    putU16(entry, 83, facts.headingsCcsid);
+    auto append = [&entry](const std::vector<std::uint8_t>& part) {
+        const auto offset = static_cast<std::uint32_t>(entry.size());
+        entry.insert(entry.end(), part.begin(), part.end());
+        return offset;
+    };
+    if (facts.defaultValue) {
+        std::vector<std::uint8_t> block(3, 0);
+        putU16(block, 0, static_cast<std::uint32_t>(3 + facts.defaultValue->size()));
+        const std::vector<std::uint8_t> literal = ebcdic(*facts.defaultValue, facts.defaultValue->size());
+        block.insert(block.end(), literal.begin(), literal.end());
+        putU16(entry, 49, facts.defaultOffset.value_or(append(block)));
+    }
+    if (facts.longName) {
+        std::vector<std::uint8_t> block(10, 0);
+        block[1] = 0x08;
+        putU16(block, 8, static_cast<std::uint32_t>(facts.longName->size()));
+        const std::vector<std::uint8_t> name = ebcdic(*facts.longName, facts.longName->size());
+        block.insert(block.end(), name.begin(), name.end());
+        putU16(entry, 53, facts.longNameOffset.value_or(append(block)));
+    }
+    if (facts.text) {
+        putU16(entry, 55, 50);
+        putU16(entry, 57, facts.textOffset.value_or(append(ebcdic(*facts.text, 50))));
+    }
+    if (facts.headings) {
+        std::vector<std::uint8_t> joined;
+        for (const std::string& heading : *facts.headings) {
+            if (!joined.empty()) {
+                joined.push_back(0xFF);
+            }
+            const std::vector<std::uint8_t> text = ebcdic(heading, heading.size());
+            joined.insert(joined.end(), text.begin(), text.end());
+        }
+        putU16(entry, 67, facts.headingsLength.value_or(static_cast<std::uint16_t>(joined.size())));
+        putU16(entry, 69, facts.headingsOffset.value_or(append(joined)));
+    }
+    return entry;
+}
+
 std::vector<std::uint8_t> SaveFileBuilder::memberArea(const BuiltObject& object, bool oldestLayout) {
     auto members = static_cast<std::uint32_t>(object.members.size());
     std::uint32_t format = object.formatOffset.value_or(kDefaultFormatOffset);
@@ -223,16 +307,14 @@ std::vector<std::uint8_t> SaveFileBuilder::memberArea(const BuiltObject& object,
     putU16(data, format + 157, static_cast<std::uint32_t>(object.fields.size()));
     std::size_t position = format + kFieldSectionStart;
     for (const BuiltField& field : object.fields) {
-        std::vector<std::uint8_t> entry(35, 0);
-        putU16(entry, 0, field.entryLength);
-        putBytes(entry, 2, ebcdic(field.name, 10));
-        putU16(entry, 23, field.typeCode);
-        putU16(entry, 27, field.position);
-        putU16(entry, 29, field.length);
-        putU16(entry, 31, field.digits);
-        putU16(entry, 33, field.decimals);
+        std::vector<std::uint8_t> entry = fieldEntry(field);
+        const std::size_t step = field.facts && field.entryLength == 0 ? entry.size() : field.entryLength;
+        putU16(entry, 0, static_cast<std::uint32_t>(step));
         putBytes(data, position, entry);
-        position += field.entryLength;
+        position += step;
+    }
+    if (object.fileFacts) {
+        writeFileFacts(data, format, *object.fileFacts);
     }
     data.resize(std::max(data.size(), position), 0);
     auto memberList = static_cast<std::uint32_t>(alignUp(static_cast<std::int64_t>(data.size()), 4));
@@ -253,6 +335,9 @@ std::vector<std::uint8_t> SaveFileBuilder::memberArea(const BuiltObject& object,
                   entry.begin() + static_cast<std::ptrdiff_t>(count + 17), member.countHighFill);
         putBytes(entry, 161, ebcdic(member.type, 10));
         putU32(entry, count + 17, member.recordCount);
+        if (!shortLayout) {
+            putU16(entry, 97, member.textCcsid);
+        }
         if (!shortLayout && !member.created.empty()) {
             putBytes(entry, 99, ebcdic(member.created, 13));
         }

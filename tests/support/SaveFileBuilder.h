@@ -32,6 +32,42 @@ struct BuiltSegment {
     std::vector<Placement> placements;
 };
 
+// The parts of a field entry past the record layout: the fixed part is `fixedPart` bytes (144,
+// or 96 as older releases write it), then DFT, ALIAS, TEXT and COLHDG, whichever are set, in
+// that order. An override replaces the offset the entry stores for its part.
+struct BuiltFieldFacts {
+    std::int64_t fixedPart = 144;
+    std::string externalName{};
+    std::uint8_t varyingFlags = 0;
+    std::uint8_t ebcdicLetter = 0;
+    std::uint8_t nullFlags = 0;
+    std::uint16_t allocatedLength = 0;
+    std::uint16_t ccsid = 0;
+    std::uint16_t textCcsid = 0;
+    std::uint16_t headingsCcsid = 0;
+    std::optional<std::string> defaultValue{};
+    std::optional<std::string> longName{};
+    std::optional<std::string> text{};                   // written 50 wide
+    std::optional<std::vector<std::string>> headings{};  // joined by 0xFF
+    std::optional<std::uint16_t> defaultOffset{};
+    std::optional<std::uint16_t> longNameOffset{};
+    std::optional<std::uint16_t> textOffset{};
+    std::optional<std::uint16_t> headingsOffset{};
+    std::optional<std::uint16_t> headingsLength{};
+};
+
+// File-level facts of the member area and the record-format header.
+struct BuiltFileFacts {
+    std::uint8_t flags = 0xC0;
+    std::uint8_t keyFlags = 0;
+    std::string text;
+    std::uint16_t textCcsid = 0;
+    std::string sourceFile, sourceMember, sourceLibrary;
+    std::string language = "ENU", country = "US";
+    std::string formatName = "FMT", levelId = "1234567890ABC", formatText;
+    std::uint16_t formatCcsid = 0, formatTextCcsid = 0, recordLength = 0;
+};
+
 struct BuiltField {
     std::string name;
     std::uint16_t typeCode = 0x0004;
@@ -39,7 +75,10 @@ struct BuiltField {
     std::uint16_t digits = 0;
     std::uint16_t decimals = 0;
     std::uint16_t position = 0;  // stored buffer position; the reader uses it for field 0 only
+    // Without facts an entry of this length holds the layout only; with them, 0 takes the
+    // length the parts need.
     std::uint16_t entryLength = 40;
+    std::optional<BuiltFieldFacts> facts{};
 };
 
 struct BuiltMember {
@@ -54,6 +93,7 @@ struct BuiltMember {
     // CYYMMDDHHMMSS digits, written when not empty (the change date only in the longer layouts).
     std::string created{};
     std::string changed{};
+    std::uint16_t textCcsid = 0;  // in the longer layouts
 };
 
 struct BuiltObject {
@@ -70,6 +110,7 @@ struct BuiltObject {
     std::optional<std::uint32_t> areaMemberCount;         // M at data offset 80, default the count
     std::optional<std::uint32_t> areaTotal;               // TOT, default the data length
     std::optional<std::uint32_t> formatOffset;            // F, default 96
+    std::optional<BuiltFileFacts> fileFacts{};            // wants F past the area header (576)
     // Raw bytes written instead of the generated description or member area.
     std::optional<std::vector<std::uint8_t>> rawDescription;
     std::optional<std::vector<std::uint8_t>> rawMemberArea;
@@ -146,6 +187,8 @@ class SaveFileBuilder {
 
     // Text in CP037, padded with EBCDIC spaces (or cut) to `width`.
     static std::vector<std::uint8_t> ebcdic(const std::string& text, std::size_t width);
+    // A field entry with the parts `field.facts` asks for.
+    static std::vector<std::uint8_t> fieldEntry(const BuiltField& field);
     static void putU16(std::vector<std::uint8_t>& bytes, std::size_t offset, std::uint32_t value);
     static void putU24(std::vector<std::uint8_t>& bytes, std::size_t offset, std::uint32_t value);
     static void putU32(std::vector<std::uint8_t>& bytes, std::size_t offset, std::uint32_t value);

@@ -1,0 +1,85 @@
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <string>
+
+#include "tests/support/RealFiles.h"
+
+namespace {
+
+std::string describeJson(const std::string& save, const std::string& node) {
+    const std::string command = std::string(QUELVANE_CLI_PATH) + " describe '" + QUELVANE_SAVF_DIR + "/" +
+                                save + "' '" + node + "' --json --ebcdic 37 --pc 1252";
+    std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
+    std::string out;
+    std::array<char, 4096> buffer{};
+    while (pipe && std::fgets(buffer.data(), buffer.size(), pipe.get()) != nullptr) {
+        out += buffer.data();
+    }
+    return out;
+}
+
+// Lines of the JSON with their indentation removed, for looking up "key": value pairs.
+bool holds(const std::string& json, const std::string& line) {
+    return json.find("\n" + line + "\n") != std::string::npos ||
+           json.find(" " + line + "\n") != std::string::npos;
+}
+
+// The physical file's "file" member: texts in their stored CCSIDs with the pair set to 37/1252,
+// the facts of the field entries as their DDS states them.
+TEST(CliFileDescription, PhysicalFilesAsTheirDds) {
+    QUELVANE_REQUIRE_REAL_FILE(std::string(QUELVANE_SAVF_DIR) + "/GURI_demodb.savf");
+    struct Case {
+        const char* save;
+        const char* node;
+        std::vector<std::string> lines;
+    };
+    const Case cases[] = {
+        {"GURI_demodb.savf",
+         "0/PREFCODE",
+         {"\"recordLength\": 12,", "\"keyed\": true,", "\"unique\": true,", "\"language\": \"JPN\",",
+          "\"country\": \"JP\",", "\"sourceFile\": \"LMSLIB/QDDSSRC\",", "\"text\": \"都道府県名\",",
+          "\"ccsid\": 1399,", "\"type\": \"J\","}},
+        {"JTT_ddmtestsav.savf",
+         "1/ALLFLDS",
+         {"\"recordLength\": 294,", "\"name\": \"ALLFLDS\",", "\"default\": \"'01/01/97'\",",
+          "\"longName\": \"GRAPHICAL\",", "\"allocatedLength\": 25,", "\"varying\": true,", "\"ccsid\": 835,",
+          "\"ccsid\": 65535,", "\"type\": \"H\",", "\"text\": \"DBCS EITHER FIELD\","}},
+        {"CSCH@009.SAVF", "1/MSYOP@4", {"\"longName\": \"MSYOP_SYOHIN_UPDATE_DATE\","}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.node);
+        const std::string json = describeJson(c.save, c.node);
+        ASSERT_NE(json.find("\"file\": {"), std::string::npos) << json;
+        for (const std::string& line : c.lines) {
+            EXPECT_TRUE(holds(json, line)) << line;
+        }
+    }
+}
+
+// catalog.json of an extraction carries the same "file" member for each physical file.
+TEST(CliFileDescription, CatalogJsonCarriesTheDescriptions) {
+    QUELVANE_REQUIRE_REAL_FILE(std::string(QUELVANE_SAVF_DIR) + "/GURI_demodb.savf");
+    const std::filesystem::path folder =
+        std::filesystem::path(testing::TempDir()) / "file-description-extract";
+    std::filesystem::remove_all(folder);
+    const std::string command = std::string(QUELVANE_CLI_PATH) + " extract '" + QUELVANE_SAVF_DIR +
+                                "/GURI_demodb.savf' --to '" + folder.string() + "' --quiet";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    std::ifstream in(folder / "catalog.json");
+    const std::string json((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::string described = describeJson("GURI_demodb.savf", "0/PREFCODE");
+    const std::size_t start = described.find("\"file\": {");
+    ASSERT_NE(start, std::string::npos);
+    EXPECT_NE(json.find("\"levelId\": \"231C3BD8DF2BF\""), std::string::npos);
+    EXPECT_TRUE(holds(json, "\"text\": \"都道府県名\","));
+    std::filesystem::remove_all(folder);
+}
+
+}  // namespace
