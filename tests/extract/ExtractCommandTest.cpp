@@ -162,7 +162,7 @@ TEST_F(ExtractCommand, WritesEveryKindOfContentAndReportsTheFailedMember) {
               "BIN2,BIN4,BIN8,ZONED,ZONEDP,PACKED,PACKINT,NAME,OPEN,DAY,TIME,STAMP,ODD\r\n"
               "-2,123456,-9000000000,123.45,-1.5,-123.45,42,\"A,\"\"B\"\"\",\xC3\x84,2000-01-01,31:32:33,"
               "2000-01-01,\r\n"
-              "0,2147483647,1,0.05,0.0,0.00,0,,,9999-12-31,31:32:33,0001-01-01,\r\n");
+              "0,2147483647,1,0.05,0.0,0.00,0,\"\",\"\",9999-12-31,31:32:33,0001-01-01,\r\n");
     EXPECT_EQ(slurp(lib / "ALLTYPES" / "EMPTY.csv"),
               "BIN2,BIN4,BIN8,ZONED,ZONEDP,PACKED,PACKINT,NAME,OPEN,DAY,TIME,STAMP,ODD\r\n");
     EXPECT_FALSE(fs::exists(lib / "BADDATE" / "BAD.csv"));
