@@ -462,6 +462,36 @@ void SaveFileExtractor::writeDataAreas() {
     }
 }
 
+void SaveFileExtractor::addColumnRows(const std::string& library, const SavedObject& file) {
+    const FileFacts facts = FileFacts::of(file, utf8_, storedTexts_);
+    const SqlTable table(file, utf8_, storedTexts_);
+    ColumnRow row;
+    row.saveFile = saveFileName_;
+    row.library = library;
+    row.file = trimmedRight(utf8_.toUtf8(file.name));
+    for (std::size_t i = 0; i < facts.fields.size() && i < table.columns().size(); ++i) {
+        const FileFacts::Field& field = facts.fields[i];
+        row.position = static_cast<std::int64_t>(i) + 1;
+        row.field = field.name;
+        row.longName = field.longName;
+        row.column = table.columns()[i].name;
+        row.type = std::string(1, field.type);
+        row.length = field.length;
+        row.digits = field.digits;
+        row.decimals = field.decimals;
+        row.sqlType = table.columns()[i].type;
+        row.nullCapable = field.nullCapable;
+        row.defaultValue = field.defaultValue.value_or("");
+        row.text = field.text;
+        row.headings.clear();
+        for (const std::string& heading : field.headings) {
+            row.headings += (row.headings.empty() ? "" : "\n") + heading;
+        }
+        row.ccsid = field.ccsid;
+        database_->addColumnRow(row);
+    }
+}
+
 void SaveFileExtractor::writeCatalogRows() {
     try {
         database_->beginTransaction();
@@ -500,6 +530,9 @@ void SaveFileExtractor::writeCatalogRows() {
                               : "";
                     row.error = known ? outcome->second.error : "";
                     database_->addCatalogRow(row);
+                }
+                if (object.fieldCount > 0 && !object.fields.empty()) {
+                    addColumnRows(row.library, object);
                 }
             }
         }

@@ -93,6 +93,8 @@ class SaveFileExtractor {
     bool commitFile(OutputFile& out, const std::string& where);
     void writeDataAreas();
     void writeCatalogRows();
+    // The `columns` rows of a file's fields.
+    void addColumnRows(const std::string& library, const SavedObject& file);
     void fail(ItemOutcome& outcome, const std::string& where, const std::string& reason,
               std::vector<std::string>& list);
 

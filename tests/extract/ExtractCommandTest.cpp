@@ -208,7 +208,7 @@ print(db.execute("SELECT member, written_to, error FROM catalog WHERE object = '
               "[('integer', 'text', 'integer', 'text'), ('integer', 'text', 'integer', 'text')]\n"
               "[(-9000000000, '-123.45', 42, 'A,\"B\"'), (1, '0.00', 0, '')]\n"
               "['A/B_..', 'A/B_X*', 'A/B_X?', 'A:B', 'ALLTYPES_EMPTY', 'ALLTYPES_M1', 'BADDATE_GOOD', "
-              "'catalog', 'source']\n"
+              "'catalog', 'columns', 'source']\n"
               "[('HELLO', 1, '1.00', '230904', '     H NOMAIN'), ('HELLO', 2, '2.00', '070831', ''), "
               "('HELLO', 3, '3.00', '230904', '  C  RETURN  \u00c4'), ('NOTYPE', 1, '1.00', '000000', "
               "'* \"quoted\"')]\n"
