@@ -33,10 +33,7 @@ char typeOf(const SavedField& field) {
 
 std::int64_t declaredLength(const SavedField& field, char type) {
     const FieldDescription& d = field.description;
-    if (hasDigits(type) && type != 'F') {
-        return field.digits;
-    }
-    if (type == 'G') {
+    if (hasDigits(type) || type == 'G') {
         return field.digits;
     }
     if (!d.read) {
@@ -45,7 +42,65 @@ std::int64_t declaredLength(const SavedField& field, char type) {
     return d.varying ? d.bufferLength - kVaryingLengthBytes : d.bufferLength;
 }
 
+std::string number(std::int64_t value) {
+    return std::to_string(value);
+}
+
+std::string yesOrBlank(bool value) {
+    return value ? "Yes" : "";
+}
+
 }  // namespace
+
+const std::vector<std::string>& FileFacts::fieldCaptions() {
+    static const std::vector<std::string> captions = {
+        "Field", "Long name", "Type",      "Length",  "Digits", "Decimals",        "CCSID",
+        "Null",  "Varying",   "Allocated", "Default", "Text",   "Column headings",
+    };
+    return captions;
+}
+
+std::vector<std::string> FileFacts::Field::cells() const {
+    std::string joined;
+    for (const std::string& heading : headings) {
+        joined += (joined.empty() ? "" : " / ") + heading;
+    }
+    const bool numeric = hasDigits(type);
+    return {name,
+            longName,
+            std::string(1, type),
+            number(length),
+            numeric ? number(digits) : "",
+            numeric ? number(decimals) : "",
+            ccsid != 0 ? number(ccsid) : "",
+            yesOrBlank(nullCapable),
+            yesOrBlank(varying),
+            allocatedLength != 0 ? number(allocatedLength) : "",
+            defaultValue.value_or(""),
+            text,
+            joined};
+}
+
+std::vector<std::string> FileFacts::summaryLines(const std::string& name) const {
+    std::vector<std::string> lines;
+    lines.push_back(std::string(logical ? "Logical file " : "Physical file ") + name +
+                    (text.empty() ? "" : ": " + text));
+    if (!described) {
+        lines.push_back("Record length " + number(recordLength) + "; the file's description is not read");
+        return lines;
+    }
+    lines.push_back("Format " + formatName + (formatText.empty() ? "" : " (" + formatText + ")") +
+                    ", level identifier " + levelId + ", record length " + number(recordLength));
+    std::string access = keyed ? (unique ? "Keyed, unique keys" : "Keyed") : "Arrival sequence";
+    if (!sourceFile.empty()) {
+        access += "; source " + sourceFile + (sourceMember.empty() ? "" : "(" + sourceMember + ")");
+    }
+    if (!language.empty() || !country.empty()) {
+        access += "; language " + language + ", country " + country;
+    }
+    lines.push_back(access);
+    return lines;
+}
 
 std::string FileFacts::textOf(const StoredText& text, StoredCcsidText& texts) {
     std::string out;

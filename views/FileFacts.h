@@ -33,7 +33,17 @@ struct FileFacts {
         std::optional<std::string> defaultValue;
         std::string text;
         std::vector<std::string> headings;
+
+        // The field as a row of the Fields list, one text per caption of fieldCaptions().
+        std::vector<std::string> cells() const;
     };
+
+    // The captions of the Fields list's columns.
+    static const std::vector<std::string>& fieldCaptions();
+    // What the file says of itself, a few lines: its name and text, the format, record length
+    // and level identifier, the access path, the source it was created from, language and
+    // country. `name` is the file's name.
+    std::vector<std::string> summaryLines(const std::string& name) const;
 
     bool described = false;
     bool logical = false;
