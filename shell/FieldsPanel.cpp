@@ -5,8 +5,12 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
+#include <exception>
+
 #include "conversion/PcTextToUtf8.h"
 #include "conversion/StoredCcsidText.h"
+#include "describe/LogicalFileFields.h"
+#include "savefile/FailureReason.h"
 #include "savefile/ObjectKinds.h"
 #include "shell/FieldListModel.h"
 #include "views/FileFacts.h"
@@ -18,6 +22,8 @@ namespace {
 constexpr int kObjectLevel = 2;
 constexpr int kMemberLevel = 3;
 constexpr int kMargin = 4;
+// A row as high as a line of the member list.
+constexpr int kRowPadding = 4;
 
 constexpr std::string_view kLogicalFileAttribute = "LF";
 
@@ -49,6 +55,7 @@ FieldsPanel::FieldsPanel(QWidget* window, ViewSession& session, ConversionLayer&
     table_->setSelectionBehavior(QAbstractItemView::SelectRows);
     table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table_->verticalHeader()->hide();
+    table_->verticalHeader()->setDefaultSectionSize(table_->fontMetrics().height() + kRowPadding);
     table_->horizontalHeader()->setStretchLastSection(true);
     layout->addWidget(summary_);
     layout->addWidget(table_, 1);
@@ -56,22 +63,44 @@ FieldsPanel::FieldsPanel(QWidget* window, ViewSession& session, ConversionLayer&
     setFeatures(QDockWidget::DockWidgetMovable | QDockWidget::DockWidgetFloatable);
 }
 
-const SavedObject* FieldsPanel::selectedFile() const {
+std::pair<const SavedPart*, const SavedObject*> FieldsPanel::selectedFile() const {
     const std::optional<NodePosition> node = selection_();
     if (!node || !node->ifsPath.empty()) {
-        return nullptr;
+        return {nullptr, nullptr};
     }
-    const SavedObject* object = nullptr;
+    ObjectRef ref;
     if (node->level == kObjectLevel) {
-        object = session_.catalog.findObject(ObjectRef{node->parentIndex, node->index});
+        ref = ObjectRef{node->parentIndex, node->index};
     } else if (node->level == kMemberLevel) {
-        object = session_.catalog.findObject(ObjectRef{node->grandparentIndex, node->parentIndex});
+        ref = ObjectRef{node->grandparentIndex, node->parentIndex};
+    } else {
+        return {nullptr, nullptr};
     }
-    return object != nullptr && isDatabaseFile(*object) ? object : nullptr;
+    const SavedObject* object = session_.catalog.findObject(ref);
+    if (object == nullptr || !isDatabaseFile(*object)) {
+        return {nullptr, nullptr};
+    }
+    return {&session_.catalog.parts[static_cast<std::size_t>(ref.part)], object};
+}
+
+std::optional<SavedObject> FieldsPanel::logicalFile(const SavedPart& part, const SavedObject& file,
+                                                    QString& why) const {
+    try {
+        std::unique_ptr<BlockSource> source = session_.openSaveFile();
+        if (source == nullptr || !source->isOpen()) {
+            why = QStringLiteral("The save file cannot be opened again.");
+            return std::nullopt;
+        }
+        return LogicalFileFields::read(*source, part, file, session_.converter);
+    } catch (const std::exception& failure) {
+        why = QStringLiteral("Its record format cannot be read: ") +
+              QString::fromStdString(failureReason(failure));
+        return std::nullopt;
+    }
 }
 
 void FieldsPanel::follow() {
-    const SavedObject* file = selectedFile();
+    auto [part, file] = selectedFile();
     if (file == nullptr) {
         hide();
         model_->clear();
@@ -80,12 +109,19 @@ void FieldsPanel::follow() {
     }
     PcTextToUtf8 utf8(conversion_.PcCodePage);
     StoredCcsidText texts(conversion_.EbcdicCodePage);
-    const FileFacts facts = FileFacts::of(*file, utf8, texts);
+    QString why;
+    std::optional<SavedObject> logical;
+    if (!isPhysicalFile(*file)) {
+        logical = logicalFile(*part, *file, why);
+    }
+    const FileFacts facts = FileFacts::of(logical ? *logical : *file, utf8, texts);
     QStringList lines;
     for (const std::string& line : facts.summaryLines(utf8.toUtf8(file->name))) {
         lines << QString::fromStdString(line);
     }
-    if (facts.fields.empty()) {
+    if (!why.isEmpty()) {
+        lines << why;
+    } else if (facts.fields.empty()) {
         lines << QStringLiteral("The save holds no field descriptions of this file.");
     }
     summary_->setText(lines.join(QLatin1Char('\n')));

@@ -36,7 +36,11 @@ class FieldsPanel final : public QDockWidget {
     QString summaryText() const;
 
   private:
-    const SavedObject* selectedFile() const;
+    // The file on display and its part, or nulls.
+    std::pair<const SavedPart*, const SavedObject*> selectedFile() const;
+    // A logical file with its record format read from its member area; `why` says why not.
+    std::optional<SavedObject> logicalFile(const SavedPart& part, const SavedObject& file,
+                                           QString& why) const;
 
     ViewSession& session_;
     ConversionLayer& conversion_;

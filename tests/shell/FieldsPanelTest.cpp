@@ -132,5 +132,22 @@ TEST_F(RealFilesFieldsPanel, TextsAndLongNamesInTheirStoredCcsids) {
         << qPrintable(window_->fields().summaryText());
 }
 
+// A logical file's fields are read from its own record format.
+TEST_F(RealFilesFieldsPanel, LogicalFilesShowTheirOwnFormat) {
+    open("JTT_ddmtestsav.savf");
+    window_->show();
+    QAbstractItemModelTester tester(&window_->fields().model(),
+                                    QAbstractItemModelTester::FailureReportingMode::Fatal);
+    select({QStringLiteral("Library"), QStringLiteral("Part1"), QStringLiteral("MLTFMT4(LF)")});
+    ASSERT_TRUE(window_->fields().isVisible());
+    const QString summary = window_->fields().summaryText();
+    EXPECT_TRUE(summary.startsWith(QStringLiteral("Logical file MLTFMT4"))) << qPrintable(summary);
+    EXPECT_TRUE(summary.contains(QStringLiteral("Format FMT1"))) << qPrintable(summary);
+    FieldListModel& model = window_->fields().model();
+    ASSERT_GT(model.rowCount(), 0) << qPrintable(summary);
+    EXPECT_EQ(cell(0, 0), QStringLiteral("FIELD1"));
+    EXPECT_EQ(cell(0, 2), QStringLiteral("A"));
+}
+
 }  // namespace
 }  // namespace quelvane::test
