@@ -39,13 +39,18 @@ SavedObject LogicalFileFields::read(BlockSource& source, const SavedPart& part, 
     if (!area) {
         throw DecodingFailure("the file's member area is not in the save file");
     }
-    const BigEndianReader data(*area);
+    return fromArea(*area, file, converter);
+}
+
+SavedObject LogicalFileFields::fromArea(std::span<const std::uint8_t> area, const SavedObject& file,
+                                        EbcdicTextConverter& converter) {
+    const BigEndianReader data(area);
     SavedObject out = file;
     const std::int64_t format = data.s32(kFirstFormat);
     out.description = RecordFormatReader::read(data, format, converter);
     const std::int64_t count = data.u16(format + format_offsets::kFieldCount);
     // Every entry takes at least the shorter fixed part, so the area bounds the count.
-    if (count > static_cast<std::int64_t>(area->size()) / field_offsets::kShortFixedPart) {
+    if (count > static_cast<std::int64_t>(area.size()) / field_offsets::kShortFixedPart) {
         throw DecodingFailure("more field entries than the member area holds");
     }
     out.fields.clear();

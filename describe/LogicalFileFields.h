@@ -1,5 +1,8 @@
 #pragma once
 
+#include <cstdint>
+#include <span>
+
 #include "conversion/EbcdicTextConverter.h"
 #include "savefile/BlockSource.h"
 #include "savefile/Catalog.h"
@@ -15,6 +18,9 @@ class LogicalFileFields {
     // area cannot be read or an entry leaves it.
     static SavedObject read(BlockSource& source, const SavedPart& part, const SavedObject& file,
                             EbcdicTextConverter& converter);
+    // The same from the member area itself (counted after its prefix).
+    static SavedObject fromArea(std::span<const std::uint8_t> area, const SavedObject& file,
+                                EbcdicTextConverter& converter);
 };
 
 }  // namespace quelvane
