@@ -31,7 +31,25 @@ CREATE = re.compile(r'^CREATE TABLE ("(?:[^"]|"")*"|\S+) \($')
 COLUMN = re.compile(r'^    ("(?:[^"]|"")*"|\S+) ([A-Z]+(?: PRECISION| VARYING)?)')
 NUMERIC_TYPES = ("SMALLINT", "INTEGER", "BIGINT", "DECIMAL", "NUMERIC", "REAL", "DOUBLE PRECISION")
 
+# Values the real saves are known to hold, as (save file, query, answer). The Japanese ones only
+# hold where the extraction reads text by the CCSIDs stored in the save.
+KNOWN = [
+    ("GURI_demodb.savf", 'SELECT count(*) FROM PERSON', "1000"),
+    ("GURI_demodb.savf", 'SELECT count(*) FROM PREFCODE', "47"),
+    ("CSCH@009.SAVF", 'SELECT MSYOP_SYOHIN_TANKA FROM "MSYOP@4" WHERE MSYOP_SYOHIN_CODE = \'00002\'', "215.00"),
+    ("CSCH@009.SAVF", 'SELECT count(*) FROM "MSYOP@4" WHERE MSYOP_SYOHIN_TANKA = 1234567.89', "8"),
+    ("CSCH@009.SAVF", 'SELECT MSYOP_SYOHIN_TIMESTAMP FROM "MSYOP@4" WHERE MSYOP_SYOHIN_CODE = \'99999\'',
+     "2025-09-25 00:00:00"),
+    ("CSCH@009.SAVF", 'SELECT MSYOP_SYOHIN_UPDATE_DATE FROM "MSYOP@4" WHERE MSYOP_SYOHIN_CODE = \'00001\'',
+     "20250827"),
+]
+KNOWN_BY_STORED_CCSID = [
+    ("GURI_demodb.savf", "SELECT count(*) FROM PERSON WHERE KJNAME = '滝川　厚'", "1"),
+    ("GURI_demodb.savf", "SELECT count(*) FROM PREFCODE WHERE PNAME = '北海道'", "1"),
+]
+
 problems = []
+by_stored_ccsid = []
 
 
 def problem(where, text):
@@ -79,6 +97,7 @@ def show(cli, save_file, node):
     for extra in (["--ccsid", "stored"], []):
         result = subprocess.run([cli, "show", "--json", *extra, save_file, node], capture_output=True, check=False)
         if result.returncode == 0:
+            by_stored_ccsid.append(bool(extra))
             listing = json.loads(result.stdout)
             return [row["cells"] for row in listing["rows"] if not row.get("recordless")]
     problem(node, f"show exited with {result.returncode}: {result.stderr!r}")
@@ -172,6 +191,16 @@ def load_postgres(cluster, cli, save_file, folder, number):
         shown = show(cli, save_file, nodes[files[0]])
         if shown is not None:
             compare_rows(f"PostgreSQL {files[0]}", types, list(csv.reader(io.StringIO(out))), shown, False)
+    check_known(cluster, save_file, database)
+
+
+def check_known(cluster, save_file, database):
+    stored = bool(by_stored_ccsid) and all(by_stored_ccsid)
+    for save, query, answer in KNOWN + (KNOWN_BY_STORED_CCSID if stored else []):
+        if os.path.basename(save_file) == save:
+            got = cluster.psql(database, "-A", "-t", "-c", query).strip()
+            if got != answer:
+                problem(f"PostgreSQL {save}", f"{query} gives {got!r}, not {answer!r}")
 
 
 def load_sqlite(cli, save_file, folder):
