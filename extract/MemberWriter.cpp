@@ -144,7 +144,7 @@ std::optional<std::int64_t> MemberWriter::writeData(const SavedObject& file, con
         }
         texts.decode(slot->record);
         for (std::size_t i = 0; i < texts.size(); ++i) {
-            if (character[i] && texts.text(i).empty()) {
+            if (texts.text(i).empty() && character[i]) {
                 csv.emptyText();
             } else {
                 csv.field(texts.text(i));
