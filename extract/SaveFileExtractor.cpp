@@ -12,6 +12,7 @@
 #include "extract/MemberWriter.h"
 #include "extract/OutputFile.h"
 #include "extract/SourceMemberLayout.h"
+#include "extract/SqlIdentifier.h"
 #include "savefile/CatalogTree.h"
 #include "savefile/FailureReason.h"
 #include "savefile/IfsPath.h"
@@ -239,7 +240,7 @@ void SaveFileExtractor::extractFile(const Place& place, const SavedObject& file)
 // loads into the same table, and the comment above it names them.
 void SaveFileExtractor::addSchemaTable(const Place& place, const SavedObject& file, const SqlTable& columns) {
     const std::string objectName = trimmedRight(utf8_.toUtf8(file.name));
-    const std::string table = schemaTableNames_.unique(objectName);
+    const std::string table = schemaTableNames_.unique(SqlIdentifier::printable(objectName));
     outcome_.schemaTables[{place.part, place.object}] = table;
     std::vector<std::string> comments;
     const std::string text = FileFacts::textOf(file.description.text, storedTexts_);

@@ -434,6 +434,19 @@ bool SqlIdentifier::isOrdinary(std::string_view name) {
     return plain && !isReserved(name);
 }
 
+std::string SqlIdentifier::printable(std::string_view name) {
+    constexpr unsigned char kFirstPrintable = 0x20;
+    constexpr unsigned char kDelete = 0x7F;
+    std::string out(name);
+    for (char& c : out) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < kFirstPrintable || byte == kDelete) {
+            c = '_';
+        }
+    }
+    return out.empty() ? "_" : out;
+}
+
 std::string SqlIdentifier::quoted(std::string_view name) {
     if (isOrdinary(name)) {
         return std::string(name);

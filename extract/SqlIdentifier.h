@@ -19,6 +19,11 @@ class SqlIdentifier {
     // SQLite: such a word cannot name a column there without quotes.
     static bool isReserved(std::string_view word);
 
+    // `name` as a name every one of the three takes, quoted or not: control characters (a
+    // delimited identifier may not hold NUL, and a line break would cut a line of schema.sql)
+    // become "_", and an empty name, which no database takes, is "_".
+    static std::string printable(std::string_view name);
+
     // Whether `name` may be written without quotes.
     static bool isOrdinary(std::string_view name);
 };

@@ -23,7 +23,8 @@ SqlTable::SqlTable(const SavedObject& file, PcTextToUtf8& utf8, StoredCcsidText&
         const SavedField& field = file.fields[i];
         const FileFacts::Field facts = FileFacts::fieldOf(field, utf8, texts);
         Column column;
-        column.name = names.unique(facts.longName.empty() ? facts.name : facts.longName);
+        column.name =
+            names.unique(SqlIdentifier::printable(facts.longName.empty() ? facts.name : facts.longName));
         column.type = SqlColumnType::of(field);
         const char type = SqlColumnType::ddsType(field);
         // A field of a type not known here has no value in the CSV file.

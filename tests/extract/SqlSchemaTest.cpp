@@ -179,6 +179,17 @@ TEST(SqlSchema, OddNamesAreQuoted) {
     for (const Case& c : cases) {
         EXPECT_EQ(SqlIdentifier::quoted(c.name), c.written) << c.name;
     }
+    struct Printable {
+        std::string name;
+        const char* printed;
+    };
+    const Printable printables[] = {
+        {"A\nB", "A_B"}, {std::string("A\0B", 3), "A_B"},  {"", "_"},
+        {"\x7F", "_"},   {"\xE5\x95\x86", "\xE5\x95\x86"},
+    };
+    for (const Printable& p : printables) {
+        EXPECT_EQ(SqlIdentifier::printable(p.name), p.printed);
+    }
     EXPECT_TRUE(SqlIdentifier::isReserved("select"));
     EXPECT_FALSE(SqlIdentifier::isReserved("REGNO"));
 }
