@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "tests/extract/ExtractFixture.h"
+#include "tests/support/RealFiles.h"
 
 namespace quelvane::test {
 namespace {
@@ -25,9 +26,7 @@ TEST_F(DatabaseLoad, RealExtractionsLoadIntoPostgresqlAndSqlite) {
     std::string arguments;
     for (const std::string& save : saves) {
         const fs::path path = fs::path(QUELVANE_SAVF_DIR) / save;
-        if (!fs::exists(path)) {
-            GTEST_SKIP() << "the real save files are not beside the repository";
-        }
+        QUELVANE_REQUIRE_REAL_FILE(path);
         arguments += " " + quoted(path.string());
     }
     const Run run = shell("python3 " + quoted(QUELVANE_DATABASE_LOAD) + " " + quoted(QUELVANE_CLI_PATH) +
