@@ -254,6 +254,28 @@ constexpr const StoredCcsidEntry* findStoredCcsid(std::uint16_t ccsid) {
     return nullptr;
 }
 
+// Where a stored CCSID's converter is also a host page's (the same library and name), the host
+// page: a table backend then reads the CCSID with that page's tables rather than a copy.
+constexpr const HostPageEntry* hostPageSharingConverter(const StoredCcsidEntry& stored) {
+    for (const auto& entry : kHostPages) {
+        if (entry.library == stored.library && entry.converter == stored.converter) {
+            return &entry;
+        }
+    }
+    return nullptr;
+}
+
+// The first row of kStoredCcsids whose converter is `stored`'s: CCSIDs read by one converter
+// (5026, 300 and 4396 by ibm-930) share its tables under that row's CCSID.
+constexpr const StoredCcsidEntry& firstStoredCcsidSharingConverter(const StoredCcsidEntry& stored) {
+    for (const auto& entry : kStoredCcsids) {
+        if (entry.library == stored.library && entry.converter == stored.converter) {
+            return entry;
+        }
+    }
+    return stored;
+}
+
 // The Options row of a host page or of a PC page; none for a page the list does not show.
 constexpr std::optional<int> hostPageRow(std::int32_t windowsCodePage) {
     for (std::size_t row = 0; row < kOfferedHostPageCount; ++row) {

@@ -11,8 +11,8 @@ namespace quelvane {
 
 // Where code pages come from: ICU (and iconv) on the desktop, or tables generated from them
 // (tools/CodePageTableGenerator) where ICU is not at hand. Both give the same bytes for every
-// page of CodePageRegistry.h and every CCSID CcsidText reads. Pages are opened by number; null
-// when the number is unknown or its converter cannot be opened.
+// page of CodePageRegistry.h, every stored CCSID it maps and every CCSID CcsidText reads. Pages are opened by
+// number; null when the number is unknown or its converter cannot be opened.
 class ConversionBackend {
   public:
     virtual ~ConversionBackend() = default;
@@ -31,8 +31,7 @@ class ConversionBackend {
 
     // The converter a stored CCSID's row of kStoredCcsids names (its mixed page for a pure
     // single- or double-byte part), unmapped sequences as U+FFFD; null where the backend has
-    // none, and the caller falls back to the chosen host page. The table backend holds no
-    // such converters.
+    // none, and the caller falls back to the chosen host page.
     virtual std::unique_ptr<CodePageDecoder> openStoredCcsid(std::uint16_t ccsid) {
         (void)ccsid;
         return nullptr;

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "conversion/CodePageRegistry.h"
 #include "conversion/Utf8Text.h"
 
 namespace quelvane {
@@ -34,20 +33,31 @@ StoredCcsidText::StoredCcsidText(std::int32_t hostPage, ConversionBackend& backe
 
 StoredCcsidText::~StoredCcsidText() = default;
 
-CodePageDecoder* StoredCcsidText::decoderFor(std::uint16_t ccsid) {
-    auto found = decoders_.find(ccsid);
-    if (found == decoders_.end()) {
-        found = decoders_.emplace(ccsid, backend_.openStoredCcsid(ccsid)).first;
+const StoredCcsidText::Reading& StoredCcsidText::readingOf(std::uint16_t ccsid) {
+    if (lastReading_ != nullptr && lastCcsid_ == ccsid) {
+        return *lastReading_;
     }
-    return found->second.get();
+    auto found = readings_.find(ccsid);
+    if (found == readings_.end()) {
+        Reading reading;
+        reading.entry = findStoredCcsid(ccsid);
+        if (reading.entry != nullptr) {
+            const bool unicode =
+                reading.entry->form == CcsidForm::utf16 || reading.entry->form == CcsidForm::utf8;
+            if (!unicode) {
+                reading.decoder = backend_.openStoredCcsid(ccsid);
+            }
+            reading.converts = unicode || reading.decoder != nullptr;
+        }
+        found = readings_.emplace(ccsid, std::move(reading)).first;
+    }
+    lastCcsid_ = ccsid;
+    lastReading_ = &found->second;
+    return found->second;
 }
 
 bool StoredCcsidText::converts(std::uint16_t ccsid) {
-    const StoredCcsidEntry* entry = findStoredCcsid(ccsid);
-    if (entry == nullptr) {
-        return false;
-    }
-    return entry->form == CcsidForm::utf16 || entry->form == CcsidForm::utf8 || decoderFor(ccsid) != nullptr;
+    return readingOf(ccsid).converts;
 }
 
 void StoredCcsidText::decodeWith(CodePageDecoder* decoder, std::span<const std::uint8_t> bytes,
@@ -63,8 +73,8 @@ void StoredCcsidText::decodeWith(CodePageDecoder* decoder, std::span<const std::
 
 StoredCcsidText::Outcome StoredCcsidText::decode(std::span<const std::uint8_t> bytes, std::uint16_t ccsid,
                                                  bool binaryAsHex, std::string& utf8) {
-    const StoredCcsidEntry* entry = findStoredCcsid(ccsid);
-    if (entry == nullptr || !converts(ccsid)) {
+    const Reading& reading = readingOf(ccsid);
+    if (!reading.converts) {
         if (ccsid == kBinaryCcsid && binaryAsHex && holdsControls(bytes)) {
             utf8.clear();
             appendHex(bytes, utf8);
@@ -73,7 +83,7 @@ StoredCcsidText::Outcome StoredCcsidText::decode(std::span<const std::uint8_t> b
         decodeWith(hostPage_.get(), bytes, utf8);
         return Outcome::chosenPage;
     }
-    switch (entry->form) {
+    switch (reading.entry->form) {
         case CcsidForm::utf16:
             units_.clear();
             for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
@@ -90,11 +100,11 @@ StoredCcsidText::Outcome StoredCcsidText::decode(std::span<const std::uint8_t> b
             wrapped_ += static_cast<char>(kShiftOut);
             wrapped_.append(bytes.begin(), bytes.end());
             wrapped_ += static_cast<char>(kShiftIn);
-            decodeWith(decoderFor(ccsid),
+            decodeWith(reading.decoder.get(),
                        {reinterpret_cast<const std::uint8_t*>(wrapped_.data()), wrapped_.size()}, utf8);
             break;
         default:
-            decodeWith(decoderFor(ccsid), bytes, utf8);
+            decodeWith(reading.decoder.get(), bytes, utf8);
             break;
     }
     return Outcome::byCcsid;

@@ -6,6 +6,7 @@
 #include <span>
 #include <string>
 
+#include "conversion/CodePageRegistry.h"
 #include "conversion/ConversionBackend.h"
 
 namespace quelvane {
@@ -45,12 +46,23 @@ class StoredCcsidText {
     static std::string fallbackNote(Outcome outcome, std::uint16_t ccsid);
 
   private:
-    CodePageDecoder* decoderFor(std::uint16_t ccsid);
+    // How one CCSID reads here, worked out when it is first met: its row (null for a CCSID
+    // the map lacks), its converter, and whether it reads by them at all.
+    struct Reading {
+        const StoredCcsidEntry* entry = nullptr;
+        std::unique_ptr<CodePageDecoder> decoder;
+        bool converts = false;
+    };
+
+    const Reading& readingOf(std::uint16_t ccsid);
     void decodeWith(CodePageDecoder* decoder, std::span<const std::uint8_t> bytes, std::string& utf8);
 
     ConversionBackend& backend_;
     std::unique_ptr<CodePageDecoder> hostPage_;
-    std::map<std::uint16_t, std::unique_ptr<CodePageDecoder>> decoders_;
+    std::map<std::uint16_t, Reading> readings_;
+    // Fields of one CCSID follow each other: the last reading is kept at hand.
+    std::uint16_t lastCcsid_ = 0;
+    const Reading* lastReading_ = nullptr;
     std::u16string wide_;
     std::u16string units_;
     std::string wrapped_;

@@ -114,6 +114,8 @@ inline constexpr std::uint16_t kZonedFieldType = 0x0203;
 inline constexpr std::uint16_t kPackedFieldType = 0x0303;
 inline constexpr std::uint16_t kCharacterFieldType = 0x0403;
 inline constexpr std::uint16_t kOpenCharacterFieldType = 0x0603;
+// Double-byte characters only, without shift-out and shift-in (DDS G).
+inline constexpr std::uint16_t kGraphicFieldType = 0x0503;
 inline constexpr std::uint16_t kDateFieldType = 0x0B03;
 inline constexpr std::uint16_t kTimeFieldType = 0x0C03;
 inline constexpr std::uint16_t kTimestampFieldType = 0x0D03;

@@ -1,5 +1,6 @@
-// Writes conversion/tables/CodePageTableData.cpp: every page of conversion/CodePageRegistry.h and
-// every ASCII-family CCSID CcsidText reads, as tables worked out through the ICU backend, so that
+// Writes conversion/tables/CodePageTableData.cpp: every page of conversion/CodePageRegistry.h,
+// every converter of a stored CCSID no host page shares, and every ASCII-family CCSID CcsidText
+// reads, as tables worked out through the ICU backend, so that
 // the table backend converts byte for byte as the ICU backend does where ICU is not at hand.
 // Before writing, the tables read random text (and the PC pages write random text) against the
 // ICU backend; any difference stops the generator.
@@ -89,11 +90,28 @@ void addCcsidPages(TablePools& pools) {
     }
 }
 
+// A stored CCSID whose converter a host page or an earlier CCSID shares reads with that
+// page's tables; only the other converters get pages of their own.
+void addStoredCcsidPages(TablePools& pools) {
+    for (const StoredCcsidEntry& entry : kStoredCcsids) {
+        if (entry.converter.empty() || hostPageSharingConverter(entry) != nullptr ||
+            &firstStoredCcsidSharingConverter(entry) != &entry) {
+            continue;
+        }
+        auto decoder = IcuConversionBackend::instance().openStoredCcsid(entry.ccsid);
+        if (decoder == nullptr) {
+            throw std::runtime_error("no converter for stored CCSID " + std::to_string(entry.ccsid));
+        }
+        pools.pages.push_back(buildDecodePage(*decoder, PageKind::stored, entry.ccsid, pools));
+    }
+}
+
 std::string generate() {
     TablePools pools;
     addHostPages(pools);
     addPcPages(pools);
     addCcsidPages(pools);
+    addStoredCcsidPages(pools);
     checkAgainstIcu(pools.view());
     std::ostringstream out;
     writeTableSource(pools, out);

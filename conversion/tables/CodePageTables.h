@@ -54,14 +54,16 @@ struct LeadEntry {
     std::uint8_t truncatedAction;
 };
 
-enum class PageKind : std::uint8_t { host, pc, ccsid };
+// `stored`: a converter of a CCSID a save file tags fields with (kStoredCcsids) that no host
+// page shares, numbered by the first CCSID read with it.
+enum class PageKind : std::uint8_t { host, pc, ccsid, stored };
 
 inline constexpr std::size_t kMaxStates = 2;
 inline constexpr std::size_t kMaxSubstituteBytes = 2;
 
 struct PageTable {
     PageKind kind;
-    // The Windows number for host and PC pages, the CCSID for CCSID pages.
+    // The Windows number for host and PC pages, the CCSID for CCSID and stored pages.
     std::int32_t number;
     std::uint8_t shape;  // CodePageDecoder::Shape
     std::uint8_t stateCount;

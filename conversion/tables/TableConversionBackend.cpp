@@ -49,4 +49,17 @@ std::unique_ptr<CodePageDecoder> TableConversionBackend::openCcsidPage(std::uint
     return openDecoder(tables::PageKind::ccsid, ccsid);
 }
 
+// The same tables as the host page or the earlier CCSID that shares the converter, as the
+// generator wrote them.
+std::unique_ptr<CodePageDecoder> TableConversionBackend::openStoredCcsid(std::uint16_t ccsid) {
+    const StoredCcsidEntry* entry = findStoredCcsid(ccsid);
+    if (entry == nullptr || entry->converter.empty()) {
+        return nullptr;
+    }
+    if (const HostPageEntry* host = hostPageSharingConverter(*entry)) {
+        return openHostPage(host->windowsCodePage);
+    }
+    return openDecoder(tables::PageKind::stored, firstStoredCcsidSharingConverter(*entry).ccsid);
+}
+
 }  // namespace quelvane

@@ -22,6 +22,7 @@ class TableConversionBackend final : public ConversionBackend {
     std::unique_ptr<CodePageDecoder> openHostPage(std::int32_t windowsCodePage) override;
     std::unique_ptr<PcPageCodec> openPcPage(std::int32_t windowsCodePage) override;
     std::unique_ptr<CodePageDecoder> openCcsidPage(std::uint16_t ccsid) override;
+    std::unique_ptr<CodePageDecoder> openStoredCcsid(std::uint16_t ccsid) override;
     std::string_view name() const override { return "tables"; }
 
   private:

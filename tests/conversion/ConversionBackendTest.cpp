@@ -1,6 +1,6 @@
 // The table backend against the ICU backend it was generated from: for every pair of the
-// Options lists, every PC page both ways, every CCSID of the integrated file system and UTF-8,
-// both give the same bytes.
+// Options lists, every PC page both ways, every stored CCSID, every CCSID of the integrated file
+// system and UTF-8, both give the same bytes.
 
 #include <gtest/gtest.h>
 #include <unicode/ustring.h>
@@ -14,6 +14,7 @@
 #include "conversion/CodePageLists.h"
 #include "conversion/CodePageRegistry.h"
 #include "conversion/PcTextToUtf8.h"
+#include "conversion/StoredCcsidText.h"
 #include "conversion/Utf8Text.h"
 #include "conversion/icu/IcuConversionBackend.h"
 #include "conversion/modules/CodePageMapper.h"
@@ -243,6 +244,77 @@ TEST(ConversionBackends, EveryCcsidOfTheIntegratedFileSystemReadsAlike) {
         }
     }
     EXPECT_GT(ccsids, 40);
+}
+
+// Each stored CCSID's converter: every byte alone and every pair of bytes, from the initial
+// state and after a shift-out, and host fields with shift-out text, with their offsets.
+TEST(ConversionBackends, EveryStoredCcsidReadsAlike) {
+    int converters = 0;
+    std::mt19937 random(5026);
+    for (const StoredCcsidEntry& entry : kStoredCcsids) {
+        if (entry.converter.empty()) {
+            continue;
+        }
+        SCOPED_TRACE(entry.ccsid);
+        auto fromIcu = icu().openStoredCcsid(entry.ccsid);
+        auto fromTables = tables().openStoredCcsid(entry.ccsid);
+        ASSERT_NE(fromIcu, nullptr);
+        ASSERT_NE(fromTables, nullptr);
+        EXPECT_EQ(fromIcu->shape(), fromTables->shape());
+        std::vector<Bytes> inputs;
+        for (const Bytes& prefix : {Bytes{}, Bytes{0x0E}}) {
+            for (int first = 0; first < 256; ++first) {
+                for (int second = -1; second < 256; ++second) {
+                    Bytes bytes = prefix;
+                    bytes.push_back(static_cast<std::uint8_t>(first));
+                    if (second >= 0) {
+                        bytes.push_back(static_cast<std::uint8_t>(second));
+                    }
+                    inputs.push_back(std::move(bytes));
+                }
+            }
+        }
+        for (int i = 0; i < 500; ++i) {
+            inputs.push_back(hostField(random, 1 + random() % 80));
+        }
+        std::u16string a;
+        std::u16string b;
+        std::vector<std::int32_t> offsetsA;
+        std::vector<std::int32_t> offsetsB;
+        for (const Bytes& bytes : inputs) {
+            fromIcu->decode(bytes, a, &offsetsA);
+            fromTables->decode(bytes, b, &offsetsB);
+            ASSERT_EQ(a, b) << testing::PrintToString(bytes);
+            ASSERT_EQ(offsetsA, offsetsB) << testing::PrintToString(bytes);
+        }
+        ++converters;
+    }
+    EXPECT_EQ(converters, 69);
+}
+
+// Text by stored CCSID over each backend, for every mapped CCSID and a few the map lacks: the
+// same UTF-8 and the same outcome, fallbacks included.
+TEST(ConversionBackends, StoredCcsidTextReadsAlike) {
+    std::vector<std::uint16_t> ccsids{0, 65535, 4933, 12345};
+    for (const StoredCcsidEntry& entry : kStoredCcsids) {
+        ccsids.push_back(entry.ccsid);
+    }
+    StoredCcsidText fromIcu(37, icu());
+    StoredCcsidText fromTables(37, tables());
+    std::mt19937 random(13488);
+    std::string a;
+    std::string b;
+    for (std::uint16_t ccsid : ccsids) {
+        SCOPED_TRACE(ccsid);
+        EXPECT_EQ(fromIcu.converts(ccsid), fromTables.converts(ccsid));
+        for (int i = 0; i < 300; ++i) {
+            const Bytes field = hostField(random, random() % 40);
+            const bool binaryAsHex = i % 2 == 0;
+            ASSERT_EQ(fromIcu.decode(field, ccsid, binaryAsHex, a),
+                      fromTables.decode(field, ccsid, binaryAsHex, b));
+            ASSERT_EQ(a, b) << testing::PrintToString(field);
+        }
+    }
 }
 
 // Byte strings of up to four bytes from the values where UTF-8's rules change.

@@ -21,9 +21,6 @@ std::string decoded(StoredCcsidText& text, std::vector<std::uint8_t> bytes, std:
 // Each CCSID by its own converter, the pure double-byte ones through their mixed page, UTF-16,
 // and the fallbacks to the chosen page (37 here) and to hex.
 TEST(StoredCcsidText, ByStoredCcsid) {
-    if (ConversionBackend::standard().name() != "icu") {
-        GTEST_SKIP() << "the table backend reads stored CCSIDs in the chosen page";
-    }
     struct Case {
         std::vector<std::uint8_t> bytes;
         std::uint16_t ccsid;
@@ -80,9 +77,6 @@ TEST(StoredCcsidText, ByStoredCcsid) {
 // A pure double-byte CCSID reads as its mixed page reads the same bytes between shift-out and
 // shift-in, for every double-byte pair of a sample.
 TEST(StoredCcsidText, DoubleByteAsItsMixedPage) {
-    if (ConversionBackend::standard().name() != "icu") {
-        GTEST_SKIP() << "no stored CCSIDs in the table backend";
-    }
     StoredCcsidText text(37);
     for (const StoredCcsidEntry& entry : kStoredCcsids) {
         if (entry.form != CcsidForm::doubleByteOfMixed) {

@@ -32,6 +32,8 @@ std::unique_ptr<CodePageDecoder> openIcu(const PageTable& page) {
             return icu.openPcPage(page.number);
         case PageKind::ccsid:
             return icu.openCcsidPage(static_cast<std::uint16_t>(page.number));
+        case PageKind::stored:
+            return icu.openStoredCcsid(static_cast<std::uint16_t>(page.number));
     }
     return nullptr;
 }

@@ -32,6 +32,8 @@ const char* kindName(PageKind kind) {
             return "PageKind::pc";
         case PageKind::ccsid:
             return "PageKind::ccsid";
+        case PageKind::stored:
+            return "PageKind::stored";
     }
     return "";
 }
