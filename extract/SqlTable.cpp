@@ -1,5 +1,8 @@
 #include "extract/SqlTable.h"
 
+#include <algorithm>
+#include <string_view>
+
 #include "extract/ExtractNames.h"
 #include "extract/SqlColumnType.h"
 #include "extract/SqlIdentifier.h"
