@@ -49,6 +49,9 @@ class Writer {
         }
         if (outcome_ != nullptr) {
             writeNotExtracted();
+            if (!outcome_->schemaFile.empty()) {
+                json_.member("schema", outcome_->schemaFile);
+            }
             json_.member("membersWritten", outcome_->membersWritten);
             json_.member("cancelled", outcome_->cancelled);
             if (!outcome_->incomplete.empty()) {
@@ -200,6 +203,10 @@ class Writer {
                 auto found = outcome_->objects.find({part, index});
                 if (found != outcome_->objects.end()) {
                     writeOutcome(found->second);
+                }
+                auto table = outcome_->schemaTables.find({part, index});
+                if (table != outcome_->schemaTables.end()) {
+                    json_.member("schemaTable", table->second);
                 }
                 auto described = outcome_->descriptions.find({part, index});
                 if (described != outcome_->descriptions.end() && described->second.described()) {

@@ -43,6 +43,15 @@ void CsvWriter::field(std::string_view text) {
     out_.put('"');
 }
 
+void CsvWriter::emptyText() {
+    if (fieldsInRow_ > 0) {
+        out_.put(',');
+    }
+    ++fieldsInRow_;
+    lastEmpty_ = false;
+    out_.write("\"\"");
+}
+
 void CsvWriter::endRow() {
     if (fieldsInRow_ == 1 && lastEmpty_) {
         out_.write("\"\"");

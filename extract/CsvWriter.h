@@ -16,6 +16,8 @@ class CsvWriter {
     explicit CsvWriter(OutputFile& out) : out_(out) {}
 
     void field(std::string_view text);
+    // An empty text written as "": read as an empty string where an empty field means none.
+    void emptyText();
     void endRow();
 
   private:

@@ -48,6 +48,10 @@ struct ExtractOutcome {
     // The files of an earlier run that this one replaced, relative to the extraction folder.
     std::int64_t filesReplaced = 0;
     bool cancelled = false;
+    // The SQL file of CREATE TABLE statements, relative to the extraction folder (empty when
+    // none was written), and the table each physical data file's CSV files load into.
+    std::string schemaFile;
+    std::map<ObjectKey, std::string> schemaTables;
     // Why the catalog read from the save file stops short, when it does: whatever lies past that
     // point is not extracted.
     std::string incomplete;

@@ -112,10 +112,14 @@ bool MemberWriter::carryOn(const OutputFile& out) {
 std::optional<std::int64_t> MemberWriter::writeData(const SavedObject& file, const SavedMember& member,
                                                     const OutputFolder& root,
                                                     const std::filesystem::path& relative,
-                                                    const std::string& table) {
+                                                    const std::string& table, const SqlTable& columns) {
     MemberRecordStream stream;
     openStream(session_, file, member, stream);
-    RecordTexts texts(file, session_.converter, utf8_, byCcsid_);
+    RecordTexts texts(file, session_.converter, utf8_, byCcsid_, columns.columnNames());
+    std::vector<bool> character;
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        character.push_back(i < columns.columns().size() && columns.columns()[i].character);
+    }
     OutputFile out;
     counted_ = 0;
     if (!out.open(root, relative)) {
@@ -140,7 +144,11 @@ std::optional<std::int64_t> MemberWriter::writeData(const SavedObject& file, con
         }
         texts.decode(slot->record);
         for (std::size_t i = 0; i < texts.size(); ++i) {
-            csv.field(texts.text(i));
+            if (texts.text(i).empty() && character[i]) {
+                csv.emptyText();
+            } else {
+                csv.field(texts.text(i));
+            }
         }
         csv.endRow();
         if (database_ != nullptr) {

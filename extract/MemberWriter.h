@@ -8,6 +8,7 @@
 
 #include "conversion/PcTextToUtf8.h"
 #include "extract/OutputFile.h"
+#include "extract/SqlTable.h"
 #include "extract/SqliteWriter.h"
 #include "savefile/Catalog.h"
 #include "savefile/ProgressReporter.h"
@@ -38,10 +39,12 @@ class MemberWriter {
     // The records written, or nothing when the run was cancelled. Raises DecodingFailure (a
     // member whose stored data cannot be found, a field past the record, a date out of range)
     // and std::runtime_error (a file or the database that cannot be written).
-    // The file goes to `relative` below `root`.
+    // The file goes to `relative` below `root`; the CSV header and the database's columns take
+    // the names of `columns`, an empty character value is written quoted ("") so that it loads
+    // as an empty string, not as a missing value.
     std::optional<std::int64_t> writeData(const SavedObject& file, const SavedMember& member,
                                           const OutputFolder& root, const std::filesystem::path& relative,
-                                          const std::string& table);
+                                          const std::string& table, const SqlTable& columns);
 
     // The same for a source member; `lineRow` carries the names for the source table.
     std::optional<std::int64_t> writeSource(const SavedObject& file, const SavedMember& member,

@@ -7,7 +7,7 @@
 namespace quelvane {
 
 RecordTexts::RecordTexts(const SavedObject& file, EbcdicTextConverter& converter, PcTextToUtf8& utf8,
-                         FieldTextByCcsid* byCcsid)
+                         FieldTextByCcsid* byCcsid, const std::vector<std::string>& columnNames)
     : file_(file), converter_(converter), utf8_(utf8), byCcsid_(byCcsid) {
     const std::size_t count =
         std::min(file.fields.size(), static_cast<std::size_t>(std::max(file.fieldCount, 0)));
@@ -15,7 +15,7 @@ RecordTexts::RecordTexts(const SavedObject& file, EbcdicTextConverter& converter
     kinds_.resize(count, LoadedKind::Text);
     for (std::size_t i = 0; i < count; ++i) {
         columnKinds_.push_back(loadedFieldKind(file.fields[i]));
-        names_.push_back(utf8.toUtf8(file.fields[i].name));
+        names_.push_back(i < columnNames.size() ? columnNames[i] : utf8.toUtf8(file.fields[i].name));
     }
 }
 

@@ -19,8 +19,9 @@ namespace quelvane {
 // every record of a member and reuses its texts' storage.
 class RecordTexts {
   public:
+    // `columnNames` name the columns, one per field; without them the fields' names do.
     RecordTexts(const SavedObject& file, EbcdicTextConverter& converter, PcTextToUtf8& utf8,
-                FieldTextByCcsid* byCcsid = nullptr);
+                FieldTextByCcsid* byCcsid = nullptr, const std::vector<std::string>& columnNames = {});
 
     // Decodes every field of `record`. Raises DecodingFailure for a field reaching past the
     // record and FieldDecodingFailure for a date out of range.

@@ -12,6 +12,7 @@
 #include "extract/MemberWriter.h"
 #include "extract/OutputFile.h"
 #include "extract/SourceMemberLayout.h"
+#include "extract/SqlIdentifier.h"
 #include "savefile/CatalogTree.h"
 #include "savefile/FailureReason.h"
 #include "savefile/IfsPath.h"
@@ -19,6 +20,7 @@
 #include "views/ClSourceView.h"
 #include "views/DataAreaView.h"
 #include "views/FieldDecoder.h"
+#include "views/FileFacts.h"
 
 namespace quelvane {
 
@@ -26,6 +28,7 @@ namespace {
 
 constexpr const char* kCatalogFile = "catalog.json";
 constexpr const char* kDataAreaFile = "dataareas.csv";
+constexpr const char* kSchemaFile = "schema.sql";
 constexpr const char* kCharacterDataArea = "*CHAR";
 constexpr const char* kDecimalDataArea = "*DEC";
 
@@ -43,7 +46,10 @@ std::string trimmedRight(std::string text) {
 
 SaveFileExtractor::SaveFileExtractor(const Catalog& catalog, EbcdicTextConverter& converter,
                                      std::int32_t pcCodePage)
-    : catalog_(catalog), session_(catalog, converter, notifier_, list_), utf8_(pcCodePage) {}
+    : catalog_(catalog),
+      session_(catalog, converter, notifier_, list_),
+      utf8_(pcCodePage),
+      storedTexts_(CatalogJson::kDefaultHostPage) {}
 
 void SaveFileExtractor::decodeByStoredCcsid(std::int32_t hostPage) {
     hostPage_ = hostPage;
@@ -77,7 +83,10 @@ ExtractOutcome SaveFileExtractor::run(const std::filesystem::path& folder, Sqlit
     }
     libraryNames_ = ExtractNames();
     libraryNames_.reserve(kCatalogFile);
+    libraryNames_.reserve(kSchemaFile);
     libraries_.clear();
+    schemaTableNames_ = ExtractNames();
+    schemaStatements_.clear();
     membersDone_ = 0;
     memberTotal_ = memberTotal(catalog_);
     std::string why;
@@ -113,6 +122,7 @@ ExtractOutcome SaveFileExtractor::run(const std::filesystem::path& folder, Sqlit
         }
     }
     if (!outcome_.cancelled) {
+        writeSchema();
         writeDataAreas();
         writeStreamFiles();
     }
@@ -224,17 +234,60 @@ void SaveFileExtractor::fail(ItemOutcome& outcome, const std::string& where, con
 void SaveFileExtractor::extractFile(const Place& place, const SavedObject& file) {
     const std::string folder = place.library->names.unique(ExtractNames::safePart(utf8_.toUtf8(file.name)));
     ExtractNames fileNames;
+    const SqlTable columns(file, utf8_, storedTexts_);
     for (std::size_t k = 0; k < countOf(file.members, file.memberCount) && !outcome_.cancelled; ++k) {
-        extractMember(place, file, folder, fileNames, static_cast<std::int32_t>(k));
+        extractMember(place, file, folder, fileNames, static_cast<std::int32_t>(k), columns);
         if (!outcome_.cancelled) {
             progress_->progress(++membersDone_, memberTotal_);
         }
+    }
+    if (file.fieldCount > 0 && !file.fields.empty() && !SourceMemberLayout::matches(file)) {
+        addSchemaTable(place, file, columns);
+    }
+}
+
+// One table per file: every member of a file has its record format, so each member's CSV file
+// loads into the same table, and the comment above it names them.
+void SaveFileExtractor::addSchemaTable(const Place& place, const SavedObject& file, const SqlTable& columns) {
+    const std::string objectName = trimmedRight(utf8_.toUtf8(file.name));
+    const std::string table = schemaTableNames_.unique(SqlIdentifier::printable(objectName));
+    outcome_.schemaTables[{place.part, place.object}] = table;
+    std::vector<std::string> comments;
+    const std::string text = FileFacts::textOf(file.description.text, storedTexts_);
+    comments.push_back(place.library->folder + "/" + objectName + (text.empty() ? "" : ": " + text));
+    for (std::size_t k = 0; k < countOf(file.members, file.memberCount); ++k) {
+        auto found = outcome_.members.find({place.part, place.object, static_cast<std::int32_t>(k)});
+        if (found != outcome_.members.end() && !found->second.path.empty()) {
+            comments.push_back("rows: " + found->second.path);
+        }
+    }
+    schemaStatements_.push_back(columns.createStatement(table, comments));
+}
+
+void SaveFileExtractor::writeSchema() {
+    if (schemaStatements_.empty()) {
+        return;
+    }
+    OutputFile out;
+    if (out.open(root_, kSchemaFile)) {
+        out.write(
+            "-- The tables of the physical data files of " +
+            SqlTable::commentText(std::filesystem::path(catalog_.path).filename().string()) +
+            ", one per file. Each CSV file named above a table loads into it by its header:\n"
+            "-- COPY table FROM 'file.csv' (FORMAT csv, HEADER) or .import --csv --skip 1 file.csv table\n");
+        for (const std::string& statement : schemaStatements_) {
+            out.put('\n');
+            out.write(statement);
+        }
+    }
+    if (commitFile(out, kSchemaFile)) {
+        outcome_.schemaFile = kSchemaFile;
     }
 }
 
 void SaveFileExtractor::extractMember(const Place& place, const SavedObject& file,
                                       const std::string& fileFolder, ExtractNames& fileNames,
-                                      std::int32_t memberIndex) {
+                                      std::int32_t memberIndex, const SqlTable& columns) {
     const SavedMember& member = file.members[static_cast<std::size_t>(memberIndex)];
     ItemOutcome& outcome = outcome_.members[{place.part, place.object, memberIndex}];
     const std::string objectName = utf8_.toUtf8(file.name);
@@ -268,7 +321,7 @@ void SaveFileExtractor::extractMember(const Place& place, const SavedObject& fil
                 const bool single = countOf(file.members, file.memberCount) == 1;
                 outcome.table = database_->tableName(single ? objectName : objectName + "_" + memberName);
             }
-            rows = writer.writeData(file, member, root_, path, outcome.table);
+            rows = writer.writeData(file, member, root_, path, outcome.table, columns);
         }
         if (!rows) {
             outcome_.cancelled = true;
@@ -421,6 +474,36 @@ void SaveFileExtractor::writeDataAreas() {
     }
 }
 
+void SaveFileExtractor::addColumnRows(const std::string& library, const SavedObject& file) {
+    const FileFacts facts = FileFacts::of(file, utf8_, storedTexts_);
+    const SqlTable table(file, utf8_, storedTexts_);
+    ColumnRow row;
+    row.saveFile = saveFileName_;
+    row.library = library;
+    row.file = trimmedRight(utf8_.toUtf8(file.name));
+    for (std::size_t i = 0; i < facts.fields.size() && i < table.columns().size(); ++i) {
+        const FileFacts::Field& field = facts.fields[i];
+        row.position = static_cast<std::int64_t>(i) + 1;
+        row.field = field.name;
+        row.longName = field.longName;
+        row.column = table.columns()[i].name;
+        row.type = std::string(1, field.type);
+        row.length = field.length;
+        row.digits = field.digits;
+        row.decimals = field.decimals;
+        row.sqlType = table.columns()[i].type;
+        row.nullCapable = field.nullCapable;
+        row.defaultValue = field.defaultValue.value_or("");
+        row.text = field.text;
+        row.headings.clear();
+        for (const std::string& heading : field.headings) {
+            row.headings += (row.headings.empty() ? "" : "\n") + heading;
+        }
+        row.ccsid = field.ccsid;
+        database_->addColumnRow(row);
+    }
+}
+
 void SaveFileExtractor::writeCatalogRows() {
     try {
         database_->beginTransaction();
@@ -459,6 +542,9 @@ void SaveFileExtractor::writeCatalogRows() {
                               : "";
                     row.error = known ? outcome->second.error : "";
                     database_->addCatalogRow(row);
+                }
+                if (object.fieldCount > 0 && !object.fields.empty()) {
+                    addColumnRows(row.library, object);
                 }
             }
         }

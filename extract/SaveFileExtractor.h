@@ -12,11 +12,13 @@
 #include "conversion/EbcdicTextConverter.h"
 #include "conversion/Notifier.h"
 #include "conversion/PcTextToUtf8.h"
+#include "conversion/StoredCcsidText.h"
 #include "export/IfsEntryExport.h"
 #include "extract/CatalogJson.h"
 #include "extract/ExtractNames.h"
 #include "extract/ExtractOutcome.h"
 #include "extract/OutputFile.h"
+#include "extract/SqlTable.h"
 #include "extract/SqliteWriter.h"
 #include "savefile/Catalog.h"
 #include "savefile/OutputFolder.h"
@@ -85,7 +87,10 @@ class SaveFileExtractor {
     Library& libraryFor(const SavedPart& part);
     void extractFile(const Place& place, const SavedObject& file);
     void extractMember(const Place& place, const SavedObject& file, const std::string& fileFolder,
-                       ExtractNames& fileNames, std::int32_t memberIndex);
+                       ExtractNames& fileNames, std::int32_t memberIndex, const SqlTable& columns);
+    // Adds the CREATE TABLE of a physical data file to schema.sql.
+    void addSchemaTable(const Place& place, const SavedObject& file, const SqlTable& columns);
+    void writeSchema();
     void extractClProgram(const Place& place, const SavedObject& program);
     void extractDataArea(const Place& place, const SavedObject& area);
     void extractDescription(const Place& place, const SavedObject& object);
@@ -96,6 +101,8 @@ class SaveFileExtractor {
     bool commitFile(OutputFile& out, const std::string& where);
     void writeDataAreas();
     void writeCatalogRows();
+    // The `columns` rows of a file's fields.
+    void addColumnRows(const std::string& library, const SavedObject& file);
     void fail(ItemOutcome& outcome, const std::string& where, const std::string& reason,
               std::vector<std::string>& list);
 
@@ -106,6 +113,8 @@ class SaveFileExtractor {
     PcTextToUtf8 utf8_;
     std::int32_t hostPage_ = CatalogJson::kDefaultHostPage;
     std::unique_ptr<FieldTextByCcsid> byCcsid_;
+    // Field texts, long names and defaults, read in their stored CCSIDs as catalog.json reads them.
+    StoredCcsidText storedTexts_;
     StreamFileWriter writeStreamFiles_;
     std::string incomplete_;
     std::atomic<std::int64_t> bytesWritten_{0};
@@ -119,6 +128,8 @@ class SaveFileExtractor {
     ExtractOutcome outcome_;
     ExtractNames libraryNames_;
     std::map<std::string, Library> libraries_;
+    ExtractNames schemaTableNames_;
+    std::vector<std::string> schemaStatements_;
     std::int64_t membersDone_ = 0;
     std::int64_t memberTotal_ = 0;
 };

@@ -13,6 +13,7 @@ namespace {
 
 constexpr const char* kCatalogTable = "catalog";
 constexpr const char* kSourceTable = "source";
+constexpr const char* kColumnsTable = "columns";
 constexpr const char* kInternalPrefix = "sqlite_";
 
 constexpr const char* kSchema =
@@ -20,9 +21,13 @@ constexpr const char* kSchema =
     "attribute TEXT, object_text TEXT, member TEXT, member_type TEXT, member_text TEXT, "
     "record_count INTEGER, written_to TEXT, error TEXT);"
     "CREATE TABLE source (save_file TEXT, library TEXT, object TEXT, member TEXT, type TEXT, "
-    "line INTEGER, sequence TEXT, date TEXT, text TEXT);";
+    "line INTEGER, sequence TEXT, date TEXT, text TEXT);"
+    "CREATE TABLE columns (save_file TEXT, library TEXT, file TEXT, position INTEGER, field TEXT, "
+    "long_name TEXT, column_name TEXT, type TEXT, length INTEGER, digits INTEGER, decimals INTEGER, "
+    "sql_type TEXT, null_capable INTEGER, default_value TEXT, text TEXT, headings TEXT, ccsid INTEGER);";
 constexpr const char* kInsertCatalog = "INSERT INTO catalog VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?)";
 constexpr const char* kInsertSource = "INSERT INTO source VALUES (?,?,?,?,?,?,?,?,?)";
+constexpr const char* kInsertColumn = "INSERT INTO columns VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)";
 
 // The database is renamed into place only when complete, so it needs no journal on disk and no
 // waiting for the disk: a journal in memory still lets a member's transaction be undone.
@@ -76,8 +81,10 @@ void SqliteWriter::open(const std::filesystem::path& path) {
     execute(kSchema);
     tables_.reserve(kCatalogTable);
     tables_.reserve(kSourceTable);
+    tables_.reserve(kColumnsTable);
     insertCatalog_ = prepare(kInsertCatalog);
     insertSource_ = prepare(kInsertSource);
+    insertColumn_ = prepare(kInsertColumn);
 }
 
 void SqliteWriter::execute(const char* sql) {
@@ -215,8 +222,30 @@ void SqliteWriter::addCatalogRow(const CatalogRow& row) {
     step(insertCatalog_);
 }
 
+void SqliteWriter::addColumnRow(const ColumnRow& row) {
+    int index = 0;
+    for (const std::string* text : {&row.saveFile, &row.library, &row.file}) {
+        bindText(insertColumn_, ++index, *text);
+    }
+    sqlite3_bind_int64(insertColumn_, ++index, row.position);
+    bindText(insertColumn_, ++index, row.field);
+    bindOptionalText(insertColumn_, ++index, row.longName);
+    bindText(insertColumn_, ++index, row.column);
+    bindText(insertColumn_, ++index, row.type);
+    for (const std::int64_t number : {row.length, row.digits, row.decimals}) {
+        sqlite3_bind_int64(insertColumn_, ++index, number);
+    }
+    bindText(insertColumn_, ++index, row.sqlType);
+    sqlite3_bind_int64(insertColumn_, ++index, row.nullCapable ? 1 : 0);
+    bindOptionalText(insertColumn_, ++index, row.defaultValue);
+    bindText(insertColumn_, ++index, row.text);
+    bindText(insertColumn_, ++index, row.headings);
+    sqlite3_bind_int64(insertColumn_, ++index, row.ccsid);
+    step(insertColumn_);
+}
+
 void SqliteWriter::finalizeStatements() {
-    for (sqlite3_stmt** statement : {&insertRecord_, &insertSource_, &insertCatalog_}) {
+    for (sqlite3_stmt** statement : {&insertRecord_, &insertSource_, &insertCatalog_, &insertColumn_}) {
         if (*statement != nullptr) {
             sqlite3_finalize(*statement);
             *statement = nullptr;

@@ -31,6 +31,28 @@ struct CatalogRow {
     std::string error;      // why nothing was written, empty when something was
 };
 
+// One row of the `columns` table: a field of a file's record format, the column its values went
+// into and what the file says of it.
+struct ColumnRow {
+    std::string saveFile;
+    std::string library;
+    std::string file;
+    std::int64_t position = 0;  // 1 for the first field
+    std::string field;
+    std::string longName;  // empty when the field has none
+    std::string column;    // the column's name in the file's tables
+    std::string type;      // the DDS type letter
+    std::int64_t length = 0;
+    std::int64_t digits = 0;
+    std::int64_t decimals = 0;
+    std::string sqlType;
+    bool nullCapable = false;
+    std::string defaultValue;  // the DFT as DDS wrote it, empty when none
+    std::string text;
+    std::string headings;  // the column headings, one a line
+    std::int64_t ccsid = 0;
+};
+
 // One row of the `source` table: a line of a source member.
 struct SourceLineRow {
     std::string saveFile;
@@ -45,9 +67,9 @@ struct SourceLineRow {
 };
 
 // The SQLite database of an extraction: a `catalog` table of the objects and members, a `source`
-// table of the source members' lines, and one table per data member with a column per field
-// (INTEGER, or TEXT for exact decimals, dates, times and character data: SQLite's TEXT affinity
-// keeps a decimal text as it is, where a numeric affinity would round it through a double).
+// table of the source members' lines, a `columns` table of the files' fields, and one table per data member
+// with a column per field (INTEGER, or TEXT for exact decimals, dates, times and character data: SQLite's
+// TEXT affinity keeps a decimal text as it is, where a numeric affinity would round it through a double).
 // Rows go in through prepared statements, each member in a transaction of its own. The
 // database is written under a temporary name and renamed into place by commit(). Every
 // failure raises std::runtime_error with SQLite's message.
@@ -78,6 +100,7 @@ class SqliteWriter {
     void rollbackTransaction();
 
     void addCatalogRow(const CatalogRow& row);
+    void addColumnRow(const ColumnRow& row);
 
     // Closes the database and gives it its final name.
     void commit();
@@ -96,6 +119,7 @@ class SqliteWriter {
     sqlite3_stmt* insertRecord_ = nullptr;
     sqlite3_stmt* insertSource_ = nullptr;
     sqlite3_stmt* insertCatalog_ = nullptr;
+    sqlite3_stmt* insertColumn_ = nullptr;
     bool inMember_ = false;
     std::filesystem::path final_;
     AtomicFile file_;

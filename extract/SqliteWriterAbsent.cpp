@@ -53,6 +53,10 @@ void SqliteWriter::addCatalogRow(const CatalogRow&) {
     refuse();
 }
 
+void SqliteWriter::addColumnRow(const ColumnRow&) {
+    refuse();
+}
+
 void SqliteWriter::commit() {
     refuse();
 }

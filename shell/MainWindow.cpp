@@ -38,6 +38,7 @@
 #include "shell/ElidedLabel.h"
 #include "shell/ExtractAllAction.h"
 #include "shell/ExtractDialog.h"
+#include "shell/FieldsPanel.h"
 #include "shell/FileDropOpener.h"
 #include "shell/FlatListView.h"
 #include "shell/FtpDialog.h"
@@ -171,6 +172,10 @@ void MainWindow::createCommands() {
     showBytes_ = new ShowBytesAction(
         this, *session_, [this] { return charsets_->contentListCodePage(); },
         [this] { return ExportActions::nodeOf(tree_->currentIndex()); });
+    fieldsPanel_ = new FieldsPanel(this, *session_, *conversion_,
+                                   [this] { return ExportActions::nodeOf(tree_->currentIndex()); });
+    addDockWidget(Qt::BottomDockWidgetArea, fieldsPanel_);
+    fieldsPanel_->hide();
     ifsExport_ = new IfsExportAction(
         this, *session_, dialogs_, [this] { return treeModel_->ifsPathOf(tree_->currentIndex()); },
         [this] { exports_->exportMember(); });
@@ -696,6 +701,7 @@ void MainWindow::showSelectedNode() {
     }
     showNodeContent(*session_, *this, node);
     listModel_->refresh();
+    fieldsPanel_->follow();
 }
 
 void MainWindow::setNodeTitle(const std::string& text) {

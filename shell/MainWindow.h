@@ -41,6 +41,7 @@ class ListingWorker;
 class FtpDialog;
 class HeldSaveActions;
 class ShowBytesAction;
+class FieldsPanel;
 class UserDialogs;
 
 // The main window: catalog tree, content list, toolbar, information panel and status bar. It
@@ -73,6 +74,8 @@ class MainWindow final : public QMainWindow, private NodeContentTarget {
     ObjectListDialog& objectList() { return *objectList_; }
     // "Export..." of a directory or stream file of an integrated-file-system save.
     IfsExportAction& ifsExport() { return *ifsExport_; }
+    // The fields of the file on display.
+    FieldsPanel& fields() { return *fieldsPanel_; }
     QString statusText() const;
 
     // The commands.
@@ -148,6 +151,7 @@ class MainWindow final : public QMainWindow, private NodeContentTarget {
     ObjectListDialog* objectList_ = nullptr;
     HeldSaveActions* heldSaves_ = nullptr;
     ShowBytesAction* showBytes_ = nullptr;
+    FieldsPanel* fieldsPanel_ = nullptr;
     IfsExportAction* ifsExport_ = nullptr;
     // The summary of the node on display as the core gave it, decoded again when the
     // description's character set changes.

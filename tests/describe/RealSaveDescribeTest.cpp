@@ -8,11 +8,14 @@
 
 #include "describe/ClStatement.h"
 #include "describe/CommandSource.h"
+#include "describe/LogicalFileFields.h"
 #include "describe/LogicalFileReader.h"
 #include "describe/MessageFileReader.h"
 #include "describe/ObjectDescriber.h"
 #include "describe/ProgramReader.h"
+#include "savefile/BigEndianReader.h"
 #include "savefile/CatalogTree.h"
+#include "savefile/DecodingFailure.h"
 #include "savefile/SaveFileReader.h"
 #include "tests/support/Cp037Converter.h"
 #include "tests/support/RealFiles.h"
@@ -299,6 +302,54 @@ std::vector<std::string> ddsSummary(const std::vector<std::string>& lines) {
         out.push_back(trimmed(std::string(1, type) + " " + name + " " + keywords));
     }
     return out;
+}
+
+// A logical file over its physical file's own format lists that format's fields; every cut of
+// its member area reads or fails with DecodingFailure, and a field count past what the area
+// holds is refused before anything is sized by it.
+TEST(RealSaveDescribe, LogicalFileFieldsAreTheFormatsFields) {
+    const fs::path path = fs::path(QUELVANE_SAVF_DIR) / "GURI_demodb.savf";
+    QUELVANE_REQUIRE_REAL_FILE(path);
+    OpenedFile file(path);
+    const std::optional<ObjectRef> logicalRef = file.find("PERSONL1", 0x1901);
+    const std::optional<ObjectRef> physicalRef = file.find("PERSON", 0x1901);
+    ASSERT_TRUE(logicalRef && physicalRef);
+    const SavedObject& logical = *file.catalog.findObject(*logicalRef);
+    const SavedObject& physical = *file.catalog.findObject(*physicalRef);
+    std::unique_ptr<BlockSource> source = file.session.openSaveFile();
+    const SavedPart& part = file.catalog.parts[static_cast<std::size_t>(logicalRef->part)];
+    const SavedObject read = LogicalFileFields::read(*source, part, logical, file.converter);
+    ASSERT_EQ(read.fields.size(), physical.fields.size());
+    EXPECT_TRUE(read.description.logical);
+    EXPECT_TRUE(read.description.keyed);
+    EXPECT_EQ(read.description.formatName, physical.description.formatName);
+    EXPECT_EQ(read.recordLength, physical.description.recordLength);
+    for (std::size_t i = 0; i < read.fields.size(); ++i) {
+        const SavedField& a = read.fields[i];
+        const SavedField& b = physical.fields[i];
+        EXPECT_EQ(a.name, b.name);
+        EXPECT_EQ(a.typeCode, b.typeCode) << a.name;
+        EXPECT_EQ(a.digits, b.digits) << a.name;
+        EXPECT_EQ(a.decimals, b.decimals) << a.name;
+        EXPECT_EQ(a.description.ddsType, b.description.ddsType) << a.name;
+        EXPECT_EQ(a.description.ccsid, b.description.ccsid) << a.name;
+        EXPECT_EQ(a.description.bufferLength, b.description.bufferLength) << a.name;
+        EXPECT_EQ(a.description.text.bytes, b.description.text.bytes) << a.name;
+    }
+
+    std::vector<std::uint8_t> area = *LogicalFileReader::memberArea(*source, part, logical);
+    constexpr std::size_t kStep = 7;
+    for (std::size_t size = 0; size < area.size(); size += kStep) {
+        try {
+            LogicalFileFields::fromArea(std::span(area).first(size), logical, file.converter);
+        } catch (const DecodingFailure&) {
+        }
+    }
+    const std::int64_t format = BigEndianReader(area).s32(0);
+    constexpr std::int64_t kFieldCountAt = 157;
+    area[static_cast<std::size_t>(format + kFieldCountAt)] = 0xFF;
+    area[static_cast<std::size_t>(format + kFieldCountAt + 1)] = 0xFF;
+    EXPECT_THROW(LogicalFileFields::fromArea(area, logical, file.converter), DecodingFailure);
 }
 
 // Every DDS logical file of the real saves equals its DDS source, format by format and key by

@@ -162,7 +162,7 @@ TEST_F(ExtractCommand, WritesEveryKindOfContentAndReportsTheFailedMember) {
               "BIN2,BIN4,BIN8,ZONED,ZONEDP,PACKED,PACKINT,NAME,OPEN,DAY,TIME,STAMP,ODD\r\n"
               "-2,123456,-9000000000,123.45,-1.5,-123.45,42,\"A,\"\"B\"\"\",\xC3\x84,2000-01-01,31:32:33,"
               "2000-01-01,\r\n"
-              "0,2147483647,1,0.05,0.0,0.00,0,,,9999-12-31,31:32:33,0001-01-01,\r\n");
+              "0,2147483647,1,0.05,0.0,0.00,0,\"\",\"\",9999-12-31,31:32:33,0001-01-01,\r\n");
     EXPECT_EQ(slurp(lib / "ALLTYPES" / "EMPTY.csv"),
               "BIN2,BIN4,BIN8,ZONED,ZONEDP,PACKED,PACKINT,NAME,OPEN,DAY,TIME,STAMP,ODD\r\n");
     EXPECT_FALSE(fs::exists(lib / "BADDATE" / "BAD.csv"));
@@ -208,11 +208,66 @@ print(db.execute("SELECT member, written_to, error FROM catalog WHERE object = '
               "[('integer', 'text', 'integer', 'text'), ('integer', 'text', 'integer', 'text')]\n"
               "[(-9000000000, '-123.45', 42, 'A,\"B\"'), (1, '0.00', 0, '')]\n"
               "['A/B_..', 'A/B_X*', 'A/B_X?', 'A:B', 'ALLTYPES_EMPTY', 'ALLTYPES_M1', 'BADDATE_GOOD', "
-              "'catalog', 'source']\n"
+              "'catalog', 'columns', 'source']\n"
               "[('HELLO', 1, '1.00', '230904', '     H NOMAIN'), ('HELLO', 2, '2.00', '070831', ''), "
               "('HELLO', 3, '3.00', '230904', '  C  RETURN  \u00c4'), ('NOTYPE', 1, '1.00', '000000', "
               "'* \"quoted\"')]\n"
               "[('BAD', None, 'date out of range'), ('GOOD', 'BADDATE_GOOD', None)]\n");
+}
+
+// schema.sql holds a table per data file, named as the file and quoted where the name needs it,
+// with the CSV files that load into it; the database's columns table lists every field.
+TEST_F(ExtractCommand, SchemaAndColumnsTable) {
+    const std::string saveFile = writeSample();
+    const fs::path out = folder_ / "out";
+    const fs::path db = folder_ / "all.db";
+    Run run =
+        cli("extract " + quoted(saveFile) + " --to " + quoted(out) + " --sqlite " + quoted(db) + " --quiet");
+    EXPECT_EQ(run.status, 3);
+    const std::string schema = slurp(out / "schema.sql");
+    EXPECT_NE(schema.find("-- LIB/ALLTYPES\n"
+                          "-- rows: LIB/ALLTYPES/M1.csv\n"
+                          "-- rows: LIB/ALLTYPES/EMPTY.csv\n"
+                          "CREATE TABLE ALLTYPES (\n"
+                          "    BIN2 SMALLINT NOT NULL,\n"
+                          "    BIN4 INTEGER NOT NULL,\n"
+                          "    BIN8 BIGINT NOT NULL,\n"
+                          "    ZONED NUMERIC(5,2) NOT NULL,\n"
+                          "    ZONEDP REAL NOT NULL,\n"
+                          "    PACKED DECIMAL(7,2) NOT NULL,\n"
+                          "    PACKINT DECIMAL(5,0) NOT NULL,\n"
+                          "    NAME CHAR(8) NOT NULL,\n"
+                          "    \"OPEN\" CHAR(6) NOT NULL,\n"
+                          "    \"DAY\" DATE NOT NULL,\n"
+                          "    \"TIME\" TIME NOT NULL,\n"
+                          "    STAMP TIMESTAMP NOT NULL,\n"
+                          "    ODD CHAR(2)\n"
+                          ");\n"),
+              std::string::npos)
+        << schema;
+    // The member that failed is not named as rows of its table.
+    EXPECT_NE(schema.find("-- LIB/BADDATE\n-- rows: LIB/BADDATE/GOOD.csv\nCREATE TABLE BADDATE (\n"),
+              std::string::npos)
+        << schema;
+    EXPECT_NE(schema.find("CREATE TABLE \"A/B\" ("), std::string::npos) << schema;
+    EXPECT_NE(schema.find("CREATE TABLE \"A:B\" ("), std::string::npos) << schema;
+    EXPECT_EQ(schema.find("QRPGLESRC"), std::string::npos) << schema;
+    const std::string catalog = slurp(out / "catalog.json");
+    EXPECT_NE(catalog.find("\"schema\": \"schema.sql\""), std::string::npos);
+    EXPECT_NE(catalog.find("\"schemaTable\": \"A/B\""), std::string::npos);
+
+    const std::string program = R"(import sqlite3, sys
+db = sqlite3.connect(sys.argv[1])
+print(db.execute("SELECT position, field, column_name, type, length, digits, decimals, sql_type, null_capable, ccsid "
+                 "FROM columns WHERE file = 'ALLTYPES' AND position IN (1, 4, 8, 13) ORDER BY position").fetchall())
+print(db.execute("SELECT count(*) FROM columns WHERE file = 'QRPGLESRC'").fetchall())
+)";
+    EXPECT_EQ(python(program, quoted(db)),
+              "[(1, 'BIN2', 'BIN2', 'B', 4, 4, 0, 'SMALLINT', 0, 0), (4, 'ZONED', 'ZONED', 'S', 5, 5, 2, "
+              "'NUMERIC(5,2)', 0, 0), (8, 'NAME', 'NAME', 'A', 8, 0, 0, 'CHAR(8)', 0, 0), (13, 'ODD', 'ODD', "
+              "'?', 2, "
+              "0, 0, 'CHAR(2)', 0, 0)]\n"
+              "[(3,)]\n");
 }
 
 TEST_F(ExtractCommand, SeveralFilesEachInTheirOwnFolder) {

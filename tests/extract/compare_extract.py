@@ -79,14 +79,23 @@ def show(cli, save_file, node):
     return json.loads(result.stdout)
 
 
-def compare_data(where, fields, listing, path, table, database):
+def column_names(obj):
+    """The CSV header a physical file's CSV files carry: each field's long name where the file's
+    description gives one, else its name."""
+    fields = obj["fields"]
+    described = obj.get("file", {}).get("formats", [{}])[0].get("fields", [])
+    if len(described) != len(fields):
+        return [field["name"] for field in fields]
+    return [d["longName"] or field["name"] for field, d in zip(fields, described)]
+
+
+def compare_data(where, fields, names, listing, path, table, database):
     with open(path, newline="", encoding="utf-8") as handle:
         rows = list(csv.reader(handle))
     with open(path, "rb") as handle:
         raw = handle.read()
     if raw.replace(b"\r\n", b"").find(b"\n") >= 0 and b'"' not in raw:
         problem(where, "a line does not end in CRLF")
-    names = [field["name"] for field in fields]
     if rows[0] != names:
         problem(where, f"header {rows[0]} != fields {names}")
     records = [row["cells"] for row in listing["rows"] if not row.get("recordless")]
@@ -153,7 +162,7 @@ def main():
                 if member["kind"] == "source":
                     compare_source(where, listing, path, part["index"], obj["name"], member["name"], database)
                 else:
-                    compare_data(where, obj["fields"], listing, path, member.get("table"), database)
+                    compare_data(where, obj["fields"], column_names(obj), listing, path, member.get("table"), database)
                 compared += 1
     for line in problems:
         print(line)

@@ -4,6 +4,7 @@
 
 #include "describe/CommandReader.h"
 #include "describe/CommandSource.h"
+#include "describe/LogicalFileFields.h"
 #include "describe/LogicalFileReader.h"
 #include "describe/MessageFileReader.h"
 #include "describe/ProgramReader.h"
@@ -20,7 +21,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     quelvane::test::Cp037Converter converter;
     std::span<const std::uint8_t> objectData(data + 1, size - 1);
     try {
-        switch (data[0] % 4) {
+        switch (data[0] % 5) {
+            case 4:
+                quelvane::LogicalFileFields::fromArea(objectData, quelvane::SavedObject(), converter);
+                break;
             case 3:
                 quelvane::LogicalFileReader::lines(quelvane::LogicalFileReader(converter).read(objectData));
                 break;

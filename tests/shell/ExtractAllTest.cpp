@@ -80,7 +80,7 @@ TEST_F(ExtractAllTest, MenuItemAsksForTheFolderAndEndsWithASummary) {
     find<QAction>(window_.get(), "ExtractAll1")->trigger();
     ASSERT_TRUE(waitForFinish());
     EXPECT_EQ(filesUnder(out), (std::vector<std::string>{"QGPL/ORDERS/BIG.csv", "QGPL/ORDERS/JAN.csv",
-                                                         "built.db", "catalog.json"}));
+                                                         "built.db", "catalog.json", "schema.sql"}));
     EXPECT_EQ(slurp(out / "QGPL" / "ORDERS" / "JAN.csv"), "NAME\r\nPEN\r\n");
     EXPECT_EQ(window_->extractAll().outcome().membersWritten, 2);
 
