@@ -146,8 +146,16 @@ export class VirtualGrid {
     void this.render();
   }
 
+  // The core's widths; a last column of left-aligned text (a save's summary lines, source) is
+  // as wide as its text, so nothing of it is cut.
   private template(): string {
-    return this.columns.map((c) => `${Math.max(40, c.width)}px`).join(' ');
+    const last = this.columns.length - 1;
+    return this.columns
+      .map((c, i) => {
+        const width = `${Math.max(40, c.width)}px`;
+        return i === last && c.alignment === 'left' ? `minmax(${width}, max-content)` : width;
+      })
+      .join(' ');
   }
 
   private async render(): Promise<void> {

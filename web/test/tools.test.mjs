@@ -249,3 +249,47 @@ test('the tree\'s keys, copy of selected rows and find within the list', async (
     await page.waitForFunction(() => document.getElementById('find-state').textContent === 'Not found');
   });
 });
+
+test('the main states at 1366×768, light and dark, without the list moving', async (t) => {
+  if (!usable(t)) return;
+  const shots = option('shots');
+  const shoot = async (page, name) => {
+    if (shots) await page.screenshot({ path: path.join(shots, `${name}.png`) });
+  };
+  if (shots) fs.mkdirSync(shots, { recursive: true });
+  for (const colorScheme of ['light', 'dark']) {
+    await withPage(async (page) => {
+      const tops = new Map();
+      const top = async (what) => tops.set(what, (await page.locator('#content').boundingBox()).y);
+      const file = await openFile(page, 'CSCH@009.SAVF');
+      await top('a clean save');
+      await shoot(page, `${colorScheme}-opened`);
+      await showNode(page, file, '1/0/0');
+      await top('records');
+      await shoot(page, `${colorScheme}-records`);
+      if (colorScheme === 'dark') return;
+      await page.getByRole('button', { name: 'Object list...' }).click();
+      await page.getByRole('dialog', { name: /^Object list/ }).waitFor();
+      await shoot(page, 'object-list');
+      await page.getByRole('button', { name: 'Close', exact: true }).click();
+      await openFile(page, 'P4_EKO.SAVF');
+      await top('a damaged save');
+      await page.getByRole('button', { name: 'Check save file' }).click();
+      await page.getByRole('dialog', { name: 'Check save file' }).waitFor();
+      await shoot(page, 'check-report');
+      await page.getByRole('button', { name: 'OK' }).click();
+      await openFile(page, 'UZ_wcount25i.savf');
+      await expandAll(page);
+      await page.locator('#tree [role=treeitem] > span').nth(3).click();
+      await page.waitForSelector('#content [role=gridcell]');
+      await shoot(page, 'ifs-tree');
+      await page.setInputFiles('#file', real('MANIFEST.tsv'));
+      await page.waitForFunction(() => document.getElementById('messages').textContent.length > 0);
+      await top('an error');
+      await shoot(page, 'error');
+      await page.getByRole('button', { name: 'Options' }).click();
+      await shoot(page, 'options');
+      assert.equal(new Set(tops.values()).size, 1, `the list stays where it is: ${JSON.stringify([...tops])}`);
+    }, { colorScheme });
+  }
+});
