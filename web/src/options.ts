@@ -55,14 +55,18 @@ export class OptionsDialog {
 
   // Shows the stored rows again (or the defaults before anything is stored).
   show(): void {
-    this.hostList.selectedIndex = this.storedRow(keys.ebcdicRow, this.pages.host.length, this.pages.defaultHost);
-    this.pcList.selectedIndex = this.storedRow(keys.pcRow, this.pages.pc.length, this.pages.defaultPc);
+    this.hostList.selectedIndex = this.storedRow(keys.ebcdicRow, keys.ebcdic, this.pages.host, this.pages.defaultHost);
+    this.pcList.selectedIndex = this.storedRow(keys.pcRow, keys.pc, this.pages.pc, this.pages.defaultPc);
     this.dialog.showModal();
   }
 
-  private storedRow(key: string, rows: number, fallback: number): number {
-    const row = storedNumber(key);
-    return row !== undefined && row >= 0 && row < rows ? row : fallback;
+  // The row stored, while it still names the page stored; else the first row of that page.
+  private storedRow(rowKey: string, pageKey: string, rows: { page: number }[], fallback: number): number {
+    const row = storedNumber(rowKey);
+    const page = storedNumber(pageKey);
+    if (row !== undefined && row >= 0 && row < rows.length && (page === undefined || rows[row].page === page)) return row;
+    const ofPage = rows.findIndex((entry) => entry.page === page);
+    return ofPage >= 0 ? ofPage : fallback;
   }
 
   private list(host: HTMLElement, id: string, caption: string, texts: string[]): HTMLSelectElement {

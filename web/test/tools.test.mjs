@@ -89,6 +89,15 @@ test('the Options: the desktop lists, shown on the first open, kept, and a new p
     await page.waitForTimeout(200);
     assert.equal(await page.getByRole('tab').count(), 0, 'a cancelled first open opens nothing');
   }, { configured: false });
+
+  // Pages stored without their rows (or rows that name other pages) show the rows of the pages.
+  await withPage(async (page) => {
+    await page.evaluate(() => localStorage.setItem('quelvane.ebcdicRow', '0'));
+    await page.getByRole('button', { name: 'Options' }).click();
+    await page.getByRole('dialog', { name: 'Options' }).waitFor();
+    assert.deepEqual([await selectedRow(page, 'options-host'), await selectedRow(page, 'options-pc')],
+      [row(pages.host, pair.ebcdic), row(pages.pc, pair.pc)]);
+  });
 });
 
 test('the object list: sorted, filtered by name, saved as the text quelvane-cli prints', async (t) => {
