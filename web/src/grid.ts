@@ -74,9 +74,9 @@ export class VirtualGrid {
     return this.selection.empty() ? '' : `${lines.join('\n')}\n`;
   }
 
-  // Brings row `r` into view and makes it the one selected row.
-  reveal(r: number): void {
-    this.selection.only(r);
+  // Brings row `r` into view, and makes it the one selected row unless told to keep the selection.
+  reveal(r: number, only = true): void {
+    if (only) this.selection.only(r);
     const top = r * ROW_HEIGHT;
     const header = this.header.offsetHeight;
     if (top < this.host.scrollTop || top + ROW_HEIGHT > this.host.scrollTop + this.host.clientHeight - header) {
@@ -98,7 +98,6 @@ export class VirtualGrid {
 
   private async key(event: KeyboardEvent): Promise<void> {
     const control = event.ctrlKey || event.metaKey;
-    const current = this.selection.current();
     if (control && event.key === 'a') {
       this.selection.all(this.rowCount);
       void this.render();
@@ -107,14 +106,35 @@ export class VirtualGrid {
       const text = await this.selectedText();
       if (text) await navigator.clipboard.writeText(text);
       return;
-    } else if (event.key === 'ArrowDown' && this.rowCount > 0) {
-      this.reveal(Math.min(this.rowCount - 1, current === undefined ? 0 : current + 1));
-    } else if (event.key === 'ArrowUp' && this.rowCount > 0) {
-      this.reveal(Math.max(0, current === undefined ? 0 : current - 1));
     } else {
-      return;
+      const target = this.moveTarget(event.key);
+      if (target === undefined) return;
+      if (event.shiftKey) {
+        this.selection.extendTo(target);
+        this.reveal(target, false);
+      } else {
+        this.reveal(target);
+      }
     }
     event.preventDefault();
+  }
+
+  // The row a movement key goes to from the row selected last.
+  private moveTarget(key: string): number | undefined {
+    if (this.rowCount === 0) return undefined;
+    const current = this.selection.current();
+    const page = Math.max(1, Math.floor(this.host.clientHeight / ROW_HEIGHT) - 2);
+    const from = current ?? -1;
+    const moves: Record<string, number> = {
+      ArrowDown: from + 1,
+      ArrowUp: from - 1,
+      PageDown: from + page,
+      PageUp: from - page,
+      Home: 0,
+      End: this.rowCount - 1,
+    };
+    const to = moves[key];
+    return to === undefined ? undefined : Math.min(this.rowCount - 1, Math.max(0, to));
   }
 
   show(columns: Column[], rowCount: number): void {

@@ -253,6 +253,21 @@ test('the tree\'s keys, copy of selected rows and find within the list', async (
       await page.press('#find-text', 'Enter');
       await page.waitForFunction((row) => document.querySelector(`#content [role=row][data-row="${row}"][aria-selected=true]`) !== null, hit);
     }
+    // The list's own keys move the selection; Shift keeps the rows from the anchor.
+    const selected = () => page.$$eval('#content [role=row][aria-selected=true]', (rows) => rows.map((r) => Number(r.dataset.row)));
+    const last = records.length - 1;
+    await page.focus('#content [role=grid]');
+    for (const [key, rowsSelected] of [
+      ['Home', [0]], ['ArrowDown', [1]], ['End', [last]], ['ArrowUp', [last - 1]], ['PageUp', [0]],
+      ['Shift+End', [...records.keys()]], ['Control+a', [...records.keys()]],
+    ]) {
+      await page.keyboard.press(key);
+      await page.waitForFunction((n) => document.querySelectorAll('#content [role=row][aria-selected=true]').length === n, rowsSelected.length);
+      assert.deepEqual(await selected(), rowsSelected, key);
+    }
+    await page.keyboard.press('Control+c');
+    assert.equal(await page.evaluate(() => navigator.clipboard.readText()), `${shown.slice(2).join('\n')}\n`, 'every row copied');
+
     await page.fill('#find-text', 'no such text anywhere');
     await page.press('#find-text', 'Enter');
     await page.waitForFunction(() => document.getElementById('find-state').textContent === 'Not found');
