@@ -139,6 +139,8 @@ function start(): void {
     tabs.splice(at, 1);
     tab.element.remove();
     if (tab.save !== undefined) await client.ask({ kind: 'close', save: tab.save });
+    // A held save opened from it says so when it is opened again.
+    tab.save = undefined;
     if (tab === current) await activate(tabs[Math.min(at, tabs.length - 1)]);
   }
 
@@ -213,6 +215,13 @@ function start(): void {
     const typed = element<HTMLInputElement>('find-text').value;
     const found = await findNext(grid, typed, () => ticket !== finding);
     if (ticket === finding) element('find-state').textContent = found || !typed ? '' : 'Not found';
+  });
+  // The browser's own find sees only the rows in view: in the list, Ctrl+F goes to the list's.
+  element('content').addEventListener('keydown', (event) => {
+    if ((event.ctrlKey || event.metaKey) && event.key === 'f') {
+      event.preventDefault();
+      element('find-text').focus();
+    }
   });
   followDrops(document.body, (files) => void openFiles(files));
   followSplitter(element('splitter'), element('tree'));

@@ -268,6 +268,9 @@ test('the tree\'s keys, copy of selected rows and find within the list', async (
     await page.keyboard.press('Control+c');
     assert.equal(await page.evaluate(() => navigator.clipboard.readText()), `${shown.slice(2).join('\n')}\n`, 'every row copied');
 
+    await page.focus('#content [role=grid]');
+    await page.keyboard.press('Control+f');
+    assert.equal(await page.evaluate(() => document.activeElement.id), 'find-text', 'Ctrl+F in the list goes to its find');
     await page.fill('#find-text', 'no such text anywhere');
     await page.press('#find-text', 'Enter');
     await page.waitForFunction(() => document.getElementById('find-state').textContent === 'Not found');
@@ -314,6 +317,21 @@ test('the main states at 1366×768, light and dark, without the list moving', as
       await page.getByRole('button', { name: 'Options' }).click();
       await shoot(page, 'options');
       assert.equal(new Set(tops.values()).size, 1, `the list stays where it is: ${JSON.stringify([...tops])}`);
+      // The splitter sets the tree's width by keys and by drag, and the page keeps it.
+      await page.keyboard.press('Escape');
+      const width = async () => (await page.locator('#tree').boundingBox()).width;
+      const before = await width();
+      await page.focus('#splitter');
+      await page.keyboard.press('ArrowRight');
+      assert.equal(await width(), before + 16);
+      const bar = await page.locator('#splitter').boundingBox();
+      await page.mouse.move(bar.x + 2, bar.y + 100);
+      await page.mouse.down();
+      await page.mouse.move(bar.x + 202, bar.y + 100, { steps: 4 });
+      await page.mouse.up();
+      assert.ok(Math.abs((await width()) - (before + 216)) <= 2, `dragged to ${await width()}`);
+      await page.reload();
+      assert.ok(Math.abs((await width()) - (before + 216)) <= 2, 'the width is kept');
     }, { colorScheme });
   }
 });
