@@ -126,10 +126,19 @@ function start(): void {
     await show(tab, tab.node, tab.shownNode);
   }
 
+  // A file opens in a tab even when it fails, to say why; a held save only once it opened, the
+  // object's tab saying why not.
   async function openTab(title: string, source: Tab['source'], pages: CodePagePair): Promise<void> {
-    const tab: Tab = { title, source, element: strip.add(title), tree: document.createElement('div'), node: ROOT, messages: [] };
+    const tab: Tab = { title, source, element: document.createElement('div'), tree: document.createElement('div'), node: ROOT, messages: [] };
+    const opened = await openSource(tab, pages);
+    if ('parent' in source && opened.save === undefined) {
+      await client.ask({ kind: 'use', save: source.parent.save ?? 0 });
+      say(opened.messages, opened.error);
+      return;
+    }
+    tab.element = strip.add(title);
     tabs.push(tab);
-    fill(tab, await openSource(tab, pages));
+    fill(tab, opened);
     await activate(tab);
   }
 

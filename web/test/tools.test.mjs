@@ -171,8 +171,14 @@ test('a saved save file opens in a tab of its own; several files and a dropped o
     const held = page.getByRole('button', { name: 'Open saved save file' });
     assert.equal(await held.isDisabled(), true, 'only an object can hold a save');
     await expandAll(page);
-    await treeNode(page, '0/0').click();
+    // An object that holds no save says so, and no tab opens for it.
+    await treeNode(page, '1/0').click();
     await page.waitForFunction(() => !document.getElementById('held').disabled);
+    await held.click();
+    await page.waitForFunction(() => document.getElementById('messages').textContent === 'PF1 is not a save file');
+    assert.equal(await page.getByRole('tab').count(), 1);
+    await treeNode(page, '0/0').click();
+    await page.waitForFunction(() => document.getElementById('messages').textContent === '');
     await held.click();
     const inner = shownByCli(outer, '/', pair, ['--inner', '0/0']);
     await waitForFirstRow(page, inner[1]);
@@ -206,6 +212,27 @@ test('a saved save file opens in a tab of its own; several files and a dropped o
 
     await page.getByRole('button', { name: 'Close GURI_demodb.savf' }).click();
     assert.equal(await page.getByRole('tab').count(), 4);
+
+    // A new pair opens the held save again through the save that holds it: a member of it shows
+    // as quelvane-cli shows it with that pair (one that changes its text).
+    await page.getByRole('tab', { name: /^ANSI_ARCHLIB_v2\.FILE > / }).click();
+    await waitForFirstRow(page, inner[1]);
+    await expandAll(page);
+    await treeNode(page, '1/0/0').click();
+    const member = (pages) => shownByCli(outer, '1/0/0', pages, ['--inner', '0/0']);
+    const before = member(pair);
+    await waitForFirstRow(page, before[3]);
+    const pages = await codePages();
+    const other = pages.host.findIndex((r) => r.pc !== undefined
+      && member({ ebcdic: r.page, pc: r.pc }).join('\n') !== before.join('\n'));
+    assert.ok(other >= 0, 'a pair that changes the member');
+    const { page: ebcdic, pc } = pages.host[other];
+    await page.getByRole('button', { name: 'Options' }).click();
+    await page.selectOption('#options-host', { index: other });
+    await page.getByRole('button', { name: 'Confirm' }).click();
+    const again = member({ ebcdic, pc });
+    await waitForFirstRow(page, again[3]);
+    assert.deepEqual(await gridLines(page, 8), again.slice(2, 10));
   });
 });
 
