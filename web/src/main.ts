@@ -49,7 +49,12 @@ function start(): void {
   let pending: File[] = [];
   let pair = storedPair();
 
-  const strip = new TabStrip(element('tabs'), (chosen) => void activate(tabs.find((t) => t.element === chosen)), (closed) => void close(tabs.find((t) => t.element === closed)));
+  const tabOf = (tabElement: HTMLElement) => tabs.find((t) => t.element === tabElement);
+  const strip = new TabStrip(
+    element('tabs'),
+    (chosen) => void activate(tabOf(chosen)),
+    (closed) => void close(tabOf(closed)),
+  );
 
   function clearView(): void {
     shownAt += 1;
@@ -129,7 +134,8 @@ function start(): void {
   // A file opens in a tab even when it fails, to say why; a held save only once it opened, the
   // object's tab saying why not.
   async function openTab(title: string, source: Tab['source'], pages: CodePagePair): Promise<void> {
-    const tab: Tab = { title, source, element: document.createElement('div'), tree: document.createElement('div'), node: ROOT, messages: [] };
+    const blank = () => document.createElement('div');
+    const tab: Tab = { title, source, element: blank(), tree: blank(), node: ROOT, messages: [] };
     const opened = await openSource(tab, pages);
     if ('parent' in source && opened.save === undefined) {
       await client.ask({ kind: 'use', save: source.parent.save ?? 0 });

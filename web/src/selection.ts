@@ -45,8 +45,11 @@ export class RowSelection {
 
   toggle(row: number): void {
     if (this.has(row)) {
-      this.spans = this.spans.flatMap(([first, last]): [number, number][] =>
-        row < first || row > last ? [[first, last]] : ([[first, row - 1], [row + 1, last]] as [number, number][]).filter(([a, b]) => a <= b));
+      this.spans = this.spans.flatMap(([first, last]): [number, number][] => {
+        if (row < first || row > last) return [[first, last]];
+        const parts: [number, number][] = [[first, row - 1], [row + 1, last]];
+        return parts.filter(([a, b]) => a <= b);
+      });
     } else {
       this.spans = merged([...this.spans, [row, row]]);
     }

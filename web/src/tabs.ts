@@ -4,14 +4,19 @@ import { make } from './dom';
 export class TabStrip {
   private readonly list: HTMLElement;
 
-  constructor(host: HTMLElement, private readonly chosen: (tab: HTMLElement) => void, private readonly closed: (tab: HTMLElement) => void) {
+  constructor(
+    host: HTMLElement,
+    private readonly chosen: (tab: HTMLElement) => void,
+    private readonly closed: (tab: HTMLElement) => void,
+  ) {
     this.list = make('div', { role: 'tablist', 'aria-label': 'Open save files' });
     host.replaceChildren(this.list);
     this.list.addEventListener('keydown', (event) => {
       const tabs = [...this.list.querySelectorAll<HTMLElement>('[role=tab]')];
       const at = tabs.indexOf(event.target as HTMLElement);
       if (at < 0) return;
-      const next = event.key === 'ArrowRight' ? tabs[(at + 1) % tabs.length] : event.key === 'ArrowLeft' ? tabs[(at - 1 + tabs.length) % tabs.length] : undefined;
+      const step = event.key === 'ArrowRight' ? 1 : event.key === 'ArrowLeft' ? -1 : 0;
+      const next = step === 0 ? undefined : tabs[(at + step + tabs.length) % tabs.length];
       if (event.key === 'Delete') this.closed(tabs[at]);
       else if (next) this.chosen(next);
       else return;
