@@ -90,12 +90,17 @@ std::string filesBelow(const std::filesystem::path& folder) {
     return out + "]";
 }
 
-std::string linesJson(const std::vector<std::string>& lines) {
-    std::string out = "{\"lines\":[";
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        out += (i == 0 ? "" : ",") + JsonWriter::quoted(lines[i]);
+std::string stringsJson(const std::vector<std::string>& texts) {
+    std::string out = "[";
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        out += (i == 0 ? "" : ",") + JsonWriter::quoted(texts[i]);
     }
     return out + "]";
+}
+
+// An object still open, for the caller to add members and close.
+std::string linesJson(const std::vector<std::string>& lines) {
+    return "{\"lines\":" + stringsJson(lines);
 }
 
 }  // namespace
@@ -322,7 +327,15 @@ std::string BridgeSession::objects() {
         rows.push_back(&row);
     }
     std::string out = linesJson(ObjectListText::lines(list.headerLines, rows));
-    out += ",\"rows\":[";
+    out += ",\"headerLines\":" + stringsJson(list.headerLines);
+    out += ",\"captions\":[";
+    std::string numeric = "[";
+    for (int c = 0; c < ObjectListText::kColumnCount; ++c) {
+        const auto column = static_cast<ObjectListText::Column>(c);
+        out += (c == 0 ? "" : ",") + JsonWriter::quoted(ObjectListText::caption(column));
+        numeric += std::string(c == 0 ? "" : ",") + (ObjectListText::isNumeric(column) ? "true" : "false");
+    }
+    out += "],\"numeric\":" + numeric + "],\"rows\":[";
     for (std::size_t i = 0; i < rows.size(); ++i) {
         out += i == 0 ? "[" : ",[";
         for (int c = 0; c < ObjectListText::kColumnCount; ++c) {
@@ -332,6 +345,20 @@ std::string BridgeSession::objects() {
         out += "]";
     }
     return out + "]}";
+}
+
+std::string BridgeSession::objectText(const std::vector<std::size_t>& order) {
+    PcTextToUtf8 utf8(pcCodePage_);
+    const ObjectList list = ObjectList::of(opened_.catalog(), utf8);
+    std::vector<const ObjectListRow*> rows;
+    rows.reserve(std::min(order.size(), list.rows.size()));
+    for (const std::size_t at : order) {
+        if (at >= list.rows.size()) {
+            return failureJson("no object list row " + std::to_string(at));
+        }
+        rows.push_back(&list.rows[at]);
+    }
+    return linesJson(ObjectListText::lines(list.headerLines, rows)) + "}";
 }
 
 std::string BridgeSession::check() {

@@ -46,8 +46,12 @@ class BridgeSession {
     std::string more(std::int64_t slots);
     // Rows [first, first + count) of what was shown last: {"rows": [{"caption", "cells", ...}]}
     std::string rows(std::int64_t first, std::int64_t count);
-    // {"lines": [...]}: the object list as aligned text, and {"headerLines", "rows"} as data.
+    // {"lines": [...]}: the object list as aligned text, and {"headerLines", "captions",
+    // "numeric", "rows"} as data, the rows in catalog order.
     std::string objects();
+    // {"lines": [...]}: the object list's text over the rows at `order` (indices into the rows of
+    // objects()), as the list saves it when sorted and filtered to those rows.
+    std::string objectText(const std::vector<std::size_t>& order);
     // {"lines": [...]}: the block-grid check of the save as stored.
     std::string check();
     // The member at `node` (format "txt", "doc" or "xls") into folder/<member>.<ext>.

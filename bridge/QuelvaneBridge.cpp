@@ -5,12 +5,17 @@
 
 #include <emscripten/emscripten.h>
 
+#include <algorithm>
+#include <charconv>
 #include <exception>
 #include <filesystem>
 #include <map>
 #include <memory>
 #include <new>
 #include <string>
+#include <string_view>
+#include <system_error>
+#include <vector>
 
 #include "bridge/BridgeSession.h"
 #include "bridge/CodePageRows.h"
@@ -165,6 +170,26 @@ EMSCRIPTEN_KEEPALIVE const char* quelvane_rows(int handle, double first, double 
 
 EMSCRIPTEN_KEEPALIVE const char* quelvane_objects(int handle) {
     return guarded(handle, [](BridgeSession& session) { return session.objects(); });
+}
+
+// The object list's text over the rows named by `order`, row indices separated by commas.
+EMSCRIPTEN_KEEPALIVE const char* quelvane_object_text(int handle, const char* order) {
+    return guarded(handle, [&](BridgeSession& session) {
+        std::vector<std::size_t> rows;
+        const std::string_view text = order != nullptr ? order : "";
+        std::size_t at = 0;
+        while (at < text.size()) {
+            const std::size_t end = std::min(text.find(',', at), text.size());
+            std::size_t row = 0;
+            const auto [stop, error] = std::from_chars(text.data() + at, text.data() + end, row);
+            if (error != std::errc() || stop != text.data() + end) {
+                return std::string("{\"error\":\"not a list of rows\"}");
+            }
+            rows.push_back(row);
+            at = end + 1;
+        }
+        return session.objectText(rows);
+    });
 }
 
 EMSCRIPTEN_KEEPALIVE const char* quelvane_check(int handle) {

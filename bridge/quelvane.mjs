@@ -97,6 +97,11 @@ class SaveFile {
     return this.call('quelvane_objects', [], []);
   }
 
+  // The object list's text over the rows at `order` (indices into objects().rows), as saved.
+  objectText(order) {
+    return this.call('quelvane_object_text', ['string'], [order.join(',')]);
+  }
+
   check() {
     return this.call('quelvane_check', [], []);
   }

@@ -229,6 +229,32 @@ test('the object list and the check report equal the native ones', (t) => {
   }
 });
 
+test('the object list saved over a chosen order is the core\'s text of those rows', () => {
+  const save = open('CSCH@009.SAVF');
+  if (save === null) return;
+  const list = save.objects();
+  const all = list.rows.map((_, i) => i);
+  const heading = list.lines.length - list.rows.length;
+  assert.equal(list.captions.length, list.rows[0].length);
+  assert.deepEqual(list.headerLines, list.lines.slice(0, list.headerLines.length));
+  const cases = [
+    ['catalog order', all, (text) => assert.deepEqual(text.lines, list.lines)],
+    ['no rows', [], (text) => assert.equal(text.lines.length, heading)],
+    ['reversed', [...all].reverse(), (text) => {
+      assert.equal(text.lines.length, list.lines.length);
+      assert.ok(text.lines.at(-1).startsWith(list.rows[0][0]), text.lines.at(-1));
+    }],
+    ['the last row alone', [all.length - 1], (text) => assert.ok(text.lines.at(-1).startsWith(list.rows.at(-1)[0]))],
+    ['a row past the list', [all.length], (text) => assert.match(text.error, /no object list row/)],
+  ];
+  for (const [what, order, check] of cases) {
+    const text = save.objectText(order);
+    assert.ok(what === 'a row past the list' || text.error === undefined, `${what}: ${text.error}`);
+    check(text);
+  }
+  save.close();
+});
+
 test('extract gives the files quelvane-cli extract writes', (t) => {
   if (!needCli(t)) return;
   for (const name of ['CSCH@009.SAVF', 'UZ_wcount25i.savf']) {

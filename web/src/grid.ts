@@ -1,5 +1,8 @@
 // The content list as an ARIA grid: only the rows in view are in the DOM, fetched by range.
+// Rows are selected by click (Shift for a range, Ctrl to add) or Ctrl+A; Ctrl+C copies them
+// as tab-separated text under a line of the column captions.
 import type { Column, Row } from './protocol';
+import { RowSelection } from './selection';
 
 const ROW_HEIGHT = 22;
 const PAGE_ROWS = 200;
@@ -15,6 +18,7 @@ export class VirtualGrid {
   private readonly grid: HTMLDivElement;
   private header: HTMLDivElement;
   private generation = 0;
+  readonly selection = new RowSelection();
 
   constructor(private readonly host: HTMLElement, private readonly fetchRows: FetchRows) {
     this.grid = document.createElement('div');
@@ -27,14 +31,117 @@ export class VirtualGrid {
     this.spacer.append(this.body);
     this.header = document.createElement('div');
     this.grid.append(this.header, this.spacer);
+    this.grid.tabIndex = 0;
+    this.grid.setAttribute('aria-multiselectable', 'true');
     host.replaceChildren(this.grid);
     host.addEventListener('scroll', () => void this.render());
+    this.body.addEventListener('click', (event) => this.click(event));
+    this.grid.addEventListener('keydown', (event) => void this.key(event));
+  }
+
+  get rows(): number {
+    return this.rowCount;
+  }
+
+  // The rows [first, first + count), from the cache or fetched.
+  async rowsAt(first: number, count: number): Promise<Row[]> {
+    const end = Math.min(this.rowCount, first + count);
+    const out: Row[] = [];
+    for (let r = first; r < end; ) {
+      const cached = this.cache.get(r);
+      if (cached) {
+        out.push(cached);
+        r += 1;
+        continue;
+      }
+      const fetched = await this.fetchRows(r, Math.max(PAGE_ROWS, Math.min(end - r, 5000)));
+      if (fetched.length === 0) break;
+      fetched.slice(0, end - r).forEach((row) => out.push(row));
+      r += Math.min(fetched.length, end - r);
+    }
+    return out;
+  }
+
+  // The selected rows as the desktop copies them: the captions, then one line a row.
+  async selectedText(): Promise<string> {
+    const clean = (text: string) => text.replace(/[\t\n\r]/g, ' ');
+    const lines = [this.columns.map((c) => clean(c.caption)).join('\t')];
+    for (const [first, last] of this.selection.ranges()) {
+      for (const row of await this.rowsAt(first, last - first + 1)) {
+        lines.push([row.caption, ...row.cells].map(clean).join('\t'));
+      }
+    }
+    return this.selection.empty() ? '' : `${lines.join('\n')}\n`;
+  }
+
+  // Brings row `r` into view, and makes it the one selected row unless told to keep the selection.
+  reveal(r: number, only = true): void {
+    if (only) this.selection.only(r);
+    const top = r * ROW_HEIGHT;
+    const header = this.header.offsetHeight;
+    if (top < this.host.scrollTop || top + ROW_HEIGHT > this.host.scrollTop + this.host.clientHeight - header) {
+      this.host.scrollTop = Math.max(0, top - this.host.clientHeight / 3);
+    }
+    void this.render();
+  }
+
+  private click(event: MouseEvent): void {
+    const row = (event.target as HTMLElement).closest('[role=row]') as HTMLElement | null;
+    const at = Number(row?.dataset.row);
+    if (!row || !Number.isInteger(at)) return;
+    if (event.shiftKey) this.selection.extendTo(at);
+    else if (event.ctrlKey || event.metaKey) this.selection.toggle(at);
+    else this.selection.only(at);
+    this.grid.focus({ preventScroll: true });
+    void this.render();
+  }
+
+  private async key(event: KeyboardEvent): Promise<void> {
+    const control = event.ctrlKey || event.metaKey;
+    if (control && event.key === 'a') {
+      this.selection.all(this.rowCount);
+      void this.render();
+    } else if (control && event.key === 'c') {
+      event.preventDefault();
+      const text = await this.selectedText();
+      if (text) await navigator.clipboard.writeText(text);
+      return;
+    } else {
+      const target = this.moveTarget(event.key);
+      if (target === undefined) return;
+      if (event.shiftKey) {
+        this.selection.extendTo(target);
+        this.reveal(target, false);
+      } else {
+        this.reveal(target);
+      }
+    }
+    event.preventDefault();
+  }
+
+  // The row a movement key goes to from the row selected last.
+  private moveTarget(key: string): number | undefined {
+    if (this.rowCount === 0) return undefined;
+    const current = this.selection.current();
+    const page = Math.max(1, Math.floor(this.host.clientHeight / ROW_HEIGHT) - 2);
+    const from = current ?? -1;
+    const moves: Record<string, number> = {
+      ArrowDown: from + 1,
+      ArrowUp: from - 1,
+      PageDown: from + page,
+      PageUp: from - page,
+      Home: 0,
+      End: this.rowCount - 1,
+    };
+    const to = moves[key];
+    return to === undefined ? undefined : Math.min(this.rowCount - 1, Math.max(0, to));
   }
 
   show(columns: Column[], rowCount: number): void {
     this.generation += 1;
     this.columns = columns;
     this.cache.clear();
+    this.selection.clear();
     const header = document.createElement('div');
     header.setAttribute('role', 'row');
     header.className = 'row header';
@@ -59,8 +166,16 @@ export class VirtualGrid {
     void this.render();
   }
 
+  // The core's widths; a last column of left-aligned text (a save's summary lines, source) is
+  // as wide as its text, so nothing of it is cut.
   private template(): string {
-    return this.columns.map((c) => `${Math.max(40, c.width)}px`).join(' ');
+    const last = this.columns.length - 1;
+    return this.columns
+      .map((c, i) => {
+        const width = `${Math.max(40, c.width)}px`;
+        return i === last && c.alignment === 'left' ? `minmax(${width}, max-content)` : width;
+      })
+      .join(' ');
   }
 
   private async render(): Promise<void> {
@@ -86,6 +201,8 @@ export class VirtualGrid {
       const element = document.createElement('div');
       element.setAttribute('role', 'row');
       element.setAttribute('aria-rowindex', String(r + 2));
+      element.setAttribute('aria-selected', String(this.selection.has(r)));
+      element.dataset.row = String(r);
       element.className = row.recordless ? 'row recordless' : 'row';
       element.style.gridTemplateColumns = template;
       element.style.top = `${r * ROW_HEIGHT}px`;

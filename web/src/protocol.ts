@@ -1,9 +1,18 @@
 // Messages between the page and its worker: each request carries an id its answer repeats.
+// The worker holds every save opened (one per tab) by a number; `use` names the one the
+// requests without a `save` of their own are about.
 export type Request =
   | { id: number; kind: 'open'; file: File; ebcdic: number; pc: number }
+  | { id: number; kind: 'openHeld'; node: NodeAddress }
+  | { id: number; kind: 'use'; save: number }
+  | { id: number; kind: 'close'; save: number }
+  | { id: number; kind: 'codePages' }
   | { id: number; kind: 'show'; node: NodeAddress }
   | { id: number; kind: 'more'; slots: number }
-  | { id: number; kind: 'rows'; first: number; count: number };
+  | { id: number; kind: 'rows'; first: number; count: number }
+  | { id: number; kind: 'objects' }
+  | { id: number; kind: 'objectText'; order: number[] }
+  | { id: number; kind: 'check' };
 
 export interface NodeAddress {
   level: number;
@@ -19,6 +28,15 @@ export interface TreeNode {
   details?: string;
   ifsPath?: string;
   children: TreeNode[];
+}
+
+export interface Opened {
+  error?: string;
+  outcome?: string;
+  messages?: string[];
+  tree?: { roots: TreeNode[] };
+  // The worker's number of the save, when it opened.
+  save?: number;
 }
 
 export interface Column {
@@ -41,6 +59,27 @@ export interface Row {
   caption: string;
   recordless?: boolean;
   cells: string[];
+}
+
+export interface CodePages {
+  host: { page: number; text: string; pc?: number }[];
+  pc: { page: number; text: string }[];
+  defaultHost: number;
+  defaultPc: number;
+}
+
+export interface ObjectListData {
+  error?: string;
+  lines: string[];
+  headerLines: string[];
+  captions: string[];
+  numeric: boolean[];
+  rows: string[][];
+}
+
+export interface Lines {
+  error?: string;
+  lines: string[];
 }
 
 export interface Answer {

@@ -14,23 +14,49 @@ function wasmBytes(): Uint8Array {
 
 const started = startQuelvane(createQuelvane, { wasmBinary: wasmBytes() });
 // eslint-disable-next-line @typescript-eslint/no-explicit-any
-let save: any = null;
+type SaveFile = any;
+const saves = new Map<number, SaveFile>();
+let nextSave = 1;
+// The save the requests are about: the one of the tab on display.
+let save: SaveFile = null;
+
+// Keeps a save that opened (a SaveFile has a tree) under a number of its own and makes it
+// current; an answer saying why not leaves `otherwise` current.
+function kept(opened: SaveFile, otherwise: SaveFile): Record<string, unknown> {
+  if (typeof opened.tree !== 'function') {
+    save = otherwise;
+    return opened;
+  }
+  const number = nextSave++;
+  saves.set(number, opened);
+  save = opened;
+  return { ...opened.opened, tree: opened.tree(), save: number };
+}
 
 async function answer(request: Request): Promise<Record<string, unknown>> {
   const quelvane = await started;
   if (request.kind === 'open') {
-    if (save) save.close();
-    const opened = quelvane.open(fileReader(request.file), { ebcdic: request.ebcdic, pc: request.pc, name: request.file.name });
-    if (typeof opened.tree !== 'function') {
-      save = null;
-      return opened;
-    }
-    save = opened;
-    return { ...opened.opened, tree: opened.tree() };
+    return kept(quelvane.open(fileReader(request.file), { ebcdic: request.ebcdic, pc: request.pc, name: request.file.name }), null);
+  }
+  if (request.kind === 'codePages') return quelvane.codePages();
+  if (request.kind === 'use') {
+    save = saves.get(request.save) ?? null;
+    return {};
+  }
+  if (request.kind === 'close') {
+    const closing = saves.get(request.save);
+    saves.delete(request.save);
+    if (closing === save) save = null;
+    closing?.close();
+    return {};
   }
   if (save === null) return { error: 'no save file is open' };
+  if (request.kind === 'openHeld') return kept(save.openHeld(request.node), save);
   if (request.kind === 'show') return save.show(request.node);
   if (request.kind === 'more') return save.more(request.slots);
+  if (request.kind === 'objects') return save.objects();
+  if (request.kind === 'objectText') return save.objectText(request.order);
+  if (request.kind === 'check') return save.check();
   return save.rows(request.first, request.count);
 }
 

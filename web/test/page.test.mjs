@@ -27,7 +27,12 @@ function usable(t) {
   return false;
 }
 
-async function withPage(work) {
+// The code pages the comparisons with quelvane-cli are made with.
+const pair = { ebcdic: 37, pc: 1252 };
+
+// A fresh browser on the page; `configured` stores the code pages first, as a user who has
+// confirmed the Options once has them.
+async function withPage(work, { configured = true, colorScheme = 'light' } = {}) {
   const browser = await chromium.launch({
     executablePath: browserPath,
     args: ['--headless', '--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
@@ -35,11 +40,20 @@ async function withPage(work) {
     // Playwright starts every launch on a fresh profile of its own.
   });
   try {
-    const page = await browser.newPage({ viewport: { width: 1366, height: 768 } });
+    const context = await browser.newContext({ viewport: { width: 1366, height: 768 }, colorScheme, acceptDownloads: true });
+    await context.grantPermissions(['clipboard-read', 'clipboard-write']);
+    const page = await context.newPage();
     const requests = [];
     page.on('request', (request) => requests.push(request.url()));
     const url = pathToFileURL(path.resolve(option('page'))).href;
     await page.goto(url);
+    if (configured) {
+      await page.evaluate(({ ebcdic, pc }) => {
+        localStorage.setItem('quelvane.ebcdic', String(ebcdic));
+        localStorage.setItem('quelvane.pc', String(pc));
+      }, pair);
+      await page.reload();
+    }
     await work(page);
     assert.deepEqual(requests.filter((u) => u !== url && !u.startsWith('blob:')), [], 'no request leaves the page');
   } finally {
@@ -47,8 +61,9 @@ async function withPage(work) {
   }
 }
 
-function shownByCli(file, node) {
-  const text = execFileSync(cli, ['show', file, node, '--ebcdic', '37', '--pc', '1252'], { maxBuffer: 1 << 28 }).toString();
+function shownByCli(file, node, pages = pair, inner = []) {
+  const text = execFileSync(cli, ['show', file, node, ...inner, '--ebcdic', String(pages.ebcdic), '--pc', String(pages.pc)],
+    { maxBuffer: 1 << 28 }).toString();
   return text.replace(/\n$/, '').split('\n');
 }
 
