@@ -50,9 +50,10 @@ class BridgeSession {
     std::string objects();
     // {"lines": [...]}: the block-grid check of the save as stored.
     std::string check();
-    // The member at `node` (format "txt", "doc" or "xls") into folder/<member>.<ext>.
+    // The member at `node` (format "txt", "doc" or "xls") into folder/<object>_<member>.<ext>, with
+    // progress in record slots; cancelled, it leaves no file.
     std::string exportMember(const NodePosition& node, const std::string& format, bool splitter,
-                             const std::string& folder);
+                             const std::string& folder, ProgressReporter& progress);
     // Every member of the file at `node` into `folder`.
     std::string exportBatch(const NodePosition& node, const std::string& format, bool splitter,
                             const std::string& folder, ProgressReporter& progress);
