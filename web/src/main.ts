@@ -1,5 +1,6 @@
 // The page: open a save file, walk its tree, list what a node shows. Texts come from the core.
 import { WorkerClient } from './client';
+import { Exports } from './exporting';
 import { VirtualGrid } from './grid';
 import type { Row, Shown, TreeNode, NodeAddress } from './protocol';
 import { renderTree } from './tree';
@@ -20,6 +21,7 @@ function start(): void {
     return;
   }
   const client = new WorkerClient(QUELVANE_WORKER);
+  const exports = new Exports(QUELVANE_WORKER, document.querySelector('header') as HTMLElement, say);
   const grid = new VirtualGrid(element('content'), async (first, count) =>
     (await client.ask<{ rows: Row[] }>({ kind: 'rows', first, count })).rows ?? []);
   let shownAt = 0;
@@ -31,6 +33,7 @@ function start(): void {
     element('summary').textContent = shown.summary ?? '';
     say(shown.messages, shown.error);
     grid.show(shown.columns ?? [], shown.rowCount ?? 0);
+    exports.nodeShown(node, shown);
     let listing = shown.listing;
     while (listing === 'more' && ticket === shownAt) {
       const more = await client.ask<Shown>({ kind: 'more', slots: LISTING_STEP });
@@ -43,8 +46,10 @@ function start(): void {
   element<HTMLInputElement>('file').addEventListener('change', async (event) => {
     const file = (event.target as HTMLInputElement).files?.[0];
     if (!file) return;
+    const pages = { ebcdic: Number(localStorage.getItem('quelvane.ebcdic') ?? 37), pc: Number(localStorage.getItem('quelvane.pc') ?? 1252) };
     const opened = await client.ask<{ outcome?: string; error?: string; messages?: string[]; tree?: { roots: TreeNode[] } }>(
-      { kind: 'open', file, ebcdic: Number(localStorage.getItem('quelvane.ebcdic') ?? 37), pc: Number(localStorage.getItem('quelvane.pc') ?? 1252) });
+      { kind: 'open', file, ...pages });
+    exports.fileOpened(opened.outcome === 'opened' ? { file, ...pages } : null);
     say(opened.messages, opened.error);
     if (opened.outcome !== 'opened' || !opened.tree) {
       // The worker has closed the save it held: nothing of it stays on show.

@@ -35,6 +35,8 @@ export interface Shown {
   rowCount: number;
   listing: 'more' | 'complete';
   messages: string[];
+  exportable?: boolean;
+  batch?: boolean;
 }
 
 export interface Row {
