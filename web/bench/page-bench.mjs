@@ -27,13 +27,14 @@ function chromiumProcesses() {
   });
 }
 
-// The resident megabytes of the browser's processes started since `before` (renderers, the GPU
-// and utility processes), each with its kind from its command line.
+// The proportional resident megabytes (Pss: shared pages split among the processes mapping them,
+// so the browser's own code is not counted whole in every process) of the browser's processes
+// started since `before`, each with its kind from its command line.
 function processMemory(before) {
   const found = [];
   for (const pid of chromiumProcesses().filter((p) => !before.includes(p))) {
     try {
-      const rss = Number(/VmRSS:\s+(\d+)/.exec(fs.readFileSync(`/proc/${pid}/status`, 'utf8'))?.[1] ?? 0) / 1024;
+      const rss = Number(/Pss:\s+(\d+)/.exec(fs.readFileSync(`/proc/${pid}/smaps_rollup`, 'utf8'))?.[1] ?? 0) / 1024;
       const type = /--type=([a-z-]+)/.exec(fs.readFileSync(`/proc/${pid}/cmdline`, 'utf8'))?.[1] ?? 'browser';
       found.push({ type, rss });
     } catch {
@@ -55,6 +56,9 @@ const browser = await chromium.launch({
 });
 try {
   const page = await browser.newPage({ viewport: { width: 1366, height: 768 } });
+  const rendererOf = (found) => found.filter((p) => p.type === 'renderer').reduce((sum, p) => sum + p.rss, 0);
+  // What an empty tab takes, to set the page's figures against.
+  const blank = rendererOf(processMemory(before));
   await page.goto(pathToFileURL(path.resolve(option('page'))).href);
   const cdp = await page.context().newCDPSession(page);
   await cdp.send('Performance.enable');
@@ -108,11 +112,10 @@ try {
   // What stays once the page and its worker have collected their garbage.
   for (const context of [page, ...page.workers()]) await context.evaluate(() => globalThis.gc?.());
   const memory = processMemory(before);
-  const renderer = memory.filter((p) => p.type === 'renderer').reduce((sum, p) => sum + p.rss, 0);
+  const renderer = rendererOf(memory);
   console.log(`page: first rows ${firstRows.toFixed(0)} ms after the click; the whole member (1 000 000 records) listed after ${listing} ms more`);
   console.log(`page: scroll jumps ${stats(scrolling.jumpTimes)}; wheel steps ${stats(scrolling.wheelTimes)}; ${scrolling.rowsInDom} rows in the DOM`);
-  const liveRenderer = live.filter((p) => p.type === 'renderer').reduce((sum, p) => sum + p.rss, 0);
-  console.log(`page: tab (renderer, page and worker) ${liveRenderer.toFixed(1)} MB resident after scrolling, ${renderer.toFixed(1)} MB after garbage collection; page JS heap ${(metric('JSHeapUsedSize') / 1048576).toFixed(1)} MB used of ${(metric('JSHeapTotalSize') / 1048576).toFixed(1)} MB; all browser processes ${memory.reduce((s, p) => s + p.rss, 0).toFixed(1)} MB`);
+  console.log(`page: tab (renderer, page and worker, Pss) ${rendererOf(live).toFixed(1)} MB after scrolling, ${renderer.toFixed(1)} MB after garbage collection, an empty tab ${blank.toFixed(1)} MB; page JS heap ${(metric('JSHeapUsedSize') / 1048576).toFixed(1)} MB used of ${(metric('JSHeapTotalSize') / 1048576).toFixed(1)} MB; all browser processes ${memory.reduce((s, p) => s + p.rss, 0).toFixed(1)} MB`);
 } finally {
   await browser.close();
 }
