@@ -46,6 +46,8 @@ export class Exports {
   private readonly splitter = document.createElement('input');
   private readonly intoFolder = document.createElement('input');
   private readonly jobs: JobClient;
+  // Files being written into a folder after their job: no other job starts meanwhile.
+  private writing = false;
 
   constructor(source: string, host: HTMLElement, private readonly say: Say) {
     const bar = document.createElement('div');
@@ -88,7 +90,7 @@ export class Exports {
   }
 
   private enable(): void {
-    const idle = this.opened !== null && !this.jobs.busy;
+    const idle = this.opened !== null && !this.jobs.busy && !this.writing;
     this.member.disabled = !idle || !this.shown.exportable;
     this.batch.disabled = !idle || !this.shown.batch;
     this.extract.disabled = !idle;
@@ -137,8 +139,17 @@ export class Exports {
       answer.files.forEach(download);
       return;
     }
-    const failure = await writeIntoFolder(folder, answer.files, (present) =>
-      window.confirm(`${present.length} files of these names are in the folder and will be replaced:\n${present.slice(0, 10).join('\n')}`));
+    this.writing = true;
+    this.enable();
+    let failure: string | null;
+    try {
+      failure = await writeIntoFolder(folder, answer.files, (present) =>
+        window.confirm(`${present.length} files of these names are in the folder and will be replaced:\n${present.slice(0, 10).join('\n')}`));
+    } finally {
+      this.writing = false;
+      this.enable();
+    }
     if (failure !== null) this.say([], failure);
+    else this.say([...answer.messages, `${answer.files.length} files were written into the folder ${folder.name}.`]);
   }
 }

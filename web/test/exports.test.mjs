@@ -70,7 +70,7 @@ async function openAt(page, name, node) {
 }
 
 async function downloaded(page, caption) {
-  const [download] = await Promise.all([page.waitForEvent('download'), page.getByRole('button', { name: caption, exact: true }).click()]);
+  const [download] = await Promise.all([page.waitForEvent('download', { timeout: 120000 }), page.getByRole('button', { name: caption, exact: true }).click()]);
   return { name: download.suggestedFilename(), bytes: fs.readFileSync(await download.path()) };
 }
 
@@ -161,5 +161,82 @@ test('a job shows its progress and, cancelled, offers nothing', async (t) => {
     // The save stays open: the next job runs whole.
     const got = await downloaded(page, 'Extract all...');
     assert.ok(Object.keys(unzipSync(got.bytes)).length > 0);
+  });
+});
+
+// The page from a local web server, as on an intranet; the folder picker answers with the
+// origin's private folder, which Chromium lets a page write without a dialog.
+async function withServedPage(work) {
+  const { createServer } = await import('node:http');
+  const html = fs.readFileSync(path.resolve(option('page')));
+  const server = createServer((request, response) => {
+    response.writeHead(200, { 'content-type': 'text/html; charset=utf-8' });
+    response.end(html);
+  });
+  await new Promise((resolve) => server.listen(0, '127.0.0.1', resolve));
+  const url = `http://127.0.0.1:${server.address().port}/quelvane.html`;
+  const browser = await chromium.launch({ executablePath: browserPath, args: ['--headless', '--no-sandbox', '--disable-gpu'] });
+  try {
+    const page = await browser.newPage();
+    const requests = [];
+    page.on('request', (request) => requests.push(request.url()));
+    await page.addInitScript(() => {
+      window.showDirectoryPicker = () => navigator.storage.getDirectory();
+    });
+    await page.goto(url);
+    await work(page);
+    assert.deepEqual(requests.filter((u) => u !== url && !u.startsWith('blob:')), [], 'no request leaves the page');
+  } finally {
+    await browser.close();
+    server.close();
+  }
+}
+
+// Every file below the origin's private folder: { name: bytes as an array }.
+function folderFiles(page) {
+  return page.evaluate(async () => {
+    const files = {};
+    const walk = async (folder, prefix) => {
+      for await (const [name, handle] of folder.entries()) {
+        if (handle.kind === 'directory') await walk(handle, `${prefix}${name}/`);
+        else files[`${prefix}${name}`] = [...new Uint8Array(await (await handle.getFile()).arrayBuffer())];
+      }
+    };
+    await walk(await navigator.storage.getDirectory(), '');
+    return files;
+  });
+}
+
+test('served from a web server, Extract all writes into a picked folder what quelvane-cli extract writes', async (t) => {
+  if (!usable(t)) return;
+  const name = 'CSCH@009.SAVF';
+  await withServedPage(async (page) => {
+    await openAt(page, name, '/');
+    await page.getByRole('checkbox', { name: 'Into a folder' }).check();
+    await page.getByRole('button', { name: 'Extract all...', exact: true }).click();
+    await page.waitForFunction(() => document.getElementById('messages').textContent.includes('written into the folder'));
+    const written = await folderFiles(page);
+    withFolder((out) => {
+      execFileSync(cli, ['extract', path.join(savf, name), '--to', out, '--quiet', ...pages]);
+      const expected = filesBelow(out);
+      assert.deepEqual(Object.keys(written).sort(), expected);
+      for (const n of expected) assert.ok(Buffer.from(written[n]).equals(fs.readFileSync(path.join(out, n))), n);
+    });
+    // Again into the same folder: the files there are replaced only when the user agrees.
+    const before = await folderFiles(page);
+    await page.evaluate(async () => {
+      const handle = await (await navigator.storage.getDirectory()).getFileHandle('catalog.json');
+      const writable = await handle.createWritable();
+      await writable.write('kept');
+      await writable.close();
+    });
+    const asked = [];
+    page.once('dialog', (dialog) => { asked.push(dialog.message()); void dialog.dismiss(); });
+    await page.getByRole('button', { name: 'Extract all...', exact: true }).click();
+    await page.waitForFunction(() => document.getElementById('messages').textContent.includes('Nothing was written'));
+    assert.match(asked[0], /will be replaced/);
+    const after = await folderFiles(page);
+    assert.equal(Buffer.from(after['catalog.json']).toString(), 'kept', 'a refused run replaces nothing');
+    assert.deepEqual(Object.keys(after).sort(), Object.keys(before).sort());
   });
 });
