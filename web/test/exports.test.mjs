@@ -60,8 +60,15 @@ function withFolder(work) {
 }
 
 // Opens `name` and shows the tree node at `node` ("part/object/member" indices).
+const openIn = new WeakMap();
 async function openAt(page, name, node) {
-  await page.setInputFiles('#file', path.join(savf, name));
+  if (openIn.get(page) !== name) {
+    // The tree of the save open before goes only once the new one has opened.
+    const before = await page.$('[role=tree]');
+    await page.setInputFiles('#file', path.join(savf, name));
+    if (before) await before.waitForElementState('hidden');
+    openIn.set(page, name);
+  }
   await page.waitForSelector('[role=treeitem]');
   await page.evaluate(() => document.querySelectorAll('[aria-expanded]').forEach((e) => e.setAttribute('aria-expanded', 'true')));
   if (node === '/') return;
