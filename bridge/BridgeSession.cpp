@@ -252,8 +252,13 @@ std::int64_t BridgeSession::rowCount() const {
 
 std::string BridgeSession::listingJson() {
     const bool more = pass_ != nullptr && !pass_->ended();
-    return "\"rowCount\":" + std::to_string(rowCount()) + ",\"listing\":\"" + (more ? "more" : "complete") +
-           "\",\"messages\":" + messagesJson() + "}";
+    // How far a member's listing is: slots read of the slots its record count promises.
+    const std::string progress = pass_ == nullptr
+                                     ? std::string()
+                                     : ",\"slotsRead\":" + std::to_string(pass_->slotsRead()) +
+                                           ",\"recordCount\":" + std::to_string(pass_->recordCount());
+    return "\"rowCount\":" + std::to_string(rowCount()) + progress + ",\"listing\":\"" +
+           (more ? "more" : "complete") + "\",\"messages\":" + messagesJson() + "}";
 }
 
 std::string BridgeSession::more(std::int64_t slots) {

@@ -42,7 +42,8 @@ class BridgeSession {
     // A member's records are listed in steps: "listing" says "more" while slots are left, which
     // more() lists; only the status byte of each slot is kept, its cells decoded when asked for.
     std::string show(const NodePosition& node);
-    // Lists up to `slots` more record slots of the member shown: {"rowCount", "listing", ...}.
+    // Lists up to `slots` more record slots of the member shown: {"rowCount", "slotsRead",
+    // "recordCount", "listing", ...}.
     std::string more(std::int64_t slots);
     // Rows [first, first + count) of what was shown last: {"rows": [{"caption", "cells", ...}]}
     std::string rows(std::int64_t first, std::int64_t count);

@@ -265,6 +265,19 @@ test('a member listed in steps keeps only what is asked for and ends once', () =
   save.close();
 });
 
+test('a member listed in steps says how many of its slots are read', () => {
+  const save = open('NOX_release_2022-07-07.savf');
+  if (save === null) return;
+  const { path: node } = memberNamed(save, 'NOXDB');
+  const shown = save.show(nodeAt(node));
+  assert.equal(shown.recordCount, 5152);
+  assert.ok(shown.slotsRead > 0 && shown.slotsRead <= shown.recordCount, JSON.stringify(shown));
+  assert.equal(shown.listing, 'complete');
+  // Nodes other than members list no slots.
+  assert.equal(save.show(nodeAt('/')).slotsRead, undefined);
+  save.close();
+});
+
 test('the object list and the check report equal the native ones', (t) => {
   if (!needCli(t)) return;
   for (const name of ['CSCH@009.SAVF', 'P4_EKO.SAVF', 'UZ_wcount25i.savf']) {
