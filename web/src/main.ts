@@ -3,6 +3,7 @@ import { WorkerClient } from './client';
 import { Exports } from './exporting';
 import { VirtualGrid } from './grid';
 import type { Row, Shown, TreeNode, NodeAddress } from './protocol';
+import { ListingProgress } from './listing';
 import { renderTree } from './tree';
 
 declare const QUELVANE_WORKER: string;
@@ -25,6 +26,7 @@ function start(): void {
   const grid = new VirtualGrid(element('content'), async (first, count) =>
     (await client.ask<{ rows: Row[] }>({ kind: 'rows', first, count })).rows ?? []);
   let shownAt = 0;
+  const listingProgress = new ListingProgress();
 
   async function show(node: NodeAddress): Promise<void> {
     const ticket = ++shownAt;
@@ -34,13 +36,14 @@ function start(): void {
     say(shown.messages, shown.error);
     grid.show(shown.columns ?? [], shown.rowCount ?? 0);
     exports.nodeShown(node, shown);
-    let listing = shown.listing;
-    while (listing === 'more' && ticket === shownAt) {
-      const more = await client.ask<Shown>({ kind: 'more', slots: LISTING_STEP });
-      listing = more.listing;
-      grid.grow(more.rowCount);
-      if (more.messages.length > 0) say(more.messages);
+    let last = shown;
+    listingProgress.begin();
+    while (last.listing === 'more' && ticket === shownAt && listingProgress.step(last)) {
+      last = await client.ask<Shown>({ kind: 'more', slots: LISTING_STEP });
+      grid.grow(last.rowCount);
+      if (last.messages.length > 0) say(last.messages);
     }
+    if (ticket === shownAt) listingProgress.end();
   }
 
   element<HTMLInputElement>('file').addEventListener('change', async (event) => {

@@ -37,6 +37,9 @@ export interface Shown {
   messages: string[];
   exportable?: boolean;
   batch?: boolean;
+  // A member's listing: slots read of its record count.
+  slotsRead?: number;
+  recordCount?: number;
 }
 
 export interface Row {
