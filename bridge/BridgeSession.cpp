@@ -6,6 +6,7 @@
 
 #include "export/ExportCommands.h"
 #include "export/ExportFileNames.h"
+#include "export/ExportRecordPass.h"
 #include "export/ExportSession.h"
 #include "export/IfsEntryExport.h"
 #include "export/InProcessAutomationClient.h"
@@ -256,8 +257,13 @@ std::int64_t BridgeSession::rowCount() const {
 
 std::string BridgeSession::listingJson() {
     const bool more = pass_ != nullptr && !pass_->ended();
-    return "\"rowCount\":" + std::to_string(rowCount()) + ",\"listing\":\"" + (more ? "more" : "complete") +
-           "\",\"messages\":" + messagesJson() + "}";
+    // How far a member's listing is: slots read of the slots its record count promises.
+    const std::string progress = pass_ == nullptr
+                                     ? std::string()
+                                     : ",\"slotsRead\":" + std::to_string(pass_->slotsRead()) +
+                                           ",\"recordCount\":" + std::to_string(pass_->recordCount());
+    return "\"rowCount\":" + std::to_string(rowCount()) + progress + ",\"listing\":\"" +
+           (more ? "more" : "complete") + "\",\"messages\":" + messagesJson() + "}";
 }
 
 std::string BridgeSession::more(std::int64_t slots) {
@@ -370,7 +376,7 @@ std::string BridgeSession::check() {
 }
 
 std::string BridgeSession::exportMember(const NodePosition& node, const std::string& format, bool splitter,
-                                        const std::string& folder) {
+                                        const std::string& folder, ProgressReporter& progress) {
     const std::optional<ExportFormat> chosen = formatNamed(format);
     if (!chosen) {
         return failureJson("unknown format " + format);
@@ -382,15 +388,33 @@ std::string BridgeSession::exportMember(const NodePosition& node, const std::str
     if (!member) {
         return failureJson("not a member");
     }
-    const SavedMember* saved = opened_.catalog().findMember(*member);
+    // The name the desktop's export dialog suggests: "OBJECT_MEMBER", decoded and made safe, so a
+    // name from the file never reaches outside the folder.
+    const Catalog& catalog = opened_.catalog();
     const std::string name = ExportFileNames::replaceExtension(
-        saved != nullptr ? utf8(saved->name) : "member", ExportFileNames::extensionOf(*chosen));
+        session.memberFileName(catalog.objectAt(member->file()).name, catalog.memberAt(*member).name),
+        ExportFileNames::extensionOf(*chosen));
+    const std::int64_t slots = ExportRecordPass::slotLimit(*views_, *member);
+    std::int64_t asked = 0;
+    // A stopped record pass ends the member as if it ended there: what the writer leaves behind
+    // after a cancel is cut short and is removed here.
+    session.keepGoing = [&progress, &asked, slots] {
+        asked += ExportRecordPass::kSlotsBetweenAsks;
+        progress.progress(std::min(asked, slots), slots);
+        return !progress.cancelled();
+    };
     const std::filesystem::path path = std::filesystem::path(folder) / name;
     const ExportOutcome outcome = quelvane::exportMember(session, *member, *chosen, path.string());
+    if (progress.cancelled()) {
+        std::error_code ignored;
+        std::filesystem::remove(path, ignored);
+        return "{\"outcome\":\"cancelled\",\"files\":[],\"messages\":" + messagesJson() + "}";
+    }
     if (outcome != ExportOutcome::Written) {
         return failureJson("the member was not exported");
     }
-    return "{\"files\":" + filesBelow(folder) + ",\"messages\":" + messagesJson() + "}";
+    return "{\"outcome\":\"written\",\"files\":" + filesBelow(folder) + ",\"messages\":" + messagesJson() +
+           "}";
 }
 
 std::string BridgeSession::exportBatch(const NodePosition& node, const std::string& format, bool splitter,

@@ -42,7 +42,8 @@ class BridgeSession {
     // A member's records are listed in steps: "listing" says "more" while slots are left, which
     // more() lists; only the status byte of each slot is kept, its cells decoded when asked for.
     std::string show(const NodePosition& node);
-    // Lists up to `slots` more record slots of the member shown: {"rowCount", "listing", ...}.
+    // Lists up to `slots` more record slots of the member shown: {"rowCount", "slotsRead",
+    // "recordCount", "listing", ...}.
     std::string more(std::int64_t slots);
     // Rows [first, first + count) of what was shown last: {"rows": [{"caption", "cells", ...}]}
     std::string rows(std::int64_t first, std::int64_t count);
@@ -54,9 +55,10 @@ class BridgeSession {
     std::string objectText(const std::vector<std::size_t>& order);
     // {"lines": [...]}: the block-grid check of the save as stored.
     std::string check();
-    // The member at `node` (format "txt", "doc" or "xls") into folder/<member>.<ext>.
+    // The member at `node` (format "txt", "doc" or "xls") into folder/<object>_<member>.<ext>, with
+    // progress in record slots; cancelled, it leaves no file.
     std::string exportMember(const NodePosition& node, const std::string& format, bool splitter,
-                             const std::string& folder);
+                             const std::string& folder, ProgressReporter& progress);
     // Every member of the file at `node` into `folder`.
     std::string exportBatch(const NodePosition& node, const std::string& format, bool splitter,
                             const std::string& folder, ProgressReporter& progress);

@@ -202,8 +202,9 @@ EMSCRIPTEN_KEEPALIVE const char* quelvane_export(int handle, int level, int inde
                                                  const char* folder) {
     return guarded(handle, [&](BridgeSession& session) {
         std::filesystem::create_directories(folder);
+        JsProgress progress;
         return session.exportMember(position(level, index, parent, grandparent, nullptr), format,
-                                    splitter != 0, folder);
+                                    splitter != 0, folder, progress);
     });
 }
 

@@ -106,14 +106,16 @@ class SaveFile {
     return this.call('quelvane_check', [], []);
   }
 
-  // The member at `node` as 'txt', 'doc' or 'xls': { name, bytes } or { error }.
-  exportMember(node, format, { splitter = false } = {}) {
+  // The member at `node` as 'txt', 'doc' or 'xls', named as the desktop's export dialog suggests:
+  // { outcome: 'written', name, bytes }, { outcome: 'cancelled' } (onProgress answered true), or
+  // { error }.
+  exportMember(node, format, { splitter = false, onProgress } = {}) {
     const answer = this.quelvane.withFolder((folder) =>
       this.call('quelvane_export', ['number', 'number', 'number', 'number', 'string', 'number', 'string'],
-        [node.level, node.index, node.parent, node.grandparent, format, splitter ? 1 : 0, folder]));
-    if (answer.error) return answer;
+        [node.level, node.index, node.parent, node.grandparent, format, splitter ? 1 : 0, folder]), { onProgress });
+    if (answer.error || answer.outcome !== 'written') return answer;
     const [file] = answer.files;
-    return { name: file.name, bytes: file.bytes, messages: answer.messages };
+    return { outcome: answer.outcome, name: file.name, bytes: file.bytes, messages: answer.messages };
   }
 
   // Every member of the file at `node`: { outcome, files: [{ name, bytes }] }.

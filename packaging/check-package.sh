@@ -24,6 +24,12 @@ for path in usr/bin/quelvane usr/bin/quelvane-cli usr/share/applications/quelvan
   [ -e "$root/$path" ] || { echo "missing /$path"; exit 1; }
 done
 ls "$root"/usr/lib/quelvane/libtrnnls.so "$root"/usr/lib/quelvane/libtrnsdt.so >/dev/null
+# A build given the web page carries it, whole: one file that fetches nothing beside it.
+if grep -q '^QUELVANE_WEB_PAGE:FILEPATH=.' "$build/CMakeCache.txt"; then
+  page="$root/usr/share/quelvane/web/quelvane.html"
+  [ -s "$page" ] || { echo "missing /usr/share/quelvane/web/quelvane.html"; exit 1; }
+  tail -c 64 "$page" | grep -q '</html>' || { echo "the installed web page is cut short"; exit 1; }
+fi
 
 # The programs keep their settings beside themselves when that folder can be written, as it
 # can here: a configuration of their own keeps the user's real one out of the test.

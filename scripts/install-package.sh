@@ -5,8 +5,10 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 bash scripts/install-deps.sh
+# The web page goes into the package (/usr/share/quelvane/web/) when it can be built here.
+page="$(bash scripts/build-page.sh)" || page=""
 cmake -S . -B build/package -G Ninja -DCMAKE_BUILD_TYPE=Release \
-  -DQUELVANE_BUILD_TESTS=OFF -DQUELVANE_BUILD_BENCHMARKS=OFF
+  -DQUELVANE_BUILD_TESTS=OFF -DQUELVANE_BUILD_BENCHMARKS=OFF -DQUELVANE_WEB_PAGE="$page"
 cmake --build build/package -j "$(nproc)"
 (cd build/package && cpack -G DEB)
 
@@ -15,3 +17,4 @@ sudo_cmd=""
 deb="$(ls build/package/quelvane_*.deb | tail -n 1)"
 DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get install -y "./$deb"
 echo "Installed: start it with 'quelvane', or 'quelvane-cli --help'."
+[ -z "$page" ] || echo "The web page: file:///usr/share/quelvane/web/quelvane.html"

@@ -7,6 +7,13 @@ bash scripts/install-deps.sh
 cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build/release -j "$(nproc)"
 
+# The same viewer as one web page, to open in any browser (file://) or put on a web server.
+if page="$(bash scripts/build-page.sh)"; then
+  echo "The web page: file://$page"
+else
+  echo "The web page was not built (it needs emscripten and npm from scripts/install-deps.sh)." >&2
+fi
+
 if [ -x build/release/bin/quelvane ]; then
   if [ -z "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
     echo "No display: starting under xvfb-run (nothing will be visible)." >&2

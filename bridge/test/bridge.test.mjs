@@ -161,6 +161,54 @@ test('exports are byte for byte what quelvane-cli export writes', (t) => {
   }
 });
 
+// The tree path of the first member whose caption starts with `name`.
+function memberNamed(save, name) {
+  const [library] = save.tree().roots;
+  for (const [p, part] of library.children.entries()) {
+    for (const [o, object] of part.children.entries()) {
+      const m = object.children.findIndex((member) => member.caption.startsWith(`${name} `));
+      if (m >= 0) return { path: `${p}/${o}/${m}`, object: object.caption.split('(')[0] };
+    }
+  }
+  return null;
+}
+
+test('an exported member is named as the desktop export dialog suggests, object_member.ext', () => {
+  for (const [name, member, format] of [['CSCH@009.SAVF', 'MSYOL01@4', 'txt'], ['GURI_demodb.savf', 'PERSON', 'xls'],
+    ['NOX_release_2022-07-07.savf', 'NOXDB', 'doc']]) {
+    const save = open(name);
+    if (save === null) continue;
+    const found = memberNamed(save, member);
+    assert.ok(found, `${name}: ${member} is in the tree`);
+    const exported = save.exportMember(nodeAt(found.path), format);
+    assert.equal(exported.outcome, 'written', `${name}: ${exported.error}`);
+    assert.equal(exported.name, `${found.object}_${member}.${format}`, name);
+    save.close();
+  }
+});
+
+test('an export or extraction cancelled from its progress says so and hands over nothing', () => {
+  const save = open('NOX_release_2022-07-07.savf');
+  if (save === null) return;
+  const { path: node } = memberNamed(save, 'NOXDB');
+  for (const format of ['txt', 'doc', 'xls']) {
+    const seen = [];
+    const cancelled = save.exportMember(nodeAt(node), format, { onProgress: (done, total) => seen.push([done, total]) > 0 });
+    assert.equal(cancelled.outcome, 'cancelled', format);
+    assert.equal(cancelled.bytes, undefined, format);
+    assert.ok(seen.length === 1 && seen[0][0] > 0 && seen[0][1] >= 5152, `${format}: ${JSON.stringify(seen)}`);
+    // Not cancelled, the same member is written whole and its progress never passes its total.
+    let last = [0, 0];
+    const whole = save.exportMember(nodeAt(node), format, { onProgress: (done, total) => { last = [done, total]; } });
+    assert.equal(whole.outcome, 'written', format);
+    assert.ok(last[0] <= last[1] && last[0] > 0, `${format}: ${last}`);
+  }
+  const files = [];
+  const extracted = save.extract({ onFile: (n) => files.push(n), onProgress: () => true });
+  assert.equal(extracted.cancelled, true);
+  save.close();
+});
+
 test('a batch export writes every member of a file as quelvane-cli batch does', (t) => {
   if (!needCli(t)) return;
   for (const [name, node] of [['CSCH@009.SAVF', '1/0'], ['GURI_demodb.savf', '0/0']]) {
@@ -214,6 +262,19 @@ test('a member listed in steps keeps only what is asked for and ends once', () =
     assert.equal(pages.host.length, 38);
     assert.equal(pages.pc.length, 30);
   }
+  save.close();
+});
+
+test('a member listed in steps says how many of its slots are read', () => {
+  const save = open('NOX_release_2022-07-07.savf');
+  if (save === null) return;
+  const { path: node } = memberNamed(save, 'NOXDB');
+  const shown = save.show(nodeAt(node));
+  assert.equal(shown.recordCount, 5152);
+  assert.ok(shown.slotsRead > 0 && shown.slotsRead <= shown.recordCount, JSON.stringify(shown));
+  assert.equal(shown.listing, 'complete');
+  // Nodes other than members list no slots.
+  assert.equal(save.show(nodeAt('/')).slotsRead, undefined);
   save.close();
 });
 

@@ -11,6 +11,8 @@ import { TabStrip } from './tabs';
 import { CatalogTreeView } from './tree';
 import { followDrops } from './drop';
 import { followSplitter } from './splitter';
+import { Exports } from './exporting';
+import { ListingProgress } from './listing';
 
 declare const QUELVANE_WORKER: string;
 
@@ -41,6 +43,7 @@ function start(): void {
     return;
   }
   const client = new WorkerClient(QUELVANE_WORKER);
+  const exports = new Exports(QUELVANE_WORKER, document.querySelector('header') as HTMLElement, say);
   const grid = new VirtualGrid(element('content'), async (first, count) =>
     (await client.ask<{ rows: Row[] }>({ kind: 'rows', first, count })).rows ?? []);
   const tabs: Tab[] = [];
@@ -48,6 +51,7 @@ function start(): void {
   let shownAt = 0;
   let pending: File[] = [];
   let pair = storedPair();
+  const listingProgress = new ListingProgress();
 
   const tabOf = (tabElement: HTMLElement) => tabs.find((t) => t.element === tabElement);
   const strip = new TabStrip(
@@ -81,14 +85,16 @@ function start(): void {
     element('summary').textContent = shown.summary ?? '';
     say(shown.messages, shown.error);
     grid.show(shown.columns ?? [], shown.rowCount ?? 0);
-    let listing = shown.listing;
-    while (listing === 'more' && ticket === shownAt) {
-      const more = await client.ask<Shown>({ kind: 'more', slots: LISTING_STEP });
+    exports.nodeShown(node, shown);
+    let last = shown;
+    listingProgress.begin();
+    while (last.listing === 'more' && ticket === shownAt && listingProgress.step(last)) {
+      last = await client.ask<Shown>({ kind: 'more', slots: LISTING_STEP });
       if (ticket !== shownAt) return;
-      listing = more.listing;
-      grid.grow(more.rowCount);
-      if (more.messages.length > 0) say(more.messages);
+      grid.grow(last.rowCount);
+      if (last.messages.length > 0) say(last.messages);
     }
+    if (ticket === shownAt) listingProgress.end();
   }
 
   function fill(tab: Tab, opened: Opened): void {
@@ -119,10 +125,13 @@ function start(): void {
     element('tree').replaceChildren(...(tab ? [tab.tree] : []));
     toolsFollow();
     if (!tab) {
+      exports.fileOpened(null);
       say([]);
       return;
     }
     tab.element.classList.toggle('failed', tab.save === undefined);
+    // A job's worker opens the file afresh: held saves are not offered to it.
+    exports.fileOpened(tab.save !== undefined && 'file' in tab.source && pair ? { file: tab.source.file, ...pair } : null);
     if (tab.save === undefined) {
       say(tab.messages, tab.error);
       return;

@@ -53,6 +53,11 @@ export interface Shown {
   rowCount: number;
   listing: 'more' | 'complete';
   messages: string[];
+  exportable?: boolean;
+  batch?: boolean;
+  // A member's listing: slots read of its record count.
+  slotsRead?: number;
+  recordCount?: number;
 }
 
 export interface Row {

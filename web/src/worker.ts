@@ -1,5 +1,7 @@
 // The worker that holds the core: the file is read in place slice by slice, never uploaded.
 import { startQuelvane, fileReader } from '../../bridge/quelvane.mjs';
+import type { JobAnswer, JobRequest } from './jobprotocol';
+import { runJob } from './jobrunner';
 import type { Request } from './protocol';
 
 declare const createQuelvane: (options: object) => Promise<unknown>;
@@ -60,8 +62,20 @@ async function answer(request: Request): Promise<Record<string, unknown>> {
   return save.rows(request.first, request.count);
 }
 
-self.onmessage = async (event: MessageEvent<Request>) => {
+self.onmessage = async (event: MessageEvent<Request | JobRequest>) => {
   const request = event.data;
+  if (request.kind === 'job') {
+    const quelvane = await started;
+    const post = (message: object, transfer: Transferable[] = []) => self.postMessage(message, { transfer });
+    let done: JobAnswer;
+    try {
+      done = runJob(quelvane, request, post);
+    } catch (failure) {
+      done = { outcome: 'failed', files: [], messages: [], error: String(failure) };
+    }
+    post({ id: request.id, answer: done }, [...new Set(done.files.map((f) => f.bytes.buffer as ArrayBuffer))]);
+    return;
+  }
   let reply: Record<string, unknown>;
   try {
     reply = await answer(request);

@@ -1,0 +1,155 @@
+// The page's exports: a member as text, Word or Excel, a file's members in batch, and Extract
+// all, with the desktop's captions. Batch and extraction come as one .zip, or are written into a
+// folder the user picks where the browser offers that. Only a job that ended whole is offered.
+import { folderPicker, writeIntoFolder } from './folder';
+import { JobClient, type JobFile } from './jobs';
+import type { Delivery, ExportFormat, Job, JobAnswer, NamedBytes } from './jobprotocol';
+import type { NodeAddress } from './protocol';
+
+const FORMATS: [ExportFormat, string][] = [
+  ['txt', 'Text File (*.txt)'], ['doc', 'Word File (*.doc)'], ['xls', 'Excel File (*.xls)'],
+];
+
+export type Say = (messages: string[], error?: string) => void;
+
+// What the node shown last allows, as the bridge answered it.
+export interface Exportable {
+  exportable?: boolean;
+  batch?: boolean;
+}
+
+function button(caption: string): HTMLButtonElement {
+  const b = document.createElement('button');
+  b.type = 'button';
+  b.textContent = caption;
+  b.disabled = true;
+  return b;
+}
+
+export function download(file: NamedBytes): void {
+  const url = URL.createObjectURL(new Blob([file.bytes as BlobPart], { type: 'application/octet-stream' }));
+  const link = document.createElement('a');
+  link.href = url;
+  link.download = file.name.replace(/^.*\//, '');
+  link.click();
+  setTimeout(() => URL.revokeObjectURL(url), 60000);
+}
+
+export class Exports {
+  private opened: JobFile | null = null;
+  private node: NodeAddress | null = null;
+  private shown: Exportable = {};
+  private readonly member = button('Export a member');
+  private readonly batch = button('Export PF members in batch');
+  private readonly extract = button('Extract all...');
+  private readonly format = document.createElement('select');
+  private readonly splitter = document.createElement('input');
+  private readonly intoFolder = document.createElement('input');
+  private readonly jobs: JobClient;
+  // Files being written into a folder after their job: no other job starts meanwhile.
+  private writing = false;
+
+  constructor(source: string, host: HTMLElement, private readonly say: Say) {
+    const bar = document.createElement('div');
+    bar.setAttribute('role', 'toolbar');
+    bar.setAttribute('aria-label', 'Export');
+    bar.className = 'exports';
+    const progress = document.createElement('div');
+    progress.className = 'job';
+    progress.setAttribute('aria-live', 'polite');
+    host.append(bar, progress);
+    this.jobs = new JobClient(source, progress);
+    this.format.setAttribute('aria-label', 'The File Type to save :');
+    for (const [value, caption] of FORMATS) this.format.append(new Option(caption, value));
+    this.splitter.type = 'checkbox';
+    const splitterLabel = document.createElement('label');
+    splitterLabel.append(this.splitter, 'With splitter code "I"');
+    bar.append(this.member, this.batch, this.format, splitterLabel, this.extract);
+    if (folderPicker() !== null) {
+      this.intoFolder.type = 'checkbox';
+      const folderLabel = document.createElement('label');
+      folderLabel.append(this.intoFolder, 'Into a folder');
+      bar.append(folderLabel);
+    }
+    this.member.addEventListener('click', () => void this.exportMember());
+    this.batch.addEventListener('click', () => void this.many('batch'));
+    this.extract.addEventListener('click', () => void this.many('extract'));
+  }
+
+  // A save was opened (null: none is open now); what it shows next decides the buttons.
+  fileOpened(opened: JobFile | null): void {
+    this.jobs.cancel();
+    this.opened = opened;
+    this.nodeShown(null, {});
+  }
+
+  nodeShown(node: NodeAddress | null, shown: Exportable): void {
+    this.node = node;
+    this.shown = shown;
+    this.enable();
+  }
+
+  private enable(): void {
+    const idle = this.opened !== null && !this.jobs.busy && !this.writing;
+    this.member.disabled = !idle || !this.shown.exportable;
+    this.batch.disabled = !idle || !this.shown.batch;
+    this.extract.disabled = !idle;
+  }
+
+  private async run(job: Job, caption: string): Promise<JobAnswer | null> {
+    if (this.opened === null) return null;
+    const running = this.jobs.run(this.opened, job, caption);
+    this.enable();
+    const answer = await running;
+    this.enable();
+    if (answer.outcome === 'cancelled') this.say([`${caption}: cancelled, nothing was written.`]);
+    else if (answer.outcome === 'failed') this.say(answer.messages, answer.error ?? 'the job failed');
+    else if (answer.messages.length > 0) this.say(answer.messages);
+    return answer.outcome === 'written' ? answer : null;
+  }
+
+  private settings() {
+    return { format: this.format.value as ExportFormat, splitter: this.splitter.checked };
+  }
+
+  private async exportMember(): Promise<void> {
+    if (this.node === null) return;
+    const answer = await this.run({ what: 'export', node: this.node, ...this.settings() }, 'Export a member');
+    answer?.files.forEach(download);
+  }
+
+  private async many(what: 'batch' | 'extract'): Promise<void> {
+    if (what === 'batch' && this.node === null) return;
+    const picker = this.intoFolder.checked ? folderPicker() : null;
+    let folder: FileSystemDirectoryHandle | null = null;
+    if (picker !== null) {
+      try {
+        folder = await picker({ mode: 'readwrite' });
+      } catch {
+        return;
+      }
+    }
+    const delivery: Delivery = folder === null ? 'zip' : 'files';
+    const job: Job = what === 'extract' || this.node === null
+      ? { what: 'extract', delivery }
+      : { what: 'batch', node: this.node, ...this.settings(), delivery };
+    const answer = await this.run(job, what === 'extract' ? 'Extract all...' : 'Export PF members in batch');
+    if (answer === null) return;
+    if (folder === null) {
+      answer.files.forEach(download);
+      return;
+    }
+    this.writing = true;
+    this.enable();
+    let failure: string | null;
+    try {
+      failure = await writeIntoFolder(folder, answer.files, (present) =>
+        window.confirm(`${present.length} files of these names are in the folder and will be replaced:\n${present.slice(0, 10).join('\n')}`));
+    } finally {
+      this.writing = false;
+      this.enable();
+    }
+    if (failure !== null) this.say([], failure);
+    else this.say([...answer.messages, `${answer.files.length} files were written into the folder ${folder.name}.`]);
+  }
+}

@@ -1,0 +1,41 @@
+// Long jobs (exports, batches, extraction) run in a worker of their own, which the page ends on
+// Cancel: a worker busy in one call into the module cannot hear a message, and without
+// cross-origin isolation (which a page opened from disk cannot have) no memory is shared to flag
+// it through.
+import type { NodeAddress } from './protocol';
+
+export type ExportFormat = 'txt' | 'doc' | 'xls';
+
+// Where a job's files go: one .zip to download, or handed back whole to be written into a folder.
+export type Delivery = 'zip' | 'files';
+
+export type Job =
+  | { what: 'export'; node: NodeAddress; format: ExportFormat; splitter: boolean }
+  | { what: 'batch'; node: NodeAddress; format: ExportFormat; splitter: boolean; delivery: Delivery }
+  | { what: 'extract'; delivery: Delivery };
+
+export interface JobRequest {
+  id: number;
+  kind: 'job';
+  file: File;
+  ebcdic: number;
+  pc: number;
+  job: Job;
+}
+
+export interface NamedBytes {
+  name: string;
+  bytes: Uint8Array;
+}
+
+// How a job ended. Only 'written' carries files, and only whole ones.
+export interface JobAnswer {
+  outcome: 'written' | 'cancelled' | 'failed';
+  files: NamedBytes[];
+  messages: string[];
+  error?: string;
+}
+
+export type JobMessage =
+  | { id: number; progress: { done: number; total: number } }
+  | { id: number; answer: JobAnswer };

@@ -1,0 +1,80 @@
+// A job in its own worker: opens the page's File afresh (read in place, as the browsing worker
+// reads it), runs one export, batch or extraction, and hands back whole files or a zip of them.
+import { fileReader } from '../../bridge/quelvane.mjs';
+import type { JobAnswer, JobMessage, JobRequest, NamedBytes } from './jobprotocol';
+import { stemOf, zipOf } from './zip';
+
+// Progress is posted at most this often; the module asks far more often.
+const PROGRESS_INTERVAL_MS = 100;
+
+type Post = (message: JobMessage, transfer?: Transferable[]) => void;
+
+interface BridgeAnswer {
+  error?: string;
+  outcome?: string;
+  cancelled?: boolean;
+  failures?: string[];
+  messages?: string[];
+  files?: NamedBytes[];
+  name?: string;
+  bytes?: Uint8Array;
+}
+
+function failed(error: string, messages: string[] = []): JobAnswer {
+  return { outcome: 'failed', files: [], messages, error };
+}
+
+function delivered(files: NamedBytes[], messages: string[], zipName: string | null): JobAnswer {
+  if (zipName === null) return { outcome: 'written', files, messages };
+  return { outcome: 'written', files: [{ name: zipName, bytes: zipOf(files) }], messages };
+}
+
+// eslint-disable-next-line @typescript-eslint/no-explicit-any
+function work(save: any, request: JobRequest, onProgress: (done: number, total: number) => boolean): JobAnswer {
+  const { job } = request;
+  if (job.what === 'export') {
+    const got: BridgeAnswer = save.exportMember(job.node, job.format, { splitter: job.splitter, onProgress });
+    if (got.error) return failed(got.error, got.messages);
+    if (got.outcome !== 'written' || !got.name || !got.bytes) return { outcome: 'cancelled', files: [], messages: [] };
+    return { outcome: 'written', files: [{ name: got.name, bytes: got.bytes }], messages: got.messages ?? [] };
+  }
+  if (job.what === 'batch') {
+    const got: BridgeAnswer = save.exportBatch(job.node, job.format, { splitter: job.splitter, onProgress });
+    if (got.error) return failed(got.error, got.messages);
+    if (got.outcome === 'cancelled') return { outcome: 'cancelled', files: [], messages: [] };
+    // A batch in which a writer failed wrote some members only: it is not offered as done.
+    if (got.outcome !== 'written') return failed('the batch export failed', got.messages);
+    const { level, index, parent, grandparent } = job.node;
+    const [part, at] = level === 3 ? [grandparent, parent] : [parent, index];
+    const object: string = save.tree().roots[0]?.children[part]?.children[at]?.caption ?? '';
+    const name = `${stemOf(request.file.name)}_${object.split('(')[0].trim() || 'members'}.zip`;
+    return delivered(got.files ?? [], got.messages ?? [], job.delivery === 'zip' ? name : null);
+  }
+  const files: NamedBytes[] = [];
+  const got: BridgeAnswer = save.extract({ onProgress, onFile: (name: string, bytes: Uint8Array) => files.push({ name, bytes }) });
+  if (got.error) return failed(got.error, got.messages);
+  if (got.cancelled) return { outcome: 'cancelled', files: [], messages: [] };
+  // What could not be extracted is said, as quelvane-cli extract says it; the rest is whole.
+  const messages = [...(got.messages ?? []), ...(got.failures ?? [])];
+  return delivered(files, messages, job.delivery === 'zip' ? `${stemOf(request.file.name)}.zip` : null);
+}
+
+// eslint-disable-next-line @typescript-eslint/no-explicit-any
+export function runJob(quelvane: any, request: JobRequest, post: Post): JobAnswer {
+  const save = quelvane.open(fileReader(request.file), { ebcdic: request.ebcdic, pc: request.pc, name: request.file.name });
+  if (typeof save.tree !== 'function') return failed(save.error ?? 'the save file could not be opened', save.messages);
+  let posted = 0;
+  const onProgress = (done: number, total: number): boolean => {
+    const now = Date.now();
+    if (now - posted >= PROGRESS_INTERVAL_MS) {
+      posted = now;
+      post({ id: request.id, progress: { done, total } });
+    }
+    return false;
+  };
+  try {
+    return work(save, request, onProgress);
+  } finally {
+    save.close();
+  }
+}
