@@ -12,15 +12,6 @@ namespace quelvane {
 namespace {
 
 constexpr std::int32_t kMaxMembersShown = 1000;
-enum TreeImage {
-    kLibraryImage = 0,
-    kLibrarySelected = 1,
-    kPartImage = 2,
-    kPartSelected = 3,
-    kObjectImage = 4,
-    kObjectSelected = 5,
-    kMemberImage = 0
-};
 
 std::string joinedLines(const std::vector<std::string>& lines) {
     std::string text;
@@ -69,20 +60,19 @@ CatalogTree buildCatalogTree(Catalog& catalog) {
         const SavedPart& first = checkedAt(catalog.parts, 0);
         CatalogTreeNode& root =
             tree.roots.emplace_back(CatalogTreeNode{"Library(" + first.name + ")",
-                                                    kLibraryImage,
-                                                    kLibrarySelected,
+                                                    TreeNodeKind::Library,
                                                     {},
                                                     joinedLines(saveDetailLines(catalog.header.details))});
         for (std::size_t i = 0; i < catalog.parts.size(); ++i) {
             SavedLibrary& library = catalog.parts[i].library;
             CatalogTreeNode& partNode = root.children.emplace_back(
-                CatalogTreeNode{"Part" + std::to_string(i), kPartImage, kPartSelected, {}, {}});
+                CatalogTreeNode{"Part" + std::to_string(i), TreeNodeKind::Part, {}, {}});
             for (std::int32_t j = 0; j < library.objectCount; ++j) {
                 SavedObject& object = checkedAt(library.objects, j);
                 std::string type = objectTypeText(object);
                 std::string caption = type == " " ? object.name : object.name + "(" + type + ")";
-                CatalogTreeNode& objectNode = partNode.children.emplace_back(CatalogTreeNode{
-                    caption, kObjectImage, kObjectSelected, {}, objectDetailsShown(object, type)});
+                CatalogTreeNode& objectNode = partNode.children.emplace_back(
+                    CatalogTreeNode{caption, TreeNodeKind::Object, {}, objectDetailsShown(object, type)});
                 if (object.memberCount > kMaxMembersShown) {
                     object.memberCount = 0;
                 }
@@ -93,7 +83,7 @@ CatalogTree buildCatalogTree(Catalog& catalog) {
                 for (std::size_t k = 0; k < shown; ++k) {
                     const SavedMember& member = object.members[k];
                     objectNode.children.push_back(CatalogTreeNode{
-                        member.name + " ", kMemberImage, kMemberImage, {}, memberDetailText(member)});
+                        member.name + " ", TreeNodeKind::Member, {}, memberDetailText(member)});
                 }
             }
         }

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "savefile/Catalog.h"
+#include "savefile/TreeNodeKind.h"
 
 namespace quelvane {
 
@@ -11,8 +12,7 @@ namespace quelvane {
 // parent is the index of its catalog record (part, object, member).
 struct CatalogTreeNode {
     std::string caption;
-    int image = 0;
-    int selectedImage = 0;
+    TreeNodeKind kind = TreeNodeKind::Library;
     std::vector<CatalogTreeNode> children;
     // The node's details (save, object or member), in the PC code page; empty when none were read.
     std::string details;

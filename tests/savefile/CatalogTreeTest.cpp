@@ -9,12 +9,30 @@
 namespace quelvane::test {
 namespace {
 
+// The window's images of each kind, normal and selected.
+std::string imagesOf(TreeNodeKind kind) {
+    switch (kind) {
+        case TreeNodeKind::Library:
+        case TreeNodeKind::IfsRoot:
+            return "0/1";
+        case TreeNodeKind::Part:
+        case TreeNodeKind::IfsDirectory:
+            return "2/3";
+        case TreeNodeKind::Object:
+        case TreeNodeKind::IfsFile:
+            return "4/5";
+        case TreeNodeKind::Member:
+            return "0/0";
+    }
+    return "?";
+}
+
 // The tree as the shell would draw it: one line per node, two spaces a level, images after "|".
 std::vector<std::string> render(const CatalogTree& tree) {
     std::vector<std::string> lines;
     std::function<void(const CatalogTreeNode&, int)> walk = [&](const CatalogTreeNode& node, int depth) {
         lines.push_back(std::string(static_cast<std::size_t>(depth) * 2, ' ') + node.caption + "|" +
-                        std::to_string(node.image) + "/" + std::to_string(node.selectedImage));
+                        imagesOf(node.kind));
         for (const auto& child : node.children) {
             walk(child, depth + 1);
         }
