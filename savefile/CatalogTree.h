@@ -33,8 +33,12 @@ struct CatalogTree {
 // single space for every other code.
 std::string objectTypeText(const SavedObject& object);
 
-// Builds the tree from the catalog. An object with more than 1000 members gets its member count
-// set to 0 in the catalog and shows no members, here and in every view.
-CatalogTree buildCatalogTree(Catalog& catalog);
+// The members of an object the tree, the views and the exports by tree position show: none for
+// an object with more than 1000 members, else its member count. The catalog keeps the count the
+// save gave.
+std::int32_t shownMemberCount(const SavedObject& object);
+
+// Builds the tree from the catalog.
+CatalogTree buildCatalogTree(const Catalog& catalog);
 
 }  // namespace quelvane

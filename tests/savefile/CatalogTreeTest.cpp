@@ -143,8 +143,13 @@ TEST(CatalogTree, MemberLimit) {
     ASSERT_TRUE(tree.complete);
     EXPECT_EQ(tree.roots[0].children[0].children[0].children.size(), 1000u);
     EXPECT_TRUE(tree.roots[0].children[0].children[1].children.empty());
+    // The catalog keeps what the save said; the views follow the tree.
     EXPECT_EQ(lib.objects[0].memberCount, 1000);
-    EXPECT_EQ(lib.objects[1].memberCount, 0);
+    EXPECT_EQ(lib.objects[1].memberCount, 1001);
+    EXPECT_EQ(shownMemberCount(lib.objects[0]), 1000);
+    EXPECT_EQ(shownMemberCount(lib.objects[1]), 0);
+    EXPECT_NE(catalog.findMember({0, 0, 999}), nullptr);
+    EXPECT_EQ(catalog.findMember({0, 1, 0}), nullptr);
 }
 
 // Building stops quietly where the catalog runs out; the summary is then not shown.
