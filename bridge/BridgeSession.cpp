@@ -58,19 +58,6 @@ const char* outcomeName(OpenedSave::Outcome outcome) {
     return "notSaveFile";
 }
 
-std::optional<ExportFormat> formatNamed(const std::string& name) {
-    if (name == "txt") {
-        return ExportFormat::Text;
-    }
-    if (name == "doc") {
-        return ExportFormat::Word;
-    }
-    if (name == "xls") {
-        return ExportFormat::Excel;
-    }
-    return std::nullopt;
-}
-
 void writeNode(JsonWriter& json, const CatalogTreeNode& node, PcTextToUtf8& utf8) {
     json.beginObject();
     json.member("caption", utf8.toUtf8(node.caption));
@@ -362,7 +349,7 @@ std::string BridgeSession::check() {
 
 std::string BridgeSession::exportMember(const NodePosition& node, const std::string& format, bool splitter,
                                         const std::string& folder) {
-    const std::optional<ExportFormat> chosen = formatNamed(format);
+    const std::optional<ExportFormat> chosen = exportFormatNamed(format);
     if (!chosen) {
         return failureJson("unknown format " + format);
     }
@@ -386,7 +373,7 @@ std::string BridgeSession::exportMember(const NodePosition& node, const std::str
 
 std::string BridgeSession::exportBatch(const NodePosition& node, const std::string& format, bool splitter,
                                        const std::string& folder, ProgressReporter& progress) {
-    const std::optional<ExportFormat> chosen = formatNamed(format);
+    const std::optional<ExportFormat> chosen = exportFormatNamed(format);
     if (!chosen) {
         return failureJson("unknown format " + format);
     }
