@@ -48,7 +48,7 @@ struct Parsed {
         catalog.path = "TEST.SAVF";
         MemoryBlockSource source(bytes);
         SaveFileReader reader(catalog, converter, notifier);
-        result = reader.parseSaveFile(catalog.path, source);
+        result = reader.parseSaveFile(catalog.path, source).accepted ? 0 : -1;
         report = reader.report();
     }
 };

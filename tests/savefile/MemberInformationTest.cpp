@@ -371,7 +371,7 @@ TEST(MemberArea, EveryFailureEndsTheParseQuietly) {
             ReaderFixture fixture;
             FailingSource source(bytes, failFrom, kind);
             SaveFileReader reader(fixture.catalog, fixture.converter, fixture.notifier);
-            EXPECT_NO_THROW(EXPECT_EQ(reader.parseSaveFile("TEST.SAVF", source), 0)) << failFrom;
+            EXPECT_NO_THROW(EXPECT_TRUE(reader.parseSaveFile("TEST.SAVF", source).accepted)) << failFrom;
         }
     }
 }
@@ -388,7 +388,7 @@ TEST(MemberArea, EveryFailureKeepsItsReason) {
             ReaderFixture fixture;
             FailingSource source(bytes, failFrom, kind);
             SaveFileReader reader(fixture.catalog, fixture.converter, fixture.notifier);
-            ASSERT_EQ(reader.parseSaveFile("TEST.SAVF", source), 0);
+            ASSERT_TRUE(reader.parseSaveFile("TEST.SAVF", source).accepted);
             const ParseReport& report = reader.report();
             EXPECT_TRUE(report.accepted);
             EXPECT_NE(report.stop, ParseReport::Stop::NotRead);
