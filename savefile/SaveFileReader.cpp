@@ -212,12 +212,14 @@ ParseReport SaveFileReader::parseSaveFile(const std::string& path, BlockSource& 
             catalog_.ifs = IfsReader(readable, converter_).read(catalog_.header.headerSize);
         }
         EntryBudget budget(entryBudgetBytes(source, readable));
-        ObjectDirectoryReader(catalog_, converter_, notifier_, file, budget).readObjectDirectory();
+        ObjectDirectoryReader directory(catalog_, converter_, notifier_, file, budget);
+        directory.readObjectDirectory();
         if (!budget.refusal().empty()) {
             setStop(ParseReport::Stop::DecodingFailure, -1);
             report_.detail = budget.refusal();
         } else if (!file.isOpen() && report_.stop == ParseReport::Stop::EndOfFile) {
             setStop(ParseReport::Stop::DirectoryUnread, -1);
+            report_.detail = directory.stopReason();
         }
         if (catalog_.header.oldestLayout) {
             collectObjectReleases();
