@@ -76,7 +76,7 @@ int main() {
     SilentNotifier notifier;
     catalog.path = saveFile.string();
     SaveFileReader reader(catalog, converter, notifier);
-    if (reader.parseSaveFile(catalog.path) != 0 || catalog.parts.empty()) {
+    if (!reader.parseSaveFile(catalog.path).accepted || catalog.parts.empty()) {
         std::fprintf(stderr, "the built file was not read\n");
         return 1;
     }

@@ -108,7 +108,7 @@ int main() {
     Catalog catalog;
     catalog.path = saveFile.string();
     SaveFileReader reader(catalog, conversion, notifier);
-    if (reader.parseSaveFile(catalog.path) != 0 || catalog.parts.empty()) {
+    if (!reader.parseSaveFile(catalog.path).accepted || catalog.parts.empty()) {
         std::fprintf(stderr, "the built file was not read\n");
         return 1;
     }

@@ -43,7 +43,7 @@ Timing openAndList(const std::string& path) {
     catalog.path = path;
     Timing timing;
     auto start = Clock::now();
-    if (reader.parseSaveFile(catalog.path) != 0 || catalog.parts.empty()) {
+    if (!reader.parseSaveFile(catalog.path).accepted || catalog.parts.empty()) {
         return timing;
     }
     buildCatalogTree(catalog);

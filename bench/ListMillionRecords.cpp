@@ -34,7 +34,7 @@ int main() {
     SilentNotifier notifier;
     SaveFileReader reader(catalog, converter, notifier);
     catalog.path = path.string();
-    if (reader.parseSaveFile(catalog.path) != 0 || catalog.parts.empty()) {
+    if (!reader.parseSaveFile(catalog.path).accepted || catalog.parts.empty()) {
         std::fprintf(stderr, "the built file was not read\n");
         return 1;
     }

@@ -25,6 +25,24 @@ namespace quelvane {
 namespace {
 
 constexpr int kRecordlessImage = 1;
+
+// The page's "image" of a tree node: 0 a library or the IFS root, 2 a part or a directory, 4 an
+// object or a stream file, 0 a member.
+int pageImage(TreeNodeKind kind) {
+    switch (kind) {
+        case TreeNodeKind::Part:
+        case TreeNodeKind::IfsDirectory:
+            return 2;
+        case TreeNodeKind::Object:
+        case TreeNodeKind::IfsFile:
+            return 4;
+        case TreeNodeKind::Library:
+        case TreeNodeKind::IfsRoot:
+        case TreeNodeKind::Member:
+            return 0;
+    }
+    return 0;
+}
 // The slots a show lists before it answers, and the statuses handed on at a time.
 constexpr std::int64_t kFirstSlots = 20000;
 constexpr std::size_t kStatusBatch = 4096;
@@ -41,23 +59,10 @@ const char* outcomeName(OpenedSave::Outcome outcome) {
     return "notSaveFile";
 }
 
-std::optional<ExportFormat> formatNamed(const std::string& name) {
-    if (name == "txt") {
-        return ExportFormat::Text;
-    }
-    if (name == "doc") {
-        return ExportFormat::Word;
-    }
-    if (name == "xls") {
-        return ExportFormat::Excel;
-    }
-    return std::nullopt;
-}
-
 void writeNode(JsonWriter& json, const CatalogTreeNode& node, PcTextToUtf8& utf8) {
     json.beginObject();
     json.member("caption", utf8.toUtf8(node.caption));
-    json.member("image", node.image);
+    json.member("image", pageImage(node.kind));
     if (!node.details.empty()) {
         json.member("details", utf8.toUtf8(node.details));
     }
@@ -377,7 +382,7 @@ std::string BridgeSession::check() {
 
 std::string BridgeSession::exportMember(const NodePosition& node, const std::string& format, bool splitter,
                                         const std::string& folder, ProgressReporter& progress) {
-    const std::optional<ExportFormat> chosen = formatNamed(format);
+    const std::optional<ExportFormat> chosen = exportFormatNamed(format);
     if (!chosen) {
         return failureJson("unknown format " + format);
     }
@@ -419,7 +424,7 @@ std::string BridgeSession::exportMember(const NodePosition& node, const std::str
 
 std::string BridgeSession::exportBatch(const NodePosition& node, const std::string& format, bool splitter,
                                        const std::string& folder, ProgressReporter& progress) {
-    const std::optional<ExportFormat> chosen = formatNamed(format);
+    const std::optional<ExportFormat> chosen = exportFormatNamed(format);
     if (!chosen) {
         return failureJson("unknown format " + format);
     }

@@ -8,18 +8,6 @@
 
 namespace quelvane::cli {
 
-namespace {
-
-struct Format {
-    const char* name;
-    ExportFormat format;
-};
-
-constexpr Format kFormats[] = {
-    {"txt", ExportFormat::Text}, {"doc", ExportFormat::Word}, {"xls", ExportFormat::Excel}};
-
-}  // namespace
-
 CliExport::CliExport(const char* targetOption, const char* usage)
     : targetOption_(targetOption), usage_(usage) {}
 
@@ -35,7 +23,7 @@ int CliExport::usageError(const std::string& why) const {
 
 int CliExport::prepare(const std::vector<std::string>& arguments) {
     std::vector<std::string> rest;
-    const Format* chosen = nullptr;
+    std::optional<ExportFormat> chosen;
     std::optional<std::string> target;
     bool splitter = false;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
@@ -51,12 +39,7 @@ int CliExport::prepare(const std::vector<std::string>& arguments) {
                 target = value;
                 continue;
             }
-            chosen = nullptr;
-            for (const Format& format : kFormats) {
-                if (value == format.name) {
-                    chosen = &format;
-                }
-            }
+            chosen = exportFormatNamed(value);
             if (!chosen) {
                 return usageError("unknown format " + value);
             }
@@ -70,7 +53,7 @@ int CliExport::prepare(const std::vector<std::string>& arguments) {
     if (rest.size() != 2 || !chosen || !target || target->empty()) {
         return usageError("");
     }
-    format_ = chosen->format;
+    format_ = *chosen;
     target_ = *target;
     if (!cli_.startConversion()) {
         return kExitUsage;

@@ -11,6 +11,7 @@
 #include "export/ExportFileNames.h"
 #include "export/TextExportWriter.h"
 #include "export/WordExportWriter.h"
+#include "savefile/CatalogTree.h"
 #include "savefile/ObjectKinds.h"
 
 namespace quelvane {
@@ -180,7 +181,7 @@ bool exportBatchCommand(ExportSession& session, const std::optional<NodePosition
     contents.file = *file;
     contents.libraryName = catalog.parts[static_cast<std::size_t>(file->part)].library.name;
     contents.fileName = object.name;
-    contents.memberCount = decimal(object.memberCount);
+    contents.memberCount = decimal(shownMemberCount(object));
     contents.directory = std::filesystem::current_path(ignored).string();
     dialog.fill(contents);
     dialog.showDialog();
@@ -212,7 +213,7 @@ ExportOutcome exportFileMembers(ExportSession& session, ObjectRef file, ExportFo
     // catalog: the file is looked up again for every member, and the run ends when it is gone.
     for (std::int32_t m = 0; first != nullptr; ++m) {
         const SavedObject* object = catalog.findObject(file);
-        if (object == nullptr || object->name != fileName || m >= object->memberCount ||
+        if (object == nullptr || object->name != fileName || m >= shownMemberCount(*object) ||
             static_cast<std::size_t>(m) >= object->members.size()) {
             break;
         }
@@ -226,7 +227,8 @@ ExportOutcome exportFileMembers(ExportSession& session, ObjectRef file, ExportFo
                                session.pcText(name));
         }
         const std::string path = directory + ExportFileNames::kSeparator + name;
-        progress("Converting  " + library + "/" + fileName + "(" + member + ")", m, object->memberCount);
+        progress("Converting  " + library + "/" + fileName + "(" + member + ")", m,
+                 shownMemberCount(*object));
         if (session.keepGoing && !session.keepGoing()) {
             return ExportOutcome::Cancelled;
         }

@@ -4,12 +4,11 @@
 
 namespace quelvane {
 
-// The export command's save dialog (`SaveFile`): filter "TEXT File|*.txt|Word|*.doc|Excel|*.xls",
-// no default extension, no overwrite prompt, keeping its last file type between uses.
+// The export command's save dialog (`SaveFile`): filter "TEXT File|*.txt|Word|*.doc|Excel|*.xls"
+// (the file types of kExportFormats), no default extension, no overwrite prompt, keeping its last
+// file type between uses.
 class ExportFileDialog {
   public:
-    static constexpr const char* kFilter = "TEXT File|*.txt|Word|*.doc|Excel|*.xls";
-
     virtual ~ExportFileDialog() = default;
 
     // Runs the dialog with `fileName` preset. False when cancelled; otherwise `fileName` is the

@@ -24,15 +24,7 @@ std::string ExportFileNames::replaceExtension(const std::string& path, const std
 }
 
 std::string ExportFileNames::extensionOf(ExportFormat format) {
-    switch (format) {
-        case ExportFormat::Word:
-            return ".doc";
-        case ExportFormat::Excel:
-            return ".xls";
-        case ExportFormat::Text:
-            break;
-    }
-    return ".txt";
+    return std::string(exportFormatEntry(format).extension);
 }
 
 std::string ExportFileNames::memberFileName(const std::string& objectName, const std::string& memberName) {

@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <stdexcept>
 
+#include "savefile/CatalogTree.h"
+
 namespace quelvane {
 
 std::string typeCodeText(std::uint16_t typeCode) {
@@ -25,7 +27,7 @@ const SavedObject* Catalog::findObject(ObjectRef ref) const {
 
 const SavedMember* Catalog::findMember(MemberRef ref) const {
     const SavedObject* file = findObject(ref.file());
-    if (file == nullptr || ref.member < 0 || ref.member >= file->memberCount ||
+    if (file == nullptr || ref.member < 0 || ref.member >= shownMemberCount(*file) ||
         static_cast<std::size_t>(ref.member) >= file->members.size()) {
         return nullptr;
     }

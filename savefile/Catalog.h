@@ -126,7 +126,8 @@ struct Catalog {
 
     // The one checked lookup of views, exports and the command line: the object or member a
     // tree position names, or null for a position the catalog does not hold (an index outside
-    // its array or past the library's object count or the file's member count).
+    // its array or past the library's object count or the members the tree shows of the file,
+    // shownMemberCount).
     const SavedObject* findObject(ObjectRef ref) const;
     const SavedMember* findMember(MemberRef ref) const;
 

@@ -12,15 +12,6 @@ namespace quelvane {
 namespace {
 
 constexpr std::int32_t kMaxMembersShown = 1000;
-enum TreeImage {
-    kLibraryImage = 0,
-    kLibrarySelected = 1,
-    kPartImage = 2,
-    kPartSelected = 3,
-    kObjectImage = 4,
-    kObjectSelected = 5,
-    kMemberImage = 0
-};
 
 std::string joinedLines(const std::vector<std::string>& lines) {
     std::string text;
@@ -31,7 +22,7 @@ std::string joinedLines(const std::vector<std::string>& lines) {
 }
 
 template <typename T>
-T& checkedAt(std::vector<T>& items, std::int64_t index) {
+const T& checkedAt(const std::vector<T>& items, std::int64_t index) {
     if (index < 0 || index >= static_cast<std::int64_t>(items.size())) {
         throw std::out_of_range("catalog index outside its array");
     }
@@ -63,37 +54,37 @@ std::string objectTypeText(const SavedObject& object) {
     return " ";
 }
 
-CatalogTree buildCatalogTree(Catalog& catalog) {
+std::int32_t shownMemberCount(const SavedObject& object) {
+    return object.memberCount > kMaxMembersShown ? 0 : object.memberCount;
+}
+
+CatalogTree buildCatalogTree(const Catalog& catalog) {
     CatalogTree tree;
     try {
         const SavedPart& first = checkedAt(catalog.parts, 0);
         CatalogTreeNode& root =
             tree.roots.emplace_back(CatalogTreeNode{"Library(" + first.name + ")",
-                                                    kLibraryImage,
-                                                    kLibrarySelected,
+                                                    TreeNodeKind::Library,
                                                     {},
                                                     joinedLines(saveDetailLines(catalog.header.details))});
         for (std::size_t i = 0; i < catalog.parts.size(); ++i) {
-            SavedLibrary& library = catalog.parts[i].library;
+            const SavedLibrary& library = catalog.parts[i].library;
             CatalogTreeNode& partNode = root.children.emplace_back(
-                CatalogTreeNode{"Part" + std::to_string(i), kPartImage, kPartSelected, {}, {}});
+                CatalogTreeNode{"Part" + std::to_string(i), TreeNodeKind::Part, {}, {}});
             for (std::int32_t j = 0; j < library.objectCount; ++j) {
-                SavedObject& object = checkedAt(library.objects, j);
+                const SavedObject& object = checkedAt(library.objects, j);
                 std::string type = objectTypeText(object);
                 std::string caption = type == " " ? object.name : object.name + "(" + type + ")";
-                CatalogTreeNode& objectNode = partNode.children.emplace_back(CatalogTreeNode{
-                    caption, kObjectImage, kObjectSelected, {}, objectDetailsShown(object, type)});
-                if (object.memberCount > kMaxMembersShown) {
-                    object.memberCount = 0;
-                }
+                CatalogTreeNode& objectNode = partNode.children.emplace_back(
+                    CatalogTreeNode{caption, TreeNodeKind::Object, {}, objectDetailsShown(object, type)});
                 // A member list cut short shows the members it holds; the rest of the tree
                 // does not depend on it.
-                std::size_t shown = std::min(static_cast<std::size_t>(std::max(object.memberCount, 0)),
+                std::size_t shown = std::min(static_cast<std::size_t>(std::max(shownMemberCount(object), 0)),
                                              object.members.size());
                 for (std::size_t k = 0; k < shown; ++k) {
                     const SavedMember& member = object.members[k];
                     objectNode.children.push_back(CatalogTreeNode{
-                        member.name + " ", kMemberImage, kMemberImage, {}, memberDetailText(member)});
+                        member.name + " ", TreeNodeKind::Member, {}, memberDetailText(member)});
                 }
             }
         }

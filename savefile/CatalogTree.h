@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "savefile/Catalog.h"
+#include "savefile/TreeNodeKind.h"
 
 namespace quelvane {
 
@@ -11,8 +12,7 @@ namespace quelvane {
 // parent is the index of its catalog record (part, object, member).
 struct CatalogTreeNode {
     std::string caption;
-    int image = 0;
-    int selectedImage = 0;
+    TreeNodeKind kind = TreeNodeKind::Library;
     std::vector<CatalogTreeNode> children;
     // The node's details (save, object or member), in the PC code page; empty when none were read.
     std::string details;
@@ -33,8 +33,12 @@ struct CatalogTree {
 // single space for every other code.
 std::string objectTypeText(const SavedObject& object);
 
-// Builds the tree from the catalog. An object with more than 1000 members gets its member count
-// set to 0 in the catalog and shows no members, here and in every view.
-CatalogTree buildCatalogTree(Catalog& catalog);
+// The members of an object the tree, the views and the exports by tree position show: none for
+// an object with more than 1000 members, else its member count. The catalog keeps the count the
+// save gave.
+std::int32_t shownMemberCount(const SavedObject& object);
+
+// Builds the tree from the catalog.
+CatalogTree buildCatalogTree(const Catalog& catalog);
 
 }  // namespace quelvane

@@ -13,15 +13,6 @@ namespace quelvane {
 
 namespace {
 
-enum TreeImage {
-    kRootImage = 0,
-    kRootSelected = 1,
-    kDirectoryImage = 2,
-    kDirectorySelected = 3,
-    kFileImage = 4,
-    kFileSelected = 5
-};
-
 // The tree while it grows: a map keeps its nodes in place while names are added.
 struct Growing {
     std::int32_t entry = -1;
@@ -58,8 +49,9 @@ IfsTreeNode finished(Growing& growing, std::string name, std::string path) {
 CatalogTreeNode treeNode(const IfsTreeNode& node, CcsidText& names, bool root) {
     CatalogTreeNode out;
     out.caption = names.toPcText(node.name);
-    out.image = root ? kRootImage : node.directory ? kDirectoryImage : kFileImage;
-    out.selectedImage = root ? kRootSelected : node.directory ? kDirectorySelected : kFileSelected;
+    out.kind = root             ? TreeNodeKind::IfsRoot
+               : node.directory ? TreeNodeKind::IfsDirectory
+                                : TreeNodeKind::IfsFile;
     out.ifsPath = node.path;
     for (const IfsTreeNode& child : node.children) {
         out.children.push_back(treeNode(child, names, false));

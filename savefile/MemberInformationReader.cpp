@@ -94,8 +94,10 @@ void MemberInformationReader::readMemberInformation(std::size_t part, std::size_
     }
     try {
         decodeMemberArea(desc, obj);
-    } catch (const DecodingFailure&) {
+    } catch (const DecodingFailure& failure) {
         notifier_.message("Error:during get member information");
+        failure_ = "the member area of object " + std::to_string(object) + " of part " +
+                   std::to_string(part) + ": " + failure.what();
         file_.close();
     }
 }

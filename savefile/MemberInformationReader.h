@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "conversion/EbcdicTextConverter.h"
@@ -25,6 +26,9 @@ class MemberInformationReader {
     // from the file; what was read so far stays.
     void readMemberInformation(std::size_t part, std::size_t object);
 
+    // Where and why decoding the member area failed; empty while it did not.
+    const std::string& failure() const { return failure_; }
+
   private:
     std::vector<std::uint8_t> collectArea(const SavedPart& desc, SavedObject& obj);
     void decodeMemberArea(SavedPart& desc, SavedObject& obj);
@@ -38,6 +42,7 @@ class MemberInformationReader {
     Notifier& notifier_;
     BlockFile& file_;
     EntryBudget& budget_;
+    std::string failure_;
 };
 
 }  // namespace quelvane

@@ -34,13 +34,21 @@ constexpr std::int64_t kAttributeWidth = 10;
 }  // namespace
 
 void ObjectDirectoryReader::readObjectDirectory() {
+    std::size_t part = 0;
     try {
-        for (std::size_t i = 0; i < catalog_.parts.size(); ++i) {
-            readPartDirectory(i);
+        for (; part < catalog_.parts.size(); ++part) {
+            readPartDirectory(part);
         }
-    } catch (const DecodingFailure&) {
-        file_.close();
+    } catch (const DecodingFailure& failure) {
+        stopReading("the object directory of part " + std::to_string(part), failure.what());
     }
+}
+
+void ObjectDirectoryReader::stopReading(const std::string& where, const std::string& why) {
+    if (stopReason_.empty()) {
+        stopReason_ = where + ": " + why;
+    }
+    file_.close();
 }
 
 void ObjectDirectoryReader::readPartDirectory(std::size_t part) {
@@ -85,12 +93,16 @@ void ObjectDirectoryReader::readPartDirectory(std::size_t part) {
         }
         try {
             readObjectDescription(part, static_cast<std::size_t>(j));
-        } catch (const DecodingFailure&) {
-            file_.close();
+        } catch (const DecodingFailure& failure) {
+            stopReading("the description of object " + std::to_string(j) + " of part " + std::to_string(part),
+                        failure.what());
             continue;
         }
-        MemberInformationReader(catalog_, converter_, notifier_, file_, budget_)
-            .readMemberInformation(part, static_cast<std::size_t>(j));
+        MemberInformationReader members(catalog_, converter_, notifier_, file_, budget_);
+        members.readMemberInformation(part, static_cast<std::size_t>(j));
+        if (!members.failure().empty() && stopReason_.empty()) {
+            stopReason_ = members.failure();
+        }
     }
 }
 

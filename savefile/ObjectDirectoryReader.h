@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "conversion/EbcdicTextConverter.h"
@@ -24,8 +25,12 @@ class ObjectDirectoryReader {
         : catalog_(catalog), converter_(converter), notifier_(notifier), file_(file), budget_(budget) {}
 
     // A failure while reading a part's directory ends the reading of all directories; one while
-    // reading a description ends all further reading from the file. Neither is reported.
+    // reading a description or a member area ends all further reading from the file. The first
+    // such failure is kept in stopReason.
     void readObjectDirectory();
+
+    // Where and why reading from the file ended early; empty while it did not.
+    const std::string& stopReason() const { return stopReason_; }
 
     // Fills `text` and `attribute`; raises DecodingFailure when a length leads outside the
     // description even when read as far as 64 KiB, or past the end of the file.
@@ -34,12 +39,14 @@ class ObjectDirectoryReader {
   private:
     void decodeDescription(const std::vector<std::uint8_t>& collected, SavedObject& object);
     void readPartDirectory(std::size_t part);
+    void stopReading(const std::string& where, const std::string& why);
 
     Catalog& catalog_;
     EbcdicTextConverter& converter_;
     Notifier& notifier_;
     BlockFile& file_;
     EntryBudget& budget_;
+    std::string stopReason_;
 };
 
 }  // namespace quelvane

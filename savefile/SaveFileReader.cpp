@@ -75,7 +75,7 @@ std::int64_t entryBudgetBytes(const BlockSource& stored, const BlockSource& read
 
 }  // namespace
 
-int SaveFileReader::parseSaveFile(const std::string& path) {
+ParseReport SaveFileReader::parseSaveFile(const std::string& path) {
     FileBlockSource source(path);
     return parseSaveFile(path, source);
 }
@@ -173,10 +173,10 @@ void SaveFileReader::reject(const std::string& path, const std::string& reason) 
     report_.detail = reason;
 }
 
-int SaveFileReader::parseSaveFile(const std::string& path, BlockSource& given) {
+ParseReport SaveFileReader::parseSaveFile(const std::string& path, BlockSource& given) {
     std::unique_ptr<BlockSource> repaired;
     if (!acceptHeader(path, given, repaired)) {
-        return -1;
+        return report_;
     }
     report_.accepted = true;
     // Whoever opens the file, its segments are looked up among its own headers only.
@@ -198,7 +198,7 @@ int SaveFileReader::parseSaveFile(const std::string& path, BlockSource& given) {
         catalog_.parts.clear();
         setStop(ParseReport::Stop::DecodingFailure, -1);
         report_.detail = failureReason(failure);
-        return 0;
+        return report_;
     }
     BlockSource& readable = expanded ? static_cast<BlockSource&>(*expanded) : source;
     BlockFile file(readable);
@@ -212,12 +212,14 @@ int SaveFileReader::parseSaveFile(const std::string& path, BlockSource& given) {
             catalog_.ifs = IfsReader(readable, converter_).read(catalog_.header.headerSize);
         }
         EntryBudget budget(entryBudgetBytes(source, readable));
-        ObjectDirectoryReader(catalog_, converter_, notifier_, file, budget).readObjectDirectory();
+        ObjectDirectoryReader directory(catalog_, converter_, notifier_, file, budget);
+        directory.readObjectDirectory();
         if (!budget.refusal().empty()) {
             setStop(ParseReport::Stop::DecodingFailure, -1);
             report_.detail = budget.refusal();
         } else if (!file.isOpen() && report_.stop == ParseReport::Stop::EndOfFile) {
             setStop(ParseReport::Stop::DirectoryUnread, -1);
+            report_.detail = directory.stopReason();
         }
         if (catalog_.header.oldestLayout) {
             collectObjectReleases();
@@ -232,7 +234,7 @@ int SaveFileReader::parseSaveFile(const std::string& path, BlockSource& given) {
     if (expanded) {
         reportExpansionFailures(*expanded);
     }
-    return 0;
+    return report_;
 }
 
 std::vector<SaveFileReader::FoundPart> SaveFileReader::walkSegments(BlockFile& file) {

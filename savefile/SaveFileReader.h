@@ -27,12 +27,12 @@ class SaveFileReader {
     SaveFileReader(Catalog& catalog, EbcdicTextConverter& converter, Notifier& notifier)
         : catalog_(catalog), converter_(converter), notifier_(notifier) {}
 
-    // Returns -1 when the file is rejected (after telling the user), 0 otherwise. The caller
-    // resets the segment table's fill count before, as the open command does.
-    int parseSaveFile(const std::string& path);
+    // Where and why the parse stopped; not accepted when the file is rejected (after telling the
+    // user). The caller resets the segment table's fill count before, as the open command does.
+    ParseReport parseSaveFile(const std::string& path);
 
     // The same over bytes from any source; `path` names the file in the rejection message.
-    int parseSaveFile(const std::string& path, BlockSource& source);
+    ParseReport parseSaveFile(const std::string& path, BlockSource& source);
 
     // Bytes taken from the file by the last parse.
     std::uint64_t bytesRead() const { return bytesRead_; }

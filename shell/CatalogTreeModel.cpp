@@ -8,6 +8,31 @@ namespace {
 
 constexpr int kDefaultCodePage = 1252;
 
+// A node's places in the tree's image list (ShellImages::tree), normal and selected. A member has
+// the library's closed book in both states; an IFS tree draws its root, directories and files as
+// a library tree draws its library, parts and objects.
+struct NodeImages {
+    int normal;
+    int selected;
+};
+
+NodeImages imagesFor(TreeNodeKind kind) {
+    switch (kind) {
+        case TreeNodeKind::Library:
+        case TreeNodeKind::IfsRoot:
+            return {0, 1};
+        case TreeNodeKind::Part:
+        case TreeNodeKind::IfsDirectory:
+            return {2, 3};
+        case TreeNodeKind::Object:
+        case TreeNodeKind::IfsFile:
+            return {4, 5};
+        case TreeNodeKind::Member:
+            return {0, 0};
+    }
+    return {0, 0};
+}
+
 }  // namespace
 
 // An index's internal pointer is its parent node (null for a root), so a node needs no parent
@@ -95,7 +120,8 @@ int CatalogTreeModel::columnCount(const QModelIndex&) const {
     return 1;
 }
 
-QIcon CatalogTreeModel::iconFor(int image, int selectedImage) const {
+QIcon CatalogTreeModel::iconFor(TreeNodeKind kind) const {
+    const auto [image, selectedImage] = imagesFor(kind);
     const auto key = qMakePair(image, selectedImage);
     if (auto found = icons_.constFind(key); found != icons_.constEnd()) {
         return *found;
@@ -123,7 +149,7 @@ QVariant CatalogTreeModel::data(const QModelIndex& index, int role) const {
         case Qt::DisplayRole:
             return DisplayCharset::decode(decoder_, node->caption);
         case Qt::DecorationRole:
-            return iconFor(node->image, node->selectedImage);
+            return iconFor(node->kind);
         case Qt::ToolTipRole:
             return node->details.empty() ? QVariant()
                                          : QVariant(DisplayCharset::decode(decoder_, node->details));

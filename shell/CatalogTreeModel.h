@@ -43,7 +43,7 @@ class CatalogTreeModel final : public QAbstractItemModel {
     const std::vector<CatalogTreeNode>& childrenOf(const CatalogTreeNode* node) const;
     const CatalogTreeNode* nodeAt(const QModelIndex& index) const;
     void placeChildren(const CatalogTreeNode* node);
-    QIcon iconFor(int image, int selectedImage) const;
+    QIcon iconFor(TreeNodeKind kind) const;
 
     CatalogTree tree_;
     // Where each node that has children sits, so an index can name its parent.

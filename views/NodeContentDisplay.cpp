@@ -5,6 +5,7 @@
 
 #include "describe/ObjectDescriber.h"
 #include "savefile/BigEndianReader.h"
+#include "savefile/CatalogTree.h"
 #include "savefile/FailureReason.h"
 #include "savefile/ObjectKinds.h"
 #include "savefile/SaveFileLayout.h"
@@ -68,8 +69,8 @@ void showMemberList(ViewSession& session, const SavedObject& file) {
                    ContentList::Sizing::Fixed);
     list.addColumn("Member Description", kMemberDescriptionWidth, ContentList::Alignment::Left,
                    ContentList::Sizing::Fixed);
-    std::size_t count =
-        std::min<std::size_t>(static_cast<std::size_t>(std::max(file.memberCount, 0)), file.members.size());
+    std::size_t count = std::min<std::size_t>(static_cast<std::size_t>(std::max(shownMemberCount(file), 0)),
+                                              file.members.size());
     for (std::size_t k = 0; k < count; ++k) {
         const SavedMember& member = file.members[k];
         list.addRow(member.name);

@@ -24,10 +24,9 @@ OpenedSave::Outcome OpenedSave::read(StoredOpener stored, const std::string& pat
     }
     // Bytes that cannot be had are still given to the parse, which says the file is not a save.
     SaveFileReader reader(catalog_, converter, notifier);
-    const int parsed = reader.parseSaveFile(shown, *source);
-    report_ = reader.report();
+    report_ = reader.parseSaveFile(shown, *source);
     catalog_.path = path;
-    if (parsed < 0) {
+    if (!report_.accepted) {
         return source->isOpen() ? Outcome::NotSaveFile : Outcome::CannotOpen;
     }
     if (catalog_.ifs) {

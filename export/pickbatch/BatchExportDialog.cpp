@@ -124,12 +124,11 @@ void BatchExportDialog::addFileTypes() {
     fileTypeBox_ = new QGroupBox(QStringLiteral("The File Type to save :"), this);
     fileTypeBox_->setObjectName(QStringLiteral("FileType1"));
     fileTypeBox_->setGeometry(24, 32, 401, 129);
-    const QString items[] = {QStringLiteral("Text File (*.txt)"), QStringLiteral("Word File (*.doc)"),
-                             QStringLiteral("Excel File (*.xls)")};
-    for (int i = 0; i < 3; ++i) {
-        types_[i] = new QRadioButton(items[i], fileTypeBox_);
-        types_[i]->setObjectName(QStringLiteral("FileType1_%1").arg(i));
-        types_[i]->setGeometry(8, 24 + 32 * i, 160, 17);
+    for (std::size_t i = 0; i < kExportFormats.size(); ++i) {
+        types_[i] = new QRadioButton(QLatin1StringView(kExportFormats[i].batchCaption), fileTypeBox_);
+        const int row = static_cast<int>(i);
+        types_[i]->setObjectName(QStringLiteral("FileType1_%1").arg(row));
+        types_[i]->setGeometry(8, 24 + 32 * row, 160, 17);
         connect(types_[i], &QRadioButton::toggled, this, [this](bool on) {
             if (on) {
                 fileTypeChosen();
@@ -197,10 +196,9 @@ std::string BatchExportDialog::directory() const {
 }
 
 ExportFormat BatchExportDialog::fileType() const {
-    constexpr ExportFormat kItemFormats[] = {kTextFile, kWordFile, kExcelFile};
-    for (int i = 0; i < 3; ++i) {
+    for (std::size_t i = 0; i < kExportFormats.size(); ++i) {
         if (types_[i]->isChecked()) {
-            return kItemFormats[i];
+            return kExportFormats[i].format;
         }
     }
     return kTextFile;

@@ -78,7 +78,7 @@ class BatchExportDialog final : public QDialog, public BatchExportTarget {
     QLabel* memberCount_ = nullptr;
     QLineEdit* directoryEdit_ = nullptr;
     QGroupBox* fileTypeBox_ = nullptr;
-    QRadioButton* types_[3] = {};
+    QRadioButton* types_[kExportFormats.size()] = {};
     QCheckBox* splitterCheck_ = nullptr;
     QStatusBar* statusBar_ = nullptr;
     QProgressDialog* progress_ = nullptr;

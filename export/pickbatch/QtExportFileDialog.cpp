@@ -4,15 +4,17 @@
 #include <QFileDialog>
 #include <QStringList>
 
+#include "export/ExportFormat.h"
+
 namespace quelvane {
 
 QtExportFileDialog::QtExportFileDialog(QWidget* parent) : parent_(parent) {}
 
 QStringList QtExportFileDialog::qtFilters() {
-    const QStringList parts = QString::fromLatin1(kFilter).split(QLatin1Char('|'));
     QStringList filters;
-    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
-        filters << parts[i] + QStringLiteral(" (") + parts[i + 1] + QLatin1Char(')');
+    for (const ExportFormatEntry& entry : kExportFormats) {
+        filters << QLatin1StringView(entry.filterName) + QStringLiteral(" (*") +
+                       QLatin1StringView(entry.extension) + QLatin1Char(')');
     }
     return filters;
 }

@@ -46,7 +46,7 @@ struct OpenedFile {
     explicit OpenedFile(const fs::path& path) {
         catalog.path = path.string();
         SaveFileReader reader(catalog, converter, notifier);
-        parsed = reader.parseSaveFile(catalog.path) == 0;
+        parsed = reader.parseSaveFile(catalog.path).accepted;
         buildCatalogTree(catalog);
     }
 

@@ -64,7 +64,7 @@ struct RealFile {
     explicit RealFile(const std::string& name) : path(fs::path(QUELVANE_SAVF_DIR) / name) {
         catalog.path = path.string();
         SaveFileReader reader(catalog, converter, notifier);
-        parsed = fs::exists(path) && reader.parseSaveFile(catalog.path) == 0;
+        parsed = fs::exists(path) && reader.parseSaveFile(catalog.path).accepted;
     }
 
     struct Member {

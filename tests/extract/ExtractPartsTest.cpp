@@ -225,7 +225,7 @@ TEST_F(ExtractParts, CancelledRunLeavesCompleteFilesOnly) {
     Cp037Converter converter;
     SilentNotifier notifier;
     SaveFileReader reader(catalog, converter, notifier);
-    ASSERT_EQ(reader.parseSaveFile(catalog.path), 0);
+    ASSERT_TRUE(reader.parseSaveFile(catalog.path).accepted);
     SaveFileExtractor extractor(catalog, converter, 1252);
     SqliteWriter database;
     database.open(folder_ / "big.db");

@@ -137,7 +137,7 @@ TEST_F(HostileExtract, MembersTheFileNoLongerHoldsAreNamedNotWrittenEmpty) {
         Cp037Converter converter;
         SilentNotifier notifier;
         SaveFileReader reader(catalog, converter, notifier);
-        ASSERT_EQ(reader.parseSaveFile(catalog.path), 0);
+        ASSERT_TRUE(reader.parseSaveFile(catalog.path).accepted);
         ASSERT_EQ(catalog.parts.at(0).library.objects.at(0).members.size(),
                   static_cast<std::size_t>(kMembers));
         if (zeroed) {

@@ -83,7 +83,7 @@ void openFuzzedFile(FuzzedFile& file, std::span<const std::uint8_t> bytes, bool 
     file.catalog.segments.reset();
     file.catalog.path = file.path;
     SaveFileReader reader(file.catalog, file.converter, file.notifier);
-    file.accepted = reader.parseSaveFile(file.path) == 0;
+    file.accepted = reader.parseSaveFile(file.path).accepted;
     if (file.accepted) {
         file.tree = buildCatalogTree(file.catalog);
     }

@@ -9,12 +9,30 @@
 namespace quelvane::test {
 namespace {
 
+// The window's images of each kind, normal and selected.
+std::string imagesOf(TreeNodeKind kind) {
+    switch (kind) {
+        case TreeNodeKind::Library:
+        case TreeNodeKind::IfsRoot:
+            return "0/1";
+        case TreeNodeKind::Part:
+        case TreeNodeKind::IfsDirectory:
+            return "2/3";
+        case TreeNodeKind::Object:
+        case TreeNodeKind::IfsFile:
+            return "4/5";
+        case TreeNodeKind::Member:
+            return "0/0";
+    }
+    return "?";
+}
+
 // The tree as the shell would draw it: one line per node, two spaces a level, images after "|".
 std::vector<std::string> render(const CatalogTree& tree) {
     std::vector<std::string> lines;
     std::function<void(const CatalogTreeNode&, int)> walk = [&](const CatalogTreeNode& node, int depth) {
         lines.push_back(std::string(static_cast<std::size_t>(depth) * 2, ' ') + node.caption + "|" +
-                        std::to_string(node.image) + "/" + std::to_string(node.selectedImage));
+                        imagesOf(node.kind));
         for (const auto& child : node.children) {
             walk(child, depth + 1);
         }
@@ -125,8 +143,13 @@ TEST(CatalogTree, MemberLimit) {
     ASSERT_TRUE(tree.complete);
     EXPECT_EQ(tree.roots[0].children[0].children[0].children.size(), 1000u);
     EXPECT_TRUE(tree.roots[0].children[0].children[1].children.empty());
+    // The catalog keeps what the save said; the views follow the tree.
     EXPECT_EQ(lib.objects[0].memberCount, 1000);
-    EXPECT_EQ(lib.objects[1].memberCount, 0);
+    EXPECT_EQ(lib.objects[1].memberCount, 1001);
+    EXPECT_EQ(shownMemberCount(lib.objects[0]), 1000);
+    EXPECT_EQ(shownMemberCount(lib.objects[1]), 0);
+    EXPECT_NE(catalog.findMember({0, 0, 999}), nullptr);
+    EXPECT_EQ(catalog.findMember({0, 1, 0}), nullptr);
 }
 
 // Building stops quietly where the catalog runs out; the summary is then not shown.

@@ -48,7 +48,7 @@ struct Parsed {
         catalog.path = "TEST.SAVF";
         MemoryBlockSource source(bytes);
         SaveFileReader reader(catalog, converter, notifier);
-        result = reader.parseSaveFile(catalog.path, source);
+        result = reader.parseSaveFile(catalog.path, source).accepted ? 0 : -1;
         report = reader.report();
     }
 };
@@ -80,7 +80,8 @@ TEST(ClaimedCounts, TheCatalogHoldsNoMoreEntriesThanTheFileHasBytesFor) {
         // The first library's made-up objects end the reading of every later one: their object
         // arrays are never made.
         {"1019 libraries of 2000 objects each", [] { return HostileSaves::claimedObjects(1019, 2000); },
-         ParseReport::Stop::DirectoryUnread, ""},
+         ParseReport::Stop::DirectoryUnread,
+         "the description of object 133 of part 0: block beyond the end of the file"},
         {"12 files of 12000 members each", [] { return HostileSaves::claimedMembers(12, 12000); },
          ParseReport::Stop::DecodingFailure, "12000 member entries claimed, more than the file can hold"},
         {"12 files of 12000 unnamed members", [] { return HostileSaves::claimedMembers(12, 12000, true); },

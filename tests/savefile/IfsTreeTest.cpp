@@ -94,8 +94,9 @@ TEST(IfsTreeTest, EntriesNestUnderTheirDirectories) {
     EXPECT_EQ(shown.ifsPath, "/");
     EXPECT_EQ(shown.children[0].children[2].caption, "caf\xE9.html");
     EXPECT_EQ(shown.children[0].children[2].ifsPath, "/site/caf\xC3\xA9.html");
-    EXPECT_NE(shown.image, shown.children[0].image);
-    EXPECT_NE(shown.children[0].image, shown.children[0].children[1].image);
+    EXPECT_EQ(shown.kind, TreeNodeKind::IfsRoot);
+    EXPECT_EQ(shown.children[0].kind, TreeNodeKind::IfsDirectory);
+    EXPECT_EQ(shown.children[0].children[1].kind, TreeNodeKind::IfsFile);
 }
 
 // Read by hand from the file: /wcount holds the directories Count2.5 and digits and seven stream

@@ -168,6 +168,19 @@ TEST(MemberArea, DecodingFailures) {
         EXPECT_EQ(fixture.object(2).attribute, "");
         EXPECT_EQ(fixture.object(2).memberCount, 0);
         EXPECT_TRUE(fixture.object(2).fields.empty());
+        // The parse report says where reading ended and why, beside the fixed message.
+        const std::vector<std::uint8_t> bytes = library({first, bad, later}).build().bytes();
+        MemoryBlockSource source(bytes);
+        Catalog again;
+        const ParseReport report =
+            SaveFileReader(again, fixture.converter, fixture.notifier).parseSaveFile("TEST.SAVF", source);
+        if (report.stop == ParseReport::Stop::DirectoryUnread) {
+            EXPECT_TRUE(report.detail.starts_with("the member area of object 1 of part 0: "))
+                << report.detail;
+        } else {
+            EXPECT_EQ(report.stop, ParseReport::Stop::DecodingFailure) << report.text();
+            EXPECT_FALSE(report.detail.empty());
+        }
     }
 }
 
@@ -371,7 +384,7 @@ TEST(MemberArea, EveryFailureEndsTheParseQuietly) {
             ReaderFixture fixture;
             FailingSource source(bytes, failFrom, kind);
             SaveFileReader reader(fixture.catalog, fixture.converter, fixture.notifier);
-            EXPECT_NO_THROW(EXPECT_EQ(reader.parseSaveFile("TEST.SAVF", source), 0)) << failFrom;
+            EXPECT_NO_THROW(EXPECT_TRUE(reader.parseSaveFile("TEST.SAVF", source).accepted)) << failFrom;
         }
     }
 }
@@ -388,7 +401,7 @@ TEST(MemberArea, EveryFailureKeepsItsReason) {
             ReaderFixture fixture;
             FailingSource source(bytes, failFrom, kind);
             SaveFileReader reader(fixture.catalog, fixture.converter, fixture.notifier);
-            ASSERT_EQ(reader.parseSaveFile("TEST.SAVF", source), 0);
+            ASSERT_TRUE(reader.parseSaveFile("TEST.SAVF", source).accepted);
             const ParseReport& report = reader.report();
             EXPECT_TRUE(report.accepted);
             EXPECT_NE(report.stop, ParseReport::Stop::NotRead);

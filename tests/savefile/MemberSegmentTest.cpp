@@ -92,7 +92,8 @@ TEST(FindMemberSegment, EveryOpenOfTheReaderStartsEmpty) {
     RecordingNotifier notifier;
     auto open = [&](const std::vector<std::uint8_t>& bytes) {
         MemoryBlockSource source(bytes);
-        return SaveFileReader(catalog, converter, notifier).parseSaveFile("TEST.SAVF", source);
+        return SaveFileReader(catalog, converter, notifier).parseSaveFile("TEST.SAVF", source).accepted ? 0
+                                                                                                        : -1;
     };
     ASSERT_EQ(open(first.build().bytes()), 0);
     ASSERT_TRUE(findMemberSegment(catalog.segments, "CUSTMAST", "MBR2").has_value());

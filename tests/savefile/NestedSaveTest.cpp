@@ -205,7 +205,7 @@ std::unique_ptr<ReaderFixture> openChain(const std::vector<std::string>& nodes,
         fixture = std::make_unique<ReaderFixture>();
         fixture->catalog.segments.reset();
         SaveFileReader reader(fixture->catalog, fixture->converter, fixture->notifier);
-        EXPECT_EQ(reader.parseSaveFile(path, *source), 0);
+        EXPECT_TRUE(reader.parseSaveFile(path, *source).accepted);
         if (size) {
             *size = source->size();
         }
@@ -270,7 +270,7 @@ TEST(RealNestedSaveTest, SaveOfTheCiscEraOpens) {
     ReaderFixture held;
     held.catalog.segments.reset();
     SaveFileReader reader(held.catalog, held.converter, held.notifier);
-    ASSERT_EQ(reader.parseSaveFile("PROGS", *inner), 0);
+    ASSERT_TRUE(reader.parseSaveFile("PROGS", *inner).accepted);
     EXPECT_TRUE(reader.report().complete());
     EXPECT_TRUE(held.catalog.header.oldestLayout);
     EXPECT_EQ(held.catalog.header.systemText, "9406 D80");

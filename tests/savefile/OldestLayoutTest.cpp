@@ -263,7 +263,7 @@ TEST(OldestLayout, AHeldSaveOpensFromTheBlockAfter) {
     ReaderFixture held;
     held.catalog.segments.reset();
     SaveFileReader reader(held.catalog, held.converter, held.notifier);
-    ASSERT_EQ(reader.parseSaveFile("HELD", *opened), 0);
+    ASSERT_TRUE(reader.parseSaveFile("HELD", *opened).accepted);
     EXPECT_TRUE(held.catalog.header.oldestLayout);
     EXPECT_EQ(held.library().name, "JOBLOGTEST");
     ASSERT_EQ(held.library().objectCount, 3);

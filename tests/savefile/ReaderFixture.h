@@ -27,7 +27,7 @@ struct ReaderFixture {
         catalog.path = path;
         MemoryBlockSource source(bytes);
         SaveFileReader reader(catalog, converter, notifier);
-        int result = reader.parseSaveFile(path, source);
+        int result = reader.parseSaveFile(path, source).accepted ? 0 : -1;
         bytesRead = reader.bytesRead();
         return result;
     }

@@ -116,7 +116,7 @@ TEST(RealSaveFileCheck, EkoSaveIsReadPastTheDamage) {
     fixture.catalog.segments.reset();
     fixture.catalog.path = path;
     SaveFileReader reader(fixture.catalog, fixture.converter, fixture.notifier);
-    ASSERT_EQ(reader.parseSaveFile(path), 0);
+    ASSERT_TRUE(reader.parseSaveFile(path).accepted);
     EXPECT_TRUE(fixture.notifier.entries.empty());
     const std::string note = "Read past damage: 1 byte inserted within offsets 46992-47504 (block 89)";
     EXPECT_EQ(fixture.catalog.header.damageNotes, std::vector<std::string>{note});

@@ -40,7 +40,7 @@ std::unique_ptr<Opened> openReal(const std::string& name) {
     std::string path = (savfDirectory() / name).string();
     opened->fixture.catalog.segments.reset();
     SaveFileReader reader(opened->fixture.catalog, opened->fixture.converter, opened->fixture.notifier);
-    opened->result = reader.parseSaveFile(path);
+    opened->result = reader.parseSaveFile(path).accepted ? 0 : -1;
     opened->report = reader.report();
     return opened;
 }

@@ -90,7 +90,7 @@ TEST(SaveFileValidation, UnopenableFileIsRejected) {
     RecordingNotifier notifier;
     SaveFileReader reader(catalog, converter, notifier);
     std::string path = (std::filesystem::temp_directory_path() / "quelvane-no-such-file.savf").string();
-    EXPECT_EQ(reader.parseSaveFile(path), -1);
+    EXPECT_FALSE(reader.parseSaveFile(path).accepted);
     EXPECT_EQ(
         notifier.texts(),
         std::vector<std::string>{
@@ -104,7 +104,7 @@ TEST(SaveFileValidation, ARejectionKeepsItsReasonInTheReport) {
     RecordingNotifier notifier;
     SaveFileReader reader(catalog, converter, notifier);
     std::string path = (std::filesystem::temp_directory_path() / "quelvane-no-such-file.savf").string();
-    EXPECT_EQ(reader.parseSaveFile(path), -1);
+    EXPECT_FALSE(reader.parseSaveFile(path).accepted);
     EXPECT_FALSE(reader.report().accepted);
     EXPECT_EQ(reader.report().stop, ParseReport::Stop::NotASaveFile);
     EXPECT_EQ(reader.report().detail, "Not a save file: it cannot be read");

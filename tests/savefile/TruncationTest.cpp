@@ -64,7 +64,7 @@ Opened openAndBuildTree(const std::vector<std::uint8_t>& bytes) {
     WatchedSource source(bytes);
     SaveFileReader reader(fixture.catalog, fixture.converter, fixture.notifier);
     Opened opened;
-    opened.result = reader.parseSaveFile(fixture.catalog.path, source);
+    opened.result = reader.parseSaveFile(fixture.catalog.path, source).accepted ? 0 : -1;
     opened.report = reader.report();
     opened.bytesRead = reader.bytesRead();
     opened.handed = source.handed;

@@ -13,9 +13,8 @@ namespace {
 
 using Tester = QAbstractItemModelTester;
 
-CatalogTreeNode node(const char* caption, int image, int selected,
-                     std::vector<CatalogTreeNode> children = {}) {
-    return CatalogTreeNode{caption, image, selected, std::move(children), {}};
+CatalogTreeNode node(const char* caption, TreeNodeKind kind, std::vector<CatalogTreeNode> children = {}) {
+    return CatalogTreeNode{caption, kind, std::move(children), {}};
 }
 
 TEST(CatalogTreeModelTest, RowsAreCatalogPositionsAndParentsAreFoundAgain) {
@@ -25,10 +24,12 @@ TEST(CatalogTreeModelTest, RowsAreCatalogPositionsAndParentsAreFoundAgain) {
     CatalogTree tree;
     tree.complete = true;
     tree.roots.push_back(
-        node("Library(QGPL)", 0, 1,
-             {node("Part0", 2, 3,
-                   {node("CUSTMAST(PF)", 4, 5, {node("ABC ", 0, 0), node("DEF ", 0, 0)}), node("X", 4, 5)}),
-              node("Part1", 2, 3)}));
+        node("Library(QGPL)", TreeNodeKind::Library,
+             {node("Part0", TreeNodeKind::Part,
+                   {node("CUSTMAST(PF)", TreeNodeKind::Object,
+                         {node("ABC ", TreeNodeKind::Member), node("DEF ", TreeNodeKind::Member)}),
+                    node("X", TreeNodeKind::Object)}),
+              node("Part1", TreeNodeKind::Part)}));
     model.setTree(tree);
 
     const QModelIndex root = model.index(0, 0);
@@ -47,7 +48,9 @@ TEST(CatalogTreeModelTest, RowsAreCatalogPositionsAndParentsAreFoundAgain) {
 
     // Details show as the node's tooltip.
     CatalogTree detailed;
-    detailed.roots.push_back(node("Library(QGPL)", 0, 1, {node("Part0", 2, 3, {node("PGM1(PGM)", 4, 5)})}));
+    detailed.roots.push_back(
+        node("Library(QGPL)", TreeNodeKind::Library,
+             {node("Part0", TreeNodeKind::Part, {node("PGM1(PGM)", TreeNodeKind::Object)})}));
     detailed.roots[0].children[0].children[0].details = "owner ZHULJ, 57344 bytes";
     model.setTree(detailed);
     const QModelIndex program = model.index(0, 0, model.index(0, 0, model.index(0, 0)));
@@ -55,7 +58,7 @@ TEST(CatalogTreeModelTest, RowsAreCatalogPositionsAndParentsAreFoundAgain) {
 
     // 8-bit captions are drawn in the PC code page.
     CatalogTree russian;
-    russian.roots.push_back(node("Library(\xC0)", 0, 1));
+    russian.roots.push_back(node("Library(\xC0)", TreeNodeKind::Library));
     model.setTree(russian);
     model.setCodePage(1251);
     EXPECT_EQ(model.data(model.index(0, 0)).toString(), QString::fromUtf8("Library(\xD0\x90)"));

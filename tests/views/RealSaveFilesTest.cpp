@@ -44,7 +44,7 @@ struct RealFile {
     explicit RealFile(const fs::path& path) {
         catalog.path = path.string();
         SaveFileReader reader(catalog, converter, notifier);
-        parsed = reader.parseSaveFile(catalog.path) == 0;
+        parsed = reader.parseSaveFile(catalog.path).accepted;
         tree = buildCatalogTree(catalog);
     }
 

@@ -39,7 +39,7 @@ inline SpoiledWalk walkSpoiledSave(std::span<const std::uint8_t> bytes, std::int
     auto parseBounds = std::make_shared<ReadBounds>();
     ReadBoundsSource source(bytes, parseBounds);
     SaveFileReader reader(catalog, converter, notifier);
-    walk.result = reader.parseSaveFile(catalog.path, source);
+    walk.result = reader.parseSaveFile(catalog.path, source).accepted ? 0 : -1;
     walk.report = reader.report();
     walk.parse = *parseBounds;
     for (const std::string& text : notifier.texts()) {

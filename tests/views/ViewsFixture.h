@@ -72,7 +72,7 @@ struct ViewsFixture {
         session.shownMember.resetForOpen();
         MemoryBlockSource source(bytes);
         SaveFileReader reader(catalog, converter, notifier);
-        int result = reader.parseSaveFile(catalog.path, source);
+        int result = reader.parseSaveFile(catalog.path, source).accepted ? 0 : -1;
         if (result == 0) {
             buildCatalogTree(catalog);
         }
