@@ -67,7 +67,7 @@ class TaggedMemberSave {
         conversion_.PcCodePage = kPcPage;
         catalog_.path = path.string();
         SaveFileReader reader(catalog_, conversion_, notifier_);
-        ready_ = ready_ && reader.parseSaveFile(catalog_.path) == 0 && !catalog_.parts.empty();
+        ready_ = ready_ && reader.parseSaveFile(catalog_.path).accepted && !catalog_.parts.empty();
     }
 
     ~TaggedMemberSave() {

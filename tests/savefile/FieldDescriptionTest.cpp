@@ -224,7 +224,7 @@ const SavedObject* openedFile(ReaderFixture& fixture, const std::string& save, c
     const std::string path = std::string(QUELVANE_SAVF_DIR) + "/" + save;
     SaveFileReader reader(fixture.catalog, fixture.converter, fixture.notifier);
     fixture.catalog.segments.reset();
-    if (reader.parseSaveFile(path) != 0) {
+    if (!reader.parseSaveFile(path).accepted) {
         return nullptr;
     }
     for (const SavedPart& part : fixture.catalog.parts) {
