@@ -127,3 +127,40 @@ test('a file that is not a save file gives the core\'s message', async (t) => {
     assert.equal(await page.textContent('#summary'), '');
   });
 });
+
+// Every node of one save, clicked in the tree, lists what quelvane-cli show prints for it: the
+// tree item's place (part, object, member) is the CLI's node address.
+test('every node of a save shows the rows quelvane-cli shows for it', async (t) => {
+  if (!usable(t)) return;
+  const file = path.join(savf, 'GURI_demodb.savf');
+  await withPage(async (page) => {
+    await page.setInputFiles('#file', file);
+    await page.waitForSelector('[role=treeitem]');
+    await page.evaluate(() => document.querySelectorAll('[aria-expanded]').forEach((e) => e.setAttribute('aria-expanded', 'true')));
+    const places = await page.$$eval('[role=tree] [role=treeitem]', (items) => items.map((item) => {
+      const steps = [];
+      for (let at = item; at && at.getAttribute('role') === 'treeitem'; at = at.parentElement.closest('[role=treeitem]')) {
+        steps.unshift([...at.parentElement.children].indexOf(at));
+      }
+      return steps;
+    }));
+    assert.ok(places.length >= 10, `the tree holds ${places.length} items`);
+    for (const [n, steps] of places.entries()) {
+      const address = steps.length === 1 ? '/' : steps.slice(1).join('/');
+      const expected = shownByCli(file, address);
+      await page.locator('[role=tree] [role=treeitem] > span').nth(n).click();
+      // Shown once the list's captions and first row are the ones quelvane-cli prints.
+      await page.waitForFunction((wanted) => {
+        const rows = [...document.querySelectorAll('[role=grid] [role=row]')]
+          .map((row) => [...row.children].map((c) => c.textContent).join('\t'));
+        const at = rows.length > 0 ? wanted.indexOf(rows[0]) : -1;
+        return at >= 0 && (rows.length < 2 || rows[1] === wanted[at + 1]);
+      }, expected);
+      if (steps.length > 1) assert.equal(await page.textContent('#title'), expected[0], `${address}: the title`);
+      const lines = await gridLines(page);
+      const at = expected.indexOf(lines[0]);
+      assert.ok(at >= 0, `${address}: the list's captions are among the lines quelvane-cli prints`);
+      assert.deepEqual(lines, expected.slice(at, at + lines.length), address);
+    }
+  });
+});
