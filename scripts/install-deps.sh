@@ -17,7 +17,11 @@ fi
 
 missing=()
 for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" && continue
+  # A Node.js not from Debian (NodeSource's nodejs package) carries its own npm and conflicts
+  # with Debian's npm package: an npm that runs is enough.
+  [ "$p" = npm ] && command -v npm >/dev/null && continue
+  missing+=("$p")
 done
 if [ ${#missing[@]} -gt 0 ]; then
   sudo_cmd=""
