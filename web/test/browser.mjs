@@ -13,7 +13,7 @@ export const option = (name) => {
   return at >= 0 ? process.argv[at + 1] : '';
 };
 const onCi = process.env.CI === 'true';
-const browserPath = '/usr/bin/chromium';
+export const browserPath = '/usr/bin/chromium';
 export const savf = option('savf');
 export const cli = option('cli');
 export const real = (name) => path.join(savf, name);

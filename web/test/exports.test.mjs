@@ -8,28 +8,11 @@ import fs from 'node:fs';
 import os from 'node:os';
 import path from 'node:path';
 import { test } from 'node:test';
-import { pathToFileURL } from 'node:url';
 import { unzipSync } from 'fflate';
 import { chromium } from 'playwright-core';
+import { browserPath, cli, option, savf, usable, withPage } from './browser.mjs';
 
-const option = (name) => {
-  const at = process.argv.indexOf(`--${name}`);
-  return at >= 0 ? process.argv[at + 1] : '';
-};
-const onCi = process.env.CI === 'true';
-const browserPath = '/usr/bin/chromium';
-const savf = option('savf') && path.resolve(option('savf'));
-const cli = option('cli') && path.resolve(option('cli'));
 const pages = ['--ebcdic', '37', '--pc', '1252'];
-
-function usable(t) {
-  const missing = [[browserPath, 'chromium'], [savf, 'the real save files'], [cli, 'the native quelvane-cli']]
-    .filter(([p]) => !p || !fs.existsSync(p)).map(([, what]) => what);
-  if (missing.length === 0) return true;
-  assert.ok(!onCi, `missing under CI=true: ${missing.join(', ')}`);
-  t.skip(`missing: ${missing.join(', ')}`);
-  return false;
-}
 
 // The page asks for the code pages before the first open; these tests come as a user who has
 // confirmed them once, with the pair the comparisons with quelvane-cli use.
@@ -39,26 +22,6 @@ async function confirmedPair(page) {
     localStorage.setItem('quelvane.pc', '1252');
   });
   await page.reload();
-}
-
-async function withPage(work) {
-  const browser = await chromium.launch({
-    executablePath: browserPath,
-    args: ['--headless', '--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
-      '--disable-background-networking', '--disable-component-update', '--disable-sync'],
-  });
-  try {
-    const page = await browser.newPage({ viewport: { width: 1366, height: 768 }, acceptDownloads: true });
-    const requests = [];
-    page.on('request', (request) => requests.push(request.url()));
-    const url = pathToFileURL(path.resolve(option('page'))).href;
-    await page.goto(url);
-    await confirmedPair(page);
-    await work(page);
-    assert.deepEqual(requests.filter((u) => u !== url && !u.startsWith('blob:')), [], 'no request leaves the page');
-  } finally {
-    await browser.close();
-  }
 }
 
 function withFolder(work) {

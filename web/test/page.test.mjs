@@ -2,76 +2,9 @@
 // input shows the tree and the rows quelvane-cli shows, and no request leaves the page.
 //   node test/page.test.mjs --page quelvane.html --savf DIR --cli quelvane-cli
 import assert from 'node:assert/strict';
-import { execFileSync } from 'node:child_process';
-import fs from 'node:fs';
 import path from 'node:path';
 import { test } from 'node:test';
-import { pathToFileURL } from 'node:url';
-import { chromium } from 'playwright-core';
-
-const option = (name) => {
-  const at = process.argv.indexOf(`--${name}`);
-  return at >= 0 ? process.argv[at + 1] : '';
-};
-const onCi = process.env.CI === 'true';
-const browserPath = '/usr/bin/chromium';
-const savf = option('savf');
-const cli = option('cli');
-
-function usable(t) {
-  const missing = [[browserPath, 'chromium'], [savf, 'the real save files'], [cli, 'the native quelvane-cli']]
-    .filter(([p]) => !p || !fs.existsSync(p)).map(([, what]) => what);
-  if (missing.length === 0) return true;
-  assert.ok(!onCi, `missing under CI=true: ${missing.join(', ')}`);
-  t.skip(`missing: ${missing.join(', ')}`);
-  return false;
-}
-
-// The code pages the comparisons with quelvane-cli are made with.
-const pair = { ebcdic: 37, pc: 1252 };
-
-// A fresh browser on the page; `configured` stores the code pages first, as a user who has
-// confirmed the Options once has them.
-async function withPage(work, { configured = true, colorScheme = 'light' } = {}) {
-  const browser = await chromium.launch({
-    executablePath: browserPath,
-    args: ['--headless', '--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
-      '--disable-background-networking', '--disable-component-update', '--disable-sync'],
-    // Playwright starts every launch on a fresh profile of its own.
-  });
-  try {
-    const context = await browser.newContext({ viewport: { width: 1366, height: 768 }, colorScheme, acceptDownloads: true });
-    await context.grantPermissions(['clipboard-read', 'clipboard-write']);
-    const page = await context.newPage();
-    const requests = [];
-    page.on('request', (request) => requests.push(request.url()));
-    const url = pathToFileURL(path.resolve(option('page'))).href;
-    await page.goto(url);
-    if (configured) {
-      await page.evaluate(({ ebcdic, pc }) => {
-        localStorage.setItem('quelvane.ebcdic', String(ebcdic));
-        localStorage.setItem('quelvane.pc', String(pc));
-      }, pair);
-      await page.reload();
-    }
-    await work(page);
-    assert.deepEqual(requests.filter((u) => u !== url && !u.startsWith('blob:')), [], 'no request leaves the page');
-  } finally {
-    await browser.close();
-  }
-}
-
-function shownByCli(file, node, pages = pair, inner = []) {
-  const text = execFileSync(cli, ['show', file, node, ...inner, '--ebcdic', String(pages.ebcdic), '--pc', String(pages.pc)],
-    { maxBuffer: 1 << 28 }).toString();
-  return text.replace(/\n$/, '').split('\n');
-}
-
-// The first rows the grid shows, as quelvane-cli show prints them.
-async function gridLines(page) {
-  return page.$$eval('[role=grid] [role=row]', (rows) =>
-    rows.slice(0, 12).map((row) => [...row.children].map((c) => c.textContent).join('\t')));
-}
+import { gridLines, savf, shownByCli, usable, withPage } from './browser.mjs';
 
 const kinds = [
   ['ANSI_MYSAVF.FILE', 'stored'], ['CSCH@009.SAVF', 'run-length'], ['GURI_demodb.savf', 'TERSE'],
