@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QLabel>
 #include <QToolButton>
+#include <QTreeView>
 
 #include <filesystem>
 #include <fstream>
@@ -14,7 +15,9 @@
 
 #include "conversion/SettingsFile.h"
 #include "shell/AboutDialog.h"
+#include "shell/CatalogTreeModel.h"
 #include "shell/FtpDialog.h"
+#include "shell/ListingWorker.h"
 #include "shell/MainWindow.h"
 #include "shell/OptionsDialog.h"
 #include "tests/shell/ScriptedDialogs.h"
@@ -65,6 +68,25 @@ class ShellFixture : public ::testing::Test {
         std::ostringstream out;
         out << in.rdbuf();
         return out.str();
+    }
+
+    // Shows the node reached by following caption prefixes from the root, its listing done.
+    void select(const QStringList& path) {
+        const CatalogTreeModel& model = window_->treeModel();
+        QModelIndex at;
+        for (const QString& prefix : path) {
+            const QModelIndex parent = at;
+            at = {};
+            for (int row = 0; row < model.rowCount(parent) && !at.isValid(); ++row) {
+                if (model.data(model.index(row, 0, parent)).toString().startsWith(prefix)) {
+                    at = model.index(row, 0, parent);
+                }
+            }
+            ASSERT_TRUE(at.isValid()) << qPrintable(prefix);
+        }
+        window_->findChild<QTreeView*>(QStringLiteral("TreeView1"))->setCurrentIndex(at);
+        window_->showSelectedNode();
+        window_->findChild<ListingWorker*>()->wait();
     }
 
     template <typename T>

@@ -39,25 +39,6 @@ class StoredCcsidWindowTest : public ShellFixture {
         }
         ADD_FAILURE() << "no Confirm button";
     }
-
-    // Shows the node reached by following caption prefixes from the root, its listing done.
-    void select(const QStringList& path) {
-        const CatalogTreeModel& model = window_->treeModel();
-        QModelIndex at;
-        for (const QString& prefix : path) {
-            const QModelIndex parent = at;
-            at = {};
-            for (int row = 0; row < model.rowCount(parent) && !at.isValid(); ++row) {
-                if (model.data(model.index(row, 0, parent)).toString().startsWith(prefix)) {
-                    at = model.index(row, 0, parent);
-                }
-            }
-            ASSERT_TRUE(at.isValid()) << qPrintable(prefix);
-        }
-        window_->findChild<QTreeView*>(QStringLiteral("TreeView1"))->setCurrentIndex(at);
-        window_->showSelectedNode();
-        window_->findChild<ListingWorker*>()->wait();
-    }
 };
 
 std::string cliShow(const fs::path& save, const std::string& node) {
