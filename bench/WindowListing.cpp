@@ -16,7 +16,7 @@
 #include <filesystem>
 
 #include "bench/BenchmarkMember.h"
-#include "conversion/SettingsFile.h"
+#include "settings/SettingsFile.h"
 #include "shell/CatalogTreeModel.h"
 #include "shell/ContentListModel.h"
 #include "shell/ListingWorker.h"

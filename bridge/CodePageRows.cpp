@@ -1,8 +1,8 @@
 #include "bridge/CodePageRows.h"
 
 #include "conversion/CodePageRegistry.h"
-#include "conversion/CodePageSettings.h"
 #include "extract/JsonWriter.h"
+#include "settings/ProgramSettings.h"
 
 namespace quelvane {
 
@@ -31,8 +31,8 @@ std::string codePageRowsJson() {
         json.endObject();
     }
     json.endArray();
-    json.member("defaultHost", static_cast<std::int64_t>(CodePageSettings::kDefaultCcsidRow));
-    json.member("defaultPc", static_cast<std::int64_t>(CodePageSettings::kDefaultPcRow));
+    json.member("defaultHost", static_cast<std::int64_t>(ProgramSettings::kDefaultCcsidRow));
+    json.member("defaultPc", static_cast<std::int64_t>(ProgramSettings::kDefaultPcRow));
     json.endObject();
     return json.text();
 }

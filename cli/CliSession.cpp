@@ -11,11 +11,11 @@
 #include "cli/NodePath.h"
 #include "cli/StderrNotifier.h"
 #include "conversion/CodePageLists.h"
-#include "conversion/CodePageSettings.h"
 #include "conversion/PcTextToUtf8.h"
-#include "conversion/SettingsFile.h"
 #include "savefile/CatalogTree.h"
 #include "savefile/FileBlockSource.h"
+#include "settings/ProgramSettings.h"
+#include "settings/SettingsFile.h"
 
 namespace quelvane::cli {
 
@@ -104,18 +104,18 @@ bool CliSession::startConversion() {
         std::fprintf(stderr, "quelvane-cli: the conversion modules could not be loaded\n");
         return false;
     }
-    CodePageSettings::CodePages confirmed;
+    ProgramSettings::CodePages confirmed;
     if (!program.empty()) {
         // The desktop program's settings: the pair a user confirmed in its Options dialog is the
         // pair the companion converts with, wherever that program keeps its file.
         SettingsFile settings =
             SettingsFile::locate(program.parent_path() / "quelvane", SettingsFile::userConfigDirectory());
-        confirmed = CodePageSettings(settings).codePages();
+        confirmed = ProgramSettings(settings).codePages();
     }
     const bool configured = confirmed.configured();
     conversion_->EbcdicCodePage =
-        ebcdicOption_.value_or(configured ? confirmed.ebcdic : CodePageSettings::kFallbackEbcdic);
-    conversion_->PcCodePage = pcOption_.value_or(configured ? confirmed.pc : CodePageSettings::kFallbackPc);
+        ebcdicOption_.value_or(configured ? confirmed.ebcdic : ProgramSettings::kFallbackEbcdic);
+    conversion_->PcCodePage = pcOption_.value_or(configured ? confirmed.pc : ProgramSettings::kFallbackPc);
     return true;
 }
 
@@ -180,7 +180,7 @@ void CliSession::writeLine(const std::string& text) {
     } else {
         if (!utf8_) {
             utf8_ = std::make_unique<PcTextToUtf8>(conversion_ ? conversion_->PcCodePage
-                                                               : CodePageSettings::kFallbackPc);
+                                                               : ProgramSettings::kFallbackPc);
         }
         std::string line = utf8_->toUtf8(text);
         std::fwrite(line.data(), 1, line.size(), stdout);

@@ -19,7 +19,6 @@
 #include <utility>
 
 #include "conversion/ConversionLayer.h"
-#include "conversion/SettingsFile.h"
 #include "export/pickbatch/ExportActions.h"
 #include "export/pickbatch/FailureReporter.h"
 #include "savefile/CatalogTree.h"
@@ -27,6 +26,7 @@
 #include "savefile/IfsTree.h"
 #include "savefile/SaveFileCheck.h"
 #include "savefile/VersionText.h"
+#include "settings/SettingsFile.h"
 #include "shell/AboutDialog.h"
 #include "shell/CatalogTreeModel.h"
 #include "shell/CharsetMenus.h"
@@ -492,7 +492,7 @@ MainWindow* MainWindow::openHeldSave(const QString& name, ViewSession::SourceOpe
 
 bool MainWindow::prepareOpen() {
     session_->shownMember.resetForOpen();
-    const CodePageSettings::CodePages pages = settings_.codePages();
+    const ProgramSettings::CodePages pages = settings_.codePages();
     conversion_->EbcdicCodePage = pages.ebcdic;
     conversion_->PcCodePage = pages.pc;
     if (!pages.configured()) {

@@ -5,8 +5,8 @@
 #include <memory>
 #include <string>
 
-#include "conversion/CodePageSettings.h"
 #include "savefile/Catalog.h"
+#include "settings/ProgramSettings.h"
 #include "views/MemoryContentList.h"
 #include "views/NodeContentTarget.h"
 #include "views/OpenedSave.h"
@@ -135,7 +135,7 @@ class MainWindow final : public QMainWindow, private NodeContentTarget {
     void loadSaveFile(const QString& path, ViewSession::SourceOpener opener = {});
 
     UserDialogs& dialogs_;
-    CodePageSettings settings_;
+    ProgramSettings settings_;
     // The sections of the window's own: recent files and geometry.
     SettingsFile& settingsFile_;
     std::string moduleDirectory_;

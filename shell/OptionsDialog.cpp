@@ -16,9 +16,9 @@
 
 #include "conversion/CodePageLists.h"
 #include "conversion/ConversionLayer.h"
-#include "conversion/SettingsFile.h"
 #include "export/pickbatch/FailureReporter.h"
 #include "export/pickbatch/WholeTextFit.h"
+#include "settings/SettingsFile.h"
 #include "shell/UserDialogs.h"
 
 namespace quelvane {
@@ -170,19 +170,19 @@ void OptionsDialog::addCommandButtons() {
 }
 
 void OptionsDialog::showStoredHostAndDirectories() {
-    const CodePageSettings::HostLogin login = settings_.hostLogin();
+    const ProgramSettings::HostLogin login = settings_.hostLogin();
     host_->setText(QString::fromStdString(login.host));
     user_->setText(QString::fromStdString(login.user));
     password_->setText(QString::fromStdString(login.password));
     port_->setText(QString::number(settings_.port()));
-    const CodePageSettings::WorkingDirectories directories = settings_.workingDirectories();
+    const ProgramSettings::WorkingDirectories directories = settings_.workingDirectories();
     local_->setText(QString::fromStdString(directories.local));
     remote_->setText(QString::fromStdString(directories.remote));
 }
 
 void OptionsDialog::selectStoredRows() {
     // A stored row outside its list leaves the list without a selection.
-    const CodePageSettings::ListRows rows = settings_.listRows();
+    const ProgramSettings::ListRows rows = settings_.listRows();
     ccsidList_->setCurrentIndex(rows.ccsid);
     pcPageList_->setCurrentIndex(rows.pc);
     byStoredCcsid_->setChecked(settings_.decodesByStoredCcsid());

@@ -4,7 +4,7 @@
 
 #include <functional>
 
-#include "conversion/CodePageSettings.h"
+#include "settings/ProgramSettings.h"
 
 class QCheckBox;
 class QComboBox;
@@ -51,7 +51,7 @@ class OptionsDialog final : public QDialog {
     void pickPcRowFor(int ccsidRow);
     bool writeAll(int ccsidRow, int pcRow);
 
-    CodePageSettings settings_;
+    ProgramSettings settings_;
     ConversionLayer& conversion_;
     UserDialogs& dialogs_;
     std::function<void(int)> applyCharset_;

@@ -5,7 +5,7 @@
 #include <QFileInfo>
 #include <QMenu>
 
-#include "conversion/SettingsFile.h"
+#include "settings/SettingsFile.h"
 #include "shell/UserDialogs.h"
 
 namespace quelvane {

@@ -15,7 +15,7 @@
 
 #include <algorithm>
 
-#include "conversion/SettingsFile.h"
+#include "settings/SettingsFile.h"
 #include "shell/UserDialogs.h"
 
 namespace quelvane {

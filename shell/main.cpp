@@ -5,8 +5,8 @@
 #include <filesystem>
 
 #include "conversion/ConversionLayer.h"
-#include "conversion/SettingsFile.h"
 #include "savefile/VersionText.h"
+#include "settings/SettingsFile.h"
 #include "shell/AboutDialog.h"
 #include "shell/FtpDialog.h"
 #include "shell/MainWindow.h"

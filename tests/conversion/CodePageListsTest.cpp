@@ -1,5 +1,5 @@
 #include "conversion/CodePageLists.h"
-#include "conversion/CodePageSettings.h"
+#include "settings/ProgramSettings.h"
 
 #include <gtest/gtest.h>
 
@@ -51,7 +51,7 @@ TEST(CodePageLists, StoredRowsNameTheStoredPages) {
         std::optional<int> picked;
     };
     const Case cases[] = {
-        {"defaults", CodePageSettings::kDefaultCcsidRow, CodePageSettings::kDefaultPcRow, 500, 1250, 3},
+        {"defaults", ProgramSettings::kDefaultCcsidRow, ProgramSettings::kDefaultPcRow, 500, 1250, 3},
         {"Germany", 10, 3, 20273, 1250, 3},
         {"US", 34, 6, 37, 1252, 3},
         {"Japan Katakana/Kanji", 22, 8, 930, 932, 8},

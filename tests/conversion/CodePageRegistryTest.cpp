@@ -5,8 +5,8 @@
 #include <set>
 
 #include "conversion/CodePageLists.h"
-#include "conversion/CodePageSettings.h"
 #include "conversion/ConversionBackend.h"
+#include "settings/ProgramSettings.h"
 
 namespace quelvane {
 namespace {
@@ -36,10 +36,10 @@ TEST(CodePageRegistry, EveryRowTextNamesItsOwnPageAndEveryPageOpens) {
 }
 
 TEST(CodePageRegistry, SettingsDefaultRowsShowTheirPages) {
-    EXPECT_EQ(ebcdicCodePageOfRow(kCcsidRows.at(CodePageSettings::kDefaultCcsidRow).text),
-              CodePageSettings::kDefaultListEbcdic);
-    EXPECT_EQ(pcCodePageOfRow(kPcCodePageRows.at(CodePageSettings::kDefaultPcRow)),
-              CodePageSettings::kDefaultListPc);
+    EXPECT_EQ(ebcdicCodePageOfRow(kCcsidRows.at(ProgramSettings::kDefaultCcsidRow).text),
+              ProgramSettings::kDefaultListEbcdic);
+    EXPECT_EQ(pcCodePageOfRow(kPcCodePageRows.at(ProgramSettings::kDefaultPcRow)),
+              ProgramSettings::kDefaultListPc);
     EXPECT_EQ(hostPageRow(20290), std::nullopt);
     EXPECT_EQ(pcPageRow(1047), std::nullopt);
 }

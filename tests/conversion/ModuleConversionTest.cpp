@@ -9,8 +9,8 @@
 
 #include "conversion/CodePageLists.h"
 #include "conversion/CodePageRegistry.h"
-#include "conversion/CodePageSettings.h"
 #include "conversion/ConversionLayer.h"
+#include "settings/ProgramSettings.h"
 #include "tests/support/RecordingNotifier.h"
 
 namespace quelvane {
@@ -33,7 +33,7 @@ std::int32_t hostPageOfRow(std::size_t row) {
 }
 
 std::int32_t automaticPcPageOfRow(std::size_t row) {
-    return pcCodePageOfRow(kPcCodePageRows[kCcsidRows[row].pcRow.value_or(CodePageSettings::kDefaultPcRow)])
+    return pcCodePageOfRow(kPcCodePageRows[kCcsidRows[row].pcRow.value_or(ProgramSettings::kDefaultPcRow)])
         .value();
 }
 

@@ -13,7 +13,7 @@
 #include <memory>
 #include <sstream>
 
-#include "conversion/SettingsFile.h"
+#include "settings/SettingsFile.h"
 #include "shell/AboutDialog.h"
 #include "shell/CatalogTreeModel.h"
 #include "shell/FtpDialog.h"

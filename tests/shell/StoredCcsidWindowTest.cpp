@@ -10,8 +10,8 @@
 #include <memory>
 #include <string>
 
-#include "conversion/CodePageSettings.h"
 #include "extract/JsonWriter.h"
+#include "settings/ProgramSettings.h"
 #include "shell/CatalogTreeModel.h"
 #include "shell/ContentListModel.h"
 #include "shell/ListingWorker.h"
@@ -73,7 +73,7 @@ TEST_F(StoredCcsidWindowTest, RecordsByStoredCcsidEqualTheCommandLine) {
          QStringLiteral("北海道")},
     };
     configure(37, 1252);
-    CodePageSettings(*settings_).writeDecodesByStoredCcsid(true);
+    ProgramSettings(*settings_).writeDecodesByStoredCcsid(true);
     start();
     for (const Case& c : cases) {
         SCOPED_TRACE(c.node);
@@ -113,7 +113,7 @@ TEST_F(StoredCcsidWindowTest, TheOptionsChoiceIsOffForOlderSettingsAndKeptOnceMa
     byStoredCcsid()->setChecked(true);
     confirm();
     EXPECT_NE(settingsText().find("ByStoredCcsid=1"), std::string::npos) << settingsText();
-    EXPECT_TRUE(CodePageSettings(*settings_).decodesByStoredCcsid());
+    EXPECT_TRUE(ProgramSettings(*settings_).decodesByStoredCcsid());
     options_->showOptions();
     EXPECT_TRUE(byStoredCcsid()->isChecked());
     byStoredCcsid()->setChecked(false);
@@ -140,7 +140,7 @@ TEST_F(StoredCcsidWindowTest, TheStatusBarNotesFieldsTaggedOtherwiseThanThePair)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.ebcdic);
         configure(c.ebcdic, c.pc);
-        CodePageSettings(*settings_).writeDecodesByStoredCcsid(c.byStoredCcsid);
+        ProgramSettings(*settings_).writeDecodesByStoredCcsid(c.byStoredCcsid);
         // The dialogs are children of the window: dropped first, as TearDown drops them.
         ftp_.reset();
         options_.reset();

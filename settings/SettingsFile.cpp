@@ -1,4 +1,4 @@
-#include "conversion/SettingsFile.h"
+#include "settings/SettingsFile.h"
 
 #include <sys/stat.h>
 #include <unistd.h>

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "conversion/CodePageRegistry.h"
-#include "conversion/SettingsFile.h"
+#include "settings/SettingsFile.h"
 
 namespace quelvane {
 
@@ -12,7 +12,7 @@ namespace quelvane {
 // code-page pair confirmed in Options ([EBCDIC To ASCII]), the rows of the two Options lists
 // that named it ([E2AIndex]), the host login ([Host]) and the working directories ([Working Dir]).
 // The window, Options and the command line read and write them only through here.
-class CodePageSettings {
+class ProgramSettings {
   public:
     // What a code page reads as while Options were never confirmed.
     static constexpr std::int32_t kNotConfigured = 100000;
@@ -49,7 +49,7 @@ class CodePageSettings {
         std::string remote;
     };
 
-    explicit CodePageSettings(SettingsFile& file) : file_(file) {}
+    explicit ProgramSettings(SettingsFile& file) : file_(file) {}
 
     // Writes raise SettingsWriteFailure when the file cannot be written.
     CodePages codePages() const;

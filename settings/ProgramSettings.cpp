@@ -1,4 +1,4 @@
-#include "conversion/CodePageSettings.h"
+#include "settings/ProgramSettings.h"
 
 namespace quelvane {
 
@@ -11,58 +11,58 @@ constexpr const char* kWorkingDir = "Working Dir";
 
 }  // namespace
 
-CodePageSettings::CodePages CodePageSettings::codePages() const {
+ProgramSettings::CodePages ProgramSettings::codePages() const {
     return {file_.readInteger(kConversion, "EBCDIC", kNotConfigured),
             file_.readInteger(kConversion, "ASCII", kNotConfigured)};
 }
 
-void CodePageSettings::writeCodePages(const CodePages& pages) {
+void ProgramSettings::writeCodePages(const CodePages& pages) {
     file_.writeInteger(kConversion, "EBCDIC", pages.ebcdic);
     file_.writeInteger(kConversion, "ASCII", pages.pc);
 }
 
-bool CodePageSettings::decodesByStoredCcsid() const {
+bool ProgramSettings::decodesByStoredCcsid() const {
     return file_.readInteger(kConversion, "ByStoredCcsid", 0) != 0;
 }
 
-void CodePageSettings::writeDecodesByStoredCcsid(bool on) {
+void ProgramSettings::writeDecodesByStoredCcsid(bool on) {
     file_.writeInteger(kConversion, "ByStoredCcsid", on ? 1 : 0);
 }
 
-CodePageSettings::ListRows CodePageSettings::listRows() const {
+ProgramSettings::ListRows ProgramSettings::listRows() const {
     return {file_.readInteger(kRows, "EBCDIC", kDefaultCcsidRow),
             file_.readInteger(kRows, "ASCII", kDefaultPcRow)};
 }
 
-void CodePageSettings::writeListRows(const ListRows& rows) {
+void ProgramSettings::writeListRows(const ListRows& rows) {
     file_.writeInteger(kRows, "EBCDIC", rows.ccsid);
     file_.writeInteger(kRows, "ASCII", rows.pc);
 }
 
-CodePageSettings::HostLogin CodePageSettings::hostLogin() const {
+ProgramSettings::HostLogin ProgramSettings::hostLogin() const {
     return {file_.readString(kHost, "Host", ""), file_.readString(kHost, "User", ""),
             file_.readString(kHost, "Password", "")};
 }
 
-void CodePageSettings::writeHostLogin(const HostLogin& login) {
+void ProgramSettings::writeHostLogin(const HostLogin& login) {
     file_.writeString(kHost, "Host", login.host);
     file_.writeString(kHost, "User", login.user);
     file_.writeString(kHost, "Password", login.password);
 }
 
-int CodePageSettings::port() const {
+int ProgramSettings::port() const {
     return file_.readInteger(kHost, "Port", kDefaultPort);
 }
 
-void CodePageSettings::writePort(int port) {
+void ProgramSettings::writePort(int port) {
     file_.writeInteger(kHost, "Port", port);
 }
 
-CodePageSettings::WorkingDirectories CodePageSettings::workingDirectories() const {
+ProgramSettings::WorkingDirectories ProgramSettings::workingDirectories() const {
     return {file_.readString(kWorkingDir, "Local", ""), file_.readString(kWorkingDir, "Remote", "")};
 }
 
-void CodePageSettings::writeWorkingDirectories(const WorkingDirectories& directories) {
+void ProgramSettings::writeWorkingDirectories(const WorkingDirectories& directories) {
     file_.writeString(kWorkingDir, "Local", directories.local);
     file_.writeString(kWorkingDir, "Remote", directories.remote);
 }
