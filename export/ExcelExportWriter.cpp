@@ -5,8 +5,8 @@
 #include <optional>
 #include <vector>
 
+#include "conversion/PcPageWideText.h"
 #include "export/AutomationReference.h"
-#include "export/AutomationTextCodec.h"
 #include "export/ExportColumnWidths.h"
 #include "export/ExportFieldText.h"
 #include "export/ExportRecordPass.h"
@@ -112,7 +112,7 @@ ExportOutcome writeExcelExport(ExportSession& session, MemberRef member, const s
             return ExportOutcome::Failed;
         }
         setExcelColumnWidths(app, file, excelColumnWidths(file, measured));
-        app.get("ActiveWorkbook").call("SaveAs", {AutomationTextCodec::fromUtf8(path)});
+        app.get("ActiveWorkbook").call("SaveAs", {PcPageWideText::fromUtf8(path)});
         app.call("Quit");
         sheet.release();
         app.release();

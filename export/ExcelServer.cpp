@@ -3,9 +3,9 @@
 #include <sstream>
 #include <vector>
 
+#include "conversion/PcPageWideText.h"
 #include "export/AutomationArguments.h"
 #include "export/AutomationFailure.h"
-#include "export/AutomationTextCodec.h"
 #include "export/Biff8WorkbookWriter.h"
 #include "export/CompoundFileWriter.h"
 #include "export/ExcelServerSheet.h"
@@ -285,7 +285,7 @@ class WorkbookObject final : public ExcelObject {
             return std::make_shared<Worksheet>(excel_, workbook_);
         }
         if (is(name, "SaveAs")) {
-            const std::string path = AutomationTextCodec::toUtf8(checked.text(0));
+            const std::string path = PcPageWideText::toUtf8(checked.text(0));
             const std::vector<std::uint8_t> stream = Biff8WorkbookWriter::write(workbook_->sheet, u"Sheet1");
             std::ostringstream workbook;
             CompoundFileWriter::write(workbook, u"Workbook", stream);

@@ -4,8 +4,8 @@
 #include <filesystem>
 #include <system_error>
 
-#include "export/AutomationFailure.h"
-#include "export/AutomationTextCodec.h"
+#include "conversion/PcPageWideText.h"
+#include "conversion/UnknownPcPage.h"
 #include "export/ExportFileNames.h"
 
 namespace quelvane {
@@ -22,23 +22,23 @@ std::string ExportSession::memberFileName(const std::string& objectName,
 
 std::string ExportSession::decodedText(const std::string& pcText) const {
     try {
-        AutomationTextCodec codec(pcCodePage);
-        return AutomationTextCodec::toUtf8(codec.decode(pcText));
-    } catch (const AutomationFailure&) {
+        PcPageWideText codec(pcCodePage);
+        return PcPageWideText::toUtf8(codec.decode(pcText));
+    } catch (const UnknownPcPage&) {
         // No code page configured: the bytes are taken as Latin-1, one character each.
         std::u16string wide(pcText.begin(), pcText.end());
         for (char16_t& c : wide) {
             c = static_cast<char16_t>(c & 0xFF);
         }
-        return AutomationTextCodec::toUtf8(wide);
+        return PcPageWideText::toUtf8(wide);
     }
 }
 
 std::string ExportSession::pcText(const std::string& fileSystemText) const {
     try {
-        AutomationTextCodec codec(pcCodePage);
-        return codec.encode(AutomationTextCodec::fromUtf8(fileSystemText));
-    } catch (const AutomationFailure&) {
+        PcPageWideText codec(pcCodePage);
+        return codec.encode(PcPageWideText::fromUtf8(fileSystemText));
+    } catch (const UnknownPcPage&) {
         return fileSystemText;
     }
 }

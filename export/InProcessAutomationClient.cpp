@@ -2,13 +2,28 @@
 
 #include <vector>
 
+#include "conversion/UnknownPcPage.h"
 #include "export/AutomationFailure.h"
 #include "export/ExcelServer.h"
 #include "export/WordServer.h"
 
 namespace quelvane {
 
-InProcessAutomationClient::InProcessAutomationClient(std::int32_t pcCodePage) : codec_(pcCodePage) {
+namespace {
+
+// A carrier without a converter for its page fails as any other automation operation does.
+PcPageWideText openCodec(std::int32_t pcCodePage) {
+    try {
+        return PcPageWideText(pcCodePage);
+    } catch (const UnknownPcPage& failure) {
+        throw AutomationFailure(failure.what());
+    }
+}
+
+}  // namespace
+
+InProcessAutomationClient::InProcessAutomationClient(std::int32_t pcCodePage)
+    : codec_(openCodec(pcCodePage)) {
     registerServer("Word.Application", [] { return WordServer::createApplication(); });
     registerServer("Excel.Application", [] { return ExcelServer::createApplication(); });
 }

@@ -7,9 +7,9 @@
 #include <string>
 #include <unordered_map>
 
+#include "conversion/PcPageWideText.h"
 #include "export/AutomationClient.h"
 #include "export/AutomationServerObject.h"
-#include "export/AutomationTextCodec.h"
 
 namespace quelvane {
 
@@ -44,7 +44,7 @@ class InProcessAutomationClient final : public AutomationClient {
     AutomationValue fromServer(AutomationServerValue value);
     AutomationValue invoke(AutomationObject object, const std::string& name, const Arguments& arguments);
 
-    AutomationTextCodec codec_;
+    PcPageWideText codec_;
     std::map<std::string, ServerFactory> servers_;
     std::unordered_map<std::uint32_t, std::shared_ptr<AutomationServerObject>> references_;
     std::uint32_t nextHandle_ = 1;

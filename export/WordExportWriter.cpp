@@ -5,8 +5,8 @@
 #include <optional>
 #include <vector>
 
+#include "conversion/PcPageWideText.h"
 #include "export/AutomationReference.h"
-#include "export/AutomationTextCodec.h"
 #include "export/ExportColumnWidths.h"
 #include "export/ExportFieldText.h"
 #include "export/ExportRecordPass.h"
@@ -88,7 +88,7 @@ void processEvents(ExportSession& session) {
 // Saves the document as `path`, closes it and quits Word.
 void saveAndQuitWord(ExportSession& session, AutomationReference& app, AutomationReference& table,
                      AutomationReference& selection, const std::string& path) {
-    app.get("ActiveDocument").run("SaveAs", {AutomationTextCodec::fromUtf8(path)});
+    app.get("ActiveDocument").run("SaveAs", {PcPageWideText::fromUtf8(path)});
     app.get("ActiveDocument").run("Close");
     processEvents(session);
     table.release();

@@ -3,9 +3,9 @@
 #include <sstream>
 #include <vector>
 
+#include "conversion/PcPageWideText.h"
 #include "export/AutomationArguments.h"
 #include "export/AutomationFailure.h"
-#include "export/AutomationTextCodec.h"
 #include "export/RtfDocumentWriter.h"
 #include "export/WordServerTable.h"
 #include "savefile/AtomicFile.h"
@@ -319,7 +319,7 @@ class DocumentObject final : public WordObject {
     AutomationServerValue member(Name name, const AutomationArguments& arguments) override {
         if (is(name, "SaveAs")) {
             arguments.expectCount(1);
-            const std::string path = AutomationTextCodec::toUtf8(arguments.text(0));
+            const std::string path = PcPageWideText::toUtf8(arguments.text(0));
             std::ostringstream document;
             RtfDocumentWriter::write(document, document_->font, document_->tables);
             // Replaces a file of that name whole, never what a link there points to.

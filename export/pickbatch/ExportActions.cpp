@@ -2,7 +2,8 @@
 
 #include <QCoreApplication>
 
-#include "export/AutomationTextCodec.h"
+#include "conversion/PcPageWideText.h"
+#include "conversion/UnknownPcPage.h"
 #include "export/DeferredAutomationClient.h"
 #include "export/ExportCommands.h"
 #include "export/InProcessAutomationClient.h"
@@ -37,18 +38,18 @@ ExportActions::ExportActions(QWidget* window, ViewSession& views, std::function<
 // read them; its directory box holds a file-system string.
 QString ExportActions::decode(const std::string& text) const {
     try {
-        AutomationTextCodec codec(pcCodePage_());
+        PcPageWideText codec(pcCodePage_());
         return QString::fromStdU16String(codec.decode(text));
-    } catch (const AutomationFailure&) {
+    } catch (const UnknownPcPage&) {
         return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
     }
 }
 
 std::string ExportActions::encode(const QString& text) const {
     try {
-        AutomationTextCodec codec(pcCodePage_());
+        PcPageWideText codec(pcCodePage_());
         return codec.encode(text.toStdU16String());
-    } catch (const AutomationFailure&) {
+    } catch (const UnknownPcPage&) {
         return text.toLatin1().toStdString();
     }
 }

@@ -3,16 +3,17 @@
 #include <string>
 #include <vector>
 
+#include "conversion/PcPageWideText.h"
+#include "conversion/UnknownPcPage.h"
 #include "export/AutomationFailure.h"
 #include "export/AutomationReference.h"
-#include "export/AutomationTextCodec.h"
 #include "export/InProcessAutomationClient.h"
 #include "tests/support/RecordingAutomationClient.h"
 
 namespace quelvane {
 namespace {
 
-TEST(AutomationTextCodec, DecodesWithThePcCodePageNotTheSystemOne) {
+TEST(PcPageWideText, DecodesWithThePcCodePageNotTheSystemOne) {
     struct Case {
         std::int32_t codePage;
         std::string bytes;
@@ -30,11 +31,12 @@ TEST(AutomationTextCodec, DecodesWithThePcCodePageNotTheSystemOne) {
         {1252, "", u""},
     };
     for (const Case& c : cases) {
-        AutomationTextCodec codec(c.codePage);
+        PcPageWideText codec(c.codePage);
         EXPECT_EQ(codec.decode(c.bytes), c.text) << c.codePage;
         EXPECT_EQ(codec.encode(c.text), c.bytes) << c.codePage;
     }
-    EXPECT_THROW(AutomationTextCodec(12345), AutomationFailure);
+    EXPECT_THROW(PcPageWideText(12345), UnknownPcPage);
+    EXPECT_THROW(InProcessAutomationClient(12345), AutomationFailure);
 }
 
 TEST(InProcessAutomationClient, ReferencesAreCountedAndCheckedPerHandle) {

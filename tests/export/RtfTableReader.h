@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "export/AutomationTextCodec.h"
+#include "conversion/PcPageWideText.h"
 
 namespace quelvane::test {
 
@@ -110,7 +110,7 @@ class RtfTableReader {
         } else if (word == "pard") {
             text_.clear();
         } else if (word == "cell") {
-            cells_.push_back(AutomationTextCodec::toUtf8(text_));
+            cells_.push_back(PcPageWideText::toUtf8(text_));
             text_.clear();
         } else if (word == "row") {
             std::string line = "row fs" + std::to_string(fontSize_);

@@ -6,9 +6,9 @@
 #include <utility>
 #include <vector>
 
+#include "conversion/PcPageWideText.h"
 #include "export/AutomationClient.h"
 #include "export/AutomationFailure.h"
-#include "export/AutomationTextCodec.h"
 
 namespace quelvane::test {
 
@@ -72,7 +72,7 @@ class RecordingAutomationClient final : public AutomationClient {
                 } else if constexpr (std::is_same_v<Held, std::string>) {
                     return "\"" + held + "\"";
                 } else if constexpr (std::is_same_v<Held, std::u16string>) {
-                    return "w\"" + AutomationTextCodec::toUtf8(held) + "\"";
+                    return "w\"" + PcPageWideText::toUtf8(held) + "\"";
                 } else {
                     return reference(held);
                 }

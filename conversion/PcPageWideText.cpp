@@ -1,8 +1,8 @@
-#include "export/AutomationTextCodec.h"
+#include "conversion/PcPageWideText.h"
 
 #include "conversion/ConversionBackend.h"
+#include "conversion/UnknownPcPage.h"
 #include "conversion/Utf8Text.h"
-#include "export/AutomationFailure.h"
 
 namespace quelvane {
 
@@ -11,34 +11,34 @@ namespace {
 std::unique_ptr<PcPageCodec> openPage(std::int32_t pcCodePage) {
     auto page = ConversionBackend::standard().openPcPage(pcCodePage);
     if (page == nullptr) {
-        throw AutomationFailure("No converter for PC code page " + std::to_string(pcCodePage));
+        throw UnknownPcPage("No converter for PC code page " + std::to_string(pcCodePage));
     }
     return page;
 }
 
 }  // namespace
 
-AutomationTextCodec::AutomationTextCodec(std::int32_t pcCodePage) : page_(openPage(pcCodePage)) {}
+PcPageWideText::PcPageWideText(std::int32_t pcCodePage) : page_(openPage(pcCodePage)) {}
 
-AutomationTextCodec::~AutomationTextCodec() = default;
+PcPageWideText::~PcPageWideText() = default;
 
-std::u16string AutomationTextCodec::decode(const std::string& text) {
+std::u16string PcPageWideText::decode(const std::string& text) {
     std::u16string wide;
     page_->decode({reinterpret_cast<const std::uint8_t*>(text.data()), text.size()}, wide, nullptr);
     return wide;
 }
 
-std::string AutomationTextCodec::encode(const std::u16string& text) {
+std::string PcPageWideText::encode(const std::u16string& text) {
     std::string narrow;
     page_->encode(text, PcPageCodec::Substitution::pageCharacterDroppingIgnorable, narrow, nullptr);
     return narrow;
 }
 
-std::string AutomationTextCodec::toUtf8(const std::u16string& text) {
+std::string PcPageWideText::toUtf8(const std::u16string& text) {
     return utf16ToUtf8(text);
 }
 
-std::u16string AutomationTextCodec::fromUtf8(const std::string& text) {
+std::u16string PcPageWideText::fromUtf8(const std::string& text) {
     return utf8ToUtf16(text);
 }
 
