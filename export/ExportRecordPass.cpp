@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
+#include "savefile/BlockFile.h"
 #include "savefile/DecodingFailure.h"
 #include "savefile/MemberSegment.h"
-#include "views/WholeBlocks.h"
 
 namespace quelvane {
 
@@ -77,9 +77,9 @@ std::int64_t ExportRecordPass::slotLimit(const ViewSession& views, MemberRef ref
     // Every block from the stream's first on gives at most a whole body.
     const std::int64_t firstBlock = std::int64_t{place.sequence} + place.recordDistance;
     const std::int64_t blocks =
-        std::max<std::int64_t>(saveFile->size() / WholeBlocks::kBlockSize - firstBlock, 0);
+        std::max<std::int64_t>(saveFile->size() / BlockFile::kBlockSize - firstBlock, 0);
     const std::int64_t slotSize = std::int64_t{std::max(place.recordLength, 0)} + 1;
-    const std::int64_t slots = std::max<std::int64_t>(blocks * WholeBlocks::kBodySize / slotSize - 1, 0);
+    const std::int64_t slots = std::max<std::int64_t>(blocks * BlockFile::kBodySize / slotSize - 1, 0);
     return std::min<std::int64_t>(std::max(place.recordCount, 0), slots);
 }
 

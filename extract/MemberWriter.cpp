@@ -21,8 +21,8 @@ namespace {
 // The segment the walk found must still begin with its header: a file that was cut or had its
 // blocks zeroed since it was opened would otherwise read as a member of deleted slots only.
 void requireSegmentHeader(BlockSource& source, std::int32_t sequence) {
-    WholeBlocks::Block header{};
-    if (!WholeBlocks(source).read(std::int64_t{sequence} - 1, header) ||
+    BlockFile::Block header{};
+    if (!BlockFile(source).read(std::int64_t{sequence} - 1, header) ||
         !std::equal(SaveFileLayout::kSegmentMarker.begin(), SaveFileLayout::kSegmentMarker.end(),
                     header.begin())) {
         throw ReadFailure(

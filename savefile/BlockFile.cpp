@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "savefile/BlockBodies.h"
 #include "savefile/DecodingFailure.h"
 
 namespace quelvane {
@@ -46,32 +47,66 @@ std::vector<std::uint8_t> BlockFile::collectBodies(std::int64_t firstBlock, std:
     if (offset < 0) {
         throw DecodingFailure("negative offset into the block bodies");
     }
-    std::int64_t block = firstBlock + offset / kBodySize;
-    std::int64_t skip = offset % kBodySize;
-    std::int64_t firstPart = kBodySize - skip;
+    const std::int64_t block = firstBlock + offset / kBodySize;
+    const std::int64_t skip = offset % kBodySize;
+    const std::int64_t beyondFirst = wanted - (kBodySize - skip);
     std::int64_t blocks = 1;
-    if (wanted > firstPart) {
-        blocks += (wanted - firstPart + kBodySize - 1) / kBodySize;
+    if (beyondFirst > 0) {
+        blocks += beyondFirst / kBodySize + (beyondFirst % kBodySize != 0 ? 1 : 0);
     }
-    std::vector<std::uint8_t> raw;
+    std::vector<std::uint8_t> bodies;
     std::int64_t whole = 0;
     if (block >= 0 && isOpen()) {
-        std::int64_t inFile = std::max<std::int64_t>(0, size() - block * kBlockSize) / kBlockSize;
-        blocks = std::min(blocks, inFile);
-        raw.resize(static_cast<std::size_t>(blocks * kBlockSize));
-        whole = readAt(block * kBlockSize, raw.data(), blocks * kBlockSize) / kBlockSize;
+        const std::int64_t inFile = std::max<std::int64_t>(0, size() - block * kBlockSize) / kBlockSize;
+        whole = appendBodies(block, std::min(blocks, inFile), skip, bodies);
     }
     if (whole == 0 && requireFirst) {
         throw DecodingFailure("block beyond the end of the file");
     }
-    std::vector<std::uint8_t> bodies;
-    bodies.reserve(static_cast<std::size_t>(std::max<std::int64_t>(0, whole * kBodySize - skip)));
-    for (std::int64_t i = 0; i < whole; ++i) {
-        auto start = raw.begin() + i * kBlockSize + (i == 0 ? skip : 0);
-        bodies.insert(bodies.end(), start, raw.begin() + i * kBlockSize + kBodySize);
-    }
     position_ = (block + whole) * kBlockSize;
     return bodies;
+}
+
+std::int64_t BlockFile::appendBodies(std::int64_t block, std::int64_t blocks, std::int64_t skip,
+                                     std::vector<std::uint8_t>& bodies) {
+    BlockBodies reader(source_);
+    std::int64_t whole = 0;
+    while (whole < blocks && isOpen()) {
+        const std::int64_t step = std::min(kStepBlocks, blocks - whole);
+        const std::int64_t from = whole == 0 ? skip : 0;
+        const std::size_t at = bodies.size();
+        bodies.resize(at + static_cast<std::size_t>(step * kBodySize - from));
+        const std::int64_t got = std::max<std::int64_t>(
+            0, reader.read((block + whole) * kBodySize + from, std::span<std::uint8_t>(bodies).subspan(at)));
+        // Only whole blocks count: a block that read short holds no body.
+        const std::int64_t done = (from + got) / kBodySize;
+        bodies.resize(at + static_cast<std::size_t>(std::max<std::int64_t>(0, done * kBodySize - from)));
+        bytesRead_ += static_cast<std::uint64_t>(std::min(step, done + 1) * kBlockSize);
+        whole += done;
+        if (done < step) {
+            break;
+        }
+    }
+    return whole;
+}
+
+std::vector<std::uint8_t> BlockFile::readBodies(std::int64_t first, std::int64_t count) {
+    if (first < 0 || count <= 0) {
+        return {};
+    }
+    count = std::min(count, std::max<std::int64_t>(0, size() / kBlockSize - first));
+    if (count == 0) {
+        return {};
+    }
+    return collectBodies(first, 0, count * kBodySize, false);
+}
+
+std::int64_t BlockFile::readRun(std::int64_t first, std::int64_t count, std::span<std::uint8_t> out) {
+    count = std::min(count, static_cast<std::int64_t>(out.size()) / kBlockSize);
+    if (first < 0 || count < 1 || first > size() / kBlockSize) {
+        return 0;
+    }
+    return readAt(first * kBlockSize, out.data(), count * kBlockSize) / kBlockSize;
 }
 
 }  // namespace quelvane

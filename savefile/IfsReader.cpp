@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <set>
 
+#include "savefile/BlockFile.h"
 #include "savefile/DecodingFailure.h"
 #include "savefile/EbcdicField.h"
 #include "savefile/IfsPath.h"
 #include "savefile/SaveFileLayout.h"
-#include "savefile/SegmentBodies.h"
 #include "savefile/TypeCodes.h"
 
 namespace quelvane {
@@ -135,7 +135,7 @@ void IfsReader::walkSegments(std::int32_t headerSize, IfsCatalog& catalog) {
 }
 
 void IfsReader::readDirectory(const Segment& segment, IfsCatalog& catalog) {
-    std::vector<std::uint8_t> bytes = readSegmentBodies(source_, segment.block, segment.length);
+    std::vector<std::uint8_t> bytes = BlockFile(source_).readBodies(segment.block, segment.length);
     BigEndianReader body(bytes);
     std::string directory;
     std::set<std::int64_t> visited;

@@ -3,8 +3,8 @@
 #include <algorithm>
 
 #include "savefile/BigEndianReader.h"
+#include "savefile/BlockFile.h"
 #include "savefile/SaveFileLayout.h"
-#include "savefile/SegmentBodies.h"
 
 namespace quelvane {
 
@@ -29,7 +29,7 @@ std::optional<std::vector<std::uint8_t>> IfsStreamReader::read(const IfsEntry& e
         error = entry.path + ": " + (entry.problem.empty() ? "no data in this save" : entry.problem);
         return std::nullopt;
     }
-    std::vector<std::uint8_t> bodies = readSegmentBodies(source_, entry.dataBlock, entry.dataLength);
+    std::vector<std::uint8_t> bodies = BlockFile(source_).readBodies(entry.dataBlock, entry.dataLength);
     BigEndianReader segment(bodies);
     if (!segment.contains(kTableBlock * kBodySize, kBodySize)) {
         error = entry.path + ": its data segment is cut short";

@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "savefile/BigEndianReader.h"
+#include "savefile/BlockFile.h"
 #include "views/FieldDecoder.h"
 #include "views/StoredObjectBlock.h"
-#include "views/WholeBlocks.h"
 
 namespace quelvane {
 
@@ -34,20 +34,20 @@ constexpr const char* kWithoutSourceRow = "This CLP Program compiled with no All
 constexpr const char* kBannerRule = "/*=====================================================*/";
 constexpr const char* kBannerText = "/*The Source below are retrived by Orsell Tool Quelvane*/";
 
-using Block = WholeBlocks::Block;
+using Block = BlockFile::Block;
 
 std::span<const std::uint8_t> bodyOf(const Block& block) {
-    return std::span<const std::uint8_t>(block).first(WholeBlocks::kBodySize);
+    return std::span<const std::uint8_t>(block).first(BlockFile::kBodySize);
 }
 
 // Gathers `length` source bytes starting `offset` bytes into the body of block `pointerBlock`
 // into a zero-filled area of at least the classic size. A block that cannot be read ends the
 // gathering with what was collected.
-std::vector<std::uint8_t> gatherSource(WholeBlocks& file, std::int64_t pointerBlock, std::int32_t offset,
+std::vector<std::uint8_t> gatherSource(BlockFile& file, std::int64_t pointerBlock, std::int32_t offset,
                                        std::int32_t length) {
     std::vector<std::uint8_t> area(kSourceAreaSize, 0);
-    std::int64_t block = pointerBlock + offset / WholeBlocks::kBodySize;
-    std::int64_t start = offset % WholeBlocks::kBodySize;
+    std::int64_t block = pointerBlock + offset / BlockFile::kBodySize;
+    std::int64_t start = offset % BlockFile::kBodySize;
     Block buffer{};
     if (!file.read(block, buffer)) {
         return area;
@@ -74,7 +74,7 @@ std::optional<ClSource> readClSource(const ViewSession& session, const SavedObje
     if (!stored) {
         return std::nullopt;
     }
-    WholeBlocks file(*stored->file);
+    BlockFile file(*stored->file);
     BigEndianReader pointer(stored->buffer);
     std::int32_t sourceOffset = pointer.s32(kSourceOffsetAt);
     std::int32_t sourceLength = pointer.s32(kSourceLengthAt);

@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "savefile/BigEndianReader.h"
+#include "savefile/BlockFile.h"
 #include "views/FieldDecoder.h"
 #include "views/StoredObjectBlock.h"
-#include "views/WholeBlocks.h"
 
 namespace quelvane {
 
@@ -43,15 +43,15 @@ constexpr const char* kPositions =
 constexpr const char* kFirstRowPrefix = "--Values:";
 constexpr const char* kRowPrefix = "         ";
 
-using Block = WholeBlocks::Block;
+using Block = BlockFile::Block;
 
-std::vector<std::uint8_t> gatherValue(WholeBlocks& blocks, std::int64_t valueBlock, const Block& first,
+std::vector<std::uint8_t> gatherValue(BlockFile& blocks, std::int64_t valueBlock, const Block& first,
                                       std::size_t length) {
-    std::vector<std::uint8_t> value(first.begin() + kValueAt, first.begin() + WholeBlocks::kBodySize);
+    std::vector<std::uint8_t> value(first.begin() + kValueAt, first.begin() + BlockFile::kBodySize);
     Block buffer{};
     std::int64_t block = valueBlock;
     while (value.size() < length && blocks.read(++block, buffer)) {
-        value.insert(value.end(), buffer.begin(), buffer.begin() + WholeBlocks::kBodySize);
+        value.insert(value.end(), buffer.begin(), buffer.begin() + BlockFile::kBodySize);
     }
     value.resize(length);
     return value;
@@ -64,7 +64,7 @@ std::optional<DataAreaValue> readDataAreaValue(const ViewSession& session, const
     if (!stored) {
         return std::nullopt;
     }
-    WholeBlocks blocks(*stored->file);
+    BlockFile blocks(*stored->file);
     const Block& buffer = stored->buffer;
     BigEndianReader header(buffer);
     std::uint8_t kind = header.u8(kKindAt);

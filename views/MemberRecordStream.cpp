@@ -27,7 +27,7 @@ bool MemberRecordStream::open(std::unique_ptr<BlockSource> source, std::int32_t 
     slotsRead_ = 0;
     skippedFirst_ = false;
     ended_ = firstBlock_ < 0;
-    run_.assign(static_cast<std::size_t>(kRunBlocks * WholeBlocks::kBlockSize), 0);
+    run_.assign(static_cast<std::size_t>(kRunBlocks * BlockFile::kBlockSize), 0);
     // The area grows to one slot and one run as the slots come; a record length stored in a
     // damaged file never makes it larger than what the file can fill.
     area_.clear();
@@ -68,14 +68,14 @@ bool MemberRecordStream::fill() {
     while (end_ - begin_ < slotSize && !ended_) {
         compact();
         std::int64_t wanted = kRunBlocks;
-        std::int64_t read = WholeBlocks(*source_).readRun(firstBlock_ + nextStreamBlock_, wanted, run_);
+        std::int64_t read = BlockFile(*source_).readRun(firstBlock_ + nextStreamBlock_, wanted, run_);
         for (std::int64_t i = 0; i < read; ++i, ++nextStreamBlock_) {
             std::int64_t skip = isHeaderBlock(nextStreamBlock_) ? kStreamHeaderBytes : 0;
-            auto length = static_cast<std::size_t>(WholeBlocks::kBodySize - skip);
+            auto length = static_cast<std::size_t>(BlockFile::kBodySize - skip);
             if (area_.size() < end_ + length) {
                 area_.resize(end_ + length);
             }
-            std::memcpy(area_.data() + end_, run_.data() + i * WholeBlocks::kBlockSize + skip, length);
+            std::memcpy(area_.data() + end_, run_.data() + i * BlockFile::kBlockSize + skip, length);
             end_ += length;
         }
         if (read < wanted) {

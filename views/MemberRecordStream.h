@@ -8,8 +8,8 @@
 
 #include <memory>
 
+#include "savefile/BlockFile.h"
 #include "savefile/BlockSource.h"
-#include "views/WholeBlocks.h"
 
 namespace quelvane {
 

@@ -3,20 +3,20 @@
 #include <algorithm>
 #include <cstring>
 
+#include "savefile/BlockFile.h"
 #include "views/MemberRecordStream.h"
-#include "views/WholeBlocks.h"
 
 namespace quelvane {
 
 namespace {
 
-constexpr std::int64_t kHeaderBody = WholeBlocks::kBodySize - MemberRecordStream::kStreamHeaderBytes;
+constexpr std::int64_t kHeaderBody = BlockFile::kBodySize - MemberRecordStream::kStreamHeaderBytes;
 // Stream blocks 0 to 32768: one header block, then 32768 whole bodies.
 constexpr std::int64_t kFirstGroupBytes =
-    kHeaderBody + (MemberRecordStream::kFirstRepeatedHeader - 1) * WholeBlocks::kBodySize;
+    kHeaderBody + (MemberRecordStream::kFirstRepeatedHeader - 1) * BlockFile::kBodySize;
 // From block 32769 on, every 32768 blocks: one header block, then 32767 whole bodies.
 constexpr std::int64_t kGroupBytes =
-    kHeaderBody + (MemberRecordStream::kHeaderInterval - 1) * WholeBlocks::kBodySize;
+    kHeaderBody + (MemberRecordStream::kHeaderInterval - 1) * BlockFile::kBodySize;
 
 // {block, body offset} of byte `offset` of a group that starts with a header block at `base`.
 std::pair<std::int64_t, std::int64_t> inGroup(std::int64_t base, std::int64_t offset) {
@@ -24,7 +24,7 @@ std::pair<std::int64_t, std::int64_t> inGroup(std::int64_t base, std::int64_t of
         return {base, MemberRecordStream::kStreamHeaderBytes + offset};
     }
     offset -= kHeaderBody;
-    return {base + 1 + offset / WholeBlocks::kBodySize, offset % WholeBlocks::kBodySize};
+    return {base + 1 + offset / BlockFile::kBodySize, offset % BlockFile::kBodySize};
 }
 
 }  // namespace
@@ -44,7 +44,7 @@ MemberSlotReader::MemberSlotReader(std::unique_ptr<BlockSource> source, std::int
     : source_(std::move(source)),
       firstBlock_(std::int64_t{sequence} + recordDistance),
       slotSize_(std::int64_t{std::max<std::int32_t>(recordLength, 0)} + 1),
-      run_(static_cast<std::size_t>(kRunBlocks * WholeBlocks::kBlockSize)),
+      run_(static_cast<std::size_t>(kRunBlocks * BlockFile::kBlockSize)),
       slot_(static_cast<std::size_t>(slotSize_)) {}
 
 std::span<const std::uint8_t> MemberSlotReader::body(std::int64_t block) {
@@ -52,14 +52,14 @@ std::span<const std::uint8_t> MemberSlotReader::body(std::int64_t block) {
         runStart_ = block;
         runBlocks_ = source_ == nullptr || firstBlock_ < 0
                          ? 0
-                         : WholeBlocks(*source_).readRun(firstBlock_ + block, kRunBlocks, run_);
+                         : BlockFile(*source_).readRun(firstBlock_ + block, kRunBlocks, run_);
     }
     if (block >= runStart_ + runBlocks_) {
         return {};
     }
     return std::span<const std::uint8_t>(run_).subspan(
-        static_cast<std::size_t>((block - runStart_) * WholeBlocks::kBlockSize),
-        static_cast<std::size_t>(WholeBlocks::kBodySize));
+        static_cast<std::size_t>((block - runStart_) * BlockFile::kBlockSize),
+        static_cast<std::size_t>(BlockFile::kBodySize));
 }
 
 std::span<const std::uint8_t> MemberSlotReader::slot(std::int64_t slot) {

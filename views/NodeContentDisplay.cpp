@@ -5,6 +5,7 @@
 
 #include "describe/ObjectDescriber.h"
 #include "savefile/BigEndianReader.h"
+#include "savefile/BlockFile.h"
 #include "savefile/CatalogTree.h"
 #include "savefile/FailureReason.h"
 #include "savefile/ObjectKinds.h"
@@ -17,7 +18,6 @@
 #include "views/MemberRecordsView.h"
 #include "views/ObjectDescriptionView.h"
 #include "views/SegmentLookup.h"
-#include "views/WholeBlocks.h"
 
 namespace quelvane {
 
@@ -90,8 +90,8 @@ void showSaveFileCheck(ViewSession& session, const SavedObject& object) {
     }
     std::int64_t headerBlock = std::int64_t{segments.slot(*entry).sequence} - 1;
     std::unique_ptr<BlockSource> saveFile = session.openSaveFile();
-    WholeBlocks blocks(*saveFile);
-    std::array<std::uint8_t, WholeBlocks::kBlockSize> buffer{};
+    BlockFile blocks(*saveFile);
+    std::array<std::uint8_t, BlockFile::kBlockSize> buffer{};
     std::int64_t examined = headerBlock + kNestedFirstBlockAfterHeader;
     // A file whose header states no size, or one of the oldest layout, stores it the older way.
     if (headerUnits == 0 || session.catalog.header.oldestLayout) {

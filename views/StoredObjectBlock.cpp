@@ -24,7 +24,7 @@ std::optional<StoredObjectBlock> StoredObjectBlock::read(const ViewSession& sess
 
     StoredObjectBlock stored;
     stored.file = session.openSaveFile();
-    WholeBlocks blocks(*stored.file);
+    BlockFile blocks(*stored.file);
     if (!blocks.read(headerBlock, stored.buffer)) {
         return std::nullopt;
     }

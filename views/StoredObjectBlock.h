@@ -4,10 +4,10 @@
 #include <memory>
 #include <optional>
 
+#include "savefile/BlockFile.h"
 #include "savefile/BlockSource.h"
 #include "savefile/Catalog.h"
 #include "views/ViewSession.h"
-#include "views/WholeBlocks.h"
 
 namespace quelvane {
 
@@ -17,7 +17,7 @@ namespace quelvane {
 struct StoredObjectBlock {
     std::unique_ptr<BlockSource> file;  // the save file, open while the view reads on
     std::int64_t block = 0;             // number of the pointed block
-    WholeBlocks::Block buffer{};        // its bytes
+    BlockFile::Block buffer{};          // its bytes
 
     // Finds the object's segment among the first entries of the segment table, opens the save
     // file and reads the pointed block. Nothing when there is no such segment, or when the header

@@ -6,10 +6,10 @@
 #include <optional>
 #include <string>
 
+#include "savefile/BlockFile.h"
 #include "savefile/ExpandedBlockSource.h"
 #include "savefile/MemoryBlockSource.h"
 #include "savefile/SaveFileReader.h"
-#include "savefile/SegmentBodies.h"
 #include "savefile/SegmentExpansionFailure.h"
 #include "savefile/SegmentLayout.h"
 #include "tests/support/Cp037Converter.h"
@@ -153,7 +153,7 @@ TEST(ClaimedCounts, ASegmentClaimingMoreBlocksIsReadOnlyAsFarAsItsData) {
         std::vector<std::uint8_t> bodies;
         bool failed = false;
         try {
-            bodies = readSegmentBodies(counted, segment->firstBlock, segment->blocks);
+            bodies = BlockFile(counted).readBodies(segment->firstBlock, segment->blocks);
         } catch (const SegmentExpansionFailure&) {
             failed = true;
         }
