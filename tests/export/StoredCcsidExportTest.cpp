@@ -21,25 +21,27 @@ BuiltField tagged(const char* name, std::uint16_t typeCode, std::uint16_t length
     return {name, typeCode, length, 0, 0, 0, 0, facts};
 }
 
-// TAGGED: DE (273), FR (297), JP (mixed 5026), QTY (binary), RAW (65535); one record of
-// "ÄÖÜ", "éçà", "A一ｱ", 7 and the control bytes 01 02.
-constexpr std::int32_t kTaggedLength = 16;
+// TAGGED: DE (273), FR (297), JP (mixed 5026), QTY (binary), RAW (65535), GR (graphic 300); one
+// record of "ÄÖÜ", "éçà", "A一ｱ", 7, the control bytes 01 02 and "一　". The pair gives a
+// graphic field no text; by CCSID it has its own.
+constexpr std::int32_t kTaggedLength = 20;
+constexpr std::ptrdiff_t kTaggedFields = 6;
 
 BuiltObject taggedFile() {
     BuiltObject file;
     file.name = "TAGGED";
     file.attribute = "PF";
-    file.fields = {tagged("DE", 0x0403, 3, 273), tagged("FR", 0x0403, 3, 297), tagged("JP", 0x0603, 6, 5026),
-                   tagged("QTY", 0x0003, 2, 0), tagged("RAW", 0x0403, 2, 65535)};
+    file.fields = {tagged("DE", 0x0403, 3, 273),    tagged("FR", 0x0403, 3, 297),
+                   tagged("JP", 0x0603, 6, 5026),   tagged("QTY", 0x0003, 2, 0),
+                   tagged("RAW", 0x0403, 2, 65535), tagged("GR", 0x0503, 4, 300)};
     file.fields[3].digits = 4;
     file.members = {{"MBR1", "", "", 1}};
     return file;
 }
 
 std::vector<StreamSlot> taggedSlots() {
-    return {
-        {0x80,
-         {0x4A, 0xE0, 0x5A, 0xC0, 0xE0, 0x7C, 0xC1, 0x0E, 0x45, 0x41, 0x0F, 0x81, 0x00, 0x07, 0x01, 0x02}}};
+    return {{0x80, {0x4A, 0xE0, 0x5A, 0xC0, 0xE0, 0x7C, 0xC1, 0x0E, 0x45, 0x41,
+                    0x0F, 0x81, 0x00, 0x07, 0x01, 0x02, 0x45, 0x41, 0x40, 0x40}}};
 }
 
 struct StoredCcsidExportTest : ::testing::Test {
@@ -69,7 +71,7 @@ struct StoredCcsidExportTest : ::testing::Test {
             }
         }
         // The header row's captions come first.
-        return std::vector<std::string>(texts.begin() + std::min<std::ptrdiff_t>(5, texts.size()),
+        return std::vector<std::string>(texts.begin() + std::min<std::ptrdiff_t>(kTaggedFields, texts.size()),
                                         texts.end());
     }
 
@@ -87,10 +89,10 @@ TEST_F(StoredCcsidExportTest, TheTextExportWritesThePcPageWithItsSubstitutionCha
     };
     const std::string fc3 = "\xFC\xFC\xFC\xFC\xFC\xFC";
     const Case cases[] = {
-        {1252, "\xC4\xD6\xDC|\xE9\xE7\xE0|A\x1A\x1A|7|0102|\r\n"},
-        {0, "\xC4\xD6\xDC|\xE9\xE7\xE0|A\x1A\x1A|7|0102|\r\n"},
-        {932, fc3 + "|" + fc3 + "|A\x88\xEA\xB1|7|0102|\r\n"},
-        {1250, "\xC4\xD6\xDC|\xE9\xE7\x1A|A\x1A\x1A|7|0102|\r\n"},
+        {1252, "\xC4\xD6\xDC|\xE9\xE7\xE0|A\x1A\x1A|7|0102|\x1A\x1A|\r\n"},
+        {0, "\xC4\xD6\xDC|\xE9\xE7\xE0|A\x1A\x1A|7|0102|\x1A\x1A|\r\n"},
+        {932, fc3 + "|" + fc3 + "|A\x88\xEA\xB1|7|0102|\x88\xEA\x81\x40|\r\n"},
+        {1250, "\xC4\xD6\xDC|\xE9\xE7\x1A|A\x1A\x1A|7|0102|\x1A\x1A|\r\n"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.pcPage);
@@ -99,12 +101,14 @@ TEST_F(StoredCcsidExportTest, TheTextExportWritesThePcPageWithItsSubstitutionCha
     EXPECT_EQ(fixture.session.ccsidFallbackNotes, std::vector<std::string>{"RAW: CCSID 65535, shown as hex"});
 }
 
-// Off, the pair reads every field: the same bytes whatever PC page, as before the choice.
+// Off, the pair reads every field as before the choice: the session's PC page plays no part (the
+// fixture's pair reads 37 to Latin-1), and the graphic field has no text.
 TEST_F(StoredCcsidExportTest, WithoutTheChoiceThePairReadsEveryField) {
     fixture.session.views.storedCcsidHostPage.reset();
     const std::string byPair = textExport(1252);
     EXPECT_EQ(textExport(932), byPair);
     EXPECT_EQ(byPair.substr(0, 4), "\xA2\\!|");
+    EXPECT_TRUE(byPair.ends_with("||\r\n"));
     EXPECT_TRUE(fixture.session.ccsidFallbackNotes.empty());
 }
 
@@ -112,7 +116,7 @@ TEST_F(StoredCcsidExportTest, WithoutTheChoiceThePairReadsEveryField) {
 TEST_F(StoredCcsidExportTest, WordAndExcelAreGivenThePcPageTexts) {
     fixture.session.pcCodePage = 932;
     const std::string fc3 = "\xFC\xFC\xFC\xFC\xFC\xFC";
-    const std::vector<std::string> expected{fc3, fc3, "A\x88\xEA\xB1", "7", "0102"};
+    const std::vector<std::string> expected{fc3, fc3, "A\x88\xEA\xB1", "7", "0102", "\x88\xEA\x81\x40"};
     EXPECT_EQ(writeWordExport(fixture.session, {0, 0, 0}, (scratch / "T.doc").string()),
               ExportOutcome::Written);
     EXPECT_EQ(cellTexts("Range"), expected);
