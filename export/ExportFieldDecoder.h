@@ -1,9 +1,11 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <span>
 #include <string>
+#include <string_view>
 
 #include "conversion/PcPageCodec.h"
 #include "export/ExportSession.h"
@@ -33,7 +35,14 @@ class ExportFieldDecoder {
     void decode(std::span<const std::uint8_t> record, const SavedField& field, std::string& text);
 
   private:
+    static constexpr char16_t kFirstPrintable = 0x20;
+    static constexpr char16_t kLastPrintable = 0x7E;
+
+    // Whether every character of `utf8` is a printable ASCII one the PC page spells as ASCII.
+    bool spelledAsAscii(std::string_view utf8) const;
+
     ExportSession& session_;
+    std::array<bool, kLastPrintable + 1> spelledAsAscii_{};
     std::unique_ptr<FieldTextByCcsid> byCcsid_;
     std::unique_ptr<PcPageCodec> pcPage_;
     std::string utf8_;
