@@ -144,12 +144,15 @@ class BridgeSession::Target final : public NodeContentTarget {
     const Catalog& catalog_;
 };
 
-BridgeSession::BridgeSession(std::int32_t ebcdicCodePage, std::int32_t pcCodePage)
+BridgeSession::BridgeSession(std::int32_t ebcdicCodePage, std::int32_t pcCodePage, bool byStoredCcsid)
     : pcCodePage_(pcCodePage), messages_(std::make_unique<Messages>()), toUtf8_(pcCodePage) {
     converter_.EbcdicCodePage = ebcdicCodePage;
     converter_.PcCodePage = pcCodePage;
     views_ = std::make_unique<ViewSession>(opened_.catalog(), converter_, *messages_, list_);
     views_->pcCodePage = [page = pcCodePage] { return page; };
+    if (byStoredCcsid) {
+        views_->storedCcsidHostPage = ebcdicCodePage;
+    }
     views_->listMember = [this](ViewSession& session, NodeContentTarget& target, MemberRef ref) {
         return listMember(session, target, ref);
     };
@@ -196,7 +199,8 @@ std::unique_ptr<BridgeSession> BridgeSession::openHeld(const NodePosition& objec
         answer = failureJson(where.message);
         return nullptr;
     }
-    auto held = std::make_unique<BridgeSession>(converter_.EbcdicCodePage, pcCodePage_);
+    auto held = std::make_unique<BridgeSession>(converter_.EbcdicCodePage, pcCodePage_,
+                                                views_->storedCcsidHostPage.has_value());
     answer = held->open(opened_.heldOpener(where), opened_.catalog().path);
     return held;
 }
@@ -234,6 +238,9 @@ ViewOutcome BridgeSession::listMember(ViewSession& session, NodeContentTarget& t
     records_.reset();
     records_ = std::make_unique<RecordRows>(*plan->file, session.openSaveFile(), plan->sequence,
                                             session.converter, plan->recordDistance);
+    if (session.storedCcsidHostPage) {
+        records_->decodeByStoredCcsid(*session.storedCcsidHostPage);
+    }
     // A record count read from the file is only trusted as far as the file could hold its slots.
     if (const std::unique_ptr<BlockSource> probe = session.openSaveFile(); probe != nullptr) {
         const std::int64_t room = probe->size() / (std::int64_t{std::max(plan->file->recordLength, 0)} + 1);
@@ -320,9 +327,11 @@ std::string BridgeSession::rows(std::int64_t first, std::int64_t count) {
         }
         out += ",\"cells\":[";
         const int cells = records ? records_->cellCount(r) : list_.cellCount(r);
+        const bool utf8Cells = records && records_->utf8Cells();
         for (int c = 0; c < cells; ++c) {
             const std::string_view text = records ? records_->cellText(r, c) : list_.cellText(r, c);
-            out += (c == 0 ? "" : ",") + JsonWriter::quoted(utf8(std::string(text)));
+            out += (c == 0 ? "" : ",") +
+                   JsonWriter::quoted(utf8Cells ? std::string(text) : utf8(std::string(text)));
         }
         out += "]}";
     }

@@ -24,7 +24,10 @@ namespace quelvane {
 // folder the caller names and listed in the answer, for the caller to take away one by one.
 class BridgeSession {
   public:
-    BridgeSession(std::int32_t ebcdicCodePage, std::int32_t pcCodePage);
+    // `byStoredCcsid`: records and exports read character and graphic fields by their stored
+    // CCSIDs (the records in UTF-8, the exports in the PC page), as the window's Options choice
+    // does; else by the pair.
+    BridgeSession(std::int32_t ebcdicCodePage, std::int32_t pcCodePage, bool byStoredCcsid = false);
     ~BridgeSession();
 
     BridgeSession(const BridgeSession&) = delete;

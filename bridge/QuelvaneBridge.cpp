@@ -100,10 +100,12 @@ std::string withHandle(const std::string& json, int handle) {
 
 extern "C" {
 
-// Opens the file `file` of `size` bytes, read through Module.quelvaneRead.
-EMSCRIPTEN_KEEPALIVE const char* quelvane_open(int file, double size, int ebcdic, int pc, const char* name) {
+// Opens the file `file` of `size` bytes, read through Module.quelvaneRead; `byCcsid` non-zero
+// reads records and exports by the fields' stored CCSIDs.
+EMSCRIPTEN_KEEPALIVE const char* quelvane_open(int file, double size, int ebcdic, int pc, const char* name,
+                                               int byCcsid) {
     try {
-        auto session = std::make_unique<BridgeSession>(ebcdic, pc);
+        auto session = std::make_unique<BridgeSession>(ebcdic, pc, byCcsid != 0);
         const auto bytes = static_cast<std::int64_t>(size);
         const std::string opened = session->open(
             [file, bytes] {

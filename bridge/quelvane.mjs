@@ -172,12 +172,13 @@ export class Quelvane {
     return JSON.parse(this.module.ccall('quelvane_code_pages', 'string', [], []));
   }
 
-  // Opens a save through `reader`; a SaveFile, or the answer saying why not.
-  open(reader, { ebcdic = 37, pc = 1252, name = '' } = {}) {
+  // Opens a save through `reader`; a SaveFile, or the answer saying why not. `byCcsid` reads the
+  // records and the exports by the fields' stored CCSIDs, as the desktop's Options choice does.
+  open(reader, { ebcdic = 37, pc = 1252, name = '', byCcsid = false } = {}) {
     const file = this.nextFile++;
     this.readers.set(file, reader);
-    const answer = this.call('quelvane_open', ['number', 'number', 'number', 'number', 'string'],
-      [file, reader.size, ebcdic, pc, name]);
+    const answer = this.call('quelvane_open', ['number', 'number', 'number', 'number', 'string', 'number'],
+      [file, reader.size, ebcdic, pc, name, byCcsid ? 1 : 0]);
     if (answer.error || answer.outcome !== 'opened') {
       this.module.ccall('quelvane_close', null, ['number'], [answer.handle ?? 0]);
       this.readers.delete(file);

@@ -31,6 +31,7 @@ int runBatchCommand(const std::vector<std::string>& arguments) {
                 std::fprintf(stderr, "%s\n", text.c_str());
             },
             &renamed);
+        run.reportFallbacks();
         for (const std::string& line : renamed) {
             std::fprintf(stderr, "quelvane-cli: note: %s\n", line.c_str());
         }

@@ -13,6 +13,15 @@ CliExport::CliExport(const char* targetOption, const char* usage)
 
 CliExport::~CliExport() = default;
 
+void CliExport::reportFallbacks() const {
+    if (exportSession_ == nullptr) {
+        return;
+    }
+    for (const std::string& note : exportSession_->ccsidFallbackNotes) {
+        std::fprintf(stderr, "quelvane-cli: field %s\n", note.c_str());
+    }
+}
+
 int CliExport::usageError(const std::string& why) const {
     if (!why.empty()) {
         std::fprintf(stderr, "quelvane-cli: %s\n", why.c_str());
@@ -69,6 +78,9 @@ int CliExport::prepare(const std::vector<std::string>& arguments) {
     }
     views_ = std::make_unique<ViewSession>(cli_.catalog(), cli_.conversion(), cli_.notifier(), list_);
     views_->openSource = cli_.sourceOpener();
+    if (cli_.byStoredCcsid(false)) {
+        views_->storedCcsidHostPage = cli_.conversion().EbcdicCodePage;
+    }
     automation_ = std::make_unique<InProcessAutomationClient>(cli_.conversion().PcCodePage);
     exportSession_ = std::make_unique<ExportSession>(*views_, *automation_, cli_.conversion().PcCodePage);
     exportSession_->splitterOption = splitter;

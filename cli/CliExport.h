@@ -19,7 +19,8 @@ constexpr int kExitExportFailed = 3;
 
 // What the export and batch commands share: their arguments, the opened save file, the chosen
 // node and an export session over the in-process Word and Excel servers. The command line keeps
-// its working directory.
+// its working directory. Fields are read by the pair unless --ccsid stored: then by their stored
+// CCSIDs, written in the PC page as the window's exports write them with its choice on.
 class CliExport {
   public:
     // `targetOption` is "-o" or "--dir"; `usage` is printed for wrong arguments.
@@ -35,6 +36,8 @@ class CliExport {
     ExportFormat format() const { return format_; }
     // The -o or --dir argument, as given.
     const std::string& target() const { return target_; }
+    // With --ccsid stored: each field a fallback was used for, once, on stderr.
+    void reportFallbacks() const;
 
   private:
     int usageError(const std::string& why) const;

@@ -11,7 +11,9 @@
 #include "cli/NodePath.h"
 #include "cli/StderrNotifier.h"
 #include "conversion/CodePageLists.h"
+#include "conversion/ConversionBackend.h"
 #include "conversion/PcTextToUtf8.h"
+#include "conversion/Utf8Text.h"
 #include "savefile/CatalogTree.h"
 #include "savefile/FileBlockSource.h"
 #include "settings/ProgramSettings.h"
@@ -195,6 +197,24 @@ namespace quelvane::cli {
 void CliSession::writeUtf8Line(const std::string& text) {
     std::fwrite(text.data(), 1, text.size(), stdout);
     std::fputc('\n', stdout);
+}
+
+void CliSession::writeUnicodeLine(const std::string& text) {
+    if (!raw_) {
+        writeUtf8Line(text);
+        return;
+    }
+    if (!pcPage_) {
+        pcPage_ = ConversionBackend::standard().openPcPage(conversion_ ? conversion_->PcCodePage
+                                                                       : ProgramSettings::kFallbackPc);
+    }
+    if (!pcPage_) {
+        writeUtf8Line(text);
+        return;
+    }
+    std::string line;
+    pcPage_->encode(utf8ToUtf16(text), PcPageCodec::Substitution::pageCharacter, line, nullptr);
+    writeUtf8Line(line);
 }
 
 bool openedOrSaid(const std::string& path, const FileBlockSource& source) {

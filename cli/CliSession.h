@@ -8,6 +8,7 @@
 
 #include "conversion/ConversionLayer.h"
 #include "conversion/Notifier.h"
+#include "conversion/PcPageCodec.h"
 #include "conversion/PcTextToUtf8.h"
 #include "savefile/Catalog.h"
 #include "savefile/FileBlockSource.h"
@@ -60,6 +61,11 @@ class CliSession {
     // Writes one line that is UTF-8 already (paths of the integrated file system), unchanged.
     void writeUtf8Line(const std::string& text);
 
+    // Writes one line of UTF-8 text read by stored CCSID: unchanged, or with --raw in the PC
+    // code page, each character the page lacks as its substitution character, as the exports
+    // write such text.
+    void writeUnicodeLine(const std::string& text);
+
     // Whether field texts are read by their stored CCSIDs: as --ccsid says, else `byDefault`
     // (extract and --json outputs read by CCSID, the window's listings by the pair).
     bool byStoredCcsid(bool byDefault) const { return storedCcsidOption_.value_or(byDefault); }
@@ -82,6 +88,7 @@ class CliSession {
     std::unique_ptr<Notifier> notifier_;
     std::unique_ptr<ConversionLayer> conversion_;
     std::unique_ptr<PcTextToUtf8> utf8_;
+    std::unique_ptr<PcPageCodec> pcPage_;
     OpenedSave opened_;
 };
 

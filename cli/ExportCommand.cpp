@@ -27,9 +27,9 @@ int runExportCommand(const std::vector<std::string>& arguments) {
     }
     const std::string path =
         ExportFileNames::replaceExtension(run.target(), ExportFileNames::extensionOf(run.format()));
-    return exportMember(run.session(), *member, run.format(), path) == ExportOutcome::Written
-               ? kExitSuccess
-               : kExitExportFailed;
+    const ExportOutcome outcome = exportMember(run.session(), *member, run.format(), path);
+    run.reportFallbacks();
+    return outcome == ExportOutcome::Written ? kExitSuccess : kExitExportFailed;
 }
 
 }  // namespace quelvane::cli

@@ -138,7 +138,7 @@ void printList(CliSession& session, const MemoryContentList& list, bool utf8Cell
             line += list.cellText(r, c);
         }
         if (utf8Cells) {
-            session.writeUtf8Line(line);
+            session.writeUnicodeLine(line);
         } else {
             session.writeLine(line);
         }

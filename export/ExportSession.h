@@ -4,6 +4,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "export/AutomationClient.h"
 #include "export/AutomationReference.h"
@@ -37,6 +38,10 @@ struct ExportSession {
     // Asked by the writers' record passes now and then; false ends the member early. Set by a
     // batch run for its duration only.
     std::function<bool()> keepGoing;
+    // Where the writers read by stored CCSID (views.storedCcsidHostPage): the fallbacks their
+    // fields used, one note per field ("FIELD9: CCSID 65535, shown as hex"), gathered over the
+    // session's exports.
+    std::vector<std::string> ccsidFallbackNotes;
 
     // Starts the automation server `programId` for a writer. When it cannot be created, the
     // writer's own error box (`failureText`, `caption`) is shown and nothing is returned.

@@ -3,7 +3,7 @@
 #include <exception>
 #include <optional>
 
-#include "export/ExportFieldText.h"
+#include "export/ExportFieldDecoder.h"
 #include "export/ExportRecordPass.h"
 #include "savefile/SegmentExpansionFailure.h"
 
@@ -15,6 +15,7 @@ bool writeServerRecords(ExportSession& session, MemberRef member, const char* fa
     ExportRecordPass pass;
     pass.setKeepGoing(session.keepGoing);
     try {
+        ExportFieldDecoder fields(session);
         pass.open(session.views, member);
         std::string text;
         while (const std::optional<ExportRecordPass::Slot> slot = pass.next()) {
@@ -27,8 +28,7 @@ bool writeServerRecords(ExportSession& session, MemberRef member, const char* fa
                 startRow(row);
             }
             for (std::int32_t j = 0; j < file.fieldCount; ++j) {
-                exportFieldText(slot->record, file.fields.at(static_cast<std::size_t>(j)),
-                                session.views.converter, text);
+                fields.decode(slot->record, file.fields.at(static_cast<std::size_t>(j)), text);
                 putCell(row, j + 1, text);
             }
         }

@@ -4,7 +4,7 @@
 #include <exception>
 
 #include "export/ExportFailure.h"
-#include "export/ExportFieldText.h"
+#include "export/ExportFieldDecoder.h"
 #include "export/ExportRecordPass.h"
 #include "savefile/AtomicFile.h"
 #include "savefile/SegmentExpansionFailure.h"
@@ -44,6 +44,7 @@ ExportOutcome writeTextExport(ExportSession& session, MemberRef member, const st
     ExportOutcome outcome = ExportOutcome::Written;
     try {
         const SavedObject& file = session.views.catalog.objectAt(member.file());
+        ExportFieldDecoder fields(session);
         pass.open(session.views, member);
         std::string line;
         std::string text;
@@ -53,8 +54,7 @@ ExportOutcome writeTextExport(ExportSession& session, MemberRef member, const st
             }
             line.clear();
             for (std::int32_t i = 0; i < file.fieldCount; ++i) {
-                exportFieldText(slot->record, file.fields.at(static_cast<std::size_t>(i)),
-                                session.views.converter, text);
+                fields.decode(slot->record, file.fields.at(static_cast<std::size_t>(i)), text);
                 appendText(line, text);
                 if (session.splitterOption) {
                     line.push_back(kSplitter);

@@ -161,6 +161,33 @@ test('exports are byte for byte what quelvane-cli export writes', (t) => {
   }
 });
 
+test('read by stored CCSID, member rows and exports equal quelvane-cli --ccsid stored', (t) => {
+  if (!needCli(t)) return;
+  const file = real('GURI_demodb.savf');
+  if (file === null) return;
+  const out = fs.mkdtempSync(path.join(os.tmpdir(), 'quelvane-bridge-ccsid-'));
+  try {
+    for (const pc of [1252, 932]) {
+      const chosen = ['--ccsid', 'stored', '--ebcdic', '37', '--pc', String(pc)];
+      const save = quelvane.open(nodeFileReader(fs, file), { name: file, ebcdic: 37, pc, byCcsid: true });
+      for (const node of memberPaths(save, 4)) {
+        assert.deepEqual(shownLines(save, nodeAt(node)), nativeLines(['show', file, node, ...chosen], { withPages: false }),
+          `${node} ${pc}`);
+        for (const format of ['txt', 'doc', 'xls']) {
+          const exported = save.exportMember(nodeAt(node), format, { splitter: true });
+          assert.equal(exported.error, undefined, `${node} ${format}: ${exported.error}`);
+          const target = path.join(out, `member.${format}`);
+          native(['export', file, node, '--format', format, '--splitter', '-o', target, ...chosen], { withPages: false });
+          assert.ok(Buffer.from(exported.bytes).equals(fs.readFileSync(target)), `${node} ${format} ${pc}`);
+        }
+      }
+      save.close();
+    }
+  } finally {
+    fs.rmSync(out, { recursive: true, force: true });
+  }
+});
+
 // The tree path of the first member whose caption starts with `name`.
 function memberNamed(save, name) {
   const [library] = save.tree().roots;

@@ -19,13 +19,15 @@ constexpr int kMembersPerInput = 4;
 constexpr std::array<quelvane::ExportFormat, 3> kFormats = {
     quelvane::ExportFormat::Text, quelvane::ExportFormat::Word, quelvane::ExportFormat::Excel};
 constexpr int kMemberLevel = 3;
+// The chosen host page of the members read by their fields' stored CCSIDs.
+constexpr std::int32_t kHostPage = 37;
 
 }  // namespace
 
 // The exports of a member to text, Word and Excel, over arbitrary bytes opened as a save file:
-// the first few physical-file members the catalog lists, each in one of the formats, into a scratch
-// folder, as the export command picks and writes them. A failure is an outcome the command
-// reports; only a crash, a hang or a sanitizer report is a fault.
+// the first few physical-file members the catalog lists, each in one of the formats, by the pair
+// or by stored CCSID, into a scratch folder, as the export command picks and writes them. A
+// failure is an outcome the command reports; only a crash, a hang or a sanitizer report is a fault.
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace quelvane;
     static test::FuzzedFile file;
@@ -57,6 +59,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 // real file written three times over costs more than the time an input is given.
                 const ExportFormat format =
                     kFormats[(static_cast<std::size_t>(exported) + size) % kFormats.size()];
+                // Every other member is read by its fields' stored CCSIDs, as with the window's
+                // choice on, the others by the pair.
+                views.storedCcsidHostPage =
+                    (static_cast<std::size_t>(exported) + size / kFormats.size()) % 2 == 0
+                        ? std::optional<std::int32_t>(kHostPage)
+                        : std::nullopt;
                 ++exported;
                 exportMember(session, *ref, format, (folder / "member").string());
             }

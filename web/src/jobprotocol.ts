@@ -20,6 +20,7 @@ export interface JobRequest {
   file: File;
   ebcdic: number;
   pc: number;
+  byCcsid: boolean;
   job: Job;
 }
 

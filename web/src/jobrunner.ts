@@ -61,7 +61,8 @@ function work(save: any, request: JobRequest, onProgress: (done: number, total: 
 
 // eslint-disable-next-line @typescript-eslint/no-explicit-any
 export function runJob(quelvane: any, request: JobRequest, post: Post): JobAnswer {
-  const save = quelvane.open(fileReader(request.file), { ebcdic: request.ebcdic, pc: request.pc, name: request.file.name });
+  const { ebcdic, pc, byCcsid } = request;
+  const save = quelvane.open(fileReader(request.file), { ebcdic, pc, byCcsid, name: request.file.name });
   if (typeof save.tree !== 'function') return failed(save.error ?? 'the save file could not be opened', save.messages);
   let posted = 0;
   const onProgress = (done: number, total: number): boolean => {

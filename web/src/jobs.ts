@@ -7,6 +7,7 @@ export interface JobFile {
   file: File;
   ebcdic: number;
   pc: number;
+  byCcsid: boolean;
 }
 
 export class JobClient {

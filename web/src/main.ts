@@ -194,7 +194,8 @@ function start(): void {
       new OptionsDialog(
         codePages,
         (chosen) => {
-          const changed = !pair || pair.ebcdic !== chosen.ebcdic || pair.pc !== chosen.pc;
+          const changed =
+            !pair || pair.ebcdic !== chosen.ebcdic || pair.pc !== chosen.pc || pair.byCcsid !== chosen.byCcsid;
           pair = chosen;
           const files = pending;
           pending = [];

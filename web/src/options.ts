@@ -1,15 +1,27 @@
 // The Options dialog: the code-page pair for all EBCDIC conversion, kept in the browser's local
 // storage. The lists are the desktop's rows; picking an EBCDIC row that names a PC page selects
-// that PC row too, as the desktop's list does.
+// that PC row too, as the desktop's list does. Beside them, as on the desktop, the choice to read
+// records (and the exports made of them) by the CCSIDs the save stores for its fields, off until
+// checked.
 import { make } from './dom';
 import type { CodePages } from './protocol';
 
 export interface CodePagePair {
   ebcdic: number;
   pc: number;
+  // Records and exports read by the fields' stored CCSIDs rather than by the pair.
+  byCcsid: boolean;
 }
 
-const keys = { ebcdic: 'quelvane.ebcdic', pc: 'quelvane.pc', ebcdicRow: 'quelvane.ebcdicRow', pcRow: 'quelvane.pcRow' };
+const keys = {
+  ebcdic: 'quelvane.ebcdic',
+  pc: 'quelvane.pc',
+  ebcdicRow: 'quelvane.ebcdicRow',
+  pcRow: 'quelvane.pcRow',
+  byCcsid: 'quelvane.byCcsid',
+};
+
+const BY_CCSID_CAPTION = 'Decode text by the CCSIDs stored in the save file';
 
 function storedNumber(key: string): number | undefined {
   const text = localStorage.getItem(key);
@@ -21,13 +33,20 @@ function storedNumber(key: string): number | undefined {
 export function storedPair(): CodePagePair | undefined {
   const ebcdic = storedNumber(keys.ebcdic);
   const pc = storedNumber(keys.pc);
-  return ebcdic !== undefined && pc !== undefined ? { ebcdic, pc } : undefined;
+  return ebcdic !== undefined && pc !== undefined ? { ebcdic, pc, byCcsid: storedByCcsid() } : undefined;
+}
+
+// Off unless it was checked and confirmed: a page that stored its pair before the choice existed
+// keeps reading by the pair.
+function storedByCcsid(): boolean {
+  return localStorage.getItem(keys.byCcsid) === '1';
 }
 
 export class OptionsDialog {
   private readonly dialog: HTMLDialogElement;
   private readonly hostList: HTMLSelectElement;
   private readonly pcList: HTMLSelectElement;
+  private readonly byCcsid: HTMLInputElement;
 
   // `confirmed` runs with the pair once it is stored; `cancelled` when the dialog is left.
   constructor(
@@ -41,6 +60,10 @@ export class OptionsDialog {
     this.hostList = this.list(fields, 'options-host', 'EBCDIC  CCSID:', pages.host.map((row) => row.text));
     this.pcList = this.list(fields, 'options-pc', 'PC-Code Page:', pages.pc.map((row) => row.text));
     this.hostList.addEventListener('change', () => this.pickPcRow());
+    this.byCcsid = make('input', { type: 'checkbox', id: 'options-by-ccsid' });
+    const byCcsidLabel = make('label', { class: 'choice' });
+    byCcsidLabel.append(this.byCcsid, BY_CCSID_CAPTION);
+    fields.append(byCcsidLabel);
     const confirm = make('button', { type: 'button' }, 'Confirm');
     const cancel = make('button', { type: 'button' }, 'Cancel');
     confirm.addEventListener('click', () => this.confirm());
@@ -57,6 +80,7 @@ export class OptionsDialog {
   show(): void {
     this.hostList.selectedIndex = this.storedRow(keys.ebcdicRow, keys.ebcdic, this.pages.host, this.pages.defaultHost);
     this.pcList.selectedIndex = this.storedRow(keys.pcRow, keys.pc, this.pages.pc, this.pages.defaultPc);
+    this.byCcsid.checked = storedByCcsid();
     this.dialog.showModal();
   }
 
@@ -92,7 +116,8 @@ export class OptionsDialog {
     localStorage.setItem(keys.pcRow, String(this.pcList.selectedIndex));
     localStorage.setItem(keys.ebcdic, String(host.page));
     localStorage.setItem(keys.pc, String(pc.page));
+    localStorage.setItem(keys.byCcsid, this.byCcsid.checked ? '1' : '0');
     this.dialog.close();
-    this.confirmed({ ebcdic: host.page, pc: pc.page });
+    this.confirmed({ ebcdic: host.page, pc: pc.page, byCcsid: this.byCcsid.checked });
   }
 }

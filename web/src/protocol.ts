@@ -2,7 +2,7 @@
 // The worker holds every save opened (one per tab) by a number; `use` names the one the
 // requests without a `save` of their own are about.
 export type Request =
-  | { id: number; kind: 'open'; file: File; ebcdic: number; pc: number }
+  | { id: number; kind: 'open'; file: File; ebcdic: number; pc: number; byCcsid: boolean }
   | { id: number; kind: 'openHeld'; node: NodeAddress }
   | { id: number; kind: 'use'; save: number }
   | { id: number; kind: 'close'; save: number }

@@ -38,7 +38,8 @@ function kept(opened: SaveFile, otherwise: SaveFile): Record<string, unknown> {
 async function answer(request: Request): Promise<Record<string, unknown>> {
   const quelvane = await started;
   if (request.kind === 'open') {
-    return kept(quelvane.open(fileReader(request.file), { ebcdic: request.ebcdic, pc: request.pc, name: request.file.name }), null);
+    const { ebcdic, pc, byCcsid } = request;
+    return kept(quelvane.open(fileReader(request.file), { ebcdic, pc, byCcsid, name: request.file.name }), null);
   }
   if (request.kind === 'codePages') return quelvane.codePages();
   if (request.kind === 'use') {

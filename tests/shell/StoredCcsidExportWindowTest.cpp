@@ -1,0 +1,133 @@
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTreeView>
+
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "export/ExportFileDialog.h"
+#include "export/pickbatch/BatchExportDialog.h"
+#include "export/pickbatch/ExportActions.h"
+#include "shell/ListingWorker.h"
+#include "tests/shell/ShellFixture.h"
+#include "tests/support/ContentFixtures.h"
+#include "tests/support/TestFiles.h"
+
+namespace quelvane::test {
+namespace {
+
+class NamedFile final : public ExportFileDialog {
+  public:
+    explicit NamedFile(std::string path) : path_(std::move(path)) {}
+    bool execute(std::string& fileName, int& filterIndex) override {
+        fileName = path_;
+        filterIndex = 1;
+        return true;
+    }
+    void setFileName(const std::string&) override {}
+
+  private:
+    std::string path_;
+};
+
+BuiltField tagged(const char* name, std::uint16_t typeCode, std::uint16_t length, std::uint16_t ccsid) {
+    BuiltFieldFacts facts;
+    facts.ccsid = ccsid;
+    return {name, typeCode, length, 0, 0, 0, 0, facts};
+}
+
+// The window's Export and Batch export follow the Options choice "Decode text by the CCSIDs
+// stored in the save file", over TAGGED: DE (273) "ÄÖÜ" and JP (mixed 5026) "A一", pair 37/1252.
+class StoredCcsidExportWindowTest : public ShellFixture {
+  protected:
+    void SetUp() override {
+        ShellFixture::SetUp();
+        BuiltObject file;
+        file.name = "TAGGED";
+        file.attribute = "PF";
+        file.fields = {tagged("DE", 0x0403, 3, 273), tagged("JP", 0x0603, 5, 5026)};
+        file.members = {{"MBR1", "", "", 1}};
+        BuiltPart part;
+        part.objects = {file};
+        SaveFileBuilder builder;
+        builder.add(part);
+        builder.add(ContentFixtures::memberRecords(
+            "TAGGED", "MBR1", 8, {{0x80, {0x4A, 0xE0, 0x5A, 0xC1, 0x0E, 0x45, 0x41, 0x0F}}}));
+        const auto path = folder_ / "built.savf";
+        builder.build().writeTo(path.string());
+        configure(37, 1252);
+        start();
+        dialogs_.files.push_back(QString::fromStdString(path.string()));
+        window_->openSaveFile();
+        start_ = std::filesystem::current_path();
+    }
+    void TearDown() override {
+        std::filesystem::current_path(start_);
+        ShellFixture::TearDown();
+    }
+
+    void chooseByStoredCcsid(bool on) {
+        options_->showOptions();
+        find<QCheckBox>(options_.get(), "CheckByStoredCcsid")->setChecked(on);
+        for (auto* b : options_->findChildren<QPushButton*>()) {
+            if (b->text() == QStringLiteral("Confirm")) {
+                b->click();
+            }
+        }
+    }
+
+    // Selects the tree node at `rows` and waits for its listing.
+    void select(std::initializer_list<int> rows) {
+        QModelIndex index;
+        for (int row : rows) {
+            index = window_->treeModel().index(row, 0, index);
+        }
+        window_->findChild<QTreeView*>(QStringLiteral("TreeView1"))->setCurrentIndex(index);
+        window_->showSelectedNode();
+        window_->findChild<ListingWorker*>()->wait();
+    }
+
+    // The member as the window's Export writes it.
+    std::string exported(const char* name) {
+        window_->exports().setFileDialog(std::make_unique<NamedFile>((folder_ / name).string()));
+        select({0, 0, 0, 0});
+        button(2)->click();
+        return slurp(folder_ / (std::string(name) + ".txt"));
+    }
+
+    std::filesystem::path start_;
+};
+
+TEST_F(StoredCcsidExportWindowTest, ExportAndBatchFollowTheChoice) {
+    const std::string byPair = exported("pair");
+    EXPECT_EQ(byPair.find("\xC4\xD6\xDC"), std::string::npos) << byPair;
+
+    chooseByStoredCcsid(true);
+    EXPECT_EQ(exported("stored"),
+              "\xC4\xD6\xDC"
+              "A\x1A\r\n");
+
+    const std::filesystem::path directory = folder_ / "batch";
+    std::filesystem::create_directories(directory);
+    BatchExportDialog& batch = window_->exports().batchDialog();
+    select({0, 0, 0});
+    button(3)->click();
+    ASSERT_TRUE(batch.isVisible());
+    find<QLineEdit>(&batch, "Edit1")->setText(QString::fromStdString(directory.string()));
+    find<QPushButton>(&batch, "Button2")->click();
+    EXPECT_EQ(slurp(directory / "TAGGED_MBR1.txt"),
+              "\xC4\xD6\xDC"
+              "A\x1A\r\n");
+
+    // Off again, the pair reads DE. The settings hold no list rows, so the dialog confirms its
+    // default rows: another pair than 37/1252, which reads the bytes otherwise.
+    chooseByStoredCcsid(false);
+    const std::string off = exported("off");
+    EXPECT_EQ(off.find("\xC4\xD6\xDC"), std::string::npos) << off;
+    EXPECT_EQ(off.size(), byPair.size());
+}
+
+}  // namespace
+}  // namespace quelvane::test
