@@ -148,13 +148,14 @@ void printList(CliSession& session, const MemoryContentList& list, bool utf8Cell
 // The labels and the content list as one JSON object, written row by row: a member's listing can
 // be long. Record slots without a record are marked "recordless".
 void printJson(std::int32_t pcCodePage, const PrintedTarget& target, const MemoryContentList& list,
-               bool utf8Cells) {
+               bool utf8Cells, bool utf8Labels) {
     PcTextToUtf8 utf8(pcCodePage);
     std::string out = "{\n";
     for (const auto& [name, label] :
          {std::pair{"title", &target.label1}, std::pair{"summary", &target.label2}}) {
         if (*label) {
-            out += "  " + JsonWriter::quoted(name) + ": " + JsonWriter::quoted(utf8.toUtf8(**label)) + ",\n";
+            out += "  " + JsonWriter::quoted(name) + ": " +
+                   JsonWriter::quoted(utf8Labels ? **label : utf8.toUtf8(**label)) + ",\n";
         }
     }
     out += "  \"columns\": [";
@@ -184,9 +185,9 @@ void printJson(std::int32_t pcCodePage, const PrintedTarget& target, const Memor
 }  // namespace
 
 // What the window shows for one node of the tree: the two labels, then the content list; with
-// --json, the same as JSON. Records read by the pair, as the window shows them, unless --ccsid
-// stored; with --json by their stored CCSIDs unless --ccsid pair. The fallbacks a listing by
-// CCSID used go to stderr.
+// --json, the same as JSON. Records and the labels' texts read by the pair, as the window shows
+// them, unless --ccsid stored; with --json by their stored CCSIDs unless --ccsid pair. The fallbacks a
+// listing by CCSID used go to stderr.
 int runShowCommand(const std::vector<std::string>& arguments) {
     CliSession session;
     std::vector<std::string> rest = arguments;
@@ -206,6 +207,7 @@ int runShowCommand(const std::vector<std::string>& arguments) {
     MemoryContentList list;
     ViewSession views(session.catalog(), session.conversion(), session.notifier(), list);
     views.openSource = session.sourceOpener();
+    views.pcCodePage = [&session] { return session.conversion().PcCodePage; };
     if (session.byStoredCcsid(json)) {
         views.storedCcsidHostPage = session.conversion().EbcdicCodePage;
     }
@@ -215,12 +217,12 @@ int runShowCommand(const std::vector<std::string>& arguments) {
         std::fprintf(stderr, "quelvane-cli: field %s\n", note.c_str());
     }
     if (json) {
-        printJson(session.conversion().PcCodePage, target, list, views.listedUtf8Cells);
+        printJson(session.conversion().PcCodePage, target, list, views.listedUtf8Cells, views.labelsUtf8);
         return outcome == ViewOutcome::Failed ? kExitViewFailed : kExitSuccess;
     }
     for (const auto& label : {target.label1, target.label2}) {
         if (label) {
-            session.writeLine(*label);
+            views.labelsUtf8 ? session.writeUtf8Line(*label) : session.writeLine(*label);
         }
     }
     printList(session, list, views.listedUtf8Cells);

@@ -1,9 +1,11 @@
 #include <cstdio>
+#include <memory>
 
 #include "cli/CliCommand.h"
 #include "cli/CliSession.h"
 #include "conversion/PcTextToUtf8.h"
 #include "extract/CatalogJson.h"
+#include "savefile/CatalogTexts.h"
 #include "savefile/CatalogTree.h"
 #include "savefile/DetailText.h"
 #include "savefile/VersionSummary.h"
@@ -13,26 +15,31 @@ namespace quelvane::cli {
 namespace {
 
 // Object lines carry the object's details and member lines the member's record count and dates
-// after a tab, so the caption itself stays exactly as the tree shows it. The catalog record is found by the
-// node's position, as the views do.
-void printTree(CliSession& session, const CatalogTree& tree) {
+// after a tab, so the caption itself stays exactly as the tree shows it. The catalog record is
+// found by the node's position, as the views do. A tree by stored CCSID is UTF-8, and puts each
+// object's and member's text, read in its CCSID, in a column of its own after the caption.
+void printTree(CliSession& session, const CatalogTree& tree, CatalogTexts& texts) {
     const auto& parts = session.catalog().parts;
+    const auto write = [&](const std::string& line) {
+        tree.utf8 ? session.writeUtf8Line(line) : session.writeLine(line);
+    };
+    const auto textColumn = [&](const CatalogTreeNode& node) { return tree.utf8 ? "\t" + node.text : ""; };
     for (const CatalogTreeNode& root : tree.roots) {
-        session.writeLine(root.caption);
+        write(root.caption);
         for (std::size_t i = 0; i < root.children.size(); ++i) {
             const CatalogTreeNode& part = root.children[i];
-            session.writeLine("  " + part.caption);
+            write("  " + part.caption);
             for (std::size_t j = 0; j < part.children.size(); ++j) {
                 const CatalogTreeNode& object = part.children[j];
                 const SavedObject& saved = parts.at(i).library.objects.at(j);
-                std::string details = objectDetailText(saved.details);
-                session.writeLine("    " + object.caption + (details.empty() ? "" : "\t" + details));
+                std::string details = texts.plain(objectDetailText(saved.details));
+                write("    " + object.caption + textColumn(object) + (details.empty() ? "" : "\t" + details));
                 for (std::size_t k = 0; k < object.children.size(); ++k) {
                     const SavedMember& member = saved.members.at(k);
-                    std::string dates = memberDetailText(member);
-                    session.writeLine("      " + object.children[k].caption + "\t" +
-                                      std::to_string(member.recordCount) + " records" +
-                                      (dates.empty() ? "" : ", " + dates));
+                    std::string dates = texts.plain(memberDetailText(member));
+                    write("      " + object.children[k].caption + textColumn(object.children[k]) + "\t" +
+                          std::to_string(member.recordCount) + " records" +
+                          (dates.empty() ? "" : ", " + dates));
                 }
             }
         }
@@ -66,16 +73,24 @@ int runTreeCommand(const std::vector<std::string>& arguments) {
     CliSession session;
     std::vector<std::string> rest = arguments;
     const bool json = std::erase(rest, "--json") > 0;
-    int status =
-        session.start(rest, 1, 1, "tree FILE [--json] [--inner NODE]... [--ebcdic CP] [--pc CP] [--raw]");
+    int status = session.start(
+        rest, 1, 1,
+        "tree FILE [--json] [--inner NODE]... [--ebcdic CP] [--pc CP] [--ccsid stored|pair] [--raw]");
     if (status != kExitSuccess) {
         return status;
     }
-    CatalogTree tree = buildCatalogTree(session.catalog());
+    // By the pair, as the window shows the tree, unless --ccsid stored; --json by stored CCSID
+    // unless --ccsid pair.
+    const bool byCcsid = session.byStoredCcsid(json);
+    std::unique_ptr<CatalogTexts> texts =
+        byCcsid ? std::make_unique<CatalogTexts>(session.catalog(), session.conversion().EbcdicCodePage,
+                                                 session.conversion().PcCodePage)
+                : std::make_unique<CatalogTexts>();
+    CatalogTree tree = buildCatalogTree(session.catalog(), *texts);
     if (json) {
         PcTextToUtf8 utf8(session.conversion().PcCodePage);
-        const std::string text =
-            CatalogJson::text(session.catalog(), utf8, nullptr, session.conversion().EbcdicCodePage);
+        const std::string text = CatalogJson::text(session.catalog(), utf8, nullptr,
+                                                   session.conversion().EbcdicCodePage, texts.get());
         std::fwrite(text.data(), 1, text.size(), stdout);
         return kExitSuccess;
     }
@@ -98,7 +113,7 @@ int runTreeCommand(const std::vector<std::string>& arguments) {
         }
         return report.complete() && ifs.problems.empty() ? kExitSuccess : kExitIncomplete;
     }
-    printTree(session, tree);
+    printTree(session, tree, *texts);
     if (!report.complete() || !tree.complete) {
         const std::string why = report.complete() ? "the tree could not be finished" : report.text();
         std::fprintf(stderr, "quelvane-cli: the catalog is incomplete: %s\n", why.c_str());

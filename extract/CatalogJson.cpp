@@ -30,8 +30,9 @@ std::string isoTimestamp(const SavedTimestamp& timestamp) {
 
 class Writer {
   public:
-    Writer(const Catalog& catalog, PcTextToUtf8& utf8, const ExtractOutcome* outcome, std::int32_t hostPage)
-        : catalog_(catalog), utf8_(utf8), outcome_(outcome), texts_(hostPage) {}
+    Writer(const Catalog& catalog, PcTextToUtf8& utf8, const ExtractOutcome* outcome, std::int32_t hostPage,
+           CatalogTexts* nodeTexts)
+        : catalog_(catalog), utf8_(utf8), outcome_(outcome), texts_(hostPage), nodeTexts_(nodeTexts) {}
 
     std::string run() {
         json_.beginObject();
@@ -63,6 +64,19 @@ class Writer {
     }
 
   private:
+    std::string objectText(const SavedObject& object) {
+        if (nodeTexts_ == nullptr || !nodeTexts_->utf8()) {
+            return utf8_.toUtf8(object.text);
+        }
+        return nodeTexts_->objectText(object);
+    }
+    std::string memberText(const SavedObject& file, const SavedMember& member) {
+        if (nodeTexts_ == nullptr || !nodeTexts_->utf8()) {
+            return utf8_.toUtf8(member.text);
+        }
+        return nodeTexts_->memberText(file, member);
+    }
+
     void optionalText(std::string_view name, const std::optional<std::string>& text) {
         if (text) {
             json_.member(name, utf8_.toUtf8(*text));
@@ -165,7 +179,7 @@ class Writer {
             json_.beginObject();
             json_.member("name", utf8_.toUtf8(member.name));
             json_.member("type", utf8_.toUtf8(member.type));
-            json_.member("text", utf8_.toUtf8(member.text));
+            json_.member("text", memberText(object, member));
             json_.member("recordCount", member.recordCount);
             optionalTime("created", member.created);
             optionalTime("changed", member.changed);
@@ -197,7 +211,7 @@ class Writer {
             json_.member("type", typeCodeText(object.typeCode));
             json_.member("typeText", utf8_.toUtf8(objectTypeText(object)));
             json_.member("attribute", utf8_.toUtf8(object.attribute));
-            json_.member("text", utf8_.toUtf8(object.text));
+            json_.member("text", objectText(object));
             writeObjectDetails(object.details);
             if (outcome_ != nullptr) {
                 auto found = outcome_->objects.find({part, index});
@@ -311,14 +325,15 @@ class Writer {
     PcTextToUtf8& utf8_;
     const ExtractOutcome* outcome_;
     StoredCcsidText texts_;
+    CatalogTexts* nodeTexts_;
     JsonWriter json_;
 };
 
 }  // namespace
 
 std::string CatalogJson::text(const Catalog& catalog, PcTextToUtf8& utf8, const ExtractOutcome* outcome,
-                              std::int32_t hostPage) {
-    return Writer(catalog, utf8, outcome, hostPage).run();
+                              std::int32_t hostPage, CatalogTexts* texts) {
+    return Writer(catalog, utf8, outcome, hostPage, texts).run();
 }
 
 }  // namespace quelvane

@@ -6,6 +6,7 @@
 #include "conversion/PcTextToUtf8.h"
 #include "extract/ExtractOutcome.h"
 #include "savefile/Catalog.h"
+#include "savefile/CatalogTexts.h"
 
 namespace quelvane {
 
@@ -21,9 +22,11 @@ class CatalogJson {
   public:
     // A physical file also carries its "file" description (FileDescriptionJson), texts read in
     // their stored CCSIDs, those without one in `hostPage`.
+    // Objects' and members' texts come from `texts` (read by stored CCSID or by the pair); null,
+    // by the pair.
     static std::string text(const Catalog& catalog, PcTextToUtf8& utf8,
-                            const ExtractOutcome* outcome = nullptr,
-                            std::int32_t hostPage = kDefaultHostPage);
+                            const ExtractOutcome* outcome = nullptr, std::int32_t hostPage = kDefaultHostPage,
+                            CatalogTexts* texts = nullptr);
     static constexpr std::int32_t kDefaultHostPage = 37;
 };
 

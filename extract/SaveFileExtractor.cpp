@@ -49,11 +49,14 @@ SaveFileExtractor::SaveFileExtractor(const Catalog& catalog, EbcdicTextConverter
     : catalog_(catalog),
       session_(catalog, converter, notifier_, list_),
       utf8_(pcCodePage),
+      pcCodePage_(pcCodePage),
+      nodeTexts_(std::make_unique<CatalogTexts>()),
       storedTexts_(CatalogJson::kDefaultHostPage) {}
 
 void SaveFileExtractor::decodeByStoredCcsid(std::int32_t hostPage) {
     hostPage_ = hostPage;
     byCcsid_ = std::make_unique<FieldTextByCcsid>(hostPage, session_.converter);
+    nodeTexts_ = std::make_unique<CatalogTexts>(catalog_, hostPage, pcCodePage_);
 }
 
 std::int64_t SaveFileExtractor::memberTotal(const Catalog& catalog) {
@@ -141,7 +144,7 @@ ExtractOutcome SaveFileExtractor::run(const std::filesystem::path& folder, Sqlit
 void SaveFileExtractor::writeCatalog() {
     OutputFile json;
     if (json.open(root_, kCatalogFile)) {
-        json.write(CatalogJson::text(catalog_, utf8_, &outcome_, hostPage_));
+        json.write(CatalogJson::text(catalog_, utf8_, &outcome_, hostPage_, nodeTexts_.get()));
     }
     commitFile(json, kCatalogFile);
     if (outcome_.filesReplaced > 0) {
@@ -518,7 +521,8 @@ void SaveFileExtractor::writeCatalogRows() {
                 row.objectType = typeCodeText(object.typeCode);
                 row.typeText = utf8_.toUtf8(objectTypeText(object));
                 row.attribute = utf8_.toUtf8(object.attribute);
-                row.objectText = utf8_.toUtf8(object.text);
+                row.objectText =
+                    nodeTexts_->utf8() ? nodeTexts_->objectText(object) : utf8_.toUtf8(object.text);
                 auto found =
                     outcome_.objects.find({static_cast<std::int32_t>(i), static_cast<std::int32_t>(j)});
                 if (found != outcome_.objects.end()) {
@@ -531,7 +535,8 @@ void SaveFileExtractor::writeCatalogRows() {
                     const SavedMember& member = object.members[k];
                     row.member = utf8_.toUtf8(member.name);
                     row.memberType = utf8_.toUtf8(member.type);
-                    row.memberText = utf8_.toUtf8(member.text);
+                    row.memberText = nodeTexts_->utf8() ? nodeTexts_->memberText(object, member)
+                                                        : utf8_.toUtf8(member.text);
                     row.recordCount = member.recordCount;
                     auto outcome =
                         outcome_.members.find({static_cast<std::int32_t>(i), static_cast<std::int32_t>(j),

@@ -59,8 +59,9 @@ class SaveFileExtractor {
     void setStreamFileWriter(StreamFileWriter writer) { writeStreamFiles_ = std::move(writer); }
 
     // Character and graphic fields by their stored CCSIDs, those without a usable one read in
-    // `hostPage` (the chosen host page, which catalog.json's texts fall back to as well);
-    // without this call, every field by the pair.
+    // `hostPage` (the chosen host page, which catalog.json's texts fall back to as well), and
+    // the objects' and members' texts of catalog.json and the catalog table by theirs
+    // (CatalogTexts); without this call, every field and those texts by the pair.
     void decodeByStoredCcsid(std::int32_t hostPage);
 
     // Says that the catalog stops short and why: a failure of the run and a line of catalog.json.
@@ -113,6 +114,8 @@ class SaveFileExtractor {
     PcTextToUtf8 utf8_;
     std::int32_t hostPage_ = CatalogJson::kDefaultHostPage;
     std::unique_ptr<FieldTextByCcsid> byCcsid_;
+    std::int32_t pcCodePage_;
+    std::unique_ptr<CatalogTexts> nodeTexts_;
     // Field texts, long names and defaults, read in their stored CCSIDs as catalog.json reads them.
     StoredCcsidText storedTexts_;
     StreamFileWriter writeStreamFiles_;

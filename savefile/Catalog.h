@@ -56,6 +56,9 @@ struct SavedObject {
     std::vector<SavedMember> members;
     std::vector<SavedField> fields;
     ObjectDetails details;
+    // The text's stored bytes (at most the 50 the text field holds). The object description
+    // stores no CCSID beside them: savefile/CatalogTexts finds the one that applies.
+    StoredText storedText{};
     // The file-level facts of a physical file's member area and its record format.
     FileDescription description{};
 };

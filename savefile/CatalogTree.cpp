@@ -59,14 +59,20 @@ std::int32_t shownMemberCount(const SavedObject& object) {
 }
 
 CatalogTree buildCatalogTree(const Catalog& catalog) {
+    CatalogTexts byPair;
+    return buildCatalogTree(catalog, byPair);
+}
+
+CatalogTree buildCatalogTree(const Catalog& catalog, CatalogTexts& texts) {
     CatalogTree tree;
+    tree.utf8 = texts.utf8();
     try {
         const SavedPart& first = checkedAt(catalog.parts, 0);
-        CatalogTreeNode& root =
-            tree.roots.emplace_back(CatalogTreeNode{"Library(" + first.name + ")",
-                                                    TreeNodeKind::Library,
-                                                    {},
-                                                    joinedLines(saveDetailLines(catalog.header.details))});
+        CatalogTreeNode& root = tree.roots.emplace_back(
+            CatalogTreeNode{texts.plain("Library(" + first.name + ")"),
+                            TreeNodeKind::Library,
+                            {},
+                            texts.plain(joinedLines(saveDetailLines(catalog.header.details)))});
         for (std::size_t i = 0; i < catalog.parts.size(); ++i) {
             const SavedLibrary& library = catalog.parts[i].library;
             CatalogTreeNode& partNode = root.children.emplace_back(
@@ -76,15 +82,24 @@ CatalogTree buildCatalogTree(const Catalog& catalog) {
                 std::string type = objectTypeText(object);
                 std::string caption = type == " " ? object.name : object.name + "(" + type + ")";
                 CatalogTreeNode& objectNode = partNode.children.emplace_back(
-                    CatalogTreeNode{caption, TreeNodeKind::Object, {}, objectDetailsShown(object, type)});
+                    CatalogTreeNode{texts.plain(caption),
+                                    TreeNodeKind::Object,
+                                    {},
+                                    texts.plain(objectDetailsShown(object, type)),
+                                    {},
+                                    texts.objectText(object)});
                 // A member list cut short shows the members it holds; the rest of the tree
                 // does not depend on it.
                 std::size_t shown = std::min(static_cast<std::size_t>(std::max(shownMemberCount(object), 0)),
                                              object.members.size());
                 for (std::size_t k = 0; k < shown; ++k) {
                     const SavedMember& member = object.members[k];
-                    objectNode.children.push_back(CatalogTreeNode{
-                        member.name + " ", TreeNodeKind::Member, {}, memberDetailText(member)});
+                    objectNode.children.push_back(CatalogTreeNode{texts.plain(member.name + " "),
+                                                                  TreeNodeKind::Member,
+                                                                  {},
+                                                                  texts.plain(memberDetailText(member)),
+                                                                  {},
+                                                                  texts.memberText(object, member)});
                 }
             }
         }

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "savefile/Catalog.h"
+#include "savefile/CatalogTexts.h"
 #include "savefile/TreeNodeKind.h"
 
 namespace quelvane {
@@ -19,6 +20,8 @@ struct CatalogTreeNode {
     // In the tree of a save of the integrated file system, the node's path ("/" for the root);
     // empty in a library's tree.
     std::string ifsPath{};
+    // An object's or member's text (its description), empty for other nodes.
+    std::string text{};
 };
 
 struct CatalogTree {
@@ -27,6 +30,8 @@ struct CatalogTree {
     // False when building stopped early (no part, or a catalog index outside its array): the
     // tree then holds what was built, and the save summary is not shown.
     bool complete = false;
+    // Whether captions, details and texts are UTF-8 (read by stored CCSID), not PC-page text.
+    bool utf8 = false;
 };
 
 // The type text of an object: the known type codes, the attribute for files (0x1901), and a
@@ -38,7 +43,9 @@ std::string objectTypeText(const SavedObject& object);
 // save gave.
 std::int32_t shownMemberCount(const SavedObject& object);
 
-// Builds the tree from the catalog.
+// Builds the tree from the catalog, its texts by the pair.
 CatalogTree buildCatalogTree(const Catalog& catalog);
+// The same, every caption, details line and text as `texts` gives them.
+CatalogTree buildCatalogTree(const Catalog& catalog, CatalogTexts& texts);
 
 }  // namespace quelvane

@@ -130,10 +130,12 @@ void ObjectDirectoryReader::decodeDescription(const std::vector<std::uint8_t>& c
     BigEndianReader description(collected);
     std::int64_t textLength = description.s32(0);
     obj.text.clear();
+    obj.storedText = {};
     // The text field holds 50 characters; a longer text keeps its first 50.
     std::span<const std::uint8_t> text = description.at(kLengthWidth, textLength);
-    obj.text = convertField(converter_,
-                            text.first(static_cast<std::size_t>(std::min(textLength, kTextCapacity))), true);
+    text = text.first(static_cast<std::size_t>(std::min(textLength, kTextCapacity)));
+    obj.text = convertField(converter_, text, true);
+    obj.storedText = {{text.begin(), text.end()}, 0};
 
     std::int64_t position = kLengthWidth + textLength;
     DetailsReader(converter_).readDescription(description, position, obj.details);

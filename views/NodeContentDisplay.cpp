@@ -1,11 +1,14 @@
 #include "views/NodeContentDisplay.h"
 
+#include <algorithm>
 #include <array>
+#include <memory>
 #include <string>
 
 #include "describe/ObjectDescriber.h"
 #include "savefile/BigEndianReader.h"
 #include "savefile/BlockFile.h"
+#include "savefile/CatalogTexts.h"
 #include "savefile/CatalogTree.h"
 #include "savefile/FailureReason.h"
 #include "savefile/ObjectKinds.h"
@@ -25,6 +28,7 @@ namespace {
 
 constexpr int kMemberColumnWidth = 120;
 constexpr int kMemberDescriptionWidth = 600;
+constexpr std::int32_t kDefaultPcPage = 1252;
 
 // Saved save file: with a header below 512 bytes the block examined lies v ÷ 512 blocks after
 // the block that follows the segment header, v being the 24-bit number at body byte 30 of the
@@ -34,10 +38,16 @@ constexpr std::int64_t kSkipCountAt = 30;
 constexpr std::int64_t kNestedFirstBlockAfterHeader = 24;
 constexpr std::int32_t kHeaderUnit = SaveFileLayout::kHeaderUnit;
 
-std::string padded(const std::string& text, std::size_t width) {
+// Pads to `width` characters: bytes of PC-page text, code points of UTF-8 text.
+std::string padded(const std::string& text, std::size_t width, bool utf8 = false) {
     std::string out = text;
-    if (out.size() < width) {
-        out.append(width - out.size(), ' ');
+    const std::size_t shown =
+        utf8 ? static_cast<std::size_t>(
+                   std::count_if(out.begin(), out.end(),
+                                 [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }))
+             : out.size();
+    if (shown < width) {
+        out.append(width - shown, ' ');
     }
     return out;
 }
@@ -50,8 +60,17 @@ std::string nameLine(const char* title, const std::string& name, const std::stri
     return line;
 }
 
-std::string descriptionLine(const std::string& text) {
-    return "Description:  " + padded(text, 50) + " .";
+std::string descriptionLine(const std::string& text, bool utf8 = false) {
+    return "Description:  " + padded(text, 50, utf8) + " .";
+}
+
+// By stored CCSID, the node's texts read in their CCSIDs; else by the pair.
+std::unique_ptr<CatalogTexts> nodeTexts(const ViewSession& session) {
+    if (!session.storedCcsidHostPage) {
+        return std::make_unique<CatalogTexts>();
+    }
+    return std::make_unique<CatalogTexts>(session.catalog, *session.storedCcsidHostPage,
+                                          session.pcCodePage ? session.pcCodePage() : kDefaultPcPage);
 }
 
 void clearList(ViewSession& session) {
@@ -107,9 +126,11 @@ void showSaveFileCheck(ViewSession& session, const SavedObject& object) {
 
 ViewOutcome showObject(ViewSession& session, NodeContentTarget& target, const SavedObject& object) {
     clearList(session);
-    target.setNodeTitle(nameLine("Object:  ", object.name, object.attribute));
+    std::unique_ptr<CatalogTexts> texts = nodeTexts(session);
+    session.labelsUtf8 = texts->utf8();
+    target.setNodeTitle(texts->plain(nameLine("Object:  ", object.name, object.attribute)));
     target.enableBatch(isPhysicalFile(object));
-    target.setNodeSummary(descriptionLine(object.text));
+    target.setNodeSummary(descriptionLine(texts->objectText(object), texts->utf8()));
     const std::uint16_t type = object.typeCode;
     if (isClProgram(object)) {
         showClSource(session, object);
@@ -130,6 +151,7 @@ ViewOutcome showObject(ViewSession& session, NodeContentTarget& target, const Sa
 ViewOutcome showNodeContent(ViewSession& session, NodeContentTarget& target,
                             const std::optional<NodePosition>& node) {
     target.refreshTitle();
+    session.labelsUtf8 = false;
     target.enableExport(false);
     target.enableBatch(false);
     if (!node) {
@@ -167,8 +189,10 @@ ViewOutcome showNodeContent(ViewSession& session, NodeContentTarget& target,
                 return ViewOutcome::Shown;
             }
             const SavedObject& file = catalog.objectAt(ref.file());
-            target.setNodeTitle(nameLine("Member:  ", member->name, member->type));
-            target.setNodeSummary(descriptionLine(member->text));
+            std::unique_ptr<CatalogTexts> texts = nodeTexts(session);
+            session.labelsUtf8 = texts->utf8();
+            target.setNodeTitle(texts->plain(nameLine("Member:  ", member->name, member->type)));
+            target.setNodeSummary(descriptionLine(texts->memberText(file, *member), texts->utf8()));
             if (isPhysicalFile(file) && file.fieldCount != 0) {
                 return session.listMember ? session.listMember(session, target, ref)
                                           : showMemberRecords(session, target, ref);

@@ -53,6 +53,9 @@ struct ViewSession {
     // What the last records listing by stored CCSID did: its cells are UTF-8, and the
     // fallbacks it used, one note per field ("FIELD9: CCSID 65535, shown as hex").
     bool listedUtf8Cells = false;
+    // Whether the labels the last display set are UTF-8: an object's or member's, read by stored
+    // CCSID (storedCcsidHostPage set); else PC-page text.
+    bool labelsUtf8 = false;
     std::vector<std::string> ccsidFallbackNotes;
 };
 

@@ -39,6 +39,18 @@ std::string fileText(const std::filesystem::path& path) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
+// Whether `json` holds the member "text": `text` with the member `next` right after it.
+bool holdsTextBefore(const std::string& json, const std::string& text, const std::string& next) {
+    const std::string member = "\"text\": \"" + text + "\",";
+    for (std::size_t at = json.find(member); at != std::string::npos; at = json.find(member, at + 1)) {
+        const std::size_t after = json.find_first_not_of(" \n", at + member.size());
+        if (after != std::string::npos && json.compare(after, next.size(), next) == 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
 // extract and show --json read by stored CCSID unless told pair; show reads by the pair unless
 // told stored. Each case: the command, texts it holds, texts it lacks.
 TEST(CliStoredCcsid, ShowReadsByTheChoiceMade) {
@@ -77,6 +89,55 @@ TEST(CliStoredCcsid, ShowReadsByTheChoiceMade) {
     }
 }
 
+// The texts of objects and members: tree and show by the pair unless told stored, tree --json
+// and show --json by stored CCSID unless told pair. Japanese texts tagged 5026 and 1399, German
+// ones tagged 273, the library's by the save's most tagged CCSID.
+TEST(CliStoredCcsid, CatalogTextsFollowTheChoice) {
+    QUELVANE_REQUIRE_REAL_FILE(std::string(QUELVANE_SAVF_DIR) + "/GURI_demodb.savf");
+    QUELVANE_REQUIRE_REAL_FILE(std::string(QUELVANE_SAVF_DIR) + "/ISPH_ISPHERE_2015-05-06_51507f.savf");
+    QUELVANE_REQUIRE_REAL_FILE(std::string(QUELVANE_SAVF_DIR) + "/CSCH@009.SAVF");
+    const std::string guri = saved("GURI_demodb.savf");
+    const std::string isphere = saved("ISPH_ISPHERE_2015-05-06_51507f.savf");
+    struct Case {
+        std::string arguments;
+        std::vector<std::string> holds;
+        std::vector<std::string> lacks;
+    };
+    const Case cases[] = {
+        {"tree " + guri + " --ccsid stored",
+         {"\n    PERSON(PF)\t登録者一覧\towner GURI,",
+          "\n      PERSONL1 \t登録者一覧- KEY:姓名（読み）\t3 records,",
+          "\n    PREFCODE(PF)\t都道府県コード\t", "\n  Part0\n"},
+         {}},
+        {"tree " + guri, {"\n    PERSON(PF)\towner GURI,", "\n      PERSON \t1000 records,"}, {"登録者一覧"}},
+        {"tree " + guri + " --json", {"\"text\": \"登録者一覧\"", "\"text\": \"都道府県コード\""}, {}},
+        {"tree " + guri + " --json --ccsid pair", {"\"name\": \"PERSON\""}, {"登録者一覧"}},
+        {"show " + guri + " 0/PERSON --ccsid stored",
+         {"Object:  PERSON      It's PF type.\nDescription:  登録者一覧" + std::string(45, ' ') + " .\n"},
+         {}},
+        {"show " + guri + " 0/PERSON/0 --json",
+         {"\"title\": \"Member:  PERSON    \"", "\"summary\": \"Description:  登録者一覧"},
+         {}},
+        {"show " + guri + " 0/PERSON/0", {"Description:  "}, {"登録者一覧"}},
+        {"show " + guri + " 0/PREFCODE --json --ccsid pair", {"\"summary\": \"Description:  "}, {"都道府県"}},
+        {"show " + isphere + " 1/QSTRPREPRC/PRZ0004 --ccsid stored",
+         {"Description:  MSG: Die Marke  1 ist außerhalb der Betriebsart  2 .\n"},
+         {}},
+        {"show " + isphere + " 1/QSTRPREPRC/PRZ0004", {"Description:  MSG: Die Marke  1 ist au~erhalb"}, {}},
+        {"tree " + saved("CSCH@009.SAVF") + " --ccsid stored", {"\n    CSCH@009(LIB)\tCS.CH #009"}, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.arguments);
+        const std::string out = run(c.arguments);
+        for (const std::string& text : c.holds) {
+            EXPECT_NE(out.find(text), std::string::npos) << text << "\n" << out.substr(0, 2000);
+        }
+        for (const std::string& text : c.lacks) {
+            EXPECT_EQ(out.find(text), std::string::npos) << text;
+        }
+    }
+}
+
 TEST(CliStoredCcsid, ExtractReadsByStoredCcsidUnlessToldPair) {
     QUELVANE_REQUIRE_REAL_FILE(std::string(QUELVANE_SAVF_DIR) + "/GURI_demodb.savf");
     const std::filesystem::path base = std::filesystem::path(testing::TempDir()) / "stored-ccsid-extract";
@@ -98,6 +159,11 @@ TEST(CliStoredCcsid, ExtractReadsByStoredCcsidUnlessToldPair) {
         const std::string source = fileText(folder / "DIST" / "QDDSSRC" / "PERSON.pf");
         ASSERT_NE(source.find("CCSID(5026)"), std::string::npos);
         EXPECT_EQ(source.find("COLHDG('姓名')") != std::string::npos, c.japanese);
+        // catalog.json: the members' and objects' texts in their CCSIDs too.
+        const std::string catalog = fileText(folder / "catalog.json");
+        EXPECT_EQ(holdsTextBefore(catalog, "都道府県コード", "\"recordCount\""), c.japanese);
+        EXPECT_EQ(holdsTextBefore(catalog, "登録者一覧- KEY:姓名（読み）", "\"recordCount\""), c.japanese);
+        EXPECT_EQ(holdsTextBefore(catalog, "登録者一覧", "\"owner\""), c.japanese);
     }
 }
 

@@ -104,6 +104,86 @@ TEST_F(CliTree, PrintsSummaryAndTree) {
     EXPECT_NE(raw.out.find("      \xC4RGER \t3 records\n"), std::string::npos);
 }
 
+// A German save: the builder writes CP037, whose bytes D0, A1 and C0 ('}', '~', '{') CCSID 273
+// reads as 'ü', 'ß' and 'ä'. The file's text is tagged 273, one member 273, one 65535 (the
+// file's CCSID then), the program's text has no CCSID of its own (the save's most tagged one).
+SaveFileBuilder germanSample() {
+    SaveFileBuilder builder;
+    BuiltPart part;
+    part.library = "KUNDEN";
+    BuiltObject file;
+    file.name = "KUNDST";
+    file.attribute = "PF";
+    file.text = "Kundenstamm M}ller";
+    file.fields = {{"ID", 0x0004, 5}};
+    file.formatOffset = 576;
+    BuiltFileFacts facts;
+    facts.text = file.text;
+    facts.textCcsid = 273;
+    file.fileFacts = facts;
+    BuiltMember tagged{"GRUEN", "PF", "Gr}n", 0, 656};
+    tagged.textCcsid = 273;
+    BuiltMember binary{"STRASSE", "PF", "Stra~e", 0, 656};
+    binary.textCcsid = 65535;
+    file.members = {tagged, binary};
+    BuiltObject program;
+    program.name = "KAESE";
+    program.typeCode = 0x0201;
+    program.attribute = "CLP";
+    program.text = "K{se";
+    part.objects = {file, program};
+    builder.add(part);
+    return builder;
+}
+
+TEST_F(CliTree, TextsByStoredCcsid) {
+    const std::string path = write(germanSample());
+    const std::string pair = " --ebcdic 37 --pc 1252";
+    CliRun stored = run("tree '" + path + "'" + pair + " --ccsid stored");
+    EXPECT_EQ(stored.status, 0);
+    EXPECT_EQ(stored.out,
+              "This SAVF created on IBM AS/400 150 9401 CISC machine.\nUsing SAVLIB Command!\nData: stored.\n"
+              "Library(KUNDEN)\n"
+              "  Part0\n"
+              "    KUNDST(PF)\tKundenstamm Müller\n"
+              "      GRUEN \tGrün\t0 records\n"
+              "      STRASSE \tStraße\t0 records\n"
+              "    KAESE(PGM)\tKäse\n");
+    CliRun byPair = run("tree '" + path + "'" + pair);
+    EXPECT_NE(byPair.out.find("    KUNDST(PF)\n      GRUEN \t0 records\n"), std::string::npos) << byPair.out;
+
+    struct Case {
+        std::string arguments;
+        std::string holds;
+    };
+    const Case cases[] = {
+        {"show '" + path + "' 0/0/1 --ccsid stored",
+         "Member:  STRASSE     It's PF type.\nDescription:  Straße" + std::string(44, ' ') + " .\n"},
+        {"show '" + path + "' 0/0/1", "Description:  Stra~e" + std::string(44, ' ') + " .\n"},
+        {"show '" + path + "' 0/1 --json", "\"summary\": \"Description:  Käse"},
+        {"show '" + path + "' 0/1 --json --ccsid pair", "\"summary\": \"Description:  K{se"},
+        {"tree '" + path + "' --json", "\"text\": \"Grün\""},
+        {"tree '" + path + "' --json --ccsid pair", "\"text\": \"Gr}n\""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.arguments);
+        // The members hold no data to list: only the labels are looked at.
+        CliRun result = run(c.arguments + pair);
+        EXPECT_NE(result.out.find(c.holds), std::string::npos) << result.out;
+    }
+    for (const char* choice : {"", " --ccsid pair"}) {
+        const fs::path folder = folder_ / (std::string("out") + choice);
+        // Exit 3: the members' data cannot be read; catalog.json is written all the same.
+        run("extract '" + path + "' --to '" + folder.string() + "' --quiet" + pair + choice);
+        const std::string catalog = slurp(folder / "catalog.json");
+        for (const char* text : {"Kundenstamm Müller", "Grün", "Straße", "Käse"}) {
+            EXPECT_EQ(catalog.find("\"text\": \"" + std::string(text) + "\",") != std::string::npos,
+                      *choice == '\0')
+                << text << choice;
+        }
+    }
+}
+
 TEST_F(CliTree, ExitStatuses) {
     fs::path notSave = folder_ / "notes.txt";
     std::ofstream(notSave) << "plain text, not a save file\n";
