@@ -170,7 +170,7 @@ constexpr auto db = CcsidForm::doubleByteOfMixed;
 constexpr auto sm = CcsidForm::singleByteOfMixed;
 }  // namespace registry_detail
 
-inline constexpr std::array<StoredCcsidEntry, 72> kStoredCcsids{{
+inline constexpr std::array<StoredCcsidEntry, 77> kStoredCcsids{{
     {37, registry_detail::sb, registry_detail::icu, "ibm-37", "English"},
     {256, registry_detail::sb, registry_detail::iconv, "IBM256", "Latin-1"},
     {273, registry_detail::sb, registry_detail::icu, "ibm-273", "German"},
@@ -243,6 +243,15 @@ inline constexpr std::array<StoredCcsidEntry, 72> kStoredCcsids{{
     {13488, CcsidForm::utf16, registry_detail::icu, "", "Unicode"},
     {1208, CcsidForm::utf8, registry_detail::icu, "", "Unicode"},
     {4930, registry_detail::db, registry_detail::icu, "ibm-1364", "Korean"},
+    // The single- and double-byte parts of 1364 and 1388 have no converter of their own in ICU;
+    // 13121 has the characters of 833, 13124 those of 836.
+    {13121, registry_detail::sm, registry_detail::icu, "ibm-1364", "Korean"},
+    {13124, registry_detail::sm, registry_detail::icu, "ibm-1388", "Simplified Chinese"},
+    {4933, registry_detail::db, registry_detail::icu, "ibm-1388", "Simplified Chinese"},
+    // Code page 420 under other string types (bidirectional layout): the bytes map to the same
+    // characters, stored in logical order.
+    {8612, registry_detail::sb, registry_detail::icu, "ibm-420", "Arabic"},
+    {12708, registry_detail::sb, registry_detail::icu, "ibm-420", "Arabic"},
 }};
 
 constexpr const StoredCcsidEntry* findStoredCcsid(std::uint16_t ccsid) {

@@ -10,10 +10,7 @@ namespace {
 constexpr std::size_t kSourceFieldCount = 3;
 
 bool isZoned(const SavedField& field, std::int32_t digits, std::int32_t decimals) {
-    const std::uint16_t type = field.typeCode;
-    const std::int32_t width = type == kZonedFieldType ? field.length : field.digits;
-    return (type == kZonedFieldType || type == kZonedPointedFieldType) && width == digits &&
-           field.decimals == decimals;
+    return field.typeCode == kZonedFieldType && field.length == digits && field.decimals == decimals;
 }
 
 }  // namespace

@@ -107,9 +107,11 @@ inline constexpr std::array<ObjectTypeName, 78> kObjectTypeNames = {{
 inline constexpr std::uint16_t kIfsStreamFileType = 0x1E01;
 inline constexpr std::uint16_t kIfsDirectoryType = 0x0C01;
 
-// Field type codes of a record format.
+// Field type codes of a record format: the field entry's data type byte, then its usage byte
+// (0x03, input and output).
 inline constexpr std::uint16_t kBinaryFieldType = 0x0003;
-inline constexpr std::uint16_t kZonedPointedFieldType = 0x0103;
+// IEEE binary floating point of 4 or 8 bytes (DDS F; FLTPCN(*DOUBLE) gives 8).
+inline constexpr std::uint16_t kFloatFieldType = 0x0103;
 inline constexpr std::uint16_t kZonedFieldType = 0x0203;
 inline constexpr std::uint16_t kPackedFieldType = 0x0303;
 inline constexpr std::uint16_t kCharacterFieldType = 0x0403;

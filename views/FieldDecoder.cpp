@@ -1,8 +1,11 @@
 #include "views/FieldDecoder.h"
 
 #include <algorithm>
+#include <bit>
+#include <cctype>
 #include <charconv>
 #include <chrono>
+#include <cmath>
 #include <vector>
 
 #include "views/BuiltInHostTable.h"
@@ -27,6 +30,13 @@ constexpr std::size_t kLongestBinaryInteger = 8;
 constexpr int kLongestIntegerDigits = 18;
 constexpr std::size_t kDateWidth = 4;
 constexpr std::size_t kTimeWidth = 3;
+// A stored timestamp: the date's day number, then hhmmss and the microseconds, two digits a
+// byte.
+constexpr std::size_t kTimestampTimeAt = kDateWidth;
+constexpr std::size_t kTimestampMicrosecondsAt = kDateWidth + kTimeWidth;
+constexpr std::size_t kMicrosecondWidth = 3;
+constexpr std::size_t kSingleFloatBytes = 4;
+constexpr std::size_t kDoubleFloatBytes = 8;
 
 // A stored date is its Julian day number, the astronomical day count at noon: 1721426 is
 // 0001-01-01 and 5373484 is 9999-12-31, the first and last date the host accepts, and 2415019
@@ -133,8 +143,8 @@ bool decodeSharedFieldText(std::span<const std::uint8_t> bytes, const SavedField
         case kBinaryFieldType:
             decodeBinaryText(bytes, field.length, text);
             return true;
-        case kZonedPointedFieldType:
-            decodeZonedPointed(bytes, field.digits, field.decimals, text);
+        case kFloatFieldType:
+            decodeFloat(bytes, field.length, text);
             return true;
         case kZonedFieldType:
             decodeZoned(bytes, field.length, field.decimals, text);
@@ -175,12 +185,18 @@ void decodeFieldValue(std::span<const std::uint8_t> value, const SavedField& fie
 LoadedKind loadedFieldKind(const SavedField& field) {
     switch (field.typeCode) {
         case kBinaryFieldType:
-            return field.length <= static_cast<int>(kLongestBinaryInteger) ? LoadedKind::Integer
-                                                                           : LoadedKind::Text;
+            if (field.length > static_cast<int>(kLongestBinaryInteger)) {
+                return LoadedKind::Text;
+            }
+            return field.decimals > 0 ? LoadedKind::Decimal : LoadedKind::Integer;
+        case kFloatFieldType:
+            return field.length == static_cast<int>(kSingleFloatBytes) ||
+                           field.length == static_cast<int>(kDoubleFloatBytes)
+                       ? LoadedKind::Decimal
+                       : LoadedKind::Text;
         case kZonedFieldType:
             return field.decimals <= 0 && field.length <= kLongestIntegerDigits ? LoadedKind::Integer
                                                                                 : LoadedKind::Decimal;
-        case kZonedPointedFieldType:
         case kPackedFieldType:
             return field.decimals <= 0 && field.digits <= kLongestIntegerDigits ? LoadedKind::Integer
                                                                                 : LoadedKind::Decimal;
@@ -250,8 +266,10 @@ LoadedKind decodeLoadedFieldValue(std::span<const std::uint8_t> value, const Sav
         value.first(std::min(value.size(), static_cast<std::size_t>(std::max(field.length, 0))));
     switch (field.typeCode) {
         case kDateFieldType:
-        case kTimestampFieldType:
             decodeDate(bytes, text, '-');
+            return LoadedKind::Text;
+        case kTimestampFieldType:
+            decodeLoadedTimestamp(bytes, text);
             return LoadedKind::Text;
         case kCharacterFieldType:
         case kOpenCharacterFieldType:
@@ -263,8 +281,12 @@ LoadedKind decodeLoadedFieldValue(std::span<const std::uint8_t> value, const Sav
             return LoadedKind::Text;
         case kBinaryFieldType:
             decodeBinaryText(bytes, field.length, text);
+            scaleIntegerText(text, field.decimals);
             return loadedFieldKind(field);
-        case kZonedPointedFieldType:
+        case kFloatFieldType:
+            decodeFloat(bytes, field.length, text);
+            return std::isdigit(static_cast<unsigned char>(text.back())) ? loadedFieldKind(field)
+                                                                         : LoadedKind::Text;
         case kZonedFieldType:
         case kPackedFieldType:
             decodeSharedFieldText(bytes, field, converter, text);
@@ -432,6 +454,55 @@ void decodeBinaryText(std::span<const std::uint8_t> bytes, int length, std::stri
     text.assign(digits, result.ptr);
 }
 
+void decodeFloat(std::span<const std::uint8_t> bytes, int length, std::string& text) {
+    const std::size_t count = static_cast<std::size_t>(std::max(length, 0));
+    if (count != kSingleFloatBytes && count != kDoubleFloatBytes) {
+        text.assign("0x");
+        for (std::size_t i = 0; i < count; ++i) {
+            appendHex(text, byteAt(bytes, i));
+        }
+        return;
+    }
+    std::uint64_t bits = 0;
+    for (std::size_t i = 0; i < count; ++i) {
+        bits = (bits << 8) | byteAt(bytes, i);
+    }
+    const double value = count == kSingleFloatBytes
+                             ? static_cast<double>(std::bit_cast<float>(static_cast<std::uint32_t>(bits)))
+                             : std::bit_cast<double>(bits);
+    if (std::isnan(value)) {
+        text.assign("NaN");
+        return;
+    }
+    if (std::isinf(value)) {
+        text.assign(value < 0 ? "-Infinity" : "Infinity");
+        return;
+    }
+    char digits[32];
+    // A single-precision value is written as the float it is, so 0.1f reads "0.1".
+    const auto result = count == kSingleFloatBytes
+                            ? std::to_chars(digits, digits + sizeof digits, static_cast<float>(value))
+                            : std::to_chars(digits, digits + sizeof digits, value);
+    text.assign(digits, result.ptr);
+}
+
+void scaleIntegerText(std::string& text, int decimals) {
+    if (decimals <= 0 || text.empty()) {
+        return;
+    }
+    const std::size_t start = text.front() == '-' ? 1 : 0;
+    if (start == text.size() || !std::all_of(text.begin() + static_cast<std::ptrdiff_t>(start), text.end(),
+                                             [](char c) { return c >= '0' && c <= '9'; })) {
+        return;
+    }
+    const auto scale = static_cast<std::size_t>(decimals);
+    const std::size_t digits = text.size() - start;
+    if (digits <= scale) {
+        text.insert(start, scale - digits + 1, '0');
+    }
+    text.insert(text.size() - scale, 1, '.');
+}
+
 void formatDayNumber(std::uint32_t stored, char separator, std::string& text) {
     // Day numbers are held in a signed 32-bit integer: the top bit makes one negative and so out
     // of range.
@@ -459,6 +530,22 @@ void decodeDate(std::span<const std::uint8_t> bytes, std::string& text, char sep
         stored = (stored << 8) | byteAt(bytes, i);
     }
     formatDayNumber(stored, separator, text);
+}
+
+void decodeLoadedTimestamp(std::span<const std::uint8_t> bytes, std::string& text) {
+    decodeDate(bytes, text, '-');
+    const auto appendPairs = [&](std::size_t at, std::size_t count, char separator) {
+        for (std::size_t i = 0; i < count; ++i) {
+            if (i > 0 && separator != 0) {
+                text.push_back(separator);
+            }
+            appendHex(text, byteAt(bytes, at + i));
+        }
+    };
+    text.push_back(' ');
+    appendPairs(kTimestampTimeAt, kTimeWidth, ':');
+    text.push_back('.');
+    appendPairs(kTimestampMicrosecondsAt, kMicrosecondWidth, 0);
 }
 
 void convertPaddedText(std::span<const std::uint8_t> value, EbcdicTextConverter& converter,

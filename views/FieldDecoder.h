@@ -49,15 +49,16 @@ std::string decodeFieldValue(std::span<const std::uint8_t> value, const SavedFie
 enum class LoadedKind { Integer, Decimal, Text };
 
 // The kind of the column a field's values are loaded into: Integer for binary fields of up to
-// eight bytes and for packed and zoned fields without decimal positions of up to 18 digits (the
-// most a signed 64-bit integer always holds), Decimal for the other packed and zoned fields,
-// Text for every other type.
+// eight bytes without decimal positions and for packed and zoned fields without decimal positions of up to 18
+// digits (the most a signed 64-bit integer always holds), Decimal for the other packed and zoned fields,
+// binary fields with decimal positions and floats, Text for every other type.
 LoadedKind loadedFieldKind(const SavedField& field);
 
 // The field's value decoded as for the records view, in the form made for loading: numbers as
 // plain decimal text ("-12.50": sign, integer digits without leading zeros, a point and the
-// declared decimal positions), dates and the date part of timestamps as "yyyy-mm-dd", times as
-// the view's "hh:mm:ss", character fields without trailing blanks. A numeric value with no
+// declared decimal positions; binary fields scaled by theirs), floats as decodeFloat gives them,
+// dates as "yyyy-mm-dd", timestamps whole as decodeLoadedTimestamp gives them, times as the
+// view's "hh:mm:ss", character fields without trailing blanks. A numeric value with no
 // number in it (digits outside 0-9) keeps the view's text and is Text; a numeric field of
 // blanks gives an empty text. Returns the kind of this value. Raises
 // FieldDecodingFailure as decodeFieldValue does.
@@ -79,7 +80,8 @@ void decodePacked(std::span<const std::uint8_t> bytes, int digits, int decimals,
 // empty text.
 void decodeZoned(std::span<const std::uint8_t> bytes, int length, int decimals, std::string& text);
 
-// Zoned decimal over `digits` bytes, always with a decimal point.
+// Zoned decimal over `digits` bytes, always with a decimal point (no field type of a record
+// format is read this way).
 void decodeZonedPointed(std::span<const std::uint8_t> bytes, int digits, int decimals, std::string& text);
 
 // The big-endian two's-complement integer in the first `length` bytes, for lengths 1 to 8 (the
@@ -90,6 +92,16 @@ std::int64_t decodeBinary(std::span<const std::uint8_t> bytes, int length);
 // field's decimal positions. A field longer than eight bytes has no integer type to hold it and
 // shows its bytes as "0x" and upper-case hex digits.
 void decodeBinaryText(std::span<const std::uint8_t> bytes, int length, std::string& text);
+
+// The float field's value: a 4-byte field as single and an 8-byte one as double precision, in
+// the shortest decimal text that reads back to the same value ("1.5", "-2.5e-07"); "NaN",
+// "Infinity" and "-Infinity" for the values that are no number. Other lengths show their bytes
+// as decodeBinaryText shows a long binary field.
+void decodeFloat(std::span<const std::uint8_t> bytes, int length, std::string& text);
+
+// The integer text of decodeBinaryText ("-12345") with `decimals` of its digits behind a
+// point ("-123.45", "0.05"); untouched where `decimals` is 0 or the text is no integer.
+void scaleIntegerText(std::string& text, int decimals);
 
 // "YYYY/MM/DD" ('/' being `separator`): the calendar day of the Julian day number the first four bytes hold.
 // Raises FieldDecodingFailure for a day number outside 1721426 to 5373484 (0001-01-01 to 9999-12-31).
@@ -109,5 +121,11 @@ void decodeCharacter(std::span<const std::uint8_t> value, EbcdicTextConverter& c
 
 // The first three converted bytes as upper-case hex pairs joined by ":".
 void decodeTime(std::span<const std::uint8_t> value, EbcdicTextConverter& converter, std::string& text);
+
+// A stored timestamp in the form made for loading, "yyyy-mm-dd hh:mm:ss.nnnnnn": the day
+// number of decodeDate in the first four bytes, then the time as six digits (hhmmss) and the
+// microseconds as six more, two digits a byte without a sign. Digits outside 0-9 show as the
+// hex digits they are. Raises FieldDecodingFailure as decodeDate does.
+void decodeLoadedTimestamp(std::span<const std::uint8_t> bytes, std::string& text);
 
 }  // namespace quelvane

@@ -59,7 +59,13 @@ TEST(StoredCcsidText, ByStoredCcsid) {
         {{0xC1, 0xC2}, 65535, "AB", Outcome::chosenPage},
         {{0x05, 0xC1, 0xFF}, 65535, "05C1FF", Outcome::hex},
         {{0xC1}, 0, "A", Outcome::chosenPage},
-        {{0xC1}, 4933, "A", Outcome::chosenPage},
+        // The parts of 1364 and 1388 and the Arabic string types of code page 420 (0x56 alef).
+        {{0xC1, 0xC2}, 13121, "AB", Outcome::byCcsid},
+        {{0xC1, 0xC2}, 13124, "AB", Outcome::byCcsid},
+        {{0x40, 0x40}, 4933, "\xE3\x80\x80", Outcome::byCcsid},
+        {{0xC1, 0x56}, 8612, "A\xD8\xA7", Outcome::byCcsid},
+        {{0xC1, 0x56}, 12708, "A\xD8\xA7", Outcome::byCcsid},
+        {{0xC1}, 62251, "A", Outcome::chosenPage},
         {{0xC1}, 12345, "A", Outcome::chosenPage},
     };
     StoredCcsidText text(37);

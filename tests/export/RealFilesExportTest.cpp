@@ -47,7 +47,7 @@ std::optional<std::string> exportTextOf(const std::string& cell, const SavedFiel
         case kTimestampFieldType:
             return std::nullopt;
         case kBinaryFieldType:
-        case kZonedPointedFieldType:
+        case kFloatFieldType:
         case kZonedFieldType:
         case kPackedFieldType:
         case kCharacterFieldType:

@@ -28,11 +28,11 @@ Bytes u32(std::uint32_t value) {
     return bytes;
 }
 
-// Every field type: binary of 2, 4 and 8 bytes, zoned, zoned with a stored point, packed with and
+// Every field type: binary of 2, 4 and 8 bytes, zoned, a 4-byte float, packed with and
 // without decimals, character, open character, date, time, timestamp and an unknown type.
 const std::vector<BuiltField> kAllTypes = {
     {"BIN2", 0x0003, 2, 4, 0},    {"BIN4", 0x0003, 4, 9, 0},   {"BIN8", 0x0003, 8, 18, 0},
-    {"ZONED", 0x0203, 5, 5, 2},   {"ZONEDP", 0x0103, 4, 4, 1}, {"PACKED", 0x0303, 4, 7, 2},
+    {"ZONED", 0x0203, 5, 5, 2},   {"FLOAT4", 0x0103, 4, 7, 3}, {"PACKED", 0x0303, 4, 7, 2},
     {"PACKINT", 0x0303, 3, 5, 0}, {"NAME", 0x0403, 8, 0, 0},   {"OPEN", 0x0603, 6, 0, 0},
     {"DAY", 0x0B03, 4, 0, 0},     {"TIME", 0x0C03, 3, 0, 0},   {"STAMP", 0x0D03, 10, 0, 0},
     {"ODD", 0x0999, 2, 0, 0},
@@ -44,14 +44,14 @@ Bytes firstRecord() {
                  u32(123456),
                  {0xFF, 0xFF, 0xFF, 0xFD, 0xE7, 0x8E, 0xE6, 0x00},  // -9 000 000 000
                  {0xF1, 0xF2, 0xF3, 0xF4, 0xF5},
-                 {0xF0, 0xF0, 0xF1, 0xD5},
+                 {0xBF, 0xC0, 0x00, 0x00},  // -1.5
                  {0x00, 0x12, 0x34, 0x5D},
                  {0x00, 0x04, 0x2F},
                  SaveFileBuilder::ebcdic("A,\"B\"", 8),
                  SaveFileBuilder::ebcdic("\xC4", 6),  // Latin-1 A-umlaut
                  u32(2451545),
                  {0xF1, 0xF2, 0xF3},
-                 join({u32(2451545), Bytes(6, 0)}),
+                 join({u32(2451545), {0x19, 0x14, 0x46, 0x81, 0x85, 0x93}}),
                  {0x00, 0x00}});
 }
 
@@ -60,7 +60,7 @@ Bytes secondRecord() {
                  u32(0x7FFFFFFF),
                  {0, 0, 0, 0, 0, 0, 0, 1},
                  {0xF0, 0xF0, 0xF0, 0xF0, 0xF5},
-                 {0xF0, 0xF0, 0xF0, 0xF0},
+                 {0x3D, 0xCC, 0xCC, 0xCD},  // 0.1 in single precision
                  {0x00, 0x00, 0x00, 0x0F},
                  {0x00, 0x00, 0x0D},
                  SaveFileBuilder::ebcdic("", 8),
@@ -159,12 +159,12 @@ TEST_F(ExtractCommand, WritesEveryKindOfContentAndReportsTheFailedMember) {
 
     const fs::path lib = out / "LIB";
     EXPECT_EQ(slurp(lib / "ALLTYPES" / "M1.csv"),
-              "BIN2,BIN4,BIN8,ZONED,ZONEDP,PACKED,PACKINT,NAME,OPEN,DAY,TIME,STAMP,ODD\r\n"
+              "BIN2,BIN4,BIN8,ZONED,FLOAT4,PACKED,PACKINT,NAME,OPEN,DAY,TIME,STAMP,ODD\r\n"
               "-2,123456,-9000000000,123.45,-1.5,-123.45,42,\"A,\"\"B\"\"\",\xC3\x84,2000-01-01,31:32:33,"
-              "2000-01-01,\r\n"
-              "0,2147483647,1,0.05,0.0,0.00,0,\"\",\"\",9999-12-31,31:32:33,0001-01-01,\r\n");
+              "2000-01-01 19:14:46.818593,\r\n"
+              "0,2147483647,1,0.05,0.1,0.00,0,\"\",\"\",9999-12-31,31:32:33,0001-01-01 00:00:00.000000,\r\n");
     EXPECT_EQ(slurp(lib / "ALLTYPES" / "EMPTY.csv"),
-              "BIN2,BIN4,BIN8,ZONED,ZONEDP,PACKED,PACKINT,NAME,OPEN,DAY,TIME,STAMP,ODD\r\n");
+              "BIN2,BIN4,BIN8,ZONED,FLOAT4,PACKED,PACKINT,NAME,OPEN,DAY,TIME,STAMP,ODD\r\n");
     EXPECT_FALSE(fs::exists(lib / "BADDATE" / "BAD.csv"));
     EXPECT_EQ(slurp(lib / "BADDATE" / "GOOD.csv"), "DAY\r\n2000-01-01\r\n");
     EXPECT_EQ(slurp(lib / "A_B" / "__.csv"), "F\r\n..\r\n");
@@ -203,7 +203,7 @@ print(db.execute("SELECT member, written_to, error FROM catalog WHERE object = '
 )";
     EXPECT_EQ(python(program, quoted(db)),
               "[('BIN2', 'INTEGER'), ('BIN4', 'INTEGER'), ('BIN8', 'INTEGER'), ('ZONED', 'TEXT'), "
-              "('ZONEDP', 'TEXT'), ('PACKED', 'TEXT'), ('PACKINT', 'INTEGER'), ('NAME', 'TEXT'), "
+              "('FLOAT4', 'TEXT'), ('PACKED', 'TEXT'), ('PACKINT', 'INTEGER'), ('NAME', 'TEXT'), "
               "('OPEN', 'TEXT'), ('DAY', 'TEXT'), ('TIME', 'TEXT'), ('STAMP', 'TEXT'), ('ODD', 'TEXT')]\n"
               "[('integer', 'text', 'integer', 'text'), ('integer', 'text', 'integer', 'text')]\n"
               "[(-9000000000, '-123.45', 42, 'A,\"B\"'), (1, '0.00', 0, '')]\n"
@@ -233,7 +233,7 @@ TEST_F(ExtractCommand, SchemaAndColumnsTable) {
                           "    BIN4 INTEGER NOT NULL,\n"
                           "    BIN8 BIGINT NOT NULL,\n"
                           "    ZONED NUMERIC(5,2) NOT NULL,\n"
-                          "    ZONEDP REAL NOT NULL,\n"
+                          "    FLOAT4 REAL NOT NULL,\n"
                           "    PACKED DECIMAL(7,2) NOT NULL,\n"
                           "    PACKINT DECIMAL(5,0) NOT NULL,\n"
                           "    NAME CHAR(8) NOT NULL,\n"

@@ -18,9 +18,12 @@ import subprocess
 import sys
 
 CHARACTER = {"0403", "0603"}
-DATES = {"0B03", "0D03"}
+DATE = "0B03"
+TIMESTAMP = "0D03"
 TIME = "0C03"
-NUMERIC = {"0003", "0103", "0203", "0303"}
+FLOAT = "0103"
+NUMERIC = {"0003", "0203", "0303"}
+BINARY = "0003"
 PLAIN_DECIMAL = re.compile(r"^-?(0|[1-9][0-9]*)(\.[0-9]+)?$")
 
 problems = []
@@ -47,10 +50,16 @@ def compare_cell(where, field, shown, written):
         expected = shown.rstrip(" ")
         if written != expected:
             problem(where, f"{written!r} != view {shown!r}")
-    elif kind in DATES:
+    elif kind == DATE:
         if written != shown.replace("/", "-") or not re.fullmatch(r"\d{4}-\d\d-\d\d", written):
             problem(where, f"{written!r} != view {shown!r}")
-    elif kind == TIME:
+    elif kind == TIMESTAMP:
+        # The view shows the date; the extraction keeps the time and microseconds as well.
+        if written[:10] != shown.replace("/", "-") or not re.fullmatch(
+            r"\d{4}-\d\d-\d\d [0-9A-F]{2}:[0-9A-F]{2}:[0-9A-F]{2}\.[0-9A-F]{6}", written
+        ):
+            problem(where, f"{written!r} != view {shown!r}")
+    elif kind in (TIME, FLOAT):
         if written != shown:
             problem(where, f"{written!r} != view {shown!r}")
     elif kind in NUMERIC:
@@ -59,11 +68,14 @@ def compare_cell(where, field, shown, written):
             if written != shown and not (written == "" and shown.strip(" .") == ""):
                 problem(where, f"{written!r} for a view text {shown!r} that is no number")
             return
-        if kind == "0003" and len(shown) > 0 and shown.startswith("0x"):
+        if kind == BINARY and len(shown) > 0 and shown.startswith("0x"):
             return
+        decimals = field["decimals"]
+        # The view shows a binary field's integer unscaled; the extraction scales it.
+        if kind == BINARY:
+            number = number.scaleb(-decimals)
         if not PLAIN_DECIMAL.match(written) or decimal.Decimal(written) != number:
             problem(where, f"{written!r} != view {shown!r}")
-        decimals = field["decimals"] if kind != "0003" else 0
         fraction = written.split(".")[1] if "." in written else ""
         if len(fraction) != decimals:
             problem(where, f"{written!r} has not {decimals} decimal positions")

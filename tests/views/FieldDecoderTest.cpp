@@ -250,7 +250,7 @@ SavedField field(std::uint16_t typeCode, int length, int digits = 0, int decimal
 TEST(FieldValue, DispatchesByTypeCode) {
     FakeConverter converter;
     EXPECT_EQ(decodeFieldValue(hexBytes("FF FE"), field(0x0003, 2, 4, 2), converter), "-2");
-    EXPECT_EQ(decodeFieldValue(hexBytes("F1 F2 D3"), field(0x0103, 3, 3, 1), converter), "-12.3");
+    EXPECT_EQ(decodeFieldValue(hexBytes("BF C0 00 00"), field(0x0103, 4, 7, 3), converter), "-1.5");
     EXPECT_EQ(decodeFieldValue(hexBytes("F1 F2 D3"), field(0x0203, 3, 3, 1), converter), "-12.3");
     EXPECT_EQ(decodeFieldValue(hexBytes("12 34 5F"), field(0x0303, 3, 5, 2), converter), "123.45");
     EXPECT_EQ(decodeFieldValue(hexBytes("C1 C2"), field(0x0403, 2), converter), "AB");
@@ -263,6 +263,77 @@ TEST(FieldValue, DispatchesByTypeCode) {
     EXPECT_EQ(decodeFieldValue(hexBytes("C1"), field(0x0000, 1), converter), " ");
     EXPECT_THROW(decodeFieldValue(hexBytes("00 00 00 00"), field(0x0B03, 4), converter),
                  FieldDecodingFailure);
+}
+
+// IEEE binary floats as the host stores them, big-endian: single precision written as the float
+// it is, double as the double; the values that are no number by name; other lengths in hex.
+TEST(Float, IsTheShortestTextOfTheStoredValue) {
+    struct Case {
+        const char* bytes;
+        int length;
+        const char* text;
+    };
+    const Case cases[] = {
+        {"3F C0 00 00", 4, "1.5"},
+        {"BF C0 00 00", 4, "-1.5"},
+        {"3D CC CC CD", 4, "0.1"},
+        {"00 00 00 00", 4, "0"},
+        {"80 00 00 00", 4, "-0"},
+        {"7F 7F FF FF", 4, "3.4028235e+38"},
+        {"40 09 21 FB 54 44 2D 18", 8, "3.141592653589793"},
+        {"3F B9 99 99 99 99 99 9A", 8, "0.1"},
+        {"C0 F8 6A 00 00 00 00 00", 8, "-1e+05"},
+        {"7F C0 00 00", 4, "NaN"},
+        {"7F F0 00 00 00 00 00 00", 8, "Infinity"},
+        {"FF 80 00 00", 4, "-Infinity"},
+        {"3F C0", 2, "0x3FC0"},
+        // A float cut short reads as zero-padded.
+        {"3F", 4, "0.5"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.bytes);
+        std::string text;
+        decodeFloat(hexBytes(c.bytes), c.length, text);
+        EXPECT_EQ(text, c.text);
+    }
+}
+
+// The form made for loading: binary fields scaled by their decimal positions, floats as the view
+// shows them, timestamps with their time and microseconds (the first case as the published
+// description's example gives it, the second as MSYOP@4 in CSCH@009.SAVF stores it).
+TEST(LoadedValue, ScalesBinaryAndKeepsWholeTimestamps) {
+    struct Case {
+        const char* bytes;
+        SavedField field;
+        const char* text;
+        LoadedKind kind;
+    };
+    const Case cases[] = {
+        {"FF FE", field(0x0003, 2, 4, 2), "-0.02", LoadedKind::Decimal},
+        {"00 01 E2 40", field(0x0003, 4, 9, 2), "1234.56", LoadedKind::Decimal},
+        {"FF FE 1D C0", field(0x0003, 4, 9, 2), "-1234.56", LoadedKind::Decimal},
+        {"00 00 00 05", field(0x0003, 4, 9, 3), "0.005", LoadedKind::Decimal},
+        {"00 00 00 00", field(0x0003, 4, 9, 1), "0.0", LoadedKind::Decimal},
+        {"00 00 00 05", field(0x0003, 4, 9, 0), "5", LoadedKind::Integer},
+        {"3F C0 00 00", field(0x0103, 4, 7, 3), "1.5", LoadedKind::Decimal},
+        {"7F C0 00 00", field(0x0103, 4, 7, 3), "NaN", LoadedKind::Text},
+        {"00 25 7E DA 11 12 13 12 34 56", field(0x0D03, 10), "2015-10-10 11:12:13.123456", LoadedKind::Text},
+        {"00 25 8D 10 19 14 46 81 85 93", field(0x0D03, 10), "2025-09-25 19:14:46.818593", LoadedKind::Text},
+        {"00 1A 44 52 00 00 00 00 00 00", field(0x0D03, 10), "0001-01-01 00:00:00.000000", LoadedKind::Text},
+    };
+    FakeConverter converter;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.bytes);
+        std::string text;
+        EXPECT_EQ(decodeLoadedFieldValue(hexBytes(c.bytes), c.field, converter, text), c.kind);
+        EXPECT_EQ(text, c.text);
+        EXPECT_EQ(loadedFieldKind(c.field),
+                  c.kind == LoadedKind::Text && c.field.typeCode == 0x0103 ? LoadedKind::Decimal : c.kind);
+    }
+    std::string text;
+    EXPECT_THROW(
+        decodeLoadedFieldValue(hexBytes("00 00 00 00 12 00 00 00 00 00"), field(0x0D03, 10), converter, text),
+        FieldDecodingFailure);
 }
 
 TEST(FieldValue, ReadsOnlyTheFieldsOwnBytes) {

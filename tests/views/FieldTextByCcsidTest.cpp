@@ -90,7 +90,7 @@ TEST(FieldTextByCcsid, DecodesEachFieldByItsCcsid) {
         {"65535 text", kCharacterFieldType, 65535, {0xC1, 0xC2}, "AB", Fallback::chosenPage},
         {"65535 bytes as hex", kCharacterFieldType, 65535, {0x05, 0xC1, 0xFF}, "05C1FF", Fallback::hex},
         {"no CCSID", kCharacterFieldType, 0, {0xC1}, "A", Fallback::chosenPage},
-        {"CCSID without converter", kCharacterFieldType, 4933, {0xC1}, "A", Fallback::chosenPage},
+        {"CCSID without converter", kCharacterFieldType, 62251, {0xC1}, "A", Fallback::chosenPage},
         {"unknown CCSID", kOpenCharacterFieldType, 12345, {0xC1}, "A", Fallback::chosenPage},
         {"packed as the pair reads it", kPackedFieldType, 37, {0x12, 0x3F}, "123", Fallback::none},
         {"binary as the pair reads it", kBinaryFieldType, 65535, {0xFF, 0xFE}, "-2", Fallback::none},

@@ -79,7 +79,7 @@ TEST(StoredCcsidHint, NamesTheCcsidMostFieldsCarryWhereThePairReadsItOtherwise) 
          {{G, 835}, {A, 37}, {O, 937}},
          37,
          "Fields are tagged CCSID 937 (Traditional Chinese); Options can decode by CCSID"},
-        {"a CCSID the map lacks", {{A, 4933}}, 37, std::nullopt},
+        {"a CCSID the map lacks", {{A, 62251}}, 37, std::nullopt},
         {"numbers only", {{P, 37}}, 37, std::nullopt},
         {"logical files are not counted", {{A, 273}}, 37, std::nullopt, "LF"},
     };
