@@ -27,6 +27,8 @@ struct CatalogTree {
     // False when building stopped early (no part, or a catalog index outside its array): the
     // tree then holds what was built, and the save summary is not shown.
     bool complete = false;
+    // Why building stopped early; empty for a complete tree.
+    std::string stopReason;
 };
 
 // The type text of an object: the known type codes, the attribute for files (0x1901), and a

@@ -148,7 +148,10 @@ MainWindow::MainWindow(UserDialogs& dialogs, SettingsFile& settings, const std::
     refreshTitle();
     showVersion();
     setWindowTitle(QString::fromStdString(VersionText()));
-    conversion_->BindNlsLibrary();
+    if (!conversion_->BindNlsLibrary() && !conversion_->bindingFailure().empty()) {
+        // The message box named the module; the status bar keeps the system's reason.
+        statusBar()->showMessage(QString::fromStdString(conversion_->bindingFailure()));
+    }
     followCodePages();
 }
 
