@@ -103,7 +103,9 @@ bool CliSession::startConversion() {
     std::filesystem::path program = programPath();
     conversion_ = std::make_unique<ConversionLayer>(*notifier_, program.parent_path().string());
     if (!conversion_->BindNlsLibrary()) {
-        std::fprintf(stderr, "quelvane-cli: the conversion modules could not be loaded\n");
+        const std::string why = conversion_->bindingFailure();
+        std::fprintf(stderr, "quelvane-cli: the conversion modules could not be loaded%s%s\n",
+                     why.empty() ? "" : ": ", why.c_str());
         return false;
     }
     ProgramSettings::CodePages confirmed;

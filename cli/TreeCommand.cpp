@@ -115,7 +115,10 @@ int runTreeCommand(const std::vector<std::string>& arguments) {
     }
     printTree(session, tree, *texts);
     if (!report.complete() || !tree.complete) {
-        const std::string why = report.complete() ? "the tree could not be finished" : report.text();
+        const std::string why = !report.complete() ? report.text()
+                                : tree.stopReason.empty()
+                                    ? "the tree could not be finished"
+                                    : "the tree could not be finished: " + tree.stopReason;
         std::fprintf(stderr, "quelvane-cli: the catalog is incomplete: %s\n", why.c_str());
         return kExitIncomplete;
     }

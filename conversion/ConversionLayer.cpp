@@ -47,6 +47,7 @@ struct ConversionLayer::Binding {
     SnaNlsMapStringFunction snaNlsMapString = nullptr;
     SnaNlsInitFunction snaNlsInit = nullptr;
     TrnsDtFunction trnsDt = nullptr;
+    std::string failure;
 };
 
 ConversionLayer::ConversionLayer(Notifier& notifier, std::string moduleDirectory, ModuleSearch search)
@@ -62,6 +63,7 @@ bool ConversionLayer::BindNlsLibrary() {
     Binding& binding = *binding_;
     if (!binding.nls.loaded()) {
         if (!binding.nls.load(moduleDirectory_, kNlsModuleFile, searchSystemPath)) {
+            binding.failure = binding.nls.failure();
             notifier_.message("Unable to load SNANLS.DLL\n");
             return false;
         }
@@ -84,6 +86,7 @@ bool ConversionLayer::BindNlsLibrary() {
         return true;
     }
     if (!binding.trnsdt.load(moduleDirectory_, kTrnsDtModuleFile, searchSystemPath)) {
+        binding.failure = binding.trnsdt.failure();
         notifier_.message("Unable to load Trnsdt.DLL\n");
         return false;
     }
@@ -93,7 +96,12 @@ bool ConversionLayer::BindNlsLibrary() {
         ReleaseNlsLibrary();
         return false;
     }
+    binding.failure.clear();
     return true;
+}
+
+std::string ConversionLayer::bindingFailure() const {
+    return binding_->failure;
 }
 
 void ConversionLayer::ReleaseNlsLibrary() {

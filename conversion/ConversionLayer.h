@@ -30,6 +30,9 @@ class ConversionLayer final : public EbcdicTextConverter {
 
     bool BindNlsLibrary();
     void ReleaseNlsLibrary();
+    // Why the last BindNlsLibrary that could not load a module failed, in the system's words
+    // (the fixed message says which module); empty once both are bound.
+    std::string bindingFailure() const;
 
     // `length` must fit in 16 bits. Unbound modules or a longer length give a nonzero status
     // and leave the target untouched.

@@ -6,16 +6,29 @@
 #include <dlfcn.h>
 #endif
 
+#include <string>
+
 namespace quelvane {
 
 namespace {
 
-void* openLibrary(const std::string& path) {
+// Loads `path`; on failure adds the system's reason to `failure`.
+void* openLibrary(const std::string& path, std::string& failure) {
 #if defined(_WIN32)
-    return reinterpret_cast<void*>(LoadLibraryA(path.c_str()));
+    void* handle = reinterpret_cast<void*>(LoadLibraryA(path.c_str()));
+    if (handle == nullptr) {
+        failure += (failure.empty() ? "" : "\n") + path + ": error " + std::to_string(GetLastError());
+    }
 #else
-    return dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (handle == nullptr) {
+        // dlerror names the path itself.
+        const char* why = dlerror();
+        failure +=
+            (failure.empty() ? "" : "\n") + (why != nullptr ? std::string(why) : path + ": not loaded");
+    }
 #endif
+    return handle;
 }
 
 void closeLibrary(void* handle) {
@@ -34,11 +47,17 @@ ModuleLibrary::~ModuleLibrary() {
 
 bool ModuleLibrary::load(const std::string& directory, const std::string& fileName, bool searchSystemPath) {
     release();
+    failure_.clear();
     if (!directory.empty()) {
-        handle_ = openLibrary(directory + "/" + fileName);
+        handle_ = openLibrary(directory + "/" + fileName, failure_);
     }
     if (handle_ == nullptr && searchSystemPath) {
-        handle_ = openLibrary(fileName);
+        handle_ = openLibrary(fileName, failure_);
+    }
+    if (handle_ != nullptr) {
+        failure_.clear();
+    } else if (failure_.empty()) {
+        failure_ = fileName + ": no folder to load it from";
     }
     return handle_ != nullptr;
 }

@@ -103,12 +103,11 @@ ExportOutcome writeExcelExport(ExportSession& session, MemberRef member, const s
                 sheet.get("Cells", {row, column}).set("Value", text);
             });
         if (!written) {
-            // Unlike Word, Excel's application reference is released and the program's directory
-            // made current again before the failure is returned.
+            // Unlike Word, Excel's application reference is released before the failure is
+            // returned.
             sheet.release();
             app.quitQuietly(AutomationReference::QuitBy::Call);
             app.release();
-            session.restoreWorkingDirectory();
             return ExportOutcome::Failed;
         }
         setExcelColumnWidths(app, file, excelColumnWidths(file, measured));

@@ -74,6 +74,17 @@ std::string freeName(std::set<std::string>& given, const std::string& name) {
     return candidate;
 }
 
+// The folder the batch dialog offers first: the session's program folder, else the process's
+// current one (read, never changed). A current folder that is gone offers an empty box.
+std::string batchStartFolder(const ExportSession& session) {
+    if (!session.programDirectory.empty()) {
+        return session.programDirectory;
+    }
+    std::error_code unknown;
+    const std::filesystem::path current = std::filesystem::current_path(unknown);
+    return unknown ? std::string() : current.string();
+}
+
 }  // namespace
 
 ExportOutcome writeMemberExport(ExportSession& session, ExportFormat format, MemberRef member,
@@ -176,13 +187,12 @@ bool exportBatchCommand(ExportSession& session, const std::optional<NodePosition
     }
     const Catalog& catalog = session.views.catalog;
     const SavedObject& object = catalog.objectAt(*file);
-    std::error_code ignored;
     BatchExportTarget::Contents contents;
     contents.file = *file;
     contents.libraryName = catalog.parts[static_cast<std::size_t>(file->part)].library.name;
     contents.fileName = object.name;
     contents.memberCount = decimal(shownMemberCount(object));
-    contents.directory = std::filesystem::current_path(ignored).string();
+    contents.directory = batchStartFolder(session);
     dialog.fill(contents);
     dialog.showDialog();
     return true;

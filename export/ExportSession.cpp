@@ -53,11 +53,4 @@ std::optional<AutomationReference> ExportSession::startServer(const char* progra
     }
 }
 
-void ExportSession::restoreWorkingDirectory() const {
-    if (!programDirectory.empty()) {
-        std::error_code ignored;
-        std::filesystem::current_path(programDirectory, ignored);
-    }
-}
-
 }  // namespace quelvane

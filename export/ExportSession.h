@@ -31,7 +31,8 @@ struct ExportSession {
     std::int32_t pcCodePage;
     // The batch dialog's splitter check box; the text writer reads it on every export.
     bool splitterOption = false;
-    // The directory the writers make current when they are done; empty leaves it alone.
+    // The folder the batch dialog offers first (the window's program folder); empty offers the
+    // process's current folder. No export makes any folder current: paths are taken as given.
     std::string programDirectory;
     // Lets the user interface repaint while Word closes.
     std::function<void()> processEvents;
@@ -56,8 +57,6 @@ struct ExportSession {
     // A file-system string as PC code-page text for a message; what the page cannot spell
     // becomes its substitute character.
     std::string pcText(const std::string& fileSystemText) const;
-    // Makes `programDirectory` current when one is set; a directory that is gone is left be.
-    void restoreWorkingDirectory() const;
 };
 
 }  // namespace quelvane

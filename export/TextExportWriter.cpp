@@ -37,7 +37,6 @@ ExportOutcome writeTextExport(ExportSession& session, MemberRef member, const st
         session.views.notifier.message(message);
         throw ExportFailure(message, true);
     }
-    session.restoreWorkingDirectory();
 
     ExportRecordPass pass;
     pass.setKeepGoing(session.keepGoing);

@@ -126,7 +126,7 @@ ExportOutcome writeWordExport(ExportSession& session, MemberRef member, const st
                                    table.call("Cell", {row, column}).set("Range", text);
                                });
         if (!written) {
-            // Word quits with its application reference still held and the directory as it is.
+            // Word quits with its application reference still held.
             table.release();
             selection.release();
             app.quitQuietly(AutomationReference::QuitBy::Run);
@@ -134,7 +134,6 @@ ExportOutcome writeWordExport(ExportSession& session, MemberRef member, const st
         }
         setWordColumnWidths(table, wordColumnWidths(measured, columns));
         saveAndQuitWord(session, app, table, selection, path);
-        session.restoreWorkingDirectory();
         return ExportOutcome::Written;
     } catch (const std::exception&) {
         app.quitQuietly(AutomationReference::QuitBy::Run);

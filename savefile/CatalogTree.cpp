@@ -21,10 +21,11 @@ std::string joinedLines(const std::vector<std::string>& lines) {
     return text;
 }
 
-template <typename T>
-const T& checkedAt(const std::vector<T>& items, std::int64_t index) {
+// Item `index`, or out_of_range with what `missing` says of it.
+template <typename T, typename Missing>
+const T& checkedAt(const std::vector<T>& items, std::int64_t index, const Missing& missing) {
     if (index < 0 || index >= static_cast<std::int64_t>(items.size())) {
-        throw std::out_of_range("catalog index outside its array");
+        throw std::out_of_range(missing());
     }
     return items[static_cast<std::size_t>(index)];
 }
@@ -67,7 +68,7 @@ CatalogTree buildCatalogTree(const Catalog& catalog, CatalogTexts& texts) {
     CatalogTree tree;
     tree.utf8 = texts.utf8();
     try {
-        const SavedPart& first = checkedAt(catalog.parts, 0);
+        const SavedPart& first = checkedAt(catalog.parts, 0, [] { return "the catalog holds no part"; });
         CatalogTreeNode& root = tree.roots.emplace_back(
             CatalogTreeNode{texts.plain("Library(" + first.name + ")"),
                             TreeNodeKind::Library,
@@ -78,7 +79,10 @@ CatalogTree buildCatalogTree(const Catalog& catalog, CatalogTexts& texts) {
             CatalogTreeNode& partNode = root.children.emplace_back(
                 CatalogTreeNode{"Part" + std::to_string(i), TreeNodeKind::Part, {}, {}});
             for (std::int32_t j = 0; j < library.objectCount; ++j) {
-                const SavedObject& object = checkedAt(library.objects, j);
+                const SavedObject& object = checkedAt(library.objects, j, [&] {
+                    return "part " + std::to_string(i) + " names " + std::to_string(library.objectCount) +
+                           " objects but holds " + std::to_string(library.objects.size());
+                });
                 std::string type = objectTypeText(object);
                 std::string caption = type == " " ? object.name : object.name + "(" + type + ")";
                 CatalogTreeNode& objectNode = partNode.children.emplace_back(
@@ -104,8 +108,9 @@ CatalogTree buildCatalogTree(const Catalog& catalog, CatalogTexts& texts) {
             }
         }
         tree.complete = true;
-    } catch (const std::out_of_range&) {
-        // Ends the tree quietly where it stopped.
+    } catch (const std::out_of_range& stop) {
+        // The tree ends where it stopped; the reason goes with it.
+        tree.stopReason = stop.what();
     }
     return tree;
 }

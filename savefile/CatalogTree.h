@@ -32,6 +32,8 @@ struct CatalogTree {
     bool complete = false;
     // Whether captions, details and texts are UTF-8 (read by stored CCSID), not PC-page text.
     bool utf8 = false;
+    // Why building stopped early; empty for a complete tree.
+    std::string stopReason;
 };
 
 // The type text of an object: the known type codes, the attribute for files (0x1901), and a

@@ -78,15 +78,21 @@ OutputFolder& OutputFolder::operator=(OutputFolder&& other) noexcept {
 
 OutputFolder OutputFolder::open(const std::filesystem::path& path, bool create, std::string& why) {
     const std::filesystem::path folder = path.empty() ? std::filesystem::path(".") : path;
+    std::error_code notCreated;
     if (create) {
-        std::error_code ignored;
-        std::filesystem::create_directories(folder, ignored);
+        std::filesystem::create_directories(folder, notCreated);
     }
     const int descriptor = ::open(folder.c_str(), kFolderFlags);
     if (descriptor < 0) {
         const int error = errno;
-        why = error == ENOTDIR ? folder.string() + " is not a folder"
-                               : "cannot open " + folder.string() + ": " + reasonOf(error);
+        if (error == ENOTDIR) {
+            why = folder.string() + " is not a folder";
+        } else if (notCreated && error == ENOENT) {
+            // The folder is missing because it could not be made: that is the reason to give.
+            why = "cannot create " + folder.string() + ": " + notCreated.message();
+        } else {
+            why = "cannot open " + folder.string() + ": " + reasonOf(error);
+        }
         return {};
     }
     return OutputFolder(descriptor, path);

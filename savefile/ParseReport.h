@@ -26,7 +26,11 @@ struct ParseReport {
     Stop stop = Stop::NotRead;
     // The block the walk stopped at (numbered from 0); -1 when no block applies.
     std::int64_t block = -1;
-    // The failure's own text, for DecodingFailure and SegmentNotExpanded.
+    // What the stop's fixed reason does not say, added to it in brackets by `text`: why the check
+    // rejected the file (NotASaveFile); the failure's own text (DecodingFailure: a count or
+    // offset outside its bytes, an allocation, or what the entry budget refused); where the
+    // object directory, a description or a member area stopped and why (DirectoryUnread); the
+    // first segment that could not be expanded and why (SegmentNotExpanded). Empty otherwise.
     std::string detail;
 
     bool complete() const { return accepted && stop == Stop::EndOfFile; }

@@ -83,9 +83,14 @@ SettingsFile SettingsFile::locate(const std::filesystem::path& programPath,
     if (folderWritable(beside.parent_path()) || userConfigDirectory.empty()) {
         return SettingsFile(beside);
     }
-    std::error_code ignored;
-    std::filesystem::create_directories(userConfigDirectory, ignored);
-    return SettingsFile(userConfigDirectory / beside.filename(), beside);
+    std::error_code failure;
+    std::filesystem::create_directories(userConfigDirectory, failure);
+    SettingsFile located(userConfigDirectory / beside.filename(), beside);
+    if (failure) {
+        located.folderFailure_ =
+            "the folder " + userConfigDirectory.string() + " cannot be created: " + failure.message();
+    }
+    return located;
 }
 
 std::filesystem::path SettingsFile::userConfigDirectory() {
@@ -241,7 +246,8 @@ void SettingsFile::replaceWith(const std::string& bytes) const {
             ::unlink(temporary.c_str());
         }
         throw SettingsWriteFailure("Cannot write the settings file " + path_.string() + ": " +
-                                   std::strerror(error));
+                                   std::strerror(error) +
+                                   (folderFailure_.empty() ? "" : " (" + folderFailure_ + ")"));
     }
 }
 

@@ -55,6 +55,8 @@ class SettingsFile {
 
     std::filesystem::path path_;
     std::filesystem::path seedPath_;
+    // Why the folder `locate` chose could not be created; said with a failed write.
+    std::string folderFailure_;
 };
 
 }  // namespace quelvane

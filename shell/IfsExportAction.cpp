@@ -1,6 +1,7 @@
 #include "shell/IfsExportAction.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QFileDialog>
 #include <QMenu>
 #include <QMessageBox>
@@ -115,7 +116,7 @@ IfsExportAction::IfsExportAction(QWidget* window, ViewSession& views, UserDialog
       selection_(std::move(selection)),
       libraryExport_(std::move(libraryExport)),
       chooseFolder_([](QWidget* parent, const QString& caption) {
-          return QFileDialog::getExistingDirectory(parent, caption);
+          return QFileDialog::getExistingDirectory(parent, caption, QCoreApplication::applicationDirPath());
       }),
       askReplace_(askYesNo) {}
 

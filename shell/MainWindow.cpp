@@ -1,7 +1,6 @@
 #include "shell/MainWindow.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -147,11 +146,12 @@ MainWindow::MainWindow(UserDialogs& dialogs, SettingsFile& settings, const std::
     new FileDropOpener(this, [this](const QString& path) { openFile(path); });
 
     refreshTitle();
-    const QString programDirectory = QCoreApplication::applicationDirPath() + QLatin1Char('/');
-    QDir::setCurrent(programDirectory);
     showVersion();
     setWindowTitle(QString::fromStdString(VersionText()));
-    conversion_->BindNlsLibrary();
+    if (!conversion_->BindNlsLibrary() && !conversion_->bindingFailure().empty()) {
+        // The message box named the module; the status bar keeps the system's reason.
+        statusBar()->showMessage(QString::fromStdString(conversion_->bindingFailure()));
+    }
     followCodePages();
 }
 
@@ -506,7 +506,6 @@ bool MainWindow::prepareOpen() {
 }
 
 void MainWindow::loadSaveFile(const QString& path, ViewSession::SourceOpener opener) {
-    QDir::setCurrent(QCoreApplication::applicationDirPath());
     setWindowTitle(QString::fromStdString(VersionText()) + QLatin1Char('[') + path + QLatin1Char(']'));
     for (int i = 1; i <= 4; ++i) {
         buttons_[i]->setEnabled(false);

@@ -1,5 +1,6 @@
 #include "shell/ObjectListDialog.h"
 
+#include <QCoreApplication>
 #include <QDialogButtonBox>
 #include <QFile>
 #include <QFileDialog>
@@ -38,7 +39,8 @@ QString caption() {
 }
 
 QString askSavePath(QWidget* parent) {
-    return QFileDialog::getSaveFileName(parent, QStringLiteral("Save as text"), QString(),
+    return QFileDialog::getSaveFileName(parent, QStringLiteral("Save as text"),
+                                        QCoreApplication::applicationDirPath(),
                                         QStringLiteral("Text files (*.txt);;*.* (*)"));
 }
 

@@ -1,5 +1,6 @@
 #include "shell/QtUserDialogs.h"
 
+#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QFontDialog>
@@ -8,7 +9,8 @@
 namespace quelvane {
 
 QString QtUserDialogs::openFileName(QWidget* parent, const QString& caption, const QStringList& filters) {
-    QFileDialog dialog(parent, caption);
+    // The program's folder, as ever: the window never changes the process's current folder.
+    QFileDialog dialog(parent, caption, QCoreApplication::applicationDirPath());
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setOption(QFileDialog::HideNameFilterDetails);

@@ -4,6 +4,7 @@
 #include <exception>
 
 #include "savefile/BigEndianReader.h"
+#include "savefile/FailureReason.h"
 #include "views/FieldDecoder.h"
 #include "views/MemberRecordStream.h"
 
@@ -74,6 +75,7 @@ void RecordRows::decodeByStoredCcsid(std::int32_t hostPage) {
 void RecordRows::decodeRow(std::int64_t row) {
     decodedRow_ = row;
     cells_.clear();
+    rowFailure_.clear();
     if (rowImage(row) != -1) {
         return;
     }
@@ -82,6 +84,7 @@ void RecordRows::decodeRow(std::int64_t row) {
     try {
         const std::span<const std::uint8_t> slot = reader_.slot(row);
         if (slot.empty()) {
+            rowFailure_ = "row " + std::to_string(row) + ": its slot cannot be read again";
             return;
         }
         BigEndianReader record(slot.subspan(1));
@@ -95,8 +98,9 @@ void RecordRows::decodeRow(std::int64_t row) {
             }
             cells_.push_back(text);
         }
-    } catch (const std::exception&) {
-        return;
+    } catch (const std::exception& failure) {
+        rowFailure_ = "row " + std::to_string(row) + ", field " + std::to_string(cells_.size() + 1) + ": " +
+                      failureReason(failure);
     }
 }
 

@@ -48,6 +48,9 @@ class RecordRows {
     // The cells a row has: its fields, those before the first that does not decode, none for a
     // slot without a record.
     int cellCount(std::int64_t row);
+    // Why the row decoded last has fewer cells than fields (the slot cannot be read again, or a
+    // field does not decode); empty when it has them all or is a slot without a record.
+    const std::string& rowFailure() const { return rowFailure_; }
 
   private:
     void decodeRow(std::int64_t row);
@@ -60,6 +63,7 @@ class RecordRows {
     std::int64_t rows_ = 0;
     std::int64_t decodedRow_ = -1;
     std::vector<std::string> cells_;
+    std::string rowFailure_;
 };
 
 }  // namespace quelvane

@@ -246,7 +246,7 @@ bool BatchExportDialog::cancelRequested() {
 }
 
 void BatchExportDialog::selectDirectory() {
-    const QString start = QDir::currentPath();
+    const QString start = startFolder_.isEmpty() ? QDir::currentPath() : startFolder_;
     directoryEdit_->setText(start);
     const QString chosen = chooseDirectory_(this, start);
     if (!chosen.isEmpty()) {

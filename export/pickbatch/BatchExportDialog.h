@@ -40,6 +40,8 @@ class BatchExportDialog final : public QDialog, public BatchExportTarget {
     void setTextCodec(Decoder decode, Encoder encode);
     // Replaces the directory chooser that "Select ..." opens.
     void setDirectoryChooser(DirectoryChooser chooser);
+    // The folder "Select" starts at; the process's current folder while none is set.
+    void setStartFolder(const QString& folder) { startFolder_ = folder; }
 
     void fill(const Contents& contents) override;
     void showDialog() override;
@@ -69,6 +71,7 @@ class BatchExportDialog final : public QDialog, public BatchExportTarget {
     Decoder decode_;
     Encoder encode_;
     DirectoryChooser chooseDirectory_;
+    QString startFolder_;
     ObjectRef file_;
 
     QLabel* library_ = nullptr;

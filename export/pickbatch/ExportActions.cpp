@@ -31,6 +31,8 @@ ExportActions::ExportActions(QWidget* window, ViewSession& views, std::function<
     auto encoder = [this](const QString& text) { return encode(text); };
     fileDialog_ = std::make_unique<QtExportFileDialog>(window);
     batch_->setTextCodec(decoder, encoder);
+    // The window never changes the current folder; the program's folder is handed over instead.
+    batch_->setStartFolder(QCoreApplication::applicationDirPath());
     connect(batch_, &BatchExportDialog::confirmed, this, &ExportActions::runBatch);
 }
 

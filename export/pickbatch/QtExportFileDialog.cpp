@@ -1,5 +1,6 @@
 #include "export/pickbatch/QtExportFileDialog.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileDialog>
 #include <QStringList>
@@ -20,7 +21,8 @@ QStringList QtExportFileDialog::qtFilters() {
 }
 
 bool QtExportFileDialog::execute(std::string& fileName, int& filterIndex) {
-    QFileDialog dialog(parent_);
+    // A bare name is offered in the program's folder; nothing changes the current folder.
+    QFileDialog dialog(parent_, QString(), QCoreApplication::applicationDirPath());
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setOption(QFileDialog::DontConfirmOverwrite);
     const QStringList filters = qtFilters();

@@ -70,6 +70,30 @@ TEST(ConversionLayerBinding, EachMissingPieceGivesItsMessageAndLeavesItsState) {
     }
 }
 
+// The fixed message names the module; the system's reason is kept beside it.
+TEST(ConversionLayerBinding, AModuleThatDoesNotLoadKeepsTheSystemsReason) {
+    const struct {
+        const char* folder;
+        std::string named;  // empty: no failure kept
+    } cases[] = {
+        {"none", moduleCase("none") + "/" + kNlsFile},
+        {"nls-only", moduleCase("nls-only") + "/" + kTrnsDtFile},
+        {"nls-without-entries", ""},
+        {"recording", ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.folder);
+        test::RecordingNotifier notifier;
+        ConversionLayer layer(notifier, moduleCase(c.folder), Search::programDirectoryOnly);
+        layer.BindNlsLibrary();
+        if (c.named.empty()) {
+            EXPECT_EQ(layer.bindingFailure(), "");
+        } else {
+            EXPECT_NE(layer.bindingFailure().find(c.named), std::string::npos) << layer.bindingFailure();
+        }
+    }
+}
+
 TEST(ConversionLayerBinding, InitialisesWithTheCurrentHostPageAndBindsOnlyOnce) {
     test::RecordingNotifier notifier;
     ConversionLayer layer(notifier, moduleCase("recording"), Search::programDirectoryOnly);

@@ -104,6 +104,17 @@ TEST_F(BatchExportDialogTest, SelectStartsAtTheWorkingDirectoryAndKeepsItWhenCan
     form.setDirectoryChooser([](QWidget*, const QString&) { return QStringLiteral("/data/new//dir/"); });
     control<QPushButton>("Button1")->click();
     EXPECT_EQ(form.directory(), "/data/new/dir");
+
+    // A start folder handed over replaces the current one, which stays as it was.
+    const QString before = QDir::currentPath();
+    form.setStartFolder(QStringLiteral("/opt/quelvane/bin"));
+    form.setDirectoryChooser([&](QWidget*, const QString& start) {
+        started = start;
+        return QString();
+    });
+    form.selectDirectory();
+    EXPECT_EQ(started, QStringLiteral("/opt/quelvane/bin"));
+    EXPECT_EQ(QDir::currentPath(), before);
 }
 
 // The directory box holds a file-system string whatever the PC code page spells: shown whole

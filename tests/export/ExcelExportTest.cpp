@@ -174,7 +174,7 @@ TEST_F(ExcelExportTest, AnUnconvertibleDateStopsAtThatCellAndExcelQuitsUnsaved) 
     ASSERT_EQ(fixture.views.notifier.entries.size(), 1u);
     EXPECT_EQ(fixture.views.notifier.entries[0].text, "Write Excel error");
     EXPECT_EQ(fixture.views.notifier.entries[0].caption, "PickOut2Excel");
-    EXPECT_EQ(std::filesystem::current_path(), scratch.path());
+    EXPECT_EQ(std::filesystem::current_path(), before);
     std::filesystem::current_path(before);
 }
 

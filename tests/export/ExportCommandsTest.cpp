@@ -190,6 +190,16 @@ TEST_F(ExportCommandsTest, TheBatchCommandFillsTheDialogAndRecordsTheFile) {
     EXPECT_EQ(entryText(said()), "Pick out in batch: Please choose a PF!\n");
 }
 
+// The window's program folder is handed over, never made current.
+TEST_F(ExportCommandsTest, TheBatchDialogOffersTheProgramFolderWithoutChangingTheCurrentOne) {
+    const std::filesystem::path before = std::filesystem::current_path();
+    fixture.session.programDirectory = "/opt/quelvane/bin";
+    RecordingBatchDialog dialog;
+    ASSERT_TRUE(exportBatchCommand(fixture.session, NodePosition{3, 1, 1, 0}, dialog));
+    EXPECT_EQ(dialog.contents.directory, "/opt/quelvane/bin");
+    EXPECT_EQ(std::filesystem::current_path(), before);
+}
+
 TEST_F(ExportCommandsTest, ConfirmWritesEveryMemberAndClosesTheDialog) {
     RecordingBatchDialog dialog;
     ASSERT_TRUE(exportBatchCommand(fixture.session, NodePosition{2, 1, 0, 0}, dialog));

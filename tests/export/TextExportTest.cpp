@@ -116,12 +116,12 @@ TEST_F(TextExportTest, AFailedWriteIsReportedOnce) {
     EXPECT_EQ(fixture.views.notifier.texts(), std::vector<std::string>{"Write file error"});
 }
 
-TEST_F(TextExportTest, TheWorkingDirectoryEndsAtTheProgramDirectory) {
+TEST_F(TextExportTest, TheWorkingDirectoryIsLeftAsItWas) {
     const std::filesystem::path before = std::filesystem::current_path();
     fixture.openOrders(orderSlots(1));
     fixture.session.programDirectory = scratch.path().string();
     write();
-    EXPECT_EQ(std::filesystem::current_path(), scratch.path());
+    EXPECT_EQ(std::filesystem::current_path(), before);
     std::filesystem::current_path(before);
 }
 

@@ -225,6 +225,20 @@ TEST_F(AtomicFileTest, AReadOnlyFolderSaysSo) {
     fs::permissions(inside_, fs::perms::owner_all);
 }
 
+// A chosen folder that cannot be made is refused with the reason it could not be made, not with
+// its absence. /sys refuses new folders even to root.
+TEST_F(AtomicFileTest, AChosenFolderThatCannotBeMadeSaysWhy) {
+    const fs::path refused = "/sys/quelvane-output-folder-test";
+    std::error_code made;
+    if (!fs::is_directory("/sys") || fs::create_directory(refused, made)) {
+        fs::remove(refused, made);
+        GTEST_SKIP() << "no folder here refuses to be made";
+    }
+    std::string why;
+    EXPECT_FALSE(OutputFolder::open(refused / "out", true, why).isOpen());
+    EXPECT_EQ(why.rfind("cannot create " + (refused / "out").string() + ": ", 0), 0u) << why;
+}
+
 // A character device the user names has no name to rename onto: it is written to as it is, but
 // only when the caller says the path was named.
 TEST_F(AtomicFileTest, ANamedDeviceIsWrittenToAsItIs) {

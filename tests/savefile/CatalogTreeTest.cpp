@@ -152,12 +152,13 @@ TEST(CatalogTree, MemberLimit) {
     EXPECT_EQ(catalog.findMember({0, 1, 0}), nullptr);
 }
 
-// Building stops quietly where the catalog runs out; the summary is then not shown.
+// Building stops where the catalog runs out, saying why; the summary is then not shown.
 TEST(CatalogTree, IncompleteCatalogs) {
     Catalog none;
     CatalogTree empty = buildCatalogTree(none);
     EXPECT_FALSE(empty.complete);
     EXPECT_TRUE(empty.roots.empty());
+    EXPECT_EQ(empty.stopReason, "the catalog holds no part");
 
     Catalog shortObjects;
     shortObjects.parts.resize(2);
@@ -168,6 +169,7 @@ TEST(CatalogTree, IncompleteCatalogs) {
     EXPECT_FALSE(partial.complete);
     EXPECT_EQ(render(partial),
               (std::vector<std::string>{"Library(A)|0/1", "  Part0|2/3", "    ONLY(PGM)|4/5"}));
+    EXPECT_EQ(partial.stopReason, "part 0 names 2 objects but holds 1");
 }
 
 // A member list cut short loses only the members it lacks, never the rest of the tree.

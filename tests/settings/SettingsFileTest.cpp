@@ -169,5 +169,23 @@ TEST_F(SettingsFileTest, AFailedWriteIsRaised) {
     EXPECT_THROW(settings.writeInteger("Host", "Port", 21), SettingsWriteFailure);
 }
 
+// A user folder below a plain file cannot be made, whoever runs the test; the failed write then
+// says why the folder is missing.
+TEST_F(SettingsFileTest, AUserFolderThatCannotBeMadeIsNamedWhenTheWriteFails) {
+    put(file("plain"), "a file");
+    SettingsFile settings =
+        SettingsFile::locate(file("missing") / "bin" / "quelvane", file("plain") / "config");
+    EXPECT_EQ(settings.path(), file("plain") / "config" / "quelvane.ini");
+    try {
+        settings.writeInteger("Host", "Port", 21);
+        ADD_FAILURE() << "the write passed";
+    } catch (const SettingsWriteFailure& failure) {
+        const std::string said = failure.what();
+        EXPECT_NE(said.find("the folder " + (file("plain") / "config").string() + " cannot be created: "),
+                  std::string::npos)
+            << said;
+    }
+}
+
 }  // namespace
 }  // namespace quelvane

@@ -157,6 +157,7 @@ TEST_F(SlotPassTest, HandsEverySlotsStatusOnInBatchesAndReportsSlotsOfTheRecordC
     EXPECT_EQ(rows.cellText(7, 0), "");
     EXPECT_EQ(rows.rowImage(8), ContentList::kNoImage);
     EXPECT_EQ(rows.cellText(249, 0), "ABCD");
+    EXPECT_EQ(rows.rowFailure(), "");
     EXPECT_EQ(rows.cellText(0, 1), "2000/01/01");
     EXPECT_EQ(rows.cellText(31, 1), "2000/02/01");
     EXPECT_EQ(rows.cellText(31, 2), "");
@@ -172,6 +173,7 @@ TEST_F(SlotPassTest, ASlotThatDoesNotDecodeIsHandedOnAndEndsThePass) {
     // The failing row keeps the cells before its failing field, as the listing does.
     EXPECT_EQ(rows.cellText(120, 0), "ABCD");
     EXPECT_EQ(rows.cellText(120, 1), "");
+    EXPECT_EQ(rows.rowFailure().rfind("row 120, field 2: ", 0), 0u) << rows.rowFailure();
 }
 
 // Rows arrive in batches of any size; each keeps its status wherever the chunks it is kept in
