@@ -216,7 +216,8 @@ void CliSession::writeUnicodeLine(const std::string& text) {
     }
     std::string line;
     pcPage_->encode(utf8ToUtf16(text), PcPageCodec::Substitution::pageCharacter, line, nullptr);
-    writeUtf8Line(line);
+    std::fwrite(line.data(), 1, line.size(), stdout);
+    std::fputc('\n', stdout);
 }
 
 bool openedOrSaid(const std::string& path, const FileBlockSource& source) {
