@@ -603,6 +603,7 @@ void MainWindow::showSelectedNode() {
         node = position;
     }
     showNodeContent(*session_, *this, node);
+    listModel_->setUtf8Texts(session_->listedUtf8Cells);
     listModel_->refresh();
     fieldsPanel_->follow();
 }
@@ -652,6 +653,7 @@ void MainWindow::enableBatch(bool enabled) {
 
 void MainWindow::showVersion() {
     showVersionSummary(list_, catalog_.header);
+    listModel_->setUtf8Texts(false);
     listModel_->refresh();
 }
 

@@ -79,7 +79,8 @@ void clearList(ViewSession& session) {
     session.shownMember.stale = true;
 }
 
-void showMemberList(ViewSession& session, const SavedObject& file) {
+// By stored CCSID the member names and texts are UTF-8, as the list's cells then are.
+void showMemberList(ViewSession& session, const SavedObject& file, CatalogTexts& texts) {
     clearList(session);
     ContentList& list = session.list;
     list.addColumn("Member Name", kMemberColumnWidth, ContentList::Alignment::Left,
@@ -92,10 +93,11 @@ void showMemberList(ViewSession& session, const SavedObject& file) {
                                               file.members.size());
     for (std::size_t k = 0; k < count; ++k) {
         const SavedMember& member = file.members[k];
-        list.addRow(member.name);
+        list.addRow(texts.plain(member.name));
         list.appendCell(std::to_string(member.recordCount));
-        list.appendCell(member.text);
+        list.appendCell(texts.memberText(file, member));
     }
+    session.listedUtf8Cells = texts.utf8();
 }
 
 void showSaveFileCheck(ViewSession& session, const SavedObject& object) {
@@ -135,7 +137,7 @@ ViewOutcome showObject(ViewSession& session, NodeContentTarget& target, const Sa
     if (isClProgram(object)) {
         showClSource(session, object);
     } else if (isPhysicalFile(object)) {
-        showMemberList(session, object);
+        showMemberList(session, object, *texts);
     } else if (isSaveFile(object)) {
         showSaveFileCheck(session, object);
     } else if (type == kDataAreaObjectType) {
@@ -152,6 +154,7 @@ ViewOutcome showNodeContent(ViewSession& session, NodeContentTarget& target,
                             const std::optional<NodePosition>& node) {
     target.refreshTitle();
     session.labelsUtf8 = false;
+    session.listedUtf8Cells = false;
     target.enableExport(false);
     target.enableBatch(false);
     if (!node) {

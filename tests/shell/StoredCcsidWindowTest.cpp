@@ -165,6 +165,20 @@ TEST_F(StoredCcsidWindowTest, TreeTextsAndLabelsByStoredCcsidEqualTheCommandLine
         }
     }
     EXPECT_TRUE(label("Label2").startsWith(QStringLiteral("Description:  登録者一覧- KEY:姓名（読み）")));
+    // The member list of a file: its texts as the command line lists them.
+    select({"Library(DIST)", "Part0", "QDDSSRC("});
+    const ContentListModel& list = window_->listModel();
+    const std::string members = cliShow(save, "0/QDDSSRC");
+    ASSERT_EQ(list.rowCount(), 3);
+    EXPECT_EQ(list.rowTexts(1),
+              QStringList({"PERSONL1", "3", QStringLiteral("登録者一覧- KEY:姓名（読み）")}));
+    for (int row = 0; row < list.rowCount(); ++row) {
+        const QStringList texts = list.rowTexts(row);
+        const std::string line = "{\"caption\": " + JsonWriter::quoted(texts.value(0).toStdString()) +
+                                 ", \"cells\": [" + JsonWriter::quoted(texts.value(1).toStdString()) + ", " +
+                                 JsonWriter::quoted(texts.value(2).toStdString()) + "]}";
+        EXPECT_NE(members.find(line), std::string::npos) << line;
+    }
 
     const QTreeView* view = window_->findChild<QTreeView*>(QStringLiteral("TreeView1"));
     const QModelIndex current = view->currentIndex();
