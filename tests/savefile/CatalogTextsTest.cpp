@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <functional>
 
@@ -159,6 +160,37 @@ TEST(CatalogTexts, TheTreeTakesItsTextsFromThem) {
         "      BINARY ||Straße", "      SHORT ||Käse",
     };
     EXPECT_EQ(rendered(byCcsid), expected);
+}
+
+// A save cut short block by block: what is read of it gives texts that are whole or none, never
+// a piece read past the file.
+TEST(CatalogTexts, ASaveCutShortGivesWholeTextsOrNone) {
+    const std::vector<std::uint8_t> whole =
+        save({germanFile(), plainObject("PRUEF", 0x0201, "CLP")}).build().bytes();
+    const std::int64_t blocks = static_cast<std::int64_t>(whole.size() / 528);
+    const std::vector<std::string> known = {"", "Kunden Müller", "Grün", "Straße", "Käse", "Object PRUEF"};
+    int opened = 0;
+    for (std::int64_t kept = 1; kept <= blocks; ++kept) {
+        SCOPED_TRACE(kept);
+        ReaderFixture fixture;
+        if (fixture.open(truncatedTo(whole, kept)) != 0) {
+            continue;
+        }
+        ++opened;
+        CatalogTexts stored(fixture.catalog, kHostPage, kPcPage);
+        const CatalogTree tree = buildCatalogTree(fixture.catalog, stored);
+        std::function<void(const CatalogTreeNode&)> check = [&](const CatalogTreeNode& node) {
+            EXPECT_NE(std::find(known.begin(), known.end(), node.text), known.end()) << node.text;
+            for (const CatalogTreeNode& child : node.children) {
+                check(child);
+            }
+        };
+        for (const CatalogTreeNode& root : tree.roots) {
+            check(root);
+        }
+    }
+    // The whole file and those cut inside its member area and directory open.
+    EXPECT_GT(opened, 1);
 }
 
 const SavedObject* named(const Catalog& catalog, const std::string& name) {
