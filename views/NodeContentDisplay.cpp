@@ -29,6 +29,9 @@ namespace {
 constexpr int kMemberColumnWidth = 120;
 constexpr int kMemberDescriptionWidth = 600;
 constexpr std::int32_t kDefaultPcPage = 1252;
+// A UTF-8 byte that continues a character: 10xxxxxx.
+constexpr unsigned kUtf8LeadBits = 0xC0;
+constexpr unsigned kUtf8ContinuationBits = 0x80;
 
 // Saved save file: with a header below 512 bytes the block examined lies v ÷ 512 blocks after
 // the block that follows the segment header, v being the 24-bit number at body byte 30 of the
@@ -42,9 +45,11 @@ constexpr std::int32_t kHeaderUnit = SaveFileLayout::kHeaderUnit;
 std::string padded(const std::string& text, std::size_t width, bool utf8 = false) {
     std::string out = text;
     const std::size_t shown =
-        utf8 ? static_cast<std::size_t>(
-                   std::count_if(out.begin(), out.end(),
-                                 [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }))
+        utf8 ? static_cast<std::size_t>(std::count_if(out.begin(), out.end(),
+                                                      [](char c) {
+                                                          return (static_cast<unsigned char>(c) &
+                                                                  kUtf8LeadBits) != kUtf8ContinuationBits;
+                                                      }))
              : out.size();
     if (shown < width) {
         out.append(width - shown, ' ');
