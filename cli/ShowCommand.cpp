@@ -165,7 +165,8 @@ void printJson(std::int32_t pcCodePage, const PrintedTarget& target, const Memor
     out += "],\n  \"rows\": [";
     for (std::int64_t r = 0; r < list.rowCount(); ++r) {
         out += r == 0 ? "\n    {\"caption\": " : ",\n    {\"caption\": ";
-        out += JsonWriter::quoted(utf8.toUtf8(list.rowCaption(r)));
+        const std::string caption(list.rowCaption(r));
+        out += JsonWriter::quoted(utf8Cells ? caption : utf8.toUtf8(caption));
         if (list.rowImage(r) == kRecordlessImage) {
             out += ", \"recordless\": true";
         }

@@ -13,7 +13,7 @@ using quelvane::cli::CliCommand;
 
 // Every subcommand, each in its own source file.
 const CliCommand kCommands[] = {
-    {"tree", "tree FILE [--json] [--inner NODE]... [--ebcdic CP] [--pc CP] [--raw]",
+    {"tree", "tree FILE [--json] [--inner NODE]... [--ebcdic CP] [--pc CP] [--ccsid stored|pair] [--raw]",
      quelvane::cli::runTreeCommand},
     {"show",
      "show FILE NODE [--json] [--inner NODE]... [--ebcdic CP] [--pc CP] [--ccsid stored|pair] [--raw]",

@@ -50,6 +50,57 @@ void CatalogTreeModel::setTree(CatalogTree tree) {
     endResetModel();
 }
 
+namespace {
+
+bool sameNodes(const std::vector<CatalogTreeNode>& a, const std::vector<CatalogTreeNode>& b) {
+    if (a.size() != b.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (a[i].kind != b[i].kind || a[i].ifsPath != b[i].ifsPath ||
+            !sameNodes(a[i].children, b[i].children)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+void takeTexts(std::vector<CatalogTreeNode>& to, std::vector<CatalogTreeNode>& from) {
+    for (std::size_t i = 0; i < to.size(); ++i) {
+        to[i].caption = std::move(from[i].caption);
+        to[i].details = std::move(from[i].details);
+        to[i].text = std::move(from[i].text);
+        takeTexts(to[i].children, from[i].children);
+    }
+}
+
+}  // namespace
+
+bool CatalogTreeModel::retextTree(CatalogTree tree) {
+    if (tree.complete != tree_.complete || !sameNodes(tree.roots, tree_.roots)) {
+        return false;
+    }
+    takeTexts(tree_.roots, tree.roots);
+    tree_.utf8 = tree.utf8;
+    announceChanged({});
+    return true;
+}
+
+void CatalogTreeModel::announceChanged(const QModelIndex& parent) {
+    const int rows = rowCount(parent);
+    if (rows == 0) {
+        return;
+    }
+    emit dataChanged(index(0, 0, parent), index(rows - 1, 0, parent), {Qt::DisplayRole, Qt::ToolTipRole});
+    for (int row = 0; row < rows; ++row) {
+        announceChanged(index(row, 0, parent));
+    }
+}
+
+QString CatalogTreeModel::shown(const std::string& text) const {
+    return tree_.utf8 ? QString::fromStdString(text) : DisplayCharset::decode(decoder_, text);
+}
+
 void CatalogTreeModel::placeChildren(const CatalogTreeNode* node) {
     const auto& children = childrenOf(node);
     for (std::size_t i = 0; i < children.size(); ++i) {
@@ -147,12 +198,16 @@ QVariant CatalogTreeModel::data(const QModelIndex& index, int role) const {
     const CatalogTreeNode* node = nodeAt(index);
     switch (role) {
         case Qt::DisplayRole:
-            return DisplayCharset::decode(decoder_, node->caption);
+            return shown(node->caption);
         case Qt::DecorationRole:
             return iconFor(node->kind);
-        case Qt::ToolTipRole:
-            return node->details.empty() ? QVariant()
-                                         : QVariant(DisplayCharset::decode(decoder_, node->details));
+        case Qt::ToolTipRole: {
+            // Read by stored CCSID, an object's or member's text leads its details.
+            const std::string& text = tree_.utf8 ? node->text : std::string();
+            const std::string tip =
+                text.empty() || node->details.empty() ? text + node->details : text + "\n" + node->details;
+            return tip.empty() ? QVariant() : QVariant(shown(tip));
+        }
         default:
             return {};
     }

@@ -20,6 +20,10 @@ class CatalogTreeModel final : public QAbstractItemModel {
     explicit CatalogTreeModel(QList<QIcon> images, QObject* parent = nullptr);
 
     void setTree(CatalogTree tree);
+    // Takes the captions, details and texts of `tree`, a tree of the same nodes built again (in
+    // another decoding), keeping the nodes, their selection and expansion; false, and nothing
+    // taken, when its nodes differ.
+    bool retextTree(CatalogTree tree);
     const CatalogTree& tree() const { return tree_; }
 
     // The IFS path of a node of an integrated-file-system save's tree; empty otherwise.
@@ -43,6 +47,8 @@ class CatalogTreeModel final : public QAbstractItemModel {
     const std::vector<CatalogTreeNode>& childrenOf(const CatalogTreeNode* node) const;
     const CatalogTreeNode* nodeAt(const QModelIndex& index) const;
     void placeChildren(const CatalogTreeNode* node);
+    QString shown(const std::string& text) const;
+    void announceChanged(const QModelIndex& parent);
     QIcon iconFor(TreeNodeKind kind) const;
 
     CatalogTree tree_;

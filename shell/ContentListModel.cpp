@@ -142,7 +142,8 @@ QString ContentListModel::text(int row, int column) const {
         return {};
     }
     const auto bytes = column == 0 ? list_.rowCaption(row) : list_.cellText(row, column - 1);
-    return DisplayCharset::decode(decoder_, bytes);
+    return utf8Texts_ ? QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()))
+                      : DisplayCharset::decode(decoder_, bytes);
 }
 
 QVariant ContentListModel::data(const QModelIndex& index, int role) const {

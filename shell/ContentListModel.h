@@ -27,6 +27,10 @@ class ContentListModel final : public QAbstractTableModel {
     void setCodePage(int codePage);
     int codePage() const { return codePage_; }
 
+    // Whether the list's own rows (not record rows shown) are UTF-8, read by stored CCSID and
+    // drawn without the code page.
+    void setUtf8Texts(bool utf8) { utf8Texts_ = utf8; }
+
     // The font the list is drawn with; columns of fixed pitch are drawn in the desktop's
     // fixed-pitch font at its size.
     void setListFont(const QFont& font);
@@ -66,6 +70,7 @@ class ContentListModel final : public QAbstractTableModel {
     const MemoryContentList& list_;
     QList<QIcon> images_;
     int codePage_ = 1252;
+    bool utf8Texts_ = false;
     QFont fixedPitchFont_;
     mutable QStringDecoder decoder_;
     int rows_ = 0;

@@ -107,6 +107,10 @@ void ExtractAllAction::start(const Request& request) {
     reporter_ = std::make_unique<WorkerProgress>(*this);
     extractor_ = std::make_unique<SaveFileExtractor>(catalog_, converter_, pcCodePage_());
     if (views_ != nullptr) {
+        // As the window decodes text: by the CCSIDs stored in the save when Options say so.
+        if (views_->storedCcsidHostPage) {
+            extractor_->decodeByStoredCcsid(*views_->storedCcsidHostPage);
+        }
         extractor_->readThrough(views_->openSource);
         const ViewSession* views = views_;
         extractor_->setStreamFileWriter(

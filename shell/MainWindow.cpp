@@ -262,9 +262,21 @@ void MainWindow::applyTextDecoding() {
                                                  : std::nullopt;
     if (page != session_->storedCcsidHostPage) {
         session_->storedCcsidHostPage = page;
-        // The member on display is listed again, in the new decoding, when next chosen.
+        // The member on display is listed again, in the new decoding, when next chosen; the
+        // tree's texts follow at once.
         session_->shownMember.stale = true;
+        if (!catalog_.ifs && !treeModel_->tree().roots.empty()) {
+            treeModel_->retextTree(libraryTree());
+        }
     }
+}
+
+CatalogTree MainWindow::libraryTree() const {
+    if (!session_->storedCcsidHostPage) {
+        return buildCatalogTree(catalog_);
+    }
+    CatalogTexts texts(catalog_, *session_->storedCcsidHostPage, conversion_->PcCodePage);
+    return buildCatalogTree(catalog_, texts);
 }
 
 void MainWindow::attachForms(AboutDialog* about, OptionsDialog* options, FtpDialog* ftp) {
@@ -436,8 +448,13 @@ void MainWindow::followCodePages() {
     treeModel_->setCodePage(pcCodePage);
     listModel_->setCodePage(charsets_->contentListCodePage());
     listModel_->setListFont(listView_->font());
-    nodeSummary_->setText(decoded(summaryText_, charsets_->descriptionCodePage()));
+    nodeSummary_->setText(summaryShown());
     fitSummaryLabels();
+}
+
+QString MainWindow::summaryShown() const {
+    return summaryUtf8_ ? QString::fromStdString(summaryText_)
+                        : decoded(summaryText_, charsets_->descriptionCodePage());
 }
 
 // The member and physical-file commands find nothing in a save of the integrated file system.
@@ -529,8 +546,8 @@ void MainWindow::loadSaveFile(const QString& path, ViewSession::SourceOpener ope
     if (!held) {
         recentFiles_->add(path);
     }
-    CatalogTree tree = catalog_.ifs ? IfsTree::catalogTree(*catalog_.ifs->tree, conversion_->PcCodePage)
-                                    : buildCatalogTree(catalog_);
+    CatalogTree tree =
+        catalog_.ifs ? IfsTree::catalogTree(*catalog_.ifs->tree, conversion_->PcCodePage) : libraryTree();
     const bool complete = tree.complete;
     treeModel_->setTree(std::move(tree));
     if (complete) {
@@ -585,13 +602,16 @@ void MainWindow::showSelectedNode() {
         node = position;
     }
     showNodeContent(*session_, *this, node);
+    listModel_->setUtf8Texts(session_->listedUtf8Cells);
     listModel_->refresh();
     fieldsPanel_->follow();
 }
 
 void MainWindow::setNodeTitle(const std::string& text) {
     nodeTitle_->setText(
-        decoded(text, DisplayCharset::codePageOf(DisplayCharset::kDefault, conversion_->PcCodePage)));
+        session_->labelsUtf8
+            ? QString::fromStdString(text)
+            : decoded(text, DisplayCharset::codePageOf(DisplayCharset::kDefault, conversion_->PcCodePage)));
     fitSummaryLabels();
 }
 
@@ -617,7 +637,8 @@ void MainWindow::fitSummaryLabels() {
 
 void MainWindow::setNodeSummary(const std::string& text) {
     summaryText_ = text;
-    nodeSummary_->setText(decoded(text, charsets_->descriptionCodePage()));
+    summaryUtf8_ = session_->labelsUtf8;
+    nodeSummary_->setText(summaryShown());
     fitSummaryLabels();
 }
 
@@ -631,6 +652,7 @@ void MainWindow::enableBatch(bool enabled) {
 
 void MainWindow::showVersion() {
     showVersionSummary(list_, catalog_.header);
+    listModel_->setUtf8Texts(false);
     listModel_->refresh();
 }
 

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "savefile/Catalog.h"
+#include "savefile/CatalogTree.h"
 #include "settings/ProgramSettings.h"
 #include "views/MemoryContentList.h"
 #include "views/NodeContentTarget.h"
@@ -101,8 +102,12 @@ class MainWindow final : public QMainWindow, private NodeContentTarget {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
-    // Records by stored CCSID or by the pair, as Options say.
+    // Records, the tree's texts and the labels by stored CCSID or by the pair, as Options say.
     void applyTextDecoding();
+    // The tree of the library save on display, its texts decoded as Options say.
+    CatalogTree libraryTree() const;
+    // The summary label's text, decoded as it was given.
+    QString summaryShown() const;
     void setNodeTitle(const std::string& text) override;
     void setNodeSummary(const std::string& text) override;
     void enableExport(bool enabled) override;
@@ -156,6 +161,8 @@ class MainWindow final : public QMainWindow, private NodeContentTarget {
     // The summary of the node on display as the core gave it, decoded again when the
     // description's character set changes.
     std::string summaryText_;
+    // Whether it is UTF-8 (read by stored CCSID), which no character set decodes again.
+    bool summaryUtf8_ = false;
 
     CatalogTreeModel* treeModel_;
     ContentListModel* listModel_;

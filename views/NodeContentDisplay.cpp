@@ -29,6 +29,9 @@ namespace {
 constexpr int kMemberColumnWidth = 120;
 constexpr int kMemberDescriptionWidth = 600;
 constexpr std::int32_t kDefaultPcPage = 1252;
+// A UTF-8 byte that continues a character: 10xxxxxx.
+constexpr unsigned kUtf8LeadBits = 0xC0;
+constexpr unsigned kUtf8ContinuationBits = 0x80;
 
 // Saved save file: with a header below 512 bytes the block examined lies v ÷ 512 blocks after
 // the block that follows the segment header, v being the 24-bit number at body byte 30 of the
@@ -42,9 +45,11 @@ constexpr std::int32_t kHeaderUnit = SaveFileLayout::kHeaderUnit;
 std::string padded(const std::string& text, std::size_t width, bool utf8 = false) {
     std::string out = text;
     const std::size_t shown =
-        utf8 ? static_cast<std::size_t>(
-                   std::count_if(out.begin(), out.end(),
-                                 [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }))
+        utf8 ? static_cast<std::size_t>(std::count_if(out.begin(), out.end(),
+                                                      [](char c) {
+                                                          return (static_cast<unsigned char>(c) &
+                                                                  kUtf8LeadBits) != kUtf8ContinuationBits;
+                                                      }))
              : out.size();
     if (shown < width) {
         out.append(width - shown, ' ');
@@ -79,7 +84,8 @@ void clearList(ViewSession& session) {
     session.shownMember.stale = true;
 }
 
-void showMemberList(ViewSession& session, const SavedObject& file) {
+// By stored CCSID the member names and texts are UTF-8, as the list's cells then are.
+void showMemberList(ViewSession& session, const SavedObject& file, CatalogTexts& texts) {
     clearList(session);
     ContentList& list = session.list;
     list.addColumn("Member Name", kMemberColumnWidth, ContentList::Alignment::Left,
@@ -92,10 +98,11 @@ void showMemberList(ViewSession& session, const SavedObject& file) {
                                               file.members.size());
     for (std::size_t k = 0; k < count; ++k) {
         const SavedMember& member = file.members[k];
-        list.addRow(member.name);
+        list.addRow(texts.plain(member.name));
         list.appendCell(std::to_string(member.recordCount));
-        list.appendCell(member.text);
+        list.appendCell(texts.memberText(file, member));
     }
+    session.listedUtf8Cells = texts.utf8();
 }
 
 void showSaveFileCheck(ViewSession& session, const SavedObject& object) {
@@ -135,7 +142,7 @@ ViewOutcome showObject(ViewSession& session, NodeContentTarget& target, const Sa
     if (isClProgram(object)) {
         showClSource(session, object);
     } else if (isPhysicalFile(object)) {
-        showMemberList(session, object);
+        showMemberList(session, object, *texts);
     } else if (isSaveFile(object)) {
         showSaveFileCheck(session, object);
     } else if (type == kDataAreaObjectType) {
@@ -152,6 +159,7 @@ ViewOutcome showNodeContent(ViewSession& session, NodeContentTarget& target,
                             const std::optional<NodePosition>& node) {
     target.refreshTitle();
     session.labelsUtf8 = false;
+    session.listedUtf8Cells = false;
     target.enableExport(false);
     target.enableBatch(false);
     if (!node) {

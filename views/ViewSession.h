@@ -50,7 +50,7 @@ struct ViewSession {
     // UTF-8 cells, falling back to this host page; unset, every field by the pair into PC-page
     // cells.
     std::optional<std::int32_t> storedCcsidHostPage;
-    // What the last records listing by stored CCSID did: its cells are UTF-8, and the
+    // What the last records listing or member list by stored CCSID did: its cells are UTF-8, and the
     // fallbacks it used, one note per field ("FIELD9: CCSID 65535, shown as hex").
     bool listedUtf8Cells = false;
     // Whether the labels the last display set are UTF-8: an object's or member's, read by stored

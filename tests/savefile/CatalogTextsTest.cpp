@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <functional>
 
@@ -80,8 +81,11 @@ TEST(CatalogTexts, EachTextInTheCcsidThatAppliesToIt) {
         {stored.objectText(program), pair.objectText(program), stored.objectTextCcsid(program)},
     };
     const Case expected[] = {
-        {"Kunden Müller", "Kunden M}ller", 273}, {"Grün", "Gr}n", 273},   {"Straße", "Stra~e", 273},
-        {"Käse", "K{se", 273},                   {"Prüfung", "Object PRUEF", 273},
+        {"Kunden Müller", "Kunden M}ller", 273},
+        {"Grün", "Gr}n", 273},
+        {"Straße", "Stra~e", 273},
+        {"Käse", "K{se", 273},
+        {"Prüfung", "Object PRUEF", 273},
     };
     for (std::size_t i = 0; i < std::size(cases); ++i) {
         SCOPED_TRACE(i);
@@ -90,8 +94,13 @@ TEST(CatalogTexts, EachTextInTheCcsidThatAppliesToIt) {
         EXPECT_EQ(cases[i].ccsid, expected[i].ccsid);
     }
     // Names carry no CCSID: the PC page's, in UTF-8.
-    EXPECT_EQ(stored.plain("\xA7" "1"), "§1");
-    EXPECT_EQ(pair.plain("\xA7" "1"), "\xA7" "1");
+    EXPECT_EQ(stored.plain("\xA7"
+                           "1"),
+              "§1");
+    EXPECT_EQ(pair.plain("\xA7"
+                         "1"),
+              "\xA7"
+              "1");
 }
 
 // With no text tagged anywhere, a text no CCSID applies to is read in the chosen host page;
@@ -147,10 +156,41 @@ TEST(CatalogTexts, TheTreeTakesItsTextsFromThem) {
     EXPECT_FALSE(byPair.utf8);
     EXPECT_TRUE(byCcsid.utf8);
     const std::vector<std::string> expected = {
-        "Library(LIB)||",      "  Part0||",           "    KUNDEN(PF)||Kunden Müller",
-        "      TAGGED ||Grün", "      BINARY ||Straße", "      SHORT ||Käse",
+        "Library(LIB)||",        "  Part0||",          "    KUNDEN(PF)||Kunden Müller", "      TAGGED ||Grün",
+        "      BINARY ||Straße", "      SHORT ||Käse",
     };
     EXPECT_EQ(rendered(byCcsid), expected);
+}
+
+// A save cut short block by block: what is read of it gives texts that are whole or none, never
+// a piece read past the file.
+TEST(CatalogTexts, ASaveCutShortGivesWholeTextsOrNone) {
+    const std::vector<std::uint8_t> whole =
+        save({germanFile(), plainObject("PRUEF", 0x0201, "CLP")}).build().bytes();
+    const std::int64_t blocks = static_cast<std::int64_t>(whole.size() / 528);
+    const std::vector<std::string> known = {"", "Kunden Müller", "Grün", "Straße", "Käse", "Object PRUEF"};
+    int opened = 0;
+    for (std::int64_t kept = 1; kept <= blocks; ++kept) {
+        SCOPED_TRACE(kept);
+        ReaderFixture fixture;
+        if (fixture.open(truncatedTo(whole, kept)) != 0) {
+            continue;
+        }
+        ++opened;
+        CatalogTexts stored(fixture.catalog, kHostPage, kPcPage);
+        const CatalogTree tree = buildCatalogTree(fixture.catalog, stored);
+        std::function<void(const CatalogTreeNode&)> check = [&](const CatalogTreeNode& node) {
+            EXPECT_NE(std::find(known.begin(), known.end(), node.text), known.end()) << node.text;
+            for (const CatalogTreeNode& child : node.children) {
+                check(child);
+            }
+        };
+        for (const CatalogTreeNode& root : tree.roots) {
+            check(root);
+        }
+    }
+    // The whole file and those cut inside its member area and directory open.
+    EXPECT_GT(opened, 1);
 }
 
 const SavedObject* named(const Catalog& catalog, const std::string& name) {
@@ -177,6 +217,9 @@ TEST(CatalogTexts, RealJapaneseTexts) {
         {"GURI_demodb.savf", "PERSON", "登録者一覧", "登録者一覧"},
         {"GURI_demodb.savf", "PREFCODE", "都道府県コード", "都道府県コード"},
         {"CSCH@009.SAVF", "CSCH@009", "CS.CH #009", nullptr},
+        // A member tagged 65535 whose text is Japanese: its file's text CCSID (1399) reads it.
+        {"GURI_ofdemo.savf", "OFDEMO", "IBM iで全文検索(SRCPF CCSID=5026)",
+         "OmniFindによるIFS/スプール全文検索- ILE-RPG"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.object);

@@ -1,5 +1,8 @@
+#include <QAbstractItemModelTester>
 #include <QCheckBox>
+#include <QLabel>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QStatusBar>
 
 #include <QTreeView>
@@ -14,9 +17,11 @@
 #include "settings/ProgramSettings.h"
 #include "shell/CatalogTreeModel.h"
 #include "shell/ContentListModel.h"
+#include "shell/ExtractAllAction.h"
 #include "shell/ListingWorker.h"
 #include "tests/shell/ShellFixture.h"
 #include "tests/support/RealFiles.h"
+#include "tests/support/TestFiles.h"
 
 namespace quelvane::test {
 namespace {
@@ -41,9 +46,8 @@ class StoredCcsidWindowTest : public ShellFixture {
     }
 };
 
-std::string cliShow(const fs::path& save, const std::string& node) {
-    const std::string command = std::string(QUELVANE_CLI_PATH) + " show '" + save.string() + "' '" + node +
-                                "' --ccsid stored --json --ebcdic 37 --pc 1252 2>/dev/null";
+std::string cliOutput(const std::string& arguments) {
+    const std::string command = std::string(QUELVANE_CLI_PATH) + " " + arguments + " 2>/dev/null";
     std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
     std::string out;
     std::array<char, 4096> buffer{};
@@ -51,6 +55,11 @@ std::string cliShow(const fs::path& save, const std::string& node) {
         out += buffer.data();
     }
     return out;
+}
+
+std::string cliShow(const fs::path& save, const std::string& node) {
+    return cliOutput("show '" + save.string() + "' '" + node +
+                     "' --ccsid stored --json --ebcdic 37 --pc 1252");
 }
 
 // Every row of the window's listing by stored CCSID is a row of quelvane-cli show --ccsid
@@ -95,6 +104,123 @@ TEST_F(StoredCcsidWindowTest, RecordsByStoredCcsidEqualTheCommandLine) {
             }
             ASSERT_NE(cli.find(line + "]}"), std::string::npos) << line;
         }
+    }
+}
+
+// The tree's captions and texts by stored CCSID are those of quelvane-cli tree --ccsid stored,
+// line by line, and the labels of a node those of show --ccsid stored --json. Options turned off
+// take the texts out of the tree in place (the node shown stays current), on again put them back.
+TEST_F(StoredCcsidWindowTest, TreeTextsAndLabelsByStoredCcsidEqualTheCommandLine) {
+    const fs::path save = fs::path(QUELVANE_SAVF_DIR) / "GURI_demodb.savf";
+    QUELVANE_REQUIRE_REAL_FILE(save);
+    configure(37, 1252);
+    CodePageSettings(*settings_).writeDecodesByStoredCcsid(true);
+    start();
+    QAbstractItemModelTester tester(&window_->treeModel(),
+                                    QAbstractItemModelTester::FailureReportingMode::Fatal);
+    window_->openFile(QString::fromStdString(save.string()));
+    const CatalogTreeModel& model = window_->treeModel();
+    const std::string cli = cliOutput("tree '" + save.string() + "' --ccsid stored --ebcdic 37 --pc 1252");
+    // Each object and member line of the command's tree: indent, caption, tab, text, tab.
+    const auto treeTexts = [&] {
+        std::vector<std::string> lines;
+        const QModelIndex part = model.index(0, 0, model.index(0, 0));
+        for (int object = 0; object < model.rowCount(part); ++object) {
+            const QModelIndex at = model.index(object, 0, part);
+            const auto line = [&](const QModelIndex& node, const char* indent) {
+                const QString tip = model.data(node, Qt::ToolTipRole).toString();
+                return indent + model.data(node).toString().toStdString() + "\t" +
+                       tip.section(QLatin1Char('\n'), 0, 0).toStdString() + "\t";
+            };
+            lines.push_back(line(at, "\n    "));
+            for (int member = 0; member < model.rowCount(at); ++member) {
+                lines.push_back(line(model.index(member, 0, at), "\n      "));
+            }
+        }
+        return lines;
+    };
+    const std::vector<std::string> byCcsid = treeTexts();
+    ASSERT_EQ(byCcsid.size(), 9u);
+    EXPECT_EQ(byCcsid[0], "\n    PERSON(PF)\t登録者一覧\t");
+    for (const std::string& line : byCcsid) {
+        EXPECT_NE(cli.find(line), std::string::npos) << line;
+    }
+
+    struct Case {
+        QStringList path;
+        const char* node;
+    };
+    const Case cases[] = {
+        {{"Library(DIST)", "Part0", "PREFCODE("}, "0/PREFCODE"},
+        {{"Library(DIST)", "Part0", "QDDSSRC(", "PERSONL1"}, "0/QDDSSRC/PERSONL1"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.node);
+        select(c.path);
+        const std::string shown = cliShow(save, c.node);
+        for (const auto& [name, label] : {std::pair{"title", "Label1"}, std::pair{"summary", "Label2"}}) {
+            const std::string line =
+                std::string("\"") + name + "\": " + JsonWriter::quoted(this->label(label).toStdString());
+            EXPECT_NE(shown.find(line), std::string::npos) << line << "\n" << shown.substr(0, 300);
+        }
+    }
+    EXPECT_TRUE(label("Label2").startsWith(QStringLiteral("Description:  登録者一覧- KEY:姓名（読み）")));
+    // The member list of a file: its texts as the command line lists them.
+    select({"Library(DIST)", "Part0", "QDDSSRC("});
+    const ContentListModel& list = window_->listModel();
+    const std::string members = cliShow(save, "0/QDDSSRC");
+    ASSERT_EQ(list.rowCount(), 3);
+    EXPECT_EQ(list.rowTexts(1),
+              QStringList({"PERSONL1", "3", QStringLiteral("登録者一覧- KEY:姓名（読み）")}));
+    for (int row = 0; row < list.rowCount(); ++row) {
+        const QStringList texts = list.rowTexts(row);
+        const std::string line = "{\"caption\": " + JsonWriter::quoted(texts.value(0).toStdString()) +
+                                 ", \"cells\": [" + JsonWriter::quoted(texts.value(1).toStdString()) + ", " +
+                                 JsonWriter::quoted(texts.value(2).toStdString()) + "]}";
+        EXPECT_NE(members.find(line), std::string::npos) << line;
+    }
+
+    const QTreeView* view = window_->findChild<QTreeView*>(QStringLiteral("TreeView1"));
+    const QModelIndex current = view->currentIndex();
+    for (const bool on : {false, true}) {
+        SCOPED_TRACE(on);
+        options_->showOptions();
+        byStoredCcsid()->setChecked(on);
+        confirm();
+        EXPECT_EQ(view->currentIndex(), current);
+        const std::vector<std::string> lines = treeTexts();
+        EXPECT_EQ(lines == byCcsid, on);
+        EXPECT_EQ(model.data(model.index(0, 0, model.index(0, 0, model.index(0, 0))), Qt::ToolTipRole)
+                      .toString()
+                      .contains(QStringLiteral("登録者一覧")),
+                  on);
+    }
+}
+
+// Extract all reads the catalog's texts and the records by stored CCSID when Options say so,
+// by the pair when not.
+TEST_F(StoredCcsidWindowTest, ExtractAllFollowsTheChoice) {
+    const fs::path save = fs::path(QUELVANE_SAVF_DIR) / "GURI_demodb.savf";
+    QUELVANE_REQUIRE_REAL_FILE(save);
+    for (const bool on : {true, false}) {
+        SCOPED_TRACE(on);
+        configure(37, 1252);
+        CodePageSettings(*settings_).writeDecodesByStoredCcsid(on);
+        ftp_.reset();
+        options_.reset();
+        about_.reset();
+        window_.reset();
+        start();
+        window_->openFile(QString::fromStdString(save.string()));
+        const fs::path out = folder_ / (on ? "stored" : "pair");
+        QSignalSpy done(&window_->extractAll(), &ExtractAllAction::finished);
+        window_->extractAll().start({QString::fromStdString(out.string()), false});
+        ASSERT_TRUE(!window_->extractAll().running() || done.wait(60000));
+        const std::string catalog = slurp(out / "catalog.json");
+        const std::string person = slurp(out / "DIST" / "PERSON" / "PERSON.csv");
+        ASSERT_FALSE(catalog.empty());
+        EXPECT_EQ(catalog.find("\"text\": \"登録者一覧\",") != std::string::npos, on);
+        EXPECT_EQ(person.find(",滝川　厚,") != std::string::npos, on);
     }
 }
 
