@@ -64,6 +64,30 @@ TEST(CliFileDescription, PhysicalFilesAsTheirDds) {
 }
 
 // catalog.json of an extraction carries the same "file" member for each physical file.
+// A logical file's "file" member has a physical file's shape, one entry of "formats" per record
+// format as its DDS in QDDSSRC declares them (MLTFMT4: FMT1 FIELD1 FIELD2 over FIELDS2, FMT2
+// FIELD1 FIELD2 FIELD3 over FIELDS3), each with its keys and based-on files.
+TEST(CliFileDescription, LogicalFilesWithEveryFormat) {
+    QUELVANE_REQUIRE_REAL_FILE(std::string(QUELVANE_SAVF_DIR) + "/JTT_ddmtestsav.savf");
+    const std::string json = describeJson("JTT_ddmtestsav.savf", "1/MLTFMT4");
+    ASSERT_NE(json.find("\"file\": {"), std::string::npos) << json;
+    EXPECT_NE(json.find("\"basedOn\": ["), std::string::npos) << json;
+    EXPECT_EQ(json.find("\"file\": {"), json.rfind("\"file\": {")) << json;
+    EXPECT_TRUE(holds(json, "\"keyed\": true,")) << json;
+    EXPECT_TRUE(holds(json, "\"recordLength\": 20,")) << json;
+    const std::size_t formats = json.find("\"formats\": [", json.find("\"file\": {"));
+    ASSERT_NE(formats, std::string::npos) << json;
+    std::vector<std::string> names;
+    for (std::size_t at = json.find("\"name\": \"", formats); at != std::string::npos;
+         at = json.find("\"name\": \"", at + 1)) {
+        const std::size_t start = at + 9;
+        names.push_back(json.substr(start, json.find('"', start) - start));
+    }
+    EXPECT_EQ(names,
+              (std::vector<std::string>{"FMT1", "FIELD1", "FIELD2", "FMT2", "FIELD1", "FIELD2", "FIELD3"}))
+        << json;
+}
+
 TEST(CliFileDescription, CatalogJsonCarriesTheDescriptions) {
     QUELVANE_REQUIRE_REAL_FILE(std::string(QUELVANE_SAVF_DIR) + "/GURI_demodb.savf");
     const std::filesystem::path folder =
