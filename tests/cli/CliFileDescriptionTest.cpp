@@ -106,4 +106,33 @@ TEST(CliFileDescription, CatalogJsonCarriesTheDescriptions) {
     std::filesystem::remove_all(folder);
 }
 
+// catalog.json describes a logical file as describe --json does: PERSONL1 with the fields of the
+// one format it shares with PERSON.
+TEST(CliFileDescription, CatalogJsonCarriesLogicalFileFormats) {
+    QUELVANE_REQUIRE_REAL_FILE(std::string(QUELVANE_SAVF_DIR) + "/GURI_demodb.savf");
+    const std::filesystem::path folder = std::filesystem::path(testing::TempDir()) / "logical-file-extract";
+    std::filesystem::remove_all(folder);
+    const std::string command = std::string(QUELVANE_CLI_PATH) + " extract '" + QUELVANE_SAVF_DIR +
+                                "/GURI_demodb.savf' --to '" + folder.string() + "' --quiet";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    std::ifstream in(folder / "catalog.json");
+    const std::string json((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::size_t logical = json.find("\"name\": \"PERSONL1\"");
+    ASSERT_NE(logical, std::string::npos) << json;
+    const std::string object = json.substr(logical, json.find("\"name\": \"PREFCODE\"", logical) - logical);
+    const std::string described = describeJson("GURI_demodb.savf", "0/PERSONL1");
+    const std::size_t level = described.find("\"levelId\": ");
+    ASSERT_NE(level, std::string::npos) << described;
+    const std::string levelId = described.substr(level, described.find('\n', level) - level);
+    // The description's "file" member, whose first format holds the fields before the keys.
+    const std::size_t file = object.find("\"file\": {");
+    ASSERT_NE(file, std::string::npos) << object;
+    const std::string head = object.substr(file, object.find("\"keys\": [", file) - file);
+    for (const std::string& line : {levelId, std::string("\"recordLength\": "),
+                                    std::string("\"name\": \"KJNAME\","), std::string("\"fields\": [")}) {
+        EXPECT_NE(head.find(line), std::string::npos) << line << "\n" << head;
+    }
+    std::filesystem::remove_all(folder);
+}
+
 }  // namespace
