@@ -9,6 +9,7 @@
 #include "cli/NodePath.h"
 #include "describe/CommandSource.h"
 #include "describe/HexDump.h"
+#include "describe/LogicalFileFields.h"
 #include "describe/LogicalFileReader.h"
 #include "describe/MessageFileReader.h"
 #include "describe/ObjectData.h"
@@ -18,6 +19,7 @@
 #include "extract/FileDescriptionJson.h"
 #include "extract/JsonWriter.h"
 #include "savefile/CatalogTree.h"
+#include "savefile/FailureReason.h"
 #include "views/MemoryContentList.h"
 
 namespace quelvane::cli {
@@ -99,6 +101,18 @@ int printFileJson(CliSession& session, const SavedObject& object) {
     return object.description.read ? kExitSuccess : kExitNotDescribed;
 }
 
+// A logical file's record formats; nothing, with `why`, when they cannot be read.
+std::optional<std::vector<SavedObject>> logicalFileFormats(CliSession& session, BlockSource& source,
+                                                           const SavedPart& part, const SavedObject& object,
+                                                           std::string& why) {
+    try {
+        return LogicalFileFields::readFormats(source, part, object, session.conversion());
+    } catch (const std::exception& failure) {
+        why = failureReason(failure);
+        return std::nullopt;
+    }
+}
+
 }  // namespace
 
 // What an object's stored data says: a command's definition as source, a message file's
@@ -145,10 +159,22 @@ int runDescribeCommand(const std::vector<std::string>& arguments) {
         JsonWriter writer;
         writer.beginObject();
         DescriptionJson::writeObject(writer, *object, utf8);
-        DescriptionJson::writeDescription(writer, *object, description, utf8);
+        std::string why;
+        std::optional<std::vector<SavedObject>> formats;
+        if (description.logicalFile) {
+            const SavedPart& part = session.catalog().parts[static_cast<std::size_t>(node->parentIndex)];
+            formats = logicalFileFormats(session, *source, part, *object, why);
+        }
+        StoredCcsidText texts(session.conversion().EbcdicCodePage);
+        const std::vector<SavedObject> none;
+        const DescriptionJson::FileFormats read{formats ? *formats : none, texts};
+        DescriptionJson::writeDescription(writer, *object, description, utf8, &read);
+        if (!why.empty()) {
+            writer.member("fieldsError", why);
+        }
         writer.endObject();
         std::printf("%s\n", writer.text().c_str());
-        return description.failure.empty() ? kExitSuccess : kExitNotDescribed;
+        return description.failure.empty() && why.empty() ? kExitSuccess : kExitNotDescribed;
     }
     std::string type = objectTypeText(*object);
     session.writeLine(object->name + " (" + (type == " " ? typeCodeText(object->typeCode) : type) + ")" +

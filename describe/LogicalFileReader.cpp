@@ -136,8 +136,9 @@ LogicalFileDescription LogicalFileReader::read(std::span<const std::uint8_t> are
         }
     }
     // A multi-format file keeps one based-on entry and one equal group of keys per format; a
-    // join view keeps one format over several files.
-    bool formatPerEntry = basedOnCount > 1 && !basedOn[1].format.empty() && keys.size() % basedOnCount == 0;
+    // join view keeps one format over several files, each entry naming it again.
+    bool formatPerEntry = basedOnCount > 1 && !basedOn[1].format.empty() &&
+                          basedOn[1].format != basedOn[0].format && keys.size() % basedOnCount == 0;
     if (formatPerEntry) {
         std::size_t group = keys.size() / basedOnCount;
         for (std::uint32_t i = 0; i < basedOnCount; ++i) {

@@ -224,7 +224,15 @@ class Writer {
                 }
                 auto described = outcome_->descriptions.find({part, index});
                 if (described != outcome_->descriptions.end() && described->second.described()) {
-                    DescriptionJson::writeDescription(json_, object, described->second, utf8_);
+                    auto formats = outcome_->logicalFormats.find({part, index});
+                    const std::vector<SavedObject> none;
+                    const DescriptionJson::FileFormats read{
+                        formats != outcome_->logicalFormats.end() ? formats->second : none, texts_};
+                    DescriptionJson::writeDescription(json_, object, described->second, utf8_, &read);
+                    auto failed = outcome_->logicalFormatFailures.find({part, index});
+                    if (failed != outcome_->logicalFormatFailures.end()) {
+                        json_.member("fieldsError", failed->second);
+                    }
                 }
             }
             if (object.fieldCount > 0) {

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "describe/CommandSource.h"
+#include "extract/FileDescriptionJson.h"
 #include "savefile/CatalogTree.h"
 
 namespace quelvane {
@@ -157,15 +158,24 @@ class Writer {
         json_.endObject();
     }
 
-    void logicalFile(const LogicalFileDescription& file) {
+    void logicalFile(const LogicalFileDescription& file, const DescriptionJson::FileFormats* read) {
         json_.key("file");
         json_.beginObject();
-        json_.member("unique", file.unique);
+        if (read != nullptr) {
+            FileDescriptionJson::writeFileMembers(json_, read->formats.front());
+        } else {
+            json_.member("unique", file.unique);
+        }
         json_.key("formats");
         json_.beginArray();
-        for (const LogicalFileFormat& format : file.formats) {
+        for (std::size_t i = 0; i < file.formats.size(); ++i) {
+            const LogicalFileFormat& format = file.formats[i];
             json_.beginObject();
-            text("name", format.name);
+            if (read != nullptr && i < read->formats.size()) {
+                FileDescriptionJson::writeFormatMembers(json_, read->formats[i], read->texts);
+            } else {
+                text("name", format.name);
+            }
             json_.key("keys");
             json_.beginArray();
             for (const LogicalFileKey& key : format.keys) {
@@ -228,7 +238,8 @@ void DescriptionJson::writeObject(JsonWriter& json, const SavedObject& object, P
 }
 
 void DescriptionJson::writeDescription(JsonWriter& json, const SavedObject& object,
-                                       const ObjectDescription& description, PcTextToUtf8& utf8) {
+                                       const ObjectDescription& description, PcTextToUtf8& utf8,
+                                       const FileFormats* formats) {
     Writer writer(json, utf8);
     if (description.command) {
         writer.command(*description.command, object.name);
@@ -240,7 +251,8 @@ void DescriptionJson::writeDescription(JsonWriter& json, const SavedObject& obje
         writer.program(*description.program);
     }
     if (description.logicalFile) {
-        writer.logicalFile(*description.logicalFile);
+        writer.logicalFile(*description.logicalFile,
+                           formats != nullptr && !formats->formats.empty() ? formats : nullptr);
     }
     writer.text("error", description.failure);
 }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "describe/ObjectDescription.h"
+#include "savefile/Catalog.h"
 
 namespace quelvane {
 
@@ -30,6 +31,10 @@ struct ExtractOutcome {
     std::map<ObjectKey, ItemOutcome> objects;  // CL programs, data areas and what was not extracted
     // What the stored data of commands, message files and programs says, for catalog.json.
     std::map<ObjectKey, ObjectDescription> descriptions;
+    // The record formats of the logical files described, for their "file" member, or why they
+    // could not be read.
+    std::map<ObjectKey, std::vector<SavedObject>> logicalFormats;
+    std::map<ObjectKey, std::string> logicalFormatFailures;
     std::int64_t membersWritten = 0;
     // "LIBRARY/OBJECT/MEMBER: reason" for every member that failed, and for files that could not
     // be written.

@@ -3,38 +3,16 @@
 #include <string>
 #include <vector>
 
+#include "views/FileFacts.h"
+
 namespace quelvane {
 
 namespace {
 
-constexpr std::uint8_t kHeadingSeparator = 0xFF;
 constexpr std::int32_t kVaryingLengthBytes = 2;
 
 std::string textOf(StoredCcsidText& texts, const StoredText& text) {
-    std::string out;
-    if (text.bytes.empty()) {
-        return out;
-    }
-    texts.decode(text.bytes, text.ccsid, false, out);
-    const std::size_t last = out.find_last_not_of(' ');
-    out.erase(last == std::string::npos ? 0 : last + 1);
-    return out;
-}
-
-std::vector<std::string> headingsOf(StoredCcsidText& texts, const StoredText& headings) {
-    std::vector<std::string> out;
-    StoredText part{{}, headings.ccsid};
-    for (std::size_t i = 0; i <= headings.bytes.size(); ++i) {
-        if (i == headings.bytes.size() || headings.bytes[i] == kHeadingSeparator) {
-            if (!part.bytes.empty()) {
-                out.push_back(textOf(texts, part));
-            }
-            part.bytes.clear();
-        } else {
-            part.bytes.push_back(headings.bytes[i]);
-        }
-    }
-    return out;
+    return FileFacts::textOf(text, texts);
 }
 
 bool hasDigits(char type) {
@@ -81,7 +59,7 @@ void FileDescriptionJson::writeField(JsonWriter& json, const SavedField& field, 
     json.member("text", textOf(texts, d.text));
     json.key("columnHeadings");
     json.beginArray();
-    for (const std::string& heading : headingsOf(texts, d.columnHeadings)) {
+    for (const std::string& heading : FileFacts::headingsOf(d.columnHeadings, texts)) {
         json.value(heading);
     }
     json.endArray();
@@ -89,9 +67,27 @@ void FileDescriptionJson::writeField(JsonWriter& json, const SavedField& field, 
 }
 
 void FileDescriptionJson::write(JsonWriter& json, const SavedObject& file, StoredCcsidText& texts) {
-    const FileDescription& d = file.description;
+    write(json, std::vector<SavedObject>{file}, texts);
+}
+
+void FileDescriptionJson::write(JsonWriter& json, const std::vector<SavedObject>& formats,
+                                StoredCcsidText& texts) {
     json.key("file");
     json.beginObject();
+    writeFileMembers(json, formats.front());
+    json.key("formats");
+    json.beginArray();
+    for (const SavedObject& format : formats) {
+        json.beginObject();
+        writeFormatMembers(json, format, texts);
+        json.endObject();
+    }
+    json.endArray();
+    json.endObject();
+}
+
+void FileDescriptionJson::writeFileMembers(JsonWriter& json, const SavedObject& file) {
+    const FileDescription& d = file.description;
     json.member("recordLength", std::int64_t{d.recordLength});
     json.member("keyed", d.keyed);
     json.member("unique", d.unique);
@@ -103,21 +99,20 @@ void FileDescriptionJson::write(JsonWriter& json, const SavedObject& file, Store
     json.member("sourceFile", source);
     json.member("language", d.language);
     json.member("country", d.country);
-    json.key("formats");
-    json.beginArray();
-    json.beginObject();
+}
+
+void FileDescriptionJson::writeFormatMembers(JsonWriter& json, const SavedObject& format,
+                                             StoredCcsidText& texts) {
+    const FileDescription& d = format.description;
     json.member("name", d.formatName);
     json.member("text", textOf(texts, d.formatText));
     json.member("levelId", d.levelId);
     json.key("fields");
     json.beginArray();
-    for (const SavedField& field : file.fields) {
+    for (const SavedField& field : format.fields) {
         writeField(json, field, texts);
     }
     json.endArray();
-    json.endObject();
-    json.endArray();
-    json.endObject();
 }
 
 }  // namespace quelvane

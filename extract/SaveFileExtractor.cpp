@@ -4,6 +4,7 @@
 #include <exception>
 
 #include "describe/CommandSource.h"
+#include "describe/LogicalFileFields.h"
 #include "describe/LogicalFileReader.h"
 #include "describe/MessageFileReader.h"
 #include "describe/ObjectDescriber.h"
@@ -401,6 +402,13 @@ void SaveFileExtractor::extractDescription(const Place& place, const SavedObject
     } else if (description.logicalFile) {
         lines = LogicalFileReader::lines(*description.logicalFile);
         extension = description.logicalFile->isSql() ? ".sql" : ".lf.txt";
+        // Without its formats the file is still described by its keys and based-on files.
+        try {
+            outcome_.logicalFormats[{place.part, place.object}] = LogicalFileFields::readFormats(
+                *source, catalog_.parts[static_cast<std::size_t>(place.part)], object, session_.converter);
+        } catch (const std::exception& failure) {
+            outcome_.logicalFormatFailures[{place.part, place.object}] = failureReason(failure);
+        }
     }
     outcome_.descriptions[{place.part, place.object}] = std::move(description);
     if (lines.empty()) {

@@ -32,6 +32,10 @@ inline constexpr std::int64_t kTextCcsid = 0x109;
 }  // namespace area_offsets
 
 namespace format_offsets {
+// The section's length: the next format of a multi-format logical file starts this many bytes
+// and kNextFormatGap more after this one.
+inline constexpr std::int64_t kSectionLength = 80;
+inline constexpr std::int64_t kNextFormatGap = 16;
 inline constexpr std::int64_t kFormatCcsid = 61;
 inline constexpr std::int64_t kTextCcsid = 65;
 inline constexpr std::int64_t kRecordLength = 82;

@@ -83,15 +83,16 @@ std::pair<const SavedPart*, const SavedObject*> FieldsPanel::selectedFile() cons
     return {&session_.catalog.parts[static_cast<std::size_t>(ref.part)], object};
 }
 
-std::optional<SavedObject> FieldsPanel::logicalFile(const SavedPart& part, const SavedObject& file,
-                                                    QString& why) const {
+std::optional<std::vector<SavedObject>> FieldsPanel::logicalFile(const SavedPart& part,
+                                                                 const SavedObject& file,
+                                                                 QString& why) const {
     try {
         std::unique_ptr<BlockSource> source = session_.openSaveFile();
         if (source == nullptr || !source->isOpen()) {
             why = QStringLiteral("The save file cannot be opened again.");
             return std::nullopt;
         }
-        return LogicalFileFields::read(*source, part, file, session_.converter);
+        return LogicalFileFields::readFormats(*source, part, file, session_.converter);
     } catch (const std::exception& failure) {
         why = QStringLiteral("Its record format cannot be read: ") +
               QString::fromStdString(failureReason(failure));
@@ -110,11 +111,12 @@ void FieldsPanel::follow() {
     PcTextToUtf8 utf8(conversion_.PcCodePage);
     StoredCcsidText texts(conversion_.EbcdicCodePage);
     QString why;
-    std::optional<SavedObject> logical;
+    std::optional<std::vector<SavedObject>> logical;
     if (!isPhysicalFile(*file)) {
         logical = logicalFile(*part, *file, why);
     }
-    const FileFacts facts = FileFacts::of(logical ? *logical : *file, utf8, texts);
+    const FileFacts facts =
+        logical ? FileFacts::of(*logical, utf8, texts) : FileFacts::of(*file, utf8, texts);
     QStringList lines;
     for (const std::string& line : facts.summaryLines(utf8.toUtf8(file->name))) {
         lines << QString::fromStdString(line);

@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <optional>
+#include <vector>
 
 #include "conversion/ConversionLayer.h"
 #include "views/NodeContentDisplay.h"
@@ -38,9 +39,9 @@ class FieldsPanel final : public QDockWidget {
   private:
     // The file on display and its part, or nulls.
     std::pair<const SavedPart*, const SavedObject*> selectedFile() const;
-    // A logical file with its record format read from its member area; `why` says why not.
-    std::optional<SavedObject> logicalFile(const SavedPart& part, const SavedObject& file,
-                                           QString& why) const;
+    // A logical file with its record formats read from its member area; `why` says why not.
+    std::optional<std::vector<SavedObject>> logicalFile(const SavedPart& part, const SavedObject& file,
+                                                        QString& why) const;
 
     ViewSession& session_;
     ConversionLayer& conversion_;

@@ -1,11 +1,14 @@
 #include "views/FieldDecoder.h"
 
 #include <algorithm>
-#include <bit>
 #include <cctype>
 #include <charconv>
 #include <chrono>
 #include <cmath>
+#include <cstring>
+#include <iomanip>
+#include <locale>
+#include <sstream>
 #include <vector>
 
 #include "views/BuiltInHostTable.h"
@@ -37,6 +40,9 @@ constexpr std::size_t kTimestampMicrosecondsAt = kDateWidth + kTimeWidth;
 constexpr std::size_t kMicrosecondWidth = 3;
 constexpr std::size_t kSingleFloatBytes = 4;
 constexpr std::size_t kDoubleFloatBytes = 8;
+// Significant digits that always read back as the same single or double.
+constexpr int kSingleFloatDigits = 9;
+constexpr int kDoubleFloatDigits = 17;
 
 // A stored date is its Julian day number, the astronomical day count at noon: 1721426 is
 // 0001-01-01 and 5373484 is 9999-12-31, the first and last date the host accepts, and 2415019
@@ -129,6 +135,43 @@ void appendHex(std::string& text, std::uint8_t byte) {
     static constexpr char kDigits[] = "0123456789ABCDEF";
     text.push_back(kDigits[byte >> 4]);
     text.push_back(kDigits[byte & 0x0F]);
+}
+
+// The shortest text of `value` that reads back as the same value, in the C locale whatever the
+// program's: "%g" with the fewest significant digits that round-trip, at most `most` (9 for
+// single and 17 for double precision always do).
+template <typename Float>
+void formatFloat(Float value, int most, std::string& text) {
+    if (std::isnan(value)) {
+        text.assign("NaN");
+        return;
+    }
+    if (std::isinf(value)) {
+        text.assign(value < 0 ? "-Infinity" : "Infinity");
+        return;
+    }
+    thread_local std::ostringstream out = [] {
+        std::ostringstream stream;
+        stream.imbue(std::locale::classic());
+        return stream;
+    }();
+    thread_local std::istringstream in = [] {
+        std::istringstream stream;
+        stream.imbue(std::locale::classic());
+        return stream;
+    }();
+    for (int digits = 1; digits <= most; ++digits) {
+        out.str(std::string());
+        out << std::setprecision(digits) << value;
+        text = out.str();
+        in.clear();
+        in.str(text);
+        Float back = 0;
+        in >> back;
+        if (!in.fail() && back == value) {
+            return;
+        }
+    }
 }
 
 }  // namespace
@@ -467,23 +510,16 @@ void decodeFloat(std::span<const std::uint8_t> bytes, int length, std::string& t
     for (std::size_t i = 0; i < count; ++i) {
         bits = (bits << 8) | byteAt(bytes, i);
     }
-    const double value = count == kSingleFloatBytes
-                             ? static_cast<double>(std::bit_cast<float>(static_cast<std::uint32_t>(bits)))
-                             : std::bit_cast<double>(bits);
-    if (std::isnan(value)) {
-        text.assign("NaN");
-        return;
+    if (count == kSingleFloatBytes) {
+        const auto single = static_cast<std::uint32_t>(bits);
+        float value = 0;
+        std::memcpy(&value, &single, sizeof value);
+        formatFloat(value, kSingleFloatDigits, text);
+    } else {
+        double value = 0;
+        std::memcpy(&value, &bits, sizeof value);
+        formatFloat(value, kDoubleFloatDigits, text);
     }
-    if (std::isinf(value)) {
-        text.assign(value < 0 ? "-Infinity" : "Infinity");
-        return;
-    }
-    char digits[32];
-    // A single-precision value is written as the float it is, so 0.1f reads "0.1".
-    const auto result = count == kSingleFloatBytes
-                            ? std::to_chars(digits, digits + sizeof digits, static_cast<float>(value))
-                            : std::to_chars(digits, digits + sizeof digits, value);
-    text.assign(digits, result.ptr);
 }
 
 void scaleIntegerText(std::string& text, int decimals) {

@@ -89,8 +89,13 @@ std::vector<std::string> FileFacts::summaryLines(const std::string& name) const 
         lines.push_back("Record length " + number(recordLength) + "; the file's description is not read");
         return lines;
     }
-    lines.push_back("Format " + formatName + (formatText.empty() ? "" : " (" + formatText + ")") +
-                    ", level identifier " + levelId + ", record length " + number(recordLength));
+    for (const Format& format : formats) {
+        lines.push_back(
+            "Format " + format.name + (format.text.empty() ? "" : " (" + format.text + ")") +
+            ", level identifier " + format.levelId + ", record length " + number(format.recordLength) +
+            (formats.size() > 1 ? ", " + number(static_cast<std::int64_t>(format.fields.size())) + " fields"
+                                : ""));
+    }
     std::string access = keyed ? (unique ? "Keyed, unique keys" : "Keyed") : "Arrival sequence";
     if (!sourceFile.empty()) {
         access += "; source " + sourceFile + (sourceMember.empty() ? "" : "(" + sourceMember + ")");
@@ -179,6 +184,17 @@ FileFacts FileFacts::of(const SavedObject& file, PcTextToUtf8& utf8, StoredCcsid
     out.fields.reserve(count);
     for (std::size_t i = 0; i < count; ++i) {
         out.fields.push_back(fieldOf(file.fields[i], utf8, texts));
+    }
+    out.formats.push_back({out.formatName, out.formatText, out.levelId, out.recordLength, out.fields});
+    return out;
+}
+
+FileFacts FileFacts::of(const std::vector<SavedObject>& formats, PcTextToUtf8& utf8, StoredCcsidText& texts) {
+    FileFacts out = of(formats.front(), utf8, texts);
+    for (std::size_t i = 1; i < formats.size(); ++i) {
+        FileFacts more = of(formats[i], utf8, texts);
+        out.fields.insert(out.fields.end(), more.fields.begin(), more.fields.end());
+        out.formats.push_back(std::move(more.formats.front()));
     }
     return out;
 }

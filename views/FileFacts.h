@@ -38,11 +38,22 @@ struct FileFacts {
         std::vector<std::string> cells() const;
     };
 
+    // A record format of the file: a physical file has one, a multi-format logical file one per
+    // based-on file.
+    struct Format {
+        std::string name;
+        std::string text;
+        std::string levelId;
+        std::int64_t recordLength = 0;
+        std::vector<Field> fields;
+    };
+
     // The captions of the Fields list's columns.
     static const std::vector<std::string>& fieldCaptions();
-    // What the file says of itself, a few lines: its name and text, the format, record length
-    // and level identifier, the access path, the source it was created from, language and
-    // country. `name` is the file's name.
+    // What the file says of itself, a few lines: its name and text, each format with its record
+    // length and level identifier (and its number of fields where there are several), the
+    // access path, the source it was created from, language and country. `name` is the file's
+    // name.
     std::vector<std::string> summaryLines(const std::string& name) const;
 
     bool described = false;
@@ -59,9 +70,15 @@ struct FileFacts {
     std::string sourceMember;
     std::string language;
     std::string country;
+    // The fields of every format, the first format's first.
     std::vector<Field> fields;
+    // Every format; the first is also formatName, formatText, levelId and recordLength.
+    std::vector<Format> formats;
 
     static FileFacts of(const SavedObject& file, PcTextToUtf8& utf8, StoredCcsidText& texts);
+    // A file of several formats, each as LogicalFileFields gives it: the file's own facts come
+    // from the first. `formats` is not empty.
+    static FileFacts of(const std::vector<SavedObject>& formats, PcTextToUtf8& utf8, StoredCcsidText& texts);
     // The field's facts alone.
     static Field fieldOf(const SavedField& field, PcTextToUtf8& utf8, StoredCcsidText& texts);
     // `text` read in its CCSID, trailing blanks removed.

@@ -64,6 +64,30 @@ TEST(CliFileDescription, PhysicalFilesAsTheirDds) {
 }
 
 // catalog.json of an extraction carries the same "file" member for each physical file.
+// A logical file's "file" member has a physical file's shape, one entry of "formats" per record
+// format as its DDS in QDDSSRC declares them (MLTFMT4: FMT1 FIELD1 FIELD2 over FIELDS2, FMT2
+// FIELD1 FIELD2 FIELD3 over FIELDS3), each with its keys and based-on files.
+TEST(CliFileDescription, LogicalFilesWithEveryFormat) {
+    QUELVANE_REQUIRE_REAL_FILE(std::string(QUELVANE_SAVF_DIR) + "/JTT_ddmtestsav.savf");
+    const std::string json = describeJson("JTT_ddmtestsav.savf", "1/MLTFMT4");
+    ASSERT_NE(json.find("\"file\": {"), std::string::npos) << json;
+    EXPECT_NE(json.find("\"basedOn\": ["), std::string::npos) << json;
+    EXPECT_EQ(json.find("\"file\": {"), json.rfind("\"file\": {")) << json;
+    EXPECT_TRUE(holds(json, "\"keyed\": true,")) << json;
+    EXPECT_TRUE(holds(json, "\"recordLength\": 20,")) << json;
+    const std::size_t formats = json.find("\"formats\": [", json.find("\"file\": {"));
+    ASSERT_NE(formats, std::string::npos) << json;
+    std::vector<std::string> names;
+    for (std::size_t at = json.find("\"name\": \"", formats); at != std::string::npos;
+         at = json.find("\"name\": \"", at + 1)) {
+        const std::size_t start = at + 9;
+        names.push_back(json.substr(start, json.find('"', start) - start));
+    }
+    EXPECT_EQ(names,
+              (std::vector<std::string>{"FMT1", "FIELD1", "FIELD2", "FMT2", "FIELD1", "FIELD2", "FIELD3"}))
+        << json;
+}
+
 TEST(CliFileDescription, CatalogJsonCarriesTheDescriptions) {
     QUELVANE_REQUIRE_REAL_FILE(std::string(QUELVANE_SAVF_DIR) + "/GURI_demodb.savf");
     const std::filesystem::path folder =
@@ -79,6 +103,35 @@ TEST(CliFileDescription, CatalogJsonCarriesTheDescriptions) {
     ASSERT_NE(start, std::string::npos);
     EXPECT_NE(json.find("\"levelId\": \"231C3BD8DF2BF\""), std::string::npos);
     EXPECT_TRUE(holds(json, "\"text\": \"都道府県名\","));
+    std::filesystem::remove_all(folder);
+}
+
+// catalog.json describes a logical file as describe --json does: PERSONL1 with the fields of the
+// one format it shares with PERSON.
+TEST(CliFileDescription, CatalogJsonCarriesLogicalFileFormats) {
+    QUELVANE_REQUIRE_REAL_FILE(std::string(QUELVANE_SAVF_DIR) + "/GURI_demodb.savf");
+    const std::filesystem::path folder = std::filesystem::path(testing::TempDir()) / "logical-file-extract";
+    std::filesystem::remove_all(folder);
+    const std::string command = std::string(QUELVANE_CLI_PATH) + " extract '" + QUELVANE_SAVF_DIR +
+                                "/GURI_demodb.savf' --to '" + folder.string() + "' --quiet";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    std::ifstream in(folder / "catalog.json");
+    const std::string json((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::size_t logical = json.find("\"name\": \"PERSONL1\"");
+    ASSERT_NE(logical, std::string::npos) << json;
+    const std::string object = json.substr(logical, json.find("\"name\": \"PREFCODE\"", logical) - logical);
+    const std::string described = describeJson("GURI_demodb.savf", "0/PERSONL1");
+    const std::size_t level = described.find("\"levelId\": ");
+    ASSERT_NE(level, std::string::npos) << described;
+    const std::string levelId = described.substr(level, described.find('\n', level) - level);
+    // The description's "file" member, whose first format holds the fields before the keys.
+    const std::size_t file = object.find("\"file\": {");
+    ASSERT_NE(file, std::string::npos) << object;
+    const std::string head = object.substr(file, object.find("\"keys\": [", file) - file);
+    for (const std::string& line : {levelId, std::string("\"recordLength\": "),
+                                    std::string("\"name\": \"KJNAME\","), std::string("\"fields\": [")}) {
+        EXPECT_NE(head.find(line), std::string::npos) << line << "\n" << head;
+    }
     std::filesystem::remove_all(folder);
 }
 

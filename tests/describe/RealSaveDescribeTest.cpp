@@ -20,6 +20,7 @@
 #include "tests/support/Cp037Converter.h"
 #include "tests/support/RealFiles.h"
 #include "tests/support/RecordingNotifier.h"
+#include "views/FileFacts.h"
 #include "views/MemoryContentList.h"
 #include "views/NodeContentDisplay.h"
 #include "views/ViewSession.h"
@@ -350,6 +351,106 @@ TEST(RealSaveDescribe, LogicalFileFieldsAreTheFormatsFields) {
     area[static_cast<std::size_t>(format + kFieldCountAt)] = 0xFF;
     area[static_cast<std::size_t>(format + kFieldCountAt + 1)] = 0xFF;
     EXPECT_THROW(LogicalFileFields::fromArea(area, logical, file.converter), DecodingFailure);
+}
+
+// Every record format of a logical file, as its DDS in QDDSSRC of the same save declares them:
+// MLTFMT (FMT1 FIELD1 TENCHARFLD, FMT2 FIELD1 ZONED over SIMPLESEQ), MLTFMT3 (two formats over
+// FIELDS3 naming its fields in different orders), MLTFMT4 (FMT1 over FIELDS2, FMT2 over
+// FIELDS3); a single-format file has one (PERSONL1, over PERSON's own format PERSONR), and so
+// has a join view. Every cut of a member
+// area reads or fails with DecodingFailure, and a format that does not lie past the one before it is refused.
+TEST(RealSaveDescribe, EveryFormatOfAMultiFormatFile) {
+    struct Case {
+        const char* file;
+        const char* object;
+        std::vector<std::string> formats;
+    };
+    const Case cases[] = {
+        {"JTT_ddmtestsav.savf", "MLTFMT", {"FMT1: FIELD1 TENCHARFLD", "FMT2: FIELD1 ZONED"}},
+        {"JTT_ddmtestsav.savf", "MLTFMT3", {"FMT1: FIELD1 FIELD2 FIELD3", "FMT2: FIELD2 FIELD1 FIELD3"}},
+        {"JTT_ddmtestsav.savf", "MLTFMT4", {"FMT1: FIELD1 FIELD2", "FMT2: FIELD1 FIELD2 FIELD3"}},
+        {"GURI_demodb.savf",
+         "PERSONL1",
+         {"PERSONR: REGNO KJNAME KNNAME GENDER TEL MOBILE POST PREF ADDR1 ADDR2 ADDR3 BIRTHD"}},
+        // A join view over QADBXREF, QADBFDEP and QADBXREF again, as its stored CREATE VIEW
+        // names them: one format, each based-on entry naming it again, with the hidden DFnnnn
+        // fields among the columns.
+        {"OSSX_hats.savf",
+         "SYSTABDEP",
+         {"SYSTABDEP: TABSCHEMA TABNAME BSCHEMA BNAME DF0001 DF0002 BTYPE IASPNUMBER SYS_DNAME SYS_TNAME "
+          "SIGNATURE"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.object);
+        const fs::path path = fs::path(QUELVANE_SAVF_DIR) / c.file;
+        QUELVANE_REQUIRE_REAL_FILE(path);
+        OpenedFile file(path);
+        const std::optional<ObjectRef> ref = file.find(c.object, 0x1901);
+        ASSERT_TRUE(ref);
+        const SavedObject& logical = *file.catalog.findObject(*ref);
+        std::unique_ptr<BlockSource> source = file.session.openSaveFile();
+        const SavedPart& part = file.catalog.parts[static_cast<std::size_t>(ref->part)];
+        const std::vector<SavedObject> formats =
+            LogicalFileFields::readFormats(*source, part, logical, file.converter);
+        std::vector<std::string> read;
+        for (const SavedObject& format : formats) {
+            std::string line = format.description.formatName + ":";
+            for (const SavedField& field : format.fields) {
+                line += " " + field.name;
+            }
+            read.push_back(line);
+            EXPECT_EQ(format.recordLength, format.description.recordLength);
+        }
+        EXPECT_EQ(read, c.formats);
+        const LogicalFileDescription described = *file.describe(logical).logicalFile;
+        EXPECT_EQ(described.formats.size(), formats.size());
+
+        std::vector<std::uint8_t> area = *LogicalFileReader::memberArea(*source, part, logical);
+        constexpr std::size_t kStep = 5;
+        for (std::size_t size = 0; size < area.size(); size += kStep) {
+            try {
+                LogicalFileFields::formatsFromArea(std::span(area).first(size), logical, file.converter);
+            } catch (const DecodingFailure&) {
+            }
+        }
+        if (formats.size() > 1) {
+            // A section length that points the second format back into the first.
+            const std::int64_t first = BigEndianReader(area).s32(0);
+            constexpr std::int64_t kSectionLengthAt = 80;
+            area[static_cast<std::size_t>(first + kSectionLengthAt)] = 0;
+            area[static_cast<std::size_t>(first + kSectionLengthAt + 1)] = 0;
+            EXPECT_THROW(LogicalFileFields::formatsFromArea(area, logical, file.converter), DecodingFailure);
+        }
+    }
+}
+
+// The Fields list of a multi-format file: every format in the summary with its record length
+// (the sum of its fields' DDS lengths, 2 × 10A and 3 × 10A in MLTFMT4) and its fields, then the
+// fields of all formats in order.
+TEST(RealSaveDescribe, FileFactsOfEveryFormat) {
+    const fs::path path = fs::path(QUELVANE_SAVF_DIR) / "JTT_ddmtestsav.savf";
+    QUELVANE_REQUIRE_REAL_FILE(path);
+    OpenedFile file(path);
+    const std::optional<ObjectRef> ref = file.find("MLTFMT4", 0x1901);
+    ASSERT_TRUE(ref);
+    std::unique_ptr<BlockSource> source = file.session.openSaveFile();
+    const std::vector<SavedObject> formats =
+        LogicalFileFields::readFormats(*source, file.catalog.parts[static_cast<std::size_t>(ref->part)],
+                                       *file.catalog.findObject(*ref), file.converter);
+    PcTextToUtf8 utf8(1252);
+    StoredCcsidText texts(37);
+    const FileFacts facts = FileFacts::of(formats, utf8, texts);
+    EXPECT_EQ(
+        facts.summaryLines("MLTFMT4"),
+        (std::vector<std::string>{"Logical file MLTFMT4: Multiple format logical file",
+                                  "Format FMT1, level identifier 1C3D866D92C7E, record length 20, 2 fields",
+                                  "Format FMT2, level identifier 2983BC8BD59E0, record length 30, 3 fields",
+                                  "Keyed; source DDMTESTSAV/QDDSSRC(MLTFMT4); language ENU, country US"}));
+    std::vector<std::string> names;
+    for (const FileFacts::Field& field : facts.fields) {
+        names.push_back(field.name);
+    }
+    EXPECT_EQ(names, (std::vector<std::string>{"FIELD1", "FIELD2", "FIELD1", "FIELD2", "FIELD3"}));
 }
 
 // Every DDS logical file of the real saves equals its DDS source, format by format and key by

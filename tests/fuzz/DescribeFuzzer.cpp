@@ -24,6 +24,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         switch (data[0] % 5) {
             case 4:
                 quelvane::LogicalFileFields::fromArea(objectData, quelvane::SavedObject(), converter);
+                quelvane::LogicalFileFields::formatsFromArea(objectData, quelvane::SavedObject(), converter);
                 break;
             case 3:
                 quelvane::LogicalFileReader::lines(quelvane::LogicalFileReader(converter).read(objectData));

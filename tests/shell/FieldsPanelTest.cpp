@@ -118,7 +118,7 @@ TEST_F(RealFilesFieldsPanel, TextsAndLongNamesInTheirStoredCcsids) {
         << qPrintable(window_->fields().summaryText());
 }
 
-// A logical file's fields are read from its own record format.
+// A logical file's fields are read from its own record formats, every one of them.
 TEST_F(RealFilesFieldsPanel, LogicalFilesShowTheirOwnFormat) {
     open("JTT_ddmtestsav.savf");
     if (window_ == nullptr) {
@@ -136,6 +136,13 @@ TEST_F(RealFilesFieldsPanel, LogicalFilesShowTheirOwnFormat) {
     ASSERT_GT(model.rowCount(), 0) << qPrintable(summary);
     EXPECT_EQ(cell(0, 0), QStringLiteral("FIELD1"));
     EXPECT_EQ(cell(0, 2), QStringLiteral("A"));
+    // Both formats of its DDS: FMT1 FIELD1 FIELD2, FMT2 FIELD1 FIELD2 FIELD3.
+    EXPECT_TRUE(
+        summary.contains(QStringLiteral("Format FMT2, level identifier 2983BC8BD59E0, record length 30, "
+                                        "3 fields")))
+        << qPrintable(summary);
+    ASSERT_EQ(model.rowCount(), 5);
+    EXPECT_EQ(cell(4, 0), QStringLiteral("FIELD3"));
 }
 
 }  // namespace

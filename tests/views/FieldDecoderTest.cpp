@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <locale>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -296,6 +297,18 @@ TEST(Float, IsTheShortestTextOfTheStoredValue) {
         decodeFloat(hexBytes(c.bytes), c.length, text);
         EXPECT_EQ(text, c.text);
     }
+}
+
+// A program whose locale writes a decimal comma still gets a decimal point.
+TEST(Float, IsWrittenTheSameWhateverTheLocale) {
+    struct Comma : std::numpunct<char> {
+        char do_decimal_point() const override { return ','; }
+    };
+    const std::locale previous = std::locale::global(std::locale(std::locale::classic(), new Comma));
+    std::string text;
+    decodeFloat(hexBytes("BF C0 00 00"), 4, text);
+    std::locale::global(previous);
+    EXPECT_EQ(text, "-1.5");
 }
 
 // The form made for loading: binary fields scaled by their decimal positions, floats as the view
