@@ -114,7 +114,7 @@ TEST_F(StoredCcsidWindowTest, TreeTextsAndLabelsByStoredCcsidEqualTheCommandLine
     const fs::path save = fs::path(QUELVANE_SAVF_DIR) / "GURI_demodb.savf";
     QUELVANE_REQUIRE_REAL_FILE(save);
     configure(37, 1252);
-    CodePageSettings(*settings_).writeDecodesByStoredCcsid(true);
+    ProgramSettings(*settings_).writeDecodesByStoredCcsid(true);
     start();
     QAbstractItemModelTester tester(&window_->treeModel(),
                                     QAbstractItemModelTester::FailureReportingMode::Fatal);
@@ -205,7 +205,7 @@ TEST_F(StoredCcsidWindowTest, ExtractAllFollowsTheChoice) {
     for (const bool on : {true, false}) {
         SCOPED_TRACE(on);
         configure(37, 1252);
-        CodePageSettings(*settings_).writeDecodesByStoredCcsid(on);
+        ProgramSettings(*settings_).writeDecodesByStoredCcsid(on);
         ftp_.reset();
         options_.reset();
         about_.reset();
