@@ -12,6 +12,7 @@
 #include "export/InProcessAutomationClient.h"
 #include "extract/JsonWriter.h"
 #include "extract/SaveFileExtractor.h"
+#include "savefile/CatalogTexts.h"
 #include "savefile/CatalogTree.h"
 #include "savefile/IfsTree.h"
 #include "savefile/SaveFileCheck.h"
@@ -59,12 +60,17 @@ const char* outcomeName(OpenedSave::Outcome outcome) {
     return "notSaveFile";
 }
 
-void writeNode(JsonWriter& json, const CatalogTreeNode& node, PcTextToUtf8& utf8) {
+// A tree read by stored CCSID is UTF-8 already; one read by the pair is in the PC page.
+void writeNode(JsonWriter& json, const CatalogTreeNode& node, PcTextToUtf8& utf8, bool isUtf8) {
+    const auto text = [&](const std::string& value) { return isUtf8 ? value : utf8.toUtf8(value); };
     json.beginObject();
-    json.member("caption", utf8.toUtf8(node.caption));
+    json.member("caption", text(node.caption));
     json.member("image", pageImage(node.kind));
     if (!node.details.empty()) {
-        json.member("details", utf8.toUtf8(node.details));
+        json.member("details", text(node.details));
+    }
+    if (isUtf8 && !node.text.empty()) {
+        json.member("text", node.text);
     }
     if (!node.ifsPath.empty()) {
         json.member("ifsPath", node.ifsPath);
@@ -72,7 +78,7 @@ void writeNode(JsonWriter& json, const CatalogTreeNode& node, PcTextToUtf8& utf8
     json.key("children");
     json.beginArray();
     for (const CatalogTreeNode& child : node.children) {
-        writeNode(json, child, utf8);
+        writeNode(json, child, utf8, isUtf8);
     }
     json.endArray();
     json.endObject();
@@ -207,16 +213,22 @@ std::unique_ptr<BridgeSession> BridgeSession::openHeld(const NodePosition& objec
 
 std::string BridgeSession::tree() {
     Catalog& catalog = opened_.catalog();
-    const CatalogTree tree = catalog.ifs && catalog.ifs->tree
-                                 ? IfsTree::catalogTree(*catalog.ifs->tree, pcCodePage_)
-                                 : buildCatalogTree(catalog);
+    CatalogTree tree;
+    if (catalog.ifs && catalog.ifs->tree) {
+        tree = IfsTree::catalogTree(*catalog.ifs->tree, pcCodePage_);
+    } else if (views_->storedCcsidHostPage) {
+        CatalogTexts texts(catalog, *views_->storedCcsidHostPage, pcCodePage_);
+        tree = buildCatalogTree(catalog, texts);
+    } else {
+        tree = buildCatalogTree(catalog);
+    }
     JsonWriter json;
     json.beginObject();
     json.member("complete", tree.complete);
     json.key("roots");
     json.beginArray();
     for (const CatalogTreeNode& root : tree.roots) {
-        writeNode(json, root, toUtf8_);
+        writeNode(json, root, toUtf8_, tree.utf8);
     }
     json.endArray();
     json.endObject();
@@ -298,7 +310,8 @@ std::string BridgeSession::show(const NodePosition& node) {
     for (const auto& [name, label] :
          {std::pair{"title", &target_->title}, std::pair{"summary", &target_->summary}}) {
         if (*label) {
-            out += ",\"" + std::string(name) + "\":" + JsonWriter::quoted(utf8(**label));
+            out += ",\"" + std::string(name) +
+                   "\":" + JsonWriter::quoted(views_->labelsUtf8 ? **label : utf8(**label));
         }
     }
     out += ",\"exportable\":" + std::string(target_->exportable ? "true" : "false");
@@ -327,7 +340,7 @@ std::string BridgeSession::rows(std::int64_t first, std::int64_t count) {
         }
         out += ",\"cells\":[";
         const int cells = records ? records_->cellCount(r) : list_.cellCount(r);
-        const bool utf8Cells = records && records_->utf8Cells();
+        const bool utf8Cells = records ? records_->utf8Cells() : views_->listedUtf8Cells;
         for (int c = 0; c < cells; ++c) {
             const std::string_view text = records ? records_->cellText(r, c) : list_.cellText(r, c);
             out += (c == 0 ? "" : ",") +

@@ -170,6 +170,11 @@ test('read by stored CCSID, member rows and exports equal quelvane-cli --ccsid s
     for (const pc of [1252, 932]) {
       const chosen = ['--ccsid', 'stored', '--ebcdic', '37', '--pc', String(pc)];
       const save = quelvane.open(nodeFileReader(fs, file), { name: file, ebcdic: 37, pc, byCcsid: true });
+      // A file's labels and member list carry the texts by CCSID as well.
+      for (const node of new Set(memberPaths(save, 4).map((member) => member.split('/').slice(0, 2).join('/')))) {
+        assert.deepEqual(shownLines(save, nodeAt(node)), nativeLines(['show', file, node, ...chosen], { withPages: false }),
+          `${node} ${pc}`);
+      }
       for (const node of memberPaths(save, 4)) {
         assert.deepEqual(shownLines(save, nodeAt(node)), nativeLines(['show', file, node, ...chosen], { withPages: false }),
           `${node} ${pc}`);

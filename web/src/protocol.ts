@@ -26,6 +26,8 @@ export interface TreeNode {
   caption: string;
   image: number;
   details?: string;
+  // An object's or member's text, given when the save is read by stored CCSID.
+  text?: string;
   ifsPath?: string;
   children: TreeNode[];
 }

@@ -64,7 +64,8 @@ export class CatalogTreeView {
     li.tabIndex = first ? 0 : -1;
     const label = document.createElement('span');
     label.textContent = node.caption;
-    if (node.details) label.title = node.details;
+    const tip = [node.text, node.details].filter((part) => part).join('\n');
+    if (tip) label.title = tip;
     li.append(label);
     li.setAttribute('aria-label', node.caption);
     if (node.children.length > 0) {
