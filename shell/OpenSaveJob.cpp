@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QProgressDialog>
+#include <QScopedValueRollback>
 
 #include <algorithm>
 #include <atomic>
@@ -112,7 +113,12 @@ bool OpenSaveJob::start(OpenedSave::StoredOpener stored, const std::string& path
     progress_->setAutoClose(false);
     progress_->setMinimumDuration(kShowAfterMilliseconds);
     connect(progress_, &QProgressDialog::canceled, this, &OpenSaveJob::cancel);
+    // Counts the dialog's delay from now.
+    progress_->setValue(0);
 
+    if (wrap_) {
+        stored = [stored = std::move(stored), wrap = wrap_] { return wrap(stored ? stored() : nullptr); };
+    }
     run->thread = std::thread([run, stored = std::move(stored), path]() mutable {
         try {
             run->outcome =
@@ -153,6 +159,11 @@ void OpenSaveJob::wait() {
 }
 
 void OpenSaveJob::poll() {
+    // A modal progress dialog turns the event loop in setValue, which may time this in again.
+    if (polling_) {
+        return;
+    }
+    const QScopedValueRollback<bool> polling(polling_, true);
     if (run_ == nullptr) {
         pollTimer_.stop();
         return;

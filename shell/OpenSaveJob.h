@@ -32,6 +32,9 @@ class OpenSaveJob final : public QObject {
     static constexpr int kShowAfterMilliseconds = 400;
     static constexpr int kProgressSteps = 1000;
 
+    // What an open reads its stored bytes through (tests slow the reads down); unset, the bytes.
+    using SourceWrapper = std::function<std::unique_ptr<BlockSource>(std::unique_ptr<BlockSource>)>;
+
     // Called on the window's thread once the open has ended and its messages are given; the
     // save is taken from `opened` when the outcome is Opened.
     using Done = std::function<void(OpenedSave::Outcome outcome, OpenedSave& opened)>;
@@ -51,6 +54,8 @@ class OpenSaveJob final : public QObject {
     // Lets the running open run to its end and delivers it now.
     void wait();
     bool running() const { return run_ != nullptr; }
+    // Every save opened later is read through `wrap`, by its open and by its views.
+    void readThrough(SourceWrapper wrap) { wrap_ = std::move(wrap); }
     // The running open's progress dialog; null when none runs.
     QProgressDialog* progressDialog() const;
     // Shows the running open's progress dialog, in front.
@@ -72,11 +77,13 @@ class OpenSaveJob final : public QObject {
     std::string moduleDirectory_;
     std::shared_ptr<Run> run_;
     Done done_;
+    SourceWrapper wrap_;
     QTimer pollTimer_;
     QPointer<QProgressDialog> progress_;
     // Where the keyboard was when the open began, given back when its dialog goes.
     QPointer<QWidget> focus_;
     bool windowActive_ = false;
+    bool polling_ = false;
 };
 
 }  // namespace quelvane
