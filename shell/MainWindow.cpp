@@ -512,6 +512,10 @@ bool MainWindow::prepareOpen() {
 }
 
 bool MainWindow::openIdle() {
+    // An extraction reads the catalog an open would replace; its own dialog is in front.
+    if (extractAll_->running()) {
+        return false;
+    }
     if (!openJob_->running()) {
         return true;
     }

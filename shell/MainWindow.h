@@ -138,7 +138,7 @@ class MainWindow final : public QMainWindow, private NodeContentTarget {
     void loadSaveFile(const QString& path, ViewSession::SourceOpener opener = {});
     // The save read by loadSaveFile in place of the one on display.
     void showOpened(const QString& path, bool held, OpenedSave& candidate);
-    // False, and the running open's dialog brought forward, while an open runs.
+    // False while an open runs (its dialog is brought forward) or an extraction does.
     bool openIdle();
 
     UserDialogs& dialogs_;
