@@ -46,6 +46,7 @@
 #include "shell/LinkLabel.h"
 #include "shell/ListingWorker.h"
 #include "shell/ObjectListDialog.h"
+#include "shell/OpenSaveJob.h"
 #include "shell/OptionsDialog.h"
 #include "shell/RecentFiles.h"
 #include "shell/ShellImages.h"
@@ -137,6 +138,7 @@ MainWindow::MainWindow(UserDialogs& dialogs, SettingsFile& settings, const std::
     new TreeFinder(this, tree_, statusBar());
     keyboardFollower_ = new TreeKeyboardFollower(tree_, [this] { showSelectedNode(); });
     listing_ = new ListingWorker(*listModel_, this, statusBar());
+    openJob_ = new OpenSaveJob(this, *notifier_, *conversion_, moduleDirectory_);
     session_->listMember = [this](ViewSession& session, NodeContentTarget& target, MemberRef ref) {
         return listing_->start(session, target, ref);
     };
@@ -250,6 +252,7 @@ void MainWindow::buildStatusBar() {
 // The views and models read the catalog and the content list, which are members of this class:
 // they go first, before the window's own teardown destroys its children.
 MainWindow::~MainWindow() {
+    delete openJob_;
     listing_->cancel();
     delete centralWidget();
     delete listModel_;
@@ -466,7 +469,7 @@ void MainWindow::followSaveKind() {
 }
 
 void MainWindow::openSaveFile() {
-    if (!prepareOpen()) {
+    if (!openIdle() || !prepareOpen()) {
         return;
     }
     const QString path = dialogs_.openFileName(
@@ -478,6 +481,9 @@ void MainWindow::openSaveFile() {
 }
 
 void MainWindow::openFile(const QString& path) {
+    if (!openIdle()) {
+        return;
+    }
     if (prepareOpen()) {
         loadSaveFile(path);
     } else {
@@ -522,7 +528,25 @@ bool MainWindow::prepareOpen() {
     return true;
 }
 
+bool MainWindow::openIdle() {
+    // An extraction reads the catalog an open would replace; its own dialog is in front.
+    if (extractAll_->running()) {
+        return false;
+    }
+    if (!openJob_->running()) {
+        return true;
+    }
+    openJob_->raise();
+    return false;
+}
+
 void MainWindow::loadSaveFile(const QString& path, ViewSession::SourceOpener opener) {
+    // A cancelled open leaves the window as it was.
+    const QString shownTitle = windowTitle();
+    QList<bool> enabled;
+    for (int i = 1; i <= 4; ++i) {
+        enabled << buttons_[i]->isEnabled();
+    }
     setWindowTitle(QString::fromStdString(VersionText()) + QLatin1Char('[') + path + QLatin1Char(']'));
     for (int i = 1; i <= 4; ++i) {
         buttons_[i]->setEnabled(false);
@@ -537,10 +561,21 @@ void MainWindow::loadSaveFile(const QString& path, ViewSession::SourceOpener ope
     if (held) {
         stored = [opener = std::move(opener), file] { return opener(file); };
     }
-    OpenedSave candidate;
-    if (candidate.open(std::move(stored), file, *conversion_, *notifier_) != OpenedSave::Outcome::Opened) {
-        return;
-    }
+    openJob_->start(
+        std::move(stored), file,
+        [this, path, held, shownTitle, enabled](OpenedSave::Outcome outcome, OpenedSave& candidate) {
+            if (outcome == OpenedSave::Outcome::Cancelled) {
+                setWindowTitle(shownTitle);
+                for (int i = 1; i <= 4; ++i) {
+                    buttons_[i]->setEnabled(enabled[i - 1]);
+                }
+            } else if (outcome == OpenedSave::Outcome::Opened) {
+                showOpened(path, held, candidate);
+            }
+        });
+}
+
+void MainWindow::showOpened(const QString& path, bool held, OpenedSave& candidate) {
     opened_ = std::move(candidate);
     session_->openSource = opened_.sourceOpener();
     if (!held) {

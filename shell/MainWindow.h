@@ -39,6 +39,7 @@ class OptionsDialog;
 class RecentFiles;
 class TreeKeyboardFollower;
 class ListingWorker;
+class OpenSaveJob;
 class FtpDialog;
 class HeldSaveActions;
 class ShowBytesAction;
@@ -77,6 +78,8 @@ class MainWindow final : public QMainWindow, private NodeContentTarget {
     IfsExportAction& ifsExport() { return *ifsExport_; }
     // The fields of the file on display.
     FieldsPanel& fields() { return *fieldsPanel_; }
+    // The open of a save, read off the window's thread.
+    OpenSaveJob& openJob() { return *openJob_; }
     QString statusText() const;
 
     // The commands.
@@ -138,6 +141,10 @@ class MainWindow final : public QMainWindow, private NodeContentTarget {
     void fitSummaryLabels();
     // `opener` reads the save; unset, the file `path` on disk.
     void loadSaveFile(const QString& path, ViewSession::SourceOpener opener = {});
+    // The save read by loadSaveFile in place of the one on display.
+    void showOpened(const QString& path, bool held, OpenedSave& candidate);
+    // False while an open runs (its dialog is brought forward) or an extraction does.
+    bool openIdle();
 
     UserDialogs& dialogs_;
     ProgramSettings settings_;
@@ -170,6 +177,7 @@ class MainWindow final : public QMainWindow, private NodeContentTarget {
     RecentFiles* recentFiles_ = nullptr;
     TreeKeyboardFollower* keyboardFollower_ = nullptr;
     ListingWorker* listing_ = nullptr;
+    OpenSaveJob* openJob_ = nullptr;
     QTreeView* tree_ = nullptr;
     QObject* treeViewport_ = nullptr;
     FlatListView* listView_ = nullptr;

@@ -42,8 +42,13 @@ void MainWindow::buildFileMenu() {
     QMenu* file = menuBar()->addMenu(QStringLiteral("File"));
     connect(addAction(file, QStringLiteral("Open"), QStringLiteral("Open1")), &QAction::triggered, this,
             [this] { FailureReporter::guard([this] { openSaveFile(); }); });
+    // The extraction reads the catalog an open still running would replace.
     connect(addAction(file, QStringLiteral("Extract all..."), QStringLiteral("ExtractAll1")),
-            &QAction::triggered, extractAll_, &ExtractAllAction::extractAll);
+            &QAction::triggered, this, [this] {
+                if (openIdle()) {
+                    extractAll_->extractAll();
+                }
+            });
     connect(addAction(file, QStringLiteral("Exit"), QStringLiteral("Exit1")), &QAction::triggered, this,
             &QWidget::close);
     recentFiles_ = new RecentFiles(

@@ -3,17 +3,20 @@
 #include "savefile/ExpandedBlockSource.h"
 #include "savefile/IfsTree.h"
 #include "savefile/RepairedBlockSource.h"
+#include "savefile/ReportingBlockSource.h"
 #include "savefile/SaveFileReader.h"
 
 namespace quelvane {
 
 OpenedSave::Outcome OpenedSave::open(StoredOpener stored, const std::string& path,
-                                     EbcdicTextConverter& converter, Notifier& notifier) {
-    return read(std::move(stored), path, path, converter, notifier);
+                                     EbcdicTextConverter& converter, Notifier& notifier,
+                                     ProgressReporter* progress) {
+    return read(std::move(stored), path, path, converter, notifier, progress);
 }
 
 OpenedSave::Outcome OpenedSave::read(StoredOpener stored, const std::string& path, const std::string& shown,
-                                     EbcdicTextConverter& converter, Notifier& notifier) {
+                                     EbcdicTextConverter& converter, Notifier& notifier,
+                                     ProgressReporter* progress) {
     stored_ = std::move(stored);
     catalog_ = Catalog{};
     catalog_.path = path;
@@ -24,7 +27,23 @@ OpenedSave::Outcome OpenedSave::read(StoredOpener stored, const std::string& pat
     }
     // Bytes that cannot be had are still given to the parse, which says the file is not a save.
     SaveFileReader reader(catalog_, converter, notifier);
-    report_ = reader.parseSaveFile(shown, *source);
+    if (progress != nullptr) {
+        ReportingBlockSource watched(*source, *progress);
+        try {
+            report_ = reader.parseSaveFile(shown, watched);
+        } catch (const ReadCancelled&) {
+            // The first block is read outside the guard of every reader step.
+        }
+        if (progress->cancelled()) {
+            stored_ = nullptr;
+            catalog_ = Catalog{};
+            catalog_.path = path;
+            report_ = ParseReport{};
+            return Outcome::Cancelled;
+        }
+    } else {
+        report_ = reader.parseSaveFile(shown, *source);
+    }
     catalog_.path = path;
     if (!report_.accepted) {
         return source->isOpen() ? Outcome::NotSaveFile : Outcome::CannotOpen;

@@ -10,6 +10,7 @@
 #include "savefile/Catalog.h"
 #include "savefile/NestedSave.h"
 #include "savefile/ParseReport.h"
+#include "savefile/ProgressReporter.h"
 #include "views/ViewSession.h"
 
 namespace quelvane {
@@ -30,12 +31,14 @@ class OpenedSave {
         Opened,
         CannotOpen,   // the bytes could not be had
         NotSaveFile,  // the parse rejected them; the report says why
+        Cancelled,    // `progress` asked to stop; the catalog is left empty
     };
 
     // Reads the save `stored` opens into a fresh catalog whose path is `path` (also the name
-    // messages give it). An IFS save's entry tree is built here, once.
+    // messages give it). An IFS save's entry tree is built here, once. `progress`, when given,
+    // hears how far into the stored bytes the parse has read and may stop it at any read.
     Outcome open(StoredOpener stored, const std::string& path, EbcdicTextConverter& converter,
-                 Notifier& notifier);
+                 Notifier& notifier, ProgressReporter* progress = nullptr);
 
     // Where the save held by the save-file object at `ref` lies, or why it cannot be had.
     NestedSave locateHeld(ObjectRef ref) const;
@@ -65,7 +68,7 @@ class OpenedSave {
 
   private:
     Outcome read(StoredOpener stored, const std::string& path, const std::string& shown,
-                 EbcdicTextConverter& converter, Notifier& notifier);
+                 EbcdicTextConverter& converter, Notifier& notifier, ProgressReporter* progress = nullptr);
 
     StoredOpener stored_;
     Catalog catalog_;

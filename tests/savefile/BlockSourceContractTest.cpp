@@ -13,6 +13,7 @@
 #include "savefile/BlockSource.h"
 #include "savefile/FileBlockSource.h"
 #include "savefile/MemoryBlockSource.h"
+#include "savefile/ReportingBlockSource.h"
 
 namespace quelvane::test {
 namespace {
@@ -56,8 +57,27 @@ class MemoryMaker {
     std::vector<std::uint8_t> bytes_;
 };
 
+// Reads through memory, asked by a reporter that never stops it.
+class ReportingMaker {
+  public:
+    std::unique_ptr<BlockSource> make(const std::vector<std::uint8_t>& bytes) {
+        inner_ = memory_.make(bytes);
+        return std::make_unique<ReportingBlockSource>(*inner_, reporter_);
+    }
+    std::unique_ptr<BlockSource> makeUnopened() {
+        inner_ = files_.makeUnopened();
+        return std::make_unique<ReportingBlockSource>(*inner_, reporter_);
+    }
+
+  private:
+    MemoryMaker memory_;
+    FileMaker files_;
+    std::unique_ptr<BlockSource> inner_;
+    NoProgress reporter_;
+};
+
 // The list of BlockSource implementations under the contract.
-using BlockSourceMakers = ::testing::Types<FileMaker, MemoryMaker>;
+using BlockSourceMakers = ::testing::Types<FileMaker, MemoryMaker, ReportingMaker>;
 
 template <typename Maker>
 class BlockSourceContract : public ::testing::Test {

@@ -43,6 +43,7 @@ class BackgroundListingTest : public ShellFixture {
         start();
         window_->show();
         window_->openFile(QString::fromStdString(path.string()));
+        window_->openJob().wait();
     }
 
     void clickMember(int member) {

@@ -19,6 +19,7 @@ class BuiltFileTest : public ShellFixture {
         start();
         dialogs_.files.push_back(QString::fromStdString(path.string()));
         window_->openSaveFile();
+        window_->openJob().wait();
     }
 
     QModelIndex at(std::initializer_list<int> rows) {

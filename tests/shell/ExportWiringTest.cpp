@@ -59,6 +59,7 @@ class ExportWiringTest : public ShellFixture {
         start();
         dialogs_.files.push_back(QString::fromStdString(path.string()));
         window_->openSaveFile();
+        window_->openJob().wait();
     }
 
     void select(std::initializer_list<int> rows) {
@@ -155,6 +156,7 @@ TEST_F(RecordColumnsTest, AColumnFitsItsCaptionAndValues) {
     start();
     dialogs_.files.push_back(QString::fromStdString(path.string()));
     window_->openSaveFile();
+    window_->openJob().wait();
     QModelIndex index;
     for (int row : {0, 0, 0, 0}) {
         index = window_->treeModel().index(row, 0, index);

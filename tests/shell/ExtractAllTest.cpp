@@ -45,6 +45,7 @@ class ExtractAllTest : public ShellFixture {
         builder.build().writeTo(path.string());
         dialogs_.files.push_back(QString::fromStdString(path.string()));
         window_->openSaveFile();
+        window_->openJob().wait();
     }
 
     bool waitForFinish() {
@@ -120,6 +121,7 @@ TEST_F(ExtractAllTest, AnIntegratedFileSystemSaveWritesItsStreamFiles) {
     QUELVANE_REQUIRE_REAL_FILE(save);
     dialogs_.files.push_back(QString::fromStdString(save.string()));
     window_->openSaveFile();
+    window_->openJob().wait();
     const fs::path out = folder_ / "ifs";
     window_->extractAll().start({QString::fromStdString(out.string()), false});
     ASSERT_TRUE(waitForFinish());

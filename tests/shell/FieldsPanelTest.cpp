@@ -24,6 +24,7 @@ class RealFilesFieldsPanel : public ShellFixture {
         configure(37, 1252);
         start();
         window_->openFile(QString::fromStdString(path.string()));
+        window_->openJob().wait();
     }
 
     QString cell(int row, int column) {

@@ -105,6 +105,7 @@ class HeldSaveWindowTest : public ShellFixture {
         const fs::path path = folder_ / "built.savf";
         builder.build().writeTo(path.string());
         window_->openFile(QString::fromStdString(path.string()));
+        window_->openJob().wait();
     }
 
     // Selects the node reached by following caption prefixes from the root, and shows it.
@@ -145,6 +146,7 @@ class HeldSaveWindowTest : public ShellFixture {
         actions(window).openAction()->trigger();
         for (MainWindow* child : window.findChildren<MainWindow*>(Qt::FindDirectChildrenOnly)) {
             if (!before.contains(child)) {
+                child->openJob().wait();
                 return child;
             }
         }
@@ -219,12 +221,14 @@ TEST_F(HeldSaveWindowTest, ExportedSaveFileReopensWithTheSameTree) {
     EXPECT_FALSE(fs::exists(target.string() + ".partial"));
 
     window_->openFile(QString::fromStdString(target.string()));
+    window_->openJob().wait();
     EXPECT_EQ(captions(*window_), innerTree);
 
     // A target that cannot be written is said and leaves nothing behind.
     select(*window_, {"Library(SAVRST)", "Part0", "ORDERS"});
     EXPECT_FALSE(offered(*window_));
     window_->openFile(QString::fromStdString((folder_ / "built.savf").string()));
+    window_->openJob().wait();
     select(*window_, {"Library(QGPL)", "Part0", "HELD"});
     const fs::path nowhere = folder_ / "missing" / "HELD.savf";
     actions(*window_).setTargetChooser(
@@ -302,6 +306,7 @@ TEST_F(HeldSaveWindowTest, RealSaveFileHeldTwiceOpensAndExports) {
     const fs::path path = fs::path(QUELVANE_SAVF_DIR) / "ANSI_ARCHLIB_v2.FILE";
     QUELVANE_REQUIRE_REAL_FILE(path);
     window_->openFile(QString::fromStdString(path.string()));
+    window_->openJob().wait();
     select(*window_, {"Library(ARCHLIB)", "Part0", "ARCHLIB("});
     MainWindow* archlib = openHeld(*window_);
     ASSERT_NE(archlib, nullptr);
@@ -328,6 +333,7 @@ TEST_F(HeldSaveWindowTest, RealSaveFileHeldTwiceOpensAndExports) {
     EXPECT_EQ(suggested, QString::fromStdString((path.parent_path() / "SAVF1.savf").string()));
     EXPECT_EQ(fs::file_size(target), 152u * kBlock);
     window_->openFile(QString::fromStdString(target.string()));
+    window_->openJob().wait();
     EXPECT_EQ(captions(*window_), tree);
 }
 
@@ -338,6 +344,7 @@ TEST_F(HeldSaveWindowTest, RealSaveOfTheCiscEraOpensAndExports) {
     const fs::path path = fs::path(QUELVANE_SAVF_DIR) / "JTT_w95lib.savf";
     QUELVANE_REQUIRE_REAL_FILE(path);
     window_->openFile(QString::fromStdString(path.string()));
+    window_->openJob().wait();
     select(*window_, {"Library(W95LIB)", "Part0", "PROGS("});
     MainWindow* progs = openHeld(*window_);
     ASSERT_NE(progs, nullptr);
@@ -353,6 +360,7 @@ TEST_F(HeldSaveWindowTest, RealSaveOfTheCiscEraOpensAndExports) {
     actions(*window_).exportAction()->trigger();
     EXPECT_EQ(fs::file_size(target), 156u * kBlock);
     window_->openFile(QString::fromStdString(target.string()));
+    window_->openJob().wait();
     EXPECT_EQ(captions(*window_), tree);
 }
 

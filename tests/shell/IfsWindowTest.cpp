@@ -40,6 +40,7 @@ class RealSaveIfsWindow : public ShellFixture {
         start();
         dialogs_.files.push_back(kWcount);
         window_->openSaveFile();
+        window_->openJob().wait();
         window_->ifsExport().setFolderChooser(
             [this](QWidget*, const QString&) { return QString::fromStdString((folder_ / "out").string()); });
     }
@@ -183,6 +184,7 @@ class BuiltIfsWindow : public ShellFixture {
 
     void open(const fs::path& path) {
         window_->openFile(QString::fromStdString(path.string()));
+        window_->openJob().wait();
         ASSERT_TRUE(dialogs_.messages.empty()) << qPrintable(dialogs_.messageTexts().join('\n'));
     }
 

@@ -192,6 +192,7 @@ TEST_F(ObjectListTest, ToolsCommandListsTheOpenSave) {
     configure(37, 1252);
     start();
     window_->openFile(QString::fromStdString(file.string()));
+    window_->openJob().wait();
     find<QAction>(window_.get(), "ObjectList1")->trigger();
     ObjectListDialog& dialog = window_->objectList();
     EXPECT_TRUE(dialog.isVisible());
@@ -208,6 +209,7 @@ TEST_F(ObjectListTest, ToolsCommandListsTheOpenSave) {
 
     // Another save opened while the list is up is listed at once.
     window_->openFile(QString::fromStdString((fs::path(QUELVANE_SAVF_DIR) / "FLSEARCH.SAVF").string()));
+    window_->openJob().wait();
     EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Object list - FLSEARCH.SAVF"));
     EXPECT_TRUE(dialog.header().text().contains(QStringLiteral("Saved 2023-07-13 09:10:29")));
     dialog.close();

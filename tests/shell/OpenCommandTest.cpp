@@ -28,6 +28,7 @@ class OpenCommandTest : public ShellFixture {
     void open(const QString& name) {
         dialogs_.files.push_back(name.isEmpty() ? QString() : kSavf + name);
         window_->openSaveFile();
+        window_->openJob().wait();
     }
 
     // The index under the library reached by following captions.
@@ -159,6 +160,7 @@ TEST_F(OpenCommandTest, ARejectedOrCancelledFileLeavesThePreviousTree) {
     const QString tooOld = writeWithoutOldestMarker();
     dialogs_.files.push_back(tooOld);
     window_->openSaveFile();
+    window_->openJob().wait();
     EXPECT_EQ(
         dialogs_.messageTexts(),
         QStringList{"File: " + tooOld +

@@ -49,6 +49,7 @@ TEST_F(OptionsTest, AFirstConfirmationWritesAllTenKeysAndTheNextOpenUsesThem) {
     start();
     dialogs_.files.push_back(QString());
     window_->openSaveFile();
+    window_->openJob().wait();
     ASSERT_TRUE(options_->isVisible());
     EXPECT_EQ(ccsid()->currentText(), QStringLiteral("  500:   500 - EBCDIC - International"));
     EXPECT_EQ(pc()->currentText(), QStringLiteral(" 1250: ANSI - Central Europe"));
@@ -66,6 +67,7 @@ TEST_F(OptionsTest, AFirstConfirmationWritesAllTenKeysAndTheNextOpenUsesThem) {
 
     window_->conversion().EbcdicCodePage = 0;
     window_->openSaveFile();
+    window_->openJob().wait();
     EXPECT_EQ(dialogs_.fileDialogs.size(), 1u);
     EXPECT_EQ(window_->conversion().EbcdicCodePage, 20273);
     EXPECT_EQ(window_->conversion().PcCodePage, 1250);

@@ -19,6 +19,7 @@
 #include "shell/FtpDialog.h"
 #include "shell/ListingWorker.h"
 #include "shell/MainWindow.h"
+#include "shell/OpenSaveJob.h"
 #include "shell/OptionsDialog.h"
 #include "tests/shell/ScriptedDialogs.h"
 

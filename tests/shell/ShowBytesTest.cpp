@@ -55,6 +55,7 @@ class ShowBytesTest : public ShellFixture {
         std::ofstream(path, std::ios::binary)
             .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
         window_->openFile(QString::fromStdString(path.string()));
+        window_->openJob().wait();
     }
 
     ShowBytesAction& action() { return *window_->findChild<ShowBytesAction*>(); }

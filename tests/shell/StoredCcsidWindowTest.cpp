@@ -89,6 +89,7 @@ TEST_F(StoredCcsidWindowTest, RecordsByStoredCcsidEqualTheCommandLine) {
         const fs::path save = fs::path(QUELVANE_SAVF_DIR) / c.save;
         QUELVANE_REQUIRE_REAL_FILE(save);
         window_->openFile(QString::fromStdString(save.string()));
+        window_->openJob().wait();
         select(c.path);
         const ContentListModel& model = window_->listModel();
         ASSERT_GT(model.rowCount(), 0);
@@ -274,6 +275,7 @@ TEST_F(StoredCcsidWindowTest, TheStatusBarNotesFieldsTaggedOtherwiseThanThePair)
         window_.reset();
         start();
         window_->openFile(QString::fromStdString(path.string()));
+        window_->openJob().wait();
         EXPECT_EQ(window_->statusBar()->currentMessage(), c.note);
     }
 }

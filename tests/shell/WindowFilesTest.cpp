@@ -58,6 +58,7 @@ TEST_F(WindowFilesTest, AFileNamedAtStartOpensWithoutTheFileDialog) {
     configure(37, 1252);
     start();
     window_->openFile(QString::fromStdString(path.string()));
+    window_->openJob().wait();
     EXPECT_TRUE(dialogs_.fileDialogs.empty());
     EXPECT_EQ(libraryCaption(), QStringLiteral("Library(QGPL)"));
     EXPECT_TRUE(window_->windowTitle().endsWith(QString::fromStdString("[" + path.string() + "]")));
@@ -68,9 +69,11 @@ TEST_F(WindowFilesTest, AFileNamedAtStartWithoutCodePagesOpensOnceOptionsIsConfi
     const auto path = builtFile("start.savf");
     start();
     window_->openFile(QString::fromStdString(path.string()));
+    window_->openJob().wait();
     EXPECT_TRUE(options_->isVisible());
     EXPECT_EQ(window_->treeModel().rowCount(), 0);
     options_->confirm();
+    window_->openJob().wait();
     EXPECT_FALSE(options_->isVisible());
     EXPECT_TRUE(dialogs_.fileDialogs.empty());
     EXPECT_EQ(libraryCaption(), QStringLiteral("Library(QGPL)"));
@@ -78,6 +81,7 @@ TEST_F(WindowFilesTest, AFileNamedAtStartWithoutCodePagesOpensOnceOptionsIsConfi
     // Confirmed again later, Options opens nothing: the file being gone says nothing.
     std::filesystem::remove(path);
     options_->confirm();
+    window_->openJob().wait();
     EXPECT_TRUE(dialogs_.messages.empty()) << qPrintable(dialogs_.messageTexts().join('\n'));
     EXPECT_EQ(libraryCaption(), QStringLiteral("Library(QGPL)"));
 }
@@ -86,6 +90,7 @@ TEST_F(WindowFilesTest, AFileWaitingForOptionsIsForgottenWhenOptionsIsClosed) {
     const auto path = builtFile("start.savf");
     start();
     window_->openFile(QString::fromStdString(path.string()));
+    window_->openJob().wait();
     ASSERT_TRUE(options_->isVisible());
     options_->reject();
     options_->confirm();
@@ -106,6 +111,7 @@ TEST_F(WindowFilesTest, AFileDroppedOnTheWindowOpens) {
     EXPECT_TRUE(enter.isAccepted());
     QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(window_.get(), &drop);
+    window_->openJob().wait();
     EXPECT_TRUE(drop.isAccepted());
     EXPECT_EQ(libraryCaption(), QStringLiteral("Library(QGPL)"));
 
@@ -126,8 +132,10 @@ TEST_F(WindowFilesTest, RecentFilesAreKeptNewestFirstInTheirOwnSectionAndOpenAga
     for (int i = 0; i < RecentFiles::kCapacity + 2; ++i) {
         paths.push_back(QString::fromStdString(builtFile("f" + std::to_string(i) + ".savf").string()));
         window_->openFile(paths.back());
+        window_->openJob().wait();
     }
     window_->openFile(paths[5]);
+    window_->openJob().wait();
     QStringList expected{paths[5], paths[9], paths[8], paths[7], paths[6], paths[4], paths[3], paths[2]};
     EXPECT_EQ(recentItems(), expected);
     const std::string text = settingsText();
@@ -141,6 +149,7 @@ TEST_F(WindowFilesTest, RecentFilesAreKeptNewestFirstInTheirOwnSectionAndOpenAga
     const auto bad = folder_ / "bad.savf";
     std::ofstream(bad) << "not a save file";
     window_->openFile(QString::fromStdString(bad.string()));
+    window_->openJob().wait();
     EXPECT_EQ(recentItems().first(), paths[5]);
 
     // Kept for the next run; choosing an item opens it.
@@ -150,6 +159,7 @@ TEST_F(WindowFilesTest, RecentFilesAreKeptNewestFirstInTheirOwnSectionAndOpenAga
     ASSERT_NE(second, nullptr);
     EXPECT_TRUE(second->text().endsWith(QStringLiteral("f9.savf")));
     second->trigger();
+    window_->openJob().wait();
     EXPECT_EQ(window_->catalog().path, paths[9].toStdString());
     EXPECT_EQ(recentItems().first(), paths[9]);
 }

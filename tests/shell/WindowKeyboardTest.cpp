@@ -32,6 +32,7 @@ class WindowKeyboardTest : public ShellFixture {
         QApplication::setActiveWindow(window_.get());
         ASSERT_TRUE(QTest::qWaitForWindowActive(window_.get()));
         window_->openFile(QString::fromStdString(path.string()));
+        window_->openJob().wait();
         tree()->setFocus();
     }
 

@@ -2,12 +2,15 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <memory>
 #include <vector>
 
 #include "savefile/FileBlockSource.h"
 #include "savefile/MemoryBlockSource.h"
 #include "tests/support/Cp037Converter.h"
+#include "tests/support/ReadBoundsSource.h"
 #include "tests/support/RealFiles.h"
 #include "tests/support/RecordingNotifier.h"
 #include "views/OpenedSave.h"
@@ -90,6 +93,84 @@ TEST(OpenedSaveRealFiles, HeldSavesDescendStepByStep) {
         EXPECT_LT(opened.openStored()->size(), outerSize);
         if (saveFileObject(opened.catalog()) < 0) {
             break;
+        }
+    }
+}
+
+std::vector<std::uint8_t> fileBytes(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// Asks to stop once the source has taken `limit` reads, and keeps the figures it heard and how
+// many reads the source had taken when it first answered yes.
+class StopAfter final : public ProgressReporter {
+  public:
+    StopAfter(std::int64_t limit, const ReadBounds& bounds) : limit_(limit), bounds_(bounds) {}
+
+    void progress(std::int64_t done, std::int64_t total) override {
+        ++heard;
+        growing = growing && done > lastDone;
+        lastDone = done;
+        lastTotal = total;
+    }
+    bool cancelled() const override {
+        if (bounds_.reads < limit_) {
+            return false;
+        }
+        if (readsWhenStopped < 0) {
+            readsWhenStopped = bounds_.reads;
+        }
+        return true;
+    }
+
+    std::int64_t heard = 0;
+    std::int64_t lastDone = 0;
+    std::int64_t lastTotal = 0;
+    bool growing = true;
+    mutable std::int64_t readsWhenStopped = -1;
+
+  private:
+    std::int64_t limit_;
+    const ReadBounds& bounds_;
+};
+
+// A parse told how far it has read is stopped at its next read once asked, wherever that falls:
+// in the first block, the damage check of a file whose grid moved, the expansion of a
+// compressed save, the directory tree of an IFS save. Nothing of the file is left in the
+// catalog; the figures heard add up every byte read, of the file's size.
+TEST(OpenedSaveRealFiles, AStopRequestEndsTheParseAtTheNextRead) {
+    const fs::path dir(QUELVANE_SAVF_DIR);
+    QUELVANE_REQUIRE_REAL_FILE(dir / "CSCH@009.SAVF");
+    for (const char* name :
+         {"CSCH@009.SAVF", "P4_EKO.SAVF", "UZ_analog411i.savf", "NOX_release_2022-07-07.savf"}) {
+        SCOPED_TRACE(name);
+        const std::vector<std::uint8_t> bytes = fileBytes(dir / name);
+        auto bounds = std::make_shared<ReadBounds>();
+        const auto opener = [&bytes, bounds] { return std::make_unique<ReadBoundsSource>(bytes, bounds); };
+        Cp037Converter converter;
+        RecordingNotifier notifier;
+        StopAfter whole(INT64_MAX, *bounds);
+        OpenedSave opened;
+        ASSERT_EQ(opened.open(opener, name, converter, notifier, &whole), OpenedSave::Outcome::Opened);
+        EXPECT_TRUE(whole.growing);
+        EXPECT_EQ(whole.lastDone, bounds->bytesRead);
+        EXPECT_EQ(whole.lastTotal, static_cast<std::int64_t>(bytes.size()));
+        const std::int64_t reads = bounds->reads;
+        ASSERT_GT(reads, 3);
+        for (std::int64_t limit :
+             {std::int64_t{0}, std::int64_t{1}, reads / 3, 2 * reads / 3, reads - 1, reads}) {
+            SCOPED_TRACE(limit);
+            bounds->reads = 0;
+            StopAfter stopping(limit, *bounds);
+            OpenedSave cut;
+            ASSERT_EQ(cut.open(opener, name, converter, notifier, &stopping), OpenedSave::Outcome::Cancelled);
+            EXPECT_TRUE(cut.catalog().parts.empty());
+            EXPECT_FALSE(cut.catalog().ifs.has_value());
+            EXPECT_EQ(cut.catalog().segments.fillCount(), 0);
+            EXPECT_EQ(cut.openStored(), nullptr);
+            ASSERT_GE(stopping.readsWhenStopped, 0);
+            EXPECT_EQ(bounds->reads, stopping.readsWhenStopped);
         }
     }
 }
