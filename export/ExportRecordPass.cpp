@@ -4,6 +4,7 @@
 
 #include "savefile/BlockFile.h"
 #include "savefile/DecodingFailure.h"
+#include "savefile/FailureReason.h"
 #include "savefile/MemberSegment.h"
 
 namespace quelvane {
@@ -63,16 +64,16 @@ void ExportRecordPass::setKeepGoing(std::function<bool()> keepGoing) {
     keepGoing_ = std::move(keepGoing);
 }
 
-std::int64_t ExportRecordPass::slotLimit(const ViewSession& views, MemberRef ref) {
+ExportRecordPass::SlotLimit ExportRecordPass::slotLimit(const ViewSession& views, MemberRef ref) {
     MemberPlace place;
     try {
         place = locate(views, ref);
-    } catch (const std::exception&) {
-        return 0;
+    } catch (const std::exception& failure) {
+        return {0, failureReason(failure)};
     }
     const std::unique_ptr<BlockSource> saveFile = views.openSaveFile();
     if (saveFile == nullptr || !saveFile->isOpen()) {
-        return 0;
+        return {0, "the save file cannot be opened"};
     }
     // Every block from the stream's first on gives at most a whole body.
     const std::int64_t firstBlock = std::int64_t{place.sequence} + place.recordDistance;
@@ -80,7 +81,7 @@ std::int64_t ExportRecordPass::slotLimit(const ViewSession& views, MemberRef ref
         std::max<std::int64_t>(saveFile->size() / BlockFile::kBlockSize - firstBlock, 0);
     const std::int64_t slotSize = std::int64_t{std::max(place.recordLength, 0)} + 1;
     const std::int64_t slots = std::max<std::int64_t>(blocks * BlockFile::kBodySize / slotSize - 1, 0);
-    return std::min<std::int64_t>(std::max(place.recordCount, 0), slots);
+    return {std::min<std::int64_t>(std::max(place.recordCount, 0), slots), {}};
 }
 
 }  // namespace quelvane
