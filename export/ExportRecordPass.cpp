@@ -11,6 +11,8 @@ namespace quelvane {
 
 namespace {
 
+constexpr const char* kSaveFileNotOpened = "the save file cannot be opened";
+
 struct MemberPlace {
     std::int32_t sequence = 0;
     std::int32_t recordLength = 0;
@@ -35,8 +37,10 @@ MemberPlace locate(const ViewSession& views, MemberRef ref) {
 void ExportRecordPass::open(const ViewSession& views, MemberRef ref) {
     close();
     const MemberPlace place = locate(views, ref);
-    stream_.open(views.openSaveFile(), place.sequence, place.recordLength, place.recordCount,
-                 place.recordDistance);
+    if (!stream_.open(views.openSaveFile(), place.sequence, place.recordLength, place.recordCount,
+                      place.recordDistance)) {
+        throw DecodingFailure(kSaveFileNotOpened);
+    }
 }
 
 std::optional<ExportRecordPass::Slot> ExportRecordPass::next() {
@@ -73,7 +77,7 @@ ExportRecordPass::SlotLimit ExportRecordPass::slotLimit(const ViewSession& views
     }
     const std::unique_ptr<BlockSource> saveFile = views.openSaveFile();
     if (saveFile == nullptr || !saveFile->isOpen()) {
-        return {0, "the save file cannot be opened"};
+        return {0, kSaveFileNotOpened};
     }
     // Every block from the stream's first on gives at most a whole body.
     const std::int64_t firstBlock = std::int64_t{place.sequence} + place.recordDistance;

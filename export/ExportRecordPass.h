@@ -27,8 +27,8 @@ class ExportRecordPass {
     };
 
     // Finds the member's segment and opens the save file at the start of its stream. Raises
-    // DecodingFailure when the member has no segment or the indexes are outside the catalog;
-    // a save file that cannot be opened gives a pass without slots.
+    // DecodingFailure when the member has no segment, the indexes are outside the catalog or
+    // the save file cannot be opened.
     void open(const ViewSession& views, MemberRef ref);
     std::optional<Slot> next();
     void close();
