@@ -92,6 +92,7 @@ TEST_F(TextExportTest, ASaveFileThatNoLongerOpensIsAReadingFailure) {
     EXPECT_EQ(write(), ExportOutcome::Failed);
     EXPECT_EQ(written(), "");
     EXPECT_EQ(fixture.views.notifier.texts(), std::vector<std::string>{"Error:during reading records"});
+    EXPECT_EQ(fixture.views.session.failureCause, "the save file cannot be opened");
 }
 
 TEST_F(TextExportTest, ARecordCountBeyondTheFileEndsQuietlyWhereTheFileEnds) {
