@@ -421,7 +421,7 @@ std::string BridgeSession::exportMember(const NodePosition& node, const std::str
     const std::string name = ExportFileNames::replaceExtension(
         session.memberFileName(catalog.objectAt(member->file()).name, catalog.memberAt(*member).name),
         ExportFileNames::extensionOf(*chosen));
-    const std::int64_t slots = ExportRecordPass::slotLimit(*views_, *member);
+    const std::int64_t slots = ExportRecordPass::slotLimit(*views_, *member).slots;
     std::int64_t asked = 0;
     // A stopped record pass ends the member as if it ended there: what the writer leaves behind
     // after a cancel is cut short and is removed here.

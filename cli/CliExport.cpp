@@ -20,6 +20,9 @@ void CliExport::reportFallbacks() const {
     for (const std::string& note : exportSession_->ccsidFallbackNotes) {
         std::fprintf(stderr, "quelvane-cli: field %s\n", note.c_str());
     }
+    for (const std::string& note : exportSession_->conversionNotes) {
+        std::fprintf(stderr, "quelvane-cli: note: %s\n", note.c_str());
+    }
 }
 
 int CliExport::usageError(const std::string& why) const {

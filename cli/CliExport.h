@@ -36,7 +36,8 @@ class CliExport {
     ExportFormat format() const { return format_; }
     // The -o or --dir argument, as given.
     const std::string& target() const { return target_; }
-    // With --ccsid stored: each field a fallback was used for, once, on stderr.
+    // With --ccsid stored: each field a fallback was used for, once, on stderr; and the names
+    // read as Latin-1 where the PC page has no converter.
     void reportFallbacks() const;
 
   private:

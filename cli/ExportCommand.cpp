@@ -1,3 +1,5 @@
+#include <cstdio>
+
 #include "cli/CliCommand.h"
 #include "cli/CliExport.h"
 #include "export/ExportCommands.h"
@@ -29,6 +31,9 @@ int runExportCommand(const std::vector<std::string>& arguments) {
         ExportFileNames::replaceExtension(run.target(), ExportFileNames::extensionOf(run.format()));
     const ExportOutcome outcome = exportMember(run.session(), *member, run.format(), path);
     run.reportFallbacks();
+    if (!run.session().views.failureCause.empty()) {
+        std::fprintf(stderr, "quelvane-cli: %s\n", run.session().views.failureCause.c_str());
+    }
     return outcome == ExportOutcome::Written ? kExitSuccess : kExitExportFailed;
 }
 

@@ -100,14 +100,18 @@ std::string LogicalFileReader::indexName(const BigEndianReader& data) {
     return convertField(converter_, data.at(kIndexNameRecordAt + kIndexNameHead, length), true);
 }
 
+std::string LogicalFileReader::name(const BigEndianReader& data, std::int64_t at) {
+    return convertField(converter_, data.at(at, kNameWidth), true);
+}
+
 LogicalFileDescription LogicalFileReader::read(std::span<const std::uint8_t> area) {
     BigEndianReader data(area);
-    auto name = [&](std::int64_t at) { return convertField(converter_, data.at(at, kNameWidth), true); };
     LogicalFileDescription file;
     const std::uint8_t flags = data.u8(kFileFlagsAt);
     if ((flags & kLogicalFlag) == 0) {
         throw DecodingFailure("the member area is not a logical file's");
     }
+    const bool keyed = (flags & kKeyedFlag) != 0;
     file.unique = (data.u8(kUniqueFlagsAt) & kUniqueFlag) != 0;
     const std::int64_t keysStart = data.u32(kKeyListAt) + kListBias;
     const std::int64_t keysEnd = data.u32(kKeyListEndAt) + kListBias;
@@ -116,92 +120,112 @@ LogicalFileDescription LogicalFileReader::read(std::span<const std::uint8_t> are
         !data.contains(keysEnd, std::int64_t{basedOnCount} * kBasedOnEntrySize)) {
         throw DecodingFailure("the key or based-on list leaves the member area");
     }
-    std::vector<LogicalFileBasedOn> basedOn;
-    for (std::uint32_t i = 0; i < basedOnCount; ++i) {
-        std::int64_t at = keysEnd + kBasedOnEntrySize * i;
-        basedOn.push_back(
-            {name(at + kBasedOnFileAt), name(at + kBasedOnLibraryAt), name(at + kBasedOnFormatAt)});
-    }
-    std::vector<LogicalFileKey> keys;
-    if ((flags & kKeyedFlag) != 0) {
-        for (std::int64_t at = keysStart; at + kKeyEntrySize <= keysEnd; at += kKeyEntrySize) {
-            std::uint8_t keyFlags = data.u8(at + kKeyFlagsAt);
-            // A blank name is K *NONE when so marked, else the padding of a format's shorter group.
-            std::string field = name(at);
-            if (field.empty() && data.u8(at + kKeyKindAt) != kNoneKey) {
-                field = kPadding;
-            }
-            keys.push_back({field, (keyFlags & kDescendFlag) != 0, (keyFlags & kAbsoluteFlag) != 0,
-                            (keyFlags & kDigitFlag) != 0});
-        }
-    }
-    // A multi-format file keeps one based-on entry and one equal group of keys per format; a
-    // join view keeps one format over several files, each entry naming it again.
-    bool formatPerEntry = basedOnCount > 1 && !basedOn[1].format.empty() &&
-                          basedOn[1].format != basedOn[0].format && keys.size() % basedOnCount == 0;
-    if (formatPerEntry) {
-        std::size_t group = keys.size() / basedOnCount;
-        for (std::uint32_t i = 0; i < basedOnCount; ++i) {
-            LogicalFileFormat& format = file.formats.emplace_back();
-            format.name = basedOn[i].format;
-            format.basedOn.push_back(basedOn[i]);
-            for (std::size_t k = i * group; k < (i + 1) * group; ++k) {
-                if (keys[k].field != kPadding) {
-                    format.keys.push_back(keys[k]);
-                }
-            }
-        }
-    } else {
-        LogicalFileFormat& format = file.formats.emplace_back();
-        format.name = basedOn.empty() ? std::string() : basedOn.front().format;
-        format.basedOn = basedOn;
-        for (const LogicalFileKey& key : keys) {
-            if (key.field != kPadding) {
-                format.keys.push_back(key);
-            }
-        }
-    }
+    file.formats = formatsOf(basedOnList(data, keysEnd, basedOnCount),
+                             keyed ? keyList(data, keysStart, keysEnd) : std::vector<LogicalFileKey>());
     const std::int64_t selectOmit = data.u32(kSelectOmitAt);
     if (selectOmit != 0) {
-        std::int64_t at = selectOmit + kListBias;
-        while (at < keysStart) {
-            std::uint32_t length = data.u16(at);
-            if (length < kValuesAt || !data.contains(at, length)) {
-                throw DecodingFailure("a select/omit rule leaves its list");
-            }
-            SelectOmitRule& rule = file.formats.front().selectOmit.emplace_back();
-            rule.rule = name(at + kRuleAt).front() == 'O' ? 'O' : 'S';
-            rule.test = convertField(converter_, data.at(at + kTestAt, 2), true);
-            rule.field = name(at + kRuleFieldAt);
-            std::int64_t value = at + kValuesAt;
-            for (std::uint32_t v = 0, n = data.u8(at + kValueCountAt); v < n; ++v) {
-                std::uint32_t valueLength = data.u16(value);
-                if (valueLength < kValueTextAt || value + valueLength > at + length) {
-                    throw DecodingFailure("a select/omit value leaves its rule");
-                }
-                rule.values.push_back(convertField(
-                    converter_, data.at(value + kValueTextAt, valueLength - kValueTextAt), true));
-                value += valueLength;
-            }
-            at += length;
-            // ALL ends the rules: DDS allows it only last, and the compiler ends the select
-            // rules with an omit of all.
-            if (rule.test == "AL") {
-                break;
-            }
-        }
+        file.formats.front().selectOmit = selectOmitRules(data, selectOmit + kListBias, keysStart);
     }
-    if ((flags & kKeyedFlag) != 0 &&
-        keysEnd + std::int64_t{basedOnCount} * kBasedOnEntrySize <= kIndexNameRecordAt) {
+    if (keyed && keysEnd + std::int64_t{basedOnCount} * kBasedOnEntrySize <= kIndexNameRecordAt) {
         file.indexName = indexName(data);
     }
-    if ((flags & kKeyedFlag) == 0 && data.contains(kSqlLengthAt, 4)) {
+    if (!keyed && data.contains(kSqlLengthAt, 4)) {
         std::int64_t length = data.u32(kSqlLengthAt);
         if (length > 0 && data.contains(kSqlTextAt, length)) {
             file.sqlText = convertField(converter_, data.at(kSqlTextAt, length), true);
         }
     }
     return file;
+}
+
+std::vector<LogicalFileBasedOn> LogicalFileReader::basedOnList(const BigEndianReader& data, std::int64_t at,
+                                                               std::uint32_t count) {
+    std::vector<LogicalFileBasedOn> basedOn;
+    for (std::uint32_t i = 0; i < count; ++i, at += kBasedOnEntrySize) {
+        basedOn.push_back({name(data, at + kBasedOnFileAt), name(data, at + kBasedOnLibraryAt),
+                           name(data, at + kBasedOnFormatAt)});
+    }
+    return basedOn;
+}
+
+std::vector<LogicalFileKey> LogicalFileReader::keyList(const BigEndianReader& data, std::int64_t start,
+                                                       std::int64_t end) {
+    std::vector<LogicalFileKey> keys;
+    for (std::int64_t at = start; at + kKeyEntrySize <= end; at += kKeyEntrySize) {
+        std::uint8_t keyFlags = data.u8(at + kKeyFlagsAt);
+        // A blank name is K *NONE when so marked, else the padding of a format's shorter group.
+        std::string field = name(data, at);
+        if (field.empty() && data.u8(at + kKeyKindAt) != kNoneKey) {
+            field = kPadding;
+        }
+        keys.push_back({field, (keyFlags & kDescendFlag) != 0, (keyFlags & kAbsoluteFlag) != 0,
+                        (keyFlags & kDigitFlag) != 0});
+    }
+    return keys;
+}
+
+// A multi-format file keeps one based-on entry and one equal group of keys per format; a join
+// view keeps one format over several files, each entry naming it again.
+std::vector<LogicalFileFormat> LogicalFileReader::formatsOf(const std::vector<LogicalFileBasedOn>& basedOn,
+                                                            const std::vector<LogicalFileKey>& keys) {
+    const std::size_t count = basedOn.size();
+    bool formatPerEntry = count > 1 && !basedOn[1].format.empty() && basedOn[1].format != basedOn[0].format &&
+                          keys.size() % count == 0;
+    auto addKeys = [&](LogicalFileFormat& format, std::size_t from, std::size_t to) {
+        for (std::size_t k = from; k < to; ++k) {
+            if (keys[k].field != kPadding) {
+                format.keys.push_back(keys[k]);
+            }
+        }
+    };
+    std::vector<LogicalFileFormat> formats;
+    if (formatPerEntry) {
+        std::size_t group = keys.size() / count;
+        for (std::size_t i = 0; i < count; ++i) {
+            LogicalFileFormat& format = formats.emplace_back();
+            format.name = basedOn[i].format;
+            format.basedOn.push_back(basedOn[i]);
+            addKeys(format, i * group, (i + 1) * group);
+        }
+    } else {
+        LogicalFileFormat& format = formats.emplace_back();
+        format.name = basedOn.empty() ? std::string() : basedOn.front().format;
+        format.basedOn = basedOn;
+        addKeys(format, 0, keys.size());
+    }
+    return formats;
+}
+
+std::vector<SelectOmitRule> LogicalFileReader::selectOmitRules(const BigEndianReader& data, std::int64_t at,
+                                                               std::int64_t end) {
+    std::vector<SelectOmitRule> rules;
+    while (at < end) {
+        std::uint32_t length = data.u16(at);
+        if (length < kValuesAt || !data.contains(at, length)) {
+            throw DecodingFailure("a select/omit rule leaves its list");
+        }
+        SelectOmitRule& rule = rules.emplace_back();
+        rule.rule = convertField(converter_, data.at(at + kRuleAt, 1), false) == "O" ? 'O' : 'S';
+        rule.test = convertField(converter_, data.at(at + kTestAt, 2), true);
+        rule.field = name(data, at + kRuleFieldAt);
+        std::int64_t value = at + kValuesAt;
+        for (std::uint32_t v = 0, n = data.u8(at + kValueCountAt); v < n; ++v) {
+            std::uint32_t valueLength = data.u16(value);
+            if (valueLength < kValueTextAt || value + valueLength > at + length) {
+                throw DecodingFailure("a select/omit value leaves its rule");
+            }
+            rule.values.push_back(
+                convertField(converter_, data.at(value + kValueTextAt, valueLength - kValueTextAt), true));
+            value += valueLength;
+        }
+        at += length;
+        // ALL ends the rules: DDS allows it only last, and the compiler ends the select rules
+        // with an omit of all.
+        if (rule.test == "AL") {
+            break;
+        }
+    }
+    return rules;
 }
 
 std::string LogicalFileReader::indexStatement(const LogicalFileDescription& file) {

@@ -37,6 +37,19 @@ class LogicalFileReader {
     static std::vector<std::string> lines(const LogicalFileDescription& file);
 
   private:
+    // The 10-character name at `at`, trimmed.
+    std::string name(const BigEndianReader& data, std::int64_t at);
+    // `count` based-on entries from `at`.
+    std::vector<LogicalFileBasedOn> basedOnList(const BigEndianReader& data, std::int64_t at,
+                                                std::uint32_t count);
+    // The key entries in [start, end); a padding entry has a name no field can have.
+    std::vector<LogicalFileKey> keyList(const BigEndianReader& data, std::int64_t start, std::int64_t end);
+    // The record formats the based-on entries and keys make, padding keys left out.
+    static std::vector<LogicalFileFormat> formatsOf(const std::vector<LogicalFileBasedOn>& basedOn,
+                                                    const std::vector<LogicalFileKey>& keys);
+    // The select/omit rules from `at` up to `end` (the key list) or the first ALL.
+    std::vector<SelectOmitRule> selectOmitRules(const BigEndianReader& data, std::int64_t at,
+                                                std::int64_t end);
     std::string indexName(const BigEndianReader& data);
     static std::string indexStatement(const LogicalFileDescription& file);
 

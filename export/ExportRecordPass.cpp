@@ -4,11 +4,14 @@
 
 #include "savefile/BlockFile.h"
 #include "savefile/DecodingFailure.h"
+#include "savefile/FailureReason.h"
 #include "savefile/MemberSegment.h"
 
 namespace quelvane {
 
 namespace {
+
+constexpr const char* kSaveFileNotOpened = "the save file cannot be opened";
 
 struct MemberPlace {
     std::int32_t sequence = 0;
@@ -34,8 +37,10 @@ MemberPlace locate(const ViewSession& views, MemberRef ref) {
 void ExportRecordPass::open(const ViewSession& views, MemberRef ref) {
     close();
     const MemberPlace place = locate(views, ref);
-    stream_.open(views.openSaveFile(), place.sequence, place.recordLength, place.recordCount,
-                 place.recordDistance);
+    if (!stream_.open(views.openSaveFile(), place.sequence, place.recordLength, place.recordCount,
+                      place.recordDistance)) {
+        throw DecodingFailure(kSaveFileNotOpened);
+    }
 }
 
 std::optional<ExportRecordPass::Slot> ExportRecordPass::next() {
@@ -63,16 +68,16 @@ void ExportRecordPass::setKeepGoing(std::function<bool()> keepGoing) {
     keepGoing_ = std::move(keepGoing);
 }
 
-std::int64_t ExportRecordPass::slotLimit(const ViewSession& views, MemberRef ref) {
+ExportRecordPass::SlotLimit ExportRecordPass::slotLimit(const ViewSession& views, MemberRef ref) {
     MemberPlace place;
     try {
         place = locate(views, ref);
-    } catch (const std::exception&) {
-        return 0;
+    } catch (const std::exception& failure) {
+        return {0, failureReason(failure)};
     }
     const std::unique_ptr<BlockSource> saveFile = views.openSaveFile();
     if (saveFile == nullptr || !saveFile->isOpen()) {
-        return 0;
+        return {0, kSaveFileNotOpened};
     }
     // Every block from the stream's first on gives at most a whole body.
     const std::int64_t firstBlock = std::int64_t{place.sequence} + place.recordDistance;
@@ -80,7 +85,7 @@ std::int64_t ExportRecordPass::slotLimit(const ViewSession& views, MemberRef ref
         std::max<std::int64_t>(saveFile->size() / BlockFile::kBlockSize - firstBlock, 0);
     const std::int64_t slotSize = std::int64_t{std::max(place.recordLength, 0)} + 1;
     const std::int64_t slots = std::max<std::int64_t>(blocks * BlockFile::kBodySize / slotSize - 1, 0);
-    return std::min<std::int64_t>(std::max(place.recordCount, 0), slots);
+    return {std::min<std::int64_t>(std::max(place.recordCount, 0), slots), {}};
 }
 
 }  // namespace quelvane

@@ -4,6 +4,7 @@
 #include <functional>
 #include <optional>
 #include <span>
+#include <string>
 
 #include "views/MemberRecordStream.h"
 #include "views/ViewSession.h"
@@ -26,8 +27,8 @@ class ExportRecordPass {
     };
 
     // Finds the member's segment and opens the save file at the start of its stream. Raises
-    // DecodingFailure when the member has no segment or the indexes are outside the catalog;
-    // a save file that cannot be opened gives a pass without slots.
+    // DecodingFailure when the member has no segment, the indexes are outside the catalog or
+    // the save file cannot be opened.
     void open(const ViewSession& views, MemberRef ref);
     std::optional<Slot> next();
     void close();
@@ -38,8 +39,13 @@ class ExportRecordPass {
     static constexpr std::int64_t kSlotsBetweenAsks = 4096;
 
     // The most slots the member can deliver: its record count, or fewer when the save file
-    // cannot hold that many after the stream's start. 0 when the member has no segment.
-    static std::int64_t slotLimit(const ViewSession& views, MemberRef ref);
+    // cannot hold that many after the stream's start. Where that cannot be worked out (the
+    // member has no segment, the save file cannot be opened), no slots and the reason.
+    struct SlotLimit {
+        std::int64_t slots = 0;
+        std::string failure;  // empty when `slots` was worked out
+    };
+    static SlotLimit slotLimit(const ViewSession& views, MemberRef ref);
 
   private:
     MemberRecordStream stream_;

@@ -43,6 +43,10 @@ struct ExportSession {
     // fields used, one note per field ("FIELD9: CCSID 65535, shown as hex"), gathered over the
     // session's exports.
     std::vector<std::string> ccsidFallbackNotes;
+    // Where the PC page has no converter: that names from the save file were read as Latin-1
+    // and file-system texts in messages left as they are. One note per page, for the caller to
+    // show; kept by the const conversions below.
+    mutable std::vector<std::string> conversionNotes;
 
     // Starts the automation server `programId` for a writer. When it cannot be created, the
     // writer's own error box (`failureText`, `caption`) is shown and nothing is returned.

@@ -14,6 +14,7 @@ bool writeServerRecords(ExportSession& session, MemberRef member, const char* fa
     const SavedObject& file = session.views.catalog.objectAt(member.file());
     ExportRecordPass pass;
     pass.setKeepGoing(session.keepGoing);
+    session.views.failureCause.clear();
     try {
         ExportFieldDecoder fields(session);
         pass.open(session.views, member);
@@ -38,6 +39,7 @@ bool writeServerRecords(ExportSession& session, MemberRef member, const char* fa
         pass.close();
         session.views.notifier.error(failureText, caption);
         reportExpansionFailure(session.views.notifier, failure);
+        session.views.keepFailureCause(failure);
         return false;
     }
 }

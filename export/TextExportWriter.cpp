@@ -40,6 +40,7 @@ ExportOutcome writeTextExport(ExportSession& session, MemberRef member, const st
 
     ExportRecordPass pass;
     pass.setKeepGoing(session.keepGoing);
+    session.views.failureCause.clear();
     ExportOutcome outcome = ExportOutcome::Written;
     try {
         const SavedObject& file = session.views.catalog.objectAt(member.file());
@@ -68,6 +69,7 @@ ExportOutcome writeTextExport(ExportSession& session, MemberRef member, const st
     } catch (const std::exception& failure) {
         session.views.notifier.message(kReadingErrorMessage);
         reportExpansionFailure(session.views.notifier, failure);
+        session.views.keepFailureCause(failure);
         outcome = ExportOutcome::Failed;
     }
     pass.close();

@@ -101,6 +101,14 @@ void saveAndQuitWord(ExportSession& session, AutomationReference& app, Automatio
 }  // namespace
 
 ExportOutcome writeWordExport(ExportSession& session, MemberRef member, const std::string& path) {
+    // A crafted record count cannot ask for more rows than the file holds slots; a member whose
+    // records cannot be reached fails before Word is started, its reason after the box.
+    const ExportRecordPass::SlotLimit limit = ExportRecordPass::slotLimit(session.views, member);
+    if (!limit.failure.empty()) {
+        session.views.notifier.error(kWriteFailure, kCaption);
+        session.views.notifier.message(limit.failure);
+        return ExportOutcome::Failed;
+    }
     std::optional<AutomationReference> started =
         session.startServer("Word.Application", kStartFailure, kCaption);
     if (!started) {
@@ -109,9 +117,7 @@ ExportOutcome writeWordExport(ExportSession& session, MemberRef member, const st
     AutomationReference& app = *started;
     try {
         const SavedObject& file = session.views.catalog.objectAt(member.file());
-        // A crafted record count cannot ask for more rows than the file holds slots.
-        const std::int64_t slots = ExportRecordPass::slotLimit(session.views, member);
-        const auto rows = static_cast<std::int32_t>(std::min<std::int64_t>(slots, kMostDataRows) + 2);
+        const auto rows = static_cast<std::int32_t>(std::min<std::int64_t>(limit.slots, kMostDataRows) + 2);
         const std::int32_t columns = std::max(file.fieldCount, 1);
         AutomationReference selection;
         AutomationReference table = addWordTable(app, selection, rows, columns);

@@ -76,6 +76,21 @@ std::int64_t SaveFileExtractor::memberTotal(const Catalog& catalog) {
 
 ExtractOutcome SaveFileExtractor::run(const std::filesystem::path& folder, SqliteWriter* database,
                                       const std::string& saveFileName, ProgressReporter& progress) {
+    beginRun(folder, database, saveFileName, progress);
+    std::string why;
+    root_ = OutputFolder::open(folder, true, why);
+    if (!root_.isOpen()) {
+        outcome_.failures.push_back(why);
+        return outcome_;
+    }
+    progress.progress(0, memberTotal_);
+    extractObjects();
+    finishRun();
+    return outcome_;
+}
+
+void SaveFileExtractor::beginRun(const std::filesystem::path& folder, SqliteWriter* database,
+                                 const std::string& saveFileName, ProgressReporter& progress) {
     folder_ = folder;
     database_ = database;
     saveFileName_ = saveFileName;
@@ -93,38 +108,42 @@ ExtractOutcome SaveFileExtractor::run(const std::filesystem::path& folder, Sqlit
     schemaStatements_.clear();
     membersDone_ = 0;
     memberTotal_ = memberTotal(catalog_);
-    std::string why;
-    root_ = OutputFolder::open(folder, true, why);
-    if (!root_.isOpen()) {
-        outcome_.failures.push_back(why);
-        return outcome_;
-    }
-    progress.progress(0, memberTotal_);
+}
 
+void SaveFileExtractor::extractObjects() {
     for (std::size_t i = 0; i < catalog_.parts.size() && !outcome_.cancelled; ++i) {
         const SavedPart& part = catalog_.parts[i];
         Library& library = libraryFor(part);
         for (std::size_t j = 0; j < countOf(part.library.objects, part.library.objectCount); ++j) {
-            if (progress.cancelled()) {
+            if (progress_->cancelled()) {
                 outcome_.cancelled = true;
                 break;
             }
-            const SavedObject& object = part.library.objects[j];
             const Place place{static_cast<std::int32_t>(i), static_cast<std::int32_t>(j), &library};
-            const std::uint16_t type = object.typeCode;
-            if (isPhysicalFile(object)) {
-                extractFile(place, object);
-            } else if (isClProgram(object)) {
-                extractClProgram(place, object);
-            } else if (type == kDataAreaObjectType) {
-                extractDataArea(place, object);
-            } else if (ObjectDescriber::describes(type, object.attribute)) {
-                extractDescription(place, object);
-            } else {
-                outcome_.objects[{place.part, place.object}].error = "no content is extracted from this type";
-            }
+            extractObject(place, part.library.objects[j]);
         }
     }
+}
+
+void SaveFileExtractor::extractObject(const Place& place, const SavedObject& object) {
+    const std::uint16_t type = object.typeCode;
+    if (isPhysicalFile(object)) {
+        extractFile(place, object);
+    } else if (isClProgram(object)) {
+        extractClProgram(place, object);
+    } else if (type == kDataAreaObjectType) {
+        extractDataArea(place, object);
+    } else if (ObjectDescriber::describes(type, object.attribute)) {
+        extractDescription(place, object);
+    } else {
+        outcome_.objects[{place.part, place.object}].error = "no content is extracted from this type";
+    }
+}
+
+// The files that gather what the objects gave (the schema, the data areas, the stream files, the
+// database's catalog rows) are left out of a cancelled run; catalog.json is always written, and
+// says what was extracted.
+void SaveFileExtractor::finishRun() {
     if (!outcome_.cancelled) {
         writeSchema();
         writeDataAreas();
@@ -139,7 +158,6 @@ ExtractOutcome SaveFileExtractor::run(const std::filesystem::path& folder, Sqlit
         }
     }
     writeCatalog();
-    return outcome_;
 }
 
 void SaveFileExtractor::writeCatalog() {

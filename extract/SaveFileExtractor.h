@@ -85,6 +85,15 @@ class SaveFileExtractor {
         Library* library = nullptr;
     };
 
+    // Resets one run's state.
+    void beginRun(const std::filesystem::path& folder, SqliteWriter* database,
+                  const std::string& saveFileName, ProgressReporter& progress);
+    // Every object of every part, in catalog order, until the run is cancelled.
+    void extractObjects();
+    // One object, by what it is.
+    void extractObject(const Place& place, const SavedObject& object);
+    // The files written after the objects, then catalog.json.
+    void finishRun();
     Library& libraryFor(const SavedPart& part);
     void extractFile(const Place& place, const SavedObject& file);
     void extractMember(const Place& place, const SavedObject& file, const std::string& fileFolder,

@@ -74,6 +74,7 @@ std::optional<MemberListingPlan> startMemberRecords(ViewSession& session, NodeCo
     target.enableExport(true);
     target.enableBatch(true);
     outcome = ViewOutcome::Shown;
+    session.failureCause.clear();
     ShownMember& shown = session.shownMember;
     if (partIndex == shown.partIndex && objectIndex == shown.objectIndex &&
         memberIndex == shown.memberIndex && memberIndex != 0 && !shown.stale) {
@@ -113,6 +114,7 @@ std::optional<MemberListingPlan> startMemberRecords(ViewSession& session, NodeCo
     } catch (const std::exception& failure) {
         session.notifier.message(kReadingErrorMessage);
         reportExpansionFailure(session.notifier, failure);
+        session.keepFailureCause(failure);
         outcome = ViewOutcome::Failed;
         return std::nullopt;
     }
@@ -159,6 +161,7 @@ ViewOutcome showMemberRecords(ViewSession& session, NodeContentTarget& target, M
     } catch (const std::exception& failure) {
         session.notifier.message(kReadingErrorMessage);
         reportExpansionFailure(session.notifier, failure);
+        session.keepFailureCause(failure);
         return ViewOutcome::Failed;
     }
 }

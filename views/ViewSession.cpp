@@ -1,6 +1,8 @@
 #include "views/ViewSession.h"
 
+#include "savefile/FailureReason.h"
 #include "savefile/FileBlockSource.h"
+#include "savefile/SegmentExpansionFailure.h"
 #include "views/OpenedSave.h"
 
 namespace quelvane {
@@ -15,6 +17,11 @@ ViewSession::ViewSession(const Catalog& catalogIn, EbcdicTextConverter& converte
 
 std::unique_ptr<BlockSource> ViewSession::openSaveFile() const {
     return OpenedSave::readable(openSource(catalog.path), catalog);
+}
+
+void ViewSession::keepFailureCause(const std::exception& failure) {
+    const bool saidAlready = dynamic_cast<const SegmentExpansionFailure*>(&failure) != nullptr;
+    failureCause = saidAlready ? std::string() : failureReason(failure);
 }
 
 }  // namespace quelvane

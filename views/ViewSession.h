@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <exception>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -57,6 +58,13 @@ struct ViewSession {
     // CCSID (storedCcsidHostPage set); else PC-page text.
     bool labelsUtf8 = false;
     std::vector<std::string> ccsidFallbackNotes;
+    // Why the last records listing or export showed its fixed reading-failure message, for a
+    // note beside it (stderr, a status bar); empty when none was shown or a message after it
+    // already said why (a segment that cannot be expanded says its own).
+    std::string failureCause;
+
+    // Keeps `failure`'s reason as failureCause, as said above.
+    void keepFailureCause(const std::exception& failure);
 };
 
 }  // namespace quelvane

@@ -82,6 +82,24 @@ TEST_F(CliExport, ExitStatusesTellUsageFromAFailedWriter) {
     EXPECT_EQ(err, "Open<" + missing + ".txt>file error\nSave to file error\n");
 }
 
+// A reading failure prints the writer's fixed message, then its reason.
+TEST_F(CliExport, AReadingFailureSaysWhy) {
+    BuiltObject orders;
+    orders.name = "ORDERS";
+    orders.attribute = "PF";
+    orders.fields = {{"NAME", 0x0403, 4, 0, 0, 0, 40}};
+    orders.members = {{"MAR", "", "", 1}};
+    BuiltPart part;
+    part.objects = {orders};
+    SaveFileBuilder builder;
+    builder.add(part);
+    const std::string save = (folder_ / "NOSEG.SAVF").string();
+    builder.build().writeTo(save);
+    EXPECT_EQ(run("export '" + save + "' 0/ORDERS/MAR --format txt -o '" + (folder_ / "mar").string() + "'"),
+              3);
+    EXPECT_EQ(err, "Error:during reading records\nquelvane-cli: no segment holds member MAR\n");
+}
+
 // The output path is taken as the file system spells it, whatever the PC code page.
 TEST_F(CliExport, AFolderTheCodePageCannotSpellTakesEveryFormat) {
     const fs::path folder = folder_ / "A\xC3\xB1o \xD0\x96";

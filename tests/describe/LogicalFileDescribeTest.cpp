@@ -67,6 +67,26 @@ TEST(LogicalFileDescribe, KeysBasedOnAndRules) {
               }));
 }
 
+// The rule byte alone says omit or select: a blank or zero one, with a blank test and field
+// after it, reads as a select.
+TEST(LogicalFileDescribe, RuleByteOfTheFirstRule) {
+    struct Case {
+        std::uint8_t rule;
+        char expected;
+    };
+    const Case cases[] = {{0xD6, 'O'}, {0xE2, 'S'}, {0x40, 'S'}, {0x00, 'S'}};
+    Cp037Converter converter;
+    for (const Case& c : cases) {
+        Bytes area = builtArea();
+        area[kSelectOmit + 2] = c.rule;
+        text(area, kSelectOmit + 3, "", 12);
+        LogicalFileDescription file = LogicalFileReader(converter).read(area);
+        ASSERT_EQ(file.formats.at(0).selectOmit.size(), 2u) << int{c.rule};
+        EXPECT_EQ(file.formats.at(0).selectOmit[0].rule, c.expected) << int{c.rule};
+        EXPECT_EQ(file.formats.at(0).selectOmit[1].rule, 'O') << int{c.rule};
+    }
+}
+
 constexpr std::size_t kIndexNameRecord = 0x460;
 
 // An SQL index: the keyed layout and its SQL name in the record after the lists.

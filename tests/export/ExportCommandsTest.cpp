@@ -429,6 +429,30 @@ TEST(ExportPaths, SaveFileNamesAreDecodedBeforeTheyAreMadeSafe) {
     }
 }
 
+// A PC page without a converter reads names as Latin-1 and says so once; a page with one says
+// nothing.
+TEST(ExportPaths, APageWithoutAConverterLeavesANote) {
+    const struct {
+        std::int32_t page;
+        std::size_t notes;
+    } cases[] = {{99999, 1}, {1252, 0}};
+    for (const auto& c : cases) {
+        ViewsFixture views;
+        RecordingAutomationClient automation;
+        ExportSession session(views.session, automation, c.page);
+        EXPECT_EQ(session.memberFileName("\xC4PFEL", "A"), "\xC3\x84PFEL_A") << c.page;
+        EXPECT_EQ(session.pcText("X.txt"), "X.txt") << c.page;
+        ASSERT_EQ(session.conversionNotes.size(), c.notes) << c.page;
+        if (c.notes > 0) {
+            EXPECT_NE(session.conversionNotes[0].find("PC code page " + std::to_string(c.page)),
+                      std::string::npos)
+                << session.conversionNotes[0];
+            EXPECT_NE(session.conversionNotes[0].find("Latin-1"), std::string::npos)
+                << session.conversionNotes[0];
+        }
+    }
+}
+
 TEST(ExportFileNames, NamesFromTheSaveFileStayInsideTheDirectory) {
     const std::pair<const char*, const char*> cases[] = {
         {"MBR1", "MBR1"},  {"../../ETC", ".._.._ETC"}, {"A\\B", "A_B"},          {"C:D*E?F", "C_D_E_F"},

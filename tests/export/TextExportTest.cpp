@@ -86,6 +86,15 @@ TEST_F(TextExportTest, AMemberWithoutASegmentIsAReadingFailureLeavingAnEmptyFile
     EXPECT_EQ(fixture.views.notifier.texts(), std::vector<std::string>{"Error:during reading records"});
 }
 
+TEST_F(TextExportTest, ASaveFileThatNoLongerOpensIsAReadingFailure) {
+    fixture.openOrders(orderSlots(2));
+    fixture.views.session.openSource = [](const std::string&) { return std::unique_ptr<BlockSource>(); };
+    EXPECT_EQ(write(), ExportOutcome::Failed);
+    EXPECT_EQ(written(), "");
+    EXPECT_EQ(fixture.views.notifier.texts(), std::vector<std::string>{"Error:during reading records"});
+    EXPECT_EQ(fixture.views.session.failureCause, "the save file cannot be opened");
+}
+
 TEST_F(TextExportTest, ARecordCountBeyondTheFileEndsQuietlyWhereTheFileEnds) {
     fixture.openOrders(orderSlots(2), 2000000000);
     EXPECT_EQ(write(), ExportOutcome::Written);

@@ -169,6 +169,39 @@ TEST_F(WordExportTest, AWordThatCannotBeStartedIsReportedAndNothingElseHappens) 
     EXPECT_EQ(fixture.views.notifier.entries[0].caption, "Pick2Word");
 }
 
+// A member whose records cannot be reached fails before Word is started: the writer's box, then
+// why, never an empty document reported as written.
+TEST(WordExportUnreachable, TheBoxAndTheReasonAndNoWord) {
+    const struct {
+        const char* what;
+        bool segment;
+        bool saveOpens;
+        const char* reason;
+    } cases[] = {
+        {"no segment", false, true, "no segment holds member MBR1"},
+        {"save gone", true, false, "the save file cannot be opened"},
+    };
+    for (const auto& c : cases) {
+        ExportFixture fixture;
+        std::vector<BuiltSegment> segments;
+        if (c.segment) {
+            segments.push_back(ContentFixtures::memberRecords("ITEMS", "MBR1", 7, itemSlots()));
+        }
+        fixture.open({itemsFile(3)}, segments);
+        if (!c.saveOpens) {
+            fixture.views.session.openSource = [](const std::string&) {
+                return std::unique_ptr<BlockSource>();
+            };
+        }
+        EXPECT_EQ(writeWordExport(fixture.session, {0, 0, 0}, "X.doc"), ExportOutcome::Failed) << c.what;
+        EXPECT_TRUE(fixture.automation.lines.empty()) << c.what;
+        ASSERT_EQ(fixture.views.notifier.entries.size(), 2u) << c.what;
+        EXPECT_EQ(fixture.views.notifier.entries[0].text, "Write Doc file error!") << c.what;
+        EXPECT_EQ(fixture.views.notifier.entries[0].caption, "Pick2Word") << c.what;
+        EXPECT_EQ(fixture.views.notifier.entries[1].text, c.reason) << c.what;
+    }
+}
+
 TEST_F(WordExportTest, AFailureOutsideTheRecordLoopIsRaisedAfterWordIsToldToQuit) {
     openItems(itemSlots());
     fixture.automation.failWhen("run #8.Add", "table refused");

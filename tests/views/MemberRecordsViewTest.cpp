@@ -191,6 +191,33 @@ TEST_F(RecordsViewTest, AFieldReachingPastTheRecordIsAReadingError) {
     EXPECT_EQ(fixture.notifier.texts(), (std::vector<std::string>{"Error:during reading records"}));
 }
 
+// The fixed message stays alone; the failure's own reason is kept beside it for a note, and a
+// listing that works clears it.
+TEST_F(RecordsViewTest, AReadingFailureKeepsItsCause) {
+    open({{"MBR1", "", "", 2}},
+         {ContentFixtures::memberRecords("ORDERS", "MBR1", 13,
+                                         {{0x80, order("GOOD", {0x00, 0x00, 0x5D}, kDayNumber, 1)},
+                                          {0x80, order("BAD", {0x00, 0x12, 0x3F}, 0, 1)}})});
+    EXPECT_EQ(fixture.showMember(0, 0, 0), ViewOutcome::Failed);
+    EXPECT_EQ(fixture.notifier.texts(), (std::vector<std::string>{"Error:during reading records"}));
+    EXPECT_FALSE(fixture.session.failureCause.empty());
+    EXPECT_EQ(fixture.session.failureCause.find("Error"), std::string::npos) << fixture.session.failureCause;
+
+    fixture.session.openSource = [](const std::string&) { return std::unique_ptr<BlockSource>(); };
+    EXPECT_EQ(fixture.showMember(0, 0, 0), ViewOutcome::Failed);
+    EXPECT_EQ(fixture.session.failureCause, "save file cannot be opened");
+
+    open({{"MBR1", "", "", 1}},
+         {ContentFixtures::memberRecords("ORDERS", "MBR1", 13,
+                                         {{0x80, order("GOOD", {0x00, 0x00, 0x5D}, kDayNumber, 1)}})});
+    fixture.session.openSource = [this](const std::string&) {
+        return std::make_unique<MemoryBlockSource>(fixture.bytes);
+    };
+    fixture.session.failureCause = "earlier";
+    EXPECT_EQ(fixture.showMember(0, 0, 0), ViewOutcome::Shown);
+    EXPECT_TRUE(fixture.session.failureCause.empty());
+}
+
 TEST(RecordsView, RecordsAndFieldsLongerThanTheClassicWorkAreasAreListedWhole) {
     // 12000-byte records with a 6000-byte character field: beyond the 10512-byte stream area and
     // the 5000-byte value buffer.
