@@ -120,6 +120,7 @@ TEST_F(StoredCcsidWindowTest, TreeTextsAndLabelsByStoredCcsidEqualTheCommandLine
     QAbstractItemModelTester tester(&window_->treeModel(),
                                     QAbstractItemModelTester::FailureReportingMode::Fatal);
     window_->openFile(QString::fromStdString(save.string()));
+    window_->openJob().wait();
     const CatalogTreeModel& model = window_->treeModel();
     const std::string cli = cliOutput("tree '" + save.string() + "' --ccsid stored --ebcdic 37 --pc 1252");
     // Each object and member line of the command's tree: indent, caption, tab, text, tab.
@@ -213,6 +214,7 @@ TEST_F(StoredCcsidWindowTest, ExtractAllFollowsTheChoice) {
         window_.reset();
         start();
         window_->openFile(QString::fromStdString(save.string()));
+        window_->openJob().wait();
         const fs::path out = folder_ / (on ? "stored" : "pair");
         QSignalSpy done(&window_->extractAll(), &ExtractAllAction::finished);
         window_->extractAll().start({QString::fromStdString(out.string()), false});
