@@ -54,6 +54,9 @@ const char* outcomeName(OpenedSave::Outcome outcome) {
             return "opened";
         case OpenedSave::Outcome::CannotOpen:
             return "cannotOpen";
+        // The bridge's opens are never asked to stop.
+        case OpenedSave::Outcome::Cancelled:
+            return "cancelled";
         case OpenedSave::Outcome::NotSaveFile:
             break;
     }
