@@ -61,6 +61,7 @@ class StoredCcsidExportWindowTest : public ShellFixture {
         start();
         dialogs_.files.push_back(QString::fromStdString(path.string()));
         window_->openSaveFile();
+        window_->openJob().wait();
         start_ = std::filesystem::current_path();
     }
     void TearDown() override {
@@ -76,6 +77,8 @@ class StoredCcsidExportWindowTest : public ShellFixture {
                 b->click();
             }
         }
+        // Confirming new code pages opens the save again.
+        window_->openJob().wait();
     }
 
     // Selects the tree node at `rows` and waits for its listing.
