@@ -12,7 +12,6 @@
 #include "export/InProcessAutomationClient.h"
 #include "extract/JsonWriter.h"
 #include "extract/SaveFileExtractor.h"
-#include "savefile/CatalogTexts.h"
 #include "savefile/CatalogTree.h"
 #include "savefile/IfsTree.h"
 #include "savefile/SaveFileCheck.h"
@@ -216,15 +215,9 @@ std::unique_ptr<BridgeSession> BridgeSession::openHeld(const NodePosition& objec
 
 std::string BridgeSession::tree() {
     Catalog& catalog = opened_.catalog();
-    CatalogTree tree;
-    if (catalog.ifs && catalog.ifs->tree) {
-        tree = IfsTree::catalogTree(*catalog.ifs->tree, pcCodePage_);
-    } else if (views_->storedCcsidHostPage) {
-        CatalogTexts texts(catalog, *views_->storedCcsidHostPage, pcCodePage_);
-        tree = buildCatalogTree(catalog, texts);
-    } else {
-        tree = buildCatalogTree(catalog);
-    }
+    const CatalogTree tree = catalog.ifs && catalog.ifs->tree
+                                 ? IfsTree::catalogTree(*catalog.ifs->tree, pcCodePage_)
+                                 : libraryTree(*views_);
     JsonWriter json;
     json.beginObject();
     json.member("complete", tree.complete);

@@ -269,17 +269,9 @@ void MainWindow::applyTextDecoding() {
         // tree's texts follow at once.
         session_->shownMember.stale = true;
         if (!catalog_.ifs && !treeModel_->tree().roots.empty()) {
-            treeModel_->retextTree(libraryTree());
+            treeModel_->retextTree(libraryTree(*session_));
         }
     }
-}
-
-CatalogTree MainWindow::libraryTree() const {
-    if (!session_->storedCcsidHostPage) {
-        return buildCatalogTree(catalog_);
-    }
-    CatalogTexts texts(catalog_, *session_->storedCcsidHostPage, conversion_->PcCodePage);
-    return buildCatalogTree(catalog_, texts);
 }
 
 void MainWindow::attachForms(AboutDialog* about, OptionsDialog* options, FtpDialog* ftp) {
@@ -581,8 +573,8 @@ void MainWindow::showOpened(const QString& path, bool held, OpenedSave& candidat
     if (!held) {
         recentFiles_->add(path);
     }
-    CatalogTree tree =
-        catalog_.ifs ? IfsTree::catalogTree(*catalog_.ifs->tree, conversion_->PcCodePage) : libraryTree();
+    CatalogTree tree = catalog_.ifs ? IfsTree::catalogTree(*catalog_.ifs->tree, conversion_->PcCodePage)
+                                    : libraryTree(*session_);
     const bool complete = tree.complete;
     treeModel_->setTree(std::move(tree));
     if (complete) {

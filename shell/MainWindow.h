@@ -108,7 +108,6 @@ class MainWindow final : public QMainWindow, private NodeContentTarget {
     // Records, the tree's texts and the labels by stored CCSID or by the pair, as Options say.
     void applyTextDecoding();
     // The tree of the library save on display, its texts decoded as Options say.
-    CatalogTree libraryTree() const;
     // The summary label's text, decoded as it was given.
     QString summaryShown() const;
     void setNodeTitle(const std::string& text) override;

@@ -214,4 +214,9 @@ ViewOutcome showNodeContent(ViewSession& session, NodeContentTarget& target,
     }
 }
 
+CatalogTree libraryTree(const ViewSession& session) {
+    const std::unique_ptr<CatalogTexts> texts = nodeTexts(session);
+    return buildCatalogTree(session.catalog, *texts);
+}
+
 }  // namespace quelvane

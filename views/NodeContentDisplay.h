@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 
+#include "savefile/CatalogTree.h"
 #include "views/NodeContentTarget.h"
 #include "views/ViewOutcome.h"
 #include "views/ViewSession.h"
@@ -27,5 +28,9 @@ struct NodePosition {
 // the buttons and the content list, by the node's level and the object's type and attribute.
 ViewOutcome showNodeContent(ViewSession& session, NodeContentTarget& target,
                             const std::optional<NodePosition>& node);
+
+// The tree of the session's library save, its texts read as the session reads the nodes' texts:
+// by stored CCSID (UTF-8) or by the pair.
+CatalogTree libraryTree(const ViewSession& session);
 
 }  // namespace quelvane
