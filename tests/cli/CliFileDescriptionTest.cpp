@@ -10,19 +10,14 @@
 #include <string>
 
 #include "tests/support/RealFiles.h"
+#include "tests/support/TestFiles.h"
 
 namespace {
 
 std::string describeJson(const std::string& save, const std::string& node) {
     const std::string command = std::string(QUELVANE_CLI_PATH) + " describe '" + QUELVANE_SAVF_DIR + "/" +
                                 save + "' '" + node + "' --json --ebcdic 37 --pc 1252";
-    std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
-    std::string out;
-    std::array<char, 4096> buffer{};
-    while (pipe && std::fgets(buffer.data(), buffer.size(), pipe.get()) != nullptr) {
-        out += buffer.data();
-    }
-    return out;
+    return quelvane::test::commandOutput(command);
 }
 
 // Lines of the JSON with their indentation removed, for looking up "key": value pairs.

@@ -10,10 +10,12 @@
 #include <fstream>
 #include <iterator>
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
 #include "tests/support/RealFiles.h"
+#include "tests/support/TestFiles.h"
 
 namespace {
 
@@ -21,13 +23,7 @@ const std::string kPair = " --ebcdic 37 --pc 1252";
 
 std::string run(const std::string& arguments) {
     const std::string command = std::string(QUELVANE_CLI_PATH) + " " + arguments + kPair + " 2>&1";
-    std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
-    std::string out;
-    std::array<char, 4096> buffer{};
-    while (pipe && std::fgets(buffer.data(), buffer.size(), pipe.get()) != nullptr) {
-        out += buffer.data();
-    }
-    return out;
+    return quelvane::test::commandOutput(command);
 }
 
 std::string saved(const char* name) {
@@ -51,18 +47,33 @@ bool holdsTextBefore(const std::string& json, const std::string& text, const std
     return false;
 }
 
+// A command and texts its output holds and lacks.
+struct OutputCase {
+    std::string arguments;
+    std::vector<std::string> holds;
+    std::vector<std::string> lacks;
+};
+
+void expectOutputs(std::span<const OutputCase> cases) {
+    for (const OutputCase& c : cases) {
+        SCOPED_TRACE(c.arguments);
+        const std::string out = run(c.arguments);
+        for (const std::string& text : c.holds) {
+            EXPECT_NE(out.find(text), std::string::npos) << text << "\n" << out.substr(0, 2000);
+        }
+        for (const std::string& text : c.lacks) {
+            EXPECT_EQ(out.find(text), std::string::npos) << text;
+        }
+    }
+}
+
 // extract and show --json read by stored CCSID unless told pair; show reads by the pair unless
 // told stored. Each case: the command, texts it holds, texts it lacks.
 TEST(CliStoredCcsid, ShowReadsByTheChoiceMade) {
     QUELVANE_REQUIRE_REAL_FILE(std::string(QUELVANE_SAVF_DIR) + "/GURI_demodb.savf");
     const std::string guri = saved("GURI_demodb.savf");
-    struct Case {
-        std::string arguments;
-        std::vector<std::string> holds;
-        std::vector<std::string> lacks;
-    };
     // KJNAME (5026), KNNAME (290, half-width katakana), PNAME (1399).
-    const Case cases[] = {
+    const OutputCase cases[] = {
         {"show " + guri + " 0/PERSON/0 --ccsid stored", {"\t滝川　厚 ", "\tﾀｷｶﾞﾜ ｱﾂｼ ", "\t静岡県　\t"}, {}},
         {"show " + guri + " 0/PERSON/0 --json", {"\"滝川　厚 ", "\"ﾀｷｶﾞﾜ ｱﾂｼ "}, {}},
         {"show " + guri + " 0/PREFCODE/0 --json", {"\"北海道　"}, {}},
@@ -77,16 +88,7 @@ TEST(CliStoredCcsid, ShowReadsByTheChoiceMade) {
           "field QAPZCOVER: CCSID 65535, read in the chosen EBCDIC page"},
          {}},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.arguments);
-        const std::string out = run(c.arguments);
-        for (const std::string& text : c.holds) {
-            EXPECT_NE(out.find(text), std::string::npos) << text << "\n" << out.substr(0, 2000);
-        }
-        for (const std::string& text : c.lacks) {
-            EXPECT_EQ(out.find(text), std::string::npos) << text;
-        }
-    }
+    expectOutputs(cases);
 }
 
 // The texts of objects and members: tree and show by the pair unless told stored, tree --json
@@ -98,12 +100,7 @@ TEST(CliStoredCcsid, CatalogTextsFollowTheChoice) {
     QUELVANE_REQUIRE_REAL_FILE(std::string(QUELVANE_SAVF_DIR) + "/CSCH@009.SAVF");
     const std::string guri = saved("GURI_demodb.savf");
     const std::string isphere = saved("ISPH_ISPHERE_2015-05-06_51507f.savf");
-    struct Case {
-        std::string arguments;
-        std::vector<std::string> holds;
-        std::vector<std::string> lacks;
-    };
-    const Case cases[] = {
+    const OutputCase cases[] = {
         {"tree " + guri + " --ccsid stored",
          {"\n    PERSON(PF)\t登録者一覧\towner GURI,",
           "\n      PERSONL1 \t登録者一覧- KEY:姓名（読み）\t3 records,",
@@ -131,16 +128,7 @@ TEST(CliStoredCcsid, CatalogTextsFollowTheChoice) {
         {"show " + isphere + " 1/QSTRPREPRC/PRZ0004", {"Description:  MSG: Die Marke  1 ist au~erhalb"}, {}},
         {"tree " + saved("CSCH@009.SAVF") + " --ccsid stored", {"\n    CSCH@009(LIB)\tCS.CH #009"}, {}},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.arguments);
-        const std::string out = run(c.arguments);
-        for (const std::string& text : c.holds) {
-            EXPECT_NE(out.find(text), std::string::npos) << text << "\n" << out.substr(0, 2000);
-        }
-        for (const std::string& text : c.lacks) {
-            EXPECT_EQ(out.find(text), std::string::npos) << text;
-        }
-    }
+    expectOutputs(cases);
 }
 
 TEST(CliStoredCcsid, ExtractReadsByStoredCcsidUnlessToldPair) {

@@ -17,9 +17,7 @@ class BuiltFileTest : public ShellFixture {
         builder.build().writeTo(path.string());
         configure(37, 1252);
         start();
-        dialogs_.files.push_back(QString::fromStdString(path.string()));
-        window_->openSaveFile();
-        window_->openJob().wait();
+        openThroughDialog(path);
     }
 
     QModelIndex at(std::initializer_list<int> rows) {

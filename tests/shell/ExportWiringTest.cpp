@@ -11,28 +11,12 @@
 #include "export/pickbatch/ExportActions.h"
 #include "shell/FlatListView.h"
 #include "shell/ListingWorker.h"
+#include "tests/shell/ChosenFile.h"
 #include "tests/shell/ShellFixture.h"
 #include "tests/support/ContentFixtures.h"
 
 namespace quelvane::test {
 namespace {
-
-class ChosenFile final : public ExportFileDialog {
-  public:
-    explicit ChosenFile(std::string path) : path_(std::move(path)) {}
-    bool execute(std::string& fileName, int& filterIndex) override {
-        presets.push_back(fileName);
-        fileName = path_;
-        filterIndex = 1;
-        return true;
-    }
-    void setFileName(const std::string&) override {}
-
-    std::vector<std::string> presets;
-
-  private:
-    std::string path_;
-};
 
 // The window's export buttons, menu items and tree pop-up items over a built file: ORDERS with
 // members JAN and FEB, one character field each.
@@ -57,19 +41,7 @@ class ExportWiringTest : public ShellFixture {
         builder.build().writeTo(path.string());
         configure(37, 1252);
         start();
-        dialogs_.files.push_back(QString::fromStdString(path.string()));
-        window_->openSaveFile();
-        window_->openJob().wait();
-    }
-
-    void select(std::initializer_list<int> rows) {
-        QModelIndex index;
-        for (int row : rows) {
-            index = window_->treeModel().index(row, 0, index);
-        }
-        window_->findChild<QTreeView*>(QStringLiteral("TreeView1"))->setCurrentIndex(index);
-        window_->showSelectedNode();
-        window_->findChild<ListingWorker*>()->wait();
+        openThroughDialog(path);
     }
 
     QAction* action(const char* name) { return find<QAction>(window_.get(), name); }
@@ -80,13 +52,13 @@ TEST_F(ExportWiringTest, ExportAndPickOutWriteTheSelectedMember) {
     auto dialog = std::make_unique<ChosenFile>((folder_ / "out").string());
     ChosenFile* chosen = dialog.get();
     window_->exports().setFileDialog(std::move(dialog));
-    select({0, 0, 0, 1});
+    selectRows({0, 0, 0, 1});
     button(2)->click();
     EXPECT_EQ(chosen->presets, std::vector<std::string>{"ORDERS_FEB"});
     std::ifstream written(folder_ / "out.txt", std::ios::binary);
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(written), {}), "INK \r\n");
 
-    select({0, 0, 0});
+    selectRows({0, 0, 0});
     action("PickOut1")->trigger();
     action("ExportAMember1")->trigger();
     EXPECT_EQ(dialogs_.messageTexts(),
@@ -97,14 +69,14 @@ TEST_F(ExportWiringTest, ExportAndPickOutWriteTheSelectedMember) {
 TEST_F(ExportWiringTest, BatchAndPickOutInBatchOpenTheBatchDialog) {
     BatchExportDialog& batch = window_->exports().batchDialog();
     EXPECT_FALSE(batch.isVisible());
-    select({0, 0, 0, 0});
+    selectRows({0, 0, 0, 0});
     button(3)->click();
     EXPECT_TRUE(batch.isVisible());
     EXPECT_EQ(find<QLabel>(&batch, "pf")->text(), QStringLiteral("ORDERS"));
     EXPECT_EQ(find<QLabel>(&batch, "memnum")->text(), QStringLiteral("2"));
     batch.closeDialog();
 
-    select({0, 0});
+    selectRows({0, 0});
     action("PickOutInBatch1")->trigger();
     action("ExportInBatch1")->trigger();
     EXPECT_FALSE(batch.isVisible());
@@ -118,7 +90,7 @@ TEST_F(ExportWiringTest, ARightClickDoesNotChangeWhatThePopUpActsOn) {
     auto dialog = std::make_unique<ChosenFile>((folder_ / "out").string());
     ChosenFile* chosen = dialog.get();
     window_->exports().setFileDialog(std::move(dialog));
-    select({0, 0, 0, 1});
+    selectRows({0, 0, 0, 1});
     auto* tree = window_->findChild<QTreeView*>(QStringLiteral("TreeView1"));
     window_->show();
     tree->expandAll();
@@ -154,9 +126,7 @@ TEST_F(RecordColumnsTest, AColumnFitsItsCaptionAndValues) {
     builder.build().writeTo(path.string());
     configure(37, 1252);
     start();
-    dialogs_.files.push_back(QString::fromStdString(path.string()));
-    window_->openSaveFile();
-    window_->openJob().wait();
+    openThroughDialog(path);
     QModelIndex index;
     for (int row : {0, 0, 0, 0}) {
         index = window_->treeModel().index(row, 0, index);

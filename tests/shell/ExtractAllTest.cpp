@@ -43,9 +43,7 @@ class ExtractAllTest : public ShellFixture {
             std::vector<StreamSlot>(bigRecords, {0x80, SaveFileBuilder::ebcdic("INK", 4)})));
         const auto path = folder_ / "built.savf";
         builder.build().writeTo(path.string());
-        dialogs_.files.push_back(QString::fromStdString(path.string()));
-        window_->openSaveFile();
-        window_->openJob().wait();
+        openThroughDialog(path);
     }
 
     bool waitForFinish() {
@@ -119,9 +117,7 @@ TEST_F(ExtractAllTest, CancelledRunLeavesCompleteFilesOnly) {
 TEST_F(ExtractAllTest, AnIntegratedFileSystemSaveWritesItsStreamFiles) {
     const fs::path save = fs::path(QUELVANE_SAVF_DIR) / "UZ_wcount25i.savf";
     QUELVANE_REQUIRE_REAL_FILE(save);
-    dialogs_.files.push_back(QString::fromStdString(save.string()));
-    window_->openSaveFile();
-    window_->openJob().wait();
+    openThroughDialog(save);
     const fs::path out = folder_ / "ifs";
     window_->extractAll().start({QString::fromStdString(out.string()), false});
     ASSERT_TRUE(waitForFinish());

@@ -12,6 +12,7 @@
 #include "shell/ExtractDialog.h"
 #include "shell/HeldSaveActions.h"
 #include "shell/ListingWorker.h"
+#include "tests/shell/ChosenFile.h"
 #include "tests/shell/ShellFixture.h"
 #include "tests/support/ContentFixtures.h"
 #include "tests/support/RealFiles.h"
@@ -23,20 +24,6 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr std::size_t kBlock = 528;
-
-class ChosenFile final : public ExportFileDialog {
-  public:
-    explicit ChosenFile(std::string path) : path_(std::move(path)) {}
-    bool execute(std::string& fileName, int& filterIndex) override {
-        fileName = path_;
-        filterIndex = 1;
-        return true;
-    }
-    void setFileName(const std::string&) override {}
-
-  private:
-    std::string path_;
-};
 
 // The save HELD holds: library SAVRST with file ORDERS, member JAN holding the record "PEN".
 std::vector<std::uint8_t> innerSave(std::int32_t headerSize = 4096) {

@@ -10,6 +10,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <initializer_list>
 #include <memory>
 #include <sstream>
 
@@ -85,6 +86,26 @@ class ShellFixture : public ::testing::Test {
             }
             ASSERT_TRUE(at.isValid()) << qPrintable(prefix);
         }
+        show(at);
+    }
+
+    // Shows the node reached by following row numbers from the root, its listing done.
+    void selectRows(std::initializer_list<int> rows) {
+        QModelIndex at;
+        for (int row : rows) {
+            at = window_->treeModel().index(row, 0, at);
+        }
+        show(at);
+    }
+
+    // Opens `path` through the Open command's file dialog, the open done.
+    void openThroughDialog(const std::filesystem::path& path) {
+        dialogs_.files.push_back(QString::fromStdString(path.string()));
+        window_->openSaveFile();
+        window_->openJob().wait();
+    }
+
+    void show(const QModelIndex& at) {
         window_->findChild<QTreeView*>(QStringLiteral("TreeView1"))->setCurrentIndex(at);
         window_->showSelectedNode();
         window_->findChild<ListingWorker*>()->wait();

@@ -11,26 +11,13 @@
 #include "export/pickbatch/BatchExportDialog.h"
 #include "export/pickbatch/ExportActions.h"
 #include "shell/ListingWorker.h"
+#include "tests/shell/ChosenFile.h"
 #include "tests/shell/ShellFixture.h"
 #include "tests/support/ContentFixtures.h"
 #include "tests/support/TestFiles.h"
 
 namespace quelvane::test {
 namespace {
-
-class NamedFile final : public ExportFileDialog {
-  public:
-    explicit NamedFile(std::string path) : path_(std::move(path)) {}
-    bool execute(std::string& fileName, int& filterIndex) override {
-        fileName = path_;
-        filterIndex = 1;
-        return true;
-    }
-    void setFileName(const std::string&) override {}
-
-  private:
-    std::string path_;
-};
 
 BuiltField tagged(const char* name, std::uint16_t typeCode, std::uint16_t length, std::uint16_t ccsid) {
     BuiltFieldFacts facts;
@@ -59,9 +46,7 @@ class StoredCcsidExportWindowTest : public ShellFixture {
         builder.build().writeTo(path.string());
         configure(37, 1252);
         start();
-        dialogs_.files.push_back(QString::fromStdString(path.string()));
-        window_->openSaveFile();
-        window_->openJob().wait();
+        openThroughDialog(path);
         start_ = std::filesystem::current_path();
     }
     void TearDown() override {
@@ -82,20 +67,11 @@ class StoredCcsidExportWindowTest : public ShellFixture {
     }
 
     // Selects the tree node at `rows` and waits for its listing.
-    void select(std::initializer_list<int> rows) {
-        QModelIndex index;
-        for (int row : rows) {
-            index = window_->treeModel().index(row, 0, index);
-        }
-        window_->findChild<QTreeView*>(QStringLiteral("TreeView1"))->setCurrentIndex(index);
-        window_->showSelectedNode();
-        window_->findChild<ListingWorker*>()->wait();
-    }
 
     // The member as the window's Export writes it.
     std::string exported(const char* name) {
-        window_->exports().setFileDialog(std::make_unique<NamedFile>((folder_ / name).string()));
-        select({0, 0, 0, 0});
+        window_->exports().setFileDialog(std::make_unique<ChosenFile>((folder_ / name).string()));
+        selectRows({0, 0, 0, 0});
         button(2)->click();
         return slurp(folder_ / (std::string(name) + ".txt"));
     }
@@ -115,7 +91,7 @@ TEST_F(StoredCcsidExportWindowTest, ExportAndBatchFollowTheChoice) {
     const std::filesystem::path directory = folder_ / "batch";
     std::filesystem::create_directories(directory);
     BatchExportDialog& batch = window_->exports().batchDialog();
-    select({0, 0, 0});
+    selectRows({0, 0, 0});
     button(3)->click();
     ASSERT_TRUE(batch.isVisible());
     find<QLineEdit>(&batch, "Edit1")->setText(QString::fromStdString(directory.string()));

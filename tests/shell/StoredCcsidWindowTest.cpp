@@ -48,13 +48,7 @@ class StoredCcsidWindowTest : public ShellFixture {
 
 std::string cliOutput(const std::string& arguments) {
     const std::string command = std::string(QUELVANE_CLI_PATH) + " " + arguments + " 2>/dev/null";
-    std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
-    std::string out;
-    std::array<char, 4096> buffer{};
-    while (pipe && std::fgets(buffer.data(), buffer.size(), pipe.get()) != nullptr) {
-        out += buffer.data();
-    }
-    return out;
+    return quelvane::test::commandOutput(command);
 }
 
 std::string cliShow(const fs::path& save, const std::string& node) {

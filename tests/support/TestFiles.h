@@ -1,9 +1,12 @@
 #pragma once
 
+#include <array>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <string>
 
 #include <sys/wait.h>
@@ -25,6 +28,19 @@ struct CommandRun {
     std::string out;
     std::string err;
 };
+
+// What `command`, run by the shell, writes to its standard output, whatever its exit status
+// (the command line says where standard error goes).
+inline std::string commandOutput(const std::string& command) {
+    std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
+    std::string out;
+    std::array<char, 4096> buffer{};
+    std::size_t got = 0;
+    while (pipe && (got = std::fread(buffer.data(), 1, buffer.size(), pipe.get())) > 0) {
+        out.append(buffer.data(), got);
+    }
+    return out;
+}
 
 // Runs `command` through the shell with its output caught in files in `folder`.
 inline CommandRun runCommand(const std::string& command, const std::filesystem::path& folder) {
