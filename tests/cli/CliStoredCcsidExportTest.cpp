@@ -9,18 +9,13 @@
 
 #include "tests/support/ContentFixtures.h"
 #include "tests/support/RealFiles.h"
+#include "tests/support/TaggedField.h"
 #include "tests/support/TestFiles.h"
 
 namespace quelvane::test {
 namespace {
 
 namespace fs = std::filesystem;
-
-BuiltField tagged(const char* name, std::uint16_t typeCode, std::uint16_t length, std::uint16_t ccsid) {
-    BuiltFieldFacts facts;
-    facts.ccsid = ccsid;
-    return {name, typeCode, length, 0, 0, 0, 0, facts};
-}
 
 // TAGGED in QGPL: DE (273), FR (297), JP (mixed 5026), RAW (65535); member MBR1 with one record
 // of "ÄÖÜ", "éçà", "A一ｱ" and the control bytes 01 02.
@@ -30,8 +25,8 @@ class CliStoredCcsidExport : public ::testing::Test {
         BuiltObject file;
         file.name = "TAGGED";
         file.attribute = "PF";
-        file.fields = {tagged("DE", 0x0403, 3, 273), tagged("FR", 0x0403, 3, 297),
-                       tagged("JP", 0x0603, 6, 5026), tagged("RAW", 0x0403, 2, 65535)};
+        file.fields = {taggedField("DE", 0x0403, 3, 273), taggedField("FR", 0x0403, 3, 297),
+                       taggedField("JP", 0x0603, 6, 5026), taggedField("RAW", 0x0403, 2, 65535)};
         file.members = {{"MBR1", "", "", 1}};
         BuiltPart part;
         part.objects = {file};

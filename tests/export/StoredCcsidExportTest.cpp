@@ -11,15 +11,10 @@
 #include "export/WordExportWriter.h"
 #include "tests/export/ExportFixture.h"
 #include "tests/export/ExportTestTools.h"
+#include "tests/support/TaggedField.h"
 
 namespace quelvane::test {
 namespace {
-
-BuiltField tagged(const char* name, std::uint16_t typeCode, std::uint16_t length, std::uint16_t ccsid) {
-    BuiltFieldFacts facts;
-    facts.ccsid = ccsid;
-    return {name, typeCode, length, 0, 0, 0, 0, facts};
-}
 
 // TAGGED: DE (273), FR (297), JP (mixed 5026), QTY (binary), RAW (65535), GR (graphic 300); one
 // record of "ÄÖÜ", "éçà", "A一ｱ", 7, the control bytes 01 02 and "一　". The pair gives a
@@ -31,9 +26,9 @@ BuiltObject taggedFile() {
     BuiltObject file;
     file.name = "TAGGED";
     file.attribute = "PF";
-    file.fields = {tagged("DE", 0x0403, 3, 273),    tagged("FR", 0x0403, 3, 297),
-                   tagged("JP", 0x0603, 6, 5026),   tagged("QTY", 0x0003, 2, 0),
-                   tagged("RAW", 0x0403, 2, 65535), tagged("GR", 0x0503, 4, 300)};
+    file.fields = {taggedField("DE", 0x0403, 3, 273),    taggedField("FR", 0x0403, 3, 297),
+                   taggedField("JP", 0x0603, 6, 5026),   taggedField("QTY", 0x0003, 2, 0),
+                   taggedField("RAW", 0x0403, 2, 65535), taggedField("GR", 0x0503, 4, 300)};
     file.fields[3].digits = 4;
     file.members = {{"MBR1", "", "", 1}};
     return file;

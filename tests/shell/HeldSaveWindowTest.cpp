@@ -95,25 +95,6 @@ class HeldSaveWindowTest : public ShellFixture {
         window_->openJob().wait();
     }
 
-    // Selects the node reached by following caption prefixes from the root, and shows it.
-    static void select(MainWindow& window, const QStringList& path) {
-        const CatalogTreeModel& model = window.treeModel();
-        QModelIndex at;
-        for (const QString& prefix : path) {
-            const QModelIndex parent = at;
-            at = {};
-            for (int row = 0; row < model.rowCount(parent) && !at.isValid(); ++row) {
-                if (model.data(model.index(row, 0, parent)).toString().startsWith(prefix)) {
-                    at = model.index(row, 0, parent);
-                }
-            }
-            ASSERT_TRUE(at.isValid()) << qPrintable(prefix);
-        }
-        window.findChild<QTreeView*>(QStringLiteral("TreeView1"))->setCurrentIndex(at);
-        window.showSelectedNode();
-        window.findChild<ListingWorker*>()->wait();
-    }
-
     static HeldSaveActions& actions(MainWindow& window) {
         return *window.findChild<HeldSaveActions*>(QString(), Qt::FindDirectChildrenOnly);
     }
@@ -145,9 +126,9 @@ class HeldSaveWindowTest : public ShellFixture {
 
 TEST_F(HeldSaveWindowTest, HeldSaveOpensInAWindowWhereViewsAndExportsReadIt) {
     openBuilt();
-    select(*window_, {"Library(QGPL)", "Part0", "ORDERS"});
+    selectIn(*window_, {"Library(QGPL)", "Part0", "ORDERS"});
     EXPECT_FALSE(offered(*window_));
-    select(*window_, {"Library(QGPL)", "Part0", "HELD"});
+    selectIn(*window_, {"Library(QGPL)", "Part0", "HELD"});
     ASSERT_TRUE(offered(*window_));
 
     MainWindow* inner = openHeld(*window_);
@@ -158,7 +139,7 @@ TEST_F(HeldSaveWindowTest, HeldSaveOpensInAWindowWhereViewsAndExportsReadIt) {
     EXPECT_EQ(captions(*inner).mid(0, 4),
               (QStringList{"Library(SAVRST)", "  Part0", "    ORDERS(PF)", "      JAN "}));
 
-    select(*inner, {"Library(SAVRST)", "Part0", "ORDERS", "JAN"});
+    selectIn(*inner, {"Library(SAVRST)", "Part0", "ORDERS", "JAN"});
     ASSERT_EQ(inner->listModel().rowCount(), 1);
     EXPECT_EQ(inner->listModel().rowTexts(0), (QStringList{"0", "PEN "}));
 
@@ -181,13 +162,13 @@ TEST_F(HeldSaveWindowTest, HeldSaveOpensInAWindowWhereViewsAndExportsReadIt) {
         << qPrintable(dialogs_.messages[0].text);
 
     // The outer window still reads its own file.
-    select(*window_, {"Library(QGPL)", "Part0", "HELD"});
+    selectIn(*window_, {"Library(QGPL)", "Part0", "HELD"});
     EXPECT_EQ(captions(*window_).front(), QStringLiteral("Library(QGPL)"));
 }
 
 TEST_F(HeldSaveWindowTest, ExportedSaveFileReopensWithTheSameTree) {
     openBuilt();
-    select(*window_, {"Library(QGPL)", "Part0", "HELD"});
+    selectIn(*window_, {"Library(QGPL)", "Part0", "HELD"});
     MainWindow* inner = openHeld(*window_);
     ASSERT_NE(inner, nullptr);
     const QStringList innerTree = captions(*inner);
@@ -212,11 +193,11 @@ TEST_F(HeldSaveWindowTest, ExportedSaveFileReopensWithTheSameTree) {
     EXPECT_EQ(captions(*window_), innerTree);
 
     // A target that cannot be written is said and leaves nothing behind.
-    select(*window_, {"Library(SAVRST)", "Part0", "ORDERS"});
+    selectIn(*window_, {"Library(SAVRST)", "Part0", "ORDERS"});
     EXPECT_FALSE(offered(*window_));
     window_->openFile(QString::fromStdString((folder_ / "built.savf").string()));
     window_->openJob().wait();
-    select(*window_, {"Library(QGPL)", "Part0", "HELD"});
+    selectIn(*window_, {"Library(QGPL)", "Part0", "HELD"});
     const fs::path nowhere = folder_ / "missing" / "HELD.savf";
     actions(*window_).setTargetChooser(
         [&](QWidget*, const QString&) { return QString::fromStdString(nowhere.string()); });
@@ -230,7 +211,7 @@ TEST_F(HeldSaveWindowTest, ExportedSaveFileReopensWithTheSameTree) {
 // was opened from keeps its own.
 TEST_F(HeldSaveWindowTest, EachWindowKeepsItsOwnCodePages) {
     openBuilt();
-    select(*window_, {"Library(QGPL)", "Part0", "HELD"});
+    selectIn(*window_, {"Library(QGPL)", "Part0", "HELD"});
     MainWindow* inner = openHeld(*window_);
     ASSERT_NE(inner, nullptr);
     auto* innerOptions = inner->findChild<OptionsDialog*>(QString(), Qt::FindDirectChildrenOnly);
@@ -267,7 +248,7 @@ TEST_F(HeldSaveWindowTest, SaveFilesWithoutAHeldSaveSayWhy) {
         {"OLD", "CISC era"},
     };
     for (const auto& c : cases) {
-        select(*window_, {"Library(QGPL)", "Part0", c.object});
+        selectIn(*window_, {"Library(QGPL)", "Part0", c.object});
         EXPECT_TRUE(offered(*window_)) << c.object;
         for (QAction* command : {actions(*window_).openAction(), actions(*window_).exportAction()}) {
             dialogs_.messages.clear();
@@ -294,10 +275,10 @@ TEST_F(HeldSaveWindowTest, RealSaveFileHeldTwiceOpensAndExports) {
     QUELVANE_REQUIRE_REAL_FILE(path);
     window_->openFile(QString::fromStdString(path.string()));
     window_->openJob().wait();
-    select(*window_, {"Library(ARCHLIB)", "Part0", "ARCHLIB("});
+    selectIn(*window_, {"Library(ARCHLIB)", "Part0", "ARCHLIB("});
     MainWindow* archlib = openHeld(*window_);
     ASSERT_NE(archlib, nullptr);
-    select(*archlib, {"Library(ARCHLIB)", "Part0", "SAVF1("});
+    selectIn(*archlib, {"Library(ARCHLIB)", "Part0", "SAVF1("});
     MainWindow* savf1 = openHeld(*archlib);
     ASSERT_NE(savf1, nullptr);
     EXPECT_TRUE(savf1->windowTitle().endsWith(
@@ -332,7 +313,7 @@ TEST_F(HeldSaveWindowTest, RealSaveOfTheCiscEraOpensAndExports) {
     QUELVANE_REQUIRE_REAL_FILE(path);
     window_->openFile(QString::fromStdString(path.string()));
     window_->openJob().wait();
-    select(*window_, {"Library(W95LIB)", "Part0", "PROGS("});
+    selectIn(*window_, {"Library(W95LIB)", "Part0", "PROGS("});
     MainWindow* progs = openHeld(*window_);
     ASSERT_NE(progs, nullptr);
     const QStringList tree = captions(*progs);

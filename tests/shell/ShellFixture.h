@@ -73,8 +73,11 @@ class ShellFixture : public ::testing::Test {
     }
 
     // Shows the node reached by following caption prefixes from the root, its listing done.
-    void select(const QStringList& path) {
-        const CatalogTreeModel& model = window_->treeModel();
+    void select(const QStringList& path) { selectIn(*window_, path); }
+
+    // The same in `window`, which may be a window of a held save.
+    static void selectIn(MainWindow& window, const QStringList& path) {
+        const CatalogTreeModel& model = window.treeModel();
         QModelIndex at;
         for (const QString& prefix : path) {
             const QModelIndex parent = at;
@@ -86,7 +89,7 @@ class ShellFixture : public ::testing::Test {
             }
             ASSERT_TRUE(at.isValid()) << qPrintable(prefix);
         }
-        show(at);
+        showIn(window, at);
     }
 
     // Shows the node reached by following row numbers from the root, its listing done.
@@ -95,7 +98,7 @@ class ShellFixture : public ::testing::Test {
         for (int row : rows) {
             at = window_->treeModel().index(row, 0, at);
         }
-        show(at);
+        showIn(*window_, at);
     }
 
     // Opens `path` through the Open command's file dialog, the open done.
@@ -105,10 +108,10 @@ class ShellFixture : public ::testing::Test {
         window_->openJob().wait();
     }
 
-    void show(const QModelIndex& at) {
-        window_->findChild<QTreeView*>(QStringLiteral("TreeView1"))->setCurrentIndex(at);
-        window_->showSelectedNode();
-        window_->findChild<ListingWorker*>()->wait();
+    static void showIn(MainWindow& window, const QModelIndex& at) {
+        window.findChild<QTreeView*>(QStringLiteral("TreeView1"))->setCurrentIndex(at);
+        window.showSelectedNode();
+        window.findChild<ListingWorker*>()->wait();
     }
 
     template <typename T>

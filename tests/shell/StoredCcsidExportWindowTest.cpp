@@ -14,16 +14,11 @@
 #include "tests/shell/ChosenFile.h"
 #include "tests/shell/ShellFixture.h"
 #include "tests/support/ContentFixtures.h"
+#include "tests/support/TaggedField.h"
 #include "tests/support/TestFiles.h"
 
 namespace quelvane::test {
 namespace {
-
-BuiltField tagged(const char* name, std::uint16_t typeCode, std::uint16_t length, std::uint16_t ccsid) {
-    BuiltFieldFacts facts;
-    facts.ccsid = ccsid;
-    return {name, typeCode, length, 0, 0, 0, 0, facts};
-}
 
 // The window's Export and Batch export follow the Options choice "Decode text by the CCSIDs
 // stored in the save file", over TAGGED: DE (273) "ÄÖÜ" and JP (mixed 5026) "A一", pair 37/1252.
@@ -34,7 +29,7 @@ class StoredCcsidExportWindowTest : public ShellFixture {
         BuiltObject file;
         file.name = "TAGGED";
         file.attribute = "PF";
-        file.fields = {tagged("DE", 0x0403, 3, 273), tagged("JP", 0x0603, 5, 5026)};
+        file.fields = {taggedField("DE", 0x0403, 3, 273), taggedField("JP", 0x0603, 5, 5026)};
         file.members = {{"MBR1", "", "", 1}};
         BuiltPart part;
         part.objects = {file};
