@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cstdio>
 #include <optional>
 #include <string>
@@ -10,6 +11,7 @@
 #include "conversion/PcTextToUtf8.h"
 #include "extract/JsonWriter.h"
 #include "savefile/CatalogTree.h"
+#include "views/MemberRowRange.h"
 #include "views/MemoryContentList.h"
 #include "views/NodeContentDisplay.h"
 #include "views/VersionSummaryView.h"
@@ -20,6 +22,25 @@ namespace {
 
 constexpr int kExitViewFailed = 3;
 constexpr int kRecordlessImage = 1;
+constexpr int kMemberLevel = 3;
+
+// Takes "--rows FIRST:COUNT" out of `arguments`; false, with the reason given, when its value is
+// missing or no range.
+bool takeRowRange(std::vector<std::string>& arguments, std::optional<MemberRowRange>& rows) {
+    auto found = std::find(arguments.begin(), arguments.end(), "--rows");
+    if (found == arguments.end()) {
+        return true;
+    }
+    if (found + 1 != arguments.end()) {
+        rows = MemberRowRange::parse(*(found + 1));
+    }
+    if (!rows) {
+        std::fprintf(stderr, "quelvane-cli: --rows takes FIRST:COUNT, two whole numbers (\"0:100\")\n");
+        return false;
+    }
+    arguments.erase(found, found + 2);
+    return true;
+}
 
 // The labels the window would show; the caption and the status bar have no place here.
 class PrintedTarget final : public NodeContentTarget {
@@ -193,8 +214,13 @@ int runShowCommand(const std::vector<std::string>& arguments) {
     CliSession session;
     std::vector<std::string> rest = arguments;
     const bool json = std::erase(rest, "--json") > 0;
-    int status = session.start(
-        rest, 1, 2, "show FILE NODE [--json] [--ebcdic CP] [--pc CP] [--ccsid stored|pair] [--raw]");
+    std::optional<MemberRowRange> rows;
+    if (!takeRowRange(rest, rows)) {
+        return kExitUsage;
+    }
+    int status = session.start(rest, 1, 2,
+                               "show FILE NODE [--json] [--rows FIRST:COUNT] [--ebcdic CP] [--pc CP] "
+                               "[--ccsid stored|pair] [--raw]");
     if (status != kExitSuccess) {
         return status;
     }
@@ -205,8 +231,18 @@ int runShowCommand(const std::vector<std::string>& arguments) {
         std::fprintf(stderr, "quelvane-cli: no node \"%s\" in %s\n", path.c_str(), rest.front().c_str());
         return kExitUsage;
     }
+    if (rows && (session.catalog().ifs || node->level != kMemberLevel)) {
+        std::fprintf(stderr, "quelvane-cli: --rows lists a member's records; \"%s\" is no member\n",
+                     path.c_str());
+        return kExitUsage;
+    }
     MemoryContentList list;
     ViewSession views(session.catalog(), session.conversion(), session.notifier(), list);
+    if (rows) {
+        views.listMember = [range = *rows](ViewSession& s, NodeContentTarget& t, MemberRef ref) {
+            return showMemberRowRange(s, t, ref, range);
+        };
+    }
     views.openSource = session.sourceOpener();
     views.pcCodePage = [&session] { return session.conversion().PcCodePage; };
     if (session.byStoredCcsid(json)) {

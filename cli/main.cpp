@@ -16,7 +16,8 @@ const CliCommand kCommands[] = {
     {"tree", "tree FILE [--json] [--inner NODE]... [--ebcdic CP] [--pc CP] [--ccsid stored|pair] [--raw]",
      quelvane::cli::runTreeCommand},
     {"show",
-     "show FILE NODE [--json] [--inner NODE]... [--ebcdic CP] [--pc CP] [--ccsid stored|pair] [--raw]",
+     "show FILE NODE [--json] [--rows FIRST:COUNT] [--inner NODE]... [--ebcdic CP] [--pc CP] [--ccsid "
+     "stored|pair] [--raw]",
      quelvane::cli::runShowCommand},
     {"export", quelvane::cli::kExportUsage, quelvane::cli::runExportCommand},
     {"batch", quelvane::cli::kBatchUsage, quelvane::cli::runBatchCommand},

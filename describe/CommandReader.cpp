@@ -1,6 +1,7 @@
 #include "describe/CommandReader.h"
 
 #include <algorithm>
+#include <array>
 #include <map>
 #include <set>
 #include <string>
@@ -78,6 +79,24 @@ enum ItemCode : std::uint8_t {
 constexpr std::uint8_t kQuotedValue = 0x40;
 constexpr std::uint8_t kPackedValue = 0x20;
 constexpr std::int64_t kMappingWidth = 5;
+constexpr std::uint8_t kDecimalType = 0x01;
+constexpr const char* kUnquotedCharacters = "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789$#@_*.";
+
+// A number of a *DEC entry is kept either as its source text (a pooled value, as a default
+// keeps it, its packed form after it) or as its packed form alone (as RANGE and REL keep it).
+// Source text is digits with a sign and a decimal point or comma; it holds at least one EBCDIC
+// digit (F0 to F9), a byte no packed number holds, since no packed digit is F.
+constexpr std::array<std::uint8_t, 4> kNumberMarks = {0x4E, 0x60, 0x4B, 0x6B};  // + - . ,
+constexpr std::uint8_t kEbcdicZero = 0xF0;
+constexpr std::uint8_t kEbcdicNine = 0xF9;
+// Sign and point beside the digits.
+constexpr std::int64_t kNumberTextMarks = 2;
+constexpr std::uint8_t kLowestSign = 0x0A;
+
+// Several parameters may share one chain of QUAL or ELEM entries (two PARMs of the same TYPE
+// label), which is then read once for each; reads in all are bounded so that a hostile space
+// cannot make sharing costly.
+constexpr std::size_t kMostEntryReads = 1 << 16;
 
 // Text entry: prompt width, message identifier (blank for literal text), 2 bytes, length, text.
 constexpr std::int64_t kTextMessageIdAt = 2;
@@ -155,10 +174,15 @@ class SpaceReader {
         return {name(nameAt), name(libraryAt)};
     }
 
-    // Every entry and record is read once; one met again means the chain runs in a circle.
+    // An entry on the way from the parameter chain down to the entry read now; one met again on
+    // that way means the entries run in a circle. A chain of parts read under another parameter
+    // before is left, not claimed.
     void claim(std::int64_t at) {
-        if (at <= 0 || !claimed_.insert(at).second) {
+        if (at <= 0 || !path_.insert(at).second) {
             throw DecodingFailure("command entries run in a circle");
+        }
+        if (++entryReads_ > kMostEntryReads) {
+            throw DecodingFailure("command entries are read more often than a definition needs");
         }
     }
 
@@ -265,12 +289,17 @@ class SpaceReader {
         CommandElement::Kind kind = group.group == CommandElement::Group::Qualifiers
                                         ? CommandElement::Kind::Qualifier
                                         : CommandElement::Kind::Element;
+        std::vector<std::int64_t> chain;
         while (at != 0) {
             claim(at);
+            chain.push_back(at);
             CommandElement& part = group.parts.emplace_back();
             part.kind = kind;
             readEntry(at, kPartItemsAt, part, depth);
             at = space_.u16(at + kNextAt);
+        }
+        for (std::int64_t left : chain) {
+            path_.erase(left);
         }
     }
 
@@ -314,10 +343,53 @@ class SpaceReader {
     }
 
     std::string valueAt(std::uint8_t flag, std::int64_t at, const CommandElement& entry) {
-        if ((flag & kPackedValue) != 0 && entry.typeCode == 0x01 && (flag & kQuotedValue) == 0) {
-            return pooledValue(at, 0);
+        if ((flag & kPackedValue) != 0 && entry.typeCode == kDecimalType && (flag & kQuotedValue) == 0) {
+            return numberAt(at, entry);
         }
         return pooledValue(at, flag);
+    }
+
+    // A RANGE or REL value keeps no flag saying it was quoted: it is quoted where CL needs the
+    // quotes, for anything but a name, a special value or a number in upper case.
+    std::string literalAt(std::int64_t at) {
+        const std::string text = convertField(converter_, space_.at(at + 2, space_.u16(at)), false);
+        const bool plain = !text.empty() && text.find_first_not_of(kUnquotedCharacters) == std::string::npos;
+        return pooledValue(at, plain ? 0 : kQuotedValue);
+    }
+
+    // A number of a *DEC entry, kept as source text or as its packed form alone.
+    std::string numberAt(std::int64_t at, const CommandElement& entry) {
+        if (isNumberText(at, entry)) {
+            return pooledValue(at, 0);
+        }
+        const std::int64_t width = entry.length / 2 + 1;
+        std::span<const std::uint8_t> bytes = space_.at(at, width);
+        for (std::int64_t i = 0; i < width; ++i) {
+            const bool last = i + 1 == width;
+            if ((bytes[i] >> 4) > 9 || (last ? (bytes[i] & 0x0F) < kLowestSign : (bytes[i] & 0x0F) > 9)) {
+                throw DecodingFailure("a number is kept neither as text nor packed");
+            }
+        }
+        return packedValue(at, entry.length, entry.decimals);
+    }
+
+    bool isNumberText(std::int64_t at, const CommandElement& entry) const {
+        if (!space_.contains(at, 2)) {
+            return false;
+        }
+        const std::int64_t length = space_.u16(at);
+        if (length == 0 || length > entry.length + kNumberTextMarks || !space_.contains(at + 2, length)) {
+            return false;
+        }
+        bool anyDigit = false;
+        for (std::uint8_t byte : space_.at(at + 2, length)) {
+            const bool digit = byte >= kEbcdicZero && byte <= kEbcdicNine;
+            if (!digit && std::find(kNumberMarks.begin(), kNumberMarks.end(), byte) == kNumberMarks.end()) {
+                return false;
+            }
+            anyDigit = anyDigit || digit;
+        }
+        return anyDigit;
     }
 
     void readMappings(const BigEndianReader& item, CommandElement& entry) {
@@ -345,7 +417,9 @@ class SpaceReader {
         std::uint32_t count = item.u16(0);
         for (std::uint32_t i = 0; i < count; ++i) {
             std::uint8_t relation = item.u8(2 + 3 * i);
-            entry.relations.push_back({relationText(relation), pooledValue(item.u16(3 + 3 * i), 0)});
+            const std::int64_t at = item.u16(3 + 3 * i);
+            entry.relations.push_back({relationText(relation),
+                                       entry.typeCode == kDecimalType ? numberAt(at, entry) : literalAt(at)});
         }
         entry.range = count == 2 && item.u8(2) == kGreaterOrEqual && item.u8(5) == kLessOrEqual;
     }
@@ -388,7 +462,8 @@ class SpaceReader {
 
     EbcdicTextConverter& converter_;
     BigEndianReader space_;
-    std::set<std::int64_t> claimed_;
+    std::set<std::int64_t> path_;
+    std::size_t entryReads_ = 0;
     std::map<std::uint32_t, std::string> numbers_;
     std::vector<std::uint32_t> controlNumbers_;
     std::size_t nextControl_ = 0;

@@ -15,9 +15,16 @@ constexpr std::int64_t kFirstSegmentAt = 0xE00;
 constexpr std::int64_t kSegmentPagesAt = 2;
 constexpr std::int64_t kPageSize = 512;
 constexpr std::int64_t kSegmentHeaderSize = 0x20;
+// The address of the segment's space; its low 3 bytes are the space's offset in the segment
+// (0x20, just after the header, in the older saves; 0x1000 in later ones).
+constexpr std::int64_t kSpaceAddressAt = 0x18;
+constexpr std::int64_t kSpaceOffsetAt = kSpaceAddressAt + 5;
 
-// The index header and the index, from the object data start.
+// The index header and the index, from the object data start. The message count is a 2-byte
+// number at +8 in the older layout, a 4-byte one at +8 in the later (whose bytes +10 and +11
+// hold the count's low half; the older layout keeps them zero).
 constexpr std::int64_t kIndexCountAt = 0xF08;
+constexpr std::int64_t kIndexCountLowAt = 0xF0A;
 constexpr std::int64_t kIndexStart = 0x1E00;
 // Within an index entry's data: the text record at +2, the description record at +18.
 constexpr std::int64_t kTextToDescription = 16;
@@ -52,9 +59,14 @@ MessageFileContents MessageFileReader::read(std::span<const std::uint8_t> object
         !data.contains(secondStart, secondSize)) {
         throw DecodingFailure("the message file's segments do not fit its data");
     }
-    const std::uint32_t indexCount = data.u16(kIndexCountAt);
-    BigEndianReader space(objectData.subspan(static_cast<std::size_t>(secondStart + kSegmentHeaderSize),
-                                             static_cast<std::size_t>(secondSize - kSegmentHeaderSize)));
+    const std::uint32_t indexCount =
+        data.u16(kIndexCountLowAt) != 0 ? data.u32(kIndexCountAt) : data.u16(kIndexCountAt);
+    const std::int64_t spaceOffset = data.u24(secondStart + kSpaceOffsetAt);
+    if (spaceOffset < kSegmentHeaderSize || spaceOffset >= secondSize) {
+        throw DecodingFailure("the message space lies outside its segment");
+    }
+    BigEndianReader space(objectData.subspan(static_cast<std::size_t>(secondStart + spaceOffset),
+                                             static_cast<std::size_t>(secondSize - spaceOffset)));
     const std::int64_t heapEnd = space.u32(kHeapEndAt);
     if (heapEnd < kFirstRecordAt || !space.contains(0, heapEnd)) {
         throw DecodingFailure("the message heap ends outside its segment");

@@ -11,10 +11,10 @@
 namespace quelvane {
 
 // Reads the messages of a *MSGF. Its first MI segment holds the message index (count at the
-// index header, entries with prefix-compressed keys); the second holds the message space, a
-// heap of records: text records (kind 1) and description records (kind 8, with the message
-// identifier). An index entry ties a description record to its text record; both offsets are
-// counted from the start of the message space.
+// index header, entries with prefix-compressed keys); the second holds the message space, where
+// its header's space address points, a heap of records: text records (kind 1) and description records (kind
+// 8, with the message identifier). An index entry ties a description record to its text record; both offsets
+// are counted from the start of the message space.
 class MessageFileReader {
   public:
     static constexpr std::int64_t kLargestMessageFile = 64 << 20;

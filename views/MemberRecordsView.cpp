@@ -6,7 +6,6 @@
 #include <exception>
 #include <vector>
 
-#include "savefile/BigEndianReader.h"
 #include "savefile/MemberSegment.h"
 #include "savefile/SegmentExpansionFailure.h"
 #include "savefile/TypeCodes.h"
@@ -14,6 +13,7 @@
 #include "views/FieldTextByCcsid.h"
 #include "views/MemberRecordStream.h"
 #include "views/MemberSlotPass.h"
+#include "views/RecordCells.h"
 
 namespace quelvane {
 
@@ -35,34 +35,6 @@ void addColumns(ContentList& list, const SavedObject& file) {
                        ContentList::Sizing::Fixed);
     }
 }
-
-// Decodes the fields of one record slot into cells of the current row, reusing one text's
-// storage for every field: by the pair, or with `byCcsid` by the fields' stored CCSIDs. A field
-// reaching past the record is a decoding failure.
-class RecordDecoder {
-  public:
-    RecordDecoder(const SavedObject& file, EbcdicTextConverter& converter, FieldTextByCcsid* byCcsid)
-        : file_(file), converter_(converter), byCcsid_(byCcsid) {}
-
-    void addCells(ContentList& list, std::span<const std::uint8_t> record) {
-        BigEndianReader slot(record);
-        for (std::int32_t i = 0; i < file_.fieldCount; ++i) {
-            const SavedField& field = file_.fields[static_cast<std::size_t>(i)];
-            if (byCcsid_ != nullptr) {
-                byCcsid_->decode(slot.at(field.offset, field.length), field, text_);
-            } else {
-                decodeFieldValue(slot.at(field.offset, field.length), field, converter_, text_);
-            }
-            list.appendCell(text_);
-        }
-    }
-
-  private:
-    const SavedObject& file_;
-    EbcdicTextConverter& converter_;
-    FieldTextByCcsid* byCcsid_;
-    std::string text_;
-};
 
 }  // namespace
 
@@ -140,7 +112,7 @@ ViewOutcome showMemberRecords(ViewSession& session, NodeContentTarget& target, M
         }
         session.listedUtf8Cells = byCcsid != nullptr;
         session.ccsidFallbackNotes.clear();
-        RecordDecoder decoder(*plan->file, session.converter, byCcsid.get());
+        RecordCells decoder(*plan->file, session.converter, byCcsid.get());
         char caption[24];
         for (std::int64_t row = 0;; ++row) {
             std::optional<MemberRecordStream::Slot> slot = stream.nextSlot();

@@ -105,6 +105,45 @@ TEST_F(CliShow, ObjectsAndTheLibraryShowTheirLists) {
         << library.out;
 }
 
+// --rows lists the lines of the full listing for its rows only, as text and as JSON; a range
+// that is no range, or a node that is no member, is refused.
+TEST_F(CliShow, ARowRangeListsTheFullListingsLines) {
+    const std::string labels = "Member:  JAN         It's DTA type.\nDescription:  January" +
+                               std::string(43, ' ') + " .\n\tNAME\tQTY\n";
+    struct Case {
+        const char* rows;
+        const char* lines;
+    };
+    const Case cases[] = {{"0:3", "0\tANNA\t2\n-\t1\n2\tOTTO\t-1\n"},
+                          {"1:1", "-\t1\n"},
+                          {"2:100", "2\tOTTO\t-1\n"},
+                          {"3:1", ""},
+                          {"0:0", ""}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.rows);
+        ShowRun run = show("0/0/0' --rows '" + std::string(c.rows));
+        EXPECT_EQ(run.status, 0);
+        EXPECT_EQ(run.err, "");
+        EXPECT_EQ(run.out, labels + c.lines);
+    }
+    ShowRun json = show("0/0/0' --json --rows '1:2");
+    EXPECT_EQ(json.status, 0);
+    EXPECT_NE(json.out.find("\"rows\": [\n    {\"caption\": \"1\", \"recordless\": true, \"cells\": []},\n"
+                            "    {\"caption\": \"2\", \"cells\": [\"OTTO\", \"-1\"]}\n  ]\n}\n"),
+              std::string::npos)
+        << json.out;
+    for (std::string bad :
+         {"0/0/0' --rows '1", "0/0/0' --rows '-1:2", "0/0/0' --rows 'x:y", "0/0/0' --rows '"}) {
+        ShowRun refused = show(bad);
+        EXPECT_EQ(refused.status, 1) << bad;
+        EXPECT_EQ(refused.out, "") << bad;
+        EXPECT_NE(refused.err.find("--rows takes FIRST:COUNT"), std::string::npos) << refused.err;
+    }
+    ShowRun notMember = show("0/0' --rows '0:5");
+    EXPECT_EQ(notMember.status, 1);
+    EXPECT_NE(notMember.err.find("is no member"), std::string::npos) << notMember.err;
+}
+
 TEST_F(CliShow, FailuresAndMissingNodes) {
     ShowRun failed = show("0/1/0");
     EXPECT_EQ(failed.status, 3);

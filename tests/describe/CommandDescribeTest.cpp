@@ -296,6 +296,156 @@ TEST(CommandDescribe, ParsesContinuationsAndComments) {
     EXPECT_EQ(parsed[1], (ClStatement{"", "CMD", {{"PROMPT", "'x   y'"}}}));
 }
 
+// The forms the real saves showed beside those above: *DEC RANGE and REL numbers kept packed
+// alone (a V4R5 command and a later one), a REL value CL must quote, and two parameters of the
+// same QUAL type sharing one chain of parts, read for each.
+struct SharedAndPackedCommand {
+    CommandSpaceBuilder b;
+    std::vector<std::size_t> parameters;
+    std::size_t firstQualifier = 0;
+    std::size_t one = 0;
+
+    SharedAndPackedCommand() {
+        b.putText(0x02, "PGM", 10);
+        b.putText(0x0C, "*LIBL", 10);
+        b.putText(0x18, "*", 10);
+        b.putU8(0x100, 0);
+        one = b.append({0x00, 0x00, 0x1F});
+        std::size_t top = b.append({0x65, 0x53, 0x3F});
+        std::size_t below = b.append({0x37, 0x8D});
+        std::size_t job = b.value("*JOB");
+        std::size_t zero = b.append({0x00, 0x00, 0x0F});
+        std::size_t quote = b.value("\"");
+        std::size_t libl = b.value("*LIBL");
+
+        Entry ccsid;
+        ccsid.keyword = "CCSID";
+        ccsid.number = 1;
+        ccsid.type = 0x01;
+        ccsid.length = 5;
+        ccsid.items = cat({item(4, cat({u16(2),
+                                        {3},
+                                        u16(static_cast<std::uint32_t>(one)),
+                                        {6},
+                                        u16(static_cast<std::uint32_t>(top))})),
+                           item(2, cat({u16(1),
+                                        u16(0),
+                                        {0xA1},
+                                        u16(static_cast<std::uint32_t>(job)),
+                                        u16(static_cast<std::uint32_t>(zero))}))});
+        parameters.push_back(write(b, ccsid));
+
+        Entry offset;
+        offset.keyword = "OFFSET";
+        offset.number = 2;
+        offset.type = 0x01;
+        offset.length = 3;
+        offset.items = item(4, cat({u16(1), {5}, u16(static_cast<std::uint32_t>(below))}));
+        parameters.push_back(write(b, offset));
+
+        Entry delimiter;
+        delimiter.keyword = "DLM";
+        delimiter.number = 3;
+        delimiter.length = 1;
+        delimiter.items = item(4, cat({u16(1), {5}, u16(static_cast<std::uint32_t>(quote))}));
+        parameters.push_back(write(b, delimiter));
+
+        Entry name;
+        name.kind = 0x80;
+        name.type = 0x05;
+        name.minimum = 1;
+        firstQualifier = write(b, name);
+        Entry library;
+        library.kind = 0x80;
+        library.type = 0x05;
+        library.items = item(1, cat({{0x05}, u16(static_cast<std::uint32_t>(libl))}));
+        link(b, {firstQualifier, write(b, library)}, false);
+        for (const char* keyword : {"FROM", "TO"}) {
+            Entry object;
+            object.keyword = keyword;
+            object.number = static_cast<std::uint32_t>(parameters.size() + 1);
+            object.kind = 0x04;
+            object.type = 0;
+            object.length = 20;
+            object.firstPart = firstQualifier;
+            parameters.push_back(write(b, object));
+        }
+        link(b, parameters, true);
+        b.putU16(0x7D, static_cast<std::uint32_t>(parameters.front()));
+        b.putU16(0x7F, static_cast<std::uint32_t>(parameters.size()));
+    }
+};
+
+TEST(CommandDescribe, PackedNumbersQuotedRelationsAndSharedParts) {
+    SharedAndPackedCommand built;
+    Cp037Converter converter;
+    CommandDefinition command = CommandReader(converter).read(built.b.bytes());
+    EXPECT_EQ(CommandSource::lines(command, "CMD"),
+              (std::vector<std::string>{
+                  "/* CRTCMD CMD(CMD) PGM(*LIBL/PGM) */",
+                  "             CMD",
+                  "             PARM       KWD(CCSID) TYPE(*DEC) LEN(5 0) RANGE(1 65533) +",
+                  "                          SPCVAL((*JOB 0))",
+                  "             PARM       KWD(OFFSET) TYPE(*DEC) LEN(3 0) REL(*NE -378)",
+                  "             PARM       KWD(DLM) TYPE(*CHAR) LEN(1) REL(*NE '\"')",
+                  "             PARM       KWD(FROM) TYPE(Q1)",
+                  " Q1:         QUAL       TYPE(*NAME) LEN(10) MIN(1)",
+                  "             QUAL       TYPE(*NAME) LEN(10) DFT(*LIBL)",
+                  "             PARM       KWD(TO) TYPE(Q2)",
+                  " Q2:         QUAL       TYPE(*NAME) LEN(10) MIN(1)",
+                  "             QUAL       TYPE(*NAME) LEN(10) DFT(*LIBL)",
+              }));
+
+    struct Spoil {
+        const char* what;
+        void (*apply)(SharedAndPackedCommand&);
+    };
+    const Spoil spoils[] = {
+        // The first RANGE number's sign half made a digit: neither text nor packed.
+        {"packed number without a sign", [](SharedAndPackedCommand& c) { c.b.putU8(c.one + 2, 0x11); }},
+        {"shared parts leading back to their parameter",
+         [](SharedAndPackedCommand& c) {
+             c.b.putU16(c.firstQualifier, static_cast<std::uint32_t>(c.parameters[3]));
+         }},
+    };
+    for (const Spoil& spoil : spoils) {
+        SharedAndPackedCommand spoiled;
+        spoil.apply(spoiled);
+        EXPECT_THROW(CommandReader(converter).read(spoiled.b.bytes()), DecodingFailure) << spoil.what;
+    }
+}
+
+// Parameters sharing one chain of parts are read for each, but no more often in all than a
+// definition needs: 1200 parameters over one chain of 60 parts is refused, not read 72 000 times.
+TEST(CommandDescribe, SharedPartsAreReadABoundedNumberOfTimes) {
+    CommandSpaceBuilder b;
+    b.putU8(0x100, 0);
+    std::vector<std::size_t> parts;
+    for (int i = 0; i < 60; ++i) {
+        Entry part;
+        part.kind = 0x80;
+        part.type = 0x05;
+        parts.push_back(write(b, part));
+    }
+    link(b, parts, false);
+    std::vector<std::size_t> parameters;
+    for (std::uint32_t i = 0; i < 1200; ++i) {
+        Entry parameter;
+        parameter.keyword = "P" + std::to_string(i);
+        parameter.number = i + 1;
+        parameter.kind = 0x04;
+        parameter.type = 0;
+        parameter.firstPart = parts.front();
+        parameters.push_back(write(b, parameter));
+    }
+    link(b, parameters, true);
+    b.putU16(0x7D, static_cast<std::uint32_t>(parameters.front()));
+    b.putU16(0x7F, static_cast<std::uint32_t>(parameters.size()));
+    ASSERT_LT(b.end(), 0x10000u);
+    Cp037Converter converter;
+    EXPECT_THROW(CommandReader(converter).read(b.bytes()), DecodingFailure);
+}
+
 // Spoiled in each way a pointer or count can be: the read ends with DecodingFailure.
 TEST(CommandDescribe, SpoiledDefinitions) {
     struct Spoil {

@@ -13,33 +13,47 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-constexpr std::size_t kSpace = 0x4E20;
+constexpr std::size_t kSecondSegment = 0x4E00;
+constexpr std::size_t kSpace = kSecondSegment + 0x20;
+// Later saves place the message space 0x1000 into its segment.
+constexpr std::size_t kLaterSpaceOffset = 0x1000;
 
 // A message file's data as the layout keeps it: an index segment of 0x4000 bytes and a message
-// space segment of 0x3000 bytes, one text and one description record per message.
+// space segment of 0x3000 bytes, one text and one description record per message. The older
+// layout keeps the message count as 2 bytes at index header +8 and the space just after the
+// second segment's header; the later one (`later`) the count as 4 bytes at +8 and the space
+// 0x1000 into the segment, as the segment header's space address says in both.
 struct BuiltMessageFile {
     Bytes data = Bytes(0xE00 + 0x4000 + 0x3000, 0);
     std::vector<std::size_t> textRecords;
     std::vector<std::size_t> descriptionRecords;
 
-    explicit BuiltMessageFile(const std::vector<std::pair<std::string, std::string>>& messages) {
+    explicit BuiltMessageFile(const std::vector<std::pair<std::string, std::string>>& messages,
+                              bool later = false) {
+        const std::size_t space = later ? kSecondSegment + kLaterSpaceOffset : kSpace;
         SaveFileBuilder::putU16(data, 0xE02, 0x20);
         SaveFileBuilder::putU16(data, 0x4E02, 0x18);
-        SaveFileBuilder::putU16(data, 0xF08, static_cast<std::uint32_t>(messages.size()));
+        SaveFileBuilder::putU32(data, kSecondSegment + 0x1C,
+                                static_cast<std::uint32_t>(space - kSecondSegment));
+        if (later) {
+            SaveFileBuilder::putU32(data, 0xF08, static_cast<std::uint32_t>(messages.size()));
+        } else {
+            SaveFileBuilder::putU16(data, 0xF08, static_cast<std::uint32_t>(messages.size()));
+        }
         std::size_t record = 0x50;
         std::size_t entry = 0x1E00;
         for (const auto& [id, text] : messages) {
             std::size_t textLength = 16 + text.size();
-            SaveFileBuilder::putU32(data, kSpace + record, static_cast<std::uint32_t>(textLength));
-            data[kSpace + record + 4] = 0x01;
-            SaveFileBuilder::putU16(data, kSpace + record + 8, 0xFFFF);
-            SaveFileBuilder::putU16(data, kSpace + record + 14, static_cast<std::uint32_t>(text.size()));
-            SaveFileBuilder::putBytes(data, kSpace + record + 16, SaveFileBuilder::ebcdic(text, text.size()));
+            SaveFileBuilder::putU32(data, space + record, static_cast<std::uint32_t>(textLength));
+            data[space + record + 4] = 0x01;
+            SaveFileBuilder::putU16(data, space + record + 8, 0xFFFF);
+            SaveFileBuilder::putU16(data, space + record + 14, static_cast<std::uint32_t>(text.size()));
+            SaveFileBuilder::putBytes(data, space + record + 16, SaveFileBuilder::ebcdic(text, text.size()));
             textRecords.push_back(record);
             std::size_t description = record + textLength;
-            SaveFileBuilder::putU32(data, kSpace + description, 37);
-            data[kSpace + description + 4] = 0x08;
-            SaveFileBuilder::putBytes(data, kSpace + description + 5, SaveFileBuilder::ebcdic(id, 7));
+            SaveFileBuilder::putU32(data, space + description, 37);
+            data[space + description + 4] = 0x08;
+            SaveFileBuilder::putBytes(data, space + description + 5, SaveFileBuilder::ebcdic(id, 7));
             descriptionRecords.push_back(description);
             // The index entry: the key, then the two record offsets at +2 and +18 of its data.
             SaveFileBuilder::putBytes(data, entry, SaveFileBuilder::ebcdic(id, 7));
@@ -48,8 +62,8 @@ struct BuiltMessageFile {
             entry += 44;
             record = description + 37;
         }
-        SaveFileBuilder::putU32(data, kSpace + record, 0x100);
-        SaveFileBuilder::putU32(data, kSpace + 0x11, static_cast<std::uint32_t>(record + 0x100));
+        SaveFileBuilder::putU32(data, space + record, 0x100);
+        SaveFileBuilder::putU32(data, space + 0x11, static_cast<std::uint32_t>(record + 0x100));
     }
 };
 
@@ -71,6 +85,34 @@ TEST(MessageFileDescribe, MessagesAndStatements) {
                   "             ADDMSGD    MSGID(ABC0002) MSGF(MYMSGF) MSG('It''s the +",
                   "                          second')",
               }));
+}
+
+// The later layout reads as the older: the space where its address points, the 4-byte count.
+TEST(MessageFileDescribe, LaterLayout) {
+    BuiltMessageFile built({{"PRZ0001", "Wrong mode sequence."}, {"PRZ0002", "Second"}}, true);
+    Cp037Converter converter;
+    MessageFileContents contents = MessageFileReader(converter).read(built.data);
+    ASSERT_EQ(contents.messages.size(), 2u);
+    EXPECT_EQ(contents.messages[0].id, "PRZ0001");
+    EXPECT_EQ(contents.messages[0].text, "Wrong mode sequence.");
+    EXPECT_EQ(contents.messages[1].text, "Second");
+
+    struct Spoil {
+        const char* what;
+        std::size_t at;
+        std::uint32_t value;
+    };
+    const Spoil spoils[] = {
+        {"space address inside the segment header", kSecondSegment + 0x1C, 0x10},
+        {"space address past the segment", kSecondSegment + 0x1C, 0x3000},
+        {"4-byte count too large", 0xF08, 0x00010002},
+        {"4-byte count too small", 0xF08, 1},
+    };
+    for (const Spoil& spoil : spoils) {
+        BuiltMessageFile spoiled({{"PRZ0001", "First"}, {"PRZ0002", "Second"}}, true);
+        SaveFileBuilder::putU32(spoiled.data, spoil.at, spoil.value);
+        EXPECT_THROW(MessageFileReader(converter).read(spoiled.data), DecodingFailure) << spoil.what;
+    }
 }
 
 // A description no index entry ties to a text keeps its identifier and says its text is not

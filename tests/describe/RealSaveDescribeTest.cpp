@@ -155,6 +155,11 @@ std::map<std::string, std::string> elements(const ClStatement& statement) {
         }
     }
     auto type = out.find("TYPE");
+    // LEN(4) of a *DEC parameter is LEN(4 0).
+    if (type != out.end() && type->second == "*DEC" && out.count("LEN") != 0 &&
+        out["LEN"].find(' ') == std::string::npos) {
+        out["LEN"] += " 0";
+    }
     if (type != out.end() && out.count("LEN") != 0 && kLengths.count(type->second) != 0 &&
         kLengths.at(type->second) == out["LEN"]) {
         out.erase("LEN");
@@ -190,6 +195,101 @@ TEST(RealSaveDescribe, CommandsEqualTheirSource) {
     }
     // Every keyword of the 3 commands' 11 statements was compared.
     EXPECT_EQ(compared, 88u);
+}
+
+// CRTCSVF of a V4R5 save, whose space lies 0x100 into its MI segment and whose *DEC RANGE
+// values are kept packed, rebuilt from its stored definition equals SOURCE(CRTCSVF) saved beside
+// it, parameter by parameter: its QUAL, its special values with numbers, REL(*NE '"').
+TEST(RealSaveDescribe, V4R5CommandEqualsItsSource) {
+    fs::path path = fs::path(QUELVANE_SAVF_DIR) / "UZ_csv_2-14.savf";
+    QUELVANE_REQUIRE_REAL_FILE(path);
+    OpenedFile file(path);
+    ASSERT_TRUE(file.parsed);
+    std::optional<ObjectRef> ref = file.find("CRTCSVF", 0x1905);
+    ASSERT_TRUE(ref);
+    ObjectDescription description = file.describe(*file.catalog.findObject(*ref));
+    ASSERT_TRUE(description.command) << description.failure;
+    std::vector<ClStatement> rebuilt = CommandSource::statements(*description.command);
+    std::vector<ClStatement> source = ClSourceText::parse(file.sourceLines("SOURCE", "CRTCSVF"));
+    // CMD, 12 PARMs and the two QUALs of FILE's type Q1.
+    ASSERT_EQ(source.size(), 15u);
+    ASSERT_EQ(rebuilt.size(), source.size());
+    for (std::size_t i = 0; i < source.size(); ++i) {
+        SCOPED_TRACE(source[i].parameters.empty() ? source[i].command : source[i].parameters[0].second);
+        EXPECT_EQ(rebuilt[i].command, source[i].command);
+        EXPECT_EQ(rebuilt[i].label, source[i].label);
+        EXPECT_EQ(elements(rebuilt[i]), elements(source[i]));
+    }
+    EXPECT_EQ(CommandSource::qualifiedText(description.command->program), "*LIBL/CRTCSVFCLP");
+    EXPECT_EQ(CommandSource::qualifiedText(description.command->helpPanelGroup), "CSV/CRTCSVFHLP");
+}
+
+// No command or message file of any real save gives up: every one is described.
+TEST(RealSaveDescribe, EveryCommandAndMessageFileIsDescribed) {
+    std::size_t described = 0;
+    std::error_code error;
+    for (const auto& entry : fs::directory_iterator(QUELVANE_SAVF_DIR, error)) {
+        const std::string ext = entry.path().extension().string();
+        if (ext == ".md" || ext == ".tsv") {
+            continue;
+        }
+        SCOPED_TRACE(entry.path().filename().string());
+        OpenedFile file(entry.path());
+        for (const SavedPart& part : file.catalog.parts) {
+            for (const SavedObject& object : part.library.objects) {
+                if (object.typeCode != 0x1905 && object.typeCode != 0x0E03) {
+                    continue;
+                }
+                ObjectDescription description = file.describe(object);
+                EXPECT_TRUE(description.command || description.messages)
+                    << object.name << ": " << description.failure;
+                ++described;
+            }
+        }
+    }
+    if (described == 0) {
+        QUELVANE_REQUIRE_REAL_FILE(fs::path(QUELVANE_SAVF_DIR) / "UZ_zlib123.savf");
+    }
+    // ZIP, UNZIP, DSPZIP, CRTCSVF, VCFMAIN, ADMMAIN, and STRPREPRCE and CVTSPLF in each ISPHERE save.
+    EXPECT_GE(described, 10u);
+}
+
+// A message file of a later save keeps its message space 0x1000 into its second MI segment and
+// its message count as a 4-byte number: STRPREPRCE of ISPHERE holds 24 messages, PRZ0001 to
+// PRZ0024, each with its first-level text.
+TEST(RealSaveDescribe, LaterMessageFileReadsWhole) {
+    fs::path path = fs::path(QUELVANE_SAVF_DIR) / "ISPH_ISPHERE_2015-05-06_51507f.savf";
+    QUELVANE_REQUIRE_REAL_FILE(path);
+    OpenedFile file(path);
+    std::optional<ObjectRef> ref = file.find("STRPREPRCE", 0x0E03);
+    ASSERT_TRUE(ref);
+    ObjectDescription description = file.describe(*file.catalog.findObject(*ref));
+    ASSERT_TRUE(description.messages) << description.failure;
+    const std::vector<MessageDescription>& messages = description.messages->messages;
+    ASSERT_EQ(messages.size(), 24u);
+    for (std::size_t i = 0; i < messages.size(); ++i) {
+        EXPECT_EQ(messages[i].id, "PRZ00" + std::string(i < 9 ? "0" : "") + std::to_string(i + 1));
+        EXPECT_TRUE(messages[i].text) << messages[i].id;
+    }
+    EXPECT_EQ(messages.front().text, "Wrong mode sequence.");
+    EXPECT_EQ(messages[20].text, "Command CHGOBJDA not found.");
+
+    // Its command CVTSPLF keeps the numbers of its *DEC RANGEs packed.
+    ObjectDescription command = file.describe(*file.catalog.findObject(*file.find("CVTSPLF", 0x1905)));
+    ASSERT_TRUE(command.command) << command.failure;
+    std::vector<std::string> ranges;
+    for (const ClStatement& statement : CommandSource::statements(*command.command)) {
+        for (const auto& [keyword, value] : statement.parameters) {
+            if (keyword == "RANGE" || keyword == "SPCVAL") {
+                ranges.push_back(keyword + "(" + value + ")");
+            }
+        }
+    }
+    EXPECT_EQ(ranges,
+              (std::vector<std::string>{
+                  "RANGE(000000 999999)", "RANGE(1 9999)", "SPCVAL((*LAST -2) (*ONLY -3))", "RANGE(1 32767)",
+                  "SPCVAL((*PCASCII -1) (*STREAM -2))", "SPCVAL((*NONE) (*STREAMILE))", "RANGE(1 300)",
+                  "RANGE(1 378)", "RANGE(1 378)", "RANGE(1 999)", "RANGE(-378 378)", "RANGE(1 378)"}));
 }
 
 // The two message files of an SDA menu hold the menu's commands, one message per option

@@ -105,6 +105,7 @@ TEST(RealSaveFiles, EveryFileOpens) {
          {Outcome::SegmentNotExpanded, "segment XFNDSTRS  XFNDSTRS: LZ1 data cannot be expanded"}},
         {"SKS_traceroute.savf", {Outcome::Complete, ""}},
         {"CSCH@002_v1.SAVF", {Outcome::Complete, ""}},
+        {"UZ_csv_2-14.savf", {Outcome::Complete, ""}},
     };
     std::ifstream manifest(savfDirectory() / "MANIFEST.tsv");
     std::string row;
@@ -196,6 +197,9 @@ TEST(RealSaveFiles, LibrariesAndMembers) {
         {"JTT_javaprime.savf", 1, "JAVAPRIME", 512, "SMPDBCSJAP", 0x1901, "SIMPLEDBCS(,0) "},
         {"OSSX_hats.savf", 2, "HATS", 4096, "PRODUCTS", 0x1901, "PRODUCTS(,17) "},
         {"JTT_w95lib.savf", 2, "W95LIB", 4096, "CLEANUP", 0x0201, ""},
+        {"UZ_csv_2-14.savf", 2, "CSV", 512, "SOURCE", 0x1901,
+         "CRTCSVF(CMD,57) CRTCSVFHLP(PNLGRP,400) CRTCSVFCLP(CLP,56) CRTCSVFRPG(RPGLE,1099) MAKE(REXX,56) "
+         "BENCH(CLP,24) "},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.file);

@@ -21,7 +21,7 @@ namespace fs = std::filesystem;
 const std::set<std::string> kReadableFiles = {
     "VCF_VCFV1R0.SAVF", "FLSEARCH.SAVF", "JTT_ddmtestsav.savf", "JTT_javaprime.savf", "JTT_w95lib.savf",
     "UZ_smtp136.savf", "OSSX_hats.savf", "ANSI_ARCHLIB_v2.FILE", "ANSI_MYSAVF.FILE", "UZ_zlib123.savf",
-    "JTT_rmlib.savf",
+    "JTT_rmlib.savf", "UZ_csv_2-14.savf",
     // Saved with data compression: read through their expanded image.
     "CSCH@009.SAVF", "UZ_htp_510.savf", "ANSI_QSI70544.FILE", "GURI_demodb.savf", "GURI_ofdemo.savf",
     "ANSI_QSI70931.FILE", "NOX_release_2022-07-07.savf"};
