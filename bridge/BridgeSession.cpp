@@ -4,6 +4,7 @@
 #include <exception>
 #include <filesystem>
 
+#include "bridge/SaveNotices.h"
 #include "export/ExportCommands.h"
 #include "export/ExportFileNames.h"
 #include "export/ExportRecordPass.h"
@@ -192,9 +193,19 @@ std::string BridgeSession::open(OpenedSave::StoredOpener stored, const std::stri
     views_->shownMember.resetForOpen();
     list_.clearColumns();
     list_.clearRows();
+    bytes_.reset();
+    const std::string notices =
+        outcome == OpenedSave::Outcome::Opened
+            ? SaveNotices::ofSave(opened_.catalog(), converter_.EbcdicCodePage, pcCodePage_,
+                                  views_->storedCcsidHostPage.has_value(), toUtf8_)
+            : std::string();
     return "{\"outcome\":\"" + std::string(outcomeName(outcome)) +
-           "\",\"stop\":" + JsonWriter::quoted(opened_.report().text()) + ",\"messages\":" + messagesJson() +
-           "}";
+           "\",\"stop\":" + JsonWriter::quoted(opened_.report().text()) + notices +
+           ",\"messages\":" + messagesJson() + "}";
+}
+
+std::optional<SuggestedPair> BridgeSession::suggestedPair() const {
+    return SuggestedPair::of(opened_.catalog());
 }
 
 std::unique_ptr<BridgeSession> BridgeSession::openHeld(const NodePosition& object, std::string& answer) {
@@ -272,6 +283,9 @@ void BridgeSession::listSlots(std::int64_t slots) {
 }
 
 std::int64_t BridgeSession::rowCount() const {
+    if (bytes_ != nullptr) {
+        return bytes_->lineCount();
+    }
     return records_ != nullptr ? records_->rowCount() : list_.rowCount();
 }
 
@@ -294,6 +308,7 @@ std::string BridgeSession::more(std::int64_t slots) {
 std::string BridgeSession::show(const NodePosition& node) {
     target_ = std::make_unique<Target>(list_, opened_.catalog());
     listed_ = false;
+    bytes_.reset();
     const ViewOutcome outcome = showNodeContent(*views_, *target_, node);
     if (!listed_) {
         records_.reset();
@@ -312,6 +327,12 @@ std::string BridgeSession::show(const NodePosition& node) {
     }
     out += ",\"exportable\":" + std::string(target_->exportable ? "true" : "false");
     out += ",\"batch\":" + std::string(target_->batch ? "true" : "false");
+    const SavedObject* object = node.level == 2 && !opened_.catalog().ifs
+                                    ? opened_.catalog().findObject({node.parentIndex, node.index})
+                                    : nullptr;
+    if (object != nullptr) {
+        out += SaveNotices::ofObject(*object, toUtf8_);
+    }
     out += ",\"columns\":[";
     for (int c = 0; c < list_.columnCount(); ++c) {
         const MemoryContentList::Column& column = list_.column(c);
@@ -327,7 +348,11 @@ std::string BridgeSession::rows(std::int64_t first, std::int64_t count) {
     const std::int64_t begin = std::clamp<std::int64_t>(first, 0, total);
     const std::int64_t end = begin + std::clamp<std::int64_t>(count, 0, total - begin);
     std::string out = "{\"first\":" + std::to_string(begin) + ",\"rows\":[";
-    for (std::int64_t r = begin; r < end; ++r) {
+    for (std::int64_t r = begin; r < end && bytes_ != nullptr; ++r) {
+        out += (r == begin ? "{\"caption\":" : ",{\"caption\":") + JsonWriter::quoted(utf8(bytes_->line(r))) +
+               ",\"cells\":[]}";
+    }
+    for (std::int64_t r = begin; r < end && bytes_ == nullptr; ++r) {
         const bool records = records_ != nullptr;
         const std::string caption = records ? records_->rowCaption(r) : std::string(list_.rowCaption(r));
         out += (r == begin ? "{\"caption\":" : ",{\"caption\":") + JsonWriter::quoted(utf8(caption));
@@ -345,6 +370,30 @@ std::string BridgeSession::rows(std::int64_t first, std::int64_t count) {
         out += "]}";
     }
     return out + "]}";
+}
+
+std::string BridgeSession::bytes(const NodePosition& node) {
+    const SavedObject* object = node.level == 2 && !opened_.catalog().ifs
+                                    ? opened_.catalog().findObject({node.parentIndex, node.index})
+                                    : nullptr;
+    if (object == nullptr) {
+        return failureJson("no object at that node");
+    }
+    auto pages = std::make_unique<ObjectBytesPages>(*views_, *object);
+    if (!pages->available()) {
+        return failureJson(pages->failure());
+    }
+    records_.reset();
+    pass_.reset();
+    bytes_ = std::move(pages);
+    std::string out =
+        "{\"outcome\":\"shown\",\"title\":" + JsonWriter::quoted(utf8("Show bytes: " + object->name));
+    out +=
+        ",\"summary\":" + JsonWriter::quoted(std::to_string(bytes_->size()) + " bytes of stored data" +
+                                             (bytes_->truncated() ? " (the file ends before the rest)" : ""));
+    out += ",\"columns\":[{\"caption\":\"\",\"width\":" + std::to_string(ContentList::kDefaultColumnWidth) +
+           ",\"alignment\":\"left\"}],";
+    return out + listingJson();
 }
 
 std::string BridgeSession::objects() {

@@ -2,9 +2,11 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "bridge/SuggestedPair.h"
 #include "conversion/InProcessTextConverter.h"
 #include "conversion/Notifier.h"
 #include "conversion/PcTextToUtf8.h"
@@ -12,6 +14,7 @@
 #include "views/MemberSlotPass.h"
 #include "views/MemoryContentList.h"
 #include "views/NodeContentDisplay.h"
+#include "views/ObjectBytesPages.h"
 #include "views/OpenedSave.h"
 #include "views/RecordRows.h"
 #include "views/ViewSession.h"
@@ -34,7 +37,13 @@ class BridgeSession {
     BridgeSession& operator=(const BridgeSession&) = delete;
 
     // {"outcome": "opened" | "cannotOpen" | "notSaveFile", "messages": [...], "stop": ...}
+    // An opened save's answer also says which pair is in force, the pair its texts suggest, the
+    // damage it was read past and whether the pair misreads its tagged fields (SaveNotices).
     std::string open(OpenedSave::StoredOpener stored, const std::string& name);
+    // The pair the save's texts suggest, once it is open.
+    std::optional<SuggestedPair> suggestedPair() const;
+    std::int32_t ebcdicCodePage() const { return converter_.EbcdicCodePage; }
+    std::int32_t pcCodePage() const { return pcCodePage_; }
     // The save held by the save-file object at the tree node `object` (level 2), in a session of
     // its own; null after `answer` says why.
     std::unique_ptr<BridgeSession> openHeld(const NodePosition& object, std::string& answer);
@@ -56,6 +65,9 @@ class BridgeSession {
     // {"lines": [...]}: the object list's text over the rows at `order` (indices into the rows of
     // objects()), as the list saves it when sorted and filtered to those rows.
     std::string objectText(const std::vector<std::size_t>& order);
+    // The stored data of the object at `node` (level 2) as hex-dump lines, read a page at a time
+    // as rows() asks for them: {"title", "columns", "rowCount", "listing", "messages"}.
+    std::string bytes(const NodePosition& node);
     // {"lines": [...]}: the block-grid check of the save as stored.
     std::string check();
     // The member at `node` (format "txt", "doc" or "xls") into folder/<object>_<member>.<ext>, with
@@ -91,6 +103,8 @@ class BridgeSession {
     // The member on display, when the node shown last is one: its rows and the pass listing them.
     std::unique_ptr<RecordRows> records_;
     std::unique_ptr<MemberSlotPass> pass_;
+    // The object whose bytes are on display, in place of the list.
+    std::unique_ptr<ObjectBytesPages> bytes_;
     bool listed_ = false;
 };
 

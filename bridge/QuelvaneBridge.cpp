@@ -12,6 +12,7 @@
 #include <map>
 #include <memory>
 #include <new>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <system_error>
@@ -44,6 +45,10 @@ class JsProgress final : public quelvane::ProgressReporter {
   private:
     bool cancelled_ = false;
 };
+
+// The pair a save opens with when its texts suggest none.
+constexpr int kUnsuggestedEbcdic = 37;
+constexpr int kUnsuggestedPc = 1252;
 
 std::map<int, std::unique_ptr<BridgeSession>> sessions;
 int nextHandle = 1;
@@ -101,22 +106,33 @@ std::string withHandle(const std::string& json, int handle) {
 extern "C" {
 
 // Opens the file `file` of `size` bytes, read through Module.quelvaneRead; `byCcsid` non-zero
-// reads records and exports by the fields' stored CCSIDs.
+// reads records and exports by the fields' stored CCSIDs. An `ebcdic` of 0 asks for the pair the
+// save's own texts suggest, else 37 and 1252: the save is read once by those and, where its texts
+// suggest another pair, read again by that one (its catalog's texts are converted as it is read).
 EMSCRIPTEN_KEEPALIVE const char* quelvane_open(int file, double size, int ebcdic, int pc, const char* name,
                                                int byCcsid) {
     try {
-        auto session = std::make_unique<BridgeSession>(ebcdic, pc, byCcsid != 0);
         const auto bytes = static_cast<std::int64_t>(size);
-        const std::string opened = session->open(
-            [file, bytes] {
-                return std::make_unique<JsBlockSource>(
-                    [file](std::int64_t offset, std::uint8_t* target, std::int64_t count) {
-                        return static_cast<std::int64_t>(quelvane_js_read(
-                            file, static_cast<double>(offset), target, static_cast<double>(count)));
-                    },
-                    bytes);
-            },
-            name != nullptr ? name : "");
+        const auto stored = [file, bytes] {
+            return std::make_unique<JsBlockSource>(
+                [file](std::int64_t offset, std::uint8_t* target, std::int64_t count) {
+                    return static_cast<std::int64_t>(quelvane_js_read(file, static_cast<double>(offset),
+                                                                      target, static_cast<double>(count)));
+                },
+                bytes);
+        };
+        const std::string shown = name != nullptr ? name : "";
+        const bool suggest = ebcdic == 0;
+        auto session = std::make_unique<BridgeSession>(suggest ? kUnsuggestedEbcdic : ebcdic,
+                                                       suggest ? kUnsuggestedPc : pc, byCcsid != 0);
+        std::string opened = session->open(stored, shown);
+        const std::optional<quelvane::SuggestedPair> suggested =
+            suggest ? session->suggestedPair() : std::nullopt;
+        if (suggested &&
+            (suggested->ebcdic != session->ebcdicCodePage() || suggested->pc != session->pcCodePage())) {
+            session = std::make_unique<BridgeSession>(suggested->ebcdic, suggested->pc, byCcsid != 0);
+            opened = session->open(stored, shown);
+        }
         return answered(withHandle(opened, keep(std::move(session))));
     } catch (const std::exception& failure) {
         return failed(failure.what());
@@ -158,6 +174,12 @@ EMSCRIPTEN_KEEPALIVE const char* quelvane_show(int handle, int level, int index,
 EMSCRIPTEN_KEEPALIVE const char* quelvane_more(int handle, double slots) {
     return guarded(handle,
                    [&](BridgeSession& session) { return session.more(static_cast<std::int64_t>(slots)); });
+}
+
+// The stored data of the object at a level-2 node as hex-dump lines, listed in place of its view.
+EMSCRIPTEN_KEEPALIVE const char* quelvane_bytes(int handle, int part, int object) {
+    return guarded(
+        handle, [&](BridgeSession& session) { return session.bytes(position(2, object, part, 0, nullptr)); });
 }
 
 EMSCRIPTEN_KEEPALIVE const char* quelvane_code_pages() {

@@ -89,6 +89,12 @@ class SaveFile {
     return this.call('quelvane_more', ['number'], [slots]);
   }
 
+  // The stored data of the object at `node` as hex-dump lines, listed in place of what it shows:
+  // { title, summary, columns, rowCount, messages }, its lines through rows().
+  bytes(node) {
+    return this.call('quelvane_bytes', ['number', 'number'], [node.parent, node.index]);
+  }
+
   rows(first, count) {
     return this.call('quelvane_rows', ['number', 'number'], [first, count]);
   }
@@ -174,11 +180,13 @@ export class Quelvane {
 
   // Opens a save through `reader`; a SaveFile, or the answer saying why not. `byCcsid` reads the
   // records and the exports by the fields' stored CCSIDs, as the desktop's Options choice does.
-  open(reader, { ebcdic = 37, pc = 1252, name = '', byCcsid = false } = {}) {
+  // `suggest` reads it by the pair its own texts suggest (else 37/1252) in place of `ebcdic` and
+  // `pc`; the answer's `pair` names the pair in force, `suggested` the one its texts suggest.
+  open(reader, { ebcdic = 37, pc = 1252, name = '', byCcsid = false, suggest = false } = {}) {
     const file = this.nextFile++;
     this.readers.set(file, reader);
     const answer = this.call('quelvane_open', ['number', 'number', 'number', 'number', 'string', 'number'],
-      [file, reader.size, ebcdic, pc, name, byCcsid ? 1 : 0]);
+      [file, reader.size, suggest ? 0 : ebcdic, suggest ? 0 : pc, name, byCcsid ? 1 : 0]);
     if (answer.error || answer.outcome !== 'opened') {
       this.module.ccall('quelvane_close', null, ['number'], [answer.handle ?? 0]);
       this.readers.delete(file);

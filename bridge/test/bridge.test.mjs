@@ -447,3 +447,78 @@ test('cut and spoilt files give messages, never a trap', () => {
   const empty = quelvane.open(bytesReader(new Uint8Array(0)), { name: 'empty' });
   assert.equal(empty.outcome, 'notSaveFile');
 });
+
+// Opened without a pair, a save is read by the row of its most tagged text CCSID with the PC
+// page that row picks, else by 37 and 1252; the answer names the pair in force.
+test('a save opened without a pair is read by the pair its texts suggest', (t) => {
+  const rows = quelvane.codePages();
+  const picked = (ebcdic) => rows.host.find((row) => row.page === ebcdic).pc;
+  const cases = [
+    ['GURI_demodb.savf', 930],
+    ['CSCH@009.SAVF', 939],
+    ['ISPH_ISPHERE_2015-05-06_51507f.savf', 20273],
+    ['JTT_ddmtestsav.savf', 37],
+    ['P4_EKO.SAVF', null],
+  ];
+  for (const [name, ebcdic] of cases) {
+    const file = real(name);
+    if (!file) return t.skip(`${name} missing`);
+    const save = quelvane.open(nodeFileReader(fs, file), { name: file, suggest: true, byCcsid: true });
+    const { pair, suggested } = save.opened;
+    if (ebcdic === null) {
+      assert.equal(suggested, undefined, `${name}: nothing tagged`);
+      assert.deepEqual(pair, { ebcdic: 37, pc: 1252, byCcsid: true }, name);
+    } else {
+      assert.deepEqual(suggested, { ebcdic, pc: picked(ebcdic) }, name);
+      assert.deepEqual(pair, { ...suggested, byCcsid: true }, name);
+    }
+    save.close();
+  }
+});
+
+test('an opened save names the damage it was read past, and a pair that misreads its fields', () => {
+  const damaged = open('P4_EKO.SAVF');
+  if (damaged) {
+    assert.deepEqual(damaged.opened.damage, ['Read past damage: 1 byte inserted within offsets 46992-47504 (block 89)']);
+    damaged.close();
+  }
+  const clean = open('CSCH@009.SAVF');
+  if (!clean) return;
+  assert.deepEqual(clean.opened.damage, []);
+  assert.equal(clean.opened.pairNote, 'Fields are tagged CCSID 5026 (Japanese); Options can decode by CCSID');
+  clean.close();
+  const file = real('CSCH@009.SAVF');
+  const byCcsid = quelvane.open(nodeFileReader(fs, file), { name: file, byCcsid: true });
+  assert.equal(byCcsid.opened.pairNote, undefined, 'read by stored CCSID, nothing is misread');
+  byCcsid.close();
+});
+
+test('an object node says what the object is; its bytes list as quelvane-cli describe --bytes prints them', (t) => {
+  const save = open('VCF_VCFV1R0.SAVF');
+  if (!save) return;
+  const cases = [
+    ['0/5', { type: 'DSPF', file: true, saveFile: false, described: false }],
+    ['0/1', { type: 'PGM', file: false, saveFile: false, described: true }],
+    ['0/2', { type: 'MSGF', file: false, saveFile: false, described: true }],
+  ];
+  for (const [node, object] of cases) assert.deepEqual(save.show(nodeAt(node)).object, object, node);
+  assert.equal(save.show(nodeAt('0')).object, undefined, 'a part is no object');
+  const shown = save.bytes(nodeAt('0/5'));
+  assert.equal(shown.title, 'Show bytes: ADMMAIN');
+  assert.equal(shown.rowCount, 480);
+  const { rows } = save.rows(0, shown.rowCount);
+  assert.equal(rows.length, shown.rowCount);
+  if (needCli(t)) {
+    const lines = native(['describe', real('VCF_VCFV1R0.SAVF'), '0/5', '--bytes', '--count', '7680']).out.toString().trimEnd().split('\n');
+    assert.deepEqual([`ADMMAIN: ${shown.summary}`, ...rows.map((row) => row.caption)], lines);
+  }
+  assert.match(save.bytes(nodeAt('0/9999')).error, /no object at that node/);
+  assert.equal(save.bytes(nodeAt('0/0')).error, 'its data is not in this save', 'a library object');
+  // A node shown after the bytes lists its own rows again.
+  assert.equal(save.show(nodeAt('0/1')).rowCount > 0, true);
+  save.close();
+  const held = open('ANSI_ARCHLIB_v2.FILE');
+  if (!held) return;
+  assert.deepEqual(held.show(nodeAt('0/1')).object, { type: 'SAVF', file: true, saveFile: true, described: true });
+  held.close();
+});

@@ -4,8 +4,10 @@ import { WorkerClient } from './client';
 import { findNext } from './find';
 import { VirtualGrid } from './grid';
 import { ObjectListDialog } from './objectlist';
-import { OptionsDialog, storedPair, type CodePagePair } from './options';
-import type { CodePages, Lines, NodeAddress, ObjectListData, Opened, Row, Shown, TreeNode } from './protocol';
+import { NameFinder } from './names';
+import { ObjectNotice, showWarnings } from './notices';
+import { OptionsDialog, storedByCcsid, storedPair } from './options';
+import type { CodePages, HeldPeek, Lines, NodeAddress, ObjectListData, Opened, PagePair, Row, Shown, TreeNode } from './protocol';
 import { ReportDialog } from './report';
 import { TabStrip } from './tabs';
 import { CatalogTreeView } from './tree';
@@ -26,6 +28,11 @@ interface Tab {
   source: { file: File } | { parent: Tab; node: NodeAddress };
   element: HTMLElement;
   tree: HTMLElement;
+  view?: CatalogTreeView;
+  roots: TreeNode[];
+  // The pair the save is read by: the stored one, else the one its texts suggest.
+  pair?: PagePair;
+  warnings: string[];
   save?: number;
   node: NodeAddress;
   shownNode?: TreeNode;
@@ -35,6 +42,17 @@ interface Tab {
 
 function say(messages: string[] | undefined, error?: string): void {
   element('messages').textContent = [...(messages ?? []), ...(error ? [error] : [])].join('\n');
+}
+
+// What stays said while a save is on display: the damage it was read past or found (each note
+// from the block-grid check, which "Check save file" reports in full), a catalog read only in
+// part, and a pair that reads the save's tagged fields otherwise.
+function warningsOf(opened: Opened): string[] {
+  const damage = (opened.damage ?? []).map(
+    (note) => `${note}; found by the block-grid check ("Check save file" shows its report).`,
+  );
+  const partial = opened.stop && opened.stop !== 'complete' ? [`Warning: the catalog was read only in part: ${opened.stop}.`] : [];
+  return [...damage, ...partial, ...(opened.pairNote ? [opened.pairNote] : [])];
 }
 
 function start(): void {
@@ -49,9 +67,14 @@ function start(): void {
   const tabs: Tab[] = [];
   let current: Tab | undefined;
   let shownAt = 0;
-  let pending: File[] = [];
+  let lastShown: Promise<Shown | undefined> = Promise.resolve(undefined);
   let pair = storedPair();
   const listingProgress = new ListingProgress();
+  const names = new NameFinder();
+  const notice = new ObjectNotice(element('notice'), {
+    openHeld: () => openHeld(),
+    showBytes: () => void showBytes(),
+  });
 
   const tabOf = (tabElement: HTMLElement) => tabs.find((t) => t.element === tabElement);
   const strip = new TabStrip(
@@ -64,6 +87,7 @@ function start(): void {
     shownAt += 1;
     element('title').textContent = '';
     element('summary').textContent = '';
+    notice.clear();
     grid.show([], 0);
   }
 
@@ -72,15 +96,12 @@ function start(): void {
     element<HTMLButtonElement>('objects').disabled = !open;
     element<HTMLButtonElement>('check').disabled = !open;
     element<HTMLButtonElement>('held').disabled = !open || current?.node.level !== 2 || current.node.ifsPath !== undefined;
+    element<HTMLInputElement>('name-text').disabled = !open;
+    element('welcome').hidden = tabs.length > 0;
   }
 
-  async function show(tab: Tab, node: NodeAddress, shownNode?: TreeNode): Promise<void> {
-    const ticket = ++shownAt;
-    tab.node = node;
-    tab.shownNode = shownNode;
-    toolsFollow();
-    const shown = await client.ask<Shown>({ kind: 'show', node });
-    if (ticket !== shownAt) return;
+  // Lists what `shown` says, and the rest of a member's records step by step.
+  async function list(shown: Shown, ticket: number, node: NodeAddress): Promise<void> {
     element('title').textContent = shown.title ?? '';
     element('summary').textContent = shown.summary ?? '';
     say(shown.messages, shown.error);
@@ -97,22 +118,68 @@ function start(): void {
     if (ticket === shownAt) listingProgress.end();
   }
 
+  function show(tab: Tab, node: NodeAddress, shownNode?: TreeNode): Promise<Shown | undefined> {
+    const ticket = ++shownAt;
+    tab.node = node;
+    tab.shownNode = shownNode;
+    toolsFollow();
+    notice.clear();
+    lastShown = client.ask<Shown>({ kind: 'show', node }).then((shown) => (ticket === shownAt ? shown : undefined));
+    void lastShown.then(async (shown) => {
+      if (!shown) return;
+      const peek = () => client.ask<HeldPeek>({ kind: 'peekHeld', node });
+      void notice.follow(shown, shownNode?.caption ?? '', peek, () => ticket !== shownAt);
+      await list(shown, ticket, node);
+    });
+    return lastShown;
+  }
+
+  async function showBytes(): Promise<void> {
+    const tab = current;
+    if (!tab || tab.save === undefined) return;
+    const ticket = ++shownAt;
+    notice.clear();
+    const shown = await client.ask<Shown>({ kind: 'bytes', node: tab.node });
+    if (ticket === shownAt) await list(shown, ticket, tab.node);
+  }
+
   function fill(tab: Tab, opened: Opened): void {
     tab.save = opened.save;
     tab.messages = opened.messages ?? [];
     tab.error = opened.error;
+    tab.warnings = warningsOf(opened);
     if (opened.outcome === 'opened' && opened.tree && opened.save !== undefined) {
-      tab.tree = new CatalogTreeView(opened.tree.roots, (node, shownNode) => void show(tab, node, shownNode)).element;
+      tab.pair = opened.pair ?? tab.pair;
+      tab.roots = opened.tree.roots;
+      tab.view = new CatalogTreeView(
+        opened.tree.roots,
+        (node, shownNode) => void show(tab, node, shownNode),
+        () => void activateLeaf(),
+      );
+      tab.tree = tab.view.element;
     } else {
       // Nothing of the save before stays on show beside the message.
       tab.save = undefined;
+      tab.roots = [];
+      tab.view = undefined;
       tab.tree = document.createElement('div');
     }
   }
 
-  async function openSource(tab: Tab, pages: CodePagePair): Promise<Opened> {
+  // A double-click on an item without children: a save file's opens the save it holds.
+  async function activateLeaf(): Promise<void> {
+    const shown = await lastShown;
+    if (shown?.object?.saveFile) openHeld();
+  }
+
+  async function openSource(tab: Tab): Promise<Opened> {
     const { source } = tab;
-    if ('file' in source) return client.ask<Opened>({ kind: 'open', file: source.file, ...pages });
+    const byCcsid = pair?.byCcsid ?? storedByCcsid();
+    if ('file' in source) {
+      return client.ask<Opened>(
+        pair ? { kind: 'open', file: source.file, ...pair } : { kind: 'open', file: source.file, suggest: true, byCcsid },
+      );
+    }
     if (source.parent.save === undefined) return { error: 'the save that holds it is not open' };
     await client.ask({ kind: 'use', save: source.parent.save });
     return client.ask<Opened>({ kind: 'openHeld', node: source.node });
@@ -123,6 +190,7 @@ function start(): void {
     strip.select(tab?.element);
     clearView();
     element('tree').replaceChildren(...(tab ? [tab.tree] : []));
+    showWarnings(element('warnings'), tab?.warnings ?? []);
     toolsFollow();
     if (!tab) {
       exports.fileOpened(null);
@@ -131,7 +199,9 @@ function start(): void {
     }
     tab.element.classList.toggle('failed', tab.save === undefined);
     // A job's worker opens the file afresh: held saves are not offered to it.
-    exports.fileOpened(tab.save !== undefined && 'file' in tab.source && pair ? { file: tab.source.file, ...pair } : null);
+    const file = 'file' in tab.source ? tab.source.file : undefined;
+    const byCcsid = pair?.byCcsid ?? storedByCcsid();
+    exports.fileOpened(tab.save !== undefined && file && tab.pair ? { file, ...tab.pair, byCcsid } : null);
     if (tab.save === undefined) {
       say(tab.messages, tab.error);
       return;
@@ -142,10 +212,11 @@ function start(): void {
 
   // A file opens in a tab even when it fails, to say why; a held save only once it opened, the
   // object's tab saying why not.
-  async function openTab(title: string, source: Tab['source'], pages: CodePagePair): Promise<void> {
+  async function openTab(title: string, source: Tab['source']): Promise<void> {
     const blank = () => document.createElement('div');
-    const tab: Tab = { title, source, element: blank(), tree: blank(), node: ROOT, messages: [] };
-    const opened = await openSource(tab, pages);
+    const inherited = 'parent' in source ? source.parent.pair : undefined;
+    const tab: Tab = { title, source, element: blank(), tree: blank(), roots: [], pair: inherited, warnings: [], node: ROOT, messages: [] };
+    const opened = await openSource(tab);
     if ('parent' in source && opened.save === undefined) {
       await client.ask({ kind: 'use', save: source.parent.save ?? 0 });
       say(opened.messages, opened.error);
@@ -157,6 +228,13 @@ function start(): void {
     await activate(tab);
   }
 
+  function openHeld(): void {
+    const tab = current;
+    if (!tab || tab.save === undefined || tab.node.level !== 2) return;
+    const object = tab.shownNode?.caption ?? '';
+    void openTab(`${tab.title} > ${object}`, { parent: tab, node: tab.node });
+  }
+
   async function close(tab: Tab | undefined): Promise<void> {
     if (!tab) return;
     const at = tabs.indexOf(tab);
@@ -166,24 +244,18 @@ function start(): void {
     // A held save opened from it says so when it is opened again.
     tab.save = undefined;
     if (tab === current) await activate(tabs[Math.min(at, tabs.length - 1)]);
+    toolsFollow();
   }
 
   async function openFiles(files: File[]): Promise<void> {
-    if (files.length === 0) return;
-    if (!pair) {
-      // The code pages are chosen before the first save opens.
-      pending = files;
-      (await options).show();
-      return;
-    }
-    for (const file of files) await openTab(file.name, { file }, pair);
+    for (const file of files) await openTab(file.name, { file });
   }
 
   // Every tab again with the new pair, each held save through the save that holds it.
-  async function reopenAll(pages: CodePagePair): Promise<void> {
+  async function reopenAll(): Promise<void> {
     for (const tab of tabs) {
       if (tab.save !== undefined) await client.ask({ kind: 'close', save: tab.save });
-      fill(tab, await openSource(tab, pages));
+      fill(tab, await openSource(tab));
     }
     await activate(current);
   }
@@ -197,20 +269,15 @@ function start(): void {
           const changed =
             !pair || pair.ebcdic !== chosen.ebcdic || pair.pc !== chosen.pc || pair.byCcsid !== chosen.byCcsid;
           pair = chosen;
-          const files = pending;
-          pending = [];
-          if (files.length > 0) void openFiles(files);
-          else if (changed) void reopenAll(chosen);
+          if (changed) void reopenAll();
         },
-        () => {
-          pending = [];
-        },
+        () => undefined,
       ),
   );
   const objectList = new ObjectListDialog((order) => client.ask<Lines>({ kind: 'objectText', order }));
   const report = new ReportDialog('report');
 
-  element('options').addEventListener('click', async () => (await options).show());
+  element('options').addEventListener('click', async () => (await options).show(current?.pair));
   element('objects').addEventListener('click', async () => {
     const data = await client.ask<ObjectListData>({ kind: 'objects' });
     if (data.error) say([], data.error);
@@ -221,12 +288,7 @@ function start(): void {
     if (checked.error) say([], checked.error);
     else report.show('Check save file', [current?.title ?? '', ...checked.lines]);
   });
-  element('held').addEventListener('click', () => {
-    const tab = current;
-    if (!tab || !pair) return;
-    const object = tab.shownNode?.caption ?? '';
-    void openTab(`${tab.title} > ${object}`, { parent: tab, node: tab.node }, pair);
-  });
+  element('held').addEventListener('click', () => openHeld());
   element<HTMLInputElement>('file').addEventListener('change', (event) => {
     const input = event.target as HTMLInputElement;
     const files = [...(input.files ?? [])];
@@ -241,6 +303,15 @@ function start(): void {
     const found = await findNext(grid, typed, () => ticket !== finding);
     if (ticket === finding) element('find-state').textContent = found || !typed ? '' : 'Not found';
   });
+  // Enter finds the next object or member of that name; the tree shows it and the pane lists it.
+  element<HTMLFormElement>('names').addEventListener('submit', (event) => {
+    event.preventDefault();
+    const typed = element<HTMLInputElement>('name-text').value;
+    const found = current?.view ? names.next(current.roots, typed) : undefined;
+    element('name-state').textContent = !typed.trim() ? '' : found ? `${found.position} of ${found.count}` : 'No such name';
+    if (found) current?.view?.reveal(found.path);
+    element('name-text').focus();
+  });
   // The browser's own find sees only the rows in view: in the list, Ctrl+F goes to the list's.
   element('content').addEventListener('keydown', (event) => {
     if ((event.ctrlKey || event.metaKey) && event.key === 'f') {
@@ -249,7 +320,7 @@ function start(): void {
     }
   });
   followDrops(document.body, (files) => void openFiles(files));
-  followSplitter(element('splitter'), element('tree'));
+  followSplitter(element('splitter'), element('side'));
   toolsFollow();
 }
 

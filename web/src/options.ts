@@ -1,8 +1,9 @@
 // The Options dialog: the code-page pair for all EBCDIC conversion, kept in the browser's local
 // storage. The lists are the desktop's rows; picking an EBCDIC row that names a PC page selects
 // that PC row too, as the desktop's list does. Beside them, as on the desktop, the choice to read
-// records (and the exports made of them) by the CCSIDs the save stores for its fields, off until
-// checked.
+// records (and the exports made of them) by the CCSIDs the save stores for its fields, on until
+// unchecked. Until the dialog is first confirmed nothing is stored: each save is read by the pair
+// its own texts suggest.
 import { make } from './dom';
 import type { CodePages } from './protocol';
 
@@ -36,10 +37,10 @@ export function storedPair(): CodePagePair | undefined {
   return ebcdic !== undefined && pc !== undefined ? { ebcdic, pc, byCcsid: storedByCcsid() } : undefined;
 }
 
-// Off unless it was checked and confirmed: a page that stored its pair before the choice existed
-// keeps reading by the pair.
-function storedByCcsid(): boolean {
-  return localStorage.getItem(keys.byCcsid) === '1';
+// On unless it was unchecked and confirmed: the save records its CCSIDs, and text read by them is
+// right from the first open.
+export function storedByCcsid(): boolean {
+  return localStorage.getItem(keys.byCcsid) !== '0';
 }
 
 export class OptionsDialog {
@@ -76,10 +77,17 @@ export class OptionsDialog {
     document.body.append(this.dialog);
   }
 
-  // Shows the stored rows again (or the defaults before anything is stored).
-  show(): void {
-    this.hostList.selectedIndex = this.storedRow(keys.ebcdicRow, keys.ebcdic, this.pages.host, this.pages.defaultHost);
-    this.pcList.selectedIndex = this.storedRow(keys.pcRow, keys.pc, this.pages.pc, this.pages.defaultPc);
+  // Shows the stored rows again; before anything is stored, the rows of the pair `inForce` (the
+  // one the save on display is read by), else the defaults.
+  show(inForce?: { ebcdic: number; pc: number }): void {
+    const rowOf = (rows: { page: number }[], page: number | undefined, fallback: number) => {
+      const at = rows.findIndex((entry) => entry.page === page);
+      return at >= 0 ? at : fallback;
+    };
+    const hostDefault = rowOf(this.pages.host, inForce?.ebcdic, this.pages.defaultHost);
+    const pcDefault = rowOf(this.pages.pc, inForce?.pc, this.pages.defaultPc);
+    this.hostList.selectedIndex = this.storedRow(keys.ebcdicRow, keys.ebcdic, this.pages.host, hostDefault);
+    this.pcList.selectedIndex = this.storedRow(keys.pcRow, keys.pc, this.pages.pc, pcDefault);
     this.byCcsid.checked = storedByCcsid();
     this.dialog.showModal();
   }

@@ -3,11 +3,17 @@
 // requests without a `save` of their own are about.
 export type Request =
   | { id: number; kind: 'open'; file: File; ebcdic: number; pc: number; byCcsid: boolean }
+  // Read by the pair the save's own texts suggest (else 37/1252): nothing is stored yet.
+  | { id: number; kind: 'open'; file: File; suggest: true; byCcsid: boolean }
   | { id: number; kind: 'openHeld'; node: NodeAddress }
   | { id: number; kind: 'use'; save: number }
   | { id: number; kind: 'close'; save: number }
   | { id: number; kind: 'codePages' }
   | { id: number; kind: 'show'; node: NodeAddress }
+  // The stored data of an object as hex-dump lines, listed in place of what it shows.
+  | { id: number; kind: 'bytes'; node: NodeAddress }
+  // The tree of the save a save-file object holds, read and closed again.
+  | { id: number; kind: 'peekHeld'; node: NodeAddress }
   | { id: number; kind: 'more'; slots: number }
   | { id: number; kind: 'rows'; first: number; count: number }
   | { id: number; kind: 'objects' }
@@ -32,10 +38,24 @@ export interface TreeNode {
   children: TreeNode[];
 }
 
+export interface PagePair {
+  ebcdic: number;
+  pc: number;
+}
+
 export interface Opened {
   error?: string;
   outcome?: string;
   messages?: string[];
+  // The pair the save is read by, and the one its texts suggest.
+  pair?: PagePair & { byCcsid: boolean };
+  suggested?: PagePair;
+  // Where the catalog's walk stopped: "complete", or "stopped at block N: why".
+  stop?: string;
+  // What the save was read past: the notes of damage read past or found.
+  damage?: string[];
+  // Said where the records are read by a pair that reads most of the save's fields otherwise.
+  pairNote?: string;
   tree?: { roots: TreeNode[] };
   // The worker's number of the save, when it opened.
   save?: number;
@@ -57,6 +77,9 @@ export interface Shown {
   messages: string[];
   exportable?: boolean;
   batch?: boolean;
+  // The object at an object node: its type (a file's attribute), whether it is a save file, and
+  // whether the program reads what it holds.
+  object?: { type: string; file: boolean; saveFile: boolean; described: boolean };
   // A member's listing: slots read of its record count.
   slotsRead?: number;
   recordCount?: number;
@@ -82,6 +105,12 @@ export interface ObjectListData {
   captions: string[];
   numeric: boolean[];
   rows: string[][];
+}
+
+export interface HeldPeek {
+  error?: string;
+  messages?: string[];
+  tree?: { roots: TreeNode[] };
 }
 
 export interface Lines {

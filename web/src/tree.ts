@@ -1,6 +1,9 @@
 // The catalog tree as an ARIA tree: each item named by its caption as the core makes it. One
 // item at a time takes the focus (a roving tabindex); the keys are those of a tree view: arrows,
-// Home/End, typed letters to the next item starting with them, Enter to show a node.
+// Home/End, typed letters to the next item starting with them, Enter to show a node. With the
+// mouse, as in the window: a click on the triangle opens or closes an item, a click on the caption
+// shows it, a double-click on the caption opens it and shows it (on an item without children it
+// is the item's action, `activate`).
 import type { NodeAddress, TreeNode } from './protocol';
 
 export type Select = (address: NodeAddress, node: TreeNode) => void;
@@ -21,7 +24,11 @@ export class CatalogTreeView {
   private typed = '';
   private typedAt = 0;
 
-  constructor(roots: TreeNode[], private readonly select: Select) {
+  constructor(
+    roots: TreeNode[],
+    private readonly select: Select,
+    private readonly activate: Select = () => undefined,
+  ) {
     this.element = document.createElement('ul');
     this.element.setAttribute('role', 'tree');
     this.element.setAttribute('aria-label', 'Save file');
@@ -57,11 +64,45 @@ export class CatalogTreeView {
     this.shownAt.get(li)?.();
   }
 
+  // Shows the item at `steps` (the root's index, then the indices below it), its ancestors opened.
+  reveal(steps: number[]): void {
+    let list: Element | null = this.element;
+    let li: HTMLElement | undefined;
+    for (const [at, step] of steps.entries()) {
+      li = list?.children[step] as HTMLElement | undefined;
+      if (!li) return;
+      if (at < steps.length - 1) {
+        li.setAttribute('aria-expanded', 'true');
+        list = li.querySelector(':scope > [role=group]');
+      }
+    }
+    if (!li) return;
+    this.choose(li);
+    li.scrollIntoView({ block: 'nearest' });
+  }
+
+  private toggle(li: HTMLElement): void {
+    if (!li.hasAttribute('aria-expanded')) return;
+    li.setAttribute('aria-expanded', li.getAttribute('aria-expanded') === 'true' ? 'false' : 'true');
+  }
+
   private item(node: TreeNode, steps: number[], first: boolean): HTMLLIElement {
     const li = document.createElement('li');
     li.setAttribute('role', 'treeitem');
     li.setAttribute('aria-selected', 'false');
     li.tabIndex = first ? 0 : -1;
+    // The triangle is not a control of its own for assistive technology: the item's expanded
+    // state and the arrow keys are.
+    const twisty = document.createElement('i');
+    twisty.className = 'twisty';
+    twisty.setAttribute('aria-hidden', 'true');
+    twisty.addEventListener('click', (event) => {
+      event.stopPropagation();
+      this.toggle(li);
+      this.focus(li);
+    });
+    twisty.addEventListener('dblclick', (event) => event.stopPropagation());
+    li.append(twisty);
     const label = document.createElement('span');
     label.textContent = node.caption;
     const tip = [node.text, node.details].filter((part) => part).join('\n');
@@ -77,6 +118,10 @@ export class CatalogTreeView {
     }
     this.shownAt.set(li, () => this.select(addressOf(steps, node), node));
     label.addEventListener('click', () => this.choose(li));
+    label.addEventListener('dblclick', () => {
+      if (li.hasAttribute('aria-expanded')) li.setAttribute('aria-expanded', 'true');
+      else this.activate(addressOf(steps, node), node);
+    });
     return li;
   }
 

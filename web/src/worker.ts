@@ -2,7 +2,7 @@
 import { startQuelvane, fileReader } from '../../bridge/quelvane.mjs';
 import type { JobAnswer, JobRequest } from './jobprotocol';
 import { runJob } from './jobrunner';
-import type { Request } from './protocol';
+import type { NodeAddress, Request } from './protocol';
 
 declare const createQuelvane: (options: object) => Promise<unknown>;
 declare const QUELVANE_WASM: string;
@@ -35,11 +35,23 @@ function kept(opened: SaveFile, otherwise: SaveFile): Record<string, unknown> {
   return { ...opened.opened, tree: opened.tree(), save: number };
 }
 
+// The tree of the save held at `node`; the save on display stays the one requests are about.
+function peekHeld(node: NodeAddress): Record<string, unknown> {
+  const held = save.openHeld(node);
+  if (typeof held.tree !== 'function') return held;
+  try {
+    return { tree: held.tree(), messages: held.opened.messages ?? [] };
+  } finally {
+    held.close();
+  }
+}
+
 async function answer(request: Request): Promise<Record<string, unknown>> {
   const quelvane = await started;
   if (request.kind === 'open') {
-    const { ebcdic, pc, byCcsid } = request;
-    return kept(quelvane.open(fileReader(request.file), { ebcdic, pc, byCcsid, name: request.file.name }), null);
+    const pages = 'suggest' in request ? { suggest: true } : { ebcdic: request.ebcdic, pc: request.pc };
+    const options = { ...pages, byCcsid: request.byCcsid, name: request.file.name };
+    return kept(quelvane.open(fileReader(request.file), options), null);
   }
   if (request.kind === 'codePages') return quelvane.codePages();
   if (request.kind === 'use') {
@@ -56,6 +68,8 @@ async function answer(request: Request): Promise<Record<string, unknown>> {
   if (save === null) return { error: 'no save file is open' };
   if (request.kind === 'openHeld') return kept(save.openHeld(request.node), save);
   if (request.kind === 'show') return save.show(request.node);
+  if (request.kind === 'bytes') return save.bytes(request.node);
+  if (request.kind === 'peekHeld') return peekHeld(request.node);
   if (request.kind === 'more') return save.more(request.slots);
   if (request.kind === 'objects') return save.objects();
   if (request.kind === 'objectText') return save.objectText(request.order);

@@ -30,8 +30,9 @@ export function usable(t) {
   return false;
 }
 
-// A fresh browser on the page; `configured` stores the code pages first, as a user who has
-// confirmed the Options once has them. No request may leave the page.
+// A fresh browser on the page; `configured` stores the code pages first, and the choice to read
+// by stored CCSID off, as a user who has confirmed the Options once with it unchecked has them.
+// No request may leave the page.
 export async function withPage(work, { configured = true, colorScheme = 'light' } = {}) {
   const browser = await chromium.launch({
     executablePath: browserPath,
@@ -50,6 +51,7 @@ export async function withPage(work, { configured = true, colorScheme = 'light' 
       await page.evaluate(({ ebcdic, pc }) => {
         localStorage.setItem('quelvane.ebcdic', String(ebcdic));
         localStorage.setItem('quelvane.pc', String(pc));
+        localStorage.setItem('quelvane.byCcsid', '0');
       }, pair);
       await page.reload();
     }

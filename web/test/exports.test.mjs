@@ -14,12 +14,13 @@ import { browserPath, cli, option, savf, usable, withPage } from './browser.mjs'
 
 const pages = ['--ebcdic', '37', '--pc', '1252'];
 
-// The page asks for the code pages before the first open; these tests come as a user who has
-// confirmed them once, with the pair the comparisons with quelvane-cli use.
+// These tests come as a user who has confirmed the Options once, with the pair the comparisons
+// with quelvane-cli use and the records read by it.
 async function confirmedPair(page) {
   await page.evaluate(() => {
     localStorage.setItem('quelvane.ebcdic', '37');
     localStorage.setItem('quelvane.pc', '1252');
+    localStorage.setItem('quelvane.byCcsid', '0');
   });
   await page.reload();
 }

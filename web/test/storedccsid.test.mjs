@@ -1,5 +1,5 @@
 // The page's Options choice "Decode text by the CCSIDs stored in the save file" in Debian's
-// Chromium: off unless confirmed, kept in local storage, and when on the records list and the
+// Chromium: on unless unchecked and confirmed, kept in local storage, and when on the records list and the
 // exports read each field by its stored CCSID, as quelvane-cli show and export --ccsid stored do.
 //   node test/storedccsid.test.mjs --page quelvane.html --savf DIR --cli quelvane-cli
 import assert from 'node:assert/strict';
@@ -46,7 +46,7 @@ function exportedByCli(format, pages) {
   }
 }
 
-test('the by-CCSID choice: off by default, kept once confirmed, and the list follows it', async (t) => {
+test('the by-CCSID choice: kept as confirmed, and the list follows it', async (t) => {
   if (!usable(t)) return;
   const byPair = shownByCli(pair, false);
   const byCcsid = shownByCli(pair, true);
@@ -59,7 +59,7 @@ test('the by-CCSID choice: off by default, kept once confirmed, and the list fol
     await page.getByRole('button', { name: 'Options' }).click();
     const dialog = page.getByRole('dialog', { name: 'Options' });
     const choice = dialog.getByRole('checkbox', { name: CAPTION, exact: true });
-    assert.equal(await choice.isChecked(), false, 'off for a page that stored its pair before the choice');
+    assert.equal(await choice.isChecked(), false, 'off as it was confirmed');
     await choice.check();
     await dialog.getByRole('button', { name: 'Confirm' }).click();
     assert.equal(await page.evaluate(() => localStorage.getItem('quelvane.byCcsid')), '1');

@@ -39,19 +39,23 @@ async function showNode(page, file, steps, pages = pair) {
   return expected;
 }
 
-test('the Options: the desktop lists, shown on the first open, kept, and a new pair re-opens', async (t) => {
+test('the Options: the desktop lists, one click away, kept, and a new pair re-opens', async (t) => {
   if (!usable(t)) return;
   const pages = await codePages();
   const file = real('CSCH@009.SAVF');
   const row = (list, page) => list.findIndex((entry) => entry.page === page);
   await withPage(async (page) => {
     await page.setInputFiles('#file', file);
+    await waitForFirstRow(page, shownByCli(file, '/')[1]);
     const dialog = page.getByRole('dialog', { name: 'Options' });
+    assert.equal(await dialog.isVisible(), false, 'the first open does not ask');
+    await page.getByRole('button', { name: 'Options' }).click();
     await dialog.waitFor();
     assert.deepEqual(await optionTexts(page, 'options-host'), pages.host.map((r) => r.text));
     assert.deepEqual(await optionTexts(page, 'options-pc'), pages.pc.map((r) => r.text));
-    assert.equal(await selectedRow(page, 'options-host'), pages.defaultHost);
-    assert.equal(await selectedRow(page, 'options-pc'), pages.defaultPc);
+    // Nothing stored: the rows of the pair the save's texts suggest (most are tagged 5035).
+    assert.equal(await selectedRow(page, 'options-host'), row(pages.host, 939));
+    assert.equal(await selectedRow(page, 'options-pc'), row(pages.pc, 932));
     // An EBCDIC row that names a PC page picks its row; one that names none leaves the PC row.
     for (const [at, host] of pages.host.entries()) {
       const before = await selectedRow(page, 'options-pc');
@@ -85,9 +89,12 @@ test('the Options: the desktop lists, shown on the first open, kept, and a new p
 
   await withPage(async (page) => {
     await page.setInputFiles('#file', file);
+    await waitForFirstRow(page, shownByCli(file, '/')[1]);
+    await page.getByRole('button', { name: 'Options' }).click();
     await page.getByRole('dialog', { name: 'Options' }).getByRole('button', { name: 'Cancel' }).click();
     await page.waitForTimeout(200);
-    assert.equal(await page.getByRole('tab').count(), 0, 'a cancelled first open opens nothing');
+    assert.equal(await page.getByRole('tab').count(), 1, 'a cancelled dialog leaves the save open');
+    assert.equal(await page.evaluate(() => localStorage.getItem('quelvane.ebcdic')), null, 'and stores nothing');
   }, { configured: false });
 
   // Pages stored without their rows (or rows that name other pages) show the rows of the pages.
@@ -168,7 +175,7 @@ test('a saved save file opens in a tab of its own; several files and a dropped o
   const outer = real('ANSI_ARCHLIB_v2.FILE');
   await withPage(async (page) => {
     await openFile(page, 'ANSI_ARCHLIB_v2.FILE');
-    const held = page.getByRole('button', { name: 'Open saved save file' });
+    const held = page.getByRole('toolbar').getByRole('button', { name: 'Open saved save file' });
     assert.equal(await held.isDisabled(), true, 'only an object can hold a save');
     await expandAll(page);
     // An object that holds no save says so, and no tab opens for it.
