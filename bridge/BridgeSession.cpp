@@ -448,14 +448,20 @@ std::string BridgeSession::check() {
 }
 
 std::string BridgeSession::exportMember(const NodePosition& node, const std::string& format, bool splitter,
-                                        const std::string& folder, ProgressReporter& progress) {
+                                        const std::string& encoding, const std::string& folder,
+                                        ProgressReporter& progress) {
     const std::optional<ExportFormat> chosen = exportFormatNamed(format);
     if (!chosen) {
         return failureJson("unknown format " + format);
     }
+    const std::optional<ExportTextEncoding> textEncoding = exportTextEncodingNamed(encoding);
+    if (!textEncoding) {
+        return failureJson("unknown encoding " + encoding);
+    }
     InProcessAutomationClient automation(pcCodePage_);
     ExportSession session(*views_, automation, pcCodePage_);
     session.splitterOption = splitter;
+    session.textEncoding = *textEncoding;
     const std::optional<MemberRef> member = exportableMember(session, node);
     if (!member) {
         return failureJson("not a member");
@@ -490,14 +496,20 @@ std::string BridgeSession::exportMember(const NodePosition& node, const std::str
 }
 
 std::string BridgeSession::exportBatch(const NodePosition& node, const std::string& format, bool splitter,
-                                       const std::string& folder, ProgressReporter& progress) {
+                                       const std::string& encoding, const std::string& folder,
+                                       ProgressReporter& progress) {
     const std::optional<ExportFormat> chosen = exportFormatNamed(format);
     if (!chosen) {
         return failureJson("unknown format " + format);
     }
+    const std::optional<ExportTextEncoding> textEncoding = exportTextEncodingNamed(encoding);
+    if (!textEncoding) {
+        return failureJson("unknown encoding " + encoding);
+    }
     InProcessAutomationClient automation(pcCodePage_);
     ExportSession session(*views_, automation, pcCodePage_);
     session.splitterOption = splitter;
+    session.textEncoding = *textEncoding;
     session.keepGoing = [&progress] { return !progress.cancelled(); };
     const std::optional<ObjectRef> file = batchFile(session, node);
     if (!file) {

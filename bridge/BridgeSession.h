@@ -71,12 +71,15 @@ class BridgeSession {
     // {"lines": [...]}: the block-grid check of the save as stored.
     std::string check();
     // The member at `node` (format "txt", "doc" or "xls") into folder/<object>_<member>.<ext>, with
-    // progress in record slots; cancelled, it leaves no file.
+    // progress in record slots; cancelled, it leaves no file. `encoding` "pc" or "utf-8" is what
+    // a text file is written in; characters the PC page could not hold are counted in a message.
     std::string exportMember(const NodePosition& node, const std::string& format, bool splitter,
-                             const std::string& folder, ProgressReporter& progress);
+                             const std::string& encoding, const std::string& folder,
+                             ProgressReporter& progress);
     // Every member of the file at `node` into `folder`.
     std::string exportBatch(const NodePosition& node, const std::string& format, bool splitter,
-                            const std::string& folder, ProgressReporter& progress);
+                            const std::string& encoding, const std::string& folder,
+                            ProgressReporter& progress);
     // Everything (CSV, sources, CL source, data areas, stream files, catalog.json) into `folder`.
     std::string extract(const std::string& folder, ProgressReporter& progress);
 

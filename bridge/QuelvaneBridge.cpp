@@ -220,25 +220,27 @@ EMSCRIPTEN_KEEPALIVE const char* quelvane_check(int handle) {
     return guarded(handle, [](BridgeSession& session) { return session.check(); });
 }
 
-// The member at the node into `folder` (created), as format "txt", "doc" or "xls".
+// The member at the node into `folder` (created), as format "txt", "doc" or "xls", a text file
+// in `encoding` "pc" or "utf-8".
 EMSCRIPTEN_KEEPALIVE const char* quelvane_export(int handle, int level, int index, int parent,
                                                  int grandparent, const char* format, int splitter,
-                                                 const char* folder) {
+                                                 const char* encoding, const char* folder) {
     return guarded(handle, [&](BridgeSession& session) {
         std::filesystem::create_directories(folder);
         JsProgress progress;
         return session.exportMember(position(level, index, parent, grandparent, nullptr), format,
-                                    splitter != 0, folder, progress);
+                                    splitter != 0, encoding, folder, progress);
     });
 }
 
 EMSCRIPTEN_KEEPALIVE const char* quelvane_batch(int handle, int level, int index, int parent, int grandparent,
-                                                const char* format, int splitter, const char* folder) {
+                                                const char* format, int splitter, const char* encoding,
+                                                const char* folder) {
     return guarded(handle, [&](BridgeSession& session) {
         std::filesystem::create_directories(folder);
         JsProgress progress;
         return session.exportBatch(position(level, index, parent, grandparent, nullptr), format,
-                                   splitter != 0, folder, progress);
+                                   splitter != 0, encoding, folder, progress);
     });
 }
 

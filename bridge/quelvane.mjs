@@ -113,22 +113,26 @@ class SaveFile {
   }
 
   // The member at `node` as 'txt', 'doc' or 'xls', named as the desktop's export dialog suggests:
-  // { outcome: 'written', name, bytes }, { outcome: 'cancelled' } (onProgress answered true), or
-  // { error }.
-  exportMember(node, format, { splitter = false, onProgress } = {}) {
+  // { outcome: 'written', name, bytes, messages }, { outcome: 'cancelled' } (onProgress answered
+  // true), or { error }. A text file is written in the PC page ('pc') or in 'utf-8'.
+  exportMember(node, format, { splitter = false, encoding = 'pc', onProgress } = {}) {
     const answer = this.quelvane.withFolder((folder) =>
-      this.call('quelvane_export', ['number', 'number', 'number', 'number', 'string', 'number', 'string'],
-        [node.level, node.index, node.parent, node.grandparent, format, splitter ? 1 : 0, folder]), { onProgress });
+      this.call('quelvane_export',
+        ['number', 'number', 'number', 'number', 'string', 'number', 'string', 'string'],
+        [node.level, node.index, node.parent, node.grandparent, format, splitter ? 1 : 0, encoding, folder]),
+      { onProgress });
     if (answer.error || answer.outcome !== 'written') return answer;
     const [file] = answer.files;
     return { outcome: answer.outcome, name: file.name, bytes: file.bytes, messages: answer.messages };
   }
 
   // Every member of the file at `node`: { outcome, files: [{ name, bytes }] }.
-  exportBatch(node, format, { splitter = false, onProgress } = {}) {
+  exportBatch(node, format, { splitter = false, encoding = 'pc', onProgress } = {}) {
     return this.quelvane.withFolder((folder) =>
-      this.call('quelvane_batch', ['number', 'number', 'number', 'number', 'string', 'number', 'string'],
-        [node.level, node.index, node.parent, node.grandparent, format, splitter ? 1 : 0, folder]), { onProgress });
+      this.call('quelvane_batch',
+        ['number', 'number', 'number', 'number', 'string', 'number', 'string', 'string'],
+        [node.level, node.index, node.parent, node.grandparent, format, splitter ? 1 : 0, encoding, folder]),
+      { onProgress });
   }
 
   // Everything out: each file handed to onFile(name, bytes) as it is taken, then { failures, ... }.

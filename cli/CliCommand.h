@@ -34,7 +34,7 @@ int runStreamFileExport(const std::vector<std::string>& arguments);
 
 inline constexpr const char* kExportUsage =
     "export FILE NODE --format txt|doc|xls|savf|stmf [--splitter] -o PATH [--inner NODE]... [--ebcdic CP] "
-    "[--pc CP] [--ccsid stored|pair]";
+    "[--pc CP] [--ccsid stored|pair] [--encoding pc|utf-8]";
 inline constexpr const char* kCheckUsage = "check FILE";
 inline constexpr const char* kDescribeUsage =
     "describe FILE NODE [--json | --bytes [--from OFFSET] [--count BYTES]] [--inner NODE]... [--ebcdic CP] "
@@ -45,6 +45,6 @@ inline constexpr const char* kExtractUsage =
     "extract FILE... --to DIR [--sqlite DB] [--ebcdic CP] [--pc CP] [--ccsid stored|pair] [--quiet]";
 inline constexpr const char* kBatchUsage =
     "batch FILE NODE --format txt|doc|xls [--splitter] --dir DIR [--ebcdic CP] [--pc CP] [--ccsid "
-    "stored|pair]";
+    "stored|pair] [--encoding pc|utf-8]";
 
 }  // namespace quelvane::cli

@@ -38,17 +38,25 @@ int CliExport::prepare(const std::vector<std::string>& arguments) {
     std::optional<ExportFormat> chosen;
     std::optional<std::string> target;
     bool splitter = false;
+    std::optional<ExportTextEncoding> encoding;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string& argument = arguments[i];
         if (argument == "--splitter") {
             splitter = true;
-        } else if (argument == "--format" || argument == targetOption_) {
+        } else if (argument == "--format" || argument == "--encoding" || argument == targetOption_) {
             if (i + 1 == arguments.size()) {
                 return usageError(argument + " needs a value");
             }
             const std::string& value = arguments[++i];
             if (argument == targetOption_) {
                 target = value;
+                continue;
+            }
+            if (argument == "--encoding") {
+                encoding = exportTextEncodingNamed(value);
+                if (!encoding) {
+                    return usageError("unknown encoding " + value);
+                }
                 continue;
             }
             chosen = exportFormatNamed(value);
@@ -87,6 +95,7 @@ int CliExport::prepare(const std::vector<std::string>& arguments) {
     automation_ = std::make_unique<InProcessAutomationClient>(cli_.conversion().PcCodePage);
     exportSession_ = std::make_unique<ExportSession>(*views_, *automation_, cli_.conversion().PcCodePage);
     exportSession_->splitterOption = splitter;
+    exportSession_->textEncoding = encoding.value_or(ExportTextEncoding::PcPage);
     return kExitSuccess;
 }
 

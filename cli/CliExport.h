@@ -20,7 +20,8 @@ constexpr int kExitExportFailed = 3;
 // What the export and batch commands share: their arguments, the opened save file, the chosen
 // node and an export session over the in-process Word and Excel servers. The command line keeps
 // its working directory. Fields are read by the pair unless --ccsid stored: then by their stored
-// CCSIDs, written in the PC page as the window's exports write them with its choice on.
+// CCSIDs, written in the PC page as the window's exports write them with its choice on; a text
+// file in UTF-8 with --encoding utf-8.
 class CliExport {
   public:
     // `targetOption` is "-o" or "--dir"; `usage` is printed for wrong arguments.

@@ -98,7 +98,13 @@ ExportOutcome writeExcelExport(ExportSession& session, MemberRef member, const s
         const bool written = writeServerRecords(
             session, member, kWriteFailure, kCaption,
             [&app](std::uint32_t row) { app.get("Rows", {row}).set("RowHeight", kRecordRowHeight); },
-            [&](std::uint32_t row, std::int32_t column, const std::string& text) {
+            [&](std::uint32_t row, std::int32_t column, const std::string& text,
+                const std::u16string* unicode) {
+                if (unicode != nullptr) {
+                    measured.measure(static_cast<std::size_t>(column - 1), *unicode);
+                    sheet.get("Cells", {row, column}).set("Value", *unicode);
+                    return;
+                }
                 measured.measure(static_cast<std::size_t>(column - 1), text);
                 sheet.get("Cells", {row, column}).set("Value", text);
             });

@@ -18,6 +18,10 @@ constexpr std::array<std::int16_t, 95> kAsciiWidths = {
     222, 833, 556, 556, 556, 556, 333, 500, 278, 556, 500, 722, 500, 500,  500, 334, 260, 334, 584};
 constexpr unsigned char kFirstPrintable = 0x20;
 constexpr unsigned char kLastPrintable = 0x7E;
+// Where the scripts a double-byte page writes in two bytes begin (Hangul Jamo, then CJK).
+constexpr char16_t kFirstDoubleWidth = 0x1100;
+constexpr char16_t kFirstSurrogate = 0xD800;
+constexpr char16_t kLastSurrogate = 0xDFFF;
 // A byte beyond ASCII: as wide as the widest capitals but W and M.
 constexpr double kWideByte = 778;
 constexpr double kUnitsPerEm = 1000;
@@ -43,9 +47,30 @@ double ExportColumnWidths::ems(std::string_view pcText) {
     return units / kUnitsPerEm;
 }
 
+double ExportColumnWidths::ems(std::u16string_view text) {
+    double units = 0;
+    for (char16_t c : text) {
+        if (c >= kFirstPrintable && c <= kLastPrintable) {
+            units += kAsciiWidths[c - kFirstPrintable];
+        } else if (c >= kFirstDoubleWidth && !(c >= kFirstSurrogate && c <= kLastSurrogate)) {
+            units += 2 * kWideByte;
+        } else if (c > kLastPrintable) {
+            // A surrogate pair counts its two halves: two bytes' width for the one character.
+            units += kWideByte;
+        }
+    }
+    return units / kUnitsPerEm;
+}
+
 void ExportColumnWidths::measure(std::size_t column, std::string_view pcText) {
     if (column < widest_.size()) {
         widest_[column] = std::max(widest_[column], ems(pcText));
+    }
+}
+
+void ExportColumnWidths::measure(std::size_t column, std::u16string_view text) {
+    if (column < widest_.size()) {
+        widest_[column] = std::max(widest_[column], ems(text));
     }
 }
 

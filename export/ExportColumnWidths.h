@@ -19,8 +19,14 @@ class ExportColumnWidths {
     // letters, so a double-byte character counts as more than a full em.
     static double ems(std::string_view pcText);
 
+    // Width of a Unicode text in ems, counted as ems(pcText) counts it in a double-byte page:
+    // a character from U+1100 on (the East Asian scripts and symbols) as two bytes beyond ASCII,
+    // another one beyond ASCII as one.
+    static double ems(std::u16string_view text);
+
     // Keeps the text's width when it is the widest of its column so far.
     void measure(std::size_t column, std::string_view pcText);
+    void measure(std::size_t column, std::u16string_view text);
 
     // The widest text of each column, in ems.
     const std::vector<double>& widest() const { return widest_; }

@@ -85,6 +85,18 @@ std::string batchStartFolder(const ExportSession& session) {
     return unknown ? std::string() : current.string();
 }
 
+// Says how many characters the run could not write in the PC page and where the first stands.
+void reportTextLoss(ExportSession& session, bool withMember) {
+    const std::string text = session.textLoss.message(session.pcCodePage, withMember);
+    if (!text.empty()) {
+        session.views.notifier.message(text);
+    }
+}
+
+ExportOutcome writeFileMembers(ExportSession& session, ObjectRef file, ExportFormat format,
+                               const std::string& directory, const BatchProgress& progress,
+                               std::vector<std::string>* renamed);
+
 }  // namespace
 
 ExportOutcome writeMemberExport(ExportSession& session, ExportFormat format, MemberRef member,
@@ -117,8 +129,11 @@ std::optional<MemberRef> exportableMember(ExportSession& session, const std::opt
 
 ExportOutcome exportMember(ExportSession& session, MemberRef member, ExportFormat format,
                            const std::string& path) {
+    session.textLoss.clear();
     try {
-        return writeMemberExport(session, format, member, path);
+        const ExportOutcome outcome = writeMemberExport(session, format, member, path);
+        reportTextLoss(session, false);
+        return outcome;
     } catch (const std::exception&) {
         session.views.notifier.message(kSaveFailure);
         return ExportOutcome::Failed;
@@ -140,6 +155,9 @@ std::optional<ExportOutcome> exportMemberCommand(ExportSession& session,
         return std::nullopt;
     }
     const ExportFormat format = exportFormatOfFilter(filterIndex);
+    if (filterIndex == kUtf8TextFilterIndex) {
+        session.textEncoding = ExportTextEncoding::Utf8;
+    }
     fileName = ExportFileNames::replaceExtension(fileName, ExportFileNames::extensionOf(format));
     dialog.setFileName(fileName);
     return exportMember(session, *ref, format, fileName);
@@ -201,6 +219,17 @@ bool exportBatchCommand(ExportSession& session, const std::optional<NodePosition
 ExportOutcome exportFileMembers(ExportSession& session, ObjectRef file, ExportFormat format,
                                 const std::string& directory, const BatchProgress& progress,
                                 std::vector<std::string>* renamed) {
+    session.textLoss.clear();
+    const ExportOutcome outcome = writeFileMembers(session, file, format, directory, progress, renamed);
+    reportTextLoss(session, true);
+    return outcome;
+}
+
+namespace {
+
+ExportOutcome writeFileMembers(ExportSession& session, ObjectRef file, ExportFormat format,
+                               const std::string& directory, const BatchProgress& progress,
+                               std::vector<std::string>* renamed) {
     std::set<std::string> given;
     const Catalog& catalog = session.views.catalog;
     const SavedObject* first = catalog.findObject(file);
@@ -253,6 +282,8 @@ ExportOutcome exportFileMembers(ExportSession& session, ObjectRef file, ExportFo
     }
     return outcome;
 }
+
+}  // namespace
 
 ExportOutcome runBatchExport(ExportSession& session, BatchExportTarget& dialog) {
     struct ProgressEnd {

@@ -24,12 +24,14 @@ ExportOutcome writeMemberExport(ExportSession& session, ExportFormat format, Mem
 std::optional<MemberRef> exportableMember(ExportSession& session, const std::optional<NodePosition>& node);
 
 // One member into `path` as it is given; a failure the writer raises ends in "Save to file error".
+// When the PC page could not hold characters of the member, the file is written all the same and
+// a message says how many and where the first stands (ExportTextLoss).
 ExportOutcome exportMember(ExportSession& session, MemberRef member, ExportFormat format,
                            const std::string& path);
 
 // "Export", "Export a member", "Pick Out": asks for the output file and runs the writer its file
-// type selects. Nothing when the dialog is cancelled; a failure a writer raises ends in "Save to
-// file error".
+// type selects (the UTF-8 text file type writes UTF-8). Nothing when the dialog is cancelled; a
+// failure a writer raises ends in "Save to file error".
 std::optional<ExportOutcome> exportMemberCommand(ExportSession& session,
                                                  const std::optional<NodePosition>& node,
                                                  ExportFileDialog& dialog);
@@ -55,7 +57,8 @@ using BatchProgress = std::function<void(const std::string& text, std::int32_t d
 // member cut short is removed: what stays in the directory is whole.
 // Members whose file names come out the same (the same name, names made safe alike, names that
 // differ only after a period) get "_2", "_3" before the extension; `renamed`, when given, hears
-// "LIB/FILE(MEMBER) written as NAME" for each.
+// "LIB/FILE(MEMBER) written as NAME" for each. Characters the PC page could not hold are
+// reported once, at the end, naming the member of the first.
 ExportOutcome exportFileMembers(ExportSession& session, ObjectRef file, ExportFormat format,
                                 const std::string& directory, const BatchProgress& progress,
                                 std::vector<std::string>* renamed = nullptr);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include "conversion/ConversionBackend.h"
@@ -12,16 +13,33 @@
 
 namespace quelvane {
 
-ExportFieldDecoder::ExportFieldDecoder(ExportSession& session) : session_(session) {
+namespace {
+
+bool isHighSurrogate(char16_t unit) {
+    return unit >= 0xD800 && unit <= 0xDBFF;
+}
+
+bool isLowSurrogate(char16_t unit) {
+    return unit >= 0xDC00 && unit <= 0xDFFF;
+}
+
+}  // namespace
+
+ExportFieldDecoder::ExportFieldDecoder(ExportSession& session, std::string memberName)
+    : session_(session),
+      memberName_(std::move(memberName)),
+      utf8Text_(session.textEncoding == ExportTextEncoding::Utf8) {
     const std::optional<std::int32_t> hostPage = session.views.storedCcsidHostPage;
-    if (!hostPage) {
+    if (!hostPage && !utf8Text_) {
         return;
     }
     pcPage_ = ConversionBackend::standard().openPcPage(session.pcCodePage);
     if (pcPage_ == nullptr) {
         throw DecodingFailure("no converter for PC code page " + std::to_string(session.pcCodePage));
     }
-    byCcsid_ = std::make_unique<FieldTextByCcsid>(*hostPage, session.views.converter);
+    if (hostPage) {
+        byCcsid_ = std::make_unique<FieldTextByCcsid>(*hostPage, session.views.converter);
+    }
     // The PC pages spell ASCII's printable characters as ASCII, nearly all of them: the ones a
     // page spells so are copied as they are, which most field texts are made of alone.
     std::string spelled;
@@ -51,20 +69,88 @@ ExportFieldDecoder::~ExportFieldDecoder() {
     }
 }
 
-void ExportFieldDecoder::decode(std::span<const std::uint8_t> record, const SavedField& field,
-                                std::string& text) {
+bool ExportFieldDecoder::readByCcsid(std::span<const std::uint8_t> record, const SavedField& field) {
     if (byCcsid_ == nullptr || !FieldTextByCcsid::decidesText(field)) {
-        exportFieldText(record, field, session_.views.converter, text);
-        return;
+        return false;
     }
     const std::span<const std::uint8_t> bytes = BigEndianReader(record).at(field.offset, field.length);
     byCcsid_->decode(bytes, field, utf8_);
-    if (spelledAsAscii(utf8_)) {
+    wide_.clear();
+    if (!spelledAsAscii(utf8_)) {
+        decodeUtf8(utf8_, wide_, nullptr);
+    }
+    return true;
+}
+
+bool ExportFieldDecoder::keeps(std::u16string_view character, char32_t codePoint) {
+    const auto known = kept_.find(codePoint);
+    if (known != kept_.end()) {
+        return known->second;
+    }
+    if (kept_.size() >= kMostRemembered) {
+        kept_.clear();
+    }
+    pcPage_->encode(character, PcPageCodec::Substitution::pageCharacter, bytes_, nullptr);
+    const auto* first = reinterpret_cast<const std::uint8_t*>(bytes_.data());
+    pcPage_->decode(std::span<const std::uint8_t>(first, bytes_.size()), readBack_, nullptr);
+    const bool same = readBack_ == character;
+    kept_.emplace(codePoint, same);
+    return same;
+}
+
+std::int64_t ExportFieldDecoder::lostCharacters() {
+    std::int64_t lost = 0;
+    for (std::size_t i = 0; i < wide_.size();) {
+        std::size_t units = 1;
+        char32_t codePoint = wide_[i];
+        if (isHighSurrogate(wide_[i]) && i + 1 < wide_.size() && isLowSurrogate(wide_[i + 1])) {
+            units = 2;
+            codePoint = 0x10000 + ((codePoint - 0xD800) << 10) + (wide_[i + 1] - 0xDC00);
+        }
+        const bool ascii = codePoint < spelledAsAscii_.size() && spelledAsAscii_[codePoint];
+        if (!ascii && !keeps(std::u16string_view(wide_).substr(i, units), codePoint)) {
+            ++lost;
+        }
+        i += units;
+    }
+    return lost;
+}
+
+void ExportFieldDecoder::decode(std::span<const std::uint8_t> record, const SavedField& field,
+                                std::string& text) {
+    if (!readByCcsid(record, field)) {
+        exportFieldText(record, field, session_.views.converter, text);
+        if (utf8Text_) {
+            const auto* first = reinterpret_cast<const std::uint8_t*>(text.data());
+            pcPage_->decode(std::span<const std::uint8_t>(first, text.size()), wide_, nullptr);
+            text = utf16ToUtf8(wide_);
+        }
+        return;
+    }
+    if (utf8Text_ || wide_.empty()) {
         text.assign(utf8_);
         return;
     }
-    decodeUtf8(utf8_, wide_, nullptr);
     pcPage_->encode(wide_, PcPageCodec::Substitution::pageCharacter, text, nullptr);
+    session_.textLoss.add(lostCharacters(), {memberName_, record_, field.name});
+}
+
+bool ExportFieldDecoder::decodeCell(std::span<const std::uint8_t> record, const SavedField& field,
+                                    std::string& text, std::u16string& unicode) {
+    if (!readByCcsid(record, field)) {
+        exportFieldText(record, field, session_.views.converter, text);
+        return false;
+    }
+    if (wide_.empty()) {
+        text.assign(utf8_);
+        return false;
+    }
+    pcPage_->encode(wide_, PcPageCodec::Substitution::pageCharacter, text, nullptr);
+    if (lostCharacters() == 0) {
+        return false;
+    }
+    unicode = wide_;
+    return true;
 }
 
 }  // namespace quelvane

@@ -8,6 +8,8 @@
 
 #include "export/AutomationClient.h"
 #include "export/AutomationReference.h"
+#include "export/ExportTextEncoding.h"
+#include "export/ExportTextLoss.h"
 #include "views/ViewSession.h"
 
 namespace quelvane {
@@ -31,6 +33,11 @@ struct ExportSession {
     std::int32_t pcCodePage;
     // The batch dialog's splitter check box; the text writer reads it on every export.
     bool splitterOption = false;
+    // What the text writer writes its characters in.
+    ExportTextEncoding textEncoding = ExportTextEncoding::PcPage;
+    // The characters the writers could not write in the PC page since the caller last cleared
+    // it (reading by stored CCSID only: the pair gives PC-page text to begin with).
+    ExportTextLoss textLoss;
     // The folder the batch dialog offers first (the window's program folder); empty offers the
     // process's current folder. No export makes any folder current: paths are taken as given.
     std::string programDirectory;

@@ -16,9 +16,10 @@ bool writeServerRecords(ExportSession& session, MemberRef member, const char* fa
     pass.setKeepGoing(session.keepGoing);
     session.views.failureCause.clear();
     try {
-        ExportFieldDecoder fields(session);
+        ExportFieldDecoder fields(session, session.views.catalog.memberAt(member).name);
         pass.open(session.views, member);
         std::string text;
+        std::u16string unicode;
         while (const std::optional<ExportRecordPass::Slot> slot = pass.next()) {
             if (!slot->holdsRecord()) {
                 continue;
@@ -28,9 +29,11 @@ bool writeServerRecords(ExportSession& session, MemberRef member, const char* fa
             if (startRow && file.fieldCount > 0) {
                 startRow(row);
             }
+            fields.startRecord(slot->number + 1);
             for (std::int32_t j = 0; j < file.fieldCount; ++j) {
-                fields.decode(slot->record, file.fields.at(static_cast<std::size_t>(j)), text);
-                putCell(row, j + 1, text);
+                const bool wide = fields.decodeCell(slot->record, file.fields.at(static_cast<std::size_t>(j)),
+                                                    text, unicode);
+                putCell(row, j + 1, text, wide ? &unicode : nullptr);
             }
         }
         pass.close();

@@ -44,7 +44,7 @@ ExportOutcome writeTextExport(ExportSession& session, MemberRef member, const st
     ExportOutcome outcome = ExportOutcome::Written;
     try {
         const SavedObject& file = session.views.catalog.objectAt(member.file());
-        ExportFieldDecoder fields(session);
+        ExportFieldDecoder fields(session, session.views.catalog.memberAt(member).name);
         pass.open(session.views, member);
         std::string line;
         std::string text;
@@ -53,6 +53,7 @@ ExportOutcome writeTextExport(ExportSession& session, MemberRef member, const st
                 continue;
             }
             line.clear();
+            fields.startRecord(slot->number + 1);
             for (std::int32_t i = 0; i < file.fieldCount; ++i) {
                 fields.decode(slot->record, file.fields.at(static_cast<std::size_t>(i)), text);
                 appendText(line, text);

@@ -127,9 +127,16 @@ ExportOutcome writeWordExport(ExportSession& session, MemberRef member, const st
         writeWordHeader(table, file, measured);
         const bool written =
             writeServerRecords(session, member, kWriteFailure, kCaption, {},
-                               [&](std::uint32_t row, std::int32_t column, const std::string& text) {
+                               [&](std::uint32_t row, std::int32_t column, const std::string& text,
+                                   const std::u16string* unicode) {
+                                   AutomationReference cell = table.call("Cell", {row, column});
+                                   if (unicode != nullptr) {
+                                       measured.measure(static_cast<std::size_t>(column - 1), *unicode);
+                                       cell.set("Range", *unicode);
+                                       return;
+                                   }
                                    measured.measure(static_cast<std::size_t>(column - 1), text);
-                                   table.call("Cell", {row, column}).set("Range", text);
+                                   cell.set("Range", text);
                                });
         if (!written) {
             // Word quits with its application reference still held.

@@ -193,6 +193,41 @@ test('read by stored CCSID, member rows and exports equal quelvane-cli --ccsid s
   }
 });
 
+// PERSON's Japanese in the 1252 page: the export says how many characters it could not write, as
+// the command line does, and UTF-8 writes them all.
+test('an export in a page that lacks characters says so, and UTF-8 keeps them', (t) => {
+  const file = real('GURI_demodb.savf');
+  if (!file || !needCli(t)) return;
+  const out = fs.mkdtempSync(path.join(os.tmpdir(), 'quelvane-bridge-encoding-'));
+  try {
+    const save = quelvane.open(nodeFileReader(fs, file), { name: file, ebcdic: 37, pc: 1252, byCcsid: true });
+    const chosen = ['--ccsid', 'stored', '--ebcdic', '37', '--pc', '1252'];
+    for (const encoding of ['pc', 'utf-8']) {
+      const exported = save.exportMember(nodeAt('0/0/0'), 'txt', { encoding });
+      assert.equal(exported.error, undefined, exported.error);
+      const target = path.join(out, 'member.txt');
+      native(['export', file, '0/0/0', '--format', 'txt', '-o', target, '--encoding', encoding, ...chosen],
+        { withPages: false });
+      const bytes = Buffer.from(exported.bytes);
+      assert.ok(bytes.equals(fs.readFileSync(target)), encoding);
+      const lost = exported.messages.filter((m) => m.includes('could not be written in PC code page 1252'));
+      if (encoding === 'pc') {
+        assert.equal(lost.length, 1, exported.messages.join('\n'));
+        assert.match(lost[0], /^\d+ characters .* \(the first in record 1, field \w+\)\./);
+        assert.ok(bytes.includes(0x1A));
+      } else {
+        assert.deepEqual(lost, []);
+        assert.ok(bytes.toString('utf8').includes('滝川　厚'));
+        assert.ok(!bytes.includes(0x1A));
+      }
+    }
+    assert.ok(save.exportMember(nodeAt('0/0/0'), 'txt', { encoding: 'latin1' }).error.includes('unknown encoding'));
+    save.close();
+  } finally {
+    fs.rmSync(out, { recursive: true, force: true });
+  }
+});
+
 // The tree path of the first member whose caption starts with `name`.
 function memberNamed(save, name) {
   const [library] = save.tree().roots;

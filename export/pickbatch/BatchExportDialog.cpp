@@ -139,6 +139,10 @@ void BatchExportDialog::addFileTypes() {
     splitterCheck_ = new QCheckBox(QStringLiteral("With splitter code \"I\""), this);
     splitterCheck_->setObjectName(QStringLiteral("CheckBox1"));
     splitterCheck_->setGeometry(200, 56, 161, 17);
+    // Text files in UTF-8 keep the characters the PC page lacks.
+    utf8Check_ = new QCheckBox(QStringLiteral("Text in UTF-8"), this);
+    utf8Check_->setObjectName(QStringLiteral("CheckUtf8"));
+    utf8Check_->setGeometry(200, 88, 161, 17);
     auto* oneFile = new QCheckBox(QStringLiteral("In One file  and member as  a sheet"), this);
     oneFile->setObjectName(QStringLiteral("CheckBox2"));
     oneFile->setGeometry(200, 128, 193, 17);
@@ -148,6 +152,10 @@ void BatchExportDialog::addFileTypes() {
 
 bool BatchExportDialog::splitterOption() const {
     return splitterCheck_->isChecked();
+}
+
+bool BatchExportDialog::utf8Option() const {
+    return utf8Check_->isChecked() && fileType() == kTextFile;
 }
 
 void BatchExportDialog::setTextCodec(Decoder decode, Encoder encode) {
@@ -256,6 +264,7 @@ void BatchExportDialog::selectDirectory() {
 
 void BatchExportDialog::fileTypeChosen() {
     splitterCheck_->setEnabled(fileType() == kTextFile);
+    utf8Check_->setEnabled(fileType() == kTextFile);
 }
 
 }  // namespace quelvane

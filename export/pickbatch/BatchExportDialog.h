@@ -20,9 +20,9 @@ class QStatusBar;
 namespace quelvane {
 
 // The batch export dialog (pickbatch), "Pick out files in batch": the chosen library, file and
-// member count, the file type, the splitter check box, the target directory and the progress
-// text. It is created once and keeps its file type and splitter state between uses; "Confirm"
-// is announced with `confirmed`, which the main window answers with the batch run.
+// member count, the file type, the splitter and UTF-8 check boxes, the target directory and the
+// progress text. It is created once and keeps its file type and check boxes between uses;
+// "Confirm" is announced with `confirmed`, which the main window answers with the batch run.
 class BatchExportDialog final : public QDialog, public BatchExportTarget {
     Q_OBJECT
 
@@ -35,6 +35,9 @@ class BatchExportDialog final : public QDialog, public BatchExportTarget {
 
     // The splitter option of the text writer: `CheckBox1`'s checked state.
     bool splitterOption() const;
+    // Whether text files are written in UTF-8 rather than the PC page: "Text in UTF-8" checked
+    // with the text file type chosen.
+    bool utf8Option() const;
 
     // How the dialog shows the core's 8-bit texts and gives its own back (Latin-1 unless set).
     void setTextCodec(Decoder decode, Encoder encode);
@@ -83,6 +86,7 @@ class BatchExportDialog final : public QDialog, public BatchExportTarget {
     QGroupBox* fileTypeBox_ = nullptr;
     QRadioButton* types_[kExportFormats.size()] = {};
     QCheckBox* splitterCheck_ = nullptr;
+    QCheckBox* utf8Check_ = nullptr;
     QStatusBar* statusBar_ = nullptr;
     QProgressDialog* progress_ = nullptr;
 };

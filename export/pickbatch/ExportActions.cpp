@@ -112,6 +112,9 @@ void ExportActions::exportBatch() {
 void ExportActions::runBatch() {
     FailureReporter::guard([this] {
         Run run = startRun();
+        if (batch_->utf8Option()) {
+            run.session->textEncoding = ExportTextEncoding::Utf8;
+        }
         runBatchExport(*run.session, *batch_);
     });
 }

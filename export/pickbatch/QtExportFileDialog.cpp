@@ -20,12 +20,17 @@ QStringList QtExportFileDialog::qtFilters() {
     return filters;
 }
 
+QString QtExportFileDialog::utf8TextFilter() {
+    return QLatin1StringView(kUtf8TextFilterName) + QStringLiteral(" (*") +
+           QLatin1StringView(exportFormatEntry(ExportFormat::Text).extension) + QLatin1Char(')');
+}
+
 bool QtExportFileDialog::execute(std::string& fileName, int& filterIndex) {
     // A bare name is offered in the program's folder; nothing changes the current folder.
     QFileDialog dialog(parent_, QString(), QCoreApplication::applicationDirPath());
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setOption(QFileDialog::DontConfirmOverwrite);
-    const QStringList filters = qtFilters();
+    const QStringList filters = qtFilters() << utf8TextFilter();
     dialog.setNameFilters(filters);
     dialog.selectNameFilter(filters.value(filterIndex_ - 1, filters.front()));
     dialog.selectFile(QFile::decodeName(fileName.c_str()));

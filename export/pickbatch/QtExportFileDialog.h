@@ -10,9 +10,9 @@ class QWidget;
 
 namespace quelvane {
 
-// The export command's save dialog (`SaveFile`) over Qt's file dialog: the three file types, no
-// default extension, no overwrite prompt; the last file name and file type are kept between
-// uses. Names cross as file-system strings.
+// The export command's save dialog (`SaveFile`) over Qt's file dialog: the three file types and
+// the UTF-8 text file, no default extension, no overwrite prompt; the last file name and file
+// type are kept between uses. Names cross as file-system strings.
 class QtExportFileDialog final : public ExportFileDialog {
   public:
     explicit QtExportFileDialog(QWidget* parent);
@@ -22,6 +22,8 @@ class QtExportFileDialog final : public ExportFileDialog {
 
     // Qt's form of the filter text "TEXT File|*.txt|Word|*.doc|Excel|*.xls".
     static QStringList qtFilters();
+    // The file type the dialog lists after them, "TEXT File, UTF-8 (*.txt)".
+    static QString utf8TextFilter();
 
   private:
     QWidget* parent_;

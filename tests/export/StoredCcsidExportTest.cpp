@@ -1,5 +1,7 @@
-// The text, Word and Excel exports with the fields read by their stored CCSIDs: the texts are
-// written in the chosen PC page, each character it lacks as the page's substitution character.
+// The text, Word and Excel exports with the fields read by their stored CCSIDs: the text export
+// writes the chosen PC page, each character it lacks as the page's substitution character, and
+// counts them, or UTF-8 with every character; Word and Excel are given Unicode where the page
+// would lose characters.
 
 #include <gtest/gtest.h>
 
@@ -7,6 +9,7 @@
 #include <vector>
 
 #include "export/ExcelExportWriter.h"
+#include "export/ExportCommands.h"
 #include "export/TextExportWriter.h"
 #include "export/WordExportWriter.h"
 #include "tests/export/ExportFixture.h"
@@ -55,14 +58,20 @@ struct StoredCcsidExportTest : ::testing::Test {
         return readFile(out);
     }
 
-    // The texts the server was given for the record's cells, in column order.
+    // The texts the server was given for the record's cells, in column order: PC-page texts as
+    // they are, Unicode ones as "w:" and their UTF-8.
     std::vector<std::string> cellTexts(const std::string& property) const {
         std::vector<std::string> texts;
         for (const std::string& line : fixture.automation.lines) {
-            const std::size_t at = line.find("." + property + " = \"");
-            if (line.starts_with("set ") && at != std::string::npos) {
-                texts.push_back(
-                    line.substr(at + property.size() + 5, line.size() - at - property.size() - 6));
+            const std::size_t at = line.find("." + property + " = ");
+            if (!line.starts_with("set ") || at == std::string::npos) {
+                continue;
+            }
+            const std::size_t value = at + property.size() + 4;
+            if (line.compare(value, 1, "\"") == 0) {
+                texts.push_back(line.substr(value + 1, line.size() - value - 2));
+            } else if (line.compare(value, 2, "w\"") == 0) {
+                texts.push_back("w:" + line.substr(value + 2, line.size() - value - 3));
             }
         }
         // The header row's captions come first.
@@ -107,11 +116,12 @@ TEST_F(StoredCcsidExportTest, WithoutTheChoiceThePairReadsEveryField) {
     EXPECT_TRUE(fixture.session.ccsidFallbackNotes.empty());
 }
 
-// Word and Excel are handed the same PC-page texts as the text export writes.
-TEST_F(StoredCcsidExportTest, WordAndExcelAreGivenThePcPageTexts) {
+// Word and Excel are handed the PC-page texts the text export writes where the page holds every
+// character, and the Unicode text where it does not: 932 lacks DE's and FR's letters.
+TEST_F(StoredCcsidExportTest, WordAndExcelAreGivenUnicodeWhereThePcPageLosesCharacters) {
     fixture.session.pcCodePage = 932;
-    const std::string fc3 = "\xFC\xFC\xFC\xFC\xFC\xFC";
-    const std::vector<std::string> expected{fc3, fc3, "A\x88\xEA\xB1", "7", "0102", "\x88\xEA\x81\x40"};
+    const std::vector<std::string> expected{
+        "w:\u00C4\u00D6\u00DC", "w:\u00E9\u00E7\u00E0", "A\x88\xEA\xB1", "7", "0102", "\x88\xEA\x81\x40"};
     EXPECT_EQ(writeWordExport(fixture.session, {0, 0, 0}, (scratch / "T.doc").string()),
               ExportOutcome::Written);
     EXPECT_EQ(cellTexts("Range"), expected);
@@ -119,6 +129,70 @@ TEST_F(StoredCcsidExportTest, WordAndExcelAreGivenThePcPageTexts) {
     EXPECT_EQ(writeExcelExport(fixture.session, {0, 0, 0}, (scratch / "T.xls").string()),
               ExportOutcome::Written);
     EXPECT_EQ(cellTexts("Value"), expected);
+    EXPECT_EQ(fixture.session.textLoss.count(), 0);
+}
+
+// Every character a page lacks is counted, in whichever field it stands, with the first place:
+// 1252 lacks the kanji, the katakana and the ideographic space, 932 the Latin letters, 1250 à;
+// UTF-8 loses nothing.
+TEST_F(StoredCcsidExportTest, TheTextExportCountsWhatThePcPageLacks) {
+    struct Case {
+        std::int32_t pcPage;
+        ExportTextEncoding encoding;
+        std::int64_t lost;
+        const char* firstField;
+    };
+    const Case cases[] = {{1252, ExportTextEncoding::PcPage, 4, "JP"},
+                          {932, ExportTextEncoding::PcPage, 6, "DE"},
+                          {1250, ExportTextEncoding::PcPage, 5, "FR"},
+                          {1252, ExportTextEncoding::Utf8, 0, ""}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.pcPage);
+        fixture.session.textLoss.clear();
+        fixture.session.textEncoding = c.encoding;
+        textExport(c.pcPage);
+        EXPECT_EQ(fixture.session.textLoss.count(), c.lost);
+        EXPECT_EQ(fixture.session.textLoss.first().field, c.firstField);
+        EXPECT_EQ(fixture.session.textLoss.first().record, c.lost > 0 ? 1 : 0);
+    }
+}
+
+// UTF-8 writes every field's own characters, whatever the PC page.
+TEST_F(StoredCcsidExportTest, Utf8KeepsEveryCharacter) {
+    fixture.session.textEncoding = ExportTextEncoding::Utf8;
+    for (std::int32_t page : {1252, 932}) {
+        SCOPED_TRACE(page);
+        EXPECT_EQ(textExport(page),
+                  "\u00C4\u00D6\u00DC|\u00E9\u00E7\u00E0|A\u4E00\uFF71|7|0102|\u4E00\u3000|\r\n");
+    }
+}
+
+// By the pair, UTF-8 is the PC page's text spelled in UTF-8: the fixture's pair reads 37 to
+// Latin-1, so DE's 4A is ¢; nothing is counted, as the pair gives PC-page text to begin with.
+TEST_F(StoredCcsidExportTest, Utf8ByThePairSpellsThePcPageText) {
+    fixture.session.views.storedCcsidHostPage.reset();
+    fixture.session.textEncoding = ExportTextEncoding::Utf8;
+    const std::string text = textExport(1252);
+    EXPECT_EQ(text.substr(0, 5), "\xC2\xA2\\!|") << text;
+    EXPECT_EQ(fixture.session.textLoss.count(), 0);
+}
+
+// "Export a member" still writes the file and succeeds, and says how many characters the page
+// lacked and where the first stands; with nothing lost it says nothing new.
+TEST_F(StoredCcsidExportTest, ExportAMemberSaysWhatThePageCouldNotHold) {
+    fixture.session.pcCodePage = 1252;
+    const std::string out = (scratch / "T.txt").string();
+    EXPECT_EQ(exportMember(fixture.session, {0, 0, 0}, ExportFormat::Text, out), ExportOutcome::Written);
+    EXPECT_EQ(fixture.views.notifier.texts(),
+              std::vector<std::string>{"4 characters could not be written in PC code page 1252 and were "
+                                       "replaced (the first in record 1, field JP). Choose the encoding "
+                                       "UTF-8 to keep every character."});
+    fixture.views.notifier.entries.clear();
+    fixture.session.textEncoding = ExportTextEncoding::Utf8;
+    EXPECT_EQ(exportMember(fixture.session, {0, 0, 0}, ExportFormat::Text, out), ExportOutcome::Written);
+    EXPECT_EQ(exportMember(fixture.session, {0, 0, 0}, ExportFormat::Excel, (scratch / "T.xls").string()),
+              ExportOutcome::Written);
+    EXPECT_TRUE(fixture.views.notifier.entries.empty()) << fixture.views.notifier.texts().front();
 }
 
 }  // namespace

@@ -8,15 +8,16 @@
 
 namespace quelvane::test {
 
-// An export's file dialog that always answers with one path and the first file type, keeping the
-// names the export offered it.
+// An export's file dialog that always answers with one path and one file type (the first unless
+// given), keeping the names the export offered it.
 class ChosenFile final : public ExportFileDialog {
   public:
-    explicit ChosenFile(std::string path) : path_(std::move(path)) {}
+    explicit ChosenFile(std::string path, int filterIndex = 1)
+        : path_(std::move(path)), filterIndex_(filterIndex) {}
     bool execute(std::string& fileName, int& filterIndex) override {
         presets.push_back(fileName);
         fileName = path_;
-        filterIndex = 1;
+        filterIndex = filterIndex_;
         return true;
     }
     void setFileName(const std::string&) override {}
@@ -25,6 +26,7 @@ class ChosenFile final : public ExportFileDialog {
 
   private:
     std::string path_;
+    int filterIndex_;
 };
 
 }  // namespace quelvane::test

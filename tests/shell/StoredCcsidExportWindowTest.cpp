@@ -63,9 +63,10 @@ class StoredCcsidExportWindowTest : public ShellFixture {
 
     // Selects the tree node at `rows` and waits for its listing.
 
-    // The member as the window's Export writes it.
-    std::string exported(const char* name) {
-        window_->exports().setFileDialog(std::make_unique<ChosenFile>((folder_ / name).string()));
+    // The member as the window's Export writes it, with the save dialog's file type `filterIndex`.
+    std::string exported(const char* name, int filterIndex = 1) {
+        window_->exports().setFileDialog(
+            std::make_unique<ChosenFile>((folder_ / name).string(), filterIndex));
         selectRows({0, 0, 0, 0});
         button(2)->click();
         return slurp(folder_ / (std::string(name) + ".txt"));
@@ -101,6 +102,54 @@ TEST_F(StoredCcsidExportWindowTest, ExportAndBatchFollowTheChoice) {
     const std::string off = exported("off");
     EXPECT_EQ(off.find("\xC4\xD6\xDC"), std::string::npos) << off;
     EXPECT_EQ(off.size(), byPair.size());
+}
+
+// With the PC page lacking JP's kanji, Export writes the file as before and a box says how many
+// characters were replaced and where the first stands; the file type "TEXT File, UTF-8" keeps
+// them, without a word.
+TEST_F(StoredCcsidExportWindowTest, ExportSaysWhatThePcPageLacksAndUtf8KeepsIt) {
+    chooseByStoredCcsid(true);
+    dialogs_.messages.clear();
+    EXPECT_EQ(exported("stored"),
+              "\xC4\xD6\xDC"
+              "A\x1A\r\n");
+    EXPECT_EQ(dialogs_.messageTexts(),
+              QStringList{"1 character could not be written in PC code page 1252 and was replaced (the first "
+                          "in record 1, field JP). Choose the encoding UTF-8 to keep every character."});
+    dialogs_.messages.clear();
+    EXPECT_EQ(exported("utf8", kUtf8TextFilterIndex), "\u00C4\u00D6\u00DCA\u4E00\r\n");
+    EXPECT_TRUE(dialogs_.messages.empty()) << qPrintable(dialogs_.messageTexts().join('\n'));
+}
+
+// The batch says the same once, naming the member; "Text in UTF-8" keeps every character.
+TEST_F(StoredCcsidExportWindowTest, BatchSaysWhatThePcPageLacksAndUtf8KeepsIt) {
+    chooseByStoredCcsid(true);
+    const std::filesystem::path directory = folder_ / "batch";
+    std::filesystem::create_directories(directory);
+    BatchExportDialog& batch = window_->exports().batchDialog();
+    for (const bool utf8 : {false, true}) {
+        SCOPED_TRACE(utf8);
+        dialogs_.messages.clear();
+        selectRows({0, 0, 0});
+        button(3)->click();
+        ASSERT_TRUE(batch.isVisible());
+        find<QLineEdit>(&batch, "Edit1")->setText(QString::fromStdString(directory.string()));
+        find<QCheckBox>(&batch, "CheckUtf8")->setChecked(utf8);
+        find<QPushButton>(&batch, "Button2")->click();
+        if (utf8) {
+            EXPECT_EQ(slurp(directory / "TAGGED_MBR1.txt"), "\u00C4\u00D6\u00DCA\u4E00\r\n");
+            EXPECT_TRUE(dialogs_.messages.empty()) << qPrintable(dialogs_.messageTexts().join('\n'));
+        } else {
+            EXPECT_EQ(slurp(directory / "TAGGED_MBR1.txt"),
+                      "\xC4\xD6\xDC"
+                      "A\x1A\r\n");
+            EXPECT_EQ(
+                dialogs_.messageTexts(),
+                QStringList{"1 character could not be written in PC code page 1252 and was replaced (the "
+                            "first in member MBR1, record 1, field JP). Choose the encoding UTF-8 to keep "
+                            "every character."});
+        }
+    }
 }
 
 }  // namespace

@@ -3,12 +3,16 @@
 // folder the user picks where the browser offers that. Only a job that ended whole is offered.
 import { folderPicker, writeIntoFolder } from './folder';
 import { JobClient, type JobFile } from './jobs';
-import type { Delivery, ExportFormat, Job, JobAnswer, NamedBytes } from './jobprotocol';
+import type { Delivery, ExportEncoding, ExportFormat, Job, JobAnswer, NamedBytes } from './jobprotocol';
 import type { NodeAddress } from './protocol';
 
 const FORMATS: [ExportFormat, string][] = [
   ['txt', 'Text File (*.txt)'], ['doc', 'Word File (*.doc)'], ['xls', 'Excel File (*.xls)'],
 ];
+
+// A text file's characters: in the PC code page of Options, as always, or in UTF-8. Word and
+// Excel files hold every character whichever is chosen.
+const ENCODINGS: [ExportEncoding, string][] = [['pc', 'PC code page'], ['utf-8', 'UTF-8']];
 
 export type Say = (messages: string[], error?: string) => void;
 
@@ -43,6 +47,7 @@ export class Exports {
   private readonly batch = button('Export PF members in batch');
   private readonly extract = button('Extract all...');
   private readonly format = document.createElement('select');
+  private readonly encoding = document.createElement('select');
   private readonly splitter = document.createElement('input');
   private readonly intoFolder = document.createElement('input');
   private readonly jobs: JobClient;
@@ -61,10 +66,13 @@ export class Exports {
     this.jobs = new JobClient(source, progress);
     this.format.setAttribute('aria-label', 'The File Type to save :');
     for (const [value, caption] of FORMATS) this.format.append(new Option(caption, value));
+    this.encoding.setAttribute('aria-label', 'Encoding');
+    this.encoding.title = 'What a text file is written in';
+    for (const [value, caption] of ENCODINGS) this.encoding.append(new Option(caption, value));
     this.splitter.type = 'checkbox';
     const splitterLabel = document.createElement('label');
     splitterLabel.append(this.splitter, 'With splitter code "I"');
-    bar.append(this.member, this.batch, this.format, splitterLabel, this.extract);
+    bar.append(this.member, this.batch, this.format, this.encoding, splitterLabel, this.extract);
     if (folderPicker() !== null) {
       this.intoFolder.type = 'checkbox';
       const folderLabel = document.createElement('label');
@@ -109,7 +117,11 @@ export class Exports {
   }
 
   private settings() {
-    return { format: this.format.value as ExportFormat, splitter: this.splitter.checked };
+    return {
+      format: this.format.value as ExportFormat,
+      splitter: this.splitter.checked,
+      encoding: this.encoding.value as ExportEncoding,
+    };
   }
 
   private async exportMember(): Promise<void> {

@@ -6,12 +6,22 @@ import type { NodeAddress } from './protocol';
 
 export type ExportFormat = 'txt' | 'doc' | 'xls';
 
+// What a text export writes its characters in: the PC code page, or UTF-8, which keeps them all.
+export type ExportEncoding = 'pc' | 'utf-8';
+
 // Where a job's files go: one .zip to download, or handed back whole to be written into a folder.
 export type Delivery = 'zip' | 'files';
 
 export type Job =
-  | { what: 'export'; node: NodeAddress; format: ExportFormat; splitter: boolean }
-  | { what: 'batch'; node: NodeAddress; format: ExportFormat; splitter: boolean; delivery: Delivery }
+  | { what: 'export'; node: NodeAddress; format: ExportFormat; splitter: boolean; encoding: ExportEncoding }
+  | {
+      what: 'batch';
+      node: NodeAddress;
+      format: ExportFormat;
+      splitter: boolean;
+      encoding: ExportEncoding;
+      delivery: Delivery;
+    }
   | { what: 'extract'; delivery: Delivery };
 
 export interface JobRequest {

@@ -33,13 +33,15 @@ function delivered(files: NamedBytes[], messages: string[], zipName: string | nu
 function work(save: any, request: JobRequest, onProgress: (done: number, total: number) => boolean): JobAnswer {
   const { job } = request;
   if (job.what === 'export') {
-    const got: BridgeAnswer = save.exportMember(job.node, job.format, { splitter: job.splitter, onProgress });
+    const { splitter, encoding } = job;
+    const got: BridgeAnswer = save.exportMember(job.node, job.format, { splitter, encoding, onProgress });
     if (got.error) return failed(got.error, got.messages);
     if (got.outcome !== 'written' || !got.name || !got.bytes) return { outcome: 'cancelled', files: [], messages: [] };
     return { outcome: 'written', files: [{ name: got.name, bytes: got.bytes }], messages: got.messages ?? [] };
   }
   if (job.what === 'batch') {
-    const got: BridgeAnswer = save.exportBatch(job.node, job.format, { splitter: job.splitter, onProgress });
+    const { splitter, encoding } = job;
+    const got: BridgeAnswer = save.exportBatch(job.node, job.format, { splitter, encoding, onProgress });
     if (got.error) return failed(got.error, got.messages);
     if (got.outcome === 'cancelled') return { outcome: 'cancelled', files: [], messages: [] };
     // A batch in which a writer failed wrote some members only: it is not offered as done.

@@ -8,7 +8,9 @@ import fs from 'node:fs';
 import os from 'node:os';
 import path from 'node:path';
 import { test } from 'node:test';
-import { cli, cliLines, expandAll, gridLines, pair, real, usable, waitForFirstRow, withPage } from './browser.mjs';
+import {
+  cli, cliLines, expandAll, gridLines, option, pair, real, usable, waitForFirstRow, withPage,
+} from './browser.mjs';
 
 const CAPTION = 'Decode text by the CCSIDs stored in the save file';
 const SAVE = 'GURI_demodb.savf';
@@ -97,5 +99,34 @@ test('with the choice on, exports are the bytes quelvane-cli export --ccsid stor
       // 滝川　厚 in Shift-JIS.
       if (format === 'txt') assert.ok(got.includes(Buffer.from([0x91, 0xEA, 0x90, 0xEC, 0x81, 0x40, 0x8C, 0xFA])));
     }
+  });
+});
+
+test('an export in the 1252 page says what it could not write, and UTF-8 writes it all', async (t) => {
+  if (!usable(t)) return;
+  const western = { ebcdic: 37, pc: 1252 };
+  await withPage(async (page) => {
+    await page.evaluate(({ ebcdic, pc }) => {
+      localStorage.setItem('quelvane.ebcdic', String(ebcdic));
+      localStorage.setItem('quelvane.pc', String(pc));
+      localStorage.setItem('quelvane.byCcsid', '1');
+    }, western);
+    await page.reload();
+    await page.setInputFiles('#file', real(SAVE));
+    await showMember(page, shownByCli(western, true));
+    const lossy = await downloaded(page);
+    assert.ok(lossy.equals(exportedByCli('txt', western)), 'the PC page bytes as the command line writes them');
+    const said = await page.textContent('#messages');
+    // --shots DIR keeps what the page looks like with the warning.
+    if (option('shots')) await page.screenshot({ path: path.join(option('shots'), 'export-warning.png') });
+    assert.match(said, new RegExp('^\\d+ characters could not be written in PC code page 1252 and were replaced '
+      + '\\(the first in record 1, field \\w+\\)\\. Choose the encoding UTF-8 to keep every character\\.$', 'm'));
+
+    await page.getByRole('combobox', { name: 'Encoding' }).selectOption('utf-8');
+    const kept = await downloaded(page);
+    const text = kept.toString('utf8');
+    assert.ok(text.includes('滝川　厚'), 'the kanji are written');
+    assert.ok(!kept.includes(0x1A), 'nothing is substituted');
+    assert.ok(!(await page.textContent('#messages')).includes('could not'), 'and nothing is said of a loss');
   });
 });
