@@ -22,7 +22,7 @@ void ProgramSettings::writeCodePages(const CodePages& pages) {
 }
 
 bool ProgramSettings::decodesByStoredCcsid() const {
-    return file_.readInteger(kConversion, "ByStoredCcsid", 0) != 0;
+    return file_.readInteger(kConversion, "ByStoredCcsid", 1) != 0;
 }
 
 void ProgramSettings::writeDecodesByStoredCcsid(bool on) {

@@ -19,10 +19,10 @@ class ProgramSettings {
     // The pair the command line converts with when none was confirmed.
     static constexpr std::int32_t kFallbackEbcdic = 37;
     static constexpr std::int32_t kFallbackPc = 1252;
-    // The pages the Options lists select while no rows are stored: CCSID 500 and PC page 1250,
-    // and the rows that show them.
-    static constexpr std::int32_t kDefaultListEbcdic = 500;
-    static constexpr std::int32_t kDefaultListPc = 1250;
+    // The pages the Options lists select while no rows are stored, the same pair, and the rows
+    // that show them.
+    static constexpr std::int32_t kDefaultListEbcdic = kFallbackEbcdic;
+    static constexpr std::int32_t kDefaultListPc = kFallbackPc;
     static constexpr int kDefaultCcsidRow = hostPageRow(kDefaultListEbcdic).value();
     static constexpr int kDefaultPcRow = pcPageRow(kDefaultListPc).value();
     static constexpr int kDefaultPort = 21;
@@ -55,8 +55,8 @@ class ProgramSettings {
     CodePages codePages() const;
     void writeCodePages(const CodePages& pages);
 
-    // Options' choice to decode text by the CCSIDs stored in the save file; off in a settings
-    // file written before the choice existed.
+    // Options' choice to decode text by the CCSIDs stored in the save file: on until a choice
+    // is recorded, since most saves tag their fields and texts with the CCSID they were written in.
     bool decodesByStoredCcsid() const;
     void writeDecodesByStoredCcsid(bool on);
 

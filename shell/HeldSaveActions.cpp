@@ -6,11 +6,15 @@
 #include <QFileInfo>
 #include <QMenu>
 
+#include <algorithm>
+
 #include "export/pickbatch/FailureReporter.h"
 #include "savefile/RepairedBlockSource.h"
 #include "savefile/SaveFileWriter.h"
 #include "shell/DisplayCharset.h"
 #include "shell/UserDialogs.h"
+#include "views/ObjectList.h"
+#include "views/OpenedSave.h"
 
 namespace quelvane {
 
@@ -92,6 +96,37 @@ void HeldSaveActions::exportHeld() {
     if (!failure.empty()) {
         dialogs_.showMessage(window_, QString::fromLatin1(kExportCaption), QString::fromLocal8Bit(failure));
     }
+}
+
+std::vector<std::string> HeldSaveActions::heldContents() const {
+    const std::optional<Held> held = selectedHeld();
+    if (!held) {
+        return {};
+    }
+    PcTextToUtf8 utf8(pcCodePage_());
+    if (held->where.state != NestedSave::State::Found) {
+        return {utf8.toUtf8(held->where.message)};
+    }
+    // Read quietly: a held save that cannot be read says so in the pane, not in a message box.
+    SilentNotifier quiet;
+    OpenedSave inner;
+    const ViewSession::SourceOpener opener = heldOpener(held->where);
+    const std::string path = session_.catalog.path;
+    if (inner.open([opener, path] { return opener(path); }, path, session_.converter, quiet) !=
+        OpenedSave::Outcome::Opened) {
+        return {"The saved save file cannot be read: " + inner.report().text()};
+    }
+    const ObjectList list = ObjectList::of(inner.catalog(), utf8);
+    std::vector<std::string> lines = list.headerLines;
+    lines.push_back(std::to_string(list.rows.size()) + " objects:");
+    for (std::size_t i = 0; i < std::min(list.rows.size(), kListedObjects); ++i) {
+        const ObjectListRow& row = list.rows[i];
+        lines.push_back("    " + row.name + "  " + row.type + "  " + row.attribute + "  " + row.text);
+    }
+    if (list.rows.size() > kListedObjects) {
+        lines.push_back("    ... " + std::to_string(list.rows.size() - kListedObjects) + " more");
+    }
+    return lines;
 }
 
 std::optional<HeldSaveActions::Held> HeldSaveActions::selectedHeld() const {

@@ -8,6 +8,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "savefile/BlockSource.h"
 #include "savefile/NestedSave.h"
@@ -49,6 +50,10 @@ class HeldSaveActions final : public QObject {
     void addTo(QMenu* menu);
     // Replaces the save dialog (tests).
     void setTargetChooser(TargetChooser chooser) { chooseTarget_ = std::move(chooser); }
+    // What the selected save-file object holds, as UTF-8 lines: the held save's details and
+    // objects (at most kListedObjects of them), or why it cannot be read.
+    std::vector<std::string> heldContents() const;
+    static constexpr std::size_t kListedObjects = 500;
     // The file on disk a held save on display was read from; exports are suggested beside it.
     void setOuterFile(const QString& path) { outerFile_ = path; }
 

@@ -43,9 +43,11 @@
 #include "shell/FtpDialog.h"
 #include "shell/HeldSaveActions.h"
 #include "shell/IfsExportAction.h"
+#include "shell/InfoBar.h"
 #include "shell/LinkLabel.h"
 #include "shell/ListingWorker.h"
 #include "shell/ObjectListDialog.h"
+#include "shell/ObjectPane.h"
 #include "shell/OpenSaveJob.h"
 #include "shell/OptionsDialog.h"
 #include "shell/RecentFiles.h"
@@ -56,6 +58,7 @@
 #include "shell/UserDialogs.h"
 #include "shell/WindowGeometry.h"
 #include "views/NodeContentDisplay.h"
+#include "views/SaveWarnings.h"
 #include "views/StoredCcsidHint.h"
 #include "views/VersionSummaryView.h"
 #include "views/ViewSession.h"
@@ -69,15 +72,11 @@ constexpr int kTopPanelHeight = 63;
 constexpr int kToolbarWidth = 304;
 constexpr int kTreeWidth = 224;
 constexpr int kStatusHeight = 23;
-// How long the note on stored CCSIDs stays in the status bar.
-constexpr int kHintMilliseconds = 15000;
 constexpr int kLabel1Width = 200;
 constexpr int kLabel2Left = 208;
 constexpr int kLabel2Width = 600;
 constexpr int kLabelGap = 8;
 constexpr int kLabelMargin = 8;
-// A window of a held save opens this far right of and below the window it was opened from.
-constexpr int kHeldWindowOffset = 32;
 
 QFont pixelFont(const QString& family, int pixels) {
     QFont font(family);
@@ -120,8 +119,8 @@ MainWindow::MainWindow(UserDialogs& dialogs, SettingsFile& settings, const std::
     splitter->setObjectName(QStringLiteral("Splitter1"));
     buildTree(splitter);
     buildContentList(splitter);
-    splitter->addWidget(tree_);
-    splitter->addWidget(listView_);
+    splitter->addWidget(buildFindPanel());
+    splitter->addWidget(buildRecordsPanel(splitter));
     splitter->setSizes({kTreeWidth, kClientWidth - kTreeWidth});
     splitter->setStretchFactor(1, 1);
     layout->addWidget(splitter, 1);
@@ -135,7 +134,6 @@ MainWindow::MainWindow(UserDialogs& dialogs, SettingsFile& settings, const std::
     buildMenus();
     connect(treeModel_, &QAbstractItemModel::modelReset, this, &MainWindow::followSaveKind);
     new ContentCopy(listView_, findChild<QMenu*>(QStringLiteral("PopupMenu2")));
-    new TreeFinder(this, tree_, statusBar());
     keyboardFollower_ = new TreeKeyboardFollower(tree_, [this] { showSelectedNode(); });
     listing_ = new ListingWorker(*listModel_, this, statusBar());
     openJob_ = new OpenSaveJob(this, *notifier_, *conversion_, moduleDirectory_);
@@ -178,6 +176,9 @@ void MainWindow::createCommands() {
                                    [this] { return ExportActions::nodeOf(tree_->currentIndex()); });
     addDockWidget(Qt::BottomDockWidgetArea, fieldsPanel_);
     fieldsPanel_->hide();
+    objectPane_ = new ObjectPane(this, *session_, list_, *heldSaves_, *showBytes_,
+                                 [this] { return ExportActions::nodeOf(tree_->currentIndex()); });
+    objectList_->setTextsSource([this] { return nodeTexts(*session_); });
     ifsExport_ = new IfsExportAction(
         this, *session_, dialogs_, [this] { return treeModel_->ifsPathOf(tree_->currentIndex()); },
         [this] { exports_->exportMember(); });
@@ -202,6 +203,33 @@ void MainWindow::buildTree(QSplitter* splitter) {
     treeViewport_->installEventFilter(this);
     connect(tree_, &QTreeView::clicked, this,
             [this] { FailureReporter::guard([this] { showSelectedNode(); }); });
+}
+
+QWidget* MainWindow::buildFindPanel() {
+    // Objects and members are found, not the library and its parts; in a save of the integrated
+    // file system every node is an entry.
+    const auto searchable = [this](const QModelIndex& index) {
+        return catalog_.ifs.has_value() || (index.parent().isValid() && index.parent().parent().isValid());
+    };
+    return (new TreeFinder(this, tree_, searchable, [this] { showSelectedNode(); }))->panel();
+}
+
+QWidget* MainWindow::buildRecordsPanel(QSplitter* splitter) {
+    infoBar_ = new InfoBar(splitter, [this] {
+        if (options_ != nullptr) {
+            options_->showOptions();
+        }
+    });
+    const auto activate = [this](bool heldOnly) {
+        FailureReporter::guard([this, heldOnly] { objectPane_->activate(heldOnly); });
+    };
+    connect(listView_, &QAbstractItemView::doubleClicked, this, [activate] { activate(false); });
+    connect(tree_, &QAbstractItemView::doubleClicked, this, [activate] { activate(true); });
+    return infoBar_->over(listView_);
+}
+
+void MainWindow::followWarnings() {
+    infoBar_->follow(opened_, session_->storedCcsidHostPage.has_value(), conversion_->EbcdicCodePage);
 }
 
 void MainWindow::buildContentList(QSplitter* splitter) {
@@ -282,12 +310,18 @@ void MainWindow::attachForms(AboutDialog* about, OptionsDialog* options, FtpDial
         // A file named before the code pages were set opens once they are.
         connect(options_, &OptionsDialog::confirmed, this, [this] {
             applyTextDecoding();
+            redrawShown();
             const QString path = std::exchange(pendingPath_, QString());
             if (!path.isEmpty()) {
                 openFile(path);
+            } else if (std::exchange(pendingDialog_, false)) {
+                openSaveFile();
             }
         });
-        connect(options_, &QDialog::rejected, this, [this] { pendingPath_.clear(); });
+        connect(options_, &QDialog::rejected, this, [this] {
+            pendingPath_.clear();
+            pendingDialog_ = false;
+        });
     }
 }
 
@@ -460,176 +494,16 @@ void MainWindow::followSaveKind() {
     }
 }
 
-void MainWindow::openSaveFile() {
-    if (!openIdle() || !prepareOpen()) {
-        return;
-    }
-    const QString path = dialogs_.openFileName(
-        this, QStringLiteral("Open"),
-        {QStringLiteral("Save Files (*.savf *.sav *.SAVF *.SAV)"), QStringLiteral("*.* (*)")});
-    if (!path.isEmpty()) {
-        loadSaveFile(path);
-    }
-}
-
-void MainWindow::openFile(const QString& path) {
-    if (!openIdle()) {
-        return;
-    }
-    if (prepareOpen()) {
-        loadSaveFile(path);
-    } else {
-        pendingPath_ = path;
-    }
-}
-
-MainWindow* MainWindow::openHeldSave(const QString& name, ViewSession::SourceOpener opener) {
-    auto* window = new MainWindow(dialogs_, settingsFile_, moduleDirectory_, this);
-    window->setAttribute(Qt::WA_DeleteOnClose);
-    // Options sets the code pages of the window it works for: the window of a held save has one
-    // of its own, so confirming there leaves this window's pages as they are.
-    auto* options = new OptionsDialog(
-        settingsFile_, window->conversion(), dialogs_,
-        [window](int pcCodePage) { window->ApplyCodePageCharset(pcCodePage); }, window);
-    window->attachForms(about_, options, ftp_);
-    window->move(pos() + QPoint(kHeldWindowOffset, kHeldWindowOffset));
-    // The name reads "FILE > LIB/OBJ[ > LIB/OBJ...]": Extract all proposes a folder beside FILE
-    // named after the innermost object, not one named after the whole title.
-    const QFileInfo outer(name.section(QStringLiteral(" > "), 0, 0));
-    window->extractAll().dialog().setFolder(outer.absolutePath() + QLatin1Char('/') +
-                                            name.section(QLatin1Char('/'), -1));
-    window->show();
-    if (window->prepareOpen()) {
-        window->loadSaveFile(name, std::move(opener));
-    }
-    return window;
-}
-
-bool MainWindow::prepareOpen() {
-    session_->shownMember.resetForOpen();
-    const ProgramSettings::CodePages pages = settings_.codePages();
-    conversion_->EbcdicCodePage = pages.ebcdic;
-    conversion_->PcCodePage = pages.pc;
-    if (!pages.configured()) {
-        if (options_ != nullptr) {
-            options_->showWithoutReading();
-        }
-        return false;
-    }
-    ApplyCodePageCharset(conversion_->PcCodePage);
-    return true;
-}
-
-bool MainWindow::openIdle() {
-    // An extraction reads the catalog an open would replace; its own dialog is in front.
-    if (extractAll_->running()) {
-        return false;
-    }
-    if (!openJob_->running()) {
-        return true;
-    }
-    openJob_->raise();
-    return false;
-}
-
-void MainWindow::loadSaveFile(const QString& path, ViewSession::SourceOpener opener) {
-    // A cancelled open leaves the window as it was.
-    const QString shownTitle = windowTitle();
-    QList<bool> enabled;
-    for (int i = 1; i <= 4; ++i) {
-        enabled << buttons_[i]->isEnabled();
-    }
-    setWindowTitle(QString::fromStdString(VersionText()) + QLatin1Char('[') + path + QLatin1Char(']'));
-    for (int i = 1; i <= 4; ++i) {
-        buttons_[i]->setEnabled(false);
-    }
-
-    // The new file is read beside the save on display, with a segment index of its own: a
-    // rejected file leaves the tree, the segment index and the file the views read all on the
-    // previous file.
-    const bool held = static_cast<bool>(opener);
-    const std::string file = path.toStdString();
-    OpenedSave::StoredOpener stored = [file] { return std::make_unique<FileBlockSource>(file); };
-    if (held) {
-        stored = [opener = std::move(opener), file] { return opener(file); };
-    }
-    openJob_->start(
-        std::move(stored), file,
-        [this, path, held, shownTitle, enabled](OpenedSave::Outcome outcome, OpenedSave& candidate) {
-            if (outcome == OpenedSave::Outcome::Cancelled) {
-                setWindowTitle(shownTitle);
-                for (int i = 1; i <= 4; ++i) {
-                    buttons_[i]->setEnabled(enabled[i - 1]);
-                }
-            } else if (outcome == OpenedSave::Outcome::Opened) {
-                showOpened(path, held, candidate);
-            }
-        });
-}
-
-void MainWindow::showOpened(const QString& path, bool held, OpenedSave& candidate) {
-    opened_ = std::move(candidate);
-    session_->openSource = opened_.sourceOpener();
-    if (!held) {
-        recentFiles_->add(path);
-    }
-    CatalogTree tree = catalog_.ifs ? IfsTree::catalogTree(*catalog_.ifs->tree, conversion_->PcCodePage)
-                                    : libraryTree(*session_);
-    const bool complete = tree.complete;
-    treeModel_->setTree(std::move(tree));
-    if (complete) {
-        showVersion();
-    }
-    if (!session_->storedCcsidHostPage) {
-        if (const auto note = StoredCcsidHint::note(catalog_, conversion_->EbcdicCodePage)) {
-            statusBar()->showMessage(QString::fromStdString(*note), kHintMilliseconds);
-        }
-    }
-    objectList_->followOpenedSave();
-}
-
-void MainWindow::checkSaveFile() {
-    QString path = QString::fromStdString(catalog_.path);
-    if (path.isEmpty()) {
-        path = dialogs_.openFileName(
-            this, QStringLiteral("Check save file"),
-            {QStringLiteral("Save Files (*.savf *.sav *.SAVF *.SAV)"), QStringLiteral("*.* (*)")});
-        if (path.isEmpty()) {
-            return;
-        }
-    }
-    const std::unique_ptr<BlockSource> source = session_->openSource(path.toStdString());
-    QStringList lines{path};
-    for (const std::string& line : SaveFileCheck::examine(*source).lines()) {
-        lines << QString::fromStdString(line);
-    }
-    dialogs_.showMessage(this, QStringLiteral("Check save file"), lines.join(QLatin1Char('\n')));
-}
-
 void MainWindow::showSelectedNode() {
-    std::optional<NodePosition> node;
     const QModelIndex current = tree_->currentIndex();
     keyboardFollower_->shown(current);
-    if (current.isValid()) {
-        NodePosition position;
-        position.index = current.row();
-        QModelIndex up = current.parent();
-        int level = 0;
-        for (QModelIndex walk = up; walk.isValid(); walk = walk.parent()) {
-            ++level;
-        }
-        position.level = level;
-        if (up.isValid()) {
-            position.parentIndex = up.row();
-            if (up.parent().isValid()) {
-                position.grandparentIndex = up.parent().row();
-            }
-        }
-        position.ifsPath = treeModel_->ifsPathOf(current);
-        node = position;
+    std::optional<NodePosition> node = ExportActions::nodeOf(current);
+    if (node) {
+        node->ifsPath = treeModel_->ifsPathOf(current);
     }
     showNodeContent(*session_, *this, node);
-    listModel_->setUtf8Texts(session_->listedUtf8Cells);
+    const bool paneUtf8 = objectPane_->follow();
+    listModel_->setUtf8Texts(session_->listedUtf8Cells || paneUtf8);
     listModel_->refresh();
     fieldsPanel_->follow();
 }

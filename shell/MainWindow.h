@@ -42,6 +42,8 @@ class ListingWorker;
 class OpenSaveJob;
 class FtpDialog;
 class HeldSaveActions;
+class InfoBar;
+class ObjectPane;
 class ShowBytesAction;
 class FieldsPanel;
 class UserDialogs;
@@ -78,6 +80,8 @@ class MainWindow final : public QMainWindow, private NodeContentTarget {
     IfsExportAction& ifsExport() { return *ifsExport_; }
     // The fields of the file on display.
     FieldsPanel& fields() { return *fieldsPanel_; }
+    // The bar above the content list.
+    InfoBar& infoBar() { return *infoBar_; }
     // The open of a save, read off the window's thread.
     OpenSaveJob& openJob() { return *openJob_; }
     QString statusText() const;
@@ -119,6 +123,12 @@ class MainWindow final : public QMainWindow, private NodeContentTarget {
     void createCommands();
     void buildTree(QSplitter* splitter);
     void buildContentList(QSplitter* splitter);
+    // The find box over the tree, and the info bar over the content list.
+    QWidget* buildFindPanel();
+    QWidget* buildRecordsPanel(QSplitter* splitter);
+    // The info bar's lines for the save on display, decoded as Options say.
+    void followWarnings();
+    void redrawShown();
     void buildStatusBar();
     void buildMenus();
     void buildFileMenu();
@@ -163,6 +173,8 @@ class MainWindow final : public QMainWindow, private NodeContentTarget {
     HeldSaveActions* heldSaves_ = nullptr;
     ShowBytesAction* showBytes_ = nullptr;
     FieldsPanel* fieldsPanel_ = nullptr;
+    ObjectPane* objectPane_ = nullptr;
+    InfoBar* infoBar_ = nullptr;
     IfsExportAction* ifsExport_ = nullptr;
     // The summary of the node on display as the core gave it, decoded again when the
     // description's character set changes.
@@ -202,6 +214,8 @@ class MainWindow final : public QMainWindow, private NodeContentTarget {
     FtpDialog* ftp_ = nullptr;
     // The file to open once Options is confirmed.
     QString pendingPath_;
+    // Whether the file dialog is to follow once Options is confirmed (Open before any pair).
+    bool pendingDialog_ = false;
 };
 
 }  // namespace quelvane

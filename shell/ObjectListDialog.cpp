@@ -109,7 +109,8 @@ ObjectListDialog::ObjectListDialog(QWidget* parent, const Catalog& catalog,
 
 void ObjectListDialog::showList() {
     PcTextToUtf8 utf8(pcCodePage_());
-    ObjectList list = ObjectList::of(catalog_, utf8);
+    const std::unique_ptr<CatalogTexts> texts = texts_ ? texts_() : std::make_unique<CatalogTexts>();
+    ObjectList list = ObjectList::of(catalog_, utf8, *texts);
     headerLines_ = std::move(list.headerLines);
     QStringList header;
     for (const std::string& line : headerLines_) {

@@ -5,8 +5,10 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 
 #include "savefile/Catalog.h"
+#include "savefile/CatalogTexts.h"
 
 class QLabel;
 class QLineEdit;
@@ -29,6 +31,8 @@ class ObjectListDialog final : public QDialog {
   public:
     // Asks for the file "Save as text..." writes; empty when the user cancels.
     using SavePathChooser = std::function<QString(QWidget* parent)>;
+    // The texts as the window reads them now: by stored CCSID or by the pair.
+    using TextsSource = std::function<std::unique_ptr<CatalogTexts>()>;
 
     ObjectListDialog(QWidget* parent, const Catalog& catalog, std::function<std::int32_t()> pcCodePage,
                      UserDialogs& dialogs);
@@ -45,6 +49,7 @@ class ObjectListDialog final : public QDialog {
     void print(QPrinter& printer);
 
     void setSavePathChooser(SavePathChooser chooser) { choosePath_ = std::move(chooser); }
+    void setTextsSource(TextsSource texts) { texts_ = std::move(texts); }
 
     ObjectListModel& model() { return *model_; }
     QSortFilterProxyModel& shown() { return *proxy_; }
@@ -65,6 +70,7 @@ class ObjectListDialog final : public QDialog {
     std::function<std::int32_t()> pcCodePage_;
     UserDialogs& dialogs_;
     SavePathChooser choosePath_;
+    TextsSource texts_;
     std::vector<std::string> headerLines_;
     ObjectListModel* model_;
     QSortFilterProxyModel* proxy_;

@@ -33,6 +33,10 @@ constexpr int kRowHeight = 21;
 // The choice of decoding by stored CCSID, below the two code-page lists.
 constexpr int kStoredCcsidTop = 125;
 constexpr int kStoredCcsidWidth = 405;
+// What the pair is for, above the lists, and the save's suggestion, below the choice.
+constexpr int kPurposeTop = 18;
+constexpr int kPurposeHeight = 30;
+constexpr int kSuggestedTop = 155;
 
 constexpr std::array<std::uint8_t, 31> kTestPattern = {
     0xF0, 0xF1, 0xF2, 0xF3, 0xF4, 0xF5, 0xF6, 0xF7, 0xF8, 0xF9, 0x40, 0x81, 0x82, 0x83, 0x84, 0x85,
@@ -128,6 +132,16 @@ QWidget* OptionsDialog::addConversionPage() {
         pcPageList_->addItem(latin1(row));
     }
     connect(ccsidList_, &QComboBox::activated, this, &OptionsDialog::pickPcRowFor);
+    auto* purpose =
+        new QLabel(QStringLiteral("The pair reads text the save stores no CCSID for (all text with the box "
+                                  "below off); exports are written in the PC page."),
+                   page);
+    purpose->setObjectName(QStringLiteral("PairPurpose"));
+    purpose->setWordWrap(true);
+    purpose->setGeometry(kLabelLeft, kPurposeTop, kStoredCcsidWidth, kPurposeHeight);
+    suggested_ = new QLabel(page);
+    suggested_->setObjectName(QStringLiteral("PairSuggested"));
+    suggested_->setGeometry(kLabelLeft, kSuggestedTop, kStoredCcsidWidth, kRowHeight);
     byStoredCcsid_ = new QCheckBox(QStringLiteral("Decode text by the CCSIDs stored in the save file"), page);
     byStoredCcsid_->setObjectName(QStringLiteral("CheckByStoredCcsid"));
     byStoredCcsid_->setGeometry(kLabelLeft, kStoredCcsidTop, kStoredCcsidWidth, kRowHeight);
@@ -186,6 +200,7 @@ void OptionsDialog::selectStoredRows() {
     ccsidList_->setCurrentIndex(rows.ccsid);
     pcPageList_->setCurrentIndex(rows.pc);
     byStoredCcsid_->setChecked(settings_.decodesByStoredCcsid());
+    suggested_->clear();
 }
 
 void OptionsDialog::showOptions() {
@@ -212,6 +227,17 @@ void OptionsDialog::pickPcRowFor(int ccsidRow) {
     }
     if (const auto pcRow = kCcsidRows[static_cast<std::size_t>(ccsidRow)].pcRow) {
         pcPageList_->setCurrentIndex(*pcRow);
+    }
+}
+
+void OptionsDialog::suggest(std::int32_t hostPage) {
+    for (std::size_t row = 0; row < kCcsidRows.size(); ++row) {
+        if (ebcdicCodePageOfRow(kCcsidRows[row].text) == hostPage) {
+            ccsidList_->setCurrentIndex(static_cast<int>(row));
+            pickPcRowFor(static_cast<int>(row));
+            suggested_->setText(QStringLiteral("Selected as the save file's texts suggest."));
+            return;
+        }
     }
 }
 

@@ -2,12 +2,14 @@
 
 #include <QDialog>
 
+#include <cstdint>
 #include <functional>
 
 #include "settings/ProgramSettings.h"
 
 class QCheckBox;
 class QComboBox;
+class QLabel;
 class QLineEdit;
 class QStackedWidget;
 class QTreeWidget;
@@ -33,6 +35,10 @@ class OptionsDialog final : public QDialog {
     void showOptions();
     // Shows the dialog as it stands (the open command, when the code pages are not set).
     void showWithoutReading();
+
+    // Selects the CCSID row of `hostPage` (a Windows number) and the PC row it picks, saying that
+    // the save suggests them; a page no row shows changes nothing.
+    void suggest(std::int32_t hostPage);
 
     void confirm();
     void selectPage(int page);
@@ -61,6 +67,7 @@ class OptionsDialog final : public QDialog {
     QComboBox* ccsidList_ = nullptr;
     QComboBox* pcPageList_ = nullptr;
     QCheckBox* byStoredCcsid_ = nullptr;
+    QLabel* suggested_ = nullptr;
     QLineEdit* host_ = nullptr;
     QLineEdit* user_ = nullptr;
     QLineEdit* password_ = nullptr;

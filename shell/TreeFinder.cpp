@@ -1,37 +1,43 @@
 #include "shell/TreeFinder.h"
 
 #include <QAction>
-#include <QHBoxLayout>
 #include <QKeyEvent>
-#include <QLabel>
 #include <QLineEdit>
-#include <QStatusBar>
+#include <QRegularExpression>
 #include <QTreeView>
+#include <QVBoxLayout>
 
 namespace quelvane {
 
-TreeFinder::TreeFinder(QWidget* window, QTreeView* tree, QStatusBar* statusBar)
-    : QObject(window), tree_(tree) {
-    bar_ = new QWidget(statusBar);
-    bar_->setObjectName(QStringLiteral("FindBar"));
-    auto* row = new QHBoxLayout(bar_);
-    row->setContentsMargins(0, 0, 0, 0);
-    row->addWidget(new QLabel(QStringLiteral("Find:"), bar_));
-    field_ = new QLineEdit(bar_);
+namespace {
+
+constexpr const char* kNoMatchStyle = "color: #b00000";
+
+// An object's caption is its name with its type in brackets; a member's is its name.
+QString nameOf(const QString& caption) {
+    const qsizetype bracket = caption.indexOf(QLatin1Char('('));
+    return (bracket > 0 ? caption.left(bracket) : caption).trimmed();
+}
+
+}  // namespace
+
+TreeFinder::TreeFinder(QWidget* window, QTreeView* tree, Searchable searchable, std::function<void()> shown)
+    : QObject(window), tree_(tree), searchable_(std::move(searchable)), shown_(std::move(shown)) {
+    panel_ = new QWidget(tree->parentWidget());
+    panel_->setObjectName(QStringLiteral("FindPanel"));
+    auto* column = new QVBoxLayout(panel_);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(2);
+    field_ = new QLineEdit(panel_);
     field_->setObjectName(QStringLiteral("FindField"));
     field_->setClearButtonEnabled(true);
-    field_->setPlaceholderText(QStringLiteral("object or member name"));
-    row->addWidget(field_);
-    statusBar->addPermanentWidget(bar_);
-    bar_->hide();
+    field_->setPlaceholderText(QStringLiteral("Find object or member (ORD*)"));
+    field_->setToolTip(
+        QStringLiteral("A name, part of one, or a pattern with * and ?; Enter finds the next"));
+    column->addWidget(field_);
+    column->addWidget(tree, 1);
     field_->installEventFilter(this);
-    connect(field_, &QLineEdit::textEdited, this, [this](const QString& text) {
-        if (!find(text, true, true)) {
-            field_->setStyleSheet(text.isEmpty() ? QString() : QStringLiteral("color: #b00000"));
-        } else {
-            field_->setStyleSheet({});
-        }
-    });
+    connect(field_, &QLineEdit::textEdited, this, &TreeFinder::findTyped);
     connect(field_, &QLineEdit::returnPressed, this, [this] { find(field_->text()); });
 
     auto* openFind = new QAction(window);
@@ -50,23 +56,41 @@ TreeFinder::TreeFinder(QWidget* window, QTreeView* tree, QStatusBar* statusBar)
 }
 
 void TreeFinder::open() {
-    bar_->show();
     field_->setFocus(Qt::ShortcutFocusReason);
     field_->selectAll();
-}
-
-void TreeFinder::close() {
-    bar_->hide();
-    tree_->setFocus(Qt::OtherFocusReason);
 }
 
 bool TreeFinder::eventFilter(QObject* watched, QEvent* event) {
     if (watched == field_ && event->type() == QEvent::KeyPress &&
         static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
-        close();
+        tree_->setFocus(Qt::OtherFocusReason);
         return true;
     }
     return QObject::eventFilter(watched, event);
+}
+
+void TreeFinder::findTyped(const QString& text) {
+    const bool hit = find(text, true, true);
+    field_->setStyleSheet(hit || text.isEmpty() ? QString() : QString::fromLatin1(kNoMatchStyle));
+}
+
+bool TreeFinder::matches(const QString& caption, const QString& typed) {
+    const QString text = typed.trimmed();
+    if (text.isEmpty()) {
+        return false;
+    }
+    if (text.contains(QLatin1Char('*')) || text.contains(QLatin1Char('?'))) {
+        QString expression;
+        for (const QChar c : text) {
+            expression += c == QLatin1Char('*')   ? QStringLiteral(".*")
+                          : c == QLatin1Char('?') ? QStringLiteral(".")
+                                                  : QRegularExpression::escape(QString(c));
+        }
+        const QRegularExpression pattern(QRegularExpression::anchoredPattern(expression),
+                                         QRegularExpression::CaseInsensitiveOption);
+        return pattern.match(nameOf(caption)).hasMatch();
+    }
+    return caption.contains(text, Qt::CaseInsensitive);
 }
 
 QModelIndex TreeFinder::lastDescendant(QModelIndex index) const {
@@ -100,26 +124,38 @@ QModelIndex TreeFinder::step(const QModelIndex& index, bool forward) const {
     return index.parent().isValid() ? index.parent() : lastDescendant(model->index(model->rowCount() - 1, 0));
 }
 
+bool TreeFinder::found(const QModelIndex& index, const QString& text) const {
+    return (!searchable_ || searchable_(index)) && matches(index.data().toString(), text);
+}
+
 bool TreeFinder::find(const QString& text, bool forward, bool includeCurrent) {
     const QAbstractItemModel* model = tree_->model();
-    if (text.isEmpty() || model == nullptr || model->rowCount() == 0) {
+    if (text.trimmed().isEmpty() || model == nullptr || model->rowCount() == 0) {
         return false;
     }
     const QModelIndex start = tree_->currentIndex().isValid() ? tree_->currentIndex() : model->index(0, 0);
     QModelIndex index = includeCurrent ? start : step(start, forward);
+    // Every node is visited at most once: the walk wraps round to where it began.
+    bool hit = false;
     do {
-        if (index.data().toString().contains(text, Qt::CaseInsensitive)) {
-            tree_->setCurrentIndex(index);
-            tree_->scrollTo(index);
-            return true;
+        if (found(index, text)) {
+            hit = true;
+            break;
         }
         index = step(index, forward);
     } while (index.isValid() && index != start);
-    if (index == start && index.data().toString().contains(text, Qt::CaseInsensitive)) {
-        tree_->setCurrentIndex(index);
-        return true;
+    if (!hit && index == start && found(index, text)) {
+        hit = true;
     }
-    return false;
+    if (!hit) {
+        return false;
+    }
+    tree_->setCurrentIndex(index);
+    tree_->scrollTo(index);
+    if (shown_) {
+        shown_();
+    }
+    return true;
 }
 
 }  // namespace quelvane

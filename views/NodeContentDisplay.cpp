@@ -69,15 +69,6 @@ std::string descriptionLine(const std::string& text, bool utf8 = false) {
     return "Description:  " + padded(text, 50, utf8) + " .";
 }
 
-// By stored CCSID, the node's texts read in their CCSIDs; else by the pair.
-std::unique_ptr<CatalogTexts> nodeTexts(const ViewSession& session) {
-    if (!session.storedCcsidHostPage) {
-        return std::make_unique<CatalogTexts>();
-    }
-    return std::make_unique<CatalogTexts>(session.catalog, *session.storedCcsidHostPage,
-                                          session.pcCodePage ? session.pcCodePage() : kDefaultPcPage);
-}
-
 void clearList(ViewSession& session) {
     session.list.clearRows();
     session.list.clearColumns();
@@ -154,6 +145,20 @@ ViewOutcome showObject(ViewSession& session, NodeContentTarget& target, const Sa
 }
 
 }  // namespace
+
+bool showsObjectContent(const SavedObject& object) {
+    return isClProgram(object) || isPhysicalFile(object) || isSaveFile(object) ||
+           object.typeCode == kDataAreaObjectType ||
+           ObjectDescriber::describes(object.typeCode, object.attribute);
+}
+
+std::unique_ptr<CatalogTexts> nodeTexts(const ViewSession& session) {
+    if (!session.storedCcsidHostPage) {
+        return std::make_unique<CatalogTexts>();
+    }
+    return std::make_unique<CatalogTexts>(session.catalog, *session.storedCcsidHostPage,
+                                          session.pcCodePage ? session.pcCodePage() : kDefaultPcPage);
+}
 
 ViewOutcome showNodeContent(ViewSession& session, NodeContentTarget& target,
                             const std::optional<NodePosition>& node) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -23,6 +24,14 @@ struct NodePosition {
     // positions above are then unused.
     std::string ifsPath{};
 };
+
+// The catalog's texts as the session reads the nodes' texts: by stored CCSID, each in its
+// CCSID; else by the pair.
+std::unique_ptr<CatalogTexts> nodeTexts(const ViewSession& session);
+
+// Whether an object's node shows anything of what the object holds (records, source, a value,
+// a description); the others show their name and text only.
+bool showsObjectContent(const SavedObject& object);
 
 // Shows the content of the selected node (none when nothing is selected): the summary labels,
 // the buttons and the content list, by the node's level and the object's type and attribute.

@@ -48,7 +48,7 @@ std::vector<std::string> headerLinesOf(const Catalog& catalog, PcTextToUtf8& utf
     return lines;
 }
 
-ObjectListRow rowOf(const SavedObject& object, PcTextToUtf8& utf8) {
+ObjectListRow rowOf(const SavedObject& object, PcTextToUtf8& utf8, CatalogTexts* texts) {
     ObjectListRow row;
     row.name = utf8.toUtf8(object.name);
     // A type without a known text is shown by its code, which is what a reader can look up.
@@ -59,7 +59,7 @@ ObjectListRow rowOf(const SavedObject& object, PcTextToUtf8& utf8) {
     row.owner = object.details.owner ? utf8.toUtf8(*object.details.owner) : std::string();
     row.size = object.details.size;
     row.created = object.details.created;
-    row.text = utf8.toUtf8(object.text);
+    row.text = texts != nullptr && texts->utf8() ? texts->objectText(object) : utf8.toUtf8(object.text);
     return row;
 }
 
@@ -80,12 +80,17 @@ ObjectListRow rowOf(const IfsEntry& entry, PcTextToUtf8& utf8) {
 }  // namespace
 
 ObjectList ObjectList::of(const Catalog& catalog, PcTextToUtf8& utf8) {
+    CatalogTexts byThePair;
+    return of(catalog, utf8, byThePair);
+}
+
+ObjectList ObjectList::of(const Catalog& catalog, PcTextToUtf8& utf8, CatalogTexts& texts) {
     ObjectList list;
     list.headerLines = headerLinesOf(catalog, utf8);
     for (const SavedPart& part : catalog.parts) {
         const std::vector<SavedObject>& objects = part.library.objects;
         for (std::size_t i = 0; i < countOf(objects.size(), part.library.objectCount); ++i) {
-            list.rows.push_back(rowOf(objects[i], utf8));
+            list.rows.push_back(rowOf(objects[i], utf8, &texts));
         }
     }
     if (catalog.ifs) {

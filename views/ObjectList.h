@@ -7,6 +7,7 @@
 
 #include "conversion/PcTextToUtf8.h"
 #include "savefile/Catalog.h"
+#include "savefile/CatalogTexts.h"
 
 namespace quelvane {
 
@@ -32,6 +33,8 @@ struct ObjectList {
     // Reads the list out of an opened catalog; the catalog's texts are in the PC code page that
     // `utf8` converts from. Object and part counts are taken no further than the arrays hold.
     static ObjectList of(const Catalog& catalog, PcTextToUtf8& utf8);
+    // The same, each object's text as `texts` reads it where they read by stored CCSID.
+    static ObjectList of(const Catalog& catalog, PcTextToUtf8& utf8, CatalogTexts& texts);
 };
 
 }  // namespace quelvane

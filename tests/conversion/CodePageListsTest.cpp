@@ -51,9 +51,10 @@ TEST(CodePageLists, StoredRowsNameTheStoredPages) {
         std::optional<int> picked;
     };
     const Case cases[] = {
-        {"defaults", ProgramSettings::kDefaultCcsidRow, ProgramSettings::kDefaultPcRow, 500, 1250, 3},
-        {"Germany", 10, 3, 20273, 1250, 3},
-        {"US", 34, 6, 37, 1252, 3},
+        {"defaults", ProgramSettings::kDefaultCcsidRow, ProgramSettings::kDefaultPcRow, 37, 1252, 6},
+        // Confirmed while Germany picked Central Europe: the stored pair stays as it was.
+        {"Germany", 10, 3, 20273, 1250, 6},
+        {"US", 34, 6, 37, 1252, 6},
         {"Japan Katakana/Kanji", 22, 8, 930, 932, 8},
         {"Korea", 24, 9, 933, 949, 9},
         {"Thai", 29, 11, 20838, 874, 11},
@@ -65,6 +66,28 @@ TEST(CodePageLists, StoredRowsNameTheStoredPages) {
         EXPECT_EQ(ebcdicCodePageOfRow(ccsid.text), c.ebcdic);
         EXPECT_EQ(pcCodePageOfRow(kPcCodePageRows.at(static_cast<std::size_t>(c.pcRow))), c.pc);
         EXPECT_EQ(ccsid.pcRow, c.picked);
+    }
+}
+
+// Choosing a CCSID row picks the ANSI page of its script: Latin-1 rows (U.S., Western Europe,
+// the Nordic countries, Iceland, the U.K., International) 1252, Latin-2 1250.
+TEST(CodePageLists, EveryCcsidRowPicksThePcPageOfItsScript) {
+    const std::optional<std::int32_t> picked[kCcsidRowCount] = {
+        1256, 1251, 1251,                                // Arabic, Cyrillic (2)
+        1252, 1252, 1252, 1252, 1252, 1252, 1252, 1252,  // Denmark/Norway, Finland/Sweden, France, Germany
+        1253, 1253, 1255,                                // Greek (2), Hebrew
+        1252, 1252, 1252, 1252, 1252, 1252,              // Iceland, International, Italy
+        932,  932,  932,  932,  949,                     // Japanese (4), Korean
+        1252, 1252, 1250,                                // Spain (2), Latin-2
+        936,  874,  950,  1254, 1254,                    // Chinese, Thai, Chinese, Turkish (2)
+        1252, 1252, 1252, 1252,                          // U.S./Canada, United Kingdom
+        1258,                                            // Viet Nam
+    };
+    for (std::size_t row = 0; row < kCcsidRowCount; ++row) {
+        const CcsidRow& ccsid = kCcsidRows[row];
+        SCOPED_TRACE(ccsid.text);
+        ASSERT_TRUE(ccsid.pcRow);
+        EXPECT_EQ(pcCodePageOfRow(kPcCodePageRows.at(static_cast<std::size_t>(*ccsid.pcRow))), picked[row]);
     }
 }
 

@@ -73,6 +73,8 @@ class HeldSaveWindowTest : public ShellFixture {
     void SetUp() override {
         ShellFixture::SetUp();
         configure(37, 1252);
+        // The records by the pair: the built fields carry no CCSID of their own.
+        ProgramSettings(*settings_).writeDecodesByStoredCcsid(false);
         start();
     }
 
@@ -221,17 +223,17 @@ TEST_F(HeldSaveWindowTest, EachWindowKeepsItsOwnCodePages) {
     EXPECT_TRUE(innerOptions->isVisible());
     EXPECT_FALSE(options_->isVisible());
 
-    // Row 10 is CCSID 273, which picks PC row 3, page 1250.
+    // Row 27 is CCSID 870 (Latin-2), which picks PC row 3, page 1250.
     auto* ccsid = innerOptions->findChild<QComboBox*>(QStringLiteral("ComboBoxE"));
-    ccsid->setCurrentIndex(10);
-    emit ccsid->activated(10);
+    ccsid->setCurrentIndex(27);
+    emit ccsid->activated(27);
     innerOptions->confirm();
     EXPECT_TRUE(dialogs_.messages.empty()) << qPrintable(dialogs_.messageTexts().join('\n'));
     const struct {
         MainWindow* window;
         std::int32_t ebcdic;
         std::int32_t pc;
-    } cases[] = {{inner, 20273, 1250}, {window_.get(), 37, 1252}};
+    } cases[] = {{inner, 870, 1250}, {window_.get(), 37, 1252}};
     for (const auto& c : cases) {
         EXPECT_EQ(c.window->conversion().EbcdicCodePage, c.ebcdic) << c.ebcdic;
         EXPECT_EQ(c.window->conversion().PcCodePage, c.pc) << c.ebcdic;

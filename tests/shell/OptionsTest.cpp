@@ -51,26 +51,28 @@ TEST_F(OptionsTest, AFirstConfirmationWritesAllTenKeysAndTheNextOpenUsesThem) {
     window_->openSaveFile();
     window_->openJob().wait();
     ASSERT_TRUE(options_->isVisible());
-    EXPECT_EQ(ccsid()->currentText(), QStringLiteral("  500:   500 - EBCDIC - International"));
-    EXPECT_EQ(pc()->currentText(), QStringLiteral(" 1250: ANSI - Central Europe"));
+    EXPECT_EQ(ccsid()->currentText(), QStringLiteral("   37:    37 - EBCDIC - U.S./Canada"));
+    EXPECT_EQ(pc()->currentText(), QStringLiteral(" 1252: ANSI - Latin I"));
 
     pickCcsid(10);
-    EXPECT_EQ(pc()->currentIndex(), 3);
+    EXPECT_EQ(pc()->currentIndex(), 6);
     confirm();
     EXPECT_TRUE(dialogs_.messages.empty()) << qPrintable(dialogs_.messageTexts().join('\n'));
     EXPECT_FALSE(options_->isVisible());
     EXPECT_EQ(settingsText(),
-              "[E2AIndex]\r\nEBCDIC=10\r\nASCII=3\r\n"
-              "\r\n[EBCDIC To ASCII]\r\nEBCDIC=20273\r\nASCII=1250\r\n"
+              "[E2AIndex]\r\nEBCDIC=10\r\nASCII=6\r\n"
+              "\r\n[EBCDIC To ASCII]\r\nEBCDIC=20273\r\nASCII=1252\r\nByStoredCcsid=1\r\n"
               "\r\n[Host]\r\nHost=\r\nUser=\r\nPassword=\r\nPort=21\r\n"
               "\r\n[Working Dir]\r\nLocal=\r\nRemote=\r\n");
 
+    // The Open that showed Options goes on to its file dialog once they are confirmed.
+    EXPECT_EQ(dialogs_.fileDialogs.size(), 1u);
     window_->conversion().EbcdicCodePage = 0;
     window_->openSaveFile();
     window_->openJob().wait();
-    EXPECT_EQ(dialogs_.fileDialogs.size(), 1u);
+    EXPECT_EQ(dialogs_.fileDialogs.size(), 2u);
     EXPECT_EQ(window_->conversion().EbcdicCodePage, 20273);
-    EXPECT_EQ(window_->conversion().PcCodePage, 1250);
+    EXPECT_EQ(window_->conversion().PcCodePage, 1252);
 }
 
 TEST_F(OptionsTest, ChangingTheCcsidPicksItsPcRow) {
@@ -80,11 +82,12 @@ TEST_F(OptionsTest, ChangingTheCcsidPicksItsPcRow) {
         int pcRowBefore;
         int pcRowAfter;
     } cases[] = {
-        {0, 6, 0},     // Arabic
-        {25, 3, 6},    // Spain picks Latin I
-        {34, 6, 3},    // U.S. picks Central Europe
-        {27, 11, 11},  // Latin-2 leaves the PC row
-        {37, 0, 14},   // Viet Nam
+        {0, 6, 0},    // Arabic
+        {25, 3, 6},   // Spain picks Latin I
+        {34, 3, 6},   // U.S. picks Latin I
+        {10, 3, 6},   // Germany too
+        {27, 11, 3},  // Latin-2 picks Central Europe
+        {37, 0, 14},  // Viet Nam
     };
     for (const auto& c : cases) {
         pc()->setCurrentIndex(c.pcRowBefore);
@@ -119,7 +122,7 @@ TEST_F(OptionsTest, TextsThatAreNoIntegersStopTheConfirmationWhereTheyAreRead) {
     EXPECT_EQ(dialogs_.messageTexts(), QStringList{"'''' is not a valid integer value"});
     EXPECT_EQ(dialogs_.messages[0].caption, QStringLiteral("Quelvane"));
     EXPECT_FALSE(std::filesystem::exists(settingsPath()));
-    EXPECT_EQ(window_->conversion().EbcdicCodePage, 500);
+    EXPECT_EQ(window_->conversion().EbcdicCodePage, 37);
 
     pc()->setCurrentIndex(13);
     edit(1, 0)->setText(QStringLiteral("as400"));
@@ -128,8 +131,8 @@ TEST_F(OptionsTest, TextsThatAreNoIntegersStopTheConfirmationWhereTheyAreRead) {
     EXPECT_EQ(dialogs_.messageTexts().value(1), QStringLiteral("''2x'' is not a valid integer value"));
     EXPECT_TRUE(options_->isVisible());
     EXPECT_EQ(settingsText(),
-              "[E2AIndex]\r\nEBCDIC=17\r\nASCII=13\r\n"
-              "\r\n[EBCDIC To ASCII]\r\nEBCDIC=500\r\nASCII=0\r\n"
+              "[E2AIndex]\r\nEBCDIC=34\r\nASCII=13\r\n"
+              "\r\n[EBCDIC To ASCII]\r\nEBCDIC=37\r\nASCII=0\r\nByStoredCcsid=1\r\n"
               "\r\n[Host]\r\nHost=as400\r\nUser=\r\nPassword=\r\n");
 }
 

@@ -40,6 +40,8 @@ class StoredCcsidExportWindowTest : public ShellFixture {
         const auto path = folder_ / "built.savf";
         builder.build().writeTo(path.string());
         configure(37, 1252);
+        // A settings file that recorded the choice of the pair: the exports start by the pair.
+        ProgramSettings(*settings_).writeDecodesByStoredCcsid(false);
         start();
         openThroughDialog(path);
         start_ = std::filesystem::current_path();
@@ -97,7 +99,7 @@ TEST_F(StoredCcsidExportWindowTest, ExportAndBatchFollowTheChoice) {
               "A\x1A\r\n");
 
     // Off again, the pair reads DE. The settings hold no list rows, so the dialog confirms its
-    // default rows: another pair than 37/1252, which reads the bytes otherwise.
+    // default rows, 37/1252, which read the bytes otherwise.
     chooseByStoredCcsid(false);
     const std::string off = exported("off");
     EXPECT_EQ(off.find("\xC4\xD6\xDC"), std::string::npos) << off;

@@ -221,27 +221,27 @@ TEST_F(StoredCcsidWindowTest, ExtractAllFollowsTheChoice) {
     }
 }
 
-// Off for a settings file written before the choice existed, whose keys a confirmation leaves
-// as they were; once checked, kept and shown checked again.
-TEST_F(StoredCcsidWindowTest, TheOptionsChoiceIsOffForOlderSettingsAndKeptOnceMade) {
+// On for a settings file that never recorded the choice, also one written before it existed;
+// once made, either way, kept and shown again.
+TEST_F(StoredCcsidWindowTest, TheOptionsChoiceIsOnUntilMadeAndKeptOnceMade) {
     configure(37, 1252);
     start();
     options_->showOptions();
     EXPECT_EQ(byStoredCcsid()->text(), QStringLiteral("Decode text by the CCSIDs stored in the save file"));
-    EXPECT_FALSE(byStoredCcsid()->isChecked());
+    EXPECT_TRUE(byStoredCcsid()->isChecked());
+    byStoredCcsid()->setChecked(false);
     confirm();
-    EXPECT_EQ(settingsText().find("ByStoredCcsid"), std::string::npos);
-
+    EXPECT_NE(settingsText().find("ByStoredCcsid=0"), std::string::npos) << settingsText();
+    EXPECT_FALSE(ProgramSettings(*settings_).decodesByStoredCcsid());
     options_->showOptions();
+    EXPECT_FALSE(byStoredCcsid()->isChecked());
+
     byStoredCcsid()->setChecked(true);
     confirm();
     EXPECT_NE(settingsText().find("ByStoredCcsid=1"), std::string::npos) << settingsText();
     EXPECT_TRUE(ProgramSettings(*settings_).decodesByStoredCcsid());
     options_->showOptions();
     EXPECT_TRUE(byStoredCcsid()->isChecked());
-    byStoredCcsid()->setChecked(false);
-    confirm();
-    EXPECT_NE(settingsText().find("ByStoredCcsid=0"), std::string::npos) << settingsText();
 }
 
 // The note when most fields carry a CCSID the pair reads otherwise, and none once Options
