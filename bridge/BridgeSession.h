@@ -56,7 +56,8 @@ class BridgeSession {
     // {"lines": [...]}: the object list's text over the rows at `order` (indices into the rows of
     // objects()), as the list saves it when sorted and filtered to those rows.
     std::string objectText(const std::vector<std::size_t>& order);
-    // {"lines": [...]}: the block-grid check of the save as stored.
+    // {"lines": [...]}: the check of the save as stored (every record, the coded data, whether the
+    // catalog was read whole), as the command line gives it.
     std::string check();
     // The member at `node` (format "txt", "doc" or "xls") into folder/<object>_<member>.<ext>, with
     // progress in record slots; cancelled, it leaves no file.
