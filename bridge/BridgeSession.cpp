@@ -15,7 +15,7 @@
 #include "extract/SaveFileExtractor.h"
 #include "savefile/CatalogTree.h"
 #include "savefile/IfsTree.h"
-#include "savefile/SaveFileCheck.h"
+#include "savefile/IntegrityCheck.h"
 #include "views/NodeContentTarget.h"
 #include "views/ObjectList.h"
 #include "views/ObjectListText.h"
@@ -444,7 +444,9 @@ std::string BridgeSession::check() {
     if (stored == nullptr) {
         return failureJson("no save file is open");
     }
-    return linesJson(SaveFileCheck::examine(*stored).lines()) + "}";
+    IntegrityReport report = IntegrityCheck::examine(*stored, &converter_);
+    report.catalog = opened_.report();
+    return linesJson(report.lines()) + "}";
 }
 
 std::string BridgeSession::exportMember(const NodePosition& node, const std::string& format, bool splitter,

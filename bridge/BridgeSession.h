@@ -68,7 +68,8 @@ class BridgeSession {
     // The stored data of the object at `node` (level 2) as hex-dump lines, read a page at a time
     // as rows() asks for them: {"title", "columns", "rowCount", "listing", "messages"}.
     std::string bytes(const NodePosition& node);
-    // {"lines": [...]}: the block-grid check of the save as stored.
+    // {"lines": [...]}: the check of the save as stored (every record, the coded data, whether the
+    // catalog was read whole), as the command line gives it.
     std::string check();
     // The member at `node` (format "txt", "doc" or "xls") into folder/<object>_<member>.<ext>, with
     // progress in record slots; cancelled, it leaves no file. `encoding` "pc" or "utf-8" is what

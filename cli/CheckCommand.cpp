@@ -1,13 +1,15 @@
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "cli/CliCommand.h"
 #include "cli/CliSession.h"
-#include "savefile/CodedDataCheck.h"
+#include "extract/IntegrityJson.h"
 #include "savefile/FileBlockSource.h"
+#include "savefile/IntegrityCheck.h"
 #include "savefile/ReadFailure.h"
-#include "savefile/SaveFileCheck.h"
+#include "views/OpenedSave.h"
 
 namespace quelvane::cli {
 
@@ -15,69 +17,75 @@ namespace {
 
 constexpr int kExitDamaged = 1;
 
-// A grid in order says nothing of the coded data inside it: a save written with data compression
-// is damaged where a segment does not expand. Segment names are read through the conversion
-// layer; without it the coded data is not examined, and the check says so.
-std::vector<std::string> codedDataFindings(FileBlockSource& source, const SaveFileCheckReport& report) {
-    CliSession session;
-    if (!session.startConversion()) {
-        return {};
+// A save whose records are intact is read as the other commands read it, to say whether its
+// catalog can be read whole; what the parse has to say on the way is left to those commands.
+ParseReport readCatalog(const std::string& path, EbcdicTextConverter& converter) {
+    SilentNotifier quiet;
+    OpenedSave opened;
+    opened.open([path] { return std::make_unique<FileBlockSource>(path); }, path, converter, quiet);
+    return opened.report();
+}
+
+int exitStatus(IntegrityReport::Verdict verdict) {
+    switch (verdict) {
+        case IntegrityReport::Verdict::Intact:
+            return kExitSuccess;
+        case IntegrityReport::Verdict::CatalogUnread:
+            return kExitIncomplete;
+        case IntegrityReport::Verdict::Damaged:
+            return kExitDamaged;
+        case IntegrityReport::Verdict::NotSaveFile:
+            break;
     }
-    std::vector<std::string> findings;
-    for (const std::string& failure : CodedDataCheck::examine(
-             source, static_cast<std::int32_t>(report.headerSize), session.conversion())) {
-        findings.push_back("Coded data that does not expand: " + failure);
-    }
-    return findings;
+    return kExitNotSaveFile;
 }
 
 }  // namespace
 
-// The block grid of a save file, and the coded data of a compressed one, examined without
-// reading its catalog: the report goes to stdout, the verdict is the exit status.
+// Every record of a save file checked in one pass, the coded data of a compressed one expanded,
+// and the catalog read where the records are intact: the report goes to stdout (text, or one JSON
+// object with --json), the verdict is the exit status. Segment names and the catalog are read
+// through the conversion layer; without it they are not examined, and the check says no more.
 int runCheckCommand(const std::vector<std::string>& arguments) {
-    if (arguments.size() != 1 || (arguments[0].size() > 1 && arguments[0][0] == '-')) {
+    std::vector<std::string> operands;
+    bool json = false;
+    for (const std::string& argument : arguments) {
+        if (argument == "--json") {
+            json = true;
+        } else {
+            operands.push_back(argument);
+        }
+    }
+    if (operands.size() != 1 || (operands[0].size() > 1 && operands[0][0] == '-')) {
         std::fprintf(stderr, "Usage: quelvane-cli %s\n", kCheckUsage);
         return kExitUsage;
     }
-    const std::string& path = arguments[0];
+    const std::string& path = operands[0];
     FileBlockSource source(path);
     if (!openedOrSaid(path, source)) {
         return kExitUsage;
     }
-    SaveFileCheckReport report;
+    CliSession session;
+    const bool conversion = session.startConversion();
+    IntegrityReport report;
     try {
-        report = SaveFileCheck::examine(source);
+        report = IntegrityCheck::examine(source, conversion ? &session.conversion() : nullptr);
+        if (conversion && report.verdict() == IntegrityReport::Verdict::Intact) {
+            report.catalog = readCatalog(path, session.conversion());
+        }
     } catch (const ReadFailure& failure) {
         std::fprintf(stderr, "quelvane-cli: cannot read %s: %s\n", path.c_str(), failure.what());
         return kExitUsage;
     }
-    std::printf("%s\n", path.c_str());
-    if (report.verdict == SaveFileVerdict::Clean) {
-        const std::vector<std::string> coded = codedDataFindings(source, report);
-        if (!coded.empty()) {
-            std::printf("Damaged:\n");
-            for (const std::string& finding : coded) {
-                std::printf("  %s\n", finding.c_str());
-            }
-            const std::string grid = report.lines().front();
-            std::printf("  The block grid is in order: %s\n", grid.substr(grid.find(": ") + 2).c_str());
-            return kExitDamaged;
+    if (json) {
+        std::printf("%s\n", IntegrityJson::of(path, report).c_str());
+    } else {
+        std::printf("%s\n", path.c_str());
+        for (const std::string& line : report.lines()) {
+            std::printf("%s\n", line.c_str());
         }
     }
-    for (const std::string& line : report.lines()) {
-        std::printf("%s\n", line.c_str());
-    }
-    switch (report.verdict) {
-        case SaveFileVerdict::Clean:
-            return kExitSuccess;
-        case SaveFileVerdict::Damaged:
-            return kExitDamaged;
-        case SaveFileVerdict::NotSaveFile:
-        case SaveFileVerdict::HeaderTooOld:
-            break;
-    }
-    return kExitNotSaveFile;
+    return exitStatus(report.verdict());
 }
 
 }  // namespace quelvane::cli

@@ -35,7 +35,7 @@ int runStreamFileExport(const std::vector<std::string>& arguments);
 inline constexpr const char* kExportUsage =
     "export FILE NODE --format txt|doc|xls|savf|stmf [--splitter] -o PATH [--inner NODE]... [--ebcdic CP] "
     "[--pc CP] [--ccsid stored|pair] [--encoding pc|utf-8]";
-inline constexpr const char* kCheckUsage = "check FILE";
+inline constexpr const char* kCheckUsage = "check FILE [--json]";
 inline constexpr const char* kDescribeUsage =
     "describe FILE NODE [--json | --bytes [--from OFFSET] [--count BYTES]] [--inner NODE]... [--ebcdic CP] "
     "[--pc "

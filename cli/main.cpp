@@ -50,7 +50,8 @@ void printHelp(std::FILE* out) {
                  "3 a view or an export that reported a failure, or members not extracted.\n"
                  "extract writes CSV (UTF-8, CRLF), source files (UTF-8, LF), catalog.json and,\n"
                  "with --sqlite, a database; several files go to DIR/<save file name>/.\n"
-                 "check: 0 clean, 1 damaged, 2 not a save file (or one too old to read).\n");
+                 "check: 0 every record intact, 1 damaged, 2 not a save file (or one too old to\n"
+                 "read), 3 every record intact but the catalog not read whole.\n");
 }
 
 }  // namespace

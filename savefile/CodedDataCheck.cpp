@@ -5,6 +5,7 @@
 
 #include "savefile/DecodingFailure.h"
 #include "savefile/ExpandedBlockSource.h"
+#include "savefile/RelocatedTailSource.h"
 #include "savefile/SaveFileLayout.h"
 #include "savefile/SegmentLayout.h"
 
@@ -34,8 +35,10 @@ void expandSegment(ExpandedBlockSource& expanded, const SegmentPlacement& segmen
 
 }  // namespace
 
-std::vector<std::string> CodedDataCheck::examine(BlockSource& source, std::int32_t headerSize,
+std::vector<std::string> CodedDataCheck::examine(BlockSource& stored, std::int32_t headerSize,
                                                  EbcdicTextConverter& converter) {
+    // The last chunk's code may run into the 16 bytes block 0 keeps for it.
+    RelocatedTailSource source(stored);
     std::shared_ptr<const SegmentLayout> layout;
     try {
         layout = SegmentLayout::scan(source, headerSize, converter);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <span>
 
 namespace quelvane {
 
@@ -45,6 +46,24 @@ bool NestedSaveFileSource::readBlock(std::int64_t block, std::uint8_t* target) {
             }
         }
     }
+    if (!timestamp_ && !readTimestamp(block == 0 ? target : nullptr)) {
+        return false;
+    }
+    RecordCheck(*timestamp_).seal(std::span<std::uint8_t, kBlockSize>(target, kBlockSize));
+    return true;
+}
+
+// The inner save's timestamp: its block 0's first 8 bytes, read once.
+bool NestedSaveFileSource::readTimestamp(const std::uint8_t* block0) {
+    RecordCheck::Timestamp timestamp{};
+    if (block0 != nullptr) {
+        std::memcpy(timestamp.data(), block0, timestamp.size());
+    } else if (outer_->readAt(firstBlock_ * kBlockSize, timestamp.data(),
+                              static_cast<std::int64_t>(timestamp.size())) !=
+               static_cast<std::int64_t>(timestamp.size())) {
+        return false;
+    }
+    timestamp_ = timestamp;
     return true;
 }
 

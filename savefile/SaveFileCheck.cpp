@@ -7,6 +7,7 @@
 
 #include "savefile/BigEndianReader.h"
 #include "savefile/OldestLayout.h"
+#include "savefile/RecordCheck.h"
 #include "savefile/SaveFileLayout.h"
 
 namespace quelvane {
@@ -63,7 +64,7 @@ SaveFileCheckReport SaveFileCheck::examine(BlockSource& source) {
     report.oldestLayout = OldestLayout::matches(block0);
     report.firstSequenceRight = got == kBlockSize && block0.u32(SaveFileLayout::kSequenceOffset) == 1;
     report.asciiSystemText = readsAsAscii(block0.at(SaveFileLayout::kSystemText, kSystemTextProbe));
-    SaveFileCheck check(source, report);
+    SaveFileCheck check(source, report, RecordCheck::forBlock0(first));
     std::copy_n(first.begin(), check.header_.size(), check.header_.begin());
     // Bytes put in or taken out of block 0 move its sequence number and perhaps its counts; the
     // blocks after it still say whether this is a save file.
@@ -71,10 +72,13 @@ SaveFileCheckReport SaveFileCheck::examine(BlockSource& source) {
         return report;
     }
     check.scan();
+    check.noteLastRecord();
     if (report.headerTooOld()) {
         report.verdict = SaveFileVerdict::HeaderTooOld;
     } else {
-        report.verdict = report.findings().empty() ? SaveFileVerdict::Clean : SaveFileVerdict::Damaged;
+        report.verdict = report.findings().empty() && report.recordFindings().empty()
+                             ? SaveFileVerdict::Clean
+                             : SaveFileVerdict::Damaged;
     }
     return report;
 }
@@ -106,6 +110,24 @@ bool SaveFileCheck::zeroBlockRight(std::span<const std::uint8_t> block, std::int
            trailer.u32(kTrailerShiftedSequence) == shifted;
 }
 
+void SaveFileCheck::noteLastRecord() {
+    const std::int64_t whole = report_.size - grid_ >= kBlockSize ? (report_.size - grid_) / kBlockSize : 0;
+    if (whole > 0) {
+        report_.lastWholeRecord = whole - 1;
+        report_.lastWholeOffset = (whole - 1) * kBlockSize + grid_;
+    }
+}
+
+void SaveFileCheck::checkRecord(std::span<const std::uint8_t> block, std::int64_t index,
+                                std::int64_t offset) {
+    ++report_.recordsChecked;
+    if (records_.holds(block.first<kBlockSize>())) {
+        ++report_.recordsIntact;
+    } else {
+        report_.addFault(index, index, offset, RecordFault::Changed);
+    }
+}
+
 void SaveFileCheck::scan() {
     const std::int64_t size = report_.size;
     std::vector<std::uint8_t> run(static_cast<std::size_t>(kRunBlocks * kBlockSize));
@@ -134,6 +156,7 @@ void SaveFileCheck::scan() {
             if (sequenceOf(held) != static_cast<std::uint32_t>(block + 1)) {
                 break;
             }
+            checkRecord(held, block, start + k * kBlockSize);
             lastGoodEnd = start + k * kBlockSize + (zeroBlockRight(held, block) ? kBlockSize : kSequenceEnd);
             ++block;
         }
@@ -159,6 +182,11 @@ bool SaveFileCheck::follow(std::int64_t& block, std::int64_t lastGoodEnd, bool l
         return false;
     }
     report_.shifts.push_back(*shift);
+    if (shift->resumeBlock > shift->breakBlock) {
+        report_.recordsChecked += shift->resumeBlock - shift->breakBlock;
+        report_.addFault(shift->breakBlock, shift->resumeBlock - 1, shift->breakBlock * kBlockSize + grid_,
+                         shift->bytes == 0 ? RecordFault::OutOfSequence : RecordFault::Shifted);
+    }
     grid_ += shift->bytes;
     block = shift->resumeBlock;
     return true;

@@ -6,16 +6,17 @@
 #include <span>
 
 #include "savefile/BlockSource.h"
+#include "savefile/RecordCheck.h"
 #include "savefile/SaveFileCheckReport.h"
 #include "savefile/SaveFileLayout.h"
 
 namespace quelvane {
 
-// Examines a save file's block grid without reading its contents: the header's block counts
-// against the file size, the sequence number every block trailer carries (block index + 1),
-// and the trailer of every all-zero block, which repeats the first 8 header bytes and holds the
-// sequence number shifted left by 13 (the check value of other bodies is not known, so such a
-// block is never called good or bad). Where the sequence numbers go wrong it looks for the grid
+// Examines a save file's block grid and every record on it without reading the catalog: the
+// header's block counts against the file size, the sequence number every block trailer carries
+// (block index + 1), and each record's 12-byte check of its own bytes (RecordCheck); the trailer
+// of an all-zero block (the first 8 header bytes, the sequence number shifted left by 13) bounds
+// where a shift lies. Where the sequence numbers go wrong it looks for the grid
 // on which they run again, within a bounded reach; the blocks are read in runs, so work and
 // memory stay bounded on any input.
 class SaveFileCheck {
@@ -39,10 +40,12 @@ class SaveFileCheck {
   private:
     using Header = std::array<std::uint8_t, 8>;
 
-    explicit SaveFileCheck(BlockSource& source, SaveFileCheckReport& report)
-        : source_(source), report_(report) {}
+    SaveFileCheck(BlockSource& source, SaveFileCheckReport& report, const RecordCheck& records)
+        : source_(source), report_(report), records_(records) {}
 
     void scan();
+    void checkRecord(std::span<const std::uint8_t> block, std::int64_t index, std::int64_t offset);
+    void noteLastRecord();
     // Finds where the numbers run again after a break at `block` and moves `block` and the grid
     // there; with `lostOnly`, only a grid that lost bytes counts (a partial last block).
     bool follow(std::int64_t& block, std::int64_t lastGoodEnd, bool lostOnly);
@@ -54,6 +57,7 @@ class SaveFileCheck {
 
     BlockSource& source_;
     SaveFileCheckReport& report_;
+    RecordCheck records_;
     Header header_{};
     std::int64_t grid_ = 0;  // block b starts at b * 528 + grid_
 };

@@ -54,7 +54,112 @@ std::string shiftText(const GridShift& shift) {
            std::to_string(shift.resumeBlock) + " at offset " + std::to_string(shift.resumeOffset);
 }
 
+std::string recordsText(const RecordFaultRun& run) {
+    if (run.first == run.last) {
+        return "Record " + std::to_string(run.first) + " (offset " + std::to_string(run.offset) + ")";
+    }
+    return "Records " + std::to_string(run.first) + "-" + std::to_string(run.last) + " (from offset " +
+           std::to_string(run.offset) + ")";
+}
+
+std::string faultText(const RecordFaultRun& run) {
+    const bool one = run.first == run.last;
+    switch (run.fault) {
+        case RecordFault::Changed:
+            return recordsText(run) + ": bytes changed inside the record" + (one ? "" : "s");
+        case RecordFault::OutOfSequence:
+            return recordsText(run) + ": out of sequence";
+        case RecordFault::Shifted:
+            break;
+    }
+    return recordsText(run) + ": the grid shifts here; the records after " + (one ? "it" : "them") +
+           " are read where it moved";
+}
+
 }  // namespace
+
+void SaveFileCheckReport::addFault(std::int64_t first, std::int64_t last, std::int64_t offset,
+                                   RecordFault fault) {
+    if (!faultRuns.empty()) {
+        RecordFaultRun& before = faultRuns.back();
+        if (before.fault == fault && before.last + 1 == first) {
+            before.last = last;
+            return;
+        }
+    }
+    if (faultRuns.size() >= kFaultRunsKept) {
+        faultsUnlisted += last - first + 1;
+        return;
+    }
+    faultRuns.push_back({first, last, offset, fault});
+}
+
+// Faulty records among first..last, as far as the listed runs tell.
+std::int64_t SaveFileCheckReport::faultsWithin(std::int64_t first, std::int64_t last) const {
+    std::int64_t found = 0;
+    for (const RecordFaultRun& run : faultRuns) {
+        found += std::max<std::int64_t>(0, std::min(last, run.last) - std::max(first, run.first) + 1);
+    }
+    return found;
+}
+
+// How the records after each moved grid fare on it, up to the next shift or where reading stops.
+void SaveFileCheckReport::shiftedGridFindings(std::vector<std::string>& out) const {
+    for (std::size_t i = 0; i < shifts.size() && i < kShiftsListed; ++i) {
+        if (shifts[i].bytes == 0) {
+            continue;
+        }
+        const std::int64_t end = i + 1 < shifts.size() ? shifts[i + 1].breakBlock - 1
+                                 : sequenceStop >= 0   ? sequenceStop - 1
+                                                       : lastWholeRecord;
+        std::int64_t first = shifts[i].resumeBlock;
+        while (first <= end && faultsWithin(first, first) > 0) {
+            ++first;
+        }
+        if (first > end) {
+            continue;
+        }
+        const std::string grid = " on the grid shifted at record " + std::to_string(shifts[i].breakBlock);
+        const std::int64_t faults = faultsWithin(first, end);
+        out.push_back(
+            faults == 0
+                ? "Records " + std::to_string(first) + "-" + std::to_string(end) + " are intact" + grid
+                : std::to_string(end - first + 1 - faults) + " of the " + count(end - first + 1, "record") +
+                      " from record " + std::to_string(first) + " on are intact" + grid);
+    }
+}
+
+bool SaveFileCheckReport::cut() const {
+    return lastWholeRecord + 1 < static_cast<std::int64_t>(blockCount);
+}
+
+std::vector<std::string> SaveFileCheckReport::recordFindings() const {
+    std::vector<std::string> out;
+    for (std::size_t i = 0; i < faultRuns.size() && i < kShiftsListed; ++i) {
+        out.push_back(faultText(faultRuns[i]));
+    }
+    std::int64_t unlisted = faultsUnlisted;
+    for (std::size_t i = kShiftsListed; i < faultRuns.size(); ++i) {
+        unlisted += faultRuns[i].last - faultRuns[i].first + 1;
+    }
+    if (unlisted > 0) {
+        out.push_back("... and " + count(unlisted, "more record") + " not intact");
+    }
+    if (!faultRuns.empty()) {
+        shiftedGridFindings(out);
+    }
+    if (!faultRuns.empty()) {
+        out.push_back("Records intact: " + std::to_string(recordsIntact) + " of " +
+                      std::to_string(recordsChecked) +
+                      (netShift() != 0 ? ", on the grid as the shifts leave it" : ""));
+    }
+    if (cut() && lastWholeRecord >= 0) {
+        out.push_back("The file ends early: its last whole record is record " +
+                      std::to_string(lastWholeRecord) + " (offset " + std::to_string(lastWholeOffset) +
+                      ") of the " + std::to_string(blockCount) + " the header counts");
+    }
+    return out;
+}
 
 std::int64_t SaveFileCheckReport::netShift() const {
     std::int64_t net = 0;
@@ -150,6 +255,8 @@ std::vector<std::string> SaveFileCheckReport::lines() const {
                                ? " of 528 bytes, the block count agrees (the oldest layout keeps no second "
                                  "one), every sequence number in place"
                                : " of 528 bytes, both block counts agree, every sequence number in place"));
+            out.push_back("Every one of " + count(recordsChecked, "record") +
+                          " is intact: each carries its sequence number and the check of its own bytes");
             return out;
         case SaveFileVerdict::HeaderTooOld:
             out.push_back(
@@ -162,6 +269,12 @@ std::vector<std::string> SaveFileCheckReport::lines() const {
     }
     for (std::string& finding : findings()) {
         out.push_back("  " + finding);
+    }
+    for (std::string& finding : recordFindings()) {
+        out.push_back("  " + finding);
+    }
+    if (faultRuns.empty() && recordsChecked > 0) {
+        out.push_back("  Every one of the " + count(recordsChecked, "record") + " read is intact");
     }
     if (repairable()) {
         out.push_back("The shifts explain the damage: the rest of the file can be read past it");

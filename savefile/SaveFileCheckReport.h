@@ -29,6 +29,22 @@ struct GridShift {
     std::vector<GridRepair> repairs;
 };
 
+// Records whose own bytes say they are not as the system wrote them, a run of neighbours at a
+// time. Record numbers count from 0 (the block number); the offset is the first one's in the file
+// as it is.
+enum class RecordFault {
+    Changed,        // the sequence number is right, the record check is not: bytes changed inside
+    OutOfSequence,  // a number other than the record's own, the grid unmoved
+    Shifted,        // where the grid moves: the records from here on sit elsewhere in the file
+};
+
+struct RecordFaultRun {
+    std::int64_t first = 0;
+    std::int64_t last = 0;
+    std::int64_t offset = 0;
+    RecordFault fault = RecordFault::Changed;
+};
+
 // What the examination of a save file found: the verdict and the facts behind it.
 struct SaveFileCheckReport {
     SaveFileVerdict verdict = SaveFileVerdict::NotSaveFile;
@@ -47,6 +63,21 @@ struct SaveFileCheckReport {
     // Block 0 in the oldest layout (OldestLayout), which keeps neither a header size nor a second
     // block count.
     bool oldestLayout = false;
+    // Every record on the grid (as the shifts leave it) is checked: its sequence number and the
+    // 12-byte check of its own bytes. Runs past `kFaultRunsKept` are only counted.
+    std::int64_t recordsChecked = 0;
+    std::int64_t recordsIntact = 0;
+    std::vector<RecordFaultRun> faultRuns;
+    std::int64_t faultsUnlisted = 0;
+    // The last record wholly in the file, -1 when there is none; with its offset.
+    std::int64_t lastWholeRecord = -1;
+    std::int64_t lastWholeOffset = 0;
+    static constexpr std::size_t kFaultRunsKept = 64;
+
+    // Adds the records first..last to the faults, joining a run of the same fault just before.
+    void addFault(std::int64_t first, std::int64_t last, std::int64_t offset, RecordFault fault);
+    // True when the file holds fewer whole records than its header counts.
+    bool cut() const;
 
     std::int64_t wholeBlocks() const { return size / kBlock; }
     std::int64_t extraBytes() const { return size % kBlock; }
@@ -61,8 +92,11 @@ struct SaveFileCheckReport {
     bool headerTooOld() const {
         return blockCount > 0 && blockCountCopy == 0 && headerSize == 0 && !oldestLayout;
     }
-    // What is wrong, one finding per line; empty for a clean file.
+    // What is wrong with the grid and the counts, one finding per line; empty for a clean file.
     std::vector<std::string> findings() const;
+    // The records that are not intact, how many are, and where a cut file's records end; empty
+    // when every record is intact.
+    std::vector<std::string> recordFindings() const;
 
     // The report, one finding per line, the verdict first.
     std::vector<std::string> lines() const;
@@ -75,6 +109,8 @@ struct SaveFileCheckReport {
 
   private:
     bool lineEndTranslation() const;
+    std::int64_t faultsWithin(std::int64_t first, std::int64_t last) const;
+    void shiftedGridFindings(std::vector<std::string>& out) const;
 };
 
 }  // namespace quelvane

@@ -18,6 +18,12 @@ struct SaveFileLayout {
     static constexpr std::int64_t kBlockSize = 528;
     static constexpr std::int64_t kBodySize = 512;
     static constexpr std::int64_t kSequenceOffset = 512;
+    static constexpr std::int64_t kSequenceWidth = 4;
+    // Every block ends in a 12-byte check of its body and sequence number (RecordCheck), folded
+    // with the save's timestamp: the first 8 bytes of block 0.
+    static constexpr std::int64_t kRecordCheckOffset = 516;
+    static constexpr std::int64_t kRecordCheckWidth = 12;
+    static constexpr std::int64_t kTimestampWidth = 8;
 
     // File header, block 0.
     static constexpr std::int64_t kBlockCount = 8;
@@ -27,6 +33,11 @@ struct SaveFileLayout {
     static constexpr std::int64_t kBlockCountCopy = 60;
     // The bytes of block 0 that must be there for its fields to be read.
     static constexpr std::int64_t kMinimumHeader = 64;
+    // The last 16 bytes of the data stream (the joined bodies) are kept here, in block 0; the
+    // stream's own last 16 bytes (the last body's offsets 496-511) hold a closing value instead.
+    static constexpr std::int64_t kRelocatedTail = 64;
+    static constexpr std::int64_t kRelocatedTailWidth = 16;
+    static constexpr std::int64_t kClosingValue = kBodySize - kRelocatedTailWidth;
     // The header size counts in these units; each unit is one block of the file.
     static constexpr std::int32_t kHeaderUnit = 512;
 

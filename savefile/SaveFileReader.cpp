@@ -18,6 +18,7 @@
 #include "savefile/LibraryOffsets.h"
 #include "savefile/ObjectDirectoryReader.h"
 #include "savefile/OldestLayout.h"
+#include "savefile/RelocatedTailSource.h"
 #include "savefile/RepairedBlockSource.h"
 #include "savefile/SaveFileCheck.h"
 #include "savefile/SaveFileLayout.h"
@@ -181,7 +182,9 @@ ParseReport SaveFileReader::parseSaveFile(const std::string& path, BlockSource& 
     report_.accepted = true;
     // Whoever opens the file, its segments are looked up among its own headers only.
     catalog_.segments.reset();
-    BlockSource& source = repaired ? *repaired : given;
+    // The stream as the system meant it: its last 16 bytes back from block 0.
+    RelocatedTailSource meant(repaired ? *repaired : given);
+    BlockSource& source = meant;
 
     // A save written with data compression is walked and read in its expanded form; a stored
     // one as it is.

@@ -9,7 +9,7 @@
 #include <algorithm>
 
 #include "export/pickbatch/FailureReporter.h"
-#include "savefile/RepairedBlockSource.h"
+#include "savefile/RelocatedTailSource.h"
 #include "savefile/SaveFileWriter.h"
 #include "shell/DisplayCharset.h"
 #include "shell/UserDialogs.h"
@@ -152,8 +152,8 @@ std::optional<HeldSaveActions::Held> HeldSaveActions::selectedHeld() const {
 }
 
 std::unique_ptr<BlockSource> HeldSaveActions::openStored() const {
-    return RepairedBlockSource::over(session_.openSource(session_.catalog.path),
-                                     session_.catalog.header.repairs);
+    return RelocatedTailSource::meant(session_.openSource(session_.catalog.path),
+                                      session_.catalog.header.repairs);
 }
 
 // The held save is cut out of the save on display as the views read it: the same source, the
@@ -161,7 +161,7 @@ std::unique_ptr<BlockSource> HeldSaveActions::openStored() const {
 ViewSession::SourceOpener HeldSaveActions::heldOpener(const NestedSave& where) const {
     return
         [outer = session_.openSource, path = session_.catalog.path, repairs = session_.catalog.header.repairs,
-         where](const std::string&) { return where.open(RepairedBlockSource::over(outer(path), repairs)); };
+         where](const std::string&) { return where.open(RelocatedTailSource::meant(outer(path), repairs)); };
 }
 
 bool HeldSaveActions::usable(const Held& held, const char* caption) const {

@@ -23,7 +23,6 @@
 #include "savefile/CatalogTree.h"
 #include "savefile/FileBlockSource.h"
 #include "savefile/IfsTree.h"
-#include "savefile/SaveFileCheck.h"
 #include "savefile/VersionText.h"
 #include "settings/SettingsFile.h"
 #include "shell/AboutDialog.h"

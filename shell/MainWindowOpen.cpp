@@ -12,7 +12,7 @@
 #include "conversion/ConversionLayer.h"
 #include "savefile/FileBlockSource.h"
 #include "savefile/IfsTree.h"
-#include "savefile/SaveFileCheck.h"
+#include "savefile/IntegrityCheck.h"
 #include "savefile/VersionText.h"
 #include "shell/CatalogTreeModel.h"
 #include "shell/ExtractAllAction.h"
@@ -196,8 +196,12 @@ void MainWindow::checkSaveFile() {
         }
     }
     const std::unique_ptr<BlockSource> source = session_->openSource(path.toStdString());
+    IntegrityReport report = IntegrityCheck::examine(*source, conversion_.get());
+    if (!catalog_.path.empty()) {
+        report.catalog = opened_.report();
+    }
     QStringList lines{path};
-    for (const std::string& line : SaveFileCheck::examine(*source).lines()) {
+    for (const std::string& line : report.lines()) {
         lines << QString::fromStdString(line);
     }
     dialogs_.showMessage(this, QStringLiteral("Check save file"), lines.join(QLatin1Char('\n')));

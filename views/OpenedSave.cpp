@@ -2,7 +2,7 @@
 
 #include "savefile/ExpandedBlockSource.h"
 #include "savefile/IfsTree.h"
-#include "savefile/RepairedBlockSource.h"
+#include "savefile/RelocatedTailSource.h"
 #include "savefile/ReportingBlockSource.h"
 #include "savefile/SaveFileReader.h"
 
@@ -60,7 +60,7 @@ NestedSave OpenedSave::locateHeld(ObjectRef ref) const {
         return NestedSave{};
     }
     std::unique_ptr<BlockSource> outer =
-        RepairedBlockSource::over(std::move(stored), catalog_.header.repairs);
+        RelocatedTailSource::meant(std::move(stored), catalog_.header.repairs);
     return NestedSave::locate(*outer, catalog_, ref);
 }
 
@@ -70,7 +70,7 @@ OpenedSave::StoredOpener OpenedSave::heldOpener(const NestedSave& where) const {
         if (stored == nullptr) {
             return nullptr;
         }
-        return where.open(RepairedBlockSource::over(std::move(stored), repairs));
+        return where.open(RelocatedTailSource::meant(std::move(stored), repairs));
     };
 }
 
@@ -97,12 +97,12 @@ std::unique_ptr<BlockSource> OpenedSave::readable(std::unique_ptr<BlockSource> s
     if (stored == nullptr) {
         return nullptr;
     }
-    std::unique_ptr<BlockSource> repaired =
-        RepairedBlockSource::over(std::move(stored), catalog.header.repairs);
+    std::unique_ptr<BlockSource> meant =
+        RelocatedTailSource::meant(std::move(stored), catalog.header.repairs);
     if (catalog.layout != nullptr && catalog.layout->compressed()) {
-        return std::make_unique<ExpandedBlockSource>(std::move(repaired), catalog.layout);
+        return std::make_unique<ExpandedBlockSource>(std::move(meant), catalog.layout);
     }
-    return repaired;
+    return meant;
 }
 
 }  // namespace quelvane

@@ -75,7 +75,10 @@ TEST_F(CliCheck, ReportAndExitStatus) {
     EXPECT_EQ(result.status, 0);
     EXPECT_EQ(result.out, cleanPath + "\nClean: " + blocks +
                               " blocks of 528 bytes, both block counts agree, every sequence "
-                              "number in place\n");
+                              "number in place\nEvery one of " +
+                              blocks +
+                              " records is intact: each carries its sequence number and the check of its own "
+                              "bytes\n");
     EXPECT_EQ(result.err, "");
 
     std::string damagedPath = write(damaged, "DAMAGED.SAVF");
@@ -153,21 +156,97 @@ TEST_F(CliCheck, CodedDataThatDoesNotExpandIsDamage) {
     }
 }
 
-// The one real file whose last LZ1 chunk expands short: its code stream runs into the last 16
-// bytes of the file's last block body, which hold the save's closing value instead of the code.
-TEST_F(CliCheck, RealSaveFileWithAChunkThatExpandsShort) {
-    const fs::path shortChunk = fs::path(QUELVANE_SAVF_DIR) / "ISPH_ISPHERE_2015-02-08_617fe9.savf";
+// The last LZ1 chunk of this save runs into the stream's last 16 bytes: the last body holds the
+// save's closing value there, and block 0 keeps the chunk's own bytes. Read so, it expands whole.
+TEST_F(CliCheck, RealSaveFileWhoseLastChunkEndsInTheKeptBytes) {
+    const fs::path kept = fs::path(QUELVANE_SAVF_DIR) / "ISPH_ISPHERE_2015-02-08_617fe9.savf";
     const fs::path whole = fs::path(QUELVANE_SAVF_DIR) / "ISPH_ISPHERE_2015-05-06_51507f.savf";
-    QUELVANE_REQUIRE_REAL_FILE(shortChunk);
+    QUELVANE_REQUIRE_REAL_FILE(kept);
     QUELVANE_REQUIRE_REAL_FILE(whole);
-    CliRun result = run("check '" + shortChunk.string() + "'");
-    EXPECT_EQ(result.status, 1) << result.out;
-    EXPECT_NE(result.out.find("Coded data that does not expand: segment XFNDSTRS  XFNDSTRS: LZ1 data cannot "
-                              "be expanded"),
-              std::string::npos)
-        << result.out;
+    CliRun result = run("check '" + kept.string() + "'");
+    EXPECT_EQ(result.status, 0) << result.out;
+    EXPECT_NE(result.out.find("\nEvery one of 3540 records is intact"), std::string::npos) << result.out;
+    EXPECT_EQ(result.out.find("Coded data"), std::string::npos) << result.out;
     result = run("check '" + whole.string() + "'");
     EXPECT_EQ(result.status, 0) << result.out;
+}
+
+// Bytes changed inside records, records out of sequence, a file cut short: each named by record
+// and offset; what is left intact is counted.
+TEST_F(CliCheck, RecordsThatAreNotIntact) {
+    SaveFileBuilder builder;
+    builder.add(BuiltPart{});
+    const std::vector<std::uint8_t> clean = builder.build().bytes();
+    const std::size_t records = clean.size() / 528;
+    ASSERT_GE(records, 6u);
+    struct Case {
+        const char* what;
+        std::vector<std::uint8_t> bytes;
+        std::vector<std::string> found;
+    };
+    std::vector<std::uint8_t> changed = clean;
+    changed[2 * 528 + 100] ^= 0x40;
+    changed[3 * 528 + 7] ^= 0x01;
+    std::vector<std::uint8_t> swapped = clean;
+    std::swap_ranges(swapped.begin() + 4 * 528, swapped.begin() + 5 * 528, swapped.begin() + 5 * 528);
+    std::vector<std::uint8_t> cut(clean.begin(), clean.end() - 528 - 100);
+    const std::string total = std::to_string(records);
+    const Case cases[] = {
+        {"changed",
+         changed,
+         {"  Records 2-3 (from offset 1056): bytes changed inside the records",
+          "  Records intact: " + std::to_string(records - 2) + " of " + total}},
+        {"swapped", swapped, {"  Records 4-5 (from offset 2112): out of sequence"}},
+        {"cut",
+         cut,
+         {"  The file ends early: its last whole record is record " + std::to_string(records - 3) +
+          " (offset " + std::to_string((records - 3) * 528) + ") of the " + total + " the header counts"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        CliRun result = run("check '" + write(c.bytes, std::string(c.what) + ".savf") + "'");
+        EXPECT_EQ(result.status, 1) << result.out;
+        for (const std::string& line : c.found) {
+            EXPECT_NE(result.out.find("\n" + line + "\n"), std::string::npos) << result.out;
+        }
+    }
+}
+
+// One JSON object: the verdict, the counts, each run of records that is not intact, the lines.
+TEST_F(CliCheck, JsonReport) {
+    SaveFileBuilder builder;
+    builder.add(BuiltPart{});
+    std::vector<std::uint8_t> bytes = builder.build().bytes();
+    bytes[2 * 528 + 100] ^= 0x40;
+    const std::string path = write(bytes, "CHANGED.SAVF");
+    CliRun result = run("check --json '" + path + "'");
+    EXPECT_EQ(result.status, 1) << result.out;
+    EXPECT_NE(result.out.find("\"verdict\": \"damaged\""), std::string::npos) << result.out;
+    EXPECT_NE(result.out.find("\"records\": " + std::to_string(bytes.size() / 528)), std::string::npos);
+    EXPECT_NE(result.out.find("\"first\": 2,\n      \"last\": 2,\n      \"offset\": 1056,\n      \"fault\": "
+                              "\"changed\""),
+              std::string::npos)
+        << result.out;
+    EXPECT_NE(result.out.find("\"lines\": ["), std::string::npos);
+    EXPECT_EQ(result.out.back(), '\n');
+}
+
+// Every record intact, but the segment chain leads past the end of the file: the records are
+// what the system wrote, and the catalog that cannot be read whole is said apart from them.
+TEST_F(CliCheck, IntactRecordsButTheCatalogIsNotReadWhole) {
+    SaveFileBuilder builder;
+    builder.add(BuiltPart{});
+    SaveFileImage image = builder.build();
+    std::vector<std::uint8_t> bytes = image.bytes();
+    const std::int64_t header = image.layout.segments.front().headerBlock;
+    SaveFileBuilder::putU32(bytes, static_cast<std::size_t>(header * 528 + 204), 0x00FFFFFF);
+    SaveFileBuilder::sealRecords(bytes);
+    CliRun result = run("check '" + write(bytes, "LONG.SAVF") + "'");
+    EXPECT_EQ(result.status, 3) << result.out;
+    EXPECT_NE(
+        result.out.find("\nThe records are intact, but the catalog cannot be read whole: stopped at block "),
+        std::string::npos)
+        << result.out;
 }
 
 }  // namespace

@@ -347,6 +347,10 @@ TEST_F(CliTree, HeldSaveFilesOpenAndCutOut) {
     CliRun exported = run("export " + archlib + " 0/SAVF1 --format savf -o '" + cut.string() + "'");
     EXPECT_EQ(exported.status, 0) << exported.err;
     EXPECT_EQ(fs::file_size(cut), 152u * 528u);
+    // What is written carries every record's sequence number and check, as the system writes them.
+    CliRun checked = run("check '" + cut.string() + "'");
+    EXPECT_EQ(checked.status, 0) << checked.out;
+    EXPECT_NE(checked.out.find("\nEvery one of 152 records is intact"), std::string::npos) << checked.out;
     CliRun reopened = run("tree '" + cut.string() + "'");
     EXPECT_EQ(reopened.status, 0) << reopened.err;
     EXPECT_NE(reopened.out.find("Library(SAVRST)\n  Part0\n    PGM1(PGM)"), std::string::npos);
@@ -354,6 +358,7 @@ TEST_F(CliTree, HeldSaveFilesOpenAndCutOut) {
     // Extracting a held save reads its records from the held save, as from the cut-out file.
     fs::path savrst = folder_ / "SAVRST.savf";
     EXPECT_EQ(run("export " + archlib + " 0/SAVRST --format savf -o '" + savrst.string() + "'").status, 0);
+    EXPECT_EQ(run("check '" + savrst.string() + "'").status, 0);
     CliRun held = run("extract " + archlib + " --inner 0/SAVRST --to '" + (folder_ / "held").string() + "'");
     EXPECT_EQ(held.status, 0) << held.err;
     CliRun cutOut = run("extract '" + savrst.string() + "' --to '" + (folder_ / "cut").string() + "'");

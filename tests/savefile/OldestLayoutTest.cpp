@@ -199,6 +199,7 @@ TEST(OldestLayout, TheCheckAcceptsOneBlockCount) {
         if (!c.marker) {
             SaveFileBuilder::putU32(bytes, 12, 0);
         }
+        SaveFileBuilder::sealRecords(bytes);
         MemoryBlockSource source(bytes);
         SaveFileCheckReport report = SaveFileCheck::examine(source);
         EXPECT_EQ(report.verdict, c.verdict);

@@ -3,6 +3,7 @@
 #include <array>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <string>
 
 #include "savefile/FileBlockSource.h"
@@ -11,6 +12,7 @@
 #include "savefile/VersionSummary.h"
 #include "tests/savefile/ReaderFixture.h"
 #include "views/MemoryContentList.h"
+#include "views/OpenedSave.h"
 #include "views/ViewSession.h"
 
 namespace quelvane::test {
@@ -58,6 +60,9 @@ TEST(RealSaveFileCheck, EveryIntactFileIsClean) {
         SaveFileCheckReport report = checkReal(name);
         EXPECT_EQ(report.verdict, SaveFileVerdict::Clean);
         EXPECT_EQ(report.blocksExamined, report.size / kBlock);
+        EXPECT_EQ(report.recordsChecked, report.size / kBlock);
+        EXPECT_EQ(report.recordsIntact, report.recordsChecked);
+        EXPECT_TRUE(report.faultRuns.empty());
         ++checked;
     }
     EXPECT_GE(checked, 20);
@@ -107,6 +112,21 @@ TEST(RealSaveFileCheck, OneByteInsertedInTheEkoSave) {
     EXPECT_TRUE(report.repairable());
 }
 
+// Every record's own check: two records changed in place before the stray byte, record 89 changed
+// as well as moved, and the 118 records after it intact one byte late.
+TEST(RealSaveFileCheck, EkoSaveRecordsThatAreNotIntact) {
+    SKIP_WITHOUT_SAVF();
+    SaveFileCheckReport report = checkReal("P4_EKO.SAVF");
+    EXPECT_EQ(report.recordsChecked, 208);
+    EXPECT_EQ(report.recordsIntact, 205);
+    EXPECT_EQ(report.lastWholeRecord, 207);
+    EXPECT_EQ(report.recordFindings(),
+              (std::vector<std::string>{"Records 24-25 (from offset 12672): bytes changed inside the records",
+                                        "Record 89 (offset 46993): bytes changed inside the record",
+                                        "Records 90-207 are intact on the grid shifted at record 89",
+                                        "Records intact: 205 of 208, on the grid as the shifts leave it"}));
+}
+
 // Opened, the file is read on the repaired grid, and so are the views' reads: 208 whole blocks,
 // every sequence number in place.
 TEST(RealSaveFileCheck, EkoSaveIsReadPastTheDamage) {
@@ -140,7 +160,38 @@ TEST(RealSaveFileCheck, EkoSaveIsReadPastTheDamage) {
     for (std::int64_t block = 0; block < 208; ++block) {
         ASSERT_EQ(sequenceAt(*source, block), static_cast<std::uint32_t>(block + 1)) << block;
     }
-    EXPECT_EQ(SaveFileCheck::examine(*source).verdict, SaveFileVerdict::Clean);
+    // The grid is in order; what is left are the three records whose bytes were changed in place.
+    const SaveFileCheckReport repaired = SaveFileCheck::examine(*source);
+    EXPECT_TRUE(repaired.findings().empty());
+    EXPECT_EQ(repaired.recordsChecked, 208);
+    EXPECT_EQ(repaired.recordsIntact, 205);
+}
+
+// The last LZ1 chunk of this save runs into the stream's last 16 bytes, which the system keeps in
+// block 0: read with them, the catalog is complete and every block of the expanded image reads,
+// the last member's data included.
+TEST(RealSaveFileCheck, StreamEndsInTheBytesBlockZeroKeeps) {
+    SKIP_WITHOUT_SAVF();
+    const std::string path = (savfDirectory() / "ISPH_ISPHERE_2015-02-08_617fe9.savf").string();
+    ReaderFixture fixture;
+    OpenedSave opened;
+    ASSERT_EQ(opened.open([path] { return std::make_unique<FileBlockSource>(path); }, path, fixture.converter,
+                          fixture.notifier),
+              OpenedSave::Outcome::Opened);
+    EXPECT_TRUE(opened.report().complete()) << opened.report().text();
+    const std::unique_ptr<BlockSource> readable = opened.openReadable();
+    std::vector<std::uint8_t> run(static_cast<std::size_t>(64 * kBlock));
+    std::int64_t read = 0;
+    for (std::int64_t at = 0; at < readable->size(); at += static_cast<std::int64_t>(run.size())) {
+        const std::int64_t want =
+            std::min<std::int64_t>(static_cast<std::int64_t>(run.size()), readable->size() - at);
+        ASSERT_EQ(readable->readAt(at, run.data(), want), want) << at;
+        read += want;
+    }
+    EXPECT_EQ(read, readable->size());
+    // The stored bytes still hold the closing value, and check intact as they are.
+    FileBlockSource stored(path);
+    EXPECT_EQ(SaveFileCheck::examine(stored).verdict, SaveFileVerdict::Clean);
 }
 
 }  // namespace

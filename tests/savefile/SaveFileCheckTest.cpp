@@ -293,8 +293,14 @@ TEST(SaveFileCheck, ShiftLimit) {
         segment.placements.push_back({block, 100, {0x0A}});
     }
     builder.add(segment);
+    // The line feeds are the ones placed: trailers without record checks, whose bytes would add
+    // places of their own.
+    Bytes built = builder.build().bytes();
+    for (std::size_t at = 516; at < built.size(); at += 528) {
+        std::fill_n(built.begin() + static_cast<std::ptrdiff_t>(at), 12, 0);
+    }
     Bytes translated;
-    for (std::uint8_t b : builder.build().bytes()) {
+    for (std::uint8_t b : built) {
         if (b == 0x0A) {
             translated.push_back(0x0D);
         }

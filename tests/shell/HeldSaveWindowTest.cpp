@@ -6,6 +6,8 @@
 
 #include "conversion/ConversionLayer.h"
 #include "export/pickbatch/ExportActions.h"
+#include "savefile/FileBlockSource.h"
+#include "savefile/SaveFileCheck.h"
 #include "shell/CatalogTreeModel.h"
 #include "shell/ContentListModel.h"
 #include "shell/ExtractAllAction.h"
@@ -162,6 +164,9 @@ TEST_F(HeldSaveWindowTest, HeldSaveOpensInAWindowWhereViewsAndExportsReadIt) {
     EXPECT_TRUE(dialogs_.messages[0].text.contains(
         QStringLiteral("Clean: %1 blocks of 528 bytes").arg(inner_.size() / kBlock)))
         << qPrintable(dialogs_.messages[0].text);
+    EXPECT_TRUE(dialogs_.messages[0].text.contains(
+        QStringLiteral("\nEvery one of %1 records is intact").arg(inner_.size() / kBlock)))
+        << qPrintable(dialogs_.messages[0].text);
 
     // The outer window still reads its own file.
     selectIn(*window_, {"Library(QGPL)", "Part0", "HELD"});
@@ -189,6 +194,12 @@ TEST_F(HeldSaveWindowTest, ExportedSaveFileReopensWithTheSameTree) {
     EXPECT_EQ(suggested, QString::fromStdString((folder_ / "HELD.savf").string()));
     ASSERT_EQ(fs::file_size(target), inner_.size());
     EXPECT_FALSE(fs::exists(target.string() + ".partial"));
+
+    // What is written carries every record's sequence number and check, as the system writes them.
+    FileBlockSource written(target.string());
+    const SaveFileCheckReport check = SaveFileCheck::examine(written);
+    EXPECT_EQ(check.verdict, SaveFileVerdict::Clean) << check.reason();
+    EXPECT_EQ(check.recordsIntact, static_cast<std::int64_t>(inner_.size() / kBlock));
 
     window_->openFile(QString::fromStdString(target.string()));
     window_->openJob().wait();

@@ -202,7 +202,8 @@ TEST_F(OpenCommandTest, ToolsCheckSaveFile) {
     EXPECT_EQ(dialogs_.messages[1].text,
               kSavf + QStringLiteral(
                           "FLSEARCH.SAVF\nClean: 160 blocks of 528 bytes, both block counts agree, every "
-                          "sequence number in place"));
+                          "sequence number in place\nEvery one of 160 records is intact: each carries its "
+                          "sequence number and the check of its own bytes"));
 }
 
 TEST_F(OpenCommandTest, ClickingNodesFillsLabelsListAndButtons) {

@@ -155,6 +155,7 @@ struct IfsImage {
         for (std::size_t i = 0; i < blocks; ++i) {
             SaveFileBuilder::putU32(out, i * kIfsBlock + 512, static_cast<std::uint32_t>(i + 1));
         }
+        SaveFileBuilder::sealRecords(out);
         return out;
     }
 

@@ -7,6 +7,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include "savefile/RecordCheck.h"
 #include "tests/support/Cp037Table.h"
 
 namespace quelvane::test {
@@ -423,7 +424,16 @@ std::vector<std::uint8_t> SaveFileImage::bytes() const {
             std::copy(sequence.begin(), sequence.end(), at + kBody);
         }
     }
+    SaveFileBuilder::sealRecords(out);
     return out;
+}
+
+void SaveFileBuilder::sealRecords(std::vector<std::uint8_t>& file) {
+    constexpr std::size_t kRecord = RecordCheck::kRecordSize;
+    const RecordCheck check = RecordCheck::forBlock0(file);
+    for (std::size_t at = 0; at + kRecord <= file.size(); at += kRecord) {
+        check.seal(std::span<std::uint8_t, kRecord>(file.data() + at, kRecord));
+    }
 }
 
 void SaveFileImage::writeTo(const std::string& path, bool sparse) const {

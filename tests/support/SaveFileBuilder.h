@@ -192,6 +192,9 @@ class SaveFileBuilder {
     static void putU16(std::vector<std::uint8_t>& bytes, std::size_t offset, std::uint32_t value);
     static void putU24(std::vector<std::uint8_t>& bytes, std::size_t offset, std::uint32_t value);
     static void putU32(std::vector<std::uint8_t>& bytes, std::size_t offset, std::uint32_t value);
+    // Writes every whole record's check into its trailer, as the system does (after the last
+    // change to the file: a change made later shows as bytes changed inside a record).
+    static void sealRecords(std::vector<std::uint8_t>& file);
     static void putBytes(std::vector<std::uint8_t>& bytes, std::size_t offset,
                          const std::vector<std::uint8_t>& value);
 

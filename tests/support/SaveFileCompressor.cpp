@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "tests/support/SaveFileBuilder.h"
+
 namespace quelvane::test {
 
 namespace {
@@ -172,6 +174,7 @@ std::vector<std::uint8_t> SaveFileCompressor::compress(const std::vector<std::ui
     }
     put32(file, 8, static_cast<std::uint32_t>(outBlocks));
     put32(file, 60, static_cast<std::uint32_t>(outBlocks));
+    SaveFileBuilder::sealRecords(file);
     return file;
 }
 
