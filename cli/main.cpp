@@ -24,6 +24,7 @@ const CliCommand kCommands[] = {
     {"describe", quelvane::cli::kDescribeUsage, quelvane::cli::runDescribeCommand},
     {"check", quelvane::cli::kCheckUsage, quelvane::cli::runCheckCommand},
     {"extract", quelvane::cli::kExtractUsage, quelvane::cli::runExtractCommand},
+    {"compare", quelvane::cli::kCompareUsage, quelvane::cli::runCompareCommand},
 };
 
 void printHelp(std::FILE* out) {
@@ -49,7 +50,9 @@ void printHelp(std::FILE* out) {
                  "3 a view or an export that reported a failure, or members not extracted.\n"
                  "extract writes CSV (UTF-8, CRLF), source files (UTF-8, LF), catalog.json and,\n"
                  "with --sqlite, a database; several files go to DIR/<save file name>/.\n"
-                 "check: 0 clean, 1 damaged, 2 not a save file (or one too old to read).\n");
+                 "check: 0 clean, 1 damaged, 2 not a save file (or one too old to read).\n"
+                 "compare: 0 the saves hold the same, 1 they differ, 2 either cannot be read; each\n"
+                 "--inner applies to the file named before it.\n");
 }
 
 }  // namespace

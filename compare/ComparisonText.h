@@ -1,0 +1,18 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "compare/SaveComparison.h"
+
+namespace quelvane {
+
+// A comparison as the lines of a report, in UTF-8: a different library first, then the one-line
+// summary, the saves' details that changed, and each object in the after save's order (the
+// removed ones last) with its changes, its members' diffs and records indented below it.
+class ComparisonText {
+  public:
+    static std::vector<std::string> lines(const SaveComparison& comparison);
+};
+
+}  // namespace quelvane
