@@ -33,7 +33,7 @@ std::string lineCounts(const LineComparison& lines) {
     return "+" + std::to_string(lines.added) + " -" + std::to_string(lines.removed) + " lines";
 }
 
-void memberLines(const MemberComparison& member, std::vector<std::string>& out) {
+void addMemberLines(const MemberComparison& member, std::vector<std::string>& out) {
     std::string head =
         "  member " + member.name + " " + changeKindName(member.kind) + where(member.kind, member.node);
     if (member.source && member.contentDiffers && member.unread.empty()) {
@@ -60,7 +60,7 @@ void memberLines(const MemberComparison& member, std::vector<std::string>& out) 
     }
 }
 
-void objectLines(const ObjectComparison& object, std::vector<std::string>& out) {
+void addObjectLines(const ObjectComparison& object, bool withMembers, std::vector<std::string>& out) {
     out.push_back(object.library + "/" + object.name + "(" + object.type + ") " +
                   changeKindName(object.kind) + where(object.kind, object.node));
     changeLines(object.changes, "  ", out);
@@ -76,8 +76,8 @@ void objectLines(const ObjectComparison& object, std::vector<std::string>& out) 
         out.push_back("  description (" + lineCounts(object.description) + ")");
         diffLines(object.description, "    ", out);
     }
-    for (const MemberComparison& member : object.members) {
-        memberLines(member, out);
+    for (std::size_t i = 0; withMembers && i < object.members.size(); ++i) {
+        addMemberLines(object.members[i], out);
     }
     for (const std::string& unread : object.unread) {
         out.push_back("  not read: " + unread);
@@ -103,14 +103,32 @@ std::vector<std::string> ComparisonText::lines(const SaveComparison& comparison)
         changeLines(comparison.saveChanges, "  ", out);
     }
     for (const ObjectComparison& object : comparison.objects) {
-        objectLines(object, out);
+        addObjectLines(object, true, out);
     }
     for (const IfsComparison& entry : comparison.entries) {
-        out.push_back(entry.path + " " + changeKindName(entry.kind));
-        changeLines(entry.changes, "  ", out);
-        if (entry.contentDiffers) {
-            out.push_back("  content differs");
-        }
+        const std::vector<std::string> lines = entryLines(entry);
+        out.insert(out.end(), lines.begin(), lines.end());
+    }
+    return out;
+}
+
+std::vector<std::string> ComparisonText::objectLines(const ObjectComparison& object, bool withMembers) {
+    std::vector<std::string> out;
+    addObjectLines(object, withMembers, out);
+    return out;
+}
+
+std::vector<std::string> ComparisonText::memberLines(const MemberComparison& member) {
+    std::vector<std::string> out;
+    addMemberLines(member, out);
+    return out;
+}
+
+std::vector<std::string> ComparisonText::entryLines(const IfsComparison& entry) {
+    std::vector<std::string> out{entry.path + " " + changeKindName(entry.kind)};
+    changeLines(entry.changes, "  ", out);
+    if (entry.contentDiffers) {
+        out.push_back("  content differs");
     }
     return out;
 }

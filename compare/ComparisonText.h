@@ -13,6 +13,13 @@ namespace quelvane {
 class ComparisonText {
   public:
     static std::vector<std::string> lines(const SaveComparison& comparison);
+
+    // One object's lines: its changes, then its members' unless `withMembers` is false.
+    static std::vector<std::string> objectLines(const ObjectComparison& object, bool withMembers = true);
+    // One member's lines: its changes, its unified diff or its changed records.
+    static std::vector<std::string> memberLines(const MemberComparison& member);
+    // One entry's lines of an integrated-file-system save.
+    static std::vector<std::string> entryLines(const IfsComparison& entry);
 };
 
 }  // namespace quelvane
