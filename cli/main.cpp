@@ -25,6 +25,7 @@ const CliCommand kCommands[] = {
     {"describe", quelvane::cli::kDescribeUsage, quelvane::cli::runDescribeCommand},
     {"check", quelvane::cli::kCheckUsage, quelvane::cli::runCheckCommand},
     {"extract", quelvane::cli::kExtractUsage, quelvane::cli::runExtractCommand},
+    {"compare", quelvane::cli::kCompareUsage, quelvane::cli::runCompareCommand},
 };
 
 void printHelp(std::FILE* out) {
@@ -51,7 +52,9 @@ void printHelp(std::FILE* out) {
                  "extract writes CSV (UTF-8, CRLF), source files (UTF-8, LF), catalog.json and,\n"
                  "with --sqlite, a database; several files go to DIR/<save file name>/.\n"
                  "check: 0 every record intact, 1 damaged, 2 not a save file (or one too old to\n"
-                 "read), 3 every record intact but the catalog not read whole.\n");
+                 "read), 3 every record intact but the catalog not read whole.\n"
+                 "compare: 0 the saves hold the same, 1 they differ, 2 either cannot be read; each\n"
+                 "--inner applies to the file named before it.\n");
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include "export/pickbatch/ExportActions.h"
 #include "export/pickbatch/FailureReporter.h"
 #include "shell/CharsetMenus.h"
+#include "shell/CompareAction.h"
 #include "shell/ExtractAllAction.h"
 #include "shell/FlatListView.h"
 #include "shell/FtpDialog.h"
@@ -47,6 +48,13 @@ void MainWindow::buildFileMenu() {
             &QAction::triggered, this, [this] {
                 if (openIdle()) {
                     extractAll_->extractAll();
+                }
+            });
+    auto* compare = new CompareAction(*this, dialogs_);
+    connect(addAction(file, QStringLiteral("Compare with..."), QStringLiteral("CompareWith1")),
+            &QAction::triggered, compare, [this, compare] {
+                if (openIdle()) {
+                    compare->compareWith();
                 }
             });
     connect(addAction(file, QStringLiteral("Exit"), QStringLiteral("Exit1")), &QAction::triggered, this,
