@@ -24,6 +24,7 @@ const CliCommand kCommands[] = {
     {"describe", quelvane::cli::kDescribeUsage, quelvane::cli::runDescribeCommand},
     {"check", quelvane::cli::kCheckUsage, quelvane::cli::runCheckCommand},
     {"extract", quelvane::cli::kExtractUsage, quelvane::cli::runExtractCommand},
+    {"sources", quelvane::cli::kSourcesUsage, quelvane::cli::runSourcesCommand},
 };
 
 void printHelp(std::FILE* out) {
@@ -49,6 +50,8 @@ void printHelp(std::FILE* out) {
                  "3 a view or an export that reported a failure, or members not extracted.\n"
                  "extract writes CSV (UTF-8, CRLF), source files (UTF-8, LF), catalog.json and,\n"
                  "with --sqlite, a database; several files go to DIR/<save file name>/.\n"
+                 "sources writes each source member as DIR/<file>/<member>.<type> (UTF-8, LF), with\n"
+                 ".ibmi.json, iproj.json and .quelvane/members.json; --git makes one commit per save.\n"
                  "check: 0 clean, 1 damaged, 2 not a save file (or one too old to read).\n");
 }
 
