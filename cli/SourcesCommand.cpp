@@ -50,26 +50,35 @@ bool takeSourcesOptions(const std::vector<std::string>& arguments, SourcesOption
     return true;
 }
 
-// Opens each save once for its date, system and libraries; the catalog is not kept.
-int summarize(CliSession& session, const std::vector<std::string>& paths, std::vector<SaveSummary>& saves) {
+// Opens each save for its date, system and libraries; only the catalog of the last one stays
+// (`open` names it), so that a single save is not read twice.
+int summarize(CliSession& session, const std::vector<std::string>& paths, std::vector<SaveSummary>& saves,
+              std::string& open) {
     int status = kExitSuccess;
     for (const std::string& path : paths) {
+        open.clear();
         const int opened = session.openSaveFile(path);
         if (opened != kExitSuccess) {
             status = status == kExitSuccess ? opened : status;
             continue;
         }
+        open = path;
         saves.push_back(SaveSummary::of(session.catalog(), path, session.conversion().PcCodePage));
     }
     return status;
 }
 
-SourceProjectOutcome writeSave(CliSession& session, const SaveSummary& save, const OutputFolder& root,
-                               const SourceLayout& layout, const SourceProjectOptions& options) {
-    if (session.openSaveFile(save.path) != kExitSuccess) {
-        SourceProjectOutcome outcome;
-        outcome.failures.push_back("could not be opened again");
-        return outcome;
+SourceProjectOutcome writeSave(CliSession& session, std::string& open, const SaveSummary& save,
+                               const OutputFolder& root, const SourceLayout& layout,
+                               const SourceProjectOptions& options) {
+    if (open != save.path) {
+        open.clear();
+        if (session.openSaveFile(save.path) != kExitSuccess) {
+            SourceProjectOutcome outcome;
+            outcome.failures.push_back("could not be opened again");
+            return outcome;
+        }
+        open = save.path;
     }
     SourceProjectWriter writer(session.catalog(), session.conversion(), session.conversion().PcCodePage,
                                session.conversion().EbcdicCodePage);
@@ -100,11 +109,13 @@ int runSourcesCommand(const std::vector<std::string>& arguments) {
         return kExitUsage;
     }
     std::vector<SaveSummary> saves;
-    int status = summarize(session, options.rest, saves);
-    SourceHistory history(options.to, [&session](const SaveSummary& save, const OutputFolder& root,
-                                                 const SourceLayout& layout, const SourceProjectOptions& o) {
-        return writeSave(session, save, root, layout, o);
-    });
+    std::string open;
+    int status = summarize(session, options.rest, saves, open);
+    SourceHistory history(options.to,
+                          [&session, &open](const SaveSummary& save, const OutputFolder& root,
+                                            const SourceLayout& layout, const SourceProjectOptions& o) {
+                              return writeSave(session, open, save, root, layout, o);
+                          });
     const SourceRunReport report = options.git
                                        ? history.commitSaves(saves, options.reorder, options.withLineDates)
                                        : history.writeSaves(saves, options.force, options.withLineDates);
