@@ -28,6 +28,7 @@ int runExtractCommand(const std::vector<std::string>& arguments);
 int runObjectsCommand(const std::vector<std::string>& arguments);
 int runDescribeCommand(const std::vector<std::string>& arguments);
 int runCompareCommand(const std::vector<std::string>& arguments);
+int runSourcesCommand(const std::vector<std::string>& arguments);
 // The export command for a held save file (--format savf).
 int runSaveFileExport(const std::vector<std::string>& arguments);
 // The export command for integrated-file-system entries (--format stmf).
@@ -46,6 +47,10 @@ inline constexpr const char* kExtractUsage =
     "extract FILE... --to DIR [--sqlite DB] [--ebcdic CP] [--pc CP] [--ccsid stored|pair] [--quiet]";
 inline constexpr const char* kCompareUsage =
     "compare FILE [--inner NODE]... FILE [--inner NODE]... [--json] [--with-dates] [--ebcdic CP] [--pc CP]";
+inline constexpr const char* kSourcesUsage =
+    "sources FILE... --to DIR [--git [--reorder]] [--force] [--with-line-dates] [--inner NODE]... [--ebcdic "
+    "CP] "
+    "[--pc CP]";
 inline constexpr const char* kBatchUsage =
     "batch FILE NODE --format txt|doc|xls [--splitter] --dir DIR [--ebcdic CP] [--pc CP] [--ccsid "
     "stored|pair] [--encoding pc|utf-8]";

@@ -26,6 +26,7 @@ const CliCommand kCommands[] = {
     {"check", quelvane::cli::kCheckUsage, quelvane::cli::runCheckCommand},
     {"extract", quelvane::cli::kExtractUsage, quelvane::cli::runExtractCommand},
     {"compare", quelvane::cli::kCompareUsage, quelvane::cli::runCompareCommand},
+    {"sources", quelvane::cli::kSourcesUsage, quelvane::cli::runSourcesCommand},
 };
 
 void printHelp(std::FILE* out) {
@@ -51,6 +52,8 @@ void printHelp(std::FILE* out) {
                  "3 a view or an export that reported a failure, or members not extracted.\n"
                  "extract writes CSV (UTF-8, CRLF), source files (UTF-8, LF), catalog.json and,\n"
                  "with --sqlite, a database; several files go to DIR/<save file name>/.\n"
+                 "sources writes each source member as DIR/<file>/<member>.<type> (UTF-8, LF), with\n"
+                 ".ibmi.json, iproj.json and .quelvane/members.json; --git makes one commit per save.\n"
                  "check: 0 every record intact, 1 damaged, 2 not a save file (or one too old to\n"
                  "read), 3 every record intact but the catalog not read whole.\n"
                  "compare: 0 the saves hold the same, 1 they differ, 2 either cannot be read; each\n"

@@ -193,12 +193,17 @@ std::optional<std::int64_t> MemberWriter::writeSource(const SavedObject& file, c
         out.write(text);
         out.put('\n');
         ++lines;
-        if (database_ != nullptr) {
+        if (database_ != nullptr || lineObserver_) {
             lineRow.line = lines;
             lineRow.sequence = texts.text(SourceMemberLayout::kSequenceField);
             lineRow.date = sixDigitDate(texts.text(SourceMemberLayout::kDateField));
             lineRow.text = text;
+        }
+        if (database_ != nullptr) {
             database_->insertSourceLine(lineRow);
+        }
+        if (lineObserver_) {
+            lineObserver_(lineRow);
         }
     }
     requireCommitted(out);

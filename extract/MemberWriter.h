@@ -3,6 +3,7 @@
 #include <atomic>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -50,6 +51,11 @@ class MemberWriter {
     std::optional<std::int64_t> writeSource(const SavedObject& file, const SavedMember& member,
                                             const OutputFolder& root, const std::filesystem::path& relative,
                                             SourceLineRow lineRow);
+    // Hears each source line written, with its sequence number and six-digit date.
+    void observeLines(std::function<void(const SourceLineRow&)> observer) {
+        lineObserver_ = std::move(observer);
+    }
+
     // Whether the last file written replaced one of an earlier run.
     bool replaced() const { return replaced_; }
 
@@ -61,6 +67,7 @@ class MemberWriter {
     PcTextToUtf8& utf8_;
     SqliteWriter* database_;
     FieldTextByCcsid* byCcsid_ = nullptr;
+    std::function<void(const SourceLineRow&)> lineObserver_;
     ProgressReporter& progress_;
     std::atomic<std::int64_t>& bytesWritten_;
     std::int64_t membersDone_;

@@ -50,6 +50,7 @@
 #include "shell/OpenSaveJob.h"
 #include "shell/OptionsDialog.h"
 #include "shell/RecentFiles.h"
+#include "shell/SaveSourcesAction.h"
 #include "shell/ShellImages.h"
 #include "shell/ShowBytesAction.h"
 #include "shell/TreeFinder.h"
@@ -164,6 +165,10 @@ void MainWindow::createCommands() {
     objectList_ = new ObjectListDialog(
         this, catalog_, [this] { return conversion_->PcCodePage; }, dialogs_);
     extractAll_->readThrough(*session_);
+    saveSources_ = new SaveSourcesAction(
+        this, catalog_, *conversion_, [this] { return conversion_->PcCodePage; },
+        [this] { return session_->storedCcsidHostPage.value_or(conversion_->EbcdicCodePage); }, dialogs_);
+    saveSources_->readThrough(*session_);
     heldSaves_ = new HeldSaveActions(
         this, *session_, dialogs_, [this] { return conversion_->PcCodePage; },
         [this] { return ExportActions::nodeOf(tree_->currentIndex()); },

@@ -31,6 +31,7 @@ class ElidedLabel;
 class FlatListView;
 class ExportActions;
 class ExtractAllAction;
+class SaveSourcesAction;
 class ObjectListDialog;
 class IfsExportAction;
 class SettingsFile;
@@ -74,6 +75,8 @@ class MainWindow final : public QMainWindow, private NodeContentTarget {
     ExportActions& exports() { return *exports_; }
     // File > Extract all...
     ExtractAllAction& extractAll() { return *extractAll_; }
+    // File > Save sources as project...
+    SaveSourcesAction& saveSources() { return *saveSources_; }
     // Tools > Object list...
     ObjectListDialog& objectList() { return *objectList_; }
     // "Export..." of a directory or stream file of an integrated-file-system save.
@@ -169,6 +172,7 @@ class MainWindow final : public QMainWindow, private NodeContentTarget {
     std::unique_ptr<ViewSession> session_;
     ExportActions* exports_ = nullptr;
     ExtractAllAction* extractAll_ = nullptr;
+    SaveSourcesAction* saveSources_ = nullptr;
     ObjectListDialog* objectList_ = nullptr;
     HeldSaveActions* heldSaves_ = nullptr;
     ShowBytesAction* showBytes_ = nullptr;

@@ -18,6 +18,7 @@
 #include "shell/ObjectListDialog.h"
 #include "shell/OptionsDialog.h"
 #include "shell/RecentFiles.h"
+#include "shell/SaveSourcesAction.h"
 #include "shell/ShowBytesAction.h"
 
 namespace quelvane {
@@ -55,6 +56,12 @@ void MainWindow::buildFileMenu() {
             &QAction::triggered, compare, [this, compare] {
                 if (openIdle()) {
                     compare->compareWith();
+                }
+            });
+    connect(addAction(file, QStringLiteral("Save sources as project..."), QStringLiteral("SaveSources1")),
+            &QAction::triggered, this, [this] {
+                if (openIdle()) {
+                    saveSources_->saveSources();
                 }
             });
     connect(addAction(file, QStringLiteral("Exit"), QStringLiteral("Exit1")), &QAction::triggered, this,

@@ -108,7 +108,7 @@ bool MainWindow::prepareOpen() {
 
 bool MainWindow::openIdle() {
     // An extraction reads the catalog an open would replace; its own dialog is in front.
-    if (extractAll_->running()) {
+    if (extractAll_->running() || saveSources_->running()) {
         return false;
     }
     if (!openJob_->running()) {
