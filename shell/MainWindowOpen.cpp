@@ -21,6 +21,7 @@
 #include "shell/OpenSaveJob.h"
 #include "shell/OptionsDialog.h"
 #include "shell/RecentFiles.h"
+#include "shell/SaveSourcesAction.h"
 #include "shell/UserDialogs.h"
 #include "views/NodeContentDisplay.h"
 #include "views/SaveWarnings.h"
