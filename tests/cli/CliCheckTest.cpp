@@ -3,11 +3,13 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <span>
 
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include "savefile/MemoryBlockSource.h"
+#include "savefile/RecordCheck.h"
 #include "savefile/SegmentLayout.h"
 #include "tests/support/ContentFixtures.h"
 #include "tests/support/Cp037Converter.h"
@@ -66,8 +68,8 @@ TEST_F(CliCheck, ReportAndExitStatus) {
     std::vector<std::uint8_t> clean = builder.build().bytes();
     const std::string blocks = std::to_string(clean.size() / 528);
     std::vector<std::uint8_t> damaged = clean;
-    // Block 2 is good up to its sequence number's end (1572); block 3 carries its number one byte
-    // late, at 2097.
+    // Block 2 carries its check, so it is whole to its end (1584); block 3 carries its number one
+    // byte late, at 2097.
     damaged.insert(damaged.begin() + 3 * 528 + 40, 0x77);
 
     std::string cleanPath = write(clean, "CLEAN.SAVF");
@@ -85,7 +87,7 @@ TEST_F(CliCheck, ReportAndExitStatus) {
     result = run("check '" + damagedPath + "'");
     EXPECT_EQ(result.status, 1);
     EXPECT_NE(result.out.find("\nDamaged:\n"), std::string::npos) << result.out;
-    EXPECT_NE(result.out.find("1 byte inserted within offsets 1572-2096 (block 3)"), std::string::npos)
+    EXPECT_NE(result.out.find("1 byte inserted within offsets 1584-2096 (block 3)"), std::string::npos)
         << result.out;
 
     result = run("check '" + write(std::vector<std::uint8_t>(600, 'x'), "notes.txt") + "'");
@@ -146,6 +148,20 @@ TEST_F(CliCheck, CodedDataThatDoesNotExpandIsDamage) {
         ASSERT_EQ(last.name, "ORDERS    M1");
         for (std::int64_t body = last.dataOffset; body < last.dataOffset + 8; ++body) {
             compressed.at(static_cast<std::size_t>(body / 512 * 528 + body % 512)) = 0;
+        }
+        // Changed after the records were sealed, the record check names the record first.
+        const std::int64_t spoilt = last.dataOffset / 512;
+        result = run("check '" + write(compressed, "CHANGED.SAVF") + "'");
+        EXPECT_EQ(result.status, 1) << result.out;
+        EXPECT_NE(result.out.find("Record " + std::to_string(spoilt) + " (offset " +
+                                  std::to_string(spoilt * 528) + "): bytes changed inside the record"),
+                  std::string::npos)
+            << result.out;
+        // Sealed again, as a system that wrote bad coded data would have: only the expansion
+        // can tell.
+        const RecordCheck check = RecordCheck::forBlock0(compressed);
+        for (std::int64_t block = spoilt; block <= (last.dataOffset + 7) / 512; ++block) {
+            check.seal(std::span<std::uint8_t, 528>(compressed.data() + block * 528, 528));
         }
         result = run("check '" + write(compressed, "SPOILT.SAVF") + "'");
         EXPECT_EQ(result.status, 1) << result.out << result.err;

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "savefile/FileBlockSource.h"
+#include "savefile/RepairedBlockSource.h"
 #include "savefile/SaveFileCheck.h"
 #include "savefile/SaveFileReader.h"
 #include "savefile/VersionSummary.h"
@@ -160,8 +161,14 @@ TEST(RealSaveFileCheck, EkoSaveIsReadPastTheDamage) {
     for (std::int64_t block = 0; block < 208; ++block) {
         ASSERT_EQ(sequenceAt(*source, block), static_cast<std::uint32_t>(block + 1)) << block;
     }
-    // The grid is in order; what is left are the three records whose bytes were changed in place.
-    const SaveFileCheckReport repaired = SaveFileCheck::examine(*source);
+    // The views read the stream as meant: the last body ends in the bytes block 0 keeps, not in
+    // the closing value the record check covers, so that record no longer carries its check.
+    const SaveFileCheckReport meant = SaveFileCheck::examine(*source);
+    EXPECT_EQ(meant.recordsIntact, 204);
+    // On the repaired grid as stored, what is left are the three records whose bytes were
+    // changed in place.
+    const SaveFileCheckReport repaired = SaveFileCheck::examine(
+        *RepairedBlockSource::over(std::make_unique<FileBlockSource>(path), fixture.catalog.header.repairs));
     EXPECT_TRUE(repaired.findings().empty());
     EXPECT_EQ(repaired.recordsChecked, 208);
     EXPECT_EQ(repaired.recordsIntact, 205);
