@@ -104,6 +104,8 @@ bool MainWindow::prepareOpen() {
         return false;
     }
     ApplyCodePageCharset(conversion_->PcCodePage);
+    // Text without a stored CCSID is read in the host page of the pair just read.
+    applyTextDecoding();
     return true;
 }
 
