@@ -61,12 +61,17 @@ void TreeFinder::open() {
 }
 
 bool TreeFinder::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == field_ && event->type() == QEvent::KeyPress &&
-        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
-        tree_->setFocus(Qt::OtherFocusReason);
+    const bool key = event->type() == QEvent::ShortcutOverride || event->type() == QEvent::KeyPress;
+    if (watched != field_ || !key || static_cast<QKeyEvent*>(event)->key() != Qt::Key_Escape) {
+        return QObject::eventFilter(watched, event);
+    }
+    // Escape in the box is the box's own, not a window shortcut's (Stop listing).
+    if (event->type() == QEvent::ShortcutOverride) {
+        event->accept();
         return true;
     }
-    return QObject::eventFilter(watched, event);
+    tree_->setFocus(Qt::OtherFocusReason);
+    return true;
 }
 
 void TreeFinder::findTyped(const QString& text) {

@@ -50,7 +50,13 @@ std::vector<std::uint8_t> innerSave() {
     builder.add(part);
     builder.add(
         ContentFixtures::memberRecords("ORDERS", "JAN", 4, {{0x80, SaveFileBuilder::ebcdic("PEN", 4)}}));
-    return builder.build().bytes();
+    std::vector<std::uint8_t> bytes = builder.build().bytes();
+    // A save's first 8 bytes are the time it was written; a save file holding zeros there is
+    // shown as null.
+    SaveFileBuilder::putU32(bytes, 0, 0xC1D2E3F4);
+    SaveFileBuilder::putU32(bytes, 4, 0x05060708);
+    SaveFileBuilder::sealRecords(bytes);
+    return bytes;
 }
 
 // What a newcomer meets in the window: text decoded by stored CCSID from the start, Options
