@@ -229,8 +229,12 @@ TEST_F(OpenCommandTest, ClickingNodesFillsLabelsListAndButtons) {
     EXPECT_FALSE(button(5)->isEnabled());
     EXPECT_EQ(window_->statusText().isEmpty(), false);
 
+    // A menu is not described: its pane says what it is and offers its bytes.
     click({"Library(VCF)", "Part0", "ADMMAIN(MENU)"});
-    EXPECT_EQ(window_->listModel().rowCount(), 0);
+    ASSERT_EQ(window_->listModel().rowCount(), 2);
+    EXPECT_TRUE(window_->listModel().rowTexts(0).value(0).endsWith(
+        QStringLiteral("whose contents this program does not describe.")));
+    EXPECT_TRUE(window_->listModel().rowTexts(1).value(0).startsWith(QStringLiteral("Show bytes")));
     EXPECT_FALSE(button(3)->isEnabled());
 
     click({"Library(VCF)"});
