@@ -154,6 +154,45 @@ function oldMemberNode(older, object, member) {
   return assert.fail(`${object.name}.${member.name} is not in the older save`);
 }
 
+// JTT_ddmtestsav is stored uncompressed: bytes flipped in place change a data member's records.
+function flippedDdmTest(bytes) {
+  const flipped = Buffer.from(bytes);
+  const at = Math.floor((bytes.length * 0.4) / 528) * 528 + 300;
+  for (let i = at; i < at + 8; i += 1) flipped[i] ^= 0x01;
+  return flipped;
+}
+
+test('a data member\'s changed records are counted, and its first ones given as the records view reads them', () => {
+  const file = real('JTT_ddmtestsav.savf');
+  if (file === null) return;
+  const bytes = fs.readFileSync(file);
+  const before = quelvane.open(bytesReader(bytes), { name: 'ddmtestsav', byCcsid: true });
+  const after = quelvane.open(bytesReader(flippedDdmTest(bytes)), { name: 'flipped', byCcsid: true });
+  const answer = compared(before, after);
+  assert.equal(answer.objects.length, 1, answer.summary.text);
+  const [member] = answer.objects[0].members;
+  assert.equal(member.source, false);
+  assert.equal(member.contentDiffers, true);
+  assert.deepEqual([member.records.added, member.records.removed, member.records.changed], [0, 1, 1]);
+  // Relative record numbers count from 1; the records view numbers its rows from 0.
+  for (const { record, fields } of member.records.first) {
+    const row = (save) => {
+      const shown = save.show(nodeAt(member.node));
+      const captions = shown.columns.map((c) => c.caption);
+      const { cells } = save.rows(record - 1, 1).rows[0];
+      return Object.fromEntries(captions.slice(1).map((caption, i) => [caption, cells[i]?.trimEnd()]));
+    };
+    const [old, now] = [row(before), row(after)];
+    for (const field of fields) {
+      assert.deepEqual([old[field.what], now[field.what]], [field.before.trimEnd(), field.after.trimEnd()], `record ${record} ${field.what}`);
+    }
+    const differing = Object.keys(now).filter((name) => old[name] !== now[name]);
+    assert.deepEqual(differing, fields.map((f) => f.what), `record ${record}: the fields that differ`);
+  }
+  before.close();
+  after.close();
+});
+
 test('the answer is what quelvane-cli compare --json prints', (t) => {
   if (!cli) {
     assert.ok(!onCi, 'the native quelvane-cli is expected under CI=true');

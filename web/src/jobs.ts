@@ -13,6 +13,8 @@ export interface JobFile {
 export class JobClient {
   private readonly url: string;
   private running: (() => void) | null = null;
+  // Told when a job starts or ends: the commands that start jobs wait while one runs.
+  private readonly followers: (() => void)[] = [];
 
   constructor(source: string, private readonly host: HTMLElement) {
     this.url = URL.createObjectURL(new Blob([source], { type: 'text/javascript' }));
@@ -20,6 +22,14 @@ export class JobClient {
 
   get busy(): boolean {
     return this.running !== null;
+  }
+
+  follow(follower: () => void): void {
+    this.followers.push(follower);
+  }
+
+  private told(): void {
+    this.followers.forEach((follower) => follower());
   }
 
   // Runs `job` over `opened`, showing `caption` with its progress; resolves when it ends.
@@ -31,9 +41,11 @@ export class JobClient {
         worker.terminate();
         this.running = null;
         this.host.replaceChildren();
+        this.told();
         resolve(answer);
       };
       this.running = () => end({ outcome: 'cancelled', files: [], messages: [] });
+      this.told();
       bar.cancel.addEventListener('click', () => this.running?.());
       worker.onmessage = (event: MessageEvent<JobMessage>) => {
         const message = event.data;

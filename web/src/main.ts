@@ -14,6 +14,7 @@ import { CatalogTreeView } from './tree';
 import { followDrops } from './drop';
 import { followSplitter } from './splitter';
 import { Exports } from './exporting';
+import { CompareCommand } from './comparing';
 import { ListingProgress } from './listing';
 
 declare const QUELVANE_WORKER: string;
@@ -62,6 +63,8 @@ function start(): void {
   }
   const client = new WorkerClient(QUELVANE_WORKER);
   const exports = new Exports(QUELVANE_WORKER, document.querySelector('header') as HTMLElement, say);
+  const compare = new CompareCommand(element('compare'), element('compare-file'), exports.jobs,
+    [document.querySelector('main') as HTMLElement], say);
   const grid = new VirtualGrid(element('content'), async (first, count) =>
     (await client.ask<{ rows: Row[] }>({ kind: 'rows', first, count })).rows ?? []);
   const tabs: Tab[] = [];
@@ -194,6 +197,7 @@ function start(): void {
     toolsFollow();
     if (!tab) {
       exports.fileOpened(null);
+      compare.fileOpened(null);
       say([]);
       return;
     }
@@ -201,7 +205,9 @@ function start(): void {
     // A job's worker opens the file afresh: held saves are not offered to it.
     const file = 'file' in tab.source ? tab.source.file : undefined;
     const byCcsid = pair?.byCcsid ?? storedByCcsid();
-    exports.fileOpened(tab.save !== undefined && file && tab.pair ? { file, ...tab.pair, byCcsid } : null);
+    const jobFile = tab.save !== undefined && file && tab.pair ? { file, ...tab.pair, byCcsid } : null;
+    exports.fileOpened(jobFile);
+    compare.fileOpened(jobFile);
     if (tab.save === undefined) {
       say(tab.messages, tab.error);
       return;
