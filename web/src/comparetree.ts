@@ -5,6 +5,7 @@
 import {
   type ChangeKind,
   type Comparison,
+  type Hunk,
   entryChange,
   entryLines,
   memberChange,
@@ -23,8 +24,9 @@ export interface DiffItem {
   caption: string;
   change: ChangeKind;
   beside: string;
-  // A source member's lines are a unified diff.
+  // A source member's lines are a unified diff of these hunks.
   diff: boolean;
+  hunks?: Hunk[];
   lines: () => string[];
   children: DiffItem[];
 }
@@ -40,6 +42,7 @@ export function diffItems(comparison: Comparison): DiffItem[] {
       change: member.change,
       beside: memberChange(member),
       diff: member.source === true,
+      hunks: member.lines?.hunks,
       lines: () => memberLines(member),
       children: [],
     }));

@@ -97,6 +97,21 @@ test('Compare with... shows the objects that changed and a member\'s unified dif
     assert.ok(lines.some((l) => /plus|minus/.test(l.mark) && /^[+-]/.test(l.text)), 'a line added or removed is marked');
     if (shots) await page.screenshot({ path: path.join(shots, 'page-compare.png') });
 
+    // Side by side: each line removed stands on the left with its number, each added on the right.
+    await page.getByRole('button', { name: 'Side by side' }).click();
+    await page.waitForSelector('#diffdetail .diffline.side');
+    const sides = await page.$$eval('#diffdetail .diffline.side', (rows) => rows.map((r) => [...r.children].map((c) => [c.textContent, c.className])));
+    const unified = lines.map((l) => l.text);
+    const [hunkStart] = unified.find((l) => l.startsWith('@@')).match(/\d+/);
+    assert.deepEqual(sides[0].map(([text]) => text)[0], String(Number(hunkStart)), 'the first row is numbered as its hunk starts');
+    const removedLeft = sides.find(([, left]) => left[1].includes('minus'));
+    assert.ok(removedLeft && unified.includes(`-${removedLeft[1][0]}`), 'a line removed stands on the left');
+    const addedRight = sides.find(([, , , right]) => right[1].includes('plus'));
+    assert.ok(addedRight && unified.includes(`+${addedRight[3][0]}`), 'a line added stands on the right');
+    if (shots) await page.screenshot({ path: path.join(shots, 'page-compare-side.png') });
+    await page.getByRole('button', { name: 'Side by side' }).click();
+    await page.waitForSelector('#diffdetail .diffline.side', { state: 'detached' });
+
     await page.getByRole('button', { name: 'Close comparison' }).click();
     assert.equal(await page.locator('#comparison').isVisible(), false);
     assert.ok(await page.locator('#tree [role=treeitem]').first().isVisible(), 'the save is back');
