@@ -213,6 +213,23 @@ test('the answer is what quelvane-cli compare --json prints', (t) => {
     before.close();
     after.close();
   }
+  // A held save against the save holding it; the page names the held side as the command does.
+  const outer = open('ANSI_ARCHLIB_v2.FILE');
+  if (outer === null) return;
+  const held = outer.openHeld(nodeAt('0/0'));
+  assert.equal(held.error, undefined, held.error);
+  const file = real('ANSI_ARCHLIB_v2.FILE');
+  let printed;
+  try {
+    printed = execFileSync(cli, ['compare', file, '--inner', '0/0', file, '--json', '--ebcdic', '37', '--pc', '1252']);
+  } catch (failure) {
+    printed = failure.stdout;
+  }
+  const expected = JSON.parse(printed.toString());
+  assert.equal(expected.before, 'ANSI_ARCHLIB_v2.FILE (0/0)');
+  assert.deepEqual({ ...compared(held, outer), before: expected.before }, expected);
+  held.close();
+  outer.close();
 });
 
 test('a save against itself holds the same, whatever its kind', () => {

@@ -35,6 +35,8 @@ export interface JobRequest {
   ebcdic: number;
   pc: number;
   byCcsid: boolean;
+  // A save held in the file, through the save-file objects at these nodes (a compare only).
+  inner?: NodeAddress[];
   job: Job;
 }
 

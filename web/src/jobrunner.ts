@@ -48,6 +48,9 @@ function compare(
   try {
     const comparison: Comparison = save.compareWith(after, { withDates, onProgress });
     if (comparison.error) return failed(comparison.error);
+    // A held save is named as quelvane-cli compare names it: the file, then each node inward.
+    const inner = (request.inner ?? []).map((node) => ` (${node.parent}/${node.index})`).join('');
+    comparison.before = `${request.file.name}${inner}`;
     return { outcome: 'compared', files: [], messages: [], comparison };
   } finally {
     after.close();
@@ -90,7 +93,13 @@ function work(save: any, request: JobRequest, onProgress: (done: number, total: 
 // eslint-disable-next-line @typescript-eslint/no-explicit-any
 export function runJob(quelvane: any, request: JobRequest, post: Post): JobAnswer {
   const { ebcdic, pc, byCcsid } = request;
-  const save = quelvane.open(fileReader(request.file), { ebcdic, pc, byCcsid, name: request.file.name });
+  let save = quelvane.open(fileReader(request.file), { ebcdic, pc, byCcsid, name: request.file.name });
+  for (const node of request.inner ?? []) {
+    if (typeof save.tree !== 'function') break;
+    const held = save.openHeld(node);
+    save.close();
+    save = held;
+  }
   if (typeof save.tree !== 'function') return failed(save.error ?? 'the save file could not be opened', save.messages);
   let posted = 0;
   const onProgress = (done: number, total: number): boolean => {

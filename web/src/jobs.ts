@@ -2,12 +2,15 @@
 // progressbar with a Cancel button. Cancel ends that worker, and with it the job and everything
 // it had made; the browsing worker and its open save stay as they are.
 import type { Job, JobAnswer, JobMessage } from './jobprotocol';
+import type { NodeAddress } from './protocol';
 
 export interface JobFile {
   file: File;
   ebcdic: number;
   pc: number;
   byCcsid: boolean;
+  // A save held in the file: the save-file objects leading to it, outermost first.
+  inner?: NodeAddress[];
 }
 
 export class JobClient {

@@ -150,6 +150,27 @@ test('a data member shows its changed-record counts and its first changed record
   });
 });
 
+test('a saved save file opened in a tab compares too, named as quelvane-cli compare names it', async (t) => {
+  const outer = 'ANSI_ARCHLIB_v2.FILE';
+  if (!usable(t) || !fs.existsSync(real(outer))) return;
+  await withPage(async (page) => {
+    await page.setInputFiles('#file', real(outer));
+    await page.waitForSelector('#tree [role=treeitem]');
+    await page.evaluate(() => document.querySelectorAll('#tree [aria-expanded]').forEach((e) => e.setAttribute('aria-expanded', 'true')));
+    await page.locator('#tree [role=tree] > li > ul > li:nth-child(1) > ul > li:nth-child(1) > span').click();
+    await page.waitForFunction(() => !document.getElementById('held').disabled);
+    await page.getByRole('toolbar', { name: 'Tools' }).getByRole('button', { name: 'Open saved save file' }).click();
+    await page.getByRole('tab', { name: /^ANSI_ARCHLIB_v2\.FILE > ARCHLIB\(/ }).waitFor();
+    await page.waitForSelector('#content [role=gridcell]');
+    assert.equal(await page.getByRole('button', { name: 'Export PF members in batch' }).isDisabled(), true);
+    const [chooser] = await Promise.all([page.waitForEvent('filechooser'), page.getByRole('button', { name: 'Compare with...' }).click()]);
+    await chooser.setFiles(real(outer));
+    await page.waitForSelector('#comparison:not([hidden])', { timeout: 120000 });
+    assert.equal(await page.textContent('#comparison-title'), `Compare: ${outer} (0/0) -> ${outer}`);
+    assert.ok((await rowsInView(page)).length > 0, 'the held save and the one holding it differ');
+  });
+});
+
 test('Compare with... cancelled leaves the save on display, and a file not a save is said', async (t) => {
   if (!usable(t)) return;
   await withPage(async (page) => {
