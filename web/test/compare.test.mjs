@@ -53,6 +53,8 @@ async function findChangedSource(page) {
   const tried = new Set();
   for (let scrolls = 0; scrolls < 200; scrolls += 1) {
     const rows = await rowsInView(page);
+    // 75 objects changed and the saves' details: only the rows in view (and a few more) are drawn.
+    assert.ok(rows.length >= 20 && rows.length < 76, `${rows.length} rows drawn`);
     const member = rows.find((r) => r.level === '2' && /^changed, \+\d+ -\d+ lines/.test(r.change));
     if (member) return member;
     const next = rows.find((r) => r.expanded === 'false' && !tried.has(r.caption));
@@ -80,6 +82,8 @@ test('Compare with... shows the objects that changed and a member\'s unified dif
     assert.match(await page.textContent('#comparison-head'), /\d+ objects? changed, \d+ added, \d+ removed; \d+ source members? changed/);
 
     const rows = await rowsInView(page);
+    // 75 objects changed and the saves' details: only the rows in view (and a few more) are drawn.
+    assert.ok(rows.length >= 20 && rows.length < 76, `${rows.length} rows drawn`);
     assert.match(rows[0].change, /^changed, saved "2015-02-08 13:35:28" -> "2015-05-06 11:07:27"/, 'the saves\' details first');
     const changed = rows.find((r) => r.level === '1' && r.caption.startsWith('ISPHERE/') && r.change.startsWith('changed'));
     assert.ok(changed, 'a changed object is listed');
