@@ -5,6 +5,8 @@
 #include <filesystem>
 
 #include "bridge/SaveNotices.h"
+#include "compare/ComparisonJson.h"
+#include "compare/SaveComparer.h"
 #include "export/ExportCommands.h"
 #include "export/ExportFileNames.h"
 #include "export/ExportRecordPass.h"
@@ -566,6 +568,34 @@ std::string BridgeSession::extract(const std::string& folder, ProgressReporter& 
     std::string out = json.text();
     out.erase(out.find_last_of('}'));
     return out + ",\"files\":" + filesBelow(folder) + ",\"messages\":" + messagesJson() + "}";
+}
+
+ComparedSave BridgeSession::compared() {
+    ComparedSave save;
+    save.catalog = &opened_.catalog();
+    save.stored = [this] { return opened_.openStored(); };
+    save.converter = &converter_;
+    save.hostPage = converter_.EbcdicCodePage;
+    save.pcPage = pcCodePage_;
+    if (!opened_.report().complete()) {
+        save.incomplete = opened_.report().text();
+    }
+    return save;
+}
+
+std::string BridgeSession::compare(BridgeSession& after, bool withDates, ProgressReporter& progress) {
+    if (opened_.openStored() == nullptr || after.opened_.openStored() == nullptr) {
+        return failureJson("no save file is open");
+    }
+    const auto shownName = [](const Catalog& catalog) {
+        return std::filesystem::path(catalog.path).filename().string();
+    };
+    SaveComparer::Options options;
+    options.withDates = withDates;
+    options.progress = &progress;
+    SaveComparer comparer(compared(), after.compared(), options);
+    return ComparisonJson::text(
+        comparer.run(shownName(opened_.catalog()), shownName(after.opened_.catalog())));
 }
 
 }  // namespace quelvane

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "bridge/SuggestedPair.h"
+#include "compare/ComparedSide.h"
 #include "conversion/InProcessTextConverter.h"
 #include "conversion/Notifier.h"
 #include "conversion/PcTextToUtf8.h"
@@ -83,6 +84,10 @@ class BridgeSession {
                             ProgressReporter& progress);
     // Everything (CSV, sources, CL source, data areas, stream files, catalog.json) into `folder`.
     std::string extract(const std::string& folder, ProgressReporter& progress);
+    // This save (before) against `after` as quelvane-cli compare --json gives it: the saves'
+    // details, the objects and members that differ with their changes, a source member's unified
+    // diff and a data member's changed records. Progress is in objects of `after`.
+    std::string compare(BridgeSession& after, bool withDates, ProgressReporter& progress);
 
   private:
     class Target;
@@ -95,6 +100,8 @@ class BridgeSession {
     void listSlots(std::int64_t slots);
     std::int64_t rowCount() const;
     std::string listingJson();
+    // This save as one side of a comparison, valid while the session lives.
+    ComparedSave compared();
 
     std::int32_t pcCodePage_;
     InProcessTextConverter converter_;

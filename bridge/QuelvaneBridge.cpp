@@ -252,4 +252,17 @@ EMSCRIPTEN_KEEPALIVE const char* quelvane_extract(int handle, const char* folder
     });
 }
 
+// The save `before` against the save `after` (both open), as quelvane-cli compare --json answers;
+// `withDates` compares source members' sequence numbers and dates too.
+EMSCRIPTEN_KEEPALIVE const char* quelvane_compare(int before, int after, int withDates) {
+    return guarded(before, [&](BridgeSession& session) {
+        const auto found = sessions.find(after);
+        if (found == sessions.end()) {
+            return std::string("{\"error\":\"the save to compare with is not open\"}");
+        }
+        JsProgress progress;
+        return session.compare(*found->second, withDates != 0, progress);
+    });
+}
+
 }  // extern "C"

@@ -141,6 +141,14 @@ class SaveFile {
       { onProgress, onFile });
   }
 
+  // This save against `after` (another SaveFile of the same module), as quelvane-cli compare
+  // --json answers: { same, summary, save, objects: [{ change, node, changes, members, ... }], ... }.
+  // onProgress(done, total) hears the objects of `after` compared.
+  compareWith(after, { withDates = false, onProgress } = {}) {
+    return this.quelvane.withProgress(
+      () => this.call('quelvane_compare', ['number', 'number'], [after.handle, withDates ? 1 : 0]), onProgress);
+  }
+
   // The save held by the save-file object at `node` (an object node), as a SaveFile of its own.
   openHeld(node) {
     const answer = this.call('quelvane_open_held', ['number', 'number'], [node.parent, node.index]);
@@ -199,12 +207,9 @@ export class Quelvane {
     return new SaveFile(this, answer.handle, answer);
   }
 
-  // Runs `work` with a fresh output folder; the files it lists are taken out (to onFile, or into
-  // the answer) and the folder is removed.
-  withFolder(work, { onProgress, onFile } = {}) {
-    const { FS } = this.module;
-    const folder = `${OUT_ROOT}/${this.nextFolder++}`;
-    // A progress callback that fails cancels the work.
+  // Runs `work` with onProgress(done, total) hearing how far it is; its true answer cancels the
+  // work where the work can stop, and so does a progress callback that fails.
+  withProgress(work, onProgress) {
     this.module.quelvaneProgress = onProgress
       ? (done, total) => {
         try {
@@ -214,12 +219,19 @@ export class Quelvane {
         }
       }
       : null;
-    let answer;
     try {
-      answer = work(folder);
+      return work();
     } finally {
       this.module.quelvaneProgress = null;
     }
+  }
+
+  // Runs `work` with a fresh output folder; the files it lists are taken out (to onFile, or into
+  // the answer) and the folder is removed.
+  withFolder(work, { onProgress, onFile } = {}) {
+    const { FS } = this.module;
+    const folder = `${OUT_ROOT}/${this.nextFolder++}`;
+    const answer = this.withProgress(() => work(folder), onProgress);
     const taken = [];
     for (const name of answer.files ?? []) {
       const bytes = FS.readFile(`${folder}/${name}`);

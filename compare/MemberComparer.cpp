@@ -131,7 +131,9 @@ void MemberComparer::compareRecords(const SavedObject& oldFile, const SavedMembe
         const bool oldHolds = oldSlot && oldSlot->holdsRecord();
         const bool newHolds = newSlot && newSlot->holdsRecord();
         if (oldHolds && newHolds) {
-            if (std::ranges::equal(oldSlot->record, newSlot->record)) {
+            // std::equal over the spans: the libc++ of the WebAssembly build has no ranges::equal.
+            if (std::equal(oldSlot->record.begin(), oldSlot->record.end(), newSlot->record.begin(),
+                           newSlot->record.end())) {
                 continue;
             }
             ++out.recordsChanged;

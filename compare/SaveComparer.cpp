@@ -142,7 +142,13 @@ void SaveComparer::compareObjects(SaveComparison& out) {
         oldObjects.emplace(keyOf(before_.catalog(), p, object), std::pair{p, j});
     });
     std::map<ObjectKey, bool> matched;
+    std::int64_t total = 0;
+    eachObject(after_.catalog(), [&total](std::size_t, std::size_t, const SavedObject&) { ++total; });
+    std::int64_t done = 0;
     eachObject(after_.catalog(), [&](std::size_t p, std::size_t j, const SavedObject& object) {
+        if (options_.progress != nullptr) {
+            options_.progress->progress(done++, total);
+        }
         const ObjectKey key = keyOf(after_.catalog(), p, object);
         const std::string node = std::to_string(p) + "/" + std::to_string(j);
         const std::string library = after_.plain(after_.catalog().parts[p].library.name);
@@ -168,6 +174,9 @@ void SaveComparer::compareObjects(SaveComparison& out) {
                                    std::to_string(p) + "/" + std::to_string(j)});
         }
     });
+    if (options_.progress != nullptr) {
+        options_.progress->progress(total, total);
+    }
 }
 
 std::optional<ObjectComparison> SaveComparer::compareObject(const SavedObject& oldObject,

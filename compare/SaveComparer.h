@@ -6,6 +6,7 @@
 
 #include "compare/ComparedSide.h"
 #include "compare/SaveComparison.h"
+#include "savefile/ProgressReporter.h"
 
 namespace quelvane {
 
@@ -18,6 +19,9 @@ class SaveComparer {
     struct Options {
         // Source members' sequence numbers and dates are compared too.
         bool withDates = false;
+        // Hears how many of the after save's objects have been compared, of how many; the
+        // comparison itself is not stopped by it (a page ends the worker running it instead).
+        ProgressReporter* progress = nullptr;
     };
 
     SaveComparer(const ComparedSave& before, const ComparedSave& after, Options options);

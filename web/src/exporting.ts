@@ -50,7 +50,7 @@ export class Exports {
   private readonly encoding = document.createElement('select');
   private readonly splitter = document.createElement('input');
   private readonly intoFolder = document.createElement('input');
-  private readonly jobs: JobClient;
+  readonly jobs: JobClient;
   // Files being written into a folder after their job: no other job starts meanwhile.
   private writing = false;
 
@@ -64,6 +64,7 @@ export class Exports {
     progress.setAttribute('aria-live', 'polite');
     host.append(bar, progress);
     this.jobs = new JobClient(source, progress);
+    this.jobs.follow(() => this.enable());
     this.format.setAttribute('aria-label', 'The File Type to save :');
     for (const [value, caption] of FORMATS) this.format.append(new Option(caption, value));
     this.encoding.setAttribute('aria-label', 'Encoding');

@@ -1,7 +1,8 @@
-// Long jobs (exports, batches, extraction) run in a worker of their own, which the page ends on
+// Long jobs (exports, batches, extraction, a comparison) run in a worker of their own, which the page ends on
 // Cancel: a worker busy in one call into the module cannot hear a message, and without
 // cross-origin isolation (which a page opened from disk cannot have) no memory is shared to flag
 // it through.
+import type { Comparison } from './comparison';
 import type { NodeAddress } from './protocol';
 
 export type ExportFormat = 'txt' | 'doc' | 'xls';
@@ -22,7 +23,10 @@ export type Job =
       encoding: ExportEncoding;
       delivery: Delivery;
     }
-  | { what: 'extract'; delivery: Delivery };
+  | { what: 'extract'; delivery: Delivery }
+  // The save against `other`, read by the same pair; source sequence numbers and dates compared
+  // too with `withDates`.
+  | { what: 'compare'; other: File; withDates: boolean };
 
 export interface JobRequest {
   id: number;
@@ -31,6 +35,8 @@ export interface JobRequest {
   ebcdic: number;
   pc: number;
   byCcsid: boolean;
+  // A save held in the file, through the save-file objects at these nodes (a compare only).
+  inner?: NodeAddress[];
   job: Job;
 }
 
@@ -39,12 +45,14 @@ export interface NamedBytes {
   bytes: Uint8Array;
 }
 
-// How a job ended. Only 'written' carries files, and only whole ones.
+// How a job ended. Only 'written' carries files, and only whole ones; 'compared' carries the
+// comparison.
 export interface JobAnswer {
-  outcome: 'written' | 'cancelled' | 'failed';
+  outcome: 'written' | 'compared' | 'cancelled' | 'failed';
   files: NamedBytes[];
   messages: string[];
   error?: string;
+  comparison?: Comparison;
 }
 
 export type JobMessage =

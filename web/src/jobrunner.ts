@@ -1,6 +1,8 @@
 // A job in its own worker: opens the page's File afresh (read in place, as the browsing worker
-// reads it), runs one export, batch or extraction, and hands back whole files or a zip of them.
+// reads it), runs one export, batch or extraction, and hands back whole files or a zip of them;
+// or compares it with a second File and hands back the comparison.
 import { fileReader } from '../../bridge/quelvane.mjs';
+import type { Comparison } from './comparison';
 import type { JobAnswer, JobMessage, JobRequest, NamedBytes } from './jobprotocol';
 import { stemOf, zipOf } from './zip';
 
@@ -29,6 +31,32 @@ function delivered(files: NamedBytes[], messages: string[], zipName: string | nu
   return { outcome: 'written', files: [{ name: zipName, bytes: zipOf(files) }], messages };
 }
 
+// The save against `other`, opened by the same pair as the save; progress in objects compared.
+function compare(
+  // eslint-disable-next-line @typescript-eslint/no-explicit-any
+  save: any,
+  request: JobRequest,
+  other: File,
+  withDates: boolean,
+  onProgress: (done: number, total: number) => boolean,
+): JobAnswer {
+  const { ebcdic, pc, byCcsid } = request;
+  const after = save.quelvane.open(fileReader(other), { ebcdic, pc, byCcsid, name: other.name });
+  if (typeof after.tree !== 'function') {
+    return failed(`${other.name} cannot be read as a save file: ${after.error ?? after.stop ?? ''}`, after.messages);
+  }
+  try {
+    const comparison: Comparison = save.compareWith(after, { withDates, onProgress });
+    if (comparison.error) return failed(comparison.error);
+    // A held save is named as quelvane-cli compare names it: the file, then each node inward.
+    const inner = (request.inner ?? []).map((node) => ` (${node.parent}/${node.index})`).join('');
+    comparison.before = `${request.file.name}${inner}`;
+    return { outcome: 'compared', files: [], messages: [], comparison };
+  } finally {
+    after.close();
+  }
+}
+
 // eslint-disable-next-line @typescript-eslint/no-explicit-any
 function work(save: any, request: JobRequest, onProgress: (done: number, total: number) => boolean): JobAnswer {
   const { job } = request;
@@ -39,6 +67,7 @@ function work(save: any, request: JobRequest, onProgress: (done: number, total: 
     if (got.outcome !== 'written' || !got.name || !got.bytes) return { outcome: 'cancelled', files: [], messages: [] };
     return { outcome: 'written', files: [{ name: got.name, bytes: got.bytes }], messages: got.messages ?? [] };
   }
+  if (job.what === 'compare') return compare(save, request, job.other, job.withDates, onProgress);
   if (job.what === 'batch') {
     const { splitter, encoding } = job;
     const got: BridgeAnswer = save.exportBatch(job.node, job.format, { splitter, encoding, onProgress });
@@ -64,7 +93,13 @@ function work(save: any, request: JobRequest, onProgress: (done: number, total: 
 // eslint-disable-next-line @typescript-eslint/no-explicit-any
 export function runJob(quelvane: any, request: JobRequest, post: Post): JobAnswer {
   const { ebcdic, pc, byCcsid } = request;
-  const save = quelvane.open(fileReader(request.file), { ebcdic, pc, byCcsid, name: request.file.name });
+  let save = quelvane.open(fileReader(request.file), { ebcdic, pc, byCcsid, name: request.file.name });
+  for (const node of request.inner ?? []) {
+    if (typeof save.tree !== 'function') break;
+    const held = save.openHeld(node);
+    save.close();
+    save = held;
+  }
   if (typeof save.tree !== 'function') return failed(save.error ?? 'the save file could not be opened', save.messages);
   let posted = 0;
   const onProgress = (done: number, total: number): boolean => {

@@ -2,17 +2,22 @@
 // progressbar with a Cancel button. Cancel ends that worker, and with it the job and everything
 // it had made; the browsing worker and its open save stay as they are.
 import type { Job, JobAnswer, JobMessage } from './jobprotocol';
+import type { NodeAddress } from './protocol';
 
 export interface JobFile {
   file: File;
   ebcdic: number;
   pc: number;
   byCcsid: boolean;
+  // A save held in the file: the save-file objects leading to it, outermost first.
+  inner?: NodeAddress[];
 }
 
 export class JobClient {
   private readonly url: string;
   private running: (() => void) | null = null;
+  // Told when a job starts or ends: the commands that start jobs wait while one runs.
+  private readonly followers: (() => void)[] = [];
 
   constructor(source: string, private readonly host: HTMLElement) {
     this.url = URL.createObjectURL(new Blob([source], { type: 'text/javascript' }));
@@ -20,6 +25,14 @@ export class JobClient {
 
   get busy(): boolean {
     return this.running !== null;
+  }
+
+  follow(follower: () => void): void {
+    this.followers.push(follower);
+  }
+
+  private told(): void {
+    this.followers.forEach((follower) => follower());
   }
 
   // Runs `job` over `opened`, showing `caption` with its progress; resolves when it ends.
@@ -31,9 +44,11 @@ export class JobClient {
         worker.terminate();
         this.running = null;
         this.host.replaceChildren();
+        this.told();
         resolve(answer);
       };
       this.running = () => end({ outcome: 'cancelled', files: [], messages: [] });
+      this.told();
       bar.cancel.addEventListener('click', () => this.running?.());
       worker.onmessage = (event: MessageEvent<JobMessage>) => {
         const message = event.data;

@@ -14,6 +14,8 @@ import { CatalogTreeView } from './tree';
 import { followDrops } from './drop';
 import { followSplitter } from './splitter';
 import { Exports } from './exporting';
+import { CompareCommand } from './comparing';
+import type { JobFile } from './jobs';
 import { ListingProgress } from './listing';
 
 declare const QUELVANE_WORKER: string;
@@ -62,6 +64,8 @@ function start(): void {
   }
   const client = new WorkerClient(QUELVANE_WORKER);
   const exports = new Exports(QUELVANE_WORKER, document.querySelector('header') as HTMLElement, say);
+  const compare = new CompareCommand(element('compare'), element('compare-file'), exports.jobs,
+    [document.querySelector('main') as HTMLElement], say);
   const grid = new VirtualGrid(element('content'), async (first, count) =>
     (await client.ask<{ rows: Row[] }>({ kind: 'rows', first, count })).rows ?? []);
   const tabs: Tab[] = [];
@@ -185,6 +189,19 @@ function start(): void {
     return client.ask<Opened>({ kind: 'openHeld', node: source.node });
   }
 
+  // The file a tab's save is read from, and the save-file objects inward to it when it is held.
+  function jobFileOf(tab: Tab): JobFile | null {
+    const inner: NodeAddress[] = [];
+    let at = tab;
+    while ('parent' in at.source) {
+      inner.unshift(at.source.node);
+      at = at.source.parent;
+    }
+    const byCcsid = pair?.byCcsid ?? storedByCcsid();
+    if (tab.save === undefined || !('file' in at.source) || !tab.pair) return null;
+    return { file: at.source.file, ...tab.pair, byCcsid, ...(inner.length > 0 ? { inner } : {}) };
+  }
+
   async function activate(tab: Tab | undefined): Promise<void> {
     current = tab;
     strip.select(tab?.element);
@@ -194,14 +211,16 @@ function start(): void {
     toolsFollow();
     if (!tab) {
       exports.fileOpened(null);
+      compare.fileOpened(null);
       say([]);
       return;
     }
     tab.element.classList.toggle('failed', tab.save === undefined);
-    // A job's worker opens the file afresh: held saves are not offered to it.
-    const file = 'file' in tab.source ? tab.source.file : undefined;
-    const byCcsid = pair?.byCcsid ?? storedByCcsid();
-    exports.fileOpened(tab.save !== undefined && file && tab.pair ? { file, ...tab.pair, byCcsid } : null);
+    // A job's worker opens the file afresh: held saves are offered to a compare only, which
+    // opens them again through the save-file objects that hold them.
+    const jobFile = jobFileOf(tab);
+    exports.fileOpened(jobFile?.inner ? null : jobFile);
+    compare.fileOpened(jobFile);
     if (tab.save === undefined) {
       say(tab.messages, tab.error);
       return;
