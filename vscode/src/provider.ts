@@ -1,0 +1,75 @@
+// The read-only custom editor of save files: one SaveSession per document, answering its
+// webview's messages; the webview is the page, talking to this host in place of its worker.
+import path from 'node:path';
+import * as vscode from 'vscode';
+import type { Job } from '../../web/src/jobprotocol';
+import { type Core, startCore } from './core';
+import { runHostJob } from './hostjobs';
+import { webviewHtml } from './html';
+import type { HostJob, ToHost, ToWebview } from './messages';
+import { SaveSession } from './session';
+
+export const VIEW_TYPE = 'quelvane.saveFile';
+
+export class SaveDocument implements vscode.CustomDocument {
+  session: SaveSession | null = null;
+
+  constructor(readonly uri: vscode.Uri) {}
+
+  dispose(): void {
+    this.session?.close();
+    this.session = null;
+  }
+}
+
+export class SaveFileEditorProvider implements vscode.CustomReadonlyEditorProvider<SaveDocument> {
+  private readonly dist: string;
+  // The document of the editor last active: the commands run on it when given no file.
+  active: SaveDocument | null = null;
+
+  constructor(private readonly extensionUri: vscode.Uri) {
+    this.dist = path.join(extensionUri.fsPath, 'dist');
+  }
+
+  core(): Promise<Core> {
+    return startCore(this.dist);
+  }
+
+  async openCustomDocument(uri: vscode.Uri): Promise<SaveDocument> {
+    const document = new SaveDocument(uri);
+    if (uri.scheme !== 'file') throw new Error(`${uri.toString()}: only files on this machine open here`);
+    document.session = new SaveSession(await this.core(), uri.fsPath);
+    return document;
+  }
+
+  async resolveCustomEditor(document: SaveDocument, panel: vscode.WebviewPanel): Promise<void> {
+    const { webview } = panel;
+    webview.options = { enableScripts: true, localResourceRoots: [vscode.Uri.joinPath(this.extensionUri, 'dist')] };
+    this.active = document;
+    panel.onDidChangeViewState(() => {
+      if (panel.active) this.active = document;
+    });
+    panel.onDidDispose(() => {
+      if (this.active === document) this.active = null;
+    });
+    webview.onDidReceiveMessage((message: ToHost) => void this.answer(document, webview, message));
+    webview.html = webviewHtml(webview, this.extensionUri, this.dist);
+  }
+
+  private async answer(document: SaveDocument, webview: vscode.Webview, message: ToHost): Promise<void> {
+    const session = document.session;
+    if (session === null) return;
+    const post = (sent: ToWebview) => void webview.postMessage(sent);
+    if (message.kind === 'ready') {
+      post({ kind: 'document', name: path.basename(session.file) });
+      return;
+    }
+    if (!('id' in message)) return;
+    if (message.kind === 'job') {
+      const { pair, job } = message as HostJob;
+      post({ id: message.id, answer: await runHostJob(await this.core(), session.file, pair, job as Job) });
+      return;
+    }
+    post({ id: message.id, answer: session.answer(message as { kind: string; [field: string]: unknown }) });
+  }
+}
