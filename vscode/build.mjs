@@ -1,7 +1,8 @@
-// Builds the extension into dist/: the extension host's script (CommonJS, `vscode` left to the
-// editor), the webview's script (the page's modules, its worker and job clients and its folder
+// Lays the extension out in a folder of the build tree, as `vsce package` takes it: its manifest,
+// README, LICENSE and media, and in dist/ the extension host's script (CommonJS, `vscode` left to
+// the editor), the webview's script (the page's modules, its worker and job clients and its folder
 // writing pointed at the host's messages), its style, its markup, and the Node build of the core.
-//   node build.mjs --module DIR_WITH_quelvane-node.js
+//   node build.mjs --module DIR_WITH_quelvane-node.js --stage DIR
 import { build } from 'esbuild';
 import fs from 'node:fs';
 import path from 'node:path';
@@ -9,8 +10,10 @@ import { fileURLToPath } from 'node:url';
 
 const here = path.dirname(fileURLToPath(import.meta.url));
 const web = path.join(here, '..', 'web');
-const dist = path.join(here, 'dist');
-const moduleDir = process.argv[process.argv.indexOf('--module') + 1];
+const option = (name) => process.argv[process.argv.indexOf(`--${name}`) + 1];
+const moduleDir = option('module');
+const stage = path.resolve(option('stage'));
+const dist = path.join(stage, 'dist');
 
 // The page's own seam to its worker, its jobs and the browser's folder picker.
 const standIns = new Map(['client', 'jobs', 'folder'].map((name) => [name, path.join(here, 'webview', `${name}.ts`)]));
@@ -22,8 +25,11 @@ const hostTransport = {
   },
 };
 
-fs.rmSync(dist, { recursive: true, force: true });
-fs.mkdirSync(dist);
+fs.rmSync(stage, { recursive: true, force: true });
+fs.mkdirSync(dist, { recursive: true });
+for (const name of ['package.json', 'README.md', 'LICENSE', '.vscodeignore', 'media']) {
+  fs.cpSync(path.join(here, name), path.join(stage, name), { recursive: true });
+}
 await build({
   entryPoints: [path.join(here, 'src', 'extension.ts')], outfile: path.join(dist, 'extension.js'),
   bundle: true, platform: 'node', format: 'cjs', target: 'node20', external: ['vscode'], minify: true,

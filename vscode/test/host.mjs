@@ -14,7 +14,9 @@ Module._resolveFilename = function resolved(request, ...rest) {
 };
 
 export const vscode = require(standInPath);
-export const extensionRoot = path.join(here, '..');
+// The extension as build.mjs laid it out (--extension), else as built in place.
+const at = process.argv.indexOf('--extension');
+export const extensionRoot = path.resolve(at >= 0 ? process.argv[at + 1] : path.join(here, '..'));
 const extension = require(path.join(extensionRoot, 'dist', 'extension.js'));
 extension.activate({ extensionUri: vscode.Uri.file(extensionRoot), subscriptions: [] });
 export const provider = vscode.standIn.providers.get('quelvane.saveFile');
