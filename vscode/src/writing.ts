@@ -1,6 +1,6 @@
 // Files written into the folder the user chose: a name that would lead out of it (an absolute
-// path, "..") is refused before anything is written, and files already there are replaced only
-// once the user agrees.
+// path, "..", a link inside the folder that points elsewhere) is refused before anything is
+// written, and files already there are replaced only once the user agrees.
 import fs from 'node:fs';
 import path from 'node:path';
 
@@ -9,11 +9,24 @@ export interface NamedBytes {
   bytes: Uint8Array;
 }
 
-// Where `name` goes inside `folder`, or null when it would lead outside.
+// The nearest part of `target`'s path that exists, resolved through links.
+function nearestReal(target: string): string {
+  let at = target;
+  while (!fs.existsSync(at) && path.dirname(at) !== at) at = path.dirname(at);
+  return fs.realpathSync(at);
+}
+
+// Where `name` goes inside `folder`, or null when it would lead outside: by its path, or through
+// a link already in the folder (a file that is a link is not written through either).
 export function inside(folder: string, name: string): string | null {
   const root = path.resolve(folder);
   const target = path.resolve(root, name);
-  return target.startsWith(root + path.sep) ? target : null;
+  if (!target.startsWith(root + path.sep)) return null;
+  const realRoot = fs.realpathSync(root);
+  const present = fs.lstatSync(target, { throwIfNoEntry: false });
+  if (present?.isSymbolicLink()) return null;
+  const real = nearestReal(path.dirname(target));
+  return real === realRoot || real.startsWith(realRoot + path.sep) ? target : null;
 }
 
 export type Replace = (present: string[]) => Promise<boolean>;

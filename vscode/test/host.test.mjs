@@ -234,3 +234,32 @@ test('a file that is not a save file says why in the editor', async (t) => {
   assert.ok((opened.messages ?? []).length > 0 || opened.error);
   assert.match((await ask({ kind: 'rows', first: 0, count: 5 })).error, /no save file is open/);
 });
+
+test('nothing is written outside the chosen folder, through a link in it either', async (t) => {
+  if (!usable(t)) return;
+  const cases = [
+    ['a folder that is a link', (ours, elsewhere) => fs.symlinkSync(elsewhere, path.join(ours, 'CSCH@009'))],
+    ['a file that is a link', (ours, elsewhere) => fs.symlinkSync(path.join(elsewhere, 'catalog.json'), path.join(ours, 'catalog.json'))],
+  ];
+  for (const [what, arrange] of cases) {
+    const ours = temporary();
+    const elsewhere = temporary();
+    try {
+      arrange(ours, elsewhere);
+      const { ask } = await editorOn(real('CSCH@009.SAVF'));
+      await ask({ kind: 'open', ...PAIR });
+      vscode.answers.open.push([vscode.Uri.file(ours)]);
+      vscode.answers.warning.push('Replace');
+      const answer = await ask({ kind: 'job', pair: PAIR, job: { what: 'extract', delivery: 'zip' } });
+      assert.equal(answer.outcome, 'failed', what);
+      assert.match(answer.error, /outside the chosen folder; nothing was written/, what);
+      assert.deepEqual(fs.readdirSync(elsewhere), [], `${what}: nothing went through the link`);
+      const written = fs.readdirSync(ours, { recursive: true }).filter((n) => !fs.lstatSync(path.join(ours, n)).isSymbolicLink());
+      assert.deepEqual(written, [], `${what}: nothing was written`);
+      vscode.answers.warning.length = 0;
+    } finally {
+      fs.rmSync(ours, { recursive: true, force: true });
+      fs.rmSync(elsewhere, { recursive: true, force: true });
+    }
+  }
+});
