@@ -1,7 +1,8 @@
 // Lays the extension out in a folder of the build tree, as `vsce package` takes it: its manifest,
-// README, LICENSE and media, and in dist/ the extension host's script (CommonJS, `vscode` left to
-// the editor), the webview's script (the page's modules, its worker and job clients and its folder
-// writing pointed at the host's messages), its style, its markup, and the Node build of the core.
+// README, LICENSE and media, and in dist/ the extension host's script and its job worker's
+// (CommonJS, `vscode` left to the editor), the webview's script (the page's modules, its worker
+// and job clients and its folder writing pointed at the host's messages), its style, its markup,
+// and the Node build of the core.
 //   node build.mjs --module DIR_WITH_quelvane-node.js --stage DIR
 import { build } from 'esbuild';
 import fs from 'node:fs';
@@ -30,11 +31,13 @@ fs.mkdirSync(dist, { recursive: true });
 for (const name of ['package.json', 'README.md', 'LICENSE', '.vscodeignore', 'media']) {
   fs.cpSync(path.join(here, name), path.join(stage, name), { recursive: true });
 }
-await build({
-  entryPoints: [path.join(here, 'src', 'extension.ts')], outfile: path.join(dist, 'extension.js'),
-  bundle: true, platform: 'node', format: 'cjs', target: 'node20', external: ['vscode'], minify: true,
-  logOverride: { 'unsupported-require-call': 'silent' },
-});
+for (const entry of ['extension', 'jobworker']) {
+  await build({
+    entryPoints: [path.join(here, 'src', `${entry}.ts`)], outfile: path.join(dist, `${entry}.js`),
+    bundle: true, platform: 'node', format: 'cjs', target: 'node20', external: ['vscode'], minify: true,
+    logOverride: { 'unsupported-require-call': 'silent' },
+  });
+}
 await build({
   entryPoints: [path.join(here, 'webview', 'main.ts')], outfile: path.join(dist, 'webview.js'),
   bundle: true, format: 'iife', target: 'es2020', minify: true, plugins: [hostTransport],

@@ -30,7 +30,20 @@ export function activate(context: vscode.ExtensionContext) {
   command('quelvane.extractAll', async (uri) => {
     const on = target(provider, uri) ?? (await saveFileAsked());
     if (!on) return;
-    const answer = await runHostJob(await provider.core(), on.file, on.pair, { what: 'extract', delivery: 'files' });
+    const answer = await vscode.window.withProgress(
+      { location: vscode.ProgressLocation.Notification, title: `Extract all: ${path.basename(on.file)}`, cancellable: true },
+      (progress, token) => {
+        let reported = 0;
+        return runHostJob(provider.dist, on.file, on.pair, { what: 'extract', delivery: 'files' }, {
+          onProgress: (done, total) => {
+            const now = total > 0 ? (100 * done) / total : 0;
+            progress.report({ increment: now - reported });
+            reported = now;
+          },
+          onCancel: (cancel) => token.onCancellationRequested(cancel),
+        });
+      },
+    );
     if (answer.outcome === 'failed') void vscode.window.showErrorMessage(`Extract all: ${answer.error ?? 'failed'}`);
     else if (answer.outcome === 'written') void vscode.window.showInformationMessage(answer.messages.at(-1) ?? 'Extracted.');
   });

@@ -1,10 +1,12 @@
-// The webview's jobs and the commands, run in the extension host: a member's export goes where
-// the save dialog says, a batch and Extract all into the folder the folder dialog chose. The
-// save is opened afresh by the pair the webview reads it by, as the page's job worker opens it.
+// The webview's jobs and the commands: each runs in a worker thread of the extension host
+// (jobworker.ts), which opens the save afresh by the pair the webview reads it by; a member's
+// export goes where the save dialog says, a batch and Extract all into the folder chosen.
 import path from 'node:path';
+import { Worker } from 'node:worker_threads';
 import * as vscode from 'vscode';
 import type { Job, JobAnswer } from '../../web/src/jobprotocol';
-import { type Core, type CoreSave, isSave, openSave, type Pair } from './core';
+import { type Core, isSave, openSave, type Pair } from './core';
+import type { WorkerAnswer } from './jobworker';
 import { type NamedBytes, writeInto } from './writing';
 
 const FILTERS: Record<string, Record<string, string[]>> = {
@@ -43,47 +45,61 @@ async function intoFolder(folder: string, files: NamedBytes[], messages: string[
   return written([...messages, `${files.length} files were written into the folder ${folder}.`]);
 }
 
-async function exportMember(save: CoreSave, file: string, job: Job & { what: 'export' }): Promise<JobAnswer> {
-  const got = save.exportMember(job.node, job.format, { splitter: job.splitter, encoding: job.encoding });
-  if (got.error) return failed(got.error, got.messages);
-  if (got.outcome !== 'written') return cancelled();
+// What follows a job while it runs: its progress, and the means to cancel it.
+export interface JobControl {
+  onProgress?(done: number, total: number): void;
+  onCancel?(cancel: () => void): void;
+}
+
+// Runs `job` in a worker thread; Cancel ends the thread and with it everything it had made.
+function inWorker(dist: string, file: string, pair: Pair | null, job: Job, control: JobControl): Promise<WorkerAnswer> {
+  return new Promise((resolve) => {
+    const worker = new Worker(path.join(dist, 'jobworker.js'), { workerData: { dist, file, pair, job } });
+    let ended = false;
+    const end = (answer: WorkerAnswer) => {
+      if (ended) return;
+      ended = true;
+      void worker.terminate();
+      resolve(answer);
+    };
+    control.onCancel?.(() => end({ cancelled: true, files: [], messages: [] }));
+    worker.on('message', (message: { progress?: { done: number; total: number }; answer?: WorkerAnswer }) => {
+      if (message.progress) control.onProgress?.(message.progress.done, message.progress.total);
+      else if (message.answer) end(message.answer);
+    });
+    worker.on('error', (failure) => end({ error: String(failure), files: [], messages: [] }));
+    worker.on('exit', () => end({ error: 'the job stopped', files: [], messages: [] }));
+  });
+}
+
+async function exportMember(file: string, job: Job & { what: 'export' }, got: WorkerAnswer): Promise<JobAnswer> {
+  const [member] = got.files;
   const target = await vscode.window.showSaveDialog({
-    defaultUri: vscode.Uri.file(path.join(path.dirname(file), path.basename(got.name))),
+    defaultUri: vscode.Uri.file(path.join(path.dirname(file), path.basename(member.name))),
     filters: FILTERS[job.format],
   });
   if (!target) return cancelled();
-  await vscode.workspace.fs.writeFile(target, got.bytes);
-  return written([...(got.messages ?? []), `The member was written to ${target.fsPath}.`]);
+  await vscode.workspace.fs.writeFile(target, member.bytes);
+  return written([...got.messages, `The member was written to ${target.fsPath}.`]);
 }
 
-async function many(save: CoreSave, file: string, job: Job & { what: 'batch' | 'extract' }): Promise<JobAnswer> {
-  const folder = await chooseFolder(file, job.what === 'extract' ? 'Extract here' : 'Export here');
-  if (folder === null) return cancelled();
-  if (job.what === 'batch') {
-    const got = save.exportBatch(job.node, job.format, { splitter: job.splitter, encoding: job.encoding });
-    if (got.error) return failed(got.error, got.messages);
-    if (got.outcome !== 'written') return failed('the batch export failed', got.messages);
-    return intoFolder(folder, got.files ?? [], got.messages ?? []);
-  }
-  const files: NamedBytes[] = [];
-  const got = save.extract({ onFile: (name: string, bytes: Uint8Array) => files.push({ name, bytes }) });
-  if (got.error) return failed(got.error, got.messages);
-  // What could not be extracted is said, as quelvane-cli extract says it; the rest is whole.
-  return intoFolder(folder, files, [...(got.messages ?? []), ...(got.failures ?? [])]);
-}
-
-// Runs `job` over the save file at `file` read by `pair`.
-export async function runHostJob(core: Core, file: string, pair: Pair | null, job: Job): Promise<JobAnswer> {
+// Runs `job` over the save file at `file` read by `pair`: a batch or an extraction asks for its
+// folder first, a member's export for its file once the core has named it.
+export async function runHostJob(dist: string, file: string, pair: Pair | null, job: Job, control: JobControl = {}): Promise<JobAnswer> {
   if (job.what === 'compare') return failed('Compare with... is not offered in the editor yet');
-  const save = openSave(core, file, pair ?? { suggest: true, byCcsid: false });
-  if (!isSave(save)) return failed(save.error ?? 'the save file could not be opened', save.messages);
+  let folder: string | null = null;
+  if (job.what !== 'export') {
+    folder = await chooseFolder(file, job.what === 'extract' ? 'Extract here' : 'Export here');
+    if (folder === null) return cancelled();
+  }
+  const got = await inWorker(dist, file, pair, job, control);
+  if (got.cancelled) return cancelled();
+  if (got.error) return failed(got.error, got.messages);
   try {
-    if (job.what === 'export') return await exportMember(save, file, job);
-    return await many(save, file, job);
+    if (job.what === 'export') return await exportMember(file, job, got);
+    return await intoFolder(folder ?? '', got.files, got.messages);
   } catch (failure) {
     return failed(String(failure));
-  } finally {
-    save.close();
   }
 }
 

@@ -23,7 +23,9 @@ export class SaveDocument implements vscode.CustomDocument {
 }
 
 export class SaveFileEditorProvider implements vscode.CustomReadonlyEditorProvider<SaveDocument> {
-  private readonly dist: string;
+  readonly dist: string;
+  // The Cancel of each job running, by the id of the webview's request.
+  private readonly cancels = new Map<number, () => void>();
   // The document of the editor last active: the commands run on it when given no file.
   active: SaveDocument | null = null;
 
@@ -65,9 +67,19 @@ export class SaveFileEditorProvider implements vscode.CustomReadonlyEditorProvid
       return;
     }
     if (!('id' in message)) return;
+    if (message.kind === 'cancelJob') {
+      this.cancels.get(message.id)?.();
+      return;
+    }
     if (message.kind === 'job') {
-      const { pair, job } = message as HostJob;
-      post({ id: message.id, answer: await runHostJob(await this.core(), session.file, pair, job as Job) });
+      const { id, pair, job } = message as HostJob;
+      const control = {
+        onProgress: (done: number, total: number) => post({ id, progress: { done, total } }),
+        onCancel: (cancel: () => void) => this.cancels.set(id, cancel),
+      };
+      const answer = await runHostJob(this.dist, session.file, pair, job as Job, control);
+      this.cancels.delete(id);
+      post({ id, answer });
       return;
     }
     post({ id: message.id, answer: session.answer(message as { kind: string; [field: string]: unknown }) });

@@ -44,7 +44,8 @@ export function panel(onPost, cspSource = 'https://webview.test') {
   };
 }
 
-// An editor on `file`: ask(request) answers as the host answers the webview.
+// An editor on `file`: ask(request) answers as the host answers the webview; lastId() is the id
+// of the request asked last.
 export async function editorOn(file) {
   const waiting = new Map();
   const posted = [];
@@ -60,5 +61,5 @@ export async function editorOn(file) {
     waiting.set(id, done);
     shown.send({ ...request, id });
   });
-  return { document, panel: shown, posted, ask };
+  return { document, panel: shown, posted, ask, lastId: () => nextId - 1 };
 }

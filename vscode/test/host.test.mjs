@@ -263,3 +263,24 @@ test('nothing is written outside the chosen folder, through a link in it either'
     }
   }
 });
+
+test('a job runs in a worker thread: its progress is posted, and Cancel ends it with nothing written', async (t) => {
+  if (!usable(t)) return;
+  const out = temporary();
+  try {
+    const { ask, panel, posted, lastId } = await editorOn(real('UZ_zlib123.savf'));
+    await ask({ kind: 'open', ...PAIR });
+    vscode.answers.open.push([vscode.Uri.file(out)]);
+    const running = ask({ kind: 'job', pair: PAIR, job: { what: 'extract', delivery: 'zip' } });
+    await new Promise((done) => setTimeout(done, 20));
+    panel.send({ kind: 'cancelJob', id: lastId() });
+    assert.equal((await running).outcome, 'cancelled');
+    assert.deepEqual(fs.readdirSync(out), [], 'a cancelled job writes nothing');
+    vscode.answers.open.push([vscode.Uri.file(out)]);
+    const whole = await ask({ kind: 'job', pair: PAIR, job: { what: 'extract', delivery: 'zip' } });
+    assert.equal(whole.outcome, 'written', whole.error);
+    assert.ok(posted.some((m) => m.progress !== undefined && m.progress.total > 0), 'progress was posted');
+  } finally {
+    fs.rmSync(out, { recursive: true, force: true });
+  }
+});

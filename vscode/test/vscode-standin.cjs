@@ -37,7 +37,7 @@ class Emitter {
 }
 
 const answers = { save: [], open: [], warning: [] };
-const shown = { info: [], warning: [], error: [], documents: [] };
+const shown = { info: [], warning: [], error: [], documents: [], progress: [] };
 const commands = new Map();
 const providers = new Map();
 
@@ -49,6 +49,7 @@ const next = (queue, what) => {
 module.exports = {
   Uri,
   EventEmitter: Emitter,
+  ProgressLocation: { SourceControl: 1, Window: 10, Notification: 15 },
   answers,
   shown,
   window: {
@@ -73,6 +74,11 @@ module.exports = {
     },
     async showErrorMessage(message) {
       shown.error.push(message);
+    },
+    async withProgress(options, task) {
+      shown.progress.push(options.title);
+      const cancelled = new Emitter();
+      return task({ report() {} }, { isCancellationRequested: false, onCancellationRequested: cancelled.event });
     },
     async showTextDocument(document) {
       shown.documents.push(document);

@@ -26,6 +26,7 @@ test('the package holds the extension and nothing else', () => {
     'extension.vsixmanifest',
     'extension/LICENSE.txt',
     'extension/dist/extension.js',
+    'extension/dist/jobworker.js',
     'extension/dist/page.html',
     'extension/dist/quelvane-node.js',
     'extension/dist/quelvane-node.wasm',

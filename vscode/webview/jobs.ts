@@ -1,6 +1,7 @@
 // Stands in for the page's job client in the webview: a job runs in the extension host, which
 // asks where its files go through VS Code's dialogs and writes them there itself, so the answer
-// carries no files back. Progress and Cancel show as the page shows them.
+// carries no files back. Progress and Cancel show as the page shows them; Cancel ends the host's
+// job and what it had made.
 import type { Job, JobAnswer } from '../../web/src/jobprotocol';
 import type { NodeAddress } from '../../web/src/protocol';
 import { fromHost, newId, toHost } from './vscodeapi';
@@ -56,9 +57,10 @@ export class JobClient {
     });
   }
 
-  // The host's job is not stopped (the core runs there to its end); its answer is only dropped.
   cancel(): void {
-    this.running?.({ outcome: 'cancelled', files: [], messages: [] });
+    if (this.running === null) return;
+    toHost({ id: this.runningId, kind: 'cancelJob' });
+    this.running({ outcome: 'cancelled', files: [], messages: [] });
   }
 
   private told(): void {
@@ -77,6 +79,10 @@ export class JobClient {
     label.textContent = caption;
     this.bar = document.createElement('progress');
     this.bar.setAttribute('aria-label', caption);
-    this.host.replaceChildren(label, this.bar);
+    const cancel = document.createElement('button');
+    cancel.type = 'button';
+    cancel.textContent = 'Cancel';
+    cancel.addEventListener('click', () => this.cancel());
+    this.host.replaceChildren(label, this.bar, cancel);
   }
 }
