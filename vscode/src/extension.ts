@@ -4,7 +4,7 @@
 import path from 'node:path';
 import * as vscode from 'vscode';
 import { checkReport, runHostJob } from './hostjobs';
-import { SaveFileEditorProvider, VIEW_TYPE } from './provider';
+import { SaveFileEditorProvider, VIEW_TYPES } from './provider';
 
 function target(provider: SaveFileEditorProvider, uri: unknown) {
   if (uri instanceof vscode.Uri && uri.scheme === 'file') return { file: uri.fsPath, pair: null };
@@ -21,12 +21,14 @@ export function activate(context: vscode.ExtensionContext) {
   const provider = new SaveFileEditorProvider(context.extensionUri);
   const command = (name: string, run: (uri: unknown) => Promise<void>) =>
     context.subscriptions.push(vscode.commands.registerCommand(name, run));
-  context.subscriptions.push(
-    vscode.window.registerCustomEditorProvider(VIEW_TYPE, provider, {
-      supportsMultipleEditorsPerDocument: true,
-      webviewOptions: { retainContextWhenHidden: true },
-    }),
-  );
+  for (const viewType of VIEW_TYPES) {
+    context.subscriptions.push(
+      vscode.window.registerCustomEditorProvider(viewType, provider, {
+        supportsMultipleEditorsPerDocument: true,
+        webviewOptions: { retainContextWhenHidden: true },
+      }),
+    );
+  }
   command('quelvane.extractAll', async (uri) => {
     const on = target(provider, uri) ?? (await saveFileAsked());
     if (!on) return;

@@ -9,7 +9,9 @@ import { webviewHtml } from './html';
 import type { HostJob, ToHost, ToWebview } from './messages';
 import { SaveSession } from './session';
 
-export const VIEW_TYPE = 'quelvane.saveFile';
+// The editor of *.savf and *.SAVF, and the same offered for a file of any name through "Reopen
+// Editor With..." (save files are often named otherwise, such as *.FILE).
+export const VIEW_TYPES = ['quelvane.saveFile', 'quelvane.anyFile'];
 
 export class SaveDocument implements vscode.CustomDocument {
   session: SaveSession | null = null;

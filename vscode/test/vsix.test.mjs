@@ -45,9 +45,10 @@ test('its manifest names the extension, its editor and its commands', () => {
   const packaged = JSON.parse(Buffer.from(entries['extension/package.json']).toString('utf8'));
   assert.equal(packaged.version, manifest.version);
   assert.equal(path.basename(vsix), `quelvane-${manifest.version}.vsix`);
-  const [editor] = packaged.contributes.customEditors;
+  const [editor, anyName] = packaged.contributes.customEditors;
   assert.equal(editor.priority, 'default');
   assert.deepEqual(editor.selector.map((s) => s.filenamePattern), ['*.savf', '*.SAVF']);
+  assert.deepEqual([anyName.priority, anyName.selector[0].filenamePattern], ['option', '*'], 'any file through Reopen Editor With...');
   assert.deepEqual(packaged.contributes.commands.map((c) => `${c.category}: ${c.title}`),
     ['Quelvane: Extract all...', 'Quelvane: Save sources as project...', 'Quelvane: Check save file']);
   const described = Buffer.from(entries['extension.vsixmanifest']).toString('utf8');
