@@ -26,8 +26,10 @@ export class SaveDocument implements vscode.CustomDocument {
 
 export class SaveFileEditorProvider implements vscode.CustomReadonlyEditorProvider<SaveDocument> {
   readonly dist: string;
-  // The Cancel of each job running, by the id of the webview's request.
+  // The Cancel of each job running, by the id of the webview's request; and the jobs cancelled
+  // before they had one (while a dialog was open), cancelled as soon as they start.
   private readonly cancels = new Map<number, () => void>();
+  private readonly cancelledEarly = new Set<number>();
   // The document of the editor last active: the commands run on it when given no file.
   active: SaveDocument | null = null;
 
@@ -70,17 +72,23 @@ export class SaveFileEditorProvider implements vscode.CustomReadonlyEditorProvid
     }
     if (!('id' in message)) return;
     if (message.kind === 'cancelJob') {
-      this.cancels.get(message.id)?.();
+      const cancel = this.cancels.get(message.id);
+      if (cancel) cancel();
+      else this.cancelledEarly.add(message.id);
       return;
     }
     if (message.kind === 'job') {
       const { id, pair, job } = message as HostJob;
       const control = {
         onProgress: (done: number, total: number) => post({ id, progress: { done, total } }),
-        onCancel: (cancel: () => void) => this.cancels.set(id, cancel),
+        onCancel: (cancel: () => void) => {
+          if (this.cancelledEarly.delete(id)) cancel();
+          else this.cancels.set(id, cancel);
+        },
       };
       const answer = await runHostJob(this.dist, session.file, pair, job as Job, control);
       this.cancels.delete(id);
+      this.cancelledEarly.delete(id);
       post({ id, answer });
       return;
     }

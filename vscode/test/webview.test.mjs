@@ -127,3 +127,69 @@ test('the theme\'s variables colour the page, light and dark', async (t) => {
     }, { theme });
   }
 });
+
+async function waitForFirstRow(page, line) {
+  await page.waitForFunction((expected) => {
+    const row = document.querySelector('#content [role=grid] [role=row]:not(.header)');
+    return row !== null && [...row.children].map((c) => c.textContent).join('\t') === expected;
+  }, line);
+}
+
+test('the Options\' stored-CCSID choice re-opens the save through the host, and the list follows it', async (t) => {
+  if (!usable(t)) return;
+  const file = real('GURI_demodb.savf');
+  const shown = (byCcsid) => cliLines(['show', file, '0/0/0', ...pages, '--ccsid', byCcsid ? 'stored' : 'pair']);
+  await withWebview(file, async (page) => {
+    await openMember(page, file, '0/0/0');
+    assert.deepEqual(await gridLines(page, 6), shown(false).slice(2, 8), 'by the pair while the choice is off');
+    await page.getByRole('button', { name: 'Options' }).click();
+    const dialog = page.getByRole('dialog', { name: 'Options' });
+    await dialog.getByRole('checkbox', { name: 'Decode text by the CCSIDs stored in the save file', exact: true }).check();
+    await dialog.getByRole('button', { name: 'Confirm' }).click();
+    const byCcsid = shown(true);
+    await page.waitForSelector('[role=treeitem]');
+    await page.evaluate(() => document.querySelectorAll('[aria-expanded]').forEach((e) => e.setAttribute('aria-expanded', 'true')));
+    await page.locator(itemOf('0/0/0')).click();
+    await waitForFirstRow(page, byCcsid[3]);
+    assert.deepEqual(await gridLines(page, 6), byCcsid.slice(2, 8), 'by stored CCSID once chosen');
+  });
+});
+
+test('a save held in a save file of another name opens in a tab of its own', async (t) => {
+  if (!usable(t)) return;
+  const outer = real('ANSI_ARCHLIB_v2.FILE');
+  await withWebview(outer, async (page) => {
+    await page.waitForSelector('[role=treeitem]');
+    await page.evaluate(() => document.querySelectorAll('[aria-expanded]').forEach((e) => e.setAttribute('aria-expanded', 'true')));
+    await page.locator('#tree [role=tree] > li > ul > li:nth-child(1) > ul > li:nth-child(1) > span').click();
+    await page.waitForFunction(() => !document.getElementById('held').disabled);
+    await page.getByRole('toolbar').getByRole('button', { name: 'Open saved save file' }).click();
+    const inner = cliLines(['show', outer, '/', '--inner', '0/0', ...pages]);
+    await waitForFirstRow(page, inner[1]);
+    assert.equal(await page.getByRole('tab').count(), 2);
+    assert.match(await page.getByRole('tab', { selected: true }).textContent(), /^ANSI_ARCHLIB_v2\.FILE > ARCHLIB\(/);
+    assert.deepEqual(await gridLines(page), inner.slice(0, 12));
+  });
+});
+
+test('Cancel in the webview ends the host\'s job, even while its folder dialog is open', async (t) => {
+  if (!usable(t)) return;
+  const file = real('UZ_zlib123.savf');
+  const out = fs.mkdtempSync(path.join(os.tmpdir(), 'quelvane-webview-'));
+  try {
+    await withWebview(file, async (page) => {
+      await page.waitForSelector('[role=treeitem]');
+      let answerDialog;
+      vscode.answers.open.push(() => new Promise((done) => { answerDialog = () => done([vscode.Uri.file(out)]); }));
+      await page.getByRole('button', { name: 'Extract all...' }).click();
+      await page.locator('.job').getByRole('button', { name: 'Cancel' }).click();
+      await page.waitForFunction(() => /cancelled, nothing was written/.test(document.getElementById('messages').textContent));
+      answerDialog();
+      await new Promise((done) => setTimeout(done, 1500));
+      assert.deepEqual(fs.readdirSync(out), [], 'nothing was written');
+      assert.equal(await page.getByRole('button', { name: 'Extract all...' }).isDisabled(), false, 'another job may start');
+    });
+  } finally {
+    fs.rmSync(out, { recursive: true, force: true });
+  }
+});
