@@ -18,7 +18,7 @@ async function saveFileAsked(): Promise<{ file: string; pair: null } | null> {
 }
 
 export function activate(context: vscode.ExtensionContext) {
-  const provider = new SaveFileEditorProvider(context.extensionUri);
+  const provider = new SaveFileEditorProvider(context.extensionUri, context.globalState);
   const command = (name: string, run: (uri: unknown) => Promise<void>) =>
     context.subscriptions.push(vscode.commands.registerCommand(name, run));
   for (const viewType of VIEW_TYPES) {

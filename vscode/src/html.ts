@@ -7,7 +7,10 @@ import type * as vscode from 'vscode';
 
 const NOTE = 'The file is read in place on this machine; nothing is sent anywhere.';
 
-export function webviewHtml(webview: vscode.Webview, extensionUri: vscode.Uri, dist: string): string {
+const escaped = (text: string) => text.replace(/&/g, '&amp;').replace(/"/g, '&quot;').replace(/</g, '&lt;').replace(/>/g, '&gt;');
+
+// `options`: the page's Options as the host kept them, handed to the webview before it starts.
+export function webviewHtml(webview: vscode.Webview, extensionUri: vscode.Uri, dist: string, options: Record<string, string> = {}): string {
   const nonce = crypto.randomBytes(18).toString('base64');
   const asset = (name: string) => webview.asWebviewUri(extensionUri.with({ path: `${extensionUri.path}/dist/${name}` })).toString();
   const policy = [
@@ -18,7 +21,8 @@ export function webviewHtml(webview: vscode.Webview, extensionUri: vscode.Uri, d
     `script-src 'nonce-${nonce}' 'wasm-unsafe-eval'`,
   ].join('; ');
   return fs.readFileSync(path.join(dist, 'page.html'), 'utf8')
-    .replace(/<meta http-equiv="Content-Security-Policy"[^>]*>/, () => `<meta http-equiv="Content-Security-Policy" content="${policy}">`)
+    .replace(/<meta http-equiv="Content-Security-Policy"[^>]*>/, () =>
+      `<meta http-equiv="Content-Security-Policy" content="${policy}">\n<meta name="quelvane-options" content="${escaped(JSON.stringify(options))}">`)
     .replace(/<style>\/\*STYLE\*\/<\/style>/, () => `<link rel="stylesheet" href="${asset('webview.css')}">`)
     .replace(/<script>\/\*SCRIPT\*\/<\/script>/, () => `<script nonce="${nonce}" src="${asset('webview.js')}"></script>`)
     .replace(/<span class="note">[^<]*<\/span>/, () => `<span class="note">${NOTE}</span>`);

@@ -11,6 +11,9 @@ import { SaveSession } from './session';
 
 // The editor of *.savf and *.SAVF, and the same offered for a file of any name through "Reopen
 // Editor With..." (save files are often named otherwise, such as *.FILE).
+// Where the host keeps the page's Options (its quelvane.* storage keys) between editors.
+const OPTIONS_KEY = 'quelvane.options';
+
 export const VIEW_TYPES = ['quelvane.saveFile', 'quelvane.anyFile'];
 
 export class SaveDocument implements vscode.CustomDocument {
@@ -33,7 +36,10 @@ export class SaveFileEditorProvider implements vscode.CustomReadonlyEditorProvid
   // The document of the editor last active: the commands run on it when given no file.
   active: SaveDocument | null = null;
 
-  constructor(private readonly extensionUri: vscode.Uri) {
+  constructor(
+    private readonly extensionUri: vscode.Uri,
+    private readonly kept?: vscode.Memento,
+  ) {
     this.dist = path.join(extensionUri.fsPath, 'dist');
   }
 
@@ -59,7 +65,7 @@ export class SaveFileEditorProvider implements vscode.CustomReadonlyEditorProvid
       if (this.active === document) this.active = null;
     });
     webview.onDidReceiveMessage((message: ToHost) => void this.answer(document, webview, message));
-    webview.html = webviewHtml(webview, this.extensionUri, this.dist);
+    webview.html = webviewHtml(webview, this.extensionUri, this.dist, this.kept?.get<Record<string, string>>(OPTIONS_KEY) ?? {});
   }
 
   private async answer(document: SaveDocument, webview: vscode.Webview, message: ToHost): Promise<void> {
@@ -91,6 +97,9 @@ export class SaveFileEditorProvider implements vscode.CustomReadonlyEditorProvid
       this.cancelledEarly.delete(id);
       post({ id, answer });
       return;
+    }
+    if (message.kind === 'open' && message.options && typeof message.options === 'object') {
+      void this.kept?.update(OPTIONS_KEY, message.options);
     }
     post({ id: message.id, answer: session.answer(message as { kind: string; [field: string]: unknown }) });
   }

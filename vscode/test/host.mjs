@@ -18,7 +18,13 @@ export const vscode = require(standInPath);
 const at = process.argv.indexOf('--extension');
 export const extensionRoot = path.resolve(at >= 0 ? process.argv[at + 1] : path.join(here, '..'));
 const extension = require(path.join(extensionRoot, 'dist', 'extension.js'));
-extension.activate({ extensionUri: vscode.Uri.file(extensionRoot), subscriptions: [] });
+// The extension's global state, kept in memory for the run.
+export const globalState = new Map();
+extension.activate({
+  extensionUri: vscode.Uri.file(extensionRoot),
+  subscriptions: [],
+  globalState: { get: (key) => globalState.get(key), update: async (key, value) => void globalState.set(key, value) },
+});
 export const provider = vscode.standIn.providers.get('quelvane.saveFile');
 
 // A webview panel whose posts go to `onPost`; `send` is the webview's postMessage.

@@ -8,7 +8,7 @@ import fs from 'node:fs';
 import os from 'node:os';
 import path from 'node:path';
 import { test } from 'node:test';
-import { editorOn, vscode } from './host.mjs';
+import { editorOn, globalState, vscode } from './host.mjs';
 
 const option = (name) => {
   const at = process.argv.indexOf(`--${name}`);
@@ -283,4 +283,17 @@ test('a job runs in a worker thread: its progress is posted, and Cancel ends it 
   } finally {
     fs.rmSync(out, { recursive: true, force: true });
   }
+});
+
+test('the Options confirmed in one editor come to the next one\'s webview, escaped', async (t) => {
+  if (!usable(t)) return;
+  const options = { 'quelvane.ebcdic': '273', 'quelvane.pc': '850', 'quelvane.byCcsid': '1', 'quelvane.odd': '"><script>' };
+  const first = await editorOn(real('CSCH@009.SAVF'));
+  await first.ask({ kind: 'open', ebcdic: 273, pc: 850, byCcsid: true, options });
+  const { panel } = await editorOn(real('CSCH@009.SAVF'));
+  const carried = panel.webview.html.match(/<meta name="quelvane-options" content="([^"]*)">/)[1];
+  assert.doesNotMatch(carried, /[<>"]/);
+  const decoded = carried.replace(/&quot;/g, '"').replace(/&lt;/g, '<').replace(/&gt;/g, '>').replace(/&amp;/g, '&');
+  assert.deepEqual(JSON.parse(decoded), options);
+  globalState.clear();
 });

@@ -6,7 +6,7 @@ import assert from 'node:assert/strict';
 import fs from 'node:fs';
 import path from 'node:path';
 import { chromium } from 'playwright-core';
-import { extensionRoot, panel, provider, vscode } from './host.mjs';
+import { extensionRoot, globalState, panel, provider, vscode } from './host.mjs';
 
 export const browserPath = '/usr/bin/chromium';
 const ORIGIN = 'https://webview.test';
@@ -43,8 +43,10 @@ export const themes = {
 
 const TYPES = { '.js': 'text/javascript', '.css': 'text/css', '.html': 'text/html' };
 
-// Opens `file` in an editor whose webview is a Chromium page; `work(page)` drives it.
-export async function withWebview(file, work, { theme = 'light', pair = { ebcdic: 37, pc: 1252 } } = {}) {
+// Opens `file` in an editor whose webview is a Chromium page; `work(page)` drives it. The host
+// forgets the Options it kept from the editors before unless told `keepOptions`.
+export async function withWebview(file, work, { theme = 'light', pair = { ebcdic: 37, pc: 1252 }, keepOptions = false } = {}) {
+  if (!keepOptions) globalState.clear();
   const browser = await chromium.launch({
     executablePath: browserPath,
     args: ['--headless', '--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
@@ -60,9 +62,11 @@ export async function withWebview(file, work, { theme = 'light', pair = { ebcdic
     await page.exposeFunction('quelvaneToHost', (message) => shown.send(message));
     await page.addInitScript(({ chosen, stored }) => {
       window.acquireVsCodeApi = () => ({ postMessage: (message) => window.quelvaneToHost(message), getState: () => undefined, setState() {} });
-      localStorage.setItem('quelvane.ebcdic', String(stored.ebcdic));
-      localStorage.setItem('quelvane.pc', String(stored.pc));
-      localStorage.setItem('quelvane.byCcsid', '0');
+      if (stored.ebcdic !== undefined) {
+        localStorage.setItem('quelvane.ebcdic', String(stored.ebcdic));
+        localStorage.setItem('quelvane.pc', String(stored.pc));
+        localStorage.setItem('quelvane.byCcsid', '0');
+      }
       document.addEventListener('DOMContentLoaded', () => {
         for (const [name, value] of Object.entries(chosen.vars)) document.documentElement.style.setProperty(name, value);
         document.body.classList.add(chosen.class);

@@ -153,6 +153,14 @@ test('the Options\' stored-CCSID choice re-opens the save through the host, and 
     await waitForFirstRow(page, byCcsid[3]);
     assert.deepEqual(await gridLines(page, 6), byCcsid.slice(2, 8), 'by stored CCSID once chosen');
   });
+  // Another editor, whose webview's storage starts empty, opens by the Options confirmed.
+  await withWebview(file, async (page) => {
+    await openMember(page, file, '0/0/0');
+    await waitForFirstRow(page, shown(true)[3]);
+    await page.getByRole('button', { name: 'Options' }).click();
+    const choice = page.getByRole('dialog', { name: 'Options' }).getByRole('checkbox', { name: 'Decode text by the CCSIDs stored in the save file', exact: true });
+    assert.equal(await choice.isChecked(), true, 'the choice is kept across editors');
+  }, { keepOptions: true, pair: {} });
 });
 
 test('a save held in a save file of another name opens in a tab of its own', async (t) => {

@@ -1,6 +1,7 @@
 // Stands in for the page's worker client in the webview: the same requests, answered by the
 // extension host, which holds the core and reads the document in place.
 import type { Request } from '../../web/src/protocol';
+import { keptOptions } from './options';
 import { fromHost, newId, toHost } from './vscodeapi';
 
 type Pending = (answer: Record<string, unknown>) => void;
@@ -24,7 +25,9 @@ export class WorkerClient {
     const { file: _file, ...sent } = request as Unsent & { file?: File };
     return new Promise<T>((resolve) => {
       pending.set(id, (answer) => resolve(answer as T));
-      toHost({ ...sent, id });
+      // An open by a pair follows the Options confirmed: the host keeps them for other editors.
+      const options = sent.kind === 'open' && !('suggest' in sent) ? { options: keptOptions() } : {};
+      toHost({ ...sent, ...options, id });
     });
   }
 }
