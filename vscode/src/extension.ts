@@ -8,7 +8,7 @@ import { SaveFileEditorProvider, VIEW_TYPES } from './provider';
 
 function target(provider: SaveFileEditorProvider, uri: unknown) {
   if (uri instanceof vscode.Uri && uri.scheme === 'file') return { file: uri.fsPath, pair: null };
-  const session = provider.active?.session;
+  const session = provider.active;
   return session ? { file: session.file, pair: session.pair } : null;
 }
 

@@ -30,6 +30,7 @@ export const provider = vscode.standIn.providers.get('quelvane.saveFile');
 // A webview panel whose posts go to `onPost`; `send` is the webview's postMessage.
 export function panel(onPost, cspSource = 'https://webview.test') {
   const received = new vscode.EventEmitter();
+  const disposed = new vscode.EventEmitter();
   const webview = {
     options: {},
     html: '',
@@ -45,7 +46,8 @@ export function panel(onPost, cspSource = 'https://webview.test') {
     webview,
     active: true,
     onDidChangeViewState: () => ({ dispose() {} }),
-    onDidDispose: () => ({ dispose() {} }),
+    onDidDispose: disposed.event,
+    dispose: () => disposed.fire(),
     send: (message) => received.fire(message),
   };
 }
@@ -67,5 +69,5 @@ export async function editorOn(file) {
     waiting.set(id, done);
     shown.send({ ...request, id });
   });
-  return { document, panel: shown, posted, ask, lastId: () => nextId - 1 };
+  return { document, panel: shown, posted, ask, lastId: () => nextId - 1, close: () => shown.dispose() };
 }

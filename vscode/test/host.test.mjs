@@ -92,7 +92,7 @@ test('the webview document allows only its own script, by nonce, and nothing rem
 test('the tree and the rows are quelvane-cli\'s, for every kind of save', async (t) => {
   if (!usable(t)) return;
   for (const [name, members] of [['CSCH@009.SAVF', 6], ['GURI_demodb.savf', 3], ['NOX_release_2022-07-07.savf', 3], ['P4_EKO.SAVF', 2]]) {
-    const { ask, document } = await editorOn(real(name));
+    const { ask, close } = await editorOn(real(name));
     const opened = await ask({ kind: 'open', ...PAIR });
     assert.equal(opened.outcome, 'opened', `${name}: ${opened.error}`);
     const tree = cliLines(['tree', real(name), ...pages]);
@@ -104,7 +104,7 @@ test('the tree and the rows are quelvane-cli\'s, for every kind of save', async 
     for (const node of paths.slice(0, members)) {
       assert.deepEqual(await shownLines(ask, at(node)), cliLines(['show', real(name), node, ...pages]), `${name} ${node}`);
     }
-    document.dispose();
+    close();
   }
 });
 
@@ -127,13 +127,13 @@ test('the file is read in place, by positioned reads of parts of it, never whole
     return readFileSync(name, ...rest);
   };
   try {
-    const { ask, document } = await editorOn(file);
+    const { ask, close } = await editorOn(file);
     assert.equal((await ask({ kind: 'open', ...PAIR })).outcome, 'opened');
     assert.ok((await ask({ kind: 'check' })).lines.length > 0);
     assert.ok(largest > 0 && largest <= size / 8, `the largest read is ${largest} of ${size} bytes`);
     assert.ok(positioned, 'every read names its offset');
     assert.ok(!whole, 'the file is never read whole');
-    document.dispose();
+    close();
   } finally {
     fs.readSync = readSync;
     fs.readFileSync = readFileSync;
@@ -296,4 +296,19 @@ test('the Options confirmed in one editor come to the next one\'s webview, escap
   const decoded = carried.replace(/&quot;/g, '"').replace(/&lt;/g, '<').replace(/&gt;/g, '>').replace(/&amp;/g, '&');
   assert.deepEqual(JSON.parse(decoded), options);
   globalState.clear();
+});
+
+test('two editors on one file keep their saves apart', async (t) => {
+  if (!usable(t)) return;
+  const file = real('CSCH@009.SAVF');
+  const one = await editorOn(file);
+  const two = await editorOn(file);
+  const first = await one.ask({ kind: 'open', ...PAIR });
+  const second = await two.ask({ kind: 'open', ...PAIR });
+  assert.deepEqual([first.save, second.save], [1, 1], 'each editor numbers its own saves');
+  await one.ask({ kind: 'close', save: first.save });
+  assert.match((await one.ask({ kind: 'show', node: at('/') })).error, /no save file is open/);
+  assert.equal((await two.ask({ kind: 'show', node: at('/') })).error, undefined, 'the other editor\'s save stays open');
+  one.close();
+  two.close();
 });

@@ -73,11 +73,11 @@ test('the packaged extension activates and opens a save file', async (t) => {
     }
     process.argv.push('--extension', path.join(unpacked, 'extension'));
     const { editorOn } = await import('./host.mjs');
-    const { ask, document } = await editorOn(file);
+    const { ask, close } = await editorOn(file);
     const opened = await ask({ kind: 'open', ebcdic: 37, pc: 1252, byCcsid: false });
     assert.equal(opened.outcome, 'opened', opened.error);
     assert.equal(opened.tree.roots[0].caption, 'Library(CSCH@009)');
-    document.dispose();
+    close();
   } finally {
     fs.rmSync(unpacked, { recursive: true, force: true });
   }

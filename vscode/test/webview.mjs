@@ -52,13 +52,13 @@ export async function withWebview(file, work, { theme = 'light', pair = { ebcdic
     args: ['--headless', '--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
       '--disable-background-networking', '--disable-component-update', '--disable-sync'],
   });
-  let document;
+  let shown;
   try {
     const context = await browser.newContext({ viewport: { width: 1366, height: 768 } });
     const page = await context.newPage();
     const requests = [];
     page.on('request', (request) => requests.push(request.url()));
-    const shown = panel((message) => void page.evaluate((m) => window.dispatchEvent(new MessageEvent('message', { data: m })), message), ORIGIN);
+    shown = panel((message) => void page.evaluate((m) => window.dispatchEvent(new MessageEvent('message', { data: m })), message), ORIGIN);
     await page.exposeFunction('quelvaneToHost', (message) => shown.send(message));
     await page.addInitScript(({ chosen, stored }) => {
       window.acquireVsCodeApi = () => ({ postMessage: (message) => window.quelvaneToHost(message), getState: () => undefined, setState() {} });
@@ -72,8 +72,7 @@ export async function withWebview(file, work, { theme = 'light', pair = { ebcdic
         document.body.classList.add(chosen.class);
       });
     }, { chosen: themes[theme], stored: pair });
-    document = await provider.openCustomDocument(vscode.Uri.file(file));
-    await provider.resolveCustomEditor(document, shown);
+    await provider.resolveCustomEditor(await provider.openCustomDocument(vscode.Uri.file(file)), shown);
     await page.route(`${ORIGIN}/**`, (route) => {
       const wanted = new URL(route.request().url()).pathname;
       if (wanted === '/') return route.fulfill({ contentType: 'text/html', body: shown.webview.html });
@@ -84,7 +83,7 @@ export async function withWebview(file, work, { theme = 'light', pair = { ebcdic
     await work(page);
     assert.deepEqual(requests.filter((url) => url !== `${ORIGIN}/` && !url.startsWith(`${ORIGIN}/dist/`)), [], 'no request leaves the webview');
   } finally {
-    document?.dispose();
+    shown?.dispose();
     await browser.close();
   }
 }
