@@ -31,6 +31,8 @@ echo "== WebAssembly build, the bridge under Node, the web page in Chromium"
 export NODE_PATH=/usr/share/nodejs
 # The web page's packages, exactly as web/package-lock.json pins them.
 (cd web && npm ci --no-audit --no-fund)
+# The VS Code extension's packages (vsce among them), as vscode/package-lock.json pins them.
+(cd vscode && npm ci --no-audit --no-fund)
 emcmake cmake -S . -B build/wasm -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUELVANE_WERROR=ON \
   -DQUELVANE_NATIVE_CLI="$PWD/build/release/bin/quelvane-cli"
 cmake --build build/wasm -j "$jobs"

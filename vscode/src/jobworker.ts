@@ -1,0 +1,66 @@
+// A job in a worker thread of the extension host, with a module of its own: the export, batch or
+// extraction runs there so the host stays free, reports progress, and is ended on Cancel. The
+// files come back whole; the host writes them where the user chose.
+import { parentPort, workerData } from 'node:worker_threads';
+import type { Job } from '../../web/src/jobprotocol';
+import { isSave, openSave, type Pair, startCore } from './core';
+import type { NamedBytes } from './writing';
+
+export interface WorkerJob {
+  dist: string;
+  file: string;
+  pair: Pair | null;
+  job: Job;
+}
+
+export interface WorkerAnswer {
+  error?: string;
+  cancelled?: boolean;
+  files: NamedBytes[];
+  messages: string[];
+}
+
+const PROGRESS_INTERVAL_MS = 100;
+
+// eslint-disable-next-line @typescript-eslint/no-explicit-any
+function work(save: any, job: Job, onProgress: (done: number, total: number) => boolean): WorkerAnswer {
+  if (job.what === 'export' || job.what === 'batch') {
+    const options = { splitter: job.splitter, encoding: job.encoding, onProgress };
+    const got = job.what === 'export' ? save.exportMember(job.node, job.format, options) : save.exportBatch(job.node, job.format, options);
+    if (got.error) return { error: got.error, files: [], messages: got.messages ?? [] };
+    if (got.outcome !== 'written') return { error: `the ${job.what === 'export' ? 'export' : 'batch export'} failed`, files: [], messages: got.messages ?? [] };
+    const files = job.what === 'export' ? [{ name: got.name, bytes: got.bytes }] : got.files;
+    return { files, messages: got.messages ?? [] };
+  }
+  const files: NamedBytes[] = [];
+  const got = save.extract({ onProgress, onFile: (name: string, bytes: Uint8Array) => files.push({ name, bytes }) });
+  if (got.error) return { error: got.error, files: [], messages: got.messages ?? [] };
+  // What could not be extracted is said, as quelvane-cli extract says it; the rest is whole.
+  return { files, messages: [...(got.messages ?? []), ...(got.failures ?? [])] };
+}
+
+async function run({ dist, file, pair, job }: WorkerJob): Promise<WorkerAnswer> {
+  const save = openSave(await startCore(dist), file, pair ?? { suggest: true, byCcsid: false });
+  if (!isSave(save)) return { error: save.error ?? 'the save file could not be opened', files: [], messages: save.messages ?? [] };
+  let posted = 0;
+  const onProgress = (done: number, total: number) => {
+    const now = Date.now();
+    if (now - posted >= PROGRESS_INTERVAL_MS) {
+      posted = now;
+      parentPort?.postMessage({ progress: { done, total } });
+    }
+    return false;
+  };
+  try {
+    return work(save, job, onProgress);
+  } finally {
+    save.close();
+  }
+}
+
+if (parentPort) {
+  run(workerData as WorkerJob).then(
+    (answer) => parentPort?.postMessage({ answer }, [...new Set(answer.files.map((f) => f.bytes.buffer as ArrayBuffer))]),
+    (failure) => parentPort?.postMessage({ answer: { error: String(failure), files: [], messages: [] } }),
+  );
+}

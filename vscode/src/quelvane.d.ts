@@ -1,0 +1,4 @@
+declare module '*/quelvane.mjs' {
+  export function startQuelvane(create: (options: object) => Promise<unknown>, options: object): Promise<any>;
+  export function nodeFileReader(fs: object, path: string): { size: number; close(): void };
+}
