@@ -105,7 +105,9 @@ export async function runHostJob(dist: string, file: string, pair: Pair | null, 
 
 // "Check save file": the report, as quelvane-cli check prints it.
 export function checkReport(core: Core, file: string, pair: Pair | null): string {
-  const save = openSave(core, file, pair ?? { suggest: true, byCcsid: false });
+  // Without a pair from an editor, as the page reads a save it was told nothing of: by the
+  // CCSIDs the save stores, the rest by the pair its texts suggest.
+  const save = openSave(core, file, pair ?? { suggest: true, byCcsid: true });
   if (!isSave(save)) return `${path.basename(file)}: ${save.error ?? 'the save file could not be opened'}`;
   try {
     const checked = save.check();

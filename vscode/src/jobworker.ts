@@ -40,7 +40,9 @@ function work(save: any, job: Job, onProgress: (done: number, total: number) => 
 }
 
 async function run({ dist, file, pair, job }: WorkerJob): Promise<WorkerAnswer> {
-  const save = openSave(await startCore(dist), file, pair ?? { suggest: true, byCcsid: false });
+  // Without a pair from an editor, as the page reads a save it was told nothing of: by the
+  // CCSIDs the save stores, the rest by the pair its texts suggest.
+  const save = openSave(await startCore(dist), file, pair ?? { suggest: true, byCcsid: true });
   if (!isSave(save)) return { error: save.error ?? 'the save file could not be opened', files: [], messages: save.messages ?? [] };
   let posted = 0;
   const onProgress = (done: number, total: number) => {
