@@ -113,7 +113,8 @@ export class Exports {
     this.enable();
     if (answer.outcome === 'cancelled') this.say([`${caption}: cancelled, nothing was written.`]);
     else if (answer.outcome === 'failed') this.say(answer.messages, answer.error ?? 'the job failed');
-    else if (answer.messages.length > 0) this.say(answer.messages);
+    // A job that ended whole replaces what an earlier one said: a loss it reported is not this one's.
+    else this.say(answer.messages);
     return answer.outcome === 'written' ? answer : null;
   }
 
