@@ -102,6 +102,8 @@ function start(): void {
     element<HTMLButtonElement>('held').disabled = !open || current?.node.level !== 2 || current.node.ifsPath !== undefined;
     element<HTMLInputElement>('name-text').disabled = !open;
     element('welcome').hidden = tabs.length > 0;
+    // Nothing to find in before a save is open: the first screen is the welcome alone.
+    element('find').hidden = tabs.length === 0;
   }
 
   // Lists what `shown` says, and the rest of a member's records step by step.

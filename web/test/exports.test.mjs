@@ -252,3 +252,22 @@ test('served from a web server, Extract all writes into a picked folder what que
     assert.deepEqual(Object.keys(after).sort(), Object.keys(before).sort());
   });
 });
+
+test('served from a web server, Save sources as project... writes into a picked folder what quelvane-cli sources writes', async (t) => {
+  if (!usable(t)) return;
+  const name = 'CSCH@009.SAVF';
+  await withServedPage(async (page) => {
+    await openAt(page, name, '/');
+    await page.getByRole('checkbox', { name: 'Into a folder' }).check();
+    await page.getByRole('button', { name: 'Save sources as project...', exact: true }).click();
+    await page.waitForFunction(() => document.getElementById('messages').textContent.includes('written into the folder'));
+    const written = await folderFiles(page);
+    withFolder((out) => {
+      execFileSync(cli, ['sources', path.join(savf, name), '--to', out, ...pages]);
+      const expected = filesBelow(out).map((n) => n.split(path.sep).join('/'));
+      assert.ok(expected.includes('.quelvane/members.json'));
+      assert.deepEqual(Object.keys(written).sort(), expected);
+      for (const n of expected) assert.ok(Buffer.from(written[n]).equals(fs.readFileSync(path.join(out, n))), n);
+    });
+  });
+});
