@@ -69,7 +69,10 @@ test('the Options: the desktop lists, one click away, kept, and a new pair re-op
     assert.equal(await byCcsid.isChecked(), true, 'text is read by the stored CCSIDs from the start');
     await page.selectOption('#options-host', { index: row(pages.host, pair.ebcdic) });
     await page.selectOption('#options-pc', { index: row(pages.pc, pair.pc) });
+    // The first confirmed pair opens the save again, with a tree of its own.
+    const treeBefore = await page.$('[role=tree]');
     await dialog.getByRole('button', { name: 'Confirm' }).click();
+    await treeBefore.waitForElementState('hidden');
     await waitForFirstRow(page, shownByCli(file, '/')[1]);
     assert.deepEqual(await page.evaluate(() => [localStorage.getItem('quelvane.ebcdic'), localStorage.getItem('quelvane.pc')]),
       [String(pair.ebcdic), String(pair.pc)]);
@@ -81,7 +84,11 @@ test('the Options: the desktop lists, one click away, kept, and a new pair re-op
     await page.getByRole('button', { name: 'Options' }).click();
     assert.equal(await selectedRow(page, 'options-host'), row(pages.host, pair.ebcdic), 'the stored row is shown again');
     await page.selectOption('#options-host', { index: row(pages.host, changed.ebcdic) });
+    // Read by stored CCSIDs, the member's first row may be the same by either pair: the tree
+    // made anew says the save was opened again.
+    const treeOfPair = await page.$('[role=tree]');
     await dialog.getByRole('button', { name: 'Confirm' }).click();
+    await treeOfPair.waitForElementState('hidden');
     const expected = shownByCli(file, '1/0/0', changed, ['--ccsid', 'stored']);
     await waitForFirstRow(page, expected[3]);
     assert.deepEqual(await gridLines(page, 6), expected.slice(2, 8), 'the member again with the new pair');
