@@ -18,6 +18,9 @@
 #include "savefile/CatalogTree.h"
 #include "savefile/IfsTree.h"
 #include "savefile/IntegrityCheck.h"
+#include "savefile/OutputFolder.h"
+#include "sources/SourceLayout.h"
+#include "sources/SourceProjectWriter.h"
 #include "views/NodeContentTarget.h"
 #include "views/ObjectList.h"
 #include "views/ObjectListText.h"
@@ -568,6 +571,36 @@ std::string BridgeSession::extract(const std::string& folder, ProgressReporter& 
     std::string out = json.text();
     out.erase(out.find_last_of('}'));
     return out + ",\"files\":" + filesBelow(folder) + ",\"messages\":" + messagesJson() + "}";
+}
+
+std::string BridgeSession::sourceProject(const std::string& folder, ProgressReporter& progress) {
+    const Catalog& catalog = opened_.catalog();
+    // As quelvane-cli sources FILE --to DIR writes one save into an empty folder.
+    const SaveSummary save = SaveSummary::of(catalog, catalog.path, pcCodePage_);
+    const SourceLayout layout(folder, {save});
+    std::string why;
+    const OutputFolder root = OutputFolder::open(folder, true, why);
+    if (!root.isOpen()) {
+        return failureJson(why);
+    }
+    SourceProjectOptions options;
+    options.reservedAtRoot = layout.subfolders();
+    SourceProjectWriter writer(catalog, converter_, pcCodePage_, converter_.EbcdicCodePage);
+    writer.readThrough(opened_.sourceOpener());
+    SourceProjectOutcome outcome = writer.write(
+        root, [&layout](const std::string& library) { return layout.folderOf(library); }, options, progress);
+    if (!opened_.report().complete()) {
+        outcome.failures.insert(outcome.failures.begin(),
+                                "the catalog is incomplete: " + opened_.report().text());
+    }
+    std::int64_t members = 0;
+    for (const SourceLibraryOutcome& library : outcome.libraries) {
+        members += library.members;
+    }
+    return "{\"cancelled\":" + std::string(outcome.cancelled ? "true" : "false") +
+           ",\"members\":" + std::to_string(members) + ",\"failures\":" + stringsJson(outcome.failures) +
+           ",\"notes\":" + stringsJson(outcome.notes) + ",\"files\":" + filesBelow(folder) +
+           ",\"messages\":" + messagesJson() + "}";
 }
 
 ComparedSave BridgeSession::compared() {

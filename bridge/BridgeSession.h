@@ -84,6 +84,9 @@ class BridgeSession {
                             ProgressReporter& progress);
     // Everything (CSV, sources, CL source, data areas, stream files, catalog.json) into `folder`.
     std::string extract(const std::string& folder, ProgressReporter& progress);
+    // The save's source as a project into `folder`, the files quelvane-cli sources FILE --to DIR
+    // writes (without --git): {"cancelled", "members", "failures", "notes", "files", "messages"}.
+    std::string sourceProject(const std::string& folder, ProgressReporter& progress);
     // This save (before) against `after` as quelvane-cli compare --json gives it: the saves'
     // details, the objects and members that differ with their changes, a source member's unified
     // diff and a data member's changed records. Progress is in objects of `after`.

@@ -252,6 +252,15 @@ EMSCRIPTEN_KEEPALIVE const char* quelvane_extract(int handle, const char* folder
     });
 }
 
+// The save's source members as a project into `folder` (created), as quelvane-cli sources writes.
+EMSCRIPTEN_KEEPALIVE const char* quelvane_sources(int handle, const char* folder) {
+    return guarded(handle, [&](BridgeSession& session) {
+        std::filesystem::create_directories(folder);
+        JsProgress progress;
+        return session.sourceProject(folder, progress);
+    });
+}
+
 // The save `before` against the save `after` (both open), as quelvane-cli compare --json answers;
 // `withDates` compares source members' sequence numbers and dates too.
 EMSCRIPTEN_KEEPALIVE const char* quelvane_compare(int before, int after, int withDates) {

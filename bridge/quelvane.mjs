@@ -141,6 +141,13 @@ class SaveFile {
       { onProgress, onFile });
   }
 
+  // The save's source members as a project, as quelvane-cli sources FILE --to DIR writes them:
+  // { cancelled, members, failures, notes, files: [{ name, bytes }] } (or onFile(name, bytes) each).
+  sourceProject({ onFile, onProgress } = {}) {
+    return this.quelvane.withFolder((folder) => this.call('quelvane_sources', ['string'], [folder]),
+      { onProgress, onFile });
+  }
+
   // This save against `after` (another SaveFile of the same module), as quelvane-cli compare
   // --json answers: { same, summary, save, objects: [{ change, node, changes, members, ... }], ... }.
   // onProgress(done, total) hears the objects of `after` compared.

@@ -410,6 +410,58 @@ test('extract gives the files quelvane-cli extract writes', (t) => {
   }
 });
 
+// Every file below `folder`, by its path below it, sorted.
+function filesIn(folder) {
+  return fs.readdirSync(folder, { recursive: true })
+    .filter((n) => fs.statSync(path.join(folder, n)).isFile()).map((n) => n.split(path.sep).join('/')).sort();
+}
+
+test('the source project holds, byte for byte, the files quelvane-cli sources writes', (t) => {
+  if (!needCli(t)) return;
+  // German source (CCSID 273) in eleven source files, and source with Japanese texts.
+  for (const name of ['ISPH_ISPHERE_2015-02-08_617fe9.savf', 'CSCH@009.SAVF']) {
+    const file = real(name);
+    if (file === null) continue;
+    const out = fs.mkdtempSync(path.join(os.tmpdir(), 'quelvane-bridge-sources-'));
+    try {
+      const made = native(['sources', file, '--to', out]);
+      assert.equal(made.status, 0, `${name}: quelvane-cli sources`);
+      const expected = filesIn(out);
+      assert.ok(expected.includes('iproj.json') && expected.includes('.quelvane/members.json'), name);
+      assert.ok(expected.some((n) => n.endsWith('/.ibmi.json')), `${name}: a source file's folder`);
+      const save = open(name);
+      const files = new Map();
+      let progressed = 0;
+      const answer = save.sourceProject({ onFile: (n, bytes) => files.set(n, bytes), onProgress: () => { progressed += 1; } });
+      assert.equal(answer.error, undefined, answer.error);
+      assert.deepEqual(answer.failures, [], name);
+      assert.ok(answer.members > 0 && progressed > 0, `${name}: members written, progress reported`);
+      assert.deepEqual([...files.keys()].sort(), expected, name);
+      for (const n of expected) {
+        assert.ok(Buffer.from(files.get(n)).equals(fs.readFileSync(path.join(out, n))), `${name}: ${n}`);
+      }
+      save.close();
+    } finally {
+      fs.rmSync(out, { recursive: true, force: true });
+    }
+  }
+});
+
+test('a source project of a save without source members writes no member', () => {
+  const save = open('JTT_javaprime.savf');
+  if (save === null) return;
+  const answer = save.sourceProject();
+  assert.equal(answer.error, undefined, answer.error);
+  assert.equal(answer.members, 0);
+  assert.ok(answer.files.every((f) => !/\/\.ibmi\.json$/.test(f.name)), 'no source file folder');
+  const cancelled = open('ISPH_ISPHERE_2015-02-08_617fe9.savf');
+  if (cancelled === null) return;
+  const stopped = cancelled.sourceProject({ onProgress: () => true });
+  assert.equal(stopped.cancelled, true, 'cancelled from its progress');
+  cancelled.close();
+  save.close();
+});
+
 test('a held save opens through the save that holds it', (t) => {
   const save = open('ANSI_ARCHLIB_v2.FILE');
   if (save === null) return;

@@ -1,6 +1,7 @@
-// The page's exports: a member as text, Word or Excel, a file's members in batch, and Extract
-// all, with the desktop's captions. Batch and extraction come as one .zip, or are written into a
-// folder the user picks where the browser offers that. Only a job that ended whole is offered.
+// The page's exports: a member as text, Word or Excel, a file's members in batch, Extract all, and
+// the source members saved as a project, with the desktop's captions. Batch, extraction and the
+// project come as one .zip, or are written into a folder the user picks where the browser offers
+// that. Only a job that ended whole is offered.
 import { folderPicker, writeIntoFolder } from './folder';
 import { JobClient, type JobFile } from './jobs';
 import type { Delivery, ExportEncoding, ExportFormat, Job, JobAnswer, NamedBytes } from './jobprotocol';
@@ -13,6 +14,11 @@ const FORMATS: [ExportFormat, string][] = [
 // A text file's characters: in the PC code page of Options, as always, or in UTF-8. Word and
 // Excel files hold every character whichever is chosen.
 const ENCODINGS: [ExportEncoding, string][] = [['pc', 'PC code page'], ['utf-8', 'UTF-8']];
+
+// The captions of the jobs that give many files, as their progress and messages name them.
+const CAPTIONS = {
+  batch: 'Export PF members in batch', extract: 'Extract all...', sources: 'Save sources as project...',
+};
 
 export type Say = (messages: string[], error?: string) => void;
 
@@ -46,6 +52,7 @@ export class Exports {
   private readonly member = button('Export a member');
   private readonly batch = button('Export PF members in batch');
   private readonly extract = button('Extract all...');
+  private readonly sources = button('Save sources as project...');
   private readonly format = document.createElement('select');
   private readonly encoding = document.createElement('select');
   private readonly splitter = document.createElement('input');
@@ -73,7 +80,7 @@ export class Exports {
     this.splitter.type = 'checkbox';
     const splitterLabel = document.createElement('label');
     splitterLabel.append(this.splitter, 'With splitter code "I"');
-    bar.append(this.member, this.batch, this.format, this.encoding, splitterLabel, this.extract);
+    bar.append(this.member, this.batch, this.format, this.encoding, splitterLabel, this.extract, this.sources);
     if (folderPicker() !== null) {
       this.intoFolder.type = 'checkbox';
       const folderLabel = document.createElement('label');
@@ -83,6 +90,8 @@ export class Exports {
     this.member.addEventListener('click', () => void this.exportMember());
     this.batch.addEventListener('click', () => void this.many('batch'));
     this.extract.addEventListener('click', () => void this.many('extract'));
+    this.sources.addEventListener('click', () => void this.many('sources'));
+    this.sources.title = 'Each source member as a UTF-8 file, folders as IBM i projects keep them';
   }
 
   // A save was opened (null: none is open now); what it shows next decides the buttons.
@@ -103,6 +112,7 @@ export class Exports {
     this.member.disabled = !idle || !this.shown.exportable;
     this.batch.disabled = !idle || !this.shown.batch;
     this.extract.disabled = !idle;
+    this.sources.disabled = !idle;
   }
 
   private async run(job: Job, caption: string): Promise<JobAnswer | null> {
@@ -113,7 +123,8 @@ export class Exports {
     this.enable();
     if (answer.outcome === 'cancelled') this.say([`${caption}: cancelled, nothing was written.`]);
     else if (answer.outcome === 'failed') this.say(answer.messages, answer.error ?? 'the job failed');
-    else if (answer.messages.length > 0) this.say(answer.messages);
+    // A job that ended whole replaces what an earlier one said: a loss it reported is not this one's.
+    else this.say(answer.messages);
     return answer.outcome === 'written' ? answer : null;
   }
 
@@ -131,7 +142,7 @@ export class Exports {
     answer?.files.forEach(download);
   }
 
-  private async many(what: 'batch' | 'extract'): Promise<void> {
+  private async many(what: 'batch' | 'extract' | 'sources'): Promise<void> {
     if (what === 'batch' && this.node === null) return;
     const picker = this.intoFolder.checked ? folderPicker() : null;
     let folder: FileSystemDirectoryHandle | null = null;
@@ -143,10 +154,10 @@ export class Exports {
       }
     }
     const delivery: Delivery = folder === null ? 'zip' : 'files';
-    const job: Job = what === 'extract' || this.node === null
-      ? { what: 'extract', delivery }
+    const job: Job = what !== 'batch' || this.node === null
+      ? { what: what === 'sources' ? 'sources' : 'extract', delivery }
       : { what: 'batch', node: this.node, ...this.settings(), delivery };
-    const answer = await this.run(job, what === 'extract' ? 'Extract all...' : 'Export PF members in batch');
+    const answer = await this.run(job, CAPTIONS[what]);
     if (answer === null) return;
     if (folder === null) {
       answer.files.forEach(download);

@@ -166,13 +166,14 @@ export class VirtualGrid {
     void this.render();
   }
 
-  // The core's widths; a last column of left-aligned text (a save's summary lines, source) is
-  // as wide as its text, so nothing of it is cut.
+  // The core's widths, each at least as wide as its caption (a one-letter field under a longer
+  // name); a last column of left-aligned text (a save's summary lines, source) is as wide as its
+  // text, so nothing of it is cut.
   private template(): string {
     const last = this.columns.length - 1;
     return this.columns
       .map((c, i) => {
-        const width = `${Math.max(40, c.width)}px`;
+        const width = `max(${Math.max(40, c.width)}px, calc(${c.caption.length}ch + 10px))`;
         return i === last && c.alignment === 'left' ? `minmax(${width}, max-content)` : width;
       })
       .join(' ');

@@ -1,4 +1,4 @@
-// Long jobs (exports, batches, extraction, a comparison) run in a worker of their own, which the page ends on
+// Long jobs (exports, batches, extraction, sources as a project, a comparison) run in a worker of their own, which the page ends on
 // Cancel: a worker busy in one call into the module cannot hear a message, and without
 // cross-origin isolation (which a page opened from disk cannot have) no memory is shared to flag
 // it through.
@@ -24,6 +24,8 @@ export type Job =
       delivery: Delivery;
     }
   | { what: 'extract'; delivery: Delivery }
+  // The source members as quelvane-cli sources FILE --to DIR writes them.
+  | { what: 'sources'; delivery: Delivery }
   // The save against `other`, read by the same pair; source sequence numbers and dates compared
   // too with `withDates`.
   | { what: 'compare'; other: File; withDates: boolean };

@@ -1,5 +1,5 @@
 // A job in its own worker: opens the page's File afresh (read in place, as the browsing worker
-// reads it), runs one export, batch or extraction, and hands back whole files or a zip of them;
+// reads it), runs one export, batch, extraction or source project, and hands back whole files or a zip of them;
 // or compares it with a second File and hands back the comparison.
 import { fileReader } from '../../bridge/quelvane.mjs';
 import type { Comparison } from './comparison';
@@ -57,6 +57,27 @@ function compare(
   }
 }
 
+// The source members as a project, said as quelvane-cli sources says what it could not write.
+function sourceProject(
+  // eslint-disable-next-line @typescript-eslint/no-explicit-any
+  save: any,
+  request: JobRequest,
+  zipped: boolean,
+  onProgress: (done: number, total: number) => boolean,
+): JobAnswer {
+  const files: NamedBytes[] = [];
+  const got: BridgeAnswer & { members?: number; notes?: string[] } = save.sourceProject({
+    onProgress, onFile: (name: string, bytes: Uint8Array) => files.push({ name, bytes }),
+  });
+  if (got.error) return failed(got.error, got.messages);
+  if (got.cancelled) return { outcome: 'cancelled', files: [], messages: [] };
+  if (!got.members) return failed('The save holds no source members: there is no project to save.', got.messages);
+  const members = got.members === 1 ? '1 source member' : `${got.members} source members`;
+  const messages = [...(got.messages ?? []), ...(got.failures ?? []), ...(got.notes ?? []).map((n) => `note: ${n}`),
+    `Save sources as project...: ${members} in ${files.length} files.`];
+  return delivered(files, messages, zipped ? `${stemOf(request.file.name)}_sources.zip` : null);
+}
+
 // eslint-disable-next-line @typescript-eslint/no-explicit-any
 function work(save: any, request: JobRequest, onProgress: (done: number, total: number) => boolean): JobAnswer {
   const { job } = request;
@@ -81,6 +102,7 @@ function work(save: any, request: JobRequest, onProgress: (done: number, total: 
     const name = `${stemOf(request.file.name)}_${object.split('(')[0].trim() || 'members'}.zip`;
     return delivered(got.files ?? [], got.messages ?? [], job.delivery === 'zip' ? name : null);
   }
+  if (job.what === 'sources') return sourceProject(save, request, job.delivery === 'zip', onProgress);
   const files: NamedBytes[] = [];
   const got: BridgeAnswer = save.extract({ onProgress, onFile: (name: string, bytes: Uint8Array) => files.push({ name, bytes }) });
   if (got.error) return failed(got.error, got.messages);

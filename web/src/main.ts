@@ -102,6 +102,8 @@ function start(): void {
     element<HTMLButtonElement>('held').disabled = !open || current?.node.level !== 2 || current.node.ifsPath !== undefined;
     element<HTMLInputElement>('name-text').disabled = !open;
     element('welcome').hidden = tabs.length > 0;
+    // Nothing to find in or read about before a save is open: the first screen is the welcome alone.
+    for (const id of ['find', 'title', 'summary', 'said']) element(id).hidden = tabs.length === 0;
   }
 
   // Lists what `shown` says, and the rest of a member's records step by step.
@@ -128,6 +130,8 @@ function start(): void {
     tab.shownNode = shownNode;
     toolsFollow();
     notice.clear();
+    // Until the node answers, an export would take the node shown before it.
+    exports.nodeShown(null, {});
     lastShown = client.ask<Shown>({ kind: 'show', node }).then((shown) => (ticket === shownAt ? shown : undefined));
     void lastShown.then(async (shown) => {
       if (!shown) return;

@@ -72,8 +72,9 @@ export function cliLines(args) {
   return out.toString().replace(/\n$/, '').split('\n');
 }
 
-export function shownByCli(file, node, pages = pair, inner = []) {
-  return cliLines(['show', file, node, ...inner, '--ebcdic', String(pages.ebcdic), '--pc', String(pages.pc)]);
+// `extra`: more arguments of show (--inner NODE, --ccsid stored).
+export function shownByCli(file, node, pages = pair, extra = []) {
+  return cliLines(['show', file, node, ...extra, '--ebcdic', String(pages.ebcdic), '--pc', String(pages.pc)]);
 }
 
 // The rows the grid shows (captions first), as quelvane-cli show prints them.

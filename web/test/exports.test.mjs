@@ -1,6 +1,7 @@
 // The page's exports in Debian's Chromium, opened from file://: a member exported as text, Word
-// or Excel downloads the bytes quelvane-cli export writes, a batch and Extract all download one
-// .zip holding what quelvane-cli batch and extract write, and a cancelled job offers nothing.
+// or Excel downloads the bytes quelvane-cli export writes, a batch, Extract all and Save sources as
+// project download one .zip holding what quelvane-cli batch, extract and sources write, and a
+// cancelled job offers nothing.
 //   node test/exports.test.mjs --page quelvane.html --savf DIR --cli quelvane-cli
 import assert from 'node:assert/strict';
 import { execFileSync } from 'node:child_process';
@@ -126,6 +127,34 @@ test('Extract all downloads one zip holding, file by file, what quelvane-cli ext
   });
 });
 
+test('Save sources as project... downloads one zip holding, byte for byte, what quelvane-cli sources writes', async (t) => {
+  if (!usable(t)) return;
+  await withPage(async (page) => {
+    const name = 'ISPH_ISPHERE_2015-02-08_617fe9.savf';
+    await openAt(page, name, '/');
+    // With the mouse, as a user chooses it: the button beside Extract all...
+    const command = page.getByRole('button', { name: 'Save sources as project...', exact: true });
+    await command.waitFor();
+    await page.waitForFunction(() => [...document.querySelectorAll('button')]
+      .some((b) => b.textContent === 'Save sources as project...' && !b.disabled));
+    const box = await command.boundingBox();
+    const [download] = await Promise.all([page.waitForEvent('download', { timeout: 120000 }),
+      page.mouse.click(box.x + box.width / 2, box.y + box.height / 2)]);
+    assert.equal(download.suggestedFilename(), `${name.replace(/\.[^.]*$/, '')}_sources.zip`);
+    const zipped = unzipSync(fs.readFileSync(await download.path()));
+    withFolder((out) => {
+      // members.json names nothing of where the save was: the page knows its file name alone.
+      execFileSync(cli, ['sources', name, '--to', out, ...pages], { cwd: savf });
+      const expected = filesBelow(out).map((n) => n.split(path.sep).join('/'));
+      assert.ok(expected.includes('iproj.json') && expected.includes('qrpglesrc/.ibmi.json'), 'a project was written');
+      assert.deepEqual(Object.keys(zipped).filter((n) => !n.endsWith('/')).sort(), expected);
+      for (const n of expected) assert.ok(Buffer.from(zipped[n]).equals(fs.readFileSync(path.join(out, n))), n);
+    });
+    await page.waitForFunction(() => /^Save sources as project\.\.\.: \d+ source members in \d+ files\.$/m
+      .test(document.getElementById('messages').textContent));
+  });
+});
+
 test('a job shows its progress and, cancelled, offers nothing', async (t) => {
   if (!usable(t)) return;
   await withPage(async (page) => {
@@ -221,5 +250,24 @@ test('served from a web server, Extract all writes into a picked folder what que
     const after = await folderFiles(page);
     assert.equal(Buffer.from(after['catalog.json']).toString(), 'kept', 'a refused run replaces nothing');
     assert.deepEqual(Object.keys(after).sort(), Object.keys(before).sort());
+  });
+});
+
+test('served from a web server, Save sources as project... writes into a picked folder what quelvane-cli sources writes', async (t) => {
+  if (!usable(t)) return;
+  const name = 'CSCH@009.SAVF';
+  await withServedPage(async (page) => {
+    await openAt(page, name, '/');
+    await page.getByRole('checkbox', { name: 'Into a folder' }).check();
+    await page.getByRole('button', { name: 'Save sources as project...', exact: true }).click();
+    await page.waitForFunction(() => document.getElementById('messages').textContent.includes('written into the folder'));
+    const written = await folderFiles(page);
+    withFolder((out) => {
+      execFileSync(cli, ['sources', path.join(savf, name), '--to', out, ...pages]);
+      const expected = filesBelow(out).map((n) => n.split(path.sep).join('/'));
+      assert.ok(expected.includes('.quelvane/members.json'));
+      assert.deepEqual(Object.keys(written).sort(), expected);
+      for (const n of expected) assert.ok(Buffer.from(written[n]).equals(fs.readFileSync(path.join(out, n))), n);
+    });
   });
 });

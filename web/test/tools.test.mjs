@@ -30,10 +30,12 @@ function treeNode(page, steps) {
   return page.locator(`#tree [role=tree] > li${nth} > span`);
 }
 
-async function showNode(page, file, steps, pages = pair) {
+// `ccsid`: the page reads records by the pair ('pair', as the tests' stored Options have it) or by
+// the fields' stored CCSIDs ('stored', the choice a new user starts with).
+async function showNode(page, file, steps, pages = pair, ccsid = 'pair') {
   await expandAll(page);
   await treeNode(page, steps).click();
-  const expected = shownByCli(file, steps, pages);
+  const expected = shownByCli(file, steps, pages, ['--ccsid', ccsid]);
   await page.waitForFunction((title) => document.getElementById('title').textContent === title, expected[0]);
   await waitForFirstRow(page, expected[3]);
   return expected;
@@ -63,21 +65,31 @@ test('the Options: the desktop lists, one click away, kept, and a new pair re-op
       const expected = host.pc === undefined ? before : row(pages.pc, host.pc);
       assert.equal(await selectedRow(page, 'options-pc'), expected, host.text);
     }
+    const byCcsid = dialog.getByRole('checkbox', { name: 'Decode text by the CCSIDs stored in the save file', exact: true });
+    assert.equal(await byCcsid.isChecked(), true, 'text is read by the stored CCSIDs from the start');
     await page.selectOption('#options-host', { index: row(pages.host, pair.ebcdic) });
     await page.selectOption('#options-pc', { index: row(pages.pc, pair.pc) });
+    // The first confirmed pair opens the save again, with a tree of its own.
+    const treeBefore = await page.$('[role=tree]');
     await dialog.getByRole('button', { name: 'Confirm' }).click();
+    await treeBefore.waitForElementState('hidden');
     await waitForFirstRow(page, shownByCli(file, '/')[1]);
     assert.deepEqual(await page.evaluate(() => [localStorage.getItem('quelvane.ebcdic'), localStorage.getItem('quelvane.pc')]),
       [String(pair.ebcdic), String(pair.pc)]);
 
-    await showNode(page, file, '1/0/0');
+    // Confirmed with the choice left on: the member's kanji are read by their stored CCSIDs.
+    await showNode(page, file, '1/0/0', pair, 'stored');
     const other = pages.host.find((r) => r.page !== pair.ebcdic && r.pc !== undefined && r.pc !== pair.pc);
     const changed = { ebcdic: other.page, pc: other.pc };
     await page.getByRole('button', { name: 'Options' }).click();
     assert.equal(await selectedRow(page, 'options-host'), row(pages.host, pair.ebcdic), 'the stored row is shown again');
     await page.selectOption('#options-host', { index: row(pages.host, changed.ebcdic) });
+    // Read by stored CCSIDs, the member's first row may be the same by either pair: the tree
+    // made anew says the save was opened again.
+    const treeOfPair = await page.$('[role=tree]');
     await dialog.getByRole('button', { name: 'Confirm' }).click();
-    const expected = shownByCli(file, '1/0/0', changed);
+    await treeOfPair.waitForElementState('hidden');
+    const expected = shownByCli(file, '1/0/0', changed, ['--ccsid', 'stored']);
     await waitForFirstRow(page, expected[3]);
     assert.deepEqual(await gridLines(page, 6), expected.slice(2, 8), 'the member again with the new pair');
 
