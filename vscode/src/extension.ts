@@ -29,14 +29,16 @@ export function activate(context: vscode.ExtensionContext) {
       }),
     );
   }
-  command('quelvane.extractAll', async (uri) => {
+  // Extract all and Save sources as project: a job in a worker with a cancellable progress
+  // notification, its files written into the folder the user picks.
+  const folderJob = (title: string, what: 'extract' | 'sources') => async (uri: unknown) => {
     const on = target(provider, uri) ?? (await saveFileAsked());
     if (!on) return;
     const answer = await vscode.window.withProgress(
-      { location: vscode.ProgressLocation.Notification, title: `Extract all: ${path.basename(on.file)}`, cancellable: true },
+      { location: vscode.ProgressLocation.Notification, title: `${title}: ${path.basename(on.file)}`, cancellable: true },
       (progress, token) => {
         let reported = 0;
-        return runHostJob(provider.dist, on.file, on.pair, { what: 'extract', delivery: 'files' }, {
+        return runHostJob(provider.dist, on.file, on.pair, { what, delivery: 'files' }, {
           onProgress: (done, total) => {
             const now = total > 0 ? (100 * done) / total : 0;
             progress.report({ increment: now - reported });
@@ -46,22 +48,17 @@ export function activate(context: vscode.ExtensionContext) {
         });
       },
     );
-    if (answer.outcome === 'failed') void vscode.window.showErrorMessage(`Extract all: ${answer.error ?? 'failed'}`);
-    else if (answer.outcome === 'written') void vscode.window.showInformationMessage(answer.messages.at(-1) ?? 'Extracted.');
-  });
+    if (answer.outcome === 'failed') void vscode.window.showErrorMessage(`${title}: ${answer.error ?? 'failed'}`);
+    else if (answer.outcome === 'written') void vscode.window.showInformationMessage(answer.messages.at(-1) ?? `${title}: done.`);
+  };
+  command('quelvane.extractAll', folderJob('Extract all', 'extract'));
+  command('quelvane.saveSourcesAsProject', folderJob('Save sources as project', 'sources'));
   command('quelvane.checkSaveFile', async (uri) => {
     const on = target(provider, uri) ?? (await saveFileAsked());
     if (!on) return;
     const report = checkReport(await provider.core(), on.file, on.pair);
     const shown = await vscode.workspace.openTextDocument({ content: `Check save file\n${report}\n`, language: 'plaintext' });
     await vscode.window.showTextDocument(shown, { preview: true });
-  });
-  command('quelvane.saveSourcesAsProject', async (uri) => {
-    const on = target(provider, uri);
-    const name = on ? path.basename(on.file) : 'the save file';
-    void vscode.window.showWarningMessage(
-      `Save sources as project... is not offered by this build of the extension yet; quelvane-cli sources makes the project from ${name}.`,
-    );
   });
   return { provider };
 }

@@ -33,7 +33,16 @@ function work(save: any, job: Job, onProgress: (done: number, total: number) => 
     return { files, messages: got.messages ?? [] };
   }
   const files: NamedBytes[] = [];
-  const got = save.extract({ onProgress, onFile: (name: string, bytes: Uint8Array) => files.push({ name, bytes }) });
+  const onFile = (name: string, bytes: Uint8Array) => files.push({ name, bytes });
+  if (job.what === 'sources') {
+    const made = save.sourceProject({ onProgress, onFile });
+    if (made.error) return { error: made.error, files: [], messages: made.messages ?? [] };
+    if (!made.members) return { error: 'The save holds no source members: there is no project to save.', files: [], messages: made.messages ?? [] };
+    const members = made.members === 1 ? '1 source member' : `${made.members} source members`;
+    const notes = (made.notes ?? []).map((note: string) => `note: ${note}`);
+    return { files, messages: [...(made.messages ?? []), ...(made.failures ?? []), ...notes, `Save sources as project...: ${members} in ${files.length} files.`] };
+  }
+  const got = save.extract({ onProgress, onFile });
   if (got.error) return { error: got.error, files: [], messages: got.messages ?? [] };
   // What could not be extracted is said, as quelvane-cli extract says it; the rest is whole.
   return { files, messages: [...(got.messages ?? []), ...(got.failures ?? [])] };

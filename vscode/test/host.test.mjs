@@ -226,6 +226,28 @@ test('the commands: Check save file shows quelvane-cli check\'s report; Extract 
   }
 });
 
+test('Save sources as project on an explorer file writes what quelvane-cli sources writes', async (t) => {
+  if (!usable(t)) return;
+  const file = real('ISPH_ISPHERE_2015-02-08_617fe9.savf');
+  const ours = temporary();
+  const theirs = temporary();
+  try {
+    execFileSync(cli, ['sources', file, '--to', theirs]);
+    vscode.answers.open.push([vscode.Uri.file(ours)]);
+    await vscode.commands.executeCommand('quelvane.saveSourcesAsProject', vscode.Uri.file(file));
+    const expected = filesUnder(theirs);
+    assert.ok(expected.some((name) => name.endsWith('.ibmi.json')), 'the CLI wrote a project');
+    assert.deepEqual(filesUnder(ours), expected);
+    for (const name of expected) {
+      assert.ok(fs.readFileSync(path.join(ours, name)).equals(fs.readFileSync(path.join(theirs, name))), name);
+    }
+    assert.match(vscode.shown.info.at(-1), /source members in \d+ files|files were written into the folder/);
+  } finally {
+    fs.rmSync(ours, { recursive: true, force: true });
+    fs.rmSync(theirs, { recursive: true, force: true });
+  }
+});
+
 test('a file that is not a save file says why in the editor', async (t) => {
   if (!usable(t)) return;
   const { ask } = await editorOn(real('MANIFEST.tsv'));
