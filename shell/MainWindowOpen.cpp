@@ -17,6 +17,7 @@
 #include "shell/CatalogTreeModel.h"
 #include "shell/ExtractAllAction.h"
 #include "shell/ExtractDialog.h"
+#include "shell/FieldsPanel.h"
 #include "shell/ObjectListDialog.h"
 #include "shell/OpenSaveJob.h"
 #include "shell/OptionsDialog.h"
@@ -166,6 +167,11 @@ void MainWindow::showOpened(const QString& path, bool held, OpenedSave& candidat
                                     : libraryTree(*session_);
     const bool complete = tree.complete;
     treeModel_->setTree(std::move(tree));
+    // Nothing of the save shown before stays on display: not its node's labels, not its file's
+    // fields.
+    setNodeTitle({});
+    setNodeSummary({});
+    fieldsPanel_->follow();
     if (complete) {
         showVersion();
     }

@@ -1,6 +1,7 @@
 #include <QAbstractItemModelTester>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDockWidget>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -244,6 +245,25 @@ TEST_F(FirstUseWindowTest, ASaveReadPastDamageShowsAWarning) {
     open(builtSave());
     EXPECT_FALSE(bar.isVisibleTo(window_.get()));
     EXPECT_TRUE(bar.lines().isEmpty());
+}
+
+// A save opened over another leaves nothing of the other on display: the labels of the member
+// shown and its file's fields go with it.
+TEST_F(FirstUseWindowTest, AnotherSaveOpenedLeavesNothingOfTheLastOnDisplay) {
+    configure(37, 1252);
+    start();
+    window_->show();
+    open(builtSave());
+    select({"Library(QGPL)", "Part0", "ORDERS(PF)", "JAN"});
+    auto* fields = window_->findChild<QDockWidget*>();
+    ASSERT_NE(fields, nullptr);
+    ASSERT_TRUE(fields->isVisible());
+    ASSERT_TRUE(find<QLabel>(window_.get(), "Label1")->text().startsWith(QStringLiteral("Member:")));
+
+    open(builtSave());
+    EXPECT_TRUE(find<QLabel>(window_.get(), "Label1")->text().isEmpty());
+    EXPECT_TRUE(find<QLabel>(window_.get(), "Label2")->text().isEmpty());
+    EXPECT_FALSE(fields->isVisible());
 }
 
 // A save-file object's pane names the command and lists the held save; a double-click on it,
