@@ -182,24 +182,25 @@ bool LoadedFieldPlan::decode(std::size_t field, std::span<const std::uint8_t> re
     return false;
 }
 
-// Up to the first byte whose PC byte is zero (the only one whose UTF-8 is empty), without
-// trailing blanks: the end kept moves on past every character but a blank.
+// Up to the first byte whose PC byte is zero, without trailing blanks. Zero is the only host
+// byte whose PC byte is zero (PairByteTable), so the text's end is found in the host bytes
+// first and the blanks that pad a field are never converted.
 void LoadedFieldPlan::character(std::span<const std::uint8_t> bytes, std::string& utf8) {
+    const void* zero = std::memchr(bytes.data(), 0, bytes.size());
+    std::size_t end = zero == nullptr
+                          ? bytes.size()
+                          : static_cast<std::size_t>(static_cast<const std::uint8_t*>(zero) - bytes.data());
+    while (end > 0 && table_->utf8(bytes[end - 1]).blank) {
+        --end;
+    }
     char* const start = scratch_.data();
     char* out = start;
-    char* kept = start;
-    for (const std::uint8_t host : bytes) {
+    for (const std::uint8_t host : bytes.first(end)) {
         const PairByteTable::Utf8Bytes& entry = table_->utf8(host);
-        if (entry.length == 0) {
-            break;
-        }
         std::memcpy(out, entry.bytes, PairByteTable::Utf8Bytes::kLongest);
         out += entry.length;
-        if (!entry.blank) {
-            kept = out;
-        }
     }
-    utf8.assign(start, kept);
+    utf8.assign(start, out);
 }
 
 }  // namespace quelvane
