@@ -1,6 +1,7 @@
 #include "conversion/StoredCcsidText.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "conversion/Utf8Text.h"
 
@@ -88,10 +89,17 @@ void StoredCcsidText::decodeWith(const Reading& reading, std::span<const std::ui
                                  std::string& utf8) {
     utf8.clear();
     if (reading.table != nullptr) {
+        // Each entry is copied whole, its length only moving the end on: a fixed-size copy
+        // instead of an append of a length known only at run time, for every byte of every
+        // text field of every record.
+        utf8.resize(bytes.size() * ByteUtf8::kLongest);
+        char* out = utf8.data();
         for (std::uint8_t byte : bytes) {
             const ByteUtf8& entry = (*reading.table)[byte];
-            utf8.append(entry.bytes, entry.length);
+            std::memcpy(out, entry.bytes, ByteUtf8::kLongest);
+            out += entry.length;
         }
+        utf8.resize(static_cast<std::size_t>(out - utf8.data()));
         return;
     }
     if (reading.decoder == nullptr) {

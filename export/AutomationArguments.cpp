@@ -1,7 +1,6 @@
 #include "export/AutomationArguments.h"
 
 #include <algorithm>
-#include <cctype>
 
 namespace quelvane {
 
@@ -12,10 +11,13 @@ AutomationArguments::AutomationArguments(std::string_view member,
 AutomationArguments::AutomationArguments(std::string_view member, const AutomationServerValue& value)
     : member_(member), arguments_(&value, 1) {}
 
+// Member names are ASCII and compared without regard to case in ASCII only, whatever the
+// program's locale. Folded here rather than by std::tolower, whose call for each letter showed
+// in the profile of a long export (every cell goes through a few named calls).
 bool AutomationArguments::sameName(std::string_view name, std::string_view known) {
-    return std::equal(name.begin(), name.end(), known.begin(), known.end(), [](char a, char b) {
-        return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
-    });
+    const auto fold = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+    return std::equal(name.begin(), name.end(), known.begin(), known.end(),
+                      [&fold](char a, char b) { return fold(a) == fold(b); });
 }
 
 void AutomationArguments::unknownName(std::string_view name) {

@@ -10,6 +10,7 @@
 #include "export/ExportFieldText.h"
 #include "savefile/BigEndianReader.h"
 #include "savefile/DecodingFailure.h"
+#include "savefile/TypeCodes.h"
 
 namespace quelvane {
 
@@ -28,7 +29,9 @@ bool isLowSurrogate(char16_t unit) {
 ExportFieldDecoder::ExportFieldDecoder(ExportSession& session, std::string memberName)
     : session_(session),
       memberName_(std::move(memberName)),
-      utf8Text_(session.textEncoding == ExportTextEncoding::Utf8) {
+      utf8Text_(session.textEncoding == ExportTextEncoding::Utf8),
+      pcUtf8_(std::make_unique<PcTextToUtf8>(session.pcCodePage)),
+      table_(PairByteTable::probe(session.views.converter, *pcUtf8_)) {
     const std::optional<std::int32_t> hostPage = session.views.storedCcsidHostPage;
     if (!hostPage && !utf8Text_) {
         return;
@@ -82,6 +85,31 @@ bool ExportFieldDecoder::readByCcsid(std::span<const std::uint8_t> record, const
     return true;
 }
 
+bool ExportFieldDecoder::pairText(std::span<const std::uint8_t> record, const SavedField& field,
+                                  std::string& text) const {
+    if (table_ == nullptr || field.offset < 0 || field.length < 0 ||
+        static_cast<std::size_t>(field.offset) + static_cast<std::size_t>(field.length) > record.size()) {
+        return false;
+    }
+    const std::span<const std::uint8_t> bytes =
+        record.subspan(static_cast<std::size_t>(field.offset), static_cast<std::size_t>(field.length));
+    switch (field.typeCode) {
+        case kCharacterFieldType:
+        case kOpenCharacterFieldType:
+            if (!table_->pcText(bytes, text)) {
+                return false;
+            }
+            if (text.empty()) {
+                text.assign(" ");
+            }
+            return true;
+        case kTimeFieldType:
+            return table_->timeText(bytes, text);
+        default:
+            return false;
+    }
+}
+
 bool ExportFieldDecoder::keeps(std::u16string_view character, char32_t codePoint) {
     const auto known = kept_.find(codePoint);
     if (known != kept_.end()) {
@@ -119,7 +147,9 @@ std::int64_t ExportFieldDecoder::lostCharacters() {
 void ExportFieldDecoder::decode(std::span<const std::uint8_t> record, const SavedField& field,
                                 std::string& text) {
     if (!readByCcsid(record, field)) {
-        exportFieldText(record, field, session_.views.converter, text);
+        if (!pairText(record, field, text)) {
+            exportFieldText(record, field, session_.views.converter, text);
+        }
         if (utf8Text_) {
             const auto* first = reinterpret_cast<const std::uint8_t*>(text.data());
             pcPage_->decode(std::span<const std::uint8_t>(first, text.size()), wide_, nullptr);
@@ -138,7 +168,9 @@ void ExportFieldDecoder::decode(std::span<const std::uint8_t> record, const Save
 bool ExportFieldDecoder::decodeCell(std::span<const std::uint8_t> record, const SavedField& field,
                                     std::string& text, std::u16string& unicode) {
     if (!readByCcsid(record, field)) {
-        exportFieldText(record, field, session_.views.converter, text);
+        if (!pairText(record, field, text)) {
+            exportFieldText(record, field, session_.views.converter, text);
+        }
         return false;
     }
     if (wide_.empty()) {

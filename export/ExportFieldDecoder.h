@@ -9,9 +9,11 @@
 #include <unordered_map>
 
 #include "conversion/PcPageCodec.h"
+#include "conversion/PcTextToUtf8.h"
 #include "export/ExportSession.h"
 #include "savefile/Catalog.h"
 #include "views/FieldTextByCcsid.h"
+#include "views/PairByteTable.h"
 
 namespace quelvane {
 
@@ -57,6 +59,9 @@ class ExportFieldDecoder {
     // Reads a character or graphic field by its stored CCSID into utf8_ and, unless it is
     // spelled as ASCII, wide_; false for the fields the pair decides.
     bool readByCcsid(std::span<const std::uint8_t> record, const SavedField& field);
+    // Character and time fields by the pair's byte table, where the pair has one, into `text`
+    // as exportFieldText gives them; false for the fields and values left to it.
+    bool pairText(std::span<const std::uint8_t> record, const SavedField& field, std::string& text) const;
     // How many characters of wide_ the PC page cannot give back as they are.
     std::int64_t lostCharacters();
     // Whether the PC page writes the one character `character` so that it reads back the same.
@@ -68,6 +73,8 @@ class ExportFieldDecoder {
     bool utf8Text_ = false;
     std::array<bool, kLastPrintable + 1> spelledAsAscii_{};
     std::unique_ptr<FieldTextByCcsid> byCcsid_;
+    std::unique_ptr<PcTextToUtf8> pcUtf8_;
+    std::unique_ptr<PairByteTable> table_;
     std::unique_ptr<PcPageCodec> pcPage_;
     std::unordered_map<char32_t, bool> kept_;
     std::string utf8_;

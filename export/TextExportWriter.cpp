@@ -16,14 +16,16 @@ namespace {
 constexpr const char* kWriteFailure = "Write file error";
 constexpr char kSplitter = '|';
 
-// The line being built, with every line feed written as CR LF as a text-mode file writes it.
+// The line being built, with every line feed written as CR LF as a text-mode file writes it:
+// the runs between line feeds appended whole.
 void appendText(std::string& line, const std::string& text) {
-    for (char c : text) {
-        if (c == '\n') {
-            line.push_back('\r');
-        }
-        line.push_back(c);
+    std::size_t start = 0;
+    for (std::size_t feed = text.find('\n'); feed != std::string::npos; feed = text.find('\n', start)) {
+        line.append(text, start, feed - start);
+        line.append("\r\n");
+        start = feed + 1;
     }
+    line.append(text, start, std::string::npos);
 }
 
 }  // namespace

@@ -1,16 +1,30 @@
 #include "extract/CsvWriter.h"
 
+#include <array>
+
 namespace quelvane {
 
 namespace {
 
 constexpr std::string_view kRowEnd = "\r\n";
 
-// A scan of its own: find_first_of looks each byte up in the set with a call of its own, and
-// every field of every record passes here.
+// The bytes that make a field quoted.
+constexpr std::array<bool, 256> quotedBytes() {
+    std::array<bool, 256> bytes{};
+    bytes[static_cast<unsigned char>(',')] = true;
+    bytes[static_cast<unsigned char>('"')] = true;
+    bytes['\r'] = true;
+    bytes['\n'] = true;
+    return bytes;
+}
+
+constexpr std::array<bool, 256> kQuotedBytes = quotedBytes();
+
+// A scan of its own, one table look a byte: find_first_of looks each byte up in the set with a
+// call of its own, and every field of every record passes here.
 bool needsQuotes(std::string_view text) {
     for (const char c : text) {
-        if (c == ',' || c == '"' || c == '\r' || c == '\n') {
+        if (kQuotedBytes[static_cast<unsigned char>(c)]) {
             return true;
         }
     }
@@ -41,6 +55,15 @@ void CsvWriter::field(std::string_view text) {
         start = quote + 1;
     }
     out_.put('"');
+}
+
+void CsvWriter::plainField(std::string_view text) {
+    if (fieldsInRow_ > 0) {
+        out_.put(',');
+    }
+    ++fieldsInRow_;
+    lastEmpty_ = text.empty();
+    out_.write(text);
 }
 
 void CsvWriter::emptyText() {

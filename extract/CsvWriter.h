@@ -16,6 +16,9 @@ class CsvWriter {
     explicit CsvWriter(OutputFile& out) : out_(out) {}
 
     void field(std::string_view text);
+    // A field the caller knows holds no comma, double quote, CR or LF: written as it is,
+    // without the look for them.
+    void plainField(std::string_view text);
     // An empty text written as "": read as an empty string where an empty field means none.
     void emptyText();
     void endRow();

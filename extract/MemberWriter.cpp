@@ -146,6 +146,8 @@ std::optional<std::int64_t> MemberWriter::writeData(const SavedObject& file, con
         for (std::size_t i = 0; i < texts.size(); ++i) {
             if (texts.text(i).empty() && character[i]) {
                 csv.emptyText();
+            } else if (texts.plain(i)) {
+                csv.plainField(texts.text(i));
             } else {
                 csv.field(texts.text(i));
             }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <string>
 #include <vector>
@@ -10,13 +11,16 @@
 #include "savefile/Catalog.h"
 #include "views/FieldDecoder.h"
 #include "views/FieldTextByCcsid.h"
+#include "views/LoadedFieldPlan.h"
+#include "views/PairByteTable.h"
 
 namespace quelvane {
 
 // The values of one record of a physical file as texts for loading, in UTF-8: each field decoded
 // as the records view decodes it, in the typed form of decodeLoadedFieldValue; with `byCcsid`,
 // character and graphic fields by their stored CCSIDs instead of the pair. One object serves
-// every record of a member and reuses its texts' storage.
+// every record of a member and reuses its texts' storage. The fields go through the format's
+// LoadedFieldPlan first, the general decoder taking what the plan leaves.
 class RecordTexts {
   public:
     // `columnNames` name the columns, one per field; without them the fields' names do.
@@ -31,6 +35,9 @@ class RecordTexts {
     const std::string& text(std::size_t field) const { return texts_[field]; }
     // The kind of this record's value, Text for a number that did not decode as one.
     LoadedKind kind(std::size_t field) const { return kinds_[field]; }
+    // Whether this record's text of the field is surely digits, signs, points, colons and
+    // blanks only (LoadedFieldPlan::plainText), nothing a CSV writer quotes.
+    bool plain(std::size_t field) const { return plain_[field] != 0; }
 
     // The kind of the field's column, and its name in UTF-8.
     LoadedKind columnKind(std::size_t field) const { return columnKinds_[field]; }
@@ -43,8 +50,11 @@ class RecordTexts {
     FieldTextByCcsid* byCcsid_;
     std::vector<std::string> texts_;
     std::vector<LoadedKind> kinds_;
+    std::vector<char> plain_;
     std::vector<LoadedKind> columnKinds_;
     std::vector<std::string> names_;
+    std::unique_ptr<PairByteTable> table_;
+    LoadedFieldPlan plan_;
 };
 
 }  // namespace quelvane
