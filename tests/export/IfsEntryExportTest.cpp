@@ -24,7 +24,10 @@ std::string slurp(const fs::path& path) {
 class IfsEntryExportTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        folder_ = fs::temp_directory_path() / "quelvane-ifs-export";
+        // A folder per case: ctest runs the cases as processes side by side.
+        folder_ = fs::temp_directory_path() /
+                  ("quelvane-ifs-export-" +
+                   std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
         fs::remove_all(folder_);
         fs::create_directories(folder_);
         IfsImage image = sampleImage("/site", {{"index.html", false, 11, kDataA},

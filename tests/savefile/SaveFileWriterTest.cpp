@@ -23,7 +23,10 @@ constexpr std::size_t kBlock = 528;
 class SaveFileWriterTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        folder_ = fs::temp_directory_path() / "quelvane-save-file-writer";
+        // A folder per case: ctest runs the cases as processes side by side.
+        folder_ = fs::temp_directory_path() /
+                  ("quelvane-save-file-writer-" +
+                   std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
         fs::remove_all(folder_);
         fs::create_directories(folder_);
     }
