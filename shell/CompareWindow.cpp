@@ -17,6 +17,8 @@ namespace {
 constexpr int kTreeWidth = 420;
 constexpr int kDetailsWidth = 700;
 constexpr int kNameColumnWidth = 220;
+// The tree and the details side by side, with room for a diff's lines.
+constexpr int kInitialHeight = 640;
 
 }  // namespace
 
@@ -62,6 +64,7 @@ CompareWindow::CompareWindow(SaveComparison comparison, QWidget* parent)
     layout->addWidget(summary_);
     layout->addWidget(splitter, 1);
     setCentralWidget(central);
+    resize(kTreeWidth + kDetailsWidth, kInitialHeight);
     connect(tree_->selectionModel(), &QItemSelectionModel::currentChanged, this, [this] { showSelected(); });
     showSelected();
 }
