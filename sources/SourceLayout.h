@@ -38,7 +38,7 @@ class SourceLayout {
     std::string folderOf(const std::string& library) const;
     // The folders of the libraries that have their own, for the one at the top to keep clear of.
     std::vector<std::string> subfolders() const;
-    // Git path specifications for a library's files: its folder, or for the library at the top,
+    // Git pathspecs for a library's files: its folder, or for the library at the top,
     // everything but the other libraries' folders.
     std::vector<std::string> pathspec(const std::string& library) const;
 
