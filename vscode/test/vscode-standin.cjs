@@ -86,6 +86,9 @@ module.exports = {
   },
   workspace: {
     fs: {
+      async readFile(uri) {
+        return new Uint8Array(fs.readFileSync(uri.fsPath));
+      },
       async writeFile(uri, bytes) {
         fs.writeFileSync(uri.fsPath, bytes);
       },

@@ -1,0 +1,74 @@
+// The custom editor where the extension host is the browser's (vscode.dev): no Node, so the core
+// runs in the webview, in the page's own worker, over the document's bytes. The host reads them
+// through the workspace's file system and hands them over once the page is ready.
+import * as vscode from 'vscode';
+import { newNonce, pageDocument } from './document';
+
+const NOTE = 'The file is read in this editor only; nothing is sent anywhere.';
+
+export class BytesDocument implements vscode.CustomDocument {
+  constructor(
+    readonly uri: vscode.Uri,
+    readonly bytes: Uint8Array,
+  ) {}
+
+  get name(): string {
+    return this.uri.path.replace(/^.*\//, '');
+  }
+
+  dispose(): void {}
+}
+
+// One editor's webview: what the host asks of its page (a button pressed once the save is open).
+export class WebEditor {
+  constructor(
+    readonly document: BytesDocument,
+    private readonly webview: vscode.Webview,
+  ) {}
+
+  press(caption: string): void {
+    void this.webview.postMessage({ kind: 'press', caption });
+  }
+}
+
+export class BytesEditorProvider implements vscode.CustomReadonlyEditorProvider<BytesDocument> {
+  // The editor last active: the commands run on its save when given no file.
+  active: WebEditor | null = null;
+  private readonly opening = new Map<string, (editor: WebEditor) => void>();
+
+  constructor(private readonly extensionUri: vscode.Uri) {}
+
+  async openCustomDocument(uri: vscode.Uri): Promise<BytesDocument> {
+    return new BytesDocument(uri, await vscode.workspace.fs.readFile(uri));
+  }
+
+  // The editor on `uri` once it is resolved, when it is being opened now.
+  resolvedFor(uri: vscode.Uri): Promise<WebEditor> {
+    return new Promise((done) => this.opening.set(uri.toString(), done));
+  }
+
+  async resolveCustomEditor(document: BytesDocument, panel: vscode.WebviewPanel): Promise<void> {
+    const { webview } = panel;
+    const dist = vscode.Uri.joinPath(this.extensionUri, 'dist');
+    webview.options = { enableScripts: true, localResourceRoots: [dist] };
+    const editor = new WebEditor(document, webview);
+    this.active = editor;
+    panel.onDidChangeViewState(() => {
+      if (panel.active) this.active = editor;
+    });
+    panel.onDidDispose(() => {
+      if (this.active === editor) this.active = null;
+    });
+    webview.onDidReceiveMessage((message: { kind?: string }) => {
+      if (message.kind === 'ready') void webview.postMessage({ kind: 'document', name: document.name, bytes: document.bytes });
+    });
+    const page = new TextDecoder().decode(await vscode.workspace.fs.readFile(vscode.Uri.joinPath(dist, 'page.html')));
+    const asset = (name: string) => webview.asWebviewUri(vscode.Uri.joinPath(dist, name)).toString();
+    webview.html = pageDocument(page, {
+      nonce: newNonce(), cspSource: webview.cspSource, asset, script: 'webview-web.js', note: NOTE, options: {}, worker: true,
+    });
+    const waiting = this.opening.get(document.uri.toString());
+    this.opening.delete(document.uri.toString());
+    waiting?.(editor);
+  }
+}
