@@ -4,7 +4,8 @@
 // and job clients and its folder writing pointed at the host's messages), its style, its markup,
 // and the Node build of the core. For the browser's extension host (vscode.dev, no Node): its
 // script (CommonJS, nothing of Node), and its webview's, the page's own modules with their worker
-// (the web build of the core inlined, as in the page) started from a blob.
+// (the web build of the core inlined, as in the page) started from a blob, its downloads and its
+// folder writing handed back to the extension.
 //   node build.mjs --module DIR_WITH_quelvane-node.js --stage DIR
 import { build } from 'esbuild';
 import fs from 'node:fs';
@@ -48,9 +49,19 @@ const worker = await build({
   entryPoints: [path.join(web, 'src', 'worker.ts')], bundle: true, format: 'iife', write: false, minify: true, target: 'es2020',
   define: { QUELVANE_WASM: JSON.stringify(fs.readFileSync(path.join(moduleDir, 'quelvane-web.wasm')).toString('base64')) },
 });
+// In the browser's host the page keeps its worker and job clients; what it saves and the folder
+// it writes into go back to the extension.
+const webStandIns = new Map([['saving', 'websaving'], ['folder', 'webfolder']].map(([name, file]) => [name, path.join(here, 'webview', `${file}.ts`)]));
+const extensionWriting = {
+  name: 'extension-writing',
+  setup(bundler) {
+    bundler.onResolve({ filter: /^\.\/(saving|folder)$/ }, (args) =>
+      args.importer.startsWith(path.join(web, 'src')) ? { path: webStandIns.get(args.path.slice(2)) } : undefined);
+  },
+};
 await build({
   entryPoints: [path.join(here, 'webview', 'webmain.ts')], outfile: path.join(dist, 'webview-web.js'),
-  bundle: true, format: 'iife', target: 'es2020', minify: true,
+  bundle: true, format: 'iife', target: 'es2020', minify: true, plugins: [extensionWriting],
   define: { QUELVANE_WORKER: JSON.stringify(`${fs.readFileSync(path.join(moduleDir, 'quelvane-web.js'), 'utf8')}\n${worker.outputFiles[0].text}`) },
 });
 await build({

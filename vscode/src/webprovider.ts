@@ -2,9 +2,14 @@
 // runs in the webview, in the page's own worker, over the document's bytes. The host reads them
 // through the workspace's file system and hands them over once the page is ready.
 import * as vscode from 'vscode';
+import type { NamedBytes } from '../../web/src/jobprotocol';
 import { newNonce, pageDocument } from './document';
+import { HostFolders, saveAs } from './webwriting';
 
 const NOTE = 'The file is read in this editor only; nothing is sent anywhere.';
+
+// What the webview asks: the document once ready; a file to save, a folder, files to write into it.
+type Asked = { kind?: string; id?: number; [field: string]: unknown };
 
 export class BytesDocument implements vscode.CustomDocument {
   constructor(
@@ -59,8 +64,17 @@ export class BytesEditorProvider implements vscode.CustomReadonlyEditorProvider<
     panel.onDidDispose(() => {
       if (this.active === editor) this.active = null;
     });
-    webview.onDidReceiveMessage((message: { kind?: string }) => {
+    const near = vscode.Uri.joinPath(document.uri, '..');
+    const folders = new HostFolders(near);
+    const answer = async (message: Asked): Promise<unknown> => {
+      if (message.kind === 'saveFile') return saveAs(near, { name: String(message.name), bytes: message.bytes as Uint8Array });
+      if (message.kind === 'pickFolder') return folders.pick();
+      if (message.kind === 'writeFolder') return folders.write(Number(message.folder), (message.files ?? []) as NamedBytes[]);
+      return undefined;
+    };
+    webview.onDidReceiveMessage(async (message: Asked) => {
       if (message.kind === 'ready') void webview.postMessage({ kind: 'document', name: document.name, bytes: document.bytes });
+      else if (typeof message.id === 'number') void webview.postMessage({ id: message.id, answer: await answer(message) });
     });
     const page = new TextDecoder().decode(await vscode.workspace.fs.readFile(vscode.Uri.joinPath(dist, 'page.html')));
     const asset = (name: string) => webview.asWebviewUri(vscode.Uri.joinPath(dist, name)).toString();

@@ -2,12 +2,15 @@
 // activates with every Node built-in refused, its editor reads the document through the
 // workspace's file system and hands the bytes to its webview, whose document allows its worker
 // and nothing remote; in Chromium that webview's own worker opens a real save from those bytes
-// and lists a member as quelvane-cli shows it, and the Check command shows the check's report.
+// and lists a member as quelvane-cli shows it, and the Check command shows the check's report;
+// an export and Extract all come back to the extension and are written through VS Code's dialogs
+// as quelvane-cli writes them, only inside the folder chosen, replacing files only when agreed.
 //   node test/webmode.test.mjs --extension DIR --savf DIR --cli quelvane-cli
 import assert from 'node:assert/strict';
 import { execFileSync } from 'node:child_process';
 import fs from 'node:fs';
 import { createRequire } from 'node:module';
+import os from 'node:os';
 import path from 'node:path';
 import { test } from 'node:test';
 import { extensionRoot, panel, vscode } from './host.mjs';
@@ -152,4 +155,93 @@ test('in Chromium the webview\'s own worker opens the bytes; a member lists quel
     const report = cliLines(['check', file]);
     assert.equal(await page.textContent('#report-text'), ['CSCH@009.SAVF', ...report.slice(1)].join('\n'));
   }, { editor: web.provider });
+});
+
+function filesUnder(folder) {
+  return fs.readdirSync(folder, { recursive: true }).filter((n) => fs.statSync(path.join(folder, n)).isFile()).sort();
+}
+
+// An editor whose webview's questions are asked by the test: ask(kind, fields) answers as the host does.
+async function askingEditorOn(file) {
+  const { panel: shown, posted } = await webEditorOn(file);
+  let nextId = 1;
+  const ask = async (kind, fields = {}) => {
+    const id = nextId++;
+    shown.send({ ...fields, kind, id });
+    for (let waited = 0; waited < 200; waited += 1) {
+      const answered = posted.find((message) => message.id === id);
+      if (answered) return answered.answer;
+      await new Promise((done) => setTimeout(done, 10));
+    }
+    throw new Error(`no answer to ${kind}`);
+  };
+  return { ask, close: () => shown.dispose() };
+}
+
+test('files handed back are written only inside the folder chosen, replacing only when agreed', async (t) => {
+  if (!usable(t, [[savf, 'the real save files']])) return;
+  const out = fs.mkdtempSync(path.join(os.tmpdir(), 'quelvane-webmode-'));
+  const bytes = new Uint8Array([1, 2, 3]);
+  try {
+    const { ask, close } = await askingEditorOn(real('P4_EKO.SAVF'));
+    assert.equal(await ask('writeFolder', { folder: 1, files: [{ name: 'a.txt', bytes }] }), 'Nothing was written: no folder was chosen.');
+    vscode.answers.open.push(undefined);
+    assert.equal(await ask('pickFolder'), null, 'a dismissed dialog chooses nothing');
+    vscode.answers.open.push([vscode.Uri.file(out)]);
+    const chosen = await ask('pickFolder');
+    assert.deepEqual(chosen, { name: path.basename(out), folder: 1 });
+    for (const name of ['../a.txt', '/etc/a.txt', 'x/../../a.txt', 'x//a.txt', 'x\\..\\a.txt', '']) {
+      assert.match(await ask('writeFolder', { folder: 1, files: [{ name: 'ok.txt', bytes }, { name, bytes }] }), /outside the chosen folder/, name);
+    }
+    assert.deepEqual(filesUnder(out), [], 'nothing is written when one name would lead out');
+    assert.equal(await ask('writeFolder', { folder: 1, files: [{ name: 'LIB/FILE/MBR.txt', bytes }] }), null);
+    assert.deepEqual(filesUnder(out), [path.join('LIB', 'FILE', 'MBR.txt')]);
+    fs.writeFileSync(path.join(out, 'LIB', 'FILE', 'MBR.txt'), 'kept');
+    vscode.answers.warning.push(undefined);
+    assert.match(await ask('writeFolder', { folder: 1, files: [{ name: 'LIB/FILE/MBR.txt', bytes }] }), /same names/);
+    assert.equal(fs.readFileSync(path.join(out, 'LIB', 'FILE', 'MBR.txt'), 'utf8'), 'kept');
+    assert.match(vscode.shown.warning.at(-1), /will be replaced/);
+    vscode.answers.warning.push('Replace');
+    assert.equal(await ask('writeFolder', { folder: 1, files: [{ name: 'LIB/FILE/MBR.txt', bytes }] }), null);
+    assert.deepEqual([...fs.readFileSync(path.join(out, 'LIB', 'FILE', 'MBR.txt'))], [1, 2, 3]);
+    vscode.answers.save.push(undefined);
+    assert.equal(await ask('saveFile', { name: 'x.txt', bytes }), null, 'a dismissed save dialog writes nothing');
+    close();
+  } finally {
+    fs.rmSync(out, { recursive: true, force: true });
+  }
+});
+
+test('in Chromium an export and Extract all go back to the extension and are quelvane-cli\'s files', async (t) => {
+  if (!usable(t, [[browserPath, 'chromium'], [savf, 'the real save files'], [cli, 'the native quelvane-cli']])) return;
+  const file = real('CSCH@009.SAVF');
+  const out = fs.mkdtempSync(path.join(os.tmpdir(), 'quelvane-webmode-'));
+  const ours = path.join(out, 'ours');
+  const theirs = path.join(out, 'theirs');
+  try {
+    await withWebview(file, async (page) => {
+      await page.waitForSelector('[role=treeitem]');
+      await page.evaluate(() => document.querySelectorAll('[aria-expanded]').forEach((e) => e.setAttribute('aria-expanded', 'true')));
+      await page.locator('[role=tree] > li > ul > li:nth-child(2) > ul > li:nth-child(1) > ul > li:nth-child(1) > span').click();
+      await page.waitForFunction(() => !document.querySelector('.exports button').disabled);
+      await page.selectOption('select[aria-label="The File Type to save :"]', 'xls');
+      vscode.answers.save.push(vscode.Uri.file(path.join(out, 'ours.xls')));
+      await page.getByRole('button', { name: 'Export a member' }).click();
+      for (let waited = 0; !fs.existsSync(path.join(out, 'ours.xls')) && waited < 300; waited += 1) await new Promise((done) => setTimeout(done, 100));
+      execFileSync(cli, ['export', file, '1/0/0', '--format', 'xls', '-o', path.join(out, 'cli.xls'), ...pages]);
+      assert.ok(fs.readFileSync(path.join(out, 'ours.xls')).equals(fs.readFileSync(path.join(out, 'cli.xls'))), 'the export\'s bytes');
+      fs.mkdirSync(ours);
+      await page.getByRole('checkbox', { name: 'Into a folder' }).check();
+      vscode.answers.open.push([vscode.Uri.file(ours)]);
+      await page.getByRole('button', { name: 'Extract all...' }).click();
+      await page.waitForFunction(() => /files were written into the folder ours/.test(document.getElementById('messages').textContent), null, { timeout: 120000 });
+      execFileSync(cli, ['extract', file, '--to', theirs, '--quiet', ...pages]);
+      const expected = filesUnder(theirs);
+      assert.ok(expected.length > 3, 'quelvane-cli extract wrote the save\'s files');
+      assert.deepEqual(filesUnder(ours), expected);
+      for (const n of expected) assert.ok(fs.readFileSync(path.join(ours, n)).equals(fs.readFileSync(path.join(theirs, n))), n);
+    }, { editor: web.provider });
+  } finally {
+    fs.rmSync(out, { recursive: true, force: true });
+  }
 });
