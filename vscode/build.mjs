@@ -20,11 +20,13 @@ const stage = path.resolve(option('stage'));
 const dist = path.join(stage, 'dist');
 
 // The page's own seam to its worker, its jobs and the browser's folder picker.
-const standIns = new Map(['client', 'jobs', 'folder'].map((name) => [name, path.join(here, 'webview', `${name}.ts`)]));
+// What the page saves itself goes to the host's save dialog as in the browser's host.
+const standIns = new Map([...['client', 'jobs', 'folder'].map((name) => [name, name]), ['saving', 'websaving']]
+  .map(([name, file]) => [name, path.join(here, 'webview', `${file}.ts`)]));
 const hostTransport = {
   name: 'host-transport',
   setup(bundler) {
-    bundler.onResolve({ filter: /^\.\/(client|jobs|folder)$/ }, (args) =>
+    bundler.onResolve({ filter: /^\.\/(client|jobs|folder|saving)$/ }, (args) =>
       args.importer.startsWith(path.join(web, 'src')) ? { path: standIns.get(args.path.slice(2)) } : undefined);
   },
 };

@@ -212,7 +212,17 @@ test('files handed back are written only inside the folder chosen, replacing onl
   }
 });
 
-test('in Chromium an export and Extract all go back to the extension and are quelvane-cli\'s files', async (t) => {
+// The object list's "Save as text..." through the host's save dialog: quelvane-cli objects' text.
+async function objectListSaved(page, file, target) {
+  await page.getByRole('button', { name: 'Object list...' }).click();
+  const dialog = page.getByRole('dialog', { name: /^Object list/ });
+  vscode.answers.save.push(vscode.Uri.file(target));
+  await dialog.getByRole('button', { name: 'Save as text...' }).click();
+  for (let waited = 0; !fs.existsSync(target) && waited < 300; waited += 1) await new Promise((done) => setTimeout(done, 100));
+  assert.equal(fs.readFileSync(target, 'utf8'), execFileSync(cli, ['objects', file, ...pages]).toString());
+}
+
+test('in Chromium an export, Extract all and the object list go back to the extension and are quelvane-cli\'s files', async (t) => {
   if (!usable(t, [[browserPath, 'chromium'], [savf, 'the real save files'], [cli, 'the native quelvane-cli']])) return;
   const file = real('CSCH@009.SAVF');
   const out = fs.mkdtempSync(path.join(os.tmpdir(), 'quelvane-webmode-'));
@@ -240,6 +250,7 @@ test('in Chromium an export and Extract all go back to the extension and are que
       assert.ok(expected.length > 3, 'quelvane-cli extract wrote the save\'s files');
       assert.deepEqual(filesUnder(ours), expected);
       for (const n of expected) assert.ok(fs.readFileSync(path.join(ours, n)).equals(fs.readFileSync(path.join(theirs, n))), n);
+      await objectListSaved(page, file, path.join(out, 'objects.txt'));
     }, { editor: web.provider });
   } finally {
     fs.rmSync(out, { recursive: true, force: true });
