@@ -12,7 +12,11 @@ export interface HostJob {
   job: Job;
 }
 
-export type ToHost = { id: number; kind: string; [field: string]: unknown } | HostJob | { kind: 'ready' };
+export type ToHost =
+  | { id: number; kind: string; [field: string]: unknown }
+  | HostJob
+  | { kind: 'ready' }
+  | { kind: 'options'; options: Record<string, string> };
 
 export type ToWebview =
   | { kind: 'document'; name: string; bytes?: Uint8Array }

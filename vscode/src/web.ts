@@ -22,7 +22,7 @@ async function editorFor(provider: BytesEditorProvider, uri: unknown): Promise<W
 }
 
 export function activate(context: vscode.ExtensionContext) {
-  const provider = new BytesEditorProvider(context.extensionUri);
+  const provider = new BytesEditorProvider(context.extensionUri, context.globalState);
   for (const viewType of VIEW_TYPES) {
     context.subscriptions.push(
       vscode.window.registerCustomEditorProvider(viewType, provider, {

@@ -8,6 +8,9 @@ import { HostFolders, saveAs } from './webwriting';
 
 const NOTE = 'The file is read in this editor only; nothing is sent anywhere.';
 
+// Where the host keeps the page's Options between editors, as on the desktop.
+const OPTIONS_KEY = 'quelvane.options';
+
 // What the webview asks: the document once ready; a file to save, a folder, files to write into it.
 type Asked = { kind?: string; id?: number; [field: string]: unknown };
 
@@ -41,7 +44,10 @@ export class BytesEditorProvider implements vscode.CustomReadonlyEditorProvider<
   active: WebEditor | null = null;
   private readonly opening = new Map<string, (editor: WebEditor) => void>();
 
-  constructor(private readonly extensionUri: vscode.Uri) {}
+  constructor(
+    private readonly extensionUri: vscode.Uri,
+    private readonly kept?: vscode.Memento,
+  ) {}
 
   async openCustomDocument(uri: vscode.Uri): Promise<BytesDocument> {
     return new BytesDocument(uri, await vscode.workspace.fs.readFile(uri));
@@ -74,12 +80,14 @@ export class BytesEditorProvider implements vscode.CustomReadonlyEditorProvider<
     };
     webview.onDidReceiveMessage(async (message: Asked) => {
       if (message.kind === 'ready') void webview.postMessage({ kind: 'document', name: document.name, bytes: document.bytes });
+      else if (message.kind === 'options' && message.options && typeof message.options === 'object') void this.kept?.update(OPTIONS_KEY, message.options);
       else if (typeof message.id === 'number') void webview.postMessage({ id: message.id, answer: await answer(message) });
     });
     const page = new TextDecoder().decode(await vscode.workspace.fs.readFile(vscode.Uri.joinPath(dist, 'page.html')));
     const asset = (name: string) => webview.asWebviewUri(vscode.Uri.joinPath(dist, name)).toString();
     webview.html = pageDocument(page, {
-      nonce: newNonce(), cspSource: webview.cspSource, asset, script: 'webview-web.js', note: NOTE, options: {}, worker: true,
+      nonce: newNonce(), cspSource: webview.cspSource, asset, script: 'webview-web.js', note: NOTE,
+      options: this.kept?.get<Record<string, string>>(OPTIONS_KEY) ?? {}, worker: true,
     });
     const waiting = this.opening.get(document.uri.toString());
     this.opening.delete(document.uri.toString());

@@ -13,7 +13,7 @@ import { createRequire } from 'node:module';
 import os from 'node:os';
 import path from 'node:path';
 import { test } from 'node:test';
-import { extensionRoot, panel, vscode } from './host.mjs';
+import { extensionRoot, globalState, panel, vscode } from './host.mjs';
 import { browserPath, gridLines, withWebview } from './webview.mjs';
 
 const option = (name) => {
@@ -41,7 +41,10 @@ function activateWithoutNode() {
   try {
     const web = require(script);
     const subscriptions = [];
-    const { provider } = web.activate({ extensionUri: vscode.Uri.file(extensionRoot), subscriptions, globalState: { get() {}, async update() {} } });
+    const { provider } = web.activate({
+      extensionUri: vscode.Uri.file(extensionRoot), subscriptions,
+      globalState: { get: (key) => globalState.get(key), update: async (key, value) => void globalState.set(key, value) },
+    });
     return { provider, subscriptions, asked };
   } finally {
     Module._load = load;
@@ -255,4 +258,25 @@ test('in Chromium an export, Extract all and the object list go back to the exte
   } finally {
     fs.rmSync(out, { recursive: true, force: true });
   }
+});
+
+test('in Chromium the Options confirmed in one editor are those of the next', async (t) => {
+  if (!usable(t, [[browserPath, 'chromium'], [savf, 'the real save files']])) return;
+  const file = real('GURI_demodb.savf');
+  const choice = (page) => page.getByRole('dialog', { name: 'Options' })
+    .getByRole('checkbox', { name: 'Decode text by the CCSIDs stored in the save file', exact: true });
+  await withWebview(file, async (page) => {
+    await page.waitForSelector('[role=treeitem]');
+    await page.getByRole('button', { name: 'Options' }).click();
+    await choice(page).setChecked(false);
+    await page.getByRole('dialog', { name: 'Options' }).getByRole('button', { name: 'Confirm' }).click();
+    await page.waitForSelector('[role=treeitem]');
+    await new Promise((done) => setTimeout(done, 200));
+  }, { editor: web.provider });
+  assert.equal(globalState.get('quelvane.options')?.['quelvane.byCcsid'], '0', 'the host kept the Options confirmed');
+  await withWebview(file, async (page) => {
+    await page.waitForSelector('[role=treeitem]');
+    await page.getByRole('button', { name: 'Options' }).click();
+    assert.equal(await choice(page).isChecked(), false, 'the choice is kept across editors');
+  }, { editor: web.provider, keepOptions: true, pair: {} });
 });
