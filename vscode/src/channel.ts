@@ -2,11 +2,12 @@
 // numbers) and its jobs, by the ids of its own requests. Two editors on one document share
 // nothing but the file.
 import path from 'node:path';
-import type * as vscode from 'vscode';
+import * as vscode from 'vscode';
 import type { Job } from '../../web/src/jobprotocol';
 import { runHostJob } from './hostjobs';
 import type { HostJob, ToHost, ToWebview } from './messages';
 import type { SaveSession } from './session';
+import { saveAs } from './webwriting';
 
 export type KeepOptions = (options: Record<string, unknown>) => void;
 
@@ -46,6 +47,12 @@ export class EditorChannel {
     }
     if (message.kind === 'job') {
       await this.runJob(message as HostJob);
+      return;
+    }
+    // A file the page made itself (the object list's text): saved where the user says.
+    if (message.kind === 'saveFile') {
+      const near = vscode.Uri.file(path.dirname(this.session.file));
+      this.post({ id: message.id, answer: { saved: await saveAs(near, { name: String(message.name), bytes: message.bytes as Uint8Array }) } });
       return;
     }
     if (message.kind === 'open' && message.options && typeof message.options === 'object') {

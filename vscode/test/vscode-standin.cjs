@@ -86,6 +86,16 @@ module.exports = {
   },
   workspace: {
     fs: {
+      async stat(uri) {
+        const found = fs.statSync(uri.fsPath);
+        return { type: found.isDirectory() ? 2 : 1, size: found.size };
+      },
+      async createDirectory(uri) {
+        fs.mkdirSync(uri.fsPath, { recursive: true });
+      },
+      async readFile(uri) {
+        return new Uint8Array(fs.readFileSync(uri.fsPath));
+      },
       async writeFile(uri, bytes) {
         fs.writeFileSync(uri.fsPath, bytes);
       },

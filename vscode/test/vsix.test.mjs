@@ -30,6 +30,8 @@ test('the package holds the extension and nothing else', () => {
     'extension/dist/page.html',
     'extension/dist/quelvane-node.js',
     'extension/dist/quelvane-node.wasm',
+    'extension/dist/web.js',
+    'extension/dist/webview-web.js',
     'extension/dist/webview.css',
     'extension/dist/webview.js',
     'extension/media/screenshot.png',
@@ -44,6 +46,7 @@ test('the package holds the extension and nothing else', () => {
 test('its manifest names the extension, its editor and its commands', () => {
   const packaged = JSON.parse(Buffer.from(entries['extension/package.json']).toString('utf8'));
   assert.equal(packaged.version, manifest.version);
+  assert.deepEqual([packaged.main, packaged.browser], ['./dist/extension.js', './dist/web.js'], 'a script for each extension host');
   assert.equal(path.basename(vsix), `quelvane-${manifest.version}.vsix`);
   const [editor, anyName] = packaged.contributes.customEditors;
   assert.equal(editor.priority, 'default');

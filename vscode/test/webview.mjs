@@ -44,8 +44,9 @@ export const themes = {
 const TYPES = { '.js': 'text/javascript', '.css': 'text/css', '.html': 'text/html' };
 
 // Opens `file` in an editor whose webview is a Chromium page; `work(page)` drives it. The host
-// forgets the Options it kept from the editors before unless told `keepOptions`.
-export async function withWebview(file, work, { theme = 'light', pair = { ebcdic: 37, pc: 1252 }, keepOptions = false } = {}) {
+// forgets the Options it kept from the editors before unless told `keepOptions`. `editor`: the
+// provider that resolves the editor (the Node host's unless told another).
+export async function withWebview(file, work, { theme = 'light', pair = { ebcdic: 37, pc: 1252 }, keepOptions = false, editor = provider } = {}) {
   if (!keepOptions) globalState.clear();
   const browser = await chromium.launch({
     executablePath: browserPath,
@@ -72,7 +73,7 @@ export async function withWebview(file, work, { theme = 'light', pair = { ebcdic
         document.body.classList.add(chosen.class);
       });
     }, { chosen: themes[theme], stored: pair });
-    await provider.resolveCustomEditor(await provider.openCustomDocument(vscode.Uri.file(file)), shown);
+    await editor.resolveCustomEditor(await editor.openCustomDocument(vscode.Uri.file(file)), shown);
     await page.route(`${ORIGIN}/**`, (route) => {
       const wanted = new URL(route.request().url()).pathname;
       if (wanted === '/') return route.fulfill({ contentType: 'text/html', body: shown.webview.html });

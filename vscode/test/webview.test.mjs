@@ -1,6 +1,7 @@
 // The webview (the page's own modules over the host's messages) in Debian's Chromium: the
 // document opens with the tree, a member lists quelvane-cli's rows, an export goes through the
-// host's save dialog with quelvane-cli's bytes, Check save file shows its report, and the
+// host's save dialog with quelvane-cli's bytes (and the object list's text, quelvane-cli
+// objects'), Check save file shows its report, and the
 // theme's colours are the page's. Screenshots at 1366x768 in light and dark go to --shots.
 //   node test/webview.test.mjs --savf DIR --cli quelvane-cli [--shots DIR]
 import assert from 'node:assert/strict';
@@ -86,6 +87,12 @@ test('Export a member goes through the host\'s save dialog and writes quelvane-c
       await page.getByRole('button', { name: 'Extract all...' }).click();
       await page.waitForFunction(() => /files were written into the folder/.test(document.getElementById('messages').textContent));
       assert.ok(fs.readdirSync(out).length > 3);
+      // The object list's text, which the page makes itself, through the same save dialog.
+      await page.getByRole('button', { name: 'Object list...' }).click();
+      vscode.answers.save.push(vscode.Uri.file(path.join(out, 'objects.txt')));
+      await page.getByRole('dialog', { name: /^Object list/ }).getByRole('button', { name: 'Save as text...' }).click();
+      for (let waited = 0; !fs.existsSync(path.join(out, 'objects.txt')) && waited < 300; waited += 1) await new Promise((done) => setTimeout(done, 100));
+      assert.equal(fs.readFileSync(path.join(out, 'objects.txt'), 'utf8'), execFileSync(cli, ['objects', file, ...pages]).toString());
     });
   } finally {
     fs.rmSync(out, { recursive: true, force: true });

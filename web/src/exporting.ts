@@ -4,8 +4,9 @@
 // that. Only a job that ended whole is offered.
 import { folderPicker, writeIntoFolder } from './folder';
 import { JobClient, type JobFile } from './jobs';
-import type { Delivery, ExportEncoding, ExportFormat, Job, JobAnswer, NamedBytes } from './jobprotocol';
+import type { Delivery, ExportEncoding, ExportFormat, Job, JobAnswer } from './jobprotocol';
 import type { NodeAddress } from './protocol';
+import { saveFile } from './saving';
 
 const FORMATS: [ExportFormat, string][] = [
   ['txt', 'Text File (*.txt)'], ['doc', 'Word File (*.doc)'], ['xls', 'Excel File (*.xls)'],
@@ -34,15 +35,6 @@ function button(caption: string): HTMLButtonElement {
   b.textContent = caption;
   b.disabled = true;
   return b;
-}
-
-export function download(file: NamedBytes): void {
-  const url = URL.createObjectURL(new Blob([file.bytes as BlobPart], { type: 'application/octet-stream' }));
-  const link = document.createElement('a');
-  link.href = url;
-  link.download = file.name.replace(/^.*\//, '');
-  link.click();
-  setTimeout(() => URL.revokeObjectURL(url), 60000);
 }
 
 export class Exports {
@@ -139,7 +131,7 @@ export class Exports {
   private async exportMember(): Promise<void> {
     if (this.node === null) return;
     const answer = await this.run({ what: 'export', node: this.node, ...this.settings() }, 'Export a member');
-    answer?.files.forEach(download);
+    answer?.files.forEach(saveFile);
   }
 
   private async many(what: 'batch' | 'extract' | 'sources'): Promise<void> {
@@ -160,7 +152,7 @@ export class Exports {
     const answer = await this.run(job, CAPTIONS[what]);
     if (answer === null) return;
     if (folder === null) {
-      answer.files.forEach(download);
+      answer.files.forEach(saveFile);
       return;
     }
     this.writing = true;

@@ -1,7 +1,8 @@
 // The object list of the save on display: sortable by any column (a caption clicked again
 // reverses), filtered by name, saved as the text the core makes of the rows shown.
-import { download, make } from './dom';
+import { make } from './dom';
 import type { Lines, ObjectListData } from './protocol';
+import { saveFile } from './saving';
 
 export type AskText = (order: number[]) => Promise<Lines>;
 
@@ -116,6 +117,6 @@ export class ObjectListDialog {
       this.count.textContent = text.error;
       return;
     }
-    download(`${this.fileName || 'objects'}.txt`, `${text.lines.join('\n')}\n`);
+    saveFile({ name: `${this.fileName || 'objects'}.txt`, bytes: new TextEncoder().encode(`${text.lines.join('\n')}\n`) });
   }
 }
