@@ -2,13 +2,7 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QMessageBox>
-#include <QProgressDialog>
-#include <QPushButton>
-#include <QThread>
-#include <QUrl>
 
-#include <atomic>
 #include <filesystem>
 
 #include "export/IfsEntryExport.h"
@@ -17,6 +11,7 @@
 #include "savefile/FailureReason.h"
 #include "savefile/ProgressReporter.h"
 #include "shell/ExtractDialog.h"
+#include "shell/FolderJob.h"
 #include "shell/UserDialogs.h"
 
 namespace quelvane {
@@ -28,31 +23,6 @@ constexpr int kFailuresListed = 10;
 
 }  // namespace
 
-// Figures from the worker, handed to the window's thread through queued calls; the cancel
-// button's wish, read by the worker.
-class ExtractAllAction::WorkerProgress final : public ProgressReporter {
-  public:
-    explicit WorkerProgress(ExtractAllAction& owner) : owner_(owner) {}
-
-    void progress(std::int64_t done, std::int64_t total) override {
-        QMetaObject::invokeMethod(
-            &owner_,
-            [this, done, total] {
-                if (owner_.progress_ != nullptr) {
-                    owner_.progress_->setMaximum(static_cast<int>(std::max<std::int64_t>(total, 1)));
-                    owner_.progress_->setValue(static_cast<int>(std::min(done, total)));
-                }
-            },
-            Qt::QueuedConnection);
-    }
-    bool cancelled() const override { return cancelled_.load(); }
-    void cancel() { cancelled_ = true; }
-
-  private:
-    ExtractAllAction& owner_;
-    std::atomic<bool> cancelled_{false};
-};
-
 ExtractAllAction::ExtractAllAction(QWidget* window, const Catalog& catalog, EbcdicTextConverter& converter,
                                    std::function<std::int32_t()> pcCodePage, UserDialogs& dialogs)
     : QObject(window),
@@ -61,23 +31,17 @@ ExtractAllAction::ExtractAllAction(QWidget* window, const Catalog& catalog, Ebcd
       converter_(converter),
       pcCodePage_(std::move(pcCodePage)),
       dialogs_(dialogs),
-      dialog_(new ExtractDialog(window)) {}
-
-ExtractAllAction::~ExtractAllAction() {
-    if (thread_ != nullptr) {
-        reporter_->cancel();
-        thread_->wait();
-        delete thread_;
-    }
+      dialog_(new ExtractDialog(window)),
+      job_(std::make_unique<FolderJob>(
+          window, dialogs,
+          FolderJob::Names{QString::fromLatin1(kCaption),
+                           QStringLiteral("Extracting the members of the save file..."),
+                           QStringLiteral("ExtractProgress"), QStringLiteral("ExtractSummary"),
+                           QStringLiteral("ExtractOpenFolder")})) {
+    connect(job_.get(), &FolderJob::finished, this, &ExtractAllAction::finished);
 }
 
-QProgressDialog* ExtractAllAction::progressDialog() const {
-    return progress_;
-}
-
-QMessageBox* ExtractAllAction::summary() const {
-    return summary_;
-}
+ExtractAllAction::~ExtractAllAction() = default;
 
 void ExtractAllAction::extractAll() {
     if (running()) {
@@ -104,7 +68,6 @@ void ExtractAllAction::start(const Request& request) {
     request_ = request;
     outcome_ = ExtractOutcome();
     databaseError_.clear();
-    reporter_ = std::make_unique<WorkerProgress>(*this);
     extractor_ = std::make_unique<SaveFileExtractor>(catalog_, converter_, pcCodePage_());
     if (views_ != nullptr) {
         // As the window decodes text: by the CCSIDs stored in the save when Options say so.
@@ -119,31 +82,18 @@ void ExtractAllAction::start(const Request& request) {
             });
     }
 
-    progress_ = new QProgressDialog(
-        QStringLiteral("Extracting the members of the save file..."), QStringLiteral("Cancel"), 0,
-        static_cast<int>(std::max<std::int64_t>(SaveFileExtractor::memberTotal(catalog_), 1)), window_);
-    progress_->setObjectName(QStringLiteral("ExtractProgress"));
-    progress_->setWindowTitle(kCaption);
-    progress_->setWindowModality(Qt::WindowModal);
-    progress_->setAutoReset(false);
-    progress_->setAutoClose(false);
-    progress_->setMinimumDuration(0);
-    connect(progress_, &QProgressDialog::canceled, this, [this] { reporter_->cancel(); });
-    progress_->setValue(0);
-    progress_->show();
-
     const std::filesystem::path folder = request.folder.toStdString();
     const std::string name = std::filesystem::path(catalog_.path).filename().string();
     const std::filesystem::path database =
         request.database ? folder / (std::filesystem::path(catalog_.path).stem().string() + ".db")
                          : std::filesystem::path();
-    thread_ = QThread::create([this, folder, name, database] {
+    auto work = [this, folder, name, database](ProgressReporter& progress) {
         SqliteWriter writer;
         try {
             if (!database.empty()) {
                 writer.open(database);
             }
-            outcome_ = extractor_->run(folder, writer.isOpen() ? &writer : nullptr, name, *reporter_);
+            outcome_ = extractor_->run(folder, writer.isOpen() ? &writer : nullptr, name, progress);
             if (outcome_.cancelled) {
                 writer.discard();
             } else {
@@ -152,9 +102,9 @@ void ExtractAllAction::start(const Request& request) {
         } catch (const std::exception& failure) {
             databaseError_ = QString::fromStdString(failureReason(failure));
         }
-    });
-    connect(thread_, &QThread::finished, this, &ExtractAllAction::finish);
-    thread_->start();
+    };
+    job_->start(SaveFileExtractor::memberTotal(catalog_), request.folder, std::move(work),
+                [this] { return summaryText(); });
 }
 
 QString ExtractAllAction::summaryText() const {
@@ -188,31 +138,6 @@ QString ExtractAllAction::summaryText() const {
         text += QLatin1Char('\n') + QString::fromStdString(outcome_.notes[i]);
     }
     return text;
-}
-
-void ExtractAllAction::finish() {
-    thread_->wait();
-    delete thread_;
-    thread_ = nullptr;
-    if (progress_ != nullptr) {
-        progress_->close();
-        progress_->deleteLater();
-        progress_ = nullptr;
-    }
-    if (summary_ != nullptr) {
-        summary_->deleteLater();
-    }
-    summary_ =
-        new QMessageBox(QMessageBox::Information, kCaption, summaryText(), QMessageBox::NoButton, window_);
-    summary_->setObjectName(QStringLiteral("ExtractSummary"));
-    QPushButton* open = summary_->addButton(QStringLiteral("Open Folder"), QMessageBox::ActionRole);
-    open->setObjectName(QStringLiteral("ExtractOpenFolder"));
-    summary_->addButton(QMessageBox::Close);
-    const QString folder = request_.folder;
-    connect(open, &QPushButton::clicked, this,
-            [this, folder] { dialogs_.openUrl(QUrl::fromLocalFile(folder)); });
-    summary_->open();
-    emit finished();
 }
 
 }  // namespace quelvane

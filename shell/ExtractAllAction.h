@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QObject>
-#include <QPointer>
 #include <QString>
 
 #include <cstdint>
@@ -11,10 +10,10 @@
 #include "conversion/EbcdicTextConverter.h"
 #include "extract/ExtractOutcome.h"
 #include "savefile/Catalog.h"
+#include "shell/FolderJob.h"
 
 class QMessageBox;
 class QProgressDialog;
-class QThread;
 class QWidget;
 
 namespace quelvane {
@@ -50,19 +49,16 @@ class ExtractAllAction final : public QObject {
     // The window's views, whose way of reading the save on display the extraction shares.
     void readThrough(const ViewSession& views) { views_ = &views; }
 
-    bool running() const { return thread_ != nullptr; }
+    bool running() const { return job_->running(); }
     ExtractDialog& dialog() { return *dialog_; }
-    QProgressDialog* progressDialog() const;
-    QMessageBox* summary() const;
+    QProgressDialog* progressDialog() const { return job_->progressDialog(); }
+    QMessageBox* summary() const { return job_->summary(); }
     const ExtractOutcome& outcome() const { return outcome_; }
 
   signals:
     void finished();
 
   private:
-    class WorkerProgress;
-
-    void finish();
     QString summaryText() const;
 
     QWidget* window_;
@@ -72,14 +68,12 @@ class ExtractAllAction final : public QObject {
     std::function<std::int32_t()> pcCodePage_;
     UserDialogs& dialogs_;
     ExtractDialog* dialog_;
-    QPointer<QProgressDialog> progress_;
-    QPointer<QMessageBox> summary_;
-    QThread* thread_ = nullptr;
-    std::unique_ptr<WorkerProgress> reporter_;
     std::unique_ptr<SaveFileExtractor> extractor_;
     Request request_;
     ExtractOutcome outcome_;
     QString databaseError_;
+    // Last: destroyed first, it waits for a running extraction while what it writes is there.
+    std::unique_ptr<FolderJob> job_;
 };
 
 }  // namespace quelvane

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QObject>
-#include <QPointer>
 #include <QString>
 
 #include <cstdint>
@@ -10,11 +9,10 @@
 
 #include "conversion/EbcdicTextConverter.h"
 #include "savefile/Catalog.h"
+#include "shell/FolderJob.h"
 #include "sources/SourceHistory.h"
 
 class QMessageBox;
-class QProgressDialog;
-class QThread;
 class QWidget;
 
 namespace quelvane {
@@ -48,18 +46,15 @@ class SaveSourcesAction final : public QObject {
     // The window's views, whose way of reading the save on display the writing shares.
     void readThrough(const ViewSession& views) { views_ = &views; }
 
-    bool running() const { return thread_ != nullptr; }
+    bool running() const { return job_->running(); }
     SaveSourcesDialog& dialog() { return *dialog_; }
-    QMessageBox* summary() const;
+    QMessageBox* summary() const { return job_->summary(); }
     const SourceRunReport& report() const { return report_; }
 
   signals:
     void finished();
 
   private:
-    class WorkerProgress;
-
-    void finish();
     QString summaryText() const;
 
     QWidget* window_;
@@ -70,14 +65,12 @@ class SaveSourcesAction final : public QObject {
     std::function<std::int32_t()> hostPage_;
     UserDialogs& dialogs_;
     SaveSourcesDialog* dialog_;
-    QPointer<QProgressDialog> progress_;
-    QPointer<QMessageBox> summary_;
-    QThread* thread_ = nullptr;
-    std::unique_ptr<WorkerProgress> reporter_;
     Request request_;
     SourceRunReport report_;
     std::int64_t members_ = 0;
     bool cancelled_ = false;
+    // Last: destroyed first, it waits for a running job while what it writes is there.
+    std::unique_ptr<FolderJob> job_;
 };
 
 }  // namespace quelvane
