@@ -9,34 +9,17 @@ import os from 'node:os';
 import path from 'node:path';
 import { test } from 'node:test';
 import { editorOn, globalState, vscode } from './host.mjs';
+import { option, usable as usableWith, cliLines as cliOutput } from './harness.mjs';
 
-const option = (name) => {
-  const at = process.argv.indexOf(`--${name}`);
-  return at >= 0 ? process.argv[at + 1] : '';
-};
 const savf = option('savf');
 const cli = option('cli');
 const real = (name) => path.join(savf, name);
 const PAIR = { ebcdic: 37, pc: 1252, byCcsid: false };
 const pages = ['--ebcdic', '37', '--pc', '1252'];
+const usable = (t) => usableWith(t, [[savf, 'the real save files'], [cli, 'the native quelvane-cli']]);
+const cliLines = (args) => cliOutput(cli, args);
 
-function usable(t) {
-  const missing = [[savf, 'the real save files'], [cli, 'the native quelvane-cli']].filter(([p]) => !p || !fs.existsSync(p));
-  if (missing.length === 0) return true;
-  assert.ok(process.env.CI !== 'true', `missing under CI=true: ${missing.map(([, w]) => w).join(', ')}`);
-  t.skip(`missing: ${missing.map(([, w]) => w).join(', ')}`);
-  return false;
-}
 
-function cliLines(args) {
-  let out;
-  try {
-    out = execFileSync(cli, args, { maxBuffer: 1 << 30 });
-  } catch (failure) {
-    out = failure.stdout;
-  }
-  return out.toString('utf8').replace(/\n$/, '').split('\n');
-}
 
 function temporary() {
   return fs.mkdtempSync(path.join(os.tmpdir(), 'quelvane-vscode-'));

@@ -9,11 +9,8 @@ import path from 'node:path';
 import { test } from 'node:test';
 import { fileURLToPath } from 'node:url';
 import { unzipSync } from 'fflate';
+import { option } from './harness.mjs';
 
-const option = (name) => {
-  const at = process.argv.indexOf(`--${name}`);
-  return at >= 0 ? process.argv[at + 1] : '';
-};
 const here = path.dirname(fileURLToPath(import.meta.url));
 const vsix = option('vsix');
 const entries = unzipSync(fs.readFileSync(vsix));

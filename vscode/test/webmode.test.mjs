@@ -15,15 +15,13 @@ import path from 'node:path';
 import { test } from 'node:test';
 import { extensionRoot, globalState, panel, vscode } from './host.mjs';
 import { browserPath, gridLines, withWebview } from './webview.mjs';
+import { option, usable, cliLines as cliOutput } from './harness.mjs';
 
-const option = (name) => {
-  const at = process.argv.indexOf(`--${name}`);
-  return at >= 0 ? process.argv[at + 1] : '';
-};
 const savf = option('savf');
 const cli = option('cli');
 const real = (name) => path.join(savf, name);
 const pages = ['--ebcdic', '37', '--pc', '1252'];
+const cliLines = (args) => cliOutput(cli, args);
 const require = createRequire(import.meta.url);
 const Module = require('node:module');
 const script = path.join(extensionRoot, 'dist', 'web.js');
@@ -53,23 +51,7 @@ function activateWithoutNode() {
 
 const web = activateWithoutNode();
 
-function usable(t, needs) {
-  const missing = needs.filter(([p]) => !p || !fs.existsSync(p));
-  if (missing.length === 0) return true;
-  assert.ok(process.env.CI !== 'true', `missing under CI=true: ${missing.map(([, w]) => w).join(', ')}`);
-  t.skip(`missing: ${missing.map(([, w]) => w).join(', ')}`);
-  return false;
-}
 
-function cliLines(args) {
-  let out;
-  try {
-    out = execFileSync(cli, args, { maxBuffer: 1 << 28 });
-  } catch (failure) {
-    out = failure.stdout;
-  }
-  return out.toString().replace(/\n$/, '').split('\n');
-}
 
 // An editor of the web provider on `file`, its posts kept.
 async function webEditorOn(file) {

@@ -12,34 +12,18 @@ import path from 'node:path';
 import { test } from 'node:test';
 import { vscode } from './host.mjs';
 import { browserPath, gridLines, themes, withWebview } from './webview.mjs';
+import { option, usable as usableWith, cliLines as cliOutput } from './harness.mjs';
 
-const option = (name) => {
-  const at = process.argv.indexOf(`--${name}`);
-  return at >= 0 ? process.argv[at + 1] : '';
-};
 const savf = option('savf');
 const cli = option('cli');
 const shots = option('shots');
 const real = (name) => path.join(savf, name);
 const pages = ['--ebcdic', '37', '--pc', '1252'];
+const usable = (t) =>
+  usableWith(t, [[browserPath, 'chromium'], [savf, 'the real save files'], [cli, 'the native quelvane-cli']]);
+const cliLines = (args) => cliOutput(cli, args);
 
-function usable(t) {
-  const missing = [[browserPath, 'chromium'], [savf, 'the real save files'], [cli, 'the native quelvane-cli']].filter(([p]) => !p || !fs.existsSync(p));
-  if (missing.length === 0) return true;
-  assert.ok(process.env.CI !== 'true', `missing under CI=true: ${missing.map(([, w]) => w).join(', ')}`);
-  t.skip(`missing: ${missing.map(([, w]) => w).join(', ')}`);
-  return false;
-}
 
-function cliLines(args) {
-  let out;
-  try {
-    out = execFileSync(cli, args, { maxBuffer: 1 << 28 });
-  } catch (failure) {
-    out = failure.stdout;
-  }
-  return out.toString().replace(/\n$/, '').split('\n');
-}
 
 // The tree's item of a member node "part/object/member".
 const itemOf = (node) => `[role=tree] > li${node.split('/').map((at) => ` > ul > li:nth-child(${Number(at) + 1})`).join('')} > span`;
