@@ -4,26 +4,17 @@
 import assert from 'node:assert/strict';
 import { execFileSync } from 'node:child_process';
 import fs from 'node:fs';
-import { createRequire } from 'node:module';
 import os from 'node:os';
 import path from 'node:path';
 import { test } from 'node:test';
-import { fileURLToPath } from 'node:url';
+import { bridge, option, startModule } from './harness.mjs';
 
-const here = path.dirname(fileURLToPath(import.meta.url));
-const { startQuelvane, nodeFileReader, bytesReader, nodeAt } = await import(path.join(here, '..', 'quelvane.mjs'));
-
-function option(name) {
-  const at = process.argv.indexOf(`--${name}`);
-  return at >= 0 && at + 1 < process.argv.length ? process.argv[at + 1] : '';
-}
+const { nodeFileReader, bytesReader, nodeAt } = bridge;
 
 const savf = option('savf');
 const cli = option('cli');
 const onCi = process.env.CI === 'true';
-const quelvane = await startQuelvane(createRequire(import.meta.url)(path.resolve(option('module'))),
-  // Node's fetch cannot load the .wasm by path: the bytes are handed over.
-  { wasmBinary: fs.readFileSync(path.resolve(option('module')).replace(/\.js$/, '.wasm')) });
+const quelvane = await startModule();
 const pages = ['--ebcdic', '37', '--pc', '1252'];
 
 function real(name) {

@@ -7,24 +7,16 @@
 import assert from 'node:assert/strict';
 import { execFileSync } from 'node:child_process';
 import fs from 'node:fs';
-import { createRequire } from 'node:module';
 import path from 'node:path';
 import { test } from 'node:test';
-import { fileURLToPath } from 'node:url';
+import { bridge, option, startModule } from './harness.mjs';
 
-const here = path.dirname(fileURLToPath(import.meta.url));
-const { startQuelvane, nodeFileReader, bytesReader, nodeAt } = await import(path.join(here, '..', 'quelvane.mjs'));
-
-function option(name) {
-  const at = process.argv.indexOf(`--${name}`);
-  return at >= 0 && at + 1 < process.argv.length ? process.argv[at + 1] : '';
-}
+const { nodeFileReader, bytesReader, nodeAt } = bridge;
 
 const savf = option('savf');
 const cli = option('cli');
 const onCi = process.env.CI === 'true';
-const quelvane = await startQuelvane(createRequire(import.meta.url)(path.resolve(option('module'))),
-  { wasmBinary: fs.readFileSync(path.resolve(option('module')).replace(/\.js$/, '.wasm')) });
+const quelvane = await startModule();
 
 const OLDER = 'ISPH_ISPHERE_2015-02-08_617fe9.savf';
 const NEWER = 'ISPH_ISPHERE_2015-05-06_51507f.savf';

@@ -1,0 +1,23 @@
+// What the bridge's tests under Node share: their command-line options and the module they load.
+import fs from 'node:fs';
+import { createRequire } from 'node:module';
+import path from 'node:path';
+import { fileURLToPath } from 'node:url';
+
+const here = path.dirname(fileURLToPath(import.meta.url));
+export const bridge = await import(path.join(here, '..', 'quelvane.mjs'));
+
+// The value after --NAME on the test's command line, or ''.
+export function option(name) {
+  const at = process.argv.indexOf(`--${name}`);
+  return at >= 0 && at + 1 < process.argv.length ? process.argv[at + 1] : '';
+}
+
+// The module named by --module, started. Node's fetch cannot load the .wasm by path: the bytes
+// are handed over.
+export function startModule() {
+  const module = path.resolve(option('module'));
+  return bridge.startQuelvane(createRequire(import.meta.url)(module), {
+    wasmBinary: fs.readFileSync(module.replace(/\.js$/, '.wasm')),
+  });
+}
