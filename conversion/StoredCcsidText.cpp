@@ -85,6 +85,19 @@ bool StoredCcsidText::converts(std::uint16_t ccsid) {
     return readingOf(ccsid).converts;
 }
 
+const StoredCcsidText::ByteTable* StoredCcsidText::byteTable(std::uint16_t ccsid, Outcome& outcome) {
+    const Reading& reading = readingOf(ccsid);
+    if (!reading.converts) {
+        outcome = Outcome::chosenPage;
+        return hostPage_.table.get();
+    }
+    outcome = Outcome::byCcsid;
+    const CcsidForm form = reading.entry->form;
+    const bool byTable =
+        form != CcsidForm::utf16 && form != CcsidForm::utf8 && form != CcsidForm::doubleByteOfMixed;
+    return byTable ? reading.table.get() : nullptr;
+}
+
 void StoredCcsidText::decodeWith(const Reading& reading, std::span<const std::uint8_t> bytes,
                                  std::string& utf8) {
     utf8.clear();

@@ -27,6 +27,15 @@ class StoredCcsidText {
         hex,
     };
 
+    // A single-byte page read byte by byte: each byte's UTF-8, worked out once through the
+    // page's decoder (every byte of such a page is one character, whatever stands beside it).
+    struct ByteUtf8 {
+        static constexpr std::size_t kLongest = 8;
+        char bytes[kLongest];
+        std::uint8_t length;
+    };
+    using ByteTable = std::array<ByteUtf8, 256>;
+
     // `hostPage` is the chosen host page's Windows number (kHostPages).
     explicit StoredCcsidText(std::int32_t hostPage,
                              ConversionBackend& backend = ConversionBackend::standard());
@@ -40,6 +49,12 @@ class StoredCcsidText {
     Outcome decode(std::span<const std::uint8_t> bytes, std::uint16_t ccsid, bool binaryAsHex,
                    std::string& utf8);
 
+    // The table decode() reads a text of `ccsid` through byte by byte, and the outcome it gives
+    // then; null where the CCSID reads otherwise (double-byte, mixed and Unicode CCSIDs, a page
+    // without a single-byte decoder). A 65535 text holding controls (bytes 01-3F) is hex for
+    // decode() with `binaryAsHex` whatever this says: a caller that asks for hex looks for them.
+    const ByteTable* byteTable(std::uint16_t ccsid, Outcome& outcome);
+
     // Whether `ccsid` is read by a converter of its own here (not by the fallback).
     bool converts(std::uint16_t ccsid);
 
@@ -47,15 +62,6 @@ class StoredCcsidText {
     static std::string fallbackNote(Outcome outcome, std::uint16_t ccsid);
 
   private:
-    // A single-byte page read byte by byte: each byte's UTF-8, worked out once through the
-    // page's decoder (every byte of such a page is one character, whatever stands beside it).
-    struct ByteUtf8 {
-        static constexpr std::size_t kLongest = 8;
-        char bytes[kLongest];
-        std::uint8_t length;
-    };
-    using ByteTable = std::array<ByteUtf8, 256>;
-
     // How one CCSID (or the chosen host page) reads here, worked out when it is first met: its
     // row (null for a CCSID the map lacks), its converter, its byte table where it is single
     // byte, and whether it reads by them at all.

@@ -4,6 +4,7 @@
 #include <array>
 #include <string>
 
+#include "extract/CsvRecordEncoder.h"
 #include "extract/CsvWriter.h"
 #include "extract/OutputFile.h"
 #include "extract/RecordTexts.h"
@@ -74,6 +75,20 @@ class MemberTransaction {
     bool done_ = false;
 };
 
+// The row of the texts of a record as CsvWriter writes it.
+void writeRow(CsvWriter& csv, const RecordTexts& texts, const std::vector<bool>& character) {
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        if (texts.text(i).empty() && character[i]) {
+            csv.emptyText();
+        } else if (texts.plain(i)) {
+            csv.plainField(texts.text(i));
+        } else {
+            csv.field(texts.text(i));
+        }
+    }
+    csv.endRow();
+}
+
 void requireCommitted(OutputFile& out) {
     if (!out.commit()) {
         throw std::runtime_error(out.error());
@@ -134,6 +149,11 @@ std::optional<std::int64_t> MemberWriter::writeData(const SavedObject& file, con
     if (database_ != nullptr) {
         database_->beginDataMember(table, texts);
     }
+    // Without a database the texts are needed only for the records the encoder declines.
+    std::optional<CsvRecordEncoder> encoder;
+    if (database_ == nullptr) {
+        encoder.emplace(file, texts.size(), texts.byteTable(), byCcsid_, character);
+    }
     std::int64_t rows = 0;
     while (std::optional<MemberRecordStream::Slot> slot = stream.nextSlot()) {
         if (stream.slotsRead() % kCancelCheckInterval == 0 && !carryOn(out)) {
@@ -142,21 +162,15 @@ std::optional<std::int64_t> MemberWriter::writeData(const SavedObject& file, con
         if (!slot->holdsRecord()) {
             continue;
         }
-        texts.decode(slot->record);
-        for (std::size_t i = 0; i < texts.size(); ++i) {
-            if (texts.text(i).empty() && character[i]) {
-                csv.emptyText();
-            } else if (texts.plain(i)) {
-                csv.plainField(texts.text(i));
-            } else {
-                csv.field(texts.text(i));
-            }
+        ++rows;
+        if (encoder && encoder->encode(slot->record, out)) {
+            continue;
         }
-        csv.endRow();
+        texts.decode(slot->record);
+        writeRow(csv, texts, character);
         if (database_ != nullptr) {
             database_->insertRecord(texts);
         }
-        ++rows;
     }
     requireCommitted(out);
     replaced_ = out.replaced();

@@ -5,8 +5,10 @@
 namespace quelvane {
 
 void OutputFile::prepare() {
-    buffer_.clear();
-    buffer_.reserve(kBufferSize);
+    if (buffer_ == nullptr) {
+        buffer_ = std::make_unique_for_overwrite<char[]>(kBufferSize);
+    }
+    used_ = 0;
     written_ = 0;
     error_.clear();
 }
@@ -34,8 +36,18 @@ bool OutputFile::open(const std::filesystem::path& finalPath) {
 }
 
 void OutputFile::flush() {
-    file_.write(buffer_);
-    buffer_.clear();
+    file_.write(std::string_view(buffer_.get(), used_));
+    used_ = 0;
+}
+
+void OutputFile::writeLong(std::string_view bytes) {
+    flush();
+    if (bytes.size() <= kBufferSize) {
+        write(bytes);
+        return;
+    }
+    file_.write(bytes);
+    written_ += static_cast<std::int64_t>(bytes.size());
 }
 
 bool OutputFile::commit() {

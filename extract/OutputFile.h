@@ -1,7 +1,9 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -27,18 +29,36 @@ class OutputFile {
     bool open(const std::filesystem::path& finalPath);
 
     void write(std::string_view bytes) {
-        if (buffer_.size() + bytes.size() > kBufferSize) {
-            flush();
+        if (bytes.size() > kBufferSize - used_) {
+            writeLong(bytes);
+            return;
         }
-        buffer_.append(bytes);
+        std::memcpy(buffer_.get() + used_, bytes.data(), bytes.size());
+        used_ += bytes.size();
         written_ += static_cast<std::int64_t>(bytes.size());
     }
     void put(char c) {
-        if (buffer_.size() == kBufferSize) {
+        if (used_ == kBufferSize) {
             flush();
         }
-        buffer_.push_back(c);
+        buffer_[used_++] = c;
         ++written_;
+    }
+
+    // The most bytes room() gives.
+    static constexpr std::size_t kLongestRoom = std::size_t{1} << 20;
+    // Room for `bytes` bytes (at most kLongestRoom) at the end of what is written, for a writer
+    // that composes its text in place; wrote() takes what it composed.
+    char* room(std::size_t bytes) {
+        if (bytes > kBufferSize - used_) {
+            flush();
+        }
+        return buffer_.get() + used_;
+    }
+    void wrote(const char* end) {
+        const auto bytes = static_cast<std::size_t>(end - (buffer_.get() + used_));
+        used_ += bytes;
+        written_ += static_cast<std::int64_t>(bytes);
     }
 
     // Writes out the rest and renames the file to its final name. False, with the temporary
@@ -55,13 +75,15 @@ class OutputFile {
     const std::string& error() const { return error_.empty() ? file_.error() : error_; }
 
   private:
-    static constexpr std::size_t kBufferSize = 1 << 20;
+    static constexpr std::size_t kBufferSize = kLongestRoom;
 
     void flush();
+    void writeLong(std::string_view bytes);
     void prepare();
 
     AtomicFile file_;
-    std::string buffer_;
+    std::unique_ptr<char[]> buffer_;
+    std::size_t used_ = 0;
     std::int64_t written_ = 0;
     std::string error_;
 };

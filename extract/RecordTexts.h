@@ -43,6 +43,9 @@ class RecordTexts {
     LoadedKind columnKind(std::size_t field) const { return columnKinds_[field]; }
     const std::string& name(std::size_t field) const { return names_[field]; }
 
+    // The pair's byte table the character fields read through, null where the pair has none.
+    const PairByteTable* byteTable() const { return table_.get(); }
+
   private:
     const SavedObject& file_;
     EbcdicTextConverter& converter_;

@@ -32,6 +32,8 @@ constexpr std::size_t kLongestBinaryInteger = 8;
 // The most digits a signed 64-bit integer holds whatever they are.
 constexpr int kLongestIntegerDigits = 18;
 constexpr std::size_t kDateWidth = 4;
+// "yyyy/mm/dd"
+constexpr std::size_t kDateText = 10;
 constexpr std::size_t kTimeWidth = 3;
 // A stored timestamp: the date's day number, then hhmmss and the microseconds, two digits a
 // byte.
@@ -124,9 +126,9 @@ void convertValue(std::span<const std::uint8_t> value, EbcdicTextConverter& conv
 
 // Writes `value` as `width` decimal digits at `at`: "%04d/%02d/%02d" without a format parser on a
 // path taken for every date of every record listed.
-void putDigits(std::string& text, std::size_t at, std::size_t width, unsigned value) {
+void putDigits(char* out, std::size_t width, unsigned value) {
     for (std::size_t i = width; i > 0; --i) {
-        text[at + i - 1] = static_cast<char>('0' + value % 10);
+        out[i - 1] = static_cast<char>('0' + value % 10);
         value /= 10;
     }
 }
@@ -539,7 +541,7 @@ void scaleIntegerText(std::string& text, int decimals) {
     text.insert(text.size() - scale, 1, '.');
 }
 
-void formatDayNumber(std::uint32_t stored, char separator, std::string& text) {
+char* formatDayNumber(std::uint32_t stored, char separator, char* out) {
     // Day numbers are held in a signed 32-bit integer: the top bit makes one negative and so out
     // of range.
     const auto dayNumber = static_cast<std::int32_t>(stored);
@@ -552,12 +554,17 @@ void formatDayNumber(std::uint32_t stored, char separator, std::string& text) {
     using namespace std::chrono;
     const year_month_day date{sys_days{year{1899} / December / 30} +
                               std::chrono::days{dayNumber - kDayNumberOf18991230}};
-    text.assign("0000/00/00");
-    text[4] = separator;
-    text[7] = separator;
-    putDigits(text, 0, 4, static_cast<unsigned>(static_cast<int>(date.year())));
-    putDigits(text, 5, 2, static_cast<unsigned>(date.month()));
-    putDigits(text, 8, 2, static_cast<unsigned>(date.day()));
+    putDigits(out, 4, static_cast<unsigned>(static_cast<int>(date.year())));
+    out[4] = separator;
+    putDigits(out + 5, 2, static_cast<unsigned>(date.month()));
+    out[7] = separator;
+    putDigits(out + 8, 2, static_cast<unsigned>(date.day()));
+    return out + kDateText;
+}
+
+void formatDayNumber(std::uint32_t stored, char separator, std::string& text) {
+    char date[kDateText];
+    text.assign(date, static_cast<std::size_t>(formatDayNumber(stored, separator, date) - date));
 }
 
 void decodeDate(std::span<const std::uint8_t> bytes, std::string& text, char separator) {
@@ -566,6 +573,14 @@ void decodeDate(std::span<const std::uint8_t> bytes, std::string& text, char sep
         stored = (stored << 8) | byteAt(bytes, i);
     }
     formatDayNumber(stored, separator, text);
+}
+
+char* decodeDate(std::span<const std::uint8_t> bytes, char separator, char* out) {
+    std::uint32_t stored = 0;
+    for (std::size_t i = 0; i < kDateWidth; ++i) {
+        stored = (stored << 8) | byteAt(bytes, i);
+    }
+    return formatDayNumber(stored, separator, out);
 }
 
 void decodeLoadedTimestamp(std::span<const std::uint8_t> bytes, std::string& text) {

@@ -106,10 +106,14 @@ void scaleIntegerText(std::string& text, int decimals);
 // "YYYY/MM/DD" ('/' being `separator`): the calendar day of the Julian day number the first four bytes hold.
 // Raises FieldDecodingFailure for a day number outside 1721426 to 5373484 (0001-01-01 to 9999-12-31).
 void decodeDate(std::span<const std::uint8_t> bytes, std::string& text, char separator = '/');
+// The same written to `out`, which has room for its 10 bytes: their end.
+char* decodeDate(std::span<const std::uint8_t> bytes, char separator, char* out);
 
 // The calendar day of an astronomical day number as year, month and day joined by `separator`
 // ("2000/01/01" for 2451545 and '/'), under the same range rule as decodeDate.
 void formatDayNumber(std::uint32_t dayNumber, char separator, std::string& text);
+// The same written to `out`, which has room for its 10 bytes: their end.
+char* formatDayNumber(std::uint32_t dayNumber, char separator, char* out);
 
 // What a zero-padded buffer of at least 5000 bytes holding `value` converts to, up to the first
 // zero byte: how every stored text (fields, CL source lines, data-area values) is converted.

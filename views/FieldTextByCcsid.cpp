@@ -7,6 +7,12 @@
 
 namespace quelvane {
 
+namespace {
+
+constexpr std::uint16_t kBinaryCcsid = 65535;
+
+}  // namespace
+
 FieldTextByCcsid::FieldTextByCcsid(std::int32_t hostPage, EbcdicTextConverter& pairConverter,
                                    ConversionBackend& backend)
     : pairConverter_(pairConverter), texts_(hostPage, backend) {}
@@ -63,6 +69,16 @@ FieldTextByCcsid::Fallback FieldTextByCcsid::decodeLoaded(std::span<const std::u
     const Fallback fallback = decodeText(value, field, utf8);
     utf8.erase(utf8.find_last_not_of(' ') + 1);
     return fallback;
+}
+
+const StoredCcsidText::ByteTable* FieldTextByCcsid::byteTable(const SavedField& field, Fallback& fallback,
+                                                              bool& controlsGoHex) {
+    StoredCcsidText::Outcome outcome = StoredCcsidText::Outcome::byCcsid;
+    const StoredCcsidText::ByteTable* table = texts_.byteTable(field.description.ccsid, outcome);
+    fallback = outcome == StoredCcsidText::Outcome::chosenPage ? Fallback::chosenPage : Fallback::none;
+    controlsGoHex =
+        outcome == StoredCcsidText::Outcome::chosenPage && field.description.ccsid == kBinaryCcsid;
+    return decidesText(field) ? table : nullptr;
 }
 
 void FieldTextByCcsid::remember(const SavedField& field, Fallback fallback) {

@@ -49,6 +49,18 @@ class FieldTextByCcsid {
     Fallback decodeLoaded(std::span<const std::uint8_t> value, const SavedField& field, std::string& utf8,
                           LoadedKind& kind);
 
+    // The byte table the field's text reads through (StoredCcsidText::byteTable), null for a
+    // field whose text reads otherwise; `fallback` receives what decodeLoaded reports for it,
+    // `controlsGoHex` whether a text holding controls (bytes 01-3F) reads as hex instead.
+    const StoredCcsidText::ByteTable* byteTable(const SavedField& field, Fallback& fallback,
+                                                bool& controlsGoHex);
+    // Notes a fallback used for the field, as decodeLoaded does (once per field and fallback).
+    void noteFallback(const SavedField& field, Fallback fallback) {
+        if (fallback != Fallback::none) {
+            remember(field, fallback);
+        }
+    }
+
     // Each field a fallback has been used for since construction, once per field and fallback,
     // in the order first met: "FIELD9: CCSID 65535, shown as hex". The fields must outlive
     // the decoder (they are told apart by address).

@@ -14,6 +14,8 @@ namespace {
 constexpr int kByteValues = 256;
 constexpr std::uint8_t kShiftOut = 0x0E;
 constexpr std::size_t kTimeWidth = 3;
+// "hh:mm:ss"
+constexpr std::size_t kTimeText = 8;
 // The conversion call carries its length in 16 bits: longer texts go to the general reader.
 constexpr std::size_t kLongestConversion = 0xFFFF;
 
@@ -60,17 +62,28 @@ bool PairByteTable::pcText(std::span<const std::uint8_t> bytes, std::string& tex
 }
 
 bool PairByteTable::timeText(std::span<const std::uint8_t> bytes, std::string& text) const {
-    if (bytes.size() < kTimeWidth || hasShiftOut(bytes)) {
+    char time[kTimeText];
+    if (timeText(bytes, time) == nullptr) {
         return false;
     }
+    text.assign(time, kTimeText);
+    return true;
+}
+
+char* PairByteTable::timeText(std::span<const std::uint8_t> bytes, char* out) const {
+    if (bytes.size() < kTimeWidth || hasShiftOut(bytes)) {
+        return nullptr;
+    }
     static constexpr char kDigits[] = "0123456789ABCDEF";
-    text.assign("00:00:00");
     for (std::size_t i = 0; i < kTimeWidth; ++i) {
         const std::uint8_t pc = pc_[bytes[i]];
-        text[3 * i] = kDigits[pc >> 4];
-        text[3 * i + 1] = kDigits[pc & 0x0F];
+        out[3 * i] = kDigits[pc >> 4];
+        out[3 * i + 1] = kDigits[pc & 0x0F];
+        if (i + 1 < kTimeWidth) {
+            out[3 * i + 2] = ':';
+        }
     }
-    return true;
+    return out + kTimeText;
 }
 
 // Converted as every stored text is (convertPaddedText), alone and in runs.

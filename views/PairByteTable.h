@@ -40,6 +40,8 @@ class PairByteTable {
     // The time text of decodeTime: the first three PC bytes as upper-case hex pairs joined by
     // ":". False for fewer than three bytes or bytes holding a shift-out.
     bool timeText(std::span<const std::uint8_t> bytes, std::string& text) const;
+    // The same written to `out`, which has room for its 8 bytes: their end, or null.
+    char* timeText(std::span<const std::uint8_t> bytes, char* out) const;
 
     // The UTF-8 of the host byte's PC byte, empty for a zero PC byte.
     const Utf8Bytes& utf8(std::uint8_t host) const { return utf8_[host]; }
