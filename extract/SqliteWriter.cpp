@@ -1,5 +1,6 @@
 #include "extract/SqliteWriter.h"
 
+#include <algorithm>
 #include <cctype>
 #include <charconv>
 #include <stdexcept>
@@ -15,6 +16,9 @@ constexpr const char* kCatalogTable = "catalog";
 constexpr const char* kSourceTable = "source";
 constexpr const char* kColumnsTable = "columns";
 constexpr const char* kInternalPrefix = "sqlite_";
+// Records go in this many rows to an INSERT (fewer where the columns would pass SQLite's limit
+// of variables): the statement's own work is done once for them all.
+constexpr std::size_t kBatchRows = 64;
 
 constexpr const char* kSchema =
     "CREATE TABLE catalog (save_file TEXT, library TEXT, object TEXT, object_type TEXT, type_text TEXT, "
@@ -135,44 +139,98 @@ void SqliteWriter::beginDataMember(const std::string& table, const RecordTexts& 
     execute("BEGIN");
     inMember_ = true;
     std::string create = "CREATE TABLE " + quotedName(table) + " (";
-    std::string insert = "INSERT INTO " + quotedName(table) + " VALUES (";
+    insertPrefix_ = "INSERT INTO " + quotedName(table) + " VALUES ";
+    rowValues_ = "(";
     ExtractNames columnNames;
     for (std::size_t i = 0; i < columns.size(); ++i) {
         const char* type = columns.columnKind(i) == LoadedKind::Integer ? " INTEGER" : " TEXT";
         create += (i == 0 ? "" : ", ") + quotedName(columnNames.unique(columns.name(i))) + type;
-        insert += i == 0 ? "?" : ",?";
+        rowValues_ += i == 0 ? "?" : ",?";
     }
     if (columns.size() == 0) {
         create += "\"_\" TEXT";
-        insert += "NULL";
+        rowValues_ += "NULL";
     }
+    rowValues_ += ")";
     execute((create + ")").c_str());
-    if (insertRecord_ != nullptr) {
-        sqlite3_finalize(insertRecord_);
+    columns_ = columns.size();
+    const auto variables =
+        static_cast<std::size_t>(std::max(sqlite3_limit(db_, SQLITE_LIMIT_VARIABLE_NUMBER, -1), 1));
+    batchRows_ = std::clamp<std::size_t>(columns_ == 0 ? kBatchRows : variables / columns_, 1, kBatchRows);
+    held_.resize(batchRows_ * std::max<std::size_t>(columns_, 1));
+    pending_ = 0;
+    if (insertRecords_ != nullptr) {
+        sqlite3_finalize(insertRecords_);
     }
-    insertRecord_ = prepare(insert + ")");
+    insertRecords_ = prepareRows(batchRows_);
+}
+
+sqlite3_stmt* SqliteWriter::prepareRows(std::size_t rows) {
+    std::string insert = insertPrefix_;
+    for (std::size_t row = 0; row < rows; ++row) {
+        insert += (row == 0 ? "" : ",") + rowValues_;
+    }
+    return prepare(insert);
 }
 
 void SqliteWriter::insertRecord(const RecordTexts& record) {
-    for (std::size_t i = 0; i < record.size(); ++i) {
-        const int index = static_cast<int>(i) + 1;
+    HeldValue* const row = held_.data() + pending_ * columns_;
+    for (std::size_t i = 0; i < columns_; ++i) {
+        HeldValue& value = row[i];
         const std::string& text = record.text(i);
         const LoadedKind kind = record.kind(i);
+        value.form = HeldValue::Form::text;
         if (text.empty() && kind != LoadedKind::Text) {
-            sqlite3_bind_null(insertRecord_, index);
+            value.form = HeldValue::Form::null;
             continue;
         }
         if (kind == LoadedKind::Integer) {
-            std::int64_t value = 0;
-            const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+            const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value.integer);
             if (error == std::errc() && end == text.data() + text.size()) {
-                sqlite3_bind_int64(insertRecord_, index, value);
+                value.form = HeldValue::Form::integer;
                 continue;
             }
         }
-        bindText(insertRecord_, index, text);
+        value.text.assign(text);
     }
-    step(insertRecord_);
+    if (++pending_ == batchRows_) {
+        insertHeld(insertRecords_);
+    }
+}
+
+// The rows held, bound to `statement` (a statement of as many rows) and inserted.
+void SqliteWriter::insertHeld(sqlite3_stmt* statement) {
+    for (std::size_t i = 0; i < pending_ * columns_; ++i) {
+        const HeldValue& value = held_[i];
+        const int index = static_cast<int>(i) + 1;
+        switch (value.form) {
+            case HeldValue::Form::null:
+                sqlite3_bind_null(statement, index);
+                break;
+            case HeldValue::Form::integer:
+                sqlite3_bind_int64(statement, index, value.integer);
+                break;
+            case HeldValue::Form::text:
+                bindText(statement, index, value.text);
+                break;
+        }
+    }
+    pending_ = 0;
+    step(statement);
+}
+
+void SqliteWriter::insertPending() {
+    if (pending_ == 0) {
+        return;
+    }
+    sqlite3_stmt* const rest = prepareRows(pending_);
+    try {
+        insertHeld(rest);
+    } catch (...) {
+        sqlite3_finalize(rest);
+        throw;
+    }
+    sqlite3_finalize(rest);
 }
 
 void SqliteWriter::beginTransaction() {
@@ -194,11 +252,13 @@ void SqliteWriter::insertSourceLine(const SourceLineRow& row) {
 }
 
 void SqliteWriter::commitTransaction() {
+    insertPending();
     inMember_ = false;
     execute("COMMIT");
 }
 
 void SqliteWriter::rollbackTransaction() {
+    pending_ = 0;
     if (inMember_) {
         inMember_ = false;
         execute("ROLLBACK");
@@ -251,7 +311,7 @@ void SqliteWriter::addColumnRow(const ColumnRow& row) {
 }
 
 void SqliteWriter::finalizeStatements() {
-    for (sqlite3_stmt** statement : {&insertRecord_, &insertSource_, &insertCatalog_, &insertColumn_}) {
+    for (sqlite3_stmt** statement : {&insertRecords_, &insertSource_, &insertCatalog_, &insertColumn_}) {
         if (*statement != nullptr) {
             sqlite3_finalize(*statement);
             *statement = nullptr;

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "extract/ExtractNames.h"
 #include "extract/RecordTexts.h"
@@ -91,6 +92,8 @@ class SqliteWriter {
 
     // Starts a data member's transaction and creates its table with the columns of `columns`.
     void beginDataMember(const std::string& table, const RecordTexts& columns);
+    // Inserts the record's values; held and inserted with others, at the latest when the
+    // member's transaction commits.
     void insertRecord(const RecordTexts& record);
     // Starts a transaction: a source member's lines, or the catalog rows.
     void beginTransaction();
@@ -108,6 +111,17 @@ class SqliteWriter {
     void discard();
 
   private:
+    // A value of a record held until its rows are inserted.
+    struct HeldValue {
+        enum class Form { null, integer, text };
+        Form form = Form::null;
+        std::int64_t integer = 0;
+        std::string text;
+    };
+
+    sqlite3_stmt* prepareRows(std::size_t rows);
+    void insertHeld(sqlite3_stmt* statement);
+    void insertPending();
     void execute(const char* sql);
     sqlite3_stmt* prepare(const std::string& sql);
     void step(sqlite3_stmt* statement);
@@ -116,11 +130,17 @@ class SqliteWriter {
     void close();
 
     sqlite3* db_ = nullptr;
-    sqlite3_stmt* insertRecord_ = nullptr;
+    sqlite3_stmt* insertRecords_ = nullptr;
     sqlite3_stmt* insertSource_ = nullptr;
     sqlite3_stmt* insertCatalog_ = nullptr;
     sqlite3_stmt* insertColumn_ = nullptr;
     bool inMember_ = false;
+    std::string insertPrefix_;
+    std::string rowValues_;
+    std::size_t columns_ = 0;
+    std::size_t batchRows_ = 1;
+    std::size_t pending_ = 0;
+    std::vector<HeldValue> held_;
     std::filesystem::path final_;
     AtomicFile file_;
     ExtractNames tables_;

@@ -249,5 +249,60 @@ TEST_F(ExtractParts, CancelledRunLeavesCompleteFilesOnly) {
     EXPECT_NE(slurp(out / "catalog.json").find("\"cancelled\": true"), std::string::npos);
 }
 
+// The database takes a data member's rows several to an INSERT: members of a row, of a whole
+// number of such inserts, and of a rest, all arrive in order; a member the run is cancelled in
+// (looked at every 4096 slots, so only LARGE is, with rows held for an insert) leaves no rows.
+TEST_F(ExtractParts, DatabaseRowsArriveWholeAndInOrder) {
+    BuiltObject file;
+    file.name = "ROWS";
+    file.attribute = "PF";
+    file.fields = {{"N", 0x0403, 5, 0, 0}};
+    const std::vector<std::pair<std::string, std::uint32_t>> members = {
+        {"ONE", 1}, {"BATCH", 64}, {"REST", 150}, {"LARGE", 9000}};
+    SaveFileBuilder builder;
+    for (const auto& [name, count] : members) {
+        file.members.push_back({name, "", "", count});
+        std::vector<StreamSlot> slots;
+        for (std::uint32_t i = 0; i < count; ++i) {
+            slots.push_back({0x80, SaveFileBuilder::ebcdic(std::to_string(i), 5)});
+        }
+        builder.add(ContentFixtures::memberRecords("ROWS", name, 5, slots));
+    }
+    BuiltPart part;
+    part.library = "LIB";
+    part.objects = {file};
+    builder.add(part);
+    const fs::path saveFile = folder_ / "ROWS.SAVF";
+    builder.build().writeTo(saveFile.string());
+    Catalog catalog;
+    catalog.path = saveFile.string();
+    Cp037Converter converter;
+    SilentNotifier notifier;
+    SaveFileReader reader(catalog, converter, notifier);
+    ASSERT_TRUE(reader.parseSaveFile(catalog.path).accepted);
+    const std::string program = R"(import sqlite3, sys
+db = sqlite3.connect(sys.argv[1])
+for table in sorted(r[0] for r in db.execute("SELECT name FROM sqlite_master WHERE name LIKE 'ROWS%'")):
+    rows = [r[0] for r in db.execute('SELECT N FROM "%s" ORDER BY rowid' % table)]
+    print(table, len(rows), rows == [str(i) for i in range(len(rows))])
+)";
+    for (const bool cancelled : {false, true}) {
+        SCOPED_TRACE(cancelled);
+        SaveFileExtractor extractor(catalog, converter, 1252);
+        SqliteWriter database;
+        const fs::path db = folder_ / (cancelled ? "cancelled.db" : "whole.db");
+        database.open(db);
+        CancelAfterFirstMember cancelAfterFirst;
+        NoProgress carryOn;
+        ProgressReporter& progress = cancelled ? static_cast<ProgressReporter&>(cancelAfterFirst) : carryOn;
+        extractor.run(folder_ / "out", &database, "ROWS.SAVF", progress);
+        database.commit();
+        EXPECT_EQ(python(program, quoted(db.string())),
+                  cancelled
+                      ? "ROWS_BATCH 64 True\nROWS_ONE 1 True\nROWS_REST 150 True\n"
+                      : "ROWS_BATCH 64 True\nROWS_LARGE 9000 True\nROWS_ONE 1 True\nROWS_REST 150 True\n");
+    }
+}
+
 }  // namespace
 }  // namespace quelvane::test
