@@ -65,12 +65,14 @@ CsvRecordEncoder::CsvRecordEncoder(const SavedObject& file, std::size_t count, c
             field.table = tables_.front().get();
         } else if (plan_.longestText(i) > 0) {
             field.kind = Kind::plan;
+            field.loaded = plan_.kindOf(i);
         }
         if (field.table != nullptr) {
             field.kind = Kind::text;
         }
         usable_ = usable_ && field.kind != Kind::general;
         fields_.push_back(field);
+        values_.push_back({{}, field.loaded});
         longestRow_ += longestField(i) + 1;
     }
     longestRow_ += kRowEnd.size() + kEmptyText.size();
@@ -339,6 +341,7 @@ bool CsvRecordEncoder::encode(std::span<const std::uint8_t> record, OutputFile& 
 }
 
 char* CsvRecordEncoder::row(std::span<const std::uint8_t> record, char* at) {
+    quoted_ = false;
     for (std::size_t i = 0; i < fields_.size(); ++i) {
         Field& field = fields_[i];
         if (i > 0) {
@@ -355,10 +358,13 @@ char* CsvRecordEncoder::row(std::span<const std::uint8_t> record, char* at) {
                 byCcsid_->noteFallback(*field.saved, field.fallback);
                 field.noted = true;
             }
+            // An unquoted text never begins with a double quote: one makes it quoted.
+            quoted_ = quoted_ || (at != nullptr && at > start && *start == '"');
         }
         if (at == nullptr) {
             return nullptr;
         }
+        values_[i].text = std::string_view(start, static_cast<std::size_t>(at - start));
         if (at == start && (field.emptyQuoted || fields_.size() == 1)) {
             at = put(at, kEmptyText);
         }

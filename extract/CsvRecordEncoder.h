@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "conversion/StoredCcsidText.h"
+#include "extract/LoadedValue.h"
 #include "extract/OutputFile.h"
 #include "savefile/Catalog.h"
 #include "views/FieldTextByCcsid.h"
@@ -40,6 +41,13 @@ class CsvRecordEncoder {
     // with `byCcsid`, as the general path does.
     bool encode(std::span<const std::uint8_t> record, OutputFile& out);
 
+    // The values of the record encode() last wrote, their texts in the row in `out` (valid until
+    // `out` is written to again); false where a text was quoted, its value not there as it is.
+    bool values(std::span<const LoadedValue>& values) const {
+        values = values_;
+        return !quoted_;
+    }
+
   private:
     // What a host byte is in a text: its UTF-8 and how it bears on the text around it.
     struct TextByte {
@@ -68,6 +76,7 @@ class CsvRecordEncoder {
         const TextTable* table = nullptr;
         bool emptyQuoted = false;
         const SavedField* saved = nullptr;
+        LoadedKind loaded = LoadedKind::Text;
         FieldTextByCcsid::Fallback fallback = FieldTextByCcsid::Fallback::none;
         bool noted = false;
     };
@@ -97,6 +106,8 @@ class CsvRecordEncoder {
     std::vector<Field> fields_;
     std::vector<std::unique_ptr<TextTable>> tables_;
     std::vector<std::pair<const void*, bool>> tableSources_;
+    std::vector<LoadedValue> values_;
+    bool quoted_ = false;
     std::size_t longestRow_ = 0;
     bool usable_ = true;
 };

@@ -149,11 +149,10 @@ std::optional<std::int64_t> MemberWriter::writeData(const SavedObject& file, con
     if (database_ != nullptr) {
         database_->beginDataMember(table, texts);
     }
-    // Without a database the texts are needed only for the records the encoder declines.
-    std::optional<CsvRecordEncoder> encoder;
-    if (database_ == nullptr) {
-        encoder.emplace(file, texts.size(), texts.byteTable(), byCcsid_, character);
-    }
+    // The texts are needed only for the records the encoder declines, and for the database
+    // where a value is not in the row as it is.
+    CsvRecordEncoder encoder(file, texts.size(), texts.byteTable(), byCcsid_, character);
+    std::span<const LoadedValue> values;
     std::int64_t rows = 0;
     while (std::optional<MemberRecordStream::Slot> slot = stream.nextSlot()) {
         if (stream.slotsRead() % kCancelCheckInterval == 0 && !carryOn(out)) {
@@ -163,7 +162,13 @@ std::optional<std::int64_t> MemberWriter::writeData(const SavedObject& file, con
             continue;
         }
         ++rows;
-        if (encoder && encoder->encode(slot->record, out)) {
+        if (encoder.encode(slot->record, out)) {
+            if (database_ != nullptr && encoder.values(values)) {
+                database_->insertValues(values);
+            } else if (database_ != nullptr) {
+                texts.decode(slot->record);
+                database_->insertRecord(texts);
+            }
             continue;
         }
         texts.decode(slot->record);

@@ -174,11 +174,19 @@ sqlite3_stmt* SqliteWriter::prepareRows(std::size_t rows) {
 }
 
 void SqliteWriter::insertRecord(const RecordTexts& record) {
+    recordValues_.resize(record.size());
+    for (std::size_t i = 0; i < record.size(); ++i) {
+        recordValues_[i] = {record.text(i), record.kind(i)};
+    }
+    insertValues(recordValues_);
+}
+
+void SqliteWriter::insertValues(std::span<const LoadedValue> values) {
     HeldValue* const row = held_.data() + pending_ * columns_;
     for (std::size_t i = 0; i < columns_; ++i) {
         HeldValue& value = row[i];
-        const std::string& text = record.text(i);
-        const LoadedKind kind = record.kind(i);
+        const std::string_view text = values[i].text;
+        const LoadedKind kind = values[i].kind;
         value.form = HeldValue::Form::text;
         if (text.empty() && kind != LoadedKind::Text) {
             value.form = HeldValue::Form::null;

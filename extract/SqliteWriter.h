@@ -2,10 +2,12 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <span>
 #include <string>
 #include <vector>
 
 #include "extract/ExtractNames.h"
+#include "extract/LoadedValue.h"
 #include "extract/RecordTexts.h"
 #include "savefile/AtomicFile.h"
 
@@ -95,6 +97,8 @@ class SqliteWriter {
     // Inserts the record's values; held and inserted with others, at the latest when the
     // member's transaction commits.
     void insertRecord(const RecordTexts& record);
+    // The same for values (one per column) given otherwise.
+    void insertValues(std::span<const LoadedValue> values);
     // Starts a transaction: a source member's lines, or the catalog rows.
     void beginTransaction();
     void insertSourceLine(const SourceLineRow& row);
@@ -141,6 +145,7 @@ class SqliteWriter {
     std::size_t batchRows_ = 1;
     std::size_t pending_ = 0;
     std::vector<HeldValue> held_;
+    std::vector<LoadedValue> recordValues_;
     std::filesystem::path final_;
     AtomicFile file_;
     ExtractNames tables_;

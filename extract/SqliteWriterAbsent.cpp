@@ -33,6 +33,10 @@ void SqliteWriter::insertRecord(const RecordTexts&) {
     refuse();
 }
 
+void SqliteWriter::insertValues(std::span<const LoadedValue>) {
+    refuse();
+}
+
 void SqliteWriter::beginTransaction() {
     refuse();
 }

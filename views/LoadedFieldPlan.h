@@ -41,6 +41,13 @@ class LoadedFieldPlan {
     // null where decode() declines and for the character and general fields, which are not
     // written here.
     char* decodeInto(std::size_t field, std::span<const std::uint8_t> record, char* out);
+    // The kind decode() gives the field's values where its step takes them.
+    LoadedKind kindOf(std::size_t field) const {
+        return steps_[field].step == Step::packed || steps_[field].step == Step::zoned ||
+                       steps_[field].step == Step::binary
+                   ? steps_[field].kind
+                   : LoadedKind::Text;
+    }
     // The most bytes decodeInto writes for the field; 0 for the fields it does not write.
     std::size_t longestText(std::size_t field) const { return steps_[field].longest; }
 
