@@ -6,7 +6,7 @@ namespace quelvane {
 
 void OutputFile::prepare() {
     if (buffer_ == nullptr) {
-        buffer_ = std::make_unique_for_overwrite<char[]>(kBufferSize);
+        buffer_.reset(new char[kBufferSize]);
     }
     used_ = 0;
     written_ = 0;
