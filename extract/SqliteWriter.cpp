@@ -199,7 +199,9 @@ void SqliteWriter::insertValues(std::span<const LoadedValue> values) {
                 continue;
             }
         }
-        value.text.assign(text);
+        value.integer = static_cast<std::int64_t>(heldText_.size());
+        value.length = text.size();
+        heldText_.append(text);
     }
     if (++pending_ == batchRows_) {
         insertHeld(insertRecords_);
@@ -219,12 +221,14 @@ void SqliteWriter::insertHeld(sqlite3_stmt* statement) {
                 sqlite3_bind_int64(statement, index, value.integer);
                 break;
             case HeldValue::Form::text:
-                bindText(statement, index, value.text);
+                sqlite3_bind_text(statement, index, heldText_.data() + value.integer,
+                                  static_cast<int>(value.length), SQLITE_STATIC);
                 break;
         }
     }
     pending_ = 0;
     step(statement);
+    heldText_.clear();
 }
 
 void SqliteWriter::insertPending() {
@@ -267,6 +271,7 @@ void SqliteWriter::commitTransaction() {
 
 void SqliteWriter::rollbackTransaction() {
     pending_ = 0;
+    heldText_.clear();
     if (inMember_) {
         inMember_ = false;
         execute("ROLLBACK");

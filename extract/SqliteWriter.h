@@ -119,8 +119,9 @@ class SqliteWriter {
     struct HeldValue {
         enum class Form { null, integer, text };
         Form form = Form::null;
+        // The integer, or where the text stands in heldText_ and its length.
         std::int64_t integer = 0;
-        std::string text;
+        std::size_t length = 0;
     };
 
     sqlite3_stmt* prepareRows(std::size_t rows);
@@ -145,6 +146,8 @@ class SqliteWriter {
     std::size_t batchRows_ = 1;
     std::size_t pending_ = 0;
     std::vector<HeldValue> held_;
+    // The texts of the rows held, one after the other: one buffer for them all.
+    std::string heldText_;
     std::vector<LoadedValue> recordValues_;
     std::filesystem::path final_;
     AtomicFile file_;
