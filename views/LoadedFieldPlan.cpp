@@ -40,14 +40,18 @@ char* writePlain(const char* digits, int count, int decimals, bool negative, cha
     if (negative && nonZero) {
         *out++ = '-';
     }
+    // Loops of their own: a handful of digits each, where a call to copy them costs more.
     if (start == integerDigits) {
         *out++ = '0';
-    } else {
-        out = std::copy(digits + start, digits + integerDigits, out);
+    }
+    for (int k = start; k < integerDigits; ++k) {
+        *out++ = digits[k];
     }
     if (decimals > 0) {
         *out++ = '.';
-        out = std::copy(digits + integerDigits, digits + count, out);
+    }
+    for (int k = integerDigits; k < count; ++k) {
+        *out++ = digits[k];
     }
     return out;
 }
