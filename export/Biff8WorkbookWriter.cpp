@@ -251,7 +251,7 @@ std::uint32_t textReferences(const ExcelServerSheet& sheet) {
 
 // The characters of one shared string after its length and option byte, continued in further
 // records where the record fills.
-void writeStringCharacters(Stream& out, const std::u16string& text, bool wide) {
+void writeStringCharacters(Stream& out, std::u16string_view text, bool wide) {
     const std::size_t charSize = wide ? 2 : 1;
     std::size_t written = 0;
     while (written < text.size()) {
@@ -303,7 +303,7 @@ void writeSharedStrings(Stream& out, const ExcelServerSheet& sheet) {
     out.put32(textReferences(sheet));
     out.put32(static_cast<std::uint32_t>(strings.size()));
     for (std::size_t index = 0; index < strings.size(); ++index) {
-        const std::u16string& text = strings[index];
+        const std::u16string_view text = strings[index];
         const bool wide = needsWideText(text);
         const std::size_t charSize = wide ? 2 : 1;
         if (Biff8WorkbookWriter::kMaximumRecordData - out.length() < 3 + charSize) {
