@@ -14,7 +14,8 @@ std::uint32_t AutomationHandleTable::add(std::shared_ptr<AutomationServerObject>
     return nextHandle_++;
 }
 
-std::vector<AutomationHandleTable::Entry>::const_iterator AutomationHandleTable::at(std::uint32_t handle) const {
+std::vector<AutomationHandleTable::Entry>::const_iterator AutomationHandleTable::at(
+    std::uint32_t handle) const {
     // The newest few are the usual ones.
     constexpr std::size_t kTriedFromTheEnd = 8;
     const std::size_t tried = std::min(entries_.size(), kTriedFromTheEnd);
@@ -24,8 +25,9 @@ std::vector<AutomationHandleTable::Entry>::const_iterator AutomationHandleTable:
             return entry;
         }
     }
-    const auto entry = std::lower_bound(entries_.begin(), entries_.end(), handle,
-                                        [](const Entry& held, std::uint32_t wanted) { return held.first < wanted; });
+    const auto entry =
+        std::lower_bound(entries_.begin(), entries_.end(), handle,
+                         [](const Entry& held, std::uint32_t wanted) { return held.first < wanted; });
     return entry != entries_.end() && entry->first == handle ? entry : entries_.end();
 }
 

@@ -174,7 +174,8 @@ void RtfDocumentWriter::appendText(std::string& rtf, std::u16string_view text) {
     }
 }
 
-void RtfDocumentWriter::write(const Sink& sink, const Font& font, const std::vector<WordServerTable>& tables) {
+void RtfDocumentWriter::write(const Sink& sink, const Font& font,
+                              const std::vector<WordServerTable>& tables) {
     const ColourTable colours = collectColours(tables);
     PieceBuffer out(sink);
     std::string& rtf = out.bytes();

@@ -323,8 +323,8 @@ class DocumentObject final : public WordObject {
             // document goes to the temporary file beside it as it is made.
             AtomicFile out;
             if (out.open(path, AtomicFile::Existing::ReplaceNamed, false)) {
-                RtfDocumentWriter::write([&out](std::string_view piece) { out.write(piece); }, document_->font,
-                                         document_->tables);
+                RtfDocumentWriter::write([&out](std::string_view piece) { out.write(piece); },
+                                         document_->font, document_->tables);
             }
             if (!out.commit()) {
                 throw AutomationFailure("Word cannot save or create this file. (" + path + ")");

@@ -56,7 +56,8 @@ TEST(PcPageWideText, AsciiTextsReadAsThePageItselfReadsThem) {
         const auto page = ConversionBackend::standard().openPcPage(codePage);
         for (const std::string& text : texts) {
             std::u16string expected;
-            page->decode({reinterpret_cast<const std::uint8_t*>(text.data()), text.size()}, expected, nullptr);
+            page->decode({reinterpret_cast<const std::uint8_t*>(text.data()), text.size()}, expected,
+                         nullptr);
             EXPECT_EQ(codec.decode(text), expected) << codePage << " " << text;
         }
     }
@@ -65,7 +66,9 @@ TEST(PcPageWideText, AsciiTextsReadAsThePageItselfReadsThem) {
 // A server object that does nothing, to be held.
 class Idle final : public AutomationServerObject {
   public:
-    AutomationServerValue invoke(std::string_view, std::span<const AutomationServerValue>) override { return {}; }
+    AutomationServerValue invoke(std::string_view, std::span<const AutomationServerValue>) override {
+        return {};
+    }
     void put(std::string_view, const AutomationServerValue&) override {}
 };
 

@@ -16,7 +16,8 @@ namespace quelvane::test {
 // pieces with each table's row head made once; the two must agree byte for byte.
 class RtfReferenceWriter {
   public:
-    static std::string write(const RtfDocumentWriter::Font& font, const std::vector<WordServerTable>& tables) {
+    static std::string write(const RtfDocumentWriter::Font& font,
+                             const std::vector<WordServerTable>& tables) {
         std::map<std::int32_t, int> colours;
         for (const WordServerTable& table : tables) {
             for (const WordServerTable::Shading& shading : table.shadings()) {
@@ -33,8 +34,9 @@ class RtfReferenceWriter {
         RtfDocumentWriter::appendText(rtf, font.name);
         rtf += ";}}\n{\\colortbl;";
         for (const auto& [colour, number] : colours) {
-            rtf += "\\red" + std::to_string(colour & 0xFF) + "\\green" + std::to_string((colour >> 8) & 0xFF) +
-                   "\\blue" + std::to_string((colour >> 16) & 0xFF) + ";";
+            rtf += "\\red" + std::to_string(colour & 0xFF) + "\\green" +
+                   std::to_string((colour >> 8) & 0xFF) + "\\blue" + std::to_string((colour >> 16) & 0xFF) +
+                   ";";
         }
         rtf += "}\n";
         const std::string format = "\\plain\\f0\\fs" + std::to_string(std::lround(font.size * 2));
@@ -62,7 +64,8 @@ class RtfReferenceWriter {
                 preferred = "\\clftsWidth3\\clwWidth" + std::to_string(width);
             } else if (column.preferredWidthType == WordServerTable::kWidthPercent) {
                 width = std::lround(RtfDocumentWriter::kTextWidthTwips * column.preferredWidth / 100);
-                preferred = "\\clftsWidth2\\clwWidth" + std::to_string(std::lround(column.preferredWidth * 50));
+                preferred =
+                    "\\clftsWidth2\\clwWidth" + std::to_string(std::lround(column.preferredWidth * 50));
             }
             right += std::max(width, 1L);
             definitions.push_back(preferred + "\\cellx" + std::to_string(right));
@@ -70,8 +73,8 @@ class RtfReferenceWriter {
         return definitions;
     }
 
-    static void writeTable(std::string& out, const WordServerTable& table, const std::map<std::int32_t, int>& colours,
-                           const std::string& format) {
+    static void writeTable(std::string& out, const WordServerTable& table,
+                           const std::map<std::int32_t, int>& colours, const std::string& format) {
         const std::vector<std::string> definitions = cellDefinitions(table);
         auto text = table.texts().begin();
         auto shading = table.shadings().begin();
@@ -81,8 +84,9 @@ class RtfReferenceWriter {
                 rtf += "\\trautofit1";
             }
             for (std::uint32_t c = 0; c < definitions.size(); ++c) {
-                rtf += "\\clbrdrt\\brdrs\\brdrw10\\clbrdrl\\brdrs\\brdrw10\\clbrdrb\\brdrs\\brdrw10"
-                       "\\clbrdrr\\brdrs\\brdrw10";
+                rtf +=
+                    "\\clbrdrt\\brdrs\\brdrw10\\clbrdrl\\brdrs\\brdrw10\\clbrdrb\\brdrs\\brdrw10"
+                    "\\clbrdrr\\brdrs\\brdrw10";
                 if (shading != table.shadings().end() && shading->row == row && shading->column == c) {
                     if (const auto colour = colours.find(shading->colour); colour != colours.end()) {
                         rtf += "\\clcbpat" + std::to_string(colour->second);

@@ -1,0 +1,167 @@
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "export/ExportFieldDecoder.h"
+#include "export/PairCharacterLineText.h"
+#include "export/TextExportLine.h"
+#include "tests/export/ExportFixture.h"
+
+namespace quelvane::test {
+namespace {
+
+// The line the plain way: every field through the decoder, each line feed of its text as CR LF.
+std::string decoderLine(ExportFieldDecoder& fields, const SavedObject& file,
+                        std::span<const std::uint8_t> record, bool splitter) {
+    std::string line;
+    std::string text;
+    for (const SavedField& field : file.fields) {
+        fields.decode(record, field, text);
+        for (const char c : text) {
+            line += c == '\n' ? std::string("\r\n") : std::string(1, c);
+        }
+        if (splitter) {
+            line += '|';
+        }
+    }
+    return line + "\r\n";
+}
+
+// The line or, where reading raises, the failure's text.
+template <typename Build>
+std::string lineOrFailure(Build build) {
+    try {
+        return build();
+    } catch (const std::exception& failure) {
+        return std::string("raised: ") + failure.what();
+    }
+}
+
+// A record format with a field of every type the export knows and one it does not; with
+// `pastTheRecord`, fields lying past the record's end too, which raise whichever way they go.
+SavedObject everyType(bool pastTheRecord) {
+    SavedObject file;
+    const std::vector<SavedField> fields = {
+        {"CHAR", 0x0403, 12, 0, 0, 0, {}},  {"OPEN", 0x0603, 9, 12, 0, 0, {}},
+        {"PACK", 0x0303, 4, 21, 7, 2, {}},  {"PACK0", 0x0303, 3, 25, 5, 0, {}},
+        {"ZONE", 0x0203, 5, 28, 5, 2, {}},  {"BIN2", 0x0003, 2, 33, 4, 0, {}},
+        {"BIN4", 0x0003, 4, 35, 9, 2, {}},  {"BIN8", 0x0003, 8, 39, 18, 0, {}},
+        {"FLT4", 0x0103, 4, 47, 0, 0, {}},  {"FLT8", 0x0103, 8, 51, 0, 0, {}},
+        {"DATE", 0x0B03, 4, 59, 0, 0, {}},  {"TIME", 0x0C03, 3, 63, 0, 0, {}},
+        {"STMP", 0x0D03, 10, 66, 0, 0, {}}, {"ODD", 0x0E03, 2, 76, 0, 0, {}},
+        {"CHAR1", 0x0403, 1, 78, 0, 0, {}}, {"CHAR0", 0x0403, 0, 79, 0, 0, {}},
+        {"TAIL", 0x0403, 4, 76, 0, 0, {}},
+    };
+    file.fields = fields;
+    if (pastTheRecord) {
+        file.fields.push_back({"PAST", 0x0403, 4, 78, 0, 0, {}});
+        file.fields.push_back({"PASTP", 0x0303, 3, 95, 5, 2, {}});
+    }
+    file.fieldCount = static_cast<std::int32_t>(file.fields.size());
+    return file;
+}
+
+// Records of 80 bytes: EBCDIC letters, digits and blanks mostly, with zeros, line feeds (0x25),
+// shift codes and bytes of any value mixed in at random.
+std::vector<std::vector<std::uint8_t>> generatedRecords(int count) {
+    std::mt19937 random(31);
+    const std::vector<std::uint8_t> common = {0x40, 0xC1, 0xC2, 0xD9, 0xE9, 0xF0,
+                                              0xF5, 0xF9, 0x4B, 0x81, 0x89};
+    const std::vector<std::uint8_t> rare = {0x00, 0x25, 0x0E, 0x0F, 0x15, 0x0D, 0xFF};
+    std::vector<std::vector<std::uint8_t>> records;
+    for (int r = 0; r < count; ++r) {
+        std::vector<std::uint8_t> record(80);
+        for (std::uint8_t& byte : record) {
+            const unsigned pick = random() % 100;
+            byte = pick < 85   ? common[random() % common.size()]
+                   : pick < 93 ? rare[random() % rare.size()]
+                               : static_cast<std::uint8_t>(random());
+        }
+        if (r % 4 != 3) {
+            // A valid packed value, date and time, so those paths are not only failures.
+            record[21] = 0x12, record[22] = 0x34, record[23] = 0x56, record[24] = 0x7D;
+            record[59] = 0x00, record[60] = 0x25, record[61] = 0x68, record[62] = 0x19;
+        }
+        records.push_back(record);
+    }
+    return records;
+}
+
+struct TextExportLineTest : ::testing::Test {
+    void SetUp() override { fixture.openOrders(orderSlots(1)); }
+
+    void expectSameLines(bool splitter, bool pastTheRecord = false) {
+        const SavedObject file = everyType(pastTheRecord);
+        ExportFieldDecoder plain(fixture.session, "MBR1");
+        ExportFieldDecoder planned(fixture.session, "MBR1");
+        TextExportLine lines(file, planned, fixture.views.session.converter, splitter);
+        std::string line;
+        int whole = 0;
+        for (const std::vector<std::uint8_t>& record : generatedRecords(4000)) {
+            const std::string expected =
+                lineOrFailure([&] { return decoderLine(plain, file, record, splitter); });
+            const std::string got = lineOrFailure([&] {
+                lines.build(record, line);
+                return line;
+            });
+            ASSERT_EQ(got, expected);
+            whole += expected.starts_with("raised: ") ? 0 : 1;
+        }
+        // Enough records read to their end that every field's way is compared.
+        EXPECT_GT(whole, pastTheRecord ? -1 : 500);
+    }
+
+    ExportFixture fixture;
+};
+
+TEST_F(TextExportLineTest, GivesTheDecodersLineForEveryFieldTypeByThePair) {
+    ASSERT_NE(ExportFieldDecoder(fixture.session, "MBR1").pcTextTable(), nullptr);
+    expectSameLines(false);
+    expectSameLines(true);
+    expectSameLines(false, true);
+}
+
+TEST_F(TextExportLineTest, GivesTheDecodersLineInUtf8AndByStoredCcsid) {
+    fixture.session.textEncoding = ExportTextEncoding::Utf8;
+    ASSERT_EQ(ExportFieldDecoder(fixture.session, "MBR1").pcTextTable(), nullptr);
+    expectSameLines(true);
+    fixture.session.textEncoding = ExportTextEncoding::PcPage;
+    fixture.views.session.storedCcsidHostPage = 37;
+    ASSERT_EQ(ExportFieldDecoder(fixture.session, "MBR1").pcTextTable(), nullptr);
+    expectSameLines(false);
+}
+
+TEST(PairCharacterLineText, LeavesOtherFieldsAndShiftedTextsToTheDecoderAndTheLineAsItWas) {
+    ExportFixture fixture;
+    fixture.openOrders(orderSlots(1));
+    ExportFieldDecoder fields(fixture.session, "MBR1");
+    ASSERT_NE(fields.pcTextTable(), nullptr);
+    const PairCharacterLineText characters(*fields.pcTextTable());
+    const std::vector<std::uint8_t> record = {0xC1, 0x25, 0xC2, 0x00, 0x0E, 0xC3, 0x40, 0x40};
+    struct Case {
+        const char* name;
+        SavedField field;
+        bool taken;
+        std::string line;
+    };
+    const std::vector<Case> cases = {
+        {"line feed, then a zero", {"A", 0x0403, 3, 0, 0, 0, {}}, true, "x\x41\r\n\x42"},
+        {"zero first: a blank", {"B", 0x0403, 1, 3, 0, 0, {}}, true, "x "},
+        {"shift-out behind the zero", {"C", 0x0403, 3, 2, 0, 0, {}}, false, "x"},
+        {"packed", {"D", 0x0303, 2, 6, 3, 0, {}}, false, "x"},
+        {"past the record", {"E", 0x0403, 4, 6, 0, 0, {}}, false, "x"},
+        {"negative offset", {"F", 0x0403, 2, -1, 0, 0, {}}, false, "x"},
+        {"blanks kept", {"G", 0x0603, 2, 6, 0, 0, {}}, true, "x  "},
+    };
+    for (const Case& c : cases) {
+        std::string line = "x";
+        EXPECT_EQ(characters.append(record, c.field, line), c.taken) << c.name;
+        EXPECT_EQ(line, c.line) << c.name;
+    }
+}
+
+}  // namespace
+}  // namespace quelvane::test
