@@ -1,5 +1,6 @@
 #include "export/RtfDocumentWriter.h"
 
+#include <algorithm>
 #include <cmath>
 #include <map>
 
@@ -147,10 +148,31 @@ void writeTable(PieceBuffer& out, const WordServerTable& table, const ColourTabl
     }
 }
 
+// A character RTF takes as it is: printable ASCII but the format's own three.
+bool isPlain(char16_t c) {
+    return c >= 0x20 && c < 0x80 && c != u'\\' && c != u'{' && c != u'}';
+}
+
 }  // namespace
 
 void RtfDocumentWriter::appendText(std::string& rtf, std::u16string_view text) {
     for (std::size_t i = 0; i < text.size(); ++i) {
+        // A run of characters written as they are, copied in one go.
+        std::size_t end = i;
+        while (end < text.size() && isPlain(text[end])) {
+            ++end;
+        }
+        if (end > i) {
+            const std::size_t at = rtf.size();
+            rtf.resize(at + (end - i));
+            std::copy(text.begin() + static_cast<std::ptrdiff_t>(i),
+                      text.begin() + static_cast<std::ptrdiff_t>(end),
+                      rtf.begin() + static_cast<std::ptrdiff_t>(at));
+            i = end;
+            if (i == text.size()) {
+                break;
+            }
+        }
         const char16_t c = text[i];
         if (c == u'\\' || c == u'{' || c == u'}') {
             rtf += '\\';
@@ -163,14 +185,11 @@ void RtfDocumentWriter::appendText(std::string& rtf, std::u16string_view text) {
                 ++i;
             }
             rtf += "\\line ";
-        } else if (c < 0x20) {
-            continue;
-        } else if (c < 0x80) {
-            rtf += static_cast<char>(c);
-        } else {
+        } else if (c >= 0x80) {
             // \uN takes a signed 16-bit number; the ? is the fallback for readers without Unicode.
             rtf += "\\u" + std::to_string(static_cast<std::int16_t>(c)) + "?";
         }
+        // Other control characters cannot be carried and are left out.
     }
 }
 

@@ -35,8 +35,10 @@ Written write(const RtfDocumentWriter::Font& font, const std::vector<WordServerT
 // characters, Latin-1, other BMP characters, a surrogate pair, nothing at all.
 std::u16string generatedText(std::uint32_t row, std::uint32_t column) {
     static const std::vector<std::u16string> kinds = {
-        u"PLAIN",        u"a\\b{c}",    u"tab\there", u"x\r\ny\nz\rw", u"bell\u0007", u"\u00e9t\u00e9",
-        u"\u3042\uff5e", u"\U0001F600", u"",          u"-12345.67",    u"2026-12-11",
+        u"PLAIN",      u"a\\b{c}",       u"tab\there",    u"x\r\ny\nz\rw",
+        u"bell\u0007", u"\u00e9t\u00e9", u"\u3042\uff5e", u"\U0001F600",
+        u"",           u"-12345.67",     u"2026-12-11",   u"\x7f{}\\",
+        u"\r",         u"a\r",           u"\n\n\u00e9",   u"ab\u00e9cd{e}f\tg\u0001h",
     };
     std::u16string text = kinds[(row * 7 + column) % kinds.size()];
     text += std::u16string(row % 5, u'x');

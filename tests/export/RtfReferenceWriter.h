@@ -31,7 +31,7 @@ class RtfReferenceWriter {
             number = index++;
         }
         std::string rtf = "{\\rtf1\\ansi\\ansicpg1252\\deff0\\uc1\n{\\fonttbl{\\f0\\fnil\\fcharset0 ";
-        RtfDocumentWriter::appendText(rtf, font.name);
+        appendText(rtf, font.name);
         rtf += ";}}\n{\\colortbl;";
         for (const auto& [colour, number] : colours) {
             rtf += "\\red" + std::to_string(colour & 0xFF) + "\\green" +
@@ -48,6 +48,32 @@ class RtfReferenceWriter {
             rtf += "\\pard" + format + "\\par\n";
         }
         return rtf + "}\n";
+    }
+
+    // The text character by character: escapes for the format's special characters and for
+    // every non-ASCII one, tabs and line breaks as control words, other control characters left
+    // out.
+    static void appendText(std::string& rtf, std::u16string_view text) {
+        for (std::size_t i = 0; i < text.size(); ++i) {
+            const char16_t c = text[i];
+            if (c == u'\\' || c == u'{' || c == u'}') {
+                rtf += '\\';
+                rtf += static_cast<char>(c);
+            } else if (c == u'\t') {
+                rtf += "\\tab ";
+            } else if (c == u'\r' || c == u'\n') {
+                if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') {
+                    ++i;
+                }
+                rtf += "\\line ";
+            } else if (c < 0x20) {
+                continue;
+            } else if (c < 0x80) {
+                rtf += static_cast<char>(c);
+            } else {
+                rtf += "\\u" + std::to_string(static_cast<std::int16_t>(c)) + "?";
+            }
+        }
     }
 
   private:
@@ -98,7 +124,7 @@ class RtfReferenceWriter {
             rtf += "\n\\pard\\intbl" + format + " ";
             for (std::uint32_t c = 0; c < definitions.size(); ++c) {
                 if (text != table.texts().end() && text->row == row && text->column == c) {
-                    RtfDocumentWriter::appendText(rtf, table.text(*text));
+                    appendText(rtf, table.text(*text));
                     ++text;
                 }
                 rtf += "\\cell ";
