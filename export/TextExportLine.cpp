@@ -1,6 +1,7 @@
 #include "export/TextExportLine.h"
 
 #include "export/ExportFieldText.h"
+#include "export/PackedLineText.h"
 #include "savefile/TypeCodes.h"
 
 namespace quelvane {
@@ -50,11 +51,29 @@ TextExportLine::TextExportLine(const SavedObject& file, ExportFieldDecoder& fiel
         if (table != nullptr &&
             (field.typeCode == kCharacterFieldType || field.typeCode == kOpenCharacterFieldType)) {
             step = Step::character;
+        } else if (table != nullptr && field.typeCode == kPackedFieldType) {
+            step = Step::packed;
         } else if (table != nullptr && hasDigitText(field)) {
             step = Step::digits;
         }
         steps_.push_back(step);
     }
+}
+
+void TextExportLine::appendField(std::span<const std::uint8_t> record, const SavedField& field, Step step,
+                                 std::string& line) {
+    if ((step == Step::character && characters_->append(record, field, line)) ||
+        (step == Step::packed && PackedLineText::append(record, field, line))) {
+        return;
+    }
+    if (step == Step::digits || step == Step::packed) {
+        // What the decoder gives these fields by the pair in the PC page.
+        exportFieldText(record, field, converter_, text_);
+        line.append(text_);
+        return;
+    }
+    fields_.decode(record, field, text_);
+    appendText(line, text_);
 }
 
 void TextExportLine::build(std::span<const std::uint8_t> record, std::string& line) {
@@ -63,14 +82,7 @@ void TextExportLine::build(std::span<const std::uint8_t> record, std::string& li
         const auto index = static_cast<std::size_t>(i);
         const SavedField& field = file_.fields.at(index);
         const Step step = index < steps_.size() ? steps_[index] : Step::decoder;
-        if (step == Step::digits) {
-            // What the decoder gives these fields by the pair in the PC page.
-            exportFieldText(record, field, converter_, text_);
-            line.append(text_);
-        } else if (step != Step::character || !characters_->append(record, field, line)) {
-            fields_.decode(record, field, text_);
-            appendText(line, text_);
-        }
+        appendField(record, field, step, line);
         if (splitter_) {
             line.push_back(kSplitter);
         }

@@ -17,8 +17,9 @@ namespace quelvane {
 // each followed by "|" with the splitter option, each line feed inside a field as CR LF, the line
 // ended by CR LF. The way each field goes is chosen once per export: where the decoder reads by
 // the pair into the PC page, character fields go straight into the line through the pair's byte
-// table (PairCharacterLineText), and packed, binary, float, date and timestamp fields, whose
-// texts hold no line feed, are appended as exportFieldText gives them without being searched;
+// table (PairCharacterLineText), packed fields are made on the stack (PackedLineText), and
+// binary, float, date and timestamp fields, whose texts hold no line feed, are appended as
+// exportFieldText gives them without being searched (as are packed ones PackedLineText leaves);
 // everything else, and every field read by stored CCSID or into UTF-8, goes through the decoder.
 class TextExportLine {
   public:
@@ -29,7 +30,10 @@ class TextExportLine {
     void build(std::span<const std::uint8_t> record, std::string& line);
 
   private:
-    enum class Step { decoder, character, digits };
+    enum class Step { decoder, character, packed, digits };
+
+    void appendField(std::span<const std::uint8_t> record, const SavedField& field, Step step,
+                     std::string& line);
 
     const SavedObject& file_;
     ExportFieldDecoder& fields_;

@@ -6,9 +6,11 @@
 #include <vector>
 
 #include "export/ExportFieldDecoder.h"
+#include "export/PackedLineText.h"
 #include "export/PairCharacterLineText.h"
 #include "export/TextExportLine.h"
 #include "tests/export/ExportFixture.h"
+#include "views/FieldDecoder.h"
 
 namespace quelvane::test {
 namespace {
@@ -161,6 +163,48 @@ TEST(PairCharacterLineText, LeavesOtherFieldsAndShiftedTextsToTheDecoderAndTheLi
         EXPECT_EQ(characters.append(record, c.field, line), c.taken) << c.name;
         EXPECT_EQ(line, c.line) << c.name;
     }
+}
+
+TEST(PackedLineText, GivesDecodePackedsTextForEveryDigitAndDecimalCount) {
+    std::mt19937 random(63);
+    std::string text;
+    int taken = 0;
+    for (int digits = -1; digits <= PackedLineText::kMostDigits + 2; ++digits) {
+        for (int decimals = -1; decimals <= digits + 3; ++decimals) {
+            for (int n = 0; n < 40; ++n) {
+                // Field bytes for the digits, sometimes fewer (the rest reads as zeros), with
+                // nibbles above 9, zeros, every sign nibble.
+                const int needed = std::max(digits, 0) / 2 + 1;
+                const int length = n % 5 == 4 ? static_cast<int>(random() % (needed + 1)) : needed;
+                std::vector<std::uint8_t> record(static_cast<std::size_t>(length + 2));
+                for (std::uint8_t& byte : record) {
+                    const unsigned pick = random() % 4;
+                    byte = pick == 0 ? 0x00 : pick == 1 ? static_cast<std::uint8_t>(random()) : 0x99;
+                }
+                record[static_cast<std::size_t>(length)] = static_cast<std::uint8_t>(0xF0 | (random() % 16));
+                const SavedField field{"P", 0x0303, length, 1, digits, decimals, {}};
+                std::string line = "x";
+                if (!PackedLineText::append(record, field, line)) {
+                    EXPECT_EQ(line, "x");
+                    EXPECT_TRUE(digits < 1 || digits > PackedLineText::kMostDigits || decimals < 0 ||
+                                decimals > PackedLineText::kMostDigits)
+                        << digits << " " << decimals;
+                    continue;
+                }
+                ++taken;
+                decodePacked(std::span(record).subspan(1, static_cast<std::size_t>(length)), digits, decimals,
+                             kTextCapacity, text);
+                ASSERT_EQ(line, "x" + text) << digits << " " << decimals << " " << n;
+            }
+        }
+    }
+    EXPECT_GT(taken, 50000);
+    // A field past the record is the decoder's, which raises for it.
+    const std::vector<std::uint8_t> record(4, 0x12);
+    std::string line;
+    EXPECT_FALSE(PackedLineText::append(record, {"P", 0x0303, 3, 2, 5, 0, {}}, line));
+    EXPECT_FALSE(PackedLineText::append(record, {"P", 0x0303, 3, -1, 5, 0, {}}, line));
+    EXPECT_TRUE(line.empty());
 }
 
 }  // namespace
