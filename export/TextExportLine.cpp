@@ -2,6 +2,7 @@
 
 #include "export/ExportFieldText.h"
 #include "export/PackedLineText.h"
+#include "export/ZonedLineText.h"
 #include "savefile/TypeCodes.h"
 
 namespace quelvane {
@@ -37,12 +38,17 @@ bool hasDigitText(const SavedField& field) {
     }
 }
 
+bool fieldWithin(std::span<const std::uint8_t> record, const SavedField& field) {
+    return field.offset >= 0 && field.length >= 0 &&
+           static_cast<std::size_t>(field.offset) + static_cast<std::size_t>(field.length) <= record.size();
+}
+
 }  // namespace
 
 TextExportLine::TextExportLine(const SavedObject& file, ExportFieldDecoder& fields,
                                EbcdicTextConverter& converter, bool splitter)
-    : file_(file), fields_(fields), converter_(converter), splitter_(splitter) {
-    const PairByteTable* table = fields.pcTextTable();
+    : file_(file), fields_(fields), converter_(converter), splitter_(splitter), table_(fields.pcTextTable()) {
+    const PairByteTable* table = table_;
     if (table != nullptr) {
         characters_.emplace(*table);
     }
@@ -51,6 +57,10 @@ TextExportLine::TextExportLine(const SavedObject& file, ExportFieldDecoder& fiel
         if (table != nullptr &&
             (field.typeCode == kCharacterFieldType || field.typeCode == kOpenCharacterFieldType)) {
             step = Step::character;
+        } else if (table != nullptr && field.typeCode == kTimeFieldType) {
+            step = Step::time;
+        } else if (table != nullptr && field.typeCode == kZonedFieldType) {
+            step = Step::zoned;
         } else if (table != nullptr && field.typeCode == kPackedFieldType) {
             step = Step::packed;
         } else if (table != nullptr && hasDigitText(field)) {
@@ -63,7 +73,15 @@ TextExportLine::TextExportLine(const SavedObject& file, ExportFieldDecoder& fiel
 void TextExportLine::appendField(std::span<const std::uint8_t> record, const SavedField& field, Step step,
                                  std::string& line) {
     if ((step == Step::character && characters_->append(record, field, line)) ||
-        (step == Step::packed && PackedLineText::append(record, field, line))) {
+        (step == Step::packed && PackedLineText::append(record, field, line)) ||
+        (step == Step::zoned && ZonedLineText::append(record, field, line))) {
+        return;
+    }
+    if (step == Step::time && fieldWithin(record, field) &&
+        table_->timeText(
+            record.subspan(static_cast<std::size_t>(field.offset), static_cast<std::size_t>(field.length)),
+            text_)) {
+        line.append(text_);
         return;
     }
     if (step == Step::digits || step == Step::packed) {

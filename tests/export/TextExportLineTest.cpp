@@ -9,6 +9,7 @@
 #include "export/PackedLineText.h"
 #include "export/PairCharacterLineText.h"
 #include "export/TextExportLine.h"
+#include "export/ZonedLineText.h"
 #include "tests/export/ExportFixture.h"
 #include "views/FieldDecoder.h"
 
@@ -204,6 +205,49 @@ TEST(PackedLineText, GivesDecodePackedsTextForEveryDigitAndDecimalCount) {
     std::string line;
     EXPECT_FALSE(PackedLineText::append(record, {"P", 0x0303, 3, 2, 5, 0, {}}, line));
     EXPECT_FALSE(PackedLineText::append(record, {"P", 0x0303, 3, -1, 5, 0, {}}, line));
+    EXPECT_TRUE(line.empty());
+}
+
+TEST(ZonedLineText, GivesDecodeZonedsTextForPlainDigitsOfEveryLengthAndDecimalCount) {
+    std::mt19937 random(7);
+    std::string text;
+    int taken = 0;
+    for (int length = 0; length <= ZonedLineText::kMostDigits + 2; ++length) {
+        for (int decimals = -1; decimals <= length + 3; ++decimals) {
+            for (int n = 0; n < 40; ++n) {
+                // Digits, mostly zeros in front, a positive or negative last zone; now and then a
+                // byte that is no digit, which leaves the value to the decoder.
+                std::vector<std::uint8_t> record(static_cast<std::size_t>(length + 2), 0x40);
+                const int zeros = static_cast<int>(random() % (length + 1));
+                for (int i = 0; i < length; ++i) {
+                    record[static_cast<std::size_t>(i + 1)] =
+                        static_cast<std::uint8_t>(0xF0 + (i < zeros ? 0 : random() % 10));
+                }
+                if (length > 0 && n % 2 == 1) {
+                    record[static_cast<std::size_t>(length)] -= 0x20;
+                }
+                if (length > 0 && n % 9 == 8) {
+                    const std::uint8_t odd[] = {0xC1, 0xFA, 0x40, 0x00, 0xB5, 0xDA, 0x25};
+                    record[1 + random() % static_cast<unsigned>(length)] = odd[random() % 7];
+                }
+                const SavedField field{"Z", 0x0203, length, 1, length, decimals, {}};
+                std::string line = "x";
+                if (!ZonedLineText::append(record, field, line)) {
+                    EXPECT_EQ(line, "x");
+                    continue;
+                }
+                ++taken;
+                decodeZoned(std::span(record).subspan(1, static_cast<std::size_t>(length)), length, decimals,
+                            text);
+                ASSERT_EQ(line, "x" + text) << length << " " << decimals << " " << n;
+            }
+        }
+    }
+    EXPECT_GT(taken, 50000);
+    std::string line;
+    const std::vector<std::uint8_t> record(4, 0xF1);
+    EXPECT_FALSE(ZonedLineText::append(record, {"Z", 0x0203, 3, 2, 3, 0, {}}, line));
+    EXPECT_FALSE(ZonedLineText::append(record, {"Z", 0x0203, 0, 0, 0, 0, {}}, line));
     EXPECT_TRUE(line.empty());
 }
 
