@@ -1,5 +1,7 @@
 #include "conversion/PcPageWideText.h"
 
+#include <algorithm>
+
 #include "conversion/ConversionBackend.h"
 #include "conversion/UnknownPcPage.h"
 #include "conversion/Utf8Text.h"
@@ -18,11 +20,20 @@ std::unique_ptr<PcPageCodec> openPage(std::int32_t pcCodePage) {
 
 }  // namespace
 
-PcPageWideText::PcPageWideText(std::int32_t pcCodePage) : page_(openPage(pcCodePage)) {}
+PcPageWideText::PcPageWideText(std::int32_t pcCodePage) : page_(openPage(pcCodePage)) {
+    std::string ascii;
+    for (int byte = 0; byte < 0x80; ++byte) {
+        ascii += static_cast<char>(byte);
+    }
+    asciiIsItself_ = decode(ascii) == std::u16string(ascii.begin(), ascii.end());
+}
 
 PcPageWideText::~PcPageWideText() = default;
 
 std::u16string PcPageWideText::decode(const std::string& text) {
+    if (asciiIsItself_ && std::all_of(text.begin(), text.end(), [](char c) { return (c & 0x80) == 0; })) {
+        return {text.begin(), text.end()};
+    }
     std::u16string wide;
     page_->decode({reinterpret_cast<const std::uint8_t*>(text.data()), text.size()}, wide, nullptr);
     return wide;

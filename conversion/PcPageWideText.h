@@ -31,6 +31,9 @@ class PcPageWideText {
 
   private:
     std::unique_ptr<PcPageCodec> page_;
+    // Whether the page reads the ASCII bytes as themselves (probed once), so that a text of them
+    // alone is widened without the converter: nearly every text an export hands a server.
+    bool asciiIsItself_ = false;
 };
 
 }  // namespace quelvane

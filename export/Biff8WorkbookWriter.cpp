@@ -115,20 +115,13 @@ class Stream {
     std::size_t recordOffset() const { return bytes_.size() - start_ + 2; }
 
     void put8(std::uint8_t value) { bytes_.push_back(value); }
-    void put16(std::uint16_t value) {
-        put8(static_cast<std::uint8_t>(value));
-        put8(static_cast<std::uint8_t>(value >> 8));
-    }
-    void put32(std::uint32_t value) {
-        put16(static_cast<std::uint16_t>(value));
-        put16(static_cast<std::uint16_t>(value >> 16));
-    }
+    void put16(std::uint16_t value) { putLittleEndian(value, 2); }
+    void put32(std::uint32_t value) { putLittleEndian(value, 4); }
     void putDouble(double value) {
         std::uint64_t bits = 0;
         static_assert(sizeof bits == sizeof value);
         std::memcpy(&bits, &value, sizeof bits);
-        put32(static_cast<std::uint32_t>(bits));
-        put32(static_cast<std::uint32_t>(bits >> 32));
+        putLittleEndian(bits, 8);
     }
     void patch32(std::size_t at, std::uint32_t value) {
         for (int i = 0; i < 4; ++i) {
@@ -152,6 +145,15 @@ class Stream {
     }
 
   private:
+    // The low `size` bytes of `value`, least significant first, added in one step.
+    void putLittleEndian(std::uint64_t value, std::size_t size) {
+        std::uint8_t bytes[8];
+        for (std::size_t i = 0; i < size; ++i) {
+            bytes[i] = static_cast<std::uint8_t>(value >> (8 * i));
+        }
+        bytes_.insert(bytes_.end(), bytes, bytes + size);
+    }
+
     std::vector<std::uint8_t>& bytes_;
     std::size_t start_ = 0;
 };
@@ -251,7 +253,7 @@ std::uint32_t textReferences(const ExcelServerSheet& sheet) {
 
 // The characters of one shared string after its length and option byte, continued in further
 // records where the record fills.
-void writeStringCharacters(Stream& out, const std::u16string& text, bool wide) {
+void writeStringCharacters(Stream& out, std::u16string_view text, bool wide) {
     const std::size_t charSize = wide ? 2 : 1;
     std::size_t written = 0;
     while (written < text.size()) {
@@ -303,7 +305,7 @@ void writeSharedStrings(Stream& out, const ExcelServerSheet& sheet) {
     out.put32(textReferences(sheet));
     out.put32(static_cast<std::uint32_t>(strings.size()));
     for (std::size_t index = 0; index < strings.size(); ++index) {
-        const std::u16string& text = strings[index];
+        const std::u16string_view text = strings[index];
         const bool wide = needsWideText(text);
         const std::size_t charSize = wide ? 2 : 1;
         if (Biff8WorkbookWriter::kMaximumRecordData - out.length() < 3 + charSize) {

@@ -1,6 +1,6 @@
 #include "export/ExcelServer.h"
 
-#include <sstream>
+#include <ostream>
 #include <vector>
 
 #include "conversion/PcPageWideText.h"
@@ -10,6 +10,7 @@
 #include "export/CompoundFileWriter.h"
 #include "export/ExcelServerSheet.h"
 #include "savefile/AtomicFile.h"
+#include "savefile/AtomicFileStreamBuffer.h"
 
 namespace quelvane {
 
@@ -287,12 +288,13 @@ class WorkbookObject final : public ExcelObject {
         if (is(name, "SaveAs")) {
             const std::string path = PcPageWideText::toUtf8(checked.text(0));
             const std::vector<std::uint8_t> stream = Biff8WorkbookWriter::write(workbook_->sheet, u"Sheet1");
-            std::ostringstream workbook;
-            CompoundFileWriter::write(workbook, u"Workbook", stream);
-            // Replaces a file of that name whole, never what a link there points to.
+            // Replaces a file of that name whole, never what a link there points to; the compound
+            // file goes to the temporary file beside it as it is made.
             AtomicFile out;
             if (out.open(path, AtomicFile::Existing::ReplaceNamed, false)) {
-                out.write(workbook.str());
+                AtomicFileStreamBuffer buffer(out);
+                std::ostream workbook(&buffer);
+                CompoundFileWriter::write(workbook, u"Workbook", stream);
             }
             if (!out.commit()) {
                 throw AutomationFailure("Cannot access '" + path + "'.");

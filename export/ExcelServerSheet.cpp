@@ -77,17 +77,6 @@ void ExcelServerSheet::dropIfEmpty(std::uint32_t row, std::uint32_t column) {
     }
 }
 
-std::uint32_t ExcelServerSheet::intern(std::u16string_view text) {
-    if (const auto known = stringIndex_.find(text); known != stringIndex_.end()) {
-        return known->second;
-    }
-    const auto index = static_cast<std::uint32_t>(strings_.size());
-    // A deque never moves its elements, so the key can view the stored string.
-    const std::u16string& stored = strings_.emplace_back(text);
-    stringIndex_.emplace(stored, index);
-    return index;
-}
-
 void ExcelServerSheet::setValue(std::uint32_t row, std::uint32_t column, std::u16string_view text) {
     if (text.size() > kMaximumTextLength) {
         throw AutomationFailure("A cell holds at most " + std::to_string(kMaximumTextLength) + " characters");
@@ -106,7 +95,7 @@ void ExcelServerSheet::setValue(std::uint32_t row, std::uint32_t column, std::u1
         }
     } else {
         cell.kind = Kind::Text;
-        cell.string = intern(text);
+        cell.string = strings_.intern(text);
     }
 }
 

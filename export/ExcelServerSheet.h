@@ -1,11 +1,11 @@
 #pragma once
 
 #include <cstdint>
-#include <deque>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
+
+#include "export/ExcelSharedStrings.h"
 
 namespace quelvane {
 
@@ -83,7 +83,7 @@ class ExcelServerSheet {
     // Column widths in 1/256 of a character; no entry or a negative one: the default width.
     const std::vector<std::int32_t>& columnWidths() const { return columnWidths_; }
     const std::vector<Style>& styles() const { return styles_; }
-    const std::deque<std::u16string>& strings() const { return strings_; }
+    const ExcelSharedStrings& strings() const { return strings_; }
 
     Font font;
 
@@ -91,14 +91,12 @@ class ExcelServerSheet {
     Cell& cellAt(std::uint32_t row, std::uint32_t column);
     const Cell* findCell(std::uint32_t row, std::uint32_t column) const;
     void dropIfEmpty(std::uint32_t row, std::uint32_t column);
-    std::uint32_t intern(std::u16string_view text);
     std::uint16_t styleIndex(const Style& style);
 
     std::vector<Row> rows_;
     std::vector<std::int32_t> columnWidths_;
     std::vector<Style> styles_;
-    std::deque<std::u16string> strings_;
-    std::unordered_map<std::u16string_view, std::uint32_t> stringIndex_;
+    ExcelSharedStrings strings_;
 };
 
 }  // namespace quelvane

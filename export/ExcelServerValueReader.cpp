@@ -1,8 +1,9 @@
 #include "export/ExcelServerValueReader.h"
 
+#include <locale.h>
+#include <stdlib.h>
+
 #include <cmath>
-#include <locale>
-#include <sstream>
 #include <string>
 
 namespace quelvane {
@@ -12,6 +13,12 @@ namespace {
 constexpr int kFirstYear = 1900;
 constexpr int kLastYear = 9999;
 constexpr double kSecondsPerDay = 86400;
+
+// The C locale, opened once for the life of the program.
+locale_t cLocale() {
+    static const locale_t locale = newlocale(LC_ALL_MASK, "C", nullptr);
+    return locale;
+}
 
 bool isDigit(char16_t c) {
     return c >= u'0' && c <= u'9';
@@ -233,12 +240,11 @@ std::optional<double> ExcelServerValueReader::readNumber(std::u16string_view tex
     if (digits == 0 || !readExponent(text, at, plain) || at != text.size()) {
         return std::nullopt;
     }
-    // Read in the classic locale: the program's own locale may use a decimal comma.
-    std::istringstream in(plain);
-    in.imbue(std::locale::classic());
-    double value = 0;
-    in >> value;
-    if (in.fail() || in.peek() != std::char_traits<char>::eof() || !std::isfinite(value)) {
+    // Read in the C locale: the program's own locale may use a decimal comma. A number too large
+    // for a double is refused; one too small reads as zero or a subnormal, as strtod gives it.
+    char* end = nullptr;
+    const double value = strtod_l(plain.c_str(), &end, cLocale());
+    if (end != plain.c_str() + plain.size() || plain.empty() || !std::isfinite(value)) {
         return std::nullopt;
     }
     // A number too small for a double reads as zero there; it is out of range, as one too large.

@@ -35,16 +35,21 @@ constexpr double kWordSlack = 1;
 }  // namespace
 
 double ExportColumnWidths::ems(std::string_view pcText) {
-    double units = 0;
-    for (char c : pcText) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte >= kFirstPrintable && byte <= kLastPrintable) {
-            units += kAsciiWidths[byte - kFirstPrintable];
-        } else if (byte > kLastPrintable) {
-            units += kWideByte;
+    // Every byte's width, control bytes none; summed as integers, which a double holds exactly.
+    static constexpr std::array<std::int16_t, 256> kByteWidths = [] {
+        std::array<std::int16_t, 256> widths{};
+        for (int byte = kFirstPrintable; byte < 256; ++byte) {
+            widths[static_cast<std::size_t>(byte)] =
+                byte <= kLastPrintable ? kAsciiWidths[static_cast<std::size_t>(byte - kFirstPrintable)]
+                                       : static_cast<std::int16_t>(kWideByte);
         }
+        return widths;
+    }();
+    std::int64_t units = 0;
+    for (char c : pcText) {
+        units += kByteWidths[static_cast<unsigned char>(c)];
     }
-    return units / kUnitsPerEm;
+    return static_cast<double>(units) / kUnitsPerEm;
 }
 
 double ExportColumnWidths::ems(std::u16string_view text) {

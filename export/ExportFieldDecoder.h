@@ -41,6 +41,11 @@ class ExportFieldDecoder {
     // the PC page lacks is counted. Raises as exportFieldText does.
     void decode(std::span<const std::uint8_t> record, const SavedField& field, std::string& text);
 
+    // The pair's byte table when decode() reads character fields through it into the PC page
+    // (the session reads by the pair and writes the PC page), else null.
+    const PairByteTable* pcTextTable() const {
+        return byCcsid_ == nullptr && !utf8Text_ ? table_.get() : nullptr;
+    }
     // For the Word and Excel servers, whose documents hold Unicode: replaces `text` with the
     // field's text in the PC page, as the servers are handed texts. When the page would lose
     // characters of it, true and `unicode` holds the whole text instead, which the server takes

@@ -41,11 +41,11 @@ AutomationObject InProcessAutomationClient::create(const std::string& programId)
 }
 
 AutomationServerObject& InProcessAutomationClient::target(AutomationObject object) {
-    const auto reference = references_.find(object.handle);
-    if (reference == references_.end()) {
+    AutomationServerObject* reference = references_.find(object.handle);
+    if (reference == nullptr) {
         throw AutomationFailure("The object reference is not valid");
     }
-    return *reference->second;
+    return *reference;
 }
 
 AutomationServerValue InProcessAutomationClient::toServer(const AutomationValue& value) {
@@ -55,11 +55,11 @@ AutomationServerValue InProcessAutomationClient::toServer(const AutomationValue&
             if constexpr (std::is_same_v<Held, std::string>) {
                 return codec_.decode(held);
             } else if constexpr (std::is_same_v<Held, AutomationObject>) {
-                const auto reference = references_.find(held.handle);
-                if (reference == references_.end()) {
+                const auto* reference = references_.findShared(held.handle);
+                if (reference == nullptr) {
                     throw AutomationFailure("The object reference is not valid");
                 }
-                return reference->second;
+                return *reference;
             } else {
                 return held;
             }
@@ -77,9 +77,7 @@ AutomationValue InProcessAutomationClient::fromServer(AutomationServerValue valu
                 if (!held) {
                     return std::monostate{};
                 }
-                const AutomationObject object{nextHandle_++};
-                references_.emplace(object.handle, std::move(held));
-                return object;
+                return AutomationObject{references_.add(std::move(held))};
             } else {
                 return held;
             }
@@ -123,7 +121,7 @@ void InProcessAutomationClient::run(AutomationObject object, const std::string& 
 }
 
 void InProcessAutomationClient::release(AutomationObject object) {
-    if (references_.erase(object.handle) == 0) {
+    if (!references_.erase(object.handle)) {
         throw AutomationFailure("The object reference is not valid");
     }
 }

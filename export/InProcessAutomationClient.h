@@ -5,10 +5,10 @@
 #include <map>
 #include <memory>
 #include <string>
-#include <unordered_map>
 
 #include "conversion/PcPageWideText.h"
 #include "export/AutomationClient.h"
+#include "export/AutomationHandleTable.h"
 #include "export/AutomationServerObject.h"
 
 namespace quelvane {
@@ -46,8 +46,7 @@ class InProcessAutomationClient final : public AutomationClient {
 
     PcPageWideText codec_;
     std::map<std::string, ServerFactory> servers_;
-    std::unordered_map<std::uint32_t, std::shared_ptr<AutomationServerObject>> references_;
-    std::uint32_t nextHandle_ = 1;
+    AutomationHandleTable references_;
 };
 
 }  // namespace quelvane

@@ -1,5 +1,6 @@
 #include "export/RtfDocumentWriter.h"
 
+#include <algorithm>
 #include <cmath>
 #include <map>
 
@@ -64,7 +65,55 @@ std::string preferredWidth(const WordServerTable::Column& column, long boundaryW
     }
 }
 
-void writeTable(std::ostream& out, const WordServerTable& table, const ColourTable& colours,
+// Gathers the document and hands it to the sink whenever a piece is full.
+class PieceBuffer {
+  public:
+    explicit PieceBuffer(const RtfDocumentWriter::Sink& sink) : sink_(sink) {
+        bytes_.reserve(RtfDocumentWriter::kPieceSize * 2);
+    }
+
+    std::string& bytes() { return bytes_; }
+    void rowDone() {
+        if (bytes_.size() >= RtfDocumentWriter::kPieceSize) {
+            finish();
+        }
+    }
+    void finish() {
+        if (!bytes_.empty()) {
+            sink_(bytes_);
+            bytes_.clear();
+        }
+    }
+
+  private:
+    const RtfDocumentWriter::Sink& sink_;
+    std::string bytes_;
+};
+
+// The definitions of a row's cells up to the paragraph its texts start, with the shading a
+// row's own entries give (`shading` moves past them).
+void appendRowHead(std::string& rtf, const WordServerTable& table, std::uint32_t row,
+                   const std::vector<std::string>& cellDefinitions, const ColourTable& colours,
+                   std::vector<WordServerTable::Shading>::const_iterator& shading,
+                   const std::string& characterFormat) {
+    rtf += "\\trowd\\trgaph108\\trleft-108";
+    if (table.autoFitBehavior() == WordServerTable::kAutoFitContent) {
+        rtf += "\\trautofit1";
+    }
+    for (std::uint32_t c = 0; c < cellDefinitions.size(); ++c) {
+        rtf += kCellBorders;
+        if (shading != table.shadings().end() && shading->row == row && shading->column == c) {
+            if (const auto colour = colours.find(shading->colour); colour != colours.end()) {
+                rtf += "\\clcbpat" + std::to_string(colour->second);
+            }
+            ++shading;
+        }
+        rtf += cellDefinitions[c];
+    }
+    rtf += "\n\\pard\\intbl" + characterFormat + " ";
+}
+
+void writeTable(PieceBuffer& out, const WordServerTable& table, const ColourTable& colours,
                 const std::string& characterFormat) {
     const std::vector<long> boundaries = cellBoundaries(table);
     std::vector<std::string> cellDefinitions;
@@ -73,25 +122,20 @@ void writeTable(std::ostream& out, const WordServerTable& table, const ColourTab
         cellDefinitions.push_back(preferredWidth(table.columns()[c], width) + "\\cellx" +
                                   std::to_string(boundaries[c]));
     }
-    const std::string rowStart =
-        std::string("\\trowd\\trgaph108\\trleft-108") +
-        (table.autoFitBehavior() == WordServerTable::kAutoFitContent ? "\\trautofit1" : "");
+    // The head of every row without shading entries, made once.
+    std::string plainHead;
+    auto noShading = table.shadings().end();
+    appendRowHead(plainHead, table, table.rowCount(), cellDefinitions, colours, noShading, characterFormat);
+
     auto text = table.texts().begin();
     auto shading = table.shadings().begin();
-    std::string rtf;
+    std::string& rtf = out.bytes();
     for (std::uint32_t row = 0; row < table.rowCount(); ++row) {
-        rtf = rowStart;
-        for (std::uint32_t c = 0; c < boundaries.size(); ++c) {
-            rtf += kCellBorders;
-            if (shading != table.shadings().end() && shading->row == row && shading->column == c) {
-                if (const auto colour = colours.find(shading->colour); colour != colours.end()) {
-                    rtf += "\\clcbpat" + std::to_string(colour->second);
-                }
-                ++shading;
-            }
-            rtf += cellDefinitions[c];
+        if (shading != table.shadings().end() && shading->row == row) {
+            appendRowHead(rtf, table, row, cellDefinitions, colours, shading, characterFormat);
+        } else {
+            rtf += plainHead;
         }
-        rtf += "\n\\pard\\intbl" + characterFormat + " ";
         for (std::uint32_t c = 0; c < boundaries.size(); ++c) {
             if (text != table.texts().end() && text->row == row && text->column == c) {
                 RtfDocumentWriter::appendText(rtf, table.text(*text));
@@ -100,14 +144,35 @@ void writeTable(std::ostream& out, const WordServerTable& table, const ColourTab
             rtf += "\\cell ";
         }
         rtf += "\\row\n";
-        out.write(rtf.data(), static_cast<std::streamsize>(rtf.size()));
+        out.rowDone();
     }
+}
+
+// A character RTF takes as it is: printable ASCII but the format's own three.
+bool isPlain(char16_t c) {
+    return c >= 0x20 && c < 0x80 && c != u'\\' && c != u'{' && c != u'}';
 }
 
 }  // namespace
 
 void RtfDocumentWriter::appendText(std::string& rtf, std::u16string_view text) {
     for (std::size_t i = 0; i < text.size(); ++i) {
+        // A run of characters written as they are, copied in one go.
+        std::size_t end = i;
+        while (end < text.size() && isPlain(text[end])) {
+            ++end;
+        }
+        if (end > i) {
+            const std::size_t at = rtf.size();
+            rtf.resize(at + (end - i));
+            std::copy(text.begin() + static_cast<std::ptrdiff_t>(i),
+                      text.begin() + static_cast<std::ptrdiff_t>(end),
+                      rtf.begin() + static_cast<std::ptrdiff_t>(at));
+            i = end;
+            if (i == text.size()) {
+                break;
+            }
+        }
         const char16_t c = text[i];
         if (c == u'\\' || c == u'{' || c == u'}') {
             rtf += '\\';
@@ -120,21 +185,20 @@ void RtfDocumentWriter::appendText(std::string& rtf, std::u16string_view text) {
                 ++i;
             }
             rtf += "\\line ";
-        } else if (c < 0x20) {
-            continue;
-        } else if (c < 0x80) {
-            rtf += static_cast<char>(c);
-        } else {
+        } else if (c >= 0x80) {
             // \uN takes a signed 16-bit number; the ? is the fallback for readers without Unicode.
             rtf += "\\u" + std::to_string(static_cast<std::int16_t>(c)) + "?";
         }
+        // Other control characters cannot be carried and are left out.
     }
 }
 
-void RtfDocumentWriter::write(std::ostream& out, const Font& font,
+void RtfDocumentWriter::write(const Sink& sink, const Font& font,
                               const std::vector<WordServerTable>& tables) {
     const ColourTable colours = collectColours(tables);
-    std::string rtf = "{\\rtf1\\ansi\\ansicpg1252\\deff0\\uc1\n{\\fonttbl{\\f0\\fnil\\fcharset0 ";
+    PieceBuffer out(sink);
+    std::string& rtf = out.bytes();
+    rtf += "{\\rtf1\\ansi\\ansicpg1252\\deff0\\uc1\n{\\fonttbl{\\f0\\fnil\\fcharset0 ";
     appendText(rtf, font.name);
     rtf += ";}}\n{\\colortbl;";
     for (const auto& [colour, number] : colours) {
@@ -144,16 +208,16 @@ void RtfDocumentWriter::write(std::ostream& out, const Font& font,
     rtf += "}\n";
     const std::string characterFormat =
         "\\plain\\f0\\fs" + std::to_string(std::lround(font.size * kHalfPointsPerPoint));
-    out << rtf;
     for (const WordServerTable& table : tables) {
         writeTable(out, table, colours, characterFormat);
         // A paragraph after each table keeps tables apart and ends the document, as in Word.
-        out << "\\pard" << characterFormat << "\\par\n";
+        rtf += "\\pard" + characterFormat + "\\par\n";
     }
     if (tables.empty()) {
-        out << "\\pard" << characterFormat << "\\par\n";
+        rtf += "\\pard" + characterFormat + "\\par\n";
     }
-    out << "}\n";
+    rtf += "}\n";
+    out.finish();
 }
 
 }  // namespace quelvane

@@ -2,10 +2,12 @@
 #include "views/RecordMessages.h"
 
 #include <exception>
+#include <optional>
 
 #include "export/ExportFailure.h"
 #include "export/ExportFieldDecoder.h"
 #include "export/ExportRecordPass.h"
+#include "export/TextExportLine.h"
 #include "savefile/AtomicFile.h"
 #include "savefile/SegmentExpansionFailure.h"
 
@@ -14,20 +16,6 @@ namespace quelvane {
 namespace {
 
 constexpr const char* kWriteFailure = "Write file error";
-constexpr char kSplitter = '|';
-
-// The line being built, with every line feed written as CR LF as a text-mode file writes it:
-// the runs between line feeds appended whole.
-void appendText(std::string& line, const std::string& text) {
-    std::size_t start = 0;
-    for (std::size_t feed = text.find('\n'); feed != std::string::npos; feed = text.find('\n', start)) {
-        line.append(text, start, feed - start);
-        line.append("\r\n");
-        start = feed + 1;
-    }
-    line.append(text, start, std::string::npos);
-}
-
 }  // namespace
 
 ExportOutcome writeTextExport(ExportSession& session, MemberRef member, const std::string& path) {
@@ -48,22 +36,14 @@ ExportOutcome writeTextExport(ExportSession& session, MemberRef member, const st
         const SavedObject& file = session.views.catalog.objectAt(member.file());
         ExportFieldDecoder fields(session, session.views.catalog.memberAt(member).name);
         pass.open(session.views, member);
+        TextExportLine lines(file, fields, session.views.converter, session.splitterOption);
         std::string line;
-        std::string text;
         while (const std::optional<ExportRecordPass::Slot> slot = pass.next()) {
             if (!slot->holdsRecord()) {
                 continue;
             }
-            line.clear();
             fields.startRecord(slot->number + 1);
-            for (std::int32_t i = 0; i < file.fieldCount; ++i) {
-                fields.decode(slot->record, file.fields.at(static_cast<std::size_t>(i)), text);
-                appendText(line, text);
-                if (session.splitterOption) {
-                    line.push_back(kSplitter);
-                }
-            }
-            line.append("\r\n");
+            lines.build(slot->record, line);
             out.write(line);
             if (out.failed()) {
                 break;

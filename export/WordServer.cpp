@@ -1,6 +1,5 @@
 #include "export/WordServer.h"
 
-#include <sstream>
 #include <vector>
 
 #include "conversion/PcPageWideText.h"
@@ -320,12 +319,12 @@ class DocumentObject final : public WordObject {
         if (is(name, "SaveAs")) {
             arguments.expectCount(1);
             const std::string path = PcPageWideText::toUtf8(arguments.text(0));
-            std::ostringstream document;
-            RtfDocumentWriter::write(document, document_->font, document_->tables);
-            // Replaces a file of that name whole, never what a link there points to.
+            // Replaces a file of that name whole, never what a link there points to; the
+            // document goes to the temporary file beside it as it is made.
             AtomicFile out;
             if (out.open(path, AtomicFile::Existing::ReplaceNamed, false)) {
-                out.write(document.str());
+                RtfDocumentWriter::write([&out](std::string_view piece) { out.write(piece); },
+                                         document_->font, document_->tables);
             }
             if (!out.commit()) {
                 throw AutomationFailure("Word cannot save or create this file. (" + path + ")");

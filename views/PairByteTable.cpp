@@ -16,8 +16,6 @@ constexpr std::uint8_t kShiftOut = 0x0E;
 constexpr std::size_t kTimeWidth = 3;
 // "hh:mm:ss"
 constexpr std::size_t kTimeText = 8;
-// The conversion call carries its length in 16 bits: longer texts go to the general reader.
-constexpr std::size_t kLongestConversion = 0xFFFF;
 
 bool hasShiftOut(std::span<const std::uint8_t> bytes) {
     return std::memchr(bytes.data(), kShiftOut, bytes.size()) != nullptr;
@@ -45,7 +43,7 @@ std::unique_ptr<PairByteTable> PairByteTable::probe(EbcdicTextConverter& convert
 }
 
 bool PairByteTable::pcText(std::span<const std::uint8_t> bytes, std::string& text) const {
-    if (bytes.size() > kLongestConversion || hasShiftOut(bytes)) {
+    if (bytes.size() > kLongestText || hasShiftOut(bytes)) {
         return false;
     }
     text.resize(bytes.size());

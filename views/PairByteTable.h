@@ -29,6 +29,10 @@ class PairByteTable {
         bool blank;
     };
 
+    // The longest text pcText takes: the conversion call carries its length in 16 bits, so
+    // longer texts go to the general reader.
+    static constexpr std::size_t kLongestText = 0xFFFF;
+
     // The table of the pair, or null when it does not read byte by byte.
     static std::unique_ptr<PairByteTable> probe(EbcdicTextConverter& converter, PcTextToUtf8& utf8);
 

@@ -3,9 +3,11 @@
 #include <string>
 #include <vector>
 
+#include "conversion/ConversionBackend.h"
 #include "conversion/PcPageWideText.h"
 #include "conversion/UnknownPcPage.h"
 #include "export/AutomationFailure.h"
+#include "export/AutomationHandleTable.h"
 #include "export/AutomationReference.h"
 #include "export/InProcessAutomationClient.h"
 #include "tests/support/RecordingAutomationClient.h"
@@ -37,6 +39,64 @@ TEST(PcPageWideText, DecodesWithThePcCodePageNotTheSystemOne) {
     }
     EXPECT_THROW(PcPageWideText(12345), UnknownPcPage);
     EXPECT_THROW(InProcessAutomationClient(12345), AutomationFailure);
+}
+
+TEST(PcPageWideText, AsciiTextsReadAsThePageItselfReadsThem) {
+    // Every byte below 0x80, alone, in runs and beside the page's own characters.
+    std::vector<std::string> texts = {"", "A", "plain text 123.45", "\x1B$B", "\x0E\x0F~\\", "\x7F\x00x"};
+    std::string all;
+    for (int byte = 0; byte < 0x80; ++byte) {
+        all += static_cast<char>(byte);
+        texts.push_back(std::string(3, static_cast<char>(byte)));
+    }
+    texts.push_back(all);
+    texts.push_back(all + "\x82\xA0");
+    for (const std::int32_t codePage : {0, 1252, 1250, 1251, 437, 850, 874, 932, 936, 949, 950}) {
+        PcPageWideText codec(codePage);
+        const auto page = ConversionBackend::standard().openPcPage(codePage);
+        for (const std::string& text : texts) {
+            std::u16string expected;
+            page->decode({reinterpret_cast<const std::uint8_t*>(text.data()), text.size()}, expected,
+                         nullptr);
+            EXPECT_EQ(codec.decode(text), expected) << codePage << " " << text;
+        }
+    }
+}
+
+// A server object that does nothing, to be held.
+class Idle final : public AutomationServerObject {
+  public:
+    AutomationServerValue invoke(std::string_view, std::span<const AutomationServerValue>) override {
+        return {};
+    }
+    void put(std::string_view, const AutomationServerValue&) override {}
+};
+
+TEST(AutomationHandleTable, HandlesAreNewEachTimeAndFoundUntilReleasedInAnyOrder) {
+    AutomationHandleTable table;
+    std::vector<std::pair<std::uint32_t, AutomationServerObject*>> held;
+    for (int i = 0; i < 200; ++i) {
+        auto object = std::make_shared<Idle>();
+        const std::uint32_t handle = table.add(object);
+        EXPECT_EQ(handle, static_cast<std::uint32_t>(i + 1));
+        held.emplace_back(handle, object.get());
+    }
+    // Release every third from the front, then the newest, then the rest from the back.
+    for (std::size_t i = 0; i < held.size(); i += 3) {
+        EXPECT_TRUE(table.erase(held[i].first));
+        EXPECT_FALSE(table.erase(held[i].first));
+    }
+    for (std::size_t i = 0; i < held.size(); ++i) {
+        EXPECT_EQ(table.find(held[i].first), i % 3 == 0 ? nullptr : held[i].second) << i;
+    }
+    EXPECT_EQ(table.add(std::make_shared<Idle>()), 201u);
+    EXPECT_TRUE(table.erase(201));
+    for (std::size_t i = held.size(); i-- > 0;) {
+        EXPECT_EQ(table.erase(held[i].first), i % 3 != 0) << i;
+    }
+    EXPECT_EQ(table.size(), 0u);
+    EXPECT_EQ(table.find(0), nullptr);
+    EXPECT_EQ(table.findShared(5), nullptr);
 }
 
 TEST(InProcessAutomationClient, ReferencesAreCountedAndCheckedPerHandle) {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <numeric>
+#include <random>
 
 #include "export/AutomationFailure.h"
 #include "export/InProcessAutomationClient.h"
@@ -263,6 +264,21 @@ TEST(WordColumnWidth, WideEnoughForTheWidestTextScaledToThePage) {
     EXPECT_GT(scaled[0], scaled[1]);
 
     EXPECT_EQ(wordColumnWidths(ExportColumnWidths(0), 1), std::vector<std::int32_t>{200});
+}
+
+// A PC-page text measures what the same bytes read as Latin-1 measure: ASCII by its widths,
+// control bytes nothing, any other byte one wide byte.
+TEST(WordColumnWidth, PcBytesMeasureAsTheirLatin1Characters) {
+    std::mt19937 random(5);
+    for (int n = 0; n < 2000; ++n) {
+        std::string bytes(static_cast<std::size_t>(random() % 300), '\0');
+        for (char& byte : bytes) {
+            byte = static_cast<char>(n % 2 == 0 ? random() : 0x20 + random() % 95);
+        }
+        const std::u16string latin1(reinterpret_cast<const unsigned char*>(bytes.data()),
+                                    reinterpret_cast<const unsigned char*>(bytes.data()) + bytes.size());
+        EXPECT_EQ(ExportColumnWidths::ems(bytes), ExportColumnWidths::ems(latin1)) << n;
+    }
 }
 
 TEST_F(WordExportTest, TheSavedDocumentHoldsTheTableWithDeletedSlotsAsEmptyRows) {
