@@ -45,7 +45,8 @@ export function bytesReader(bytes) {
 
 // A sink that keeps each file's writes and hands back its bytes whole when it ends: what the
 // answers' `bytes` come from when no sink is given. A sink is { begin() -> token, write(token,
-// bytes) (the bytes are the sink's to keep), end(token, name) -> what onFile is handed, drop(token) }.
+// bytes), end(token, name) -> what onFile is handed, drop(token) }; the bytes written are a view
+// into the module's memory, valid during the call only, which a sink copies if it keeps them.
 export function gatheringSink() {
   const parts = new Map();
   let next = 1;
@@ -55,7 +56,7 @@ export function gatheringSink() {
       return next++;
     },
     write(token, bytes) {
-      parts.get(token).push(bytes);
+      parts.get(token).push(bytes.slice());
     },
     end(token, name) {
       const chunks = parts.get(token) ?? [];

@@ -1,7 +1,8 @@
 // Output streamed as it is written: while Module.quelvaneOutput is { root, sink, begun }, every
 // regular file created below the folder `root` keeps none of its bytes in MEMFS. Its writes go to
-// the sink as they come (sink.begin() when the file is made, sink.write(token, bytes) with a copy
-// of each write), so a file of gigabytes needs no more memory than one of kilobytes. The core
+// the sink as they come (sink.begin() when the file is made, sink.write(token, bytes) with a view
+// of each write into the module's memory, valid during the call only: a sink copies what it
+// keeps), so a file of gigabytes needs no more memory than one of kilobytes. The core
 // writes its files in order (AtomicFile: a temporary name, written front to back, then renamed);
 // a write anywhere else, or a read back, fails as an I/O error rather than giving wrong bytes.
 (function () {
@@ -18,10 +19,9 @@
       const node = stream.node;
       if (position !== node.usedBytes) throw new FS.ErrnoError(EIO);
       if (!length) return 0;
-      // The bytes are copied out: the module's memory is reused (and may move) once this returns.
       // A sink that fails (a full disk) fails the write, which the core reports as its own.
       try {
-        node.quelvaneSink.write(node.quelvaneToken, buffer.slice(offset, offset + length));
+        node.quelvaneSink.write(node.quelvaneToken, buffer.subarray(offset, offset + length));
       } catch {
         throw new FS.ErrnoError(EIO);
       }
