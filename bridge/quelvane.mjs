@@ -43,6 +43,72 @@ export function bytesReader(bytes) {
   };
 }
 
+// A sink that keeps each file's writes and hands back its bytes whole when it ends: what the
+// answers' `bytes` come from when no sink is given. A sink is { begin() -> token, write(token,
+// bytes), end(token, name) -> what onFile is handed, drop(token) }; the bytes written are a view
+// into the module's memory, valid during the call only, which a sink copies if it keeps them.
+export function gatheringSink() {
+  const parts = new Map();
+  let next = 1;
+  return {
+    begin() {
+      parts.set(next, []);
+      return next++;
+    },
+    write(token, bytes) {
+      parts.get(token).push(bytes.slice());
+    },
+    end(token, name) {
+      const chunks = parts.get(token) ?? [];
+      parts.delete(token);
+      if (chunks.length === 1) return chunks[0];
+      const whole = new Uint8Array(chunks.reduce((sum, chunk) => sum + chunk.length, 0));
+      let at = 0;
+      for (const chunk of chunks) {
+        whole.set(chunk, at);
+        at += chunk.length;
+      }
+      return whole;
+    },
+    drop(token) {
+      parts.delete(token);
+    },
+  };
+}
+
+// A sink under Node (`fs` is node:fs) writing each file as it comes into the folder `parts` (the
+// caller's, empty) as a numbered part; `files` lists the ended ones as { name, part }, for the
+// caller to move into place once it has checked the names. Nothing of a file stays in memory.
+export function nodeFolderSink(fs, parts) {
+  const open = new Map();
+  const files = [];
+  let next = 1;
+  const close = (token) => {
+    const file = open.get(token);
+    open.delete(token);
+    fs.closeSync(file.fd);
+    return file.part;
+  };
+  return {
+    files,
+    begin() {
+      const part = `${parts}/${next}.part`;
+      open.set(next, { part, fd: fs.openSync(part, 'wx') });
+      return next++;
+    },
+    write(token, bytes) {
+      const { fd } = open.get(token);
+      for (let done = 0; done < bytes.length;) done += fs.writeSync(fd, bytes, done);
+    },
+    end(token, name) {
+      files.push({ name, part: close(token) });
+    },
+    drop(token) {
+      fs.rmSync(close(token), { force: true });
+    },
+  };
+}
+
 // A node of the library tree by its path of indices, as quelvane-cli takes it: "" or "/" is the
 // library, "0" a part, "0/22" an object, "0/22/1" a member. An IFS node is { ifsPath: "/a/b" }.
 export function nodeAt(path) {
@@ -114,38 +180,41 @@ class SaveFile {
 
   // The member at `node` as 'txt', 'doc' or 'xls', named as the desktop's export dialog suggests:
   // { outcome: 'written', name, bytes, messages }, { outcome: 'cancelled' } (onProgress answered
-  // true), or { error }. A text file is written in the PC page ('pc') or in 'utf-8'.
-  exportMember(node, format, { splitter = false, encoding = 'pc', onProgress } = {}) {
+  // true), or { error }. A text file is written in the PC page ('pc') or in 'utf-8'. With a
+  // `sink` the bytes go there as they are written, and the answer names the file only; so with
+  // the other jobs, whose answer's files are then names.
+  exportMember(node, format, { splitter = false, encoding = 'pc', onProgress, sink } = {}) {
     const answer = this.quelvane.withFolder((folder) =>
       this.call('quelvane_export',
         ['number', 'number', 'number', 'number', 'string', 'number', 'string', 'string'],
         [node.level, node.index, node.parent, node.grandparent, format, splitter ? 1 : 0, encoding, folder]),
-      { onProgress });
+      { onProgress, sink });
     if (answer.error || answer.outcome !== 'written') return answer;
     const [file] = answer.files;
+    if (sink) return { outcome: answer.outcome, name: file, messages: answer.messages };
     return { outcome: answer.outcome, name: file.name, bytes: file.bytes, messages: answer.messages };
   }
 
   // Every member of the file at `node`: { outcome, files: [{ name, bytes }] }.
-  exportBatch(node, format, { splitter = false, encoding = 'pc', onProgress } = {}) {
+  exportBatch(node, format, { splitter = false, encoding = 'pc', onProgress, sink } = {}) {
     return this.quelvane.withFolder((folder) =>
       this.call('quelvane_batch',
         ['number', 'number', 'number', 'number', 'string', 'number', 'string', 'string'],
         [node.level, node.index, node.parent, node.grandparent, format, splitter ? 1 : 0, encoding, folder]),
-      { onProgress });
+      { onProgress, sink });
   }
 
   // Everything out: each file handed to onFile(name, bytes) as it is taken, then { failures, ... }.
-  extract({ onFile, onProgress } = {}) {
+  extract({ onFile, onProgress, sink } = {}) {
     return this.quelvane.withFolder((folder) => this.call('quelvane_extract', ['string'], [folder]),
-      { onProgress, onFile });
+      { onProgress, onFile, sink });
   }
 
   // The save's source members as a project, as quelvane-cli sources FILE --to DIR writes them:
   // { cancelled, members, failures, notes, files: [{ name, bytes }] } (or onFile(name, bytes) each).
-  sourceProject({ onFile, onProgress } = {}) {
+  sourceProject({ onFile, onProgress, sink } = {}) {
     return this.quelvane.withFolder((folder) => this.call('quelvane_sources', ['string'], [folder]),
-      { onProgress, onFile });
+      { onProgress, onFile, sink });
   }
 
   // This save against `after` (another SaveFile of the same module), as quelvane-cli compare
@@ -233,25 +302,75 @@ export class Quelvane {
     }
   }
 
-  // Runs `work` with a fresh output folder; the files it lists are taken out (to onFile, or into
-  // the answer) and the folder is removed.
-  withFolder(work, { onProgress, onFile } = {}) {
+  // Runs `work` with a fresh output folder whose files are streamed to `sink` as they are written
+  // (see gatheringSink for what a sink answers). Each file the answer lists is ended under its
+  // name, every other file begun (a temporary one, a cancelled one) dropped, the folder removed.
+  withFolder(work, { onProgress, onFile, sink } = {}) {
     const { FS } = this.module;
     const folder = `${OUT_ROOT}/${this.nextFolder++}`;
-    const answer = this.withProgress(() => work(folder), onProgress);
-    const taken = [];
-    for (const name of answer.files ?? []) {
-      const bytes = FS.readFile(`${folder}/${name}`);
-      FS.unlink(`${folder}/${name}`);
-      if (onFile) onFile(name, bytes);
-      else taken.push({ name, bytes });
+    const into = sink ?? gatheringSink();
+    const output = { root: folder, sink: into, begun: [] };
+    const ended = new Set();
+    this.module.quelvaneOutput = output;
+    try {
+      const answer = this.withProgress(() => work(folder), onProgress);
+      this.module.quelvaneOutput = null;
+      const taken = [];
+      for (const name of answer.files ?? []) {
+        const { node } = FS.lookupPath(`${folder}/${name}`);
+        ended.add(node.quelvaneToken);
+        const bytes = into.end(node.quelvaneToken, name);
+        if (onFile && !sink) onFile(name, bytes);
+        else if (!sink) taken.push({ name, bytes });
+      }
+      return sink || onFile ? answer : { ...answer, files: taken };
+    } finally {
+      this.module.quelvaneOutput = null;
+      for (const token of output.begun) if (!ended.has(token)) into.drop(token);
+      if (FS.analyzePath(folder).exists) removeTree(FS, folder);
     }
-    if (FS.analyzePath(folder).exists) removeTree(FS, folder);
-    return onFile ? answer : { ...answer, files: taken };
   }
 }
 
-// Starts the module made by `createModule` (the generated factory).
+// Compiled modules, so that starting the same module again (a second save, a job) instantiates
+// the one compiled and never compiles it again: by the key the caller names (a path), else by
+// the bytes object handed over.
+const compiledByKey = new Map();
+const compiledByBytes = new WeakMap();
+let compiles = 0;
+
+// How many times this process (or worker) has compiled a module.
+export function moduleCompiles() {
+  return compiles;
+}
+
+function compiledModule(bytes, key) {
+  const found = key !== undefined ? compiledByKey.get(key) : compiledByBytes.get(bytes);
+  if (found) return found;
+  compiles += 1;
+  const compiled = WebAssembly.compile(bytes);
+  if (key !== undefined) compiledByKey.set(key, compiled);
+  else compiledByBytes.set(bytes, compiled);
+  return compiled;
+}
+
+// Starts the module made by `createModule` (the generated factory). With `wasmModule` (a
+// compiled WebAssembly.Module, as another worker's quelvane.wasmModule) it is instantiated from
+// that; with `wasmBinary` the bytes are compiled once per `wasmKey` (or per bytes object). The
+// started Quelvane's wasmModule can be handed to the next start, here or in another worker.
 export async function startQuelvane(createModule, options = {}) {
-  return new Quelvane(await createModule(options));
+  const { wasmModule: given, wasmBinary, wasmKey, ...rest } = options;
+  if (!given && !wasmBinary) return new Quelvane(await createModule(rest));
+  const wasmModule = given ?? (await compiledModule(wasmBinary, wasmKey));
+  let failed;
+  const failure = new Promise((_, reject) => {
+    failed = reject;
+  });
+  const instantiateWasm = (imports, receive) => {
+    WebAssembly.instantiate(wasmModule, imports).then((instance) => receive(instance, wasmModule), failed);
+    return {};
+  };
+  const quelvane = new Quelvane(await Promise.race([createModule({ ...rest, instantiateWasm }), failure]));
+  quelvane.wasmModule = wasmModule;
+  return quelvane;
 }

@@ -1,6 +1,7 @@
 // The bridge under Node against the native quelvane-cli, in one run, over a member of a million
 // records (written by bench_write_member_save): open and list the first 100 rows, list the whole
-// member, and export it to text. Prints wall and CPU times, ratios and peak memory. Not a test:
+// member, and export it to text streamed into a file. Prints wall and CPU times, ratios and peak
+// memory. Not a test:
 // run it by hand on a quiet machine (on a busy one, the CPU times are the figures to compare).
 //   node bridge-bench.mjs --module quelvane-node.js --cli quelvane-cli --save member.savf
 import { spawn, spawnSync } from 'node:child_process';
@@ -11,7 +12,7 @@ import path from 'node:path';
 import { fileURLToPath } from 'node:url';
 
 const here = path.dirname(fileURLToPath(import.meta.url));
-const { startQuelvane, nodeFileReader, nodeAt } = await import(path.join(here, '..', 'quelvane.mjs'));
+const { startQuelvane, nodeFileReader, nodeFolderSink, nodeAt } = await import(path.join(here, '..', 'quelvane.mjs'));
 
 function option(name) {
   const at = process.argv.indexOf(`--${name}`);
@@ -77,14 +78,16 @@ const whole = timed(() => {
   while (listed.listing === 'more') listed = opened.more(200000);
   return listed.rowCount;
 });
-const exporting = timed(() => opened.exportMember(node, 'txt'));
+const sink = nodeFolderSink(fs, out);
+const exporting = timed(() => opened.exportMember(node, 'txt', { sink }));
 const bridgeMegabytes = process.resourceUsage().maxRSS / 1024;
-const exportedBytes = exporting.result.bytes.length;
+const [exported] = sink.files;
+const exportedBytes = fs.statSync(exported.part).size;
 
 const nativeFirst = await nativeFirstRows(['show', save, '0/0/0'], 100);
 const nativeList = nativeRun(['show', save, '0/0/0']);
 const nativeExport = nativeRun(['export', save, '0/0/0', '--format', 'txt', '-o', path.join(out, 'member.txt')]);
-const same = Buffer.from(exporting.result.bytes).equals(fs.readFileSync(path.join(out, 'member.txt')));
+const same = fs.readFileSync(exported.part).equals(fs.readFileSync(path.join(out, 'member.txt')));
 fs.rmSync(out, { recursive: true, force: true });
 
 const line = (what, bridge, native) => {

@@ -14,10 +14,11 @@ export function option(name) {
 }
 
 // The module named by --module, started. Node's fetch cannot load the .wasm by path: the bytes
-// are handed over.
+// are handed over, compiled once per process by their path.
 export function startModule() {
   const module = path.resolve(option('module'));
+  const wasm = module.replace(/\.js$/, '.wasm');
   return bridge.startQuelvane(createRequire(import.meta.url)(module), {
-    wasmBinary: fs.readFileSync(module.replace(/\.js$/, '.wasm')),
+    wasmBinary: fs.readFileSync(wasm), wasmKey: wasm,
   });
 }

@@ -18,12 +18,14 @@ export interface Pair {
 const started = new Map<string, Promise<Core>>();
 
 // The module in `folder` (quelvane-node.js and its .wasm): Node's fetch cannot load the .wasm by
-// path, so its bytes are handed over.
-export function startCore(folder: string): Promise<Core> {
+// path, so its bytes are handed over. `compiled` (the host's core.wasmModule, handed to a job's
+// worker thread) is instantiated without compiling the module again.
+export function startCore(folder: string, compiled?: WebAssembly.Module): Promise<Core> {
   let core = started.get(folder);
   if (!core) {
     const factory = require(path.join(folder, 'quelvane-node.js'));
-    core = startQuelvane(factory, { wasmBinary: fs.readFileSync(path.join(folder, 'quelvane-node.wasm')) });
+    const wasm = path.join(folder, 'quelvane-node.wasm');
+    core = startQuelvane(factory, compiled ? { wasmModule: compiled } : { wasmBinary: fs.readFileSync(wasm), wasmKey: wasm });
     started.set(folder, core);
   }
   return core;

@@ -1,13 +1,15 @@
 // The webview's jobs and the commands: each runs in a worker thread of the extension host
 // (jobworker.ts), which opens the save afresh by the pair the webview reads it by; a member's
 // export goes where the save dialog says, a batch and Extract all into the folder chosen.
+import fs from 'node:fs';
+import os from 'node:os';
 import path from 'node:path';
 import { Worker } from 'node:worker_threads';
 import * as vscode from 'vscode';
 import type { Job, JobAnswer } from '../../web/src/jobprotocol';
-import { type Core, isSave, openSave, type Pair } from './core';
+import { type Core, isSave, openSave, type Pair, startCore } from './core';
 import type { WorkerAnswer } from './jobworker';
-import { type NamedBytes, writeInto } from './writing';
+import { moveInto, type NamedPart, writeInto } from './writing';
 
 const FILTERS: Record<string, Record<string, string[]>> = {
   txt: { 'Text File': ['txt'] },
@@ -38,7 +40,7 @@ async function chooseFolder(file: string, label: string): Promise<string | null>
   return chosen?.[0]?.fsPath ?? null;
 }
 
-async function intoFolder(folder: string, files: NamedBytes[], messages: string[]): Promise<JobAnswer> {
+async function intoFolder(folder: string, files: NamedPart[], messages: string[]): Promise<JobAnswer> {
   const failure = await writeInto(folder, files, askReplace);
   if (failure === 'declined') return { outcome: 'cancelled', files: [], messages: [] };
   if (failure !== null) return failed(failure, messages);
@@ -51,16 +53,19 @@ export interface JobControl {
   onCancel?(cancel: () => void): void;
 }
 
-// Runs `job` in a worker thread; Cancel ends the thread and with it everything it had made.
-function inWorker(dist: string, file: string, pair: Pair | null, job: Job, control: JobControl): Promise<WorkerAnswer> {
+// Runs `job` in a worker thread, which is handed the host's compiled module and writes its files
+// into `parts`; Cancel ends the thread.
+async function inWorker(dist: string, file: string, pair: Pair | null, job: Job, parts: string,
+  control: JobControl): Promise<WorkerAnswer> {
+  const compiled = (await startCore(dist)).wasmModule;
   return new Promise((resolve) => {
-    const worker = new Worker(path.join(dist, 'jobworker.js'), { workerData: { dist, file, pair, job } });
+    const worker = new Worker(path.join(dist, 'jobworker.js'), { workerData: { dist, file, pair, job, compiled, parts } });
     let ended = false;
     const end = (answer: WorkerAnswer) => {
       if (ended) return;
       ended = true;
-      void worker.terminate();
-      resolve(answer);
+      // Answered once the thread is gone: nothing writes into its parts after.
+      void worker.terminate().then(() => resolve(answer), () => resolve(answer));
     };
     control.onCancel?.(() => end({ cancelled: true, files: [], messages: [] }));
     worker.on('message', (message: { progress?: { done: number; total: number }; answer?: WorkerAnswer }) => {
@@ -79,7 +84,8 @@ async function exportMember(file: string, job: Job & { what: 'export' }, got: Wo
     filters: FILTERS[job.format],
   });
   if (!target) return cancelled();
-  await vscode.workspace.fs.writeFile(target, member.bytes);
+  if (target.scheme === 'file') moveInto(member.part, target.fsPath);
+  else await vscode.workspace.fs.writeFile(target, fs.readFileSync(member.part));
   return written([...got.messages, `The member was written to ${target.fsPath}.`]);
 }
 
@@ -92,14 +98,19 @@ export async function runHostJob(dist: string, file: string, pair: Pair | null, 
     folder = await chooseFolder(file, job.what === 'extract' ? 'Extract here' : 'Export here');
     if (folder === null) return cancelled();
   }
-  const got = await inWorker(dist, file, pair, job, control);
-  if (got.cancelled) return cancelled();
-  if (got.error) return failed(got.error, got.messages);
+  // The parts are written beside where they go (a folder's files are then only renamed), and
+  // whatever is left of them, the job cancelled or failed, is removed with their folder.
+  const parts = fs.mkdtempSync(path.join(folder ?? os.tmpdir(), '.quelvane-'));
   try {
+    const got = await inWorker(dist, file, pair, job, parts, control);
+    if (got.cancelled) return cancelled();
+    if (got.error) return failed(got.error, got.messages);
     if (job.what === 'export') return await exportMember(file, job, got);
     return await intoFolder(folder ?? '', got.files, got.messages);
   } catch (failure) {
     return failed(String(failure));
+  } finally {
+    fs.rmSync(parts, { recursive: true, force: true });
   }
 }
 

@@ -2,9 +2,8 @@
 // runs in the webview, in the page's own worker, over the document's bytes. The host reads them
 // through the workspace's file system and hands them over once the page is ready.
 import * as vscode from 'vscode';
-import type { NamedBytes } from '../../web/src/jobprotocol';
 import { newNonce, pageDocument } from './document';
-import { HostFolders, saveAs } from './webwriting';
+import { HostFolders, type NamedBytes, saveAs } from './webwriting';
 
 const NOTE = 'The file is read in this editor only; nothing is sent anywhere.';
 

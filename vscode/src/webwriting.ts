@@ -3,7 +3,12 @@
 // that cannot lead out of it, replacing files only once the user agrees. Through the workspace's
 // file system alone: nothing here needs Node.
 import * as vscode from 'vscode';
-import type { NamedBytes } from '../../web/src/jobprotocol';
+
+// A file as the webview hands it over, its bytes read from the page's Blob.
+export interface NamedBytes {
+  name: string;
+  bytes: Uint8Array;
+}
 
 // Where `name` ("a/b.mbr") goes inside `folder`, or null when a part of it would lead out.
 export function insideFolder(folder: vscode.Uri, name: string): vscode.Uri | null {

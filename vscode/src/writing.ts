@@ -4,9 +4,10 @@
 import fs from 'node:fs';
 import path from 'node:path';
 
-export interface NamedBytes {
+// A file a job wrote, under the name it is to have, held so far in `part` (a file on disk).
+export interface NamedPart {
   name: string;
-  bytes: Uint8Array;
+  part: string;
 }
 
 // The nearest part of `target`'s path that exists, resolved through links.
@@ -31,9 +32,19 @@ export function inside(folder: string, name: string): string | null {
 
 export type Replace = (present: string[]) => Promise<boolean>;
 
-// Writes `files` into `folder`: an error message, 'declined' when the user would not replace, or
+// Moves `part` to `target`: renamed where both are on one file system, else copied.
+export function moveInto(part: string, target: string): void {
+  try {
+    fs.renameSync(part, target);
+  } catch {
+    fs.copyFileSync(part, target);
+    fs.rmSync(part, { force: true });
+  }
+}
+
+// Moves `files` into `folder`: an error message, 'declined' when the user would not replace, or
 // null when all were written.
-export async function writeInto(folder: string, files: NamedBytes[], replace: Replace): Promise<string | null> {
+export async function writeInto(folder: string, files: NamedPart[], replace: Replace): Promise<string | null> {
   const targets: string[] = [];
   for (const file of files) {
     const target = inside(folder, file.name);
@@ -44,7 +55,7 @@ export async function writeInto(folder: string, files: NamedBytes[], replace: Re
   if (present.length > 0 && !(await replace(present))) return 'declined';
   for (const [at, file] of files.entries()) {
     fs.mkdirSync(path.dirname(targets[at]), { recursive: true });
-    fs.writeFileSync(targets[at], file.bytes);
+    moveInto(file.part, targets[at]);
   }
   return null;
 }

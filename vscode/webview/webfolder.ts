@@ -1,7 +1,7 @@
 // Stands in for the page's folder picker where the core runs in the webview (vscode.dev): the
 // folder is chosen through VS Code's dialog and kept by the extension under a number; the files
 // go back to the extension, which writes them only inside that folder and asks before replacing.
-import type { NamedBytes } from '../../web/src/jobprotocol';
+import type { NamedBlob } from '../../web/src/jobprotocol';
 import { askHost } from './hostask';
 
 // What the page holds of a chosen folder: its name to say, its number for the extension.
@@ -20,6 +20,8 @@ export function folderPicker(): () => Promise<HostFolder> {
 }
 
 // The page's agreement to replace is the extension's to ask, in VS Code's own dialog.
-export function writeIntoFolder(root: HostFolder, files: NamedBytes[], _agree: unknown): Promise<string | null> {
-  return askHost<string | null>('writeFolder', { folder: root.folder, files });
+// The extension's side takes bytes: each Blob is read here.
+export async function writeIntoFolder(root: HostFolder, files: NamedBlob[], _agree: unknown): Promise<string | null> {
+  const named = await Promise.all(files.map(async ({ name, blob }) => ({ name, bytes: new Uint8Array(await blob.arrayBuffer()) })));
+  return askHost<string | null>('writeFolder', { folder: root.folder, files: named });
 }

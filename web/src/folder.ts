@@ -2,7 +2,7 @@
 // System Access API). Each file is written to the browser's side copy and takes its name only
 // when closed whole; a run that fails part way removes what it wrote, so the folder never holds
 // half an extraction that looks done. Files already there are replaced only once the user agrees.
-import type { NamedBytes } from './jobprotocol';
+import type { NamedBlob } from './jobprotocol';
 
 type DirectoryPicker = (options: { mode: 'readwrite' }) => Promise<FileSystemDirectoryHandle>;
 
@@ -29,7 +29,7 @@ async function exists(root: FileSystemDirectoryHandle, name: string): Promise<bo
 }
 
 // Writes `files` below `root`; answers what it could not do, or null when all are written.
-export async function writeIntoFolder(root: FileSystemDirectoryHandle, files: NamedBytes[],
+export async function writeIntoFolder(root: FileSystemDirectoryHandle, files: NamedBlob[],
   agree: (present: string[]) => boolean): Promise<string | null> {
   const present: string[] = [];
   for (const file of files) if (await exists(root, file.name)) present.push(file.name);
@@ -39,7 +39,7 @@ export async function writeIntoFolder(root: FileSystemDirectoryHandle, files: Na
     for (const file of files) {
       const { folder, leaf } = await folderOf(root, file.name, true);
       const writable = await (await folder.getFileHandle(leaf, { create: true })).createWritable();
-      await writable.write(file.bytes as BufferSource);
+      await writable.write(file.blob);
       await writable.close();
       written.push(file.name);
     }

@@ -10,7 +10,7 @@ export type ExportFormat = 'txt' | 'doc' | 'xls';
 // What a text export writes its characters in: the PC code page, or UTF-8, which keeps them all.
 export type ExportEncoding = 'pc' | 'utf-8';
 
-// Where a job's files go: one .zip to download, or handed back whole to be written into a folder.
+// Where a job's files go: one .zip to download, or handed back to be written into a folder.
 export type Delivery = 'zip' | 'files';
 
 export type Job =
@@ -40,23 +40,42 @@ export interface JobRequest {
   // A save held in the file, through the save-file objects at these nodes (a compare only).
   inner?: NodeAddress[];
   job: Job;
+  // The module compiled already (by the browsing worker), for the job's worker to instantiate.
+  compiled?: WebAssembly.Module;
 }
 
-export interface NamedBytes {
+// A file a job made, held by the browser as a Blob (not in the page's memory).
+export interface NamedBlob {
   name: string;
-  bytes: Uint8Array;
+  blob: Blob;
 }
 
 // How a job ended. Only 'written' carries files, and only whole ones; 'compared' carries the
-// comparison.
+// comparison. The worker's answer names no files: they came before it, piece by piece (below),
+// and the page puts them together, in one .zip named `zip` when that is asked for.
 export interface JobAnswer {
   outcome: 'written' | 'compared' | 'cancelled' | 'failed';
-  files: NamedBytes[];
+  files: NamedBlob[];
   messages: string[];
   error?: string;
   comparison?: Comparison;
+  zip?: string;
 }
 
+// A file's end: its name, and for a .zip its CRC-32 and size (its pieces are then deflated).
+export interface FileEnd {
+  file: number;
+  name: string;
+  crc: number;
+  size: number;
+}
+
+// While a job runs its worker posts the files as they are written: pieces of file `file`, in
+// order, then the file's end, or that it was dropped (a temporary file, a cancelled one).
 export type JobMessage =
   | { id: number; progress: { done: number; total: number } }
+  | { id: number; compiles: number }
+  | { id: number; piece: { file: number; blob: Blob } }
+  | { id: number; ended: FileEnd }
+  | { id: number; dropped: number }
   | { id: number; answer: JobAnswer };

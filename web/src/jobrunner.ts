@@ -1,10 +1,12 @@
 // A job in its own worker: opens the page's File afresh (read in place, as the browsing worker
-// reads it), runs one export, batch, extraction or source project, and hands back whole files or a zip of them;
-// or compares it with a second File and hands back the comparison.
+// reads it), runs one export, batch, extraction or source project, and posts the files to the
+// page as they are written (deflated for a zip); or compares it with a second File and hands
+// back the comparison.
 import { fileReader } from '../../bridge/quelvane.mjs';
 import type { Comparison } from './comparison';
-import type { JobAnswer, JobMessage, JobRequest, NamedBytes } from './jobprotocol';
-import { stemOf, zipOf } from './zip';
+import type { JobAnswer, JobMessage, JobRequest } from './jobprotocol';
+import { postingSink, type Sink } from './jobsink';
+import { stemOf } from './zip';
 
 // Progress is posted at most this often; the module asks far more often.
 const PROGRESS_INTERVAL_MS = 100;
@@ -17,18 +19,17 @@ interface BridgeAnswer {
   cancelled?: boolean;
   failures?: string[];
   messages?: string[];
-  files?: NamedBytes[];
+  files?: string[];
   name?: string;
-  bytes?: Uint8Array;
 }
 
 function failed(error: string, messages: string[] = []): JobAnswer {
   return { outcome: 'failed', files: [], messages, error };
 }
 
-function delivered(files: NamedBytes[], messages: string[], zipName: string | null): JobAnswer {
-  if (zipName === null) return { outcome: 'written', files, messages };
-  return { outcome: 'written', files: [{ name: zipName, bytes: zipOf(files) }], messages };
+// The files came before the answer; the page puts them in one .zip named `zipName` when given.
+function delivered(messages: string[], zipName: string | null): JobAnswer {
+  return zipName === null ? { outcome: 'written', files: [], messages } : { outcome: 'written', files: [], messages, zip: zipName };
 }
 
 // The save against `other`, opened by the same pair as the save; progress in objects compared.
@@ -62,36 +63,35 @@ function sourceProject(
   // eslint-disable-next-line @typescript-eslint/no-explicit-any
   save: any,
   request: JobRequest,
-  zipped: boolean,
+  sink: Sink,
   onProgress: (done: number, total: number) => boolean,
 ): JobAnswer {
-  const files: NamedBytes[] = [];
-  const got: BridgeAnswer & { members?: number; notes?: string[] } = save.sourceProject({
-    onProgress, onFile: (name: string, bytes: Uint8Array) => files.push({ name, bytes }),
-  });
+  const zipped = request.job.what === 'sources' && request.job.delivery === 'zip';
+  const got: BridgeAnswer & { members?: number; notes?: string[] } = save.sourceProject({ onProgress, sink });
+  const files = got.files ?? [];
   if (got.error) return failed(got.error, got.messages);
   if (got.cancelled) return { outcome: 'cancelled', files: [], messages: [] };
   if (!got.members) return failed('The save holds no source members: there is no project to save.', got.messages);
   const members = got.members === 1 ? '1 source member' : `${got.members} source members`;
   const messages = [...(got.messages ?? []), ...(got.failures ?? []), ...(got.notes ?? []).map((n) => `note: ${n}`),
     `Save sources as project...: ${members} in ${files.length} files.`];
-  return delivered(files, messages, zipped ? `${stemOf(request.file.name)}_sources.zip` : null);
+  return delivered(messages, zipped ? `${stemOf(request.file.name)}_sources.zip` : null);
 }
 
 // eslint-disable-next-line @typescript-eslint/no-explicit-any
-function work(save: any, request: JobRequest, onProgress: (done: number, total: number) => boolean): JobAnswer {
+function work(save: any, request: JobRequest, sink: Sink, onProgress: (done: number, total: number) => boolean): JobAnswer {
   const { job } = request;
   if (job.what === 'export') {
     const { splitter, encoding } = job;
-    const got: BridgeAnswer = save.exportMember(job.node, job.format, { splitter, encoding, onProgress });
+    const got: BridgeAnswer = save.exportMember(job.node, job.format, { splitter, encoding, onProgress, sink });
     if (got.error) return failed(got.error, got.messages);
-    if (got.outcome !== 'written' || !got.name || !got.bytes) return { outcome: 'cancelled', files: [], messages: [] };
-    return { outcome: 'written', files: [{ name: got.name, bytes: got.bytes }], messages: got.messages ?? [] };
+    if (got.outcome !== 'written' || !got.name) return { outcome: 'cancelled', files: [], messages: [] };
+    return { outcome: 'written', files: [], messages: got.messages ?? [] };
   }
   if (job.what === 'compare') return compare(save, request, job.other, job.withDates, onProgress);
   if (job.what === 'batch') {
     const { splitter, encoding } = job;
-    const got: BridgeAnswer = save.exportBatch(job.node, job.format, { splitter, encoding, onProgress });
+    const got: BridgeAnswer = save.exportBatch(job.node, job.format, { splitter, encoding, onProgress, sink });
     if (got.error) return failed(got.error, got.messages);
     if (got.outcome === 'cancelled') return { outcome: 'cancelled', files: [], messages: [] };
     // A batch in which a writer failed wrote some members only: it is not offered as done.
@@ -100,16 +100,15 @@ function work(save: any, request: JobRequest, onProgress: (done: number, total: 
     const [part, at] = level === 3 ? [grandparent, parent] : [parent, index];
     const object: string = save.tree().roots[0]?.children[part]?.children[at]?.caption ?? '';
     const name = `${stemOf(request.file.name)}_${object.split('(')[0].trim() || 'members'}.zip`;
-    return delivered(got.files ?? [], got.messages ?? [], job.delivery === 'zip' ? name : null);
+    return delivered(got.messages ?? [], job.delivery === 'zip' ? name : null);
   }
-  if (job.what === 'sources') return sourceProject(save, request, job.delivery === 'zip', onProgress);
-  const files: NamedBytes[] = [];
-  const got: BridgeAnswer = save.extract({ onProgress, onFile: (name: string, bytes: Uint8Array) => files.push({ name, bytes }) });
+  if (job.what === 'sources') return sourceProject(save, request, sink, onProgress);
+  const got: BridgeAnswer = save.extract({ onProgress, sink });
   if (got.error) return failed(got.error, got.messages);
   if (got.cancelled) return { outcome: 'cancelled', files: [], messages: [] };
   // What could not be extracted is said, as quelvane-cli extract says it; the rest is whole.
   const messages = [...(got.messages ?? []), ...(got.failures ?? [])];
-  return delivered(files, messages, job.delivery === 'zip' ? `${stemOf(request.file.name)}.zip` : null);
+  return delivered(messages, job.delivery === 'zip' ? `${stemOf(request.file.name)}.zip` : null);
 }
 
 // eslint-disable-next-line @typescript-eslint/no-explicit-any
@@ -132,8 +131,10 @@ export function runJob(quelvane: any, request: JobRequest, post: Post): JobAnswe
     }
     return false;
   };
+  const { job } = request;
+  const zipped = job.what !== 'export' && job.what !== 'compare' && job.delivery === 'zip';
   try {
-    return work(save, request, onProgress);
+    return work(save, request, postingSink(request.id, post, zipped), onProgress);
   } finally {
     save.close();
   }

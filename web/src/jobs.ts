@@ -1,6 +1,8 @@
 // The page's side of a long job: a worker started for the job alone, its progress shown as a
 // progressbar with a Cancel button. Cancel ends that worker, and with it the job and everything
-// it had made; the browsing worker and its open save stay as they are.
+// it had made; the browsing worker and its open save stay as they are. The files come piece by
+// piece as they are written and are kept as Blobs (the browser's, not the page's memory).
+import { JobPieces } from './jobpieces';
 import type { Job, JobAnswer, JobMessage } from './jobprotocol';
 import type { NodeAddress } from './protocol';
 
@@ -18,9 +20,22 @@ export class JobClient {
   private running: (() => void) | null = null;
   // Told when a job starts or ends: the commands that start jobs wait while one runs.
   private readonly followers: (() => void)[] = [];
+  // The module compiled once, handed to every job's worker; and how many times jobs compiled it.
+  private compiled: Promise<WebAssembly.Module | undefined> = Promise.resolve(undefined);
+  private compiles = 0;
 
   constructor(source: string, private readonly host: HTMLElement) {
     this.url = URL.createObjectURL(new Blob([source], { type: 'text/javascript' }));
+  }
+
+  // Jobs are handed `module` (the browsing worker's) in place of compiling their own.
+  useCompiled(module: Promise<WebAssembly.Module | undefined>): void {
+    this.compiled = module.catch(() => undefined);
+  }
+
+  // How many times the jobs run so far compiled the module (none once handed it).
+  get moduleCompiles(): number {
+    return this.compiles;
   }
 
   get busy(): boolean {
@@ -36,9 +51,11 @@ export class JobClient {
   }
 
   // Runs `job` over `opened`, showing `caption` with its progress; resolves when it ends.
-  run(opened: JobFile, job: Job, caption: string): Promise<JobAnswer> {
+  async run(opened: JobFile, job: Job, caption: string): Promise<JobAnswer> {
     const worker = new Worker(this.url);
     const bar = this.showProgress(caption);
+    const pieces = new JobPieces();
+    const compiled = await this.compiled;
     return new Promise<JobAnswer>((resolve) => {
       const end = (answer: JobAnswer) => {
         worker.terminate();
@@ -52,11 +69,17 @@ export class JobClient {
       bar.cancel.addEventListener('click', () => this.running?.());
       worker.onmessage = (event: MessageEvent<JobMessage>) => {
         const message = event.data;
+        if (pieces.take(message)) return;
         if ('progress' in message) bar.update(message.progress.done, message.progress.total);
-        else end(message.answer);
+        else if ('compiles' in message) {
+          this.compiles += message.compiles;
+          // Said on the element too, for a test to read.
+          this.host.dataset.moduleCompiles = String(this.compiles);
+        }
+        else if ('answer' in message) end(pieces.answered(message.answer));
       };
       worker.onerror = (event) => end({ outcome: 'failed', files: [], messages: [], error: event.message || 'the job stopped' });
-      worker.postMessage({ id: 1, kind: 'job', ...opened, job });
+      worker.postMessage({ id: 1, kind: 'job', ...opened, job, compiled });
     });
   }
 

@@ -64,6 +64,11 @@ function start(): void {
   }
   const client = new WorkerClient(QUELVANE_WORKER);
   const exports = new Exports(QUELVANE_WORKER, document.querySelector('header') as HTMLElement, say);
+  // The browsing worker compiles the module; the jobs' workers are handed it compiled. (Where the
+  // core runs elsewhere, as in VS Code's editor, there is no worker here to ask.)
+  if (QUELVANE_WORKER !== '') {
+    exports.jobs.useCompiled(client.ask<{ module?: WebAssembly.Module }>({ kind: 'module' }).then((got) => got.module));
+  }
   const compare = new CompareCommand(element('compare'), element('compare-file'), exports.jobs,
     [document.querySelector('main') as HTMLElement], say);
   const grid = new VirtualGrid(element('content'), async (first, count) =>

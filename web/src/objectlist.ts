@@ -117,6 +117,6 @@ export class ObjectListDialog {
       this.count.textContent = text.error;
       return;
     }
-    saveFile({ name: `${this.fileName || 'objects'}.txt`, bytes: new TextEncoder().encode(`${text.lines.join('\n')}\n`) });
+    saveFile({ name: `${this.fileName || 'objects'}.txt`, blob: new Blob([`${text.lines.join('\n')}\n`]) });
   }
 }

@@ -9,6 +9,8 @@ export type Request =
   | { id: number; kind: 'use'; save: number }
   | { id: number; kind: 'close'; save: number }
   | { id: number; kind: 'codePages' }
+  // The compiled module, for a job's worker.
+  | { id: number; kind: 'module' }
   | { id: number; kind: 'show'; node: NodeAddress }
   // The stored data of an object as hex-dump lines, listed in place of what it shows.
   | { id: number; kind: 'bytes'; node: NodeAddress }

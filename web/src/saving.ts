@@ -1,8 +1,8 @@
 // Where a file the page made goes: the browser's download of it, by its name without folders.
-import type { NamedBytes } from './jobprotocol';
+import type { NamedBlob } from './jobprotocol';
 
-export function saveFile(file: NamedBytes): void {
-  const url = URL.createObjectURL(new Blob([file.bytes as BlobPart], { type: 'application/octet-stream' }));
+export function saveFile(file: NamedBlob): void {
+  const url = URL.createObjectURL(file.blob);
   const link = document.createElement('a');
   link.href = url;
   link.download = file.name.replace(/^.*\//, '');

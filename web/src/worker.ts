@@ -1,5 +1,6 @@
-// The worker that holds the core: the file is read in place slice by slice, never uploaded.
-import { startQuelvane, fileReader } from '../../bridge/quelvane.mjs';
+// The worker that holds the core: the file is read in place slice by slice, never uploaded. The
+// module is compiled once, by the browsing worker; a job's worker is handed it compiled.
+import { startQuelvane, fileReader, moduleCompiles } from '../../bridge/quelvane.mjs';
 import type { JobAnswer, JobRequest } from './jobprotocol';
 import { runJob } from './jobrunner';
 import type { NodeAddress, Request } from './protocol';
@@ -14,7 +15,15 @@ function wasmBytes(): Uint8Array {
   return bytes;
 }
 
-const started = startQuelvane(createQuelvane, { wasmBinary: wasmBytes() });
+// eslint-disable-next-line @typescript-eslint/no-explicit-any
+let started: Promise<any> | null = null;
+
+// The core, started on the first request: from the module `compiled` when handed one.
+// eslint-disable-next-line @typescript-eslint/no-explicit-any
+function start(compiled?: WebAssembly.Module): Promise<any> {
+  started ??= startQuelvane(createQuelvane, compiled ? { wasmModule: compiled } : { wasmBinary: wasmBytes() });
+  return started;
+}
 // eslint-disable-next-line @typescript-eslint/no-explicit-any
 type SaveFile = any;
 const saves = new Map<number, SaveFile>();
@@ -47,7 +56,8 @@ function peekHeld(node: NodeAddress): Record<string, unknown> {
 }
 
 async function answer(request: Request): Promise<Record<string, unknown>> {
-  const quelvane = await started;
+  const quelvane = await start();
+  if (request.kind === 'module') return { module: quelvane.wasmModule };
   if (request.kind === 'open') {
     const pages = 'suggest' in request ? { suggest: true } : { ebcdic: request.ebcdic, pc: request.pc };
     const options = { ...pages, byCcsid: request.byCcsid, name: request.file.name };
@@ -80,15 +90,16 @@ async function answer(request: Request): Promise<Record<string, unknown>> {
 self.onmessage = async (event: MessageEvent<Request | JobRequest>) => {
   const request = event.data;
   if (request.kind === 'job') {
-    const quelvane = await started;
+    const quelvane = await start(request.compiled);
     const post = (message: object, transfer: Transferable[] = []) => self.postMessage(message, { transfer });
+    post({ id: request.id, compiles: moduleCompiles() });
     let done: JobAnswer;
     try {
       done = runJob(quelvane, request, post);
     } catch (failure) {
       done = { outcome: 'failed', files: [], messages: [], error: String(failure) };
     }
-    post({ id: request.id, answer: done }, [...new Set(done.files.map((f) => f.bytes.buffer as ArrayBuffer))]);
+    post({ id: request.id, answer: done });
     return;
   }
   let reply: Record<string, unknown>;
