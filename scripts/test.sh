@@ -6,6 +6,20 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
+# Each step's wall time, printed at the end: where a run's minutes went.
+timings=()
+step_started=$SECONDS
+step_name=""
+step() {
+  [ -n "$step_name" ] && timings+=("$(printf '%5d s  %s' $((SECONDS - step_started)) "$step_name")")
+  step_name="$1"
+  step_started=$SECONDS
+  [ -n "$step_name" ] && echo "== $step_name"
+  return 0
+}
+
+step "packages"
+
 QUELVANE_WITH_OFFICE=1 bash scripts/install-deps.sh
 
 jobs=$(nproc)
@@ -13,27 +27,33 @@ jobs=$(nproc)
 export CCACHE_BASEDIR="$PWD" CCACHE_NOHASHDIR=1
 export QT_QPA_PLATFORM=offscreen
 
-echo "== g++ build, warnings as errors"
+step "g++ build, warnings as errors"
 cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUELVANE_WERROR=ON
 cmake --build build/release -j "$jobs"
+step "g++ build: tests"
 ctest --test-dir build/release --output-on-failure -j "$jobs"
 
-echo "== clang build, AddressSanitizer + UndefinedBehaviorSanitizer"
+step "clang build, AddressSanitizer + UndefinedBehaviorSanitizer"
 cmake -S . -B build/sanitize -G Ninja -DCMAKE_BUILD_TYPE=Debug \
   -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
   -DQUELVANE_SANITIZE=ON -DQUELVANE_FUZZ=ON -DQUELVANE_WERROR=ON -DQUELVANE_BUILD_BENCHMARKS=OFF
 cmake --build build/sanitize -j "$jobs"
+step "clang build: tests"
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
   ctest --test-dir build/sanitize --output-on-failure -j "$jobs"
 
-echo "== WebAssembly build, the bridge under Node, the web page in Chromium"
+step "npm packages of the page and the extension"
 # Emscripten's optimiser runs under Node and needs Debian's acorn module.
 export NODE_PATH=/usr/share/nodejs
 # The web page's packages, exactly as web/package-lock.json pins them.
 (cd web && npm ci --no-audit --no-fund)
 # The VS Code extension's packages (vsce among them), as vscode/package-lock.json pins them.
 (cd vscode && npm ci --no-audit --no-fund)
+step "WebAssembly build"
 emcmake cmake -S . -B build/wasm -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUELVANE_WERROR=ON \
   -DQUELVANE_NATIVE_CLI="$PWD/build/release/bin/quelvane-cli"
 cmake --build build/wasm -j "$jobs"
+step "the bridge under Node, the web page and the extension in Chromium"
 ctest --test-dir build/wasm --output-on-failure
+step ""
+printf '%s\n' "== time taken, $SECONDS s in all" "${timings[@]}"
