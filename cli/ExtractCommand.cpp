@@ -190,7 +190,7 @@ int runExtractCommand(const std::vector<std::string>& arguments) {
                 : options.to;
         status = worse(
             status, extractOne(session, path, folder, database.isOpen() ? &database : nullptr, showProgress,
-                                    options.jobs > 0 ? options.jobs : ParallelMemberRuns::hardwareWorkers()));
+                               options.jobs > 0 ? options.jobs : ParallelMemberRuns::hardwareWorkers()));
     }
     try {
         database.commit();

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <utility>
 
 namespace quelvane {
 
@@ -73,8 +74,9 @@ void ParallelMemberRuns::deliverDue(std::unique_lock<std::mutex>& lock) {
         pending_.pop_front();
         entryDone_.notify_all();
         lock.unlock();
-        if (entry->failure) {
-            std::rethrow_exception(entry->failure);
+        if (entry->failure && !failure_) {
+            failure_ = entry->failure;
+            stop();
         }
         if (entry->delivery) {
             entry->delivery();
@@ -83,7 +85,8 @@ void ParallelMemberRuns::deliverDue(std::unique_lock<std::mutex>& lock) {
     }
 }
 
-void ParallelMemberRuns::deliverUntil(std::unique_lock<std::mutex>& lock, const std::function<bool()>& enough) {
+void ParallelMemberRuns::deliverUntil(std::unique_lock<std::mutex>& lock,
+                                      const std::function<bool()>& enough) {
     for (;;) {
         deliverDue(lock);
         if (enough()) {
@@ -124,6 +127,9 @@ void ParallelMemberRuns::addInOrder(Delivery delivery) {
 void ParallelMemberRuns::finish() {
     std::unique_lock lock(mutex_);
     deliverUntil(lock, [this] { return pending_.empty(); });
+    if (failure_) {
+        std::rethrow_exception(std::exchange(failure_, nullptr));
+    }
 }
 
 }  // namespace quelvane

@@ -40,7 +40,8 @@ class ParallelMemberRuns {
 
     std::size_t workers() const { return threads_.size(); }
 
-    // Queues `work`. A piece that fails hands back its exception in its turn, from add or finish.
+    // Queues `work`. A piece that raises stops the runs; the pieces after it are still handed
+    // back, and finish raises its exception.
     void add(Work work);
     // A step made on the giving thread in its turn: at once when nothing is pending before it.
     void addInOrder(Delivery delivery);
@@ -73,6 +74,7 @@ class ParallelMemberRuns {
     // Every entry not yet handed back, in the order given; `queued_` those no worker has taken.
     std::deque<std::shared_ptr<Entry>> pending_;
     std::deque<std::shared_ptr<Entry>> queued_;
+    std::exception_ptr failure_;
     bool closing_ = false;
     std::atomic<bool> stopping_{false};
     std::vector<std::thread> threads_;

@@ -113,7 +113,6 @@ void SaveFileExtractor::startWorkers() {
     runs_ = std::make_unique<ParallelMemberRuns>(jobs_, [this] { return progress_->cancelled(); });
 }
 
-
 void SaveFileExtractor::beginRun(const std::filesystem::path& folder, SqliteWriter* database,
                                  const std::string& saveFileName, ProgressReporter& progress) {
     folder_ = folder;
@@ -367,7 +366,8 @@ void SaveFileExtractor::writeSchema() {
 
 void SaveFileExtractor::extractMember(const Place& place, const SavedObject& file,
                                       const std::string& fileFolder, ExtractNames& fileNames,
-                                      std::int32_t memberIndex, const std::shared_ptr<const SqlTable>& columns) {
+                                      std::int32_t memberIndex,
+                                      const std::shared_ptr<const SqlTable>& columns) {
     const SavedMember& member = file.members[static_cast<std::size_t>(memberIndex)];
     ItemOutcome& outcome = outcome_.members[{place.part, place.object, memberIndex}];
     const std::string objectName = utf8_.toUtf8(file.name);
@@ -396,8 +396,7 @@ void SaveFileExtractor::extractMember(const Place& place, const SavedObject& fil
     job.path = std::filesystem::path(place.library->folder) / fileFolder / fileName;
     if (job.source) {
         job.lineRow.saveFile = saveFileName_;
-        job.lineRow.library =
-            utf8_.toUtf8(catalog_.parts[static_cast<std::size_t>(place.part)].library.name);
+        job.lineRow.library = utf8_.toUtf8(catalog_.parts[static_cast<std::size_t>(place.part)].library.name);
         job.lineRow.object = objectName;
         job.lineRow.member = memberName;
         job.lineRow.type = trimmedRight(utf8_.toUtf8(member.type));
@@ -425,8 +424,8 @@ void SaveFileExtractor::writeOnWorker(MemberJob job) {
         std::vector<std::string> notes;
         if (!runs_->stopping()) {
             const std::size_t known = tools.byCcsid != nullptr ? tools.byCcsid->fallbackNotes().size() : 0;
-            result = job.write(session_, root_, tools.utf8, tools.byCcsid.get(), nullptr, heard, bytesWritten_,
-                               0, memberTotal_);
+            result = job.write(session_, root_, tools.utf8, tools.byCcsid.get(), nullptr, heard,
+                               bytesWritten_, 0, memberTotal_);
             if (tools.byCcsid != nullptr) {
                 notes = tools.byCcsid->fallbackNotes();
                 notes.erase(notes.begin(), notes.begin() + static_cast<std::ptrdiff_t>(known));
