@@ -46,6 +46,8 @@ struct MemberJob {
     // A data member's table in the database; empty without one.
     std::string table;
     std::shared_ptr<const SqlTable> columns;
+    // The members of the run before this one, as its progress counts them.
+    std::int64_t membersBefore = 0;
 
     // Writes the member below `root` through MemberWriter, with `utf8` and `byCcsid` (may be
     // null: by the pair) of the calling thread; `database` may be null. Failures are answered,
@@ -56,19 +58,34 @@ struct MemberJob {
                  std::int64_t memberTotal) const;
 };
 
-// The progress a member's writing reports on a worker thread: it counts the reports, to be
-// made again in their turn on the extraction's thread, and says cancelled once the runs stop.
+// The progress a member's writing reports on a worker thread. While the member is the next to
+// be handed back, its reports go straight to `progress` (the extraction's thread is then only
+// waiting for it); before that they are counted, to be made in its turn on the extraction's
+// thread. Every report says `membersDone`, the members before it, so the reports are those of
+// one thread's run either way. Says cancelled once the runs stop.
 class HeardProgress final : public ProgressReporter {
   public:
-    explicit HeardProgress(const ParallelMemberRuns& runs) : runs_(runs) {}
+    HeardProgress(const ParallelMemberRuns& runs, std::size_t worker, ProgressReporter& progress,
+                  std::int64_t membersDone)
+        : runs_(runs), worker_(worker), progress_(progress), membersDone_(membersDone) {}
 
-    void progress(std::int64_t, std::int64_t) override { ++reports_; }
+    void progress(std::int64_t, std::int64_t total) override {
+        if (runs_.ahead(worker_) && !runs_.stopping()) {
+            progress_.progress(membersDone_, total);
+        } else {
+            ++reports_;
+        }
+    }
     bool cancelled() const override { return runs_.stopping(); }
 
+    // The reports counted, not made.
     std::int64_t reports() const { return reports_; }
 
   private:
     const ParallelMemberRuns& runs_;
+    std::size_t worker_;
+    ProgressReporter& progress_;
+    std::int64_t membersDone_;
     std::int64_t reports_ = 0;
 };
 

@@ -17,7 +17,9 @@ constexpr auto kCancelLook = std::chrono::milliseconds(20);
 }  // namespace
 
 ParallelMemberRuns::ParallelMemberRuns(std::size_t workers, std::function<bool()> cancelled)
-    : cancelled_(std::move(cancelled)), window_(std::max<std::size_t>(workers, 1) * kWindowPerWorker) {
+    : cancelled_(std::move(cancelled)),
+      window_(std::max<std::size_t>(workers, 1) * kWindowPerWorker),
+      ahead_(std::make_unique<std::atomic<bool>[]>(std::max<std::size_t>(workers, 1))) {
     const std::size_t count = std::max<std::size_t>(workers, 1);
     threads_.reserve(count);
     for (std::size_t i = 0; i < count; ++i) {
@@ -51,6 +53,9 @@ void ParallelMemberRuns::workerLoop(std::size_t worker) {
         }
         const std::shared_ptr<Entry> entry = queued_.front();
         queued_.pop_front();
+        entry->worker = worker;
+        entry->taken = true;
+        markAhead();
         lock.unlock();
         Delivery delivery;
         std::exception_ptr failure;
@@ -60,6 +65,7 @@ void ParallelMemberRuns::workerLoop(std::size_t worker) {
             failure = std::current_exception();
         }
         lock.lock();
+        ahead_[worker] = false;
         entry->work = nullptr;
         entry->delivery = std::move(delivery);
         entry->failure = failure;
@@ -68,11 +74,18 @@ void ParallelMemberRuns::workerLoop(std::size_t worker) {
     }
 }
 
+void ParallelMemberRuns::markAhead() {
+    if (!delivering_ && !pending_.empty() && pending_.front()->taken && !pending_.front()->done) {
+        ahead_[pending_.front()->worker] = true;
+    }
+}
+
 void ParallelMemberRuns::deliverDue(std::unique_lock<std::mutex>& lock) {
     while (!pending_.empty() && pending_.front()->done) {
         const std::shared_ptr<Entry> entry = pending_.front();
         pending_.pop_front();
         entryDone_.notify_all();
+        delivering_ = true;
         lock.unlock();
         if (entry->failure && !failure_) {
             failure_ = entry->failure;
@@ -82,7 +95,9 @@ void ParallelMemberRuns::deliverDue(std::unique_lock<std::mutex>& lock) {
             entry->delivery();
         }
         lock.lock();
+        delivering_ = false;
     }
+    markAhead();
 }
 
 void ParallelMemberRuns::deliverUntil(std::unique_lock<std::mutex>& lock,

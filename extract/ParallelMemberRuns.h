@@ -48,6 +48,11 @@ class ParallelMemberRuns {
     // Waits for every piece given, handing back each outcome in order.
     void finish();
 
+    // Whether the piece worker `worker` runs is the next to be handed back, everything given
+    // before it handed back: the giving thread then waits for it alone, and the piece may report
+    // its progress straight to where the giving thread reports.
+    bool ahead(std::size_t worker) const { return ahead_[worker].load(); }
+
     // Asks the pieces to stop at their next look (stopping()); they are still handed back.
     void stop() { stopping_ = true; }
     bool stopping() const { return stopping_.load(); }
@@ -57,6 +62,8 @@ class ParallelMemberRuns {
         Work work;
         Delivery delivery;
         std::exception_ptr failure;
+        std::size_t worker = 0;
+        bool taken = false;
         bool done = false;
     };
 
@@ -65,6 +72,8 @@ class ParallelMemberRuns {
     // outcome is handed back.
     void deliverUntil(std::unique_lock<std::mutex>& lock, const std::function<bool()>& enough);
     void deliverDue(std::unique_lock<std::mutex>& lock);
+    // Marks the worker of the first pending piece ahead, once nothing before it is being handed back.
+    void markAhead();
 
     std::function<bool()> cancelled_;
     std::size_t window_;
@@ -75,6 +84,8 @@ class ParallelMemberRuns {
     std::deque<std::shared_ptr<Entry>> pending_;
     std::deque<std::shared_ptr<Entry>> queued_;
     std::exception_ptr failure_;
+    std::unique_ptr<std::atomic<bool>[]> ahead_;
+    bool delivering_ = false;
     bool closing_ = false;
     std::atomic<bool> stopping_{false};
     std::vector<std::thread> threads_;

@@ -100,6 +100,7 @@ void SaveFileExtractor::startWorkers() {
     runs_.reset();
     workerTools_.clear();
     workerFieldNotes_.clear();
+    membersQueued_ = 0;
     if (jobs_ <= 1 || database_ != nullptr) {
         return;
     }
@@ -375,6 +376,7 @@ void SaveFileExtractor::extractMember(const Place& place, const SavedObject& fil
     if (file.fieldCount <= 0 || file.fields.empty()) {
         outcome.error = "the file has no record format";
         if (runs_ != nullptr) {
+            ++membersQueued_;
             runs_->addInOrder([this] { finishMember(); });
         } else {
             finishMember();
@@ -406,6 +408,7 @@ void SaveFileExtractor::extractMember(const Place& place, const SavedObject& fil
         job.table = outcome.table;
     }
     if (runs_ != nullptr) {
+        job.membersBefore = membersQueued_++;
         writeOnWorker(std::move(job));
         return;
     }
@@ -419,7 +422,7 @@ void SaveFileExtractor::extractMember(const Place& place, const SavedObject& fil
 void SaveFileExtractor::writeOnWorker(MemberJob job) {
     runs_->add([this, job = std::move(job)](std::size_t worker) -> ParallelMemberRuns::Delivery {
         WorkerTools& tools = *workerTools_[worker];
-        HeardProgress heard(*runs_);
+        HeardProgress heard(*runs_, worker, *progress_, job.membersBefore);
         MemberJob::Result result;
         std::vector<std::string> notes;
         if (!runs_->stopping()) {

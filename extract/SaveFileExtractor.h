@@ -177,6 +177,8 @@ class SaveFileExtractor {
     std::size_t jobs_ = 1;
     std::vector<std::unique_ptr<WorkerTools>> workerTools_;
     std::vector<std::string> workerFieldNotes_;
+    // The members handed to the workers, or counted past on the way, so far.
+    std::int64_t membersQueued_ = 0;
     // Last, so that its workers stop before anything they use goes.
     std::unique_ptr<ParallelMemberRuns> runs_;
 };
