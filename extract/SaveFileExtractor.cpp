@@ -420,12 +420,15 @@ void SaveFileExtractor::extractMember(const Place& place, const SavedObject& fil
 // A member begun after the stop is cancelled without its file being opened. The fallback notes
 // its worker's decoder had not met before are its own: those it met are an earlier member's.
 void SaveFileExtractor::writeOnWorker(MemberJob job) {
-    runs_->add([this, job = std::move(job)](std::size_t worker) -> ParallelMemberRuns::Delivery {
+    // The runs themselves, not runs_: while they are stopped and waited for, runs_ is already
+    // empty.
+    ParallelMemberRuns* runs = runs_.get();
+    runs->add([this, runs, job = std::move(job)](std::size_t worker) -> ParallelMemberRuns::Delivery {
         WorkerTools& tools = *workerTools_[worker];
-        HeardProgress heard(*runs_, worker, *progress_, job.membersBefore);
+        HeardProgress heard(*runs, worker, *progress_, job.membersBefore);
         MemberJob::Result result;
         std::vector<std::string> notes;
-        if (!runs_->stopping()) {
+        if (!runs->stopping()) {
             const std::size_t known = tools.byCcsid != nullptr ? tools.byCcsid->fallbackNotes().size() : 0;
             result = job.write(session_, root_, tools.utf8, tools.byCcsid.get(), nullptr, heard,
                                bytesWritten_, 0, memberTotal_);
