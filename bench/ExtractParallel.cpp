@@ -6,6 +6,8 @@
 //
 //   bench_extract_parallel [MEMBERS [RECORDS [SAVES [RUNS]]]]
 // defaults: 40 members of 50 000 records; 4 saves of a quarter of the members each; 3 runs.
+//   bench_extract_parallel --write OUT.savf [MEMBERS [RECORDS]]
+// only writes the save of many members, to time quelvane-cli extract --jobs with.
 
 #include <sys/resource.h>
 
@@ -176,6 +178,11 @@ int main(int argc, char** argv) {
     const auto argument = [&](int i, unsigned long fallback) {
         return argc > i ? std::strtoul(argv[i], nullptr, 10) : fallback;
     };
+    if (argc > 2 && std::string(argv[1]) == "--write") {
+        buildSaveFile(argv[2], static_cast<std::uint32_t>(argument(3, 40)),
+                      static_cast<std::uint32_t>(argument(4, 50000)));
+        return 0;
+    }
     const auto members = static_cast<std::uint32_t>(argument(1, 40));
     const auto records = static_cast<std::uint32_t>(argument(2, 50000));
     const auto saves = static_cast<std::uint32_t>(std::max(1ul, argument(3, 4)));
