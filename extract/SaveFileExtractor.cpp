@@ -86,9 +86,11 @@ ExtractOutcome SaveFileExtractor::run(const std::filesystem::path& folder, Sqlit
     progress.progress(0, memberTotal_);
     startWorkers();
     extractObjects();
-    if (runs_ != nullptr) {
+    if (workers_ != nullptr) {
         runs_->finish();
-        runs_.reset();
+        workerFieldNotes_ = workers_->fieldNotes();
+        runs_ = nullptr;
+        workers_.reset();
     }
     finishRun();
     return outcome_;
@@ -97,21 +99,17 @@ ExtractOutcome SaveFileExtractor::run(const std::filesystem::path& folder, Sqlit
 // A database takes its rows in member order from one thread, so with one the members are written
 // in turn whatever is asked.
 void SaveFileExtractor::startWorkers() {
-    runs_.reset();
-    workerTools_.clear();
+    runs_ = nullptr;
+    workers_.reset();
     workerFieldNotes_.clear();
     membersQueued_ = 0;
-    if (jobs_ <= 1 || database_ != nullptr) {
-        return;
+    if (jobs_ > 1 && database_ == nullptr) {
+        const std::optional<std::int32_t> byCcsid =
+            byCcsid_ != nullptr ? std::optional<std::int32_t>(hostPage_) : std::nullopt;
+        workers_ = std::make_unique<MemberWorkers>(jobs_, pcCodePage_, byCcsid, session_.converter,
+                                                   [this] { return progress_->cancelled(); });
+        runs_ = &workers_->runs();
     }
-    for (std::size_t i = 0; i < jobs_; ++i) {
-        auto tools = std::make_unique<WorkerTools>(pcCodePage_);
-        if (byCcsid_ != nullptr) {
-            tools->byCcsid = std::make_unique<FieldTextByCcsid>(hostPage_, session_.converter);
-        }
-        workerTools_.push_back(std::move(tools));
-    }
-    runs_ = std::make_unique<ParallelMemberRuns>(jobs_, [this] { return progress_->cancelled(); });
 }
 
 void SaveFileExtractor::beginRun(const std::filesystem::path& folder, SqliteWriter* database,
@@ -417,42 +415,17 @@ void SaveFileExtractor::extractMember(const Place& place, const SavedObject& fil
     finishMember();
 }
 
-// A member begun after the stop is cancelled without its file being opened. The fallback notes
-// its worker's decoder had not met before are its own: those it met are an earlier member's.
 void SaveFileExtractor::writeOnWorker(MemberJob job) {
-    // The runs themselves, not runs_: while they are stopped and waited for, runs_ is already
-    // empty.
-    ParallelMemberRuns* runs = runs_.get();
-    runs->add([this, runs, job = std::move(job)](std::size_t worker) -> ParallelMemberRuns::Delivery {
-        WorkerTools& tools = *workerTools_[worker];
-        HeardProgress heard(*runs, worker, *progress_, job.membersBefore);
-        MemberJob::Result result;
-        std::vector<std::string> notes;
-        if (!runs->stopping()) {
-            const std::size_t known = tools.byCcsid != nullptr ? tools.byCcsid->fallbackNotes().size() : 0;
-            result = job.write(session_, root_, tools.utf8, tools.byCcsid.get(), nullptr, heard,
-                               bytesWritten_, 0, memberTotal_);
-            if (tools.byCcsid != nullptr) {
-                notes = tools.byCcsid->fallbackNotes();
-                notes.erase(notes.begin(), notes.begin() + static_cast<std::ptrdiff_t>(known));
-            }
-        }
-        return [this, job, result, notes, reports = heard.reports()] {
-            for (const std::string& note : notes) {
-                if (std::find(workerFieldNotes_.begin(), workerFieldNotes_.end(), note) ==
-                    workerFieldNotes_.end()) {
-                    workerFieldNotes_.push_back(note);
-                }
-            }
-            if (!outcome_.cancelled) {
-                for (std::int64_t i = 0; i < reports; ++i) {
-                    progress_->progress(membersDone_, memberTotal_);
-                }
-            }
-            recordMember(job, result);
-            finishMember();
-        };
-    });
+    workers_->write(std::move(job), session_, root_, *progress_, bytesWritten_, memberTotal_,
+                    [this](const MemberJob& done, const MemberJob::Result& result, std::int64_t reports) {
+                        if (!outcome_.cancelled) {
+                            for (std::int64_t i = 0; i < reports; ++i) {
+                                progress_->progress(membersDone_, memberTotal_);
+                            }
+                        }
+                        recordMember(done, result);
+                        finishMember();
+                    });
 }
 
 void SaveFileExtractor::recordMember(const MemberJob& job, const MemberJob::Result& result) {

@@ -20,6 +20,7 @@
 #include "extract/ExtractNames.h"
 #include "extract/ExtractOutcome.h"
 #include "extract/MemberJob.h"
+#include "extract/MemberWorkers.h"
 #include "extract/OutputFile.h"
 #include "extract/ParallelMemberRuns.h"
 #include "extract/SqlTable.h"
@@ -167,20 +168,15 @@ class SaveFileExtractor {
     std::int64_t membersDone_ = 0;
     std::int64_t memberTotal_ = 0;
 
-    // With more than one job: what each worker decodes with, and the fallback notes of the
-    // members written on the workers, in member order.
-    struct WorkerTools {
-        explicit WorkerTools(std::int32_t pcCodePage) : utf8(pcCodePage) {}
-        PcTextToUtf8 utf8;
-        std::unique_ptr<FieldTextByCcsid> byCcsid;
-    };
+    // With more than one job, the workers and their runs (runs_ null without), and the fallback
+    // notes of the members they wrote.
     std::size_t jobs_ = 1;
-    std::vector<std::unique_ptr<WorkerTools>> workerTools_;
     std::vector<std::string> workerFieldNotes_;
     // The members handed to the workers, or counted past on the way, so far.
     std::int64_t membersQueued_ = 0;
+    ParallelMemberRuns* runs_ = nullptr;
     // Last, so that its workers stop before anything they use goes.
-    std::unique_ptr<ParallelMemberRuns> runs_;
+    std::unique_ptr<MemberWorkers> workers_;
 };
 
 }  // namespace quelvane
