@@ -148,7 +148,7 @@ class ParallelExtract : public ExtractFixture {
     // Extracts into a folder of its own, with the folders in the way of `blocked` (relative
     // paths) made first.
     Extraction extract(std::size_t jobs, std::int64_t cancelAt = 0,
-                       const std::vector<std::string>& blocked = {}) {
+                       const std::vector<std::string>& blocked = {}, bool byCcsid = false) {
         // One folder for every run: messages name it.
         const fs::path out = folder_ / "out";
         fs::remove_all(out);
@@ -157,6 +157,9 @@ class ParallelExtract : public ExtractFixture {
         }
         SaveFileExtractor extractor(catalog_, converter_, 1252);
         extractor.setJobs(jobs);
+        if (byCcsid) {
+            extractor.decodeByStoredCcsid(37);
+        }
         RecordedProgress progress(cancelAt);
         Extraction done;
         done.outcome = extractor.run(out, nullptr, "MANY.SAVF", progress);
@@ -196,6 +199,13 @@ TEST_F(ParallelExtract, ManyMembersComeOutAsFromOneThread) {
     EXPECT_EQ(std::count(large.begin(), large.end(), '\n'), 9000);
     for (std::size_t jobs : {2, 3, 4, 8}) {
         expectSame(one, extract(jobs), jobs);
+    }
+    // By stored CCSID: the fields tagged 0 read in the chosen page, each noted once, in the
+    // order one thread meets them.
+    const Extraction byCcsid = extract(1, 0, {}, true);
+    EXPECT_FALSE(byCcsid.outcome.notes.empty());
+    for (std::size_t jobs : {2, 4}) {
+        expectSame(byCcsid, extract(jobs, 0, {}, true), jobs);
     }
 }
 
