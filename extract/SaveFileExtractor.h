@@ -74,6 +74,8 @@ class SaveFileExtractor {
     // failures, names, catalog.json), stays in catalog order, so the output is the same as with
     // one; the progress of a member written on another thread is told when its turn comes. With
     // a database the members are written one after another, so that its rows go in in order.
+    // The workers share the converter given, which must then serve any thread (the modules'
+    // ConversionLayer and InProcessTextConverter do).
     void setJobs(std::size_t jobs) { jobs_ = std::max<std::size_t>(jobs, 1); }
 
     // Says that the catalog stops short and why: a failure of the run and a line of catalog.json.

@@ -16,7 +16,7 @@
 #include "savefile/SaveFileReader.h"
 #include "tests/extract/ExtractFixture.h"
 #include "tests/support/ContentFixtures.h"
-#include "tests/support/Cp037Converter.h"
+#include "tests/support/Cp037Table.h"
 #include "tests/support/RealFiles.h"
 
 namespace quelvane::test {
@@ -52,6 +52,19 @@ class RecordedProgress final : public ProgressReporter {
   private:
     std::int64_t cancelAt_;
     std::atomic<std::int64_t> done_{0};
+};
+
+// CP037 to Latin-1 as Cp037Converter maps it, without its call counter: the workers share the
+// conversion, which must serve any thread as the modules do.
+class SharedCp037 final : public EbcdicTextConverter {
+  public:
+    std::uint32_t ConvertEbcdicText(const std::uint8_t* source, std::size_t length,
+                                    std::uint8_t* target) override {
+        for (std::size_t i = 0; i < length; ++i) {
+            target[i] = kCp037ToLatin1[source[i]];
+        }
+        return 0;
+    }
 };
 
 Bytes record(const std::string& name, std::uint32_t n) {
@@ -183,7 +196,7 @@ class ParallelExtract : public ExtractFixture {
 
     fs::path saveFile_;
     Catalog catalog_;
-    Cp037Converter converter_;
+    SharedCp037 converter_;
 };
 
 // The files, catalog.json, schema.sql, every progress report (those a member makes while it is
