@@ -536,6 +536,7 @@ std::string BridgeSession::exportBatch(const NodePosition& node, const std::stri
 
 std::string BridgeSession::extract(const std::string& folder, ProgressReporter& progress) {
     const Catalog& catalog = opened_.catalog();
+    // One job, the members in turn: the WebAssembly build has no threads.
     SaveFileExtractor extractor(catalog, converter_, pcCodePage_);
     // As quelvane-cli extract: field texts by their stored CCSIDs.
     extractor.decodeByStoredCcsid(converter_.EbcdicCodePage);

@@ -44,7 +44,8 @@ inline constexpr const char* kDescribeUsage =
     "CP] [--raw]";
 inline constexpr const char* kObjectsUsage = "objects FILE [--inner NODE]... [--ebcdic CP] [--pc CP]";
 inline constexpr const char* kExtractUsage =
-    "extract FILE... --to DIR [--sqlite DB] [--ebcdic CP] [--pc CP] [--ccsid stored|pair] [--quiet]";
+    "extract FILE... --to DIR [--sqlite DB] [--jobs N] [--ebcdic CP] [--pc CP] [--ccsid stored|pair] "
+    "[--quiet]";
 inline constexpr const char* kCompareUsage =
     "compare FILE [--inner NODE]... FILE [--inner NODE]... [--json] [--with-dates] [--ebcdic CP] [--pc CP]";
 inline constexpr const char* kSourcesUsage =

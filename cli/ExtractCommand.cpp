@@ -1,6 +1,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstddef>
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -10,6 +11,7 @@
 #include "cli/CliSession.h"
 #include "export/IfsEntryExport.h"
 #include "extract/ExtractNames.h"
+#include "extract/ParallelMemberRuns.h"
 #include "extract/SaveFileExtractor.h"
 #include "extract/SqliteWriter.h"
 #include "savefile/ProgressReporter.h"
@@ -26,11 +28,24 @@ struct ExtractOptions {
     std::filesystem::path to;
     std::filesystem::path sqlite;
     bool quiet = false;
+    // The members written at once; 0 until given: the machine's threads.
+    std::size_t jobs = 0;
     std::vector<std::string> rest;
 };
 
-// Takes --to DIR, --sqlite DB and --quiet out of the arguments; the code-page options and the
-// files are left for the session. False after a message for a malformed option.
+constexpr std::size_t kMostJobs = 256;
+
+// A count of jobs from 1 to kMostJobs, digits only; 0 for anything else.
+std::size_t jobCount(const std::string& text) {
+    if (text.empty() || text.size() > 3 || text.find_first_not_of("0123456789") != std::string::npos) {
+        return 0;
+    }
+    const std::size_t count = std::stoul(text);
+    return count <= kMostJobs ? count : 0;
+}
+
+// Takes --to DIR, --sqlite DB, --jobs N and --quiet out of the arguments; the code-page options
+// and the files are left for the session. False after a message for a malformed option.
 bool takeExtractOptions(const std::vector<std::string>& arguments, ExtractOptions& options) {
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string& argument = arguments[i];
@@ -42,6 +57,13 @@ bool takeExtractOptions(const std::vector<std::string>& arguments, ExtractOption
                 return false;
             }
             (argument == "--to" ? options.to : options.sqlite) = arguments[++i];
+        } else if (argument == "--jobs") {
+            options.jobs = i + 1 < arguments.size() ? jobCount(arguments[i + 1]) : 0;
+            if (options.jobs == 0) {
+                std::fprintf(stderr, "quelvane-cli: --jobs needs a count from 1 to %zu\n", kMostJobs);
+                return false;
+            }
+            ++i;
         } else {
             options.rest.push_back(argument);
         }
@@ -86,8 +108,9 @@ class TerminalProgress final : public ProgressReporter {
 
 // Extracts one opened save file into `folder`; returns the exit status it contributes.
 int extractOne(CliSession& session, const std::string& path, const std::filesystem::path& folder,
-               SqliteWriter* database, bool showProgress) {
+               SqliteWriter* database, bool showProgress, std::size_t jobs) {
     SaveFileExtractor extractor(session.catalog(), session.conversion(), session.conversion().PcCodePage);
+    extractor.setJobs(jobs);
     if (session.byStoredCcsid(true)) {
         extractor.decodeByStoredCcsid(session.conversion().EbcdicCodePage);
     }
@@ -166,7 +189,8 @@ int runExtractCommand(const std::vector<std::string>& arguments) {
                       folders.unique(ExtractNames::safePart(std::filesystem::path(path).filename().string()))
                 : options.to;
         status = worse(
-            status, extractOne(session, path, folder, database.isOpen() ? &database : nullptr, showProgress));
+            status, extractOne(session, path, folder, database.isOpen() ? &database : nullptr, showProgress,
+                               options.jobs > 0 ? options.jobs : ParallelMemberRuns::hardwareWorkers()));
     }
     try {
         database.commit();

@@ -84,9 +84,32 @@ ExtractOutcome SaveFileExtractor::run(const std::filesystem::path& folder, Sqlit
         return outcome_;
     }
     progress.progress(0, memberTotal_);
+    startWorkers();
     extractObjects();
+    if (workers_ != nullptr) {
+        runs_->finish();
+        workerFieldNotes_ = workers_->fieldNotes();
+        runs_ = nullptr;
+        workers_.reset();
+    }
     finishRun();
     return outcome_;
+}
+
+// A database takes its rows in member order from one thread, so with one the members are written
+// in turn whatever is asked.
+void SaveFileExtractor::startWorkers() {
+    runs_ = nullptr;
+    workers_.reset();
+    workerFieldNotes_.clear();
+    membersQueued_ = 0;
+    if (jobs_ > 1 && database_ == nullptr) {
+        const std::optional<std::int32_t> byCcsid =
+            byCcsid_ != nullptr ? std::optional<std::int32_t>(hostPage_) : std::nullopt;
+        workers_ = std::make_unique<MemberWorkers>(jobs_, pcCodePage_, byCcsid, session_.converter,
+                                                   [this] { return progress_->cancelled(); });
+        runs_ = &workers_->runs();
+    }
 }
 
 void SaveFileExtractor::beginRun(const std::filesystem::path& folder, SqliteWriter* database,
@@ -115,8 +138,11 @@ void SaveFileExtractor::extractObjects() {
         const SavedPart& part = catalog_.parts[i];
         Library& library = libraryFor(part);
         for (std::size_t j = 0; j < countOf(part.library.objects, part.library.objectCount); ++j) {
-            if (progress_->cancelled()) {
+            if (progress_->cancelled() || (runs_ != nullptr && runs_->stopping())) {
                 outcome_.cancelled = true;
+                if (runs_ != nullptr) {
+                    runs_->stop();
+                }
                 break;
             }
             const Place place{static_cast<std::int32_t>(i), static_cast<std::int32_t>(j), &library};
@@ -125,11 +151,16 @@ void SaveFileExtractor::extractObjects() {
     }
 }
 
+// The other objects are written on this thread as they come, their names taken in catalog order;
+// only their failures wait for the members queued before them.
 void SaveFileExtractor::extractObject(const Place& place, const SavedObject& object) {
     const std::uint16_t type = object.typeCode;
+    const std::size_t failuresBefore = outcome_.failures.size();
     if (isPhysicalFile(object)) {
         extractFile(place, object);
-    } else if (isClProgram(object)) {
+        return;
+    }
+    if (isClProgram(object)) {
         extractClProgram(place, object);
     } else if (type == kDataAreaObjectType) {
         extractDataArea(place, object);
@@ -138,6 +169,19 @@ void SaveFileExtractor::extractObject(const Place& place, const SavedObject& obj
     } else {
         outcome_.objects[{place.part, place.object}].error = "no content is extracted from this type";
     }
+    keepFailuresInOrder(failuresBefore);
+}
+
+void SaveFileExtractor::keepFailuresInOrder(std::size_t from) {
+    if (runs_ == nullptr || outcome_.failures.size() <= from) {
+        return;
+    }
+    std::vector<std::string> failures(std::make_move_iterator(outcome_.failures.begin() + from),
+                                      std::make_move_iterator(outcome_.failures.end()));
+    outcome_.failures.resize(from);
+    runs_->addInOrder([this, failures = std::move(failures)] {
+        outcome_.failures.insert(outcome_.failures.end(), failures.begin(), failures.end());
+    });
 }
 
 // The files that gather what the objects gave (the schema, the data areas, the stream files, the
@@ -153,7 +197,13 @@ void SaveFileExtractor::finishRun() {
         writeCatalogRows();
     }
     if (byCcsid_ != nullptr) {
-        for (const std::string& note : byCcsid_->fallbackNotes()) {
+        std::vector<std::string> fieldNotes = byCcsid_->fallbackNotes();
+        for (const std::string& note : workerFieldNotes_) {
+            if (std::find(fieldNotes.begin(), fieldNotes.end(), note) == fieldNotes.end()) {
+                fieldNotes.push_back(note);
+            }
+        }
+        for (const std::string& note : fieldNotes) {
             outcome_.notes.push_back("Field " + note);
         }
     }
@@ -256,15 +306,21 @@ void SaveFileExtractor::fail(ItemOutcome& outcome, const std::string& where, con
 void SaveFileExtractor::extractFile(const Place& place, const SavedObject& file) {
     const std::string folder = place.library->names.unique(ExtractNames::safePart(utf8_.toUtf8(file.name)));
     ExtractNames fileNames;
-    const SqlTable columns(file, utf8_, storedTexts_);
-    for (std::size_t k = 0; k < countOf(file.members, file.memberCount) && !outcome_.cancelled; ++k) {
-        extractMember(place, file, folder, fileNames, static_cast<std::int32_t>(k), columns);
-        if (!outcome_.cancelled) {
-            progress_->progress(++membersDone_, memberTotal_);
+    const auto columns = std::make_shared<const SqlTable>(file, utf8_, storedTexts_);
+    const std::size_t members = countOf(file.members, file.memberCount);
+    for (std::size_t k = 0; k < members && !outcome_.cancelled; ++k) {
+        if (runs_ != nullptr && runs_->stopping()) {
+            outcome_.cancelled = true;
+            break;
         }
+        extractMember(place, file, folder, fileNames, static_cast<std::int32_t>(k), columns);
     }
     if (file.fieldCount > 0 && !file.fields.empty() && !SourceMemberLayout::matches(file)) {
-        addSchemaTable(place, file, columns);
+        if (runs_ != nullptr) {
+            runs_->addInOrder([this, place, &file, columns] { addSchemaTable(place, file, *columns); });
+        } else {
+            addSchemaTable(place, file, *columns);
+        }
     }
 }
 
@@ -309,55 +365,92 @@ void SaveFileExtractor::writeSchema() {
 
 void SaveFileExtractor::extractMember(const Place& place, const SavedObject& file,
                                       const std::string& fileFolder, ExtractNames& fileNames,
-                                      std::int32_t memberIndex, const SqlTable& columns) {
+                                      std::int32_t memberIndex,
+                                      const std::shared_ptr<const SqlTable>& columns) {
     const SavedMember& member = file.members[static_cast<std::size_t>(memberIndex)];
     ItemOutcome& outcome = outcome_.members[{place.part, place.object, memberIndex}];
     const std::string objectName = utf8_.toUtf8(file.name);
     const std::string memberName = utf8_.toUtf8(member.name);
-    const std::string where = place.library->folder + "/" + objectName + "/" + memberName;
     if (file.fieldCount <= 0 || file.fields.empty()) {
         outcome.error = "the file has no record format";
+        if (runs_ != nullptr) {
+            ++membersQueued_;
+            runs_->addInOrder([this] { finishMember(); });
+        } else {
+            finishMember();
+        }
         return;
     }
-    outcome.source = SourceMemberLayout::matches(file);
+    MemberJob job;
+    job.key = {place.part, place.object, memberIndex};
+    job.file = &file;
+    job.member = &member;
+    job.where = place.library->folder + "/" + objectName + "/" + memberName;
+    job.columns = columns;
+    job.source = outcome.source = SourceMemberLayout::matches(file);
     const std::string stem = ExtractNames::safePart(memberName);
     const std::string fileName =
-        outcome.source ? fileNames.unique(stem, SourceMemberLayout::extension(utf8_.toUtf8(member.type)))
-                       : fileNames.unique(stem, ".csv");
+        job.source ? fileNames.unique(stem, SourceMemberLayout::extension(utf8_.toUtf8(member.type)))
+                   : fileNames.unique(stem, ".csv");
     outcome.path = place.library->folder + "/" + fileFolder + "/" + fileName;
-    const std::filesystem::path path = std::filesystem::path(place.library->folder) / fileFolder / fileName;
-    MemberWriter writer(session_, utf8_, database_, *progress_, bytesWritten_, membersDone_, memberTotal_);
-    writer.decodeByCcsid(byCcsid_.get());
-    try {
-        std::optional<std::int64_t> rows;
-        if (outcome.source) {
-            SourceLineRow row;
-            row.saveFile = saveFileName_;
-            row.library = utf8_.toUtf8(catalog_.parts[static_cast<std::size_t>(place.part)].library.name);
-            row.object = objectName;
-            row.member = memberName;
-            row.type = trimmedRight(utf8_.toUtf8(member.type));
-            rows = writer.writeSource(file, member, root_, path, row);
-        } else {
-            if (database_ != nullptr) {
-                const bool single = countOf(file.members, file.memberCount) == 1;
-                outcome.table = database_->tableName(single ? objectName : objectName + "_" + memberName);
-            }
-            rows = writer.writeData(file, member, root_, path, outcome.table, columns);
-        }
-        if (!rows) {
-            outcome_.cancelled = true;
-            outcome.path.clear();
-            outcome.table.clear();
-            outcome.error = "cancelled";
-            return;
-        }
-        outcome.rowsWritten = *rows;
-        ++outcome_.membersWritten;
-        outcome_.filesReplaced += writer.replaced() ? 1 : 0;
-    } catch (const std::exception& failure) {
-        fail(outcome, where, failureReason(failure), outcome_.failures);
+    job.path = std::filesystem::path(place.library->folder) / fileFolder / fileName;
+    if (job.source) {
+        job.lineRow.saveFile = saveFileName_;
+        job.lineRow.library = utf8_.toUtf8(catalog_.parts[static_cast<std::size_t>(place.part)].library.name);
+        job.lineRow.object = objectName;
+        job.lineRow.member = memberName;
+        job.lineRow.type = trimmedRight(utf8_.toUtf8(member.type));
+    } else if (database_ != nullptr) {
+        const bool single = countOf(file.members, file.memberCount) == 1;
+        outcome.table = database_->tableName(single ? objectName : objectName + "_" + memberName);
+        job.table = outcome.table;
     }
+    if (runs_ != nullptr) {
+        job.membersBefore = membersQueued_++;
+        writeOnWorker(std::move(job));
+        return;
+    }
+    recordMember(job, job.write(session_, root_, utf8_, byCcsid_.get(), database_, *progress_, bytesWritten_,
+                                membersDone_, memberTotal_));
+    finishMember();
+}
+
+void SaveFileExtractor::writeOnWorker(MemberJob job) {
+    workers_->write(std::move(job), session_, root_, *progress_, bytesWritten_, memberTotal_,
+                    [this](const MemberJob& done, const MemberJob::Result& result, std::int64_t reports) {
+                        if (!outcome_.cancelled) {
+                            for (std::int64_t i = 0; i < reports; ++i) {
+                                progress_->progress(membersDone_, memberTotal_);
+                            }
+                        }
+                        recordMember(done, result);
+                        finishMember();
+                    });
+}
+
+void SaveFileExtractor::recordMember(const MemberJob& job, const MemberJob::Result& result) {
+    ItemOutcome& outcome = outcome_.members[job.key];
+    if (result.failure) {
+        fail(outcome, job.where, *result.failure, outcome_.failures);
+        return;
+    }
+    if (!result.rows) {
+        outcome_.cancelled = true;
+        outcome.path.clear();
+        outcome.table.clear();
+        outcome.error = "cancelled";
+        return;
+    }
+    outcome.rowsWritten = *result.rows;
+    ++outcome_.membersWritten;
+    outcome_.filesReplaced += result.replaced ? 1 : 0;
+}
+
+void SaveFileExtractor::finishMember() {
+    if (outcome_.cancelled) {
+        return;
+    }
+    progress_->progress(++membersDone_, memberTotal_);
 }
 
 void SaveFileExtractor::extractClProgram(const Place& place, const SavedObject& program) {

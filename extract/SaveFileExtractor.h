@@ -1,6 +1,8 @@
 #pragma once
 
+#include <algorithm>
 #include <atomic>
+#include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
@@ -17,7 +19,10 @@
 #include "extract/CatalogJson.h"
 #include "extract/ExtractNames.h"
 #include "extract/ExtractOutcome.h"
+#include "extract/MemberJob.h"
+#include "extract/MemberWorkers.h"
 #include "extract/OutputFile.h"
+#include "extract/ParallelMemberRuns.h"
 #include "extract/SqlTable.h"
 #include "extract/SqliteWriter.h"
 #include "savefile/Catalog.h"
@@ -64,6 +69,15 @@ class SaveFileExtractor {
     // (CatalogTexts); without this call, every field and those texts by the pair.
     void decodeByStoredCcsid(std::int32_t hostPage);
 
+    // Writes the members on `jobs` threads at once (1, the default: one after another on the
+    // calling thread). Everything else, and whatever the members' writing reports (progress,
+    // failures, names, catalog.json), stays in catalog order, so the output is the same as with
+    // one; the progress of a member written on another thread is told when its turn comes. With
+    // a database the members are written one after another, so that its rows go in in order.
+    // The workers share the converter given, which must then serve any thread (the modules'
+    // ConversionLayer and InProcessTextConverter do).
+    void setJobs(std::size_t jobs) { jobs_ = std::max<std::size_t>(jobs, 1); }
+
     // Says that the catalog stops short and why: a failure of the run and a line of catalog.json.
     void setIncomplete(std::string why) { incomplete_ = std::move(why); }
 
@@ -97,7 +111,18 @@ class SaveFileExtractor {
     Library& libraryFor(const SavedPart& part);
     void extractFile(const Place& place, const SavedObject& file);
     void extractMember(const Place& place, const SavedObject& file, const std::string& fileFolder,
-                       ExtractNames& fileNames, std::int32_t memberIndex, const SqlTable& columns);
+                       ExtractNames& fileNames, std::int32_t memberIndex,
+                       const std::shared_ptr<const SqlTable>& columns);
+    // The writing's outcome recorded for the member.
+    void recordMember(const MemberJob& job, const MemberJob::Result& result);
+    // A member gone through, counted in the progress unless the run is cancelled.
+    void finishMember();
+    // Queues a member's writing on the workers; its outcome is recorded in its turn.
+    void writeOnWorker(MemberJob job);
+    // Hands the failures recorded from `from` on to the workers' runs, to be recorded again in
+    // their turn after the members queued before them.
+    void keepFailuresInOrder(std::size_t from);
+    void startWorkers();
     // Adds the CREATE TABLE of a physical data file to schema.sql.
     void addSchemaTable(const Place& place, const SavedObject& file, const SqlTable& columns);
     void writeSchema();
@@ -144,6 +169,16 @@ class SaveFileExtractor {
     std::vector<std::string> schemaStatements_;
     std::int64_t membersDone_ = 0;
     std::int64_t memberTotal_ = 0;
+
+    // With more than one job, the workers and their runs (runs_ null without), and the fallback
+    // notes of the members they wrote.
+    std::size_t jobs_ = 1;
+    std::vector<std::string> workerFieldNotes_;
+    // The members handed to the workers, or counted past on the way, so far.
+    std::int64_t membersQueued_ = 0;
+    ParallelMemberRuns* runs_ = nullptr;
+    // Last, so that its workers stop before anything they use goes.
+    std::unique_ptr<MemberWorkers> workers_;
 };
 
 }  // namespace quelvane

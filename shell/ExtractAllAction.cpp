@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "export/IfsEntryExport.h"
+#include "extract/ParallelMemberRuns.h"
 #include "extract/SaveFileExtractor.h"
 #include "extract/SqliteWriter.h"
 #include "savefile/FailureReason.h"
@@ -69,6 +70,8 @@ void ExtractAllAction::start(const Request& request) {
     outcome_ = ExtractOutcome();
     databaseError_.clear();
     extractor_ = std::make_unique<SaveFileExtractor>(catalog_, converter_, pcCodePage_());
+    // As quelvane-cli extract: the members on every thread the machine runs at once.
+    extractor_->setJobs(ParallelMemberRuns::hardwareWorkers());
     if (views_ != nullptr) {
         // As the window decodes text: by the CCSIDs stored in the save when Options say so.
         if (views_->storedCcsidHostPage) {
