@@ -30,6 +30,7 @@
 #include "savefile/SaveFileReader.h"
 #include "savefile/TypeCodes.h"
 #include "tests/support/Cp037Converter.h"
+#include "tests/support/FieldValueMaker.h"
 #include "tests/support/RealFiles.h"
 #include "tests/support/RecordingNotifier.h"
 #include "views/FieldDecodingFailure.h"
@@ -238,74 +239,6 @@ SavedObject everyFieldType(std::uint16_t ccsid) {
     });
 }
 
-// Bytes for one field: mostly what valid data holds, texts rich in what a CSV writer quotes
-// (comma, double quote, CR, LF in the common EBCDIC pages), zeros, blanks and shift codes, and
-// now and then anything.
-class ValueMaker {
-  public:
-    explicit ValueMaker(unsigned seed) : random_(seed) {}
-
-    Bytes record(const SavedObject& file) {
-        Bytes bytes(static_cast<std::size_t>(file.recordLength));
-        for (const SavedField& field : file.fields) {
-            fill(field, bytes.data() + field.offset);
-        }
-        return bytes;
-    }
-
-  private:
-    void fill(const SavedField& field, std::uint8_t* at) {
-        const bool damaged = roll(100) < 8;
-        const bool blankTail = roll(2) == 0;
-        for (std::int32_t i = 0; i < field.length; ++i) {
-            at[i] = damaged ? byte() : validByte(field, i);
-            if (blankTail && i > field.length / 2 && field.typeCode == kCharacterFieldType) {
-                at[i] = 0x40;
-            }
-        }
-        if ((field.typeCode == kDateFieldType || field.typeCode == kTimestampFieldType) && roll(50) != 0) {
-            const std::uint32_t day = 1721426 + static_cast<std::uint32_t>(roll(3651000));
-            for (int i = 0; i < 4; ++i) {
-                at[i] = static_cast<std::uint8_t>(day >> (24 - 8 * i));
-            }
-        }
-    }
-
-    int roll(int below) { return std::uniform_int_distribution<int>(0, below - 1)(random_); }
-    std::uint8_t byte() { return static_cast<std::uint8_t>(roll(256)); }
-
-    std::uint8_t validByte(const SavedField& field, std::int32_t i) {
-        const bool last = i == field.length - 1;
-        switch (field.typeCode) {
-            case kPackedFieldType:
-                return static_cast<std::uint8_t>(roll(10) << 4 |
-                                                 (last ? (roll(2) == 0 ? 0x0F : 0x0D) : roll(10)));
-            case kZonedFieldType:
-                return static_cast<std::uint8_t>((last && roll(2) == 0 ? 0xD0 : 0xF0) | roll(10));
-            case kCharacterFieldType:
-            case kOpenCharacterFieldType: {
-                static constexpr std::uint8_t kSpecial[] = {0x6B, 0x7F, 0x0D, 0x25, 0x15, 0x00,
-                                                            0x0E, 0x0F, 0x40, 0x05, 0x3F, 0xFF};
-                const int kind = roll(100);
-                if (kind < 55) {
-                    return static_cast<std::uint8_t>(0xC1 + roll(9));
-                }
-                if (kind < 75) {
-                    return 0x40;
-                }
-                if (kind < 90) {
-                    return kSpecial[roll(static_cast<int>(std::size(kSpecial)))];
-                }
-                return byte();
-            }
-            default:
-                return byte();
-        }
-    }
-
-    std::mt19937 random_;
-};
-
 struct PagePair {
     std::int32_t ebcdic;
     std::int32_t pc;
@@ -325,7 +258,7 @@ class CsvRecordEncoderPairs : public testing::TestWithParam<PagePair> {
     }
 
     std::vector<Bytes> records(const SavedObject& file, int count) {
-        ValueMaker maker(17 + static_cast<unsigned>(GetParam().ebcdic));
+        test::FieldValueMaker maker(17 + static_cast<unsigned>(GetParam().ebcdic));
         std::vector<Bytes> made;
         for (int i = 0; i < count; ++i) {
             made.push_back(maker.record(file));
@@ -535,14 +468,7 @@ class RealMembers {
 
 TEST(RealFilesCsvRecordEncoder, EveryMemberOfTheRealSavesReadsAsTheGeneralPathWritesIt) {
     QUELVANE_REQUIRE_REAL_FILE(fs::path(QUELVANE_SAVF_DIR));
-    std::vector<fs::path> files;
-    for (const auto& entry : fs::directory_iterator(QUELVANE_SAVF_DIR)) {
-        const std::string ext = entry.path().extension().string();
-        if (ext != ".md" && ext != ".tsv") {
-            files.push_back(entry.path());
-        }
-    }
-    std::sort(files.begin(), files.end());
+    const std::vector<fs::path> files = test::realSaveFiles(QUELVANE_SAVF_DIR);
     const fs::path folder = fs::temp_directory_path() / ("quelvane-csv-real-" + std::to_string(::getpid()));
     for (const std::optional<std::int32_t> hostPage :
          {std::optional<std::int32_t>{}, std::optional<std::int32_t>{37}}) {

@@ -12,6 +12,7 @@
 #include "conversion/ConversionLayer.h"
 #include "conversion/PcTextToUtf8.h"
 #include "savefile/TypeCodes.h"
+#include "tests/support/FieldValueMaker.h"
 #include "tests/support/RecordingNotifier.h"
 #include "views/FieldDecoder.h"
 #include "views/LoadedFieldPlan.h"
@@ -65,61 +66,6 @@ SavedObject everyFieldType() {
     return file;
 }
 
-// Bytes for one field: mostly what valid data holds, now and then anything.
-class ValueMaker {
-  public:
-    explicit ValueMaker(unsigned seed) : random_(seed) {}
-
-    void fill(const SavedField& field, std::uint8_t* at) {
-        const bool damaged = roll(100) < 15;
-        for (std::int32_t i = 0; i < field.length; ++i) {
-            at[i] = damaged ? byte() : validByte(field, i);
-        }
-        if (field.typeCode == kDateFieldType || field.typeCode == kTimestampFieldType) {
-            const std::uint32_t day = 2451545 + static_cast<std::uint32_t>(roll(40000));
-            for (int i = 0; i < 4; ++i) {
-                at[i] = static_cast<std::uint8_t>(day >> (24 - 8 * i));
-            }
-        }
-    }
-
-  private:
-    int roll(int below) { return std::uniform_int_distribution<int>(0, below - 1)(random_); }
-    std::uint8_t byte() { return static_cast<std::uint8_t>(roll(256)); }
-
-    std::uint8_t validByte(const SavedField& field, std::int32_t i) {
-        const bool last = i == field.length - 1;
-        switch (field.typeCode) {
-            case kPackedFieldType:
-                return static_cast<std::uint8_t>(roll(10) << 4 |
-                                                 (last ? (roll(2) == 0 ? 0x0F : 0x0D) : roll(10)));
-            case kZonedFieldType:
-                return static_cast<std::uint8_t>((last && roll(2) == 0 ? 0xD0 : 0xF0) | roll(10));
-            case kCharacterFieldType:
-            case kOpenCharacterFieldType: {
-                const int kind = roll(100);
-                if (kind < 50) {
-                    return static_cast<std::uint8_t>(0xC1 + roll(9));
-                }
-                if (kind < 75) {
-                    return 0x40;
-                }
-                if (kind < 80) {
-                    return 0x00;
-                }
-                if (kind < 83) {
-                    return 0x0E;
-                }
-                return byte();
-            }
-            default:
-                return byte();
-        }
-    }
-
-    std::mt19937 random_;
-};
-
 class LoadedFieldPlanTest : public testing::TestWithParam<PagePair> {
   protected:
     void SetUp() override {
@@ -158,7 +104,7 @@ TEST_P(LoadedFieldPlanTest, EveryFieldTypeReadsAsTheGeneralDecoderReadsIt) {
     const SavedObject file = everyFieldType();
     const std::unique_ptr<PairByteTable> table = PairByteTable::probe(layer_, *utf8_);
     LoadedFieldPlan plan(file, file.fields.size(), table.get());
-    ValueMaker maker(31 + static_cast<unsigned>(GetParam().ebcdic));
+    test::FieldValueMaker maker(31 + static_cast<unsigned>(GetParam().ebcdic));
     Bytes record(static_cast<std::size_t>(file.recordLength));
     int fast = 0;
     for (int round = 0; round < 4000; ++round) {
@@ -219,7 +165,7 @@ TEST_P(LoadedFieldPlanTest, TheTablesPcTextsMatchTheConverter) {
     SavedField character;
     character.typeCode = kCharacterFieldType;
     character.length = 9;
-    ValueMaker maker(7 + static_cast<unsigned>(GetParam().ebcdic));
+    test::FieldValueMaker maker(7 + static_cast<unsigned>(GetParam().ebcdic));
     Bytes bytes(9);
     for (int round = 0; round < 3000; ++round) {
         maker.fill(character, bytes.data());

@@ -114,14 +114,7 @@ class RealRecordsPlan {
 
 TEST(RealRecordsPlan, EveryValueAFastStepTakesReadsAsTheGeneralDecoderReadsIt) {
     QUELVANE_REQUIRE_REAL_FILE(fs::path(QUELVANE_SAVF_DIR));
-    std::vector<fs::path> files;
-    for (const auto& entry : fs::directory_iterator(QUELVANE_SAVF_DIR)) {
-        const std::string ext = entry.path().extension().string();
-        if (ext != ".md" && ext != ".tsv") {
-            files.push_back(entry.path());
-        }
-    }
-    std::sort(files.begin(), files.end());
+    const std::vector<fs::path> files = test::realSaveFiles(QUELVANE_SAVF_DIR);
     Tally tally;
     for (const fs::path& path : files) {
         SCOPED_TRACE(path.filename().string());

@@ -26,18 +26,7 @@ const std::set<std::string> kReadableFiles = {
     "CSCH@009.SAVF", "UZ_htp_510.savf", "ANSI_QSI70544.FILE", "GURI_demodb.savf", "GURI_ofdemo.savf",
     "ANSI_QSI70931.FILE", "NOX_release_2022-07-07.savf"};
 
-std::vector<fs::path> saveFiles() {
-    std::vector<fs::path> files;
-    std::error_code error;
-    for (const auto& entry : fs::directory_iterator(QUELVANE_SAVF_DIR, error)) {
-        std::string ext = entry.path().extension().string();
-        if (ext != ".md" && ext != ".tsv") {
-            files.push_back(entry.path());
-        }
-    }
-    std::sort(files.begin(), files.end());
-    return files;
-}
+std::vector<fs::path> saveFiles() { return test::realSaveFiles(QUELVANE_SAVF_DIR); }
 
 // A program run over one real file, read from disk as the window does.
 struct RealFile {
