@@ -8,6 +8,8 @@
 
 #include <sqlite3.h>
 
+#include "extract/SqliteRowPipeline.h"
+
 namespace quelvane {
 
 namespace {
@@ -19,6 +21,9 @@ constexpr const char* kInternalPrefix = "sqlite_";
 // Records go in this many rows to an INSERT (fewer where the columns would pass SQLite's limit
 // of variables): the statement's own work is done once for them all.
 constexpr std::size_t kBatchRows = 64;
+// The rows are handed to the thread that inserts them this many INSERTs at a time: handing over
+// costs a wake-up of the other thread, too dear for each INSERT.
+constexpr std::size_t kInsertsPerBatch = 16;
 
 constexpr const char* kSchema =
     "CREATE TABLE catalog (save_file TEXT, library TEXT, object TEXT, object_type TEXT, type_text TEXT, "
@@ -57,6 +62,28 @@ void bindText(sqlite3_stmt* statement, int index, const std::string& text) {
     sqlite3_bind_text(statement, index, text.data(), static_cast<int>(text.size()), SQLITE_STATIC);
 }
 
+// Binds `rows` rows of `batch` from `first` on to `statement`, a statement of as many rows.
+void bindRows(sqlite3_stmt* statement, const SqliteRowPipeline::Batch& batch, std::size_t columns,
+              std::size_t first, std::size_t rows) {
+    const SqliteRowPipeline::Value* const values = batch.values.data() + first * columns;
+    for (std::size_t i = 0; i < rows * columns; ++i) {
+        const SqliteRowPipeline::Value& value = values[i];
+        const int index = static_cast<int>(i) + 1;
+        switch (value.form) {
+            case SqliteRowPipeline::Value::Form::null:
+                sqlite3_bind_null(statement, index);
+                break;
+            case SqliteRowPipeline::Value::Form::integer:
+                sqlite3_bind_int64(statement, index, value.integer);
+                break;
+            case SqliteRowPipeline::Value::Form::text:
+                sqlite3_bind_text(statement, index, batch.text.data() + value.integer,
+                                  static_cast<int>(value.length), SQLITE_STATIC);
+                break;
+        }
+    }
+}
+
 void bindOptionalText(sqlite3_stmt* statement, int index, const std::string& text) {
     if (text.empty()) {
         sqlite3_bind_null(statement, index);
@@ -66,6 +93,10 @@ void bindOptionalText(sqlite3_stmt* statement, int index, const std::string& tex
 }
 
 }  // namespace
+
+void SqliteWriter::EndPipeline::operator()(SqliteRowPipeline* pipeline) const {
+    delete pipeline;
+}
 
 SqliteWriter::~SqliteWriter() {
     discard();
@@ -95,6 +126,10 @@ void SqliteWriter::open(const std::filesystem::path& path) {
     insertCatalog_ = prepare(kInsertCatalog);
     insertSource_ = prepare(kInsertSource);
     insertColumn_ = prepare(kInsertColumn);
+    // The rows of a full batch, inserted by the pipeline's thread while the caller waits for it
+    // or fills other batches.
+    pipeline_.reset(new SqliteRowPipeline(
+        [this](const SqliteRowPipeline::Batch& batch) { insertBatch(batch); }, threaded_));
 }
 
 void SqliteWriter::execute(const char* sql) {
@@ -157,8 +192,8 @@ void SqliteWriter::beginDataMember(const std::string& table, const RecordTexts& 
     const auto variables =
         static_cast<std::size_t>(std::max(sqlite3_limit(db_, SQLITE_LIMIT_VARIABLE_NUMBER, -1), 1));
     batchRows_ = std::clamp<std::size_t>(columns_ == 0 ? kBatchRows : variables / columns_, 1, kBatchRows);
-    held_.resize(batchRows_ * std::max<std::size_t>(columns_, 1));
-    pending_ = 0;
+    pipelineRows_ = batchRows_ * kInsertsPerBatch;
+    pipeline_->sizeBatches(pipelineRows_ * columns_);
     if (insertRecords_ != nullptr) {
         sqlite3_finalize(insertRecords_);
     }
@@ -182,67 +217,62 @@ void SqliteWriter::insertRecord(const RecordTexts& record) {
 }
 
 void SqliteWriter::insertValues(std::span<const LoadedValue> values) {
-    HeldValue* const row = held_.data() + pending_ * columns_;
+    using Form = SqliteRowPipeline::Value::Form;
+    SqliteRowPipeline::Batch& batch = pipeline_->filling();
+    SqliteRowPipeline::Value* const row = batch.values.data() + batch.rows * columns_;
     for (std::size_t i = 0; i < columns_; ++i) {
-        HeldValue& value = row[i];
+        SqliteRowPipeline::Value& value = row[i];
         const std::string_view text = values[i].text;
         const LoadedKind kind = values[i].kind;
-        value.form = HeldValue::Form::text;
+        value.form = Form::text;
         if (text.empty() && kind != LoadedKind::Text) {
-            value.form = HeldValue::Form::null;
+            value.form = Form::null;
             continue;
         }
         if (kind == LoadedKind::Integer) {
             const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value.integer);
             if (error == std::errc() && end == text.data() + text.size()) {
-                value.form = HeldValue::Form::integer;
+                value.form = Form::integer;
                 continue;
             }
         }
-        value.integer = static_cast<std::int64_t>(heldText_.size());
+        value.integer = static_cast<std::int64_t>(batch.text.size());
         value.length = text.size();
-        heldText_.append(text);
+        batch.text.append(text);
     }
-    if (++pending_ == batchRows_) {
-        insertHeld(insertRecords_);
+    if (++batch.rows == pipelineRows_) {
+        pipeline_->send();
     }
 }
 
-// The rows held, bound to `statement` (a statement of as many rows) and inserted.
-void SqliteWriter::insertHeld(sqlite3_stmt* statement) {
-    for (std::size_t i = 0; i < pending_ * columns_; ++i) {
-        const HeldValue& value = held_[i];
-        const int index = static_cast<int>(i) + 1;
-        switch (value.form) {
-            case HeldValue::Form::null:
-                sqlite3_bind_null(statement, index);
-                break;
-            case HeldValue::Form::integer:
-                sqlite3_bind_int64(statement, index, value.integer);
-                break;
-            case HeldValue::Form::text:
-                sqlite3_bind_text(statement, index, heldText_.data() + value.integer,
-                                  static_cast<int>(value.length), SQLITE_STATIC);
-                break;
-        }
+// The rows of `batch`, an INSERT of batchRows_ rows at a time, the rest (in a member's last
+// batch only) through an INSERT of as many.
+void SqliteWriter::insertBatch(const SqliteRowPipeline::Batch& batch) {
+    std::size_t first = 0;
+    for (; first + batchRows_ <= batch.rows; first += batchRows_) {
+        bindRows(insertRecords_, batch, columns_, first, batchRows_);
+        step(insertRecords_);
     }
-    pending_ = 0;
-    step(statement);
-    heldText_.clear();
-}
-
-void SqliteWriter::insertPending() {
-    if (pending_ == 0) {
+    if (first == batch.rows) {
         return;
     }
-    sqlite3_stmt* const rest = prepareRows(pending_);
+    sqlite3_stmt* const rest = prepareRows(batch.rows - first);
     try {
-        insertHeld(rest);
+        bindRows(rest, batch, columns_, first, batch.rows - first);
+        step(rest);
     } catch (...) {
         sqlite3_finalize(rest);
         throw;
     }
     sqlite3_finalize(rest);
+}
+
+// The rows of the batch not yet full handed over too, and every batch inserted.
+void SqliteWriter::insertPending() {
+    if (pipeline_->filling().rows != 0) {
+        pipeline_->send();
+    }
+    pipeline_->finish();
 }
 
 void SqliteWriter::beginTransaction() {
@@ -264,14 +294,17 @@ void SqliteWriter::insertSourceLine(const SourceLineRow& row) {
 }
 
 void SqliteWriter::commitTransaction() {
-    insertPending();
+    if (pipeline_ != nullptr) {
+        insertPending();
+    }
     inMember_ = false;
     execute("COMMIT");
 }
 
 void SqliteWriter::rollbackTransaction() {
-    pending_ = 0;
-    heldText_.clear();
+    if (pipeline_ != nullptr) {
+        pipeline_->abandon();
+    }
     if (inMember_) {
         inMember_ = false;
         execute("ROLLBACK");
@@ -333,6 +366,7 @@ void SqliteWriter::finalizeStatements() {
 }
 
 void SqliteWriter::close() {
+    pipeline_.reset();
     finalizeStatements();
     if (db_ != nullptr) {
         sqlite3_close(db_);
@@ -346,6 +380,7 @@ void SqliteWriter::commit() {
         return;
     }
     rollbackTransaction();
+    pipeline_.reset();
     finalizeStatements();
     if (sqlite3_close(db_) != SQLITE_OK) {
         fail("cannot close");

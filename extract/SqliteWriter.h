@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <span>
 #include <string>
 #include <vector>
@@ -9,12 +10,15 @@
 #include "extract/ExtractNames.h"
 #include "extract/LoadedValue.h"
 #include "extract/RecordTexts.h"
+#include "extract/SqliteRowBatch.h"
 #include "savefile/AtomicFile.h"
 
 struct sqlite3;
 struct sqlite3_stmt;
 
 namespace quelvane {
+
+class SqliteRowPipeline;
 
 // One row of the `catalog` table: an object (member empty) or a member of a physical file.
 struct CatalogRow {
@@ -73,9 +77,11 @@ struct SourceLineRow {
 // table of the source members' lines, a `columns` table of the files' fields, and one table per data member
 // with a column per field (INTEGER, or TEXT for exact decimals, dates, times and character data: SQLite's
 // TEXT affinity keeps a decimal text as it is, where a numeric affinity would round it through a double).
-// Rows go in through prepared statements, each member in a transaction of its own. The
-// database is written under a temporary name and renamed into place by commit(). Every
-// failure raises std::runtime_error with SQLite's message.
+// Rows go in through prepared statements, each member in a transaction of its own; a data
+// member's rows in batches inserted on a thread of their own (SqliteRowPipeline) while the
+// caller decodes the next records. The database is written under a temporary name and renamed
+// into place by commit(). Every failure raises std::runtime_error with SQLite's message; a
+// failure to insert a batch is raised by a later insert or by commitTransaction().
 class SqliteWriter {
   public:
     SqliteWriter() = default;
@@ -83,6 +89,10 @@ class SqliteWriter {
 
     SqliteWriter(const SqliteWriter&) = delete;
     SqliteWriter& operator=(const SqliteWriter&) = delete;
+
+    // Whether a data member's rows are inserted on a thread of their own (the default) or by
+    // the caller; the database is the same either way. Set before open().
+    void insertOnOwnThread(bool threaded) { threaded_ = threaded; }
 
     // Creates the database (under its temporary name) with the catalog and source tables.
     void open(const std::filesystem::path& path);
@@ -115,17 +125,13 @@ class SqliteWriter {
     void discard();
 
   private:
-    // A value of a record held until its rows are inserted.
-    struct HeldValue {
-        enum class Form { null, integer, text };
-        Form form = Form::null;
-        // The integer, or where the text stands in heldText_ and its length.
-        std::int64_t integer = 0;
-        std::size_t length = 0;
+    // Ends the pipeline; defined where the pipeline is (none is made without SQLite).
+    struct EndPipeline {
+        void operator()(SqliteRowPipeline* pipeline) const;
     };
 
     sqlite3_stmt* prepareRows(std::size_t rows);
-    void insertHeld(sqlite3_stmt* statement);
+    void insertBatch(const SqliteRowBatch& batch);
     void insertPending();
     void execute(const char* sql);
     sqlite3_stmt* prepare(const std::string& sql);
@@ -144,10 +150,9 @@ class SqliteWriter {
     std::string rowValues_;
     std::size_t columns_ = 0;
     std::size_t batchRows_ = 1;
-    std::size_t pending_ = 0;
-    std::vector<HeldValue> held_;
-    // The texts of the rows held, one after the other: one buffer for them all.
-    std::string heldText_;
+    std::size_t pipelineRows_ = 1;
+    bool threaded_ = true;
+    std::unique_ptr<SqliteRowPipeline, EndPipeline> pipeline_;
     std::vector<LoadedValue> recordValues_;
     std::filesystem::path final_;
     AtomicFile file_;

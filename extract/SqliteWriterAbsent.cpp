@@ -15,6 +15,9 @@ namespace {
 
 }  // namespace
 
+// No pipeline is made in this build.
+void SqliteWriter::EndPipeline::operator()(SqliteRowPipeline*) const {}
+
 SqliteWriter::~SqliteWriter() = default;
 
 void SqliteWriter::open(const std::filesystem::path&) {
