@@ -91,8 +91,15 @@ int main(int argc, char** argv) {
     window.show();
     window.openFile(QString::fromStdString(path.string()));
     auto* tree = window.findChild<QTreeView*>(QStringLiteral("TreeView1"));
+    // The save is opened off the window's thread: its tree comes a moment later.
+    QElapsedTimer opening;
+    opening.start();
+    while (window.treeModel().rowCount() == 0 && opening.elapsed() < 30000) {
+        QApplication::processEvents(QEventLoop::AllEvents, 50);
+    }
     QModelIndex member = window.treeModel().index(0, 0);
-    for (int i = 0; i < 3; ++i) {
+    // Down the first children to the member, whatever levels the tree shows above it.
+    while (window.treeModel().rowCount(member) > 0) {
         member = window.treeModel().index(0, 0, member);
     }
     tree->setCurrentIndex(member);

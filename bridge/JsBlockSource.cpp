@@ -30,10 +30,15 @@ std::int64_t JsBlockSource::readAt(std::int64_t offset, std::uint8_t* target, st
     }
     const auto held = static_cast<std::int64_t>(window_.size());
     if (offset < windowStart_ || offset + count > windowStart_ + held) {
-        const std::int64_t length = std::min(kWindowSize, size_ - offset);
+        const std::int64_t length = std::min(readAhead_.lengthAt(offset), size_ - offset);
+        // A jump after a pass gives the longest window's memory back.
+        if (static_cast<std::int64_t>(window_.capacity()) > 2 * std::max(length, kWindowSize)) {
+            window_ = std::vector<std::uint8_t>();
+        }
         window_.resize(static_cast<std::size_t>(length));
         window_.resize(static_cast<std::size_t>(readThrough(offset, window_.data(), length)));
         windowStart_ = offset;
+        readAhead_.held(windowStart_, static_cast<std::int64_t>(window_.size()));
     }
     const std::int64_t available =
         std::clamp<std::int64_t>(windowStart_ + static_cast<std::int64_t>(window_.size()) - offset, 0, count);

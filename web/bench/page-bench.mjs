@@ -68,11 +68,27 @@ try {
   await page.reload();
   const cdp = await page.context().newCDPSession(page);
   await cdp.send('Performance.enable');
+  // The browsing worker reads the file slice by slice, each slice a round trip in the browser:
+  // count the slices and the time spent in them.
+  while (page.workers().length === 0) await page.waitForTimeout(20);
+  const reader = page.workers()[0];
+  await reader.evaluate(() => {
+    const read = FileReaderSync.prototype.readAsArrayBuffer;
+    globalThis.benchSlices = { calls: 0, bytes: 0, ms: 0 };
+    FileReaderSync.prototype.readAsArrayBuffer = function (blob) {
+      const start = performance.now();
+      const bytes = read.call(this, blob);
+      Object.assign(globalThis.benchSlices, { calls: globalThis.benchSlices.calls + 1,
+        bytes: globalThis.benchSlices.bytes + bytes.byteLength, ms: globalThis.benchSlices.ms + performance.now() - start });
+      return bytes;
+    };
+  });
   await page.setInputFiles('#file', path.resolve(option('save')));
   await page.waitForSelector('[role=treeitem]');
   await page.evaluate(() => document.querySelectorAll('[aria-expanded]').forEach((e) => e.setAttribute('aria-expanded', 'true')));
   const member = page.locator('[role=tree] > li > ul > li:nth-child(1) > ul > li:nth-child(1) > ul > li:nth-child(1) > span');
   await member.waitFor();
+  await reader.evaluate(() => Object.assign(globalThis.benchSlices, { calls: 0, bytes: 0, ms: 0 }));
   // From the click to the member's first record row drawn (under its own column header), timed
   // in the page.
   const firstRows = await page.evaluate(() => new Promise((resolve) => {
@@ -92,6 +108,7 @@ try {
   await page.waitForFunction((rows) => document.querySelector('[role=grid]')?.getAttribute('aria-rowcount') === rows,
     String(Number(option('records') || 1000000) + 1), { timeout: 600000, polling: 50 });
   const listing = Date.now() - listingStart;
+  const slices = await reader.evaluate(() => globalThis.benchSlices);
   // Jumps to places across the member, then wheel-sized steps: the time until the rows of the
   // new place are drawn.
   const scrolling = await page.evaluate(async ({ jumps, steps, pixels }) => {
@@ -122,6 +139,7 @@ try {
   const memory = processMemory(before);
   const renderer = rendererOf(memory);
   console.log(`page: first rows ${firstRows.toFixed(0)} ms after the click; the whole member (${Number(option('records') || 1000000).toLocaleString('en-US')} records) listed after ${listing} ms more`);
+  console.log(`page: the listing read ${(slices.bytes / 1048576).toFixed(0)} MB of the file in ${slices.calls} slices, ${slices.ms.toFixed(0)} ms in them`);
   console.log(`page: scroll jumps ${stats(scrolling.jumpTimes)}; wheel steps ${stats(scrolling.wheelTimes)}; ${scrolling.rowsInDom} rows in the DOM`);
   console.log(`page: tab (renderer, page and worker, Pss) ${rendererOf(live).toFixed(1)} MB after scrolling, ${renderer.toFixed(1)} MB after garbage collection, an empty tab ${blank.toFixed(1)} MB; page JS heap ${(metric('JSHeapUsedSize') / 1048576).toFixed(1)} MB used of ${(metric('JSHeapTotalSize') / 1048576).toFixed(1)} MB; all browser processes ${memory.reduce((s, p) => s + p.rss, 0).toFixed(1)} MB`);
 } finally {
