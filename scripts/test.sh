@@ -54,6 +54,8 @@ emcmake cmake -S . -B build/wasm -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUELVANE_
   -DQUELVANE_NATIVE_CLI="$PWD/build/release/bin/quelvane-cli"
 cmake --build build/wasm -j "$jobs"
 step "the bridge under Node, the web page and the extension in Chromium"
-ctest --test-dir build/wasm --output-on-failure
+# Each case drives its own Node or Chromium over file:// pages and folders of its own, so two run
+# side by side.
+ctest --test-dir build/wasm --output-on-failure -j "$jobs"
 step ""
 printf '%s\n' "== time taken, $SECONDS s in all" "${timings[@]}"
