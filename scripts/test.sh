@@ -45,10 +45,17 @@ ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
 step "npm packages of the page and the extension"
 # Emscripten's optimiser runs under Node and needs Debian's acorn module.
 export NODE_PATH=/usr/share/nodejs
-# The web page's packages, exactly as web/package-lock.json pins them.
-(cd web && npm ci --no-audit --no-fund)
-# The VS Code extension's packages (vsce among them), as vscode/package-lock.json pins them.
-(cd vscode && npm ci --no-audit --no-fund)
+# The packages exactly as a lock file pins them: the web page's (web/package-lock.json) and the
+# VS Code extension's (vscode/package-lock.json, vsce among them). `npm ci` installs afresh each
+# time; a stamp of the lock file it last installed from lets an unchanged one stand.
+npm_ci() {
+  if (cd "$1" && sha256sum --check --status node_modules/.quelvane-lock.sha256 2>/dev/null); then
+    return 0
+  fi
+  (cd "$1" && npm ci --no-audit --no-fund && sha256sum package-lock.json > node_modules/.quelvane-lock.sha256)
+}
+npm_ci web
+npm_ci vscode
 step "WebAssembly build"
 emcmake cmake -S . -B build/wasm -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUELVANE_WERROR=ON \
   -DQUELVANE_NATIVE_CLI="$PWD/build/release/bin/quelvane-cli"
