@@ -59,7 +59,15 @@ export async function withWebview(file, work, { theme = 'light', pair = { ebcdic
     const page = await context.newPage();
     const requests = [];
     page.on('request', (request) => requests.push(request.url()));
-    shown = panel((message) => void page.evaluate((m) => window.dispatchEvent(new MessageEvent('message', { data: m })), message), ORIGIN);
+    // An answer the host sends after the case has closed its page is dropped, as VS Code drops a
+    // message to a disposed webview; any other failure to deliver one fails the run.
+    const deliver = (message) => page.evaluate((m) => window.dispatchEvent(new MessageEvent('message', { data: m })), message)
+      .catch((error) => {
+        if (page.isClosed()) return;
+        console.error(error);
+        process.exitCode = 1;
+      });
+    shown = panel((message) => void deliver(message), ORIGIN);
     await page.exposeFunction('quelvaneToHost', (message) => shown.send(message));
     await page.addInitScript(({ chosen, stored }) => {
       window.acquireVsCodeApi = () => ({ postMessage: (message) => window.quelvaneToHost(message), getState: () => undefined, setState() {} });
