@@ -32,6 +32,13 @@ void writeMemberSave(const std::string& path, std::uint32_t records, std::int32_
 // The peak resident memory of the process so far, in megabytes.
 double peakMegabytes();
 
+// Processor time of this process so far, user and system: the machine may be shared, and the
+// aims are per core.
+double cpuSeconds();
+
+// The folder of the running program, where its conversion modules lie.
+std::string programDirectory();
+
 // A node content target that shows nothing: the benchmarks time the content list alone.
 class SilentTarget final : public NodeContentTarget {
   public:

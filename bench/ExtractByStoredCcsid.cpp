@@ -27,17 +27,12 @@ constexpr std::uint16_t kFieldCcsid = 37;
 constexpr std::uint16_t kCharacterType = 0x0403;
 constexpr std::int64_t kMemberHeaderBlocks = 16;
 
-std::filesystem::path programDirectory() {
-    std::error_code error;
-    return std::filesystem::read_symlink("/proc/self/exe", error).parent_path();
-}
-
 // The bench member in a save file whose field entries carry CCSIDs, read once by the reader.
 class TaggedMemberSave {
   public:
     TaggedMemberSave()
         : folder_(std::filesystem::temp_directory_path() / "quelvane-ccsid-bench"),
-          conversion_(notifier_, programDirectory().string()) {
+          conversion_(notifier_, programDirectory()) {
         std::filesystem::create_directories(folder_);
         BuiltObject file;
         file.name = "BIGFILE";

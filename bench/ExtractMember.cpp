@@ -3,7 +3,6 @@
 // Reports records per second and the peak memory of each run. Not a test: run it by hand on a
 // quiet machine.
 
-#include <sys/resource.h>
 
 #include <chrono>
 #include <cstdio>
@@ -50,20 +49,6 @@ std::filesystem::path buildSaveFile(const std::filesystem::path& directory) {
     return path;
 }
 
-// Processor time of this process so far, user and system: the machine may be shared, and the
-// aims are per core.
-double cpuSeconds() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    const auto seconds = [](const timeval& t) { return static_cast<double>(t.tv_sec) + t.tv_usec / 1e6; };
-    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
-}
-
-std::filesystem::path programDirectory() {
-    std::error_code error;
-    return std::filesystem::read_symlink("/proc/self/exe", error).parent_path();
-}
-
 void measure(const char* what, SaveFileExtractor& extractor, const std::filesystem::path& out,
              const std::filesystem::path& database) {
     const double before = peakMegabytes();
@@ -103,7 +88,7 @@ int main() {
     const std::filesystem::path directory = std::filesystem::temp_directory_path();
     const std::filesystem::path saveFile = buildSaveFile(directory);
     SilentNotifier notifier;
-    ConversionLayer conversion(notifier, programDirectory().string());
+    ConversionLayer conversion(notifier, programDirectory());
     if (!conversion.BindNlsLibrary()) {
         std::fprintf(stderr, "the conversion modules could not be loaded\n");
         return 1;

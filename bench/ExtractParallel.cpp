@@ -9,7 +9,6 @@
 //   bench_extract_parallel --write OUT.savf [MEMBERS [RECORDS]]
 // only writes the save of many members, to time quelvane-cli extract --jobs with.
 
-#include <sys/resource.h>
 
 #include <algorithm>
 #include <chrono>
@@ -73,18 +72,6 @@ fs::path buildSaveFile(const fs::path& path, std::uint32_t members, std::uint32_
         writeStream(path.string(), image.layout.segments[first + m].headerBlock + 16, records);
     }
     return path;
-}
-
-double cpuSeconds() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    const auto seconds = [](const timeval& t) { return static_cast<double>(t.tv_sec) + t.tv_usec / 1e6; };
-    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
-}
-
-fs::path programDirectory() {
-    std::error_code error;
-    return fs::read_symlink("/proc/self/exe", error).parent_path();
 }
 
 std::map<std::string, std::string> treeOf(const fs::path& root) {
@@ -190,7 +177,7 @@ int main(int argc, char** argv) {
     const fs::path directory = fs::temp_directory_path() / "quelvane-extract-parallel-bench";
     fs::create_directories(directory);
     SilentNotifier notifier;
-    ConversionLayer conversion(notifier, programDirectory().string());
+    ConversionLayer conversion(notifier, programDirectory());
     if (!conversion.BindNlsLibrary()) {
         std::fprintf(stderr, "the conversion modules could not be loaded\n");
         return 1;
