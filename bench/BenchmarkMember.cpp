@@ -4,8 +4,8 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <system_error>
 #include <fstream>
+#include <system_error>
 
 #include "views/MemberRecordStream.h"
 
